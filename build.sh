@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Pendrel build entry point.
+#   ./build.sh demo   install missing packages, build Release, play the demo
+#   ./build.sh test   install missing packages, build Debug with sanitizers, run every test headless
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake pkg-config libsdl2-dev libglew-dev libgl-dev libgl1-mesa-dri
+          libopenal-dev libminizip-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
+          xvfb xauth)
+
+install_missing() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+}
+
+jobs() {
+    nproc 2>/dev/null || echo 2
+}
+
+build() {
+    local dir=$1 type=$2; shift 2
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@"
+    cmake --build "$dir" -j "$(jobs)"
+}
+
+run_demo() {
+    local root=build/release/demo
+    cd "$root/bin"
+    if [ -z "${DISPLAY:-}" ]; then
+        exec xvfb-run -a -s "-screen 0 1280x720x24" ../../pendrel "$@"
+    fi
+    exec ../../pendrel "$@"
+}
+
+run_tests() {
+    cd build/test
+    export ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+    xvfb-run -a -s "-screen 0 1280x720x24" ctest --output-on-failure -j "$(jobs)" --timeout 300
+}
+
+case "${1:-}" in
+    demo)
+        shift
+        install_missing
+        build build/release Release -DPENDREL_SANITIZE=OFF
+        run_demo "$@"
+        ;;
+    test)
+        install_missing
+        build build/test Debug -DPENDREL_SANITIZE=ON -DPENDREL_BENCH=OFF
+        run_tests
+        ;;
+    *)
+        echo "usage: $0 demo|test" >&2
+        exit 2
+        ;;
+esac
