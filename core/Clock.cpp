@@ -35,7 +35,8 @@ uint64_t ClockMicrosecondsFromCounter(int64_t counter, int64_t frequency)
     if (divisor == 0)
     {
         // A counter slower than the divisor's grain: fall back to floating point.
-        return static_cast<uint64_t>(static_cast<long double>(counter) * 1e6L / frequency);
+        const long double microseconds = static_cast<long double>(counter) * 1e6L / frequency;
+        return microseconds >= 18446744073709551615.0L ? UINT64_MAX : static_cast<uint64_t>(microseconds);
     }
     return static_cast<uint64_t>((counter * k) / divisor);
 }

@@ -1,0 +1,238 @@
+#include "game/App.h"
+
+#include "core/Clock.h"
+#include "core/DateStamp.h"
+#include "core/FileTable.h"
+#include "core/LogError.h"
+#include "core/Random.h"
+#include "core/pd_ifstream.h"
+#include "core/pd_ofstream.h"
+#include "game/AppScriptCalls.h"
+#include "game/DebugKeys.h"
+#include "game/EngineSeams.h"
+#include "game/TolvanFixedUpdate.h"
+#include "online/PlatformServices.h"
+#include "platform/CommandLine.h"
+#include "platform/Shell.h"
+
+#include <cstring>
+
+namespace
+{
+constexpr const char* kOptionFile = "OptionData.txt";
+constexpr float kMaxFrameSeconds = 0.1f;
+constexpr float kLoadingFrameSeconds = 0.033333335f;
+
+AppOptions g_options;
+pd_ofstream* g_logFile = nullptr;
+pd_ofstream* g_performanceLog = nullptr;
+float g_totalGameTime = 0.0f;
+uint64_t g_lastFrameTime = 0;
+uint64_t g_lastLoadingFrameTime = 0;
+unsigned g_renderWidth = 1280;
+unsigned g_renderHeight = 720;
+
+void MountFileTrees()
+{
+    FileWatchInit("../");
+    FileTableRebuild("data");
+    FixedString64 platformFolder;
+    platformFolder.Format("%sdata", PlatformNameString());
+    FileTableAddDirectory(platformFolder, "", false);
+    FileTableAddDirectory("encrypteddata", "", true);
+}
+
+void LoadStrings()
+{
+    if (!SeamStringKeeperInit(g_options.language, LanguageStringFolder(g_options.language)))
+        SeamStringKeeperInit(kLanguageEnglish, LanguageStringFolder(kLanguageEnglish));
+}
+
+void StartAudio()
+{
+    if (g_options.sound)
+        SeamAudioOpen();
+    else
+        SeamAudioMute();
+}
+
+void CallOptionCallbacks()
+{
+    if (g_options.netQuickStartParent)
+        AppCallScript("SetUpForNetQuickStartParent");
+    if (g_options.netQuickStartChild)
+        AppCallScript("SetUpForNetQuickStartChild");
+    if (g_options.quickStart)
+        AppCallScriptStringInt("SetUpForQuickStart", g_options.quickStartName, g_options.quickStartNumber);
+    if (g_options.e3)
+        AppCallScript("SetUpForE3");
+    if (g_options.useMouse)
+        AppCallScript("UseMouse");
+}
+
+void RunFixedSteps()
+{
+    if (g_options.fixedStepCount != 0)
+        g_fixedUpdate.Run(kFixedStepSeconds, g_options.fixedStepCount, true, true);
+    else
+        g_fixedUpdate.Run(kFixedStepSeconds, kMaxStepsPerFrame, true, false);
+}
+} // namespace
+
+int AppInit()
+{
+    PlatformInit();
+    SeamDisplayModesInit();
+    g_options = AppOptions();
+    g_options.language = SeamGetSystemLanguage();
+    AppReadOptions(g_options);
+    RandSeed(static_cast<uint32_t>(ClockNow()));
+    SeamConsoleCreate();
+    SetLogErrorHandler(LogFileErrorHandler);
+    MountFileTrees();
+    g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
+    LoadStrings();
+    SeamInputInit();
+    SeamScriptInit(g_options.scriptDebugger);
+    if (!FileExists(kOptionFile, kOpenRoot))
+    {
+        CommandLineAppend(" -fullscreen");
+        AppDisplayStart();
+    }
+    SeamStreamListenerInstall();
+    StartAudio();
+    if (!g_options.runFile.IsEmpty())
+        SeamScriptDoFile(g_options.runFile);
+    g_lastFrameTime = ClockNow();
+    return ScriptStartUp();
+}
+
+int ScriptStartUp()
+{
+    SeamAddEngineInputCommands();
+    SeamSetWorldGravity(0.0f);
+    if (!g_options.startupFile.IsEmpty())
+    {
+        SeamScriptLoadFile(g_options.startupFile);
+    }
+    else
+    {
+        SeamScriptLoadFile("enums.nut");
+        SeamScriptLoadFile("game.nut");
+    }
+    CallOptionCallbacks();
+    AppCallScriptString("InitOptionData", kOptionFile);
+    if (FileExists(kOptionFile, kOpenRoot))
+    {
+        AppCallScript("LoadOptionData");
+        AppDisplayStart();
+    }
+    AppCallScriptIntInt("SetScreenSize", static_cast<int>(g_renderWidth), static_cast<int>(g_renderHeight));
+    AppCallScript("GameCreate");
+    g_fixedUpdate.Reset();
+    SeamResetMainCamera();
+    SeamMessageManagerReset();
+    return 0;
+}
+
+void AppDisplayStart()
+{
+    SetWindowTitle("Tolvan");
+    SeamInitializeRenderSystem();
+    SeamFrontEndStart();
+}
+
+void AppFrame()
+{
+    PlatformRunCallbacks();
+    const uint64_t now = ClockNow();
+    float dt = static_cast<float>(now - g_lastFrameTime) / 1000000.0f;
+    g_lastFrameTime = now;
+    if (dt > kMaxFrameSeconds)
+        dt = kMaxFrameSeconds;
+    GameUpdate(dt);
+    SeamRenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    SeamNetworkFrame();
+}
+
+float GameUpdate(float dt)
+{
+    AppCallScript("QUARNFINALHACKMESSAGES");
+    RunFixedSteps();
+    g_totalGameTime += dt;
+    AppViewUpdate(dt);
+    SeamAudioStep(dt);
+    SeamSystemMessagesStep();
+    return g_totalGameTime;
+}
+
+void AppViewUpdate(float dt) { AppCallScriptFloat("ViewUpdate", dt); }
+
+void LoadingPump()
+{
+    bool active = false;
+    SeamLoadingScreenActive(active);
+    if (!active)
+        return;
+    const uint64_t now = ClockNow();
+    const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
+    if (elapsed > kLoadingFrameSeconds)
+    {
+        SeamLoadingFrame(elapsed);
+        g_lastLoadingFrameTime = now;
+    }
+    if (IsConsoleVisible())
+        SeamConsoleDrawIfVisible();
+}
+
+void AppShutdown()
+{
+    SeamDisplayModesReset();
+    SeamNetworkShutdown();
+    SeamConsoleDestroy();
+    SeamScriptShutdown();
+    SeamRenderShutdown();
+    SeamInputShutdown();
+    if (g_logFile)
+    {
+        g_logFile->Close();
+        delete g_logFile;
+        g_logFile = nullptr;
+    }
+    PlatformShutdown();
+    DestroyMainWindow();
+}
+
+void LogFileErrorHandler(const char* text)
+{
+    if (!g_logFile || !g_logFile->IsOpen())
+        return;
+    g_logFile->Write(text, strlen(text));
+    g_logFile->Flush();
+}
+
+void AppOpenPerformanceLog()
+{
+    g_performanceLog = new pd_ofstream("tolvanPerf.log", 0, kOutWrite);
+    const char* stamp = FormatDateStamp();
+    g_performanceLog->Write(stamp, strlen(stamp));
+    g_performanceLog->Flush();
+    g_performanceLog->Write("\n\n", 2);
+    g_performanceLog->Flush();
+}
+
+void AppClosePerformanceLog()
+{
+    delete g_performanceLog;
+    g_performanceLog = nullptr;
+}
+
+const AppOptions& AppGetOptions() { return g_options; }
+pd_ofstream* AppLogFile() { return g_logFile; }
+float AppTotalGameTime() { return g_totalGameTime; }
+
+void AppGetRenderSize(unsigned& width, unsigned& height)
+{
+    width = g_renderWidth;
+    height = g_renderHeight;
+}

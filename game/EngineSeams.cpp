@@ -1,0 +1,55 @@
+#include "game/EngineSeams.h"
+
+#include "game/AppOptions.h"
+
+int SeamGetSystemLanguage() { return kLanguageEnglish; }
+bool SeamStringKeeperInit(int, const char*) { return true; }
+
+void SeamDisplayModesInit() {}
+void SeamDisplayModesReset() {}
+void SeamInitializeRenderSystem() {}
+void SeamRenderAll(float) {}
+void SeamRenderShutdown() {}
+
+void SeamInputInit() {}
+void SeamInputShutdown() {}
+void SeamInputUpdate() {}
+bool SeamKeyNewlyDown(int) { return false; }
+bool SeamKeyDown(int) { return false; }
+
+void SeamConsoleCreate() {}
+void SeamConsoleDestroy() {}
+
+bool SeamScriptInit(bool) { return true; }
+void SeamScriptShutdown() {}
+void SeamScriptLoadFile(const char*) {}
+void SeamScriptDoFile(const char*) {}
+
+void SeamAudioOpen() {}
+void SeamAudioMute() {}
+void SeamAudioStep(float) {}
+
+void SeamStreamListenerInstall() {}
+void SeamFrontEndStart() {}
+void SeamFrontEndUpdate(float) {}
+void SeamEffectsStep(float) {}
+void SeamWorldStepEntities(float) {}
+void SeamCollisionStep(float) {}
+void SeamMessageManagerUpdate() {}
+void SeamMessageManagerReset() {}
+void SeamLoadingScreenActive(bool& active) { active = false; }
+void SeamSystemMessagesStep() {}
+void SeamEntitiesStep(float) {}
+void SeamTileTerrainStep(float) {}
+void SeamNetworkStepSync(float) {}
+void SeamNetworkFrame() {}
+void SeamNetworkShutdown() {}
+void SeamLoadingFrame(float) {}
+void SeamConsoleDrawIfVisible() {}
+void SeamMouseToFrontEnd() {}
+void SeamTakeScreenshot(bool) {}
+void SeamToggleSkeletonView() {}
+void SeamReportNonPowerOfTwoTextures() {}
+void SeamResetMainCamera() {}
+void SeamAddEngineInputCommands() {}
+void SeamSetWorldGravity(float) {}

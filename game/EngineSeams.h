@@ -1,0 +1,59 @@
+#pragma once
+// Services the spine calls whose subsystems have not landed yet. Each does
+// nothing for now; as a subsystem lands, its call here is replaced by the
+// real one at the same place in the order.
+
+#include <cstdint>
+
+int SeamGetSystemLanguage();
+bool SeamStringKeeperInit(int language, const char* folder);
+
+void SeamDisplayModesInit();
+void SeamDisplayModesReset();
+void SeamInitializeRenderSystem();
+void SeamRenderAll(float dt);
+void SeamRenderShutdown();
+
+void SeamInputInit();
+void SeamInputShutdown();
+// Reads the input devices for this step; true when the key is newly down.
+void SeamInputUpdate();
+bool SeamKeyNewlyDown(int scanCode);
+bool SeamKeyDown(int scanCode);
+
+void SeamConsoleCreate();
+void SeamConsoleDestroy();
+
+bool SeamScriptInit(bool debugger);
+void SeamScriptShutdown();
+void SeamScriptLoadFile(const char* path);
+void SeamScriptDoFile(const char* path);
+
+void SeamAudioOpen();
+void SeamAudioMute();
+void SeamAudioStep(float dt);
+
+void SeamStreamListenerInstall();
+void SeamFrontEndStart();
+void SeamFrontEndUpdate(float dt);
+void SeamEffectsStep(float dt);
+void SeamWorldStepEntities(float dt);
+void SeamCollisionStep(float dt);
+void SeamMessageManagerUpdate();
+void SeamMessageManagerReset();
+void SeamLoadingScreenActive(bool& active);
+void SeamSystemMessagesStep();
+void SeamEntitiesStep(float dt);
+void SeamTileTerrainStep(float dt);
+void SeamNetworkStepSync(float dt);
+void SeamNetworkFrame();
+void SeamNetworkShutdown();
+void SeamLoadingFrame(float elapsed);
+void SeamConsoleDrawIfVisible();
+void SeamMouseToFrontEnd();
+void SeamTakeScreenshot(bool tga);
+void SeamToggleSkeletonView();
+void SeamReportNonPowerOfTwoTextures();
+void SeamResetMainCamera();
+void SeamAddEngineInputCommands();
+void SeamSetWorldGravity(float gravity);

@@ -1,0 +1,111 @@
+#include "game/TolvanFixedUpdate.h"
+
+#include "core/Clock.h"
+#include "core/GameTimer.h"
+#include "core/pd_ofstream.h"
+#include "game/App.h"
+#include "game/AppOptions.h"
+#include "game/AppScriptCalls.h"
+#include "game/DebugKeys.h"
+#include "game/EngineSeams.h"
+#include "game/StepTimes.h"
+
+#include <cstring>
+
+TolvanFixedUpdate g_fixedUpdate;
+
+namespace
+{
+uint32_t g_stepParity = 1;
+bool g_pausedMirror = false;
+bool g_inGame = false;
+
+float MillisecondsBetween(uint64_t start, uint64_t end) { return static_cast<float>(end - start) / 1000.0f; }
+
+void WriteRule(pd_ofstream& log, char c)
+{
+    char line[81];
+    memset(line, c, 80);
+    line[80] = '\n';
+    log.Write(line, sizeof line);
+}
+
+void WriteStepProfile()
+{
+    pd_ofstream* log = AppLogFile();
+    if (!log)
+        return;
+    WriteRule(*log, '-');
+    log->WriteLinesReversed(AppScriptProfileLog());
+    log->Flush();
+    WriteRule(*log, '^');
+}
+
+void RunUnpausedScriptPhase(float dt)
+{
+    const uint64_t t0 = ClockNow();
+    g_stepParity = (g_stepParity == 1) ? 2 : 1;
+    const uint64_t t1 = ClockNow();
+    AppCallScriptFloat("GameStep", dt, GetStepLogRequest());
+    SeamFrontEndUpdate(dt);
+    const uint64_t t2 = ClockNow();
+    SeamMessageManagerUpdate();
+    const uint64_t t3 = ClockNow();
+    g_stepTimes.Record(kStepPhaseScript, MillisecondsBetween(t0, t3));
+
+    const uint64_t t4 = ClockNow();
+    SeamWorldStepEntities(dt);
+    const uint64_t t5 = ClockNow();
+    g_stepTimes.Record(kStepPhasePhysics, MillisecondsBetween(t4, t5));
+
+    if (g_inGame && AppGetOptions().logStepTime)
+        g_stepTimes.AddSample(t2 - t1);
+}
+
+void RunWorldPhase(float dt)
+{
+    if (GetStepLogRequest())
+        WriteStepProfile();
+
+    SeamTileTerrainStep(dt);
+
+    const uint64_t t6 = ClockNow();
+    SeamCollisionStep(dt);
+    const uint64_t t7 = ClockNow();
+    g_stepTimes.Record(kStepPhaseCollision, MillisecondsBetween(t6, t7));
+
+    const uint64_t t8 = ClockNow();
+    SeamEffectsStep(dt);
+    const uint64_t t9 = ClockNow();
+    g_stepTimes.Record(kStepPhaseEffects, MillisecondsBetween(t8, t9));
+
+    GameTimeChannelAdvance(0, dt);
+}
+} // namespace
+
+void TolvanFixedUpdate::Step(float dt)
+{
+    const bool paused = IsPaused();
+    if (!paused)
+        SeamEntitiesStep(dt);
+    DebugKeyToggles();
+    MouseToFrontEnd();
+    if (!paused)
+    {
+        RunUnpausedScriptPhase(dt);
+    }
+    else
+    {
+        SeamFrontEndUpdate(dt);
+        AppCallScriptFloat("PausedStep", dt);
+    }
+    g_pausedMirror = paused;
+    SeamNetworkStepSync(dt);
+    if (!paused)
+        RunWorldPhase(dt);
+}
+
+uint32_t GetStepParity() { return g_stepParity; }
+bool GetPausedMirror() { return g_pausedMirror; }
+void SetInGameFlag(bool inGame) { g_inGame = inGame; }
+bool GetInGameFlag() { return g_inGame; }
