@@ -30,8 +30,12 @@ function(pendrel_test folder)
     add_executable(${target} ${sources})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}" "${PROJECT_SOURCE_DIR}/tests")
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} pendrel_testsupport GTest::gtest GTest::gtest_main)
+    # Tests find the sources (fixtures) and the build (the executable, the demo
+    # tree) through these, as compile definitions and in the environment.
+    target_compile_definitions(${target} PRIVATE
+        PENDREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" PENDREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
     gtest_discover_tests(${target}
         WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "PENDREL_SOURCE_DIR=${PROJECT_SOURCE_DIR};PENDREL_BINARY_DIR=${PROJECT_BINARY_DIR}")
+        PROPERTIES ENVIRONMENT "PENDREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

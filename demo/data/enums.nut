@@ -1,0 +1,7 @@
+// Constants shared by the demo's scripts.
+enum DemoState
+{
+    TITLE,
+    PLAYING,
+    PAUSED
+}

@@ -1,0 +1,128 @@
+// Runs the real executable on a copy of the demo tree and reads what it wrote.
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+std::string ReadWhole(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class EndToEndTest : public ::testing::Test
+{
+protected:
+    fs::path root;
+    fs::path executable;
+
+    void SetUp() override
+    {
+        if (!getenv("DISPLAY"))
+            GTEST_SKIP() << "no display to open the window on";
+        const char* binary = PENDREL_BINARY_DIR;
+        executable = fs::path(binary) / "pendrel";
+        root = fs::temp_directory_path() / ("pendrel-e2e-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+        fs::copy(fs::path(binary) / "demo", root / "demo", fs::copy_options::recursive);
+    }
+
+    void TearDown() override
+    {
+        if (!root.empty())
+            fs::remove_all(root);
+    }
+
+    fs::path Demo() const { return root / "demo"; }
+
+    // Starts the engine in demo/bin with the given extra environment.
+    pid_t Start(const char* arguments, const char* platformMode)
+    {
+        const pid_t child = fork();
+        if (child == 0)
+        {
+            chdir((Demo() / "bin").c_str());
+            setenv("PENDREL_PLATFORM_DIR", (root / "platform").c_str(), 1);
+            setenv("PENDREL_INSTANCE", ("pendrel-e2e-" + std::to_string(getpid())).c_str(), 1);
+            if (platformMode)
+                setenv("PENDREL_PLATFORM", platformMode, 1);
+            execl(executable.c_str(), "pendrel", arguments, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        return child;
+    }
+
+    static bool WaitFor(const fs::path& path, std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        while (Clock::now() < end)
+        {
+            if (fs::exists(path))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // Asks the engine to quit and returns its exit status, or -1 when it did
+    // not stop within the limit (it is killed then).
+    static int StopWithin(pid_t child, std::chrono::milliseconds limit)
+    {
+        kill(child, SIGTERM);
+        const auto end = Clock::now() + limit;
+        int status = 0;
+        while (Clock::now() < end)
+        {
+            if (waitpid(child, &status, WNOHANG) == child)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
+    }
+};
+} // namespace
+
+TEST_F(EndToEndTest, WritesItsLogsRunsFramesAndQuitsOnSigterm)
+{
+    const pid_t child = Start("-nosound", nullptr);
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(WaitFor(Demo() / "tolvan.log", std::chrono::seconds(20)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(StopWithin(child, std::chrono::seconds(1)), 1);
+
+    // The performance log sits in the working folder and holds the start stamp.
+    const std::string stamp = ReadWhole(Demo() / "bin" / "tolvanPerf.log");
+    EXPECT_GT(stamp.size(), 10u);
+    EXPECT_EQ(stamp.substr(stamp.size() - 2), "\n\n");
+    EXPECT_NE(stamp.find('\''), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(root / "platform"));
+}
+
+TEST_F(EndToEndTest, PlatformOffLeavesItsFolderUntouched)
+{
+    const pid_t child = Start("-nosound", "off");
+    ASSERT_GT(child, 0);
+    ASSERT_TRUE(WaitFor(Demo() / "tolvan.log", std::chrono::seconds(20)));
+    EXPECT_EQ(StopWithin(child, std::chrono::seconds(1)), 1);
+    EXPECT_FALSE(fs::exists(root / "platform"));
+}

@@ -1,0 +1,105 @@
+#include "online/PlatformServices.h"
+#include "online/storefront/Storefront.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+class Recorder : public CCallbackBase
+{
+public:
+    void Run(void* parameter) override { values.push_back(*static_cast<int*>(parameter)); }
+    void Run(void* parameter, bool ioFailure, SteamAPICall_t call) override
+    {
+        values.push_back(*static_cast<int*>(parameter));
+        failures.push_back(ioFailure);
+        calls.push_back(call);
+    }
+    int GetCallbackSizeBytes() override { return sizeof(int); }
+
+    std::vector<int> values;
+    std::vector<bool> failures;
+    std::vector<SteamAPICall_t> calls;
+};
+
+class StorefrontTest : public ::testing::Test
+{
+protected:
+    std::filesystem::path folder;
+
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() / ("pendrel-platform-" + std::to_string(getpid()));
+        setenv("PENDREL_PLATFORM_DIR", folder.c_str(), 1);
+        unsetenv("PENDREL_PLATFORM");
+    }
+    void TearDown() override
+    {
+        PlatformShutdown();
+        unsetenv("PENDREL_PLATFORM_DIR");
+        unsetenv("PENDREL_PLATFORM");
+        std::filesystem::remove_all(folder);
+    }
+};
+} // namespace
+
+TEST_F(StorefrontTest, StartsInItsFolder)
+{
+    EXPECT_TRUE(PlatformInit());
+    EXPECT_TRUE(PlatformIsUp());
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::path(StorefrontFolder()), folder);
+}
+
+TEST_F(StorefrontTest, OffLeavesThePlatformDown)
+{
+    setenv("PENDREL_PLATFORM", "off", 1);
+    EXPECT_FALSE(PlatformInit());
+    EXPECT_FALSE(PlatformIsUp());
+}
+
+TEST_F(StorefrontTest, UnusableFolderLeavesThePlatformDown)
+{
+    setenv("PENDREL_PLATFORM_DIR", "/proc/pendrel-cannot-be-here", 1);
+    EXPECT_FALSE(PlatformInit());
+}
+
+TEST_F(StorefrontTest, CallbacksCompleteOnlyInsideThePump)
+{
+    ASSERT_TRUE(PlatformInit());
+    Recorder lobbyChat, other;
+    SteamAPI_RegisterCallback(&lobbyChat, 506);
+    SteamAPI_RegisterCallback(&other, 1201);
+    const int value = 7;
+    StorefrontPostCallback(506, &value, sizeof value);
+    EXPECT_TRUE(lobbyChat.values.empty());
+    PlatformRunCallbacks();
+    EXPECT_EQ(lobbyChat.values, std::vector<int>{7});
+    EXPECT_TRUE(other.values.empty());
+
+    SteamAPI_UnregisterCallback(&lobbyChat);
+    StorefrontPostCallback(506, &value, sizeof value);
+    PlatformRunCallbacks();
+    EXPECT_EQ(lobbyChat.values.size(), 1u);
+}
+
+TEST_F(StorefrontTest, CallResultsReachTheirRegistrationOnce)
+{
+    ASSERT_TRUE(PlatformInit());
+    Recorder created;
+    const SteamAPICall_t call = StorefrontNewCall();
+    ASSERT_NE(call, k_uAPICallInvalid);
+    SteamAPI_RegisterCallResult(&created, call);
+    SteamAPI_RegisterCallResult(&created, k_uAPICallInvalid); // a zero handle is not registered
+    const int result = 1;
+    StorefrontCompleteCall(call, 513, &result, sizeof result, false);
+    StorefrontCompleteCall(call, 513, &result, sizeof result, false);
+    PlatformRunCallbacks();
+    ASSERT_EQ(created.values.size(), 1u);
+    EXPECT_EQ(created.calls[0], call);
+    EXPECT_FALSE(created.failures[0]);
+}
