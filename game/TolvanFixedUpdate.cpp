@@ -22,6 +22,13 @@ bool g_inGame = false;
 
 float MillisecondsBetween(uint64_t start, uint64_t end) { return static_cast<float>(end - start) / 1000.0f; }
 
+template <typename Work> void TimedPhase(StepPhase phase, Work work)
+{
+    const uint64_t start = ClockNow();
+    work();
+    g_stepTimes.Record(phase, MillisecondsBetween(start, ClockNow()));
+}
+
 void WriteRule(pd_ofstream& log, char c)
 {
     char line[81];
@@ -53,10 +60,7 @@ void RunUnpausedScriptPhase(float dt)
     const uint64_t t3 = ClockNow();
     g_stepTimes.Record(kStepPhaseScript, MillisecondsBetween(t0, t3));
 
-    const uint64_t t4 = ClockNow();
-    SeamWorldStepEntities(dt);
-    const uint64_t t5 = ClockNow();
-    g_stepTimes.Record(kStepPhasePhysics, MillisecondsBetween(t4, t5));
+    TimedPhase(kStepPhasePhysics, [dt] { SeamWorldStepEntities(dt); });
 
     if (g_inGame && AppGetOptions().logStepTime)
         g_stepTimes.AddSample(t2 - t1);
@@ -69,15 +73,8 @@ void RunWorldPhase(float dt)
 
     SeamTileTerrainStep(dt);
 
-    const uint64_t t6 = ClockNow();
-    SeamCollisionStep(dt);
-    const uint64_t t7 = ClockNow();
-    g_stepTimes.Record(kStepPhaseCollision, MillisecondsBetween(t6, t7));
-
-    const uint64_t t8 = ClockNow();
-    SeamEffectsStep(dt);
-    const uint64_t t9 = ClockNow();
-    g_stepTimes.Record(kStepPhaseEffects, MillisecondsBetween(t8, t9));
+    TimedPhase(kStepPhaseCollision, [dt] { SeamCollisionStep(dt); });
+    TimedPhase(kStepPhaseEffects, [dt] { SeamEffectsStep(dt); });
 
     GameTimeChannelAdvance(0, dt);
 }
