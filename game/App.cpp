@@ -70,6 +70,17 @@ void CallOptionCallbacks()
         AppCallScript("UseMouse");
 }
 
+// The options that act as soon as they are read.
+void ApplyImmediateOptions()
+{
+    if (g_options.wimpy)
+        SeamGLCapsSetWimpy();
+    if (g_options.connectLobby)
+        SeamSetPendingInvite(g_options.connectLobbyId);
+    if (g_options.resetAchievementsAndStats)
+        SeamResetAchievementsAndStats();
+}
+
 void RunFixedSteps()
 {
     if (g_options.fixedStepCount != 0)
@@ -86,6 +97,7 @@ int AppInit()
     g_options = AppOptions();
     g_options.language = SeamGetSystemLanguage();
     AppReadOptions(g_options);
+    ApplyImmediateOptions();
     RandSeed(static_cast<uint32_t>(ClockNow()));
     SeamConsoleCreate();
     SetLogErrorHandler(LogFileErrorHandler);
@@ -139,6 +151,7 @@ void AppDisplayStart()
 {
     SetWindowTitle("Tolvan");
     SeamInitializeRenderSystem();
+    SeamEffectsInit("effects");
     SeamFrontEndStart();
 }
 
@@ -158,6 +171,7 @@ void AppFrame()
 float GameUpdate(float dt)
 {
     AppCallScript("QUARNFINALHACKMESSAGES");
+    SeamNetworkServiceLostConnection();
     RunFixedSteps();
     g_totalGameTime += dt;
     AppViewUpdate(dt);

@@ -43,6 +43,11 @@ void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
 void SeamNetworkStepSync(float) {}
 void SeamNetworkFrame() {}
+void SeamNetworkServiceLostConnection() {}
+void SeamSetPendingInvite(uint64_t) {}
+void SeamResetAchievementsAndStats() {}
+void SeamGLCapsSetWimpy() {}
+void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
 void SeamLoadingFrame(float) {}
 void SeamConsoleDrawIfVisible() {}
