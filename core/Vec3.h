@@ -16,7 +16,7 @@ struct Vec3
     float Vec3DotMember(const Vec3& other) const { return x * other.x + y * other.y + z * other.z; }
 };
 
-// Matrices expose their axes as vectors, so the layout must stay three packed floats.
+// Scripts view the axes of a matrix as vectors in place, so the layout must stay three packed floats.
 static_assert(sizeof(Vec3) == 3 * sizeof(float), "Vec3 must be three packed floats");
 
 inline Vec3 operator+(const Vec3& a, const Vec3& b)
