@@ -231,7 +231,10 @@ TEST_F(GLStateOnDriver, DefaultState)
 {
     GLBlendAlpha();
     GLCullOff();
+    GLBindTexture(0, &first);
+    glBindTexture(GL_TEXTURE_2D, 0);
     GLDefaultState();
+    EXPECT_TRUE(GLBindTexture(0, &first)) << "the texture cache outlived the default state";
     EXPECT_EQ(Integer(GL_FRONT_FACE), GL_CCW);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
