@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -61,6 +62,8 @@ const DecisionCase kDecisionCases[] = {
     {"null version string", nullptr, kAllExtensions, false, 0, 0},
     {"empty strings", "", "", false, 0, 0},
 };
+
+void PrintTo(const DecisionCase& c, std::ostream* out) { *out << c.what; }
 
 class GLCapsDecision : public testing::TestWithParam<DecisionCase>
 {

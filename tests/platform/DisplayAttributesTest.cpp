@@ -1,6 +1,7 @@
 #include "platform/Display.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <vector>
 
 namespace
@@ -27,6 +28,8 @@ const AttributeCase kAttributeCases[] = {
     {"a later code of a kind wins", {0x111, 0x200, 2, 0x113, 0x200, 8, 0}, false, 8, 3},
     {"a zero sample count ends the list", {0x200, 0, 0x100, 0}, false, 0, 0},
 };
+
+void PrintTo(const AttributeCase& c, std::ostream* out) { *out << c.what; }
 
 class DisplayAttributeRead : public testing::TestWithParam<AttributeCase>
 {

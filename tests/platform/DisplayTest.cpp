@@ -85,7 +85,10 @@ TEST_F(DisplayOnScreen, FullScreenWithSyncKeepsTheSwapInterval)
 {
     DisplaySetScreenSize(0, 0);
     const uint32_t attributes[] = {kDisplayAttributeFullScreen, kDisplayAttributeSwapInterval + 1, 0};
+    CapturedLog log;
     ASSERT_TRUE(DisplayCreate(320, 240, attributes));
+    EXPECT_TRUE(log.lines().empty()) << log.lines()[0];
+    EXPECT_TRUE(SDL_GetWindowFlags(GetMainWindow()) & SDL_WINDOW_FULLSCREEN);
     EXPECT_TRUE(DisplayIsFullScreen());
     int screenWidth = 0, screenHeight = 0;
     DisplayGetScreenSize(screenWidth, screenHeight);
@@ -98,22 +101,13 @@ TEST_F(DisplayOnScreen, FullScreenWithSyncKeepsTheSwapInterval)
     EXPECT_EQ(DisplayGetSwapInterval(), DriverOffersSwapControl() ? 1 : 0);
 }
 
-TEST_F(DisplayOnScreen, StoredScreenSizeWins)
-{
-    DisplaySetScreenSize(640, 360);
-    int width = 0, height = 0;
-    DisplayGetScreenSize(width, height);
-    EXPECT_EQ(width, 640);
-    EXPECT_EQ(height, 360);
-    DisplaySetScreenSize(0, 0);
-}
-
 TEST_F(DisplayOnScreen, UnavailableSampleCountFallsBackToNoMultisampling)
 {
     const uint32_t attributes[] = {kDisplayAttributeMultisample, 64, 0};
     CapturedLog log;
     EXPECT_TRUE(DisplayCreate(160, 120, attributes));
     EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_TRUE(log.lines().empty());
 }
 
 TEST_F(DisplayOnScreen, RecreatingTheWindowKeepsTheQuitState)
@@ -147,6 +141,16 @@ TEST_F(DisplayOnScreen, ModeManagerListsTheScreensModes)
     SDL_DisplayMode desktop;
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
     EXPECT_NE(manager.GetIndexOfResolution(desktop.w, desktop.h), -1);
+}
+
+TEST(DisplayScreenSize, StoredSizeWins)
+{
+    DisplaySetScreenSize(640, 360);
+    int width = 0, height = 0;
+    DisplayGetScreenSize(width, height);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 360);
+    DisplaySetScreenSize(0, 0);
 }
 
 // Runs in a child process that cannot reach any window system: the failure is
