@@ -169,7 +169,7 @@ DisplayAttributes DisplayReadAttributes(const uint32_t* list)
             ++code;
             if (*code == kDisplayAttributeEnd)
                 break;
-            attributes.samples = static_cast<int>(*code);
+            attributes.samples = static_cast<int>(*code < kDisplayMaxSamples ? *code : kDisplayMaxSamples);
         }
     }
     return attributes;
