@@ -12,6 +12,8 @@
 #include "game/EngineSeams.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/PlatformServices.h"
+#include "opengl/GLCaps.h"
+#include "platform/DisplayModeManager.h"
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
 
@@ -74,7 +76,7 @@ void CallOptionCallbacks()
 void ApplyImmediateOptions()
 {
     if (g_options.wimpy)
-        SeamGLCapsSetWimpy();
+        GLCapsSetWimpy();
     if (g_options.connectLobby)
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
@@ -93,7 +95,7 @@ void RunFixedSteps()
 int AppInit()
 {
     PlatformInit();
-    SeamDisplayModesInit();
+    GetDisplayModeManager().Init();
     g_options = AppOptions();
     g_options.language = SeamGetSystemLanguage();
     AppReadOptions(g_options);
@@ -201,7 +203,7 @@ void LoadingPump()
 
 void AppShutdown()
 {
-    SeamDisplayModesReset();
+    GetDisplayModeManager().Reset();
     SeamNetworkShutdown();
     SeamConsoleDestroy();
     SeamScriptShutdown();

@@ -5,8 +5,6 @@
 int SeamGetSystemLanguage() { return kLanguageEnglish; }
 bool SeamStringKeeperInit(int, const char*) { return true; }
 
-void SeamDisplayModesInit() {}
-void SeamDisplayModesReset() {}
 void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}
 void SeamRenderShutdown() {}
@@ -46,7 +44,6 @@ void SeamNetworkFrame() {}
 void SeamNetworkServiceLostConnection() {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamGLCapsSetWimpy() {}
 void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
 void SeamLoadingFrame(float) {}

@@ -8,8 +8,6 @@
 int SeamGetSystemLanguage();
 bool SeamStringKeeperInit(int language, const char* folder);
 
-void SeamDisplayModesInit();
-void SeamDisplayModesReset();
 void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
 void SeamRenderShutdown();
@@ -50,7 +48,6 @@ void SeamNetworkFrame();
 void SeamNetworkServiceLostConnection();
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
-void SeamGLCapsSetWimpy();
 void SeamEffectsInit(const char* folder);
 void SeamNetworkShutdown();
 void SeamLoadingFrame(float elapsed);

@@ -115,6 +115,7 @@ TEST_F(EndToEndTest, WritesItsLogsRunsFramesAndQuitsOnSigterm)
     EXPECT_GT(stamp.size(), 10u);
     EXPECT_EQ(stamp.substr(stamp.size() - 2), "\n\n");
     EXPECT_NE(stamp.find('\''), std::string::npos);
+    EXPECT_TRUE(fs::exists(Demo() / "bin" / "tolvanGFX.log"));
     EXPECT_TRUE(fs::is_directory(root / "platform"));
 }
 
