@@ -11,7 +11,7 @@ constexpr char kCommentChar = '#';
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 } // namespace
 
-Tokenizer::Tokenizer() : m_separators(kDefaultSeparators) {}
+Tokenizer::Tokenizer() : m_separators(kDefaultSeparators) { SeparatorsChanged(); }
 
 void Tokenizer::SetText(const char* text, int length)
 {
@@ -19,18 +19,33 @@ void Tokenizer::SetText(const char* text, int length)
     m_length = (text && length > 0) ? length : 0;
     m_position = 0;
     m_active = 1;
-    m_separators = kDefaultSeparators;
+    DefaultSeparators();
 }
 
-void Tokenizer::SetSeparators(const char* characters) { m_separators.Append(characters); }
-void Tokenizer::DefaultSeparators() { m_separators = kDefaultSeparators; }
-void Tokenizer::SetLineSeparators() { m_separators = kLineSeparators; }
+void Tokenizer::SetSeparators(const char* characters)
+{
+    m_separators.Append(characters);
+    SeparatorsChanged();
+}
+
+void Tokenizer::DefaultSeparators()
+{
+    m_separators = kDefaultSeparators;
+    SeparatorsChanged();
+}
+
+void Tokenizer::SetLineSeparators()
+{
+    m_separators = kLineSeparators;
+    SeparatorsChanged();
+}
+
 void Tokenizer::Stop() { m_active = 0; }
 
 void Tokenizer::Reset()
 {
     m_active = 0;
-    m_separators = kDefaultSeparators;
+    DefaultSeparators();
 }
 
 bool Tokenizer::NextToken(bool* end, char* buffer, int size)
@@ -52,7 +67,12 @@ bool Tokenizer::NextToken(bool* end, char* buffer, int size)
     return token;
 }
 
-bool Tokenizer::IsSeparator(char c) const { return c != 0 && strchr(m_separators.c_str(), c) != nullptr; }
+void Tokenizer::SeparatorsChanged()
+{
+    memset(m_isSeparator, 0, sizeof m_isSeparator);
+    for (const char* c = m_separators.c_str(); *c; ++c)
+        m_isSeparator[static_cast<unsigned char>(*c)] = true;
+}
 
 int Tokenizer::FindSeparator(int from) const
 {

@@ -39,7 +39,8 @@ public:
     bool NextToken(bool* end, char* buffer, int size);
 
 private:
-    bool IsSeparator(char c) const;
+    bool IsSeparator(char c) const { return m_isSeparator[static_cast<unsigned char>(c)]; }
+    void SeparatorsChanged();
     int FindSeparator(int from) const;
     int FindComment(int from, int before) const;
     int FindLineEnd(int from) const;
@@ -52,6 +53,8 @@ private:
     int32_t m_position = 0;
     int32_t m_active = 0;
     FixedString256 m_separators;
+    // The separator set as a lookup by byte, rebuilt whenever the set changes.
+    bool m_isSeparator[256] = {};
 };
 
 // Further tokenizers, handed around by pointer.
