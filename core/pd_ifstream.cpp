@@ -71,6 +71,9 @@ bool LocateMember(unzFile archive, const FileTableEntry& entry, const char* name
         place.num_of_file = entry.memberIndex;
         if (unzGoToFilePos64(archive, &place) == UNZ_OK && CurrentMemberIs(archive, name))
             return true;
+        // The archive changed since it was mounted; a failed jump leaves no
+        // current member, and the lookup by name needs one to start from.
+        unzGoToFirstFile(archive);
     }
     const int kCaseSensitive = 1;
     const int kCaseBlind = 2;
