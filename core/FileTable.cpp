@@ -1,5 +1,6 @@
 #include "core/FileTable.h"
 
+#include "core/ArchiveCache.h"
 #include "core/Clock.h"
 #include "core/FolderListing.h"
 #include "core/LogError.h"
@@ -8,6 +9,7 @@
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <cstring>
 #include <strings.h>
 #include <string>
@@ -108,6 +110,7 @@ void FileTable::SetRoot(const char* directory)
 
 void FileTable::Rebuild(const char* folder)
 {
+    ArchiveCacheClear();
     m_entries.clear();
     m_mounts.clear();
     AddDirectory(folder, "", false);
@@ -267,6 +270,9 @@ void FileTable::NoteChange(const DirectoryChange& change)
 {
     if (IsScratchName(change.name))
         return;
+    // An open handle on a rewritten archive would read the old directory.
+    if (FileTablePathIsArchive(change.name))
+        ArchiveCacheForget(AbsolutePath(std::string(m_root) + change.name.c_str()).c_str());
     if (change.removed)
         m_pending.erase(change.name);
     else
@@ -440,7 +446,13 @@ FixedString256 FileTableIterator::FileName() const
 {
     const char* name = Name();
     const char* slash = strrchr(name, '/');
-    return FixedString256(slash ? slash + 1 : name);
+    const char* fileName = slash ? slash + 1 : name;
+    // Names in the table always fit, so a plain copy does.
+    FixedString256 result;
+    const size_t length = std::min(strlen(fileName), static_cast<size_t>(FixedString256::kCapacity));
+    memcpy(result.data(), fileName, length);
+    result.data()[length] = 0;
+    return result;
 }
 
 const FileTableIterator& FileTableEnd()

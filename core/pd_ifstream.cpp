@@ -1,5 +1,6 @@
 #include "core/pd_ifstream.h"
 
+#include "core/ArchiveCache.h"
 #include "core/FileCipher.h"
 #include "core/FileTable.h"
 #include "core/LogError.h"
@@ -33,12 +34,6 @@ void TellRead(size_t count)
 {
     if (pd_streamlistener* listener = GetStreamListener())
         listener->BytesRead(static_cast<unsigned>(std::min<size_t>(count, UINT_MAX)));
-}
-
-uint64_t FileSizeOf(const char* path)
-{
-    struct stat status;
-    return stat(path, &status) == 0 ? static_cast<uint64_t>(status.st_size) : 0;
 }
 
 bool PlausibleMemberSize(const unz_file_info64& info, uint64_t archiveSize)
@@ -212,30 +207,28 @@ void pd_ifstream::OpenThroughTable(const char* modeText)
 bool pd_ifstream::OpenArchiveMember(const FileTableEntry& entry)
 {
     const char* const archivePath = entry.path;
-    unzFile archive = unzOpen64(archivePath);
+    uint64_t archiveSize = 0;
+    unzFile archive = ArchiveCacheOpen(archivePath, archiveSize);
     if (!archive)
     {
         LogError("Pendrel File archive %s does not open for %s.\n", archivePath, m_name.c_str());
         return false;
     }
     unz_file_info64 info;
-    bool ok = LocateMember(archive, entry, m_name) &&
-              unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK;
-    if (!ok)
+    if (!LocateMember(archive, entry, m_name) ||
+        unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    {
         LogError("Pendrel File member %s is missing from archive %s.\n", m_name.c_str(), archivePath);
-    else if (!PlausibleMemberSize(info, FileSizeOf(archivePath)))
+        return false;
+    }
+    if (!PlausibleMemberSize(info, archiveSize))
     {
         LogError("Pendrel File member %s of archive %s declares an impossible size.\n", m_name.c_str(), archivePath);
-        ok = false;
+        return false;
     }
-    else if (unzOpenCurrentFile(archive) != UNZ_OK)
+    if (unzOpenCurrentFile(archive) != UNZ_OK)
     {
         LogError("Pendrel File member %s of archive %s does not open.\n", m_name.c_str(), archivePath);
-        ok = false;
-    }
-    if (!ok)
-    {
-        unzClose(archive);
         return false;
     }
 
@@ -247,19 +240,19 @@ bool pd_ifstream::OpenArchiveMember(const FileTableEntry& entry)
     const bool read = ReadWholeMember(archive, buffer->data, size);
     // Closing the member checks its CRC, now that all of it has been read.
     const int closed = unzCloseCurrentFile(archive);
-    unzClose(archive);
-    if (!read || closed != UNZ_OK)
+    if (read && closed == UNZ_OK)
     {
-        if (!read)
-            LogError("Pendrel File read of member %s of archive %s failed.\n", m_name.c_str(), archivePath);
-        else
-            LogError("Pendrel File member %s of archive %s fails its checksum.\n", m_name.c_str(), archivePath);
-        delete[] buffer->data;
-        delete buffer;
-        return false;
+        m_archive = buffer;
+        return true;
     }
-    m_archive = buffer;
-    return true;
+    if (!read)
+        LogError("Pendrel File read of member %s of archive %s failed.\n", m_name.c_str(), archivePath);
+    else
+        LogError("Pendrel File member %s of archive %s fails its checksum.\n", m_name.c_str(), archivePath);
+    ArchiveCacheForget(archivePath);
+    delete[] buffer->data;
+    delete buffer;
+    return false;
 }
 
 bool pd_ifstream::Seek(int64_t offset, int whence)
