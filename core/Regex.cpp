@@ -271,56 +271,30 @@ private:
     //   x?  branch(x) | branch(nothing)
     bool BuildRepeat(char op, int atom)
     {
-        if (op == '*')
-        {
-            if (!InsertNode(kBranch, atom))
-                return false;
-            const int back = EmitNode(kBack);
-            if (back == kNone)
-                return false;
-            LinkBranchTail(atom, back);
-            LinkBranchTail(atom, atom);
-            const int other = EmitNode(kBranch);
-            if (other == kNone)
-                return false;
-            LinkTail(atom, other);
-            const int nothing = EmitNode(kNothing);
-            if (nothing == kNone)
-                return false;
-            LinkTail(atom, nothing);
-            return true;
-        }
+        // Once the program overflows every step below does nothing, so the
+        // failure is checked once, at the end.
         if (op == '+')
         {
             const int loop = EmitNode(kBranch);
-            if (loop == kNone)
-                return false;
             LinkTail(atom, loop);
-            const int back = EmitNode(kBack);
-            if (back == kNone)
-                return false;
-            LinkTail(back, atom);
+            LinkTail(EmitNode(kBack), atom);
             LinkTail(loop, EmitNode(kBranch));
-            if (m_failed)
-                return false;
-            const int nothing = EmitNode(kNothing);
-            if (nothing == kNone)
-                return false;
-            LinkTail(atom, nothing);
-            return true;
         }
-        if (!InsertNode(kBranch, atom))
-            return false;
-        const int other = EmitNode(kBranch);
-        if (other == kNone)
-            return false;
-        LinkTail(atom, other);
+        else
+        {
+            InsertNode(kBranch, atom);
+            if (op == '*')
+            {
+                LinkBranchTail(atom, EmitNode(kBack));
+                LinkBranchTail(atom, atom);
+            }
+            LinkTail(atom, EmitNode(kBranch));
+        }
         const int nothing = EmitNode(kNothing);
-        if (nothing == kNone)
-            return false;
         LinkTail(atom, nothing);
-        LinkBranchTail(atom, nothing);
-        return true;
+        if (op == '?')
+            LinkBranchTail(atom, nothing);
+        return !m_failed;
     }
 
     int Atom(int& flags)

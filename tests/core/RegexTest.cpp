@@ -99,39 +99,32 @@ TEST_F(RegexTest, MatchesTableOfPatterns)
     EXPECT_TRUE(g_errors.empty());
 }
 
-TEST_F(RegexTest, RecordsGroupsInOrderOfTheirOpeningParenthesis)
+struct GroupCase
 {
-    regexp* re = RegexCompile("((a+)(b*))-(c|d)");
-    ASSERT_NE(re, nullptr);
-    ASSERT_TRUE(RegexExecute(re, "xxaab-d"));
-    EXPECT_EQ(Slot(re, 0), "aab-d");
-    EXPECT_EQ(Slot(re, 1), "aab");
-    EXPECT_EQ(Slot(re, 2), "aa");
-    EXPECT_EQ(Slot(re, 3), "b");
-    EXPECT_EQ(Slot(re, 4), "d");
-    EXPECT_EQ(Slot(re, 5), "-");
-    RegexFree(re);
-}
+    const char* pattern;
+    const char* text;
+    std::vector<std::string> slots; // from slot 0 on; "-" for an unused slot
+};
 
-TEST_F(RegexTest, RepeatedGroupKeepsItsLastPass)
+TEST_F(RegexTest, RecordsGroupSpans)
 {
-    regexp* re = RegexCompile("(a|b)+");
-    ASSERT_NE(re, nullptr);
-    ASSERT_TRUE(RegexExecute(re, "abab"));
-    EXPECT_EQ(Slot(re, 1), "b");
-    RegexFree(re);
-}
-
-TEST_F(RegexTest, NineGroupsFitAndTheTenthDoesNot)
-{
-    regexp* re = RegexCompile("(a)(b)(c)(d)(e)(f)(g)(h)(i)");
-    ASSERT_NE(re, nullptr);
-    ASSERT_TRUE(RegexExecute(re, "abcdefghi"));
-    EXPECT_EQ(Slot(re, 9), "i");
-    RegexFree(re);
-    EXPECT_EQ(RegexCompile("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)"), nullptr);
-    ASSERT_EQ(g_errors.size(), 1u);
-    EXPECT_EQ(g_errors[0], "too many ()");
+    const GroupCase cases[] = {
+        // Slots follow the order of the opening parentheses.
+        {"((a+)(b*))-(c|d)", "xxaab-d", {"aab-d", "aab", "aa", "b", "d", "-"}},
+        // A repeated group keeps its last pass.
+        {"(a|b)+", "abab", {"abab", "b"}},
+        {"(x)?y", "y", {"y", "-"}},
+        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)", "abcdefghi", {"abcdefghi", "a", "b", "c", "d", "e", "f", "g", "h", "i"}},
+    };
+    for (const GroupCase& c : cases)
+    {
+        regexp* re = RegexCompile(c.pattern);
+        ASSERT_NE(re, nullptr) << c.pattern;
+        ASSERT_TRUE(RegexExecute(re, c.text)) << c.pattern;
+        for (size_t slot = 0; slot < c.slots.size(); ++slot)
+            EXPECT_EQ(Slot(re, static_cast<int>(slot)), c.slots[slot]) << c.pattern << " slot " << slot;
+        RegexFree(re);
+    }
 }
 
 TEST_F(RegexTest, SearchFindsTheFolderPatternInsideLongerNames)
@@ -155,6 +148,7 @@ struct ErrorCase
 
 const ErrorCase kCompileErrors[] = {
     {"(", "unmatched ()"},
+    {"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "too many ()"},
     {"a(b", "unmatched ()"},
     {"a)", "unmatched ()"},
     {"a**", "nested *?+"},

@@ -1,25 +1,12 @@
 #include "support/TempDir.h"
 
-#include <cerrno>
+#include "core/pd_ofstream.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace
-{
-bool MakeFoldersAlong(const std::string& path)
-{
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-    {
-        const std::string folder = path.substr(0, slash);
-        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-} // namespace
 
 TempDir::TempDir()
 {
@@ -39,8 +26,7 @@ std::string TempDir::PathOf(const std::string& relative) const { return m_path +
 bool TempDir::WriteFile(const std::string& relative, const void* bytes, size_t count) const
 {
     const std::string path = PathOf(relative);
-    if (!MakeFoldersAlong(path))
-        return false;
+    CreateFoldersAlongPath(path.c_str());
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return false;
@@ -55,7 +41,10 @@ bool TempDir::WriteFile(const std::string& relative, const std::string& text) co
 
 bool TempDir::MakeFolder(const std::string& relative) const
 {
-    return MakeFoldersAlong(PathOf(relative) + "/");
+    const std::string path = PathOf(relative);
+    CreateFoldersAlongPath((path + "/").c_str());
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 std::string TempDir::ReadFile(const std::string& relative) const

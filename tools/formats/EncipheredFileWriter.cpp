@@ -1,23 +1,11 @@
 #include "tools/formats/EncipheredFileWriter.h"
 
 #include "core/FileCipher.h"
+#include "core/pd_ofstream.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
-
-namespace
-{
-bool MakeFoldersAlong(const std::string& path)
-{
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        if (mkdir(path.substr(0, slash).c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    return true;
-}
-} // namespace
 
 bool EncipheredNameUsable(const char* tableName, std::string& why)
 {
@@ -40,11 +28,7 @@ bool WriteEncipheredFile(const char* treeFolder, const char* tableName, const vo
     if (!EncipheredNameUsable(tableName, why))
         return false;
     const std::string path = std::string(treeFolder) + "/" + tableName;
-    if (!MakeFoldersAlong(path))
-    {
-        why = "cannot create the folders of " + path;
-        return false;
-    }
+    CreateFoldersAlongPath(path.c_str());
     std::vector<uint8_t> enciphered(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + count);
     FileCipherApply(enciphered.data(), enciphered.size(), tableName, 0);
     FILE* file = fopen(path.c_str(), "wb");
