@@ -1,10 +1,14 @@
 #include "core/StringKeeper.h"
 
+#include "core/FileTable.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
 #include "core/Tokenizer.h"
+#include "core/pd_ifstream.h"
 
+#include <climits>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -25,8 +29,31 @@ bool StringKeeper::Init(int language, const char* folder)
 {
     m_strings.clear();
     m_language = language;
-    (void)folder;
-    return false;
+    FixedString256 pattern;
+    pattern.Format("%s/.*[.]csv", folder ? folder : "");
+    bool found = false;
+    FileTableIterator file;
+    for (file.Begin(pattern); file.NotEqual(FileTableEnd()); file.Next())
+    {
+        found = true;
+        LoadFile(file.Name());
+    }
+    return found;
+}
+
+void StringKeeper::LoadFile(const char* name)
+{
+    pd_ifstream stream(name, kOpenTable, 0, kInReadBinary);
+    const uint32_t size = stream.IsOpen() ? stream.Size() : 0;
+    if (!stream.IsOpen() || size > INT_MAX)
+    {
+        LogError("Open game strings %s failed.\n", name);
+        return;
+    }
+    std::vector<char> text(size);
+    const size_t count = size ? stream.Read(text.data(), size) : 0;
+    stream.Close();
+    AddFromText(text.data(), static_cast<int>(count));
 }
 
 void StringKeeper::AddFromText(const char* text, int length)

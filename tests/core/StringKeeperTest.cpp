@@ -20,6 +20,8 @@ struct StringFileCase
     Rows expected; // identifier and text of every row the table holds afterwards
 };
 
+void PrintTo(const StringFileCase& c, std::ostream* out) { *out << c.name; }
+
 class StringFileCases : public testing::TestWithParam<StringFileCase>
 {
 };

@@ -59,6 +59,8 @@ struct TokenCase
     std::vector<Step> expected;
 };
 
+void PrintTo(const TokenCase& c, std::ostream* out) { *out << c.name; }
+
 class TokenizerCases : public testing::TestWithParam<TokenCase>
 {
 };
