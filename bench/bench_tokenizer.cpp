@@ -16,7 +16,8 @@ std::string MakeStringFile()
 {
     std::string text = "# generated rows\n";
     for (int i = 0; i < kRows; ++i)
-        text += "STRING_ID_" + std::to_string(i) + "\tThe text of string number " + std::to_string(i) + " # note\n";
+        text += "STRING_ID_" + std::to_string(i) + "\tThe text of string number " + std::to_string(i) +
+                " # note\n";
     return text;
 }
 

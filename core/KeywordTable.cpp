@@ -9,9 +9,15 @@ void KeywordTable::Build(const char* const* keywords, int count)
         Add(keywords[i], i);
 }
 
-void KeywordTable::Add(const char* keyword, int32_t identifier) { AddHash(HashString(keyword), identifier); }
+void KeywordTable::Add(const char* keyword, int32_t identifier)
+{
+    AddHash(HashString(keyword), identifier);
+}
 
-void KeywordTable::AddHash(uint32_t hash, int32_t identifier) { m_pairs.push_back({hash, identifier}); }
+void KeywordTable::AddHash(uint32_t hash, int32_t identifier)
+{
+    m_pairs.push_back({hash, identifier});
+}
 
 int32_t KeywordTable::Find(uint32_t hash) const
 {
@@ -21,4 +27,7 @@ int32_t KeywordTable::Find(uint32_t hash) const
     return -1;
 }
 
-int32_t KeywordFind(const KeywordTable& table, uint32_t hash) { return table.Find(hash); }
+int32_t KeywordFind(const KeywordTable& table, uint32_t hash)
+{
+    return table.Find(hash);
+}

@@ -20,7 +20,8 @@ constexpr int kByteOrderMarkLength = 3;
 // goes, so the identifier written right after it is kept.
 int ByteOrderMarkLength(const char* text, int length)
 {
-    const bool marked = length >= kByteOrderMarkLength && memcmp(text, kByteOrderMark, kByteOrderMarkLength) == 0;
+    const bool marked =
+        length >= kByteOrderMarkLength && memcmp(text, kByteOrderMark, kByteOrderMarkLength) == 0;
     return marked ? kByteOrderMarkLength : 0;
 }
 } // namespace
@@ -101,6 +102,15 @@ StringKeeper& GetStringKeeper()
     return keeper;
 }
 
-bool StringKeeperInit(int language, const char* folder) { return GetStringKeeper().Init(language, folder); }
-const char* StringKeeperGetString(const char* identifier) { return GetStringKeeper().GetString(identifier); }
-int StringKeeperGetLang() { return GetStringKeeper().GetLanguage(); }
+bool StringKeeperInit(int language, const char* folder)
+{
+    return GetStringKeeper().Init(language, folder);
+}
+const char* StringKeeperGetString(const char* identifier)
+{
+    return GetStringKeeper().GetString(identifier);
+}
+int StringKeeperGetLang()
+{
+    return GetStringKeeper().GetLanguage();
+}

@@ -30,7 +30,10 @@ const LanguageInfo* FindLanguage(int language)
     return nullptr;
 }
 
-bool IsCodeEnd(char c) { return c == 0 || c == '_' || c == '.' || c == '@' || c == '-'; }
+bool IsCodeEnd(char c)
+{
+    return c == 0 || c == '_' || c == '.' || c == '@' || c == '-';
+}
 
 bool LocaleHasCode(const char* locale, const char* code)
 {
@@ -68,11 +71,20 @@ int LanguageFromLocale(const char* locale)
     return kLanguageEnglish;
 }
 
-int GetSystemLanguage() { return LanguageFromLocale(UserLocale()); }
+int GetSystemLanguage()
+{
+    return LanguageFromLocale(UserLocale());
+}
 
-const char* LanguageStringFolder(int language) { return FindLanguage(LanguageOrEnglish(language))->folder; }
+const char* LanguageStringFolder(int language)
+{
+    return FindLanguage(LanguageOrEnglish(language))->folder;
+}
 
-int LanguageOrEnglish(int language) { return FindLanguage(language) ? language : kLanguageEnglish; }
+int LanguageOrEnglish(int language)
+{
+    return FindLanguage(language) ? language : kLanguageEnglish;
+}
 
 void GetLoginUserName(char* buffer, int size)
 {

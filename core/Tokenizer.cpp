@@ -8,10 +8,16 @@ constexpr const char* kDefaultSeparators = "\t\r\n";
 constexpr const char* kLineSeparators = "\r\n";
 constexpr char kCommentChar = '#';
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
 } // namespace
 
-Tokenizer::Tokenizer() : m_separators(kDefaultSeparators) { SeparatorsChanged(); }
+Tokenizer::Tokenizer() : m_separators(kDefaultSeparators)
+{
+    SeparatorsChanged();
+}
 
 void Tokenizer::SetText(const char* text, int length)
 {
@@ -40,7 +46,10 @@ void Tokenizer::SetLineSeparators()
     SeparatorsChanged();
 }
 
-void Tokenizer::Stop() { m_active = 0; }
+void Tokenizer::Stop()
+{
+    m_active = 0;
+}
 
 void Tokenizer::Reset()
 {
@@ -159,12 +168,30 @@ bool Tokenizer::RawStep(bool* end, char* buffer, int size)
     return token;
 }
 
-Tokenizer* TokenizerCreate() { return new Tokenizer(); }
-void TokenizerDestroy(Tokenizer* tokenizer) { delete tokenizer; }
-void TokenizerSetText(Tokenizer* tokenizer, const char* text, int length) { tokenizer->SetText(text, length); }
-void TokenizerSetSeparators(Tokenizer* tokenizer, const char* characters) { tokenizer->SetSeparators(characters); }
-void TokenizerStop(Tokenizer* tokenizer) { tokenizer->Stop(); }
-void TokenizerReset(Tokenizer* tokenizer) { tokenizer->Reset(); }
+Tokenizer* TokenizerCreate()
+{
+    return new Tokenizer();
+}
+void TokenizerDestroy(Tokenizer* tokenizer)
+{
+    delete tokenizer;
+}
+void TokenizerSetText(Tokenizer* tokenizer, const char* text, int length)
+{
+    tokenizer->SetText(text, length);
+}
+void TokenizerSetSeparators(Tokenizer* tokenizer, const char* characters)
+{
+    tokenizer->SetSeparators(characters);
+}
+void TokenizerStop(Tokenizer* tokenizer)
+{
+    tokenizer->Stop();
+}
+void TokenizerReset(Tokenizer* tokenizer)
+{
+    tokenizer->Reset();
+}
 
 bool TokenizerNextToken(Tokenizer* tokenizer, bool* end, char* buffer, int size)
 {
@@ -177,11 +204,35 @@ Tokenizer& GetTokenizer()
     return tokenizer;
 }
 
-void TokenSetText(const char* text, int length) { GetTokenizer().SetText(text, length); }
-void TokenSetSeparators(const char* characters) { GetTokenizer().SetSeparators(characters); }
-void TokenDefaultSeparators() { GetTokenizer().DefaultSeparators(); }
-void TokenSetLineSeparators() { GetTokenizer().SetLineSeparators(); }
-void TokenStop() { GetTokenizer().Stop(); }
-void TokenReset() { GetTokenizer().Reset(); }
-int TokenGetPosition() { return GetTokenizer().GetPosition(); }
-bool TokenNext(bool* end, char* buffer, int size) { return GetTokenizer().NextToken(end, buffer, size); }
+void TokenSetText(const char* text, int length)
+{
+    GetTokenizer().SetText(text, length);
+}
+void TokenSetSeparators(const char* characters)
+{
+    GetTokenizer().SetSeparators(characters);
+}
+void TokenDefaultSeparators()
+{
+    GetTokenizer().DefaultSeparators();
+}
+void TokenSetLineSeparators()
+{
+    GetTokenizer().SetLineSeparators();
+}
+void TokenStop()
+{
+    GetTokenizer().Stop();
+}
+void TokenReset()
+{
+    GetTokenizer().Reset();
+}
+int TokenGetPosition()
+{
+    return GetTokenizer().GetPosition();
+}
+bool TokenNext(bool* end, char* buffer, int size)
+{
+    return GetTokenizer().NextToken(end, buffer, size);
+}

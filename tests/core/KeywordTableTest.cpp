@@ -6,7 +6,8 @@
 
 namespace
 {
-const char* const kWidgetWords[] = {"BUTTON", "LABEL", "RADIOBUTTON", "CHECKBOX", "MASTER", "LIST", "TEXTBOX", "PIC"};
+const char* const kWidgetWords[] = {"BUTTON", "LABEL", "RADIOBUTTON", "CHECKBOX",
+                                    "MASTER", "LIST",  "TEXTBOX",     "PIC"};
 
 TEST(KeywordTable, ListWordsGetTheirIndex)
 {

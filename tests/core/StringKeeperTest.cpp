@@ -20,7 +20,10 @@ struct StringFileCase
     Rows expected; // identifier and text of every row the table holds afterwards
 };
 
-void PrintTo(const StringFileCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const StringFileCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class StringFileCases : public testing::TestWithParam<StringFileCase>
 {
@@ -50,12 +53,15 @@ TEST_P(StringFileCases, RowsBecomeStrings)
 const std::string kMark = "\xEF\xBB\xBF";
 
 const StringFileCase kStringFileCases[] = {
-    {"Rows", "MENU_PLAY\tPlay\nMENU_QUIT\tQuit the game\n", {{"MENU_PLAY", "Play"}, {"MENU_QUIT", "Quit the game"}}},
+    {"Rows",
+     "MENU_PLAY\tPlay\nMENU_QUIT\tQuit the game\n",
+     {{"MENU_PLAY", "Play"}, {"MENU_QUIT", "Quit the game"}}},
     {"CrLfRows", "A\tFirst\r\nB\tSecond\r\n", {{"A", "First"}, {"B", "Second"}}},
     {"LastRowWithoutLineEnd", "A\tFirst\nB\tSecond", {{"A", "First"}, {"B", "Second"}}},
     {"MissingTextAtEnd", "A\tFirst\nB", {{"A", "First"}}},
     {"MissingTextAtEndAfterTab", "A\tFirst\nB\t\n", {{"A", "First"}}},
-    {"CommentsAndBlankLines", "# menu texts\n\nA\tFirst # the first\n#B\tgone\nC\tThird\n",
+    {"CommentsAndBlankLines",
+     "# menu texts\n\nA\tFirst # the first\n#B\tgone\nC\tThird\n",
      {{"A", "First "}, {"C", "Third"}}},
     {"MarkBeforeIdentifier", kMark + "A\tFirst\nB\tSecond\n", {{"A", "First"}, {"B", "Second"}}},
     {"MarkBeforeTab", kMark + "\tA\tFirst\n", {{"A", "First"}}},

@@ -49,13 +49,26 @@ struct LocaleCase
 };
 
 const LocaleCase kLocaleCases[] = {
-    {"de_DE.UTF-8", kLanguageGerman}, {"de_AT", kLanguageGerman},     {"DE", kLanguageGerman},
-    {"en_US.UTF-8", kLanguageEnglish}, {"en_GB", kLanguageEnglish},   {"es_ES.UTF-8", kLanguageSpanish},
-    {"es_MX", kLanguageSpanish},       {"fr_FR.UTF-8", kLanguageFrench}, {"fr_CA@euro", kLanguageFrench},
-    {"fr", kLanguageFrench},           {"it_IT.UTF-8", kLanguageItalian}, {"it_CH", kLanguageItalian},
-    {"pt_BR.UTF-8", kLanguageEnglish}, {"C", kLanguageEnglish},        {"POSIX", kLanguageEnglish},
-    {"C.UTF-8", kLanguageEnglish},     {"", kLanguageEnglish},         {"d", kLanguageEnglish},
-    {"dex_DE", kLanguageEnglish},      {"ita_IT", kLanguageEnglish},
+    {"de_DE.UTF-8", kLanguageGerman},
+    {"de_AT", kLanguageGerman},
+    {"DE", kLanguageGerman},
+    {"en_US.UTF-8", kLanguageEnglish},
+    {"en_GB", kLanguageEnglish},
+    {"es_ES.UTF-8", kLanguageSpanish},
+    {"es_MX", kLanguageSpanish},
+    {"fr_FR.UTF-8", kLanguageFrench},
+    {"fr_CA@euro", kLanguageFrench},
+    {"fr", kLanguageFrench},
+    {"it_IT.UTF-8", kLanguageItalian},
+    {"it_CH", kLanguageItalian},
+    {"pt_BR.UTF-8", kLanguageEnglish},
+    {"C", kLanguageEnglish},
+    {"POSIX", kLanguageEnglish},
+    {"C.UTF-8", kLanguageEnglish},
+    {"", kLanguageEnglish},
+    {"d", kLanguageEnglish},
+    {"dex_DE", kLanguageEnglish},
+    {"ita_IT", kLanguageEnglish},
 };
 
 TEST(SystemLanguage, LocaleNamesMapToLanguages)

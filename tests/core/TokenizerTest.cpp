@@ -27,8 +27,14 @@ struct Step
     }
 };
 
-Step Token(const char* text, bool end = false) { return {true, text, end}; }
-Step Nothing() { return {false, "", true}; }
+Step Token(const char* text, bool end = false)
+{
+    return {true, text, end};
+}
+Step Nothing()
+{
+    return {false, "", true};
+}
 
 std::ostream& operator<<(std::ostream& out, const Step& step)
 {
@@ -59,7 +65,10 @@ struct TokenCase
     std::vector<Step> expected;
 };
 
-void PrintTo(const TokenCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const TokenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class TokenizerCases : public testing::TestWithParam<TokenCase>
 {
@@ -83,19 +92,29 @@ const TokenCase kTokenCases[] = {
     {"EmptyText", "", Separators::Default, {Nothing()}},
     {"LeadingSeparators", "\n\r\na", Separators::Default, {Token("a", true)}},
     {"TrailingLineEndStillEnds", "a\tb\n", Separators::Default, {Token("a"), Token("b", true)}},
-    {"CrLfRows", "id\ttext\r\nid2\ttext2\r\n", Separators::Default,
+    {"CrLfRows",
+     "id\ttext\r\nid2\ttext2\r\n",
+     Separators::Default,
      {Token("id"), Token("text"), Token("id2"), Token("text2", true)}},
     {"BlankBelongsToToken", "hello world\tx", Separators::Default, {Token("hello world"), Token("x", true)}},
     {"ValueThenComment", "value#comment\nnext", Separators::Default, {Token("value"), Token("next", true)}},
     {"CommentLineSkipped", "#whole line\nx\n", Separators::Default, {Token("x", true)}},
-    {"CommentSkipsRestOfLine", "a\tb#c\td\ne", Separators::Default, {Token("a"), Token("b"), Token("e", true)}},
+    {"CommentSkipsRestOfLine",
+     "a\tb#c\td\ne",
+     Separators::Default,
+     {Token("a"), Token("b"), Token("e", true)}},
     {"CommentAfterSeparatorSkipsLine", "a\t#c\tb\nd", Separators::Default, {Token("a"), Token("d", true)}},
     {"CommentOnLastLineWithoutLineEnd", "a\nb#c", Separators::Default, {Token("a"), Token("b", true)}},
     {"CommentAloneOnLastLine", "a\n#c", Separators::Default, {Token("a"), Nothing()}},
     {"CommentAtEndOfText", "a\n#", Separators::Default, {Token("a"), Nothing()}},
-    {"CommaJoinsDefaults", "1,2\n3\t,4", Separators::Comma, {Token("1"), Token("2"), Token("3"), Token("4", true)}},
+    {"CommaJoinsDefaults",
+     "1,2\n3\t,4",
+     Separators::Comma,
+     {Token("1"), Token("2"), Token("3"), Token("4", true)}},
     {"CommaRunsMakeNoEmptyTokens", "1,,,2,", Separators::Comma, {Token("1"), Token("2", true)}},
-    {"LineSeparatorsKeepTabs", "one two\tthree\r\nfour", Separators::Line,
+    {"LineSeparatorsKeepTabs",
+     "one two\tthree\r\nfour",
+     Separators::Line,
      {Token("one two\tthree"), Token("four", true)}},
     {"NulIsNoSeparator", std::string("a\0b\tc", 5), Separators::Default, {Token("a"), Token("c", true)}},
 };
