@@ -106,10 +106,12 @@ bool StringKeeperInit(int language, const char* folder)
 {
     return GetStringKeeper().Init(language, folder);
 }
+
 const char* StringKeeperGetString(const char* identifier)
 {
     return GetStringKeeper().GetString(identifier);
 }
+
 int StringKeeperGetLang()
 {
     return GetStringKeeper().GetLanguage();

@@ -172,22 +172,27 @@ Tokenizer* TokenizerCreate()
 {
     return new Tokenizer();
 }
+
 void TokenizerDestroy(Tokenizer* tokenizer)
 {
     delete tokenizer;
 }
+
 void TokenizerSetText(Tokenizer* tokenizer, const char* text, int length)
 {
     tokenizer->SetText(text, length);
 }
+
 void TokenizerSetSeparators(Tokenizer* tokenizer, const char* characters)
 {
     tokenizer->SetSeparators(characters);
 }
+
 void TokenizerStop(Tokenizer* tokenizer)
 {
     tokenizer->Stop();
 }
+
 void TokenizerReset(Tokenizer* tokenizer)
 {
     tokenizer->Reset();
@@ -208,30 +213,37 @@ void TokenSetText(const char* text, int length)
 {
     GetTokenizer().SetText(text, length);
 }
+
 void TokenSetSeparators(const char* characters)
 {
     GetTokenizer().SetSeparators(characters);
 }
+
 void TokenDefaultSeparators()
 {
     GetTokenizer().DefaultSeparators();
 }
+
 void TokenSetLineSeparators()
 {
     GetTokenizer().SetLineSeparators();
 }
+
 void TokenStop()
 {
     GetTokenizer().Stop();
 }
+
 void TokenReset()
 {
     GetTokenizer().Reset();
 }
+
 int TokenGetPosition()
 {
     return GetTokenizer().GetPosition();
 }
+
 bool TokenNext(bool* end, char* buffer, int size)
 {
     return GetTokenizer().NextToken(end, buffer, size);
