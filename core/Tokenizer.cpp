@@ -36,13 +36,17 @@ void Tokenizer::SetSeparators(const char* characters)
 
 void Tokenizer::DefaultSeparators()
 {
-    m_separators = kDefaultSeparators;
-    SeparatorsChanged();
+    SetOnlySeparators(kDefaultSeparators);
 }
 
 void Tokenizer::SetLineSeparators()
 {
-    m_separators = kLineSeparators;
+    SetOnlySeparators(kLineSeparators);
+}
+
+void Tokenizer::SetOnlySeparators(const char* characters)
+{
+    m_separators = characters;
     SeparatorsChanged();
 }
 
@@ -222,6 +226,11 @@ void TokenSetSeparators(const char* characters)
 void TokenDefaultSeparators()
 {
     GetTokenizer().DefaultSeparators();
+}
+
+void TokenSetOnlySeparators(const char* characters)
+{
+    GetTokenizer().SetOnlySeparators(characters);
 }
 
 void TokenSetLineSeparators()

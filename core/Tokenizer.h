@@ -22,6 +22,9 @@ public:
     // Adds the characters to the separator set.
     void SetSeparators(const char* characters);
     void DefaultSeparators();
+    // The characters become the whole separator set (the grid and tile map
+    // readers split on commas alone, leaving line ends inside tokens).
+    void SetOnlySeparators(const char* characters);
     // Only line ends separate, so tabs and blanks belong to tokens.
     void SetLineSeparators();
     void Stop();
@@ -71,6 +74,7 @@ Tokenizer& GetTokenizer();
 void TokenSetText(const char* text, int length);
 void TokenSetSeparators(const char* characters);
 void TokenDefaultSeparators();
+void TokenSetOnlySeparators(const char* characters);
 void TokenSetLineSeparators();
 void TokenStop();
 void TokenReset();

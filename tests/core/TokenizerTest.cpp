@@ -11,6 +11,7 @@ enum class Separators
 {
     Default,
     Comma,
+    CommaOnly,
     Line,
 };
 
@@ -81,6 +82,8 @@ TEST_P(TokenizerCases, GivesTokensAndEnd)
     tokenizer.SetText(c.text.data(), static_cast<int>(c.text.size()));
     if (c.separators == Separators::Comma)
         tokenizer.SetSeparators(",");
+    if (c.separators == Separators::CommaOnly)
+        tokenizer.SetOnlySeparators(",");
     if (c.separators == Separators::Line)
         tokenizer.SetLineSeparators();
     EXPECT_EQ(Walk(tokenizer), c.expected);
@@ -112,6 +115,14 @@ const TokenCase kTokenCases[] = {
      Separators::Comma,
      {Token("1"), Token("2"), Token("3"), Token("4", true)}},
     {"CommaRunsMakeNoEmptyTokens", "1,,,2,", Separators::Comma, {Token("1"), Token("2", true)}},
+    {"CommaOnlyKeepsLineEnds",
+     "1,2\n3\t4,5",
+     Separators::CommaOnly,
+     {Token("1"), Token("2\n3\t4"), Token("5", true)}},
+    {"CommaOnlyCommentRunsToLineEnd",
+     "1,2#c,d\n3,4",
+     Separators::CommaOnly,
+     {Token("1"), Token("2"), Token("3"), Token("4", true)}},
     {"LineSeparatorsKeepTabs",
      "one two\tthree\r\nfour",
      Separators::Line,
