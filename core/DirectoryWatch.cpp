@@ -83,6 +83,21 @@ void DirectoryWatch::AddNewTree(const std::string& relative, std::vector<Directo
     }
 }
 
+void DirectoryWatch::ForgetTree(const std::string& relative)
+{
+    const std::string below = relative + "/";
+    for (auto folder = m_folders.begin(); folder != m_folders.end();)
+    {
+        if (folder->second == relative || folder->second.compare(0, below.size(), below) == 0)
+        {
+            inotify_rm_watch(m_fd, folder->first);
+            folder = m_folders.erase(folder);
+        }
+        else
+            ++folder;
+    }
+}
+
 void DirectoryWatch::ReadChanges(std::vector<DirectoryChange>& changes)
 {
     if (!IsRunning())
@@ -125,6 +140,8 @@ void DirectoryWatch::HandleEvent(int watch, unsigned mask, const char* name, std
     {
         if ((mask & (IN_CREATE | IN_MOVED_TO)) && name[0] != '.')
             AddNewTree(relative, changes);
+        else if (mask & IN_MOVED_FROM)
+            ForgetTree(relative); // its watches would report under the old name
         return;
     }
     AddChange(changes, relative, (mask & (IN_DELETE | IN_MOVED_FROM)) != 0);

@@ -41,6 +41,7 @@ public:
 private:
     bool AddFolder(const std::string& relative);
     void AddNewTree(const std::string& relative, std::vector<DirectoryChange>& changes);
+    void ForgetTree(const std::string& relative);
     void HandleEvent(int watch, unsigned mask, const char* name, std::vector<DirectoryChange>& changes);
 
     int m_fd = -1;

@@ -144,6 +144,18 @@ TEST_F(DirectoryWatchTest, FollowsFoldersCreatedWhileRunning)
     EXPECT_EQ(ReadAll("later/m.txt"), "written later");
 }
 
+TEST_F(DirectoryWatchTest, AFolderMovedInIsWatchedUnderItsNewName)
+{
+    ASSERT_TRUE(dir.WriteFile("outside/later/m.txt", "moved in"));
+    ASSERT_EQ(rename(dir.PathOf("outside/later").c_str(), Path("data/later").c_str()), 0);
+    ASSERT_EQ(rename(Path("data/sub").c_str(), Path("data/gone").c_str()), 0);
+    PollAt(0);
+    ASSERT_TRUE(dir.WriteFile("data/gone/c.txt", "old name is no longer watched"));
+    PollAt(0.1);
+    PollAt(1.5);
+    EXPECT_EQ(listener.changed, (Changes{{"later/m.txt", Path("data/later/m.txt")}}));
+}
+
 TEST_F(DirectoryWatchTest, ALooseFileOfAnEarlierMountDoesNotTakeOver)
 {
     ASSERT_TRUE(dir.WriteFile("data/w.txt", "data copy"));

@@ -296,6 +296,14 @@ TEST_F(pd_ifstreamTest, DamagedMembersFailTheOpenWithAReport)
     }
 }
 
+TEST_F(pd_ifstreamTest, AnArchiveCutShortFailsItsOpensWithAReport)
+{
+    DamageArchive([](std::string& zip) { zip.resize(zip.size() / 2); });
+    m_errors.clear();
+    EXPECT_EQ(ReadAll("stored.txt"), "<closed>");
+    EXPECT_TRUE(ErrorsMention("does not open"));
+}
+
 TEST_F(pd_ifstreamTest, OutputStreamCreatesFoldersAndWritesLinesReversed)
 {
     {
