@@ -1,0 +1,118 @@
+#include "core/StringKeeper.h"
+
+#include "core/FileTable.h"
+#include "core/Hash.h"
+#include "core/LogError.h"
+#include "core/Tokenizer.h"
+#include "core/pd_ifstream.h"
+
+#include <climits>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+constexpr int kTokenSize = 256;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr int kByteOrderMarkLength = 3;
+
+// Editors put a byte-order mark before the first identifier; only the mark
+// goes, so the identifier written right after it is kept.
+int ByteOrderMarkLength(const char* text, int length)
+{
+    const bool marked =
+        length >= kByteOrderMarkLength && memcmp(text, kByteOrderMark, kByteOrderMarkLength) == 0;
+    return marked ? kByteOrderMarkLength : 0;
+}
+} // namespace
+
+bool StringKeeper::Init(int language, const char* folder)
+{
+    m_strings.clear();
+    m_language = language;
+    FixedString256 pattern;
+    pattern.Format("%s/.*[.]csv", folder ? folder : "");
+    bool found = false;
+    FileTableIterator file;
+    for (file.Begin(pattern); file.NotEqual(FileTableEnd()); file.Next())
+    {
+        found = true;
+        LoadFile(file.Name());
+    }
+    return found;
+}
+
+void StringKeeper::LoadFile(const char* name)
+{
+    pd_ifstream stream(name, kOpenTable, 0, kInReadBinary);
+    const uint32_t size = stream.IsOpen() ? stream.Size() : 0;
+    if (!stream.IsOpen() || size > INT_MAX)
+    {
+        LogError("Open game strings %s failed.\n", name);
+        return;
+    }
+    std::vector<char> text(size);
+    const size_t count = size ? stream.Read(text.data(), size) : 0;
+    stream.Close();
+    AddFromText(text.data(), static_cast<int>(count));
+}
+
+void StringKeeper::AddFromText(const char* text, int length)
+{
+    const int skipped = text ? ByteOrderMarkLength(text, length) : 0;
+    TokenReset();
+    TokenDefaultSeparators();
+    TokenSetText(text ? text + skipped : nullptr, length - skipped);
+    char identifier[kTokenSize];
+    char value[kTokenSize];
+    bool end = false;
+    while (TokenNext(&end, identifier, kTokenSize) && !end)
+    {
+        const bool hasText = TokenNext(&end, value, kTokenSize);
+        if (hasText)
+            Add(identifier, value);
+        if (!hasText || end)
+            break;
+    }
+    // The text is the caller's and goes away: nothing may read it after this.
+    TokenStop();
+}
+
+void StringKeeper::Add(const char* identifier, const char* text)
+{
+    StringRecord& record = m_strings[HashString(identifier)];
+    record.text = text;
+    record.identifier = identifier;
+}
+
+const char* StringKeeper::GetString(const char* identifier) const
+{
+    return identifier ? GetStringByHash(HashString(identifier)) : nullptr;
+}
+
+const char* StringKeeper::GetStringByHash(uint32_t hash) const
+{
+    const auto found = m_strings.find(hash);
+    return found == m_strings.end() ? nullptr : found->second.text.c_str();
+}
+
+StringKeeper& GetStringKeeper()
+{
+    static StringKeeper keeper;
+    return keeper;
+}
+
+bool StringKeeperInit(int language, const char* folder)
+{
+    return GetStringKeeper().Init(language, folder);
+}
+
+const char* StringKeeperGetString(const char* identifier)
+{
+    return GetStringKeeper().GetString(identifier);
+}
+
+int StringKeeperGetLang()
+{
+    return GetStringKeeper().GetLanguage();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The game strings: every text the player reads, looked up by identifier in
+// the tables of the chosen language. A language's folder holds any number of
+// ".csv" files whose rows are an identifier, a tab and the text; '#' starts a
+// comment. Identifiers are keyed by their hash alone, so a later row with the
+// same hash replaces an earlier one, in the same file or a later one.
+
+#include "core/FixedString.h"
+
+#include <cstdint>
+#include <map>
+
+struct StringRecord
+{
+    FixedString256 text;
+    FixedString256 identifier;
+};
+
+class StringKeeper
+{
+public:
+    // Empties the table and loads every string file below the folder, in file
+    // table order. Returns whether any file was found.
+    bool Init(int language, const char* folder);
+
+    // Adds the rows of one string file held in memory.
+    void AddFromText(const char* text, int length);
+    void Add(const char* identifier, const char* text);
+    void Clear() { m_strings.clear(); }
+
+    // The text of the identifier, or null. Texts stay where they are until
+    // the table is emptied.
+    const char* GetString(const char* identifier) const;
+    const char* GetStringByHash(uint32_t hash) const;
+
+    int GetLanguage() const { return m_language; }
+    int Count() const { return static_cast<int>(m_strings.size()); }
+
+private:
+    void LoadFile(const char* name);
+
+    int32_t m_language = 0;
+    std::map<uint32_t, StringRecord> m_strings;
+};
+
+StringKeeper& GetStringKeeper();
+bool StringKeeperInit(int language, const char* folder);
+const char* StringKeeperGetString(const char* identifier);
+int StringKeeperGetLang();
