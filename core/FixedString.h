@@ -29,8 +29,9 @@ public:
 
     FixedString& Set(const char* text)
     {
-        strncpy(m_text, text, N - 1);
-        m_text[N - 1] = 0;
+        const size_t length = strnlen(text, N - 1);
+        memmove(m_text, text, length);
+        m_text[length] = 0;
         return *this;
     }
 
@@ -61,8 +62,9 @@ public:
         const int room = N - 1 - length;
         if (room > 0 && text)
         {
-            strncpy(m_text + length, text, room);
-            m_text[N - 1] = 0;
+            const size_t count = strnlen(text, room);
+            memmove(m_text + length, text, count);
+            m_text[length + count] = 0;
         }
         return *this;
     }

@@ -5,6 +5,7 @@
 #include "core/FileTable.h"
 #include "core/LogError.h"
 #include "core/Random.h"
+#include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
 #include "game/AppScriptCalls.h"
@@ -34,20 +35,10 @@ uint64_t g_lastLoadingFrameTime = 0;
 unsigned g_renderWidth = 1280;
 unsigned g_renderHeight = 720;
 
-void MountFileTrees()
-{
-    FileWatchInit("../");
-    FileTableRebuild("data");
-    FixedString64 platformFolder;
-    platformFolder.Format("%sdata", PlatformNameString());
-    FileTableAddDirectory(platformFolder, "", false);
-    FileTableAddDirectory("encrypteddata", "", true);
-}
-
 void LoadStrings()
 {
-    if (!SeamStringKeeperInit(g_options.language, LanguageStringFolder(g_options.language)))
-        SeamStringKeeperInit(kLanguageEnglish, LanguageStringFolder(kLanguageEnglish));
+    if (!StringKeeperInit(g_options.language, LanguageStringFolder(g_options.language)))
+        StringKeeperInit(kLanguageEnglish, LanguageStringFolder(kLanguageEnglish));
 }
 
 void StartAudio()
@@ -97,13 +88,13 @@ int AppInit()
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
-    g_options.language = SeamGetSystemLanguage();
+    g_options.language = GetSystemLanguage();
     AppReadOptions(g_options);
     ApplyImmediateOptions();
     RandSeed(static_cast<uint32_t>(ClockNow()));
     SeamConsoleCreate();
     SetLogErrorHandler(LogFileErrorHandler);
-    MountFileTrees();
+    FileTableMountDataTree("../");
     g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
     LoadStrings();
     SeamInputInit();

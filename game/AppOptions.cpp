@@ -103,20 +103,3 @@ void AppReadOptions(AppOptions& options)
     while (const char* option = CommandLineNextOption())
         ReadOption(option, options);
 }
-
-const char* LanguageStringFolder(int language)
-{
-    switch (language)
-    {
-    case kLanguageFrench:
-        return "strings/french";
-    case kLanguageSpanish:
-        return "strings/spanish";
-    case kLanguageGerman:
-        return "strings/german";
-    case kLanguageItalian:
-        return "strings/italian";
-    default:
-        return "strings/english";
-    }
-}

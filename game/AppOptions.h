@@ -2,17 +2,9 @@
 // The options the application reads from its command line at start-up.
 
 #include "core/FixedString.h"
+#include "core/SystemLanguage.h"
 
 #include <cstdint>
-
-enum Language : int
-{
-    kLanguageEnglish = 1,
-    kLanguageFrench = 2,
-    kLanguageSpanish = 3,
-    kLanguageGerman = 4,
-    kLanguageItalian = 5,
-};
 
 struct AppOptions
 {
@@ -41,6 +33,3 @@ struct AppOptions
 // Unknown options are ignored, and an option whose argument is missing or not
 // a number keeps its default.
 void AppReadOptions(AppOptions& options);
-
-// The string folder of a language; any unknown language reads English.
-const char* LanguageStringFolder(int language);

@@ -1,9 +1,5 @@
 #include "game/EngineSeams.h"
 
-#include "game/AppOptions.h"
-
-int SeamGetSystemLanguage() { return kLanguageEnglish; }
-bool SeamStringKeeperInit(int, const char*) { return true; }
 
 void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-int SeamGetSystemLanguage();
-bool SeamStringKeeperInit(int language, const char* folder);
 
 void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
