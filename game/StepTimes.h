@@ -28,7 +28,10 @@ public:
     void AddSample(uint64_t microseconds);
     void ClearSamples() { m_sampleCount = 0; }
     uint32_t GetSampleCount() const { return m_sampleCount; }
-    uint64_t GetSample(uint32_t index) const { return index < m_sampleCount ? m_samples[index] : 0; }
+    uint64_t GetSample(uint32_t index) const
+    {
+        return (index < m_sampleCount && index < kStepSampleCapacity) ? m_samples[index] : 0;
+    }
 
 private:
     float m_rings[kStepPhaseCount][kStepRingSize] = {};
