@@ -55,7 +55,7 @@ case "${1:-}" in
     demo)
         shift
         install_missing
-        build build/release Release -DPENDREL_SANITIZE=OFF
+        build build/release Release -DPENDREL_SANITIZE=OFF -DPENDREL_TESTS=OFF
         run_demo "$@"
         ;;
     test)
