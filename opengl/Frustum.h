@@ -1,0 +1,31 @@
+#pragma once
+// The six clip planes of a projection, as (a, b, c, d) with a unit normal,
+// in the order left, right, bottom, top, near, far. Matrices are 16 floats in
+// column-major order.
+
+enum FrustumPlane
+{
+    kFrustumLeft,
+    kFrustumRight,
+    kFrustumBottom,
+    kFrustumTop,
+    kFrustumNear,
+    kFrustumFar,
+    kFrustumPlaneCount,
+};
+
+struct Frustum
+{
+    float planes[kFrustumPlaneCount][4];
+};
+
+// The planes of a clip matrix, in the space the matrix maps from.
+void FrustumFromMatrix(Frustum& out, const float m[16]);
+// out = a b (b applied first).
+void FrustumMultiplyMatrices(float out[16], const float a[16], const float b[16]);
+
+// The planes of the current GL projection alone (view space).
+void FrustumFromProjection(Frustum& out);
+// The planes of projection times model-view (world space when the model-view
+// holds the view).
+void FrustumFromProjectionModelView(Frustum& out);

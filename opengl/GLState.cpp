@@ -1,0 +1,229 @@
+#include "opengl/GLState.h"
+
+#include "core/LogError.h"
+#include "opengl/Texture.h"
+
+#include <GL/glew.h>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+struct TextureUnitBinding
+{
+    const Texture* texture = nullptr;
+    uint32_t glName = 0;
+    bool known = true;
+};
+
+TextureUnitBinding g_units[kGLTextureUnits];
+int g_activeUnit = 0;
+
+GLFixedLight g_lights[kGLFixedLights] = {};
+
+void BlendOn(GLenum equation, GLenum source, GLenum destination)
+{
+    glEnable(GL_BLEND);
+    glBlendEquation(equation);
+    glBlendFunc(source, destination);
+}
+
+void CullOn(GLenum face)
+{
+    glEnable(GL_CULL_FACE);
+    glCullFace(face);
+}
+
+void MakeUnitActive(int unit)
+{
+    if (g_activeUnit == unit)
+        return;
+    glActiveTexture(GL_TEXTURE0 + unit);
+    g_activeUnit = unit;
+}
+
+void ClearMatrix(float m[16]) { memset(m, 0, 16 * sizeof(float)); }
+
+bool ValidLight(int index) { return index >= 0 && index < kGLFixedLights; }
+} // namespace
+
+void GLBlendAlpha() { BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); }
+void GLBlendAdditive() { BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE); }
+void GLBlendOneOne() { BlendOn(GL_FUNC_ADD, GL_ONE, GL_ONE); }
+void GLBlendSubtractive() { BlendOn(GL_FUNC_REVERSE_SUBTRACT, GL_SRC_ALPHA, GL_ONE); }
+void GLBlendOff() { glDisable(GL_BLEND); }
+
+void GLCullFront() { CullOn(GL_FRONT); }
+void GLCullBack() { CullOn(GL_BACK); }
+void GLCullOff() { glDisable(GL_CULL_FACE); }
+
+void GLDepthTestOn() { glEnable(GL_DEPTH_TEST); }
+void GLDepthTestOff() { glDisable(GL_DEPTH_TEST); }
+void GLDepthWriteOn() { glDepthMask(GL_TRUE); }
+void GLDepthWriteOff() { glDepthMask(GL_FALSE); }
+void GLDepthFunc(int n) { glDepthFunc(GL_NEVER + n); }
+
+void GLDepthTestFunc(int n)
+{
+    GLDepthTestOn();
+    GLDepthFunc(n);
+}
+
+void GLClearStencil(int value) { glClearStencil(value); }
+void GLStencilMask(uint32_t mask) { glStencilMask(mask); }
+
+void GLClearColorPacked(uint32_t colour)
+{
+    const auto channel = [colour](int shift) { return static_cast<float>((colour >> shift) & 0xFF) / 255.0f; };
+    glClearColor(channel(0), channel(8), channel(16), channel(24));
+}
+
+void GLClearAll() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); }
+void GLAlphaTestOff() { glDisable(GL_ALPHA_TEST); }
+
+bool GLBindTexture(int unit, const Texture* texture)
+{
+    if (unit < 0 || unit >= kGLTextureUnits)
+    {
+        LogError("Pendrel GL no texture unit %d\n", unit);
+        return false;
+    }
+    TextureUnitBinding& binding = g_units[unit];
+    const uint32_t glName = TextureGLName(texture);
+    const bool bound = binding.known && binding.texture == texture && binding.glName == glName;
+    MakeUnitActive(unit);
+    if (bound)
+        return false;
+    glBindTexture(GL_TEXTURE_2D, glName);
+    binding.texture = texture;
+    binding.glName = glName;
+    binding.known = true;
+    return true;
+}
+
+void GLBindTextureForget(const Texture* texture)
+{
+    for (TextureUnitBinding& binding : g_units)
+    {
+        if (binding.texture == texture)
+            binding.known = false;
+    }
+}
+
+void GLBindTextureCacheReset()
+{
+    for (TextureUnitBinding& binding : g_units)
+        binding = TextureUnitBinding{nullptr, 0, false};
+    g_activeUnit = -1;
+}
+
+void GLGetModelView(float out[16]) { glGetFloatv(GL_MODELVIEW_MATRIX, out); }
+void GLGetProjection(float out[16]) { glGetFloatv(GL_PROJECTION_MATRIX, out); }
+void GLLoadMatrix(const float m[16]) { glLoadMatrixf(m); }
+void GLMultMatrix(const float m[16]) { glMultMatrixf(m); }
+void GLRotate(float degrees, const float axis[3]) { glRotatef(degrees, axis[0], axis[1], axis[2]); }
+void GLTranslate(float x, float y, float z) { glTranslatef(x, y, z); }
+void GLScaleUniform(float s) { glScalef(s, s, s); }
+
+void GLSetProjection(const float m[16])
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(m);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void GLPerspectiveMatrix(float out[16], float fov, float aspect, float zNear, float zFar)
+{
+    const float top = tanf(fov * 0.017453292f * 0.5f) * zNear;
+    const float bottom = -top;
+    const float left = aspect * bottom;
+    const float right = aspect * top;
+    ClearMatrix(out);
+    out[0] = 2.0f * zNear / (right - left);
+    out[5] = 2.0f * zNear / (top - bottom);
+    out[8] = (right + left) / (right - left);
+    out[9] = (top + bottom) / (top - bottom);
+    out[10] = -(zFar + zNear) / (zFar - zNear);
+    out[11] = -1.0f;
+    out[14] = -2.0f * zFar * zNear / (zFar - zNear);
+}
+
+void GLOrthoMatrix(float out[16], float left, float right, float bottom, float top, float zNear, float zFar)
+{
+    ClearMatrix(out);
+    out[0] = 2.0f / (right - left);
+    out[5] = 2.0f / (top - bottom);
+    out[10] = 1.0f / (zFar - zNear);
+    out[12] = (left + right) / (left - right);
+    out[13] = (bottom + top) / (bottom - top);
+    out[14] = zNear / (zNear - zFar);
+    out[15] = 1.0f;
+}
+
+void GLPerspective(float fov, float aspect, float zNear, float zFar)
+{
+    float m[16];
+    GLPerspectiveMatrix(m, fov, aspect, zNear, zFar);
+    GLSetProjection(m);
+}
+
+void GLOrtho(float left, float right, float bottom, float top, float zNear, float zFar)
+{
+    float m[16];
+    GLOrthoMatrix(m, left, right, bottom, top, zNear, zFar);
+    GLSetProjection(m);
+}
+
+GLFixedLight* GLFixedLightRow(int index) { return ValidLight(index) ? &g_lights[index] : nullptr; }
+
+void GLFixedLightOn(int index)
+{
+    glLightf(GL_LIGHT0 + index, GL_CONSTANT_ATTENUATION, 1.0f);
+    glEnable(GL_LIGHT0 + index);
+}
+
+void GLFixedLightOff(int index)
+{
+    glLightf(GL_LIGHT0 + index, GL_CONSTANT_ATTENUATION, 0.0f);
+    glDisable(GL_LIGHT0 + index);
+}
+
+void GLFixedLightsApply()
+{
+    glEnable(GL_LIGHTING);
+    for (int i = 0; i < kGLFixedLights; ++i)
+    {
+        if (!g_lights[i].enabled)
+            continue;
+        glLightfv(GL_LIGHT0 + i, GL_POSITION, g_lights[i].position);
+        glLightfv(GL_LIGHT0 + i, GL_DIFFUSE, g_lights[i].diffuse);
+        GLFixedLightOn(i);
+    }
+}
+
+void GLFixedLightsOff()
+{
+    glDisable(GL_LIGHTING);
+    GLint count = 0;
+    glGetIntegerv(GL_MAX_LIGHTS, &count);
+    for (int i = 0; i < count; ++i)
+        glDisable(GL_LIGHT0 + i);
+}
+
+void GLAmbientLight(uint8_t r, uint8_t g, uint8_t b)
+{
+    const float ambient[4] = {r / 255.0f, g / 255.0f, b / 255.0f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+}
+
+void GLDefaultState()
+{
+    glFrontFace(GL_CCW);
+    GLCullBack();
+    GLBlendOff();
+    GLAlphaTestOff();
+    GLDepthWriteOn();
+    GLDepthTestFunc(3);
+    GLFixedLightsOff();
+    GLAmbientLight(255, 255, 255);
+}

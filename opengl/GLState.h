@@ -1,0 +1,86 @@
+#pragma once
+// One-line GL state setters that the renderer, the effects and the front end
+// use instead of calling OpenGL themselves, the texture-unit bind cache, and
+// the fixed-function lights. Matrices are 16 floats in column-major order.
+
+#include <cstdint>
+
+class Texture;
+
+void GLBlendAlpha();
+void GLBlendAdditive();
+void GLBlendOneOne();
+void GLBlendSubtractive();
+void GLBlendOff();
+
+void GLCullFront();
+void GLCullBack();
+void GLCullOff();
+
+void GLDepthTestOn();
+void GLDepthTestOff();
+void GLDepthWriteOn();
+void GLDepthWriteOff();
+// n from 0 to 7: never, less, equal, less-or-equal, greater, not-equal,
+// greater-or-equal, always.
+void GLDepthFunc(int n);
+void GLDepthTestFunc(int n);
+
+void GLClearStencil(int value);
+void GLStencilMask(uint32_t mask);
+// Red in the low byte, then green, blue, and alpha in the top byte.
+void GLClearColorPacked(uint32_t colour);
+void GLClearAll();
+void GLAlphaTestOff();
+
+constexpr int kGLTextureUnits = 16;
+
+// Binds a texture (null unbinds) to a unit and makes that unit active.
+// Returns false, binding nothing, when the unit already holds that texture
+// under the same GL name; the unit is still made active, so texture calls
+// that follow reach it.
+bool GLBindTexture(int unit, const Texture* texture);
+// The cache trusts that every texture bind goes through it. Whoever deletes
+// or re-creates a texture's GL name forgets it; whoever binds past the cache
+// (uploads, glActiveTexture of its own) resets it.
+void GLBindTextureForget(const Texture* texture);
+void GLBindTextureCacheReset();
+
+void GLGetModelView(float out[16]);
+void GLGetProjection(float out[16]);
+void GLLoadMatrix(const float m[16]);
+void GLMultMatrix(const float m[16]);
+void GLRotate(float degrees, const float axis[3]);
+void GLTranslate(float x, float y, float z);
+void GLScaleUniform(float s);
+// Loads the projection matrix and leaves the model-view matrix current.
+void GLSetProjection(const float m[16]);
+// Vertical field of view in degrees.
+void GLPerspective(float fov, float aspect, float zNear, float zFar);
+// Depth from near to far maps to 0..1.
+void GLOrtho(float left, float right, float bottom, float top, float zNear, float zFar);
+
+constexpr int kGLFixedLights = 4;
+
+struct GLFixedLight
+{
+    float position[4];
+    float diffuse[4];
+    float reserved;
+    uint8_t enabled;
+};
+
+// Null past the table.
+GLFixedLight* GLFixedLightRow(int index);
+void GLFixedLightOn(int index);
+void GLFixedLightOff(int index);
+void GLFixedLightsApply();
+void GLFixedLightsOff();
+void GLAmbientLight(uint8_t r, uint8_t g, uint8_t b);
+
+// The state every frame starts from; the primitive batch is the caller's.
+void GLDefaultState();
+
+// The matrices behind GLPerspective and GLOrtho.
+void GLPerspectiveMatrix(float out[16], float fov, float aspect, float zNear, float zFar);
+void GLOrthoMatrix(float out[16], float left, float right, float bottom, float top, float zNear, float zFar);

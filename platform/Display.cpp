@@ -1,0 +1,288 @@
+#include "platform/Display.h"
+
+#include "core/Clock.h"
+#include "core/LogError.h"
+#include "platform/DisplayMode.h"
+#include "platform/Shell.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+namespace
+{
+struct DisplayState
+{
+    SDL_GLContext context = nullptr;
+    bool fullScreen = false;
+    bool modeChanged = false;
+    int width = 0;
+    int height = 0;
+    int swapInterval = 0;
+    int screenWidth = 0;
+    int screenHeight = 0;
+};
+
+DisplayState g_display;
+
+constexpr int kFallbackScreenWidth = 1280;
+constexpr int kFallbackScreenHeight = 720;
+
+int DesktopBits()
+{
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0)
+    {
+        EmptyFunction("PD Display: could not retrieve display information. EnumDisplayDevices failed.\n");
+        return 32;
+    }
+    return static_cast<int>(SDL_BITSPERPIXEL(desktop.format));
+}
+
+void SetGLAttributes(const DisplayPixelFormat& format)
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, format.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, format.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alpha);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencil);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples);
+}
+
+// The window's visual is fixed when it is made, so a new pixel format needs a
+// new window. Destroying the only window must not end the program.
+bool RecreateMainWindow()
+{
+    const bool quitWasAllowed = QuitAllowed();
+    QuitDisallow();
+    DestroyMainWindow();
+    const bool created = CreateMainWindow(false);
+    if (quitWasAllowed)
+        QuitAllow();
+    return created;
+}
+
+bool CreateSurface(const DisplayAttributes& attributes)
+{
+    const int desktopBits = DesktopBits();
+    SetGLAttributes(DisplayChoosePixelFormat(desktopBits, attributes.samples));
+    if (RecreateMainWindow())
+        return true;
+    if (attributes.samples == 0)
+        return false;
+    // A driver without multisampled visuals still gets a picture.
+    EmptyFunction("Pendrel Display no visual with %d samples, trying without.\n", attributes.samples);
+    SetGLAttributes(DisplayChoosePixelFormat(desktopBits, 0));
+    return RecreateMainWindow();
+}
+
+void SizeWindow(SDL_Window* window, int width, int height)
+{
+    EmptyFunction("Pendrel Display setting window size %d x %d (client area %d x %d).\n", width, height, width,
+                  height);
+    SDL_SetWindowSize(window, width, height);
+}
+
+void EnterFullScreen(SDL_Window* window)
+{
+    EmptyFunction("Pendrel Display fullscreen.\n");
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowPosition(window, 0, 0);
+    SizeWindow(window, g_display.width, g_display.height);
+    g_display.modeChanged = ChangeScreenMode(g_display.width, g_display.height, 32);
+}
+
+const char* GLStringOrEmpty(GLenum name)
+{
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+void DescribePixelFormat()
+{
+    int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &green);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &blue);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &alpha);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    EmptyFunction("Pendrel Display pixel format chosen: color %d (alpha %d), depth %d, stencil %d.\n",
+                  red + green + blue, alpha, depth, stencil);
+}
+
+bool CreateContext(SDL_Window* window)
+{
+    EmptyFunction("Pendrel Display creating a default OpenGL context (WGL_ARB_create_context unsupported).\n");
+    g_display.context = SDL_GL_CreateContext(window);
+    if (!g_display.context)
+    {
+        LogError("Pendrel Display could not create an OpenGL context: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(window, g_display.context);
+    // The entry points beyond OpenGL 1.1 are loaded once the context is current.
+    const GLenum loaded = glewInit();
+    if (loaded != GLEW_OK)
+    {
+        LogError("Pendrel Display could not load the OpenGL entry points: %s\n",
+                 reinterpret_cast<const char*>(glewGetErrorString(loaded)));
+        return false;
+    }
+    DescribePixelFormat();
+    EmptyFunction("Pendrel Display using OpenGL version %s, %s, %s\n", GLStringOrEmpty(GL_VERSION),
+                  GLStringOrEmpty(GL_VENDOR), GLStringOrEmpty(GL_RENDERER));
+    return true;
+}
+
+void SetSwapInterval(int interval)
+{
+    g_display.swapInterval = 0;
+    if (SDL_GL_SetSwapInterval(interval) == 0)
+        g_display.swapInterval = interval;
+    else
+        EmptyFunction("Pendrel Display swap interval %d not offered: %s\n", interval, SDL_GetError());
+}
+} // namespace
+
+DisplayAttributes DisplayReadAttributes(const uint32_t* list)
+{
+    DisplayAttributes attributes;
+    for (const uint32_t* code = list; code && *code != kDisplayAttributeEnd; ++code)
+    {
+        if (*code == kDisplayAttributeFullScreen)
+            attributes.fullScreen = true;
+        else if (*code >= kDisplayAttributeSwapInterval &&
+                 *code <= kDisplayAttributeSwapInterval + kDisplayMaxSwapInterval)
+            attributes.swapInterval = static_cast<int>(*code - kDisplayAttributeSwapInterval);
+        else if (*code == kDisplayAttributeMultisample)
+        {
+            ++code;
+            if (*code == kDisplayAttributeEnd)
+                break;
+            attributes.samples = static_cast<int>(*code);
+        }
+    }
+    return attributes;
+}
+
+DisplayPixelFormat DisplayChoosePixelFormat(int desktopBits, int samples)
+{
+    DisplayPixelFormat format;
+    if (desktopBits == 16)
+    {
+        format.red = 5;
+        format.green = 6;
+        format.blue = 5;
+        format.alpha = 0;
+    }
+    format.samples = samples > 0 ? samples : 0;
+    return format;
+}
+
+bool DisplayCreate(int width, int height, const uint32_t* attributeList)
+{
+    if (g_display.context)
+        DisplayDestroy();
+    const DisplayAttributes attributes = DisplayReadAttributes(attributeList);
+    g_display.fullScreen = attributes.fullScreen;
+    g_display.width = width;
+    g_display.height = height;
+    if (attributes.fullScreen)
+        DisplayGetScreenSize(g_display.width, g_display.height);
+    else
+        EmptyFunction("Pendrel Display windowed.\n");
+
+    if (!CreateSurface(attributes))
+        return false;
+    SDL_Window* window = GetMainWindow();
+    if (attributes.fullScreen)
+        EnterFullScreen(window);
+    else
+        SizeWindow(window, g_display.width, g_display.height);
+
+    if (!CreateContext(window))
+    {
+        DisplayDestroy();
+        return false;
+    }
+    SDL_ShowWindow(window);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    DisplayPresent();
+    SetSwapInterval(attributes.swapInterval);
+    return true;
+}
+
+void DisplayDestroy()
+{
+    DisplayConfineCursor(false);
+    if (g_display.context)
+    {
+        SDL_GL_MakeCurrent(GetMainWindow(), nullptr);
+        SDL_GL_DeleteContext(g_display.context);
+        g_display.context = nullptr;
+    }
+    if (g_display.modeChanged)
+        RestoreDisplayMode();
+    g_display.modeChanged = false;
+    g_display.fullScreen = false;
+    g_display.swapInterval = 0;
+}
+
+void DisplayPresent()
+{
+    if (SDL_Window* window = GetMainWindow())
+        SDL_GL_SwapWindow(window);
+    ClockTick();
+}
+
+bool DisplayIsFullScreen() { return g_display.fullScreen; }
+int DisplayGetWidth() { return g_display.width; }
+int DisplayGetHeight() { return g_display.height; }
+
+float DisplayGetAspect()
+{
+    return g_display.height > 0 ? static_cast<float>(g_display.width) / static_cast<float>(g_display.height) : 1.0f;
+}
+
+int DisplayGetSwapInterval() { return g_display.swapInterval; }
+
+void DisplayGetScreenSize(int& width, int& height)
+{
+    if (g_display.screenWidth <= 0 || g_display.screenHeight <= 0)
+    {
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0)
+            DisplaySetScreenSize(desktop.w, desktop.h);
+    }
+    const bool known = g_display.screenWidth > 0 && g_display.screenHeight > 0;
+    width = known ? g_display.screenWidth : kFallbackScreenWidth;
+    height = known ? g_display.screenHeight : kFallbackScreenHeight;
+}
+
+void DisplaySetScreenSize(int width, int height)
+{
+    g_display.screenWidth = width;
+    g_display.screenHeight = height;
+}
+
+void DisplayConfineCursor(bool on)
+{
+    if (SDL_Window* window = GetMainWindow())
+        SDL_SetWindowGrab(window, on ? SDL_TRUE : SDL_FALSE);
+}
+
+void GlBeginTriangles() { glBegin(GL_TRIANGLES); }
+void GlBeginLines() { glBegin(GL_LINES); }
+void GlVertex(float x, float y, float z) { glVertex3f(x, y, z); }
+void GlEnd() { glEnd(); }
+
+void GlColor4(float r, float g, float b, float a)
+{
+    glVertexAttrib4f(1, r, g, b, a);
+    glColor4f(r, g, b, a);
+}
