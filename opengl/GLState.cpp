@@ -218,6 +218,8 @@ void GLAmbientLight(uint8_t r, uint8_t g, uint8_t b)
 
 void GLDefaultState()
 {
+    // Whatever bound textures before (another context, a loader) is forgotten.
+    GLBindTextureCacheReset();
     glFrontFace(GL_CCW);
     GLCullBack();
     GLBlendOff();

@@ -78,7 +78,8 @@ void GLFixedLightsApply();
 void GLFixedLightsOff();
 void GLAmbientLight(uint8_t r, uint8_t g, uint8_t b);
 
-// The state every frame starts from; the primitive batch is the caller's.
+// The state every frame starts from, with the texture cache forgotten; the
+// primitive batch is the caller's.
 void GLDefaultState();
 
 // The matrices behind GLPerspective and GLOrtho.

@@ -69,11 +69,17 @@ bool CreateSurface(const DisplayAttributes& attributes)
 {
     const int desktopBits = DesktopBits();
     SetGLAttributes(DisplayChoosePixelFormat(desktopBits, attributes.samples));
-    if (RecreateMainWindow())
-        return true;
     if (attributes.samples == 0)
-        return false;
-    // A driver without multisampled visuals still gets a picture.
+        return RecreateMainWindow();
+
+    // A driver without multisampled visuals still gets a picture; the refused
+    // first try is no error of anyone's.
+    const LogErrorHandler handler = GetLogErrorHandler();
+    SetLogErrorHandler(nullptr);
+    const bool multisampled = RecreateMainWindow();
+    SetLogErrorHandler(handler);
+    if (multisampled)
+        return true;
     EmptyFunction("Pendrel Display no visual with %d samples, trying without.\n", attributes.samples);
     SetGLAttributes(DisplayChoosePixelFormat(desktopBits, 0));
     return RecreateMainWindow();
