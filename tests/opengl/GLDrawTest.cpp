@@ -49,9 +49,10 @@ void GLDrawTest::TearDown()
     if (!IsSkipped())
     {
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        // The batch was made on the vertex-array path and must go on it.
+        GLTestUseVertexArrays(true);
         PrimBatchDestroy();
         ShaderBind(nullptr);
-        VertexMapBind(0);
     }
     GLContextTest::TearDown();
 }

@@ -186,7 +186,9 @@ TEST_F(GLDrawTest, EveryShippedProgramCompilesAndLinksOnItsVertexPaths)
             for (const char* uniform : shipped.uniforms)
             {
                 if (uniform)
+                {
                     EXPECT_GE(glGetUniformLocation(program->program, uniform), 0) << shipped.name << " " << uniform;
+                }
             }
             EXPECT_TRUE(ShaderBind(program.get()));
             EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << shipped.name;
