@@ -1,7 +1,7 @@
 #include "core/pd_ofstream.h"
 
 #include "core/FileTable.h"
-#include "core/StringUtil.h"
+#include "core/pd_ifstream.h"
 
 #include <cstring>
 #include <sys/stat.h>
@@ -18,18 +18,6 @@ void CreateFoldersAlongPath(const char* path)
         folder.data()[length] = 0;
         mkdir(folder, 0777);
     }
-}
-
-FixedString16 FileExtensionOf(const char* name)
-{
-    FixedString16 extension;
-    const char* dot = strrchr(name, '.');
-    if (dot)
-    {
-        extension.Set(dot + 1);
-        StringToUpper(extension.data());
-    }
-    return extension;
 }
 
 pd_ofstream::pd_ofstream(const char* name, int swap, uint32_t flags) : m_swap(swap == 1 ? 1 : 0), m_name(name)

@@ -40,5 +40,3 @@ private:
 
 // Creates every folder along a path up to its last '/'.
 void CreateFoldersAlongPath(const char* path);
-// The text after the last '.' of a name, upper-cased, or empty.
-FixedString16 FileExtensionOf(const char* name);
