@@ -1,6 +1,8 @@
 #include "opengl/ShaderProgram.h"
 
+#include "core/FileTable.h"
 #include "core/LogError.h"
+#include "core/pd_ifstream.h"
 #include "opengl/GLCheckError.h"
 
 #include <GL/glew.h>
@@ -81,6 +83,38 @@ void RestoreCurrent(const ShaderProgram* program)
         glUseProgram(CurrentGLProgram());
 }
 
+// The whole file with a terminating zero; false when it does not open.
+bool ReadShaderFile(const char* path, std::vector<char>& text)
+{
+    pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
+    if (!stream.IsOpen())
+        return false;
+    text.assign(size_t(stream.Size()) + 1, 0);
+    const size_t read = stream.Read(text.data(), text.size() - 1);
+    text[read] = 0;
+    return true;
+}
+
+// Reads and builds; the record's GL objects change only when the file holds
+// both shaders.
+bool BuildFromFile(ShaderProgram* program, const char* path, const char* openFailure)
+{
+    std::vector<char> text;
+    if (!ReadShaderFile(path, text))
+    {
+        LogError(openFailure, path);
+        return false;
+    }
+    const char* vertex = nullptr;
+    const char* fragment = nullptr;
+    if (!ShaderSplitSource(text.data(), &vertex, &fragment))
+    {
+        LogError("Shader '%s' has no \"%s\" line before its fragment shader.\n", path, kMarker);
+        return false;
+    }
+    return Set_ShaderProgram_FromStrings(program, vertex, fragment);
+}
+
 void SetSamplers(const ShaderProgram& program)
 {
     static const char* const kSamplers[] = {"Tex0", "Tex1", "Tex2"};
@@ -101,6 +135,52 @@ const char* ShaderAttributeName(int location)
 void ShaderSetRoot(const char* path) { g_root = path ? path : ""; }
 
 const char* ShaderGetRoot() { return g_root; }
+
+ShaderProgram* ShaderLoad(const char* name)
+{
+    FixedString128 path;
+    path.Format("%s%s.glsl", g_root, name);
+    FileTableEntry* entry = FileTableFindEntry(path);
+    if (entry && entry->resource && entry->kind == kResourceShader)
+    {
+        ++entry->refCount;
+        return static_cast<ShaderProgram*>(entry->resource);
+    }
+    ShaderProgram* program = new ShaderProgram;
+    program->name = name;
+    if (!BuildFromFile(program, path, "Open shader '%s' failed."))
+    {
+        ShaderDeleteGL(program);
+        delete program;
+        return nullptr;
+    }
+    program->name = path;
+    FileTableSetResource(path, program, kResourceShader);
+    FileTableAddRef(path);
+    return program;
+}
+
+bool ShaderReload(ShaderProgram* program, const char* path)
+{
+    return program && BuildFromFile(program, path, "Open (reload) shader '%s' failed.");
+}
+
+void ShaderRelease(ShaderProgram* program)
+{
+    if (!program)
+        return;
+    FileTableEntry* entry = FileTableFindEntry(program->name);
+    const bool cached = entry && entry->resource == program;
+    uint32_t count = 0;
+    if (cached && FileTableRelease(program->name, count) && count > 0)
+        return;
+    if (cached)
+        FileTableSetResource(program->name, nullptr, kResourceGone);
+    if (g_current == program)
+        ShaderBind(nullptr);
+    ShaderDeleteGL(program);
+    delete program;
+}
 
 bool ShaderSplitSource(char* text, const char** vertexSource, const char** fragmentSource)
 {

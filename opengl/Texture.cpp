@@ -1,9 +1,14 @@
 #include "opengl/Texture.h"
 
+#include "core/FileTable.h"
 #include "core/LogError.h"
+#include "core/StringUtil.h"
+#include "core/pd_ifstream.h"
 #include "opengl/GLCheckError.h"
 #include "opengl/GLState.h"
 #include "opengl/Image.h"
+#include "opengl/ImageLoader.h"
+#include "opengl/TextureBuiltins.h"
 
 #include <GL/glew.h>
 
@@ -89,6 +94,41 @@ void DeleteGLTexture(Texture& texture)
 }
 
 float g_readBuffer[kTextureReadPixelsCapacity];
+
+bool IsBuiltin(const Texture* texture)
+{
+    for (int id = 0; id < kTextureBuiltinCount; ++id)
+        if (TextureBuiltin(TextureBuiltinId(id)) == texture)
+            return true;
+    return false;
+}
+
+// A ".chtex" file has no reader: no texture is made from it.
+bool IsUnsupportedTexturePath(const char* path)
+{
+    FixedString256 lower(path);
+    StringToLower(lower.data());
+    return lower.EndsWith(".chtex");
+}
+
+Texture* LoadUncached(const char* path)
+{
+    if (IsUnsupportedTexturePath(path))
+        return nullptr;
+    Image* image = ImageLoader::new_MemoryImage(path, kOpenTable);
+    if (!image)
+        return nullptr;
+    Texture* texture = new Texture;
+    const bool uploaded = texture->Upload(*image, true);
+    delete image;
+    if (!uploaded)
+    {
+        delete texture;
+        return nullptr;
+    }
+    texture->m_name = path;
+    return texture;
+}
 } // namespace
 
 Texture::~Texture() { DeleteGLTexture(*this); }
@@ -136,6 +176,19 @@ void Texture::SetClampToEdge()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+bool Texture::Reload(Texture* texture, const char* path)
+{
+    Image* image = texture ? ImageLoader::new_MemoryImage(path, kOpenTable) : nullptr;
+    if (!image)
+    {
+        LogError("Could not reload texture from file: %s\n", path);
+        return false;
+    }
+    texture->Upload(*image, true);
+    delete image;
+    return true;
+}
+
 float Texture::ReadPixels(Texture* texture, float u, float v)
 {
     if (!texture || !(u >= 0.0f && u <= 1.0f && v >= 0.0f && v <= 1.0f))
@@ -180,4 +233,43 @@ Texture* TextureFromImage(const Image& image)
         return nullptr;
     }
     return texture;
+}
+
+Texture* TextureLoad(const char* path, bool report)
+{
+    FileTableEntry* entry = FileTableFindEntry(path);
+    if (entry && entry->resource && entry->kind == kResourceTexture)
+    {
+        ++entry->refCount;
+        return static_cast<Texture*>(entry->resource);
+    }
+    Texture* texture = LoadUncached(path);
+    if (!texture)
+    {
+        if (report)
+            LogError("Could not create texture for file: %s\n", path);
+        return nullptr;
+    }
+    FileTableSetResource(path, texture, kResourceTexture);
+    FileTableAddRef(path);
+    return texture;
+}
+
+void TextureRelease(Texture** holder)
+{
+    if (!holder || !*holder)
+        return;
+    Texture* texture = *holder;
+    *holder = nullptr;
+    // The built-in textures live from start-up to shutdown whoever holds them.
+    if (IsBuiltin(texture))
+        return;
+    FileTableEntry* entry = FileTableFindEntry(texture->m_name);
+    const bool cached = entry && entry->resource == texture;
+    uint32_t count = 0;
+    if (cached && FileTableRelease(texture->m_name, count) && count > 0)
+        return;
+    if (cached)
+        FileTableSetResource(texture->m_name, nullptr, kResourceGone);
+    delete texture;
 }
