@@ -23,7 +23,7 @@ protected:
             Release();
         GLTestUseVertexArrays(vertexArrays);
         PrimBatchCreate();
-        m_program = BuildShippedProgram(vertexArrays ? "hud" : "hud_Non_VAO");
+        m_program = m_shaders.Load(vertexArrays ? "hud" : "hud_Non_VAO");
         ShaderBind(m_program);
         TextureBuiltinsCreate();
         GLBindTexture(0, TextureBuiltin(kTextureDefaultWhite));
@@ -37,8 +37,7 @@ protected:
     {
         PrimBatchDestroy();
         ShaderBind(nullptr);
-        ShaderDeleteGL(m_program);
-        delete m_program;
+        ShaderRelease(m_program);
         m_program = nullptr;
         TextureBuiltinsDestroy();
     }
@@ -63,6 +62,7 @@ protected:
         return std::string(reinterpret_cast<const char*>(&pixels[(size_t(y) * kGLTestWidth + x) * 4]), 3);
     }
 
+    ShippedShaders m_shaders;
     ShaderProgram* m_program = nullptr;
 };
 } // namespace

@@ -18,15 +18,10 @@ const char* const kFragment = "//!!FS\n#version 120\nuniform sampler2D Tex0;\nun
                               "void main() { gl_FragColor = c * scale * texture2D(Tex0, vec2(0.5)) "
                               "* texture2D(Tex2, vec2(0.5)); }\n";
 
+// Records outside the file table are freed by their one release.
 struct ProgramDeleter
 {
-    void operator()(ShaderProgram* program) const
-    {
-        if (ShaderGetCurrent() == program)
-            ShaderBind(nullptr);
-        ShaderDeleteGL(program);
-        delete program;
-    }
+    void operator()(ShaderProgram* program) const { ShaderRelease(program); }
 };
 using ProgramPtr = std::unique_ptr<ShaderProgram, ProgramDeleter>;
 
@@ -171,6 +166,7 @@ const ShippedProgram kShippedPrograms[] = {
 
 TEST_F(GLDrawTest, EveryShippedProgramCompilesAndLinksOnItsVertexPaths)
 {
+    const ShippedShaders shaders;
     for (const bool vertexArrays : {true, false})
     {
         GLTestUseVertexArrays(vertexArrays);
@@ -179,7 +175,7 @@ TEST_F(GLDrawTest, EveryShippedProgramCompilesAndLinksOnItsVertexPaths)
             if (!(vertexArrays ? shipped.vertexArrays : shipped.emulation))
                 continue;
             LogCapture log;
-            ProgramPtr program(BuildShippedProgram(shipped.name));
+            ProgramPtr program(shaders.Load(shipped.name));
             ASSERT_TRUE(program) << shipped.name;
             EXPECT_TRUE(LinkStatus(*program)) << shipped.name;
             EXPECT_TRUE(LogCapture::Text().empty()) << shipped.name << ": " << LogCapture::Text();

@@ -1,34 +1,23 @@
 #include "ShippedShaders.h"
 
+#include "core/FileTable.h"
 #include "opengl/ShaderProgram.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <vector>
+#include <string>
 
-std::string ShippedShaderFolder()
+ShippedShaders::ShippedShaders()
 {
     const char* source = getenv("PENDREL_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/demo/data/shaders/GLSL/";
+    GetFileTable().SetRoot((std::string(source ? source : ".") + "/demo/").c_str());
+    FileTableRebuild("data");
+    ShaderSetRoot("shaders/GLSL/");
 }
 
-ShaderProgram* BuildShippedProgram(const char* name)
+ShippedShaders::~ShippedShaders()
 {
-    std::ifstream file(ShippedShaderFolder() + name + ".glsl", std::ios::binary);
-    if (!file)
-        return nullptr;
-    std::stringstream text;
-    text << file.rdbuf();
-    std::string contents = text.str();
-    std::vector<char> buffer(contents.begin(), contents.end());
-    buffer.push_back(0);
-    const char* vertex = nullptr;
-    const char* fragment = nullptr;
-    if (!ShaderSplitSource(buffer.data(), &vertex, &fragment))
-        return nullptr;
-    ShaderProgram* program = new ShaderProgram;
-    program->name = name;
-    Set_ShaderProgram_FromStrings(program, vertex, fragment);
-    return program;
+    GetFileTable().SetRoot("");
+    FileTableRebuild("no such folder");
 }
+
+ShaderProgram* ShippedShaders::Load(const char* name) const { return ShaderLoad(name); }

@@ -1,13 +1,17 @@
 #pragma once
-// The demo tree's shader programs, as the two vertex paths load them.
-
-#include <string>
+// The demo tree's shader programs, loaded as the game loads them: the demo
+// source folder mounted as the data root, programs through ShaderLoad.
 
 struct ShaderProgram;
 
-// The demo's shader folder in the source tree, ending with '/'.
-std::string ShippedShaderFolder();
+class ShippedShaders
+{
+public:
+    ShippedShaders();
+    ~ShippedShaders();
+    ShippedShaders(const ShippedShaders&) = delete;
+    ShippedShaders& operator=(const ShippedShaders&) = delete;
 
-// Builds "<folder><name>.glsl" without the file table; the caller deletes it
-// with ShaderDeleteGL and delete. Null when the file cannot be read.
-ShaderProgram* BuildShippedProgram(const char* name);
+    // ShaderLoad of the program; give it back with ShaderRelease.
+    ShaderProgram* Load(const char* name) const;
+};

@@ -157,6 +157,7 @@ TEST_F(GLDrawTest, SkinnedModelsDrawOnBothPathsAndFollowTheirJoint)
         bool vertexArrays;
         const char* program;
     } paths[] = {{true, "basic"}, {false, "basic_Non_VAOUniBone"}};
+    const ShippedShaders shaders;
     for (const Path& path : paths)
     {
         GLTestUseVertexArrays(path.vertexArrays);
@@ -164,7 +165,7 @@ TEST_F(GLDrawTest, SkinnedModelsDrawOnBothPathsAndFollowTheirJoint)
         const VertexMap map = path.vertexArrays
                                   ? MakeTriangle<SkinnedVertexVAO>(withArrays, vertexBuffer, indexBuffer)
                                   : MakeTriangle<SkinnedVertexEmulated>(emulated, vertexBuffer, indexBuffer);
-        ShaderProgram* program = BuildShippedProgram(path.program);
+        ShaderProgram* program = shaders.Load(path.program);
         ASSERT_TRUE(program);
         ShaderBind(program);
         GLBindTexture(0, TextureBuiltin(kTextureDefaultWhite));
@@ -192,8 +193,7 @@ TEST_F(GLDrawTest, SkinnedModelsDrawOnBothPathsAndFollowTheirJoint)
         GLBufferDelete(vertexBuffer);
         GLBufferDelete(indexBuffer);
         ShaderBind(nullptr);
-        ShaderDeleteGL(program);
-        delete program;
+        ShaderRelease(program);
     }
     TextureBuiltinsDestroy();
 }
