@@ -4,6 +4,7 @@
 #include "core/LogError.h"
 #include "core/pd_ifstream.h"
 #include "opengl/GLCheckError.h"
+#include "opengl/ResourceCache.h"
 
 #include <GL/glew.h>
 
@@ -23,34 +24,20 @@ const char* const kAttributeNames[kShaderAttributeCount] = {
 
 const char* const kMarker = "//!!FS";
 
-void ReportLog(GLint length, const std::vector<char>& log, const char* failure, const char* name)
+// Reports a failed compile or link with GL's log; the object is kept either way.
+void CheckBuild(GLuint object, GLenum statusName, void (*getIv)(GLuint, GLenum, GLint*),
+                void (*getLog)(GLuint, GLsizei, GLsizei*, GLchar*), const char* failure, const char* name)
 {
+    GLint length = 0, status = 0;
+    getIv(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(size_t(length > 0 ? length : 0) + 1, 0);
+    if (length > 0)
+        getLog(object, length + 1, nullptr, log.data());
+    getIv(object, statusName, &status);
+    if (status)
+        return;
     LogError(failure, name);
-    LogError("%s", length > 0 ? log.data() : "");
-}
-
-void CheckShader(GLuint shader, const char* name)
-{
-    GLint length = 0, status = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(size_t(length > 0 ? length : 0) + 1, 0);
-    if (length > 0)
-        glGetShaderInfoLog(shader, length + 1, nullptr, log.data());
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    if (!status)
-        ReportLog(length, log, "Failed to compile glsl shader '%s':\n", name);
-}
-
-void CheckProgram(GLuint program, const char* name)
-{
-    GLint length = 0, status = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(size_t(length > 0 ? length : 0) + 1, 0);
-    if (length > 0)
-        glGetProgramInfoLog(program, length + 1, nullptr, log.data());
-    glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (!status)
-        ReportLog(length, log, "Failed to link glsl shader '%s':\n", name);
+    LogError("%s", log.data());
 }
 
 GLuint Compile(GLenum kind, const char* source, const char* name)
@@ -59,7 +46,8 @@ GLuint Compile(GLenum kind, const char* source, const char* name)
     const GLint length = GLint(strlen(source));
     glShaderSource(shader, 1, &source, &length);
     glCompileShader(shader);
-    CheckShader(shader, name);
+    CheckBuild(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, "Failed to compile glsl shader '%s':\n",
+               name);
     return shader;
 }
 
@@ -140,12 +128,8 @@ ShaderProgram* ShaderLoad(const char* name)
 {
     FixedString128 path;
     path.Format("%s%s.glsl", g_root, name);
-    FileTableEntry* entry = FileTableFindEntry(path);
-    if (entry && entry->resource && entry->kind == kResourceShader)
-    {
-        ++entry->refCount;
-        return static_cast<ShaderProgram*>(entry->resource);
-    }
+    if (void* cached = ResourceCacheFind(path, kResourceShader))
+        return static_cast<ShaderProgram*>(cached);
     ShaderProgram* program = new ShaderProgram;
     program->name = name;
     if (!BuildFromFile(program, path, "Open shader '%s' failed."))
@@ -155,8 +139,7 @@ ShaderProgram* ShaderLoad(const char* name)
         return nullptr;
     }
     program->name = path;
-    FileTableSetResource(path, program, kResourceShader);
-    FileTableAddRef(path);
+    ResourceCacheStore(path, program, kResourceShader);
     return program;
 }
 
@@ -167,15 +150,8 @@ bool ShaderReload(ShaderProgram* program, const char* path)
 
 void ShaderRelease(ShaderProgram* program)
 {
-    if (!program)
+    if (!program || !ResourceCacheRelease(program->name, program))
         return;
-    FileTableEntry* entry = FileTableFindEntry(program->name);
-    const bool cached = entry && entry->resource == program;
-    uint32_t count = 0;
-    if (cached && FileTableRelease(program->name, count) && count > 0)
-        return;
-    if (cached)
-        FileTableSetResource(program->name, nullptr, kResourceGone);
     if (g_current == program)
         ShaderBind(nullptr);
     ShaderDeleteGL(program);
@@ -224,7 +200,8 @@ bool Set_ShaderProgram_FromStrings(ShaderProgram* program, const char* vertexSou
     for (int location = 1; location < kShaderAttributeCount; ++location)
         glBindAttribLocation(program->program, GLuint(location), kAttributeNames[location]);
     glLinkProgram(program->program);
-    CheckProgram(program->program, program->name);
+    CheckBuild(program->program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog,
+               "Failed to link glsl shader '%s':\n", program->name);
     GL_CHECK_ERROR("Set_ShaderProgram_FromStrings");
     if (g_current == program)
     {
@@ -249,47 +226,40 @@ ShaderProgram* ShaderGetCurrent() { return g_current; }
 
 void ShaderUnbindGL() { glUseProgram(0); }
 
-void ShaderSetUniformInt(ShaderProgram* program, const char* name, int value)
+namespace
+{
+// Sets one uniform through `set` with the program in use for the moment.
+template <typename Set> void SetUniform(ShaderProgram* program, const char* name, Set set)
 {
     const GLint location = UseForUniform(program, name);
     if (location < 0)
         return;
-    glUniform1i(location, value);
+    set(location);
     RestoreCurrent(program);
+}
+} // namespace
+
+void ShaderSetUniformInt(ShaderProgram* program, const char* name, int value)
+{
+    SetUniform(program, name, [value](GLint location) { glUniform1i(location, value); });
 }
 
 void ShaderSetUniformFloat(ShaderProgram* program, const char* name, float value)
 {
-    const GLint location = UseForUniform(program, name);
-    if (location < 0)
-        return;
-    glUniform1f(location, value);
-    RestoreCurrent(program);
+    SetUniform(program, name, [value](GLint location) { glUniform1f(location, value); });
 }
 
 void ShaderSetUniformVec2(ShaderProgram* program, const char* name, const float* values)
 {
-    const GLint location = UseForUniform(program, name);
-    if (location < 0)
-        return;
-    glUniform2fv(location, 1, values);
-    RestoreCurrent(program);
+    SetUniform(program, name, [values](GLint location) { glUniform2fv(location, 1, values); });
 }
 
 void ShaderSetUniformVec3(ShaderProgram* program, const char* name, const float* values)
 {
-    const GLint location = UseForUniform(program, name);
-    if (location < 0)
-        return;
-    glUniform3fv(location, 1, values);
-    RestoreCurrent(program);
+    SetUniform(program, name, [values](GLint location) { glUniform3fv(location, 1, values); });
 }
 
 void ShaderSetUniformVec4Array(ShaderProgram* program, const char* name, int count, const float* values)
 {
-    const GLint location = UseForUniform(program, name);
-    if (location < 0)
-        return;
-    glUniform4fv(location, count, values);
-    RestoreCurrent(program);
+    SetUniform(program, name, [count, values](GLint location) { glUniform4fv(location, count, values); });
 }

@@ -8,6 +8,7 @@
 #include "opengl/GLState.h"
 #include "opengl/Image.h"
 #include "opengl/ImageLoader.h"
+#include "opengl/ResourceCache.h"
 #include "opengl/TextureBuiltins.h"
 
 #include <GL/glew.h>
@@ -237,12 +238,8 @@ Texture* TextureFromImage(const Image& image)
 
 Texture* TextureLoad(const char* path, bool report)
 {
-    FileTableEntry* entry = FileTableFindEntry(path);
-    if (entry && entry->resource && entry->kind == kResourceTexture)
-    {
-        ++entry->refCount;
-        return static_cast<Texture*>(entry->resource);
-    }
+    if (void* cached = ResourceCacheFind(path, kResourceTexture))
+        return static_cast<Texture*>(cached);
     Texture* texture = LoadUncached(path);
     if (!texture)
     {
@@ -250,8 +247,7 @@ Texture* TextureLoad(const char* path, bool report)
             LogError("Could not create texture for file: %s\n", path);
         return nullptr;
     }
-    FileTableSetResource(path, texture, kResourceTexture);
-    FileTableAddRef(path);
+    ResourceCacheStore(path, texture, kResourceTexture);
     return texture;
 }
 
@@ -262,14 +258,6 @@ void TextureRelease(Texture** holder)
     Texture* texture = *holder;
     *holder = nullptr;
     // The built-in textures live from start-up to shutdown whoever holds them.
-    if (IsBuiltin(texture))
-        return;
-    FileTableEntry* entry = FileTableFindEntry(texture->m_name);
-    const bool cached = entry && entry->resource == texture;
-    uint32_t count = 0;
-    if (cached && FileTableRelease(texture->m_name, count) && count > 0)
-        return;
-    if (cached)
-        FileTableSetResource(texture->m_name, nullptr, kResourceGone);
-    delete texture;
+    if (!IsBuiltin(texture) && ResourceCacheRelease(texture->m_name, texture))
+        delete texture;
 }
