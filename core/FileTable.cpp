@@ -215,6 +215,9 @@ FileTableEntry& FileTable::Store(const char* name, const char* path, uint8_t mou
     entry.path.Set(path);
     entry.mount = mount;
     entry.memberPlaceKnown = 0;
+    // The flag belongs to the source that now wins, so a plain file mounted
+    // over an enciphered one is not deciphered into garbage.
+    entry.enciphered = 0;
     return entry;
 }
 

@@ -41,7 +41,10 @@ Vec3 PlaneProjectPoint(const Vec4& plane, const Vec3& p)
     return p - n * (Vec3Dot(n, p) + plane.w);
 }
 
-Vec3 TriangleNormal(const Vec3& a, const Vec3& b, const Vec3& c) { return Vec3Normalized(Vec3Cross(b - a, c - a)); }
+Vec3 TriangleNormal(const Vec3& a, const Vec3& b, const Vec3& c)
+{
+    return Vec3Normalized(Vec3Cross(b - a, c - a));
+}
 
 float PointLineDistanceSquared(const Vec3& p, const Vec3& a, const Vec3& b, Vec3* closest)
 {

@@ -9,7 +9,10 @@
 #include "core/Vec4.h"
 
 Vec4 PlaneFromNormalPoint(const Vec3& normal, const Vec3& point);
-inline float PlaneDistance(const Vec4& plane, const Vec3& p) { return plane.x * p.x + plane.y * p.y + plane.z * p.z + plane.w; }
+inline float PlaneDistance(const Vec4& plane, const Vec3& p)
+{
+    return plane.x * p.x + plane.y * p.y + plane.z * p.z + plane.w;
+}
 Vec3 PlaneProjectPoint(const Vec4& plane, const Vec3& p);
 
 // Normalised (b - a) x (c - a); a zero vector for a degenerate triangle.

@@ -21,8 +21,8 @@ void Mat3Multiply(Mat3& out, const Mat3& a, const Mat3& b)
     Mat3 product;
     for (int column = 0; column < 3; ++column)
         for (int row = 0; row < 3; ++row)
-            product[column * 3 + row] = a[row] * b[column * 3] + a[3 + row] * b[column * 3 + 1] +
-                                        a[6 + row] * b[column * 3 + 2];
+            product[column * 3 + row] =
+                a[row] * b[column * 3] + a[3 + row] * b[column * 3 + 1] + a[6 + row] * b[column * 3 + 2];
     out = product;
 }
 

@@ -6,7 +6,10 @@ namespace
 {
 constexpr float kDegreesToRadians = 0.017453292f;
 
-float At(const Mat4& m, int row, int column) { return m[column * 4 + row]; }
+float At(const Mat4& m, int row, int column)
+{
+    return m[column * 4 + row];
+}
 
 // The determinant of m without the given row and column.
 float Minor(const Mat4& m, int row, int column)
@@ -49,7 +52,10 @@ Mat4 Mat4Multiply(const Mat4& a, const Mat4& b)
     return product;
 }
 
-void Mat4MultiplyTo(Mat4& out, const Mat4& a, const Mat4& b) { out = Mat4Multiply(a, b); }
+void Mat4MultiplyTo(Mat4& out, const Mat4& a, const Mat4& b)
+{
+    out = Mat4Multiply(a, b);
+}
 
 bool Mat4Inverse(Mat4& out, const Mat4& m)
 {

@@ -21,7 +21,10 @@ struct Mat4
 };
 
 Mat4 Mat4Identity();
-inline void Mat4Copy(Mat4& out, const Mat4& in) { out = in; }
+inline void Mat4Copy(Mat4& out, const Mat4& in)
+{
+    out = in;
+}
 
 Mat4 Mat4Multiply(const Mat4& a, const Mat4& b);
 // out = a b; out may be a or b.
@@ -56,7 +59,10 @@ Mat4 Mat4Ortho(float left, float right, float bottom, float top, float nearZ, fl
 // (it turns the other way); stored animation keys are conjugated before use
 // to make up for it, so it must stay this way.
 void Mat4SetRotationFromQuat(Mat4& m, float x, float y, float z, float w);
-inline void Mat4SetRotationFromQuat(Mat4& m, const Quaternion& q) { Mat4SetRotationFromQuat(m, q.x, q.y, q.z, q.w); }
+inline void Mat4SetRotationFromQuat(Mat4& m, const Quaternion& q)
+{
+    Mat4SetRotationFromQuat(m, q.x, q.y, q.z, q.w);
+}
 // Sets the 3x3 part: angle in radians about a unit axis, leaving the other elements.
 void Mat4SetRotationAxisAngle(Mat4& m, float angle, const Vec3& axis);
 
@@ -68,9 +74,18 @@ inline void Mat4SetTranslation(Mat4& m, const Vec3& t)
     m[13] = t.y;
     m[14] = t.z;
 }
-inline Vec3 Mat4GetTranslation(const Mat4& m) { return Vec3(m[12], m[13], m[14]); }
-inline float* Mat4TranslationPtr(Mat4& m) { return &m.m[12]; }
-inline const float* Mat4TranslationPtr(const Mat4& m) { return &m.m[12]; }
+inline Vec3 Mat4GetTranslation(const Mat4& m)
+{
+    return Vec3(m[12], m[13], m[14]);
+}
+inline float* Mat4TranslationPtr(Mat4& m)
+{
+    return &m.m[12];
+}
+inline const float* Mat4TranslationPtr(const Mat4& m)
+{
+    return &m.m[12];
+}
 // Scales elements 0, 5 and 10 only.
 void Mat4ScaleDiagonal(Mat4& m, const Vec3& scale);
 // Sets the three axes: x = normalise(up x forward), y = forward x x,

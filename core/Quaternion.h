@@ -10,4 +10,7 @@ struct Quaternion
     constexpr Quaternion(float x_, float y_, float z_, float w_) : x(x_), y(y_), z(z_), w(w_) {}
 };
 
-inline Quaternion QuatConjugate(const Quaternion& q) { return Quaternion(-q.x, -q.y, -q.z, q.w); }
+inline Quaternion QuatConjugate(const Quaternion& q)
+{
+    return Quaternion(-q.x, -q.y, -q.z, q.w);
+}

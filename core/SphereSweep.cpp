@@ -80,7 +80,7 @@ void SweepEdge(Sweep& sweep, const Vec3& a, const Vec3& b)
     const Vec3 circleCentre = PlaneProjectPoint(plane, sweep.centre);
     const float circleRadius = std::sqrt(sweep.radius * sweep.radius - s * s);
     Vec3 towardsEdge;
-    PointLineDistance(circleCentre, a, b, &towardsEdge);
+    PointLineDistanceSquared(circleCentre, a, b, &towardsEdge);
     towardsEdge -= circleCentre;
     Vec3Normalize(towardsEdge);
     const Vec3 leading = circleCentre + circleRadius * towardsEdge;

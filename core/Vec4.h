@@ -10,4 +10,7 @@ struct Vec4
     constexpr Vec4(float x_, float y_, float z_, float w_) : x(x_), y(y_), z(z_), w(w_) {}
 };
 
-inline void Vec4Set(Vec4& v, float x, float y, float z, float w) { v = Vec4(x, y, z, w); }
+inline void Vec4Set(Vec4& v, float x, float y, float z, float w)
+{
+    v = Vec4(x, y, z, w);
+}

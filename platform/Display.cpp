@@ -169,7 +169,7 @@ DisplayAttributes DisplayReadAttributes(const uint32_t* list)
             ++code;
             if (*code == kDisplayAttributeEnd)
                 break;
-            attributes.samples = static_cast<int>(*code);
+            attributes.samples = static_cast<int>(*code < kDisplayMaxSamples ? *code : kDisplayMaxSamples);
         }
     }
     return attributes;
@@ -193,6 +193,11 @@ bool DisplayCreate(int width, int height, const uint32_t* attributeList)
 {
     if (g_display.context)
         DisplayDestroy();
+    if (width <= 0 || height <= 0)
+    {
+        LogError("Pendrel Display cannot open a display of %d x %d.\n", width, height);
+        return false;
+    }
     const DisplayAttributes attributes = DisplayReadAttributes(attributeList);
     g_display.fullScreen = attributes.fullScreen;
     g_display.width = width;
@@ -203,7 +208,10 @@ bool DisplayCreate(int width, int height, const uint32_t* attributeList)
         EmptyFunction("Pendrel Display windowed.\n");
 
     if (!CreateSurface(attributes))
+    {
+        DisplayDestroy();
         return false;
+    }
     SDL_Window* window = GetMainWindow();
     if (attributes.fullScreen)
         EnterFullScreen(window);

@@ -17,6 +17,7 @@ enum DisplayAttributeCode : uint32_t
 };
 
 constexpr int kDisplayMaxSwapInterval = 15;
+constexpr uint32_t kDisplayMaxSamples = 32;
 
 struct DisplayAttributes
 {

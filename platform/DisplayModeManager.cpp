@@ -58,6 +58,11 @@ Resolution DisplayModeManager::GetUniqueResolution(int index) const
     return m_resolutions[index];
 }
 
+DisplayMode DisplayModeManager::GetMode(int index) const
+{
+    return index >= 0 && index < GetNumberOfModes() ? m_modes[index] : DisplayMode();
+}
+
 int DisplayModeManager::GetIndexOfResolution(int width, int height) const
 {
     for (int i = GetNumberOfUniqueResolutions() - 1; i >= 0; --i)

@@ -32,7 +32,8 @@ public:
     void SetMinimumUniqueResolution(int minWidth, int minHeight);
 
     int GetNumberOfModes() const { return static_cast<int>(m_modes.size()); }
-    const DisplayMode& GetMode(int index) const { return m_modes[index]; }
+    // Out of range gives a zero mode.
+    DisplayMode GetMode(int index) const;
     int GetLargestWidth() const { return m_largestWidth; }
     int GetLargestHeight() const { return m_largestHeight; }
     bool IsInitialised() const { return m_initialised; }

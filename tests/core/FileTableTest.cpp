@@ -161,6 +161,13 @@ TEST_F(FileTableTest, SkipsAndReportsPathsTooLong)
     EXPECT_TRUE(ErrorsMention("too long"));
 }
 
+TEST_F(FileTableTest, APlainMountOverAnEncipheredFileIsReadPlain)
+{
+    FileTableAddDirectory("windata", "", false);
+    EXPECT_EQ(FileTableFindEntry("shared.txt")->enciphered, 0);
+    EXPECT_EQ(ReadAll("shared.txt"), "from platform folder");
+}
+
 TEST_F(FileTableTest, RebuildEmptiesTheTable)
 {
     FileTableRebuild("windata");

@@ -24,8 +24,9 @@ const AttributeCase kAttributeCases[] = {
     {"windowed and threadgl are passed over", {0x101, 0x501, 0x110, 0}, false, 0, 0},
     {"highest swap interval", {0x11F, 0}, false, 0, 15},
     {"one past the swap codes is passed over", {0x120, 0}, false, 0, 0},
-    {"a sample count is never read as a code", {0x200, 0x100, 0}, false, 0x100, 0},
+    {"a sample count is never read as a code", {0x200, 0x100, 0}, false, 32, 0},
     {"a later code of a kind wins", {0x111, 0x200, 2, 0x113, 0x200, 8, 0}, false, 8, 3},
+    {"sample counts are bounded", {0x200, 0xFFFFFFFFu, 0}, false, 32, 0},
     {"a zero sample count ends the list", {0x200, 0, 0x100, 0}, false, 0, 0},
 };
 

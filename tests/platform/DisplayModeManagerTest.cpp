@@ -70,6 +70,8 @@ TEST_F(DisplayModes, InitKeepsEveryModeAndSortsTheUniqueResolutions)
     manager.Init();
     EXPECT_TRUE(manager.IsInitialised());
     EXPECT_EQ(manager.GetNumberOfModes(), 9);
+    EXPECT_EQ(manager.GetMode(6).bitsPerPixel, 24);
+    EXPECT_EQ(manager.GetMode(9).width, 0);
     const std::vector<std::pair<int, int>> expected = {{640, 480},  {800, 600},   {1024, 768}, {1280, 720},
                                                        {1280, 1024}, {1600, 900}, {1920, 1080}};
     EXPECT_EQ(Sizes(), expected);

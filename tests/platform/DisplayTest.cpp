@@ -153,6 +153,15 @@ TEST(DisplayScreenSize, StoredSizeWins)
     DisplaySetScreenSize(0, 0);
 }
 
+TEST(DisplaySize, EmptySizeIsRefusedBeforeAnyWindowIsTouched)
+{
+    CapturedLog log;
+    EXPECT_FALSE(DisplayCreate(0, 480, nullptr));
+    EXPECT_FALSE(DisplayCreate(640, -1, nullptr));
+    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+}
+
 // Runs in a child process that cannot reach any window system: the failure is
 // reported and returned, and nothing waits for a person.
 TEST(DisplayWithoutScreen, FailureToOpenIsReportedAndReturned)

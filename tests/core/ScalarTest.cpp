@@ -1,0 +1,47 @@
+#include "core/Scalar.h"
+#include "core/rgba8888.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+TEST(Scalar, ParseUInt64StopsAtTheFirstNonDigit)
+{
+    const struct
+    {
+        const char* text;
+        uint64_t value;
+    } cases[] = {
+        {"123x", 123},
+        {"76561198000000001", 76561198000000001ull},
+        {"18446744073709551615", UINT64_MAX},
+        {"", 0},
+        {"x12", 0},
+        {"-5", 0},
+        {" 7", 0},
+        {"007", 7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseUInt64(c.text), c.value) << c.text;
+    EXPECT_EQ(ParseUInt64(nullptr), 0u);
+}
+
+TEST(Scalar, ParseUInt64SaturatesInsteadOfWrapping)
+{
+    EXPECT_EQ(ParseUInt64("18446744073709551616"), UINT64_MAX);
+    EXPECT_EQ(ParseUInt64("99999999999999999999999"), UINT64_MAX);
+}
+
+TEST(Scalar, FloatSqrt)
+{
+    EXPECT_EQ(FloatSqrt(16.0f), 4.0f);
+    EXPECT_EQ(FloatSqrt(0.0f), 0.0f);
+}
+
+TEST(Scalar, ColourHoldsFourBytes)
+{
+    const rgba8888 colour(1, 2, 3, 255);
+    EXPECT_EQ(colour.r, 1);
+    EXPECT_EQ(colour.a, 255);
+}
+} // namespace
