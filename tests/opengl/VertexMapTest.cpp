@@ -1,6 +1,7 @@
 #include "opengl/VertexMap.h"
 
 #include "GLDrawTest.h"
+#include "LogCapture.h"
 #include "ShippedShaders.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLState.h"
@@ -94,6 +95,16 @@ TEST_F(GLDrawTest, BindingTheCurrentMapAgainDoesNothing)
         VertexMapDestroy(map);
         EXPECT_EQ(VertexMapGetCurrent(), 0u);
     }
+}
+
+TEST_F(GLDrawTest, AttributesOutsideTheTwelveLocationsAreRefused)
+{
+    LogCapture log;
+    const VertexAttribute beyond = {12, 3, GL_FLOAT, 0};
+    EXPECT_EQ(VertexMap_Create(0, 0, 12, 1, &beyond), 0u);
+    const VertexAttribute many[13] = {};
+    EXPECT_EQ(VertexMap_Create(0, 0, 12, 13, many), 0u);
+    EXPECT_TRUE(log.Contains("do not fit the twelve locations"));
 }
 
 TEST_F(GLDrawTest, CreatingAVertexArrayLeavesTheCurrentOneBound)
