@@ -1,0 +1,50 @@
+// Models in the deferred frame without vertex array objects: one joint per vertex.
+#version 120
+varying vec2 v_uv;
+varying vec3 v_normal;
+varying vec3 v_view;
+varying vec4 v_clip;
+
+// Bone palette: three rows of a 3 x 4 matrix per joint.
+uniform vec4 bones[144];
+uniform int numjoints;
+
+vec3 SkinRows(int joint, vec4 v)
+{
+    return vec3(dot(bones[3 * joint], v), dot(bones[3 * joint + 1], v), dot(bones[3 * joint + 2], v));
+}
+
+// One joint per vertex: its index in texture coordinates 2, its weight in 3.
+vec3 Skin(vec4 v)
+{
+    int joint = int(gl_MultiTexCoord2.x + 0.5);
+    if (numjoints <= 0 || gl_MultiTexCoord3.x <= 0.0 || joint >= numjoints)
+        return v.xyz;
+    return SkinRows(joint, v);
+}
+
+void main()
+{
+    vec4 position = vec4(Skin(gl_Vertex), 1.0);
+    vec3 normal = Skin(vec4(gl_Normal, 0.0));
+    vec4 view = gl_ModelViewMatrix * position;
+    gl_Position = gl_ProjectionMatrix * view;
+    v_clip = gl_Position;
+    v_view = view.xyz;
+    v_normal = gl_NormalMatrix * normal;
+    v_uv = gl_MultiTexCoord0.xy;
+}
+//!!FS
+#version 120
+uniform sampler2D Tex0;
+uniform float alpha = 1.0;
+varying vec2 v_uv;
+varying vec3 v_normal;
+varying vec3 v_view;
+varying vec4 v_clip;
+
+void main()
+{
+    vec4 texel = texture2D(Tex0, v_uv);
+    gl_FragColor = vec4(texel.rgb, texel.a * alpha);
+}

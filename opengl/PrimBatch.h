@@ -1,0 +1,48 @@
+#pragma once
+// The immediate-mode replacement: callers set a primitive type, a colour and
+// texture coordinates and add vertices; the batch draws them from one
+// streamed buffer, 120 at a time. 120 is a multiple of 1, 2, 3 and 4, so
+// lists of points, lines, triangles and quads are never split; strips and
+// fans longer than that are drawn in pieces that do not join.
+//
+// Vertices are drawn under the matrices that were current when the first of
+// them was added: changing the type or a matrix flushes what came before.
+
+#include "core/Vec3.h"
+
+#include <cstdint>
+
+constexpr int kPrimBatchVertices = 120;
+
+struct PrimBatchVertex
+{
+    float x, y, z;
+    uint8_t colour[4];
+    float u0, v0;
+    float u1, v1;
+};
+static_assert(sizeof(PrimBatchVertex) == 32, "the batch's vertex map expects 32-byte vertices");
+
+void PrimBatchCreate();
+void PrimBatchDestroy();
+
+void PrimSetType(uint32_t glPrimitiveType);
+// Red in the low byte.
+void PrimSetColorPacked(uint32_t colour);
+void PrimSetColor4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
+// Each component times 255, truncated toward zero, its low byte kept.
+void PrimSetColor4f(float r, float g, float b, float a);
+// Units 0 and 1 only.
+void PrimSetTexCoord(int unit, float u, float v);
+void PrimVertex3f(float x, float y, float z);
+void PrimVertex3i(int x, int y, int z);
+void PrimVertexVec3(const Vec3& v);
+void PrimFlush();
+void PrimEnd();
+void PrimPointSize(float size);
+
+uint32_t PrimGetColorPacked();
+int PrimGetVertexCount();
+// Draw calls the batch made since the last clear (the render statistics read it).
+uint32_t PrimBatchDrawCalls();
+void PrimBatchClearDrawCalls();

@@ -1,0 +1,169 @@
+#include "opengl/JpegCodec.h"
+
+#include "ImagePixels.h"
+#include "LogCapture.h"
+#include "opengl/Image.h"
+#include "opengl/ImageByteStream.h"
+
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+// JPEG keeps smooth pictures well; a sharp one would only measure the loss.
+std::vector<uint8_t> SmoothPixels(uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> pixels(size_t(width) * height * 3);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            uint8_t* pixel = &pixels[(size_t(y) * width + x) * 3];
+            pixel[0] = uint8_t(x * 255 / width);
+            pixel[1] = uint8_t(y * 255 / height);
+            pixel[2] = uint8_t((x + y) * 127 / (width + height) + 64);
+        }
+    return pixels;
+}
+
+std::unique_ptr<Image> Read(const std::vector<uint8_t>& file)
+{
+    MemoryByteSource source(file.data(), file.size());
+    return std::unique_ptr<Image>(JPG_ImageLoadHandler(source, "test.jpg"));
+}
+
+std::vector<uint8_t> Encode(uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> pixels = SmoothPixels(width, height);
+    Image image;
+    image.Wrap(kImageFormatRGB, width, height, pixels.data());
+    MemoryByteSink sink;
+    EXPECT_TRUE(JPG_ImageSaveHandler(image, sink));
+    return sink.Bytes();
+}
+
+// Files in colour spaces our writer does not make, through libjpeg directly.
+std::vector<uint8_t> EncodeWithLibjpeg(J_COLOR_SPACE space, int components, uint32_t width, uint32_t height)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = components;
+    info.in_color_space = space;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    const std::vector<uint8_t> pixels = GradientPixels(width, height, components);
+    while (info.next_scanline < height)
+    {
+        JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + info.next_scanline * width * components;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> file(buffer, buffer + size);
+    free(buffer);
+    return file;
+}
+
+class FailingSink : public ImageByteSink
+{
+public:
+    explicit FailingSink(size_t room) : m_room(room) {}
+    bool Write(const void*, size_t count) override
+    {
+        if (count > m_room)
+            return false;
+        m_room -= count;
+        return true;
+    }
+    bool Flush() override { return m_flushes; }
+    bool m_flushes = true;
+
+private:
+    size_t m_room;
+};
+} // namespace
+
+TEST(JpegCodec, RoundTripKeepsSizeAndColoursWithinLoss)
+{
+    const uint32_t width = 300, height = 200;
+    const std::vector<uint8_t> file = Encode(width, height);
+    ASSERT_GT(file.size(), 4096u); // more than one destination buffer
+    const std::unique_ptr<Image> image = Read(file);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->format, kImageFormatRGB);
+    EXPECT_EQ(image->width, width);
+    EXPECT_EQ(image->height, height);
+    const std::vector<uint8_t> pixels = SmoothPixels(width, height);
+    int worst = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        worst = std::max(worst, std::abs(int(pixels[i]) - int(image->pixels[i])));
+    EXPECT_LE(worst, 3);
+}
+
+TEST(JpegCodec, GreyscaleIsExpandedToRgb)
+{
+    const std::unique_ptr<Image> image = Read(EncodeWithLibjpeg(JCS_GRAYSCALE, 1, 8, 8));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->format, kImageFormatRGB);
+    EXPECT_EQ(image->size, 8u * 8u * 3u);
+    for (uint32_t i = 0; i < 64; ++i)
+    {
+        EXPECT_EQ(image->pixels[i * 3], image->pixels[i * 3 + 1]);
+        EXPECT_EQ(image->pixels[i * 3], image->pixels[i * 3 + 2]);
+    }
+}
+
+TEST(JpegCodec, RefusesBadFilesWithoutEndingTheProcess)
+{
+    const std::vector<uint8_t> good = Encode(64, 64);
+    std::vector<uint8_t> garbage(good.size(), 0x5A);
+    struct Case
+    {
+        const char* label;
+        std::vector<uint8_t> file;
+        const char* report;
+    } cases[] = {
+        {"empty", {}, "Empty input file"},
+        {"not a JPEG", garbage, "Not a JPEG file"},
+        {"cut after the header", std::vector<uint8_t>(good.begin(), good.begin() + 700), "ends early"},
+        {"cut in the middle", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), "ends early"},
+        {"CMYK", EncodeWithLibjpeg(JCS_CMYK, 4, 8, 8), "unsupported colour space"},
+    };
+    for (const Case& c : cases)
+    {
+        LogCapture log;
+        EXPECT_FALSE(Read(c.file)) << c.label;
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+    }
+}
+
+TEST(JpegCodec, SaveFailsWhenTheSinkFails)
+{
+    std::vector<uint8_t> pixels = GradientPixels(64, 64, 3);
+    Image image;
+    image.Wrap(kImageFormatRGB, 64, 64, pixels.data());
+    LogCapture log;
+    FailingSink full(1000);
+    EXPECT_FALSE(JPG_ImageSaveHandler(image, full));
+    EXPECT_TRUE(log.Contains("Output file write error"));
+
+    FailingSink unflushable(1 << 20);
+    unflushable.m_flushes = false;
+    EXPECT_FALSE(JPG_ImageSaveHandler(image, unflushable));
+
+    image.Wrap(kImageFormatBGR, 64, 64, pixels.data());
+    MemoryByteSink sink;
+    EXPECT_FALSE(JPG_ImageSaveHandler(image, sink));
+    EXPECT_TRUE(sink.Bytes().empty());
+}

@@ -1,0 +1,154 @@
+#include "opengl/PrimBatch.h"
+
+#include "GLDrawTest.h"
+#include "ShippedShaders.h"
+#include "opengl/GLState.h"
+#include "opengl/ShaderProgram.h"
+#include "opengl/TextureBuiltins.h"
+
+#include <GL/glew.h>
+
+#include <cstring>
+
+namespace
+{
+// The batch in pixel space (y up) with the hud program of the vertex path
+// and white on unit 0, so pixels take the batch's colour.
+class PrimBatchTest : public GLDrawTest
+{
+protected:
+    void UsePath(bool vertexArrays)
+    {
+        if (m_program)
+            Release();
+        GLTestUseVertexArrays(vertexArrays);
+        PrimBatchCreate();
+        m_program = m_shaders.Load(vertexArrays ? "hud" : "hud_Non_VAO");
+        ShaderBind(m_program);
+        TextureBuiltinsCreate();
+        GLBindTexture(0, TextureBuiltin(kTextureDefaultWhite));
+        GLOrtho(0, kGLTestWidth, 0, kGLTestHeight, -1, 1);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT);
+        PrimBatchClearDrawCalls();
+    }
+
+    void Release()
+    {
+        PrimBatchDestroy();
+        ShaderBind(nullptr);
+        ShaderRelease(m_program);
+        m_program = nullptr;
+        TextureBuiltinsDestroy();
+    }
+
+    void TearDown() override
+    {
+        if (m_program)
+            Release();
+        GLDrawTest::TearDown();
+    }
+
+    static void Quad(int x, int y, int size)
+    {
+        PrimVertex3i(x, y, 0);
+        PrimVertex3i(x + size, y, 0);
+        PrimVertex3i(x + size, y + size, 0);
+        PrimVertex3i(x, y + size, 0);
+    }
+
+    static std::string Pixel(const std::vector<uint8_t>& pixels, int x, int y)
+    {
+        return std::string(reinterpret_cast<const char*>(&pixels[(size_t(y) * kGLTestWidth + x) * 4]), 3);
+    }
+
+    ShippedShaders m_shaders;
+    ShaderProgram* m_program = nullptr;
+};
+} // namespace
+
+TEST_F(PrimBatchTest, DrawsKnownPixelsOnBothVertexPaths)
+{
+    for (const bool vertexArrays : {true, false})
+    {
+        UsePath(vertexArrays);
+        PrimSetType(GL_QUADS);
+        PrimSetColor4ub(255, 0, 0, 255);
+        Quad(0, 0, 32);
+        PrimSetColor4ub(0, 255, 0, 255);
+        Quad(32, 32, 32);
+        PrimFlush();
+        EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+        const std::vector<uint8_t> pixels = GLTestReadPixels();
+        EXPECT_EQ(Pixel(pixels, 10, 10), std::string("\xff\0\0", 3)) << vertexArrays;
+        EXPECT_EQ(Pixel(pixels, 50, 50), std::string("\0\xff\0", 3)) << vertexArrays;
+        EXPECT_EQ(Pixel(pixels, 50, 10), std::string("\0\0\0", 3)) << vertexArrays;
+    }
+}
+
+TEST_F(PrimBatchTest, TheHundredAndTwentiethVertexFlushes)
+{
+    UsePath(true);
+    PrimSetType(GL_POINTS);
+    for (int i = 0; i < 119; ++i)
+        PrimVertex3i(i % 64, i / 64, 0);
+    EXPECT_EQ(PrimGetVertexCount(), 119);
+    EXPECT_EQ(PrimBatchDrawCalls(), 0u);
+    PrimVertex3i(0, 10, 0);
+    EXPECT_EQ(PrimGetVertexCount(), 0);
+    EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+    PrimVertex3i(0, 11, 0);
+    EXPECT_EQ(PrimGetVertexCount(), 1);
+    PrimEnd();
+    EXPECT_EQ(PrimBatchDrawCalls(), 2u);
+    PrimFlush(); // empty: no draw
+    EXPECT_EQ(PrimBatchDrawCalls(), 2u);
+}
+
+TEST_F(PrimBatchTest, ChangingTheTypeFlushesWhatCameBefore)
+{
+    UsePath(true);
+    PrimSetType(GL_TRIANGLES);
+    PrimVertex3i(0, 0, 0);
+    PrimVertex3i(10, 0, 0);
+    PrimVertex3i(0, 10, 0);
+    PrimSetType(GL_TRIANGLES);
+    EXPECT_EQ(PrimBatchDrawCalls(), 0u);
+    PrimSetType(GL_LINES);
+    EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+    EXPECT_EQ(PrimGetVertexCount(), 0);
+}
+
+TEST_F(PrimBatchTest, VerticesDrawUnderTheMatrixTheyWereGivenUnder)
+{
+    for (const bool vertexArrays : {true, false})
+    {
+        UsePath(vertexArrays);
+        PrimSetType(GL_QUADS);
+        PrimSetColor4ub(255, 255, 255, 255);
+        Quad(0, 0, 16);
+        glPushMatrix();
+        glTranslatef(40, 40, 0);
+        Quad(0, 0, 16);
+        EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+        glPopMatrix();
+        PrimFlush();
+        const std::vector<uint8_t> pixels = GLTestReadPixels();
+        EXPECT_EQ(Pixel(pixels, 8, 8), "\xff\xff\xff") << vertexArrays;
+        EXPECT_EQ(Pixel(pixels, 48, 48), "\xff\xff\xff") << vertexArrays;
+        EXPECT_EQ(Pixel(pixels, 24, 24), std::string("\0\0\0", 3)) << vertexArrays;
+        float modelView[16];
+        GLGetModelView(modelView);
+        EXPECT_EQ(modelView[12], 0.0f); // the caller's matrix is back
+    }
+}
+
+TEST(PrimBatchColour, FloatColoursTruncateAndKeepTheLowByte)
+{
+    PrimSetColor4f(1.0f, 0.5f, 0.0f, 1.0f);
+    EXPECT_EQ(PrimGetColorPacked(), 0xFF007FFFu);
+    PrimSetColor4f(2.0f, -0.5f, 1e20f, 0.999f);
+    EXPECT_EQ(PrimGetColorPacked(), 0xFE0081FEu);
+    PrimSetColorPacked(0x11223344u);
+    EXPECT_EQ(PrimGetColorPacked(), 0x11223344u);
+}
