@@ -1,6 +1,7 @@
 #include "opengl/Frustum.h"
 
-#include <GL/glew.h>
+#include "opengl/GLState.h"
+
 #include <cmath>
 
 namespace
@@ -10,9 +11,9 @@ namespace
 constexpr float kShortestNormal = 0.000001f;
 constexpr float kDegenerateScale = 1000000.0f;
 
-float Row(const float m[16], int row, int column) { return m[column * 4 + row]; }
+float Row(const Mat4& m, int row, int column) { return m[column * 4 + row]; }
 
-void SetPlane(float plane[4], const float m[16], int row, float sign)
+void SetPlane(float plane[4], const Mat4& m, int row, float sign)
 {
     for (int column = 0; column < 4; ++column)
         plane[column] = Row(m, 3, column) + sign * Row(m, row, column);
@@ -23,7 +24,7 @@ void SetPlane(float plane[4], const float m[16], int row, float sign)
 }
 } // namespace
 
-void FrustumFromMatrix(Frustum& out, const float m[16])
+void FrustumFromMatrix(Frustum& out, const Mat4& m)
 {
     SetPlane(out.planes[kFrustumLeft], m, 0, 1.0f);
     SetPlane(out.planes[kFrustumRight], m, 0, -1.0f);
@@ -33,34 +34,18 @@ void FrustumFromMatrix(Frustum& out, const float m[16])
     SetPlane(out.planes[kFrustumFar], m, 2, -1.0f);
 }
 
-void FrustumMultiplyMatrices(float out[16], const float a[16], const float b[16])
-{
-    for (int column = 0; column < 4; ++column)
-    {
-        for (int row = 0; row < 4; ++row)
-        {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k)
-                sum += a[k * 4 + row] * b[column * 4 + k];
-            out[column * 4 + row] = sum;
-        }
-    }
-}
-
 void FrustumFromProjection(Frustum& out)
 {
-    float projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    Mat4 projection;
+    GLGetProjection(projection);
     FrustumFromMatrix(out, projection);
 }
 
 void FrustumFromProjectionModelView(Frustum& out)
 {
-    float projection[16];
-    float modelView[16];
-    float clip[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    FrustumMultiplyMatrices(clip, projection, modelView);
-    FrustumFromMatrix(out, clip);
+    Mat4 projection;
+    Mat4 modelView;
+    GLGetProjection(projection);
+    GLGetModelView(modelView);
+    FrustumFromMatrix(out, Mat4Multiply(projection, modelView));
 }

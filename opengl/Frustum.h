@@ -1,7 +1,8 @@
 #pragma once
 // The six clip planes of a projection, as (a, b, c, d) with a unit normal,
-// in the order left, right, bottom, top, near, far. Matrices are 16 floats in
-// column-major order.
+// in the order left, right, bottom, top, near, far.
+
+#include "core/Mat4.h"
 
 enum FrustumPlane
 {
@@ -20,9 +21,7 @@ struct Frustum
 };
 
 // The planes of a clip matrix, in the space the matrix maps from.
-void FrustumFromMatrix(Frustum& out, const float m[16]);
-// out = a b (b applied first).
-void FrustumMultiplyMatrices(float out[16], const float a[16], const float b[16]);
+void FrustumFromMatrix(Frustum& out, const Mat4& m);
 
 // The planes of the current GL projection alone (view space).
 void FrustumFromProjection(Frustum& out);

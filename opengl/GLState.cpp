@@ -42,7 +42,6 @@ void MakeUnitActive(int unit)
     g_activeUnit = unit;
 }
 
-void ClearMatrix(float m[16]) { memset(m, 0, 16 * sizeof(float)); }
 
 bool ValidLight(int index) { return index >= 0 && index < kGLFixedLights; }
 } // namespace
@@ -117,61 +116,29 @@ void GLBindTextureCacheReset()
     g_activeUnit = -1;
 }
 
-void GLGetModelView(float out[16]) { glGetFloatv(GL_MODELVIEW_MATRIX, out); }
-void GLGetProjection(float out[16]) { glGetFloatv(GL_PROJECTION_MATRIX, out); }
-void GLLoadMatrix(const float m[16]) { glLoadMatrixf(m); }
-void GLMultMatrix(const float m[16]) { glMultMatrixf(m); }
-void GLRotate(float degrees, const float axis[3]) { glRotatef(degrees, axis[0], axis[1], axis[2]); }
+void GLGetModelView(Mat4& out) { glGetFloatv(GL_MODELVIEW_MATRIX, out.m); }
+void GLGetProjection(Mat4& out) { glGetFloatv(GL_PROJECTION_MATRIX, out.m); }
+void GLLoadMatrix(const Mat4& m) { glLoadMatrixf(m.m); }
+void GLMultMatrix(const Mat4& m) { glMultMatrixf(m.m); }
+void GLRotate(float degrees, const Vec3& axis) { glRotatef(degrees, axis.x, axis.y, axis.z); }
 void GLTranslate(float x, float y, float z) { glTranslatef(x, y, z); }
 void GLScaleUniform(float s) { glScalef(s, s, s); }
 
-void GLSetProjection(const float m[16])
+void GLSetProjection(const Mat4& m)
 {
     glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(m);
+    glLoadMatrixf(m.m);
     glMatrixMode(GL_MODELVIEW);
-}
-
-void GLPerspectiveMatrix(float out[16], float fov, float aspect, float zNear, float zFar)
-{
-    const float top = tanf(fov * 0.017453292f * 0.5f) * zNear;
-    const float bottom = -top;
-    const float left = aspect * bottom;
-    const float right = aspect * top;
-    ClearMatrix(out);
-    out[0] = 2.0f * zNear / (right - left);
-    out[5] = 2.0f * zNear / (top - bottom);
-    out[8] = (right + left) / (right - left);
-    out[9] = (top + bottom) / (top - bottom);
-    out[10] = -(zFar + zNear) / (zFar - zNear);
-    out[11] = -1.0f;
-    out[14] = -2.0f * zFar * zNear / (zFar - zNear);
-}
-
-void GLOrthoMatrix(float out[16], float left, float right, float bottom, float top, float zNear, float zFar)
-{
-    ClearMatrix(out);
-    out[0] = 2.0f / (right - left);
-    out[5] = 2.0f / (top - bottom);
-    out[10] = 1.0f / (zFar - zNear);
-    out[12] = (left + right) / (left - right);
-    out[13] = (bottom + top) / (bottom - top);
-    out[14] = zNear / (zNear - zFar);
-    out[15] = 1.0f;
 }
 
 void GLPerspective(float fov, float aspect, float zNear, float zFar)
 {
-    float m[16];
-    GLPerspectiveMatrix(m, fov, aspect, zNear, zFar);
-    GLSetProjection(m);
+    GLSetProjection(Mat4Perspective(fov, aspect, zNear, zFar));
 }
 
 void GLOrtho(float left, float right, float bottom, float top, float zNear, float zFar)
 {
-    float m[16];
-    GLOrthoMatrix(m, left, right, bottom, top, zNear, zFar);
-    GLSetProjection(m);
+    GLSetProjection(Mat4Ortho(left, right, bottom, top, zNear, zFar));
 }
 
 GLFixedLight* GLFixedLightRow(int index) { return ValidLight(index) ? &g_lights[index] : nullptr; }

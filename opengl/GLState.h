@@ -3,6 +3,7 @@
 // use instead of calling OpenGL themselves, the texture-unit bind cache, and
 // the fixed-function lights. Matrices are 16 floats in column-major order.
 
+#include "core/Mat4.h"
 #include <cstdint>
 
 class Texture;
@@ -46,15 +47,15 @@ bool GLBindTexture(int unit, const Texture* texture);
 void GLBindTextureForget(const Texture* texture);
 void GLBindTextureCacheReset();
 
-void GLGetModelView(float out[16]);
-void GLGetProjection(float out[16]);
-void GLLoadMatrix(const float m[16]);
-void GLMultMatrix(const float m[16]);
-void GLRotate(float degrees, const float axis[3]);
+void GLGetModelView(Mat4& out);
+void GLGetProjection(Mat4& out);
+void GLLoadMatrix(const Mat4& m);
+void GLMultMatrix(const Mat4& m);
+void GLRotate(float degrees, const Vec3& axis);
 void GLTranslate(float x, float y, float z);
 void GLScaleUniform(float s);
 // Loads the projection matrix and leaves the model-view matrix current.
-void GLSetProjection(const float m[16]);
+void GLSetProjection(const Mat4& m);
 // Vertical field of view in degrees.
 void GLPerspective(float fov, float aspect, float zNear, float zFar);
 // Depth from near to far maps to 0..1.
@@ -81,7 +82,3 @@ void GLAmbientLight(uint8_t r, uint8_t g, uint8_t b);
 // The state every frame starts from, with the texture cache forgotten; the
 // primitive batch is the caller's.
 void GLDefaultState();
-
-// The matrices behind GLPerspective and GLOrtho.
-void GLPerspectiveMatrix(float out[16], float fov, float aspect, float zNear, float zFar);
-void GLOrthoMatrix(float out[16], float left, float right, float bottom, float top, float zNear, float zFar);

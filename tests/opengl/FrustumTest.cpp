@@ -8,7 +8,7 @@
 
 namespace
 {
-const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+const Mat4 kIdentity = Mat4Identity();
 
 float Distance(const float plane[4], float x, float y, float z)
 {
@@ -42,8 +42,7 @@ TEST(Frustum, IdentityGivesTheClipCube)
 
 TEST(Frustum, PerspectivePlanesHaveUnitNormalsAndEncloseTheView)
 {
-    float projection[16];
-    GLPerspectiveMatrix(projection, 60.0f, 16.0f / 9.0f, 100.0f, 1700.0f);
+    const Mat4 projection = Mat4Perspective(60.0f, 16.0f / 9.0f, 100.0f, 1700.0f);
     Frustum frustum;
     FrustumFromMatrix(frustum, projection);
     for (const float* plane : frustum.planes)
@@ -59,27 +58,16 @@ TEST(Frustum, PerspectivePlanesHaveUnitNormalsAndEncloseTheView)
 
 TEST(Frustum, ZeroNormalIsScaledNotDivided)
 {
-    float m[16] = {};
+    Mat4 m = {};
     m[15] = 2.0f;
     Frustum frustum;
     FrustumFromMatrix(frustum, m);
     ExpectPlane(frustum.planes[kFrustumLeft], 0, 0, 0, 2000000.0f);
 }
 
-TEST(Frustum, MatrixProductAppliesTheRightFactorFirst)
-{
-    float translate[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 0, 0, 1};
-    float scale[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
-    float product[16];
-    FrustumMultiplyMatrices(product, scale, translate);
-    EXPECT_FLOAT_EQ(product[12], 10.0f);
-    EXPECT_FLOAT_EQ(product[0], 2.0f);
-}
-
 TEST_F(FrustumOnDriver, PlanesComeFromTheCurrentGLMatrices)
 {
-    float projection[16];
-    GLPerspectiveMatrix(projection, 45.0f, 1.0f, 1.0f, 100.0f);
+    const Mat4 projection = Mat4Perspective(45.0f, 1.0f, 1.0f, 100.0f);
     GLSetProjection(projection);
     GLLoadMatrix(kIdentity);
     GLTranslate(0.0f, 0.0f, -10.0f);

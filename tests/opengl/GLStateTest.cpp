@@ -189,9 +189,8 @@ TEST_F(GLStateOnDriver, ProjectionSettersLeaveTheModelViewCurrent)
 {
     GLPerspective(60.0f, 1.5f, 1.0f, 50.0f);
     EXPECT_EQ(Integer(GL_MATRIX_MODE), GL_MODELVIEW);
-    float expected[16];
-    float actual[16];
-    GLPerspectiveMatrix(expected, 60.0f, 1.5f, 1.0f, 50.0f);
+    const Mat4 expected = Mat4Perspective(60.0f, 1.5f, 1.0f, 50.0f);
+    Mat4 actual;
     GLGetProjection(actual);
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(actual[i], expected[i]) << i;

@@ -137,7 +137,7 @@ TEST_F(PrimBatchTest, VerticesDrawUnderTheMatrixTheyWereGivenUnder)
         EXPECT_EQ(Pixel(pixels, 8, 8), "\xff\xff\xff") << vertexArrays;
         EXPECT_EQ(Pixel(pixels, 48, 48), "\xff\xff\xff") << vertexArrays;
         EXPECT_EQ(Pixel(pixels, 24, 24), std::string("\0\0\0", 3)) << vertexArrays;
-        float modelView[16];
+        Mat4 modelView;
         GLGetModelView(modelView);
         EXPECT_EQ(modelView[12], 0.0f); // the caller's matrix is back
     }
