@@ -170,8 +170,13 @@ class Compiler {
             default: break;
         }
     }
+    // Moves the value into reg, releasing the temporaries it occupied.
     void ToReg(Exp& e, SQInteger reg) {
         Discharge(e);
+        FreeExp(e);
+        EmitToReg(e, reg);
+    }
+    void EmitToReg(Exp& e, SQInteger reg) {
         switch (e.kind) {
             case E_RELOC: fs->At(e.a).a = uint16_t(reg); break;
             case E_CONST: LoadConst(e.constant, reg); break;
@@ -188,7 +193,7 @@ class Compiler {
         Discharge(e);
         FreeExp(e);
         SQInteger reg = fs->AllocReg();
-        ToReg(e, reg);
+        EmitToReg(e, reg);
         return reg;
     }
     SQInteger ToAnyReg(Exp& e) {
@@ -251,15 +256,17 @@ class Compiler {
         Lex();
         SQInteger jf = JumpIfFalse(cond);
         SQInteger reg = fs->AllocReg();
+        fs->FreeReg(reg);
         Exp t = Expression();
         ToReg(t, reg);
-        fs->FreeReg(reg);
+        fs->freeReg = reg;
         SQInteger jend = fs->EmitJump(OP_JMP);
         fs->PatchToHere(jf);
         Expect(':');
-        reg = fs->AllocReg();
         Exp f = Expression();
         ToReg(f, reg);
+        fs->freeReg = reg;
+        fs->AllocReg();
         fs->PatchToHere(jend);
         return RegExp(reg);
     }
@@ -371,7 +378,7 @@ class Compiler {
         Discharge(left);
         FreeExp(left);
         SQInteger reg = fs->AllocReg();
-        ToReg(left, reg);
+        EmitToReg(left, reg);
         SQInteger j = fs->EmitJump(jumpOp, reg);
         fs->FreeReg(reg);
         Exp r = right();
@@ -505,7 +512,13 @@ class Compiler {
             switch (lex.token) {
                 case '.': {
                     Lex();
-                    std::string id = ExpectIdentifier();
+                    std::string id;
+                    if (lex.token == TK_CONSTRUCTOR) {
+                        id = "constructor";
+                        Lex();
+                    } else {
+                        id = ExpectIdentifier();
+                    }
                     if (e.kind == E_CONST && e.constant._type == OT_TABLE) {
                         Value v;
                         if (!e.constant.Table()->Get(Str(id), v)) Fail("invalid constant [" + id + "]");
@@ -1033,6 +1046,7 @@ class Compiler {
         SQInteger start = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
+        if (lex.token == ';') Lex();
         Expect(TK_WHILE);
         SQInteger cond = fs->Pc();
         SQInteger jf;
