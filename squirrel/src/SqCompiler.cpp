@@ -55,6 +55,7 @@ class Compiler {
             main.DeclareLocal(MakeString(ss, "vargv"));
             main.proto->nparams = 1;
             main.proto->varParams = true;
+            main.proto->simpleCall = false;
             Lex();
             while (lex.token != TK_EOS) {
                 Statement();
@@ -404,6 +405,8 @@ class Compiler {
             if (b.token == token) return &b;
         return nullptr;
     }
+    // Arithmetic and comparisons take a number or string literal as right operand directly.
+    static bool TakesConstantOperand(uint8_t op) { return op != OP_INSTANCEOF && op < OP_JLT; }
     Exp Binary(int minLevel) {
         Exp left = Unary();
         for (;;) {
@@ -412,6 +415,16 @@ class Compiler {
             Lex();
             SQInteger l = ToAnyReg(left);
             Exp right = Binary(op->level + 1);
+            if (right.kind == E_CONST && TakesConstantOperand(op->op) &&
+                (right.constant._type == OT_INTEGER || right.constant._type == OT_FLOAT ||
+                 right.constant._type == OT_STRING)) {
+                SQInteger k = fs->Literal(right.constant);
+                if (k <= 0xFFFF) {
+                    FreeExp(left);
+                    left = RelocExp(fs->Emit(op->op, 0, l, k, 1));
+                    continue;
+                }
+            }
             SQInteger r = ToAnyReg(right);
             if (r > l) {
                 FreeExp(right);
@@ -875,6 +888,7 @@ class Compiler {
             Statement();
         }
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
+        fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
         fs = parentFs;
         loops.swap(savedLoops);
         SQInteger index = SQInteger(fs->proto->functions.size());

@@ -120,8 +120,7 @@ void SQVM::LeaveFrame() {
     if (openOuters && openOuters->index >= ci.base) CloseOuters(ci.base);
     while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) traps.pop_back();
     if (ci.generator && ci.generator->state == SQGenerator::Running) ci.generator->state = SQGenerator::Dead;
-    SQInteger end = ci.closure ? ci.base + ci.closure->Proto()->maxStack : top;
-    for (SQInteger i = ci.base; i < end; i++) stack[i].Null();
+    for (SQInteger i = ci.base; i < top; i++) stack[i].Null();
     top = ci.prevTop;
     stackBase = ci.prevStackBase;
     calls.pop_back();
@@ -429,6 +428,25 @@ bool SQVM::Execute(Value& ret) {
                 SQInteger argBase = ci->base + i.a + 1;
                 SAVE_PC();
                 if (fn._type == OT_CLOSURE) {
+                    SQClosure* c = fn.Closure();
+                    SQFunctionProto* p = c->Proto();
+                    if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
+                        argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize) {
+                        calls.emplace_back();
+                        SQCallInfo& n = calls.back();
+                        n.pc = p->code.data();
+                        n.closure = c;
+                        n.literals = p->literals.data();
+                        n.base = argBase;
+                        n.target = argBase - 1;
+                        n.prevTop = top;
+                        n.prevStackBase = stackBase;
+                        n.generator = nullptr;
+                        n.root = false;
+                        top = argBase + p->maxStack;
+                        LOAD_FRAME();
+                        continue;
+                    }
                     bool entered;
                     Value gen;
                     if (!EnterFrame(fn.Closure(), argBase, i.b, ci->base + i.a, false, entered, gen)) FAIL();
@@ -516,7 +534,7 @@ bool SQVM::Execute(Value& ret) {
 #define ARITH_INT_FLOAT(opcode, expr_int, expr_float)                                  \
     case opcode: {                                                                     \
         const Value& x = stk[i.b];                                                     \
-        const Value& y = stk[i.c];                                                     \
+        const Value& y = i.x ? K[i.c] : stk[i.c];                                      \
         if (IsInt2(x, y)) {                                                            \
             uint32_t a = uint32_t(x.Int()), b = uint32_t(y.Int());                     \
             stk[i.a].SetInteger(SQInteger(expr_int));                                  \
@@ -547,18 +565,18 @@ bool SQVM::Execute(Value& ret) {
             case OP_USHR: {
                 SAVE_PC();
                 Value tmp;
-                if (!Arith(i.op, stk[i.b], stk[i.c], tmp)) FAIL();
+                if (!Arith(i.op, stk[i.b], i.x ? K[i.c] : stk[i.c], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
                 continue;
             }
-            case OP_EQ: stk[i.a].SetBool(Equal(stk[i.b], stk[i.c])); continue;
-            case OP_NE: stk[i.a].SetBool(!Equal(stk[i.b], stk[i.c])); continue;
+            case OP_EQ: stk[i.a].SetBool(Equal(stk[i.b], i.x ? K[i.c] : stk[i.c])); continue;
+            case OP_NE: stk[i.a].SetBool(!Equal(stk[i.b], i.x ? K[i.c] : stk[i.c])); continue;
 #define COMPARE(opcode, jopcode, rel)                                               \
     case opcode:                                                                    \
     case jopcode: {                                                                 \
         const Value& x = stk[i.b];                                                  \
-        const Value& y = stk[i.c];                                                  \
+        const Value& y = i.x ? K[i.c] : stk[i.c];                                   \
         bool r;                                                                     \
         if (IsInt2(x, y)) {                                                         \
             r = x.Int() rel y.Int();                                                \
@@ -585,7 +603,7 @@ bool SQVM::Execute(Value& ret) {
             COMPARE(OP_GE, OP_JGE, >=)
             case OP_JEQ:
             case OP_JNE: {
-                bool r = Equal(stk[i.b], stk[i.c]) == (i.op == OP_JEQ);
+                bool r = Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
                 const SQInstruction& j = *pc++;
                 if (!r) pc += j.sbx;
                 continue;
@@ -593,7 +611,7 @@ bool SQVM::Execute(Value& ret) {
             case OP_CMP3: {
                 SAVE_PC();
                 SQInteger c;
-                if (!Compare(stk[i.b], stk[i.c], c)) FAIL();
+                if (!Compare(stk[i.b], i.x ? K[i.c] : stk[i.c], c)) FAIL();
                 REFRESH();
                 stk[i.a].SetInteger(c);
                 continue;
