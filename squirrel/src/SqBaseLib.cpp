@@ -91,7 +91,7 @@ SQInteger base_newthread(HSQUIRRELVM v) {
 }
 SQInteger base_suspend(HSQUIRRELVM v) {
     if (v == v->ss->mainVM) return Error(v, "cannot suspend the main thread");
-    if (v->nativeDepth != 1) return Error(v, "cannot suspend through native calls/metamethods");
+    if (v->nativeDepth != 1 || v->executeDepth != 1) return Error(v, "cannot suspend through native calls/metamethods");
     if (NArgs(v) > 1) v->Push(Arg(v, 2));
     else v->Push(Value());
     return SQ_SUSPEND_FLAG;

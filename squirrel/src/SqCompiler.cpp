@@ -296,7 +296,7 @@ class Compiler {
                 break;
             case E_OUTER: fs->Emit(OP_SETOUTER, target.a, valueReg); break;
             case E_FIELD: fs->Emit(OP_SET, target.a, target.b, valueReg); break;
-            case E_FIELDK: fs->Emit(OP_SETK, target.a, target.b, valueReg); break;
+            case E_FIELDK: fs->Emit(OP_SETK, target.a, target.b, valueReg, target.root ? 1 : 0); break;
             default: Fail("can't assign expression");
         }
     }

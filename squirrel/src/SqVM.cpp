@@ -254,10 +254,26 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out) {
 }
 
 namespace {
+// Whether obj holds key itself (unresolved names assigned inside methods fall back to the root table).
+bool HasSlot(const Value& obj, const Value& key) {
+    if (obj._type == OT_TABLE) return obj.Table()->Find(key) != nullptr;
+    if (obj._type == OT_INSTANCE) return obj.Instance()->klass->members->Find(key) != nullptr;
+    if (obj._type == OT_CLASS) return obj.Class()->members->Find(key) != nullptr;
+    return true;
+}
 inline bool IsInt2(const Value& a, const Value& b) { return (a._type & b._type) == OT_INTEGER; }
 }  // namespace
 
+namespace {
+struct DepthGuard {
+    SQInteger& depth;
+    explicit DepthGuard(SQInteger& d) : depth(d) { depth++; }
+    ~DepthGuard() { depth--; }
+};
+}  // namespace
+
 bool SQVM::Execute(Value& ret) {
+    DepthGuard guard(executeDepth);
     SQCallInfo* ci;
     const SQInstruction* pc;
     Value* stk;
@@ -380,6 +396,9 @@ bool SQVM::Execute(Value& ret) {
                     }
                 }
                 SAVE_PC();
+                if (i.x && roottable._type == OT_TABLE && !HasSlot(o, K[i.b]) &&
+                    roottable.Table()->Set(K[i.b], stk[i.c]))
+                    DISPATCH();
                 if (!Set(o, K[i.b], stk[i.c])) FAIL();
                 REFRESH();
                 DISPATCH();

@@ -42,6 +42,7 @@ struct SQVM : SQCollectable {
     SQUserPointer foreignPtr = nullptr;
     SQInteger state = SQ_VMSTATE_IDLE;
     SQInteger nativeDepth = 0;      // nested C calls; a thread cannot suspend across them
+    SQInteger executeDepth = 0;     // nested interpreter loops (metamethods, callbacks)
     SQInteger suspendTarget = -1;   // slot receiving the wake-up value
     bool suspended = false;
 
