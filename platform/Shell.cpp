@@ -127,13 +127,6 @@ bool IsAltF4Pressed()
     return InputIsKeyNewlyDown(KEY_F4) && (InputIsKeyDown(KEY_LALT) || InputIsKeyDown(KEY_RALT));
 }
 
-void ResetShellState()
-{
-    g_quit = false;
-    g_quitAllowed = true;
-    g_signalledQuit = 0;
-}
-
 // The window system goes with the last window; the screen saver, held off
 // only while we run, is the system's again.
 void StopWindowSystem()
@@ -150,7 +143,7 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     SingleInstance instance;
     if (!instance.Acquire(SingleInstance::InstanceName()))
         return kShellExitOtherInstance;
-    ResetShellState();
+    ShellResetQuit();
     InstallQuitSignals();
     KeepCommandLine(argc, argv);
     if (!CreateMainWindow(true))
@@ -210,6 +203,14 @@ void SetWindowTitle(const char* text)
 }
 
 void RequestQuit() { g_quit = true; }
+
+void ShellResetQuit()
+{
+    g_quit = false;
+    g_quitAllowed = true;
+    g_signalledQuit = 0;
+}
+
 void QuitDisallow() { g_quitAllowed = false; }
 void QuitAllow() { g_quitAllowed = true; }
 bool QuitAllowed() { return g_quitAllowed; }

@@ -39,6 +39,8 @@ void SetWindowTitle(const char* text);
 // The loop ends when quitting is asked for and allowed. A window close asks
 // only while quitting is allowed, so the display can replace the window.
 void RequestQuit();
+// Forgets a quit asked for; a new run of the loop starts from here.
+void ShellResetQuit();
 void QuitDisallow();
 void QuitAllow();
 bool QuitAllowed();
