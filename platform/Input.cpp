@@ -265,6 +265,8 @@ int CodeOfCharacter(char c)
 
 void InputInit()
 {
+    if (g_initialised)
+        InputShutdown();
     memset(g_keys, 0, sizeof(g_keys));
     memset(g_typedCharacter, 0, sizeof(g_typedCharacter));
     g_eventCount = 0;

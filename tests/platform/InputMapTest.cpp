@@ -17,22 +17,9 @@ InputCommand Command(int type, int data, int condition, int user = 0)
     return command;
 }
 
-class InputMapTest : public ::testing::Test
+class InputMapTest : public VideoInputTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        InputInit();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-
-    void TearDown() override
-    {
-        InputShutdown();
-        SDL_Quit();
-    }
-
     InputMap m_map;
 };
 

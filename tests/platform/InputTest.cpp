@@ -8,23 +8,9 @@
 
 namespace
 {
-class InputTest : public ::testing::Test
+class InputTest : public VideoInputTest
 {
 protected:
-    void SetUp() override
-    {
-        // Keyboard layouts and text input belong to the video system.
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        InputInit();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-
-    void TearDown() override
-    {
-        InputShutdown();
-        SDL_Quit();
-    }
-
     static std::vector<KeyEvent> PopAll()
     {
         std::vector<KeyEvent> events;

@@ -168,6 +168,19 @@ void PushWindowEvent(SDL_Window* window, Uint8 windowEvent, int data1, int data2
     PushEvent(event);
 }
 
+void VideoInputTest::SetUp()
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    InputInit();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+void VideoInputTest::TearDown()
+{
+    InputShutdown();
+    SDL_Quit();
+}
+
 void PumpInputFrame()
 {
     MessagePump();

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 
 class TempFolder
@@ -52,6 +53,15 @@ void PushMouseMotion(int x, int y);
 void PushMouseButton(Uint8 button, bool down);
 void PushWheel(int notches, float preciseNotches = 0.0f, bool flipped = false);
 void PushWindowEvent(SDL_Window* window, Uint8 event, int data1 = 0, int data2 = 0);
+
+// The input layer over the video system, which keyboard layouts and text
+// input belong to; no events are left from before the test.
+class VideoInputTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
 
 // One frame of the game's input: the pump delivers the pushed events, then
 // the input layer reads them.
