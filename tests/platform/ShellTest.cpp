@@ -7,6 +7,7 @@
 #include "platform/SingleInstance.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace
@@ -99,6 +100,9 @@ TEST_F(ShellTest, RunsInitFramesAndShutdownAndEndsWithOne)
     EXPECT_TRUE(g_app.screenSaverHeldOff);
     EXPECT_STREQ(CommandLineGet(), "-windowed -rsize 800 600");
     EXPECT_EQ(GetMainWindow(), nullptr);
+    // Nothing of the user's lasts beyond the run: the folder holds the lock file alone.
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path()))
+        EXPECT_EQ(entry.path().filename(), "ShellTest.lock");
 }
 
 TEST_F(ShellTest, SecondInstanceIsRefusedWhileTheFirstRuns)
