@@ -28,7 +28,8 @@ void BM_InputFrameWithKeyEvents(benchmark::State& state)
     for (auto _ : state)
     {
         for (int i = 0; i < keys; ++i)
-            InputHandleEvent(KeyEventOf(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (i % 26)), (frame + i) % 2 == 0));
+            InputHandleEvent(
+                KeyEventOf(static_cast<SDL_Scancode>(SDL_SCANCODE_A + (i % 26)), (frame + i) % 2 == 0));
         motion.motion.x = frame++ % 640;
         InputHandleEvent(motion);
         InputUpdate();

@@ -118,9 +118,12 @@ int LayoutColumn(ControllerLayout layout)
 {
     switch (layout)
     {
-    case ControllerLayout::Layout1: return 1;
-    case ControllerLayout::Layout3: return 2;
-    default: return 0;
+    case ControllerLayout::Layout1:
+        return 1;
+    case ControllerLayout::Layout3:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -230,15 +233,24 @@ int HatAngle(SDL_Joystick* device)
         return kCentredAngle;
     switch (SDL_JoystickGetHat(device, 0))
     {
-    case SDL_HAT_UP: return 0;
-    case SDL_HAT_RIGHTUP: return 4500;
-    case SDL_HAT_RIGHT: return 9000;
-    case SDL_HAT_RIGHTDOWN: return 13500;
-    case SDL_HAT_DOWN: return 18000;
-    case SDL_HAT_LEFTDOWN: return 22500;
-    case SDL_HAT_LEFT: return 27000;
-    case SDL_HAT_LEFTUP: return 31500;
-    default: return kCentredAngle;
+    case SDL_HAT_UP:
+        return 0;
+    case SDL_HAT_RIGHTUP:
+        return 4500;
+    case SDL_HAT_RIGHT:
+        return 9000;
+    case SDL_HAT_RIGHTDOWN:
+        return 13500;
+    case SDL_HAT_DOWN:
+        return 18000;
+    case SDL_HAT_LEFTDOWN:
+        return 22500;
+    case SDL_HAT_LEFT:
+        return 27000;
+    case SDL_HAT_LEFTUP:
+        return 31500;
+    default:
+        return kCentredAngle;
     }
 }
 
@@ -366,9 +378,18 @@ void InputOnDeviceRemoved(int32_t deviceInstanceId)
     }
 }
 
-bool InputIsButtonDown(int pad, int button) { return (ButtonByte(pad, button) & 1) != 0; }
-bool InputIsButtonNewlyDown(int pad, int button) { return ButtonByte(pad, button) == 3; }
-bool InputIsButtonNewlyUp(int pad, int button) { return ButtonByte(pad, button) == 2; }
+bool InputIsButtonDown(int pad, int button)
+{
+    return (ButtonByte(pad, button) & 1) != 0;
+}
+bool InputIsButtonNewlyDown(int pad, int button)
+{
+    return ButtonByte(pad, button) == 3;
+}
+bool InputIsButtonNewlyUp(int pad, int button)
+{
+    return ButtonByte(pad, button) == 2;
+}
 
 float InputGetJoyAxis(int pad, int axis)
 {
@@ -410,4 +431,7 @@ void InputSetButtonMode(int mode)
             ChooseLayout(slot);
 }
 
-int InputGetButtonMode() { return g_buttonMode; }
+int InputGetButtonMode()
+{
+    return g_buttonMode;
+}

@@ -51,9 +51,15 @@ int g_previousCursorX = 0;
 int g_previousCursorY = 0;
 int g_lastUsed = kInputDeviceKeyboardMouse;
 
-bool IsValidCode(int code) { return code >= 0 && code < kKeyCodeCount; }
+bool IsValidCode(int code)
+{
+    return code >= 0 && code < kKeyCodeCount;
+}
 
-bool IsKeyHeld(int code) { return (g_keys[code] & 1) != 0; }
+bool IsKeyHeld(int code)
+{
+    return (g_keys[code] & 1) != 0;
+}
 
 uint32_t ModifierFlags()
 {
@@ -71,11 +77,11 @@ uint32_t HeldMouseButtonFlags()
 {
     uint32_t flags = 0;
     if (IsKeyHeld(MOUSE_BUTTON1))
-        flags |= 32;
+        flags |= kKeyEventLeftButtonHeld;
     if (IsKeyHeld(MOUSE_BUTTON2))
-        flags |= 64;
+        flags |= kKeyEventRightButtonHeld;
     if (IsKeyHeld(MOUSE_BUTTON3))
-        flags |= 128;
+        flags |= kKeyEventMiddleButtonHeld;
     return flags;
 }
 
@@ -114,9 +120,12 @@ uint8_t ControlCharacter(const SDL_Keysym& key)
     case SDLK_BACKSPACE:
     case SDLK_TAB:
     case SDLK_RETURN:
-    case SDLK_ESCAPE: return static_cast<uint8_t>(key.sym);
-    case SDLK_KP_ENTER: return '\r';
-    default: break;
+    case SDLK_ESCAPE:
+        return static_cast<uint8_t>(key.sym);
+    case SDLK_KP_ENTER:
+        return '\r';
+    default:
+        break;
     }
     if ((key.mod & KMOD_CTRL) && key.sym >= 'a' && key.sym <= 'z')
         return static_cast<uint8_t>(key.sym - 'a' + 1);
@@ -145,7 +154,8 @@ void OnKey(const SDL_KeyboardEvent& key)
         return;
     const bool pressed = key.type == SDL_KEYDOWN;
     g_textTarget = pressed ? g_pendingKeyCount : kNoTextTarget;
-    g_pendingKeys[g_pendingKeyCount++] = {code, pressed, ControlCharacter(key.keysym), VirtualCharacter(key.keysym.sym)};
+    g_pendingKeys[g_pendingKeyCount++] = {code, pressed, ControlCharacter(key.keysym),
+                                          VirtualCharacter(key.keysym.sym)};
 }
 
 void OnTextInput(const SDL_TextInputEvent& text)
@@ -159,10 +169,14 @@ int MouseButtonCode(uint8_t button)
 {
     switch (button)
     {
-    case SDL_BUTTON_LEFT: return MOUSE_BUTTON1;
-    case SDL_BUTTON_RIGHT: return MOUSE_BUTTON2;
-    case SDL_BUTTON_MIDDLE: return MOUSE_BUTTON3;
-    default: return 0;
+    case SDL_BUTTON_LEFT:
+        return MOUSE_BUTTON1;
+    case SDL_BUTTON_RIGHT:
+        return MOUSE_BUTTON2;
+    case SDL_BUTTON_MIDDLE:
+        return MOUSE_BUTTON3;
+    default:
+        return 0;
     }
 }
 
@@ -173,7 +187,8 @@ void OnMouseButton(const SDL_MouseButtonEvent& button)
     const int code = MouseButtonCode(button.button);
     if (code == 0 || g_pendingButtonCount == kPendingSize)
         return;
-    g_pendingButtons[g_pendingButtonCount++] = {static_cast<uint8_t>(code), button.type == SDL_MOUSEBUTTONDOWN};
+    g_pendingButtons[g_pendingButtonCount++] = {static_cast<uint8_t>(code),
+                                                button.type == SDL_MOUSEBUTTONDOWN};
 }
 
 void OnMouseWheel(const SDL_MouseWheelEvent& wheel)
@@ -290,18 +305,31 @@ void InputHandleEvent(const SDL_Event& event)
     switch (event.type)
     {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: OnKey(event.key); break;
-    case SDL_TEXTINPUT: OnTextInput(event.text); break;
+    case SDL_KEYUP:
+        OnKey(event.key);
+        break;
+    case SDL_TEXTINPUT:
+        OnTextInput(event.text);
+        break;
     case SDL_MOUSEMOTION:
         g_pendingCursorX = event.motion.x;
         g_pendingCursorY = event.motion.y;
         break;
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: OnMouseButton(event.button); break;
-    case SDL_MOUSEWHEEL: OnMouseWheel(event.wheel); break;
-    case SDL_JOYDEVICEADDED: OnControllerPlugIn(); break;
-    case SDL_JOYDEVICEREMOVED: InputOnDeviceRemoved(event.jdevice.which); break;
-    default: break;
+    case SDL_MOUSEBUTTONUP:
+        OnMouseButton(event.button);
+        break;
+    case SDL_MOUSEWHEEL:
+        OnMouseWheel(event.wheel);
+        break;
+    case SDL_JOYDEVICEADDED:
+        OnControllerPlugIn();
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        InputOnDeviceRemoved(event.jdevice.which);
+        break;
+    default:
+        break;
     }
 }
 
@@ -320,10 +348,22 @@ void InputUpdate()
     ReadWheel();
 }
 
-uint8_t InputGetKeyState(int code) { return IsValidCode(code) ? g_keys[code] : 0; }
-bool InputIsKeyDown(int code) { return (InputGetKeyState(code) & 1) != 0; }
-bool InputIsKeyNewlyDown(int code) { return InputGetKeyState(code) == 3; }
-bool InputIsKeyNewlyUp(int code) { return InputGetKeyState(code) == 2; }
+uint8_t InputGetKeyState(int code)
+{
+    return IsValidCode(code) ? g_keys[code] : 0;
+}
+bool InputIsKeyDown(int code)
+{
+    return (InputGetKeyState(code) & 1) != 0;
+}
+bool InputIsKeyNewlyDown(int code)
+{
+    return InputGetKeyState(code) == 3;
+}
+bool InputIsKeyNewlyUp(int code)
+{
+    return InputGetKeyState(code) == 2;
+}
 
 bool InputIsCharDown(char c)
 {
@@ -369,5 +409,11 @@ void InputSwallowKeyEvent(const KeyEvent& event)
         g_keys[event.keyCode] &= 1;
 }
 
-int InputGetLastUsed() { return g_lastUsed; }
-void InputSetLastUsed(int kind) { g_lastUsed = kind; }
+int InputGetLastUsed()
+{
+    return g_lastUsed;
+}
+void InputSetLastUsed(int kind)
+{
+    g_lastUsed = kind;
+}

@@ -18,11 +18,14 @@ enum KeyEventFlags : uint32_t
     kKeyEventMouseMove = 4,
     kKeyEventWheelUp = 8,
     kKeyEventWheelDown = 16,
-    // On presses and releases the modifier keys held; on a mouse move the
-    // left, right and middle mouse buttons held.
+    // On presses and releases: the modifier keys held.
     kKeyEventShift = 32,
     kKeyEventControl = 64,
     kKeyEventAlt = 128,
+    // On a mouse move the same bits tell the mouse buttons held.
+    kKeyEventLeftButtonHeld = 32,
+    kKeyEventRightButtonHeld = 64,
+    kKeyEventMiddleButtonHeld = 128,
 };
 
 // One keyboard or mouse event of the current frame.

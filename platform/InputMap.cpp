@@ -11,10 +11,14 @@ bool ConditionHolds(int condition, bool down, bool newlyDown, bool newlyUp)
 {
     switch (condition)
     {
-    case INPUT_COMMAND_CONDITION_IS_DOWN: return down;
-    case INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN: return newlyDown;
-    case INPUT_COMMAND_CONDITION_IS_NEWLY_UP: return newlyUp;
-    default: return false;
+    case INPUT_COMMAND_CONDITION_IS_DOWN:
+        return down;
+    case INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN:
+        return newlyDown;
+    case INPUT_COMMAND_CONDITION_IS_NEWLY_UP:
+        return newlyUp;
+    default:
+        return false;
     }
 }
 
@@ -99,11 +103,13 @@ bool InputMap::GetIsInputCommandConditionExecuted(int id) const
     case INPUT_COMMAND_TYPE_KEY:
         return ConditionHolds(command->condition, InputIsKeyDown(data), InputIsKeyNewlyDown(data),
                               InputIsKeyNewlyUp(data));
-    case INPUT_COMMAND_TYPE_KEY_ASCII: return CharacterConditionHolds(data, command->condition);
+    case INPUT_COMMAND_TYPE_KEY_ASCII:
+        return CharacterConditionHolds(data, command->condition);
     case INPUT_COMMAND_TYPE_BUTTON:
-        return ConditionHolds(command->condition, InputIsButtonDown(pad, data), InputIsButtonNewlyDown(pad, data),
-                              InputIsButtonNewlyUp(pad, data));
-    default: return false;
+        return ConditionHolds(command->condition, InputIsButtonDown(pad, data),
+                              InputIsButtonNewlyDown(pad, data), InputIsButtonNewlyUp(pad, data));
+    default:
+        return false;
     }
 }
 
@@ -128,9 +134,13 @@ InputAxis InputMap::GetAxis(int id) const
         InputGetMouseMovement(dx, dy);
         return InputAxis{static_cast<float>(dx), static_cast<float>(dy), 0.0f};
     }
-    case INPUT_COMMAND_TYPE_ANALOG_STICK: return StickAxis(command->userIndex, command->data);
-    case INPUT_COMMAND_TYPE_MOTION_CONTROLLER: return MotionAxis(command->userIndex);
-    case INPUT_COMMAND_TYPE_DPAD: return DpadDirection(command->userIndex);
-    default: return InputAxis();
+    case INPUT_COMMAND_TYPE_ANALOG_STICK:
+        return StickAxis(command->userIndex, command->data);
+    case INPUT_COMMAND_TYPE_MOTION_CONTROLLER:
+        return MotionAxis(command->userIndex);
+    case INPUT_COMMAND_TYPE_DPAD:
+        return DpadDirection(command->userIndex);
+    default:
+        return InputAxis();
     }
 }

@@ -25,7 +25,10 @@ volatile std::sig_atomic_t g_signalledQuit = 0;
 struct sigaction g_previousTerm;
 struct sigaction g_previousInt;
 
-void OnQuitSignal(int) { g_signalledQuit = 1; }
+void OnQuitSignal(int)
+{
+    g_signalledQuit = 1;
+}
 
 // SIGTERM and SIGINT ask to quit as a window close would. Installed before
 // SDL starts, so SDL leaves them to us.
@@ -77,8 +80,8 @@ void ReadWindowPosition(int& x, int& y)
 // popup window's place is not where the player put it.
 void SaveWindowPosition(int x, int y)
 {
-    const Uint32 notNormal = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED |
-                             SDL_WINDOW_MINIMIZED;
+    const Uint32 notNormal =
+        SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED;
     if (!g_window || g_popup || (SDL_GetWindowFlags(g_window) & notNormal))
         return;
     SettingsStore settings;
@@ -92,7 +95,10 @@ void SaveWindowPosition(int x, int y)
         settings.WriteDword(kWindowPosYName, static_cast<uint32_t>(y));
 }
 
-bool IsMainWindowEvent(const SDL_WindowEvent& event) { return g_window && event.windowID == SDL_GetWindowID(g_window); }
+bool IsMainWindowEvent(const SDL_WindowEvent& event)
+{
+    return g_window && event.windowID == SDL_GetWindowID(g_window);
+}
 
 void OnWindowEvent(const SDL_WindowEvent& event)
 {
@@ -104,8 +110,11 @@ void OnWindowEvent(const SDL_WindowEvent& event)
         if (g_quitAllowed)
             g_quit = true;
         break;
-    case SDL_WINDOWEVENT_MOVED: SaveWindowPosition(event.data1, event.data2); break;
-    default: break;
+    case SDL_WINDOWEVENT_MOVED:
+        SaveWindowPosition(event.data1, event.data2);
+        break;
+    default:
+        break;
     }
 }
 
@@ -117,8 +126,12 @@ void DispatchEvent(const SDL_Event& event)
         if (g_quitAllowed)
             g_quit = true;
         break;
-    case SDL_WINDOWEVENT: OnWindowEvent(event.window); break;
-    default: InputHandleEvent(event); break;
+    case SDL_WINDOWEVENT:
+        OnWindowEvent(event.window);
+        break;
+    default:
+        InputHandleEvent(event);
+        break;
     }
 }
 
@@ -194,7 +207,10 @@ void DestroyMainWindow()
     g_window = nullptr;
 }
 
-SDL_Window* GetMainWindow() { return g_window; }
+SDL_Window* GetMainWindow()
+{
+    return g_window;
+}
 
 void SetWindowTitle(const char* text)
 {
@@ -202,7 +218,10 @@ void SetWindowTitle(const char* text)
         SDL_SetWindowTitle(g_window, text);
 }
 
-void RequestQuit() { g_quit = true; }
+void RequestQuit()
+{
+    g_quit = true;
+}
 
 void ShellResetQuit()
 {
@@ -211,9 +230,18 @@ void ShellResetQuit()
     g_signalledQuit = 0;
 }
 
-void QuitDisallow() { g_quitAllowed = false; }
-void QuitAllow() { g_quitAllowed = true; }
-bool QuitAllowed() { return g_quitAllowed; }
+void QuitDisallow()
+{
+    g_quitAllowed = false;
+}
+void QuitAllow()
+{
+    g_quitAllowed = true;
+}
+bool QuitAllowed()
+{
+    return g_quitAllowed;
+}
 
 bool MessagePump()
 {
@@ -226,7 +254,19 @@ bool MessagePump()
     return g_quit && g_quitAllowed;
 }
 
-const char* PlatformNameString() { return "win"; }
-const char* GetSavePathPrefix() { return ""; }
-bool AlwaysFalse() { return false; }
-bool AlwaysTrue() { return true; }
+const char* PlatformNameString()
+{
+    return "win";
+}
+const char* GetSavePathPrefix()
+{
+    return "";
+}
+bool AlwaysFalse()
+{
+    return false;
+}
+bool AlwaysTrue()
+{
+    return true;
+}

@@ -97,10 +97,10 @@ struct LayoutButton
 
 // Face, shoulder, trigger and menu buttons of the three layouts (-1: none).
 const LayoutButton kLayoutButtons[] = {
-    {JOY_ButtonA, 0, 2, 2},  {JOY_CROSS, 0, 2, 2},      {JOY_ButtonB, 1, 1, 1},   {JOY_ButtonX, 2, 3, 3},
-    {JOY_ButtonY, 3, 0, 0},  {JOY_L1, 4, 6, 6},         {JOY_R1, 5, 7, 7},        {TRIG_LEFT, -1, 4, 4},
-    {JOY_R2, -1, 5, 5},      {JOY_SELECT, 6, 8, 9},     {10, 6, 8, 9},            {JOY_START, 7, 11, 8},
-    {THUMB_LEFT, 8, 9, 10},  {THUMB_RIGHT, 9, 10, 11},
+    {JOY_ButtonA, 0, 2, 2}, {JOY_CROSS, 0, 2, 2},     {JOY_ButtonB, 1, 1, 1}, {JOY_ButtonX, 2, 3, 3},
+    {JOY_ButtonY, 3, 0, 0}, {JOY_L1, 4, 6, 6},        {JOY_R1, 5, 7, 7},      {TRIG_LEFT, -1, 4, 4},
+    {JOY_R2, -1, 5, 5},     {JOY_SELECT, 6, 8, 9},    {10, 6, 8, 9},          {JOY_START, 7, 11, 8},
+    {THUMB_LEFT, 8, 9, 10}, {THUMB_RIGHT, 9, 10, 11},
 };
 
 TEST_F(ControllersTest, EachLayoutMapsButtonNumbersToItsDeviceButtons)

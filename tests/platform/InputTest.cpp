@@ -162,7 +162,7 @@ TEST_F(InputTest, MouseButtonsMovesAndPosition)
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].flags, static_cast<uint32_t>(kKeyEventPress));
     EXPECT_EQ(events[0].keyCode, MOUSE_BUTTON1);
-    EXPECT_EQ(events[1].flags, static_cast<uint32_t>(kKeyEventMouseMove | 32)) << "left button held";
+    EXPECT_EQ(events[1].flags, static_cast<uint32_t>(kKeyEventMouseMove | kKeyEventLeftButtonHeld));
 
     PushMouseButton(SDL_BUTTON_LEFT, false);
     PushMouseButton(SDL_BUTTON_RIGHT, true);

@@ -9,13 +9,16 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
-#include <glob.h>
 #include <fstream>
+#include <glob.h>
 #include <sstream>
 
 // Libraries of the window system keep memory in their globals for the life
 // of the process; the leak checker must not count it against the tests.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
 
 namespace
 {
@@ -36,7 +39,10 @@ __attribute__((constructor)) void KeepSoftwareGLDriverLoaded()
 
 std::string g_reports;
 
-void CaptureReport(const char* text) { g_reports += text; }
+void CaptureReport(const char* text)
+{
+    g_reports += text;
+}
 
 void PushEvent(SDL_Event& event)
 {
@@ -85,9 +91,15 @@ ReportCapture::ReportCapture()
     SetLogErrorHandler(CaptureReport);
 }
 
-ReportCapture::~ReportCapture() { SetLogErrorHandler(nullptr); }
+ReportCapture::~ReportCapture()
+{
+    SetLogErrorHandler(nullptr);
+}
 
-const std::string& ReportCapture::Text() const { return g_reports; }
+const std::string& ReportCapture::Text() const
+{
+    return g_reports;
+}
 
 std::string ReadWholeFile(const std::string& path)
 {
@@ -204,16 +216,25 @@ VirtualPad::VirtualPad(uint16_t vendor, uint16_t product)
     m_joystick = SDL_JoystickOpen(m_deviceIndex);
 }
 
-VirtualPad::~VirtualPad() { Detach(); }
+VirtualPad::~VirtualPad()
+{
+    Detach();
+}
 
 void VirtualPad::SetButton(int button, bool down)
 {
     SDL_JoystickSetVirtualButton(m_joystick, button, down ? SDL_PRESSED : SDL_RELEASED);
 }
 
-void VirtualPad::SetAxis(int axis, int16_t value) { SDL_JoystickSetVirtualAxis(m_joystick, axis, value); }
+void VirtualPad::SetAxis(int axis, int16_t value)
+{
+    SDL_JoystickSetVirtualAxis(m_joystick, axis, value);
+}
 
-void VirtualPad::SetHat(Uint8 hat) { SDL_JoystickSetVirtualHat(m_joystick, 0, hat); }
+void VirtualPad::SetHat(Uint8 hat)
+{
+    SDL_JoystickSetVirtualHat(m_joystick, 0, hat);
+}
 
 void VirtualPad::Detach()
 {

@@ -37,7 +37,10 @@ int TestInit()
     return 1;
 }
 
-int NestedInit() { return 1; }
+int NestedInit()
+{
+    return 1;
+}
 void NestedFrame() {}
 void NestedShutdown() {}
 
@@ -59,7 +62,8 @@ void TestFrame()
         {
             char name[] = "pendrel";
             char* argv[] = {name, nullptr};
-            g_app.nestedResult = ShellMain(1, argv, ShellApplication{NestedInit, NestedFrame, NestedShutdown});
+            g_app.nestedResult =
+                ShellMain(1, argv, ShellApplication{NestedInit, NestedFrame, NestedShutdown});
         }
     }
     if (g_app.frames == g_app.quitAtFrame || g_app.frames >= kFrameBudget)
