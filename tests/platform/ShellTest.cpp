@@ -7,13 +7,19 @@
 #include "platform/SingleInstance.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
 // A stand-in application; a frame budget keeps a broken quit from hanging.
 constexpr int kFrameBudget = 50;
+
+class SecondProcess;
+int StartSecondProcess(SecondProcess& process);
 
 struct TestApplication
 {
@@ -24,8 +30,8 @@ struct TestApplication
     bool raiseTermAtFirstFrame = false;
     bool pushAltF4AtFirstFrame = false;
     bool screenSaverHeldOff = false;
-    int nestedResult = -1;
-    bool runNestedShell = false;
+    int secondProcessResult = -1;
+    SecondProcess* secondProcess = nullptr;
 };
 
 TestApplication g_app;
@@ -36,13 +42,6 @@ int TestInit()
     InputInit();
     return 1;
 }
-
-int NestedInit()
-{
-    return 1;
-}
-void NestedFrame() {}
-void NestedShutdown() {}
 
 void TestFrame()
 {
@@ -58,13 +57,8 @@ void TestFrame()
             PushKey(SDL_SCANCODE_RALT, true);
             PushKey(SDL_SCANCODE_F4, true);
         }
-        if (g_app.runNestedShell)
-        {
-            char name[] = "pendrel";
-            char* argv[] = {name, nullptr};
-            g_app.nestedResult =
-                ShellMain(1, argv, ShellApplication{NestedInit, NestedFrame, NestedShutdown});
-        }
+        if (g_app.secondProcess)
+            g_app.secondProcessResult = StartSecondProcess(*g_app.secondProcess);
     }
     if (g_app.frames == g_app.quitAtFrame || g_app.frames >= kFrameBudget)
         RequestQuit();
@@ -74,6 +68,59 @@ void TestShutdown()
 {
     ++g_app.shutdowns;
     InputShutdown();
+}
+
+// The program started a second time, in a process forked before the first
+// touches the window system: it waits until told to start, runs the shell
+// with the stand-in application and ends with the shell's exit code.
+class SecondProcess
+{
+public:
+    SecondProcess()
+    {
+        if (pipe(m_pipe) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0)
+            RunChild();
+        close(m_pipe[0]);
+    }
+
+    ~SecondProcess() { Start(); }
+
+    // Lets the second process run and waits for its exit code; -1 when it did not end normally.
+    int Start()
+    {
+        if (m_pid <= 0)
+            return -1;
+        const bool told = write(m_pipe[1], "g", 1) == 1;
+        close(m_pipe[1]);
+        int status = 0;
+        const bool ended = waitpid(m_pid, &status, 0) == m_pid;
+        m_pid = -1;
+        return told && ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    [[noreturn]] void RunChild()
+    {
+        close(m_pipe[1]);
+        char go = 0;
+        if (read(m_pipe[0], &go, 1) != 1)
+            _exit(99);
+        g_app = TestApplication();
+        char name[] = "pendrel";
+        char* argv[] = {name, nullptr};
+        _exit(ShellMain(1, argv, ShellApplication{TestInit, TestFrame, TestShutdown}));
+    }
+
+    int m_pipe[2] = {-1, -1};
+    pid_t m_pid = -1;
+};
+
+int StartSecondProcess(SecondProcess& process)
+{
+    return process.Start();
 }
 
 class ShellTest : public ::testing::Test
@@ -111,10 +158,11 @@ TEST_F(ShellTest, RunsInitFramesAndShutdownAndEndsWithOne)
 
 TEST_F(ShellTest, SecondInstanceIsRefusedWhileTheFirstRuns)
 {
-    g_app.runNestedShell = true;
+    SecondProcess second;
+    g_app.secondProcess = &second;
     EXPECT_EQ(Run(), kShellExitDone);
-    EXPECT_EQ(g_app.nestedResult, kShellExitOtherInstance);
-    EXPECT_EQ(g_app.frames, 1) << "the refused instance touched nothing of the first";
+    EXPECT_EQ(g_app.secondProcessResult, kShellExitOtherInstance);
+    EXPECT_EQ(g_app.frames, 1);
 }
 
 TEST_F(ShellTest, AnotherInstanceNameRunsBesideAHeldOne)
