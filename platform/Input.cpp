@@ -269,6 +269,8 @@ void ClearPending()
     g_textTarget = kNoTextTarget;
 }
 
+// The key that types the character in the current layout; 0, which no key
+// sets, when none does.
 int CodeOfCharacter(char c)
 {
     SDL_Keycode key = static_cast<unsigned char>(c);
@@ -367,20 +369,17 @@ bool InputIsKeyNewlyUp(int code)
 
 bool InputIsCharDown(char c)
 {
-    const int code = CodeOfCharacter(c);
-    return code != 0 && InputIsKeyDown(code);
+    return (InputGetKeyState(CodeOfCharacter(c)) & 1) != 0;
 }
 
 bool InputIsCharNewlyDown(char c)
 {
-    const int code = CodeOfCharacter(c);
-    return code != 0 && InputIsKeyNewlyDown(code);
+    return InputGetKeyState(CodeOfCharacter(c)) == 3;
 }
 
 bool InputIsCharNewlyUp(char c)
 {
-    const int code = CodeOfCharacter(c);
-    return code != 0 && InputIsKeyNewlyUp(code);
+    return InputGetKeyState(CodeOfCharacter(c)) == 2;
 }
 
 void InputGetMousePosition(int& x, int& y)
