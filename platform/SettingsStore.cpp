@@ -171,7 +171,7 @@ bool SettingsStore::ReadDword(const char* name, uint32_t& value) const
     return found && ParseDword(found->text, value);
 }
 
-bool SettingsStore::WriteDword(const char* name, uint32_t value)
+bool SettingsStore::SetDword(const char* name, uint32_t value)
 {
     Value* slot = Find(name);
     if (!slot)
@@ -185,7 +185,7 @@ bool SettingsStore::WriteDword(const char* name, uint32_t value)
         slot->name = name;
     }
     slot->text.Format("%s%08x", kDwordPrefix, value);
-    return Save();
+    return true;
 }
 
 bool SettingsStore::Save() const

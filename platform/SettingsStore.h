@@ -22,10 +22,12 @@ public:
     bool Open(const char* key);
 
     bool ReadDword(const char* name, uint32_t& value) const;
-    // Sets the value and rewrites the whole file (through a temporary file,
-    // so a crash never leaves half a file), creating its folders. False after
-    // a report when the file cannot be written or the store is full.
-    bool WriteDword(const char* name, uint32_t value);
+    // Sets the value in memory; false after a report when the store is full.
+    bool SetDword(const char* name, uint32_t value);
+    // Rewrites the whole file (through a temporary file, so a crash never
+    // leaves half a file), creating its folders; false after a report.
+    bool Save() const;
+    bool WriteDword(const char* name, uint32_t value) { return SetDword(name, value) && Save(); }
 
     // The file that holds the key; empty when no configuration folder is known.
     static FixedString256 PathOfKey(const char* key);
@@ -40,7 +42,6 @@ private:
     void ParseLine(const char* line);
     Value* Find(const char* name);
     const Value* Find(const char* name) const;
-    bool Save() const;
 
     FixedString256 m_path;
     Value m_values[kMaxValues];

@@ -22,6 +22,15 @@ bool g_popup = false;
 bool g_quit = false;
 bool g_quitAllowed = true;
 volatile std::sig_atomic_t g_signalledQuit = 0;
+
+struct MovedPosition
+{
+    bool waiting;
+    bool movedInThisPump;
+    int x;
+    int y;
+};
+MovedPosition g_movedPosition = {false, false, 0, 0};
 struct sigaction g_previousTerm;
 struct sigaction g_previousInt;
 
@@ -76,14 +85,17 @@ void ReadWindowPosition(int& x, int& y)
     }
 }
 
-// Keeps the normal place of a framed window: a full-screen, maximised or
+// The normal place of a framed window is kept; a full-screen, maximised or
 // popup window's place is not where the player put it.
-void SaveWindowPosition(int x, int y)
+bool IsWindowInItsNormalPlace()
 {
     const Uint32 notNormal =
         SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED;
-    if (!g_window || g_popup || (SDL_GetWindowFlags(g_window) & notNormal))
-        return;
+    return g_window && !g_popup && !(SDL_GetWindowFlags(g_window) & notNormal);
+}
+
+void SaveWindowPosition(int x, int y)
+{
     SettingsStore settings;
     settings.Open(kShellSettingsKey);
     uint32_t storedX = 0;
@@ -91,8 +103,31 @@ void SaveWindowPosition(int x, int y)
     if (settings.ReadDword(kWindowPosXName, storedX) && settings.ReadDword(kWindowPosYName, storedY) &&
         static_cast<int32_t>(storedX) == x && static_cast<int32_t>(storedY) == y)
         return;
-    if (settings.WriteDword(kWindowPosXName, static_cast<uint32_t>(x)))
-        settings.WriteDword(kWindowPosYName, static_cast<uint32_t>(y));
+    if (settings.SetDword(kWindowPosXName, static_cast<uint32_t>(x)) &&
+        settings.SetDword(kWindowPosYName, static_cast<uint32_t>(y)))
+        settings.Save();
+}
+
+// A drag moves the window many times; the place is written once the window
+// has stood still for a whole pump, as at the end of a move.
+void OnWindowMoved(int x, int y)
+{
+    if (!IsWindowInItsNormalPlace())
+        return;
+    g_movedPosition = {true, true, x, y};
+}
+
+void SaveEndedMove()
+{
+    if (!g_movedPosition.waiting)
+        return;
+    if (g_movedPosition.movedInThisPump)
+    {
+        g_movedPosition.movedInThisPump = false;
+        return;
+    }
+    g_movedPosition.waiting = false;
+    SaveWindowPosition(g_movedPosition.x, g_movedPosition.y);
 }
 
 bool IsMainWindowEvent(const SDL_WindowEvent& event)
@@ -111,7 +146,7 @@ void OnWindowEvent(const SDL_WindowEvent& event)
             g_quit = true;
         break;
     case SDL_WINDOWEVENT_MOVED:
-        SaveWindowPosition(event.data1, event.data2);
+        OnWindowMoved(event.data1, event.data2);
         break;
     default:
         break;
@@ -202,6 +237,9 @@ bool CreateMainWindow(bool popup)
 
 void DestroyMainWindow()
 {
+    if (g_movedPosition.waiting)
+        SaveWindowPosition(g_movedPosition.x, g_movedPosition.y);
+    g_movedPosition = {false, false, 0, 0};
     if (g_window)
         SDL_DestroyWindow(g_window);
     g_window = nullptr;
@@ -249,6 +287,7 @@ bool MessagePump()
     SDL_Event event;
     while (SDL_PollEvent(&event))
         DispatchEvent(event);
+    SaveEndedMove();
     if (g_signalledQuit)
         g_quit = true;
     return g_quit && g_quitAllowed;

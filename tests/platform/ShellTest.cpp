@@ -250,7 +250,12 @@ TEST_F(MainWindowTest, MovedPositionIsWrittenAndRestored)
 {
     ASSERT_TRUE(CreateMainWindow(false)) << SDL_GetError();
     ExpectPosition(0, 0);
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_MOVED, 100, 50);
+    MessagePump();
     PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_MOVED, 123, 77);
+    MessagePump();
+    const std::string path = SettingsStore::PathOfKey(kShellSettingsKey).c_str();
+    EXPECT_FALSE(std::filesystem::exists(path)) << "written only when the move has ended";
     MessagePump();
 
     SettingsStore settings;
@@ -269,10 +274,21 @@ TEST_F(MainWindowTest, MovedPositionIsWrittenAndRestored)
     ExpectPosition(0, 0);
 }
 
+TEST_F(MainWindowTest, MoveStillGoingWhenTheWindowClosesIsKept)
+{
+    ASSERT_TRUE(CreateMainWindow(false)) << SDL_GetError();
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_MOVED, -20, 40);
+    MessagePump();
+    DestroyMainWindow();
+    ASSERT_TRUE(CreateMainWindow(false));
+    ExpectPosition(-20, 40);
+}
+
 TEST_F(MainWindowTest, PopupMovesAreNotKept)
 {
     ASSERT_TRUE(CreateMainWindow(true)) << SDL_GetError();
     PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_MOVED, 300, 200);
+    MessagePump();
     MessagePump();
     SettingsStore settings;
     EXPECT_FALSE(settings.Open(kShellSettingsKey));
