@@ -31,6 +31,7 @@ struct MovedPosition
     int y;
 };
 MovedPosition g_movedPosition = {false, false, 0, 0};
+
 struct sigaction g_previousTerm;
 struct sigaction g_previousInt;
 
