@@ -8,8 +8,14 @@ char g_stored[kCommandLineSize];
 char g_parse[kCommandLineSize];
 int g_position = 0;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsSign(char c) { return c == '-' || c == '+'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool IsSign(char c)
+{
+    return c == '-' || c == '+';
+}
 
 // Ends the word that starts at the position with a terminator and moves past it.
 const char* TakeWord()
@@ -29,11 +35,20 @@ void SkipBlanks()
 }
 } // namespace
 
-void CommandLineSet(const char* text) { StringCopyN(g_stored, text ? text : "", kCommandLineSize); }
+void CommandLineSet(const char* text)
+{
+    StringCopyN(g_stored, text ? text : "", kCommandLineSize);
+}
 
-void CommandLineAppend(const char* text) { StringConcat(g_stored, text, kCommandLineSize); }
+void CommandLineAppend(const char* text)
+{
+    StringConcat(g_stored, text, kCommandLineSize);
+}
 
-const char* CommandLineGet() { return g_stored; }
+const char* CommandLineGet()
+{
+    return g_stored;
+}
 
 void CommandLineReset()
 {

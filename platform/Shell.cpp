@@ -4,26 +4,57 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "platform/CommandLine.h"
+#include "platform/Input.h"
+#include "platform/SettingsStore.h"
+#include "platform/SingleInstance.h"
 
 #include <SDL.h>
 #include <csignal>
+#include <cstdint>
 
 namespace
 {
+constexpr int kWindowWidth = 512;
+constexpr int kWindowHeight = 384;
+
 SDL_Window* g_window = nullptr;
+bool g_popup = false;
 bool g_quit = false;
 bool g_quitAllowed = true;
 volatile std::sig_atomic_t g_signalledQuit = 0;
 
-void OnQuitSignal(int) { g_signalledQuit = 1; }
+struct MovedPosition
+{
+    bool waiting;
+    bool movedInThisPump;
+    int x;
+    int y;
+};
+MovedPosition g_movedPosition = {false, false, 0, 0};
 
+struct sigaction g_previousTerm;
+struct sigaction g_previousInt;
+
+void OnQuitSignal(int)
+{
+    g_signalledQuit = 1;
+}
+
+// SIGTERM and SIGINT ask to quit as a window close would. Installed before
+// SDL starts, so SDL leaves them to us.
 void InstallQuitSignals()
 {
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, &g_previousTerm);
+    sigaction(SIGINT, &action, &g_previousInt);
+}
+
+void RestoreQuitSignals()
+{
+    sigaction(SIGTERM, &g_previousTerm, nullptr);
+    sigaction(SIGINT, &g_previousInt, nullptr);
 }
 
 void KeepCommandLine(int argc, char** argv)
@@ -39,20 +70,150 @@ void KeepCommandLine(int argc, char** argv)
     CommandLineSet(line);
     CommandLineReset();
 }
+
+// Both values must read as DWORDs, else the window keeps (0, 0).
+void ReadWindowPosition(int& x, int& y)
+{
+    SettingsStore settings;
+    uint32_t storedX = 0;
+    uint32_t storedY = 0;
+    if (settings.Open(kShellSettingsKey) && settings.ReadDword(kWindowPosXName, storedX) &&
+        settings.ReadDword(kWindowPosYName, storedY))
+    {
+        // Positions left of or above the first screen are negative numbers.
+        x = static_cast<int32_t>(storedX);
+        y = static_cast<int32_t>(storedY);
+    }
+}
+
+// The normal place of a framed window is kept; a full-screen, maximised or
+// popup window's place is not where the player put it.
+bool IsWindowInItsNormalPlace()
+{
+    const Uint32 notNormal =
+        SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED;
+    return g_window && !g_popup && !(SDL_GetWindowFlags(g_window) & notNormal);
+}
+
+void SaveWindowPosition(int x, int y)
+{
+    SettingsStore settings;
+    settings.Open(kShellSettingsKey);
+    uint32_t storedX = 0;
+    uint32_t storedY = 0;
+    if (settings.ReadDword(kWindowPosXName, storedX) && settings.ReadDword(kWindowPosYName, storedY) &&
+        static_cast<int32_t>(storedX) == x && static_cast<int32_t>(storedY) == y)
+        return;
+    if (settings.SetDword(kWindowPosXName, static_cast<uint32_t>(x)) &&
+        settings.SetDword(kWindowPosYName, static_cast<uint32_t>(y)))
+        settings.Save();
+}
+
+// A drag moves the window many times; the place is written once the window
+// has stood still for a whole pump, as at the end of a move.
+void OnWindowMoved(int x, int y)
+{
+    if (!IsWindowInItsNormalPlace())
+        return;
+    g_movedPosition = {true, true, x, y};
+}
+
+void SaveEndedMove()
+{
+    if (!g_movedPosition.waiting)
+        return;
+    if (g_movedPosition.movedInThisPump)
+    {
+        g_movedPosition.movedInThisPump = false;
+        return;
+    }
+    g_movedPosition.waiting = false;
+    SaveWindowPosition(g_movedPosition.x, g_movedPosition.y);
+}
+
+bool IsMainWindowEvent(const SDL_WindowEvent& event)
+{
+    return g_window && event.windowID == SDL_GetWindowID(g_window);
+}
+
+void OnWindowEvent(const SDL_WindowEvent& event)
+{
+    if (!IsMainWindowEvent(event))
+        return;
+    switch (event.event)
+    {
+    case SDL_WINDOWEVENT_CLOSE:
+        if (g_quitAllowed)
+            g_quit = true;
+        break;
+    case SDL_WINDOWEVENT_MOVED:
+        OnWindowMoved(event.data1, event.data2);
+        break;
+    default:
+        break;
+    }
+}
+
+void DispatchEvent(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_QUIT:
+        if (g_quitAllowed)
+            g_quit = true;
+        break;
+    case SDL_WINDOWEVENT:
+        OnWindowEvent(event.window);
+        break;
+    default:
+        InputHandleEvent(event);
+        break;
+    }
+}
+
+bool IsAltF4Pressed()
+{
+    return InputIsKeyNewlyDown(KEY_F4) && (InputIsKeyDown(KEY_LALT) || InputIsKeyDown(KEY_RALT));
+}
+
+// The window system goes with the last window; the screen saver, held off
+// only while we run, is the system's again.
+void StopWindowSystem()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_EnableScreenSaver();
+    DestroyMainWindow();
+    SDL_Quit();
+}
 } // namespace
 
 int ShellMain(int argc, char** argv, const ShellApplication& application)
 {
+    SingleInstance instance;
+    if (!instance.Acquire(SingleInstance::InstanceName()))
+        return kShellExitOtherInstance;
+    ShellResetQuit();
     InstallQuitSignals();
     KeepCommandLine(argc, argv);
     if (!CreateMainWindow(true))
-        return 2;
+    {
+        StopWindowSystem();
+        RestoreQuitSignals();
+        return kShellExitNoWindow;
+    }
+    // Held off for this process only; the user's settings stay as they were.
+    SDL_DisableScreenSaver();
     application.init();
     while (!MessagePump())
+    {
         application.frame();
+        if (IsAltF4Pressed())
+            RequestQuit();
+    }
     application.shutdown();
-    SDL_Quit();
-    return 1;
+    StopWindowSystem();
+    RestoreQuitSignals();
+    return kShellExitDone;
 }
 
 bool CreateMainWindow(bool popup)
@@ -62,8 +223,14 @@ bool CreateMainWindow(bool popup)
         LogError("Pendrel Shell could not start the window system: %s\n", SDL_GetError());
         return false;
     }
+    DestroyMainWindow();
+    int x = 0;
+    int y = 0;
+    if (!popup)
+        ReadWindowPosition(x, y);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (popup ? SDL_WINDOW_BORDERLESS : 0);
-    g_window = SDL_CreateWindow("Pendrel", 0, 0, 512, 384, flags);
+    g_window = SDL_CreateWindow("Pendrel", x, y, kWindowWidth, kWindowHeight, flags);
+    g_popup = popup;
     if (!g_window)
         LogError("Pendrel Shell could not create the main window: %s\n", SDL_GetError());
     return g_window != nullptr;
@@ -71,12 +238,18 @@ bool CreateMainWindow(bool popup)
 
 void DestroyMainWindow()
 {
+    if (g_movedPosition.waiting)
+        SaveWindowPosition(g_movedPosition.x, g_movedPosition.y);
+    g_movedPosition = {false, false, 0, 0};
     if (g_window)
         SDL_DestroyWindow(g_window);
     g_window = nullptr;
 }
 
-SDL_Window* GetMainWindow() { return g_window; }
+SDL_Window* GetMainWindow()
+{
+    return g_window;
+}
 
 void SetWindowTitle(const char* text)
 {
@@ -84,24 +257,56 @@ void SetWindowTitle(const char* text)
         SDL_SetWindowTitle(g_window, text);
 }
 
-void RequestQuit() { g_quit = true; }
-void QuitDisallow() { g_quitAllowed = false; }
-void QuitAllow() { g_quitAllowed = true; }
-bool QuitAllowed() { return g_quitAllowed; }
+void RequestQuit()
+{
+    g_quit = true;
+}
+
+void ShellResetQuit()
+{
+    g_quit = false;
+    g_quitAllowed = true;
+    g_signalledQuit = 0;
+}
+
+void QuitDisallow()
+{
+    g_quitAllowed = false;
+}
+void QuitAllow()
+{
+    g_quitAllowed = true;
+}
+bool QuitAllowed()
+{
+    return g_quitAllowed;
+}
 
 bool MessagePump()
 {
     FileWatchPoll();
     SDL_Event event;
     while (SDL_PollEvent(&event))
-    {
-        if (event.type == SDL_QUIT)
-            g_quit = true;
-    }
+        DispatchEvent(event);
+    SaveEndedMove();
     if (g_signalledQuit)
         g_quit = true;
     return g_quit && g_quitAllowed;
 }
 
-const char* PlatformNameString() { return "win"; }
-const char* GetSavePathPrefix() { return ""; }
+const char* PlatformNameString()
+{
+    return "win";
+}
+const char* GetSavePathPrefix()
+{
+    return "";
+}
+bool AlwaysFalse()
+{
+    return false;
+}
+bool AlwaysTrue()
+{
+    return true;
+}

@@ -1,6 +1,7 @@
 #pragma once
-// The application shell: the main window, the message pump, quitting, and the
-// program's entry that runs the application's init, frames and shutdown.
+// The application shell: the one running instance, the main window, the
+// message pump, quitting, and the program's entry that runs the
+// application's init, frames and shutdown.
 
 struct SDL_Window;
 
@@ -12,22 +13,44 @@ struct ShellApplication
     void (*shutdown)();
 };
 
-// The program's entry: keeps the command line, creates the window, runs the
-// application until the pump says stop. Returns the process exit code.
+// Exit codes of ShellMain.
+constexpr int kShellExitOtherInstance = 0;
+constexpr int kShellExitDone = 1;
+constexpr int kShellExitNoWindow = 2;
+
+// The settings key that keeps the window position, and its two values.
+constexpr char kShellSettingsKey[] = "SOFTWARE\\Yrn\\Pendrel";
+constexpr char kWindowPosXName[] = "windowposx";
+constexpr char kWindowPosYName[] = "windowposy";
+
+// The program's entry: refuses to run beside another instance, keeps the
+// command line, creates the window and runs the application until the pump
+// says stop, quitting also on Alt+F4. Returns the process exit code.
 int ShellMain(int argc, char** argv, const ShellApplication& application);
 
+// Creates the main window, hidden and ready for OpenGL (the display shows
+// it): borderless at (0, 0) for a popup, else framed at the position the
+// settings keep.
 bool CreateMainWindow(bool popup);
 void DestroyMainWindow();
 SDL_Window* GetMainWindow();
 void SetWindowTitle(const char* text);
 
+// The loop ends when quitting is asked for and allowed. A window close asks
+// only while quitting is allowed, so the display can replace the window.
 void RequestQuit();
+// Forgets a quit asked for; a new run of the loop starts from here.
+void ShellResetQuit();
 void QuitDisallow();
 void QuitAllow();
 bool QuitAllowed();
 
-// One pump of the window system's events; true when the program is to stop.
+// One pump of the window system's events: polls the file watch, hands input
+// events to the input layer; true when the program is to stop.
 bool MessagePump();
 
 const char* PlatformNameString();
+// The folder part of saved-file names, joined as "%s/%s".
 const char* GetSavePathPrefix();
+bool AlwaysFalse();
+bool AlwaysTrue();

@@ -1,0 +1,418 @@
+#include "platform/Input.h"
+
+#include <SDL.h>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+// Events of the window system wait here between two frames.
+constexpr int kPendingSize = 256;
+constexpr int kMaxWheelUnits = 1 << 24;
+constexpr int kNoTextTarget = -1;
+
+struct PendingKey
+{
+    uint8_t code;
+    bool pressed;
+    uint8_t character;
+    uint8_t virtualCharacter;
+};
+
+struct PendingButton
+{
+    uint8_t code;
+    bool pressed;
+};
+
+bool g_initialised = false;
+uint8_t g_keys[kKeyCodeCount];
+// What each key typed at its last press, so that its release carries it too.
+uint8_t g_typedCharacter[kKeyCodeCount];
+
+KeyEvent g_events[kKeyEventQueueSize];
+int g_eventCount = 0;
+int g_eventRead = 0;
+
+PendingKey g_pendingKeys[kPendingSize];
+int g_pendingKeyCount = 0;
+// The pending press that the next text-input event belongs to.
+int g_textTarget = kNoTextTarget;
+PendingButton g_pendingButtons[kPendingSize];
+int g_pendingButtonCount = 0;
+int g_pendingCursorX = 0;
+int g_pendingCursorY = 0;
+// Wheel movement in 1/120 notches.
+int g_pendingWheel = 0;
+
+int g_cursorX = 0;
+int g_cursorY = 0;
+int g_previousCursorX = 0;
+int g_previousCursorY = 0;
+int g_lastUsed = kInputDeviceKeyboardMouse;
+
+bool IsValidCode(int code)
+{
+    return code >= 0 && code < kKeyCodeCount;
+}
+
+bool IsKeyHeld(int code)
+{
+    return (g_keys[code] & 1) != 0;
+}
+
+uint32_t ModifierFlags()
+{
+    uint32_t flags = 0;
+    if (IsKeyHeld(KEY_LSHIFT) || IsKeyHeld(KEY_RSHIFT))
+        flags |= kKeyEventShift;
+    if (IsKeyHeld(KEY_LCONTROL) || IsKeyHeld(KEY_RCONTROL))
+        flags |= kKeyEventControl;
+    if (IsKeyHeld(KEY_LALT) || IsKeyHeld(KEY_RALT))
+        flags |= kKeyEventAlt;
+    return flags;
+}
+
+uint32_t HeldMouseButtonFlags()
+{
+    uint32_t flags = 0;
+    if (IsKeyHeld(MOUSE_BUTTON1))
+        flags |= kKeyEventLeftButtonHeld;
+    if (IsKeyHeld(MOUSE_BUTTON2))
+        flags |= kKeyEventRightButtonHeld;
+    if (IsKeyHeld(MOUSE_BUTTON3))
+        flags |= kKeyEventMiddleButtonHeld;
+    return flags;
+}
+
+void QueueEvent(int x, int y, uint32_t flags, uint8_t character, uint8_t virtualCharacter, uint8_t code)
+{
+    if (g_eventCount == kKeyEventQueueSize)
+        return;
+    KeyEvent& event = g_events[g_eventCount++];
+    event.x = static_cast<int16_t>(x);
+    event.y = static_cast<int16_t>(y);
+    event.flags = flags;
+    event.character = character;
+    event.virtualCharacter = virtualCharacter;
+    event.keyCode = code;
+}
+
+// The character a key's virtual key stands for: capitals for letters,
+// digits, unshifted punctuation and the control keys that have one.
+uint8_t VirtualCharacter(SDL_Keycode sym)
+{
+    if (sym >= 'a' && sym <= 'z')
+        return static_cast<uint8_t>(sym - 'a' + 'A');
+    if (sym == SDLK_BACKSPACE || sym == SDLK_TAB || sym == SDLK_RETURN || sym == SDLK_ESCAPE)
+        return static_cast<uint8_t>(sym);
+    if (sym >= ' ' && sym < 127)
+        return static_cast<uint8_t>(sym);
+    return 0;
+}
+
+// Keys that type a control character; printable characters come with the
+// text-input event that follows the press.
+uint8_t ControlCharacter(const SDL_Keysym& key)
+{
+    switch (key.sym)
+    {
+    case SDLK_BACKSPACE:
+    case SDLK_TAB:
+    case SDLK_RETURN:
+    case SDLK_ESCAPE:
+        return static_cast<uint8_t>(key.sym);
+    case SDLK_KP_ENTER:
+        return '\r';
+    default:
+        break;
+    }
+    if ((key.mod & KMOD_CTRL) && key.sym >= 'a' && key.sym <= 'z')
+        return static_cast<uint8_t>(key.sym - 'a' + 1);
+    return 0;
+}
+
+// The first character of UTF-8 text when it has a single-byte code (Latin-1).
+uint8_t FirstLatin1Character(const char* text)
+{
+    const uint8_t first = static_cast<uint8_t>(text[0]);
+    if (first < 0x80)
+        return first;
+    const uint8_t second = static_cast<uint8_t>(text[1]);
+    if ((first == 0xC2 || first == 0xC3) && (second & 0xC0) == 0x80)
+        return static_cast<uint8_t>(((first & 0x1F) << 6) | (second & 0x3F));
+    return 0;
+}
+
+void OnKey(const SDL_KeyboardEvent& key)
+{
+    // The key table tells held keys by their down bit; repeats are not new presses.
+    if (key.repeat)
+        return;
+    const uint8_t code = ScanCodeFromSDL(key.keysym.scancode);
+    if (code == 0 || g_pendingKeyCount == kPendingSize)
+        return;
+    const bool pressed = key.type == SDL_KEYDOWN;
+    g_textTarget = pressed ? g_pendingKeyCount : kNoTextTarget;
+    g_pendingKeys[g_pendingKeyCount++] = {code, pressed, ControlCharacter(key.keysym),
+                                          VirtualCharacter(key.keysym.sym)};
+}
+
+void OnTextInput(const SDL_TextInputEvent& text)
+{
+    if (g_textTarget != kNoTextTarget && g_pendingKeys[g_textTarget].character == 0)
+        g_pendingKeys[g_textTarget].character = FirstLatin1Character(text.text);
+    g_textTarget = kNoTextTarget;
+}
+
+int MouseButtonCode(uint8_t button)
+{
+    switch (button)
+    {
+    case SDL_BUTTON_LEFT:
+        return MOUSE_BUTTON1;
+    case SDL_BUTTON_RIGHT:
+        return MOUSE_BUTTON2;
+    case SDL_BUTTON_MIDDLE:
+        return MOUSE_BUTTON3;
+    default:
+        return 0;
+    }
+}
+
+void OnMouseButton(const SDL_MouseButtonEvent& button)
+{
+    g_pendingCursorX = button.x;
+    g_pendingCursorY = button.y;
+    const int code = MouseButtonCode(button.button);
+    if (code == 0 || g_pendingButtonCount == kPendingSize)
+        return;
+    g_pendingButtons[g_pendingButtonCount++] = {static_cast<uint8_t>(code),
+                                                button.type == SDL_MOUSEBUTTONDOWN};
+}
+
+void OnMouseWheel(const SDL_MouseWheelEvent& wheel)
+{
+    float notches = wheel.preciseY != 0.0f ? wheel.preciseY : static_cast<float>(wheel.y);
+    if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+        notches = -notches;
+    long total = g_pendingWheel + std::lround(notches * kWheelDelta);
+    if (total > kMaxWheelUnits)
+        total = kMaxWheelUnits;
+    if (total < -kMaxWheelUnits)
+        total = -kMaxWheelUnits;
+    g_pendingWheel = static_cast<int>(total);
+}
+
+void ReadKeyboard()
+{
+    for (int i = 0; i < g_pendingKeyCount; ++i)
+    {
+        const PendingKey& key = g_pendingKeys[i];
+        g_keys[key.code] = key.pressed ? 3 : 2;
+        if (key.pressed)
+            g_typedCharacter[key.code] = key.character;
+        const uint8_t character = key.pressed ? key.character : g_typedCharacter[key.code];
+        const uint32_t flags = (key.pressed ? kKeyEventPress : kKeyEventRelease) | ModifierFlags();
+        QueueEvent(0, 0, flags, character, key.virtualCharacter, key.code);
+        g_lastUsed = kInputDeviceKeyboardMouse;
+    }
+    g_pendingKeyCount = 0;
+    g_textTarget = kNoTextTarget;
+}
+
+void ReadMouseButtons()
+{
+    for (int i = 0; i < g_pendingButtonCount; ++i)
+    {
+        const PendingButton& button = g_pendingButtons[i];
+        g_keys[button.code] = button.pressed ? 3 : 2;
+        const uint32_t flags = (button.pressed ? kKeyEventPress : kKeyEventRelease) | ModifierFlags();
+        QueueEvent(g_pendingCursorX, g_pendingCursorY, flags, 0, 0, button.code);
+        g_lastUsed = kInputDeviceKeyboardMouse;
+    }
+    g_pendingButtonCount = 0;
+}
+
+void ReadCursor()
+{
+    g_cursorX = g_pendingCursorX;
+    g_cursorY = g_pendingCursorY;
+    if (g_cursorX == g_previousCursorX && g_cursorY == g_previousCursorY)
+        return;
+    QueueEvent(g_cursorX, g_cursorY, kKeyEventMouseMove | HeldMouseButtonFlags(), 0, 0, 0);
+    g_lastUsed = kInputDeviceKeyboardMouse;
+}
+
+// Whole notches only: what is left of a notch at the end of the frame is dropped.
+void ReadWheel()
+{
+    g_keys[MOUSE_WHEELUP] = 0;
+    g_keys[MOUSE_WHEELDOWN] = 0;
+    const int amount = g_pendingWheel / kWheelDelta;
+    g_pendingWheel = 0;
+    if (amount == 0)
+        return;
+    const int code = amount > 0 ? MOUSE_WHEELUP : MOUSE_WHEELDOWN;
+    const uint32_t flags = amount > 0 ? kKeyEventWheelUp : kKeyEventWheelDown;
+    const int notches = amount > 0 ? amount : -amount;
+    QueueEvent(notches > INT16_MAX ? INT16_MAX : notches, 0, flags, 0, 0, static_cast<uint8_t>(code));
+    g_keys[code] = 3;
+    g_lastUsed = kInputDeviceKeyboardMouse;
+}
+
+void ClearPending()
+{
+    g_pendingKeyCount = 0;
+    g_pendingButtonCount = 0;
+    g_pendingWheel = 0;
+    g_textTarget = kNoTextTarget;
+}
+
+// The key that types the character in the current layout; 0, which no key
+// sets, when none does.
+int CodeOfCharacter(char c)
+{
+    SDL_Keycode key = static_cast<unsigned char>(c);
+    if (key >= 'A' && key <= 'Z')
+        key = key - 'A' + 'a';
+    return ScanCodeFromSDL(SDL_GetScancodeFromKey(key));
+}
+} // namespace
+
+void InputInit()
+{
+    if (g_initialised)
+        InputShutdown();
+    memset(g_keys, 0, sizeof(g_keys));
+    memset(g_typedCharacter, 0, sizeof(g_typedCharacter));
+    g_eventCount = 0;
+    g_eventRead = 0;
+    ClearPending();
+    ControllersInit();
+    g_initialised = true;
+}
+
+void InputShutdown()
+{
+    ControllersShutdown();
+    ClearPending();
+    g_initialised = false;
+}
+
+void InputHandleEvent(const SDL_Event& event)
+{
+    if (!g_initialised)
+        return;
+    switch (event.type)
+    {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        OnKey(event.key);
+        break;
+    case SDL_TEXTINPUT:
+        OnTextInput(event.text);
+        break;
+    case SDL_MOUSEMOTION:
+        g_pendingCursorX = event.motion.x;
+        g_pendingCursorY = event.motion.y;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        OnMouseButton(event.button);
+        break;
+    case SDL_MOUSEWHEEL:
+        OnMouseWheel(event.wheel);
+        break;
+    case SDL_JOYDEVICEADDED:
+        OnControllerPlugIn();
+        break;
+    case SDL_JOYDEVICEREMOVED:
+        InputOnDeviceRemoved(event.jdevice.which);
+        break;
+    default:
+        break;
+    }
+}
+
+void InputUpdate()
+{
+    g_previousCursorX = g_cursorX;
+    g_previousCursorY = g_cursorY;
+    g_eventCount = 0;
+    g_eventRead = 0;
+    ControllersUpdate();
+    for (uint8_t& state : g_keys)
+        state &= 1;
+    ReadKeyboard();
+    ReadMouseButtons();
+    ReadCursor();
+    ReadWheel();
+}
+
+uint8_t InputGetKeyState(int code)
+{
+    return IsValidCode(code) ? g_keys[code] : 0;
+}
+bool InputIsKeyDown(int code)
+{
+    return (InputGetKeyState(code) & 1) != 0;
+}
+bool InputIsKeyNewlyDown(int code)
+{
+    return InputGetKeyState(code) == 3;
+}
+bool InputIsKeyNewlyUp(int code)
+{
+    return InputGetKeyState(code) == 2;
+}
+
+bool InputIsCharDown(char c)
+{
+    return (InputGetKeyState(CodeOfCharacter(c)) & 1) != 0;
+}
+
+bool InputIsCharNewlyDown(char c)
+{
+    return InputGetKeyState(CodeOfCharacter(c)) == 3;
+}
+
+bool InputIsCharNewlyUp(char c)
+{
+    return InputGetKeyState(CodeOfCharacter(c)) == 2;
+}
+
+void InputGetMousePosition(int& x, int& y)
+{
+    x = g_cursorX;
+    y = g_cursorY;
+}
+
+void InputGetMouseMovement(int& dx, int& dy)
+{
+    dx = g_cursorX - g_previousCursorX;
+    dy = g_cursorY - g_previousCursorY;
+}
+
+bool InputPopKeyEvent(KeyEvent& event)
+{
+    if (g_eventRead >= g_eventCount)
+        return false;
+    event = g_events[g_eventRead++];
+    return true;
+}
+
+void InputSwallowKeyEvent(const KeyEvent& event)
+{
+    if (event.flags & (kKeyEventPress | kKeyEventRelease))
+        g_keys[event.keyCode] &= 1;
+}
+
+int InputGetLastUsed()
+{
+    return g_lastUsed;
+}
+void InputSetLastUsed(int kind)
+{
+    g_lastUsed = kind;
+}

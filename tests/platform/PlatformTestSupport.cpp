@@ -1,0 +1,250 @@
+#include "PlatformTestSupport.h"
+
+#include "core/LogError.h"
+#include "platform/Input.h"
+#include "platform/Shell.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <glob.h>
+#include <sstream>
+
+// Libraries of the window system keep memory in their globals for the life
+// of the process; the leak checker must not count it against the tests.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
+
+namespace
+{
+// Mesa's software driver holds memory from its globals and is unloaded when
+// SDL lets go of OpenGL, after which the checker sees that memory as lost.
+// Held loaded, the memory stays reachable.
+__attribute__((constructor)) void KeepSoftwareGLDriverLoaded()
+{
+    for (const char* pattern : {"/usr/lib/*/dri/swrast_dri.so", "/usr/lib*/dri/swrast_dri.so"})
+    {
+        glob_t found = {};
+        if (glob(pattern, 0, nullptr, &found) == 0)
+            for (size_t i = 0; i < found.gl_pathc; ++i)
+                dlopen(found.gl_pathv[i], RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        globfree(&found);
+    }
+}
+
+std::string g_reports;
+
+void CaptureReport(const char* text)
+{
+    g_reports += text;
+}
+
+void PushEvent(SDL_Event& event)
+{
+    if (SDL_PushEvent(&event) != 1)
+        fprintf(stderr, "SDL_PushEvent failed: %s\n", SDL_GetError());
+}
+} // namespace
+
+TempFolder::TempFolder()
+{
+    char pattern[] = "/tmp/pendrel-platform-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    m_path = made ? made : "/tmp";
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code error;
+    if (m_path != "/tmp")
+        std::filesystem::remove_all(m_path, error);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name)
+{
+    const char* old = getenv(name);
+    m_hadOld = old != nullptr;
+    if (old)
+        m_old = old;
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_hadOld)
+        setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
+}
+
+ReportCapture::ReportCapture()
+{
+    g_reports.clear();
+    SetLogErrorHandler(CaptureReport);
+}
+
+ReportCapture::~ReportCapture()
+{
+    SetLogErrorHandler(nullptr);
+}
+
+const std::string& ReportCapture::Text() const
+{
+    return g_reports;
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+void WriteWholeFile(const std::string& path, const std::string& text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+}
+
+void PushKey(SDL_Scancode scancode, bool down, bool repeat, Uint16 modifiers)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+    event.key.keysym.mod = modifiers;
+    PushEvent(event);
+}
+
+void PushText(const char* text)
+{
+    SDL_Event event = {};
+    event.type = SDL_TEXTINPUT;
+    snprintf(event.text.text, sizeof(event.text.text), "%s", text);
+    PushEvent(event);
+}
+
+void PushMouseMotion(int x, int y)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = x;
+    event.motion.y = y;
+    PushEvent(event);
+}
+
+void PushMouseButton(Uint8 button, bool down)
+{
+    int x = 0;
+    int y = 0;
+    InputGetMousePosition(x, y);
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = x;
+    event.button.y = y;
+    PushEvent(event);
+}
+
+void PushWheel(int notches, float preciseNotches, bool flipped)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.y = notches;
+    event.wheel.preciseY = preciseNotches;
+    event.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+    PushEvent(event);
+}
+
+void PushWindowEvent(SDL_Window* window, Uint8 windowEvent, int data1, int data2)
+{
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = window ? SDL_GetWindowID(window) : 0;
+    event.window.event = windowEvent;
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    PushEvent(event);
+}
+
+void VideoInputTest::SetUp()
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    InputInit();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+void VideoInputTest::TearDown()
+{
+    InputShutdown();
+    SDL_Quit();
+}
+
+void PumpInputFrame()
+{
+    MessagePump();
+    InputUpdate();
+}
+
+VirtualPad::VirtualPad(uint16_t vendor, uint16_t product)
+{
+    SDL_VirtualJoystickDesc desc = {};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = 6;
+    desc.nbuttons = 32;
+    desc.nhats = 1;
+    desc.vendor_id = vendor;
+    desc.product_id = product;
+    desc.name = "Pendrel test pad";
+    m_deviceIndex = SDL_JoystickAttachVirtualEx(&desc);
+    if (m_deviceIndex < 0)
+        return;
+    m_joystick = SDL_JoystickOpen(m_deviceIndex);
+}
+
+VirtualPad::~VirtualPad()
+{
+    Detach();
+}
+
+void VirtualPad::SetButton(int button, bool down)
+{
+    SDL_JoystickSetVirtualButton(m_joystick, button, down ? SDL_PRESSED : SDL_RELEASED);
+}
+
+void VirtualPad::SetAxis(int axis, int16_t value)
+{
+    SDL_JoystickSetVirtualAxis(m_joystick, axis, value);
+}
+
+void VirtualPad::SetHat(Uint8 hat)
+{
+    SDL_JoystickSetVirtualHat(m_joystick, 0, hat);
+}
+
+void VirtualPad::Detach()
+{
+    if (!m_joystick)
+        return;
+    // The device index moves as pads come and go; find ours by its instance id.
+    const SDL_JoystickID id = SDL_JoystickInstanceID(m_joystick);
+    SDL_JoystickClose(m_joystick);
+    m_joystick = nullptr;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        if (SDL_JoystickGetDeviceInstanceID(i) == id)
+            SDL_JoystickDetachVirtual(i);
+}
