@@ -15,6 +15,7 @@
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
 #include "platform/DisplayModeManager.h"
+#include "platform/Input.h"
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
 
@@ -97,7 +98,7 @@ int AppInit()
     FileTableMountDataTree("../");
     g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
     LoadStrings();
-    SeamInputInit();
+    InputInit();
     SeamScriptInit(g_options.scriptDebugger);
     if (!FileExists(kOptionFile, kOpenRoot))
     {
@@ -114,7 +115,7 @@ int AppInit()
 
 int ScriptStartUp()
 {
-    SeamAddEngineInputCommands();
+    AddEngineInputCommands();
     SeamSetWorldGravity(0.0f);
     if (!g_options.startupFile.IsEmpty())
     {
@@ -199,7 +200,7 @@ void AppShutdown()
     SeamConsoleDestroy();
     SeamScriptShutdown();
     SeamRenderShutdown();
-    SeamInputShutdown();
+    InputShutdown();
     if (g_logFile)
     {
         g_logFile->Close();

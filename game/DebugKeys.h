@@ -1,20 +1,9 @@
 #pragma once
 // The developer keys, read once per fixed step after the input update.
 
-namespace ScanCode
-{
-constexpr int kTab = 0x0F;
-constexpr int kLeftShift = 0x2A;
-constexpr int kRightShift = 0x36;
-constexpr int kLeftAlt = 0x38;
-constexpr int kRightAlt = 0xB8;
-constexpr int kF2 = 0x3C;
-constexpr int kF3 = 0x3D;
-constexpr int kF4 = 0x3E;
-constexpr int kF9 = 0x43;
-constexpr int kPrintScreen = 0xB7;
-} // namespace ScanCode
-
+// The engine's own input commands: cursor delta, cursor, the console toggle
+// (Tab newly down) and the two sticks. Only the console toggle is acted on.
+void AddEngineInputCommands();
 void DebugKeyToggles();
 void MouseToFrontEnd();
 bool GetStepLogRequest();

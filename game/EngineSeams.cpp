@@ -5,11 +5,6 @@ void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}
 void SeamRenderShutdown() {}
 
-void SeamInputInit() {}
-void SeamInputShutdown() {}
-void SeamInputUpdate() {}
-bool SeamKeyNewlyDown(int) { return false; }
-bool SeamKeyDown(int) { return false; }
 
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
@@ -49,5 +44,4 @@ void SeamTakeScreenshot(bool) {}
 void SeamToggleSkeletonView() {}
 void SeamReportNonPowerOfTwoTextures() {}
 void SeamResetMainCamera() {}
-void SeamAddEngineInputCommands() {}
 void SeamSetWorldGravity(float) {}

@@ -10,12 +10,6 @@ void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
 void SeamRenderShutdown();
 
-void SeamInputInit();
-void SeamInputShutdown();
-// Reads the input devices for this step; true when the key is newly down.
-void SeamInputUpdate();
-bool SeamKeyNewlyDown(int scanCode);
-bool SeamKeyDown(int scanCode);
 
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
@@ -55,5 +49,4 @@ void SeamTakeScreenshot(bool tga);
 void SeamToggleSkeletonView();
 void SeamReportNonPowerOfTwoTextures();
 void SeamResetMainCamera();
-void SeamAddEngineInputCommands();
 void SeamSetWorldGravity(float gravity);

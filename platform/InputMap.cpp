@@ -31,9 +31,9 @@ bool CharacterConditionHolds(int character, int condition)
     return ConditionHolds(condition, InputIsCharDown(c), InputIsCharNewlyDown(c), InputIsCharNewlyUp(c));
 }
 
-InputAxis StickAxis(int pad, int stick)
+Vec3 StickAxis(int pad, int stick)
 {
-    InputAxis axis;
+    Vec3 axis(0.0f, 0.0f, 0.0f);
     if (stick != ANALOG_STICK_LEFT && stick != ANALOG_STICK_RIGHT)
         return axis;
     const int first = stick == ANALOG_STICK_LEFT ? JOY_X : JOY_ALT_X;
@@ -43,18 +43,18 @@ InputAxis StickAxis(int pad, int stick)
     return axis;
 }
 
-InputAxis MotionAxis(int pad)
+Vec3 MotionAxis(int pad)
 {
-    InputAxis axis;
+    Vec3 axis(0.0f, 0.0f, 0.0f);
     axis.x = InputGetMotionAxis(pad, 0);
     axis.y = InputGetMotionAxis(pad, 1);
     axis.z = InputGetMotionAxis(pad, 2);
     return axis;
 }
 
-InputAxis DpadDirection(int pad)
+Vec3 DpadDirection(int pad)
 {
-    InputAxis axis;
+    Vec3 axis(0.0f, 0.0f, 0.0f);
     if (InputIsButtonDown(pad, DPAD_DOWN))
         axis.y -= 1.0f;
     if (InputIsButtonDown(pad, DPAD_UP))
@@ -113,11 +113,11 @@ bool InputMap::GetIsInputCommandConditionExecuted(int id) const
     }
 }
 
-InputAxis InputMap::GetAxis(int id) const
+Vec3 InputMap::GetAxis(int id) const
 {
     const InputCommand* command = Find(id);
     if (!command)
-        return InputAxis();
+        return Vec3(0.0f, 0.0f, 0.0f);
     switch (command->type)
     {
     case INPUT_COMMAND_TYPE_CURSOR:
@@ -125,14 +125,14 @@ InputAxis InputMap::GetAxis(int id) const
         int x = 0;
         int y = 0;
         InputGetMousePosition(x, y);
-        return InputAxis{static_cast<float>(x), static_cast<float>(y), 0.0f};
+        return Vec3(static_cast<float>(x), static_cast<float>(y), 0.0f);
     }
     case INPUT_COMMAND_TYPE_CURSOR_DELTA:
     {
         int dx = 0;
         int dy = 0;
         InputGetMouseMovement(dx, dy);
-        return InputAxis{static_cast<float>(dx), static_cast<float>(dy), 0.0f};
+        return Vec3(static_cast<float>(dx), static_cast<float>(dy), 0.0f);
     }
     case INPUT_COMMAND_TYPE_ANALOG_STICK:
         return StickAxis(command->userIndex, command->data);
@@ -141,6 +141,6 @@ InputAxis InputMap::GetAxis(int id) const
     case INPUT_COMMAND_TYPE_DPAD:
         return DpadDirection(command->userIndex);
     default:
-        return InputAxis();
+        return Vec3(0.0f, 0.0f, 0.0f);
     }
 }

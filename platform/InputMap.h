@@ -3,6 +3,8 @@
 // button or an axis, each asked each frame whether its condition holds or
 // what its axis reads. A command's id is its index in the map.
 
+#include "core/Vec3.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -40,14 +42,6 @@ struct InputCommand
     int32_t condition = INPUT_COMMAND_CONDITION_NONE;
 };
 
-// An axis value: x and y, z for sticks with a third component.
-struct InputAxis
-{
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
-};
-
 class InputMap
 {
 public:
@@ -56,7 +50,7 @@ public:
     // Unknown ids, types and conditions are false.
     bool GetIsInputCommandConditionExecuted(int id) const;
     // (0, 0, 0) for unknown ids and for commands without an axis.
-    InputAxis GetAxis(int id) const;
+    Vec3 GetAxis(int id) const;
     int GetCount() const { return static_cast<int>(m_commands.size()); }
     void Clear() { m_commands.clear(); }
 

@@ -148,7 +148,7 @@ TEST_F(ControllersTest, HatGivesTheDpadWithDiagonals)
     EXPECT_TRUE(InputIsButtonNewlyDown(0, DPAD_RIGHT));
     EXPECT_FALSE(InputIsButtonDown(0, DPAD_UP));
     EXPECT_FALSE(InputIsButtonDown(0, DPAD_LEFT));
-    const InputAxis direction = map.GetAxis(id);
+    const Vec3 direction = map.GetAxis(id);
     EXPECT_NEAR(direction.x, 0.7071f, 1e-4f);
     EXPECT_NEAR(direction.y, -0.7071f, 1e-4f);
     EXPECT_EQ(direction.z, 0.0f);
@@ -194,15 +194,15 @@ TEST_F(ControllersTest, SticksReadTheLayoutsAxesWithUpPositive)
     stick.type = INPUT_COMMAND_TYPE_ANALOG_STICK;
     stick.userIndex = 0;
     stick.data = ANALOG_STICK_RIGHT;
-    const InputAxis right = map.GetAxis(map.AddInputCommand(stick));
+    const Vec3 right = map.GetAxis(map.AddInputCommand(stick));
     EXPECT_NEAR(right.x, -0.5f, 1e-3f);
     EXPECT_NEAR(right.y, -1.0f, 1e-3f);
     stick.data = ANALOG_STICK_DPAD;
-    const InputAxis none = map.GetAxis(map.AddInputCommand(stick));
+    const Vec3 none = map.GetAxis(map.AddInputCommand(stick));
     EXPECT_EQ(none.x, 0.0f);
     InputCommand motion;
     motion.type = INPUT_COMMAND_TYPE_MOTION_CONTROLLER;
-    const InputAxis still = map.GetAxis(map.AddInputCommand(motion));
+    const Vec3 still = map.GetAxis(map.AddInputCommand(motion));
     EXPECT_EQ(still.x, 0.0f);
     EXPECT_EQ(still.y, 0.0f);
     EXPECT_EQ(still.z, 0.0f);

@@ -85,7 +85,7 @@ TEST_F(InputMapTest, UnknownIdsAreFalseAndHaveNoAxis)
     for (int id : {-1, 1, 1000})
     {
         EXPECT_FALSE(m_map.GetIsInputCommandConditionExecuted(id));
-        const InputAxis axis = m_map.GetAxis(id);
+        const Vec3 axis = m_map.GetAxis(id);
         EXPECT_EQ(axis.x, 0.0f);
         EXPECT_EQ(axis.y, 0.0f);
     }
@@ -100,11 +100,11 @@ TEST_F(InputMapTest, CursorAndCursorDeltaAxes)
     PumpInputFrame();
     PushMouseMotion(45, 20);
     PumpInputFrame();
-    const InputAxis position = m_map.GetAxis(cursor);
+    const Vec3 position = m_map.GetAxis(cursor);
     EXPECT_EQ(position.x, 45.0f);
     EXPECT_EQ(position.y, 20.0f);
     EXPECT_EQ(position.z, 0.0f);
-    const InputAxis movement = m_map.GetAxis(delta);
+    const Vec3 movement = m_map.GetAxis(delta);
     EXPECT_EQ(movement.x, 5.0f);
     EXPECT_EQ(movement.y, -10.0f);
     EXPECT_EQ(m_map.GetAxis(key).x, 0.0f);
