@@ -19,7 +19,6 @@
 namespace
 {
 constexpr const char kArchiveExtension[] = ".darnix";
-constexpr const char kPlatformName[] = "win";
 constexpr uint64_t kSettleMicroseconds = 1000000;
 constexpr int kMaxPath = FixedString256::kCapacity;
 

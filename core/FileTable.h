@@ -135,6 +135,9 @@ void FileTableAddDirectory(const char* folder, const char* subpath, bool enciphe
 // then the enciphered tree, each overriding the ones before.
 void FileTableMountDataTree(const char* root);
 
+// The platform's name; its data folder is this name followed by "data".
+constexpr const char kPlatformName[] = "win";
+
 // The entry's path, or null when the name is not in the table.
 const char* FileTableFind(const char* name);
 FileTableEntry* FileTableFindEntry(const char* name);

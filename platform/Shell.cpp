@@ -296,7 +296,7 @@ bool MessagePump()
 
 const char* PlatformNameString()
 {
-    return "win";
+    return kPlatformName;
 }
 const char* GetSavePathPrefix()
 {
