@@ -128,17 +128,8 @@ Value SQClass::CreateInstance()
 
 void SQClass::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 {
-    SQObject o;
-    o._unVal.raw = 0;
-    if (base)
-    {
-        o._type = OT_CLASS;
-        o._unVal.pClass = base;
-        fn(o, ctx);
-    }
-    o._type = OT_TABLE;
-    o._unVal.pTable = members;
-    fn(o, ctx);
+    VisitRaw(OT_CLASS, base, fn, ctx);
+    VisitRaw(OT_TABLE, members, fn, ctx);
     for (const SQClassMember& m : fields)
     {
         fn(m.val, ctx);
@@ -228,11 +219,7 @@ Value SQInstance::Clone() const
 
 void SQInstance::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 {
-    SQObject o;
-    o._unVal.raw = 0;
-    o._type = OT_CLASS;
-    o._unVal.pClass = klass;
-    fn(o, ctx);
+    VisitRaw(OT_CLASS, klass, fn, ctx);
     for (const Value& v : values)
         fn(v, ctx);
 }

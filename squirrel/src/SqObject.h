@@ -222,6 +222,18 @@ struct SQCollectable : SQRefCounted
     virtual void Finalize() = 0;
 };
 
+// Visits a reference held as a raw pointer (delegates, classes), if there is one.
+inline void VisitRaw(SQObjectType type, SQRefCounted* p, void (*fn)(const SQObject&, void*), void* ctx)
+{
+    if (!p)
+        return;
+    SQObject o;
+    o._type = type;
+    o._unVal.raw = 0;
+    o._unVal.pRefCounted = p;
+    fn(o, ctx);
+}
+
 struct SQWeakRef : SQRefCounted
 {
     SQObject obj; // not counted; set to null when the target goes

@@ -162,14 +162,7 @@ SQUserData::~SQUserData()
 
 void SQUserData::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 {
-    if (delegate)
-    {
-        SQObject d;
-        d._type = OT_TABLE;
-        d._unVal.raw = 0;
-        d._unVal.pTable = delegate;
-        fn(d, ctx);
-    }
+    VisitRaw(OT_TABLE, delegate, fn, ctx);
 }
 
 void SQUserData::Finalize()

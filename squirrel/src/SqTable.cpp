@@ -176,14 +176,7 @@ void SQTable::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
         fn(nodes[i].key, ctx);
         fn(nodes[i].val, ctx);
     }
-    if (delegate)
-    {
-        SQObject d;
-        d._type = OT_TABLE;
-        d._unVal.raw = 0;
-        d._unVal.pTable = delegate;
-        fn(d, ctx);
-    }
+    VisitRaw(OT_TABLE, delegate, fn, ctx);
 }
 
 void SQTable::Finalize()
