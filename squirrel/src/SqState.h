@@ -8,7 +8,8 @@
 
 struct SQVM;
 
-struct SQSharedState {
+struct SQSharedState
+{
     SQSharedState();
     ~SQSharedState();
 
@@ -23,8 +24,8 @@ struct SQSharedState {
     SQCollectable* gcHead = nullptr;
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);
-    SQInteger Collect();  // frees unreachable cycles, returns how many objects were freed
-    void FreeAll();       // at close: breaks every remaining cycle
+    SQInteger Collect(); // frees unreachable cycles, returns how many objects were freed
+    void FreeAll();      // at close: breaks every remaining cycle
 
     Value registry;
     Value constTable;
