@@ -4,7 +4,9 @@
 #include "core/LogError.h"
 
 #include <cstdlib>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace
 {
@@ -12,6 +14,38 @@ namespace
 // instance the user-data area its class size asks for, so the host makes one
 // and frees it with the instance; areas of a VM that gives them are never here.
 std::unordered_set<void*> g_hostAreas;
+
+// A view of an embedded member keeps the instance it was read from alive, so
+// `(a * b).translation` never outlives the matrix it looks into. The owners
+// are held by the member's address until the view is released.
+struct ViewOwner
+{
+    HSQUIRRELVM vm;
+    HSQOBJECT owner;
+};
+std::unordered_map<void*, std::vector<ViewOwner>> g_viewOwners;
+
+SQInteger ReleaseViewOwner(SQUserPointer member, SQInteger)
+{
+    auto found = g_viewOwners.find(member);
+    if (found == g_viewOwners.end())
+        return 0;
+    ViewOwner held = found->second.back();
+    found->second.pop_back();
+    if (found->second.empty())
+        g_viewOwners.erase(found);
+    sq_release(held.vm, &held.owner);
+    return 0;
+}
+
+void HoldOwnerForView(HSQUIRRELVM vm, SQInteger ownerIndex, void* member)
+{
+    ViewOwner held = {vm, {}};
+    sq_getstackobj(vm, ownerIndex, &held.owner);
+    sq_addref(vm, &held.owner);
+    g_viewOwners[member].push_back(held);
+    sq_setreleasehook(vm, -1, ReleaseViewOwner);
+}
 
 SQInteger AbsoluteIndex(HSQUIRRELVM vm, SQInteger index) { return index < 0 ? sq_gettop(vm) + index + 1 : index; }
 
@@ -126,7 +160,11 @@ SQInteger sqfunc_classget(HSQUIRRELVM vm)
     case kScriptVarByte: sq_pushinteger(vm, *static_cast<const uint8_t*>(address)); break;
     case kScriptVarText: sq_pushstring(vm, static_cast<const char*>(address), -1); break;
     case kScriptVarPointer: PushViewOrNull(vm, row->nestedClass, PointeeAt(address)); break;
-    case kScriptVarEmbedded: PushViewOrNull(vm, row->nestedClass, address); break;
+    case kScriptVarEmbedded:
+        PushViewOrNull(vm, row->nestedClass, address);
+        if (sq_gettype(vm, -1) == OT_INSTANCE)
+            HoldOwnerForView(vm, 1, address);
+        break;
     default: sq_pushnull(vm); break;
     }
     return 1;
@@ -139,12 +177,14 @@ SQInteger AssignNested(HSQUIRRELVM vm, const ScriptVarDesc& row, void* object)
         return sq_throwerror(vm, "the member's class has no script class");
     const SQInteger view = sq_gettop(vm);
     sq_pushstring(vm, "__assign", -1);
-    if (SQ_SUCCEEDED(sq_get(vm, view)))
+    if (SQ_FAILED(sq_get(vm, view)))
     {
-        sq_push(vm, view);
-        sq_push(vm, 3);
-        sq_call(vm, 2, SQFalse, SQTrue);
+        sq_settop(vm, view - 1);
+        return sq_throwerror(vm, "the member's class has no __assign");
     }
+    sq_push(vm, view);
+    sq_push(vm, 3);
+    sq_call(vm, 2, SQFalse, SQTrue);
     sq_settop(vm, view - 1);
     return 0;
 }
@@ -416,6 +456,17 @@ SQInteger ReturnZero(SQUserPointer area, SQInteger)
 {
     ScriptReleaseInstanceArea(area);
     return 0;
+}
+
+void ScriptReleaseViewOwners()
+{
+    // The VM frees only what nothing outside it holds: let go of the owners
+    // first. The views left over are never read again.
+    std::unordered_map<void*, std::vector<ViewOwner>> owners;
+    owners.swap(g_viewOwners);
+    for (auto& [member, held] : owners)
+        for (ViewOwner& view : held)
+            sq_release(view.vm, &view.owner);
 }
 
 SQRESULT ScriptTryRawGet(HSQUIRRELVM vm, SQInteger index)

@@ -126,6 +126,10 @@ template <class T> SQInteger DestroyInPlaceHook(SQUserPointer area, SQInteger)
     return 0;
 }
 
+// Before the VM closes: views let go of their owners, so that the VM frees
+// them (it frees only what nothing outside it holds).
+void ScriptReleaseViewOwners();
+
 // A raw lookup of the key on the stack top: found, the key becomes the value
 // (0); not found, the key is popped (-1) and no error is left behind.
 SQRESULT ScriptTryRawGet(HSQUIRRELVM vm, SQInteger index);

@@ -6,6 +6,7 @@
 #include "core/LogError.h"
 #include "core/pd_ifstream.h"
 #include "platform/Shell.h"
+#include "script/ScriptBinding.h"
 #include "script/ScriptPrint.h"
 
 #include <cstdarg>
@@ -245,7 +246,10 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
 bool ScriptShutdown()
 {
     if (g_vm)
+    {
+        ScriptReleaseViewOwners();
         sq_close(g_vm);
+    }
     g_vm = nullptr;
     g_profileNesting = 0;
     return true;
