@@ -8,6 +8,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
@@ -17,6 +18,7 @@
 #include "platform/DisplayModeManager.h"
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
+#include "script/ScriptHost.h"
 
 #include <cstring>
 
@@ -98,7 +100,7 @@ int AppInit()
     g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
     LoadStrings();
     SeamInputInit();
-    SeamScriptInit(g_options.scriptDebugger);
+    ScriptInit(g_options.scriptDebugger, RegisterAppScriptAPI);
     if (!FileExists(kOptionFile, kOpenRoot))
     {
         CommandLineAppend(" -fullscreen");
@@ -107,7 +109,7 @@ int AppInit()
     SeamStreamListenerInstall();
     StartAudio();
     if (!g_options.runFile.IsEmpty())
-        SeamScriptDoFile(g_options.runFile);
+        ScriptDoFile(ScriptGetVM(), g_options.runFile);
     g_lastFrameTime = ClockNow();
     return ScriptStartUp();
 }
@@ -118,12 +120,12 @@ int ScriptStartUp()
     SeamSetWorldGravity(0.0f);
     if (!g_options.startupFile.IsEmpty())
     {
-        SeamScriptLoadFile(g_options.startupFile);
+        ScriptLoadFile(ScriptGetVM(), "game", g_options.startupFile);
     }
     else
     {
-        SeamScriptLoadFile("enums.nut");
-        SeamScriptLoadFile("game.nut");
+        ScriptLoadFile(ScriptGetVM(), "game", "enums.nut");
+        ScriptLoadFile(ScriptGetVM(), "game", "game.nut");
     }
     CallOptionCallbacks();
     AppCallScriptString("InitOptionData", kOptionFile);
@@ -197,7 +199,7 @@ void AppShutdown()
     GetDisplayModeManager().Reset();
     SeamNetworkShutdown();
     SeamConsoleDestroy();
-    SeamScriptShutdown();
+    ScriptShutdown();
     SeamRenderShutdown();
     SeamInputShutdown();
     if (g_logFile)

@@ -1,6 +1,5 @@
 #include "game/EngineSeams.h"
 
-
 void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}
 void SeamRenderShutdown() {}
@@ -13,11 +12,6 @@ bool SeamKeyDown(int) { return false; }
 
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
-
-bool SeamScriptInit(bool) { return true; }
-void SeamScriptShutdown() {}
-void SeamScriptLoadFile(const char*) {}
-void SeamScriptDoFile(const char*) {}
 
 void SeamAudioOpen() {}
 void SeamAudioMute() {}

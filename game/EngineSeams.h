@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-
 void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
 void SeamRenderShutdown();
@@ -19,11 +18,6 @@ bool SeamKeyDown(int scanCode);
 
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
-
-bool SeamScriptInit(bool debugger);
-void SeamScriptShutdown();
-void SeamScriptLoadFile(const char* path);
-void SeamScriptDoFile(const char* path);
 
 void SeamAudioOpen();
 void SeamAudioMute();
