@@ -62,9 +62,56 @@ SQInteger PushFloat(HSQUIRRELVM vm, float value)
     return 1;
 }
 
+template <class T> struct ScriptClassOf;
+template <> struct ScriptClassOf<Vec3>
+{
+    static constexpr const char* name = "Vec3";
+};
+template <> struct ScriptClassOf<Vec2>
+{
+    static constexpr const char* name = "Vec2";
+};
+template <> struct ScriptClassOf<Mat4>
+{
+    static constexpr const char* name = "Mat4";
+};
+
+template <class T> SQInteger ReturnNew(HSQUIRRELVM vm, const T& value)
+{
+    return ScriptPushNewValue(vm, ScriptClassOf<T>::name, value);
+}
+
+// this (op) argument, as a new value; the operands stay as they were.
+template <class T, T (*Combine)(const T&, const T&)> SQInteger CombineWithArgument(HSQUIRRELVM vm)
+{
+    T* self = nullptr;
+    T* other = nullptr;
+    if (!ThisAndArgument(vm, self, other))
+        return SQ_ERROR;
+    return ReturnNew(vm, Combine(*self, *other));
+}
+
+template <class T, float (*Measure)(const T&, const T&)> SQInteger MeasureWithArgument(HSQUIRRELVM vm)
+{
+    T* self = nullptr;
+    T* other = nullptr;
+    if (!ThisAndArgument(vm, self, other))
+        return SQ_ERROR;
+    return PushFloat(vm, Measure(*self, *other));
+}
+
+template <class T, float (*Measure)(const T&)> SQInteger MeasureThis(HSQUIRRELVM vm)
+{
+    T* self = nullptr;
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+        return SQ_ERROR;
+    return PushFloat(vm, Measure(*self));
+}
+
 // ---- Vec3
 
-SQInteger ReturnVec3(HSQUIRRELVM vm, const Vec3& value) { return ScriptPushNewValue(vm, "Vec3", value); }
+float Vec3Distance(const Vec3& a, const Vec3& b) { return Vec3Length(a - b); }
+float Vec3AngleInDegrees(const Vec3& a, const Vec3& b) { return Vec3AngleBetween(a, b) * kRadiansToDegrees; }
 
 SQInteger Vec3_constructor(HSQUIRRELVM vm)
 {
@@ -90,24 +137,6 @@ SQInteger Vec3_set_sub(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger Vec3_add(HSQUIRRELVM vm)
-{
-    Vec3* self = nullptr;
-    Vec3* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return ReturnVec3(vm, *self + *other);
-}
-
-SQInteger Vec3_sub(HSQUIRRELVM vm)
-{
-    Vec3* self = nullptr;
-    Vec3* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return ReturnVec3(vm, *self - *other);
-}
-
 SQInteger Vec3_mul(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
@@ -115,11 +144,11 @@ SQInteger Vec3_mul(HSQUIRRELVM vm)
         return SQ_ERROR;
     const SQObjectType type = sq_gettype(vm, 2);
     if (type == OT_INTEGER || type == OT_FLOAT)
-        return ReturnVec3(vm, *self * ArgFloat(vm, 2));
+        return ReturnNew(vm, *self * ArgFloat(vm, 2));
     Vec3* other = nullptr;
     if (SQ_FAILED(GetInstancePtr(vm, 2, &other)))
         return SQ_ERROR;
-    return ReturnVec3(vm, Vec3(self->x * other->x, self->y * other->y, self->z * other->z));
+    return ReturnNew(vm, Vec3(self->x * other->x, self->y * other->y, self->z * other->z));
 }
 
 SQInteger Vec3_unm(HSQUIRRELVM vm)
@@ -127,7 +156,7 @@ SQInteger Vec3_unm(HSQUIRRELVM vm)
     Vec3* self = nullptr;
     if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
         return SQ_ERROR;
-    return ReturnVec3(vm, -*self);
+    return ReturnNew(vm, -*self);
 }
 
 SQInteger Vec3_tostring(HSQUIRRELVM vm)
@@ -140,14 +169,6 @@ SQInteger Vec3_tostring(HSQUIRRELVM vm)
              static_cast<double>(self->z));
     sq_pushstring(vm, text, -1);
     return 1;
-}
-
-SQInteger Vec3_magnitude(HSQUIRRELVM vm)
-{
-    Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
-        return SQ_ERROR;
-    return PushFloat(vm, Vec3Length(*self));
 }
 
 SQInteger Vec3_normalize(HSQUIRRELVM vm)
@@ -164,25 +185,7 @@ SQInteger Vec3_getnormal(HSQUIRRELVM vm)
     Vec3* self = nullptr;
     if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
         return SQ_ERROR;
-    return ReturnVec3(vm, Vec3Normalized(*self));
-}
-
-SQInteger Vec3_DistanceTo(HSQUIRRELVM vm)
-{
-    Vec3* self = nullptr;
-    Vec3* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return PushFloat(vm, Vec3Length(*self - *other));
-}
-
-SQInteger Vec3_GetAngleBetween(HSQUIRRELVM vm)
-{
-    Vec3* self = nullptr;
-    Vec3* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return PushFloat(vm, Vec3AngleBetween(*self, *other) * kRadiansToDegrees);
+    return ReturnNew(vm, Vec3Normalized(*self));
 }
 
 SQInteger Vec3_cross(HSQUIRRELVM vm)
@@ -229,23 +232,25 @@ void RegisterVec3(HSQUIRRELVM vm)
         .AddMethod("_cloned", ClonedFromArgument<Vec3>)
         .AddMethod("set", AssignFromArgument<Vec3>, "xx")
         .AddMethod("set_sub", Vec3_set_sub, "xxx")
-        .AddMethod("_add", Vec3_add)
-        .AddMethod("_sub", Vec3_sub)
+        .AddMethod("_add", CombineWithArgument<Vec3, Vec3Sum>)
+        .AddMethod("_sub", CombineWithArgument<Vec3, Vec3Subtract>)
         .AddMethod("_mul", Vec3_mul)
         .AddMethod("_unm", Vec3_unm)
         .AddMethod("_tostring", Vec3_tostring)
-        .AddMethod("magnitude", Vec3_magnitude)
+        .AddMethod("magnitude", MeasureThis<Vec3, Vec3Length>)
         .AddMethod("normalize", Vec3_normalize)
         .AddMethod("getnormal", Vec3_getnormal)
-        .AddMethod("DistanceTo", Vec3_DistanceTo)
-        .AddMethod("GetAngleBetween", Vec3_GetAngleBetween)
+        .AddMethod("DistanceTo", MeasureWithArgument<Vec3, Vec3Distance>)
+        .AddMethod("GetAngleBetween", MeasureWithArgument<Vec3, Vec3AngleInDegrees>)
         .AddMethod("cross", Vec3_cross)
         .AddMethod("RotateAroundPointXZ", Vec3_RotateAroundPointXZ, "xxn");
 }
 
 // ---- Vec2
 
-SQInteger ReturnVec2(HSQUIRRELVM vm, const Vec2& value) { return ScriptPushNewValue(vm, "Vec2", value); }
+Vec2 Vec2Sum(const Vec2& a, const Vec2& b) { return a + b; }
+Vec2 Vec2Difference(const Vec2& a, const Vec2& b) { return a - b; }
+float Vec2Magnitude(const Vec2& v) { return Vec2Length(v); }
 
 SQInteger Vec2_constructor(HSQUIRRELVM vm)
 {
@@ -259,30 +264,13 @@ SQInteger Vec2_constructor(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger Vec2_add(HSQUIRRELVM vm)
-{
-    Vec2* self = nullptr;
-    Vec2* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return ReturnVec2(vm, *self + *other);
-}
-
-SQInteger Vec2_sub(HSQUIRRELVM vm)
-{
-    Vec2* self = nullptr;
-    Vec2* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return ReturnVec2(vm, *self - *other);
-}
-
+// A scale that is not a number counts as 0.
 SQInteger Vec2_mul(HSQUIRRELVM vm)
 {
     Vec2* self = nullptr;
     if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
         return SQ_ERROR;
-    return ReturnVec2(vm, *self * ArgFloat(vm, 2));
+    return ReturnNew(vm, *self * ArgFloat(vm, 2));
 }
 
 SQInteger Vec2_tostring(HSQUIRRELVM vm)
@@ -294,14 +282,6 @@ SQInteger Vec2_tostring(HSQUIRRELVM vm)
     snprintf(text, sizeof(text), "(vec2: %g, %g)", static_cast<double>(self->x), static_cast<double>(self->y));
     sq_pushstring(vm, text, -1);
     return 1;
-}
-
-SQInteger Vec2_magnitude(HSQUIRRELVM vm)
-{
-    Vec2* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
-        return SQ_ERROR;
-    return PushFloat(vm, Vec2Length(*self));
 }
 
 const ScriptVarDesc kVec2Members[] = {
@@ -317,11 +297,11 @@ void RegisterVec2(HSQUIRRELVM vm)
         .AddMethod("__assign", AssignFromArgument<Vec2>)
         .AddMethod("_cloned", ClonedFromArgument<Vec2>)
         .AddMethod("set", AssignFromArgument<Vec2>, "xx")
-        .AddMethod("_add", Vec2_add)
-        .AddMethod("_sub", Vec2_sub)
+        .AddMethod("_add", CombineWithArgument<Vec2, Vec2Sum>)
+        .AddMethod("_sub", CombineWithArgument<Vec2, Vec2Difference>)
         .AddMethod("_mul", Vec2_mul)
         .AddMethod("_tostring", Vec2_tostring)
-        .AddMethod("magnitude", Vec2_magnitude);
+        .AddMethod("magnitude", MeasureThis<Vec2, Vec2Magnitude>);
 }
 
 // ---- Mat4
@@ -335,15 +315,6 @@ SQInteger Mat4_constructor(HSQUIRRELVM vm)
     for (float& element : self->m)
         element = 0.0f;
     return 0;
-}
-
-SQInteger Mat4_mul(HSQUIRRELVM vm)
-{
-    Mat4* self = nullptr;
-    Mat4* other = nullptr;
-    if (!ThisAndArgument(vm, self, other))
-        return SQ_ERROR;
-    return ScriptPushNewValue(vm, "Mat4", Mat4Multiply(*self, *other));
 }
 
 SQInteger OrientTo(HSQUIRRELVM vm, Vec3& forward, const Vec3& up)
@@ -392,7 +363,7 @@ void RegisterMat4(HSQUIRRELVM vm)
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "Mat4", sizeof(Mat4), kMat4Members, Mat4_constructor)
         .AddMethod("_cloned", ClonedFromArgument<Mat4>)
-        .AddMethod("_mul", Mat4_mul)
+        .AddMethod("_mul", CombineWithArgument<Mat4, Mat4Multiply>)
         .AddMethod("orient", Mat4_orient, "xxx")
         .AddMethod("orientY", Mat4_orientY, "xx");
 }

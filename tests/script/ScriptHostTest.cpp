@@ -143,6 +143,12 @@ TEST_F(ScriptHostTest, RunTimeErrorReportHasTheErrorTheCallStackAndTheLocals)
     EXPECT_NE(reports.find("[text] \"word\"\n"), std::string::npos) << reports;
 }
 
+TEST_F(ScriptHostTest, ErrorThatIsNotAStringIsReportedAsUnknown)
+{
+    Run("throw 5;");
+    EXPECT_TRUE(ReportsContain("Squirrel error : unknown.\n")) << Reports();
+}
+
 TEST_F(ScriptHostTest, MissingScriptFileIsReported)
 {
     EXPECT_FALSE(ScriptLoadFile(vm(), "game", "scripts/none.nut"));

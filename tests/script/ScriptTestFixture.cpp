@@ -27,6 +27,16 @@ void PushGlobal(HSQUIRRELVM vm, const char* name)
         sq_pushnull(vm);
     sq_remove(vm, -2);
 }
+
+// The global through the VM's typed getter, or the fallback when it has none of that type.
+template <class T> T GlobalValue(const char* name, SQRESULT (*get)(HSQUIRRELVM, SQInteger, T*), T fallback)
+{
+    PushGlobal(ScriptGetVM(), name);
+    T value = fallback;
+    get(ScriptGetVM(), -1, &value);
+    sq_pop(ScriptGetVM(), 1);
+    return value;
+}
 } // namespace
 
 void ScriptTest::Register(HSQUIRRELVM vm)
@@ -83,23 +93,9 @@ bool ScriptTest::HasGlobal(const char* name)
     return found;
 }
 
-float ScriptTest::GlobalFloat(const char* name)
-{
-    PushGlobal(vm(), name);
-    SQFloat value = -12345.0f;
-    sq_getfloat(vm(), -1, &value);
-    sq_pop(vm(), 1);
-    return value;
-}
+float ScriptTest::GlobalFloat(const char* name) { return GlobalValue<SQFloat>(name, sq_getfloat, -12345.0f); }
 
-int ScriptTest::GlobalInt(const char* name)
-{
-    PushGlobal(vm(), name);
-    SQInteger value = -12345;
-    sq_getinteger(vm(), -1, &value);
-    sq_pop(vm(), 1);
-    return value;
-}
+int ScriptTest::GlobalInt(const char* name) { return GlobalValue<SQInteger>(name, sq_getinteger, -12345); }
 
 std::string ScriptTest::GlobalString(const char* name)
 {
