@@ -56,7 +56,10 @@ void RunLoop(benchmark::State& state, const char* setup, const char* body)
     state.SetItemsProcessed(state.iterations() * kLoop);
 }
 
-void BM_BoundMemberReadWrite(benchmark::State& state) { RunLoop(state, "v <- Vec3(1, 2, 3);", "v.x = v.x + 1;"); }
+void BM_BoundMemberReadWrite(benchmark::State& state)
+{
+    RunLoop(state, "v <- Vec3(1, 2, 3);", "v.x = v.x + 1;");
+}
 BENCHMARK(BM_BoundMemberReadWrite);
 
 void BM_ScriptFieldReadWrite(benchmark::State& state)
@@ -65,10 +68,16 @@ void BM_ScriptFieldReadWrite(benchmark::State& state)
 }
 BENCHMARK(BM_ScriptFieldReadWrite);
 
-void BM_Vec3Add(benchmark::State& state) { RunLoop(state, "a <- Vec3(1, 2, 3); b <- Vec3(4, 5, 6);", "local c = a + b;"); }
+void BM_Vec3Add(benchmark::State& state)
+{
+    RunLoop(state, "a <- Vec3(1, 2, 3); b <- Vec3(4, 5, 6);", "local c = a + b;");
+}
 BENCHMARK(BM_Vec3Add);
 
-void BM_MatrixMemberView(benchmark::State& state) { RunLoop(state, "m <- Mat4();", "m.forward.y = i;"); }
+void BM_MatrixMemberView(benchmark::State& state)
+{
+    RunLoop(state, "m <- Mat4();", "m.forward.y = i;");
+}
 BENCHMARK(BM_MatrixMemberView);
 
 void BM_SmallBlockAllocateFree(benchmark::State& state)

@@ -10,7 +10,10 @@ bool CallWithPushed(const char* name, int argumentCount, bool profile = false)
     return ScriptCall(ScriptGetVM(), "game", name, argumentCount, false, profile);
 }
 
-bool HaveVM() { return ScriptGetVM() != nullptr; }
+bool HaveVM()
+{
+    return ScriptGetVM() != nullptr;
+}
 } // namespace
 
 bool AppCallScript(const char* name, bool profile)
@@ -52,4 +55,7 @@ bool AppCallScriptIntInt(const char* name, int first, int second)
     return CallWithPushed(name, 2);
 }
 
-const char* AppScriptProfileLog() { return ScriptGetProfileLog(); }
+const char* AppScriptProfileLog()
+{
+    return ScriptGetProfileLog();
+}

@@ -18,14 +18,20 @@ float ArgFloat(HSQUIRRELVM vm, SQInteger index)
     return value;
 }
 
-int ArgumentCount(HSQUIRRELVM vm) { return static_cast<int>(sq_gettop(vm)) - 1; }
+int ArgumentCount(HSQUIRRELVM vm)
+{
+    return static_cast<int>(sq_gettop(vm)) - 1;
+}
 
 template <class T> T* OwnArea(HSQUIRRELVM vm)
 {
     return static_cast<T*>(ScriptInstanceArea(vm, 1));
 }
 
-SQInteger NoNativeObject(HSQUIRRELVM vm) { return sq_throwerror(vm, "the instance holds no native object"); }
+SQInteger NoNativeObject(HSQUIRRELVM vm)
+{
+    return sq_throwerror(vm, "the instance holds no native object");
+}
 
 // Reads `this` and the argument at index 2 as the same type.
 template <class T> bool ThisAndArgument(HSQUIRRELVM vm, T*& self, T*& other)
@@ -110,8 +116,14 @@ template <class T, float (*Measure)(const T&)> SQInteger MeasureThis(HSQUIRRELVM
 
 // ---- Vec3
 
-float Vec3Distance(const Vec3& a, const Vec3& b) { return Vec3Length(a - b); }
-float Vec3AngleInDegrees(const Vec3& a, const Vec3& b) { return Vec3AngleBetween(a, b) * kRadiansToDegrees; }
+float Vec3Distance(const Vec3& a, const Vec3& b)
+{
+    return Vec3Length(a - b);
+}
+float Vec3AngleInDegrees(const Vec3& a, const Vec3& b)
+{
+    return Vec3AngleBetween(a, b) * kRadiansToDegrees;
+}
 
 SQInteger Vec3_constructor(HSQUIRRELVM vm)
 {
@@ -165,8 +177,8 @@ SQInteger Vec3_tostring(HSQUIRRELVM vm)
     if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
         return SQ_ERROR;
     char text[128];
-    snprintf(text, sizeof(text), "(vec3: %g, %g, %g)", static_cast<double>(self->x), static_cast<double>(self->y),
-             static_cast<double>(self->z));
+    snprintf(text, sizeof(text), "(vec3: %g, %g, %g)", static_cast<double>(self->x),
+             static_cast<double>(self->y), static_cast<double>(self->z));
     sq_pushstring(vm, text, -1);
     return 1;
 }
@@ -248,9 +260,18 @@ void RegisterVec3(HSQUIRRELVM vm)
 
 // ---- Vec2
 
-Vec2 Vec2Sum(const Vec2& a, const Vec2& b) { return a + b; }
-Vec2 Vec2Difference(const Vec2& a, const Vec2& b) { return a - b; }
-float Vec2Magnitude(const Vec2& v) { return Vec2Length(v); }
+Vec2 Vec2Sum(const Vec2& a, const Vec2& b)
+{
+    return a + b;
+}
+Vec2 Vec2Difference(const Vec2& a, const Vec2& b)
+{
+    return a - b;
+}
+float Vec2Magnitude(const Vec2& v)
+{
+    return Vec2Length(v);
+}
 
 SQInteger Vec2_constructor(HSQUIRRELVM vm)
 {
@@ -279,7 +300,8 @@ SQInteger Vec2_tostring(HSQUIRRELVM vm)
     if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
         return SQ_ERROR;
     char text[96];
-    snprintf(text, sizeof(text), "(vec2: %g, %g)", static_cast<double>(self->x), static_cast<double>(self->y));
+    snprintf(text, sizeof(text), "(vec2: %g, %g)", static_cast<double>(self->x),
+             static_cast<double>(self->y));
     sq_pushstring(vm, text, -1);
     return 1;
 }
@@ -345,7 +367,10 @@ SQInteger Mat4_orientY(HSQUIRRELVM vm)
     return OrientTo(vm, *forward, Vec3(0.0f, 1.0f, 0.0f));
 }
 
-constexpr size_t Mat4Element(int index) { return sizeof(float) * static_cast<size_t>(index); }
+constexpr size_t Mat4Element(int index)
+{
+    return sizeof(float) * static_cast<size_t>(index);
+}
 
 const ScriptVarDesc kMat4Members[] = {
     ScriptVarNested("right", kScriptVarEmbedded, "Vec3", Mat4Element(0)),

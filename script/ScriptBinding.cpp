@@ -47,7 +47,10 @@ void HoldOwnerForView(HSQUIRRELVM vm, SQInteger ownerIndex, void* member)
     sq_setreleasehook(vm, -1, ReleaseViewOwner);
 }
 
-SQInteger AbsoluteIndex(HSQUIRRELVM vm, SQInteger index) { return index < 0 ? sq_gettop(vm) + index + 1 : index; }
+SQInteger AbsoluteIndex(HSQUIRRELVM vm, SQInteger index)
+{
+    return index < 0 ? sq_gettop(vm) + index + 1 : index;
+}
 
 SQInteger ClassNativeSize(HSQUIRRELVM vm, SQInteger instanceIndex)
 {
@@ -77,10 +80,13 @@ bool PushRootClass(HSQUIRRELVM vm, const char* className)
 }
 
 // An instance that runs no constructor and owns no object, for a view.
-SQRESULT CreateBareInstance(HSQUIRRELVM vm, SQInteger classIndex) { return sq_createinstance(vm, classIndex); }
+SQRESULT CreateBareInstance(HSQUIRRELVM vm, SQInteger classIndex)
+{
+    return sq_createinstance(vm, classIndex);
+}
 
-void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION function, SQInteger freeVariables,
-                   const char* closureName, bool isStatic)
+void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION function,
+                   SQInteger freeVariables, const char* closureName, bool isStatic)
 {
     sq_newclosure(vm, function, static_cast<SQUnsignedInteger>(freeVariables));
     sq_setnativeclosurename(vm, -1, closureName);
@@ -157,15 +163,23 @@ SQInteger sqfunc_classget(HSQUIRRELVM vm)
         sq_pushinteger(vm, value);
         break;
     }
-    case kScriptVarByte: sq_pushinteger(vm, *static_cast<const uint8_t*>(address)); break;
-    case kScriptVarText: sq_pushstring(vm, static_cast<const char*>(address), -1); break;
-    case kScriptVarPointer: PushViewOrNull(vm, row->nestedClass, PointeeAt(address)); break;
+    case kScriptVarByte:
+        sq_pushinteger(vm, *static_cast<const uint8_t*>(address));
+        break;
+    case kScriptVarText:
+        sq_pushstring(vm, static_cast<const char*>(address), -1);
+        break;
+    case kScriptVarPointer:
+        PushViewOrNull(vm, row->nestedClass, PointeeAt(address));
+        break;
     case kScriptVarEmbedded:
         PushViewOrNull(vm, row->nestedClass, address);
         if (sq_gettype(vm, -1) == OT_INSTANCE)
             HoldOwnerForView(vm, 1, address);
         break;
-    default: sq_pushnull(vm); break;
+    default:
+        sq_pushnull(vm);
+        break;
     }
     return 1;
 }
@@ -243,13 +257,16 @@ SQInteger sqfunc_classset(HSQUIRRELVM vm)
         StoreText(row, address, text);
         break;
     }
-    case kScriptVarEmbedded: return AssignNested(vm, row, address);
+    case kScriptVarEmbedded:
+        return AssignNested(vm, row, address);
     case kScriptVarPointer:
         if (void* pointee = PointeeAt(address))
             return AssignNested(vm, row, pointee);
         LogError("Cannot set C nullptr to squirrel variable: (%s)%s\n", nestedName, row.name);
         break;
-    default: LogError("Setting bound variable of unknown type: (%s)%s\n", nestedName, row.name); break;
+    default:
+        LogError("Setting bound variable of unknown type: (%s)%s\n", nestedName, row.name);
+        break;
     }
     return 0;
 }
@@ -318,8 +335,8 @@ void BindClosure(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION 
 }
 } // namespace
 
-ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, const char* name, SQInteger nativeSize,
-                                   const ScriptVarDesc* members, SQFUNCTION constructor)
+ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, const char* name,
+                                   SQInteger nativeSize, const ScriptVarDesc* members, SQFUNCTION constructor)
 {
     sq_pushroottable(vm);
     sq_pushstring(vm, name, -1);
@@ -343,8 +360,8 @@ ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, co
     return handle;
 }
 
-bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method, SQFUNCTION function, bool isStatic,
-                      const char* mask, SQInteger parameterCount)
+bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method, SQFUNCTION function,
+                      bool isStatic, const char* mask, SQInteger parameterCount)
 {
     if (!PushRootClass(vm, className))
     {
@@ -363,8 +380,8 @@ ScriptClassHandle& ScriptClassHandle::AddMethod(const char* method, SQFUNCTION f
     return *this;
 }
 
-ScriptClassHandle& ScriptClassHandle::AddStaticMethod(const char* method, SQFUNCTION function, const char* mask,
-                                                      SQInteger parameterCount)
+ScriptClassHandle& ScriptClassHandle::AddStaticMethod(const char* method, SQFUNCTION function,
+                                                      const char* mask, SQInteger parameterCount)
 {
     ScriptBindMethod(vm, name, method, function, true, mask, parameterCount);
     return *this;

@@ -14,14 +14,14 @@
 
 enum ScriptVarType : uint32_t
 {
-    kScriptVarConstant = 1,    // the row's value
-    kScriptVarConstantAt = 2,  // the 32-bit integer at the row's address (with kScriptVarByte: one byte)
-    kScriptVarPointer = 4,     // a pointer to an object of the nested class
-    kScriptVarEmbedded = 8,    // an object of the nested class inside this one
+    kScriptVarConstant = 1,   // the row's value
+    kScriptVarConstantAt = 2, // the 32-bit integer at the row's address (with kScriptVarByte: one byte)
+    kScriptVarPointer = 4,    // a pointer to an object of the nested class
+    kScriptVarEmbedded = 8,   // an object of the nested class inside this one
     kScriptVarFloat = 16,
     kScriptVarInt = 32,
     kScriptVarByte = 64,
-    kScriptVarText = 128,      // a terminated text buffer of textSize bytes
+    kScriptVarText = 128, // a terminated text buffer of textSize bytes
     kScriptVarTypeMask = 0x00FFFFFF,
     kScriptVarAbsolute = 0x40000000, // location is the member's own address
 };
@@ -34,14 +34,15 @@ struct ScriptVarDesc
     const char* nestedClass; // types 4 and 8
     uint32_t textSize;       // type 128
     uint32_t flags;
-    intptr_t location;       // offset, address or constant value
+    intptr_t location; // offset, address or constant value
 };
 
 constexpr ScriptVarDesc ScriptVarMember(const char* name, ScriptVarType type, size_t offset)
 {
     return {name, nullptr, 0, type, static_cast<intptr_t>(offset)};
 }
-constexpr ScriptVarDesc ScriptVarNested(const char* name, ScriptVarType type, const char* nestedClass, size_t offset)
+constexpr ScriptVarDesc ScriptVarNested(const char* name, ScriptVarType type, const char* nestedClass,
+                                        size_t offset)
 {
     return {name, nestedClass, 0, type, static_cast<intptr_t>(offset)};
 }
@@ -65,7 +66,10 @@ inline ScriptVarDesc ScriptVarGlobal(const char* name, ScriptVarType type, const
 {
     return {name, nullptr, 0, type | kScriptVarAbsolute, reinterpret_cast<intptr_t>(address)};
 }
-constexpr ScriptVarDesc ScriptVarEnd() { return {nullptr, nullptr, 0, 0, 0}; }
+constexpr ScriptVarDesc ScriptVarEnd()
+{
+    return {nullptr, nullptr, 0, 0, 0};
+}
 
 // A registered class by name, so that registrations chain.
 struct ScriptClassHandle
@@ -82,13 +86,14 @@ struct ScriptClassHandle
     template <class T> ScriptClassHandle& BindMemberFunction(const char* method, void (T::*function)());
 };
 
-ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, const char* name, SQInteger nativeSize,
-                                   const ScriptVarDesc* members, SQFUNCTION constructor);
+ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, const char* name,
+                                   SQInteger nativeSize, const ScriptVarDesc* members,
+                                   SQFUNCTION constructor);
 // Finds the class in the root table by name; false when there is none.
-bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method, SQFUNCTION function, bool isStatic,
-                      const char* mask, SQInteger parameterCount);
-void ScriptBindGlobalFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION function, const char* mask = nullptr,
-                              SQInteger parameterCount = SQ_MATCHTYPEMASKSTRING);
+bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method, SQFUNCTION function,
+                      bool isStatic, const char* mask, SQInteger parameterCount);
+void ScriptBindGlobalFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION function,
+                              const char* mask = nullptr, SQInteger parameterCount = SQ_MATCHTYPEMASKSTRING);
 
 // The native object behind the instance at the index, without a class check.
 // A null object is refused with a script error; with a native size, so is an
@@ -148,7 +153,8 @@ template <class T> SQInteger DispatchMemberFunction(HSQUIRRELVM vm)
     return 0;
 }
 
-template <class T> ScriptClassHandle& ScriptClassHandle::BindMemberFunction(const char* method, void (T::*function)())
+template <class T>
+ScriptClassHandle& ScriptClassHandle::BindMemberFunction(const char* method, void (T::*function)())
 {
     sq_pushroottable(vm);
     sq_pushstring(vm, name, -1);

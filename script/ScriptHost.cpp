@@ -30,7 +30,10 @@ int g_profileNesting = 0;
 
 // The remote debugger is not built yet, so no VM ever has one; profiling
 // leaves the debug hook alone whenever one exists.
-bool DebuggerAttached() { return false; }
+bool DebuggerAttached()
+{
+    return false;
+}
 
 const char* SourcePath(const char* source)
 {
@@ -63,7 +66,9 @@ void PrintLocal(HSQUIRRELVM vm, const char* name)
 {
     switch (sq_gettype(vm, -1))
     {
-    case OT_NULL: LogError("[%s] NULL\n", name); break;
+    case OT_NULL:
+        LogError("[%s] NULL\n", name);
+        break;
     case OT_INTEGER:
     {
         SQInteger value = 0;
@@ -92,18 +97,41 @@ void PrintLocal(HSQUIRRELVM vm, const char* name)
         LogError("[%s] \"%s\"\n", name, value);
         break;
     }
-    case OT_TABLE: LogError("[%s] TABLE\n", name); break;
-    case OT_ARRAY: LogError("[%s] ARRAY\n", name); break;
-    case OT_CLOSURE: LogError("[%s] CLOSURE\n", name); break;
-    case OT_NATIVECLOSURE: LogError("[%s] NATIVECLOSURE\n", name); break;
-    case OT_GENERATOR: LogError("[%s] GENERATOR\n", name); break;
-    case OT_USERDATA: LogError("[%s] USERDATA\n", name); break;
-    case OT_USERPOINTER: LogError("[%s] USERPOINTER\n", name); break;
-    case OT_THREAD: LogError("[%s] THREAD\n", name); break;
-    case OT_CLASS: LogError("[%s] CLASS\n", name); break;
-    case OT_INSTANCE: LogError("[%s] INSTANCE\n", name); break;
-    case OT_WEAKREF: LogError("[%s] WEAKREF\n", name); break;
-    default: break;
+    case OT_TABLE:
+        LogError("[%s] TABLE\n", name);
+        break;
+    case OT_ARRAY:
+        LogError("[%s] ARRAY\n", name);
+        break;
+    case OT_CLOSURE:
+        LogError("[%s] CLOSURE\n", name);
+        break;
+    case OT_NATIVECLOSURE:
+        LogError("[%s] NATIVECLOSURE\n", name);
+        break;
+    case OT_GENERATOR:
+        LogError("[%s] GENERATOR\n", name);
+        break;
+    case OT_USERDATA:
+        LogError("[%s] USERDATA\n", name);
+        break;
+    case OT_USERPOINTER:
+        LogError("[%s] USERPOINTER\n", name);
+        break;
+    case OT_THREAD:
+        LogError("[%s] THREAD\n", name);
+        break;
+    case OT_CLASS:
+        LogError("[%s] CLASS\n", name);
+        break;
+    case OT_INSTANCE:
+        LogError("[%s] INSTANCE\n", name);
+        break;
+    case OT_WEAKREF:
+        LogError("[%s] WEAKREF\n", name);
+        break;
+    default:
+        break;
     }
 }
 
@@ -255,7 +283,10 @@ bool ScriptShutdown()
     return true;
 }
 
-HSQUIRRELVM ScriptGetVM() { return g_vm; }
+HSQUIRRELVM ScriptGetVM()
+{
+    return g_vm;
+}
 
 bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path)
 {
@@ -273,7 +304,10 @@ bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path)
     return ScriptCompileAndRun(vm, resource, text.data(), static_cast<SQInteger>(length), path);
 }
 
-bool ScriptDoFile(HSQUIRRELVM vm, const char* path) { return ScriptLoadFile(vm, nullptr, path); }
+bool ScriptDoFile(HSQUIRRELVM vm, const char* path)
+{
+    return ScriptLoadFile(vm, nullptr, path);
+}
 
 bool ScriptCompileAndRun(HSQUIRRELVM vm, const char*, const char* text, SQInteger length, const char* source)
 {
@@ -296,12 +330,14 @@ bool ScriptRunString(HSQUIRRELVM vm, const char* text, SQInteger length, const c
     return ScriptCompileAndRun(vm, nullptr, text, length, source);
 }
 
-bool ScriptCall(HSQUIRRELVM vm, const char*, const char* function, int argumentCount, bool wantResult, bool profile)
+bool ScriptCall(HSQUIRRELVM vm, const char*, const char* function, int argumentCount, bool wantResult,
+                bool profile)
 {
     return ScriptCallFunction(vm, function, argumentCount, wantResult, profile);
 }
 
-bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount, bool wantResult, bool profile)
+bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount, bool wantResult,
+                        bool profile)
 {
     if (g_errorFlag)
     {
@@ -335,7 +371,8 @@ bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount,
     return true;
 }
 
-bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method, int argumentCount, bool profile)
+bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method, int argumentCount,
+                      bool profile)
 {
     const SQInteger objectSlot = sq_gettop(vm) + objectIndex + 1;
     const bool profiling = profile && !DebuggerAttached();
@@ -354,9 +391,18 @@ bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method,
     return found;
 }
 
-bool ScriptGetErrorFlag() { return g_errorFlag; }
-void ScriptSetErrorFlag(bool value) { g_errorFlag = value; }
-const char* ScriptGetProfileLog() { return g_profiler.Log().c_str(); }
+bool ScriptGetErrorFlag()
+{
+    return g_errorFlag;
+}
+void ScriptSetErrorFlag(bool value)
+{
+    g_errorFlag = value;
+}
+const char* ScriptGetProfileLog()
+{
+    return g_profiler.Log().c_str();
+}
 
 void ScriptPrintCallStack(HSQUIRRELVM vm)
 {

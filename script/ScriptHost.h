@@ -30,10 +30,12 @@ bool ScriptRunString(HSQUIRRELVM vm, const char* text, SQInteger length, const c
 // the name is missing, and then nothing is left.
 bool ScriptCall(HSQUIRRELVM vm, const char* table, const char* function, int argumentCount, bool wantResult,
                 bool profile);
-bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount, bool wantResult, bool profile);
+bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount, bool wantResult,
+                        bool profile);
 // Calls a method of the object lying below the n pushed arguments (object
 // index -1 - n). The arguments are consumed; the object stays for the caller.
-bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method, int argumentCount, bool profile);
+bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method, int argumentCount,
+                      bool profile);
 
 bool ScriptGetErrorFlag();
 void ScriptSetErrorFlag(bool value);

@@ -35,9 +35,15 @@ void* TakeBlock()
     return g_poolStart + kSmallBlockSize * index;
 }
 
-void GiveBackBlock(const void* pointer) { g_free.indices[++g_free.top] = BlockIndex(pointer); }
+void GiveBackBlock(const void* pointer)
+{
+    g_free.indices[++g_free.top] = BlockIndex(pointer);
+}
 
-bool CanTakeBlock(size_t size) { return size <= kSmallBlockSize && g_free.top >= 0; }
+bool CanTakeBlock(size_t size)
+{
+    return size <= kSmallBlockSize && g_free.top >= 0;
+}
 } // namespace
 
 bool SmallBlockPoolOwns(const void* pointer)
@@ -76,13 +82,28 @@ void SmallBlockFree(void* pointer)
         free(pointer);
 }
 
-void SmallBlockPoolSwitchOn() { g_poolOn = true; }
-bool SmallBlockPoolIsOn() { return g_poolOn; }
-int SmallBlockPoolFreeCount() { return g_free.top + 1; }
+void SmallBlockPoolSwitchOn()
+{
+    g_poolOn = true;
+}
+bool SmallBlockPoolIsOn()
+{
+    return g_poolOn;
+}
+int SmallBlockPoolFreeCount()
+{
+    return g_free.top + 1;
+}
 
-void* sq_vm_malloc(size_t size) { return SmallBlockAllocate(size); }
+void* sq_vm_malloc(size_t size)
+{
+    return SmallBlockAllocate(size);
+}
 void* sq_vm_realloc(void* pointer, size_t oldSize, size_t newSize)
 {
     return SmallBlockReallocate(pointer, oldSize, newSize);
 }
-void sq_vm_free(void* pointer, size_t) { SmallBlockFree(pointer); }
+void sq_vm_free(void* pointer, size_t)
+{
+    SmallBlockFree(pointer);
+}

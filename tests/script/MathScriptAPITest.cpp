@@ -58,7 +58,8 @@ TEST_F(MathScriptAPITest, ScalarResultsAndTheDegreeFactors)
     Run("length <- Vec3(3, 0, 4).magnitude(); distance <- Vec3(1, 1, 1).DistanceTo(Vec3(1, 4, 5));"
         "angle <- Vec3(1, 0, 0).GetAngleBetween(Vec3(0, 0, 1)); flat <- Vec2(3, 4).magnitude();"
         "degenerate <- Vec3().GetAngleBetween(Vec3(1, 0, 0));"
-        "local p = Vec3(1, 5, 0); p.RotateAroundPointXZ(Vec3(0, 0, 0), 90); px <- p.x; py <- p.y; pz <- p.z;");
+        "local p = Vec3(1, 5, 0); p.RotateAroundPointXZ(Vec3(0, 0, 0), 90); px <- p.x; py <- p.y; pz <- "
+        "p.z;");
     EXPECT_FLOAT_EQ(GlobalFloat("length"), 5.0f);
     EXPECT_FLOAT_EQ(GlobalFloat("distance"), 5.0f);
     EXPECT_NEAR(GlobalFloat("angle"), 90.0f, 1e-4f);

@@ -126,7 +126,8 @@ protected:
             .AddMethod("ArgumentCount", Widget_ArgumentCount);
         g_limit = 31;
         ScriptClassHandle player;
-        ScriptBindClass(player, vm, "Player", sizeof(Player), nullptr, nullptr).BindMemberFunction("Play", &Player::Play);
+        ScriptBindClass(player, vm, "Player", sizeof(Player), nullptr, nullptr)
+            .BindMemberFunction("Play", &Player::Play);
         ScriptBindGlobalFunction(vm, "GetSharedWidget", GetSharedWidget);
         ScriptBindGlobalFunction(vm, "GetPlayer", GetPlayer);
         ScriptBindGlobalFunction(vm, "Twice", ReturnOne);
@@ -190,7 +191,8 @@ TEST_F(ScriptBindingTest, PointerMembersFollowThePointerAndRefuseNull)
 
     rgba8888 tint(0, 0, 0, 0);
     g_shared.tint = &tint;
-    Run("GetSharedWidget().Tint.b = 77; GetSharedWidget().Tint.set(1, 2, 3, 4); blue <- GetSharedWidget().Tint.b;");
+    Run("GetSharedWidget().Tint.b = 77; GetSharedWidget().Tint.set(1, 2, 3, 4); blue <- "
+        "GetSharedWidget().Tint.b;");
     EXPECT_EQ(GlobalInt("blue"), 3);
     EXPECT_EQ(tint.r, 1);
     EXPECT_EQ(tint.a, 4);

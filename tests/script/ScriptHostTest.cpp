@@ -123,7 +123,7 @@ TEST_F(ScriptHostTest, CompileErrorReportsThePathLineAndColumnAndRunsNothing)
 TEST_F(ScriptHostTest, RunTimeErrorReportHasTheErrorTheCallStackAndTheLocals)
 {
     LoadScript("scripts/fails.nut", "function Inner(x) {\n  local text = \"word\";\n  return x.missing;\n}\n"
-                                   "function Outer() { return Inner(5); }\n");
+                                    "function Outer() { return Inner(5); }\n");
     s_reports.clear();
     EXPECT_TRUE(ScriptCallFunction(vm(), "Outer", 0, false, false));
     EXPECT_TRUE(ScriptGetErrorFlag());

@@ -93,9 +93,15 @@ bool ScriptTest::HasGlobal(const char* name)
     return found;
 }
 
-float ScriptTest::GlobalFloat(const char* name) { return GlobalValue<SQFloat>(name, sq_getfloat, -12345.0f); }
+float ScriptTest::GlobalFloat(const char* name)
+{
+    return GlobalValue<SQFloat>(name, sq_getfloat, -12345.0f);
+}
 
-int ScriptTest::GlobalInt(const char* name) { return GlobalValue<SQInteger>(name, sq_getinteger, -12345); }
+int ScriptTest::GlobalInt(const char* name)
+{
+    return GlobalValue<SQInteger>(name, sq_getinteger, -12345);
+}
 
 std::string ScriptTest::GlobalString(const char* name)
 {
@@ -114,12 +120,18 @@ std::string ScriptTest::GlobalType(const char* name)
     sq_pop(vm(), 1);
     switch (type)
     {
-    case OT_NULL: return "null";
-    case OT_INTEGER: return "integer";
-    case OT_FLOAT: return "float";
-    case OT_STRING: return "string";
-    case OT_INSTANCE: return "instance";
-    default: return "other";
+    case OT_NULL:
+        return "null";
+    case OT_INTEGER:
+        return "integer";
+    case OT_FLOAT:
+        return "float";
+    case OT_STRING:
+        return "string";
+    case OT_INSTANCE:
+        return "instance";
+    default:
+        return "other";
     }
 }
 

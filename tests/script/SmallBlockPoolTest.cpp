@@ -51,7 +51,8 @@ TEST(SmallBlockPoolTest, ExhaustedPoolFallsBackToTheHeap)
     EXPECT_FALSE(SmallBlockPoolOwns(extra));
     SmallBlockFree(extra);
     // The last block out was the first index handed out: index 1023 first.
-    EXPECT_EQ(static_cast<char*>(blocks[1]) - static_cast<char*>(blocks[0]), -static_cast<long>(kSmallBlockSize));
+    EXPECT_EQ(static_cast<char*>(blocks[1]) - static_cast<char*>(blocks[0]),
+              -static_cast<long>(kSmallBlockSize));
     for (void* block : blocks)
         SmallBlockFree(block);
     EXPECT_EQ(SmallBlockPoolFreeCount(), kSmallBlockCount);
