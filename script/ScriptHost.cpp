@@ -24,9 +24,6 @@ const char* g_compileBuffer = nullptr;
 bool g_errorFlag = false;
 char g_printBuffer[1024];
 ScriptProfiler g_profiler;
-// Profiled calls may nest (a native run by a profiled call makes another):
-// only the outermost one installs the hook and reports.
-int g_profileNesting = 0;
 
 // The remote debugger is not built yet, so no VM ever has one; profiling
 // leaves the debug hook alone whenever one exists.
@@ -211,12 +208,11 @@ void BindRootFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION function, con
 uint64_t ProfileBegin(HSQUIRRELVM vm)
 {
     uint64_t start = 0;
-    if (g_profileNesting++ == 0)
+    if (g_profiler.EnterEngineCall())
     {
         sq_newclosure(vm, sqfunc_ProfileHook, 0);
         sq_setnativeclosurename(vm, -1, "sqfunc_ProfileHook");
         sq_setdebughook(vm);
-        g_profiler.Begin();
     }
     ClockMicroseconds(start);
     return start;
@@ -224,7 +220,7 @@ uint64_t ProfileBegin(HSQUIRRELVM vm)
 
 void ProfileEnd(HSQUIRRELVM vm, const char* name, uint64_t start)
 {
-    if (--g_profileNesting > 0)
+    if (!g_profiler.LeaveEngineCall())
         return;
     uint64_t end = 0;
     ClockMicroseconds(end);
@@ -251,7 +247,7 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
 {
     g_vm = sq_open(kInitialStackSize);
     g_errorFlag = false;
-    g_profileNesting = 0;
+    g_profiler = ScriptProfiler();
     HSQUIRRELVM vm = g_vm;
     // Our VM opens without its base library; the scripts expect it.
     sq_registerbaselib(vm);
@@ -279,7 +275,6 @@ bool ScriptShutdown()
         sq_close(g_vm);
     }
     g_vm = nullptr;
-    g_profileNesting = 0;
     return true;
 }
 

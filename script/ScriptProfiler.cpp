@@ -1,5 +1,20 @@
 #include "script/ScriptProfiler.h"
 
+bool ScriptProfiler::EnterEngineCall()
+{
+    if (m_engineCalls++ > 0)
+        return false;
+    Begin();
+    return true;
+}
+
+bool ScriptProfiler::LeaveEngineCall()
+{
+    if (m_engineCalls == 0)
+        return false;
+    return --m_engineCalls == 0;
+}
+
 void ScriptProfiler::Begin()
 {
     m_depth = 0;

@@ -12,6 +12,13 @@ using ScriptProfileLog = FixedString<65356>;
 class ScriptProfiler
 {
 public:
+    // Profiled engine calls may nest (a native run by one makes another):
+    // true for the outermost, which alone installs the hook, starts an empty
+    // log and, at its end, takes the hook away again.
+    bool EnterEngineCall();
+    bool LeaveEngineCall();
+    bool IsProfiling() const { return m_engineCalls > 0; }
+
     // Empties the log and the call stack for a new profiled call.
     void Begin();
     void OnCall(uint64_t now);
@@ -27,5 +34,6 @@ private:
     // Calls deeper than the stack holds are counted, not timed, so their
     // returns pair up with the right calls again on the way out.
     int m_depth = 0;
+    int m_engineCalls = 0;
     ScriptProfileLog m_log;
 };

@@ -59,4 +59,24 @@ TEST(ScriptProfilerTest, BeginStartsAnEmptyLog)
     EXPECT_EQ(profiler.Depth(), 0);
     EXPECT_STREQ(profiler.Log().c_str(), "");
 }
+
+TEST(ScriptProfilerTest, NestedEngineCallsKeepTheOutermostProfile)
+{
+    ScriptProfiler profiler;
+    EXPECT_TRUE(profiler.EnterEngineCall());
+    profiler.OnCall(0);
+    EXPECT_FALSE(profiler.EnterEngineCall());
+    profiler.OnCall(5);
+    profiler.OnReturn(7, "Inner", "game.nut");
+    EXPECT_FALSE(profiler.LeaveEngineCall());
+    EXPECT_TRUE(profiler.IsProfiling());
+    profiler.OnReturn(9, "Outer", "game.nut");
+    EXPECT_TRUE(profiler.LeaveEngineCall());
+    EXPECT_FALSE(profiler.IsProfiling());
+    EXPECT_STREQ(profiler.Log().c_str(), "\tInner (game.nut) took 2 microseconds\n"
+                                         "Outer (game.nut) took 9 microseconds\n");
+    // An end without a start changes nothing.
+    EXPECT_FALSE(profiler.LeaveEngineCall());
+    EXPECT_TRUE(profiler.EnterEngineCall());
+}
 } // namespace
