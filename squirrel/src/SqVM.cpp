@@ -157,6 +157,27 @@ void SQVM::LeaveFrame()
     calls.pop_back();
 }
 
+namespace {
+// "integer|float" for a parameter type mask, as the parameter check reports it.
+std::string TypeMaskNames(SQInteger mask)
+{
+    static const SQObjectType kTypes[] = {OT_NULL,     OT_INTEGER,      OT_FLOAT,     OT_BOOL,      OT_STRING,
+                                          OT_TABLE,    OT_ARRAY,        OT_USERDATA,  OT_CLOSURE,   OT_NATIVECLOSURE,
+                                          OT_GENERATOR, OT_USERPOINTER, OT_THREAD,    OT_CLASS,     OT_INSTANCE,
+                                          OT_WEAKREF};
+    std::string names;
+    for (SQObjectType t : kTypes)
+    {
+        if (!(mask & _RAW_TYPE(t)))
+            continue;
+        if (!names.empty())
+            names += "|";
+        names += TypeName(t);
+    }
+    return names;
+}
+}  // namespace
+
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
@@ -166,7 +187,8 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
         SQInteger mask = nc->typecheck[i];
         const Value& arg = stack[argBase + SQInteger(i)];
         if (mask != -1 && !(arg._type & mask))
-            return Raise("parameter %d has an invalid type '%s'", int(i), TypeName(arg._type));
+            return Raise("parameter %d has an invalid type '%s' ; expected: '%s'", int(i), TypeName(arg._type),
+                         TypeMaskNames(mask).c_str());
     }
     SQInteger nouters = SQInteger(nc->outers.size());
     if (argBase + nargs + nouters + MIN_STACK_OVERHEAD >= stackSize)

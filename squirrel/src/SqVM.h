@@ -49,7 +49,14 @@ struct SQVM : SQCollectable
     bool suspended = false;
 
     // API stack helpers (indexes relative to stackBase, negative from top).
-    void Push(const Value& v) { stack[top++] = v; }
+    // The stack has a fixed size; a push past its end is dropped and reported rather than written out of bounds.
+    void Push(const Value& v)
+    {
+        if (top < stackSize)
+            stack[top++] = v;
+        else
+            Raise("stack overflow");
+    }
     void Pop(SQInteger n = 1)
     {
         while (n-- > 0)

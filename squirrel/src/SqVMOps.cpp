@@ -890,8 +890,11 @@ bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
         c->attributes = *attrs;
     if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
     {
+        // 'this' is the new class; a handler that declares a parameter receives it there too
+        Value fn = baseClass->metamethods[MT_INHERITED];
+        SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(baseClass->metamethods[MT_INHERITED], out, nullptr, 0, r))
+        if (!CallWith(fn, out, &out, nargs, r))
             return false;
     }
     return true;

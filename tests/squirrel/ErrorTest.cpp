@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeErrorCase{"throw \"custom\";", "custom"},
                     RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
                     RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
-                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"}));
+                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
+                    RuntimeErrorCase{"[1].insert(\"a\", 1);",
+                                     "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 
 TEST(SquirrelRun, ScriptResultsReachTheHost)
 {
