@@ -157,15 +157,31 @@ SQInteger base_enabledebuginfo(HSQUIRRELVM v)
     v->ss->debugInfo = !IsFalse(Arg(v, 2));
     return 0;
 }
+// Level 0 is getstackinfos itself, 1 the function calling it, 2 that function's caller.
 SQInteger base_getstackinfos(HSQUIRRELVM v)
 {
+    SQInteger level = Arg(v, 2).AsInt();
     SQStackInfos si;
-    if (SQ_FAILED(sq_stackinfos(v, Arg(v, 2).AsInt(), &si)))
+    if (SQ_FAILED(sq_stackinfos(v, level, &si)))
         return Return(v, Value());
-    Value t = SQTable::Create(v->ss);
-    t.Table()->NewSlot(MakeString(v->ss, "func"), MakeString(v->ss, si.funcname));
-    t.Table()->NewSlot(MakeString(v->ss, "src"), MakeString(v->ss, si.source));
-    t.Table()->NewSlot(MakeString(v->ss, "line"), Value(si.line));
+    SQSharedState* ss = v->ss;
+    Value t = SQTable::Create(ss);
+    t.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
+    t.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
+    t.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
+    Value locals = SQTable::Create(ss);
+    const SQCallInfo& ci = v->calls[v->calls.size() - 1 - size_t(level)];
+    if (ci.closure)
+    {
+        SQFunctionProto* p = ci.closure->Proto();
+        SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
+        for (const SQLocalInfo& l : p->locals)
+        {
+            if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
+                locals.Table()->NewSlot(l.name, v->stack[ci.base + l.reg]);
+        }
+    }
+    t.Table()->NewSlot(MakeString(ss, "locals"), locals);
     return Return(v, t);
 }
 SQInteger base_dummy(HSQUIRRELVM)

@@ -75,6 +75,7 @@ public:
                     OptionalSemicolon();
             }
             main.Emit(OP_RETURN, 0, 0, 0, 0);
+            main.Finish();
             out = main.protoValue;
             return true;
         }
@@ -1146,6 +1147,7 @@ private:
         }
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
         fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
+        fs->Finish();
         fs = parentFs;
         loops.swap(savedLoops);
         SQInteger index = SQInteger(fs->proto->functions.size());

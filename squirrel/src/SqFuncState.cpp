@@ -75,7 +75,8 @@ void SQFuncState::FreeReg(SQInteger reg)
 SQInteger SQFuncState::DeclareLocal(const Value& name)
 {
     SQInteger reg = SQInteger(locals.size());
-    locals.push_back({name, reg, false});
+    locals.push_back({name, reg, false, proto->locals.size()});
+    proto->locals.push_back({name, reg, Pc(), -1});
     if (freeReg < reg + 1)
         freeReg = reg + 1;
     if (freeReg > proto->maxStack)
@@ -117,8 +118,18 @@ SQInteger SQFuncState::FindOuter(const Value& name)
 void SQFuncState::RemoveLocalsAbove(SQInteger count)
 {
     while (SQInteger(locals.size()) > count)
+    {
+        proto->locals[locals.back().debugIndex].endPc = Pc();
         locals.pop_back();
+    }
     freeReg = count;
+}
+
+void SQFuncState::Finish()
+{
+    for (SQLocalInfo& l : proto->locals)
+        if (l.endPc < 0)
+            l.endPc = Pc();
 }
 
 bool SQFuncState::AnyCapturedFrom(SQInteger localCount) const

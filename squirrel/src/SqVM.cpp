@@ -178,6 +178,20 @@ std::string TypeMaskNames(SQInteger mask)
 }
 }  // namespace
 
+void SQVM::NotifyError()
+{
+    errorNotified = true;
+    if (!raiseErrors || errorHandler._type == OT_NULL)
+        return;
+    Value err = lastError;
+    Value handler = errorHandler;
+    Value ignored;
+    raiseErrors = false;  // an error inside the handler does not call it again
+    CallWith(handler, roottable, &err, 1, ignored);
+    raiseErrors = true;
+    lastError = err;
+}
+
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
@@ -1038,6 +1052,8 @@ bool SQVM::Execute(Value& ret)
     next_instruction:
         DISPATCH();
     error:
+        if (!errorNotified && traps.empty())
+            NotifyError();
         for (;;)
         {
             ci = &calls.back();
@@ -1049,6 +1065,7 @@ bool SQVM::Execute(Value& ret)
                 K = ci->literals;
                 top = ci->base + ci->closure->Proto()->maxStack;
                 stk[t.target] = lastError;
+                errorNotified = false;
                 pc = t.catchPc;
                 DISPATCH();
             }

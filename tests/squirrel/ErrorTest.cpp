@@ -94,6 +94,23 @@ TEST(SquirrelRun, ScriptResultsReachTheHost)
     EXPECT_EQ("a12.5", run.output);
 }
 
+TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
+{
+    SquirrelRun run = RunSquirrel("seterrorhandler(function(e) {\n"
+                                  "    local where = getstackinfos(2);\n"
+                                  "    print(e + \" in \" + where.func + \" line \" + where.line + \" n=\" + where.locals.n);\n"
+                                  "});\n"
+                                  "try { throw \"caught errors stay quiet\"; } catch (e) {}\n"
+                                  "function fails() {\n"
+                                  "    local n = null;\n"
+                                  "    n.field = 1;\n"
+                                  "}\n"
+                                  "fails();\n");
+    EXPECT_FALSE(run.ran);
+    EXPECT_EQ("trying to set 'null'", run.error);
+    EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);
+}
+
 TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream)
 {
     SquirrelRun run = RunSquirrel("error(\"bad\"); print(\"good\");");
