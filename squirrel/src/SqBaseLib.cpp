@@ -184,6 +184,23 @@ SQInteger base_getstackinfos(HSQUIRRELVM v)
     t.Table()->NewSlot(MakeString(ss, "locals"), locals);
     return Return(v, t);
 }
+SQInteger base_resurrectunreachable(HSQUIRRELVM v)
+{
+    std::vector<Value> found;
+    v->ss->Collect(&found);
+    if (found.empty())
+        return Return(v, Value());
+    Value a = SQArray::Create(v->ss);
+    a.Array()->values = std::move(found);
+    return Return(v, a);
+}
+// The closure that called callee().
+SQInteger base_callee(HSQUIRRELVM v)
+{
+    if (v->calls.size() < 2 || !v->calls[v->calls.size() - 2].closure)
+        return Error(v, "no closure in the calling stack");
+    return Return(v, Value(OT_CLOSURE, v->calls[v->calls.size() - 2].closure));
+}
 SQInteger base_dummy(HSQUIRRELVM)
 {
     return 0;
@@ -885,10 +902,16 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
+                                 {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
+                                 {"callee", base_callee, 1, nullptr},
                                  {"dummy", base_dummy, 0, nullptr},
                                  {nullptr, nullptr, 0, nullptr}};
     for (const Entry* e = base; e->name; e++)
         Register(v->ss, v->roottable.Table(), e->name, e->f, e->nparams, e->mask);
-    v->roottable.Table()->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    SQTable* root = v->roottable.Table();
+    root->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    root->NewSlot(MakeString(v->ss, "_versionnumber_"), Value(SQInteger(SQUIRREL_VERSION_NUMBER)));
+    root->NewSlot(MakeString(v->ss, "_intsize_"), Value(SQInteger(sizeof(SQInteger))));
+    root->NewSlot(MakeString(v->ss, "_floatsize_"), Value(SQInteger(sizeof(SQFloat))));
     return SQ_OK;
 }

@@ -865,15 +865,6 @@ private:
         case TK_NULL:
             Lex();
             return ConstExp(Value());
-        case TK___LINE__:
-        {
-            Exp e = ConstExp(Value(lex.line));
-            Lex();
-            return e;
-        }
-        case TK___FILE__:
-            Lex();
-            return ConstExp(sourceName);
         case TK_IDENTIFIER:
         {
             std::string id = lex.text;
@@ -1624,10 +1615,6 @@ private:
             if (negative)
                 Fail("scalar expected : integer, float");
             v = Str(lex.text);
-            break;
-        case TK_TRUE:
-        case TK_FALSE:
-            v = Value(lex.token == TK_TRUE);
             break;
         default:
             Fail("scalar expected : integer, float or string");

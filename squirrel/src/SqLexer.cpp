@@ -46,8 +46,6 @@ const KeywordEntry kKeywords[] = {
     {"static", TK_STATIC},
     {"enum", TK_ENUM},
     {"const", TK_CONST},
-    {"__LINE__", TK___LINE__},
-    {"__FILE__", TK___FILE__},
 };
 bool IsIdStart(int c)
 {

@@ -197,7 +197,7 @@ void FreeObjects(const std::vector<SQCollectable*>& objects)
 // Trial deletion: an object whose count exceeds the references other heap objects hold on it is referenced
 // from outside the heap (a stack, the host); everything reachable from such objects lives, the rest is cyclic
 // garbage.
-SQInteger SQSharedState::Collect()
+SQInteger SQSharedState::Collect(std::vector<Value>* unreachable)
 {
     for (SQCollectable* o = gcHead; o; o = o->gcnext)
     {
@@ -225,6 +225,13 @@ SQInteger SQSharedState::Collect()
     for (SQCollectable* o = gcHead; o; o = o->gcnext)
         if (!o->gcmark)
             garbage.push_back(o);
+    if (unreachable)
+    {
+        for (SQCollectable* o : garbage)
+            if (o->ObjectType() != OT_OUTER)
+                unreachable->push_back(Value(o->ObjectType(), o));
+        return SQInteger(garbage.size());
+    }
     FreeObjects(garbage);
     return SQInteger(garbage.size());
 }

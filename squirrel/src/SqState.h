@@ -24,7 +24,8 @@ struct SQSharedState
     SQCollectable* gcHead = nullptr;
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);
-    SQInteger Collect(); // frees unreachable cycles, returns how many objects were freed
+    // Frees unreachable cycles and returns how many objects were freed; with unreachable they are handed out.
+    SQInteger Collect(std::vector<Value>* unreachable = nullptr);
     void FreeAll();      // at close: breaks every remaining cycle
 
     Value registry;

@@ -26,6 +26,7 @@ constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
 
 struct SQVM : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_THREAD; }
     SQVM(SQSharedState* ss, SQInteger stackSize);
     ~SQVM() override;
 

@@ -373,7 +373,9 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
     case OT_CLASS:
     {
         SQClass* c = obj.Class();
-        if (c->locked && !c->members->Find(key))
+        // instances have their fields laid out already; methods may still be added
+        bool method = isStatic || val._type == OT_CLOSURE || val._type == OT_NATIVECLOSURE;
+        if (c->locked && !method && !c->members->Find(key))
             return Raise("trying to modify a class that has already been instantiated");
         return c->NewSlot(ss, key, val, isStatic);
     }
