@@ -1016,7 +1016,7 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     v->errorNotified = false;
     bool ok = v->Call(fn, argBase, params, ret);
     if (!ok && !v->errorNotified)
-        v->NotifyError();  // errors from a native called directly
+        v->NotifyError(); // errors from a native called directly
     v->raiseErrors = savedRaise;
     v->Pop(params);
     if (!ok)

@@ -15,7 +15,7 @@ struct SQLocalVar
     Value name;
     SQInteger reg;
     bool captured;
-    size_t debugIndex;  // its entry in the prototype's local variable table
+    size_t debugIndex; // its entry in the prototype's local variable table
 };
 
 struct SQFuncState

@@ -326,7 +326,7 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
                 if (!IsHex(Peek()))
                     return Fail("hexadecimal number expected");
                 int v = 0;
-                for (int n = 0; n < 2 && IsHex(Peek()); n++)  // two digits: one byte per character
+                for (int n = 0; n < 2 && IsHex(Peek()); n++) // two digits: one byte per character
                 {
                     v = v * 16 + HexValue(Peek());
                     Advance();

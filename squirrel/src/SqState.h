@@ -26,7 +26,7 @@ struct SQSharedState
     void Unlink(SQCollectable* o);
     // Frees unreachable cycles and returns how many objects were freed; with unreachable they are handed out.
     SQInteger Collect(std::vector<Value>* unreachable = nullptr);
-    void FreeAll();      // at close: breaks every remaining cycle
+    void FreeAll(); // at close: breaks every remaining cycle
 
     Value registry;
     Value constTable;

@@ -157,14 +157,15 @@ void SQVM::LeaveFrame()
     calls.pop_back();
 }
 
-namespace {
+namespace
+{
 // "integer|float" for a parameter type mask, as the parameter check reports it.
 std::string TypeMaskNames(SQInteger mask)
 {
-    static const SQObjectType kTypes[] = {OT_NULL,     OT_INTEGER,      OT_FLOAT,     OT_BOOL,      OT_STRING,
-                                          OT_TABLE,    OT_ARRAY,        OT_USERDATA,  OT_CLOSURE,   OT_NATIVECLOSURE,
-                                          OT_GENERATOR, OT_USERPOINTER, OT_THREAD,    OT_CLASS,     OT_INSTANCE,
-                                          OT_WEAKREF};
+    static const SQObjectType kTypes[] = {OT_NULL,    OT_INTEGER,       OT_FLOAT,     OT_BOOL,
+                                          OT_STRING,  OT_TABLE,         OT_ARRAY,     OT_USERDATA,
+                                          OT_CLOSURE, OT_NATIVECLOSURE, OT_GENERATOR, OT_USERPOINTER,
+                                          OT_THREAD,  OT_CLASS,         OT_INSTANCE,  OT_WEAKREF};
     std::string names;
     for (SQObjectType t : kTypes)
     {
@@ -176,7 +177,7 @@ std::string TypeMaskNames(SQInteger mask)
     }
     return names;
 }
-}  // namespace
+} // namespace
 
 void SQVM::NotifyError()
 {
@@ -186,7 +187,7 @@ void SQVM::NotifyError()
     Value err = lastError;
     Value handler = errorHandler;
     Value ignored;
-    raiseErrors = false;  // an error inside the handler does not call it again
+    raiseErrors = false; // an error inside the handler does not call it again
     CallWith(handler, roottable, &err, 1, ignored);
     raiseErrors = true;
     lastError = err;
@@ -201,8 +202,8 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
         SQInteger mask = nc->typecheck[i];
         const Value& arg = stack[argBase + SQInteger(i)];
         if (mask != -1 && !(arg._type & mask))
-            return Raise("parameter %d has an invalid type '%s' ; expected: '%s'", int(i), TypeName(arg._type),
-                         TypeMaskNames(mask).c_str());
+            return Raise("parameter %d has an invalid type '%s' ; expected: '%s'", int(i),
+                         TypeName(arg._type), TypeMaskNames(mask).c_str());
     }
     SQInteger nouters = SQInteger(nc->outers.size());
     if (argBase + nargs + nouters + MIN_STACK_OVERHEAD >= stackSize)
