@@ -12,6 +12,7 @@ SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 
 SQVM::~SQVM()
 {
+    CloseOuters(0);  // closures that escaped this thread keep their values
     delete[] stack;
 }
 
