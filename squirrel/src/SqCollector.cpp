@@ -3,6 +3,28 @@
 
 #include "SqVM.h"
 
+void SQCollectable::Destroy()
+{
+    SQSharedState* s = ss;
+    if (s->destroyDepth >= 64)
+    {
+        s->pendingDestroy.push_back(this);
+        return;
+    }
+    s->destroyDepth++;
+    delete this;
+    if (s->destroyDepth == 1)
+    {
+        while (!s->pendingDestroy.empty())
+        {
+            SQCollectable* next = s->pendingDestroy.back();
+            s->pendingDestroy.pop_back();
+            delete next;
+        }
+    }
+    s->destroyDepth--;
+}
+
 void SQSharedState::Link(SQCollectable* o)
 {
     o->gcnext = gcHead;

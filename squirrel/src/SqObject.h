@@ -216,6 +216,8 @@ struct SQCollectable : SQRefCounted
     bool gcmark = false;
     explicit SQCollectable(SQSharedState* s);
     ~SQCollectable() override;
+    // Releasing one object can release a long chain of others; past a depth they are queued, not recursed into.
+    void Destroy() override;
     // Calls fn on every reference this object holds.
     virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
     // Drops every reference this object holds (used to break garbage cycles).

@@ -22,6 +22,8 @@ struct SQSharedState
     void RemoveString(SQString* s);
 
     SQCollectable* gcHead = nullptr;
+    SQInteger destroyDepth = 0;
+    std::vector<SQCollectable*> pendingDestroy;
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);
     // Frees unreachable cycles and returns how many objects were freed; with unreachable they are handed out.

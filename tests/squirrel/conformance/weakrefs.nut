@@ -60,3 +60,8 @@ print("resurrectunreachable finds the cycle: " + (found != null && found.len() =
 found = null;
 collectgarbage();
 print("nothing left after: " + (resurrectunreachable() == null) + "\n");
+local chain = null;
+for (local i = 0; i < 200000; i++) chain = {next = chain};
+local tail = chain.weakref();
+chain = null;
+print("a long chain is released without deep recursion: " + (tail.ref() == null) + "\n");
