@@ -9,6 +9,7 @@
 
 struct SQCallInfo
 {
+    SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
     SQClosure* closure; // null for a native function
     const Value* literals;
