@@ -288,7 +288,10 @@ private:
         return e;
     }
     // Emits a jump taken when e is false; returns the pc to patch.
-    SQInteger JumpIfFalse(Exp& e)
+    SQInteger JumpIfFalse(Exp& e) { return JumpIf(e, false); }
+    // Emits a jump taken when e has the given truth; returns the pc to patch. A comparison just emitted is
+    // fused with the jump.
+    SQInteger JumpIf(Exp& e, bool whenTrue)
     {
         if (e.kind == E_RELOC)
         {
@@ -300,13 +303,42 @@ private:
                 if (i.op == f[0] && e.a == fs->Pc() - 1)
                 {
                     i.op = f[1];
+                    if (whenTrue)
+                        i.x |= 2;
                     return fs->EmitJump(OP_JMP);
                 }
             }
         }
         SQInteger reg = ToAnyReg(e);
         FreeExp(e);
-        return fs->EmitJump(OP_JZ, reg);
+        return fs->EmitJump(whenTrue ? OP_JNZ : OP_JZ, reg);
+    }
+    // Code compiled out of order (a loop's condition and increment) is cut and placed later; its jumps are
+    // relative, so it moves intact.
+    std::vector<SQInstruction> CutCode(SQInteger start, size_t linesBefore)
+    {
+        std::vector<SQInstruction> block(fs->proto->code.begin() + start, fs->proto->code.end());
+        fs->proto->code.resize(size_t(start));
+        fs->proto->lines.resize(linesBefore);
+        return block;
+    }
+    SQInteger AppendCode(const std::vector<SQInstruction>& block)
+    {
+        SQInteger start = fs->Pc();
+        for (const SQInstruction& i : block)
+            fs->proto->code.push_back(i);
+        return start;
+    }
+    // The loop condition goes after the body, so each iteration takes one jump, not two.
+    void LoopTail(SQInteger toCondition, SQInteger bodyStart, const std::vector<SQInstruction>& condition,
+                  SQInteger jumpInCondition)
+    {
+        fs->PatchToHere(toCondition);
+        SQInteger at = AppendCode(condition);
+        if (jumpInCondition >= 0)
+            fs->PatchJump(at + jumpInCondition, bodyStart);
+        else
+            fs->PatchJump(fs->EmitJump(OP_JMP), bodyStart);
     }
 
     // ---- expressions
@@ -1365,14 +1397,20 @@ private:
     void WhileStatement()
     {
         Lex();
-        SQInteger start = fs->Pc();
-        SQInteger jf;
-        Condition(jf);
+        Expect('(');
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        Exp c = Expression();
+        SQInteger jump = JumpIf(c, true) - condStart;
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
+        Expect(')');
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        fs->PatchToHere(jf);
-        EndLoop(start);
+        SQInteger cont = fs->Pc();
+        LoopTail(toCondition, bodyStart, condition, jump);
+        EndLoop(cont);
     }
     void DoWhileStatement()
     {
@@ -1400,30 +1438,28 @@ private:
         else if (lex.token != ';')
             ExpressionStatement();
         Expect(';');
-        SQInteger start = fs->Pc();
-        SQInteger jf = -1;
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        SQInteger jump = -1;
         if (lex.token != ';')
         {
             Exp c = Expression();
-            jf = JumpIfFalse(c);
+            jump = JumpIf(c, true) - condStart;
         }
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
         Expect(';');
         SQInteger incrStart = fs->Pc();
-        size_t linesBefore = fs->proto->lines.size();
+        lines = fs->proto->lines.size();
         if (lex.token != ')')
             ExpressionStatement();
         Expect(')');
-        std::vector<SQInstruction> incr(fs->proto->code.begin() + incrStart, fs->proto->code.end());
-        fs->proto->code.resize(size_t(incrStart));
-        fs->proto->lines.resize(linesBefore);
+        std::vector<SQInstruction> incr = CutCode(incrStart, lines);
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        SQInteger cont = fs->Pc();
-        for (const SQInstruction& i : incr)
-            fs->proto->code.push_back(i);
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        if (jf >= 0)
-            fs->PatchToHere(jf);
+        SQInteger cont = AppendCode(incr);
+        LoopTail(toCondition, bodyStart, condition, jump);
         EndLoop(cont);
         EndScope(count);
     }

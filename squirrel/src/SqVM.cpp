@@ -838,7 +838,7 @@ bool SQVM::Execute(Value& ret)
     L_##opcode : L_##jopcode:                                                                                \
     {                                                                                                        \
         const Value& x = stk[i.b];                                                                           \
-        const Value& y = i.x ? K[i.c] : stk[i.c];                                                            \
+        const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                            \
         bool r;                                                                                              \
         if (IsInt2(x, y))                                                                                    \
         {                                                                                                    \
@@ -864,7 +864,7 @@ bool SQVM::Execute(Value& ret)
         else                                                                                                 \
         {                                                                                                    \
             const SQInstruction& j = *pc++;                                                                  \
-            if (!r)                                                                                          \
+            if (r == ((i.x & 2) != 0))                                                                                          \
                 pc += j.sbx;                                                                                 \
         }                                                                                                    \
         DISPATCH();                                                                                          \
@@ -876,9 +876,9 @@ bool SQVM::Execute(Value& ret)
         L_OP_JEQ:
         L_OP_JNE:
         {
-            bool r = Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
+            bool r = Equal(stk[i.b], (i.x & 1) ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
             const SQInstruction& j = *pc++;
-            if (!r)
+            if (r == ((i.x & 2) != 0)) // bit 1: jump when the comparison holds
                 pc += j.sbx;
             DISPATCH();
         }
