@@ -1011,20 +1011,16 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     Value fn = v->At(-(params + 1));
     Value ret;
     SQInteger argBase = v->top - params;
+    bool savedRaise = v->raiseErrors;
+    v->raiseErrors = raiseerror != 0;
+    v->errorNotified = false;
     bool ok = v->Call(fn, argBase, params, ret);
+    if (!ok && !v->errorNotified)
+        v->NotifyError(); // errors from a native called directly
+    v->raiseErrors = savedRaise;
     v->Pop(params);
     if (!ok)
-    {
-        if (raiseerror && v->errorHandler._type != OT_NULL)
-        {
-            Value r;
-            Value err = v->lastError;
-            Value handler = v->errorHandler;
-            v->CallWith(handler, v->roottable, &err, 1, r);
-            v->lastError = err;
-        }
         return SQ_ERROR;
-    }
     if (retval)
         v->Push(ret);
     return SQ_OK;

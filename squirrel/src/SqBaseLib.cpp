@@ -157,16 +157,49 @@ SQInteger base_enabledebuginfo(HSQUIRRELVM v)
     v->ss->debugInfo = !IsFalse(Arg(v, 2));
     return 0;
 }
+// Level 0 is getstackinfos itself, 1 the function calling it, 2 that function's caller.
 SQInteger base_getstackinfos(HSQUIRRELVM v)
 {
+    SQInteger level = Arg(v, 2).AsInt();
     SQStackInfos si;
-    if (SQ_FAILED(sq_stackinfos(v, Arg(v, 2).AsInt(), &si)))
+    if (SQ_FAILED(sq_stackinfos(v, level, &si)))
         return Return(v, Value());
-    Value t = SQTable::Create(v->ss);
-    t.Table()->NewSlot(MakeString(v->ss, "func"), MakeString(v->ss, si.funcname));
-    t.Table()->NewSlot(MakeString(v->ss, "src"), MakeString(v->ss, si.source));
-    t.Table()->NewSlot(MakeString(v->ss, "line"), Value(si.line));
+    SQSharedState* ss = v->ss;
+    Value t = SQTable::Create(ss);
+    t.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
+    t.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
+    t.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
+    Value locals = SQTable::Create(ss);
+    const SQCallInfo& ci = v->calls[v->calls.size() - 1 - size_t(level)];
+    if (ci.closure)
+    {
+        SQFunctionProto* p = ci.closure->Proto();
+        SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
+        for (const SQLocalInfo& l : p->locals)
+        {
+            if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
+                locals.Table()->NewSlot(l.name, v->stack[ci.base + l.reg]);
+        }
+    }
+    t.Table()->NewSlot(MakeString(ss, "locals"), locals);
     return Return(v, t);
+}
+SQInteger base_resurrectunreachable(HSQUIRRELVM v)
+{
+    std::vector<Value> found;
+    v->ss->Collect(&found);
+    if (found.empty())
+        return Return(v, Value());
+    Value a = SQArray::Create(v->ss);
+    a.Array()->values = std::move(found);
+    return Return(v, a);
+}
+// The closure that called callee().
+SQInteger base_callee(HSQUIRRELVM v)
+{
+    if (v->calls.size() < 2 || !v->calls[v->calls.size() - 2].closure)
+        return Error(v, "no closure in the calling stack");
+    return Return(v, Value(OT_CLOSURE, v->calls[v->calls.size() - 2].closure));
 }
 SQInteger base_dummy(HSQUIRRELVM)
 {
@@ -869,10 +902,16 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
+                                 {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
+                                 {"callee", base_callee, 1, nullptr},
                                  {"dummy", base_dummy, 0, nullptr},
                                  {nullptr, nullptr, 0, nullptr}};
     for (const Entry* e = base; e->name; e++)
         Register(v->ss, v->roottable.Table(), e->name, e->f, e->nparams, e->mask);
-    v->roottable.Table()->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    SQTable* root = v->roottable.Table();
+    root->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    root->NewSlot(MakeString(v->ss, "_versionnumber_"), Value(SQInteger(SQUIRREL_VERSION_NUMBER)));
+    root->NewSlot(MakeString(v->ss, "_intsize_"), Value(SQInteger(sizeof(SQInteger))));
+    root->NewSlot(MakeString(v->ss, "_floatsize_"), Value(SQInteger(sizeof(SQFloat))));
     return SQ_OK;
 }

@@ -75,6 +75,7 @@ public:
                     OptionalSemicolon();
             }
             main.Emit(OP_RETURN, 0, 0, 0, 0);
+            main.Finish();
             out = main.protoValue;
             return true;
         }
@@ -287,7 +288,10 @@ private:
         return e;
     }
     // Emits a jump taken when e is false; returns the pc to patch.
-    SQInteger JumpIfFalse(Exp& e)
+    SQInteger JumpIfFalse(Exp& e) { return JumpIf(e, false); }
+    // Emits a jump taken when e has the given truth; returns the pc to patch. A comparison just emitted is
+    // fused with the jump.
+    SQInteger JumpIf(Exp& e, bool whenTrue)
     {
         if (e.kind == E_RELOC)
         {
@@ -299,13 +303,42 @@ private:
                 if (i.op == f[0] && e.a == fs->Pc() - 1)
                 {
                     i.op = f[1];
+                    if (whenTrue)
+                        i.x |= 2;
                     return fs->EmitJump(OP_JMP);
                 }
             }
         }
         SQInteger reg = ToAnyReg(e);
         FreeExp(e);
-        return fs->EmitJump(OP_JZ, reg);
+        return fs->EmitJump(whenTrue ? OP_JNZ : OP_JZ, reg);
+    }
+    // Code compiled out of order (a loop's condition and increment) is cut and placed later; its jumps are
+    // relative, so it moves intact.
+    std::vector<SQInstruction> CutCode(SQInteger start, size_t linesBefore)
+    {
+        std::vector<SQInstruction> block(fs->proto->code.begin() + start, fs->proto->code.end());
+        fs->proto->code.resize(size_t(start));
+        fs->proto->lines.resize(linesBefore);
+        return block;
+    }
+    SQInteger AppendCode(const std::vector<SQInstruction>& block)
+    {
+        SQInteger start = fs->Pc();
+        for (const SQInstruction& i : block)
+            fs->proto->code.push_back(i);
+        return start;
+    }
+    // The loop condition goes after the body, so each iteration takes one jump, not two.
+    void LoopTail(SQInteger toCondition, SQInteger bodyStart, const std::vector<SQInstruction>& condition,
+                  SQInteger jumpInCondition)
+    {
+        fs->PatchToHere(toCondition);
+        SQInteger at = AppendCode(condition);
+        if (jumpInCondition >= 0)
+            fs->PatchJump(at + jumpInCondition, bodyStart);
+        else
+            fs->PatchJump(fs->EmitJump(OP_JMP), bodyStart);
     }
 
     // ---- expressions
@@ -864,15 +897,6 @@ private:
         case TK_NULL:
             Lex();
             return ConstExp(Value());
-        case TK___LINE__:
-        {
-            Exp e = ConstExp(Value(lex.line));
-            Lex();
-            return e;
-        }
-        case TK___FILE__:
-            Lex();
-            return ConstExp(sourceName);
         case TK_IDENTIFIER:
         {
             std::string id = lex.text;
@@ -1146,6 +1170,7 @@ private:
         }
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
         fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
+        fs->Finish();
         fs = parentFs;
         loops.swap(savedLoops);
         SQInteger index = SQInteger(fs->proto->functions.size());
@@ -1372,14 +1397,20 @@ private:
     void WhileStatement()
     {
         Lex();
-        SQInteger start = fs->Pc();
-        SQInteger jf;
-        Condition(jf);
+        Expect('(');
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        Exp c = Expression();
+        SQInteger jump = JumpIf(c, true) - condStart;
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
+        Expect(')');
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        fs->PatchToHere(jf);
-        EndLoop(start);
+        SQInteger cont = fs->Pc();
+        LoopTail(toCondition, bodyStart, condition, jump);
+        EndLoop(cont);
     }
     void DoWhileStatement()
     {
@@ -1407,30 +1438,28 @@ private:
         else if (lex.token != ';')
             ExpressionStatement();
         Expect(';');
-        SQInteger start = fs->Pc();
-        SQInteger jf = -1;
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        SQInteger jump = -1;
         if (lex.token != ';')
         {
             Exp c = Expression();
-            jf = JumpIfFalse(c);
+            jump = JumpIf(c, true) - condStart;
         }
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
         Expect(';');
         SQInteger incrStart = fs->Pc();
-        size_t linesBefore = fs->proto->lines.size();
+        lines = fs->proto->lines.size();
         if (lex.token != ')')
             ExpressionStatement();
         Expect(')');
-        std::vector<SQInstruction> incr(fs->proto->code.begin() + incrStart, fs->proto->code.end());
-        fs->proto->code.resize(size_t(incrStart));
-        fs->proto->lines.resize(linesBefore);
+        std::vector<SQInstruction> incr = CutCode(incrStart, lines);
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        SQInteger cont = fs->Pc();
-        for (const SQInstruction& i : incr)
-            fs->proto->code.push_back(i);
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        if (jf >= 0)
-            fs->PatchToHere(jf);
+        SQInteger cont = AppendCode(incr);
+        LoopTail(toCondition, bodyStart, condition, jump);
         EndLoop(cont);
         EndScope(count);
     }
@@ -1622,10 +1651,6 @@ private:
             if (negative)
                 Fail("scalar expected : integer, float");
             v = Str(lex.text);
-            break;
-        case TK_TRUE:
-        case TK_FALSE:
-            v = Value(lex.token == TK_TRUE);
             break;
         default:
             Fail("scalar expected : integer, float or string");

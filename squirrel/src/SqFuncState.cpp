@@ -75,7 +75,8 @@ void SQFuncState::FreeReg(SQInteger reg)
 SQInteger SQFuncState::DeclareLocal(const Value& name)
 {
     SQInteger reg = SQInteger(locals.size());
-    locals.push_back({name, reg, false});
+    locals.push_back({name, reg, false, proto->locals.size()});
+    proto->locals.push_back({name, reg, Pc(), -1});
     if (freeReg < reg + 1)
         freeReg = reg + 1;
     if (freeReg > proto->maxStack)
@@ -117,8 +118,29 @@ SQInteger SQFuncState::FindOuter(const Value& name)
 void SQFuncState::RemoveLocalsAbove(SQInteger count)
 {
     while (SQInteger(locals.size()) > count)
+    {
+        proto->locals[locals.back().debugIndex].endPc = Pc();
         locals.pop_back();
+    }
     freeReg = count;
+}
+
+void SQFuncState::Finish()
+{
+    // A jump that lands on a return becomes that return (the jump slots of fused compares stay jumps).
+    std::vector<SQInstruction>& code = proto->code;
+    for (size_t pc = 0; pc < code.size(); pc++)
+    {
+        bool slot = pc > 0 && code[pc - 1].op >= OP_JLT && code[pc - 1].op <= OP_JNE;
+        if (code[pc].op != OP_JMP || slot)
+            continue;
+        SQInteger target = SQInteger(pc) + 1 + code[pc].sbx;
+        if (target >= 0 && target < SQInteger(code.size()) && code[size_t(target)].op == OP_RETURN)
+            code[pc] = code[size_t(target)];
+    }
+    for (SQLocalInfo& l : proto->locals)
+        if (l.endPc < 0)
+            l.endPc = Pc();
 }
 
 bool SQFuncState::AnyCapturedFrom(SQInteger localCount) const

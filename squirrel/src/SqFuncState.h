@@ -15,6 +15,7 @@ struct SQLocalVar
     Value name;
     SQInteger reg;
     bool captured;
+    size_t debugIndex; // its entry in the prototype's local variable table
 };
 
 struct SQFuncState
@@ -52,4 +53,6 @@ struct SQFuncState
     void RemoveLocalsAbove(SQInteger count);
     bool AnyCapturedFrom(SQInteger localCount) const;
     void SetLine(SQInteger l) { line = l; }
+    // Closes the debug ranges of the locals still active when the function ends.
+    void Finish();
 };

@@ -46,8 +46,6 @@ const KeywordEntry kKeywords[] = {
     {"static", TK_STATIC},
     {"enum", TK_ENUM},
     {"const", TK_CONST},
-    {"__LINE__", TK___LINE__},
-    {"__FILE__", TK___FILE__},
 };
 bool IsIdStart(int c)
 {
@@ -328,7 +326,7 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
                 if (!IsHex(Peek()))
                     return Fail("hexadecimal number expected");
                 int v = 0;
-                for (int n = 0; n < 4 && IsHex(Peek()); n++)
+                for (int n = 0; n < 2 && IsHex(Peek()); n++) // two digits: one byte per character
                 {
                     v = v * 16 + HexValue(Peek());
                     Advance();

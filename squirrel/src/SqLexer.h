@@ -62,8 +62,6 @@ enum SQToken
     TK_CONSTRUCTOR,
     TK_INSTANCEOF,
     TK_VARPARAMS,
-    TK___LINE__,
-    TK___FILE__,
     TK_TRUE,
     TK_FALSE,
     TK_MULEQ,

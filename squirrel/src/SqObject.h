@@ -216,10 +216,13 @@ struct SQCollectable : SQRefCounted
     bool gcmark = false;
     explicit SQCollectable(SQSharedState* s);
     ~SQCollectable() override;
+    // Releasing one object can release a long chain of others; past a depth they are queued, not recursed into.
+    void Destroy() override;
     // Calls fn on every reference this object holds.
     virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
     // Drops every reference this object holds (used to break garbage cycles).
     virtual void Finalize() = 0;
+    virtual SQObjectType ObjectType() const = 0;
 };
 
 // Visits a reference held as a raw pointer (delegates, classes), if there is one.
@@ -243,6 +246,7 @@ Value MakeWeakRef(const Value& target);
 
 struct SQTable : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_TABLE; }
     struct Node
     {
         Value key;
@@ -323,6 +327,7 @@ inline Value* SQTable::Find(const SQObject& key) const
 
 struct SQArray : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_ARRAY; }
     std::vector<Value> values;
     explicit SQArray(SQSharedState* s) : SQCollectable(s) {}
     static Value Create(SQSharedState* s, SQInteger size = 0);
@@ -386,6 +391,7 @@ struct SQFunctionProto : SQRefCounted
 
 struct SQOuter : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_OUTER; }
     SQVM* vm = nullptr; // while open: the thread whose stack holds the value
     SQInteger index = 0;
     SQOuter* nextOpen = nullptr;
@@ -399,6 +405,7 @@ struct SQOuter : SQCollectable
 
 struct SQClosure : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_CLOSURE; }
     Value proto;
     std::vector<Value> outers;
     std::vector<Value> defaults;
@@ -413,6 +420,7 @@ struct SQClosure : SQCollectable
 
 struct SQNativeClosure : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_NATIVECLOSURE; }
     SQFUNCTION func = nullptr;
     std::vector<Value> outers;
     std::vector<SQInteger> typecheck;
@@ -436,6 +444,7 @@ struct SQExceptionTrap
 
 struct SQGenerator : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_GENERATOR; }
     enum State
     {
         Running,
@@ -488,6 +497,7 @@ constexpr SQInteger MEMBER_INDEX_MASK = 0x00FFFFFF;
 
 struct SQClass : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_CLASS; }
     SQClass* base = nullptr;
     SQTable* members;
     std::vector<SQClassMember> fields;  // per-instance defaults
@@ -512,6 +522,7 @@ struct SQClass : SQCollectable
 
 struct SQInstance : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_INSTANCE; }
     SQClass* klass;
     std::vector<Value> values;
     SQUserPointer up = nullptr;
@@ -529,6 +540,7 @@ struct SQInstance : SQCollectable
 
 struct SQUserData : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_USERDATA; }
     SQTable* delegate = nullptr;
     SQUserPointer typetag = nullptr;
     SQRELEASEHOOK hook = nullptr;

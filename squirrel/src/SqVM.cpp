@@ -12,6 +12,7 @@ SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 
 SQVM::~SQVM()
 {
+    CloseOuters(0);  // closures that escaped this thread keep their values
     delete[] stack;
 }
 
@@ -157,6 +158,42 @@ void SQVM::LeaveFrame()
     calls.pop_back();
 }
 
+namespace
+{
+// "integer|float" for a parameter type mask, as the parameter check reports it.
+std::string TypeMaskNames(SQInteger mask)
+{
+    static const SQObjectType kTypes[] = {OT_NULL,    OT_INTEGER,       OT_FLOAT,     OT_BOOL,
+                                          OT_STRING,  OT_TABLE,         OT_ARRAY,     OT_USERDATA,
+                                          OT_CLOSURE, OT_NATIVECLOSURE, OT_GENERATOR, OT_USERPOINTER,
+                                          OT_THREAD,  OT_CLASS,         OT_INSTANCE,  OT_WEAKREF};
+    std::string names;
+    for (SQObjectType t : kTypes)
+    {
+        if (!(mask & _RAW_TYPE(t)))
+            continue;
+        if (!names.empty())
+            names += "|";
+        names += TypeName(t);
+    }
+    return names;
+}
+} // namespace
+
+void SQVM::NotifyError()
+{
+    errorNotified = true;
+    if (!raiseErrors || errorHandler._type == OT_NULL)
+        return;
+    Value err = lastError;
+    Value handler = errorHandler;
+    Value ignored;
+    raiseErrors = false; // an error inside the handler does not call it again
+    CallWith(handler, roottable, &err, 1, ignored);
+    raiseErrors = true;
+    lastError = err;
+}
+
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
@@ -166,7 +203,8 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
         SQInteger mask = nc->typecheck[i];
         const Value& arg = stack[argBase + SQInteger(i)];
         if (mask != -1 && !(arg._type & mask))
-            return Raise("parameter %d has an invalid type '%s'", int(i), TypeName(arg._type));
+            return Raise("parameter %d has an invalid type '%s' ; expected: '%s'", int(i),
+                         TypeName(arg._type), TypeMaskNames(mask).c_str());
     }
     SQInteger nouters = SQInteger(nc->outers.size());
     if (argBase + nargs + nouters + MIN_STACK_OVERHEAD >= stackSize)
@@ -800,7 +838,7 @@ bool SQVM::Execute(Value& ret)
     L_##opcode : L_##jopcode:                                                                                \
     {                                                                                                        \
         const Value& x = stk[i.b];                                                                           \
-        const Value& y = i.x ? K[i.c] : stk[i.c];                                                            \
+        const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                            \
         bool r;                                                                                              \
         if (IsInt2(x, y))                                                                                    \
         {                                                                                                    \
@@ -826,7 +864,7 @@ bool SQVM::Execute(Value& ret)
         else                                                                                                 \
         {                                                                                                    \
             const SQInstruction& j = *pc++;                                                                  \
-            if (!r)                                                                                          \
+            if (r == ((i.x & 2) != 0))                                                                                          \
                 pc += j.sbx;                                                                                 \
         }                                                                                                    \
         DISPATCH();                                                                                          \
@@ -838,9 +876,9 @@ bool SQVM::Execute(Value& ret)
         L_OP_JEQ:
         L_OP_JNE:
         {
-            bool r = Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
+            bool r = Equal(stk[i.b], (i.x & 1) ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
             const SQInstruction& j = *pc++;
-            if (!r)
+            if (r == ((i.x & 2) != 0)) // bit 1: jump when the comparison holds
                 pc += j.sbx;
             DISPATCH();
         }
@@ -1016,6 +1054,8 @@ bool SQVM::Execute(Value& ret)
     next_instruction:
         DISPATCH();
     error:
+        if (!errorNotified && traps.empty())
+            NotifyError();
         for (;;)
         {
             ci = &calls.back();
@@ -1027,6 +1067,7 @@ bool SQVM::Execute(Value& ret)
                 K = ci->literals;
                 top = ci->base + ci->closure->Proto()->maxStack;
                 stk[t.target] = lastError;
+                errorNotified = false;
                 pc = t.catchPc;
                 DISPATCH();
             }

@@ -9,6 +9,7 @@
 
 struct SQCallInfo
 {
+    SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
     SQClosure* closure; // null for a native function
     const Value* literals;
@@ -26,6 +27,7 @@ constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
 
 struct SQVM : SQCollectable
 {
+    SQObjectType ObjectType() const override { return OT_THREAD; }
     SQVM(SQSharedState* ss, SQInteger stackSize);
     ~SQVM() override;
 
@@ -47,9 +49,22 @@ struct SQVM : SQCollectable
     SQInteger executeDepth = 0;   // nested interpreter loops (metamethods, callbacks)
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
+    bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
+    bool errorNotified = false; // the handler has seen the error now unwinding
+
+    // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
+    void NotifyError();
 
     // API stack helpers (indexes relative to stackBase, negative from top).
-    void Push(const Value& v) { stack[top++] = v; }
+    // The stack has a fixed size; a push past its end is dropped and reported rather than written out of
+    // bounds.
+    void Push(const Value& v)
+    {
+        if (top < stackSize)
+            stack[top++] = v;
+        else
+            Raise("stack overflow");
+    }
     void Pop(SQInteger n = 1)
     {
         while (n-- > 0)

@@ -373,7 +373,9 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
     case OT_CLASS:
     {
         SQClass* c = obj.Class();
-        if (c->locked && !c->members->Find(key))
+        // instances have their fields laid out already; methods may still be added
+        bool method = isStatic || val._type == OT_CLOSURE || val._type == OT_NATIVECLOSURE;
+        if (c->locked && !method && !c->members->Find(key))
             return Raise("trying to modify a class that has already been instantiated");
         return c->NewSlot(ss, key, val, isStatic);
     }
@@ -890,8 +892,11 @@ bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
         c->attributes = *attrs;
     if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
     {
+        // 'this' is the new class; a handler that declares a parameter receives it there too
+        Value fn = baseClass->metamethods[MT_INHERITED];
+        SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(baseClass->metamethods[MT_INHERITED], out, nullptr, 0, r))
+        if (!CallWith(fn, out, &out, nargs, r))
             return false;
     }
     return true;

@@ -83,13 +83,32 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeErrorCase{"throw \"custom\";", "custom"},
                     RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
                     RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
-                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"}));
+                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
+                    RuntimeErrorCase{"[1].insert(\"a\", 1);",
+                                     "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 
 TEST(SquirrelRun, ScriptResultsReachTheHost)
 {
     SquirrelRun run = RunSquirrel("print(\"a\" + 1 + 2.5);");
     EXPECT_TRUE(run.ran);
     EXPECT_EQ("a12.5", run.output);
+}
+
+TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
+{
+    SquirrelRun run = RunSquirrel("seterrorhandler(function(e) {\n"
+                                  "    local where = getstackinfos(2);\n"
+                                  "    print(e + \" in \" + where.func + \" line \" + where.line + \" n=\" + where.locals.n);\n"
+                                  "});\n"
+                                  "try { throw \"caught errors stay quiet\"; } catch (e) {}\n"
+                                  "function fails() {\n"
+                                  "    local n = null;\n"
+                                  "    n.field = 1;\n"
+                                  "}\n"
+                                  "fails();\n");
+    EXPECT_FALSE(run.ran);
+    EXPECT_EQ("trying to set 'null'", run.error);
+    EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);
 }
 
 TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream)
