@@ -4,7 +4,10 @@
 #include <cstring>
 #include <limits>
 
-SqBlob::SqBlob(int32_t size) : m_bytes(size_t(std::max(size, 0)), 0) {}
+SqBlob::SqBlob(int32_t size) : m_bytes(size_t(std::max(size, 0)), 0)
+{
+    m_bytes.reserve(1);
+}
 
 int32_t SqBlob::Read(void* buffer, int32_t size)
 {

@@ -17,7 +17,7 @@ public:
     int32_t Write(const void* buffer, int32_t size) override;
     bool Flush() override { return true; }
     int32_t Tell() override { return m_pointer; }
-    int32_t Len() override { return int32_t(m_bytes.size()); }
+    int32_t Len() override { return Size(); }
     // Positions outside [0, Len()] are refused and leave the pointer where it was.
     bool Seek(int32_t offset, SqSeekOrigin origin) override;
     bool IsValid() const override { return true; }
@@ -29,6 +29,8 @@ public:
     void Swap2();
     void Swap4();
 
+    int32_t Size() const { return int32_t(m_bytes.size()); }
+    // Never null, even for an empty blob, so callers can tell a payload from a failure.
     uint8_t* Data() { return m_bytes.data(); }
     const uint8_t* Data() const { return m_bytes.data(); }
 

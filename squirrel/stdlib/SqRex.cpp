@@ -61,7 +61,7 @@ class SqRexParser
 public:
     SqRexParser(SqRex& rex, const char* pattern) : m_rex(rex), m_pos(pattern) {}
 
-    bool Parse(std::string* error)
+    bool Parse(const char** error)
     {
         m_rex.m_captures.resize(1);
         const int root = NewNode(SqRex::Node::Kind::Group);
@@ -92,7 +92,7 @@ private:
 
     bool Fail(const char* message)
     {
-        if (m_error.empty())
+        if (!m_error)
             m_error = message;
         return false;
     }
@@ -323,7 +323,7 @@ private:
 
     SqRex& m_rex;
     const char* m_pos;
-    std::string m_error;
+    const char* m_error = nullptr;
 };
 
 namespace
@@ -469,7 +469,7 @@ private:
     const char* m_end;
 };
 
-std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, std::string* error)
+std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
 {
     std::unique_ptr<SqRex> rex(new SqRex());
     SqRexParser parser(*rex, pattern);

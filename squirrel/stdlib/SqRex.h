@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 class SqRex
@@ -17,8 +16,8 @@ public:
         const char* end = nullptr;
     };
 
-    // Null with `error` set when the pattern does not compile.
-    static std::unique_ptr<SqRex> Compile(const char* pattern, std::string* error);
+    // Null with `error` set (to a static text) when the pattern does not compile.
+    static std::unique_ptr<SqRex> Compile(const char* pattern, const char** error);
 
     // True when the whole of [begin, end) matches.
     bool Match(const char* begin, const char* end);
