@@ -1,0 +1,363 @@
+// Values and the heap objects they point to. Every heap object is reference counted and released the moment its
+// last reference goes; objects that can hold references sit on the collector's list so unreachable cycles are found.
+#pragma once
+
+#include "squirrel.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+struct SQSharedState;
+struct SQWeakRef;
+
+struct SQRefCounted {
+    SQUnsignedInteger refs = 0;
+    SQWeakRef* weakref = nullptr;
+    virtual ~SQRefCounted();
+    // Called when the count reaches zero.
+    virtual void Destroy() { delete this; }
+};
+
+inline bool IsRefCounted(SQObjectType t) { return (t & SQOBJECT_REF_COUNTED) != 0; }
+
+// Layout-compatible with HSQOBJECT so API handles and stack slots are interchangeable.
+struct Value : SQObject {
+    Value() { _type = OT_NULL; _unVal.raw = 0; }
+    Value(const SQObject& o) { _type = o._type; _unVal = o._unVal; AddRef(); }
+    Value(const Value& o) : SQObject() { _type = o._type; _unVal = o._unVal; AddRef(); }
+    Value(Value&& o) noexcept : SQObject() { _type = o._type; _unVal = o._unVal; o._type = OT_NULL; o._unVal.raw = 0; }
+    explicit Value(SQInteger i) { _type = OT_INTEGER; _unVal.raw = 0; _unVal.nInteger = i; }
+    explicit Value(SQFloat f) { _type = OT_FLOAT; _unVal.raw = 0; _unVal.fFloat = f; }
+    explicit Value(bool b) { _type = OT_BOOL; _unVal.raw = 0; _unVal.nInteger = b ? 1 : 0; }
+    Value(SQObjectType t, SQRefCounted* p) { _type = t; _unVal.raw = 0; _unVal.pRefCounted = p; AddRef(); }
+    static Value UserPointer(SQUserPointer p) { Value v; v._type = OT_USERPOINTER; v._unVal.pUserPointer = p; return v; }
+    ~Value() { Release(); }
+
+    Value& operator=(const Value& o) {
+        if (IsRefCounted(o._type)) o._unVal.pRefCounted->refs++;
+        SQObjectType t = _type;
+        SQObjectValue old = _unVal;
+        _type = o._type;
+        _unVal = o._unVal;
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+        return *this;
+    }
+    Value& operator=(Value&& o) noexcept {
+        if (this == &o) return *this;
+        SQObjectType t = _type;
+        SQObjectValue old = _unVal;
+        _type = o._type;
+        _unVal = o._unVal;
+        o._type = OT_NULL;
+        o._unVal.raw = 0;
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+        return *this;
+    }
+    void SetInteger(SQInteger i) {
+        if (IsRefCounted(_type)) Release();
+        _type = OT_INTEGER;
+        _unVal.raw = 0;
+        _unVal.nInteger = i;
+    }
+    void SetFloat(SQFloat f) {
+        if (IsRefCounted(_type)) Release();
+        _type = OT_FLOAT;
+        _unVal.raw = 0;
+        _unVal.fFloat = f;
+    }
+    void SetBool(bool b) {
+        if (IsRefCounted(_type)) Release();
+        _type = OT_BOOL;
+        _unVal.raw = 0;
+        _unVal.nInteger = b ? 1 : 0;
+    }
+    void Null() {
+        SQObjectType t = _type;
+        SQObjectValue old = _unVal;
+        _type = OT_NULL;
+        _unVal.raw = 0;
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+    }
+    void AddRef() const {
+        if (IsRefCounted(_type)) _unVal.pRefCounted->refs++;
+    }
+    void Release() {
+        if (IsRefCounted(_type) && --_unVal.pRefCounted->refs == 0) {
+            SQRefCounted* p = _unVal.pRefCounted;
+            _type = OT_NULL;
+            _unVal.raw = 0;
+            p->Destroy();
+        }
+    }
+    SQObjectType Type() const { return _type; }
+    bool IsNull() const { return _type == OT_NULL; }
+    bool IsNumeric() const { return (_type & SQOBJECT_NUMERIC) != 0; }
+    SQInteger Int() const { return _unVal.nInteger; }
+    SQFloat Float() const { return _unVal.fFloat; }
+    SQFloat AsFloat() const { return _type == OT_INTEGER ? SQFloat(_unVal.nInteger) : _unVal.fFloat; }
+    SQInteger AsInt() const { return _type == OT_INTEGER ? _unVal.nInteger : SQInteger(_unVal.fFloat); }
+    SQString* Str() const { return _unVal.pString; }
+    SQTable* Table() const { return _unVal.pTable; }
+    SQArray* Array() const { return _unVal.pArray; }
+    SQClosure* Closure() const { return _unVal.pClosure; }
+    SQNativeClosure* Native() const { return _unVal.pNativeClosure; }
+    SQClass* Class() const { return _unVal.pClass; }
+    SQInstance* Instance() const { return _unVal.pInstance; }
+    SQGenerator* Generator() const { return _unVal.pGenerator; }
+    SQUserData* UserData() const { return _unVal.pUserData; }
+    SQVM* Thread() const { return _unVal.pThread; }
+    SQWeakRef* WeakRef() const { return _unVal.pWeakRef; }
+    SQOuter* Outer() const { return _unVal.pOuter; }
+    SQFunctionProto* Proto() const { return _unVal.pFunctionProto; }
+    SQRefCounted* Ref() const { return _unVal.pRefCounted; }
+};
+
+inline bool RawEqual(const SQObject& a, const SQObject& b) { return a._type == b._type && a._unVal.raw == b._unVal.raw; }
+bool IsFalse(const SQObject& o);
+const char* TypeName(SQObjectType t);
+
+struct SQString : SQRefCounted {
+    SQSharedState* ss;
+    SQString* next;  // intern chain
+    SQHash hash;
+    SQInteger len;
+    char data[1];
+    void Destroy() override;
+    static SQString* Create(SQSharedState* ss, const char* s, SQInteger len = -1);
+};
+inline Value MakeString(SQSharedState* ss, const char* s, SQInteger len = -1) {
+    return Value(OT_STRING, SQString::Create(ss, s, len));
+}
+
+// Anything that may hold references to other objects: the cycle collector visits these.
+struct SQCollectable : SQRefCounted {
+    SQSharedState* ss;
+    SQCollectable* gcprev = nullptr;
+    SQCollectable* gcnext = nullptr;
+    SQUnsignedInteger gcrefs = 0;
+    bool gcmark = false;
+    explicit SQCollectable(SQSharedState* s);
+    ~SQCollectable() override;
+    // Calls fn on every reference this object holds.
+    virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
+    // Drops every reference this object holds (used to break garbage cycles).
+    virtual void Finalize() = 0;
+};
+
+struct SQWeakRef : SQRefCounted {
+    SQObject obj;  // not counted; set to null when the target goes
+    ~SQWeakRef() override;
+};
+Value MakeWeakRef(const Value& target);
+
+struct SQTable : SQCollectable {
+    struct Node {
+        Value key;
+        Value val;
+    };
+    Node* nodes = nullptr;
+    SQUnsignedInteger capacity = 0;  // power of two, or 0
+    SQUnsignedInteger count = 0;
+    SQUnsignedInteger used = 0;  // live + deleted markers
+    SQTable* delegate = nullptr;
+
+    SQTable(SQSharedState* s, SQInteger sizeHint = 0);
+    ~SQTable() override;
+    static Value Create(SQSharedState* s, SQInteger sizeHint = 0);
+    bool Get(const SQObject& key, Value& out) const;
+    Value* Find(const SQObject& key) const;
+    bool Set(const SQObject& key, const Value& val);  // only if present
+    void NewSlot(const SQObject& key, const Value& val);
+    bool Remove(const SQObject& key);
+    // Iteration over slot positions: returns the next position holding a key at or after pos, or -1.
+    SQInteger Next(SQInteger pos, Value& key, Value& val) const;
+    void Clear();
+    Value Clone() const;
+    void SetDelegate(SQTable* d);
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+
+   private:
+    void Resize(SQUnsignedInteger newCapacity);
+    Node* Lookup(const SQObject& key, SQHash h) const;
+};
+SQHash HashValue(const SQObject& key);
+
+struct SQArray : SQCollectable {
+    std::vector<Value> values;
+    explicit SQArray(SQSharedState* s) : SQCollectable(s) {}
+    static Value Create(SQSharedState* s, SQInteger size = 0);
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override { values.clear(); }
+};
+
+struct SQInstruction {
+    uint8_t op;
+    uint8_t x;
+    uint16_t a;
+    union {
+        struct {
+            uint16_t b;
+            uint16_t c;
+        };
+        int32_t sbx;
+    };
+};
+
+struct SQOuterInfo {
+    bool fromStack;  // a local of the enclosing function, else one of its outers
+    SQInteger index;
+    Value name;
+};
+struct SQLocalInfo {
+    Value name;
+    SQInteger reg;
+    SQInteger startPc;
+    SQInteger endPc;
+};
+struct SQLineInfo {
+    SQInteger pc;
+    SQInteger line;
+};
+
+struct SQFunctionProto : SQRefCounted {
+    std::vector<SQInstruction> code;
+    std::vector<Value> literals;
+    std::vector<Value> functions;  // nested prototypes
+    std::vector<SQOuterInfo> outers;
+    std::vector<SQLocalInfo> locals;
+    std::vector<SQLineInfo> lines;
+    Value name;
+    Value sourceName;
+    SQInteger nparams = 1;  // including 'this'
+    SQInteger ndefaults = 0;
+    SQInteger maxStack = 2;
+    bool varParams = false;
+    bool generator = false;
+    SQInteger LineAt(SQInteger pc) const;
+};
+
+struct SQOuter : SQCollectable {
+    SQVM* vm = nullptr;  // while open: the thread whose stack holds the value
+    SQInteger index = 0;
+    SQOuter* nextOpen = nullptr;
+    Value closed;
+    explicit SQOuter(SQSharedState* s) : SQCollectable(s) {}
+    ~SQOuter() override;
+    Value& Get();
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override { closed.Null(); }
+};
+
+struct SQClosure : SQCollectable {
+    Value proto;
+    std::vector<Value> outers;
+    std::vector<Value> defaults;
+    Value env;   // weak reference bound by bindenv, or null
+    Value base;  // class the method belongs to, for 'base'
+    explicit SQClosure(SQSharedState* s) : SQCollectable(s) {}
+    SQFunctionProto* Proto() const { return proto.Proto(); }
+    Value Clone() const;
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+struct SQNativeClosure : SQCollectable {
+    SQFUNCTION func = nullptr;
+    std::vector<Value> outers;
+    std::vector<SQInteger> typecheck;
+    SQInteger nparamscheck = 0;
+    Value name;
+    Value env;
+    explicit SQNativeClosure(SQSharedState* s) : SQCollectable(s) {}
+    Value Clone() const;
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+struct SQCallInfo;
+struct SQExceptionTrap {
+    SQInteger stackBase;  // absolute
+    SQInteger target;     // register (relative) receiving the error
+    const SQInstruction* catchPc;
+    SQInteger callDepth;
+};
+
+struct SQGenerator : SQCollectable {
+    enum State { Running, Suspended, Dead } state = Suspended;
+    Value closure;
+    std::vector<Value> stack;
+    std::vector<SQExceptionTrap> traps;
+    const SQInstruction* pc = nullptr;
+    SQInteger target = 0;
+    explicit SQGenerator(SQSharedState* s) : SQCollectable(s) {}
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+enum SQMetaMethod {
+    MT_ADD, MT_SUB, MT_MUL, MT_DIV, MT_UNM, MT_MODULO, MT_SET, MT_GET, MT_TYPEOF, MT_NEXTI, MT_CMP, MT_CALL,
+    MT_CLONED, MT_NEWSLOT, MT_DELSLOT, MT_TOSTRING, MT_NEWMEMBER, MT_INHERITED, MT_LAST
+};
+
+struct SQClassMember {
+    Value val;
+    Value attrs;
+};
+
+// Member index encoding in a class's member table.
+constexpr SQInteger MEMBER_FIELD_FLAG = 0x02000000;
+constexpr SQInteger MEMBER_METHOD_FLAG = 0x01000000;
+constexpr SQInteger MEMBER_INDEX_MASK = 0x00FFFFFF;
+
+struct SQClass : SQCollectable {
+    SQClass* base = nullptr;
+    SQTable* members;
+    std::vector<SQClassMember> fields;   // per-instance defaults
+    std::vector<SQClassMember> methods;  // shared: methods and static members
+    Value metamethods[MT_LAST];
+    Value attributes;
+    Value constructor;
+    SQUserPointer typetag = nullptr;
+    SQInteger udsize = 0;
+    SQRELEASEHOOK hook = nullptr;
+    bool locked = false;
+    SQClass(SQSharedState* s, SQClass* baseClass);
+    ~SQClass() override;
+    bool Get(const SQObject& key, Value& out) const;
+    bool NewSlot(SQSharedState* ss, const Value& key, const Value& val, bool isStatic);
+    bool SetAttributes(const SQObject& key, const Value& attrs);
+    bool GetAttributes(const SQObject& key, Value& out) const;
+    Value CreateInstance();
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+struct SQInstance : SQCollectable {
+    SQClass* klass;
+    std::vector<Value> values;
+    SQUserPointer up = nullptr;
+    SQRELEASEHOOK hook = nullptr;
+    SQInteger udsize = 0;
+    SQInstance(SQSharedState* s, SQClass* c);
+    ~SQInstance() override;
+    bool Get(const SQObject& key, Value& out) const;
+    bool Set(const SQObject& key, const Value& val);
+    bool InstanceOf(const SQClass* c) const;
+    Value Clone() const;
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+struct SQUserData : SQCollectable {
+    SQTable* delegate = nullptr;
+    SQUserPointer typetag = nullptr;
+    SQRELEASEHOOK hook = nullptr;
+    SQInteger size = 0;
+    std::vector<unsigned char> data;
+    explicit SQUserData(SQSharedState* s) : SQCollectable(s) {}
+    ~SQUserData() override;
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};

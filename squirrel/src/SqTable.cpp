@@ -1,0 +1,185 @@
+// Tables: open addressing with linear probing over a power-of-two slot array. Deleted slots keep a marker so
+// iteration positions stay stable while a foreach removes entries.
+#include "SqState.h"
+
+namespace {
+inline bool IsEmpty(const SQTable::Node& n) { return n.key._type == OT_NULL && n.val._type == OT_NULL; }
+inline bool IsDeleted(const SQTable::Node& n) { return n.key._type == OT_NULL && n.val._type == OT_BOOL; }
+inline SQHash MixPointer(SQRawObjectVal raw) {
+    uint64_t x = raw >> 3;
+    x ^= x >> 29;
+    x *= 0xbf58476d1ce4e5b9ULL;
+    return SQHash(x ^ (x >> 32));
+}
+}  // namespace
+
+SQHash HashValue(const SQObject& key) {
+    switch (key._type) {
+        case OT_STRING: return key._unVal.pString->hash;
+        case OT_INTEGER: return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
+        case OT_FLOAT: {
+            uint32_t bits;
+            memcpy(&bits, &key._unVal.fFloat, 4);
+            return (bits * 2654435761u) ^ 0x5bd1e995u;
+        }
+        case OT_BOOL: return SQHash(key._unVal.nInteger + 1);
+        default: return MixPointer(key._unVal.raw);
+    }
+}
+
+SQTable::SQTable(SQSharedState* s, SQInteger sizeHint) : SQCollectable(s) {
+    if (sizeHint > 0) {
+        SQUnsignedInteger cap = 4;
+        while (cap * 3 < SQUnsignedInteger(sizeHint) * 4) cap *= 2;
+        Resize(cap);
+    }
+}
+
+SQTable::~SQTable() {
+    delete[] nodes;
+    if (delegate && --delegate->refs == 0) delegate->Destroy();
+}
+
+Value SQTable::Create(SQSharedState* s, SQInteger sizeHint) { return Value(OT_TABLE, new SQTable(s, sizeHint)); }
+
+SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const {
+    if (!capacity) return nullptr;
+    SQUnsignedInteger mask = capacity - 1;
+    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask) {
+        Node& n = nodes[i];
+        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw) return &n;
+        if (IsEmpty(n)) return nullptr;
+    }
+}
+
+Value* SQTable::Find(const SQObject& key) const {
+    Node* n = Lookup(key, HashValue(key));
+    return n ? &n->val : nullptr;
+}
+
+bool SQTable::Get(const SQObject& key, Value& out) const {
+    Node* n = Lookup(key, HashValue(key));
+    if (!n) return false;
+    out = n->val;
+    return true;
+}
+
+bool SQTable::Set(const SQObject& key, const Value& val) {
+    Node* n = Lookup(key, HashValue(key));
+    if (!n) return false;
+    n->val = val;
+    return true;
+}
+
+void SQTable::Resize(SQUnsignedInteger newCapacity) {
+    Node* old = nodes;
+    SQUnsignedInteger oldCapacity = capacity;
+    nodes = new Node[newCapacity];
+    capacity = newCapacity;
+    count = 0;
+    used = 0;
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++) {
+        Node& n = old[i];
+        if (n.key._type == OT_NULL) continue;
+        SQUnsignedInteger mask = capacity - 1;
+        SQUnsignedInteger j = HashValue(n.key) & mask;
+        while (!IsEmpty(nodes[j])) j = (j + 1) & mask;
+        nodes[j].key = std::move(n.key);
+        nodes[j].val = std::move(n.val);
+        count++;
+        used++;
+    }
+    delete[] old;
+}
+
+void SQTable::NewSlot(const SQObject& key, const Value& val) {
+    SQHash h = HashValue(key);
+    if (Node* n = Lookup(key, h)) {
+        n->val = val;
+        return;
+    }
+    if ((used + 1) * 4 > capacity * 3) {
+        SQUnsignedInteger cap = capacity ? capacity : 4;
+        while ((count + 1) * 2 > cap) cap *= 2;
+        if (cap == capacity && (used + 1) * 4 > capacity * 3) cap = capacity * 2;
+        Resize(cap);
+    }
+    SQUnsignedInteger mask = capacity - 1;
+    SQUnsignedInteger i = h & mask;
+    while (nodes[i].key._type != OT_NULL) i = (i + 1) & mask;
+    if (IsEmpty(nodes[i])) used++;
+    Value v = val;
+    nodes[i].val = std::move(v);
+    nodes[i].key = Value(key);
+    count++;
+}
+
+bool SQTable::Remove(const SQObject& key) {
+    Node* n = Lookup(key, HashValue(key));
+    if (!n) return false;
+    Value k = std::move(n->key);
+    Value v = std::move(n->val);
+    n->key.Null();
+    n->val.SetBool(true);  // deleted marker
+    count--;
+    return true;
+}
+
+SQInteger SQTable::Next(SQInteger pos, Value& key, Value& val) const {
+    for (SQUnsignedInteger i = SQUnsignedInteger(pos); i < capacity; i++) {
+        if (nodes[i].key._type != OT_NULL) {
+            key = nodes[i].key;
+            val = nodes[i].val;
+            return SQInteger(i);
+        }
+    }
+    return -1;
+}
+
+void SQTable::Clear() {
+    Node* old = nodes;
+    SQUnsignedInteger oldCapacity = capacity;
+    nodes = nullptr;
+    capacity = count = used = 0;
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++) {
+        old[i].key.Null();
+        old[i].val.Null();
+    }
+    delete[] old;
+}
+
+Value SQTable::Clone() const {
+    Value copy = Create(ss, SQInteger(count));
+    SQTable* t = copy.Table();
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
+        if (nodes[i].key._type != OT_NULL) t->NewSlot(nodes[i].key, nodes[i].val);
+    t->SetDelegate(delegate);
+    return copy;
+}
+
+void SQTable::SetDelegate(SQTable* d) {
+    if (d) d->refs++;
+    SQTable* old = delegate;
+    delegate = d;
+    if (old && --old->refs == 0) old->Destroy();
+}
+
+void SQTable::Traverse(void (*fn)(const SQObject&, void*), void* ctx) {
+    for (SQUnsignedInteger i = 0; i < capacity; i++) {
+        if (nodes[i].key._type == OT_NULL) continue;
+        fn(nodes[i].key, ctx);
+        fn(nodes[i].val, ctx);
+    }
+    if (delegate) {
+        SQObject d;
+        d._type = OT_TABLE;
+        d._unVal.raw = 0;
+        d._unVal.pTable = delegate;
+        fn(d, ctx);
+    }
+}
+
+void SQTable::Finalize() {
+    Clear();
+    SetDelegate(nullptr);
+}

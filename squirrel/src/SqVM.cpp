@@ -1,0 +1,750 @@
+// Frames, calls and the interpreter loop.
+#include "SqVM.h"
+
+#include "SqOpcodes.h"
+
+SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s) {
+    stackSize = size;
+    stack = new Value[size_t(size)];
+    calls.reserve(64);
+}
+
+SQVM::~SQVM() { delete[] stack; }
+
+void SQVM::Traverse(void (*fn)(const SQObject&, void*), void* ctx) {
+    for (SQInteger i = 0; i < top; i++) fn(stack[i], ctx);
+    // frames may use slots above the API top
+    SQInteger limit = top;
+    for (const SQCallInfo& ci : calls) {
+        SQInteger end = ci.closure ? ci.base + ci.closure->Proto()->maxStack : ci.base;
+        if (end > limit) limit = end;
+    }
+    for (SQInteger i = top; i < limit && i < stackSize; i++) fn(stack[i], ctx);
+    fn(roottable, ctx);
+    fn(lastError, ctx);
+    fn(errorHandler, ctx);
+    fn(debugHook, ctx);
+}
+
+void SQVM::Finalize() {
+    CloseOuters(0);
+    for (SQInteger i = 0; i < stackSize; i++) stack[i].Null();
+    calls.clear();
+    traps.clear();
+    top = 0;
+    stackBase = 0;
+    roottable.Null();
+    lastError.Null();
+    errorHandler.Null();
+    debugHook.Null();
+}
+
+SQOuter* SQVM::FindOuter(SQInteger slot) {
+    SQOuter** link = &openOuters;
+    while (*link && (*link)->index > slot) link = &(*link)->nextOpen;
+    if (*link && (*link)->index == slot) return *link;
+    SQOuter* o = new SQOuter(ss);
+    o->vm = this;
+    o->index = slot;
+    o->nextOpen = *link;
+    *link = o;
+    return o;
+}
+
+void SQVM::CloseOuters(SQInteger fromSlot) {
+    while (openOuters && openOuters->index >= fromSlot) {
+        SQOuter* o = openOuters;
+        openOuters = o->nextOpen;
+        o->closed = stack[o->index];
+        o->vm = nullptr;
+        o->nextOpen = nullptr;
+    }
+}
+
+bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root, bool& entered,
+                      Value& generator) {
+    entered = false;
+    SQFunctionProto* p = c->Proto();
+    SQInteger np = p->nparams;
+    if (nargs != np) {
+        if (nargs > np && !p->varParams) return Raise("wrong number of parameters");
+        if (nargs < np) {
+            SQInteger missing = np - nargs;
+            if (missing > p->ndefaults) return Raise("wrong number of parameters");
+            for (SQInteger i = nargs; i < np; i++)
+                stack[argBase + i] = c->defaults[size_t(p->ndefaults - (np - i))];
+            nargs = np;
+        }
+    }
+    if (argBase + p->maxStack + MIN_STACK_OVERHEAD >= stackSize) return Raise("stack overflow");
+    if (p->varParams) {
+        Value va = SQArray::Create(ss);
+        for (SQInteger i = np; i < nargs; i++) {
+            va.Array()->values.push_back(std::move(stack[argBase + i]));
+            stack[argBase + i].Null();
+        }
+        stack[argBase + np] = std::move(va);
+    }
+    if (c->env._type == OT_WEAKREF && c->env.WeakRef()->obj._type != OT_NULL)
+        stack[argBase] = Value(c->env.WeakRef()->obj);
+    if (p->generator) {
+        SQGenerator* g = new SQGenerator(ss);
+        generator = Value(OT_GENERATOR, g);
+        g->closure = Value(OT_CLOSURE, c);
+        g->stack.resize(size_t(p->maxStack));
+        for (SQInteger i = 0; i < p->maxStack; i++) {
+            g->stack[size_t(i)] = std::move(stack[argBase + i]);
+            stack[argBase + i].Null();
+        }
+        g->pc = p->code.data();
+        return true;
+    }
+    SQCallInfo ci;
+    ci.pc = p->code.data();
+    ci.closure = c;
+    ci.literals = p->literals.data();
+    ci.base = argBase;
+    ci.target = target;
+    ci.prevTop = top;
+    ci.prevStackBase = stackBase;
+    ci.generator = nullptr;
+    ci.root = root;
+    calls.push_back(ci);
+    top = argBase + p->maxStack;
+    entered = true;
+    return true;
+}
+
+void SQVM::LeaveFrame() {
+    SQCallInfo& ci = calls.back();
+    if (openOuters && openOuters->index >= ci.base) CloseOuters(ci.base);
+    while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) traps.pop_back();
+    if (ci.generator && ci.generator->state == SQGenerator::Running) ci.generator->state = SQGenerator::Dead;
+    SQInteger end = ci.closure ? ci.base + ci.closure->Proto()->maxStack : top;
+    for (SQInteger i = ci.base; i < end; i++) stack[i].Null();
+    top = ci.prevTop;
+    stackBase = ci.prevStackBase;
+    calls.pop_back();
+}
+
+bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret) {
+    if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
+        return Raise("wrong number of parameters");
+    for (size_t i = 0; i < nc->typecheck.size() && SQInteger(i) < nargs; i++) {
+        SQInteger mask = nc->typecheck[i];
+        const Value& arg = stack[argBase + SQInteger(i)];
+        if (mask != -1 && !(arg._type & mask))
+            return Raise("parameter %d has an invalid type '%s'", int(i), TypeName(arg._type));
+    }
+    SQInteger nouters = SQInteger(nc->outers.size());
+    if (argBase + nargs + nouters + MIN_STACK_OVERHEAD >= stackSize) return Raise("stack overflow");
+    for (SQInteger i = 0; i < nouters; i++) stack[argBase + nargs + i] = nc->outers[size_t(i)];
+    if (nc->env._type == OT_WEAKREF && nc->env.WeakRef()->obj._type != OT_NULL)
+        stack[argBase] = Value(nc->env.WeakRef()->obj);
+    SQCallInfo ci;
+    ci.pc = nullptr;
+    ci.closure = nullptr;
+    ci.literals = nullptr;
+    ci.base = argBase;
+    ci.target = -1;
+    ci.prevTop = top;
+    ci.prevStackBase = stackBase;
+    ci.generator = nullptr;
+    ci.root = false;
+    calls.push_back(ci);
+    stackBase = argBase;
+    top = argBase + nargs + nouters;
+    nativeDepth++;
+    Value fnHold(OT_NATIVECLOSURE, nc);
+    SQInteger r = nc->func(this);
+    nativeDepth--;
+    bool ok = true;
+    if (r == SQ_SUSPEND_FLAG) {
+        suspended = true;
+        if (top > stackBase) ret = stack[top - 1];
+        else ret.Null();
+    } else if (r < 0) {
+        ok = false;
+    } else if (r > 0 && top > stackBase) {
+        ret = stack[top - 1];
+    } else {
+        ret.Null();
+    }
+    SQInteger end = top;
+    for (SQInteger i = argBase; i < end; i++) stack[i].Null();
+    calls.back().closure = nullptr;
+    top = calls.back().prevTop;
+    stackBase = calls.back().prevStackBase;
+    while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) traps.pop_back();
+    calls.pop_back();
+    return ok;
+}
+
+bool SQVM::CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, Value& ret) {
+    Value inst = c->CreateInstance();
+    if (!c->constructor.IsNull()) {
+        stack[argBase] = inst;
+        Value ignored;
+        Value ctor = c->constructor;
+        if (!Call(ctor, argBase, nargs, ignored)) return false;
+    }
+    ret = inst;
+    return true;
+}
+
+bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret) {
+    switch (fn._type) {
+        case OT_CLOSURE: {
+            bool entered;
+            Value gen;
+            Value hold = fn;
+            if (!EnterFrame(fn.Closure(), argBase, nargs, -1, true, entered, gen)) return false;
+            if (!entered) {
+                ret = gen;
+                return true;
+            }
+            return Execute(ret);
+        }
+        case OT_NATIVECLOSURE: return CallNative(fn.Native(), argBase, nargs, ret);
+        case OT_CLASS: return CreateClassInstance(fn.Class(), argBase, nargs, ret);
+        case OT_TABLE:
+        case OT_INSTANCE:
+        case OT_USERDATA: {
+            Value mm;
+            if (GetMetaMethod(fn, MT_CALL, mm)) {
+                Value self = fn;
+                return CallWith(mm, self, &stack[argBase], nargs, ret);
+            }
+            break;
+        }
+        default: break;
+    }
+    return Raise("attempt to call '%s'", TypeName(fn._type));
+}
+
+bool SQVM::ResumeGenerator(SQGenerator* g, Value& out) {
+    if (g->state == SQGenerator::Dead) return Raise("resuming dead generator");
+    if (g->state == SQGenerator::Running) return Raise("resuming active generator");
+    SQClosure* c = g->closure.Closure();
+    SQFunctionProto* p = c->Proto();
+    SQInteger base = top;
+    if (base + p->maxStack + MIN_STACK_OVERHEAD >= stackSize) return Raise("stack overflow");
+    for (size_t i = 0; i < g->stack.size(); i++) stack[base + SQInteger(i)] = std::move(g->stack[i]);
+    g->stack.clear();
+    SQCallInfo ci;
+    ci.pc = g->pc;
+    ci.closure = c;
+    ci.literals = p->literals.data();
+    ci.base = base;
+    ci.target = -1;
+    ci.prevTop = top;
+    ci.prevStackBase = stackBase;
+    ci.generator = g;
+    ci.root = true;
+    calls.push_back(ci);
+    for (SQExceptionTrap t : g->traps) {
+        t.stackBase += base;
+        t.callDepth = SQInteger(calls.size());
+        traps.push_back(t);
+    }
+    g->traps.clear();
+    top = base + p->maxStack;
+    g->state = SQGenerator::Running;
+    Value hold(OT_GENERATOR, g);
+    return Execute(out);
+}
+
+namespace {
+inline bool IsInt2(const Value& a, const Value& b) { return (a._type & b._type) == OT_INTEGER; }
+}  // namespace
+
+bool SQVM::Execute(Value& ret) {
+    SQCallInfo* ci;
+    const SQInstruction* pc;
+    Value* stk;
+    const Value* K;
+#define LOAD_FRAME()                 \
+    do {                             \
+        ci = &calls.back();          \
+        pc = ci->pc;                 \
+        stk = stack + ci->base;      \
+        K = ci->literals;            \
+    } while (0)
+#define SAVE_PC() (ci->pc = pc)
+#define REFRESH() \
+    do {                             \
+        ci = &calls.back();          \
+        stk = stack + ci->base;      \
+    } while (0)
+#define FAIL() goto error
+    LOAD_FRAME();
+    for (;;) {
+        const SQInstruction i = *pc++;
+        switch (i.op) {
+            case OP_LOADK: stk[i.a] = K[i.sbx]; continue;
+            case OP_LOADINT: stk[i.a].SetInteger(i.sbx); continue;
+            case OP_LOADNULL:
+                for (SQInteger n = 0; n < i.b; n++) stk[i.a + n].Null();
+                continue;
+            case OP_LOADBOOL: stk[i.a].SetBool(i.b != 0); continue;
+            case OP_MOVE: stk[i.a] = stk[i.b]; continue;
+            case OP_GETOUTER: stk[i.a] = ci->closure->outers[i.b].Outer()->Get(); continue;
+            case OP_SETOUTER: ci->closure->outers[i.a].Outer()->Get() = stk[i.b]; continue;
+            case OP_NEWTABLE: stk[i.a] = SQTable::Create(ss); continue;
+            case OP_NEWARRAY: {
+                Value a = SQArray::Create(ss);
+                a.Array()->values.reserve(i.b);
+                stk[i.a] = std::move(a);
+                continue;
+            }
+            case OP_APPEND: stk[i.a].Array()->values.push_back(stk[i.b]); continue;
+            case OP_GET: {
+                const Value& o = stk[i.b];
+                const Value& k = stk[i.c];
+                if (o._type == OT_ARRAY && k._type == OT_INTEGER) {
+                    std::vector<Value>& v = o.Array()->values;
+                    if (uint32_t(k.Int()) < v.size() && v[size_t(k.Int())]._type != OT_WEAKREF) {
+                        stk[i.a] = v[size_t(k.Int())];
+                        continue;
+                    }
+                } else if (o._type == OT_TABLE) {
+                    Value* v = o.Table()->Find(k);
+                    if (v && v->_type != OT_WEAKREF) {
+                        stk[i.a] = *v;
+                        continue;
+                    }
+                }
+                SAVE_PC();
+                Value tmp;
+                if (!Get(o, k, tmp, false)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_GETK: {
+                const Value& o = stk[i.b];
+                if (o._type == OT_TABLE) {
+                    Value* v = o.Table()->Find(K[i.c]);
+                    if (v && v->_type != OT_WEAKREF) {
+                        stk[i.a] = *v;
+                        continue;
+                    }
+                } else if (o._type == OT_INSTANCE) {
+                    SQInstance* inst = o.Instance();
+                    Value* idx = inst->klass->members->Find(K[i.c]);
+                    if (idx) {
+                        SQInteger m = idx->Int();
+                        const Value& v = (m & MEMBER_FIELD_FLAG) ? inst->values[size_t(m & MEMBER_INDEX_MASK)]
+                                                                 : inst->klass->methods[size_t(m & MEMBER_INDEX_MASK)].val;
+                        if (v._type != OT_WEAKREF) {
+                            stk[i.a] = v;
+                            continue;
+                        }
+                    }
+                }
+                SAVE_PC();
+                Value tmp;
+                if (!Get(o, K[i.c], tmp, i.x != 0)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_SET: {
+                const Value& o = stk[i.a];
+                const Value& k = stk[i.b];
+                if (o._type == OT_ARRAY && k._type == OT_INTEGER && uint32_t(k.Int()) < o.Array()->values.size()) {
+                    o.Array()->values[size_t(k.Int())] = stk[i.c];
+                    continue;
+                }
+                SAVE_PC();
+                if (!Set(o, k, stk[i.c])) FAIL();
+                REFRESH();
+                continue;
+            }
+            case OP_SETK: {
+                const Value& o = stk[i.a];
+                if (o._type == OT_INSTANCE) {
+                    SQInstance* inst = o.Instance();
+                    Value* idx = inst->klass->members->Find(K[i.b]);
+                    if (idx && (idx->Int() & MEMBER_FIELD_FLAG)) {
+                        inst->values[size_t(idx->Int() & MEMBER_INDEX_MASK)] = stk[i.c];
+                        continue;
+                    }
+                }
+                SAVE_PC();
+                if (!Set(o, K[i.b], stk[i.c])) FAIL();
+                REFRESH();
+                continue;
+            }
+            case OP_NEWSLOT:
+                SAVE_PC();
+                if (!NewSlot(stk[i.a], (i.x & 1) ? K[i.b] : stk[i.b], stk[i.c], false)) FAIL();
+                REFRESH();
+                continue;
+            case OP_NEWMEMBER: {
+                SAVE_PC();
+                Value attrs = (i.x & 1) ? stk[i.b - 1] : Value();
+                if (!NewMember(stk[i.a], stk[i.b], stk[i.c], attrs, (i.x & 2) != 0)) FAIL();
+                REFRESH();
+                continue;
+            }
+            case OP_DELETE: {
+                SAVE_PC();
+                Value tmp;
+                if (!DeleteSlot(stk[i.b], stk[i.c], tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_PREPCALL:
+            case OP_PREPCALLK: {
+                Value o = stk[i.b];
+                const Value& key = i.op == OP_PREPCALLK ? K[i.c] : stk[i.c];
+                if (o._type == OT_INSTANCE) {
+                    SQInstance* inst = o.Instance();
+                    Value* idx = inst->klass->members->Find(key);
+                    if (idx && !(idx->Int() & MEMBER_FIELD_FLAG)) {
+                        stk[i.a] = inst->klass->methods[size_t(idx->Int() & MEMBER_INDEX_MASK)].val;
+                        stk[i.a + 1] = std::move(o);
+                        continue;
+                    }
+                } else if (o._type == OT_TABLE) {
+                    Value* v = o.Table()->Find(key);
+                    if (v && v->_type != OT_WEAKREF) {
+                        stk[i.a] = *v;
+                        stk[i.a + 1] = std::move(o);
+                        continue;
+                    }
+                }
+                SAVE_PC();
+                Value fn;
+                if (!Get(o, key, fn, i.x != 0)) FAIL();
+                REFRESH();
+                stk[i.a + 1] = std::move(o);
+                stk[i.a] = std::move(fn);
+                continue;
+            }
+            case OP_CALL: {
+                Value& fn = stk[i.a];
+                SQInteger argBase = ci->base + i.a + 1;
+                SAVE_PC();
+                if (fn._type == OT_CLOSURE) {
+                    bool entered;
+                    Value gen;
+                    if (!EnterFrame(fn.Closure(), argBase, i.b, ci->base + i.a, false, entered, gen)) FAIL();
+                    if (!entered) {
+                        stk[i.a] = std::move(gen);
+                        continue;
+                    }
+                    LOAD_FRAME();
+                    continue;
+                }
+                Value r;
+                Value callee = fn;
+                bool ok = callee._type == OT_NATIVECLOSURE ? CallNative(callee.Native(), argBase, i.b, r)
+                                                           : Call(callee, argBase, i.b, r);
+                REFRESH();
+                if (!ok) FAIL();
+                if (suspended) {
+                    suspendTarget = ci->base + i.a;
+                    ret = r;
+                    return true;
+                }
+                stk[i.a] = std::move(r);
+                continue;
+            }
+            case OP_CLOSURE: {
+                SQFunctionProto* fp = ci->closure->Proto()->functions[i.b].Proto();
+                SQClosure* c = new SQClosure(ss);
+                Value cv(OT_CLOSURE, c);
+                c->proto = ci->closure->Proto()->functions[i.b];
+                c->outers.reserve(fp->outers.size());
+                for (const SQOuterInfo& o : fp->outers) {
+                    if (o.fromStack) c->outers.push_back(Value(OT_OUTER, FindOuter(ci->base + o.index)));
+                    else c->outers.push_back(ci->closure->outers[size_t(o.index)]);
+                }
+                for (SQInteger d = 0; d < fp->ndefaults; d++) c->defaults.push_back(stk[i.c + d]);
+                stk[i.a] = std::move(cv);
+                continue;
+            }
+            case OP_RETURN: {
+                Value v;
+                if (i.x) v = stk[i.a];
+                bool root = ci->root;
+                SQInteger target = ci->target;
+                LeaveFrame();
+                if (root) {
+                    ret = std::move(v);
+                    return true;
+                }
+                stack[target] = std::move(v);
+                LOAD_FRAME();
+                continue;
+            }
+            case OP_YIELD: {
+                SQGenerator* g = ci->generator;
+                if (!g) {
+                    SAVE_PC();
+                    Raise("internal error: yield outside a generator");
+                    FAIL();
+                }
+                Value v;
+                if (i.x) v = stk[i.a];
+                SQFunctionProto* p = ci->closure->Proto();
+                CloseOuters(ci->base);
+                g->stack.resize(size_t(p->maxStack));
+                for (SQInteger n = 0; n < p->maxStack; n++) g->stack[size_t(n)] = std::move(stk[n]);
+                while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) {
+                    SQExceptionTrap t = traps.back();
+                    t.stackBase -= ci->base;
+                    g->traps.insert(g->traps.begin(), t);
+                    traps.pop_back();
+                }
+                g->pc = pc;
+                g->state = SQGenerator::Suspended;
+                LeaveFrame();
+                ret = std::move(v);
+                return true;
+            }
+            case OP_JMP: pc += i.sbx; continue;
+            case OP_JZ:
+                if (IsFalse(stk[i.a])) pc += i.sbx;
+                continue;
+            case OP_JNZ:
+                if (!IsFalse(stk[i.a])) pc += i.sbx;
+                continue;
+#define ARITH_INT_FLOAT(opcode, expr_int, expr_float)                                  \
+    case opcode: {                                                                     \
+        const Value& x = stk[i.b];                                                     \
+        const Value& y = stk[i.c];                                                     \
+        if (IsInt2(x, y)) {                                                            \
+            uint32_t a = uint32_t(x.Int()), b = uint32_t(y.Int());                     \
+            stk[i.a].SetInteger(SQInteger(expr_int));                                  \
+            continue;                                                                  \
+        }                                                                              \
+        if (x._type == OT_FLOAT && y._type == OT_FLOAT) {                              \
+            SQFloat a = x.Float(), b = y.Float();                                      \
+            stk[i.a].SetFloat(expr_float);                                             \
+            continue;                                                                  \
+        }                                                                              \
+        SAVE_PC();                                                                     \
+        Value tmp;                                                                     \
+        if (!Arith(opcode, x, y, tmp)) FAIL();                                         \
+        REFRESH();                                                                     \
+        stk[i.a] = std::move(tmp);                                                     \
+        continue;                                                                      \
+    }
+            ARITH_INT_FLOAT(OP_ADD, a + b, a + b)
+            ARITH_INT_FLOAT(OP_SUB, a - b, a - b)
+            ARITH_INT_FLOAT(OP_MUL, a * b, a * b)
+            case OP_DIV:
+            case OP_MOD:
+            case OP_BAND:
+            case OP_BOR:
+            case OP_BXOR:
+            case OP_SHL:
+            case OP_SHR:
+            case OP_USHR: {
+                SAVE_PC();
+                Value tmp;
+                if (!Arith(i.op, stk[i.b], stk[i.c], tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_EQ: stk[i.a].SetBool(Equal(stk[i.b], stk[i.c])); continue;
+            case OP_NE: stk[i.a].SetBool(!Equal(stk[i.b], stk[i.c])); continue;
+#define COMPARE(opcode, jopcode, rel)                                               \
+    case opcode:                                                                    \
+    case jopcode: {                                                                 \
+        const Value& x = stk[i.b];                                                  \
+        const Value& y = stk[i.c];                                                  \
+        bool r;                                                                     \
+        if (IsInt2(x, y)) {                                                         \
+            r = x.Int() rel y.Int();                                                \
+        } else if (x._type == OT_FLOAT && y._type == OT_FLOAT) {                    \
+            r = x.Float() rel y.Float();                                            \
+        } else {                                                                    \
+            SAVE_PC();                                                              \
+            SQInteger c;                                                            \
+            if (!Compare(x, y, c)) FAIL();                                          \
+            REFRESH();                                                              \
+            r = c rel 0;                                                            \
+        }                                                                           \
+        if (i.op == opcode) {                                                       \
+            stk[i.a].SetBool(r);                                                    \
+        } else {                                                                    \
+            const SQInstruction& j = *pc++;                                         \
+            if (!r) pc += j.sbx;                                                    \
+        }                                                                           \
+        continue;                                                                   \
+    }
+            COMPARE(OP_LT, OP_JLT, <)
+            COMPARE(OP_LE, OP_JLE, <=)
+            COMPARE(OP_GT, OP_JGT, >)
+            COMPARE(OP_GE, OP_JGE, >=)
+            case OP_JEQ:
+            case OP_JNE: {
+                bool r = Equal(stk[i.b], stk[i.c]) == (i.op == OP_JEQ);
+                const SQInstruction& j = *pc++;
+                if (!r) pc += j.sbx;
+                continue;
+            }
+            case OP_CMP3: {
+                SAVE_PC();
+                SQInteger c;
+                if (!Compare(stk[i.b], stk[i.c], c)) FAIL();
+                REFRESH();
+                stk[i.a].SetInteger(c);
+                continue;
+            }
+            case OP_NEG: {
+                SAVE_PC();
+                Value tmp;
+                if (!Negate(stk[i.b], tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_NOT: stk[i.a].SetBool(IsFalse(stk[i.b])); continue;
+            case OP_BNOT:
+                if (stk[i.b]._type != OT_INTEGER) {
+                    SAVE_PC();
+                    Raise("attempt to perform a bitwise op on a %s", TypeName(stk[i.b]._type));
+                    FAIL();
+                }
+                stk[i.a].SetInteger(~stk[i.b].Int());
+                continue;
+            case OP_INC: {
+                const Value& v = stk[i.b];
+                SQInteger delta = int8_t(i.x);
+                if (v._type == OT_INTEGER) {
+                    stk[i.a].SetInteger(SQInteger(uint32_t(v.Int()) + uint32_t(delta)));
+                    continue;
+                }
+                if (v._type == OT_FLOAT) {
+                    stk[i.a].SetFloat(v.Float() + SQFloat(delta));
+                    continue;
+                }
+                SAVE_PC();
+                Value tmp;
+                if (!Arith(OP_ADD, v, Value(delta), tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_TYPEOF: {
+                SAVE_PC();
+                Value tmp;
+                if (!TypeOf(stk[i.b], tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_INSTANCEOF: {
+                const Value& c = stk[i.c];
+                if (c._type != OT_CLASS) {
+                    SAVE_PC();
+                    Raise("cannot apply instanceof between a %s and a %s", TypeName(stk[i.b]._type),
+                          TypeName(c._type));
+                    FAIL();
+                }
+                bool r = stk[i.b]._type == OT_INSTANCE && stk[i.b].Instance()->InstanceOf(c.Class());
+                stk[i.a].SetBool(r);
+                continue;
+            }
+            case OP_IN: {
+                SAVE_PC();
+                Value tmp;
+                bool failed;
+                bool found = GetNoError(stk[i.c], stk[i.b], tmp, failed);
+                if (failed) FAIL();
+                REFRESH();
+                stk[i.a].SetBool(found);
+                continue;
+            }
+            case OP_CLONE: {
+                SAVE_PC();
+                Value tmp;
+                if (!Clone(stk[i.b], tmp)) FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_RESUME: {
+                SAVE_PC();
+                if (stk[i.b]._type != OT_GENERATOR) {
+                    Raise("trying to resume a '%s',only genenerator can be resumed", TypeName(stk[i.b]._type));
+                    FAIL();
+                }
+                Value tmp;
+                Value g = stk[i.b];
+                if (!ResumeGenerator(g.Generator(), tmp)) {
+                    REFRESH();
+                    FAIL();
+                }
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_FOREACH: {
+                SAVE_PC();
+                bool done;
+                if (!ForeachStep(stk + i.a, done)) {
+                    REFRESH();
+                    FAIL();
+                }
+                REFRESH();
+                if (done) pc += i.sbx;
+                continue;
+            }
+            case OP_CLASS: {
+                SAVE_PC();
+                Value tmp;
+                if (!MakeClass(i.b == NO_REG ? nullptr : &stk[i.b], i.c == NO_REG ? nullptr : &stk[i.c], tmp))
+                    FAIL();
+                REFRESH();
+                stk[i.a] = std::move(tmp);
+                continue;
+            }
+            case OP_THROW:
+                SAVE_PC();
+                lastError = stk[i.a];
+                FAIL();
+            case OP_PUSHTRAP: traps.push_back({ci->base, i.a, pc + i.sbx, SQInteger(calls.size())}); continue;
+            case OP_POPTRAP:
+                for (SQInteger n = 0; n < i.b; n++) traps.pop_back();
+                continue;
+            case OP_CLOSE: CloseOuters(ci->base + i.a); continue;
+            case OP_GETBASE:
+                if (ci->closure->base._type == OT_CLASS && ci->closure->base.Class()->base)
+                    stk[i.a] = Value(OT_CLASS, ci->closure->base.Class()->base);
+                else
+                    stk[i.a].Null();
+                continue;
+            case OP_GETROOT: stk[i.a] = roottable; continue;
+            default: continue;
+        }
+    error:
+        for (;;) {
+            ci = &calls.back();
+            if (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) {
+                SQExceptionTrap t = traps.back();
+                traps.pop_back();
+                stk = stack + ci->base;
+                K = ci->literals;
+                top = ci->base + ci->closure->Proto()->maxStack;
+                stk[t.target] = lastError;
+                pc = t.catchPc;
+                break;
+            }
+            bool root = ci->root;
+            LeaveFrame();
+            if (root) return false;
+        }
+    }
+#undef LOAD_FRAME
+#undef SAVE_PC
+#undef REFRESH
+#undef FAIL
+}

@@ -1,0 +1,105 @@
+// A thread of execution: its value stack, call frames and exception traps, and the operations scripts perform on
+// values (get, set, arithmetic, comparison, calls), which honour delegates and metamethods.
+#pragma once
+
+#include "SqObject.h"
+#include "SqState.h"
+
+#include <string>
+
+struct SQCallInfo {
+    const SQInstruction* pc;
+    SQClosure* closure;  // null for a native function
+    const Value* literals;
+    SQInteger base;    // absolute index of register 0 ('this')
+    SQInteger target;  // absolute slot receiving the result, or -1
+    SQInteger prevTop;
+    SQInteger prevStackBase;
+    SQGenerator* generator;
+    bool root;  // Execute returns when this frame returns
+};
+
+constexpr SQInteger MIN_STACK_OVERHEAD = 20;
+constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
+constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
+
+struct SQVM : SQCollectable {
+    SQVM(SQSharedState* ss, SQInteger stackSize);
+    ~SQVM() override;
+
+    // The stack never moves, so references into it stay valid across calls.
+    Value* stack;
+    SQInteger stackSize;
+    SQInteger top = 0;
+    SQInteger stackBase = 0;
+    std::vector<SQCallInfo> calls;
+    std::vector<SQExceptionTrap> traps;
+    SQOuter* openOuters = nullptr;
+    Value roottable;
+    Value lastError;
+    Value errorHandler;
+    Value debugHook;
+    SQUserPointer foreignPtr = nullptr;
+    SQInteger state = SQ_VMSTATE_IDLE;
+    SQInteger nativeDepth = 0;      // nested C calls; a thread cannot suspend across them
+    SQInteger suspendTarget = -1;   // slot receiving the wake-up value
+    bool suspended = false;
+
+    // API stack helpers (indexes relative to stackBase, negative from top).
+    void Push(const Value& v) { stack[top++] = v; }
+    void Pop(SQInteger n = 1) {
+        while (n-- > 0) stack[--top].Null();
+    }
+    Value& At(SQInteger idx) { return idx >= 0 ? stack[stackBase + idx - 1] : stack[top + idx]; }
+    SQInteger AbsIndex(SQInteger idx) const { return idx >= 0 ? stackBase + idx - 1 : top + idx; }
+
+    // Errors: set lastError and return false.
+    bool Raise(const char* fmt, ...);
+    bool RaiseValue(const Value& v);
+    bool RaiseIndexError(const Value& key);
+
+    // Calls fn with nargs arguments at stack[argBase...] (argBase holds 'this').
+    bool Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret);
+    // Calls fn with self and the given arguments, placed above the current top.
+    bool CallWith(const Value& fn, const Value& self, const Value* args, SQInteger nargs, Value& ret);
+    bool CallMetaMethod(const Value& obj, SQMetaMethod mm, const Value* args, SQInteger nargs, Value& ret,
+                        bool& found);
+    bool GetMetaMethod(const Value& obj, SQMetaMethod mm, Value& fn) const;
+
+    bool Get(const Value& obj, const Value& key, Value& out, bool rootFallback);
+    bool GetNoError(const Value& obj, const Value& key, Value& out, bool& failed);
+    bool Set(const Value& obj, const Value& key, const Value& val);
+    bool NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic);
+    bool NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic);
+    bool DeleteSlot(const Value& obj, const Value& key, Value& out);
+    bool Arith(uint8_t op, const Value& a, const Value& b, Value& out);
+    bool Compare(const Value& a, const Value& b, SQInteger& result);
+    bool Equal(const Value& a, const Value& b) const;
+    bool ToString(const Value& v, Value& out);
+    bool TypeOf(const Value& v, Value& out);
+    bool Clone(const Value& v, Value& out);
+    bool Negate(const Value& v, Value& out);
+    bool ResumeGenerator(SQGenerator* gen, Value& out);
+    bool InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out);
+    // One step of a foreach: regs holds container, iterator, key and value.
+    bool ForeachStep(Value* regs, bool& done);
+    bool MakeClass(const Value* base, const Value* attrs, Value& out);
+
+    // Runs script frames from the top frame until the root frame returns (or the thread suspends).
+    bool Execute(Value& ret);
+    bool CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret);
+    // Prepares a script frame; sets 'ret' (and returns true without a frame) when the call makes a generator.
+    bool EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root, bool& entered,
+                    Value& generator);
+    void LeaveFrame();
+    void CloseOuters(SQInteger fromSlot);
+    SQOuter* FindOuter(SQInteger slot);
+    bool CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, Value& ret);
+    Value& Root() { return roottable; }
+    std::string StackTrace();
+
+    void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
+    void Finalize() override;
+};
+
+std::string FloatToString(SQFloat f);
