@@ -1,8 +1,6 @@
 // The auxiliary library: what an embedding host installs to see script errors.
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include <sqstdaux.h>
 
 namespace
@@ -129,5 +127,3 @@ void sqstd_seterrorhandlers(HSQUIRRELVM v)
     sq_newclosure(v, RuntimeErrorHandler, 0);
     sq_seterrorhandler(v);
 }
-
-#endif

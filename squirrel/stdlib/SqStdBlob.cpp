@@ -1,8 +1,6 @@
 // The blob library.
 #include "SqStdStream.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include "SqBlob.h"
 
 #include <sqstdblob.h>
@@ -229,5 +227,3 @@ SQRESULT sqstd_register_bloblib(HSQUIRRELVM v)
 {
     return SqStdDeclareStreamClass(v, "blob", SqStdBlobTag(), kBlobClassKey, kBlobMethods, kBlobGlobals);
 }
-
-#endif

@@ -1,8 +1,6 @@
 // The I/O library.
 #include "SqStdStream.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include "SqFileStream.h"
 
 #include <sqstdio.h>
@@ -218,5 +216,3 @@ SQRESULT sqstd_register_iolib(HSQUIRRELVM v)
     SetStandardStream(v, "stderr", stderr);
     return SQ_OK;
 }
-
-#endif

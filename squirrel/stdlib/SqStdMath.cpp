@@ -1,8 +1,6 @@
 // The math library.
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include <sqstdmath.h>
 
 #include <cmath>
@@ -102,5 +100,3 @@ SQRESULT sqstd_register_mathlib(HSQUIRRELVM v)
     SqStdSetFloat(v, "PI", SQFloat(3.14159265358979323846));
     return SQ_OK;
 }
-
-#endif

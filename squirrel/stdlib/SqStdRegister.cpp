@@ -1,7 +1,5 @@
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include <cmath>
 #include <limits>
 
@@ -108,5 +106,3 @@ bool SqStdGetFloat(HSQUIRRELVM v, SQInteger idx, SQFloat* value)
     default: return false;
     }
 }
-
-#endif

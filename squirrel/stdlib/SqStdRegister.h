@@ -1,8 +1,6 @@
 #pragma once
 // Helpers every library's registration shares; only the documented embedding API is used.
 
-#if __has_include(<squirrel.h>)
-#define SQSTD_HAS_VM 1
 #include <squirrel.h>
 
 // Adds each function (the list ends with a null name) as a slot of the table or class on top of the stack.
@@ -23,4 +21,3 @@ SQInteger SqStdFloatToInteger(SQFloat value);
 // The number at `idx` as either type (integers and floats convert, floats truncate); false for non-numbers.
 bool SqStdGetInteger(HSQUIRRELVM v, SQInteger idx, SQInteger* value);
 bool SqStdGetFloat(HSQUIRRELVM v, SQInteger idx, SQFloat* value);
-#endif

@@ -1,7 +1,5 @@
 #include "SqStdStream.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include "SqBlob.h"
 #include "SqStream.h"
 
@@ -231,5 +229,3 @@ bool SqStdPushClass(HSQUIRRELVM v, const SQChar* registryKey)
     sq_settop(v, top);
     return false;
 }
-
-#endif

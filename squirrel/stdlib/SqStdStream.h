@@ -3,8 +3,6 @@
 
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 class SqStream;
 
 SQUserPointer SqStdStreamTag();
@@ -21,5 +19,3 @@ SQRESULT SqStdDeclareStreamClass(HSQUIRRELVM v, const SQChar* name, SQUserPointe
 
 // Pushes the class kept under `registryKey`, ready for sq_call with root-table 'this' and arguments.
 bool SqStdPushClass(HSQUIRRELVM v, const SQChar* registryKey);
-
-#endif

@@ -1,8 +1,6 @@
 // The string library and the regular expression API for embedding code.
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include "SqFormat.h"
 #include "SqRex.h"
 #include "SqStringUtil.h"
@@ -287,5 +285,3 @@ SQBool sqstd_rex_getsubexp(SQRex* exp, SQInteger n, SQRexMatch* subexp)
     subexp->len = capture.begin ? SQInteger(capture.end - capture.begin) : 0;
     return SQTrue;
 }
-
-#endif

@@ -1,8 +1,6 @@
 // The system library.
 #include "SqStdRegister.h"
 
-#ifdef SQSTD_HAS_VM
-
 #include <sqstdsystem.h>
 
 #include <cstdio>
@@ -109,5 +107,3 @@ SQRESULT sqstd_register_systemlib(HSQUIRRELVM v)
     SqStdRegisterFunctions(v, kSystemFunctions);
     return SQ_OK;
 }
-
-#endif
