@@ -13,23 +13,20 @@ namespace
 
 const SQChar* const kBlobClassKey = "std_blob";
 
-SqBlob* SelfBlob(HSQUIRRELVM v) { return static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, 1, SqStdBlobTag()))); }
+// Instances hold their stream as SqStream*, whatever the class.
+SqBlob* BlobAt(HSQUIRRELVM v, SQInteger idx)
+{
+    return static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, idx, SqStdBlobTag())));
+}
+
+SqBlob* SelfBlob(HSQUIRRELVM v) { return BlobAt(v, 1); }
 
 #define SQSTD_SETUP_BLOB(v)                                                                                  \
     SqBlob* self = SelfBlob(v);                                                                              \
     if (!self)                                                                                               \
         return sq_throwerror(v, "the blob is invalid");
 
-SQInteger AdoptBlob(HSQUIRRELVM v, SqBlob* blob)
-{
-    if (SQ_FAILED(sq_setinstanceup(v, 1, static_cast<SqStream*>(blob))))
-    {
-        delete blob;
-        return sq_throwerror(v, "cannot create blob");
-    }
-    sq_setreleasehook(v, 1, SqStdStreamReleaseHook);
-    return 0;
-}
+SQInteger AdoptBlob(HSQUIRRELVM v, SqBlob* blob) { return SqStdAdoptStream(v, blob, "cannot create blob"); }
 
 SQInteger blob_constructor(HSQUIRRELVM v)
 {
@@ -43,7 +40,7 @@ SQInteger blob_constructor(HSQUIRRELVM v)
 
 SQInteger blob_cloned(HSQUIRRELVM v)
 {
-    const SqBlob* original = static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, 2, SqStdBlobTag())));
+    const SqBlob* original = BlobAt(v, 2);
     if (!original)
         return sq_throwerror(v, "the blob is invalid");
     SqBlob* copy = new SqBlob(0);
@@ -83,31 +80,43 @@ SQInteger ThrowMissingKey(HSQUIRRELVM v)
     return sq_throwobject(v);
 }
 
+// The byte the key at 2 names; null after throwing.
+uint8_t* IndexedByte(HSQUIRRELVM v, SqBlob& blob)
+{
+    if (sq_gettype(v, 2) != OT_INTEGER)
+    {
+        ThrowMissingKey(v);
+        return nullptr;
+    }
+    SQInteger index = 0;
+    sq_getinteger(v, 2, &index);
+    if (index < 0 || index >= blob.Size())
+    {
+        sq_throwerror(v, "index out of range");
+        return nullptr;
+    }
+    return blob.Data() + index;
+}
+
 SQInteger blob_get(HSQUIRRELVM v)
 {
     SQSTD_SETUP_BLOB(v);
-    if (sq_gettype(v, 2) != OT_INTEGER)
-        return ThrowMissingKey(v);
-    SQInteger index = 0;
-    sq_getinteger(v, 2, &index);
-    if (index < 0 || index >= self->Len())
-        return sq_throwerror(v, "index out of range");
-    sq_pushinteger(v, self->Data()[index]);
+    const uint8_t* byte = IndexedByte(v, *self);
+    if (!byte)
+        return SQ_ERROR;
+    sq_pushinteger(v, *byte);
     return 1;
 }
 
 SQInteger blob_set(HSQUIRRELVM v)
 {
     SQSTD_SETUP_BLOB(v);
-    if (sq_gettype(v, 2) != OT_INTEGER)
-        return ThrowMissingKey(v);
-    SQInteger index = 0;
-    sq_getinteger(v, 2, &index);
+    uint8_t* byte = IndexedByte(v, *self);
+    if (!byte)
+        return SQ_ERROR;
     SQInteger value = 0;
     SqStdGetInteger(v, 3, &value);
-    if (index < 0 || index >= self->Len())
-        return sq_throwerror(v, "index out of range");
-    self->Data()[index] = static_cast<uint8_t>(value);
+    *byte = static_cast<uint8_t>(value);
     sq_push(v, 3);
     return 1;
 }
@@ -197,7 +206,7 @@ SQUserPointer sqstd_createblob(HSQUIRRELVM v, SQInteger size)
     sq_pushinteger(v, size);
     if (SQ_SUCCEEDED(sq_call(v, 2, SQTrue, SQFalse)))
     {
-        SqBlob* blob = static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, -1, SqStdBlobTag())));
+        SqBlob* blob = BlobAt(v, -1);
         if (blob)
         {
             sq_remove(v, -2);
@@ -210,7 +219,7 @@ SQUserPointer sqstd_createblob(HSQUIRRELVM v, SQInteger size)
 
 SQRESULT sqstd_getblob(HSQUIRRELVM v, SQInteger idx, SQUserPointer* ptr)
 {
-    SqBlob* blob = static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, idx, SqStdBlobTag())));
+    SqBlob* blob = BlobAt(v, idx);
     if (!blob)
         return SQ_ERROR;
     *ptr = blob->Data();
@@ -219,7 +228,7 @@ SQRESULT sqstd_getblob(HSQUIRRELVM v, SQInteger idx, SQUserPointer* ptr)
 
 SQInteger sqstd_getblobsize(HSQUIRRELVM v, SQInteger idx)
 {
-    SqBlob* blob = static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, idx, SqStdBlobTag())));
+    SqBlob* blob = BlobAt(v, idx);
     return blob ? blob->Len() : -1;
 }
 

@@ -38,13 +38,7 @@ SQInteger file_constructor(HSQUIRRELVM v)
     }
     else
         return sq_throwerror(v, "wrong parameter");
-    if (SQ_FAILED(sq_setinstanceup(v, 1, static_cast<SqStream*>(stream))))
-    {
-        delete stream;
-        return sq_throwerror(v, "cannot create file");
-    }
-    sq_setreleasehook(v, 1, SqStdStreamReleaseHook);
-    return 0;
+    return SqStdAdoptStream(v, stream, "cannot create file");
 }
 
 SQInteger file_typeof(HSQUIRRELVM v)

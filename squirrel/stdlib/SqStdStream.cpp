@@ -16,6 +16,24 @@ const char kBlobTagAnchor = 0;
 const char kFileTagAnchor = 0;
 const SQChar* const kStreamClassKey = "std_stream";
 
+SQInteger StreamReleaseHook(SQUserPointer p, SQInteger /*size*/)
+{
+    delete static_cast<SqStream*>(p);
+    return 1;
+}
+
+// Typed reads and writes fail with the same two texts.
+SQInteger ThrowOnFailure(HSQUIRRELVM v, SqStreamResult result)
+{
+    switch (result)
+    {
+    case SqStreamResult::InvalidFormat: return sq_throwerror(v, "invalid format");
+    case SqStreamResult::IoError: return sq_throwerror(v, "io error");
+    case SqStreamResult::Ok: break;
+    }
+    return 0;
+}
+
 SqStream* SelfStream(HSQUIRRELVM v)
 {
     SqStream* stream = static_cast<SqStream*>(SqStdInstance(v, 1, SqStdStreamTag()));
@@ -55,12 +73,8 @@ SQInteger stream_readn(HSQUIRRELVM v)
     SQInteger type = 0;
     SqStdGetInteger(v, 2, &type);
     SqStreamNumber number;
-    switch (SqStreamReadNumber(*self, type, &number))
-    {
-    case SqStreamResult::InvalidFormat: return sq_throwerror(v, "invalid format");
-    case SqStreamResult::IoError: return sq_throwerror(v, "io error");
-    case SqStreamResult::Ok: break;
-    }
+    if (ThrowOnFailure(v, SqStreamReadNumber(*self, type, &number)) < 0)
+        return SQ_ERROR;
     if (number.isFloat)
         sq_pushfloat(v, number.real);
     else
@@ -95,13 +109,7 @@ SQInteger stream_writen(HSQUIRRELVM v)
     // Integer types take the value truncated, float types take it widened; saturate rather than overflow.
     if (number.isFloat && type != 'f' && type != 'd')
         number = {false, SqStdFloatToInteger(number.real), 0};
-    switch (SqStreamWriteNumber(*self, type, number))
-    {
-    case SqStreamResult::InvalidFormat: return sq_throwerror(v, "invalid format");
-    case SqStreamResult::IoError: return sq_throwerror(v, "io error");
-    case SqStreamResult::Ok: break;
-    }
-    return 0;
+    return ThrowOnFailure(v, SqStreamWriteNumber(*self, type, number));
 }
 
 SQInteger stream_seek(HSQUIRRELVM v)
@@ -186,10 +194,15 @@ SQUserPointer SqStdStreamTag() { return const_cast<char*>(&kStreamTagAnchor); }
 SQUserPointer SqStdBlobTag() { return const_cast<char*>(&kBlobTagAnchor); }
 SQUserPointer SqStdFileTag() { return const_cast<char*>(&kFileTagAnchor); }
 
-SQInteger SqStdStreamReleaseHook(SQUserPointer p, SQInteger /*size*/)
+SQInteger SqStdAdoptStream(HSQUIRRELVM v, SqStream* stream, const SQChar* failure)
 {
-    delete static_cast<SqStream*>(p);
-    return 1;
+    if (SQ_FAILED(sq_setinstanceup(v, 1, stream)))
+    {
+        delete stream;
+        return sq_throwerror(v, failure);
+    }
+    sq_setreleasehook(v, 1, StreamReleaseHook);
+    return 0;
 }
 
 SQRESULT SqStdDeclareStreamClass(HSQUIRRELVM v, const SQChar* name, SQUserPointer tag, const SQChar* registryKey,

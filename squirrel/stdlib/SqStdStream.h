@@ -9,8 +9,10 @@ SQUserPointer SqStdStreamTag();
 SQUserPointer SqStdBlobTag();
 SQUserPointer SqStdFileTag();
 
-// Frees the SqStream an instance owns.
-SQInteger SqStdStreamReleaseHook(SQUserPointer p, SQInteger size);
+// Hands `stream` to the instance at 1 (the constructor's 'this'), which frees it when it dies; on failure
+// the stream is freed and `failure` thrown.
+SQInteger SqStdAdoptStream(HSQUIRRELVM v, SqStream* stream, const SQChar* failure);
+
 
 // Declares class `name` deriving from std_stream with `methods`, keeps it in the registry under
 // `registryKey` and adds it, and `globals`, to the table on top of the stack. Declaring twice only adds.

@@ -69,6 +69,8 @@ SQInteger string_split(HSQUIRRELVM v)
     const SQChar* separators = nullptr;
     sq_getstring(v, 2, &text);
     sq_getstring(v, 3, &separators);
+    if (sq_getsize(v, 3) == 0)
+        return sq_throwerror(v, "empty separators string");
     const std::vector<SqTextRange> pieces =
         SqSplitRanges(text, size_t(sq_getsize(v, 2)), separators, size_t(sq_getsize(v, 3)));
     sq_newarray(v, 0);
@@ -119,35 +121,54 @@ void PushMatchRange(HSQUIRRELVM v, SQInteger begin, SQInteger end)
     sq_newslot(v, -3, SQFalse);
 }
 
-// Reads the subject string and the optional start index; false after throwing.
-bool SubjectAndStart(HSQUIRRELVM v, const SQChar** text, SQInteger* length, SQInteger* start)
+enum class SearchOutcome
+{
+    Found,
+    NotFound,
+    Failed
+};
+
+// Searches the string at 2 from the optional start index at 3; `text` receives the string, so that
+// match positions can be given from its beginning.
+SearchOutcome SearchSubject(HSQUIRRELVM v, SqRex& rex, const SQChar** text)
 {
     sq_getstring(v, 2, text);
-    *length = sq_getsize(v, 2);
-    *start = 0;
+    const SQInteger length = sq_getsize(v, 2);
+    SQInteger start = 0;
     if (sq_gettop(v) > 2)
-        SqStdGetInteger(v, 3, start);
-    if (*start < 0 || *start > *length)
+        SqStdGetInteger(v, 3, &start);
+    if (start < 0 || start > length)
     {
         sq_throwerror(v, "invalid start index");
-        return false;
+        return SearchOutcome::Failed;
     }
-    return true;
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    return rex.Search(*text + start, *text + length, &begin, &end) ? SearchOutcome::Found : SearchOutcome::NotFound;
+}
+
+// A group that took no part in the match reports an empty range at 0.
+void PushCapture(HSQUIRRELVM v, const SqRex& rex, int index, const SQChar* text)
+{
+    SqRex::Capture capture;
+    rex.GetSubExp(index, &capture);
+    if (capture.begin)
+        PushMatchRange(v, SQInteger(capture.begin - text), SQInteger(capture.end - text));
+    else
+        PushMatchRange(v, 0, 0);
 }
 
 SQInteger regexp_search(HSQUIRRELVM v)
 {
     SQSTD_SETUP_REX(v);
     const SQChar* text = nullptr;
-    SQInteger length = 0;
-    SQInteger start = 0;
-    if (!SubjectAndStart(v, &text, &length, &start))
-        return SQ_ERROR;
-    const char* begin = nullptr;
-    const char* end = nullptr;
-    if (!self->Search(text + start, text + length, &begin, &end))
-        return 0;
-    PushMatchRange(v, SQInteger(begin - text), SQInteger(end - text));
+    switch (SearchSubject(v, *self, &text))
+    {
+    case SearchOutcome::Failed: return SQ_ERROR;
+    case SearchOutcome::NotFound: return 0;
+    case SearchOutcome::Found: break;
+    }
+    PushCapture(v, *self, 0, text);
     return 1;
 }
 
@@ -155,24 +176,16 @@ SQInteger regexp_capture(HSQUIRRELVM v)
 {
     SQSTD_SETUP_REX(v);
     const SQChar* text = nullptr;
-    SQInteger length = 0;
-    SQInteger start = 0;
-    if (!SubjectAndStart(v, &text, &length, &start))
-        return SQ_ERROR;
-    const char* begin = nullptr;
-    const char* end = nullptr;
-    if (!self->Search(text + start, text + length, &begin, &end))
-        return 0;
+    switch (SearchSubject(v, *self, &text))
+    {
+    case SearchOutcome::Failed: return SQ_ERROR;
+    case SearchOutcome::NotFound: return 0;
+    case SearchOutcome::Found: break;
+    }
     sq_newarray(v, 0);
     for (int i = 0; i < self->SubExpCount(); ++i)
     {
-        SqRex::Capture capture;
-        self->GetSubExp(i, &capture);
-        // A group that took no part in the match reports an empty range at 0.
-        if (capture.begin)
-            PushMatchRange(v, SQInteger(capture.begin - text), SQInteger(capture.end - text));
-        else
-            PushMatchRange(v, 0, 0);
+        PushCapture(v, *self, i, text);
         sq_arrayappend(v, -2);
     }
     return 1;

@@ -14,6 +14,7 @@ print(parts.len() + ":");
 foreach (p in parts) print(" " + p);
 print("\n");
 print(split("..a..b..", ".").len() + " " + split("", ",").len() + " " + split("abc", ",")[0] + "\n");
+try { split("abc", ""); } catch (e) { print(e + "\n"); }
 local ex = regexp(@"(\d+) ([a-zA-Z]+)(\p)");
 local s = "stuff 123 Test;";
 foreach (i, val in ex.capture(s)) {
