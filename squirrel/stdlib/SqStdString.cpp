@@ -231,8 +231,8 @@ const SQRegFunction kStringGlobals[] = {
 SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger* outlen, SQChar** output)
 {
     const SQChar* format = nullptr;
-    if (SQ_FAILED(sq_getstring(v, nformatstringidx, &format)))
-        return SQ_ERROR;
+    if (sq_gettype(v, nformatstringidx) != OT_STRING || SQ_FAILED(sq_getstring(v, nformatstringidx, &format)))
+        return sq_throwerror(v, "string expected for the format");
     std::string text;
     std::string error;
     const StackFormatArgs args(v, nformatstringidx + 1);

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -211,6 +212,50 @@ TEST(StdLib, BlobsCanBeMadeAndReadFromTheEmbeddingSide)
     sq_pushinteger(v, 5);
     EXPECT_TRUE(SQ_FAILED(sqstd_getblob(v, -1, &again)));
     EXPECT_EQ(sqstd_getblobsize(v, -1), -1);
+    sq_settop(v, top);
+}
+
+TEST(StdLib, FilesCanBeWrappedAndUnwrappedFromTheEmbeddingSide)
+{
+    StdVm vm;
+    HSQUIRRELVM v = vm.Vm();
+    const SQInteger top = sq_gettop(v);
+    FILE* handle = std::tmpfile();
+    ASSERT_NE(handle, nullptr);
+    ASSERT_TRUE(SQ_SUCCEEDED(sqstd_createfile(v, handle, SQTrue)));
+    EXPECT_EQ(sq_gettype(v, -1), OT_INSTANCE);
+    SQFILE unwrapped = nullptr;
+    ASSERT_TRUE(SQ_SUCCEEDED(sqstd_getfile(v, -1, &unwrapped)));
+    EXPECT_EQ(unwrapped, handle);
+    sqstd_createblob(v, 1);
+    EXPECT_TRUE(SQ_FAILED(sqstd_getfile(v, -1, &unwrapped)));
+    sq_settop(v, top); // the file object owns the handle and closes it when collected
+}
+
+TEST(StdLib, DofileRunsWithTheGivenThisAndPushesTheResult)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("sqstd_dofile_" + std::to_string(::getpid()) + ".nut");
+    std::ofstream(path) << "return this.x * 2;";
+    StdVm vm;
+    HSQUIRRELVM v = vm.Vm();
+    const SQInteger top = sq_gettop(v);
+    sq_newtable(v);
+    sq_pushstring(v, "x", -1);
+    sq_pushinteger(v, 21);
+    sq_newslot(v, -3, SQFalse);
+    ASSERT_TRUE(SQ_SUCCEEDED(sqstd_dofile(v, path.c_str(), SQTrue, SQFalse)));
+    ASSERT_EQ(sq_gettop(v), top + 2);
+    SQInteger result = 0;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinteger(v, -1, &result)));
+    EXPECT_EQ(result, 42);
+    EXPECT_EQ(sq_gettype(v, -2), OT_TABLE);
+    sq_pop(v, 1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sqstd_dofile(v, path.c_str(), SQFalse, SQFalse)));
+    EXPECT_EQ(sq_gettop(v), top + 1);
+    std::filesystem::remove(path);
+    EXPECT_TRUE(SQ_FAILED(sqstd_loadfile(v, path.c_str(), SQFalse)));
+    EXPECT_EQ(sq_gettop(v), top + 1);
     sq_settop(v, top);
 }
 
