@@ -5,13 +5,14 @@
 #include <squirrel.h>
 
 #ifdef __cplusplus
-extern "C" {
+extern "C"
+{
 #endif
 
-// Both handlers write through the VM's error function (its print function when none is set).
-SQUIRREL_API void sqstd_seterrorhandlers(HSQUIRRELVM v);
-// Prints the calling functions and then the locals of the innermost ten levels.
-SQUIRREL_API void sqstd_printcallstack(HSQUIRRELVM v);
+    // Both handlers write through the VM's error function (its print function when none is set).
+    SQUIRREL_API void sqstd_seterrorhandlers(HSQUIRRELVM v);
+    // Prints the calling functions and then the locals of the innermost ten levels.
+    SQUIRREL_API void sqstd_printcallstack(HSQUIRRELVM v);
 
 #ifdef __cplusplus
 }

@@ -5,11 +5,12 @@
 #include <squirrel.h>
 
 #ifdef __cplusplus
-extern "C" {
+extern "C"
+{
 #endif
 
-// Registers the library into the table on top of the stack.
-SQUIRREL_API SQRESULT sqstd_register_mathlib(HSQUIRRELVM v);
+    // Registers the library into the table on top of the stack.
+    SQUIRREL_API SQRESULT sqstd_register_mathlib(HSQUIRRELVM v);
 
 #ifdef __cplusplus
 }

@@ -38,9 +38,15 @@ bool SqBlob::Seek(int32_t offset, SqSeekOrigin origin)
     int64_t base = 0;
     switch (origin)
     {
-    case SqSeekOrigin::Begin: base = 0; break;
-    case SqSeekOrigin::Current: base = m_pointer; break;
-    case SqSeekOrigin::End: base = Len(); break;
+    case SqSeekOrigin::Begin:
+        base = 0;
+        break;
+    case SqSeekOrigin::Current:
+        base = m_pointer;
+        break;
+    case SqSeekOrigin::End:
+        base = Len();
+        break;
     }
     const int64_t target = base + offset;
     if (target < 0 || target > Len())
@@ -85,7 +91,10 @@ int32_t SqSwap4(int32_t value)
     return int32_t((u >> 24) | ((u >> 8) & 0xFF00u) | ((u << 8) & 0xFF0000u) | (u << 24));
 }
 
-float SqSwapFloat(float value) { return SqCastIntToFloat(SqSwap4(SqCastFloatToInt(value))); }
+float SqSwapFloat(float value)
+{
+    return SqCastIntToFloat(SqSwap4(SqCastFloatToInt(value)));
+}
 
 int32_t SqCastFloatToInt(float value)
 {

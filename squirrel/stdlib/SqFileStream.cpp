@@ -26,7 +26,10 @@ int32_t SqFileStream::Write(const void* buffer, int32_t size)
     return int32_t(std::fwrite(buffer, 1, size_t(size), m_handle));
 }
 
-bool SqFileStream::Flush() { return m_handle && std::fflush(m_handle) == 0; }
+bool SqFileStream::Flush()
+{
+    return m_handle && std::fflush(m_handle) == 0;
+}
 
 int32_t SqFileStream::Tell()
 {
@@ -60,7 +63,10 @@ bool SqFileStream::Seek(int32_t offset, SqSeekOrigin origin)
     return std::fseek(m_handle, offset, whence) == 0;
 }
 
-bool SqFileStream::Eos() { return !m_handle || std::feof(m_handle) != 0; }
+bool SqFileStream::Eos()
+{
+    return !m_handle || std::feof(m_handle) != 0;
+}
 
 void SqFileStream::Close()
 {
@@ -136,7 +142,8 @@ std::string NarrowUcs2(const std::vector<char>& bytes, bool bigEndian)
 
 SqScriptKind SqClassifyScript(const std::vector<char>& bytes)
 {
-    return StartsWith(bytes, {kBytecodeTag[0], kBytecodeTag[1]}) ? SqScriptKind::Bytecode : SqScriptKind::Source;
+    return StartsWith(bytes, {kBytecodeTag[0], kBytecodeTag[1]}) ? SqScriptKind::Bytecode
+                                                                 : SqScriptKind::Source;
 }
 
 std::string SqScriptText(const std::vector<char>& bytes)

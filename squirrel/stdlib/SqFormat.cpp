@@ -10,10 +10,17 @@ constexpr size_t kMaxSpecLength = 20;
 constexpr int kMaxWidthDigits = 2;
 constexpr int kMaxPrecisionDigits = 2;
 
-bool IsFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsFlag(char c)
+{
+    return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0';
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
-// Copies one conversion ("%-08.3f") into `spec`; `pos` is just past the '%' and ends on the conversion letter.
+// Copies one conversion ("%-08.3f") into `spec`; `pos` is just past the '%' and ends on the conversion
+// letter.
 bool ReadSpec(const char* format, size_t length, size_t* pos, std::string* spec, std::string* error)
 {
     const size_t start = *pos - 1;
@@ -92,7 +99,13 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         AppendFormatted(out, spec, text);
         return true;
     }
-    case 'd': case 'i': case 'o': case 'u': case 'x': case 'X': case 'c':
+    case 'd':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'c':
     {
         int32_t value = 0;
         if (!args.GetInteger(index, &value))
@@ -103,7 +116,11 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         AppendFormatted(out, spec, int(value));
         return true;
     }
-    case 'f': case 'g': case 'G': case 'e': case 'E':
+    case 'f':
+    case 'g':
+    case 'G':
+    case 'e':
+    case 'E':
     {
         float value = 0;
         if (!args.GetFloat(index, &value))
@@ -114,13 +131,16 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         AppendFormatted(out, spec, double(value));
         return true;
     }
-    default: *error = "invalid format"; return false;
+    default:
+        *error = "invalid format";
+        return false;
     }
 }
 
 } // namespace
 
-bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out, std::string* error)
+bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out,
+              std::string* error)
 {
     const size_t end = strnlen(format, length);
     int next = 0;

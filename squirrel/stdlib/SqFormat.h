@@ -18,4 +18,5 @@ public:
 };
 
 // Formats `format` (up to its first zero byte) into `out`; on failure `error` holds the message to throw.
-bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out, std::string* error);
+bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out,
+              std::string* error);

@@ -8,15 +8,42 @@ namespace
 {
 
 // Classes follow the C locale, spelled out so that bytes above 127 never belong to a letter class.
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsLower(int c) { return c >= 'a' && c <= 'z'; }
-bool IsUpper(int c) { return c >= 'A' && c <= 'Z'; }
-bool IsAlpha(int c) { return IsLower(c) || IsUpper(c); }
-bool IsWord(int c) { return IsAlpha(c) || IsDigit(c) || c == '_'; }
-bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsHex(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsControl(int c) { return c < 32 || c == 127; }
-bool IsPunct(int c) { return c > 32 && c < 127 && !IsAlpha(c) && !IsDigit(c); }
+bool IsDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+bool IsLower(int c)
+{
+    return c >= 'a' && c <= 'z';
+}
+bool IsUpper(int c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+bool IsAlpha(int c)
+{
+    return IsLower(c) || IsUpper(c);
+}
+bool IsWord(int c)
+{
+    return IsAlpha(c) || IsDigit(c) || c == '_';
+}
+bool IsSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsHex(int c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsControl(int c)
+{
+    return c < 32 || c == 127;
+}
+bool IsPunct(int c)
+{
+    return c > 32 && c < 127 && !IsAlpha(c) && !IsDigit(c);
+}
 
 // The predicate of a predefined class letter, or null when the letter names none.
 using ClassTest = bool (*)(int);
@@ -25,16 +52,33 @@ ClassTest PredefinedClass(char letter, bool* negated)
     *negated = IsUpper(letter);
     switch (letter)
     {
-    case 'l': return IsLower;
-    case 'u': return IsUpper;
-    case 'a': case 'A': return IsAlpha;
-    case 'w': case 'W': return IsWord;
-    case 's': case 'S': return IsSpace;
-    case 'd': case 'D': return IsDigit;
-    case 'x': case 'X': return IsHex;
-    case 'c': case 'C': return IsControl;
-    case 'p': case 'P': return IsPunct;
-    default: return nullptr;
+    case 'l':
+        return IsLower;
+    case 'u':
+        return IsUpper;
+    case 'a':
+    case 'A':
+        return IsAlpha;
+    case 'w':
+    case 'W':
+        return IsWord;
+    case 's':
+    case 'S':
+        return IsSpace;
+    case 'd':
+    case 'D':
+        return IsDigit;
+    case 'x':
+    case 'X':
+        return IsHex;
+    case 'c':
+    case 'C':
+        return IsControl;
+    case 'p':
+    case 'P':
+        return IsPunct;
+    default:
+        return nullptr;
     }
 }
 
@@ -42,12 +86,18 @@ char EscapedChar(char letter)
 {
     switch (letter)
     {
-    case 't': return '\t';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 'f': return '\f';
-    case 'v': return '\v';
-    default: return letter;
+    case 't':
+        return '\t';
+    case 'n':
+        return '\n';
+    case 'r':
+        return '\r';
+    case 'f':
+        return '\f';
+    case 'v':
+        return '\v';
+    default:
+        return letter;
     }
 }
 
@@ -128,14 +178,29 @@ private:
         const char c = *m_pos++;
         switch (c)
         {
-        case '(': return ParseGroup(node);
-        case '[': return ParseClass(node);
-        case '.': *node = NewNode(Kind::Any); return true;
-        case '^': *node = NewNode(Kind::LineBegin); return true;
-        case '$': *node = NewNode(Kind::LineEnd); return true;
-        case '\\': return ParseEscape(node);
-        case '*': case '+': case '?': case '{': return Fail("nothing to repeat");
-        default: *node = CharNode(c); return true;
+        case '(':
+            return ParseGroup(node);
+        case '[':
+            return ParseClass(node);
+        case '.':
+            *node = NewNode(Kind::Any);
+            return true;
+        case '^':
+            *node = NewNode(Kind::LineBegin);
+            return true;
+        case '$':
+            *node = NewNode(Kind::LineEnd);
+            return true;
+        case '\\':
+            return ParseEscape(node);
+        case '*':
+        case '+':
+        case '?':
+        case '{':
+            return Fail("nothing to repeat");
+        default:
+            *node = CharNode(c);
+            return true;
         }
     }
 
@@ -302,15 +367,24 @@ private:
         int maxCount = -1;
         switch (*m_pos)
         {
-        case '*': ++m_pos; break;
-        case '+': ++m_pos; minCount = 1; break;
-        case '?': ++m_pos; maxCount = 1; break;
+        case '*':
+            ++m_pos;
+            break;
+        case '+':
+            ++m_pos;
+            minCount = 1;
+            break;
+        case '?':
+            ++m_pos;
+            maxCount = 1;
+            break;
         case '{':
             ++m_pos;
             if (!ParseBraces(&minCount, &maxCount))
                 return false;
             break;
-        default: return true;
+        default:
+            return true;
         }
         const int repeat = NewNode(Kind::Repeat);
         SqRex::Node& r = m_rex.m_nodes[repeat];
@@ -334,7 +408,8 @@ class Continuation
 {
 public:
     template <typename F>
-    Continuation(const F& f) : m_object(&f), m_call([](const void* o, const char* p) { return (*static_cast<const F*>(o))(p); })
+    Continuation(const F& f)
+        : m_object(&f), m_call([](const void* o, const char* p) { return (*static_cast<const F*>(o))(p); })
     {
     }
     bool operator()(const char* pos) const { return m_call(m_object, pos); }
@@ -356,13 +431,20 @@ public:
         const SqRex::Node& node = m_rex.m_nodes[index];
         switch (node.kind)
         {
-        case SqRex::Node::Kind::LineBegin: return pos == m_begin && next(pos);
-        case SqRex::Node::Kind::LineEnd: return pos == m_end && next(pos);
-        case SqRex::Node::Kind::WordBoundary: return AtWordBoundary(pos) && next(pos);
-        case SqRex::Node::Kind::NotWordBoundary: return !AtWordBoundary(pos) && next(pos);
-        case SqRex::Node::Kind::Group: return MatchGroup(node, pos, next);
-        case SqRex::Node::Kind::Repeat: return MatchRepeat(node, pos, next);
-        default: return pos < m_end && MatchesOneChar(node, *pos) && next(pos + 1);
+        case SqRex::Node::Kind::LineBegin:
+            return pos == m_begin && next(pos);
+        case SqRex::Node::Kind::LineEnd:
+            return pos == m_end && next(pos);
+        case SqRex::Node::Kind::WordBoundary:
+            return AtWordBoundary(pos) && next(pos);
+        case SqRex::Node::Kind::NotWordBoundary:
+            return !AtWordBoundary(pos) && next(pos);
+        case SqRex::Node::Kind::Group:
+            return MatchGroup(node, pos, next);
+        case SqRex::Node::Kind::Repeat:
+            return MatchRepeat(node, pos, next);
+        default:
+            return pos < m_end && MatchesOneChar(node, *pos) && next(pos + 1);
         }
     }
 
@@ -372,9 +454,12 @@ private:
         const unsigned char u = static_cast<unsigned char>(c);
         switch (node.kind)
         {
-        case SqRex::Node::Kind::Char: return node.ch == u;
-        case SqRex::Node::Kind::Any: return true;
-        default: return node.classSet[u];
+        case SqRex::Node::Kind::Char:
+            return node.ch == u;
+        case SqRex::Node::Kind::Any:
+            return true;
+        default:
+            return node.classSet[u];
         }
     }
 
@@ -411,7 +496,8 @@ private:
             }
             SqRex::Capture& capture = m_rex.m_captures[node.capture];
             const SqRex::Capture saved = capture;
-            const auto close = [&](const char* p) {
+            const auto close = [&](const char* p)
+            {
                 const SqRex::Capture inner = capture;
                 capture = {pos, p};
                 if (next(p))
@@ -438,7 +524,8 @@ private:
     bool MatchRepeatedChar(const SqRex::Node& node, const SqRex::Node& child, const char* pos,
                            const Continuation& next)
     {
-        const ptrdiff_t limit = node.maxCount < 0 ? m_end - pos : std::min<ptrdiff_t>(node.maxCount, m_end - pos);
+        const ptrdiff_t limit =
+            node.maxCount < 0 ? m_end - pos : std::min<ptrdiff_t>(node.maxCount, m_end - pos);
         ptrdiff_t count = 0;
         while (count < limit && MatchesOneChar(child, pos[count]))
             ++count;
@@ -453,7 +540,8 @@ private:
         if (node.maxCount < 0 || count < node.maxCount)
         {
             // An iteration that consumes nothing past the minimum would loop for ever.
-            const auto again = [&](const char* p) {
+            const auto again = [&](const char* p)
+            {
                 if (p == pos && count >= node.minCount)
                     return false;
                 return MatchRepeatFrom(node, count + 1, p, next);
@@ -482,7 +570,8 @@ bool SqRex::MatchAt(const char* pos, bool wholeText, const char** matchEnd)
 {
     for (Capture& capture : m_captures)
         capture = {};
-    const auto accept = [&](const char* p) {
+    const auto accept = [&](const char* p)
+    {
         if (wholeText && p != m_textEnd)
             return false;
         *matchEnd = p;

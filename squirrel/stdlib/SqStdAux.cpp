@@ -18,7 +18,9 @@ void PrintLocal(HSQUIRRELVM v, SQPRINTFUNCTION print, const SQChar* name)
 {
     switch (sq_gettype(v, -1))
     {
-    case OT_NULL: print(v, "[%s] NULL\n", name); break;
+    case OT_NULL:
+        print(v, "[%s] NULL\n", name);
+        break;
     case OT_INTEGER:
     {
         SQInteger i = 0;
@@ -33,7 +35,9 @@ void PrintLocal(HSQUIRRELVM v, SQPRINTFUNCTION print, const SQChar* name)
         print(v, "[%s] %.14g\n", name, double(f));
         break;
     }
-    case OT_USERPOINTER: print(v, "[%s] USERPOINTER\n", name); break;
+    case OT_USERPOINTER:
+        print(v, "[%s] USERPOINTER\n", name);
+        break;
     case OT_STRING:
     {
         const SQChar* s = "";
@@ -41,16 +45,36 @@ void PrintLocal(HSQUIRRELVM v, SQPRINTFUNCTION print, const SQChar* name)
         print(v, "[%s] \"%s\"\n", name, s);
         break;
     }
-    case OT_TABLE: print(v, "[%s] TABLE\n", name); break;
-    case OT_ARRAY: print(v, "[%s] ARRAY\n", name); break;
-    case OT_CLOSURE: print(v, "[%s] CLOSURE\n", name); break;
-    case OT_NATIVECLOSURE: print(v, "[%s] NATIVECLOSURE\n", name); break;
-    case OT_GENERATOR: print(v, "[%s] GENERATOR\n", name); break;
-    case OT_USERDATA: print(v, "[%s] USERDATA\n", name); break;
-    case OT_THREAD: print(v, "[%s] THREAD\n", name); break;
-    case OT_CLASS: print(v, "[%s] CLASS\n", name); break;
-    case OT_INSTANCE: print(v, "[%s] INSTANCE\n", name); break;
-    case OT_WEAKREF: print(v, "[%s] WEAKREF\n", name); break;
+    case OT_TABLE:
+        print(v, "[%s] TABLE\n", name);
+        break;
+    case OT_ARRAY:
+        print(v, "[%s] ARRAY\n", name);
+        break;
+    case OT_CLOSURE:
+        print(v, "[%s] CLOSURE\n", name);
+        break;
+    case OT_NATIVECLOSURE:
+        print(v, "[%s] NATIVECLOSURE\n", name);
+        break;
+    case OT_GENERATOR:
+        print(v, "[%s] GENERATOR\n", name);
+        break;
+    case OT_USERDATA:
+        print(v, "[%s] USERDATA\n", name);
+        break;
+    case OT_THREAD:
+        print(v, "[%s] THREAD\n", name);
+        break;
+    case OT_CLASS:
+        print(v, "[%s] CLASS\n", name);
+        break;
+    case OT_INSTANCE:
+        print(v, "[%s] INSTANCE\n", name);
+        break;
+    case OT_WEAKREF:
+        print(v, "[%s] WEAKREF\n", name);
+        break;
     case OT_BOOL:
     {
         SQBool b = SQFalse;
@@ -58,7 +82,9 @@ void PrintLocal(HSQUIRRELVM v, SQPRINTFUNCTION print, const SQChar* name)
         print(v, "[%s] %s\n", name, b ? "true" : "false");
         break;
     }
-    default: print(v, "[%s] UNKNOWN\n", name); break;
+    default:
+        print(v, "[%s] UNKNOWN\n", name);
+        break;
     }
 }
 
@@ -81,7 +107,8 @@ void PrintLocals(HSQUIRRELVM v, SQPRINTFUNCTION print)
     for (SQInteger level = 0; level < kLocalLevels; ++level)
     {
         const SQChar* name = nullptr;
-        for (SQUnsignedInteger seq = 0; (name = sq_getlocal(v, SQUnsignedInteger(level), seq)) != nullptr; ++seq)
+        for (SQUnsignedInteger seq = 0; (name = sq_getlocal(v, SQUnsignedInteger(level), seq)) != nullptr;
+             ++seq)
         {
             PrintLocal(v, print, name);
             sq_pop(v, 1);

@@ -19,14 +19,20 @@ SqBlob* BlobAt(HSQUIRRELVM v, SQInteger idx)
     return static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, idx, SqStdBlobTag())));
 }
 
-SqBlob* SelfBlob(HSQUIRRELVM v) { return BlobAt(v, 1); }
+SqBlob* SelfBlob(HSQUIRRELVM v)
+{
+    return BlobAt(v, 1);
+}
 
 #define SQSTD_SETUP_BLOB(v)                                                                                  \
     SqBlob* self = SelfBlob(v);                                                                              \
     if (!self)                                                                                               \
         return sq_throwerror(v, "the blob is invalid");
 
-SQInteger AdoptBlob(HSQUIRRELVM v, SqBlob* blob) { return SqStdAdoptStream(v, blob, "cannot create blob"); }
+SQInteger AdoptBlob(HSQUIRRELVM v, SqBlob* blob)
+{
+    return SqStdAdoptStream(v, blob, "cannot create blob");
+}
 
 SQInteger blob_constructor(HSQUIRRELVM v)
 {
@@ -165,9 +171,18 @@ SQFloat FloatArg(HSQUIRRELVM v)
     return f;
 }
 
-SQInteger global_swap2(HSQUIRRELVM v) { return PushInteger(v, SqSwap2(IntegerArg(v))); }
-SQInteger global_swap4(HSQUIRRELVM v) { return PushInteger(v, SqSwap4(IntegerArg(v))); }
-SQInteger global_castf2i(HSQUIRRELVM v) { return PushInteger(v, SqCastFloatToInt(FloatArg(v))); }
+SQInteger global_swap2(HSQUIRRELVM v)
+{
+    return PushInteger(v, SqSwap2(IntegerArg(v)));
+}
+SQInteger global_swap4(HSQUIRRELVM v)
+{
+    return PushInteger(v, SqSwap4(IntegerArg(v)));
+}
+SQInteger global_castf2i(HSQUIRRELVM v)
+{
+    return PushInteger(v, SqCastFloatToInt(FloatArg(v)));
+}
 
 SQInteger global_swapfloat(HSQUIRRELVM v)
 {
@@ -182,11 +197,16 @@ SQInteger global_casti2f(HSQUIRRELVM v)
 }
 
 const SQRegFunction kBlobMethods[] = {
-    {"constructor", blob_constructor, -1, "xn"}, {"resize", blob_resize, 2, "xn"},
-    {"swap2", blob_swap2, 1, "x"},                {"swap4", blob_swap4, 1, "x"},
-    {"_set", blob_set, 3, "xnn"},                 {"_get", blob_get, 2, "x."},
-    {"_typeof", blob_typeof, 1, "x"},             {"_nexti", blob_nexti, 2, "x."},
-    {"_cloned", blob_cloned, 2, "xx"},            {nullptr, nullptr, 0, nullptr},
+    {"constructor", blob_constructor, -1, "xn"},
+    {"resize", blob_resize, 2, "xn"},
+    {"swap2", blob_swap2, 1, "x"},
+    {"swap4", blob_swap4, 1, "x"},
+    {"_set", blob_set, 3, "xnn"},
+    {"_get", blob_get, 2, "x."},
+    {"_typeof", blob_typeof, 1, "x"},
+    {"_nexti", blob_nexti, 2, "x."},
+    {"_cloned", blob_cloned, 2, "xx"},
+    {nullptr, nullptr, 0, nullptr},
 };
 
 const SQRegFunction kBlobGlobals[] = {

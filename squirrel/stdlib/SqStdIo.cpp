@@ -203,7 +203,8 @@ SQRESULT sqstd_writeclosuretofile(HSQUIRRELVM v, const SQChar* filename)
 
 SQRESULT sqstd_register_iolib(HSQUIRRELVM v)
 {
-    if (SQ_FAILED(SqStdDeclareStreamClass(v, "file", SqStdFileTag(), kFileClassKey, kFileMethods, kIoGlobals)))
+    if (SQ_FAILED(
+            SqStdDeclareStreamClass(v, "file", SqStdFileTag(), kFileClassKey, kFileMethods, kIoGlobals)))
         return SQ_ERROR;
     SetStandardStream(v, "stdout", stdout);
     SetStandardStream(v, "stdin", stdin);

@@ -54,9 +54,15 @@ SQSTD_UNARY(floor, std::floor(x))
 SQSTD_UNARY(ceil, std::ceil(x))
 SQSTD_UNARY(exp, std::exp(x))
 
-SQInteger math_atan2(HSQUIRRELVM v) { return PushFloat(v, std::atan2(double(FloatArg(v, 2)), double(FloatArg(v, 3)))); }
+SQInteger math_atan2(HSQUIRRELVM v)
+{
+    return PushFloat(v, std::atan2(double(FloatArg(v, 2)), double(FloatArg(v, 3))));
+}
 
-SQInteger math_pow(HSQUIRRELVM v) { return PushFloat(v, std::pow(double(FloatArg(v, 2)), double(FloatArg(v, 3)))); }
+SQInteger math_pow(HSQUIRRELVM v)
+{
+    return PushFloat(v, std::pow(double(FloatArg(v, 2)), double(FloatArg(v, 3))));
+}
 
 SQInteger math_abs(HSQUIRRELVM v)
 {
@@ -82,12 +88,12 @@ SQInteger math_rand(HSQUIRRELVM v)
 }
 
 const SQRegFunction kMathFunctions[] = {
-    {"sqrt", math_sqrt, 2, ".n"},   {"sin", math_sin, 2, ".n"},     {"cos", math_cos, 2, ".n"},
-    {"asin", math_asin, 2, ".n"},   {"acos", math_acos, 2, ".n"},   {"log", math_log, 2, ".n"},
-    {"log10", math_log10, 2, ".n"}, {"tan", math_tan, 2, ".n"},     {"atan", math_atan, 2, ".n"},
-    {"atan2", math_atan2, 3, ".nn"}, {"pow", math_pow, 3, ".nn"},   {"floor", math_floor, 2, ".n"},
-    {"ceil", math_ceil, 2, ".n"},   {"exp", math_exp, 2, ".n"},     {"srand", math_srand, 2, ".n"},
-    {"rand", math_rand, 1, nullptr}, {"fabs", math_fabs, 2, ".n"},  {"abs", math_abs, 2, ".n"},
+    {"sqrt", math_sqrt, 2, ".n"},    {"sin", math_sin, 2, ".n"},   {"cos", math_cos, 2, ".n"},
+    {"asin", math_asin, 2, ".n"},    {"acos", math_acos, 2, ".n"}, {"log", math_log, 2, ".n"},
+    {"log10", math_log10, 2, ".n"},  {"tan", math_tan, 2, ".n"},   {"atan", math_atan, 2, ".n"},
+    {"atan2", math_atan2, 3, ".nn"}, {"pow", math_pow, 3, ".nn"},  {"floor", math_floor, 2, ".n"},
+    {"ceil", math_ceil, 2, ".n"},    {"exp", math_exp, 2, ".n"},   {"srand", math_srand, 2, ".n"},
+    {"rand", math_rand, 1, nullptr}, {"fabs", math_fabs, 2, ".n"}, {"abs", math_abs, 2, ".n"},
     {nullptr, nullptr, 0, nullptr},
 };
 

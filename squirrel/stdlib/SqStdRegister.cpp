@@ -77,7 +77,8 @@ bool SqStdGetInteger(HSQUIRRELVM v, SQInteger idx, SQInteger* value)
 {
     switch (sq_gettype(v, idx))
     {
-    case OT_INTEGER: return SQ_SUCCEEDED(sq_getinteger(v, idx, value));
+    case OT_INTEGER:
+        return SQ_SUCCEEDED(sq_getinteger(v, idx, value));
     case OT_FLOAT:
     {
         SQFloat f = 0;
@@ -86,7 +87,8 @@ bool SqStdGetInteger(HSQUIRRELVM v, SQInteger idx, SQInteger* value)
         *value = SqStdFloatToInteger(f);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -94,7 +96,8 @@ bool SqStdGetFloat(HSQUIRRELVM v, SQInteger idx, SQFloat* value)
 {
     switch (sq_gettype(v, idx))
     {
-    case OT_FLOAT: return SQ_SUCCEEDED(sq_getfloat(v, idx, value));
+    case OT_FLOAT:
+        return SQ_SUCCEEDED(sq_getfloat(v, idx, value));
     case OT_INTEGER:
     {
         SQInteger i = 0;
@@ -103,6 +106,7 @@ bool SqStdGetFloat(HSQUIRRELVM v, SQInteger idx, SQFloat* value)
         *value = SQFloat(i);
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }

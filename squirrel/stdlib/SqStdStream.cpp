@@ -27,9 +27,12 @@ SQInteger ThrowOnFailure(HSQUIRRELVM v, SqStreamResult result)
 {
     switch (result)
     {
-    case SqStreamResult::InvalidFormat: return sq_throwerror(v, "invalid format");
-    case SqStreamResult::IoError: return sq_throwerror(v, "io error");
-    case SqStreamResult::Ok: break;
+    case SqStreamResult::InvalidFormat:
+        return sq_throwerror(v, "invalid format");
+    case SqStreamResult::IoError:
+        return sq_throwerror(v, "io error");
+    case SqStreamResult::Ok:
+        break;
     }
     return 0;
 }
@@ -169,11 +172,16 @@ SQInteger stream_close(HSQUIRRELVM v)
 }
 
 const SQRegFunction kStreamMethods[] = {
-    {"readblob", stream_readblob, 2, "xn"}, {"readn", stream_readn, 2, "xn"},
-    {"writeblob", stream_writeblob, 2, "xx"}, {"writen", stream_writen, 3, "xnn"},
-    {"seek", stream_seek, -2, "xnn"},     {"tell", stream_tell, 1, "x"},
-    {"len", stream_len, 1, "x"},           {"eos", stream_eos, 1, "x"},
-    {"flush", stream_flush, 1, "x"},       {"close", stream_close, 1, "x"},
+    {"readblob", stream_readblob, 2, "xn"},
+    {"readn", stream_readn, 2, "xn"},
+    {"writeblob", stream_writeblob, 2, "xx"},
+    {"writen", stream_writen, 3, "xnn"},
+    {"seek", stream_seek, -2, "xnn"},
+    {"tell", stream_tell, 1, "x"},
+    {"len", stream_len, 1, "x"},
+    {"eos", stream_eos, 1, "x"},
+    {"flush", stream_flush, 1, "x"},
+    {"close", stream_close, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -190,9 +198,18 @@ void PushStreamClass(HSQUIRRELVM v)
 
 } // namespace
 
-SQUserPointer SqStdStreamTag() { return const_cast<char*>(&kStreamTagAnchor); }
-SQUserPointer SqStdBlobTag() { return const_cast<char*>(&kBlobTagAnchor); }
-SQUserPointer SqStdFileTag() { return const_cast<char*>(&kFileTagAnchor); }
+SQUserPointer SqStdStreamTag()
+{
+    return const_cast<char*>(&kStreamTagAnchor);
+}
+SQUserPointer SqStdBlobTag()
+{
+    return const_cast<char*>(&kBlobTagAnchor);
+}
+SQUserPointer SqStdFileTag()
+{
+    return const_cast<char*>(&kFileTagAnchor);
+}
 
 SQInteger SqStdAdoptStream(HSQUIRRELVM v, SqStream* stream, const SQChar* failure)
 {
@@ -205,8 +222,9 @@ SQInteger SqStdAdoptStream(HSQUIRRELVM v, SqStream* stream, const SQChar* failur
     return 0;
 }
 
-SQRESULT SqStdDeclareStreamClass(HSQUIRRELVM v, const SQChar* name, SQUserPointer tag, const SQChar* registryKey,
-                                 const SQRegFunction* methods, const SQRegFunction* globals)
+SQRESULT SqStdDeclareStreamClass(HSQUIRRELVM v, const SQChar* name, SQUserPointer tag,
+                                 const SQChar* registryKey, const SQRegFunction* methods,
+                                 const SQRegFunction* globals)
 {
     if (sq_gettype(v, -1) != OT_TABLE)
         return sq_throwerror(v, "table expected");

@@ -20,7 +20,10 @@ namespace
 {
 
 const char kRegexpTagAnchor = 0;
-SQUserPointer RegexpTag() { return const_cast<char*>(&kRegexpTagAnchor); }
+SQUserPointer RegexpTag()
+{
+    return const_cast<char*>(&kRegexpTagAnchor);
+}
 
 // The values after the format string on the VM stack.
 class StackFormatArgs final : public SqFormatArgs
@@ -28,11 +31,18 @@ class StackFormatArgs final : public SqFormatArgs
 public:
     StackFormatArgs(HSQUIRRELVM v, SQInteger first) : m_v(v), m_first(first) {}
     int Count() const override { return int(sq_gettop(m_v) - m_first + 1); }
-    bool GetInteger(int index, int32_t* value) const override { return SqStdGetInteger(m_v, m_first + index, value); }
-    bool GetFloat(int index, float* value) const override { return SqStdGetFloat(m_v, m_first + index, value); }
+    bool GetInteger(int index, int32_t* value) const override
+    {
+        return SqStdGetInteger(m_v, m_first + index, value);
+    }
+    bool GetFloat(int index, float* value) const override
+    {
+        return SqStdGetFloat(m_v, m_first + index, value);
+    }
     bool GetString(int index, const char** text) const override
     {
-        return sq_gettype(m_v, m_first + index) == OT_STRING && SQ_SUCCEEDED(sq_getstring(m_v, m_first + index, text));
+        return sq_gettype(m_v, m_first + index) == OT_STRING &&
+               SQ_SUCCEEDED(sq_getstring(m_v, m_first + index, text));
     }
 
 private:
@@ -59,9 +69,18 @@ SQInteger Strip(HSQUIRRELVM v, bool left, bool right)
     return 1;
 }
 
-SQInteger string_strip(HSQUIRRELVM v) { return Strip(v, true, true); }
-SQInteger string_lstrip(HSQUIRRELVM v) { return Strip(v, true, false); }
-SQInteger string_rstrip(HSQUIRRELVM v) { return Strip(v, false, true); }
+SQInteger string_strip(HSQUIRRELVM v)
+{
+    return Strip(v, true, true);
+}
+SQInteger string_lstrip(HSQUIRRELVM v)
+{
+    return Strip(v, true, false);
+}
+SQInteger string_rstrip(HSQUIRRELVM v)
+{
+    return Strip(v, false, true);
+}
 
 SQInteger string_split(HSQUIRRELVM v)
 {
@@ -82,7 +101,10 @@ SQInteger string_split(HSQUIRRELVM v)
     return 1;
 }
 
-SqRex* SelfRegexp(HSQUIRRELVM v) { return static_cast<SqRex*>(SqStdInstance(v, 1, RegexpTag())); }
+SqRex* SelfRegexp(HSQUIRRELVM v)
+{
+    return static_cast<SqRex*>(SqStdInstance(v, 1, RegexpTag()));
+}
 
 #define SQSTD_SETUP_REX(v)                                                                                   \
     SqRex* self = SelfRegexp(v);                                                                             \
@@ -144,7 +166,8 @@ SearchOutcome SearchSubject(HSQUIRRELVM v, SqRex& rex, const SQChar** text)
     }
     const char* begin = nullptr;
     const char* end = nullptr;
-    return rex.Search(*text + start, *text + length, &begin, &end) ? SearchOutcome::Found : SearchOutcome::NotFound;
+    return rex.Search(*text + start, *text + length, &begin, &end) ? SearchOutcome::Found
+                                                                   : SearchOutcome::NotFound;
 }
 
 // A group that took no part in the match reports an empty range at 0.
@@ -164,9 +187,12 @@ SQInteger regexp_search(HSQUIRRELVM v)
     const SQChar* text = nullptr;
     switch (SearchSubject(v, *self, &text))
     {
-    case SearchOutcome::Failed: return SQ_ERROR;
-    case SearchOutcome::NotFound: return 0;
-    case SearchOutcome::Found: break;
+    case SearchOutcome::Failed:
+        return SQ_ERROR;
+    case SearchOutcome::NotFound:
+        return 0;
+    case SearchOutcome::Found:
+        break;
     }
     PushCapture(v, *self, 0, text);
     return 1;
@@ -178,9 +204,12 @@ SQInteger regexp_capture(HSQUIRRELVM v)
     const SQChar* text = nullptr;
     switch (SearchSubject(v, *self, &text))
     {
-    case SearchOutcome::Failed: return SQ_ERROR;
-    case SearchOutcome::NotFound: return 0;
-    case SearchOutcome::Found: break;
+    case SearchOutcome::Failed:
+        return SQ_ERROR;
+    case SearchOutcome::NotFound:
+        return 0;
+    case SearchOutcome::Found:
+        break;
     }
     sq_newarray(v, 0);
     for (int i = 0; i < self->SubExpCount(); ++i)
@@ -214,9 +243,12 @@ SQInteger regexp_typeof(HSQUIRRELVM v)
 }
 
 const SQRegFunction kRegexpMethods[] = {
-    {"constructor", regexp_constructor, 2, ".s"}, {"search", regexp_search, -2, "xsn"},
-    {"match", regexp_match, 2, "xs"},             {"capture", regexp_capture, -2, "xsn"},
-    {"subexpcount", regexp_subexpcount, 1, "x"},  {"_typeof", regexp_typeof, 1, "x"},
+    {"constructor", regexp_constructor, 2, ".s"},
+    {"search", regexp_search, -2, "xsn"},
+    {"match", regexp_match, 2, "xs"},
+    {"capture", regexp_capture, -2, "xsn"},
+    {"subexpcount", regexp_subexpcount, 1, "x"},
+    {"_typeof", regexp_typeof, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -269,15 +301,18 @@ SQRex* sqstd_rex_compile(const SQChar* pattern, const SQChar** error)
     return new SQRex{std::move(rex)};
 }
 
-void sqstd_rex_free(SQRex* exp) { delete exp; }
+void sqstd_rex_free(SQRex* exp)
+{
+    delete exp;
+}
 
 SQBool sqstd_rex_match(SQRex* exp, const SQChar* text)
 {
     return exp->rex->Match(text, text + std::strlen(text)) ? SQTrue : SQFalse;
 }
 
-SQBool sqstd_rex_searchrange(SQRex* exp, const SQChar* text_begin, const SQChar* text_end, const SQChar** out_begin,
-                             const SQChar** out_end)
+SQBool sqstd_rex_searchrange(SQRex* exp, const SQChar* text_begin, const SQChar* text_end,
+                             const SQChar** out_begin, const SQChar** out_end)
 {
     return exp->rex->Search(text_begin, text_end, out_begin, out_end) ? SQTrue : SQFalse;
 }
@@ -287,7 +322,10 @@ SQBool sqstd_rex_search(SQRex* exp, const SQChar* text, const SQChar** out_begin
     return sqstd_rex_searchrange(exp, text, text + std::strlen(text), out_begin, out_end);
 }
 
-SQInteger sqstd_rex_getsubexpcount(SQRex* exp) { return exp->rex->SubExpCount(); }
+SQInteger sqstd_rex_getsubexpcount(SQRex* exp)
+{
+    return exp->rex->SubExpCount();
+}
 
 SQBool sqstd_rex_getsubexp(SQRex* exp, SQInteger n, SQRexMatch* subexp)
 {

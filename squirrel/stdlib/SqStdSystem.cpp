@@ -94,9 +94,9 @@ SQInteger system_date(HSQUIRRELVM v)
 }
 
 const SQRegFunction kSystemFunctions[] = {
-    {"getenv", system_getenv, 2, ".s"}, {"system", system_system, 2, ".s"},
-    {"date", system_date, -1, ".nn"},   {"clock", system_clock, 1, nullptr},
-    {"time", system_time, 1, nullptr},  {"remove", system_remove, 2, ".s"},
+    {"getenv", system_getenv, 2, ".s"},  {"system", system_system, 2, ".s"},
+    {"date", system_date, -1, ".nn"},    {"clock", system_clock, 1, nullptr},
+    {"time", system_time, 1, nullptr},   {"remove", system_remove, 2, ".s"},
     {"rename", system_rename, 3, ".ss"}, {nullptr, nullptr, 0, nullptr},
 };
 

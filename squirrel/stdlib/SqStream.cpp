@@ -35,7 +35,10 @@ template <typename T> SqStreamResult ReadFloat(SqStream& stream, SqStreamNumber*
     return SqStreamResult::Ok;
 }
 
-SqStreamResult Written(bool ok) { return ok ? SqStreamResult::Ok : SqStreamResult::IoError; }
+SqStreamResult Written(bool ok)
+{
+    return ok ? SqStreamResult::Ok : SqStreamResult::IoError;
+}
 
 } // namespace
 
@@ -43,10 +46,17 @@ bool SqSeekOriginFromLetter(int32_t letter, SqSeekOrigin* origin)
 {
     switch (letter)
     {
-    case 'b': *origin = SqSeekOrigin::Begin; return true;
-    case 'c': *origin = SqSeekOrigin::Current; return true;
-    case 'e': *origin = SqSeekOrigin::End; return true;
-    default: return false;
+    case 'b':
+        *origin = SqSeekOrigin::Begin;
+        return true;
+    case 'c':
+        *origin = SqSeekOrigin::Current;
+        return true;
+    case 'e':
+        *origin = SqSeekOrigin::End;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -55,14 +65,22 @@ SqStreamResult SqStreamReadNumber(SqStream& stream, int32_t type, SqStreamNumber
     switch (type)
     {
     case 'l':
-    case 'i': return ReadInteger<int32_t>(stream, number);
-    case 's': return ReadInteger<int16_t>(stream, number);
-    case 'w': return ReadInteger<uint16_t>(stream, number);
-    case 'c': return ReadInteger<int8_t>(stream, number);
-    case 'b': return ReadInteger<uint8_t>(stream, number);
-    case 'f': return ReadFloat<float>(stream, number);
-    case 'd': return ReadFloat<double>(stream, number);
-    default: return SqStreamResult::InvalidFormat;
+    case 'i':
+        return ReadInteger<int32_t>(stream, number);
+    case 's':
+        return ReadInteger<int16_t>(stream, number);
+    case 'w':
+        return ReadInteger<uint16_t>(stream, number);
+    case 'c':
+        return ReadInteger<int8_t>(stream, number);
+    case 'b':
+        return ReadInteger<uint8_t>(stream, number);
+    case 'f':
+        return ReadFloat<float>(stream, number);
+    case 'd':
+        return ReadFloat<double>(stream, number);
+    default:
+        return SqStreamResult::InvalidFormat;
     }
 }
 
@@ -73,13 +91,21 @@ SqStreamResult SqStreamWriteNumber(SqStream& stream, int32_t type, const SqStrea
     switch (type)
     {
     case 'l':
-    case 'i': return Written(WriteRaw(stream, i));
-    case 's': return Written(WriteRaw(stream, int16_t(i)));
-    case 'w': return Written(WriteRaw(stream, uint16_t(i)));
-    case 'c': return Written(WriteRaw(stream, int8_t(i)));
-    case 'b': return Written(WriteRaw(stream, uint8_t(i)));
-    case 'f': return Written(WriteRaw(stream, f));
-    case 'd': return Written(WriteRaw(stream, double(f)));
-    default: return SqStreamResult::InvalidFormat;
+    case 'i':
+        return Written(WriteRaw(stream, i));
+    case 's':
+        return Written(WriteRaw(stream, int16_t(i)));
+    case 'w':
+        return Written(WriteRaw(stream, uint16_t(i)));
+    case 'c':
+        return Written(WriteRaw(stream, int8_t(i)));
+    case 'b':
+        return Written(WriteRaw(stream, uint8_t(i)));
+    case 'f':
+        return Written(WriteRaw(stream, f));
+    case 'd':
+        return Written(WriteRaw(stream, double(f)));
+    default:
+        return SqStreamResult::InvalidFormat;
     }
 }

@@ -4,7 +4,10 @@
 
 namespace
 {
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 } // namespace
 
 SqTextRange SqStripRange(const char* text, size_t length, bool left, bool right)

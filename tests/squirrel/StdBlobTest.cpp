@@ -13,8 +13,14 @@
 namespace
 {
 
-SqStreamNumber Int(int32_t i) { return {false, i, 0}; }
-SqStreamNumber Real(float f) { return {true, 0, f}; }
+SqStreamNumber Int(int32_t i)
+{
+    return {false, i, 0};
+}
+SqStreamNumber Real(float f)
+{
+    return {true, 0, f};
+}
 
 } // namespace
 
@@ -41,9 +47,9 @@ TEST(StdBlob, SeekAcceptsOnlyPositionsInsideTheBlob)
         bool ok;
         int32_t position;
     } steps[] = {
-        {4, SqSeekOrigin::Begin, true, 4},   {2, SqSeekOrigin::Current, true, 6},
-        {-1, SqSeekOrigin::End, true, 9},    {0, SqSeekOrigin::End, true, 10},
-        {1, SqSeekOrigin::End, false, 10},   {-11, SqSeekOrigin::Current, false, 10},
+        {4, SqSeekOrigin::Begin, true, 4},    {2, SqSeekOrigin::Current, true, 6},
+        {-1, SqSeekOrigin::End, true, 9},     {0, SqSeekOrigin::End, true, 10},
+        {1, SqSeekOrigin::End, false, 10},    {-11, SqSeekOrigin::Current, false, 10},
         {-1, SqSeekOrigin::Begin, false, 10}, {11, SqSeekOrigin::Begin, false, 10},
         {0, SqSeekOrigin::Begin, true, 0},
     };
@@ -149,9 +155,11 @@ TEST(StdStringUtil, StripRemovesCLocaleWhitespace)
 
 TEST(StdStringUtil, SplitDropsEmptyPieces)
 {
-    const auto split = [](const char* text, const char* separators) {
+    const auto split = [](const char* text, const char* separators)
+    {
         std::string joined;
-        for (const SqTextRange& r : SqSplitRanges(text, std::strlen(text), separators, std::strlen(separators)))
+        for (const SqTextRange& r :
+             SqSplitRanges(text, std::strlen(text), separators, std::strlen(separators)))
             joined += "[" + std::string(text + r.begin, r.end - r.begin) + "]";
         return joined;
     };

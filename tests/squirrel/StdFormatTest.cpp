@@ -23,10 +23,22 @@ struct Value
     const char* s = nullptr;
 };
 
-Value I(int32_t i) { return {Value::Integer, i, 0, nullptr}; }
-Value F(float f) { return {Value::Float, 0, f, nullptr}; }
-Value S(const char* s) { return {Value::String, 0, 0, s}; }
-Value N() { return {Value::Null, 0, 0, nullptr}; }
+Value I(int32_t i)
+{
+    return {Value::Integer, i, 0, nullptr};
+}
+Value F(float f)
+{
+    return {Value::Float, 0, f, nullptr};
+}
+Value S(const char* s)
+{
+    return {Value::String, 0, 0, s};
+}
+Value N()
+{
+    return {Value::Null, 0, 0, nullptr};
+}
 
 class Args : public SqFormatArgs
 {
@@ -65,7 +77,8 @@ std::string FormatOk(const char* format, std::vector<Value> values)
 {
     std::string out;
     std::string error;
-    EXPECT_TRUE(SqFormat(format, std::strlen(format), Args(std::move(values)), &out, &error)) << format << ": " << error;
+    EXPECT_TRUE(SqFormat(format, std::strlen(format), Args(std::move(values)), &out, &error))
+        << format << ": " << error;
     return out;
 }
 
@@ -81,7 +94,8 @@ std::string FormatError(const char* format, std::vector<Value> values)
 
 TEST(StdFormat, ConversionsFollowPrintf)
 {
-    EXPECT_EQ(FormatOk("%s %d 0x%02X\n", {S("this is a test :"), I(123), I(10)}), "this is a test : 123 0x0A\n");
+    EXPECT_EQ(FormatOk("%s %d 0x%02X\n", {S("this is a test :"), I(123), I(10)}),
+              "this is a test : 123 0x0A\n");
     EXPECT_EQ(FormatOk("[%5d|%-5d|%05d|%+d]", {I(42), I(42), I(42), I(42)}), "[   42|42   |00042|+42]");
     EXPECT_EQ(FormatOk("%i %o %u %x", {I(-1), I(8), I(-1), I(255)}), "-1 10 4294967295 ff");
     EXPECT_EQ(FormatOk("%c%c", {I(72), I(105)}), "Hi");

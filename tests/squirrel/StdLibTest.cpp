@@ -104,7 +104,8 @@ std::string ReadText(const std::filesystem::path& path)
 std::vector<std::filesystem::path> LibraryScripts()
 {
     std::vector<std::filesystem::path> scripts;
-    const std::filesystem::path folder = std::filesystem::path(PENDREL_SOURCE_DIR) / "tests/squirrel/conformance";
+    const std::filesystem::path folder =
+        std::filesystem::path(PENDREL_SOURCE_DIR) / "tests/squirrel/conformance";
     for (const auto& entry : std::filesystem::directory_iterator(folder))
     {
         const std::string name = entry.path().filename().string();
@@ -117,7 +118,10 @@ std::vector<std::filesystem::path> LibraryScripts()
 
 } // namespace
 
-SQInteger DiscardBytes(SQUserPointer, SQUserPointer, SQInteger size) { return size; }
+SQInteger DiscardBytes(SQUserPointer, SQUserPointer, SQInteger size)
+{
+    return size;
+}
 
 // Whether the VM can write a closure as bytecode at all (the I/O library only forwards to it).
 bool VmSerializesClosures()
@@ -150,9 +154,8 @@ TEST_P(StdLibScript, PrintsItsExpectedOutput)
 }
 
 INSTANTIATE_TEST_SUITE_P(Conformance, StdLibScript, testing::ValuesIn(LibraryScripts()),
-                         [](const testing::TestParamInfo<std::filesystem::path>& info) {
-                             return info.param.stem().string();
-                         });
+                         [](const testing::TestParamInfo<std::filesystem::path>& info)
+                         { return info.param.stem().string(); });
 
 TEST(StdLib, UncaughtErrorsPrintTheMessage)
 {
@@ -175,7 +178,8 @@ TEST(StdLib, DISABLED_UncaughtErrorsPrintTheCallStackAndTheLocals)
                          "}\n"
                          "fail(3);\n";
     EXPECT_FALSE(vm.Run(script, "errors.nut"));
-    EXPECT_NE(g_errors.find("\nCALLSTACK\n*FUNCTION [fail()] errors.nut line [4]\n"), std::string::npos) << g_errors;
+    EXPECT_NE(g_errors.find("\nCALLSTACK\n*FUNCTION [fail()] errors.nut line [4]\n"), std::string::npos)
+        << g_errors;
     EXPECT_NE(g_errors.find("errors.nut line [6]\n"), std::string::npos) << g_errors;
     for (const char* local : {"[label] \"x\"\n", "[ratio] 2.5\n", "[count] 3\n", "[this] TABLE\n"})
         EXPECT_NE(g_errors.find(local), std::string::npos) << local << "\n" << g_errors;

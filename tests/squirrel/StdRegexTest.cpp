@@ -106,17 +106,17 @@ TEST(StdRegex, MatchNeedsTheWholeText)
         const char* text;
         bool matches;
     } cases[] = {
-        {"abc", "abc", true},     {"abc", "abcd", false},    {"a.*", "abcd", true},
-        {"\\d+", "123", true},    {"\\d+", "12a", false},    {"(a|b)*c", "ababc", true},
-        {"a|ab", "ab", true},     {"x?", "", true},          {"[a-c]{2}", "ca", true},
-        {"[a-c]{2}", "cad", false},
+        {"abc", "abc", true},     {"abc", "abcd", false},     {"a.*", "abcd", true}, {"\\d+", "123", true},
+        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", true},  {"x?", "", true},
+        {"[a-c]{2}", "ca", true}, {"[a-c]{2}", "cad", false},
     };
     for (const auto& c : cases)
     {
         std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
         if (rex)
         {
-            EXPECT_EQ(rex->Match(c.text, c.text + std::strlen(c.text)), c.matches) << c.pattern << " ~ " << c.text;
+            EXPECT_EQ(rex->Match(c.text, c.text + std::strlen(c.text)), c.matches)
+                << c.pattern << " ~ " << c.text;
         }
     }
 }
@@ -172,7 +172,8 @@ TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
 
 TEST(StdRegex, BadPatternsReportAnError)
 {
-    const char* patterns[] = {"(ab", "ab)", "[abc", "[]", "[z-a]", "a{", "a{2,1}", "a{x}", "*a", "ab\\", "a{99999}"};
+    const char* patterns[] = {"(ab",    "ab)",  "[abc", "[]",   "[z-a]",   "a{",
+                              "a{2,1}", "a{x}", "*a",   "ab\\", "a{99999}"};
     for (const char* pattern : patterns)
     {
         const char* error = nullptr;
