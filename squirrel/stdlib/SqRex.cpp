@@ -424,9 +424,38 @@ private:
 class SqRexMatcher
 {
 public:
-    explicit SqRexMatcher(SqRex& rex) : m_rex(rex), m_begin(rex.m_textBegin), m_end(rex.m_textEnd) {}
+    explicit SqRexMatcher(SqRex& rex)
+        : m_rex(rex), m_begin(rex.m_textBegin), m_end(rex.m_textEnd),
+          m_maxSteps(kBaseSteps + kStepsPerChar * long(rex.m_textEnd - rex.m_textBegin))
+    {
+    }
 
+    // A pattern that would nest too deep (a group repeated over a long text) or backtrack for too long
+    // gives up and reports no match, rather than overflowing the stack or hanging the script.
     bool MatchNode(int index, const char* pos, const Continuation& next)
+    {
+        if (m_aborted)
+            return false;
+        if (m_depth >= kMaxDepth || ++m_steps > m_maxSteps)
+        {
+            m_aborted = true;
+            return false;
+        }
+        ++m_depth;
+        const bool matched = MatchNodeAt(index, pos, next);
+        --m_depth;
+        return matched;
+    }
+
+    bool Aborted() const { return m_aborted; }
+
+private:
+    static constexpr int kMaxDepth = 3000;
+    // The step budget grows with the text, so only backtracking that explodes runs out of it.
+    static constexpr long kBaseSteps = 1000000;
+    static constexpr long kStepsPerChar = 100;
+
+    bool MatchNodeAt(int index, const char* pos, const Continuation& next)
     {
         const SqRex::Node& node = m_rex.m_nodes[index];
         switch (node.kind)
@@ -448,7 +477,6 @@ public:
         }
     }
 
-private:
     static bool MatchesOneChar(const SqRex::Node& node, char c)
     {
         const unsigned char u = static_cast<unsigned char>(c);
@@ -555,6 +583,10 @@ private:
     SqRex& m_rex;
     const char* m_begin;
     const char* m_end;
+    const long m_maxSteps;
+    int m_depth = 0;
+    long m_steps = 0;
+    bool m_aborted = false;
 };
 
 std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
@@ -566,7 +598,7 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     return rex;
 }
 
-bool SqRex::MatchAt(const char* pos, bool wholeText, const char** matchEnd)
+bool SqRex::MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd)
 {
     for (Capture& capture : m_captures)
         capture = {};
@@ -577,7 +609,6 @@ bool SqRex::MatchAt(const char* pos, bool wholeText, const char** matchEnd)
         *matchEnd = p;
         return true;
     };
-    SqRexMatcher matcher(*this);
     return matcher.MatchNode(m_root, pos, accept);
 }
 
@@ -586,16 +617,18 @@ bool SqRex::Match(const char* begin, const char* end)
     m_textBegin = begin;
     m_textEnd = end;
     const char* matchEnd = nullptr;
-    return MatchAt(begin, true, &matchEnd);
+    SqRexMatcher matcher(*this);
+    return MatchAt(matcher, begin, true, &matchEnd);
 }
 
 bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd)
 {
     m_textBegin = begin;
     m_textEnd = end;
-    for (const char* pos = begin; pos <= end; ++pos)
+    SqRexMatcher matcher(*this);
+    for (const char* pos = begin; pos <= end && !matcher.Aborted(); ++pos)
     {
-        if (MatchAt(pos, false, matchEnd))
+        if (MatchAt(matcher, pos, false, matchEnd))
         {
             *matchBegin = pos;
             return true;

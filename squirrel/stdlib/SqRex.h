@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+class SqRexMatcher;
+
 class SqRex
 {
 public:
@@ -35,7 +37,7 @@ public:
 private:
     SqRex() = default;
 
-    bool MatchAt(const char* pos, bool wholeText, const char** matchEnd);
+    bool MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd);
 
     std::vector<Node> m_nodes;
     int m_root = -1;

@@ -199,3 +199,22 @@ TEST(StdRegex, LongRunsOfOneClassDoNotRecursePerCharacter)
     ASSERT_TRUE(rex);
     EXPECT_TRUE(rex->Match(text.data(), text.data() + text.size()));
 }
+
+TEST(StdRegex, RunawayPatternsGiveUpInsteadOfOverflowingOrHanging)
+{
+    std::string pairs;
+    for (int i = 0; i < 100000; ++i)
+        pairs += "ab";
+    std::unique_ptr<SqRex> deep = CompileOrFail("^(ab)*$");
+    ASSERT_TRUE(deep);
+    EXPECT_FALSE(deep->Match(pairs.data(), pairs.data() + pairs.size()));
+    const std::string shortPairs = "abababab";
+    EXPECT_TRUE(deep->Match(shortPairs.data(), shortPairs.data() + shortPairs.size()));
+
+    const std::string as(40, 'a');
+    std::unique_ptr<SqRex> exponential = CompileOrFail("(a|aa)*(a|aa)*b");
+    ASSERT_TRUE(exponential);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    EXPECT_FALSE(exponential->Search(as.data(), as.data() + as.size(), &begin, &end));
+}
