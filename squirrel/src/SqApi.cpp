@@ -795,3 +795,69 @@ void sq_setdebughook(HSQUIRRELVM v) {
     v->debugHook = v->At(-1);
     v->Pop();
 }
+
+SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi) {
+    SQInteger n = SQInteger(v->calls.size());
+    if (level < 0 || level >= n) return Fail(v, "invalid level");
+    const SQCallInfo& ci = v->calls[size_t(n - 1 - level)];
+    if (!ci.closure) return Fail(v, "the function is native");
+    SQFunctionProto* p = ci.closure->Proto();
+    fi->funcid = p;
+    fi->name = p->name._type == OT_STRING ? p->name.Str()->data : "unknown";
+    fi->source = p->sourceName._type == OT_STRING ? p->sourceName.Str()->data : "unknown";
+    return SQ_OK;
+}
+
+SQRESULT sq_getmemberhandle(HSQUIRRELVM v, SQInteger idx, HSQMEMBERHANDLE* handle) {
+    Value cls = v->At(idx);
+    if (cls._type != OT_CLASS) return Fail(v, "wrong type");
+    Value key = v->At(-1);
+    v->Pop();
+    Value* slot = cls.Class()->members->Find(key);
+    if (!slot) return Fail(v, "wrong index");
+    SQInteger m = slot->Int();
+    handle->_static = (m & MEMBER_FIELD_FLAG) ? SQFalse : SQTrue;
+    handle->_index = m & MEMBER_INDEX_MASK;
+    return SQ_OK;
+}
+
+namespace {
+Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+    const Value& o = v->At(idx);
+    size_t index = size_t(handle->_index);
+    if (o._type == OT_INSTANCE) {
+        SQInstance* inst = o.Instance();
+        if (handle->_static) return index < inst->klass->methods.size() ? &inst->klass->methods[index].val : nullptr;
+        return index < inst->values.size() ? &inst->values[index] : nullptr;
+    }
+    if (o._type == OT_CLASS) {
+        SQClass* c = o.Class();
+        if (handle->_static) return index < c->methods.size() ? &c->methods[index].val : nullptr;
+        return index < c->fields.size() ? &c->fields[index].val : nullptr;
+    }
+    return nullptr;
+}
+}  // namespace
+
+SQRESULT sq_getbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+    Value* slot = MemberByHandle(v, idx, handle);
+    if (!slot) return Fail(v, "wrong handle");
+    v->Push(*slot);
+    return SQ_OK;
+}
+
+SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+    Value* slot = MemberByHandle(v, idx, handle);
+    if (!slot) return Fail(v, "wrong handle");
+    *slot = v->At(-1);
+    v->Pop();
+    return SQ_OK;
+}
+
+// Bytecode serialization is not offered: scripts are always compiled from source.
+SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC, SQUserPointer) {
+    return Fail(v, "closure serialization is not supported");
+}
+SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC, SQUserPointer) {
+    return Fail(v, "closure serialization is not supported");
+}

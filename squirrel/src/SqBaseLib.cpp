@@ -319,7 +319,7 @@ bool MergeSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t lo,
     if (!MergeSort(v, fn, a, lo, mid, tmp) || !MergeSort(v, fn, a, mid, hi, tmp)) return false;
     size_t i = lo, j = mid, k = lo;
     while (i < mid && j < hi) {
-        bool less;
+        bool less = false;
         if (!SortLess(v, fn, a[j], a[i], less)) return false;
         tmp[k++] = less ? a[j++] : a[i++];
     }

@@ -55,6 +55,7 @@ class Compiler {
             main.DeclareLocal(MakeString(ss, "vargv"));
             main.proto->nparams = 1;
             main.proto->varParams = true;
+            main.proto->simpleCall = false;
             Lex();
             while (lex.token != TK_EOS) {
                 Statement();
@@ -170,8 +171,13 @@ class Compiler {
             default: break;
         }
     }
+    // Moves the value into reg, releasing the temporaries it occupied.
     void ToReg(Exp& e, SQInteger reg) {
         Discharge(e);
+        FreeExp(e);
+        EmitToReg(e, reg);
+    }
+    void EmitToReg(Exp& e, SQInteger reg) {
         switch (e.kind) {
             case E_RELOC: fs->At(e.a).a = uint16_t(reg); break;
             case E_CONST: LoadConst(e.constant, reg); break;
@@ -188,7 +194,7 @@ class Compiler {
         Discharge(e);
         FreeExp(e);
         SQInteger reg = fs->AllocReg();
-        ToReg(e, reg);
+        EmitToReg(e, reg);
         return reg;
     }
     SQInteger ToAnyReg(Exp& e) {
@@ -251,15 +257,17 @@ class Compiler {
         Lex();
         SQInteger jf = JumpIfFalse(cond);
         SQInteger reg = fs->AllocReg();
+        fs->FreeReg(reg);
         Exp t = Expression();
         ToReg(t, reg);
-        fs->FreeReg(reg);
+        fs->freeReg = reg;
         SQInteger jend = fs->EmitJump(OP_JMP);
         fs->PatchToHere(jf);
         Expect(':');
-        reg = fs->AllocReg();
         Exp f = Expression();
         ToReg(f, reg);
+        fs->freeReg = reg;
+        fs->AllocReg();
         fs->PatchToHere(jend);
         return RegExp(reg);
     }
@@ -371,7 +379,7 @@ class Compiler {
         Discharge(left);
         FreeExp(left);
         SQInteger reg = fs->AllocReg();
-        ToReg(left, reg);
+        EmitToReg(left, reg);
         SQInteger j = fs->EmitJump(jumpOp, reg);
         fs->FreeReg(reg);
         Exp r = right();
@@ -397,6 +405,8 @@ class Compiler {
             if (b.token == token) return &b;
         return nullptr;
     }
+    // Arithmetic and comparisons take a number or string literal as right operand directly.
+    static bool TakesConstantOperand(uint8_t op) { return op != OP_INSTANCEOF && op < OP_JLT; }
     Exp Binary(int minLevel) {
         Exp left = Unary();
         for (;;) {
@@ -405,6 +415,16 @@ class Compiler {
             Lex();
             SQInteger l = ToAnyReg(left);
             Exp right = Binary(op->level + 1);
+            if (right.kind == E_CONST && TakesConstantOperand(op->op) &&
+                (right.constant._type == OT_INTEGER || right.constant._type == OT_FLOAT ||
+                 right.constant._type == OT_STRING)) {
+                SQInteger k = fs->Literal(right.constant);
+                if (k <= 0xFFFF) {
+                    FreeExp(left);
+                    left = RelocExp(fs->Emit(op->op, 0, l, k, 1));
+                    continue;
+                }
+            }
             SQInteger r = ToAnyReg(right);
             if (r > l) {
                 FreeExp(right);
@@ -505,7 +525,13 @@ class Compiler {
             switch (lex.token) {
                 case '.': {
                     Lex();
-                    std::string id = ExpectIdentifier();
+                    std::string id;
+                    if (lex.token == TK_CONSTRUCTOR) {
+                        id = "constructor";
+                        Lex();
+                    } else {
+                        id = ExpectIdentifier();
+                    }
                     if (e.kind == E_CONST && e.constant._type == OT_TABLE) {
                         Value v;
                         if (!e.constant.Table()->Get(Str(id), v)) Fail("invalid constant [" + id + "]");
@@ -862,6 +888,7 @@ class Compiler {
             Statement();
         }
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
+        fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
         fs = parentFs;
         loops.swap(savedLoops);
         SQInteger index = SQInteger(fs->proto->functions.size());
@@ -1033,6 +1060,7 @@ class Compiler {
         SQInteger start = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
+        if (lex.token == ';') Lex();
         Expect(TK_WHILE);
         SQInteger cond = fs->Pc();
         SQInteger jf;

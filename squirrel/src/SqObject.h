@@ -182,7 +182,39 @@ struct SQTable : SQCollectable {
     void Resize(SQUnsignedInteger newCapacity);
     Node* Lookup(const SQObject& key, SQHash h) const;
 };
-SQHash HashValue(const SQObject& key);
+inline SQHash HashValue(const SQObject& key) {
+    switch (key._type) {
+        case OT_STRING: return key._unVal.pString->hash;
+        case OT_INTEGER: return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
+        case OT_FLOAT: {
+            uint32_t bits;
+            memcpy(&bits, &key._unVal.fFloat, 4);
+            return (bits * 2654435761u) ^ 0x5bd1e995u;
+        }
+        case OT_BOOL: return SQHash(key._unVal.nInteger + 1);
+        default: {
+            uint64_t x = key._unVal.raw >> 3;
+            x ^= x >> 29;
+            x *= 0xbf58476d1ce4e5b9ULL;
+            return SQHash(x ^ (x >> 32));
+        }
+    }
+}
+
+inline SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const {
+    if (!capacity) return nullptr;
+    SQUnsignedInteger mask = capacity - 1;
+    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask) {
+        Node& n = nodes[i];
+        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw) return &n;
+        if (n.key._type == OT_NULL && n.val._type == OT_NULL) return nullptr;
+    }
+}
+
+inline Value* SQTable::Find(const SQObject& key) const {
+    Node* n = Lookup(key, HashValue(key));
+    return n ? &n->val : nullptr;
+}
 
 struct SQArray : SQCollectable {
     std::vector<Value> values;
@@ -235,6 +267,7 @@ struct SQFunctionProto : SQRefCounted {
     SQInteger maxStack = 2;
     bool varParams = false;
     bool generator = false;
+    bool simpleCall = true;  // fixed parameters, not a generator: calls take the fast path
     SQInteger LineAt(SQInteger pc) const;
 };
 

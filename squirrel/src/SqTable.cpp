@@ -4,28 +4,7 @@
 
 namespace {
 inline bool IsEmpty(const SQTable::Node& n) { return n.key._type == OT_NULL && n.val._type == OT_NULL; }
-inline bool IsDeleted(const SQTable::Node& n) { return n.key._type == OT_NULL && n.val._type == OT_BOOL; }
-inline SQHash MixPointer(SQRawObjectVal raw) {
-    uint64_t x = raw >> 3;
-    x ^= x >> 29;
-    x *= 0xbf58476d1ce4e5b9ULL;
-    return SQHash(x ^ (x >> 32));
-}
 }  // namespace
-
-SQHash HashValue(const SQObject& key) {
-    switch (key._type) {
-        case OT_STRING: return key._unVal.pString->hash;
-        case OT_INTEGER: return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
-        case OT_FLOAT: {
-            uint32_t bits;
-            memcpy(&bits, &key._unVal.fFloat, 4);
-            return (bits * 2654435761u) ^ 0x5bd1e995u;
-        }
-        case OT_BOOL: return SQHash(key._unVal.nInteger + 1);
-        default: return MixPointer(key._unVal.raw);
-    }
-}
 
 SQTable::SQTable(SQSharedState* s, SQInteger sizeHint) : SQCollectable(s) {
     if (sizeHint > 0) {
@@ -41,21 +20,6 @@ SQTable::~SQTable() {
 }
 
 Value SQTable::Create(SQSharedState* s, SQInteger sizeHint) { return Value(OT_TABLE, new SQTable(s, sizeHint)); }
-
-SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const {
-    if (!capacity) return nullptr;
-    SQUnsignedInteger mask = capacity - 1;
-    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask) {
-        Node& n = nodes[i];
-        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw) return &n;
-        if (IsEmpty(n)) return nullptr;
-    }
-}
-
-Value* SQTable::Find(const SQObject& key) const {
-    Node* n = Lookup(key, HashValue(key));
-    return n ? &n->val : nullptr;
-}
 
 bool SQTable::Get(const SQObject& key, Value& out) const {
     Node* n = Lookup(key, HashValue(key));

@@ -120,8 +120,7 @@ void SQVM::LeaveFrame() {
     if (openOuters && openOuters->index >= ci.base) CloseOuters(ci.base);
     while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size())) traps.pop_back();
     if (ci.generator && ci.generator->state == SQGenerator::Running) ci.generator->state = SQGenerator::Dead;
-    SQInteger end = ci.closure ? ci.base + ci.closure->Proto()->maxStack : top;
-    for (SQInteger i = ci.base; i < end; i++) stack[i].Null();
+    for (SQInteger i = ci.base; i < top; i++) stack[i].Null();
     top = ci.prevTop;
     stackBase = ci.prevStackBase;
     calls.pop_back();
@@ -277,41 +276,50 @@ bool SQVM::Execute(Value& ret) {
         stk = stack + ci->base;      \
     } while (0)
 #define FAIL() goto error
+    // Each handler ends in its own indirect jump, which predicts far better than one shared switch.
+    static const void* const kHandlers[] = {&&L_OP_LOADK, &&L_OP_LOADINT, &&L_OP_LOADNULL, &&L_OP_LOADBOOL, &&L_OP_MOVE, &&L_OP_GETOUTER, &&L_OP_SETOUTER, &&L_OP_NEWTABLE, &&L_OP_NEWARRAY, &&L_OP_APPEND, &&L_OP_GET, &&L_OP_GETK, &&L_OP_SET, &&L_OP_SETK, &&L_OP_NEWSLOT, &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL, &&L_OP_PREPCALL, &&L_OP_PREPCALLK, &&L_OP_CLOSURE, &&L_OP_RETURN, &&L_OP_YIELD, &&L_OP_JMP, &&L_OP_JZ, &&L_OP_JNZ, &&L_OP_ADD, &&L_OP_SUB, &&L_OP_MUL, &&L_OP_DIV, &&L_OP_MOD, &&L_OP_BAND, &&L_OP_BOR, &&L_OP_BXOR, &&L_OP_SHL, &&L_OP_SHR, &&L_OP_USHR, &&L_OP_EQ, &&L_OP_NE, &&L_OP_LT, &&L_OP_LE, &&L_OP_GT, &&L_OP_GE, &&L_OP_CMP3, &&L_OP_JLT, &&L_OP_JLE, &&L_OP_JGT, &&L_OP_JGE, &&L_OP_JEQ, &&L_OP_JNE, &&L_OP_NEG, &&L_OP_NOT, &&L_OP_BNOT, &&L_OP_INC, &&L_OP_TYPEOF, &&L_OP_INSTANCEOF, &&L_OP_IN, &&L_OP_CLONE, &&L_OP_RESUME, &&L_OP_FOREACH, &&L_OP_CLASS, &&L_OP_THROW, &&L_OP_PUSHTRAP, &&L_OP_POPTRAP, &&L_OP_CLOSE, &&L_OP_GETBASE, &&L_OP_GETROOT, &&L_OP_LINE};
+    SQInstruction i;
+#define DISPATCH()                   \
+    do {                             \
+        i = *pc++;                   \
+        goto* kHandlers[i.op];       \
+    } while (0)
+#define NEXT() goto next_instruction
     LOAD_FRAME();
-    for (;;) {
-        const SQInstruction i = *pc++;
-        switch (i.op) {
-            case OP_LOADK: stk[i.a] = K[i.sbx]; continue;
-            case OP_LOADINT: stk[i.a].SetInteger(i.sbx); continue;
-            case OP_LOADNULL:
+    DISPATCH();
+    {
+        {
+            L_OP_LOADK: stk[i.a] = K[i.sbx]; DISPATCH();
+            L_OP_LOADINT: stk[i.a].SetInteger(i.sbx); DISPATCH();
+            L_OP_LOADNULL:
                 for (SQInteger n = 0; n < i.b; n++) stk[i.a + n].Null();
-                continue;
-            case OP_LOADBOOL: stk[i.a].SetBool(i.b != 0); continue;
-            case OP_MOVE: stk[i.a] = stk[i.b]; continue;
-            case OP_GETOUTER: stk[i.a] = ci->closure->outers[i.b].Outer()->Get(); continue;
-            case OP_SETOUTER: ci->closure->outers[i.a].Outer()->Get() = stk[i.b]; continue;
-            case OP_NEWTABLE: stk[i.a] = SQTable::Create(ss); continue;
-            case OP_NEWARRAY: {
+                DISPATCH();
+            L_OP_LOADBOOL: stk[i.a].SetBool(i.b != 0); DISPATCH();
+            L_OP_MOVE: stk[i.a] = stk[i.b]; DISPATCH();
+            L_OP_GETOUTER: stk[i.a] = ci->closure->outers[i.b].Outer()->Get(); DISPATCH();
+            L_OP_SETOUTER: ci->closure->outers[i.a].Outer()->Get() = stk[i.b]; DISPATCH();
+            L_OP_NEWTABLE: stk[i.a] = SQTable::Create(ss); DISPATCH();
+            L_OP_NEWARRAY: {
                 Value a = SQArray::Create(ss);
                 a.Array()->values.reserve(i.b);
                 stk[i.a] = std::move(a);
-                continue;
+                NEXT();
             }
-            case OP_APPEND: stk[i.a].Array()->values.push_back(stk[i.b]); continue;
-            case OP_GET: {
+            L_OP_APPEND: stk[i.a].Array()->values.push_back(stk[i.b]); DISPATCH();
+            L_OP_GET: {
                 const Value& o = stk[i.b];
                 const Value& k = stk[i.c];
                 if (o._type == OT_ARRAY && k._type == OT_INTEGER) {
                     std::vector<Value>& v = o.Array()->values;
                     if (uint32_t(k.Int()) < v.size() && v[size_t(k.Int())]._type != OT_WEAKREF) {
                         stk[i.a] = v[size_t(k.Int())];
-                        continue;
+                        DISPATCH();
                     }
                 } else if (o._type == OT_TABLE) {
                     Value* v = o.Table()->Find(k);
                     if (v && v->_type != OT_WEAKREF) {
                         stk[i.a] = *v;
-                        continue;
+                        DISPATCH();
                     }
                 }
                 SAVE_PC();
@@ -319,15 +327,15 @@ bool SQVM::Execute(Value& ret) {
                 if (!Get(o, k, tmp, false)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_GETK: {
+            L_OP_GETK: {
                 const Value& o = stk[i.b];
                 if (o._type == OT_TABLE) {
                     Value* v = o.Table()->Find(K[i.c]);
                     if (v && v->_type != OT_WEAKREF) {
                         stk[i.a] = *v;
-                        continue;
+                        DISPATCH();
                     }
                 } else if (o._type == OT_INSTANCE) {
                     SQInstance* inst = o.Instance();
@@ -338,7 +346,7 @@ bool SQVM::Execute(Value& ret) {
                                                                  : inst->klass->methods[size_t(m & MEMBER_INDEX_MASK)].val;
                         if (v._type != OT_WEAKREF) {
                             stk[i.a] = v;
-                            continue;
+                            DISPATCH();
                         }
                     }
                 }
@@ -347,97 +355,117 @@ bool SQVM::Execute(Value& ret) {
                 if (!Get(o, K[i.c], tmp, i.x != 0)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_SET: {
+            L_OP_SET: {
                 const Value& o = stk[i.a];
                 const Value& k = stk[i.b];
                 if (o._type == OT_ARRAY && k._type == OT_INTEGER && uint32_t(k.Int()) < o.Array()->values.size()) {
                     o.Array()->values[size_t(k.Int())] = stk[i.c];
-                    continue;
+                    DISPATCH();
                 }
                 SAVE_PC();
                 if (!Set(o, k, stk[i.c])) FAIL();
                 REFRESH();
-                continue;
+                DISPATCH();
             }
-            case OP_SETK: {
+            L_OP_SETK: {
                 const Value& o = stk[i.a];
                 if (o._type == OT_INSTANCE) {
                     SQInstance* inst = o.Instance();
                     Value* idx = inst->klass->members->Find(K[i.b]);
                     if (idx && (idx->Int() & MEMBER_FIELD_FLAG)) {
                         inst->values[size_t(idx->Int() & MEMBER_INDEX_MASK)] = stk[i.c];
-                        continue;
+                        DISPATCH();
                     }
                 }
                 SAVE_PC();
                 if (!Set(o, K[i.b], stk[i.c])) FAIL();
                 REFRESH();
-                continue;
+                DISPATCH();
             }
-            case OP_NEWSLOT:
+            L_OP_NEWSLOT:
                 SAVE_PC();
                 if (!NewSlot(stk[i.a], (i.x & 1) ? K[i.b] : stk[i.b], stk[i.c], false)) FAIL();
                 REFRESH();
-                continue;
-            case OP_NEWMEMBER: {
+                DISPATCH();
+            L_OP_NEWMEMBER: {
                 SAVE_PC();
                 Value attrs = (i.x & 1) ? stk[i.b - 1] : Value();
                 if (!NewMember(stk[i.a], stk[i.b], stk[i.c], attrs, (i.x & 2) != 0)) FAIL();
                 REFRESH();
-                continue;
+                NEXT();
             }
-            case OP_DELETE: {
+            L_OP_DELETE: {
                 SAVE_PC();
                 Value tmp;
                 if (!DeleteSlot(stk[i.b], stk[i.c], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_PREPCALL:
-            case OP_PREPCALLK: {
-                Value o = stk[i.b];
+            L_OP_PREPCALL:
+            L_OP_PREPCALLK: {
                 const Value& key = i.op == OP_PREPCALLK ? K[i.c] : stk[i.c];
-                if (o._type == OT_INSTANCE) {
-                    SQInstance* inst = o.Instance();
+                const Value* method = nullptr;
+                const Value& obj = stk[i.b];
+                if (obj._type == OT_INSTANCE) {
+                    SQInstance* inst = obj.Instance();
                     Value* idx = inst->klass->members->Find(key);
-                    if (idx && !(idx->Int() & MEMBER_FIELD_FLAG)) {
-                        stk[i.a] = inst->klass->methods[size_t(idx->Int() & MEMBER_INDEX_MASK)].val;
-                        stk[i.a + 1] = std::move(o);
-                        continue;
-                    }
-                } else if (o._type == OT_TABLE) {
-                    Value* v = o.Table()->Find(key);
-                    if (v && v->_type != OT_WEAKREF) {
-                        stk[i.a] = *v;
-                        stk[i.a + 1] = std::move(o);
-                        continue;
-                    }
+                    if (idx && !(idx->Int() & MEMBER_FIELD_FLAG))
+                        method = &inst->klass->methods[size_t(idx->Int() & MEMBER_INDEX_MASK)].val;
+                } else if (obj._type == OT_TABLE) {
+                    Value* v = obj.Table()->Find(key);
+                    if (v && v->_type != OT_WEAKREF) method = v;
+                }
+                if (method) {
+                    // obj stays alive in a+1 while a is overwritten (a and b may be the same register)
+                    if (i.a + 1 != i.b) stk[i.a + 1] = stk[i.b];
+                    stk[i.a] = *method;
+                    DISPATCH();
                 }
                 SAVE_PC();
+                Value o = stk[i.b];
                 Value fn;
                 if (!Get(o, key, fn, i.x != 0)) FAIL();
                 REFRESH();
                 stk[i.a + 1] = std::move(o);
                 stk[i.a] = std::move(fn);
-                continue;
+                NEXT();
             }
-            case OP_CALL: {
+            L_OP_CALL: {
                 Value& fn = stk[i.a];
                 SQInteger argBase = ci->base + i.a + 1;
                 SAVE_PC();
                 if (fn._type == OT_CLOSURE) {
+                    SQClosure* c = fn.Closure();
+                    SQFunctionProto* p = c->Proto();
+                    if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
+                        argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize) {
+                        calls.emplace_back();
+                        SQCallInfo& n = calls.back();
+                        n.pc = p->code.data();
+                        n.closure = c;
+                        n.literals = p->literals.data();
+                        n.base = argBase;
+                        n.target = argBase - 1;
+                        n.prevTop = top;
+                        n.prevStackBase = stackBase;
+                        n.generator = nullptr;
+                        n.root = false;
+                        top = argBase + p->maxStack;
+                        LOAD_FRAME();
+                        DISPATCH();
+                    }
                     bool entered;
                     Value gen;
                     if (!EnterFrame(fn.Closure(), argBase, i.b, ci->base + i.a, false, entered, gen)) FAIL();
                     if (!entered) {
                         stk[i.a] = std::move(gen);
-                        continue;
+                        NEXT();
                     }
                     LOAD_FRAME();
-                    continue;
+                    NEXT();
                 }
                 Value r;
                 Value callee = fn;
@@ -451,9 +479,9 @@ bool SQVM::Execute(Value& ret) {
                     return true;
                 }
                 stk[i.a] = std::move(r);
-                continue;
+                NEXT();
             }
-            case OP_CLOSURE: {
+            L_OP_CLOSURE: {
                 SQFunctionProto* fp = ci->closure->Proto()->functions[i.b].Proto();
                 SQClosure* c = new SQClosure(ss);
                 Value cv(OT_CLOSURE, c);
@@ -465,9 +493,21 @@ bool SQVM::Execute(Value& ret) {
                 }
                 for (SQInteger d = 0; d < fp->ndefaults; d++) c->defaults.push_back(stk[i.c + d]);
                 stk[i.a] = std::move(cv);
-                continue;
+                NEXT();
             }
-            case OP_RETURN: {
+            L_OP_RETURN: {
+                if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
+                    (traps.empty() || traps.back().callDepth != SQInteger(calls.size()))) {
+                    Value& dst = stack[ci->target];
+                    if (i.x) dst = stk[i.a];
+                    else dst.Null();
+                    for (Value* slot = stk, *end = stack + top; slot < end; slot++) slot->Null();
+                    top = ci->prevTop;
+                    stackBase = ci->prevStackBase;
+                    calls.pop_back();
+                    LOAD_FRAME();
+                    DISPATCH();
+                }
                 Value v;
                 if (i.x) v = stk[i.a];
                 bool root = ci->root;
@@ -479,9 +519,9 @@ bool SQVM::Execute(Value& ret) {
                 }
                 stack[target] = std::move(v);
                 LOAD_FRAME();
-                continue;
+                NEXT();
             }
-            case OP_YIELD: {
+            L_OP_YIELD: {
                 SQGenerator* g = ci->generator;
                 if (!g) {
                     SAVE_PC();
@@ -506,59 +546,59 @@ bool SQVM::Execute(Value& ret) {
                 ret = std::move(v);
                 return true;
             }
-            case OP_JMP: pc += i.sbx; continue;
-            case OP_JZ:
+            L_OP_JMP: pc += i.sbx; DISPATCH();
+            L_OP_JZ:
                 if (IsFalse(stk[i.a])) pc += i.sbx;
-                continue;
-            case OP_JNZ:
+                DISPATCH();
+            L_OP_JNZ:
                 if (!IsFalse(stk[i.a])) pc += i.sbx;
-                continue;
+                DISPATCH();
 #define ARITH_INT_FLOAT(opcode, expr_int, expr_float)                                  \
-    case opcode: {                                                                     \
+    L_##opcode: {                                                                     \
         const Value& x = stk[i.b];                                                     \
-        const Value& y = stk[i.c];                                                     \
+        const Value& y = i.x ? K[i.c] : stk[i.c];                                      \
         if (IsInt2(x, y)) {                                                            \
             uint32_t a = uint32_t(x.Int()), b = uint32_t(y.Int());                     \
             stk[i.a].SetInteger(SQInteger(expr_int));                                  \
-            continue;                                                                  \
+            DISPATCH();                                                                  \
         }                                                                              \
         if (x._type == OT_FLOAT && y._type == OT_FLOAT) {                              \
             SQFloat a = x.Float(), b = y.Float();                                      \
             stk[i.a].SetFloat(expr_float);                                             \
-            continue;                                                                  \
+            DISPATCH();                                                                  \
         }                                                                              \
         SAVE_PC();                                                                     \
         Value tmp;                                                                     \
         if (!Arith(opcode, x, y, tmp)) FAIL();                                         \
         REFRESH();                                                                     \
         stk[i.a] = std::move(tmp);                                                     \
-        continue;                                                                      \
+        NEXT();                                                                      \
     }
             ARITH_INT_FLOAT(OP_ADD, a + b, a + b)
             ARITH_INT_FLOAT(OP_SUB, a - b, a - b)
             ARITH_INT_FLOAT(OP_MUL, a * b, a * b)
-            case OP_DIV:
-            case OP_MOD:
-            case OP_BAND:
-            case OP_BOR:
-            case OP_BXOR:
-            case OP_SHL:
-            case OP_SHR:
-            case OP_USHR: {
+            L_OP_DIV:
+            L_OP_MOD:
+            L_OP_BAND:
+            L_OP_BOR:
+            L_OP_BXOR:
+            L_OP_SHL:
+            L_OP_SHR:
+            L_OP_USHR: {
                 SAVE_PC();
                 Value tmp;
-                if (!Arith(i.op, stk[i.b], stk[i.c], tmp)) FAIL();
+                if (!Arith(i.op, stk[i.b], i.x ? K[i.c] : stk[i.c], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_EQ: stk[i.a].SetBool(Equal(stk[i.b], stk[i.c])); continue;
-            case OP_NE: stk[i.a].SetBool(!Equal(stk[i.b], stk[i.c])); continue;
+            L_OP_EQ: stk[i.a].SetBool(Equal(stk[i.b], i.x ? K[i.c] : stk[i.c])); DISPATCH();
+            L_OP_NE: stk[i.a].SetBool(!Equal(stk[i.b], i.x ? K[i.c] : stk[i.c])); DISPATCH();
 #define COMPARE(opcode, jopcode, rel)                                               \
-    case opcode:                                                                    \
-    case jopcode: {                                                                 \
+    L_##opcode:                                                                    \
+    L_##jopcode: {                                                                 \
         const Value& x = stk[i.b];                                                  \
-        const Value& y = stk[i.c];                                                  \
+        const Value& y = i.x ? K[i.c] : stk[i.c];                                   \
         bool r;                                                                     \
         if (IsInt2(x, y)) {                                                         \
             r = x.Int() rel y.Int();                                                \
@@ -577,71 +617,71 @@ bool SQVM::Execute(Value& ret) {
             const SQInstruction& j = *pc++;                                         \
             if (!r) pc += j.sbx;                                                    \
         }                                                                           \
-        continue;                                                                   \
+        DISPATCH();                                                                   \
     }
             COMPARE(OP_LT, OP_JLT, <)
             COMPARE(OP_LE, OP_JLE, <=)
             COMPARE(OP_GT, OP_JGT, >)
             COMPARE(OP_GE, OP_JGE, >=)
-            case OP_JEQ:
-            case OP_JNE: {
-                bool r = Equal(stk[i.b], stk[i.c]) == (i.op == OP_JEQ);
+            L_OP_JEQ:
+            L_OP_JNE: {
+                bool r = Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]) == (i.op == OP_JEQ);
                 const SQInstruction& j = *pc++;
                 if (!r) pc += j.sbx;
-                continue;
+                DISPATCH();
             }
-            case OP_CMP3: {
+            L_OP_CMP3: {
                 SAVE_PC();
                 SQInteger c;
-                if (!Compare(stk[i.b], stk[i.c], c)) FAIL();
+                if (!Compare(stk[i.b], i.x ? K[i.c] : stk[i.c], c)) FAIL();
                 REFRESH();
                 stk[i.a].SetInteger(c);
-                continue;
+                DISPATCH();
             }
-            case OP_NEG: {
+            L_OP_NEG: {
                 SAVE_PC();
                 Value tmp;
                 if (!Negate(stk[i.b], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_NOT: stk[i.a].SetBool(IsFalse(stk[i.b])); continue;
-            case OP_BNOT:
+            L_OP_NOT: stk[i.a].SetBool(IsFalse(stk[i.b])); DISPATCH();
+            L_OP_BNOT:
                 if (stk[i.b]._type != OT_INTEGER) {
                     SAVE_PC();
                     Raise("attempt to perform a bitwise op on a %s", TypeName(stk[i.b]._type));
                     FAIL();
                 }
                 stk[i.a].SetInteger(~stk[i.b].Int());
-                continue;
-            case OP_INC: {
+                DISPATCH();
+            L_OP_INC: {
                 const Value& v = stk[i.b];
                 SQInteger delta = int8_t(i.x);
                 if (v._type == OT_INTEGER) {
                     stk[i.a].SetInteger(SQInteger(uint32_t(v.Int()) + uint32_t(delta)));
-                    continue;
+                    DISPATCH();
                 }
                 if (v._type == OT_FLOAT) {
                     stk[i.a].SetFloat(v.Float() + SQFloat(delta));
-                    continue;
+                    DISPATCH();
                 }
                 SAVE_PC();
                 Value tmp;
                 if (!Arith(OP_ADD, v, Value(delta), tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_TYPEOF: {
+            L_OP_TYPEOF: {
                 SAVE_PC();
                 Value tmp;
                 if (!TypeOf(stk[i.b], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_INSTANCEOF: {
+            L_OP_INSTANCEOF: {
                 const Value& c = stk[i.c];
                 if (c._type != OT_CLASS) {
                     SAVE_PC();
@@ -651,9 +691,9 @@ bool SQVM::Execute(Value& ret) {
                 }
                 bool r = stk[i.b]._type == OT_INSTANCE && stk[i.b].Instance()->InstanceOf(c.Class());
                 stk[i.a].SetBool(r);
-                continue;
+                DISPATCH();
             }
-            case OP_IN: {
+            L_OP_IN: {
                 SAVE_PC();
                 Value tmp;
                 bool failed;
@@ -661,17 +701,17 @@ bool SQVM::Execute(Value& ret) {
                 if (failed) FAIL();
                 REFRESH();
                 stk[i.a].SetBool(found);
-                continue;
+                NEXT();
             }
-            case OP_CLONE: {
+            L_OP_CLONE: {
                 SAVE_PC();
                 Value tmp;
                 if (!Clone(stk[i.b], tmp)) FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_RESUME: {
+            L_OP_RESUME: {
                 SAVE_PC();
                 if (stk[i.b]._type != OT_GENERATOR) {
                     Raise("trying to resume a '%s',only genenerator can be resumed", TypeName(stk[i.b]._type));
@@ -685,9 +725,9 @@ bool SQVM::Execute(Value& ret) {
                 }
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_FOREACH: {
+            L_OP_FOREACH: {
                 SAVE_PC();
                 bool done;
                 if (!ForeachStep(stk + i.a, done)) {
@@ -696,35 +736,37 @@ bool SQVM::Execute(Value& ret) {
                 }
                 REFRESH();
                 if (done) pc += i.sbx;
-                continue;
+                DISPATCH();
             }
-            case OP_CLASS: {
+            L_OP_CLASS: {
                 SAVE_PC();
                 Value tmp;
                 if (!MakeClass(i.b == NO_REG ? nullptr : &stk[i.b], i.c == NO_REG ? nullptr : &stk[i.c], tmp))
                     FAIL();
                 REFRESH();
                 stk[i.a] = std::move(tmp);
-                continue;
+                NEXT();
             }
-            case OP_THROW:
+            L_OP_THROW:
                 SAVE_PC();
                 lastError = stk[i.a];
                 FAIL();
-            case OP_PUSHTRAP: traps.push_back({ci->base, i.a, pc + i.sbx, SQInteger(calls.size())}); continue;
-            case OP_POPTRAP:
+            L_OP_PUSHTRAP: traps.push_back({ci->base, i.a, pc + i.sbx, SQInteger(calls.size())}); DISPATCH();
+            L_OP_POPTRAP:
                 for (SQInteger n = 0; n < i.b; n++) traps.pop_back();
-                continue;
-            case OP_CLOSE: CloseOuters(ci->base + i.a); continue;
-            case OP_GETBASE:
+                DISPATCH();
+            L_OP_CLOSE: CloseOuters(ci->base + i.a); DISPATCH();
+            L_OP_GETBASE:
                 if (ci->closure->base._type == OT_CLASS && ci->closure->base.Class()->base)
                     stk[i.a] = Value(OT_CLASS, ci->closure->base.Class()->base);
                 else
                     stk[i.a].Null();
-                continue;
-            case OP_GETROOT: stk[i.a] = roottable; continue;
-            default: continue;
+                DISPATCH();
+            L_OP_GETROOT: stk[i.a] = roottable; DISPATCH();
+            L_OP_LINE: DISPATCH();
         }
+    next_instruction:
+        DISPATCH();
     error:
         for (;;) {
             ci = &calls.back();
@@ -736,7 +778,7 @@ bool SQVM::Execute(Value& ret) {
                 top = ci->base + ci->closure->Proto()->maxStack;
                 stk[t.target] = lastError;
                 pc = t.catchPc;
-                break;
+                DISPATCH();
             }
             bool root = ci->root;
             LeaveFrame();
@@ -747,4 +789,6 @@ bool SQVM::Execute(Value& ret) {
 #undef SAVE_PC
 #undef REFRESH
 #undef FAIL
+#undef DISPATCH
+#undef NEXT
 }

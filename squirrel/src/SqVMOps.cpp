@@ -373,9 +373,8 @@ bool SQVM::Arith(uint8_t op, const Value& a, const Value& b, Value& out) {
         if (!ToString(a, sa) || !ToString(b, sb)) return false;
         SQString* x = sa.Str();
         SQString* y = sb.Str();
-        std::string joined;
-        joined.reserve(size_t(x->len + y->len));
-        joined.append(x->data, size_t(x->len));
+        std::string& joined = ss->scratch;
+        joined.assign(x->data, size_t(x->len));
         joined.append(y->data, size_t(y->len));
         out = MakeString(ss, joined.data(), SQInteger(joined.size()));
         return true;

@@ -1,0 +1,77 @@
+// Compile errors carry the source name, line and column; run-time errors carry the messages hosts know.
+#include "SquirrelRunner.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CompileErrorCase {
+    const char* source;
+    const char* message;
+    int line;
+    int column;
+};
+
+class CompileErrors : public testing::TestWithParam<CompileErrorCase> {};
+
+TEST_P(CompileErrors, ReportSourceLineAndColumn) {
+    const CompileErrorCase& c = GetParam();
+    SquirrelRun run = RunSquirrel(c.source, "broken.nut");
+    EXPECT_FALSE(run.compiled);
+    EXPECT_EQ(c.message, run.error);
+    EXPECT_EQ("broken.nut", run.errorSource);
+    EXPECT_EQ(c.line, run.errorLine);
+    EXPECT_EQ(c.column, run.errorColumn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Squirrel, CompileErrors,
+                         testing::Values(CompileErrorCase{"local x = ;", "expression expected", 1, 11},
+                                         CompileErrorCase{"\nlocal a = 1\nif (a { }", "expected ')'", 3, 7},
+                                         CompileErrorCase{"local s = \"open", "unfinished string", 1, 16},
+                                         CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
+                                         CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
+                                         CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
+                                         CompileErrorCase{"local x = 1 $ 2;", "unexpected character", 1, 13},
+                                         CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
+
+struct RuntimeErrorCase {
+    const char* source;
+    const char* message;
+};
+
+class RuntimeErrors : public testing::TestWithParam<RuntimeErrorCase> {};
+
+TEST_P(RuntimeErrors, ReachTheHostWithTheirMessage) {
+    SquirrelRun run = RunSquirrel(GetParam().source);
+    ASSERT_TRUE(run.compiled) << run.error;
+    EXPECT_FALSE(run.ran);
+    EXPECT_EQ(GetParam().message, run.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Squirrel, RuntimeErrors,
+    testing::Values(RuntimeErrorCase{"local t = {}; t.missing;", "the index 'missing' does not exist"},
+                    RuntimeErrorCase{"function f(a) {} f();", "wrong number of parameters"},
+                    RuntimeErrorCase{"local n = null; n.x = 1;", "trying to set 'null'"},
+                    RuntimeErrorCase{"local x = 1 / 0;", "division by zero"},
+                    RuntimeErrorCase{"nothing();", "the index 'nothing' does not exist"},
+                    RuntimeErrorCase{"local a = [1]; a[3] = 0;", "the index '3' does not exist"},
+                    RuntimeErrorCase{"local x = 1 + {};", "arith op + on between 'integer' and 'table'"},
+                    RuntimeErrorCase{"throw \"custom\";", "custom"},
+                    RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
+                    RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
+                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"}));
+
+TEST(SquirrelRun, ScriptResultsReachTheHost) {
+    SquirrelRun run = RunSquirrel("print(\"a\" + 1 + 2.5);");
+    EXPECT_TRUE(run.ran);
+    EXPECT_EQ("a12.5", run.output);
+}
+
+TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream) {
+    SquirrelRun run = RunSquirrel("error(\"bad\"); print(\"good\");");
+    EXPECT_EQ("bad", run.errorOutput);
+    EXPECT_EQ("good", run.output);
+}
+
+}  // namespace

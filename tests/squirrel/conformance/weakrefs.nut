@@ -1,0 +1,53 @@
+// Weak references, immediate release by reference counting and the cycle collector.
+local obj = {name = "target"};
+local w = obj.weakref();
+print("typeof weakref: " + typeof w + "\n");
+print("ref while alive: " + w.ref().name + "\n");
+obj = null;
+print("ref after release: " + w.ref() + "\n");
+local holder = {};
+local arr = [1, 2, 3];
+holder.slot <- arr.weakref();
+print("slot yields the object: " + typeof holder.slot + " len " + holder.slot.len() + "\n");
+arr = null;
+print("slot after release: " + holder.slot + "\n");
+local list = [];
+local item = {v = 1};
+list.append(item.weakref());
+print("array element yields object: " + list[0].v + "\n");
+item = null;
+print("array element after release: " + list[0] + "\n");
+print("weakref of int is the int: " + (5).weakref() + "\n");
+class Node { next = null; }
+local a = Node(), b = Node();
+a.next = b;
+b.next = a;
+local wa = a.weakref();
+a = null;
+b = null;
+print("cycle survives refcounting: " + (wa.ref() != null) + "\n");
+local freed = collectgarbage();
+print("collector frees cycle: " + (freed > 0) + " " + (wa.ref() == null) + "\n");
+local selfRef = {};
+selfRef.me <- selfRef;
+local ws = selfRef.weakref();
+selfRef = null;
+collectgarbage();
+print("self reference collected: " + (ws.ref() == null) + "\n");
+local kept = {};
+kept.me <- kept;
+collectgarbage();
+print("reachable cycle kept: " + (kept.me == kept) + "\n");
+function makeClosureCycle() {
+    local t = {};
+    t.f <- function() { return t; };
+    return t.weakref();
+}
+local wc = makeClosureCycle();
+collectgarbage();
+print("closure cycle collected: " + (wc.ref() == null) + "\n");
+local strong = [];
+local wk = strong.weakref();
+local alias = strong;
+strong = null;
+print("alive while another reference exists: " + (wk.ref() != null) + "\n");
