@@ -153,7 +153,7 @@ TEST_P(StdLibScript, PrintsItsExpectedOutput)
     EXPECT_EQ(g_printed, ReadText(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Conformance, StdLibScript, testing::ValuesIn(LibraryScripts()),
+INSTANTIATE_TEST_SUITE_P(StdLib, StdLibScript, testing::ValuesIn(LibraryScripts()),
                          [](const testing::TestParamInfo<std::filesystem::path>& info)
                          { return info.param.stem().string(); });
 
