@@ -136,6 +136,32 @@ bool VmSerializesClosures()
     return ok;
 }
 
+// Scripts create and remove files next to themselves; each runs in a folder of its own so that other
+// runs of the same script (another runner, another build) never share them.
+class ScopedWorkingFolder
+{
+public:
+    explicit ScopedWorkingFolder(const std::string& name)
+        : m_previous(std::filesystem::current_path()),
+          m_folder(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(m_folder);
+        std::filesystem::current_path(m_folder);
+    }
+    ~ScopedWorkingFolder()
+    {
+        std::filesystem::current_path(m_previous);
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+    std::filesystem::path m_folder;
+};
+
 class StdLibScript : public testing::TestWithParam<std::filesystem::path>
 {
 };
@@ -145,6 +171,7 @@ TEST_P(StdLibScript, PrintsItsExpectedOutput)
     const std::filesystem::path& script = GetParam();
     if (script.filename() == "std_io_bytecode.nut" && !VmSerializesClosures())
         GTEST_SKIP() << "the VM does not write closures as bytecode yet";
+    const ScopedWorkingFolder folder("sqstd_" + script.stem().string());
     StdVm vm;
     const bool ok = vm.Run(ReadText(script), script.filename().c_str());
     EXPECT_TRUE(ok) << g_errors;
