@@ -1,14 +1,8 @@
 #include "squirrel/stdlib/SqBlob.h"
-#include "squirrel/stdlib/SqFileStream.h"
-#include "squirrel/stdlib/SqStringUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace
 {
@@ -140,70 +134,4 @@ TEST(StdBlob, SwapsReverseWholeUnitsOnly)
     EXPECT_EQ(SqCastIntToFloat(0x40490FDB), 3.14159274101257324f);
     EXPECT_EQ(SqSwapFloat(SqSwapFloat(2.5f)), 2.5f);
     EXPECT_EQ(SqCastFloatToInt(SqSwapFloat(1.0f)), 0x0000803F);
-}
-
-TEST(StdStringUtil, StripRemovesCLocaleWhitespace)
-{
-    const char text[] = " \t\n ab c \r\v\f";
-    const size_t length = sizeof text - 1;
-    const auto slice = [&](SqTextRange r) { return std::string(text + r.begin, r.end - r.begin); };
-    EXPECT_EQ(slice(SqStripRange(text, length, true, true)), "ab c");
-    EXPECT_EQ(slice(SqStripRange(text, length, true, false)), "ab c \r\v\f");
-    EXPECT_EQ(slice(SqStripRange(text, length, false, true)), " \t\n ab c");
-    EXPECT_EQ(slice(SqStripRange("   ", 3, true, true)), "");
-}
-
-TEST(StdStringUtil, SplitDropsEmptyPieces)
-{
-    const auto split = [](const char* text, const char* separators)
-    {
-        std::string joined;
-        for (const SqTextRange& r :
-             SqSplitRanges(text, std::strlen(text), separators, std::strlen(separators)))
-            joined += "[" + std::string(text + r.begin, r.end - r.begin) + "]";
-        return joined;
-    };
-    EXPECT_EQ(split("1.2-3;4/5", ".-/;"), "[1][2][3][4][5]");
-    EXPECT_EQ(split("..a..b..", "."), "[a][b]");
-    EXPECT_EQ(split("", ","), "");
-    EXPECT_EQ(split("abc", ","), "[abc]");
-}
-
-TEST(StdFileStream, WritesReadsSeeksAndMeasuresAFile)
-{
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("sqstd_file_" + std::to_string(getpid()) + ".bin");
-    {
-        SqFileStream* file = SqFileStream::Open(path.c_str(), "wb+");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(SqStreamWriteNumber(*file, 'i', Int(0x01020304)), SqStreamResult::Ok);
-        EXPECT_EQ(SqStreamWriteNumber(*file, 'f', Real(0.25f)), SqStreamResult::Ok);
-        EXPECT_EQ(file->Len(), 8);
-        EXPECT_EQ(file->Tell(), 8);
-        EXPECT_TRUE(file->Seek(-4, SqSeekOrigin::End));
-        SqStreamNumber number;
-        ASSERT_EQ(SqStreamReadNumber(*file, 'f', &number), SqStreamResult::Ok);
-        EXPECT_EQ(number.real, 0.25f);
-        EXPECT_EQ(SqStreamReadNumber(*file, 'b', &number), SqStreamResult::IoError);
-        EXPECT_TRUE(file->Eos());
-        file->Close();
-        EXPECT_FALSE(file->IsValid());
-        delete file;
-    }
-    std::vector<char> bytes;
-    ASSERT_TRUE(SqReadWholeFile(path.c_str(), &bytes));
-    EXPECT_EQ(bytes.size(), 8u);
-    std::filesystem::remove(path);
-    EXPECT_EQ(SqFileStream::Open(path.c_str(), "rb"), nullptr);
-}
-
-TEST(StdFileStream, ScriptsAreTextUnlessTaggedAsBytecode)
-{
-    const auto bytes = [](const char* text, size_t n) { return std::vector<char>(text, text + n); };
-    EXPECT_EQ(SqClassifyScript(bytes("\xFA\xFA\x01", 3)), SqScriptKind::Bytecode);
-    EXPECT_EQ(SqClassifyScript(bytes("print(1)", 8)), SqScriptKind::Source);
-    EXPECT_EQ(SqClassifyScript(bytes("\xFA", 1)), SqScriptKind::Source);
-    EXPECT_EQ(SqScriptText(bytes("\xEF\xBB\xBFx=1", 6)), "x=1");
-    EXPECT_EQ(SqScriptText(bytes("\xFF\xFEx\0=\0\xE9\0", 8)), "x=\xC3\xA9");
-    EXPECT_EQ(SqScriptText(bytes("\xFE\xFF\0y\0=", 6)), "y=");
 }
