@@ -181,7 +181,8 @@ void PushCapture(HSQUIRRELVM v, const SqRex& rex, int index, const SQChar* text)
         PushMatchRange(v, 0, 0);
 }
 
-SQInteger regexp_search(HSQUIRRELVM v)
+// search() gives the whole match, capture() every sub expression; both give null when nothing matches.
+SQInteger PushMatches(HSQUIRRELVM v, bool everyCapture)
 {
     SQSTD_SETUP_REX(v);
     const SQChar* text = nullptr;
@@ -194,22 +195,10 @@ SQInteger regexp_search(HSQUIRRELVM v)
     case SearchOutcome::Found:
         break;
     }
-    PushCapture(v, *self, 0, text);
-    return 1;
-}
-
-SQInteger regexp_capture(HSQUIRRELVM v)
-{
-    SQSTD_SETUP_REX(v);
-    const SQChar* text = nullptr;
-    switch (SearchSubject(v, *self, &text))
+    if (!everyCapture)
     {
-    case SearchOutcome::Failed:
-        return SQ_ERROR;
-    case SearchOutcome::NotFound:
-        return 0;
-    case SearchOutcome::Found:
-        break;
+        PushCapture(v, *self, 0, text);
+        return 1;
     }
     sq_newarray(v, 0);
     for (int i = 0; i < self->SubExpCount(); ++i)
@@ -218,6 +207,15 @@ SQInteger regexp_capture(HSQUIRRELVM v)
         sq_arrayappend(v, -2);
     }
     return 1;
+}
+
+SQInteger regexp_search(HSQUIRRELVM v)
+{
+    return PushMatches(v, false);
+}
+SQInteger regexp_capture(HSQUIRRELVM v)
+{
+    return PushMatches(v, true);
 }
 
 SQInteger regexp_match(HSQUIRRELVM v)

@@ -6,20 +6,6 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
-
-SqStreamNumber Int(int32_t i)
-{
-    return {false, i, 0};
-}
-SqStreamNumber Real(float f)
-{
-    return {true, 0, f};
-}
-
-} // namespace
-
 TEST(StdFileStream, WritesReadsSeeksAndMeasuresAFile)
 {
     const std::filesystem::path path =
@@ -27,8 +13,8 @@ TEST(StdFileStream, WritesReadsSeeksAndMeasuresAFile)
     {
         SqFileStream* file = SqFileStream::Open(path.c_str(), "wb+");
         ASSERT_NE(file, nullptr);
-        EXPECT_EQ(SqStreamWriteNumber(*file, 'i', Int(0x01020304)), SqStreamResult::Ok);
-        EXPECT_EQ(SqStreamWriteNumber(*file, 'f', Real(0.25f)), SqStreamResult::Ok);
+        EXPECT_EQ(SqStreamWriteNumber(*file, 'i', SqStreamNumber{false, 0x01020304, 0}), SqStreamResult::Ok);
+        EXPECT_EQ(SqStreamWriteNumber(*file, 'f', SqStreamNumber{true, 0, 0.25f}), SqStreamResult::Ok);
         EXPECT_EQ(file->Len(), 8);
         EXPECT_EQ(file->Tell(), 8);
         EXPECT_TRUE(file->Seek(-4, SqSeekOrigin::End));
