@@ -212,6 +212,31 @@ TEST(StdLib, DISABLED_UncaughtErrorsPrintTheCallStackAndTheLocals)
         EXPECT_NE(g_errors.find(local), std::string::npos) << local << "\n" << g_errors;
 }
 
+SQInteger PrintCallStackNative(HSQUIRRELVM v)
+{
+    sqstd_printcallstack(v);
+    return 0;
+}
+
+TEST(StdLib, PrintCallStackListsTheCallingFunctionsFromTheCaller)
+{
+    StdVm vm;
+    HSQUIRRELVM v = vm.Vm();
+    sq_pushroottable(v);
+    sq_pushstring(v, "dump", -1);
+    sq_newclosure(v, PrintCallStackNative, 0);
+    sq_newslot(v, -3, SQFalse);
+    sq_pop(v, 1);
+    EXPECT_TRUE(vm.Run("function inner() {\n    dump();\n}\ninner();\n", "stack.nut"));
+    EXPECT_EQ(g_errors.rfind("\nCALLSTACK\n"
+                             "*FUNCTION [inner()] stack.nut line [2]\n"
+                             "*FUNCTION [main()] stack.nut line [4]\n"
+                             "\nLOCALS\n",
+                             0),
+              0u)
+        << g_errors;
+}
+
 TEST(StdLib, ErrorsThatAreNotStringsStillGetReported)
 {
     StdVm vm;
