@@ -79,3 +79,9 @@ print("function in table: " + t.m() + "\n");
 ::ns <- {};
 function ns::inner() { return "namespaced"; }
 print("function a::b: " + ns.inner() + "\n");
+::hits <- 0;
+local tracker = { bump = function() { hits = hits + 1; hits += 1; } };
+tracker.bump();
+print("assigning a root slot from a method: " + hits + "\n");
+function whoAmI() { return callee(); }
+print("callee: " + (whoAmI() == whoAmI) + "\n");

@@ -71,3 +71,17 @@ print("resumes through frames: " + dt.wakeup(10) + "\n");
 try { suspend(1); } catch (e) { print("suspend main: " + e + "\n"); }
 local failing = newthread(function() { throw "thread error"; });
 try { failing.call(); } catch (e) { print("error in thread: " + e + "\n"); }
+local viaMeta = newthread(function() {
+    local c = class { function _get(k) { return ::suspend(k); } }();
+    return c.x;
+});
+try { viaMeta.call(); } catch (e) { print("suspend inside a metamethod: " + e + "\n"); }
+::escaped <- null;
+local holder = newthread(function() {
+    local secret = "kept";
+    ::escaped = function() { return secret; };
+    suspend(0);
+});
+holder.call();
+holder = null;
+print("closure outlives its suspended thread: " + escaped() + "\n");
