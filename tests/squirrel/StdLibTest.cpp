@@ -104,8 +104,9 @@ std::string ReadText(const std::filesystem::path& path)
 std::vector<std::filesystem::path> LibraryScripts()
 {
     std::vector<std::filesystem::path> scripts;
+    // Kept apart from the language scripts until the language runner registers the libraries.
     const std::filesystem::path folder =
-        std::filesystem::path(PENDREL_SOURCE_DIR) / "tests/squirrel/conformance";
+        std::filesystem::path(PENDREL_SOURCE_DIR) / "tests/squirrel/conformance/std_libs";
     for (const auto& entry : std::filesystem::directory_iterator(folder))
     {
         const std::string name = entry.path().filename().string();
