@@ -166,5 +166,6 @@ TEST_F(EndToEndTest, ScriptErrorsAreReportedInTheLogAndTheEngineRunsOn)
     EXPECT_NE(text.find("Script compile 'syntax.nut' failed.\n"), std::string::npos) << text;
     EXPECT_NE(text.find("----------------\nSquirrel error : "), std::string::npos) << text;
     EXPECT_NE(text.find("        CALLSTACK:\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("data/broken.nut(3) : "), std::string::npos) << text;
     EXPECT_LT(text.find("compile error:"), text.find("Squirrel error : "));
 }
