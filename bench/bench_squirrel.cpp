@@ -8,37 +8,44 @@
 #include <string>
 
 #ifdef PENDREL_HAVE_LUA
-extern "C" {
+extern "C"
+{
 #include <lauxlib.h>
 #include <lua.h>
 #include <lualib.h>
 }
 #endif
 
-namespace {
+namespace
+{
 
-std::string ReadScript(const std::string& name) {
+std::string ReadScript(const std::string& name)
+{
     std::ifstream in(std::string(PENDREL_BENCH_SCRIPTS) + "/" + name, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
 }
 
-void Squirrel(benchmark::State& state, const char* name) {
+void Squirrel(benchmark::State& state, const char* name)
+{
     const std::string source = ReadScript(std::string(name) + ".nut");
     HSQUIRRELVM v = sq_open(1024);
     sq_pushroottable(v);
     sq_registerbaselib(v);
     sq_pop(v, 1);
-    if (SQ_FAILED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), name, SQFalse))) {
+    if (SQ_FAILED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), name, SQFalse)))
+    {
         state.SkipWithError("compile failed");
         sq_close(v);
         return;
     }
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         sq_push(v, -1);
         sq_pushroottable(v);
-        if (SQ_FAILED(sq_call(v, 1, SQTrue, SQFalse))) {
+        if (SQ_FAILED(sq_call(v, 1, SQTrue, SQFalse)))
+        {
             state.SkipWithError("script failed");
             break;
         }
@@ -48,18 +55,22 @@ void Squirrel(benchmark::State& state, const char* name) {
 }
 
 #ifdef PENDREL_HAVE_LUA
-void Lua(benchmark::State& state, const char* name) {
+void Lua(benchmark::State& state, const char* name)
+{
     const std::string source = ReadScript(std::string(name) + ".lua");
     lua_State* L = luaL_newstate();
     luaL_openlibs(L);
-    if (luaL_loadbuffer(L, source.data(), source.size(), name) != LUA_OK) {
+    if (luaL_loadbuffer(L, source.data(), source.size(), name) != LUA_OK)
+    {
         state.SkipWithError("compile failed");
         lua_close(L);
         return;
     }
-    for (auto _ : state) {
+    for (auto _ : state)
+    {
         lua_pushvalue(L, -1);
-        if (lua_pcall(L, 0, 1, 0) != LUA_OK) {
+        if (lua_pcall(L, 0, 1, 0) != LUA_OK)
+        {
             state.SkipWithError("script failed");
             break;
         }
@@ -72,8 +83,8 @@ void Lua(benchmark::State& state, const char* name) {
 #define PEER(name)
 #endif
 
-#define PROGRAM(name)                                                               \
-    BENCHMARK_CAPTURE(Squirrel, name, #name)->Unit(benchmark::kMillisecond);      \
+#define PROGRAM(name)                                                                                        \
+    BENCHMARK_CAPTURE(Squirrel, name, #name)->Unit(benchmark::kMillisecond);                                 \
     PEER(name)
 
 PROGRAM(fib)
@@ -82,6 +93,6 @@ PROGRAM(tables)
 PROGRAM(objects)
 PROGRAM(strings)
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -8,6 +8,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
@@ -18,6 +19,7 @@
 #include "platform/Input.h"
 #include "platform/CommandLine.h"
 #include "platform/Shell.h"
+#include "script/ScriptHost.h"
 
 #include <cstring>
 
@@ -99,7 +101,7 @@ int AppInit()
     g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
     LoadStrings();
     InputInit();
-    SeamScriptInit(g_options.scriptDebugger);
+    ScriptInit(g_options.scriptDebugger, RegisterAppScriptAPI);
     if (!FileExists(kOptionFile, kOpenRoot))
     {
         CommandLineAppend(" -fullscreen");
@@ -108,7 +110,7 @@ int AppInit()
     SeamStreamListenerInstall();
     StartAudio();
     if (!g_options.runFile.IsEmpty())
-        SeamScriptDoFile(g_options.runFile);
+        ScriptDoFile(ScriptGetVM(), g_options.runFile);
     g_lastFrameTime = ClockNow();
     return ScriptStartUp();
 }
@@ -119,12 +121,12 @@ int ScriptStartUp()
     SeamSetWorldGravity(0.0f);
     if (!g_options.startupFile.IsEmpty())
     {
-        SeamScriptLoadFile(g_options.startupFile);
+        ScriptLoadFile(ScriptGetVM(), "game", g_options.startupFile);
     }
     else
     {
-        SeamScriptLoadFile("enums.nut");
-        SeamScriptLoadFile("game.nut");
+        ScriptLoadFile(ScriptGetVM(), "game", "enums.nut");
+        ScriptLoadFile(ScriptGetVM(), "game", "game.nut");
     }
     CallOptionCallbacks();
     AppCallScriptString("InitOptionData", kOptionFile);
@@ -198,7 +200,7 @@ void AppShutdown()
     GetDisplayModeManager().Reset();
     SeamNetworkShutdown();
     SeamConsoleDestroy();
-    SeamScriptShutdown();
+    ScriptShutdown();
     SeamRenderShutdown();
     InputShutdown();
     if (g_logFile)

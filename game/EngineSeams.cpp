@@ -1,6 +1,5 @@
 #include "game/EngineSeams.h"
 
-
 void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}
 void SeamRenderShutdown() {}
@@ -8,11 +7,6 @@ void SeamRenderShutdown() {}
 
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
-
-bool SeamScriptInit(bool) { return true; }
-void SeamScriptShutdown() {}
-void SeamScriptLoadFile(const char*) {}
-void SeamScriptDoFile(const char*) {}
 
 void SeamAudioOpen() {}
 void SeamAudioMute() {}

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-
 void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
 void SeamRenderShutdown();
@@ -13,11 +12,6 @@ void SeamRenderShutdown();
 
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
-
-bool SeamScriptInit(bool debugger);
-void SeamScriptShutdown();
-void SeamScriptLoadFile(const char* path);
-void SeamScriptDoFile(const char* path);
 
 void SeamAudioOpen();
 void SeamAudioMute();

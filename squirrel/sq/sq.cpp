@@ -7,31 +7,38 @@
 #include <sstream>
 #include <string>
 
-static void PrintOut(HSQUIRRELVM, const SQChar* fmt, ...) {
+static void PrintOut(HSQUIRRELVM, const SQChar* fmt, ...)
+{
     va_list args;
     va_start(args, fmt);
     vfprintf(stdout, fmt, args);
     va_end(args);
 }
 
-static void PrintErr(HSQUIRRELVM, const SQChar* fmt, ...) {
+static void PrintErr(HSQUIRRELVM, const SQChar* fmt, ...)
+{
     va_list args;
     va_start(args, fmt);
     vfprintf(stderr, fmt, args);
     va_end(args);
 }
 
-static void CompileError(HSQUIRRELVM, const SQChar* desc, const SQChar* source, SQInteger line, SQInteger column) {
+static void CompileError(HSQUIRRELVM, const SQChar* desc, const SQChar* source, SQInteger line,
+                         SQInteger column)
+{
     fprintf(stderr, "%s line = (%d) column = (%d) : error %s\n", source, int(line), int(column), desc);
 }
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+    {
         fprintf(stderr, "usage: sq FILE\n");
         return 1;
     }
     std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
+    if (!in)
+    {
         fprintf(stderr, "cannot open %s\n", argv[1]);
         return 1;
     }
@@ -45,16 +52,21 @@ int main(int argc, char** argv) {
     sq_registerbaselib(v);
     sq_pop(v, 1);
     int status = 0;
-    if (SQ_SUCCEEDED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), argv[1], SQTrue))) {
+    if (SQ_SUCCEEDED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), argv[1], SQTrue)))
+    {
         sq_pushroottable(v);
-        if (SQ_FAILED(sq_call(v, 1, SQFalse, SQTrue))) {
+        if (SQ_FAILED(sq_call(v, 1, SQFalse, SQTrue)))
+        {
             sq_getlasterror(v);
             const SQChar* err = "unknown";
-            if (SQ_FAILED(sq_getstring(v, -1, &err))) err = "(non-string error)";
+            if (SQ_FAILED(sq_getstring(v, -1, &err)))
+                err = "(non-string error)";
             fprintf(stderr, "AN ERROR HAS OCCURRED [%s]\n", err);
             status = 1;
         }
-    } else {
+    }
+    else
+    {
         status = 1;
     }
     sq_close(v);

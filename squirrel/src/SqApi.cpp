@@ -7,14 +7,17 @@
 
 void SQRegisterDefaultDelegates(SQSharedState* ss);
 
-namespace {
-SQRESULT Fail(HSQUIRRELVM v, const char* msg) {
+namespace
+{
+SQRESULT Fail(HSQUIRRELVM v, const char* msg)
+{
     v->Raise("%s", msg);
     return SQ_ERROR;
 }
-}  // namespace
+} // namespace
 
-HSQUIRRELVM sq_open(SQInteger initialstacksize) {
+HSQUIRRELVM sq_open(SQInteger initialstacksize)
+{
     SQSharedState* ss = new SQSharedState();
     SQInteger size = initialstacksize > MAIN_STACK_SIZE ? initialstacksize : MAIN_STACK_SIZE;
     SQVM* v = new SQVM(ss, size);
@@ -25,7 +28,8 @@ HSQUIRRELVM sq_open(SQInteger initialstacksize) {
     return v;
 }
 
-HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
+HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize)
+{
     SQInteger size = initialstacksize > THREAD_STACK_SIZE ? initialstacksize : THREAD_STACK_SIZE;
     SQVM* t = new SQVM(friendvm->ss, size);
     t->roottable = friendvm->roottable;
@@ -34,56 +38,88 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
     return t;
 }
 
-void sq_close(HSQUIRRELVM v) {
+void sq_close(HSQUIRRELVM v)
+{
     SQSharedState* ss = v->ss;
     SQVM* main = ss->mainVM;
     ss->FreeAll();
-    if (--main->refs == 0) main->Destroy();
+    if (--main->refs == 0)
+        main->Destroy();
     delete ss;
 }
 
-void sq_seterrorhandler(HSQUIRRELVM v) {
+void sq_seterrorhandler(HSQUIRRELVM v)
+{
     v->errorHandler = v->At(-1);
     v->Pop();
 }
-void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p) { v->foreignPtr = p; }
-SQUserPointer sq_getforeignptr(HSQUIRRELVM v) { return v->foreignPtr; }
-void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc, SQPRINTFUNCTION errfunc) {
+void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p)
+{
+    v->foreignPtr = p;
+}
+SQUserPointer sq_getforeignptr(HSQUIRRELVM v)
+{
+    return v->foreignPtr;
+}
+void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc, SQPRINTFUNCTION errfunc)
+{
     v->ss->printFunc = printfunc;
     v->ss->errorFunc = errfunc;
 }
-SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v) { return v->ss->printFunc; }
-SQPRINTFUNCTION sq_geterrorfunc(HSQUIRRELVM v) { return v->ss->errorFunc; }
-SQRESULT sq_suspendvm(HSQUIRRELVM) { return SQ_SUSPEND_FLAG; }
-SQInteger sq_getvmstate(HSQUIRRELVM v) { return v->state; }
+SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v)
+{
+    return v->ss->printFunc;
+}
+SQPRINTFUNCTION sq_geterrorfunc(HSQUIRRELVM v)
+{
+    return v->ss->errorFunc;
+}
+SQRESULT sq_suspendvm(HSQUIRRELVM)
+{
+    return SQ_SUSPEND_FLAG;
+}
+SQInteger sq_getvmstate(HSQUIRRELVM v)
+{
+    return v->state;
+}
 
-SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool) {
-    if (v->state != SQ_VMSTATE_SUSPENDED) return Fail(v, "cannot resume a vm that is not running any code");
+SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool)
+{
+    if (v->state != SQ_VMSTATE_SUSPENDED)
+        return Fail(v, "cannot resume a vm that is not running any code");
     Value wake;
-    if (resumedret) {
+    if (resumedret)
+    {
         wake = v->At(-1);
         v->Pop();
     }
-    if (v->suspendTarget >= 0) v->stack[v->suspendTarget] = wake;
+    if (v->suspendTarget >= 0)
+        v->stack[v->suspendTarget] = wake;
     v->suspended = false;
     v->state = SQ_VMSTATE_RUNNING;
     Value ret;
     bool ok = v->Execute(ret);
-    if (v->suspended) v->state = SQ_VMSTATE_SUSPENDED;
-    else v->state = SQ_VMSTATE_IDLE;
-    if (!ok) {
+    if (v->suspended)
+        v->state = SQ_VMSTATE_SUSPENDED;
+    else
+        v->state = SQ_VMSTATE_IDLE;
+    if (!ok)
+    {
         (void)raiseerror;
         return SQ_ERROR;
     }
-    if (retval) v->Push(ret);
+    if (retval)
+        v->Push(ret);
     return SQ_OK;
 }
 
 SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename,
-                          SQBool raiseerror) {
+                          SQBool raiseerror)
+{
     Value proto;
     SQCompileError err;
-    if (!SQCompile(v, s, size, sourcename, proto, err)) {
+    if (!SQCompile(v, s, size, sourcename, proto, err))
+    {
         if (raiseerror && v->ss->compilerErrorHandler)
             v->ss->compilerErrorHandler(v, err.message.c_str(), sourcename, err.line, err.column);
         v->lastError = MakeString(v->ss, err.message.c_str());
@@ -97,710 +133,1069 @@ SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const 
 }
 
 SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQChar* sourcename,
-                    SQBool raiseerror) {
+                    SQBool raiseerror)
+{
     std::string text;
-    for (;;) {
+    for (;;)
+    {
         SQInteger c = read(p);
-        if (c == SQUIRREL_EOB) break;
+        if (c == SQUIRREL_EOB)
+            break;
         text += char(c);
     }
     return sq_compilebuffer(v, text.data(), SQInteger(text.size()), sourcename, raiseerror);
 }
 
-void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable) { v->ss->debugInfo = enable != 0; }
-void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable) { v->ss->notifyAllExceptions = enable != 0; }
-void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f) { v->ss->compilerErrorHandler = f; }
+void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable)
+{
+    v->ss->debugInfo = enable != 0;
+}
+void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable)
+{
+    v->ss->notifyAllExceptions = enable != 0;
+}
+void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f)
+{
+    v->ss->compilerErrorHandler = f;
+}
 
-void sq_push(HSQUIRRELVM v, SQInteger idx) {
+void sq_push(HSQUIRRELVM v, SQInteger idx)
+{
     Value copy = v->At(idx);
     v->Push(copy);
 }
-void sq_pop(HSQUIRRELVM v, SQInteger n) { v->Pop(n); }
-void sq_poptop(HSQUIRRELVM v) { v->Pop(1); }
-void sq_remove(HSQUIRRELVM v, SQInteger idx) {
-    SQInteger abs = v->AbsIndex(idx);
-    for (SQInteger i = abs; i < v->top - 1; i++) v->stack[i] = std::move(v->stack[i + 1]);
+void sq_pop(HSQUIRRELVM v, SQInteger n)
+{
+    v->Pop(n);
+}
+void sq_poptop(HSQUIRRELVM v)
+{
     v->Pop(1);
 }
-SQInteger sq_gettop(HSQUIRRELVM v) { return v->top - v->stackBase; }
-void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
-    SQInteger target = v->stackBase + newtop;
-    if (target < v->top) v->Pop(v->top - target);
-    else
-        while (v->top < target) v->Push(Value());
+void sq_remove(HSQUIRRELVM v, SQInteger idx)
+{
+    SQInteger abs = v->AbsIndex(idx);
+    for (SQInteger i = abs; i < v->top - 1; i++)
+        v->stack[i] = std::move(v->stack[i + 1]);
+    v->Pop(1);
 }
-SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize) {
-    if (v->top + nsize + MIN_STACK_OVERHEAD >= v->stackSize) return Fail(v, "stack overflow");
+SQInteger sq_gettop(HSQUIRRELVM v)
+{
+    return v->top - v->stackBase;
+}
+void sq_settop(HSQUIRRELVM v, SQInteger newtop)
+{
+    SQInteger target = v->stackBase + newtop;
+    if (target < v->top)
+        v->Pop(v->top - target);
+    else
+        while (v->top < target)
+            v->Push(Value());
+}
+SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize)
+{
+    if (v->top + nsize + MIN_STACK_OVERHEAD >= v->stackSize)
+        return Fail(v, "stack overflow");
     return SQ_OK;
 }
-SQInteger sq_cmp(HSQUIRRELVM v) {
+SQInteger sq_cmp(HSQUIRRELVM v)
+{
     SQInteger r = 0;
     v->Compare(v->At(-2), v->At(-1), r);
     return r;
 }
-void sq_move(HSQUIRRELVM dest, HSQUIRRELVM src, SQInteger idx) { dest->Push(src->At(idx)); }
+void sq_move(HSQUIRRELVM dest, HSQUIRRELVM src, SQInteger idx)
+{
+    dest->Push(src->At(idx));
+}
 
-SQUserPointer sq_newuserdata(HSQUIRRELVM v, SQUnsignedInteger size) {
+SQUserPointer sq_newuserdata(HSQUIRRELVM v, SQUnsignedInteger size)
+{
     SQUserData* ud = new SQUserData(v->ss);
     ud->size = SQInteger(size);
     ud->data.resize(size ? size : 1);
     v->Push(Value(OT_USERDATA, ud));
     return ud->data.data();
 }
-void sq_newtable(HSQUIRRELVM v) { v->Push(SQTable::Create(v->ss)); }
-void sq_newarray(HSQUIRRELVM v, SQInteger size) { v->Push(SQArray::Create(v->ss, size)); }
+void sq_newtable(HSQUIRRELVM v)
+{
+    v->Push(SQTable::Create(v->ss));
+}
+void sq_newarray(HSQUIRRELVM v, SQInteger size)
+{
+    v->Push(SQArray::Create(v->ss, size));
+}
 
-void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars) {
+void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars)
+{
     SQNativeClosure* nc = new SQNativeClosure(v->ss);
     Value cv(OT_NATIVECLOSURE, nc);
     nc->func = func;
-    for (SQUnsignedInteger i = 0; i < nfreevars; i++) nc->outers.push_back(v->At(-SQInteger(nfreevars) + SQInteger(i)));
+    for (SQUnsignedInteger i = 0; i < nfreevars; i++)
+        nc->outers.push_back(v->At(-SQInteger(nfreevars) + SQInteger(i)));
     v->Pop(SQInteger(nfreevars));
     v->Push(cv);
 }
 
-namespace {
-bool ParseTypeMask(const char* mask, std::vector<SQInteger>& out) {
+namespace
+{
+bool ParseTypeMask(const char* mask, std::vector<SQInteger>& out)
+{
     SQInteger current = 0;
-    for (const char* p = mask;; p++) {
+    for (const char* p = mask;; p++)
+    {
         char c = *p;
-        if (c == 0) break;
-        if (c == '|') continue;
+        if (c == 0)
+            break;
+        if (c == '|')
+            continue;
         SQInteger t = 0;
-        switch (c) {
-            case 'o': t = OT_NULL; break;
-            case 'i': t = OT_INTEGER; break;
-            case 'f': t = OT_FLOAT; break;
-            case 'n': t = OT_FLOAT | OT_INTEGER; break;
-            case 's': t = OT_STRING; break;
-            case 't': t = OT_TABLE; break;
-            case 'a': t = OT_ARRAY; break;
-            case 'u': t = OT_USERDATA; break;
-            case 'c': t = OT_CLOSURE | OT_NATIVECLOSURE; break;
-            case 'b': t = OT_BOOL; break;
-            case 'g': t = OT_GENERATOR; break;
-            case 'p': t = OT_USERPOINTER; break;
-            case 'v': t = OT_THREAD; break;
-            case 'x': t = OT_INSTANCE; break;
-            case 'y': t = OT_CLASS; break;
-            case 'r': t = OT_WEAKREF; break;
-            case '.': t = -1; break;
-            case ' ': continue;
-            default: return false;
+        switch (c)
+        {
+        case 'o':
+            t = OT_NULL;
+            break;
+        case 'i':
+            t = OT_INTEGER;
+            break;
+        case 'f':
+            t = OT_FLOAT;
+            break;
+        case 'n':
+            t = OT_FLOAT | OT_INTEGER;
+            break;
+        case 's':
+            t = OT_STRING;
+            break;
+        case 't':
+            t = OT_TABLE;
+            break;
+        case 'a':
+            t = OT_ARRAY;
+            break;
+        case 'u':
+            t = OT_USERDATA;
+            break;
+        case 'c':
+            t = OT_CLOSURE | OT_NATIVECLOSURE;
+            break;
+        case 'b':
+            t = OT_BOOL;
+            break;
+        case 'g':
+            t = OT_GENERATOR;
+            break;
+        case 'p':
+            t = OT_USERPOINTER;
+            break;
+        case 'v':
+            t = OT_THREAD;
+            break;
+        case 'x':
+            t = OT_INSTANCE;
+            break;
+        case 'y':
+            t = OT_CLASS;
+            break;
+        case 'r':
+            t = OT_WEAKREF;
+            break;
+        case '.':
+            t = -1;
+            break;
+        case ' ':
+            continue;
+        default:
+            return false;
         }
-        if (t == -1) current = -1;
-        else if (current != -1) current |= (t & _RT_MASK);
-        if (p[1] != '|') {
+        if (t == -1)
+            current = -1;
+        else if (current != -1)
+            current |= (t & _RT_MASK);
+        if (p[1] != '|')
+        {
             out.push_back(current);
             current = 0;
         }
     }
     return true;
 }
-}  // namespace
+} // namespace
 
-SQRESULT sq_setparamscheck(HSQUIRRELVM v, SQInteger nparamscheck, const SQChar* typemask) {
+SQRESULT sq_setparamscheck(HSQUIRRELVM v, SQInteger nparamscheck, const SQChar* typemask)
+{
     Value& o = v->At(-1);
-    if (o._type != OT_NATIVECLOSURE) return Fail(v, "native closure expected");
+    if (o._type != OT_NATIVECLOSURE)
+        return Fail(v, "native closure expected");
     SQNativeClosure* nc = o.Native();
     nc->nparamscheck = nparamscheck;
     nc->typecheck.clear();
-    if (typemask && !ParseTypeMask(typemask, nc->typecheck)) return Fail(v, "invalid typemask");
-    if (nparamscheck == SQ_MATCHTYPEMASKSTRING) nc->nparamscheck = SQInteger(nc->typecheck.size());
+    if (typemask && !ParseTypeMask(typemask, nc->typecheck))
+        return Fail(v, "invalid typemask");
+    if (nparamscheck == SQ_MATCHTYPEMASKSTRING)
+        nc->nparamscheck = SQInteger(nc->typecheck.size());
     return SQ_OK;
 }
 
-SQRESULT sq_bindenv(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_bindenv(HSQUIRRELVM v, SQInteger idx)
+{
     Value& o = v->At(idx);
     Value env = v->At(-1);
-    if (o._type != OT_CLOSURE && o._type != OT_NATIVECLOSURE) return Fail(v, "the target is not a closure");
+    if (o._type != OT_CLOSURE && o._type != OT_NATIVECLOSURE)
+        return Fail(v, "the target is not a closure");
     if (env._type != OT_TABLE && env._type != OT_CLASS && env._type != OT_INSTANCE)
         return Fail(v, "invalid environment");
     Value copy = o._type == OT_CLOSURE ? o.Closure()->Clone() : o.Native()->Clone();
-    if (copy._type == OT_CLOSURE) copy.Closure()->env = MakeWeakRef(env);
-    else copy.Native()->env = MakeWeakRef(env);
+    if (copy._type == OT_CLOSURE)
+        copy.Closure()->env = MakeWeakRef(env);
+    else
+        copy.Native()->env = MakeWeakRef(env);
     v->Pop();
     v->Push(copy);
     return SQ_OK;
 }
 
-void sq_pushstring(HSQUIRRELVM v, const SQChar* s, SQInteger len) {
-    if (!s) v->Push(Value());
-    else v->Push(MakeString(v->ss, s, len));
+void sq_pushstring(HSQUIRRELVM v, const SQChar* s, SQInteger len)
+{
+    if (!s)
+        v->Push(Value());
+    else
+        v->Push(MakeString(v->ss, s, len));
 }
-void sq_pushfloat(HSQUIRRELVM v, SQFloat f) { v->Push(Value(f)); }
-void sq_pushinteger(HSQUIRRELVM v, SQInteger n) { v->Push(Value(n)); }
-void sq_pushbool(HSQUIRRELVM v, SQBool b) { v->Push(Value(b != 0)); }
-void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p) { v->Push(Value::UserPointer(p)); }
-void sq_pushnull(HSQUIRRELVM v) { v->Push(Value()); }
-SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx) { return v->At(idx)._type; }
+void sq_pushfloat(HSQUIRRELVM v, SQFloat f)
+{
+    v->Push(Value(f));
+}
+void sq_pushinteger(HSQUIRRELVM v, SQInteger n)
+{
+    v->Push(Value(n));
+}
+void sq_pushbool(HSQUIRRELVM v, SQBool b)
+{
+    v->Push(Value(b != 0));
+}
+void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p)
+{
+    v->Push(Value::UserPointer(p));
+}
+void sq_pushnull(HSQUIRRELVM v)
+{
+    v->Push(Value());
+}
+SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx)
+{
+    return v->At(idx)._type;
+}
 
-SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx) {
+SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    switch (o._type) {
-        case OT_STRING: return o.Str()->len;
-        case OT_TABLE: return SQInteger(o.Table()->count);
-        case OT_ARRAY: return SQInteger(o.Array()->values.size());
-        case OT_USERDATA: return o.UserData()->size;
-        case OT_INSTANCE: return o.Instance()->udsize;
-        case OT_CLASS: return o.Class()->udsize;
-        default: return Fail(v, "type not supported");
+    switch (o._type)
+    {
+    case OT_STRING:
+        return o.Str()->len;
+    case OT_TABLE:
+        return SQInteger(o.Table()->count);
+    case OT_ARRAY:
+        return SQInteger(o.Array()->values.size());
+    case OT_USERDATA:
+        return o.UserData()->size;
+    case OT_INSTANCE:
+        return o.Instance()->udsize;
+    case OT_CLASS:
+        return o.Class()->udsize;
+    default:
+        return Fail(v, "type not supported");
     }
 }
 
-SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_CLASS) return Fail(v, "invalid type");
-    if (o.Class()->base) v->Push(Value(OT_CLASS, o.Class()->base));
-    else v->Push(Value());
+    if (o._type != OT_CLASS)
+        return Fail(v, "invalid type");
+    if (o.Class()->base)
+        v->Push(Value(OT_CLASS, o.Class()->base));
+    else
+        v->Push(Value());
     return SQ_OK;
 }
 
-SQBool sq_instanceof(HSQUIRRELVM v) {
+SQBool sq_instanceof(HSQUIRRELVM v)
+{
     const Value& inst = v->At(-2);
     const Value& cls = v->At(-1);
-    if (inst._type != OT_INSTANCE || cls._type != OT_CLASS) return SQFalse;
+    if (inst._type != OT_INSTANCE || cls._type != OT_CLASS)
+        return SQFalse;
     return inst.Instance()->InstanceOf(cls.Class()) ? SQTrue : SQFalse;
 }
 
-SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx)
+{
     Value o = v->At(idx);
     Value s;
-    if (!v->ToString(o, s)) return SQ_ERROR;
+    if (!v->ToString(o, s))
+        return SQ_ERROR;
     v->Push(s);
     return SQ_OK;
 }
-void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b) { *b = IsFalse(v->At(idx)) ? SQFalse : SQTrue; }
+void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
+{
+    *b = IsFalse(v->At(idx)) ? SQFalse : SQTrue;
+}
 
-SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c) {
+SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_STRING) return SQ_ERROR;
+    if (o._type != OT_STRING)
+        return SQ_ERROR;
     *c = o.Str()->data;
     return SQ_OK;
 }
-SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger* i) {
+SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger* i)
+{
     const Value& o = v->At(idx);
-    if (o.IsNumeric()) *i = o.AsInt();
-    else if (o._type == OT_BOOL) *i = o.Int();
-    else return SQ_ERROR;
+    if (o.IsNumeric())
+        *i = o.AsInt();
+    else if (o._type == OT_BOOL)
+        *i = o.Int();
+    else
+        return SQ_ERROR;
     return SQ_OK;
 }
-SQRESULT sq_getfloat(HSQUIRRELVM v, SQInteger idx, SQFloat* f) {
+SQRESULT sq_getfloat(HSQUIRRELVM v, SQInteger idx, SQFloat* f)
+{
     const Value& o = v->At(idx);
-    if (!o.IsNumeric()) return SQ_ERROR;
+    if (!o.IsNumeric())
+        return SQ_ERROR;
     *f = o.AsFloat();
     return SQ_OK;
 }
-SQRESULT sq_getbool(HSQUIRRELVM v, SQInteger idx, SQBool* b) {
+SQRESULT sq_getbool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_BOOL) return SQ_ERROR;
+    if (o._type != OT_BOOL)
+        return SQ_ERROR;
     *b = o.Int() ? SQTrue : SQFalse;
     return SQ_OK;
 }
-SQRESULT sq_getthread(HSQUIRRELVM v, SQInteger idx, HSQUIRRELVM* thread) {
+SQRESULT sq_getthread(HSQUIRRELVM v, SQInteger idx, HSQUIRRELVM* thread)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_THREAD) return SQ_ERROR;
+    if (o._type != OT_THREAD)
+        return SQ_ERROR;
     *thread = o.Thread();
     return SQ_OK;
 }
-SQRESULT sq_getuserpointer(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p) {
+SQRESULT sq_getuserpointer(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_USERPOINTER) return SQ_ERROR;
+    if (o._type != OT_USERPOINTER)
+        return SQ_ERROR;
     *p = o._unVal.pUserPointer;
     return SQ_OK;
 }
-SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer* typetag) {
+SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer* typetag)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_USERDATA) return SQ_ERROR;
+    if (o._type != OT_USERDATA)
+        return SQ_ERROR;
     *p = o.UserData()->data.data();
-    if (typetag) *typetag = o.UserData()->typetag;
+    if (typetag)
+        *typetag = o.UserData()->typetag;
     return SQ_OK;
 }
-SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag) {
+SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag)
+{
     const Value& o = v->At(idx);
-    if (o._type == OT_USERDATA) o.UserData()->typetag = typetag;
-    else if (o._type == OT_CLASS) o.Class()->typetag = typetag;
-    else return Fail(v, "invalid object type");
+    if (o._type == OT_USERDATA)
+        o.UserData()->typetag = typetag;
+    else if (o._type == OT_CLASS)
+        o.Class()->typetag = typetag;
+    else
+        return Fail(v, "invalid object type");
     return SQ_OK;
 }
-SQRESULT sq_gettypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer* typetag) {
+SQRESULT sq_gettypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer* typetag)
+{
     return sq_getobjtypetag(&v->At(idx), typetag);
 }
-SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag) {
-    switch (o->_type) {
-        case OT_INSTANCE: *typetag = o->_unVal.pInstance->klass->typetag; return SQ_OK;
-        case OT_USERDATA: *typetag = o->_unVal.pUserData->typetag; return SQ_OK;
-        case OT_CLASS: *typetag = o->_unVal.pClass->typetag; return SQ_OK;
-        default: return SQ_ERROR;
+SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag)
+{
+    switch (o->_type)
+    {
+    case OT_INSTANCE:
+        *typetag = o->_unVal.pInstance->klass->typetag;
+        return SQ_OK;
+    case OT_USERDATA:
+        *typetag = o->_unVal.pUserData->typetag;
+        return SQ_OK;
+    case OT_CLASS:
+        *typetag = o->_unVal.pClass->typetag;
+        return SQ_OK;
+    default:
+        return SQ_ERROR;
     }
 }
-void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook) {
+void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook)
+{
     const Value& o = v->At(idx);
-    if (o._type == OT_USERDATA) o.UserData()->hook = hook;
-    else if (o._type == OT_INSTANCE) o.Instance()->hook = hook;
-    else if (o._type == OT_CLASS) o.Class()->hook = hook;
+    if (o._type == OT_USERDATA)
+        o.UserData()->hook = hook;
+    else if (o._type == OT_INSTANCE)
+        o.Instance()->hook = hook;
+    else if (o._type == OT_CLASS)
+        o.Class()->hook = hook;
 }
-SQChar* sq_getscratchpad(HSQUIRRELVM v, SQInteger minsize) {
-    if (SQInteger(v->ss->scratch.size()) < minsize) v->ss->scratch.resize(size_t(minsize));
+SQChar* sq_getscratchpad(HSQUIRRELVM v, SQInteger minsize)
+{
+    if (SQInteger(v->ss->scratch.size()) < minsize)
+        v->ss->scratch.resize(size_t(minsize));
     return &v->ss->scratch[0];
 }
 
-SQRESULT sq_getclosureinfo(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger* nparams, SQUnsignedInteger* nfreevars) {
+SQRESULT sq_getclosureinfo(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger* nparams,
+                           SQUnsignedInteger* nfreevars)
+{
     const Value& o = v->At(idx);
-    if (o._type == OT_CLOSURE) {
+    if (o._type == OT_CLOSURE)
+    {
         *nparams = SQUnsignedInteger(o.Closure()->Proto()->nparams);
         *nfreevars = SQUnsignedInteger(o.Closure()->outers.size());
         return SQ_OK;
     }
-    if (o._type == OT_NATIVECLOSURE) {
+    if (o._type == OT_NATIVECLOSURE)
+    {
         *nparams = SQUnsignedInteger(o.Native()->nparamscheck);
         *nfreevars = SQUnsignedInteger(o.Native()->outers.size());
         return SQ_OK;
     }
     return Fail(v, "the object is not a closure");
 }
-SQRESULT sq_setnativeclosurename(HSQUIRRELVM v, SQInteger idx, const SQChar* name) {
+SQRESULT sq_setnativeclosurename(HSQUIRRELVM v, SQInteger idx, const SQChar* name)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_NATIVECLOSURE) return Fail(v, "the object is not a nativeclosure");
+    if (o._type != OT_NATIVECLOSURE)
+        return Fail(v, "the object is not a nativeclosure");
     o.Native()->name = MakeString(v->ss, name);
     return SQ_OK;
 }
-SQRESULT sq_setinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer p) {
+SQRESULT sq_setinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer p)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_INSTANCE) return Fail(v, "the object is not a class instance");
+    if (o._type != OT_INSTANCE)
+        return Fail(v, "the object is not a class instance");
     o.Instance()->up = p;
     return SQ_OK;
 }
-SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer typetag) {
+SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer typetag)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_INSTANCE) return Fail(v, "the object is not a class instance");
+    if (o._type != OT_INSTANCE)
+        return Fail(v, "the object is not a class instance");
     *p = o.Instance()->up;
-    if (typetag) {
+    if (typetag)
+    {
         for (SQClass* c = o.Instance()->klass; c; c = c->base)
-            if (c->typetag == typetag) return SQ_OK;
+            if (c->typetag == typetag)
+                return SQ_OK;
         return Fail(v, "invalid type tag");
     }
     return SQ_OK;
 }
-SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize) {
+SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_CLASS) return Fail(v, "the object is not a class");
+    if (o._type != OT_CLASS)
+        return Fail(v, "the object is not a class");
     o.Class()->udsize = udsize;
     return SQ_OK;
 }
-SQRESULT sq_newclass(HSQUIRRELVM v, SQBool hasbase) {
+SQRESULT sq_newclass(HSQUIRRELVM v, SQBool hasbase)
+{
     Value base;
-    if (hasbase) {
+    if (hasbase)
+    {
         base = v->At(-1);
-        if (base._type != OT_CLASS) return Fail(v, "invalid base type");
+        if (base._type != OT_CLASS)
+            return Fail(v, "invalid base type");
         v->Pop();
     }
     Value cls;
-    if (!v->MakeClass(hasbase ? &base : nullptr, nullptr, cls)) return SQ_ERROR;
+    if (!v->MakeClass(hasbase ? &base : nullptr, nullptr, cls))
+        return SQ_ERROR;
     v->Push(cls);
     return SQ_OK;
 }
-SQRESULT sq_createinstance(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_createinstance(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_CLASS) return Fail(v, "the object is not a class");
+    if (o._type != OT_CLASS)
+        return Fail(v, "the object is not a class");
     v->Push(o.Class()->CreateInstance());
     return SQ_OK;
 }
-SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx)
+{
     Value cls = v->At(idx);
-    if (cls._type != OT_CLASS) return Fail(v, "the object is not a class");
+    if (cls._type != OT_CLASS)
+        return Fail(v, "the object is not a class");
     Value key = v->At(-2), val = v->At(-1);
     v->Pop(2);
-    if (key.IsNull()) {
+    if (key.IsNull())
+    {
         v->Push(cls.Class()->attributes);
         cls.Class()->attributes = val;
         return SQ_OK;
     }
     Value old;
-    if (!cls.Class()->GetAttributes(key, old)) return Fail(v, "wrong index");
+    if (!cls.Class()->GetAttributes(key, old))
+        return Fail(v, "wrong index");
     cls.Class()->SetAttributes(key, val);
     v->Push(old);
     return SQ_OK;
 }
-SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx)
+{
     Value cls = v->At(idx);
-    if (cls._type != OT_CLASS) return Fail(v, "the object is not a class");
+    if (cls._type != OT_CLASS)
+        return Fail(v, "the object is not a class");
     Value key = v->At(-1);
     v->Pop();
-    if (key.IsNull()) {
+    if (key.IsNull())
+    {
         v->Push(cls.Class()->attributes);
         return SQ_OK;
     }
     Value attrs;
-    if (!cls.Class()->GetAttributes(key, attrs)) return Fail(v, "wrong index");
+    if (!cls.Class()->GetAttributes(key, attrs))
+        return Fail(v, "wrong index");
     v->Push(attrs);
     return SQ_OK;
 }
-SQRESULT sq_getclass(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_getclass(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_INSTANCE) return Fail(v, "the object is not a class instance");
+    if (o._type != OT_INSTANCE)
+        return Fail(v, "the object is not a class instance");
     v->Push(Value(OT_CLASS, o.Instance()->klass));
     return SQ_OK;
 }
-void sq_weakref(HSQUIRRELVM v, SQInteger idx) { v->Push(MakeWeakRef(v->At(idx))); }
-SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t) {
+void sq_weakref(HSQUIRRELVM v, SQInteger idx)
+{
+    v->Push(MakeWeakRef(v->At(idx)));
+}
+SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t)
+{
     const Value* d = v->ss->DefaultDelegate(t);
-    if (!d) return Fail(v, "the type doesn't have a default delegate");
+    if (!d)
+        return Fail(v, "the type doesn't have a default delegate");
     v->Push(*d);
     return SQ_OK;
 }
 
-void sq_pushroottable(HSQUIRRELVM v) { v->Push(v->roottable); }
-void sq_pushregistrytable(HSQUIRRELVM v) { v->Push(v->ss->registry); }
-void sq_pushconsttable(HSQUIRRELVM v) { v->Push(v->ss->constTable); }
-SQRESULT sq_setroottable(HSQUIRRELVM v) {
+void sq_pushroottable(HSQUIRRELVM v)
+{
+    v->Push(v->roottable);
+}
+void sq_pushregistrytable(HSQUIRRELVM v)
+{
+    v->Push(v->ss->registry);
+}
+void sq_pushconsttable(HSQUIRRELVM v)
+{
+    v->Push(v->ss->constTable);
+}
+SQRESULT sq_setroottable(HSQUIRRELVM v)
+{
     Value o = v->At(-1);
-    if (o._type != OT_TABLE && o._type != OT_NULL) return Fail(v, "invalid type");
+    if (o._type != OT_TABLE && o._type != OT_NULL)
+        return Fail(v, "invalid type");
     v->roottable = o;
     v->Pop();
     return SQ_OK;
 }
-SQRESULT sq_setconsttable(HSQUIRRELVM v) {
+SQRESULT sq_setconsttable(HSQUIRRELVM v)
+{
     Value o = v->At(-1);
-    if (o._type != OT_TABLE) return Fail(v, "invalid type, expected table");
+    if (o._type != OT_TABLE)
+        return Fail(v, "invalid type, expected table");
     v->ss->constTable = o;
     v->Pop();
     return SQ_OK;
 }
 
-SQRESULT sq_newslot(HSQUIRRELVM v, SQInteger idx, SQBool bstatic) {
+SQRESULT sq_newslot(HSQUIRRELVM v, SQInteger idx, SQBool bstatic)
+{
     Value self = v->At(idx);
-    if (self._type != OT_TABLE && self._type != OT_CLASS) return Fail(v, "invalid type");
+    if (self._type != OT_TABLE && self._type != OT_CLASS)
+        return Fail(v, "invalid type");
     Value key = v->At(-2), val = v->At(-1);
     v->Pop(2);
     return v->NewSlot(self, key, val, bstatic != 0) ? SQ_OK : SQ_ERROR;
 }
-SQRESULT sq_deleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval) {
+SQRESULT sq_deleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
+{
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
     Value out;
-    if (!v->DeleteSlot(self, key, out)) return SQ_ERROR;
-    if (pushval) v->Push(out);
+    if (!v->DeleteSlot(self, key, out))
+        return SQ_ERROR;
+    if (pushval)
+        v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_set(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_set(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value key = v->At(-2), val = v->At(-1);
     v->Pop(2);
     return v->Set(self, key, val) ? SQ_OK : SQ_ERROR;
 }
-SQRESULT sq_get(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_get(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
     Value out;
-    if (!v->Get(self, key, out, false)) return SQ_ERROR;
+    if (!v->Get(self, key, out, false))
+        return SQ_ERROR;
     v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
     Value out;
     bool found = false;
-    switch (self._type) {
-        case OT_TABLE: found = self.Table()->Get(key, out); break;
-        case OT_CLASS: found = self.Class()->Get(key, out); break;
-        case OT_INSTANCE: found = self.Instance()->Get(key, out); break;
-        case OT_ARRAY:
-            if (key.IsNumeric() && key.AsInt() >= 0 && size_t(key.AsInt()) < self.Array()->values.size()) {
-                out = self.Array()->values[size_t(key.AsInt())];
-                found = true;
-            }
-            break;
-        default: return Fail(v, "rawget works only on array/table/instance and class");
+    switch (self._type)
+    {
+    case OT_TABLE:
+        found = self.Table()->Get(key, out);
+        break;
+    case OT_CLASS:
+        found = self.Class()->Get(key, out);
+        break;
+    case OT_INSTANCE:
+        found = self.Instance()->Get(key, out);
+        break;
+    case OT_ARRAY:
+        if (key.IsNumeric() && key.AsInt() >= 0 && size_t(key.AsInt()) < self.Array()->values.size())
+        {
+            out = self.Array()->values[size_t(key.AsInt())];
+            found = true;
+        }
+        break;
+    default:
+        return Fail(v, "rawget works only on array/table/instance and class");
     }
-    if (!found) return Fail(v, "the index doesn't exist");
+    if (!found)
+        return Fail(v, "the index doesn't exist");
     v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value key = v->At(-2), val = v->At(-1);
     v->Pop(2);
-    switch (self._type) {
-        case OT_TABLE:
-            if (key.IsNull()) return Fail(v, "null cannot be used as index");
-            self.Table()->NewSlot(key, val);
-            return SQ_OK;
-        case OT_CLASS: return self.Class()->NewSlot(v->ss, key, val, false) ? SQ_OK : SQ_ERROR;
-        case OT_INSTANCE: return self.Instance()->Set(key, val) ? SQ_OK : Fail(v, "the index doesn't exist");
-        case OT_ARRAY: return v->Set(self, key, val) ? SQ_OK : SQ_ERROR;
-        default: return Fail(v, "rawset works only on array/table/class and instance");
+    switch (self._type)
+    {
+    case OT_TABLE:
+        if (key.IsNull())
+            return Fail(v, "null cannot be used as index");
+        self.Table()->NewSlot(key, val);
+        return SQ_OK;
+    case OT_CLASS:
+        return self.Class()->NewSlot(v->ss, key, val, false) ? SQ_OK : SQ_ERROR;
+    case OT_INSTANCE:
+        return self.Instance()->Set(key, val) ? SQ_OK : Fail(v, "the index doesn't exist");
+    case OT_ARRAY:
+        return v->Set(self, key, val) ? SQ_OK : SQ_ERROR;
+    default:
+        return Fail(v, "rawset works only on array/table/class and instance");
     }
 }
-SQRESULT sq_rawdeleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval) {
+SQRESULT sq_rawdeleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
+{
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
-    if (self._type != OT_TABLE) return Fail(v, "invalid type");
+    if (self._type != OT_TABLE)
+        return Fail(v, "invalid type");
     Value out;
     self.Table()->Get(key, out);
     self.Table()->Remove(key);
-    if (pushval) v->Push(out);
+    if (pushval)
+        v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_arrayappend(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_arrayappend(HSQUIRRELVM v, SQInteger idx)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
     arr.Array()->values.push_back(v->At(-1));
     v->Pop();
     return SQ_OK;
 }
-SQRESULT sq_arraypop(HSQUIRRELVM v, SQInteger idx, SQBool pushval) {
+SQRESULT sq_arraypop(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
-    if (arr.Array()->values.empty()) return Fail(v, "empty array");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
+    if (arr.Array()->values.empty())
+        return Fail(v, "empty array");
     Value last = arr.Array()->values.back();
     arr.Array()->values.pop_back();
-    if (pushval) v->Push(last);
+    if (pushval)
+        v->Push(last);
     return SQ_OK;
 }
-SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize) {
+SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
-    if (newsize < 0) return Fail(v, "negative size");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
+    if (newsize < 0)
+        return Fail(v, "negative size");
     arr.Array()->values.resize(size_t(newsize));
     return SQ_OK;
 }
-SQRESULT sq_arrayreverse(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_arrayreverse(HSQUIRRELVM v, SQInteger idx)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
     std::vector<Value>& a = arr.Array()->values;
-    for (size_t i = 0, j = a.size(); i + 1 < j; i++, j--) std::swap(a[i], a[j - 1]);
+    for (size_t i = 0, j = a.size(); i + 1 < j; i++, j--)
+        std::swap(a[i], a[j - 1]);
     return SQ_OK;
 }
-SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx) {
+SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
     std::vector<Value>& a = arr.Array()->values;
-    if (itemidx < 0 || size_t(itemidx) >= a.size()) return Fail(v, "index out of range");
+    if (itemidx < 0 || size_t(itemidx) >= a.size())
+        return Fail(v, "index out of range");
     a.erase(a.begin() + itemidx);
     return SQ_OK;
 }
-SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos) {
+SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos)
+{
     Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY) return Fail(v, "the object is not an array");
+    if (arr._type != OT_ARRAY)
+        return Fail(v, "the object is not an array");
     std::vector<Value>& a = arr.Array()->values;
-    if (destpos < 0 || size_t(destpos) > a.size()) return Fail(v, "index out of range");
+    if (destpos < 0 || size_t(destpos) > a.size())
+        return Fail(v, "index out of range");
     a.insert(a.begin() + destpos, v->At(-1));
     v->Pop();
     return SQ_OK;
 }
-SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value d = v->At(-1);
-    if (d._type != OT_TABLE && d._type != OT_NULL) return Fail(v, "invalid delegate");
+    if (d._type != OT_TABLE && d._type != OT_NULL)
+        return Fail(v, "invalid delegate");
     SQTable* dt = d._type == OT_TABLE ? d.Table() : nullptr;
-    if (self._type == OT_TABLE) {
+    if (self._type == OT_TABLE)
+    {
         for (SQTable* t = dt; t; t = t->delegate)
-            if (t == self.Table()) return Fail(v, "delegate cycle");
+            if (t == self.Table())
+                return Fail(v, "delegate cycle");
         self.Table()->SetDelegate(dt);
-    } else if (self._type == OT_USERDATA) {
-        if (dt) dt->refs++;
+    }
+    else if (self._type == OT_USERDATA)
+    {
+        if (dt)
+            dt->refs++;
         SQTable* old = self.UserData()->delegate;
         self.UserData()->delegate = dt;
-        if (old && --old->refs == 0) old->Destroy();
-    } else {
+        if (old && --old->refs == 0)
+            old->Destroy();
+    }
+    else
+    {
         return Fail(v, "wrong type");
     }
     v->Pop();
     return SQ_OK;
 }
-SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& self = v->At(idx);
     SQTable* d = nullptr;
-    if (self._type == OT_TABLE) d = self.Table()->delegate;
-    else if (self._type == OT_USERDATA) d = self.UserData()->delegate;
-    else return Fail(v, "wrong type");
-    if (d) v->Push(Value(OT_TABLE, d));
-    else v->Push(Value());
+    if (self._type == OT_TABLE)
+        d = self.Table()->delegate;
+    else if (self._type == OT_USERDATA)
+        d = self.UserData()->delegate;
+    else
+        return Fail(v, "wrong type");
+    if (d)
+        v->Push(Value(OT_TABLE, d));
+    else
+        v->Push(Value());
     return SQ_OK;
 }
-SQRESULT sq_clone(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_clone(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value out;
-    if (!v->Clone(self, out)) return SQ_ERROR;
+    if (!v->Clone(self, out))
+        return SQ_ERROR;
     v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_setfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval) {
+SQRESULT sq_setfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval)
+{
     Value self = v->At(idx);
     Value val = v->At(-1);
     v->Pop();
-    if (self._type == OT_NATIVECLOSURE && nval < self.Native()->outers.size()) {
+    if (self._type == OT_NATIVECLOSURE && nval < self.Native()->outers.size())
+    {
         self.Native()->outers[nval] = val;
         return SQ_OK;
     }
-    if (self._type == OT_CLOSURE && nval < self.Closure()->outers.size()) {
+    if (self._type == OT_CLOSURE && nval < self.Closure()->outers.size())
+    {
         self.Closure()->outers[nval].Outer()->Get() = val;
         return SQ_OK;
     }
     return Fail(v, "invalid free var index");
 }
-SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx)
+{
     Value self = v->At(idx);
     Value regs[4];
     regs[0] = self;
     regs[1] = v->At(-1);
     bool done;
-    if (!v->ForeachStep(regs, done)) return SQ_ERROR;
-    if (done) return SQ_ERROR;
+    if (!v->ForeachStep(regs, done))
+        return SQ_ERROR;
+    if (done)
+        return SQ_ERROR;
     v->At(-1) = regs[1];
     v->Push(regs[2]);
     v->Push(regs[3]);
     return SQ_OK;
 }
-SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    if (o._type != OT_WEAKREF) return Fail(v, "the object must be a weakref");
+    if (o._type != OT_WEAKREF)
+        return Fail(v, "the object must be a weakref");
     v->Push(Value(o.WeakRef()->obj));
     return SQ_OK;
 }
-SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx) {
+SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx)
+{
     const Value& o = v->At(idx);
-    if (o._type == OT_TABLE) o.Table()->Clear();
-    else if (o._type == OT_ARRAY) o.Array()->values.clear();
-    else return Fail(v, "clear only works on table and array");
+    if (o._type == OT_TABLE)
+        o.Table()->Clear();
+    else if (o._type == OT_ARRAY)
+        o.Array()->values.clear();
+    else
+        return Fail(v, "clear only works on table and array");
     return SQ_OK;
 }
 
-SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror) {
+SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror)
+{
     Value fn = v->At(-(params + 1));
     Value ret;
     SQInteger argBase = v->top - params;
+    bool savedRaise = v->raiseErrors;
+    v->raiseErrors = raiseerror != 0;
+    v->errorNotified = false;
     bool ok = v->Call(fn, argBase, params, ret);
+    if (!ok && !v->errorNotified)
+        v->NotifyError(); // errors from a native called directly
+    v->raiseErrors = savedRaise;
     v->Pop(params);
-    if (!ok) {
-        if (raiseerror && v->errorHandler._type != OT_NULL) {
-            Value r;
-            Value err = v->lastError;
-            Value handler = v->errorHandler;
-            v->CallWith(handler, v->roottable, &err, 1, r);
-            v->lastError = err;
-        }
+    if (!ok)
         return SQ_ERROR;
-    }
-    if (retval) v->Push(ret);
+    if (retval)
+        v->Push(ret);
     return SQ_OK;
 }
-SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool) {
+SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool)
+{
     Value g = v->At(-1);
-    if (g._type != OT_GENERATOR) return Fail(v, "only generators can be resumed");
+    if (g._type != OT_GENERATOR)
+        return Fail(v, "only generators can be resumed");
     Value ret;
-    if (!v->ResumeGenerator(g.Generator(), ret)) return SQ_ERROR;
-    if (retval) v->Push(ret);
+    if (!v->ResumeGenerator(g.Generator(), ret))
+        return SQ_ERROR;
+    if (retval)
+        v->Push(ret);
     return SQ_OK;
 }
-const SQChar* sq_getlocal(HSQUIRRELVM, SQUnsignedInteger, SQUnsignedInteger) { return nullptr; }
-const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval) {
+const SQChar* sq_getlocal(HSQUIRRELVM, SQUnsignedInteger, SQUnsignedInteger)
+{
+    return nullptr;
+}
+const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval)
+{
     const Value& o = v->At(idx);
-    if (o._type == OT_CLOSURE && nval < o.Closure()->outers.size()) {
+    if (o._type == OT_CLOSURE && nval < o.Closure()->outers.size())
+    {
         v->Push(o.Closure()->outers[nval].Outer()->Get());
         const Value& name = o.Closure()->Proto()->outers[nval].name;
         return name._type == OT_STRING ? name.Str()->data : "";
     }
-    if (o._type == OT_NATIVECLOSURE && nval < o.Native()->outers.size()) {
+    if (o._type == OT_NATIVECLOSURE && nval < o.Native()->outers.size())
+    {
         v->Push(o.Native()->outers[nval]);
         return "@NATIVE";
     }
     return nullptr;
 }
-SQRESULT sq_throwerror(HSQUIRRELVM v, const SQChar* err) {
+SQRESULT sq_throwerror(HSQUIRRELVM v, const SQChar* err)
+{
     v->lastError = MakeString(v->ss, err);
     return SQ_ERROR;
 }
-SQRESULT sq_throwobject(HSQUIRRELVM v) {
+SQRESULT sq_throwobject(HSQUIRRELVM v)
+{
     v->lastError = v->At(-1);
     v->Pop();
     return SQ_ERROR;
 }
-void sq_reseterror(HSQUIRRELVM v) { v->lastError.Null(); }
-void sq_getlasterror(HSQUIRRELVM v) { v->Push(v->lastError); }
+void sq_reseterror(HSQUIRRELVM v)
+{
+    v->lastError.Null();
+}
+void sq_getlasterror(HSQUIRRELVM v)
+{
+    v->Push(v->lastError);
+}
 
-SQRESULT sq_getstackobj(HSQUIRRELVM v, SQInteger idx, HSQOBJECT* po) {
+SQRESULT sq_getstackobj(HSQUIRRELVM v, SQInteger idx, HSQOBJECT* po)
+{
     const Value& o = v->At(idx);
     po->_type = o._type;
     po->_unVal = o._unVal;
     return SQ_OK;
 }
-void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj) { v->Push(Value(obj)); }
-void sq_addref(HSQUIRRELVM, HSQOBJECT* po) {
-    if (IsRefCounted(po->_type)) po->_unVal.pRefCounted->refs++;
+void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj)
+{
+    v->Push(Value(obj));
 }
-SQBool sq_release(HSQUIRRELVM, HSQOBJECT* po) {
-    if (!IsRefCounted(po->_type)) return SQTrue;
+void sq_addref(HSQUIRRELVM, HSQOBJECT* po)
+{
+    if (IsRefCounted(po->_type))
+        po->_unVal.pRefCounted->refs++;
+}
+SQBool sq_release(HSQUIRRELVM, HSQOBJECT* po)
+{
+    if (!IsRefCounted(po->_type))
+        return SQTrue;
     SQRefCounted* r = po->_unVal.pRefCounted;
     bool last = --r->refs == 0;
     po->_type = OT_NULL;
     po->_unVal.raw = 0;
-    if (last) r->Destroy();
+    if (last)
+        r->Destroy();
     return last ? SQTrue : SQFalse;
 }
-SQUnsignedInteger sq_getrefcount(HSQUIRRELVM, HSQOBJECT* po) {
+SQUnsignedInteger sq_getrefcount(HSQUIRRELVM, HSQOBJECT* po)
+{
     return IsRefCounted(po->_type) ? po->_unVal.pRefCounted->refs : 0;
 }
-void sq_resetobject(HSQOBJECT* po) {
+void sq_resetobject(HSQOBJECT* po)
+{
     po->_type = OT_NULL;
     po->_unVal.raw = 0;
 }
-const SQChar* sq_objtostring(const HSQOBJECT* o) {
+const SQChar* sq_objtostring(const HSQOBJECT* o)
+{
     return o->_type == OT_STRING ? o->_unVal.pString->data : nullptr;
 }
-SQBool sq_objtobool(const HSQOBJECT* o) { return IsFalse(*o) ? SQFalse : SQTrue; }
-SQInteger sq_objtointeger(const HSQOBJECT* o) {
-    if (o->_type == OT_INTEGER) return o->_unVal.nInteger;
-    if (o->_type == OT_FLOAT) return SQInteger(o->_unVal.fFloat);
+SQBool sq_objtobool(const HSQOBJECT* o)
+{
+    return IsFalse(*o) ? SQFalse : SQTrue;
+}
+SQInteger sq_objtointeger(const HSQOBJECT* o)
+{
+    if (o->_type == OT_INTEGER)
+        return o->_unVal.nInteger;
+    if (o->_type == OT_FLOAT)
+        return SQInteger(o->_unVal.fFloat);
     return 0;
 }
-SQFloat sq_objtofloat(const HSQOBJECT* o) {
-    if (o->_type == OT_FLOAT) return o->_unVal.fFloat;
-    if (o->_type == OT_INTEGER) return SQFloat(o->_unVal.nInteger);
+SQFloat sq_objtofloat(const HSQOBJECT* o)
+{
+    if (o->_type == OT_FLOAT)
+        return o->_unVal.fFloat;
+    if (o->_type == OT_INTEGER)
+        return SQFloat(o->_unVal.nInteger);
     return 0;
 }
-SQUserPointer sq_objtouserpointer(const HSQOBJECT* o) {
+SQUserPointer sq_objtouserpointer(const HSQOBJECT* o)
+{
     return o->_type == OT_USERPOINTER ? o->_unVal.pUserPointer : nullptr;
 }
 
-SQInteger sq_collectgarbage(HSQUIRRELVM v) { return v->ss->Collect(); }
+SQInteger sq_collectgarbage(HSQUIRRELVM v)
+{
+    return v->ss->Collect();
+}
 
-void* sq_malloc(SQUnsignedInteger size) { return malloc(size); }
-void* sq_realloc(void* p, SQUnsignedInteger, SQUnsignedInteger newsize) { return realloc(p, newsize); }
-void sq_free(void* p, SQUnsignedInteger) { free(p); }
+void* sq_malloc(SQUnsignedInteger size)
+{
+    return malloc(size);
+}
+void* sq_realloc(void* p, SQUnsignedInteger, SQUnsignedInteger newsize)
+{
+    return realloc(p, newsize);
+}
+void sq_free(void* p, SQUnsignedInteger)
+{
+    free(p);
+}
 
-SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si) {
+SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
+{
     SQInteger n = SQInteger(v->calls.size());
-    if (level < 0 || level >= n) return SQ_ERROR;
+    if (level < 0 || level >= n)
+        return SQ_ERROR;
     const SQCallInfo& ci = v->calls[size_t(n - 1 - level)];
-    if (ci.closure) {
+    if (ci.closure)
+    {
         SQFunctionProto* p = ci.closure->Proto();
         si->funcname = p->name._type == OT_STRING ? p->name.Str()->data : "unknown";
         si->source = p->sourceName._type == OT_STRING ? p->sourceName.Str()->data : "unknown";
         si->line = p->LineAt(SQInteger(ci.pc - p->code.data()) - 1);
-    } else {
+    }
+    else
+    {
         si->funcname = "unknown";
         si->source = "NATIVE";
         si->line = -1;
     }
     return SQ_OK;
 }
-void sq_setdebughook(HSQUIRRELVM v) {
+void sq_setdebughook(HSQUIRRELVM v)
+{
     v->debugHook = v->At(-1);
     v->Pop();
 }
 
-SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi) {
+SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi)
+{
     SQInteger n = SQInteger(v->calls.size());
-    if (level < 0 || level >= n) return Fail(v, "invalid level");
+    if (level < 0 || level >= n)
+        return Fail(v, "invalid level");
     const SQCallInfo& ci = v->calls[size_t(n - 1 - level)];
-    if (!ci.closure) return Fail(v, "the function is native");
+    if (!ci.closure)
+        return Fail(v, "the function is native");
     SQFunctionProto* p = ci.closure->Proto();
     fi->funcid = p;
     fi->name = p->name._type == OT_STRING ? p->name.Str()->data : "unknown";
@@ -808,56 +1203,71 @@ SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi) 
     return SQ_OK;
 }
 
-SQRESULT sq_getmemberhandle(HSQUIRRELVM v, SQInteger idx, HSQMEMBERHANDLE* handle) {
+SQRESULT sq_getmemberhandle(HSQUIRRELVM v, SQInteger idx, HSQMEMBERHANDLE* handle)
+{
     Value cls = v->At(idx);
-    if (cls._type != OT_CLASS) return Fail(v, "wrong type");
+    if (cls._type != OT_CLASS)
+        return Fail(v, "wrong type");
     Value key = v->At(-1);
     v->Pop();
     Value* slot = cls.Class()->members->Find(key);
-    if (!slot) return Fail(v, "wrong index");
+    if (!slot)
+        return Fail(v, "wrong index");
     SQInteger m = slot->Int();
     handle->_static = (m & MEMBER_FIELD_FLAG) ? SQFalse : SQTrue;
     handle->_index = m & MEMBER_INDEX_MASK;
     return SQ_OK;
 }
 
-namespace {
-Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+namespace
+{
+Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle)
+{
     const Value& o = v->At(idx);
     size_t index = size_t(handle->_index);
-    if (o._type == OT_INSTANCE) {
+    if (o._type == OT_INSTANCE)
+    {
         SQInstance* inst = o.Instance();
-        if (handle->_static) return index < inst->klass->methods.size() ? &inst->klass->methods[index].val : nullptr;
+        if (handle->_static)
+            return index < inst->klass->methods.size() ? &inst->klass->methods[index].val : nullptr;
         return index < inst->values.size() ? &inst->values[index] : nullptr;
     }
-    if (o._type == OT_CLASS) {
+    if (o._type == OT_CLASS)
+    {
         SQClass* c = o.Class();
-        if (handle->_static) return index < c->methods.size() ? &c->methods[index].val : nullptr;
+        if (handle->_static)
+            return index < c->methods.size() ? &c->methods[index].val : nullptr;
         return index < c->fields.size() ? &c->fields[index].val : nullptr;
     }
     return nullptr;
 }
-}  // namespace
+} // namespace
 
-SQRESULT sq_getbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+SQRESULT sq_getbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle)
+{
     Value* slot = MemberByHandle(v, idx, handle);
-    if (!slot) return Fail(v, "wrong handle");
+    if (!slot)
+        return Fail(v, "wrong handle");
     v->Push(*slot);
     return SQ_OK;
 }
 
-SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle) {
+SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle)
+{
     Value* slot = MemberByHandle(v, idx, handle);
-    if (!slot) return Fail(v, "wrong handle");
+    if (!slot)
+        return Fail(v, "wrong handle");
     *slot = v->At(-1);
     v->Pop();
     return SQ_OK;
 }
 
 // Bytecode serialization is not offered: scripts are always compiled from source.
-SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC, SQUserPointer) {
+SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC, SQUserPointer)
+{
     return Fail(v, "closure serialization is not supported");
 }
-SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC, SQUserPointer) {
+SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC, SQUserPointer)
+{
     return Fail(v, "closure serialization is not supported");
 }

@@ -7,26 +7,38 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
-Value& Arg(HSQUIRRELVM v, SQInteger i) { return v->At(i); }
-SQInteger NArgs(HSQUIRRELVM v) { return v->top - v->stackBase; }
-SQInteger Return(HSQUIRRELVM v, const Value& r) {
+Value& Arg(HSQUIRRELVM v, SQInteger i)
+{
+    return v->At(i);
+}
+SQInteger NArgs(HSQUIRRELVM v)
+{
+    return v->top - v->stackBase;
+}
+SQInteger Return(HSQUIRRELVM v, const Value& r)
+{
     v->Push(r);
     return 1;
 }
-SQInteger Error(HSQUIRRELVM v, const char* msg) {
+SQInteger Error(HSQUIRRELVM v, const char* msg)
+{
     v->Raise("%s", msg);
     return SQ_ERROR;
 }
 
-void Register(SQSharedState* ss, SQTable* t, const char* name, SQFUNCTION f, SQInteger nparams, const char* mask) {
+void Register(SQSharedState* ss, SQTable* t, const char* name, SQFUNCTION f, SQInteger nparams,
+              const char* mask)
+{
     SQNativeClosure* nc = new SQNativeClosure(ss);
     Value cv(OT_NATIVECLOSURE, nc);
     nc->func = f;
     nc->name = MakeString(ss, name);
     nc->nparamscheck = nparams;
-    if (mask) {
+    if (mask)
+    {
         HSQUIRRELVM v = ss->mainVM;
         v->Push(cv);
         sq_setparamscheck(v, nparams, mask);
@@ -36,396 +48,595 @@ void Register(SQSharedState* ss, SQTable* t, const char* name, SQFUNCTION f, SQI
 }
 
 // ---- base functions
-SQInteger base_print(HSQUIRRELVM v) {
+SQInteger base_print(HSQUIRRELVM v)
+{
     Value s;
-    if (!v->ToString(Arg(v, 2), s)) return SQ_ERROR;
-    if (v->ss->printFunc) v->ss->printFunc(v, "%s", s.Str()->data);
+    if (!v->ToString(Arg(v, 2), s))
+        return SQ_ERROR;
+    if (v->ss->printFunc)
+        v->ss->printFunc(v, "%s", s.Str()->data);
     return 0;
 }
-SQInteger base_error(HSQUIRRELVM v) {
+SQInteger base_error(HSQUIRRELVM v)
+{
     Value s;
-    if (!v->ToString(Arg(v, 2), s)) return SQ_ERROR;
-    if (v->ss->errorFunc) v->ss->errorFunc(v, "%s", s.Str()->data);
+    if (!v->ToString(Arg(v, 2), s))
+        return SQ_ERROR;
+    if (v->ss->errorFunc)
+        v->ss->errorFunc(v, "%s", s.Str()->data);
     return 0;
 }
-SQInteger base_array(HSQUIRRELVM v) {
+SQInteger base_array(HSQUIRRELVM v)
+{
     SQInteger n = Arg(v, 2).AsInt();
-    if (n < 0) return Error(v, "negative size");
+    if (n < 0)
+        return Error(v, "negative size");
     Value a = SQArray::Create(v->ss, n);
     if (NArgs(v) > 2)
-        for (Value& e : a.Array()->values) e = Arg(v, 3);
+        for (Value& e : a.Array()->values)
+            e = Arg(v, 3);
     return Return(v, a);
 }
-SQInteger base_type(HSQUIRRELVM v) { return Return(v, MakeString(v->ss, TypeName(Arg(v, 2)._type))); }
-SQInteger base_assert(HSQUIRRELVM v) {
-    if (IsFalse(Arg(v, 2))) {
-        if (NArgs(v) > 2 && Arg(v, 3)._type == OT_STRING) return Error(v, Arg(v, 3).Str()->data);
+SQInteger base_type(HSQUIRRELVM v)
+{
+    return Return(v, MakeString(v->ss, TypeName(Arg(v, 2)._type)));
+}
+SQInteger base_assert(HSQUIRRELVM v)
+{
+    if (IsFalse(Arg(v, 2)))
+    {
+        if (NArgs(v) > 2 && Arg(v, 3)._type == OT_STRING)
+            return Error(v, Arg(v, 3).Str()->data);
         return Error(v, "assertion failed");
     }
     return 0;
 }
-SQInteger base_getroottable(HSQUIRRELVM v) { return Return(v, v->roottable); }
-SQInteger base_setroottable(HSQUIRRELVM v) {
+SQInteger base_getroottable(HSQUIRRELVM v)
+{
+    return Return(v, v->roottable);
+}
+SQInteger base_setroottable(HSQUIRRELVM v)
+{
     Value old = v->roottable;
     v->roottable = Arg(v, 2);
     return Return(v, old);
 }
-SQInteger base_getconsttable(HSQUIRRELVM v) { return Return(v, v->ss->constTable); }
-SQInteger base_setconsttable(HSQUIRRELVM v) {
+SQInteger base_getconsttable(HSQUIRRELVM v)
+{
+    return Return(v, v->ss->constTable);
+}
+SQInteger base_setconsttable(HSQUIRRELVM v)
+{
     Value old = v->ss->constTable;
     v->ss->constTable = Arg(v, 2);
     return Return(v, old);
 }
-SQInteger base_compilestring(HSQUIRRELVM v) {
+SQInteger base_compilestring(HSQUIRRELVM v)
+{
     const Value& src = Arg(v, 2);
     const char* name = NArgs(v) > 2 ? Arg(v, 3).Str()->data : "unnamedbuffer";
-    if (SQ_FAILED(sq_compilebuffer(v, src.Str()->data, src.Str()->len, name, SQFalse))) return SQ_ERROR;
+    if (SQ_FAILED(sq_compilebuffer(v, src.Str()->data, src.Str()->len, name, SQFalse)))
+        return SQ_ERROR;
     return 1;
 }
-SQInteger base_collectgarbage(HSQUIRRELVM v) { return Return(v, Value(v->ss->Collect())); }
-SQInteger base_newthread(HSQUIRRELVM v) {
+SQInteger base_collectgarbage(HSQUIRRELVM v)
+{
+    return Return(v, Value(v->ss->Collect()));
+}
+SQInteger base_newthread(HSQUIRRELVM v)
+{
     Value fn = Arg(v, 2);
     HSQUIRRELVM t = sq_newthread(v, THREAD_STACK_SIZE);
     t->Push(fn);
     return 1;
 }
-SQInteger base_suspend(HSQUIRRELVM v) {
-    if (v == v->ss->mainVM) return Error(v, "cannot suspend the main thread");
-    if (v->nativeDepth != 1 || v->executeDepth != 1) return Error(v, "cannot suspend through native calls/metamethods");
-    if (NArgs(v) > 1) v->Push(Arg(v, 2));
-    else v->Push(Value());
+SQInteger base_suspend(HSQUIRRELVM v)
+{
+    if (v == v->ss->mainVM)
+        return Error(v, "cannot suspend the main thread");
+    if (v->nativeDepth != 1 || v->executeDepth != 1)
+        return Error(v, "cannot suspend through native calls/metamethods");
+    if (NArgs(v) > 1)
+        v->Push(Arg(v, 2));
+    else
+        v->Push(Value());
     return SQ_SUSPEND_FLAG;
 }
-SQInteger base_seterrorhandler(HSQUIRRELVM v) {
+SQInteger base_seterrorhandler(HSQUIRRELVM v)
+{
     v->errorHandler = Arg(v, 2);
     return 0;
 }
-SQInteger base_setdebughook(HSQUIRRELVM v) {
+SQInteger base_setdebughook(HSQUIRRELVM v)
+{
     v->debugHook = Arg(v, 2);
     return 0;
 }
-SQInteger base_enabledebuginfo(HSQUIRRELVM v) {
+SQInteger base_enabledebuginfo(HSQUIRRELVM v)
+{
     v->ss->debugInfo = !IsFalse(Arg(v, 2));
     return 0;
 }
-SQInteger base_getstackinfos(HSQUIRRELVM v) {
+// Level 0 is getstackinfos itself, 1 the function calling it, 2 that function's caller.
+SQInteger base_getstackinfos(HSQUIRRELVM v)
+{
+    SQInteger level = Arg(v, 2).AsInt();
     SQStackInfos si;
-    if (SQ_FAILED(sq_stackinfos(v, Arg(v, 2).AsInt(), &si))) return Return(v, Value());
-    Value t = SQTable::Create(v->ss);
-    t.Table()->NewSlot(MakeString(v->ss, "func"), MakeString(v->ss, si.funcname));
-    t.Table()->NewSlot(MakeString(v->ss, "src"), MakeString(v->ss, si.source));
-    t.Table()->NewSlot(MakeString(v->ss, "line"), Value(si.line));
+    if (SQ_FAILED(sq_stackinfos(v, level, &si)))
+        return Return(v, Value());
+    SQSharedState* ss = v->ss;
+    Value t = SQTable::Create(ss);
+    t.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
+    t.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
+    t.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
+    Value locals = SQTable::Create(ss);
+    const SQCallInfo& ci = v->calls[v->calls.size() - 1 - size_t(level)];
+    if (ci.closure)
+    {
+        SQFunctionProto* p = ci.closure->Proto();
+        SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
+        for (const SQLocalInfo& l : p->locals)
+        {
+            if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
+                locals.Table()->NewSlot(l.name, v->stack[ci.base + l.reg]);
+        }
+    }
+    t.Table()->NewSlot(MakeString(ss, "locals"), locals);
     return Return(v, t);
 }
-SQInteger base_dummy(HSQUIRRELVM) { return 0; }
+SQInteger base_resurrectunreachable(HSQUIRRELVM v)
+{
+    std::vector<Value> found;
+    v->ss->Collect(&found);
+    if (found.empty())
+        return Return(v, Value());
+    Value a = SQArray::Create(v->ss);
+    a.Array()->values = std::move(found);
+    return Return(v, a);
+}
+// The closure that called callee().
+SQInteger base_callee(HSQUIRRELVM v)
+{
+    if (v->calls.size() < 2 || !v->calls[v->calls.size() - 2].closure)
+        return Error(v, "no closure in the calling stack");
+    return Return(v, Value(OT_CLOSURE, v->calls[v->calls.size() - 2].closure));
+}
+SQInteger base_dummy(HSQUIRRELVM)
+{
+    return 0;
+}
 
 // ---- shared by several types
-SQInteger obj_weakref(HSQUIRRELVM v) { return Return(v, MakeWeakRef(Arg(v, 1))); }
-SQInteger obj_tostring(HSQUIRRELVM v) {
+SQInteger obj_weakref(HSQUIRRELVM v)
+{
+    return Return(v, MakeWeakRef(Arg(v, 1)));
+}
+SQInteger obj_tostring(HSQUIRRELVM v)
+{
     Value s;
-    if (!v->ToString(Arg(v, 1), s)) return SQ_ERROR;
+    if (!v->ToString(Arg(v, 1), s))
+        return SQ_ERROR;
     return Return(v, s);
 }
-SQInteger obj_len(HSQUIRRELVM v) { return Return(v, Value(sq_getsize(v, 1))); }
+SQInteger obj_len(HSQUIRRELVM v)
+{
+    return Return(v, Value(sq_getsize(v, 1)));
+}
 
 // ---- numbers
-SQInteger number_tointeger(HSQUIRRELVM v) {
+SQInteger number_tointeger(HSQUIRRELVM v)
+{
     const Value& o = Arg(v, 1);
-    if (o._type == OT_BOOL) return Return(v, Value(o.Int()));
+    if (o._type == OT_BOOL)
+        return Return(v, Value(o.Int()));
     return Return(v, Value(o.AsInt()));
 }
-SQInteger number_tofloat(HSQUIRRELVM v) {
+SQInteger number_tofloat(HSQUIRRELVM v)
+{
     const Value& o = Arg(v, 1);
-    if (o._type == OT_BOOL) return Return(v, Value(SQFloat(o.Int())));
+    if (o._type == OT_BOOL)
+        return Return(v, Value(SQFloat(o.Int())));
     return Return(v, Value(o.AsFloat()));
 }
-SQInteger number_tochar(HSQUIRRELVM v) {
+SQInteger number_tochar(HSQUIRRELVM v)
+{
     char c = char(Arg(v, 1).AsInt());
     return Return(v, MakeString(v->ss, &c, 1));
 }
 
 // ---- strings
-bool ParseNumber(const char* s, Value& out) {
+bool ParseNumber(const char* s, Value& out)
+{
     char* end;
-    if (strchr(s, '.') || strchr(s, 'e') || strchr(s, 'E')) {
+    if (strchr(s, '.') || strchr(s, 'e') || strchr(s, 'E'))
+    {
         double d = strtod(s, &end);
-        if (end == s || *end) return false;
+        if (end == s || *end)
+            return false;
         out = Value(SQFloat(d));
         return true;
     }
     long l = strtol(s, &end, 10);
-    if (end == s || *end) return false;
+    if (end == s || *end)
+        return false;
     out = Value(SQInteger(l));
     return true;
 }
-SQInteger string_tointeger(HSQUIRRELVM v) {
+SQInteger string_tointeger(HSQUIRRELVM v)
+{
     Value n;
-    if (!ParseNumber(Arg(v, 1).Str()->data, n)) return Return(v, Value());
+    if (!ParseNumber(Arg(v, 1).Str()->data, n))
+        return Return(v, Value());
     return Return(v, Value(n.AsInt()));
 }
-SQInteger string_tofloat(HSQUIRRELVM v) {
+SQInteger string_tofloat(HSQUIRRELVM v)
+{
     Value n;
-    if (!ParseNumber(Arg(v, 1).Str()->data, n)) return Return(v, Value());
+    if (!ParseNumber(Arg(v, 1).Str()->data, n))
+        return Return(v, Value());
     return Return(v, Value(n.AsFloat()));
 }
-bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end) {
+bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
+{
     start = NArgs(v) > 1 ? Arg(v, 2).AsInt() : 0;
     end = NArgs(v) > 2 && !Arg(v, 3).IsNull() ? Arg(v, 3).AsInt() : len;
-    if (start < 0) start += len;
-    if (end < 0) end += len;
-    if (start > end || start < 0 || end > len) return false;
+    if (start < 0)
+        start += len;
+    if (end < 0)
+        end += len;
+    if (start > end || start < 0 || end > len)
+        return false;
     return true;
 }
-SQInteger string_slice(HSQUIRRELVM v) {
+SQInteger string_slice(HSQUIRRELVM v)
+{
     SQString* s = Arg(v, 1).Str();
     SQInteger start, end;
-    if (!SliceRange(v, s->len, start, end)) return Error(v, "wrong indexes");
+    if (!SliceRange(v, s->len, start, end))
+        return Error(v, "wrong indexes");
     return Return(v, MakeString(v->ss, s->data + start, end - start));
 }
-SQInteger string_find(HSQUIRRELVM v) {
+SQInteger string_find(HSQUIRRELVM v)
+{
     SQString* s = Arg(v, 1).Str();
     SQString* sub = Arg(v, 2).Str();
     SQInteger start = NArgs(v) > 2 ? Arg(v, 3).AsInt() : 0;
-    if (start < 0 || start > s->len) return Return(v, Value());
+    if (start < 0 || start > s->len)
+        return Return(v, Value());
     const char* p = strstr(s->data + start, sub->data);
-    if (!p) return Return(v, Value());
+    if (!p)
+        return Return(v, Value());
     return Return(v, Value(SQInteger(p - s->data)));
 }
-SQInteger string_case(HSQUIRRELVM v, int (*conv)(int)) {
+SQInteger string_case(HSQUIRRELVM v, int (*conv)(int))
+{
     SQString* s = Arg(v, 1).Str();
     std::string r(s->data, size_t(s->len));
-    for (char& c : r) c = char(conv((unsigned char)c));
+    for (char& c : r)
+        c = char(conv((unsigned char)c));
     return Return(v, MakeString(v->ss, r.data(), SQInteger(r.size())));
 }
-SQInteger string_tolower(HSQUIRRELVM v) { return string_case(v, tolower); }
-SQInteger string_toupper(HSQUIRRELVM v) { return string_case(v, toupper); }
+SQInteger string_tolower(HSQUIRRELVM v)
+{
+    return string_case(v, tolower);
+}
+SQInteger string_toupper(HSQUIRRELVM v)
+{
+    return string_case(v, toupper);
+}
 
 // ---- tables
-SQInteger table_rawget(HSQUIRRELVM v) {
+SQInteger table_rawget(HSQUIRRELVM v)
+{
     Value out;
-    if (!Arg(v, 1).Table()->Get(Arg(v, 2), out)) return v->RaiseIndexError(Arg(v, 2)), SQ_ERROR;
+    if (!Arg(v, 1).Table()->Get(Arg(v, 2), out))
+        return v->RaiseIndexError(Arg(v, 2)), SQ_ERROR;
     return Return(v, out);
 }
-SQInteger table_rawset(HSQUIRRELVM v) {
-    if (Arg(v, 2).IsNull()) return Error(v, "null cannot be used as index");
+SQInteger table_rawset(HSQUIRRELVM v)
+{
+    if (Arg(v, 2).IsNull())
+        return Error(v, "null cannot be used as index");
     Arg(v, 1).Table()->NewSlot(Arg(v, 2), Arg(v, 3));
     return Return(v, Arg(v, 1));
 }
-SQInteger table_rawdelete(HSQUIRRELVM v) {
+SQInteger table_rawdelete(HSQUIRRELVM v)
+{
     Value out;
     Arg(v, 1).Table()->Get(Arg(v, 2), out);
     Arg(v, 1).Table()->Remove(Arg(v, 2));
     return Return(v, out);
 }
-SQInteger table_rawin(HSQUIRRELVM v) {
+SQInteger table_rawin(HSQUIRRELVM v)
+{
     const Value& self = Arg(v, 1);
     bool found = false;
-    if (self._type == OT_TABLE) found = self.Table()->Find(Arg(v, 2)) != nullptr;
-    else if (self._type == OT_CLASS) found = self.Class()->members->Find(Arg(v, 2)) != nullptr;
-    else if (self._type == OT_INSTANCE) found = self.Instance()->klass->members->Find(Arg(v, 2)) != nullptr;
+    if (self._type == OT_TABLE)
+        found = self.Table()->Find(Arg(v, 2)) != nullptr;
+    else if (self._type == OT_CLASS)
+        found = self.Class()->members->Find(Arg(v, 2)) != nullptr;
+    else if (self._type == OT_INSTANCE)
+        found = self.Instance()->klass->members->Find(Arg(v, 2)) != nullptr;
     return Return(v, Value(found));
 }
-SQInteger table_clear(HSQUIRRELVM v) {
+SQInteger table_clear(HSQUIRRELVM v)
+{
     Arg(v, 1).Table()->Clear();
     return Return(v, Arg(v, 1));
 }
-SQInteger table_setdelegate(HSQUIRRELVM v) {
+SQInteger table_setdelegate(HSQUIRRELVM v)
+{
     v->Push(Arg(v, 2));
-    if (SQ_FAILED(sq_setdelegate(v, 1))) return SQ_ERROR;
+    if (SQ_FAILED(sq_setdelegate(v, 1)))
+        return SQ_ERROR;
     return Return(v, Arg(v, 1));
 }
-SQInteger table_getdelegate(HSQUIRRELVM v) {
+SQInteger table_getdelegate(HSQUIRRELVM v)
+{
     SQTable* d = Arg(v, 1).Table()->delegate;
     return Return(v, d ? Value(OT_TABLE, d) : Value());
 }
 
 // ---- arrays
-std::vector<Value>& Values(HSQUIRRELVM v) { return Arg(v, 1).Array()->values; }
-SQInteger array_append(HSQUIRRELVM v) {
+std::vector<Value>& Values(HSQUIRRELVM v)
+{
+    return Arg(v, 1).Array()->values;
+}
+SQInteger array_append(HSQUIRRELVM v)
+{
     Values(v).push_back(Arg(v, 2));
     return Return(v, Arg(v, 1));
 }
-SQInteger array_extend(HSQUIRRELVM v) {
+SQInteger array_extend(HSQUIRRELVM v)
+{
     std::vector<Value> other = Arg(v, 2).Array()->values;
-    for (Value& e : other) Values(v).push_back(e);
+    for (Value& e : other)
+        Values(v).push_back(e);
     return Return(v, Arg(v, 1));
 }
-SQInteger array_pop(HSQUIRRELVM v) {
-    if (Values(v).empty()) return Error(v, "empty array");
+SQInteger array_pop(HSQUIRRELVM v)
+{
+    if (Values(v).empty())
+        return Error(v, "empty array");
     Value last = Values(v).back();
     Values(v).pop_back();
     return Return(v, last);
 }
-SQInteger array_top(HSQUIRRELVM v) {
-    if (Values(v).empty()) return Error(v, "top() on a empty array");
+SQInteger array_top(HSQUIRRELVM v)
+{
+    if (Values(v).empty())
+        return Error(v, "top() on a empty array");
     return Return(v, Values(v).back());
 }
-SQInteger array_insert(HSQUIRRELVM v) {
+SQInteger array_insert(HSQUIRRELVM v)
+{
     SQInteger i = Arg(v, 2).AsInt();
-    if (i < 0 || size_t(i) > Values(v).size()) return Error(v, "index out of range");
+    if (i < 0 || size_t(i) > Values(v).size())
+        return Error(v, "index out of range");
     Values(v).insert(Values(v).begin() + i, Arg(v, 3));
     return Return(v, Arg(v, 1));
 }
-SQInteger array_remove(HSQUIRRELVM v) {
+SQInteger array_remove(HSQUIRRELVM v)
+{
     SQInteger i = Arg(v, 2).AsInt();
-    if (i < 0 || size_t(i) >= Values(v).size()) return Error(v, "idx out of range");
+    if (i < 0 || size_t(i) >= Values(v).size())
+        return Error(v, "idx out of range");
     Value removed = Values(v)[size_t(i)];
     Values(v).erase(Values(v).begin() + i);
     return Return(v, removed);
 }
-SQInteger array_resize(HSQUIRRELVM v) {
+SQInteger array_resize(HSQUIRRELVM v)
+{
     SQInteger n = Arg(v, 2).AsInt();
-    if (n < 0) return Error(v, "negative size");
+    if (n < 0)
+        return Error(v, "negative size");
     Value fill = NArgs(v) > 2 ? Arg(v, 3) : Value();
     Values(v).resize(size_t(n), fill);
     return Return(v, Arg(v, 1));
 }
-SQInteger array_reverse(HSQUIRRELVM v) {
+SQInteger array_reverse(HSQUIRRELVM v)
+{
     std::reverse(Values(v).begin(), Values(v).end());
     return Return(v, Arg(v, 1));
 }
-SQInteger array_slice(HSQUIRRELVM v) {
+SQInteger array_slice(HSQUIRRELVM v)
+{
     SQInteger start, end;
-    if (!SliceRange(v, SQInteger(Values(v).size()), start, end)) return Error(v, "wrong indexes");
+    if (!SliceRange(v, SQInteger(Values(v).size()), start, end))
+        return Error(v, "wrong indexes");
     Value out = SQArray::Create(v->ss);
-    for (SQInteger i = start; i < end; i++) out.Array()->values.push_back(Values(v)[size_t(i)]);
+    for (SQInteger i = start; i < end; i++)
+        out.Array()->values.push_back(Values(v)[size_t(i)]);
     return Return(v, out);
 }
-SQInteger array_clear(HSQUIRRELVM v) {
+SQInteger array_clear(HSQUIRRELVM v)
+{
     Values(v).clear();
     return Return(v, Arg(v, 1));
 }
-bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Value& out) {
+bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Value& out)
+{
     return v->CallWith(fn, v->roottable, args, n, out);
 }
-bool SortLess(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, bool& less) {
+bool SortLess(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, bool& less)
+{
     SQInteger c;
-    if (fn.IsNull()) {
-        if (!v->Compare(a, b, c)) return false;
-    } else {
+    if (fn.IsNull())
+    {
+        if (!v->Compare(a, b, c))
+            return false;
+    }
+    else
+    {
         Value args[2] = {a, b};
         Value r;
-        if (!CallFn(v, fn, args, 2, r)) return false;
-        if (r._type != OT_INTEGER) return v->Raise("numeric value expected as return value of the compare function");
+        if (!CallFn(v, fn, args, 2, r))
+            return false;
+        if (r._type != OT_INTEGER)
+            return v->Raise("numeric value expected as return value of the compare function");
         c = r.Int();
     }
     less = c < 0;
     return true;
 }
 // Merge sort: stable, and it can stop on the first comparison error.
-bool MergeSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t lo, size_t hi, std::vector<Value>& tmp) {
-    if (hi - lo < 2) return true;
+bool MergeSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t lo, size_t hi,
+               std::vector<Value>& tmp)
+{
+    if (hi - lo < 2)
+        return true;
     size_t mid = (lo + hi) / 2;
-    if (!MergeSort(v, fn, a, lo, mid, tmp) || !MergeSort(v, fn, a, mid, hi, tmp)) return false;
+    if (!MergeSort(v, fn, a, lo, mid, tmp) || !MergeSort(v, fn, a, mid, hi, tmp))
+        return false;
     size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) {
+    while (i < mid && j < hi)
+    {
         bool less = false;
-        if (!SortLess(v, fn, a[j], a[i], less)) return false;
+        if (!SortLess(v, fn, a[j], a[i], less))
+            return false;
         tmp[k++] = less ? a[j++] : a[i++];
     }
-    while (i < mid) tmp[k++] = a[i++];
-    while (j < hi) tmp[k++] = a[j++];
-    for (size_t n = lo; n < hi; n++) a[n] = tmp[n];
+    while (i < mid)
+        tmp[k++] = a[i++];
+    while (j < hi)
+        tmp[k++] = a[j++];
+    for (size_t n = lo; n < hi; n++)
+        a[n] = tmp[n];
     return true;
 }
-SQInteger array_sort(HSQUIRRELVM v) {
+SQInteger array_sort(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1);
     Value fn = NArgs(v) > 1 ? Arg(v, 2) : Value();
     std::vector<Value> items = self.Array()->values;
     std::vector<Value> tmp(items.size());
-    if (!MergeSort(v, fn, items, 0, items.size(), tmp)) return SQ_ERROR;
+    if (!MergeSort(v, fn, items, 0, items.size(), tmp))
+        return SQ_ERROR;
     self.Array()->values = items;
     return Return(v, self);
 }
-SQInteger array_map(HSQUIRRELVM v) {
+SQInteger array_map(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1), fn = Arg(v, 2);
     Value out = SQArray::Create(v->ss);
     std::vector<Value> items = self.Array()->values;
-    for (const Value& e : items) {
+    for (const Value& e : items)
+    {
         Value r;
-        if (!CallFn(v, fn, &e, 1, r)) return SQ_ERROR;
+        if (!CallFn(v, fn, &e, 1, r))
+            return SQ_ERROR;
         out.Array()->values.push_back(r);
     }
     return Return(v, out);
 }
-SQInteger array_apply(HSQUIRRELVM v) {
+SQInteger array_apply(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1), fn = Arg(v, 2);
     std::vector<Value>& items = self.Array()->values;
-    for (size_t i = 0; i < items.size(); i++) {
+    for (size_t i = 0; i < items.size(); i++)
+    {
         Value r, e = items[i];
-        if (!CallFn(v, fn, &e, 1, r)) return SQ_ERROR;
-        if (i < items.size()) items[i] = r;
+        if (!CallFn(v, fn, &e, 1, r))
+            return SQ_ERROR;
+        if (i < items.size())
+            items[i] = r;
     }
     return Return(v, self);
 }
-SQInteger array_reduce(HSQUIRRELVM v) {
+SQInteger array_reduce(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1), fn = Arg(v, 2);
     std::vector<Value> items = self.Array()->values;
-    if (items.empty()) return Return(v, Value());
+    if (items.empty())
+        return Return(v, Value());
     Value acc = items[0];
-    for (size_t i = 1; i < items.size(); i++) {
+    for (size_t i = 1; i < items.size(); i++)
+    {
         Value args[2] = {acc, items[i]};
-        if (!CallFn(v, fn, args, 2, acc)) return SQ_ERROR;
+        if (!CallFn(v, fn, args, 2, acc))
+            return SQ_ERROR;
     }
     return Return(v, acc);
 }
-SQInteger array_filter(HSQUIRRELVM v) {
+SQInteger array_filter(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1), fn = Arg(v, 2);
     Value out = SQArray::Create(v->ss);
     std::vector<Value> items = self.Array()->values;
-    for (size_t i = 0; i < items.size(); i++) {
+    for (size_t i = 0; i < items.size(); i++)
+    {
         Value args[2] = {Value(SQInteger(i)), items[i]};
         Value r;
-        if (!CallFn(v, fn, args, 2, r)) return SQ_ERROR;
-        if (!IsFalse(r)) out.Array()->values.push_back(items[i]);
+        if (!CallFn(v, fn, args, 2, r))
+            return SQ_ERROR;
+        if (!IsFalse(r))
+            out.Array()->values.push_back(items[i]);
     }
     return Return(v, out);
 }
-SQInteger array_find(HSQUIRRELVM v) {
+SQInteger array_find(HSQUIRRELVM v)
+{
     std::vector<Value>& items = Values(v);
     for (size_t i = 0; i < items.size(); i++)
-        if (v->Equal(items[i], Arg(v, 2))) return Return(v, Value(SQInteger(i)));
+        if (v->Equal(items[i], Arg(v, 2)))
+            return Return(v, Value(SQInteger(i)));
     return Return(v, Value());
 }
 
 // ---- closures
-SQInteger closure_call(HSQUIRRELVM v) {
+SQInteger closure_call(HSQUIRRELVM v)
+{
     Value fn = Arg(v, 1);
     Value r;
-    if (!v->Call(fn, v->stackBase + 1, NArgs(v) - 1, r)) return SQ_ERROR;
+    if (!v->Call(fn, v->stackBase + 1, NArgs(v) - 1, r))
+        return SQ_ERROR;
     return Return(v, r);
 }
-SQInteger closure_pcall(HSQUIRRELVM v) { return closure_call(v); }
-SQInteger closure_acall(HSQUIRRELVM v) {
+SQInteger closure_pcall(HSQUIRRELVM v)
+{
+    return closure_call(v);
+}
+SQInteger closure_acall(HSQUIRRELVM v)
+{
     Value fn = Arg(v, 1);
     std::vector<Value> args = Arg(v, 2).Array()->values;
-    if (args.empty()) return Error(v, "at least one parameter ('this') expected");
+    if (args.empty())
+        return Error(v, "at least one parameter ('this') expected");
     Value r;
-    if (!v->CallWith(fn, args[0], args.data() + 1, SQInteger(args.size()) - 1, r)) return SQ_ERROR;
+    if (!v->CallWith(fn, args[0], args.data() + 1, SQInteger(args.size()) - 1, r))
+        return SQ_ERROR;
     return Return(v, r);
 }
-SQInteger closure_bindenv(HSQUIRRELVM v) {
-    if (SQ_FAILED(sq_bindenv(v, 1))) return SQ_ERROR;
+SQInteger closure_bindenv(HSQUIRRELVM v)
+{
+    if (SQ_FAILED(sq_bindenv(v, 1)))
+        return SQ_ERROR;
     return 1;
 }
-SQInteger closure_getinfos(HSQUIRRELVM v) {
+SQInteger closure_getinfos(HSQUIRRELVM v)
+{
     const Value& o = Arg(v, 1);
     SQSharedState* ss = v->ss;
     Value t = SQTable::Create(ss);
     SQTable* r = t.Table();
-    if (o._type == OT_CLOSURE) {
+    if (o._type == OT_CLOSURE)
+    {
         SQFunctionProto* p = o.Closure()->Proto();
         r->NewSlot(MakeString(ss, "native"), Value(false));
         r->NewSlot(MakeString(ss, "name"), p->name);
         r->NewSlot(MakeString(ss, "src"), p->sourceName);
         Value params = SQArray::Create(ss);
-        for (SQInteger i = 0; i < p->nparams; i++) {
+        for (SQInteger i = 0; i < p->nparams; i++)
+        {
             for (const SQLocalInfo& l : p->locals)
-                if (l.reg == i) params.Array()->values.push_back(l.name);
+                if (l.reg == i)
+                    params.Array()->values.push_back(l.name);
         }
         r->NewSlot(MakeString(ss, "parameters"), params);
         r->NewSlot(MakeString(ss, "varargs"), Value(p->varParams));
-    } else {
+    }
+    else
+    {
         r->NewSlot(MakeString(ss, "native"), Value(true));
         r->NewSlot(MakeString(ss, "name"), o.Native()->name);
         r->NewSlot(MakeString(ss, "paramscheck"), Value(o.Native()->nparamscheck));
@@ -434,150 +645,213 @@ SQInteger closure_getinfos(HSQUIRRELVM v) {
 }
 
 // ---- generators
-SQInteger generator_getstatus(HSQUIRRELVM v) {
+SQInteger generator_getstatus(HSQUIRRELVM v)
+{
     static const char* const names[] = {"running", "suspended", "dead"};
     return Return(v, MakeString(v->ss, names[Arg(v, 1).Generator()->state]));
 }
 
 // ---- threads
-SQInteger FinishThreadRun(HSQUIRRELVM v, SQVM* t, bool ok, const Value& ret) {
-    if (t->suspended) {
+SQInteger FinishThreadRun(HSQUIRRELVM v, SQVM* t, bool ok, const Value& ret)
+{
+    if (t->suspended)
+    {
         t->state = SQ_VMSTATE_SUSPENDED;
         return Return(v, ret);
     }
     t->state = SQ_VMSTATE_IDLE;
     t->Pop(t->top);
-    if (!ok) {
+    if (!ok)
+    {
         v->lastError = t->lastError;
         return SQ_ERROR;
     }
     return Return(v, ret);
 }
-SQInteger thread_call(HSQUIRRELVM v) {
+SQInteger thread_call(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1);
     SQVM* t = self.Thread();
-    if (t->state != SQ_VMSTATE_IDLE) return Error(v, "wrong status");
-    if (t->top < 1) return Error(v, "the thread has no function");
+    if (t->state != SQ_VMSTATE_IDLE)
+        return Error(v, "wrong status");
+    if (t->top < 1)
+        return Error(v, "the thread has no function");
     Value fn = t->stack[0];
     t->Pop(t->top);
     t->Push(fn);
     SQInteger argBase = t->top;
     t->Push(t->roottable);
-    for (SQInteger i = 2; i <= NArgs(v); i++) t->Push(Arg(v, i));
+    for (SQInteger i = 2; i <= NArgs(v); i++)
+        t->Push(Arg(v, i));
     t->state = SQ_VMSTATE_RUNNING;
     t->suspended = false;
     Value ret;
     bool ok = t->Call(fn, argBase, t->top - argBase, ret);
-    if (!t->suspended && ok) t->stack[0] = fn;  // keep the function for another call
+    if (!t->suspended && ok)
+        t->stack[0] = fn; // keep the function for another call
     SQInteger r = FinishThreadRun(v, t, ok, ret);
-    if (t->state == SQ_VMSTATE_IDLE) t->Push(fn);
+    if (t->state == SQ_VMSTATE_IDLE)
+        t->Push(fn);
     return r;
 }
-SQInteger thread_wakeup(HSQUIRRELVM v) {
+SQInteger thread_wakeup(HSQUIRRELVM v)
+{
     Value self = Arg(v, 1);
     SQVM* t = self.Thread();
-    if (t->state != SQ_VMSTATE_SUSPENDED) return Error(v, "cannot wakeup a thread that is not suspended");
-    if (t->suspendTarget >= 0) t->stack[t->suspendTarget] = NArgs(v) > 1 ? Arg(v, 2) : Value();
+    if (t->state != SQ_VMSTATE_SUSPENDED)
+        return Error(v, "cannot wakeup a thread that is not suspended");
+    if (t->suspendTarget >= 0)
+        t->stack[t->suspendTarget] = NArgs(v) > 1 ? Arg(v, 2) : Value();
     t->suspended = false;
     t->state = SQ_VMSTATE_RUNNING;
     Value ret;
     bool ok = t->Execute(ret);
     Value fn = t->top > 0 ? t->stack[0] : Value();
     SQInteger r = FinishThreadRun(v, t, ok, ret);
-    if (t->state == SQ_VMSTATE_IDLE) t->Push(fn);
+    if (t->state == SQ_VMSTATE_IDLE)
+        t->Push(fn);
     return r;
 }
-SQInteger thread_getstatus(HSQUIRRELVM v) {
+SQInteger thread_getstatus(HSQUIRRELVM v)
+{
     static const char* const names[] = {"idle", "running", "suspended"};
     return Return(v, MakeString(v->ss, names[Arg(v, 1).Thread()->state]));
 }
 
 // ---- classes and instances
-SQInteger class_getattributes(HSQUIRRELVM v) {
+SQInteger class_getattributes(HSQUIRRELVM v)
+{
     v->Push(Arg(v, 2));
-    if (SQ_FAILED(sq_getattributes(v, 1))) return SQ_ERROR;
+    if (SQ_FAILED(sq_getattributes(v, 1)))
+        return SQ_ERROR;
     return 1;
 }
-SQInteger class_setattributes(HSQUIRRELVM v) {
+SQInteger class_setattributes(HSQUIRRELVM v)
+{
     v->Push(Arg(v, 2));
     v->Push(Arg(v, 3));
-    if (SQ_FAILED(sq_setattributes(v, 1))) return SQ_ERROR;
+    if (SQ_FAILED(sq_setattributes(v, 1)))
+        return SQ_ERROR;
     return 1;
 }
-SQInteger class_rawget(HSQUIRRELVM v) {
+SQInteger class_rawget(HSQUIRRELVM v)
+{
     v->Push(Arg(v, 2));
-    if (SQ_FAILED(sq_rawget(v, 1))) return SQ_ERROR;
+    if (SQ_FAILED(sq_rawget(v, 1)))
+        return SQ_ERROR;
     return 1;
 }
-SQInteger class_rawset(HSQUIRRELVM v) {
+SQInteger class_rawset(HSQUIRRELVM v)
+{
     v->Push(Arg(v, 2));
     v->Push(Arg(v, 3));
-    if (SQ_FAILED(sq_rawset(v, 1))) return SQ_ERROR;
+    if (SQ_FAILED(sq_rawset(v, 1)))
+        return SQ_ERROR;
     return Return(v, Arg(v, 1));
 }
-SQInteger class_instance(HSQUIRRELVM v) { return Return(v, Arg(v, 1).Class()->CreateInstance()); }
-SQInteger class_getbase(HSQUIRRELVM v) {
+SQInteger class_instance(HSQUIRRELVM v)
+{
+    return Return(v, Arg(v, 1).Class()->CreateInstance());
+}
+SQInteger class_getbase(HSQUIRRELVM v)
+{
     SQClass* b = Arg(v, 1).Class()->base;
     return Return(v, b ? Value(OT_CLASS, b) : Value());
 }
-SQInteger instance_getclass(HSQUIRRELVM v) { return Return(v, Value(OT_CLASS, Arg(v, 1).Instance()->klass)); }
+SQInteger instance_getclass(HSQUIRRELVM v)
+{
+    return Return(v, Value(OT_CLASS, Arg(v, 1).Instance()->klass));
+}
 
 // ---- weak references
-SQInteger weakref_ref(HSQUIRRELVM v) { return Return(v, Value(Arg(v, 1).WeakRef()->obj)); }
+SQInteger weakref_ref(HSQUIRRELVM v)
+{
+    return Return(v, Value(Arg(v, 1).WeakRef()->obj));
+}
 
-struct Entry {
+struct Entry
+{
     const char* name;
     SQFUNCTION f;
     SQInteger nparams;
     const char* mask;
 };
 
-Value MakeDelegate(SQSharedState* ss, const Entry* entries) {
+Value MakeDelegate(SQSharedState* ss, const Entry* entries)
+{
     Value t = SQTable::Create(ss);
-    for (const Entry* e = entries; e->name; e++) Register(ss, t.Table(), e->name, e->f, e->nparams, e->mask);
+    for (const Entry* e = entries; e->name; e++)
+        Register(ss, t.Table(), e->name, e->f, e->nparams, e->mask);
     return t;
 }
 
-}  // namespace
+} // namespace
 
-void SQRegisterDefaultDelegates(SQSharedState* ss) {
-    static const Entry number[] = {{"tointeger", number_tointeger, 1, "n|b"}, {"tofloat", number_tofloat, 1, "n|b"},
-                                   {"tostring", obj_tostring, 1, nullptr},    {"tochar", number_tochar, 1, "n|b"},
-                                   {"weakref", obj_weakref, 1, nullptr},      {nullptr, nullptr, 0, nullptr}};
-    static const Entry string[] = {{"len", obj_len, 1, "s"},           {"tointeger", string_tointeger, 1, "s"},
-                                   {"tofloat", string_tofloat, 1, "s"}, {"tostring", obj_tostring, 1, "s"},
-                                   {"slice", string_slice, -2, "s n n|o"}, {"find", string_find, -2, "s s n"},
-                                   {"tolower", string_tolower, 1, "s"}, {"toupper", string_toupper, 1, "s"},
-                                   {"weakref", obj_weakref, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
-    static const Entry table[] = {{"len", obj_len, 1, "t"},           {"rawget", table_rawget, 2, "t"},
-                                  {"rawset", table_rawset, 3, "t"},   {"rawdelete", table_rawdelete, 2, "t"},
-                                  {"rawin", table_rawin, 2, "t"},     {"weakref", obj_weakref, 1, nullptr},
-                                  {"tostring", obj_tostring, 1, nullptr}, {"clear", table_clear, 1, "t"},
+void SQRegisterDefaultDelegates(SQSharedState* ss)
+{
+    static const Entry number[] = {
+        {"tointeger", number_tointeger, 1, "n|b"}, {"tofloat", number_tofloat, 1, "n|b"},
+        {"tostring", obj_tostring, 1, nullptr},    {"tochar", number_tochar, 1, "n|b"},
+        {"weakref", obj_weakref, 1, nullptr},      {nullptr, nullptr, 0, nullptr}};
+    static const Entry string[] = {{"len", obj_len, 1, "s"},
+                                   {"tointeger", string_tointeger, 1, "s"},
+                                   {"tofloat", string_tofloat, 1, "s"},
+                                   {"tostring", obj_tostring, 1, "s"},
+                                   {"slice", string_slice, -2, "s n n|o"},
+                                   {"find", string_find, -2, "s s n"},
+                                   {"tolower", string_tolower, 1, "s"},
+                                   {"toupper", string_toupper, 1, "s"},
+                                   {"weakref", obj_weakref, 1, nullptr},
+                                   {nullptr, nullptr, 0, nullptr}};
+    static const Entry table[] = {{"len", obj_len, 1, "t"},
+                                  {"rawget", table_rawget, 2, "t"},
+                                  {"rawset", table_rawset, 3, "t"},
+                                  {"rawdelete", table_rawdelete, 2, "t"},
+                                  {"rawin", table_rawin, 2, "t"},
+                                  {"weakref", obj_weakref, 1, nullptr},
+                                  {"tostring", obj_tostring, 1, nullptr},
+                                  {"clear", table_clear, 1, "t"},
                                   {"setdelegate", table_setdelegate, 2, "t t|o"},
-                                  {"getdelegate", table_getdelegate, 1, "t"}, {nullptr, nullptr, 0, nullptr}};
-    static const Entry array[] = {{"len", obj_len, 1, "a"},          {"append", array_append, 2, "a"},
-                                  {"push", array_append, 2, "a"},    {"extend", array_extend, 2, "aa"},
-                                  {"pop", array_pop, 1, "a"},        {"top", array_top, 1, "a"},
-                                  {"insert", array_insert, 3, "an"}, {"remove", array_remove, 2, "an"},
-                                  {"resize", array_resize, -2, "an"}, {"sort", array_sort, -1, "ac"},
-                                  {"reverse", array_reverse, 1, "a"}, {"slice", array_slice, -1, "a n n|o"},
-                                  {"weakref", obj_weakref, 1, nullptr}, {"tostring", obj_tostring, 1, nullptr},
-                                  {"clear", array_clear, 1, "a"},    {"map", array_map, 2, "ac"},
-                                  {"apply", array_apply, 2, "ac"},   {"reduce", array_reduce, 2, "ac"},
-                                  {"filter", array_filter, 2, "ac"}, {"find", array_find, 2, "a."},
+                                  {"getdelegate", table_getdelegate, 1, "t"},
                                   {nullptr, nullptr, 0, nullptr}};
-    static const Entry closure[] = {{"call", closure_call, -1, "c"},     {"pcall", closure_pcall, -1, "c"},
-                                    {"acall", closure_acall, 2, "ca"},   {"pacall", closure_acall, 2, "ca"},
-                                    {"weakref", obj_weakref, 1, nullptr}, {"tostring", obj_tostring, 1, nullptr},
+    static const Entry array[] = {{"len", obj_len, 1, "a"},
+                                  {"append", array_append, 2, "a"},
+                                  {"push", array_append, 2, "a"},
+                                  {"extend", array_extend, 2, "aa"},
+                                  {"pop", array_pop, 1, "a"},
+                                  {"top", array_top, 1, "a"},
+                                  {"insert", array_insert, 3, "an"},
+                                  {"remove", array_remove, 2, "an"},
+                                  {"resize", array_resize, -2, "an"},
+                                  {"sort", array_sort, -1, "ac"},
+                                  {"reverse", array_reverse, 1, "a"},
+                                  {"slice", array_slice, -1, "a n n|o"},
+                                  {"weakref", obj_weakref, 1, nullptr},
+                                  {"tostring", obj_tostring, 1, nullptr},
+                                  {"clear", array_clear, 1, "a"},
+                                  {"map", array_map, 2, "ac"},
+                                  {"apply", array_apply, 2, "ac"},
+                                  {"reduce", array_reduce, 2, "ac"},
+                                  {"filter", array_filter, 2, "ac"},
+                                  {"find", array_find, 2, "a."},
+                                  {nullptr, nullptr, 0, nullptr}};
+    static const Entry closure[] = {{"call", closure_call, -1, "c"},
+                                    {"pcall", closure_pcall, -1, "c"},
+                                    {"acall", closure_acall, 2, "ca"},
+                                    {"pacall", closure_acall, 2, "ca"},
+                                    {"weakref", obj_weakref, 1, nullptr},
+                                    {"tostring", obj_tostring, 1, nullptr},
                                     {"bindenv", closure_bindenv, 2, "c x|y|t"},
-                                    {"getinfos", closure_getinfos, 1, "c"}, {nullptr, nullptr, 0, nullptr}};
+                                    {"getinfos", closure_getinfos, 1, "c"},
+                                    {nullptr, nullptr, 0, nullptr}};
     static const Entry generator[] = {{"getstatus", generator_getstatus, 1, "g"},
                                       {"weakref", obj_weakref, 1, nullptr},
                                       {"tostring", obj_tostring, 1, nullptr},
                                       {nullptr, nullptr, 0, nullptr}};
-    static const Entry thread[] = {{"call", thread_call, -1, "v"},        {"wakeup", thread_wakeup, -1, "v"},
-                                   {"getstatus", thread_getstatus, 1, "v"}, {"weakref", obj_weakref, 1, nullptr},
-                                   {"tostring", obj_tostring, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
+    static const Entry thread[] = {
+        {"call", thread_call, -1, "v"},          {"wakeup", thread_wakeup, -1, "v"},
+        {"getstatus", thread_getstatus, 1, "v"}, {"weakref", obj_weakref, 1, nullptr},
+        {"tostring", obj_tostring, 1, nullptr},  {nullptr, nullptr, 0, nullptr}};
     static const Entry klass[] = {{"getattributes", class_getattributes, 2, "y."},
                                   {"setattributes", class_setattributes, 3, "y.."},
                                   {"rawget", class_rawget, 2, "y"},
@@ -588,12 +862,15 @@ void SQRegisterDefaultDelegates(SQSharedState* ss) {
                                   {"instance", class_instance, 1, "y"},
                                   {"getbase", class_getbase, 1, "y"},
                                   {nullptr, nullptr, 0, nullptr}};
-    static const Entry instance[] = {{"getclass", instance_getclass, 1, "x"}, {"rawget", class_rawget, 2, "x"},
-                                     {"rawset", class_rawset, 3, "x"},        {"rawin", table_rawin, 2, "x"},
-                                     {"weakref", obj_weakref, 1, nullptr},    {"tostring", obj_tostring, 1, nullptr},
-                                     {nullptr, nullptr, 0, nullptr}};
-    static const Entry weakref[] = {{"ref", weakref_ref, 1, "r"}, {"weakref", obj_weakref, 1, nullptr},
-                                    {"tostring", obj_tostring, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
+    static const Entry instance[] = {
+        {"getclass", instance_getclass, 1, "x"}, {"rawget", class_rawget, 2, "x"},
+        {"rawset", class_rawset, 3, "x"},        {"rawin", table_rawin, 2, "x"},
+        {"weakref", obj_weakref, 1, nullptr},    {"tostring", obj_tostring, 1, nullptr},
+        {nullptr, nullptr, 0, nullptr}};
+    static const Entry weakref[] = {{"ref", weakref_ref, 1, "r"},
+                                    {"weakref", obj_weakref, 1, nullptr},
+                                    {"tostring", obj_tostring, 1, nullptr},
+                                    {nullptr, nullptr, 0, nullptr}};
     ss->numberDelegate = MakeDelegate(ss, number);
     ss->stringDelegate = MakeDelegate(ss, string);
     ss->tableDelegate = MakeDelegate(ss, table);
@@ -606,7 +883,8 @@ void SQRegisterDefaultDelegates(SQSharedState* ss) {
     ss->weakrefDelegate = MakeDelegate(ss, weakref);
 }
 
-SQRESULT sq_registerbaselib(HSQUIRRELVM v) {
+SQRESULT sq_registerbaselib(HSQUIRRELVM v)
+{
     static const Entry base[] = {{"print", base_print, 2, nullptr},
                                  {"error", base_error, 2, nullptr},
                                  {"array", base_array, -2, ".n"},
@@ -624,9 +902,16 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v) {
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
+                                 {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
+                                 {"callee", base_callee, 1, nullptr},
                                  {"dummy", base_dummy, 0, nullptr},
                                  {nullptr, nullptr, 0, nullptr}};
-    for (const Entry* e = base; e->name; e++) Register(v->ss, v->roottable.Table(), e->name, e->f, e->nparams, e->mask);
-    v->roottable.Table()->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    for (const Entry* e = base; e->name; e++)
+        Register(v->ss, v->roottable.Table(), e->name, e->f, e->nparams, e->mask);
+    SQTable* root = v->roottable.Table();
+    root->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
+    root->NewSlot(MakeString(v->ss, "_versionnumber_"), Value(SQInteger(SQUIRREL_VERSION_NUMBER)));
+    root->NewSlot(MakeString(v->ss, "_intsize_"), Value(SQInteger(sizeof(SQInteger))));
+    root->NewSlot(MakeString(v->ss, "_floatsize_"), Value(SQInteger(sizeof(SQFloat))));
     return SQ_OK;
 }

@@ -2,19 +2,24 @@
 // methods and static members stay shared in the class.
 #include "SqState.h"
 
-SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(baseClass) {
+SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(baseClass)
+{
     members = new SQTable(s);
     members->refs++;
-    if (base) {
+    if (base)
+    {
         base->refs++;
         base->locked = true;
-        for (SQUnsignedInteger i = 0; i < base->members->capacity; i++) {
+        for (SQUnsignedInteger i = 0; i < base->members->capacity; i++)
+        {
             const SQTable::Node& n = base->members->nodes[i];
-            if (n.key._type != OT_NULL) members->NewSlot(n.key, n.val);
+            if (n.key._type != OT_NULL)
+                members->NewSlot(n.key, n.val);
         }
         fields = base->fields;
         methods = base->methods;
-        for (int m = 0; m < MT_LAST; m++) metamethods[m] = base->metamethods[m];
+        for (int m = 0; m < MT_LAST; m++)
+            metamethods[m] = base->metamethods[m];
         constructor = base->constructor;
         typetag = base->typetag;
         udsize = base->udsize;
@@ -22,14 +27,19 @@ SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(
     }
 }
 
-SQClass::~SQClass() {
-    if (--members->refs == 0) members->Destroy();
-    if (base && --base->refs == 0) base->Destroy();
+SQClass::~SQClass()
+{
+    if (--members->refs == 0)
+        members->Destroy();
+    if (base && --base->refs == 0)
+        base->Destroy();
 }
 
-bool SQClass::Get(const SQObject& key, Value& out) const {
+bool SQClass::Get(const SQObject& key, Value& out) const
+{
     Value* idx = members->Find(key);
-    if (!idx) return false;
+    if (!idx)
+        return false;
     SQInteger m = idx->Int();
     out = (m & MEMBER_FIELD_FLAG) ? fields[size_t(m & MEMBER_INDEX_MASK)].val
                                   : methods[size_t(m & MEMBER_INDEX_MASK)].val;
@@ -38,151 +48,183 @@ bool SQClass::Get(const SQObject& key, Value& out) const {
 
 const char* MetaMethodName(int mm);
 
-bool SQClass::NewSlot(SQSharedState* s, const Value& key, const Value& val, bool isStatic) {
+bool SQClass::NewSlot(SQSharedState* s, const Value& key, const Value& val, bool isStatic)
+{
     Value v = val;
-    if (v._type == OT_CLOSURE && v.Closure()->base.IsNull()) v.Closure()->base = Value(OT_CLASS, this);
-    if (key._type == OT_STRING) {
-        for (int m = 0; m < MT_LAST; m++) {
-            if (RawEqual(key, s->metaNames[m]) && (v._type == OT_CLOSURE || v._type == OT_NATIVECLOSURE)) {
+    if (v._type == OT_CLOSURE && v.Closure()->base.IsNull())
+        v.Closure()->base = Value(OT_CLASS, this);
+    if (key._type == OT_STRING)
+    {
+        for (int m = 0; m < MT_LAST; m++)
+        {
+            if (RawEqual(key, s->metaNames[m]) && (v._type == OT_CLOSURE || v._type == OT_NATIVECLOSURE))
+            {
                 metamethods[m] = v;
                 break;
             }
         }
-        if (RawEqual(key, s->constructorName)) constructor = v;
+        if (RawEqual(key, s->constructorName))
+            constructor = v;
     }
     Value* idx = members->Find(key);
     bool isMethod = isStatic || v._type == OT_CLOSURE || v._type == OT_NATIVECLOSURE;
-    if (idx) {
+    if (idx)
+    {
         SQInteger m = idx->Int();
-        if ((m & MEMBER_FIELD_FLAG) && !isMethod) {
+        if ((m & MEMBER_FIELD_FLAG) && !isMethod)
+        {
             fields[size_t(m & MEMBER_INDEX_MASK)].val = v;
             return true;
         }
-        if ((m & MEMBER_METHOD_FLAG) && isMethod) {
+        if ((m & MEMBER_METHOD_FLAG) && isMethod)
+        {
             methods[size_t(m & MEMBER_INDEX_MASK)].val = v;
             return true;
         }
     }
-    if (isMethod) {
+    if (isMethod)
+    {
         members->NewSlot(key, Value(SQInteger(MEMBER_METHOD_FLAG | SQInteger(methods.size()))));
         methods.push_back({v, Value()});
-    } else {
+    }
+    else
+    {
         members->NewSlot(key, Value(SQInteger(MEMBER_FIELD_FLAG | SQInteger(fields.size()))));
         fields.push_back({v, Value()});
     }
     return true;
 }
 
-bool SQClass::SetAttributes(const SQObject& key, const Value& attrs) {
+bool SQClass::SetAttributes(const SQObject& key, const Value& attrs)
+{
     Value* idx = members->Find(key);
-    if (!idx) return false;
+    if (!idx)
+        return false;
     SQInteger m = idx->Int();
-    if (m & MEMBER_FIELD_FLAG) fields[size_t(m & MEMBER_INDEX_MASK)].attrs = attrs;
-    else methods[size_t(m & MEMBER_INDEX_MASK)].attrs = attrs;
+    if (m & MEMBER_FIELD_FLAG)
+        fields[size_t(m & MEMBER_INDEX_MASK)].attrs = attrs;
+    else
+        methods[size_t(m & MEMBER_INDEX_MASK)].attrs = attrs;
     return true;
 }
 
-bool SQClass::GetAttributes(const SQObject& key, Value& out) const {
+bool SQClass::GetAttributes(const SQObject& key, Value& out) const
+{
     Value* idx = members->Find(key);
-    if (!idx) return false;
+    if (!idx)
+        return false;
     SQInteger m = idx->Int();
     out = (m & MEMBER_FIELD_FLAG) ? fields[size_t(m & MEMBER_INDEX_MASK)].attrs
                                   : methods[size_t(m & MEMBER_INDEX_MASK)].attrs;
     return true;
 }
 
-Value SQClass::CreateInstance() {
+Value SQClass::CreateInstance()
+{
     locked = true;
     SQInstance* inst = new SQInstance(ss, this);
     return Value(OT_INSTANCE, inst);
 }
 
-void SQClass::Traverse(void (*fn)(const SQObject&, void*), void* ctx) {
-    SQObject o;
-    o._unVal.raw = 0;
-    if (base) {
-        o._type = OT_CLASS;
-        o._unVal.pClass = base;
-        fn(o, ctx);
-    }
-    o._type = OT_TABLE;
-    o._unVal.pTable = members;
-    fn(o, ctx);
-    for (const SQClassMember& m : fields) {
+void SQClass::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
+{
+    VisitRaw(OT_CLASS, base, fn, ctx);
+    VisitRaw(OT_TABLE, members, fn, ctx);
+    for (const SQClassMember& m : fields)
+    {
         fn(m.val, ctx);
         fn(m.attrs, ctx);
     }
-    for (const SQClassMember& m : methods) {
+    for (const SQClassMember& m : methods)
+    {
         fn(m.val, ctx);
         fn(m.attrs, ctx);
     }
-    for (const Value& m : metamethods) fn(m, ctx);
+    for (const Value& m : metamethods)
+        fn(m, ctx);
     fn(attributes, ctx);
     fn(constructor, ctx);
 }
 
-void SQClass::Finalize() {
+void SQClass::Finalize()
+{
     fields.clear();
     methods.clear();
-    for (Value& m : metamethods) m.Null();
+    for (Value& m : metamethods)
+        m.Null();
     attributes.Null();
     constructor.Null();
     SQClass* b = base;
     base = nullptr;
-    if (b && --b->refs == 0) b->Destroy();
+    if (b && --b->refs == 0)
+        b->Destroy();
 }
 
-SQInstance::SQInstance(SQSharedState* s, SQClass* c) : SQCollectable(s), klass(c) {
+SQInstance::SQInstance(SQSharedState* s, SQClass* c) : SQCollectable(s), klass(c)
+{
     c->refs++;
     values.reserve(c->fields.size());
-    for (const SQClassMember& m : c->fields) values.push_back(m.val);
+    for (const SQClassMember& m : c->fields)
+        values.push_back(m.val);
     hook = c->hook;
 }
 
-SQInstance::~SQInstance() {
-    if (hook) hook(up, udsize);
+SQInstance::~SQInstance()
+{
+    if (hook)
+        hook(up, udsize);
     values.clear();
-    if (klass && --klass->refs == 0) klass->Destroy();
+    if (klass && --klass->refs == 0)
+        klass->Destroy();
 }
 
-bool SQInstance::Get(const SQObject& key, Value& out) const {
+bool SQInstance::Get(const SQObject& key, Value& out) const
+{
     Value* idx = klass->members->Find(key);
-    if (!idx) return false;
+    if (!idx)
+        return false;
     SQInteger m = idx->Int();
     out = (m & MEMBER_FIELD_FLAG) ? values[size_t(m & MEMBER_INDEX_MASK)]
                                   : klass->methods[size_t(m & MEMBER_INDEX_MASK)].val;
     return true;
 }
 
-bool SQInstance::Set(const SQObject& key, const Value& val) {
+bool SQInstance::Set(const SQObject& key, const Value& val)
+{
     Value* idx = klass->members->Find(key);
-    if (!idx) return false;
+    if (!idx)
+        return false;
     SQInteger m = idx->Int();
-    if (!(m & MEMBER_FIELD_FLAG)) return false;
+    if (!(m & MEMBER_FIELD_FLAG))
+        return false;
     values[size_t(m & MEMBER_INDEX_MASK)] = val;
     return true;
 }
 
-bool SQInstance::InstanceOf(const SQClass* c) const {
+bool SQInstance::InstanceOf(const SQClass* c) const
+{
     for (const SQClass* k = klass; k; k = k->base)
-        if (k == c) return true;
+        if (k == c)
+            return true;
     return false;
 }
 
-Value SQInstance::Clone() const {
+Value SQInstance::Clone() const
+{
     SQInstance* inst = new SQInstance(ss, klass);
     Value v(OT_INSTANCE, inst);
     inst->values = values;
     return v;
 }
 
-void SQInstance::Traverse(void (*fn)(const SQObject&, void*), void* ctx) {
-    SQObject o;
-    o._unVal.raw = 0;
-    o._type = OT_CLASS;
-    o._unVal.pClass = klass;
-    fn(o, ctx);
-    for (const Value& v : values) fn(v, ctx);
+void SQInstance::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
+{
+    VisitRaw(OT_CLASS, klass, fn, ctx);
+    for (const Value& v : values)
+        fn(v, ctx);
 }
 
-void SQInstance::Finalize() { values.clear(); }
+void SQInstance::Finalize()
+{
+    values.clear();
+}

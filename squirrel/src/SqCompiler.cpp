@@ -7,33 +7,39 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // Where an expression's value is; values are placed in registers only when needed.
-enum ExpKind {
+enum ExpKind
+{
     E_VOID,
-    E_REG,     // value in register a
-    E_LOCAL,   // local variable in register a (assignable)
-    E_OUTER,   // captured variable a (assignable)
-    E_FIELD,   // a[b], both registers (assignable)
-    E_FIELDK,  // a[K[b]] (assignable); root: unresolved name looked up through this, then the root table
-    E_RELOC,   // instruction at pc a produces the value; its target register is set later
-    E_CONST,   // compile-time value
+    E_REG,    // value in register a
+    E_LOCAL,  // local variable in register a (assignable)
+    E_OUTER,  // captured variable a (assignable)
+    E_FIELD,  // a[b], both registers (assignable)
+    E_FIELDK, // a[K[b]] (assignable); root: unresolved name looked up through this, then the root table
+    E_RELOC,  // instruction at pc a produces the value; its target register is set later
+    E_CONST,  // compile-time value
 };
 
-struct Exp {
+struct Exp
+{
     ExpKind kind = E_VOID;
     SQInteger a = 0;
     SQInteger b = 0;
     bool root = false;
-    bool isBase = false;   // the object is 'base'
-    SQInteger postIncMove = -1;  // pc of the copy a postfix increment made of the old value
+    bool isBase = false;        // the object is 'base'
+    SQInteger postIncMove = -1; // pc of the copy a postfix increment made of the old value
     Value constant;
 };
 
-struct CompileFailure {};
+struct CompileFailure
+{
+};
 
-struct LoopTarget {
+struct LoopTarget
+{
     std::vector<SQInteger> breaks;
     std::vector<SQInteger> continues;
     SQInteger localCount;
@@ -41,13 +47,18 @@ struct LoopTarget {
     bool isSwitch;
 };
 
-class Compiler {
-   public:
+class Compiler
+{
+public:
     Compiler(SQVM* vm, const char* src, SQInteger size, const char* sourceName)
-        : vm(vm), ss(vm->ss), lex(src, size), sourceName(MakeString(vm->ss, sourceName)) {}
+        : vm(vm), ss(vm->ss), lex(src, size), sourceName(MakeString(vm->ss, sourceName))
+    {
+    }
 
-    bool Compile(Value& out, SQCompileError& err) {
-        try {
+    bool Compile(Value& out, SQCompileError& err)
+    {
+        try
+        {
             SQFuncState main(ss, nullptr, sourceName);
             fs = &main;
             main.proto->name = MakeString(ss, "main");
@@ -57,20 +68,25 @@ class Compiler {
             main.proto->varParams = true;
             main.proto->simpleCall = false;
             Lex();
-            while (lex.token != TK_EOS) {
+            while (lex.token != TK_EOS)
+            {
                 Statement();
-                if (prevToken != '}' && prevToken != ';') OptionalSemicolon();
+                if (prevToken != '}' && prevToken != ';')
+                    OptionalSemicolon();
             }
             main.Emit(OP_RETURN, 0, 0, 0, 0);
+            main.Finish();
             out = main.protoValue;
             return true;
-        } catch (CompileFailure&) {
+        }
+        catch (CompileFailure&)
+        {
             err = error;
             return false;
         }
     }
 
-   private:
+private:
     SQVM* vm;
     SQSharedState* ss;
     SQLexer lex;
@@ -80,180 +96,273 @@ class Compiler {
     std::vector<LoopTarget> loops;
     SQCompileError error;
 
-    [[noreturn]] void Fail(const std::string& msg) {
+    [[noreturn]] void Fail(const std::string& msg)
+    {
         error.message = msg;
         error.line = lex.line;
         error.column = lex.column;
         throw CompileFailure();
     }
-    void Lex() {
+    void Lex()
+    {
         prevToken = lex.token;
-        if (!lex.Next()) {
+        if (!lex.Next())
+        {
             error.message = lex.Error();
             error.line = lex.errorLine;
             error.column = lex.errorColumn;
             throw CompileFailure();
         }
-        if (fs) fs->SetLine(lex.line);
+        if (fs)
+            fs->SetLine(lex.line);
     }
-    [[noreturn]] void Expected(int token) {
+    [[noreturn]] void Expected(int token)
+    {
         const char* text = SQLexer::TokenText(token);
         std::string t = text ? text : std::string(1, char(token));
         Fail("expected '" + t + "'");
     }
-    void Expect(int token) {
-        if (lex.token != token) Expected(token);
+    void Expect(int token)
+    {
+        if (lex.token != token)
+            Expected(token);
         Lex();
     }
-    std::string ExpectIdentifier() {
-        if (lex.token != TK_IDENTIFIER) Expected(TK_IDENTIFIER);
+    std::string ExpectIdentifier()
+    {
+        if (lex.token != TK_IDENTIFIER)
+            Expected(TK_IDENTIFIER);
         std::string id = lex.text;
         Lex();
         return id;
     }
     Value Str(const std::string& s) { return MakeString(ss, s.data(), SQInteger(s.size())); }
-    bool IsEndOfStatement() const {
+    bool IsEndOfStatement() const
+    {
         return lex.newlineBefore || lex.token == TK_EOS || lex.token == '}' || lex.token == ';';
     }
-    void OptionalSemicolon() {
-        if (lex.token == ';') {
+    void OptionalSemicolon()
+    {
+        if (lex.token == ';')
+        {
             Lex();
             return;
         }
-        if (!IsEndOfStatement()) Fail("end of statement expected (; or lf)");
+        if (!IsEndOfStatement())
+            Fail("end of statement expected (; or lf)");
     }
 
     // ---- expression values to registers
-    void FreeExp(const Exp& e) {
-        if (e.kind == E_REG) fs->FreeReg(e.a);
-        else if (e.kind == E_FIELD) {
-            if (e.b > e.a) {
+    void FreeExp(const Exp& e)
+    {
+        if (e.kind == E_REG)
+            fs->FreeReg(e.a);
+        else if (e.kind == E_FIELD)
+        {
+            if (e.b > e.a)
+            {
                 fs->FreeReg(e.b);
                 fs->FreeReg(e.a);
-            } else {
+            }
+            else
+            {
                 fs->FreeReg(e.a);
                 fs->FreeReg(e.b);
             }
-        } else if (e.kind == E_FIELDK) {
+        }
+        else if (e.kind == E_FIELDK)
+        {
             fs->FreeReg(e.a);
         }
     }
-    void LoadConst(const Value& v, SQInteger reg) {
-        switch (v._type) {
-            case OT_NULL: fs->Emit(OP_LOADNULL, reg, 1); break;
-            case OT_BOOL: fs->Emit(OP_LOADBOOL, reg, v.Int()); break;
-            case OT_INTEGER: {
-                SQInteger pc = fs->Emit(OP_LOADINT, reg);
-                fs->At(pc).sbx = v.Int();
-                break;
-            }
-            default: {
-                SQInteger k = fs->Literal(v);
-                SQInteger pc = fs->Emit(OP_LOADK, reg);
-                fs->At(pc).sbx = int32_t(k);
-            }
+    void LoadConst(const Value& v, SQInteger reg)
+    {
+        switch (v._type)
+        {
+        case OT_NULL:
+            fs->Emit(OP_LOADNULL, reg, 1);
+            break;
+        case OT_BOOL:
+            fs->Emit(OP_LOADBOOL, reg, v.Int());
+            break;
+        case OT_INTEGER:
+        {
+            SQInteger pc = fs->Emit(OP_LOADINT, reg);
+            fs->At(pc).sbx = v.Int();
+            break;
+        }
+        default:
+        {
+            SQInteger k = fs->Literal(v);
+            SQInteger pc = fs->Emit(OP_LOADK, reg);
+            fs->At(pc).sbx = int32_t(k);
+        }
         }
     }
     // Puts the value in some register without moving locals.
-    void Discharge(Exp& e) {
-        switch (e.kind) {
-            case E_OUTER: e.a = fs->Emit(OP_GETOUTER, 0, e.a); e.kind = E_RELOC; break;
-            case E_FIELD:
-                FreeExp(e);
-                e.a = fs->Emit(OP_GET, 0, e.a, e.b);
-                e.kind = E_RELOC;
-                break;
-            case E_FIELDK:
-                FreeExp(e);
-                e.a = fs->Emit(OP_GETK, 0, e.a, e.b, e.root ? 1 : 0);
-                e.kind = E_RELOC;
-                break;
-            default: break;
+    void Discharge(Exp& e)
+    {
+        switch (e.kind)
+        {
+        case E_OUTER:
+            e.a = fs->Emit(OP_GETOUTER, 0, e.a);
+            e.kind = E_RELOC;
+            break;
+        case E_FIELD:
+            FreeExp(e);
+            e.a = fs->Emit(OP_GET, 0, e.a, e.b);
+            e.kind = E_RELOC;
+            break;
+        case E_FIELDK:
+            FreeExp(e);
+            e.a = fs->Emit(OP_GETK, 0, e.a, e.b, e.root ? 1 : 0);
+            e.kind = E_RELOC;
+            break;
+        default:
+            break;
         }
     }
     // Moves the value into reg, releasing the temporaries it occupied.
-    void ToReg(Exp& e, SQInteger reg) {
+    void ToReg(Exp& e, SQInteger reg)
+    {
         Discharge(e);
         FreeExp(e);
         EmitToReg(e, reg);
     }
-    void EmitToReg(Exp& e, SQInteger reg) {
-        switch (e.kind) {
-            case E_RELOC: fs->At(e.a).a = uint16_t(reg); break;
-            case E_CONST: LoadConst(e.constant, reg); break;
-            case E_REG:
-            case E_LOCAL:
-                if (e.a != reg) fs->Emit(OP_MOVE, reg, e.a);
-                break;
-            default: fs->Emit(OP_LOADNULL, reg, 1); break;
+    void EmitToReg(Exp& e, SQInteger reg)
+    {
+        switch (e.kind)
+        {
+        case E_RELOC:
+            fs->At(e.a).a = uint16_t(reg);
+            break;
+        case E_CONST:
+            LoadConst(e.constant, reg);
+            break;
+        case E_REG:
+        case E_LOCAL:
+            if (e.a != reg)
+                fs->Emit(OP_MOVE, reg, e.a);
+            break;
+        default:
+            fs->Emit(OP_LOADNULL, reg, 1);
+            break;
         }
         e.kind = E_REG;
         e.a = reg;
     }
-    SQInteger ToNextReg(Exp& e) {
+    SQInteger ToNextReg(Exp& e)
+    {
         Discharge(e);
         FreeExp(e);
         SQInteger reg = fs->AllocReg();
         EmitToReg(e, reg);
         return reg;
     }
-    SQInteger ToAnyReg(Exp& e) {
+    SQInteger ToAnyReg(Exp& e)
+    {
         Discharge(e);
-        if (e.kind == E_REG || e.kind == E_LOCAL) return e.a;
+        if (e.kind == E_REG || e.kind == E_LOCAL)
+            return e.a;
         return ToNextReg(e);
     }
-    Exp RegExp(SQInteger reg) {
+    Exp RegExp(SQInteger reg)
+    {
         Exp e;
         e.kind = E_REG;
         e.a = reg;
         return e;
     }
-    Exp ConstExp(const Value& v) {
+    Exp ConstExp(const Value& v)
+    {
         Exp e;
         e.kind = E_CONST;
         e.constant = v;
         return e;
     }
-    Exp RelocExp(SQInteger pc) {
+    Exp RelocExp(SQInteger pc)
+    {
         Exp e;
         e.kind = E_RELOC;
         e.a = pc;
         return e;
     }
     // Emits a jump taken when e is false; returns the pc to patch.
-    SQInteger JumpIfFalse(Exp& e) {
-        if (e.kind == E_RELOC) {
+    SQInteger JumpIfFalse(Exp& e) { return JumpIf(e, false); }
+    // Emits a jump taken when e has the given truth; returns the pc to patch. A comparison just emitted is
+    // fused with the jump.
+    SQInteger JumpIf(Exp& e, bool whenTrue)
+    {
+        if (e.kind == E_RELOC)
+        {
             SQInstruction& i = fs->At(e.a);
             static const uint8_t fused[][2] = {{OP_LT, OP_JLT}, {OP_LE, OP_JLE}, {OP_GT, OP_JGT},
                                                {OP_GE, OP_JGE}, {OP_EQ, OP_JEQ}, {OP_NE, OP_JNE}};
-            for (const auto& f : fused) {
-                if (i.op == f[0] && e.a == fs->Pc() - 1) {
+            for (const auto& f : fused)
+            {
+                if (i.op == f[0] && e.a == fs->Pc() - 1)
+                {
                     i.op = f[1];
+                    if (whenTrue)
+                        i.x |= 2;
                     return fs->EmitJump(OP_JMP);
                 }
             }
         }
         SQInteger reg = ToAnyReg(e);
         FreeExp(e);
-        return fs->EmitJump(OP_JZ, reg);
+        return fs->EmitJump(whenTrue ? OP_JNZ : OP_JZ, reg);
+    }
+    // Code compiled out of order (a loop's condition and increment) is cut and placed later; its jumps are
+    // relative, so it moves intact.
+    std::vector<SQInstruction> CutCode(SQInteger start, size_t linesBefore)
+    {
+        std::vector<SQInstruction> block(fs->proto->code.begin() + start, fs->proto->code.end());
+        fs->proto->code.resize(size_t(start));
+        fs->proto->lines.resize(linesBefore);
+        return block;
+    }
+    SQInteger AppendCode(const std::vector<SQInstruction>& block)
+    {
+        SQInteger start = fs->Pc();
+        for (const SQInstruction& i : block)
+            fs->proto->code.push_back(i);
+        return start;
+    }
+    // The loop condition goes after the body, so each iteration takes one jump, not two.
+    void LoopTail(SQInteger toCondition, SQInteger bodyStart, const std::vector<SQInstruction>& condition,
+                  SQInteger jumpInCondition)
+    {
+        fs->PatchToHere(toCondition);
+        SQInteger at = AppendCode(condition);
+        if (jumpInCondition >= 0)
+            fs->PatchJump(at + jumpInCondition, bodyStart);
+        else
+            fs->PatchJump(fs->EmitJump(OP_JMP), bodyStart);
     }
 
     // ---- expressions
-    Exp Expression() {
+    Exp Expression()
+    {
         Exp e = LogicalOr();
-        switch (lex.token) {
-            case '=':
-            case TK_NEWSLOT:
-            case TK_PLUSEQ:
-            case TK_MINUSEQ:
-            case TK_MULEQ:
-            case TK_DIVEQ:
-            case TK_MODEQ: return Assignment(e);
-            case '?': return Ternary(e);
-            default: return e;
+        switch (lex.token)
+        {
+        case '=':
+        case TK_NEWSLOT:
+        case TK_PLUSEQ:
+        case TK_MINUSEQ:
+        case TK_MULEQ:
+        case TK_DIVEQ:
+        case TK_MODEQ:
+            return Assignment(e);
+        case '?':
+            return Ternary(e);
+        default:
+            return e;
         }
     }
-    Exp Ternary(Exp& cond) {
+    Exp Ternary(Exp& cond)
+    {
         Lex();
         SQInteger jf = JumpIfFalse(cond);
         SQInteger reg = fs->AllocReg();
@@ -271,45 +380,70 @@ class Compiler {
         fs->PatchToHere(jend);
         return RegExp(reg);
     }
-    static uint8_t CompoundOp(int token) {
-        switch (token) {
-            case TK_PLUSEQ: return OP_ADD;
-            case TK_MINUSEQ: return OP_SUB;
-            case TK_MULEQ: return OP_MUL;
-            case TK_DIVEQ: return OP_DIV;
-            default: return OP_MOD;
+    static uint8_t CompoundOp(int token)
+    {
+        switch (token)
+        {
+        case TK_PLUSEQ:
+            return OP_ADD;
+        case TK_MINUSEQ:
+            return OP_SUB;
+        case TK_MULEQ:
+            return OP_MUL;
+        case TK_DIVEQ:
+            return OP_DIV;
+        default:
+            return OP_MOD;
         }
     }
-    Exp StoreResult(SQInteger valueReg, const Exp& target) {
+    Exp StoreResult(SQInteger valueReg, const Exp& target)
+    {
         bool temp = fs->IsTemp(valueReg);
-        if (temp) fs->FreeReg(valueReg);
+        if (temp)
+            fs->FreeReg(valueReg);
         FreeExp(target);
-        if (!temp) return RegExp(valueReg);
+        if (!temp)
+            return RegExp(valueReg);
         SQInteger reg = fs->AllocReg();
-        if (reg != valueReg) fs->Emit(OP_MOVE, reg, valueReg);
+        if (reg != valueReg)
+            fs->Emit(OP_MOVE, reg, valueReg);
         return RegExp(reg);
     }
-    void Store(const Exp& target, SQInteger valueReg) {
-        switch (target.kind) {
-            case E_LOCAL:
-                if (target.a != valueReg) fs->Emit(OP_MOVE, target.a, valueReg);
-                break;
-            case E_OUTER: fs->Emit(OP_SETOUTER, target.a, valueReg); break;
-            case E_FIELD: fs->Emit(OP_SET, target.a, target.b, valueReg); break;
-            case E_FIELDK: fs->Emit(OP_SETK, target.a, target.b, valueReg, target.root ? 1 : 0); break;
-            default: Fail("can't assign expression");
+    void Store(const Exp& target, SQInteger valueReg)
+    {
+        switch (target.kind)
+        {
+        case E_LOCAL:
+            if (target.a != valueReg)
+                fs->Emit(OP_MOVE, target.a, valueReg);
+            break;
+        case E_OUTER:
+            fs->Emit(OP_SETOUTER, target.a, valueReg);
+            break;
+        case E_FIELD:
+            fs->Emit(OP_SET, target.a, target.b, valueReg);
+            break;
+        case E_FIELDK:
+            fs->Emit(OP_SETK, target.a, target.b, valueReg, target.root ? 1 : 0);
+            break;
+        default:
+            Fail("can't assign expression");
         }
     }
-    Exp Assignment(Exp& target) {
+    Exp Assignment(Exp& target)
+    {
         int op = lex.token;
-        if (target.kind != E_LOCAL && target.kind != E_OUTER && target.kind != E_FIELD && target.kind != E_FIELDK)
+        if (target.kind != E_LOCAL && target.kind != E_OUTER && target.kind != E_FIELD &&
+            target.kind != E_FIELDK)
             Fail("can't assign expression");
         if (op == TK_NEWSLOT && target.kind != E_FIELD && target.kind != E_FIELDK)
             Fail("can't 'create' a local slot");
         Lex();
         Exp value = Expression();
-        if (op == '=') {
-            if (target.kind == E_LOCAL) {
+        if (op == '=')
+        {
+            if (target.kind == E_LOCAL)
+            {
                 ToReg(value, target.a);
                 return RegExp(target.a);
             }
@@ -317,14 +451,18 @@ class Compiler {
             Store(target, v);
             return StoreResult(v, target);
         }
-        if (op == TK_NEWSLOT) {
+        if (op == TK_NEWSLOT)
+        {
             SQInteger v = ToAnyReg(value);
-            if (target.kind == E_FIELDK) fs->Emit(OP_NEWSLOT, target.a, target.b, v, 1);
-            else fs->Emit(OP_NEWSLOT, target.a, target.b, v, 0);
+            if (target.kind == E_FIELDK)
+                fs->Emit(OP_NEWSLOT, target.a, target.b, v, 1);
+            else
+                fs->Emit(OP_NEWSLOT, target.a, target.b, v, 0);
             return StoreResult(v, target);
         }
         uint8_t arith = CompoundOp(op);
-        if (target.kind == E_LOCAL) {
+        if (target.kind == E_LOCAL)
+        {
             SQInteger v = ToAnyReg(value);
             FreeExp(value);
             fs->Emit(arith, target.a, target.a, v);
@@ -334,34 +472,46 @@ class Compiler {
         SQInteger cur = fs->AllocReg();
         Exp read = target;
         read.root = false;
-        if (read.kind == E_OUTER) fs->Emit(OP_GETOUTER, cur, read.a);
-        else if (read.kind == E_FIELD) fs->Emit(OP_GET, cur, read.a, read.b);
-        else fs->Emit(OP_GETK, cur, read.a, read.b, target.root ? 1 : 0);
+        if (read.kind == E_OUTER)
+            fs->Emit(OP_GETOUTER, cur, read.a);
+        else if (read.kind == E_FIELD)
+            fs->Emit(OP_GET, cur, read.a, read.b);
+        else
+            fs->Emit(OP_GETK, cur, read.a, read.b, target.root ? 1 : 0);
         fs->Emit(arith, cur, cur, v);
         Store(target, cur);
         fs->FreeReg(cur);
-        if (v != cur) fs->FreeReg(v);
+        if (v != cur)
+            fs->FreeReg(v);
         FreeExp(target);
         SQInteger reg = fs->AllocReg();
-        if (reg != cur) fs->Emit(OP_MOVE, reg, cur);
+        if (reg != cur)
+            fs->Emit(OP_MOVE, reg, cur);
         return RegExp(reg);
     }
 
-    Exp LogicalOr() {
+    Exp LogicalOr()
+    {
         Exp e = LogicalAnd();
-        while (lex.token == TK_OR) {
+        while (lex.token == TK_OR)
+        {
             Lex();
             e = ShortCircuit(e, OP_JNZ, [this] { return LogicalAnd(); });
         }
         return e;
     }
-    Exp LogicalAnd() {
+    Exp LogicalAnd()
+    {
         Exp e = Binary(0);
-        for (;;) {
-            if (lex.token == TK_AND) {
+        for (;;)
+        {
+            if (lex.token == TK_AND)
+            {
                 Lex();
                 e = ShortCircuit(e, OP_JZ, [this] { return Binary(0); });
-            } else if (lex.token == TK_IN) {
+            }
+            else if (lex.token == TK_IN)
+            {
                 Lex();
                 SQInteger l = ToAnyReg(e);
                 Exp r = Binary(0);
@@ -369,13 +519,15 @@ class Compiler {
                 FreeExp(r);
                 FreeExp(e);
                 e = RelocExp(fs->Emit(OP_IN, 0, l, rr));
-            } else {
+            }
+            else
+            {
                 return e;
             }
         }
     }
-    template <class F>
-    Exp ShortCircuit(Exp& left, uint8_t jumpOp, F right) {
+    template <class F> Exp ShortCircuit(Exp& left, uint8_t jumpOp, F right)
+    {
         Discharge(left);
         FreeExp(left);
         SQInteger reg = fs->AllocReg();
@@ -388,110 +540,154 @@ class Compiler {
         fs->PatchToHere(j);
         return RegExp(reg);
     }
-    struct BinOp {
+    struct BinOp
+    {
         int token;
         int level;
         uint8_t op;
     };
-    static const BinOp* FindBinOp(int token) {
+    static const BinOp* FindBinOp(int token)
+    {
         static const BinOp ops[] = {
-            {'|', 0, OP_BOR}, {'^', 1, OP_BXOR}, {'&', 2, OP_BAND}, {TK_EQ, 3, OP_EQ}, {TK_NE, 3, OP_NE},
-            {TK_3WAYSCMP, 3, OP_CMP3}, {'<', 4, OP_LT}, {'>', 4, OP_GT}, {TK_LE, 4, OP_LE}, {TK_GE, 4, OP_GE},
-            {TK_INSTANCEOF, 4, OP_INSTANCEOF}, {TK_SHIFTL, 5, OP_SHL}, {TK_SHIFTR, 5, OP_SHR},
-            {TK_USHIFTR, 5, OP_USHR}, {'+', 6, OP_ADD}, {'-', 6, OP_SUB}, {'*', 7, OP_MUL}, {'/', 7, OP_DIV},
+            {'|', 0, OP_BOR},
+            {'^', 1, OP_BXOR},
+            {'&', 2, OP_BAND},
+            {TK_EQ, 3, OP_EQ},
+            {TK_NE, 3, OP_NE},
+            {TK_3WAYSCMP, 3, OP_CMP3},
+            {'<', 4, OP_LT},
+            {'>', 4, OP_GT},
+            {TK_LE, 4, OP_LE},
+            {TK_GE, 4, OP_GE},
+            {TK_INSTANCEOF, 4, OP_INSTANCEOF},
+            {TK_SHIFTL, 5, OP_SHL},
+            {TK_SHIFTR, 5, OP_SHR},
+            {TK_USHIFTR, 5, OP_USHR},
+            {'+', 6, OP_ADD},
+            {'-', 6, OP_SUB},
+            {'*', 7, OP_MUL},
+            {'/', 7, OP_DIV},
             {'%', 7, OP_MOD},
         };
         for (const BinOp& b : ops)
-            if (b.token == token) return &b;
+            if (b.token == token)
+                return &b;
         return nullptr;
     }
     // Arithmetic and comparisons take a number or string literal as right operand directly.
     static bool TakesConstantOperand(uint8_t op) { return op != OP_INSTANCEOF && op < OP_JLT; }
-    Exp Binary(int minLevel) {
+    Exp Binary(int minLevel)
+    {
         Exp left = Unary();
-        for (;;) {
+        for (;;)
+        {
             const BinOp* op = FindBinOp(lex.token);
-            if (!op || op->level < minLevel) return left;
+            if (!op || op->level < minLevel)
+                return left;
             Lex();
             SQInteger l = ToAnyReg(left);
             Exp right = Binary(op->level + 1);
             if (right.kind == E_CONST && TakesConstantOperand(op->op) &&
                 (right.constant._type == OT_INTEGER || right.constant._type == OT_FLOAT ||
-                 right.constant._type == OT_STRING)) {
+                 right.constant._type == OT_STRING))
+            {
                 SQInteger k = fs->Literal(right.constant);
-                if (k <= 0xFFFF) {
+                if (k <= 0xFFFF)
+                {
                     FreeExp(left);
                     left = RelocExp(fs->Emit(op->op, 0, l, k, 1));
                     continue;
                 }
             }
             SQInteger r = ToAnyReg(right);
-            if (r > l) {
+            if (r > l)
+            {
                 FreeExp(right);
                 FreeExp(left);
-            } else {
+            }
+            else
+            {
                 FreeExp(left);
                 FreeExp(right);
             }
             left = RelocExp(fs->Emit(op->op, 0, l, r));
         }
     }
-    Exp UnaryOp(uint8_t op) {
+    Exp UnaryOp(uint8_t op)
+    {
         Lex();
         Exp e = Unary();
         SQInteger r = ToAnyReg(e);
         FreeExp(e);
         return RelocExp(fs->Emit(op, 0, r));
     }
-    Exp Unary() {
-        switch (lex.token) {
-            case '-': {
-                Lex();
-                if (lex.token == TK_INTEGER || lex.token == TK_FLOAT) {
-                    Exp e = Postfix(Factor());
-                    if (e.kind == E_CONST && e.constant._type == OT_INTEGER)
-                        return ConstExp(Value(SQInteger(0u - uint32_t(e.constant.Int()))));
-                    if (e.kind == E_CONST && e.constant._type == OT_FLOAT) return ConstExp(Value(-e.constant.Float()));
-                    SQInteger r = ToAnyReg(e);
-                    FreeExp(e);
-                    return RelocExp(fs->Emit(OP_NEG, 0, r));
-                }
-                Exp e = Unary();
+    Exp Unary()
+    {
+        switch (lex.token)
+        {
+        case '-':
+        {
+            Lex();
+            if (lex.token == TK_INTEGER || lex.token == TK_FLOAT)
+            {
+                Exp e = Postfix(Factor());
+                if (e.kind == E_CONST && e.constant._type == OT_INTEGER)
+                    return ConstExp(Value(SQInteger(0u - uint32_t(e.constant.Int()))));
+                if (e.kind == E_CONST && e.constant._type == OT_FLOAT)
+                    return ConstExp(Value(-e.constant.Float()));
                 SQInteger r = ToAnyReg(e);
                 FreeExp(e);
                 return RelocExp(fs->Emit(OP_NEG, 0, r));
             }
-            case '!': return UnaryOp(OP_NOT);
-            case '~': return UnaryOp(OP_BNOT);
-            case TK_TYPEOF: return UnaryOp(OP_TYPEOF);
-            case TK_RESUME: return UnaryOp(OP_RESUME);
-            case TK_CLONE: return UnaryOp(OP_CLONE);
-            case TK_DELETE: {
-                Lex();
-                Exp e = Postfix(Factor());
-                if (e.kind != E_FIELD && e.kind != E_FIELDK) Fail("can't delete an expression");
-                SQInteger key = e.b;
-                if (e.kind == E_FIELDK) {
-                    key = fs->AllocReg();
-                    LoadConst(fs->proto->literals[size_t(e.b)], key);
-                    fs->FreeReg(key);
-                }
-                FreeExp(e);
-                return RelocExp(fs->Emit(OP_DELETE, 0, e.a, key));
+            Exp e = Unary();
+            SQInteger r = ToAnyReg(e);
+            FreeExp(e);
+            return RelocExp(fs->Emit(OP_NEG, 0, r));
+        }
+        case '!':
+            return UnaryOp(OP_NOT);
+        case '~':
+            return UnaryOp(OP_BNOT);
+        case TK_TYPEOF:
+            return UnaryOp(OP_TYPEOF);
+        case TK_RESUME:
+            return UnaryOp(OP_RESUME);
+        case TK_CLONE:
+            return UnaryOp(OP_CLONE);
+        case TK_DELETE:
+        {
+            Lex();
+            Exp e = Postfix(Factor());
+            if (e.kind != E_FIELD && e.kind != E_FIELDK)
+                Fail("can't delete an expression");
+            SQInteger key = e.b;
+            if (e.kind == E_FIELDK)
+            {
+                key = fs->AllocReg();
+                LoadConst(fs->proto->literals[size_t(e.b)], key);
+                fs->FreeReg(key);
             }
-            case TK_PLUSPLUS:
-            case TK_MINUSMINUS: {
-                int delta = lex.token == TK_PLUSPLUS ? 1 : -1;
-                Lex();
-                Exp e = Unary();
-                return Increment(e, delta, false);
-            }
-            default: return Postfix(Factor());
+            FreeExp(e);
+            return RelocExp(fs->Emit(OP_DELETE, 0, e.a, key));
+        }
+        case TK_PLUSPLUS:
+        case TK_MINUSMINUS:
+        {
+            int delta = lex.token == TK_PLUSPLUS ? 1 : -1;
+            Lex();
+            Exp e = Unary();
+            return Increment(e, delta, false);
+        }
+        default:
+            return Postfix(Factor());
         }
     }
-    Exp Increment(Exp& target, int delta, bool postfix) {
-        if (target.kind == E_LOCAL) {
-            if (!postfix) {
+    Exp Increment(Exp& target, int delta, bool postfix)
+    {
+        if (target.kind == E_LOCAL)
+        {
+            if (!postfix)
+            {
                 fs->Emit(OP_INC, target.a, target.a, 0, uint8_t(int8_t(delta)));
                 return RegExp(target.a);
             }
@@ -505,9 +701,12 @@ class Compiler {
         if (target.kind != E_OUTER && target.kind != E_FIELD && target.kind != E_FIELDK)
             Fail("can't '++' or '--' an expression");
         SQInteger cur = fs->AllocReg();
-        if (target.kind == E_OUTER) fs->Emit(OP_GETOUTER, cur, target.a);
-        else if (target.kind == E_FIELD) fs->Emit(OP_GET, cur, target.a, target.b);
-        else fs->Emit(OP_GETK, cur, target.a, target.b, target.root ? 1 : 0);
+        if (target.kind == E_OUTER)
+            fs->Emit(OP_GETOUTER, cur, target.a);
+        else if (target.kind == E_FIELD)
+            fs->Emit(OP_GET, cur, target.a, target.b);
+        else
+            fs->Emit(OP_GETK, cur, target.a, target.b, target.root ? 1 : 0);
         SQInteger next = fs->AllocReg();
         fs->Emit(OP_INC, next, cur, 0, uint8_t(int8_t(delta)));
         Store(target, next);
@@ -516,118 +715,148 @@ class Compiler {
         FreeExp(target);
         SQInteger reg = fs->AllocReg();
         SQInteger src = postfix ? cur : next;
-        if (reg != src) fs->Emit(OP_MOVE, reg, src);
+        if (reg != src)
+            fs->Emit(OP_MOVE, reg, src);
         return RegExp(reg);
     }
 
-    Exp Postfix(Exp e) {
-        for (;;) {
-            switch (lex.token) {
-                case '.': {
+    Exp Postfix(Exp e)
+    {
+        for (;;)
+        {
+            switch (lex.token)
+            {
+            case '.':
+            {
+                Lex();
+                std::string id;
+                if (lex.token == TK_CONSTRUCTOR)
+                {
+                    id = "constructor";
                     Lex();
-                    std::string id;
-                    if (lex.token == TK_CONSTRUCTOR) {
-                        id = "constructor";
-                        Lex();
-                    } else {
-                        id = ExpectIdentifier();
-                    }
-                    if (e.kind == E_CONST && e.constant._type == OT_TABLE) {
-                        Value v;
-                        if (!e.constant.Table()->Get(Str(id), v)) Fail("invalid constant [" + id + "]");
-                        e = ConstExp(v);
-                        break;
-                    }
-                    bool isBase = e.isBase;
-                    SQInteger obj = ToAnyReg(e);
-                    Exp f;
-                    f.kind = E_FIELDK;
-                    f.a = obj;
-                    f.b = fs->StringLiteral(id);
-                    f.isBase = isBase;
-                    e = f;
+                }
+                else
+                {
+                    id = ExpectIdentifier();
+                }
+                if (e.kind == E_CONST && e.constant._type == OT_TABLE)
+                {
+                    Value v;
+                    if (!e.constant.Table()->Get(Str(id), v))
+                        Fail("invalid constant [" + id + "]");
+                    e = ConstExp(v);
                     break;
                 }
-                case '[': {
-                    if (lex.newlineBefore) return e;
-                    Lex();
-                    SQInteger obj = ToAnyReg(e);
-                    Exp key = Expression();
-                    SQInteger k = ToAnyReg(key);
-                    Expect(']');
-                    Exp f;
-                    f.kind = E_FIELD;
-                    f.a = obj;
-                    f.b = k;
-                    e = f;
-                    break;
-                }
-                case '(': {
-                    e = Call(e);
-                    break;
-                }
-                case TK_PLUSPLUS:
-                case TK_MINUSMINUS: {
-                    if (lex.newlineBefore) return e;
-                    int delta = lex.token == TK_PLUSPLUS ? 1 : -1;
-                    Lex();
-                    return Increment(e, delta, true);
-                }
-                default: return e;
+                bool isBase = e.isBase;
+                SQInteger obj = ToAnyReg(e);
+                Exp f;
+                f.kind = E_FIELDK;
+                f.a = obj;
+                f.b = fs->StringLiteral(id);
+                f.isBase = isBase;
+                e = f;
+                break;
+            }
+            case '[':
+            {
+                if (lex.newlineBefore)
+                    return e;
+                Lex();
+                SQInteger obj = ToAnyReg(e);
+                Exp key = Expression();
+                SQInteger k = ToAnyReg(key);
+                Expect(']');
+                Exp f;
+                f.kind = E_FIELD;
+                f.a = obj;
+                f.b = k;
+                e = f;
+                break;
+            }
+            case '(':
+            {
+                e = Call(e);
+                break;
+            }
+            case TK_PLUSPLUS:
+            case TK_MINUSMINUS:
+            {
+                if (lex.newlineBefore)
+                    return e;
+                int delta = lex.token == TK_PLUSPLUS ? 1 : -1;
+                Lex();
+                return Increment(e, delta, true);
+            }
+            default:
+                return e;
             }
         }
     }
-    Exp Call(Exp& callee) {
+    Exp Call(Exp& callee)
+    {
         SQInteger func;
-        if ((callee.kind == E_FIELDK || callee.kind == E_FIELD) && !callee.isBase) {
+        if ((callee.kind == E_FIELDK || callee.kind == E_FIELD) && !callee.isBase)
+        {
             FreeExp(callee);
             func = fs->AllocReg();
             fs->AllocReg();
             fs->Emit(callee.kind == E_FIELDK ? OP_PREPCALLK : OP_PREPCALL, func, callee.a, callee.b,
                      callee.root ? 1 : 0);
-        } else {
+        }
+        else
+        {
             func = ToNextReg(callee);
             SQInteger self = fs->AllocReg();
             fs->Emit(OP_MOVE, self, 0);
         }
         Lex();
         SQInteger nargs = 1;
-        while (lex.token != ')') {
+        while (lex.token != ')')
+        {
             Exp arg = Expression();
             ToNextReg(arg);
             nargs++;
-            if (lex.token == ',') {
+            if (lex.token == ',')
+            {
                 Lex();
-                if (lex.token == ')') Fail("expression expected, found ')'");
-            } else if (lex.token != ')') {
+                if (lex.token == ')')
+                    Fail("expression expected, found ')'");
+            }
+            else if (lex.token != ')')
+            {
                 Expected(')');
             }
         }
         Lex();
-        if (nargs > 255) Fail("too many arguments");
+        if (nargs > 255)
+            Fail("too many arguments");
         fs->Emit(OP_CALL, func, nargs);
         fs->freeReg = func + 1;
         return RegExp(func);
     }
 
-    Exp Identifier(const std::string& id) {
+    Exp Identifier(const std::string& id)
+    {
         Value name = Str(id);
         SQInteger reg = fs->FindLocal(name);
-        if (reg >= 0) {
+        if (reg >= 0)
+        {
             Exp e;
             e.kind = E_LOCAL;
             e.a = reg;
             return e;
         }
         SQInteger outer = fs->FindOuter(name);
-        if (outer >= 0) {
+        if (outer >= 0)
+        {
             Exp e;
             e.kind = E_OUTER;
             e.a = outer;
             return e;
         }
         Value constant;
-        if (ss->constTable.Table()->Get(name, constant)) return ConstExp(constant);
+        if (ss->constTable.Table()->Get(name, constant))
+            return ConstExp(constant);
         Exp e;
         e.kind = E_FIELDK;
         e.a = 0;
@@ -636,205 +865,243 @@ class Compiler {
         return e;
     }
 
-    Exp Factor() {
-        switch (lex.token) {
-            case TK_STRING_LITERAL: {
-                Exp e = ConstExp(Str(lex.text));
+    Exp Factor()
+    {
+        switch (lex.token)
+        {
+        case TK_STRING_LITERAL:
+        {
+            Exp e = ConstExp(Str(lex.text));
+            Lex();
+            return e;
+        }
+        case TK_INTEGER:
+        {
+            Exp e = ConstExp(Value(lex.intValue));
+            Lex();
+            return e;
+        }
+        case TK_FLOAT:
+        {
+            Exp e = ConstExp(Value(lex.floatValue));
+            Lex();
+            return e;
+        }
+        case TK_TRUE:
+        case TK_FALSE:
+        {
+            Exp e = ConstExp(Value(lex.token == TK_TRUE));
+            Lex();
+            return e;
+        }
+        case TK_NULL:
+            Lex();
+            return ConstExp(Value());
+        case TK_IDENTIFIER:
+        {
+            std::string id = lex.text;
+            Lex();
+            return Identifier(id);
+        }
+        case TK_THIS:
+            Lex();
+            return RegExp(0);
+        case TK_BASE:
+        {
+            Lex();
+            SQInteger reg = fs->AllocReg();
+            fs->Emit(OP_GETBASE, reg);
+            Exp e = RegExp(reg);
+            e.isBase = true;
+            return e;
+        }
+        case TK_DOUBLE_COLON:
+        {
+            Lex();
+            SQInteger reg = fs->AllocReg();
+            fs->Emit(OP_GETROOT, reg);
+            std::string id = ExpectIdentifier();
+            Exp e;
+            e.kind = E_FIELDK;
+            e.a = reg;
+            e.b = fs->StringLiteral(id);
+            return e;
+        }
+        case '(':
+        {
+            Lex();
+            Exp e = Expression();
+            while (lex.token == ',')
+            { // comma expression: value of the last
                 Lex();
-                return e;
-            }
-            case TK_INTEGER: {
-                Exp e = ConstExp(Value(lex.intValue));
-                Lex();
-                return e;
-            }
-            case TK_FLOAT: {
-                Exp e = ConstExp(Value(lex.floatValue));
-                Lex();
-                return e;
-            }
-            case TK_TRUE:
-            case TK_FALSE: {
-                Exp e = ConstExp(Value(lex.token == TK_TRUE));
-                Lex();
-                return e;
-            }
-            case TK_NULL: Lex(); return ConstExp(Value());
-            case TK___LINE__: {
-                Exp e = ConstExp(Value(lex.line));
-                Lex();
-                return e;
-            }
-            case TK___FILE__: Lex(); return ConstExp(sourceName);
-            case TK_IDENTIFIER: {
-                std::string id = lex.text;
-                Lex();
-                return Identifier(id);
-            }
-            case TK_THIS: Lex(); return RegExp(0);
-            case TK_BASE: {
-                Lex();
-                SQInteger reg = fs->AllocReg();
-                fs->Emit(OP_GETBASE, reg);
-                Exp e = RegExp(reg);
-                e.isBase = true;
-                return e;
-            }
-            case TK_DOUBLE_COLON: {
-                Lex();
-                SQInteger reg = fs->AllocReg();
-                fs->Emit(OP_GETROOT, reg);
-                std::string id = ExpectIdentifier();
-                Exp e;
-                e.kind = E_FIELDK;
-                e.a = reg;
-                e.b = fs->StringLiteral(id);
-                return e;
-            }
-            case '(': {
-                Lex();
-                Exp e = Expression();
-                while (lex.token == ',') {  // comma expression: value of the last
-                    Lex();
-                    Discharge(e);
-                    if (e.kind == E_RELOC) ToNextReg(e);
-                    FreeExp(e);
-                    e = Expression();
-                }
-                Expect(')');
                 Discharge(e);
-                return e;
+                if (e.kind == E_RELOC)
+                    ToNextReg(e);
+                FreeExp(e);
+                e = Expression();
             }
-            case '[': return ArrayLiteral();
-            case '{': {
-                Lex();
-                SQInteger reg = fs->AllocReg();
-                fs->Emit(OP_NEWTABLE, reg);
-                TableOrClassBody(reg, ',', '}', false);
-                return RegExp(reg);
-            }
-            case TK_FUNCTION: {
-                Lex();
-                return FunctionExp("(anonymous)", false);
-            }
-            case '@': {
-                Lex();
-                return FunctionExp("(anonymous)", true);
-            }
-            case TK_CLASS: {
-                Lex();
-                return ClassExp();
-            }
-            case '-':
-            case '!':
-            case '~':
-            case TK_TYPEOF:
-            case TK_RESUME:
-            case TK_CLONE:
-            case TK_DELETE:
-            case TK_PLUSPLUS:
-            case TK_MINUSMINUS: return Unary();
-            default: Fail("expression expected");
+            Expect(')');
+            Discharge(e);
+            return e;
+        }
+        case '[':
+            return ArrayLiteral();
+        case '{':
+        {
+            Lex();
+            SQInteger reg = fs->AllocReg();
+            fs->Emit(OP_NEWTABLE, reg);
+            TableOrClassBody(reg, ',', '}', false);
+            return RegExp(reg);
+        }
+        case TK_FUNCTION:
+        {
+            Lex();
+            return FunctionExp("(anonymous)", false);
+        }
+        case '@':
+        {
+            Lex();
+            return FunctionExp("(anonymous)", true);
+        }
+        case TK_CLASS:
+        {
+            Lex();
+            return ClassExp();
+        }
+        case '-':
+        case '!':
+        case '~':
+        case TK_TYPEOF:
+        case TK_RESUME:
+        case TK_CLONE:
+        case TK_DELETE:
+        case TK_PLUSPLUS:
+        case TK_MINUSMINUS:
+            return Unary();
+        default:
+            Fail("expression expected");
         }
     }
-    Exp ArrayLiteral() {
+    Exp ArrayLiteral()
+    {
         Lex();
         SQInteger reg = fs->AllocReg();
         SQInteger pc = fs->Emit(OP_NEWARRAY, reg, 0);
         SQInteger count = 0;
-        while (lex.token != ']') {
+        while (lex.token != ']')
+        {
             Exp v = Expression();
             SQInteger r = ToAnyReg(v);
             fs->Emit(OP_APPEND, reg, r);
             FreeExp(v);
             count++;
-            if (lex.token == ',') Lex();
+            if (lex.token == ',')
+                Lex();
         }
         Lex();
         fs->At(pc).b = uint16_t(count > 0xFFFF ? 0xFFFF : count);
         return RegExp(reg);
     }
     // Members of a table literal or a class body, added to the object in register obj.
-    void TableOrClassBody(SQInteger obj, int separator, int terminator, bool isClass) {
-        while (lex.token != terminator) {
+    void TableOrClassBody(SQInteger obj, int separator, int terminator, bool isClass)
+    {
+        while (lex.token != terminator)
+        {
             bool hasAttrs = false;
             bool isStatic = false;
             SQInteger attrReg = -1;
-            if (isClass && lex.token == TK_ATTR_OPEN) {
+            if (isClass && lex.token == TK_ATTR_OPEN)
+            {
                 Lex();
                 attrReg = fs->AllocReg();
                 fs->Emit(OP_NEWTABLE, attrReg);
                 TableOrClassBody(attrReg, ',', TK_ATTR_CLOSE, false);
                 hasAttrs = true;
             }
-            if (isClass && lex.token == TK_STATIC) {
+            if (isClass && lex.token == TK_STATIC)
+            {
                 isStatic = true;
                 Lex();
             }
             SQInteger keyReg = fs->AllocReg();
             Exp value;
-            switch (lex.token) {
-                case TK_FUNCTION:
-                case TK_CONSTRUCTOR: {
-                    bool ctor = lex.token == TK_CONSTRUCTOR;
+            switch (lex.token)
+            {
+            case TK_FUNCTION:
+            case TK_CONSTRUCTOR:
+            {
+                bool ctor = lex.token == TK_CONSTRUCTOR;
+                Lex();
+                std::string name = ctor ? "constructor" : ExpectIdentifier();
+                LoadConst(Str(name), keyReg);
+                value = FunctionExp(name, false);
+                break;
+            }
+            case '[':
+            {
+                Lex();
+                Exp k = Expression();
+                ToReg(k, keyReg);
+                Expect(']');
+                Expect('=');
+                value = Expression();
+                break;
+            }
+            case TK_STRING_LITERAL:
+                if (!isClass)
+                {
+                    LoadConst(Str(lex.text), keyReg);
                     Lex();
-                    std::string name = ctor ? "constructor" : ExpectIdentifier();
-                    LoadConst(Str(name), keyReg);
-                    value = FunctionExp(name, false);
-                    break;
-                }
-                case '[': {
-                    Lex();
-                    Exp k = Expression();
-                    ToReg(k, keyReg);
-                    Expect(']');
-                    Expect('=');
+                    Expect(':');
                     value = Expression();
                     break;
                 }
-                case TK_STRING_LITERAL:
-                    if (!isClass) {
-                        LoadConst(Str(lex.text), keyReg);
-                        Lex();
-                        Expect(':');
-                        value = Expression();
-                        break;
-                    }
-                    [[fallthrough]];
-                default: {
-                    std::string id = ExpectIdentifier();
-                    LoadConst(Str(id), keyReg);
-                    Expect('=');
-                    value = Expression();
-                }
+                [[fallthrough]];
+            default:
+            {
+                std::string id = ExpectIdentifier();
+                LoadConst(Str(id), keyReg);
+                Expect('=');
+                value = Expression();
+            }
             }
             SQInteger v = ToAnyReg(value);
-            if (isClass) fs->Emit(OP_NEWMEMBER, obj, keyReg, v, (hasAttrs ? 1 : 0) | (isStatic ? 2 : 0));
-            else fs->Emit(OP_NEWSLOT, obj, keyReg, v, 0);
+            if (isClass)
+                fs->Emit(OP_NEWMEMBER, obj, keyReg, v, (hasAttrs ? 1 : 0) | (isStatic ? 2 : 0));
+            else
+                fs->Emit(OP_NEWSLOT, obj, keyReg, v, 0);
             FreeExp(value);
             fs->FreeReg(keyReg);
-            if (attrReg >= 0) fs->FreeReg(attrReg);
-            if (lex.token == separator || (isClass && lex.token == ',')) Lex();
+            if (attrReg >= 0)
+                fs->FreeReg(attrReg);
+            if (lex.token == separator || (isClass && lex.token == ','))
+                Lex();
         }
         Lex();
     }
-    Exp ClassExp() {
+    Exp ClassExp()
+    {
         SQInteger baseReg = NO_REG, attrReg = NO_REG;
         Exp baseExp;
-        if (lex.token == TK_EXTENDS) {
+        if (lex.token == TK_EXTENDS)
+        {
             Lex();
             baseExp = Expression();
             baseReg = ToNextReg(baseExp);
         }
-        if (lex.token == TK_ATTR_OPEN) {
+        if (lex.token == TK_ATTR_OPEN)
+        {
             Lex();
             attrReg = fs->AllocReg();
             fs->Emit(OP_NEWTABLE, attrReg);
             TableOrClassBody(attrReg, ',', TK_ATTR_CLOSE, false);
         }
         Expect('{');
-        if (attrReg != NO_REG) fs->FreeReg(attrReg);
-        if (baseReg != NO_REG) fs->FreeReg(baseReg);
+        if (attrReg != NO_REG)
+            fs->FreeReg(attrReg);
+        if (baseReg != NO_REG)
+            fs->FreeReg(baseReg);
         SQInteger reg = fs->AllocReg();
         fs->Emit(OP_CLASS, reg, baseReg, attrReg);
         TableOrClassBody(reg, ';', '}', true);
@@ -842,7 +1109,8 @@ class Compiler {
     }
 
     // ---- functions
-    Exp FunctionExp(const std::string& name, bool lambda) {
+    Exp FunctionExp(const std::string& name, bool lambda)
+    {
         SQInteger target = fs->AllocReg();
         SQInteger firstDefault = fs->freeReg;
         Expect('(');
@@ -850,45 +1118,59 @@ class Compiler {
         child->proto->name = Str(name);
         child->DeclareLocal(Str("this"));
         SQInteger ndefaults = 0;
-        while (lex.token != ')') {
-            if (lex.token == TK_VARPARAMS) {
-                if (ndefaults > 0) Fail("function with default parameters cannot have variable number of parameters");
+        while (lex.token != ')')
+        {
+            if (lex.token == TK_VARPARAMS)
+            {
+                if (ndefaults > 0)
+                    Fail("function with default parameters cannot have variable number of parameters");
                 child->proto->varParams = true;
                 Lex();
-                if (lex.token != ')') Expected(')');
+                if (lex.token != ')')
+                    Expected(')');
                 break;
             }
             std::string param = ExpectIdentifier();
             child->DeclareLocal(Str(param));
-            if (lex.token == '=') {
+            if (lex.token == '=')
+            {
                 Lex();
                 Exp d = Expression();
                 ToNextReg(d);
                 ndefaults++;
-            } else if (ndefaults > 0) {
+            }
+            else if (ndefaults > 0)
+            {
                 Fail("expected '='");
             }
-            if (lex.token == ',') Lex();
-            else if (lex.token != ')') Expected(')');
+            if (lex.token == ',')
+                Lex();
+            else if (lex.token != ')')
+                Expected(')');
         }
         Lex();
         child->proto->nparams = child->ActiveLocals();
         child->proto->ndefaults = ndefaults;
-        if (child->proto->varParams) child->DeclareLocal(Str("vargv"));
+        if (child->proto->varParams)
+            child->DeclareLocal(Str("vargv"));
         SQFuncState* parentFs = fs;
         std::vector<LoopTarget> savedLoops;
         savedLoops.swap(loops);
         fs = child.get();
         fs->SetLine(lex.line);
-        if (lambda) {
+        if (lambda)
+        {
             Exp body = Expression();
             SQInteger r = ToAnyReg(body);
             fs->Emit(OP_RETURN, r, 0, 0, 1);
-        } else {
+        }
+        else
+        {
             Statement();
         }
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
         fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
+        fs->Finish();
         fs = parentFs;
         loops.swap(savedLoops);
         SQInteger index = SQInteger(fs->proto->functions.size());
@@ -899,168 +1181,245 @@ class Compiler {
     }
 
     // ---- statements
-    void Statement() {
+    void Statement()
+    {
         fs->SetLine(lex.line);
-        switch (lex.token) {
-            case ';': Lex(); break;
-            case TK_IF: IfStatement(); break;
-            case TK_WHILE: WhileStatement(); break;
-            case TK_DO: DoWhileStatement(); break;
-            case TK_FOR: ForStatement(); break;
-            case TK_FOREACH: ForeachStatement(); break;
-            case TK_SWITCH: SwitchStatement(); break;
-            case TK_LOCAL: LocalStatement(); break;
-            case TK_RETURN:
-            case TK_YIELD: {
-                bool yield = lex.token == TK_YIELD;
-                if (yield) fs->proto->generator = true;
-                Lex();
-                if (!IsEndOfStatement()) {
-                    Exp e = Expression();
-                    while (lex.token == ',') {
-                        Lex();
-                        FreeExp(e);
-                        e = Expression();
-                    }
-                    SQInteger r = ToAnyReg(e);
-                    fs->Emit(yield ? OP_YIELD : OP_RETURN, r, 0, 0, 1);
-                    FreeExp(e);
-                } else {
-                    fs->Emit(yield ? OP_YIELD : OP_RETURN, 0, 0, 0, 0);
-                }
-                break;
-            }
-            case TK_BREAK:
-            case TK_CONTINUE: {
-                bool isBreak = lex.token == TK_BREAK;
-                LoopTarget* target = nullptr;
-                for (size_t i = loops.size(); i-- > 0;) {
-                    if (isBreak || !loops[i].isSwitch) {
-                        target = &loops[i];
-                        break;
-                    }
-                }
-                if (!target) Fail(isBreak ? "'break' has to be in a loop block" : "'continue' has to be in a loop block");
-                if (fs->activeTraps > target->traps) fs->Emit(OP_POPTRAP, 0, fs->activeTraps - target->traps);
-                if (fs->AnyCapturedFrom(target->localCount)) fs->Emit(OP_CLOSE, target->localCount);
-                SQInteger j = fs->EmitJump(OP_JMP);
-                (isBreak ? target->breaks : target->continues).push_back(j);
-                Lex();
-                break;
-            }
-            case TK_FUNCTION: FunctionStatement(); break;
-            case TK_CLASS: ClassStatement(); break;
-            case TK_ENUM: EnumStatement(); break;
-            case TK_CONST: ConstStatement(); break;
-            case '{': {
-                Lex();
-                SQInteger count = fs->ActiveLocals();
-                Statements();
-                Expect('}');
-                EndScope(count);
-                break;
-            }
-            case TK_TRY: TryStatement(); break;
-            case TK_THROW: {
-                Lex();
+        switch (lex.token)
+        {
+        case ';':
+            Lex();
+            break;
+        case TK_IF:
+            IfStatement();
+            break;
+        case TK_WHILE:
+            WhileStatement();
+            break;
+        case TK_DO:
+            DoWhileStatement();
+            break;
+        case TK_FOR:
+            ForStatement();
+            break;
+        case TK_FOREACH:
+            ForeachStatement();
+            break;
+        case TK_SWITCH:
+            SwitchStatement();
+            break;
+        case TK_LOCAL:
+            LocalStatement();
+            break;
+        case TK_RETURN:
+        case TK_YIELD:
+        {
+            bool yield = lex.token == TK_YIELD;
+            if (yield)
+                fs->proto->generator = true;
+            Lex();
+            if (!IsEndOfStatement())
+            {
                 Exp e = Expression();
+                while (lex.token == ',')
+                {
+                    Lex();
+                    FreeExp(e);
+                    e = Expression();
+                }
                 SQInteger r = ToAnyReg(e);
-                fs->Emit(OP_THROW, r);
+                fs->Emit(yield ? OP_YIELD : OP_RETURN, r, 0, 0, 1);
                 FreeExp(e);
-                break;
             }
-            default: ExpressionStatement(); break;
+            else
+            {
+                fs->Emit(yield ? OP_YIELD : OP_RETURN, 0, 0, 0, 0);
+            }
+            break;
+        }
+        case TK_BREAK:
+        case TK_CONTINUE:
+        {
+            bool isBreak = lex.token == TK_BREAK;
+            LoopTarget* target = nullptr;
+            for (size_t i = loops.size(); i-- > 0;)
+            {
+                if (isBreak || !loops[i].isSwitch)
+                {
+                    target = &loops[i];
+                    break;
+                }
+            }
+            if (!target)
+                Fail(isBreak ? "'break' has to be in a loop block" : "'continue' has to be in a loop block");
+            if (fs->activeTraps > target->traps)
+                fs->Emit(OP_POPTRAP, 0, fs->activeTraps - target->traps);
+            if (fs->AnyCapturedFrom(target->localCount))
+                fs->Emit(OP_CLOSE, target->localCount);
+            SQInteger j = fs->EmitJump(OP_JMP);
+            (isBreak ? target->breaks : target->continues).push_back(j);
+            Lex();
+            break;
+        }
+        case TK_FUNCTION:
+            FunctionStatement();
+            break;
+        case TK_CLASS:
+            ClassStatement();
+            break;
+        case TK_ENUM:
+            EnumStatement();
+            break;
+        case TK_CONST:
+            ConstStatement();
+            break;
+        case '{':
+        {
+            Lex();
+            SQInteger count = fs->ActiveLocals();
+            Statements();
+            Expect('}');
+            EndScope(count);
+            break;
+        }
+        case TK_TRY:
+            TryStatement();
+            break;
+        case TK_THROW:
+        {
+            Lex();
+            Exp e = Expression();
+            SQInteger r = ToAnyReg(e);
+            fs->Emit(OP_THROW, r);
+            FreeExp(e);
+            break;
+        }
+        default:
+            ExpressionStatement();
+            break;
         }
         fs->freeReg = fs->ActiveLocals();
     }
-    void Statements() {
-        while (lex.token != '}' && lex.token != TK_EOS && lex.token != TK_DEFAULT && lex.token != TK_CASE) {
+    void Statements()
+    {
+        while (lex.token != '}' && lex.token != TK_EOS && lex.token != TK_DEFAULT && lex.token != TK_CASE)
+        {
             Statement();
-            if (prevToken != '}' && prevToken != ';') OptionalSemicolon();
+            if (prevToken != '}' && prevToken != ';')
+                OptionalSemicolon();
         }
     }
-    void EndScope(SQInteger localCount) {
-        if (fs->AnyCapturedFrom(localCount)) fs->Emit(OP_CLOSE, localCount);
+    void EndScope(SQInteger localCount)
+    {
+        if (fs->AnyCapturedFrom(localCount))
+            fs->Emit(OP_CLOSE, localCount);
         fs->RemoveLocalsAbove(localCount);
     }
-    void ScopedStatement() {
+    void ScopedStatement()
+    {
         SQInteger count = fs->ActiveLocals();
         Statement();
         EndScope(count);
     }
-    void ExpressionStatement() {
+    void ExpressionStatement()
+    {
         Exp e = Expression();
         DiscardValue(e);
-        while (lex.token == ',') {
+        while (lex.token == ',')
+        {
             Lex();
             Exp next = Expression();
             DiscardValue(next);
         }
     }
-    void DiscardValue(Exp& e) {
-        if (e.postIncMove >= 0 && e.postIncMove == fs->Pc() - 2) {
+    void DiscardValue(Exp& e)
+    {
+        if (e.postIncMove >= 0 && e.postIncMove == fs->Pc() - 2)
+        {
             fs->At(e.postIncMove) = fs->At(fs->Pc() - 1);
             fs->proto->code.pop_back();
-        } else if (e.kind == E_FIELD || e.kind == E_FIELDK || e.kind == E_OUTER || e.kind == E_RELOC) {
+        }
+        else if (e.kind == E_FIELD || e.kind == E_FIELDK || e.kind == E_OUTER || e.kind == E_RELOC)
+        {
             ToNextReg(e);
         }
         fs->freeReg = fs->ActiveLocals();
     }
-    void Condition(SQInteger& jumpIfFalse) {
+    void Condition(SQInteger& jumpIfFalse)
+    {
         Expect('(');
         Exp c = Expression();
         Expect(')');
         jumpIfFalse = JumpIfFalse(c);
     }
-    void IfStatement() {
+    void IfStatement()
+    {
         Lex();
         SQInteger jf;
         Condition(jf);
         ScopedStatement();
-        if (lex.token == ';' ) {
+        if (lex.token == ';')
+        {
             // "if (x) a; else b;": the semicolon belongs to the inner statement
             SQLexer saved = lex;
             int savedPrev = prevToken;
             Lex();
-            if (lex.token != TK_ELSE) {
+            if (lex.token != TK_ELSE)
+            {
                 lex = saved;
                 prevToken = savedPrev;
             }
         }
-        if (lex.token == TK_ELSE) {
+        if (lex.token == TK_ELSE)
+        {
             SQInteger jend = fs->EmitJump(OP_JMP);
             fs->PatchToHere(jf);
             Lex();
             ScopedStatement();
             fs->PatchToHere(jend);
-        } else {
+        }
+        else
+        {
             fs->PatchToHere(jf);
         }
     }
-    void BeginLoop(bool isSwitch) { loops.push_back({{}, {}, fs->ActiveLocals(), fs->activeTraps, isSwitch}); }
-    void EndLoop(SQInteger continueTarget) {
+    void BeginLoop(bool isSwitch)
+    {
+        loops.push_back({{}, {}, fs->ActiveLocals(), fs->activeTraps, isSwitch});
+    }
+    void EndLoop(SQInteger continueTarget)
+    {
         LoopTarget& l = loops.back();
-        for (SQInteger pc : l.continues) fs->PatchJump(pc, continueTarget);
+        for (SQInteger pc : l.continues)
+            fs->PatchJump(pc, continueTarget);
         fs->PatchListToHere(l.breaks);
         loops.pop_back();
     }
-    void WhileStatement() {
+    void WhileStatement()
+    {
         Lex();
-        SQInteger start = fs->Pc();
-        SQInteger jf;
-        Condition(jf);
+        Expect('(');
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        Exp c = Expression();
+        SQInteger jump = JumpIf(c, true) - condStart;
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
+        Expect(')');
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        fs->PatchToHere(jf);
-        EndLoop(start);
+        SQInteger cont = fs->Pc();
+        LoopTail(toCondition, bodyStart, condition, jump);
+        EndLoop(cont);
     }
-    void DoWhileStatement() {
+    void DoWhileStatement()
+    {
         Lex();
         SQInteger start = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        if (lex.token == ';') Lex();
+        if (lex.token == ';')
+            Lex();
         Expect(TK_WHILE);
         SQInteger cond = fs->Pc();
         SQInteger jf;
@@ -1069,41 +1428,48 @@ class Compiler {
         fs->PatchToHere(jf);
         EndLoop(cond);
     }
-    void ForStatement() {
+    void ForStatement()
+    {
         Lex();
         SQInteger count = fs->ActiveLocals();
         Expect('(');
-        if (lex.token == TK_LOCAL) LocalStatement();
-        else if (lex.token != ';') ExpressionStatement();
+        if (lex.token == TK_LOCAL)
+            LocalStatement();
+        else if (lex.token != ';')
+            ExpressionStatement();
         Expect(';');
-        SQInteger start = fs->Pc();
-        SQInteger jf = -1;
-        if (lex.token != ';') {
+        SQInteger condStart = fs->Pc();
+        size_t lines = fs->proto->lines.size();
+        SQInteger jump = -1;
+        if (lex.token != ';')
+        {
             Exp c = Expression();
-            jf = JumpIfFalse(c);
+            jump = JumpIf(c, true) - condStart;
         }
+        std::vector<SQInstruction> condition = CutCode(condStart, lines);
         Expect(';');
         SQInteger incrStart = fs->Pc();
-        size_t linesBefore = fs->proto->lines.size();
-        if (lex.token != ')') ExpressionStatement();
+        lines = fs->proto->lines.size();
+        if (lex.token != ')')
+            ExpressionStatement();
         Expect(')');
-        std::vector<SQInstruction> incr(fs->proto->code.begin() + incrStart, fs->proto->code.end());
-        fs->proto->code.resize(size_t(incrStart));
-        fs->proto->lines.resize(linesBefore);
+        std::vector<SQInstruction> incr = CutCode(incrStart, lines);
+        SQInteger toCondition = fs->EmitJump(OP_JMP);
+        SQInteger bodyStart = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        SQInteger cont = fs->Pc();
-        for (const SQInstruction& i : incr) fs->proto->code.push_back(i);
-        fs->PatchJump(fs->EmitJump(OP_JMP), start);
-        if (jf >= 0) fs->PatchToHere(jf);
+        SQInteger cont = AppendCode(incr);
+        LoopTail(toCondition, bodyStart, condition, jump);
         EndLoop(cont);
         EndScope(count);
     }
-    void ForeachStatement() {
+    void ForeachStatement()
+    {
         Lex();
         Expect('(');
         std::string keyName, valName = ExpectIdentifier();
-        if (lex.token == ',') {
+        if (lex.token == ',')
+        {
             Lex();
             keyName = valName;
             valName = ExpectIdentifier();
@@ -1126,7 +1492,8 @@ class Compiler {
         EndLoop(start);
         EndScope(count);
     }
-    void SwitchStatement() {
+    void SwitchStatement()
+    {
         Lex();
         Expect('(');
         Exp e = Expression();
@@ -1138,9 +1505,11 @@ class Compiler {
         fs->DeclareLocal(Str("@switch"));
         SQInteger nextTest = -1, fallThrough = -1;
         BeginLoop(true);
-        while (lex.token == TK_CASE) {
+        while (lex.token == TK_CASE)
+        {
             Lex();
-            if (nextTest >= 0) {
+            if (nextTest >= 0)
+            {
                 fallThrough = fs->EmitJump(OP_JMP);
                 fs->PatchToHere(nextTest);
             }
@@ -1152,66 +1521,83 @@ class Compiler {
             fs->FreeReg(t);
             nextTest = fs->EmitJump(OP_JZ, t);
             Expect(':');
-            if (fallThrough >= 0) fs->PatchToHere(fallThrough);
+            if (fallThrough >= 0)
+                fs->PatchToHere(fallThrough);
             SQInteger count = fs->ActiveLocals();
             Statements();
             EndScope(count);
         }
-        if (nextTest >= 0) {
+        if (nextTest >= 0)
+        {
             fallThrough = fs->EmitJump(OP_JMP);
             fs->PatchToHere(nextTest);
             nextTest = -1;
         }
-        if (lex.token == TK_DEFAULT) {
+        if (lex.token == TK_DEFAULT)
+        {
             Lex();
             Expect(':');
-            if (fallThrough >= 0) fs->PatchToHere(fallThrough);
+            if (fallThrough >= 0)
+                fs->PatchToHere(fallThrough);
             fallThrough = -1;
             SQInteger count = fs->ActiveLocals();
             Statements();
             EndScope(count);
         }
         Expect('}');
-        if (fallThrough >= 0) fs->PatchToHere(fallThrough);
+        if (fallThrough >= 0)
+            fs->PatchToHere(fallThrough);
         EndLoop(fs->Pc());
         EndScope(switchLocals);
     }
-    void LocalStatement() {
+    void LocalStatement()
+    {
         Lex();
-        if (lex.token == TK_FUNCTION) {
+        if (lex.token == TK_FUNCTION)
+        {
             Lex();
             std::string name = ExpectIdentifier();
             SQInteger reg = fs->DeclareLocal(Str(name));
             (void)reg;
-            fs->freeReg--;  // the closure is built in the local's own register
+            fs->freeReg--; // the closure is built in the local's own register
             FunctionExp(name, false);
             return;
         }
-        do {
+        do
+        {
             std::string name = ExpectIdentifier();
-            if (lex.token == '=') {
+            if (lex.token == '=')
+            {
                 Lex();
                 Exp e = Expression();
                 ToNextReg(e);
-            } else {
+            }
+            else
+            {
                 fs->Emit(OP_LOADNULL, fs->AllocReg(), 1);
             }
             fs->freeReg--;
             fs->DeclareLocal(Str(name));
-            if (lex.token != ',') break;
+            if (lex.token != ',')
+                break;
             Lex();
         } while (true);
     }
-    // The object a declaration like "function a::b::c()" or "class a.b" adds its slot to; lastName gets the slot.
-    Exp DeclarationTarget(std::string& lastName) {
+    // The object a declaration like "function a::b::c()" or "class a.b" adds its slot to; lastName gets the
+    // slot.
+    Exp DeclarationTarget(std::string& lastName)
+    {
         lastName = ExpectIdentifier();
-        if (lex.token != TK_DOUBLE_COLON && lex.token != '.') return RegExp(0);
+        if (lex.token != TK_DOUBLE_COLON && lex.token != '.')
+            return RegExp(0);
         Exp cur = Identifier(lastName);
-        for (;;) {
+        for (;;)
+        {
             Lex();
             std::string next = ExpectIdentifier();
             SQInteger r = ToAnyReg(cur);
-            if (lex.token != TK_DOUBLE_COLON && lex.token != '.') {
+            if (lex.token != TK_DOUBLE_COLON && lex.token != '.')
+            {
                 lastName = next;
                 return RegExp(r);
             }
@@ -1223,7 +1609,8 @@ class Compiler {
             cur = f;
         }
     }
-    void FunctionStatement() {
+    void FunctionStatement()
+    {
         Lex();
         std::string name;
         Exp obj = DeclarationTarget(name);
@@ -1233,7 +1620,8 @@ class Compiler {
         SQInteger v = ToAnyReg(f);
         fs->Emit(OP_NEWSLOT, objReg, key, v, 1);
     }
-    void ClassStatement() {
+    void ClassStatement()
+    {
         Lex();
         std::string name;
         Exp obj = DeclarationTarget(name);
@@ -1242,62 +1630,79 @@ class Compiler {
         SQInteger v = ToAnyReg(c);
         fs->Emit(OP_NEWSLOT, obj.a, key, v, 1);
     }
-    Value ConstantValue() {
+    Value ConstantValue()
+    {
         bool negative = false;
-        if (lex.token == '-') {
+        if (lex.token == '-')
+        {
             negative = true;
             Lex();
         }
         Value v;
-        switch (lex.token) {
-            case TK_INTEGER: v = Value(negative ? SQInteger(0u - uint32_t(lex.intValue)) : lex.intValue); break;
-            case TK_FLOAT: v = Value(negative ? -lex.floatValue : lex.floatValue); break;
-            case TK_STRING_LITERAL:
-                if (negative) Fail("scalar expected : integer, float");
-                v = Str(lex.text);
-                break;
-            case TK_TRUE:
-            case TK_FALSE: v = Value(lex.token == TK_TRUE); break;
-            default: Fail("scalar expected : integer, float or string");
+        switch (lex.token)
+        {
+        case TK_INTEGER:
+            v = Value(negative ? SQInteger(0u - uint32_t(lex.intValue)) : lex.intValue);
+            break;
+        case TK_FLOAT:
+            v = Value(negative ? -lex.floatValue : lex.floatValue);
+            break;
+        case TK_STRING_LITERAL:
+            if (negative)
+                Fail("scalar expected : integer, float");
+            v = Str(lex.text);
+            break;
+        default:
+            Fail("scalar expected : integer, float or string");
         }
         Lex();
         return v;
     }
-    void ConstStatement() {
+    void ConstStatement()
+    {
         Lex();
         std::string name = ExpectIdentifier();
         Expect('=');
         Value v = ConstantValue();
         ss->constTable.Table()->NewSlot(Str(name), v);
     }
-    void EnumStatement() {
+    void EnumStatement()
+    {
         Lex();
         std::string name = ExpectIdentifier();
         Value table = SQTable::Create(ss);
         Expect('{');
         SQInteger next = 0;
-        while (lex.token != '}') {
+        while (lex.token != '}')
+        {
             std::string key = ExpectIdentifier();
             Value v;
-            if (lex.token == '=') {
+            if (lex.token == '=')
+            {
                 Lex();
                 v = ConstantValue();
-                if (v._type == OT_INTEGER) next = v.Int() + 1;
-            } else {
+                if (v._type == OT_INTEGER)
+                    next = v.Int() + 1;
+            }
+            else
+            {
                 v = Value(next++);
             }
             table.Table()->NewSlot(Str(key), v);
-            if (lex.token == ',') Lex();
+            if (lex.token == ',')
+                Lex();
         }
         Lex();
         ss->constTable.Table()->NewSlot(Str(name), table);
     }
-    void TryStatement() {
+    void TryStatement()
+    {
         Lex();
         SQInteger catchReg = fs->ActiveLocals();
         SQInteger trap = fs->EmitJump(OP_PUSHTRAP, catchReg);
         fs->activeTraps++;
-        if (fs->freeReg <= catchReg) fs->AllocReg(), fs->freeReg = catchReg;
+        if (fs->freeReg <= catchReg)
+            fs->AllocReg(), fs->freeReg = catchReg;
         ScopedStatement();
         fs->activeTraps--;
         fs->Emit(OP_POPTRAP, 0, 1);
@@ -1315,10 +1720,11 @@ class Compiler {
     }
 };
 
-}  // namespace
+} // namespace
 
 bool SQCompile(SQVM* vm, const char* source, SQInteger size, const char* sourceName, Value& proto,
-               SQCompileError& error) {
+               SQCompileError& error)
+{
     Compiler compiler(vm, source, size, sourceName);
     return compiler.Compile(proto, error);
 }

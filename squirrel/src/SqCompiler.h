@@ -5,7 +5,8 @@
 
 #include <string>
 
-struct SQCompileError {
+struct SQCompileError
+{
     std::string message;
     SQInteger line = 0;
     SQInteger column = 0;

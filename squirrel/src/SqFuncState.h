@@ -10,13 +10,16 @@
 
 struct SQSharedState;
 
-struct SQLocalVar {
+struct SQLocalVar
+{
     Value name;
     SQInteger reg;
     bool captured;
+    size_t debugIndex; // its entry in the prototype's local variable table
 };
 
-struct SQFuncState {
+struct SQFuncState
+{
     SQFuncState(SQSharedState* ss, SQFuncState* parent, const Value& sourceName);
     SQSharedState* ss;
     SQFuncState* parent;
@@ -29,7 +32,7 @@ struct SQFuncState {
     std::map<std::pair<SQInteger, SQRawObjectVal>, SQInteger> literalIndex;
 
     SQInteger Emit(uint8_t op, SQInteger a = 0, SQInteger b = 0, SQInteger c = 0, SQInteger x = 0);
-    SQInteger EmitJump(uint8_t op, SQInteger a = 0);  // returns the pc of the jump to patch
+    SQInteger EmitJump(uint8_t op, SQInteger a = 0); // returns the pc of the jump to patch
     SQInteger Pc() const { return SQInteger(proto->code.size()); }
     void PatchJump(SQInteger pc, SQInteger target);
     void PatchToHere(SQInteger pc) { PatchJump(pc, Pc()); }
@@ -44,10 +47,12 @@ struct SQFuncState {
     SQInteger ActiveLocals() const { return SQInteger(locals.size()); }
     bool IsTemp(SQInteger reg) const { return reg >= ActiveLocals(); }
 
-    SQInteger DeclareLocal(const Value& name);  // at the next free register
+    SQInteger DeclareLocal(const Value& name); // at the next free register
     SQInteger FindLocal(const Value& name) const;
-    SQInteger FindOuter(const Value& name);  // resolves through enclosing functions, -1 if none
+    SQInteger FindOuter(const Value& name); // resolves through enclosing functions, -1 if none
     void RemoveLocalsAbove(SQInteger count);
     bool AnyCapturedFrom(SQInteger localCount) const;
     void SetLine(SQInteger l) { line = l; }
+    // Closes the debug ranges of the locals still active when the function ends.
+    void Finish();
 };

@@ -3,87 +3,160 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-struct KeywordEntry {
+namespace
+{
+struct KeywordEntry
+{
     const char* name;
     int token;
 };
 const KeywordEntry kKeywords[] = {
-    {"while", TK_WHILE}, {"do", TK_DO}, {"if", TK_IF}, {"else", TK_ELSE}, {"break", TK_BREAK},
-    {"continue", TK_CONTINUE}, {"return", TK_RETURN}, {"null", TK_NULL}, {"function", TK_FUNCTION},
-    {"local", TK_LOCAL}, {"for", TK_FOR}, {"foreach", TK_FOREACH}, {"in", TK_IN}, {"typeof", TK_TYPEOF},
-    {"base", TK_BASE}, {"delete", TK_DELETE}, {"try", TK_TRY}, {"catch", TK_CATCH}, {"throw", TK_THROW},
-    {"clone", TK_CLONE}, {"yield", TK_YIELD}, {"resume", TK_RESUME}, {"switch", TK_SWITCH}, {"case", TK_CASE},
-    {"default", TK_DEFAULT}, {"this", TK_THIS}, {"class", TK_CLASS}, {"extends", TK_EXTENDS},
-    {"constructor", TK_CONSTRUCTOR}, {"instanceof", TK_INSTANCEOF}, {"true", TK_TRUE}, {"false", TK_FALSE},
-    {"static", TK_STATIC}, {"enum", TK_ENUM}, {"const", TK_CONST}, {"__LINE__", TK___LINE__},
-    {"__FILE__", TK___FILE__},
+    {"while", TK_WHILE},
+    {"do", TK_DO},
+    {"if", TK_IF},
+    {"else", TK_ELSE},
+    {"break", TK_BREAK},
+    {"continue", TK_CONTINUE},
+    {"return", TK_RETURN},
+    {"null", TK_NULL},
+    {"function", TK_FUNCTION},
+    {"local", TK_LOCAL},
+    {"for", TK_FOR},
+    {"foreach", TK_FOREACH},
+    {"in", TK_IN},
+    {"typeof", TK_TYPEOF},
+    {"base", TK_BASE},
+    {"delete", TK_DELETE},
+    {"try", TK_TRY},
+    {"catch", TK_CATCH},
+    {"throw", TK_THROW},
+    {"clone", TK_CLONE},
+    {"yield", TK_YIELD},
+    {"resume", TK_RESUME},
+    {"switch", TK_SWITCH},
+    {"case", TK_CASE},
+    {"default", TK_DEFAULT},
+    {"this", TK_THIS},
+    {"class", TK_CLASS},
+    {"extends", TK_EXTENDS},
+    {"constructor", TK_CONSTRUCTOR},
+    {"instanceof", TK_INSTANCEOF},
+    {"true", TK_TRUE},
+    {"false", TK_FALSE},
+    {"static", TK_STATIC},
+    {"enum", TK_ENUM},
+    {"const", TK_CONST},
 };
-bool IsIdStart(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsHex(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-int HexValue(int c) { return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10; }
-}  // namespace
+bool IsIdStart(int c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool IsDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+bool IsHex(int c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+int HexValue(int c)
+{
+    return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+} // namespace
 
 SQLexer::SQLexer(const char* s, SQInteger n) : src(s), size(n) {}
 
-const char* SQLexer::TokenText(int token) {
+const char* SQLexer::TokenText(int token)
+{
     for (const KeywordEntry& k : kKeywords)
-        if (k.token == token) return k.name;
-    switch (token) {
-        case TK_IDENTIFIER: return "IDENTIFIER";
-        case TK_STRING_LITERAL: return "STRING_LITERAL";
-        case TK_INTEGER: return "INTEGER";
-        case TK_FLOAT: return "FLOAT";
-        case TK_EQ: return "==";
-        case TK_NE: return "!=";
-        case TK_LE: return "<=";
-        case TK_GE: return ">=";
-        case TK_AND: return "&&";
-        case TK_OR: return "||";
-        case TK_NEWSLOT: return "<-";
-        case TK_DOUBLE_COLON: return "::";
-        case TK_VARPARAMS: return "...";
-        case TK_ATTR_OPEN: return "</";
-        case TK_ATTR_CLOSE: return "/>";
-        case TK_EOS: return "end of script";
-        default: return nullptr;
+        if (k.token == token)
+            return k.name;
+    switch (token)
+    {
+    case TK_IDENTIFIER:
+        return "IDENTIFIER";
+    case TK_STRING_LITERAL:
+        return "STRING_LITERAL";
+    case TK_INTEGER:
+        return "INTEGER";
+    case TK_FLOAT:
+        return "FLOAT";
+    case TK_EQ:
+        return "==";
+    case TK_NE:
+        return "!=";
+    case TK_LE:
+        return "<=";
+    case TK_GE:
+        return ">=";
+    case TK_AND:
+        return "&&";
+    case TK_OR:
+        return "||";
+    case TK_NEWSLOT:
+        return "<-";
+    case TK_DOUBLE_COLON:
+        return "::";
+    case TK_VARPARAMS:
+        return "...";
+    case TK_ATTR_OPEN:
+        return "</";
+    case TK_ATTR_CLOSE:
+        return "/>";
+    case TK_EOS:
+        return "end of script";
+    default:
+        return nullptr;
     }
 }
 
-void SQLexer::Advance() {
-    if (pos < size && src[pos] == '\n') {
+void SQLexer::Advance()
+{
+    if (pos < size && src[pos] == '\n')
+    {
         curLine++;
         curColumn = 1;
-    } else {
+    }
+    else
+    {
         curColumn++;
     }
     pos++;
 }
 
-bool SQLexer::Fail(const char* msg) {
+bool SQLexer::Fail(const char* msg)
+{
     error = msg;
     errorLine = curLine;
     errorColumn = curColumn;
     return false;
 }
 
-int SQLexer::Keyword(const std::string& id) const {
+int SQLexer::Keyword(const std::string& id) const
+{
     for (const KeywordEntry& k : kKeywords)
-        if (id == k.name) return k.token;
+        if (id == k.name)
+            return k.token;
     return TK_IDENTIFIER;
 }
 
-bool SQLexer::SkipComment() {
-    if (Peek() == '#' || (Peek() == '/' && Peek(1) == '/')) {
-        while (pos < size && Peek() != '\n') Advance();
+bool SQLexer::SkipComment()
+{
+    if (Peek() == '#' || (Peek() == '/' && Peek(1) == '/'))
+    {
+        while (pos < size && Peek() != '\n')
+            Advance();
         return true;
     }
-    if (Peek() == '/' && Peek(1) == '*') {
+    if (Peek() == '/' && Peek(1) == '*')
+    {
         Advance();
         Advance();
-        while (!(Peek() == '*' && Peek(1) == '/')) {
-            if (pos >= size) return Fail("missing \"*/\" in comment");
+        while (!(Peek() == '*' && Peek(1) == '/'))
+        {
+            if (pos >= size)
+                return Fail("missing \"*/\" in comment");
             Advance();
         }
         Advance();
@@ -93,67 +166,91 @@ bool SQLexer::SkipComment() {
     return true;
 }
 
-bool SQLexer::Next() {
+bool SQLexer::Next()
+{
     prevLine = curLine;
     newlineBefore = false;
-    for (;;) {
+    for (;;)
+    {
         int c = Peek();
-        if (c == '\n') {
+        if (c == '\n')
+        {
             newlineBefore = true;
             Advance();
-        } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+        }
+        else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v')
+        {
             Advance();
-        } else if (c == '#' || (c == '/' && (Peek(1) == '/' || Peek(1) == '*'))) {
+        }
+        else if (c == '#' || (c == '/' && (Peek(1) == '/' || Peek(1) == '*')))
+        {
             SQInteger before = curLine;
-            if (!SkipComment()) return false;
-            if (curLine != before) newlineBefore = true;
-        } else {
+            if (!SkipComment())
+                return false;
+            if (curLine != before)
+                newlineBefore = true;
+        }
+        else
+        {
             break;
         }
     }
     line = curLine;
     column = curColumn;
-    if (pos >= size) {
+    if (pos >= size)
+    {
         token = TK_EOS;
         return true;
     }
     int c = Peek();
-    if (IsIdStart(c)) {
+    if (IsIdStart(c))
+    {
         text.clear();
-        while (IsIdStart(Peek()) || IsDigit(Peek())) {
+        while (IsIdStart(Peek()) || IsDigit(Peek()))
+        {
             text += char(Peek());
             Advance();
         }
         token = Keyword(text);
         return true;
     }
-    if (IsDigit(c) || (c == '.' && IsDigit(Peek(1)))) return ReadNumber();
-    if (c == '"') return ReadString('"', false);
-    if (c == '\'') return ReadString('\'', false);
-    if (c == '@' && Peek(1) == '"') {
+    if (IsDigit(c) || (c == '.' && IsDigit(Peek(1))))
+        return ReadNumber();
+    if (c == '"')
+        return ReadString('"', false);
+    if (c == '\'')
+        return ReadString('\'', false);
+    if (c == '@' && Peek(1) == '"')
+    {
         Advance();
         return ReadString('"', true);
     }
-    struct Op {
+    struct Op
+    {
         const char* text;
         int token;
     };
     static const Op ops[] = {
-        {">>>", TK_USHIFTR}, {"<=>", TK_3WAYSCMP}, {"...", TK_VARPARAMS}, {"==", TK_EQ}, {"!=", TK_NE},
-        {"<=", TK_LE}, {">=", TK_GE}, {"&&", TK_AND}, {"||", TK_OR}, {"<-", TK_NEWSLOT}, {"::", TK_DOUBLE_COLON},
-        {"++", TK_PLUSPLUS}, {"--", TK_MINUSMINUS}, {"+=", TK_PLUSEQ}, {"-=", TK_MINUSEQ}, {"*=", TK_MULEQ},
-        {"/=", TK_DIVEQ}, {"%=", TK_MODEQ}, {"<<", TK_SHIFTL}, {">>", TK_SHIFTR}, {"</", TK_ATTR_OPEN},
-        {"/>", TK_ATTR_CLOSE},
+        {">>>", TK_USHIFTR},   {"<=>", TK_3WAYSCMP},  {"...", TK_VARPARAMS},   {"==", TK_EQ},
+        {"!=", TK_NE},         {"<=", TK_LE},         {">=", TK_GE},           {"&&", TK_AND},
+        {"||", TK_OR},         {"<-", TK_NEWSLOT},    {"::", TK_DOUBLE_COLON}, {"++", TK_PLUSPLUS},
+        {"--", TK_MINUSMINUS}, {"+=", TK_PLUSEQ},     {"-=", TK_MINUSEQ},      {"*=", TK_MULEQ},
+        {"/=", TK_DIVEQ},      {"%=", TK_MODEQ},      {"<<", TK_SHIFTL},       {">>", TK_SHIFTR},
+        {"</", TK_ATTR_OPEN},  {"/>", TK_ATTR_CLOSE},
     };
-    for (const Op& op : ops) {
+    for (const Op& op : ops)
+    {
         SQInteger n = SQInteger(strlen(op.text));
-        if (pos + n <= size && memcmp(src + pos, op.text, size_t(n)) == 0) {
-            for (SQInteger i = 0; i < n; i++) Advance();
+        if (pos + n <= size && memcmp(src + pos, op.text, size_t(n)) == 0)
+        {
+            for (SQInteger i = 0; i < n; i++)
+                Advance();
             token = op.token;
             return true;
         }
     }
-    if (strchr("{}[]().,;:?+-*/%&|^~!<>=@", c)) {
+    if (strchr("{}[]().,;:?+-*/%&|^~!<>=@", c))
+    {
         Advance();
         token = c;
         return true;
@@ -161,15 +258,21 @@ bool SQLexer::Next() {
     return Fail("unexpected character");
 }
 
-bool SQLexer::ReadString(int delimiter, bool verbatim) {
+bool SQLexer::ReadString(int delimiter, bool verbatim)
+{
     Advance();
     text.clear();
-    for (;;) {
-        if (pos >= size) return Fail("unfinished string");
+    for (;;)
+    {
+        if (pos >= size)
+            return Fail("unfinished string");
         int c = Peek();
-        if (c == '\n' && !verbatim) return Fail("newline in a constant");
-        if (c == delimiter) {
-            if (verbatim && Peek(1) == delimiter) {
+        if (c == '\n' && !verbatim)
+            return Fail("newline in a constant");
+        if (c == delimiter)
+        {
+            if (verbatim && Peek(1) == delimiter)
+            {
                 text += char(c);
                 Advance();
                 Advance();
@@ -178,33 +281,61 @@ bool SQLexer::ReadString(int delimiter, bool verbatim) {
             Advance();
             break;
         }
-        if (c == '\\' && !verbatim) {
+        if (c == '\\' && !verbatim)
+        {
             Advance();
             int e = Peek();
-            switch (e) {
-                case 't': text += '\t'; break;
-                case 'a': text += '\a'; break;
-                case 'b': text += '\b'; break;
-                case 'n': text += '\n'; break;
-                case 'r': text += '\r'; break;
-                case 'v': text += '\v'; break;
-                case 'f': text += '\f'; break;
-                case '0': text += '\0'; break;
-                case '\\': text += '\\'; break;
-                case '"': text += '"'; break;
-                case '\'': text += '\''; break;
-                case 'x': {
+            switch (e)
+            {
+            case 't':
+                text += '\t';
+                break;
+            case 'a':
+                text += '\a';
+                break;
+            case 'b':
+                text += '\b';
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            case 'v':
+                text += '\v';
+                break;
+            case 'f':
+                text += '\f';
+                break;
+            case '0':
+                text += '\0';
+                break;
+            case '\\':
+                text += '\\';
+                break;
+            case '"':
+                text += '"';
+                break;
+            case '\'':
+                text += '\'';
+                break;
+            case 'x':
+            {
+                Advance();
+                if (!IsHex(Peek()))
+                    return Fail("hexadecimal number expected");
+                int v = 0;
+                for (int n = 0; n < 2 && IsHex(Peek()); n++) // two digits: one byte per character
+                {
+                    v = v * 16 + HexValue(Peek());
                     Advance();
-                    if (!IsHex(Peek())) return Fail("hexadecimal number expected");
-                    int v = 0;
-                    for (int n = 0; n < 4 && IsHex(Peek()); n++) {
-                        v = v * 16 + HexValue(Peek());
-                        Advance();
-                    }
-                    text += char(v);
-                    continue;
                 }
-                default: return Fail("unrecognised escaper char");
+                text += char(v);
+                continue;
+            }
+            default:
+                return Fail("unrecognised escaper char");
             }
             Advance();
             continue;
@@ -212,8 +343,10 @@ bool SQLexer::ReadString(int delimiter, bool verbatim) {
         text += char(c);
         Advance();
     }
-    if (delimiter == '\'') {
-        if (text.size() != 1) return Fail("invalid character");
+    if (delimiter == '\'')
+    {
+        if (text.size() != 1)
+            return Fail("invalid character");
         token = TK_INTEGER;
         intValue = (unsigned char)text[0];
         return true;
@@ -222,14 +355,18 @@ bool SQLexer::ReadString(int delimiter, bool verbatim) {
     return true;
 }
 
-bool SQLexer::ReadNumber() {
+bool SQLexer::ReadNumber()
+{
     std::string digits;
-    if (Peek() == '0' && (Peek(1) == 'x' || Peek(1) == 'X')) {
+    if (Peek() == '0' && (Peek(1) == 'x' || Peek(1) == 'X'))
+    {
         Advance();
         Advance();
         uint32_t v = 0;
-        if (!IsHex(Peek())) return Fail("hexadecimal number expected");
-        while (IsHex(Peek())) {
+        if (!IsHex(Peek()))
+            return Fail("hexadecimal number expected");
+        while (IsHex(Peek()))
+        {
             v = v * 16 + uint32_t(HexValue(Peek()));
             Advance();
         }
@@ -238,50 +375,66 @@ bool SQLexer::ReadNumber() {
         return true;
     }
     bool isFloat = false;
-    while (IsDigit(Peek())) {
+    while (IsDigit(Peek()))
+    {
         digits += char(Peek());
         Advance();
     }
-    if (Peek() == '.' && IsDigit(Peek(1))) {
+    if (Peek() == '.' && IsDigit(Peek(1)))
+    {
         isFloat = true;
         digits += '.';
         Advance();
-        while (IsDigit(Peek())) {
+        while (IsDigit(Peek()))
+        {
             digits += char(Peek());
             Advance();
         }
-    } else if (Peek() == '.' && !IsIdStart(Peek(1)) && Peek(1) != '.') {
+    }
+    else if (Peek() == '.' && !IsIdStart(Peek(1)) && Peek(1) != '.')
+    {
         isFloat = true;
         digits += '.';
         Advance();
     }
-    if (Peek() == 'e' || Peek() == 'E') {
+    if (Peek() == 'e' || Peek() == 'E')
+    {
         isFloat = true;
         digits += 'e';
         Advance();
-        if (Peek() == '+' || Peek() == '-') {
+        if (Peek() == '+' || Peek() == '-')
+        {
             digits += char(Peek());
             Advance();
         }
-        if (!IsDigit(Peek())) return Fail("exponent expected");
-        while (IsDigit(Peek())) {
+        if (!IsDigit(Peek()))
+            return Fail("exponent expected");
+        while (IsDigit(Peek()))
+        {
             digits += char(Peek());
             Advance();
         }
     }
-    if (isFloat) {
+    if (isFloat)
+    {
         token = TK_FLOAT;
         floatValue = SQFloat(strtod(digits.c_str(), nullptr));
         return true;
     }
     uint32_t v = 0;
-    if (digits.size() > 1 && digits[0] == '0') {
-        for (char d : digits) {
-            if (d > '7') return Fail("invalid octal number");
+    if (digits.size() > 1 && digits[0] == '0')
+    {
+        for (char d : digits)
+        {
+            if (d > '7')
+                return Fail("invalid octal number");
             v = v * 8 + uint32_t(d - '0');
         }
-    } else {
-        for (char d : digits) v = v * 10 + uint32_t(d - '0');
+    }
+    else
+    {
+        for (char d : digits)
+            v = v * 10 + uint32_t(d - '0');
     }
     token = TK_INTEGER;
     intValue = SQInteger(v);

@@ -1,5 +1,6 @@
-// Values and the heap objects they point to. Every heap object is reference counted and released the moment its
-// last reference goes; objects that can hold references sit on the collector's list so unreachable cycles are found.
+// Values and the heap objects they point to. Every heap object is reference counted and released the moment
+// its last reference goes; objects that can hold references sit on the collector's list so unreachable cycles
+// are found.
 #pragma once
 
 #include "squirrel.h"
@@ -11,7 +12,8 @@
 struct SQSharedState;
 struct SQWeakRef;
 
-struct SQRefCounted {
+struct SQRefCounted
+{
     SQUnsignedInteger refs = 0;
     SQWeakRef* weakref = nullptr;
     virtual ~SQRefCounted();
@@ -19,71 +21,140 @@ struct SQRefCounted {
     virtual void Destroy() { delete this; }
 };
 
-inline bool IsRefCounted(SQObjectType t) { return (t & SQOBJECT_REF_COUNTED) != 0; }
+inline bool IsRefCounted(SQObjectType t)
+{
+    return (t & SQOBJECT_REF_COUNTED) != 0;
+}
 
 // Layout-compatible with HSQOBJECT so API handles and stack slots are interchangeable.
-struct Value : SQObject {
-    Value() { _type = OT_NULL; _unVal.raw = 0; }
-    Value(const SQObject& o) { _type = o._type; _unVal = o._unVal; AddRef(); }
-    Value(const Value& o) : SQObject() { _type = o._type; _unVal = o._unVal; AddRef(); }
-    Value(Value&& o) noexcept : SQObject() { _type = o._type; _unVal = o._unVal; o._type = OT_NULL; o._unVal.raw = 0; }
-    explicit Value(SQInteger i) { _type = OT_INTEGER; _unVal.raw = 0; _unVal.nInteger = i; }
-    explicit Value(SQFloat f) { _type = OT_FLOAT; _unVal.raw = 0; _unVal.fFloat = f; }
-    explicit Value(bool b) { _type = OT_BOOL; _unVal.raw = 0; _unVal.nInteger = b ? 1 : 0; }
-    Value(SQObjectType t, SQRefCounted* p) { _type = t; _unVal.raw = 0; _unVal.pRefCounted = p; AddRef(); }
-    static Value UserPointer(SQUserPointer p) { Value v; v._type = OT_USERPOINTER; v._unVal.pUserPointer = p; return v; }
+struct Value : SQObject
+{
+    Value()
+    {
+        _type = OT_NULL;
+        _unVal.raw = 0;
+    }
+    Value(const SQObject& o)
+    {
+        _type = o._type;
+        _unVal = o._unVal;
+        AddRef();
+    }
+    Value(const Value& o) : SQObject()
+    {
+        _type = o._type;
+        _unVal = o._unVal;
+        AddRef();
+    }
+    Value(Value&& o) noexcept : SQObject()
+    {
+        _type = o._type;
+        _unVal = o._unVal;
+        o._type = OT_NULL;
+        o._unVal.raw = 0;
+    }
+    explicit Value(SQInteger i)
+    {
+        _type = OT_INTEGER;
+        _unVal.raw = 0;
+        _unVal.nInteger = i;
+    }
+    explicit Value(SQFloat f)
+    {
+        _type = OT_FLOAT;
+        _unVal.raw = 0;
+        _unVal.fFloat = f;
+    }
+    explicit Value(bool b)
+    {
+        _type = OT_BOOL;
+        _unVal.raw = 0;
+        _unVal.nInteger = b ? 1 : 0;
+    }
+    Value(SQObjectType t, SQRefCounted* p)
+    {
+        _type = t;
+        _unVal.raw = 0;
+        _unVal.pRefCounted = p;
+        AddRef();
+    }
+    static Value UserPointer(SQUserPointer p)
+    {
+        Value v;
+        v._type = OT_USERPOINTER;
+        v._unVal.pUserPointer = p;
+        return v;
+    }
     ~Value() { Release(); }
 
-    Value& operator=(const Value& o) {
-        if (IsRefCounted(o._type)) o._unVal.pRefCounted->refs++;
+    Value& operator=(const Value& o)
+    {
+        if (IsRefCounted(o._type))
+            o._unVal.pRefCounted->refs++;
         SQObjectType t = _type;
         SQObjectValue old = _unVal;
         _type = o._type;
         _unVal = o._unVal;
-        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0)
+            old.pRefCounted->Destroy();
         return *this;
     }
-    Value& operator=(Value&& o) noexcept {
-        if (this == &o) return *this;
+    Value& operator=(Value&& o) noexcept
+    {
+        if (this == &o)
+            return *this;
         SQObjectType t = _type;
         SQObjectValue old = _unVal;
         _type = o._type;
         _unVal = o._unVal;
         o._type = OT_NULL;
         o._unVal.raw = 0;
-        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0)
+            old.pRefCounted->Destroy();
         return *this;
     }
-    void SetInteger(SQInteger i) {
-        if (IsRefCounted(_type)) Release();
+    void SetInteger(SQInteger i)
+    {
+        if (IsRefCounted(_type))
+            Release();
         _type = OT_INTEGER;
         _unVal.raw = 0;
         _unVal.nInteger = i;
     }
-    void SetFloat(SQFloat f) {
-        if (IsRefCounted(_type)) Release();
+    void SetFloat(SQFloat f)
+    {
+        if (IsRefCounted(_type))
+            Release();
         _type = OT_FLOAT;
         _unVal.raw = 0;
         _unVal.fFloat = f;
     }
-    void SetBool(bool b) {
-        if (IsRefCounted(_type)) Release();
+    void SetBool(bool b)
+    {
+        if (IsRefCounted(_type))
+            Release();
         _type = OT_BOOL;
         _unVal.raw = 0;
         _unVal.nInteger = b ? 1 : 0;
     }
-    void Null() {
+    void Null()
+    {
         SQObjectType t = _type;
         SQObjectValue old = _unVal;
         _type = OT_NULL;
         _unVal.raw = 0;
-        if (IsRefCounted(t) && --old.pRefCounted->refs == 0) old.pRefCounted->Destroy();
+        if (IsRefCounted(t) && --old.pRefCounted->refs == 0)
+            old.pRefCounted->Destroy();
     }
-    void AddRef() const {
-        if (IsRefCounted(_type)) _unVal.pRefCounted->refs++;
+    void AddRef() const
+    {
+        if (IsRefCounted(_type))
+            _unVal.pRefCounted->refs++;
     }
-    void Release() {
-        if (IsRefCounted(_type) && --_unVal.pRefCounted->refs == 0) {
+    void Release()
+    {
+        if (IsRefCounted(_type) && --_unVal.pRefCounted->refs == 0)
+        {
             SQRefCounted* p = _unVal.pRefCounted;
             _type = OT_NULL;
             _unVal.raw = 0;
@@ -113,25 +184,31 @@ struct Value : SQObject {
     SQRefCounted* Ref() const { return _unVal.pRefCounted; }
 };
 
-inline bool RawEqual(const SQObject& a, const SQObject& b) { return a._type == b._type && a._unVal.raw == b._unVal.raw; }
+inline bool RawEqual(const SQObject& a, const SQObject& b)
+{
+    return a._type == b._type && a._unVal.raw == b._unVal.raw;
+}
 bool IsFalse(const SQObject& o);
 const char* TypeName(SQObjectType t);
 
-struct SQString : SQRefCounted {
+struct SQString : SQRefCounted
+{
     SQSharedState* ss;
-    SQString* next;  // intern chain
+    SQString* next; // intern chain
     SQHash hash;
     SQInteger len;
     char data[1];
     void Destroy() override;
     static SQString* Create(SQSharedState* ss, const char* s, SQInteger len = -1);
 };
-inline Value MakeString(SQSharedState* ss, const char* s, SQInteger len = -1) {
+inline Value MakeString(SQSharedState* ss, const char* s, SQInteger len = -1)
+{
     return Value(OT_STRING, SQString::Create(ss, s, len));
 }
 
 // Anything that may hold references to other objects: the cycle collector visits these.
-struct SQCollectable : SQRefCounted {
+struct SQCollectable : SQRefCounted
+{
     SQSharedState* ss;
     SQCollectable* gcprev = nullptr;
     SQCollectable* gcnext = nullptr;
@@ -139,27 +216,46 @@ struct SQCollectable : SQRefCounted {
     bool gcmark = false;
     explicit SQCollectable(SQSharedState* s);
     ~SQCollectable() override;
+    // Releasing one object can release a long chain of others; past a depth they are queued, not recursed into.
+    void Destroy() override;
     // Calls fn on every reference this object holds.
     virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
     // Drops every reference this object holds (used to break garbage cycles).
     virtual void Finalize() = 0;
+    virtual SQObjectType ObjectType() const = 0;
 };
 
-struct SQWeakRef : SQRefCounted {
-    SQObject obj;  // not counted; set to null when the target goes
+// Visits a reference held as a raw pointer (delegates, classes), if there is one.
+inline void VisitRaw(SQObjectType type, SQRefCounted* p, void (*fn)(const SQObject&, void*), void* ctx)
+{
+    if (!p)
+        return;
+    SQObject o;
+    o._type = type;
+    o._unVal.raw = 0;
+    o._unVal.pRefCounted = p;
+    fn(o, ctx);
+}
+
+struct SQWeakRef : SQRefCounted
+{
+    SQObject obj; // not counted; set to null when the target goes
     ~SQWeakRef() override;
 };
 Value MakeWeakRef(const Value& target);
 
-struct SQTable : SQCollectable {
-    struct Node {
+struct SQTable : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_TABLE; }
+    struct Node
+    {
         Value key;
         Value val;
     };
     Node* nodes = nullptr;
-    SQUnsignedInteger capacity = 0;  // power of two, or 0
+    SQUnsignedInteger capacity = 0; // power of two, or 0
     SQUnsignedInteger count = 0;
-    SQUnsignedInteger used = 0;  // live + deleted markers
+    SQUnsignedInteger used = 0; // live + deleted markers
     SQTable* delegate = nullptr;
 
     SQTable(SQSharedState* s, SQInteger sizeHint = 0);
@@ -167,7 +263,7 @@ struct SQTable : SQCollectable {
     static Value Create(SQSharedState* s, SQInteger sizeHint = 0);
     bool Get(const SQObject& key, Value& out) const;
     Value* Find(const SQObject& key) const;
-    bool Set(const SQObject& key, const Value& val);  // only if present
+    bool Set(const SQObject& key, const Value& val); // only if present
     void NewSlot(const SQObject& key, const Value& val);
     bool Remove(const SQObject& key);
     // Iteration over slot positions: returns the next position holding a key at or after pos, or -1.
@@ -178,45 +274,60 @@ struct SQTable : SQCollectable {
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;
 
-   private:
+private:
     void Resize(SQUnsignedInteger newCapacity);
     Node* Lookup(const SQObject& key, SQHash h) const;
 };
-inline SQHash HashValue(const SQObject& key) {
-    switch (key._type) {
-        case OT_STRING: return key._unVal.pString->hash;
-        case OT_INTEGER: return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
-        case OT_FLOAT: {
-            uint32_t bits;
-            memcpy(&bits, &key._unVal.fFloat, 4);
-            return (bits * 2654435761u) ^ 0x5bd1e995u;
-        }
-        case OT_BOOL: return SQHash(key._unVal.nInteger + 1);
-        default: {
-            uint64_t x = key._unVal.raw >> 3;
-            x ^= x >> 29;
-            x *= 0xbf58476d1ce4e5b9ULL;
-            return SQHash(x ^ (x >> 32));
-        }
+inline SQHash HashValue(const SQObject& key)
+{
+    switch (key._type)
+    {
+    case OT_STRING:
+        return key._unVal.pString->hash;
+    case OT_INTEGER:
+        return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
+    case OT_FLOAT:
+    {
+        uint32_t bits;
+        memcpy(&bits, &key._unVal.fFloat, 4);
+        return (bits * 2654435761u) ^ 0x5bd1e995u;
+    }
+    case OT_BOOL:
+        return SQHash(key._unVal.nInteger + 1);
+    default:
+    {
+        uint64_t x = key._unVal.raw >> 3;
+        x ^= x >> 29;
+        x *= 0xbf58476d1ce4e5b9ULL;
+        return SQHash(x ^ (x >> 32));
+    }
     }
 }
 
-inline SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const {
-    if (!capacity) return nullptr;
+inline SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const
+{
+    if (!capacity)
+        return nullptr;
     SQUnsignedInteger mask = capacity - 1;
-    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask) {
+    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask)
+    {
         Node& n = nodes[i];
-        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw) return &n;
-        if (n.key._type == OT_NULL && n.val._type == OT_NULL) return nullptr;
+        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw)
+            return &n;
+        if (n.key._type == OT_NULL && n.val._type == OT_NULL)
+            return nullptr;
     }
 }
 
-inline Value* SQTable::Find(const SQObject& key) const {
+inline Value* SQTable::Find(const SQObject& key) const
+{
     Node* n = Lookup(key, HashValue(key));
     return n ? &n->val : nullptr;
 }
 
-struct SQArray : SQCollectable {
+struct SQArray : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_ARRAY; }
     std::vector<Value> values;
     explicit SQArray(SQSharedState* s) : SQCollectable(s) {}
     static Value Create(SQSharedState* s, SQInteger size = 0);
@@ -224,12 +335,15 @@ struct SQArray : SQCollectable {
     void Finalize() override { values.clear(); }
 };
 
-struct SQInstruction {
+struct SQInstruction
+{
     uint8_t op;
     uint8_t x;
     uint16_t a;
-    union {
-        struct {
+    union
+    {
+        struct
+        {
             uint16_t b;
             uint16_t c;
         };
@@ -237,42 +351,48 @@ struct SQInstruction {
     };
 };
 
-struct SQOuterInfo {
-    bool fromStack;  // a local of the enclosing function, else one of its outers
+struct SQOuterInfo
+{
+    bool fromStack; // a local of the enclosing function, else one of its outers
     SQInteger index;
     Value name;
 };
-struct SQLocalInfo {
+struct SQLocalInfo
+{
     Value name;
     SQInteger reg;
     SQInteger startPc;
     SQInteger endPc;
 };
-struct SQLineInfo {
+struct SQLineInfo
+{
     SQInteger pc;
     SQInteger line;
 };
 
-struct SQFunctionProto : SQRefCounted {
+struct SQFunctionProto : SQRefCounted
+{
     std::vector<SQInstruction> code;
     std::vector<Value> literals;
-    std::vector<Value> functions;  // nested prototypes
+    std::vector<Value> functions; // nested prototypes
     std::vector<SQOuterInfo> outers;
     std::vector<SQLocalInfo> locals;
     std::vector<SQLineInfo> lines;
     Value name;
     Value sourceName;
-    SQInteger nparams = 1;  // including 'this'
+    SQInteger nparams = 1; // including 'this'
     SQInteger ndefaults = 0;
     SQInteger maxStack = 2;
     bool varParams = false;
     bool generator = false;
-    bool simpleCall = true;  // fixed parameters, not a generator: calls take the fast path
+    bool simpleCall = true; // fixed parameters, not a generator: calls take the fast path
     SQInteger LineAt(SQInteger pc) const;
 };
 
-struct SQOuter : SQCollectable {
-    SQVM* vm = nullptr;  // while open: the thread whose stack holds the value
+struct SQOuter : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_OUTER; }
+    SQVM* vm = nullptr; // while open: the thread whose stack holds the value
     SQInteger index = 0;
     SQOuter* nextOpen = nullptr;
     Value closed;
@@ -283,12 +403,14 @@ struct SQOuter : SQCollectable {
     void Finalize() override { closed.Null(); }
 };
 
-struct SQClosure : SQCollectable {
+struct SQClosure : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_CLOSURE; }
     Value proto;
     std::vector<Value> outers;
     std::vector<Value> defaults;
-    Value env;   // weak reference bound by bindenv, or null
-    Value base;  // class the method belongs to, for 'base'
+    Value env;  // weak reference bound by bindenv, or null
+    Value base; // class the method belongs to, for 'base'
     explicit SQClosure(SQSharedState* s) : SQCollectable(s) {}
     SQFunctionProto* Proto() const { return proto.Proto(); }
     Value Clone() const;
@@ -296,7 +418,9 @@ struct SQClosure : SQCollectable {
     void Finalize() override;
 };
 
-struct SQNativeClosure : SQCollectable {
+struct SQNativeClosure : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_NATIVECLOSURE; }
     SQFUNCTION func = nullptr;
     std::vector<Value> outers;
     std::vector<SQInteger> typecheck;
@@ -310,15 +434,23 @@ struct SQNativeClosure : SQCollectable {
 };
 
 struct SQCallInfo;
-struct SQExceptionTrap {
-    SQInteger stackBase;  // absolute
-    SQInteger target;     // register (relative) receiving the error
+struct SQExceptionTrap
+{
+    SQInteger stackBase; // absolute
+    SQInteger target;    // register (relative) receiving the error
     const SQInstruction* catchPc;
     SQInteger callDepth;
 };
 
-struct SQGenerator : SQCollectable {
-    enum State { Running, Suspended, Dead } state = Suspended;
+struct SQGenerator : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_GENERATOR; }
+    enum State
+    {
+        Running,
+        Suspended,
+        Dead
+    } state = Suspended;
     Value closure;
     std::vector<Value> stack;
     std::vector<SQExceptionTrap> traps;
@@ -329,12 +461,31 @@ struct SQGenerator : SQCollectable {
     void Finalize() override;
 };
 
-enum SQMetaMethod {
-    MT_ADD, MT_SUB, MT_MUL, MT_DIV, MT_UNM, MT_MODULO, MT_SET, MT_GET, MT_TYPEOF, MT_NEXTI, MT_CMP, MT_CALL,
-    MT_CLONED, MT_NEWSLOT, MT_DELSLOT, MT_TOSTRING, MT_NEWMEMBER, MT_INHERITED, MT_LAST
+enum SQMetaMethod
+{
+    MT_ADD,
+    MT_SUB,
+    MT_MUL,
+    MT_DIV,
+    MT_UNM,
+    MT_MODULO,
+    MT_SET,
+    MT_GET,
+    MT_TYPEOF,
+    MT_NEXTI,
+    MT_CMP,
+    MT_CALL,
+    MT_CLONED,
+    MT_NEWSLOT,
+    MT_DELSLOT,
+    MT_TOSTRING,
+    MT_NEWMEMBER,
+    MT_INHERITED,
+    MT_LAST
 };
 
-struct SQClassMember {
+struct SQClassMember
+{
     Value val;
     Value attrs;
 };
@@ -344,11 +495,13 @@ constexpr SQInteger MEMBER_FIELD_FLAG = 0x02000000;
 constexpr SQInteger MEMBER_METHOD_FLAG = 0x01000000;
 constexpr SQInteger MEMBER_INDEX_MASK = 0x00FFFFFF;
 
-struct SQClass : SQCollectable {
+struct SQClass : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_CLASS; }
     SQClass* base = nullptr;
     SQTable* members;
-    std::vector<SQClassMember> fields;   // per-instance defaults
-    std::vector<SQClassMember> methods;  // shared: methods and static members
+    std::vector<SQClassMember> fields;  // per-instance defaults
+    std::vector<SQClassMember> methods; // shared: methods and static members
     Value metamethods[MT_LAST];
     Value attributes;
     Value constructor;
@@ -367,7 +520,9 @@ struct SQClass : SQCollectable {
     void Finalize() override;
 };
 
-struct SQInstance : SQCollectable {
+struct SQInstance : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_INSTANCE; }
     SQClass* klass;
     std::vector<Value> values;
     SQUserPointer up = nullptr;
@@ -383,7 +538,9 @@ struct SQInstance : SQCollectable {
     void Finalize() override;
 };
 
-struct SQUserData : SQCollectable {
+struct SQUserData : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_USERDATA; }
     SQTable* delegate = nullptr;
     SQUserPointer typetag = nullptr;
     SQRELEASEHOOK hook = nullptr;

@@ -8,7 +8,8 @@
 
 struct SQVM;
 
-struct SQSharedState {
+struct SQSharedState
+{
     SQSharedState();
     ~SQSharedState();
 
@@ -21,10 +22,13 @@ struct SQSharedState {
     void RemoveString(SQString* s);
 
     SQCollectable* gcHead = nullptr;
+    SQInteger destroyDepth = 0;
+    std::vector<SQCollectable*> pendingDestroy;
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);
-    SQInteger Collect();  // frees unreachable cycles, returns how many objects were freed
-    void FreeAll();       // at close: breaks every remaining cycle
+    // Frees unreachable cycles and returns how many objects were freed; with unreachable they are handed out.
+    SQInteger Collect(std::vector<Value>* unreachable = nullptr);
+    void FreeAll(); // at close: breaks every remaining cycle
 
     Value registry;
     Value constTable;

@@ -1,5 +1,5 @@
-// A thread of execution: its value stack, call frames and exception traps, and the operations scripts perform on
-// values (get, set, arithmetic, comparison, calls), which honour delegates and metamethods.
+// A thread of execution: its value stack, call frames and exception traps, and the operations scripts perform
+// on values (get, set, arithmetic, comparison, calls), which honour delegates and metamethods.
 #pragma once
 
 #include "SqObject.h"
@@ -7,23 +7,27 @@
 
 #include <string>
 
-struct SQCallInfo {
+struct SQCallInfo
+{
+    SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
-    SQClosure* closure;  // null for a native function
+    SQClosure* closure; // null for a native function
     const Value* literals;
-    SQInteger base;    // absolute index of register 0 ('this')
-    SQInteger target;  // absolute slot receiving the result, or -1
+    SQInteger base;   // absolute index of register 0 ('this')
+    SQInteger target; // absolute slot receiving the result, or -1
     SQInteger prevTop;
     SQInteger prevStackBase;
     SQGenerator* generator;
-    bool root;  // Execute returns when this frame returns
+    bool root; // Execute returns when this frame returns
 };
 
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;
 constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
 constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
 
-struct SQVM : SQCollectable {
+struct SQVM : SQCollectable
+{
+    SQObjectType ObjectType() const override { return OT_THREAD; }
     SQVM(SQSharedState* ss, SQInteger stackSize);
     ~SQVM() override;
 
@@ -41,15 +45,30 @@ struct SQVM : SQCollectable {
     Value debugHook;
     SQUserPointer foreignPtr = nullptr;
     SQInteger state = SQ_VMSTATE_IDLE;
-    SQInteger nativeDepth = 0;      // nested C calls; a thread cannot suspend across them
-    SQInteger executeDepth = 0;     // nested interpreter loops (metamethods, callbacks)
-    SQInteger suspendTarget = -1;   // slot receiving the wake-up value
+    SQInteger nativeDepth = 0;    // nested C calls; a thread cannot suspend across them
+    SQInteger executeDepth = 0;   // nested interpreter loops (metamethods, callbacks)
+    SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
+    bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
+    bool errorNotified = false; // the handler has seen the error now unwinding
+
+    // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
+    void NotifyError();
 
     // API stack helpers (indexes relative to stackBase, negative from top).
-    void Push(const Value& v) { stack[top++] = v; }
-    void Pop(SQInteger n = 1) {
-        while (n-- > 0) stack[--top].Null();
+    // The stack has a fixed size; a push past its end is dropped and reported rather than written out of
+    // bounds.
+    void Push(const Value& v)
+    {
+        if (top < stackSize)
+            stack[top++] = v;
+        else
+            Raise("stack overflow");
+    }
+    void Pop(SQInteger n = 1)
+    {
+        while (n-- > 0)
+            stack[--top].Null();
     }
     Value& At(SQInteger idx) { return idx >= 0 ? stack[stackBase + idx - 1] : stack[top + idx]; }
     SQInteger AbsIndex(SQInteger idx) const { return idx >= 0 ? stackBase + idx - 1 : top + idx; }
@@ -90,8 +109,8 @@ struct SQVM : SQCollectable {
     bool Execute(Value& ret);
     bool CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret);
     // Prepares a script frame; sets 'ret' (and returns true without a frame) when the call makes a generator.
-    bool EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root, bool& entered,
-                    Value& generator);
+    bool EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root,
+                    bool& entered, Value& generator);
     void LeaveFrame();
     void CloseOuters(SQInteger fromSlot);
     SQOuter* FindOuter(SQInteger slot);

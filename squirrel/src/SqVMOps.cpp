@@ -8,59 +8,93 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-const char* const kMetaNames[] = {"_add", "_sub", "_mul", "_div", "_unm", "_modulo", "_set", "_get", "_typeof",
-                                  "_nexti", "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring",
-                                  "_newmember", "_inherited"};
-Value DerefWeak(const Value& v) {
-    if (v._type != OT_WEAKREF) return v;
+namespace
+{
+const char* const kMetaNames[] = {"_add",    "_sub",     "_mul",     "_div",      "_unm",       "_modulo",
+                                  "_set",    "_get",     "_typeof",  "_nexti",    "_cmp",       "_call",
+                                  "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
+Value DerefWeak(const Value& v)
+{
+    if (v._type != OT_WEAKREF)
+        return v;
     return Value(v.WeakRef()->obj);
 }
-}  // namespace
+} // namespace
 
-const char* MetaMethodName(int mm) { return kMetaNames[mm]; }
+const char* MetaMethodName(int mm)
+{
+    return kMetaNames[mm];
+}
 
-bool IsFalse(const SQObject& o) {
-    switch (o._type) {
-        case OT_NULL: return true;
-        case OT_INTEGER:
-        case OT_BOOL: return o._unVal.nInteger == 0;
-        case OT_FLOAT: return o._unVal.fFloat == 0.0f;
-        default: return false;
+bool IsFalse(const SQObject& o)
+{
+    switch (o._type)
+    {
+    case OT_NULL:
+        return true;
+    case OT_INTEGER:
+    case OT_BOOL:
+        return o._unVal.nInteger == 0;
+    case OT_FLOAT:
+        return o._unVal.fFloat == 0.0f;
+    default:
+        return false;
     }
 }
 
-const char* TypeName(SQObjectType t) {
-    switch (t) {
-        case OT_NULL: return "null";
-        case OT_INTEGER: return "integer";
-        case OT_FLOAT: return "float";
-        case OT_BOOL: return "bool";
-        case OT_STRING: return "string";
-        case OT_TABLE: return "table";
-        case OT_ARRAY: return "array";
-        case OT_USERDATA: return "userdata";
-        case OT_CLOSURE: return "closure";
-        case OT_NATIVECLOSURE: return "nativeclosure";
-        case OT_GENERATOR: return "generator";
-        case OT_USERPOINTER: return "userpointer";
-        case OT_THREAD: return "thread";
-        case OT_FUNCPROTO: return "function";
-        case OT_CLASS: return "class";
-        case OT_INSTANCE: return "instance";
-        case OT_WEAKREF: return "weakref";
-        case OT_OUTER: return "outer";
+const char* TypeName(SQObjectType t)
+{
+    switch (t)
+    {
+    case OT_NULL:
+        return "null";
+    case OT_INTEGER:
+        return "integer";
+    case OT_FLOAT:
+        return "float";
+    case OT_BOOL:
+        return "bool";
+    case OT_STRING:
+        return "string";
+    case OT_TABLE:
+        return "table";
+    case OT_ARRAY:
+        return "array";
+    case OT_USERDATA:
+        return "userdata";
+    case OT_CLOSURE:
+        return "closure";
+    case OT_NATIVECLOSURE:
+        return "nativeclosure";
+    case OT_GENERATOR:
+        return "generator";
+    case OT_USERPOINTER:
+        return "userpointer";
+    case OT_THREAD:
+        return "thread";
+    case OT_FUNCPROTO:
+        return "function";
+    case OT_CLASS:
+        return "class";
+    case OT_INSTANCE:
+        return "instance";
+    case OT_WEAKREF:
+        return "weakref";
+    case OT_OUTER:
+        return "outer";
     }
     return "unknown";
 }
 
-std::string FloatToString(SQFloat f) {
+std::string FloatToString(SQFloat f)
+{
     char buf[64];
     snprintf(buf, sizeof buf, "%g", double(f));
     return buf;
 }
 
-bool SQVM::Raise(const char* fmt, ...) {
+bool SQVM::Raise(const char* fmt, ...)
+{
     char buf[512];
     va_list args;
     va_start(args, fmt);
@@ -70,307 +104,444 @@ bool SQVM::Raise(const char* fmt, ...) {
     return false;
 }
 
-bool SQVM::RaiseValue(const Value& v) {
+bool SQVM::RaiseValue(const Value& v)
+{
     lastError = v;
     return false;
 }
 
-bool SQVM::RaiseIndexError(const Value& key) {
-    if (key._type == OT_STRING) return Raise("the index '%s' does not exist", key.Str()->data);
+bool SQVM::RaiseIndexError(const Value& key)
+{
+    if (key._type == OT_STRING)
+        return Raise("the index '%s' does not exist", key.Str()->data);
     Value s;
-    if (key._type == OT_INTEGER || key._type == OT_FLOAT) {
+    if (key._type == OT_INTEGER || key._type == OT_FLOAT)
+    {
         ToString(key, s);
         return Raise("the index '%s' does not exist", s.Str()->data);
     }
     return Raise("the index '%s' does not exist", TypeName(key._type));
 }
 
-bool SQVM::GetMetaMethod(const Value& obj, SQMetaMethod mm, Value& fn) const {
-    switch (obj._type) {
-        case OT_TABLE:
-            for (SQTable* d = obj.Table()->delegate; d; d = d->delegate)
-                if (d->Get(ss->metaNames[mm], fn)) return true;
-            return false;
-        case OT_USERDATA:
-            for (SQTable* d = obj.UserData()->delegate; d; d = d->delegate)
-                if (d->Get(ss->metaNames[mm], fn)) return true;
-            return false;
-        case OT_INSTANCE: fn = obj.Instance()->klass->metamethods[mm]; return !fn.IsNull();
-        case OT_CLASS: fn = obj.Class()->metamethods[mm]; return !fn.IsNull();
-        default: return false;
+bool SQVM::GetMetaMethod(const Value& obj, SQMetaMethod mm, Value& fn) const
+{
+    switch (obj._type)
+    {
+    case OT_TABLE:
+        for (SQTable* d = obj.Table()->delegate; d; d = d->delegate)
+            if (d->Get(ss->metaNames[mm], fn))
+                return true;
+        return false;
+    case OT_USERDATA:
+        for (SQTable* d = obj.UserData()->delegate; d; d = d->delegate)
+            if (d->Get(ss->metaNames[mm], fn))
+                return true;
+        return false;
+    case OT_INSTANCE:
+        fn = obj.Instance()->klass->metamethods[mm];
+        return !fn.IsNull();
+    case OT_CLASS:
+        fn = obj.Class()->metamethods[mm];
+        return !fn.IsNull();
+    default:
+        return false;
     }
 }
 
 bool SQVM::CallMetaMethod(const Value& obj, SQMetaMethod mm, const Value* args, SQInteger nargs, Value& ret,
-                          bool& found) {
+                          bool& found)
+{
     Value fn;
     found = GetMetaMethod(obj, mm, fn);
-    if (!found) return false;
+    if (!found)
+        return false;
     return CallWith(fn, obj, args, nargs, ret);
 }
 
-bool SQVM::CallWith(const Value& fn, const Value& self, const Value* args, SQInteger nargs, Value& ret) {
+bool SQVM::CallWith(const Value& fn, const Value& self, const Value* args, SQInteger nargs, Value& ret)
+{
     SQInteger base = top;
-    if (base + nargs + 1 + MIN_STACK_OVERHEAD >= stackSize) return Raise("stack overflow");
+    if (base + nargs + 1 + MIN_STACK_OVERHEAD >= stackSize)
+        return Raise("stack overflow");
     stack[base] = self;
-    for (SQInteger i = 0; i < nargs; i++) stack[base + 1 + i] = args[i];
+    for (SQInteger i = 0; i < nargs; i++)
+        stack[base + 1 + i] = args[i];
     top = base + nargs + 1;
     Value fnCopy = fn;
     bool ok = Call(fnCopy, base, nargs + 1, ret);
-    while (top > base) stack[--top].Null();
+    while (top > base)
+        stack[--top].Null();
     top = base;
     return ok;
 }
 
 // Looks a key up without raising "does not exist"; 'failed' is set when an error was raised.
-bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& failed) {
+bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& failed)
+{
     failed = false;
     SQMetaMethod getter = MT_LAST;
-    switch (obj._type) {
-        case OT_TABLE:
-            for (SQTable* t = obj.Table(); t; t = t->delegate) {
-                if (t->Get(key, out)) {
-                    if (out._type == OT_WEAKREF) out = DerefWeak(out);
-                    return true;
-                }
-            }
-            getter = MT_GET;
-            break;
-        case OT_ARRAY:
-            if (key.IsNumeric()) {
-                SQInteger i = key.AsInt();
-                std::vector<Value>& v = obj.Array()->values;
-                if (i >= 0 && size_t(i) < v.size()) {
-                    out = DerefWeak(v[size_t(i)]);
-                    return true;
-                }
-                return false;
-            }
-            break;
-        case OT_STRING:
-            if (key.IsNumeric()) {
-                SQInteger i = key.AsInt();
-                if (i >= 0 && i < obj.Str()->len) {
-                    out = Value(SQInteger((unsigned char)obj.Str()->data[i]));
-                    return true;
-                }
-                return false;
-            }
-            break;
-        case OT_INSTANCE:
-            if (obj.Instance()->Get(key, out)) {
-                if (out._type == OT_WEAKREF) out = DerefWeak(out);
+    switch (obj._type)
+    {
+    case OT_TABLE:
+        for (SQTable* t = obj.Table(); t; t = t->delegate)
+        {
+            if (t->Get(key, out))
+            {
+                if (out._type == OT_WEAKREF)
+                    out = DerefWeak(out);
                 return true;
             }
-            getter = MT_GET;
-            break;
-        case OT_CLASS:
-            if (obj.Class()->Get(key, out)) {
-                if (out._type == OT_WEAKREF) out = DerefWeak(out);
+        }
+        getter = MT_GET;
+        break;
+    case OT_ARRAY:
+        if (key.IsNumeric())
+        {
+            SQInteger i = key.AsInt();
+            std::vector<Value>& v = obj.Array()->values;
+            if (i >= 0 && size_t(i) < v.size())
+            {
+                out = DerefWeak(v[size_t(i)]);
                 return true;
             }
-            break;
-        case OT_USERDATA:
-            for (SQTable* t = obj.UserData()->delegate; t; t = t->delegate)
-                if (t->Get(key, out)) return true;
-            getter = MT_GET;
-            break;
-        default: break;
+            return false;
+        }
+        break;
+    case OT_STRING:
+        if (key.IsNumeric())
+        {
+            SQInteger i = key.AsInt();
+            if (i >= 0 && i < obj.Str()->len)
+            {
+                out = Value(SQInteger((unsigned char)obj.Str()->data[i]));
+                return true;
+            }
+            return false;
+        }
+        break;
+    case OT_INSTANCE:
+        if (obj.Instance()->Get(key, out))
+        {
+            if (out._type == OT_WEAKREF)
+                out = DerefWeak(out);
+            return true;
+        }
+        getter = MT_GET;
+        break;
+    case OT_CLASS:
+        if (obj.Class()->Get(key, out))
+        {
+            if (out._type == OT_WEAKREF)
+                out = DerefWeak(out);
+            return true;
+        }
+        break;
+    case OT_USERDATA:
+        for (SQTable* t = obj.UserData()->delegate; t; t = t->delegate)
+            if (t->Get(key, out))
+                return true;
+        getter = MT_GET;
+        break;
+    default:
+        break;
     }
-    if (getter != MT_LAST) {
+    if (getter != MT_LAST)
+    {
         bool found;
         Value r;
-        if (CallMetaMethod(obj, getter, &key, 1, r, found)) {
+        if (CallMetaMethod(obj, getter, &key, 1, r, found))
+        {
             out = r;
             return true;
         }
-        if (found) {
-            if (lastError.IsNull()) return false;  // 'throw null': a clean "not found"
+        if (found)
+        {
+            if (lastError.IsNull())
+                return false; // 'throw null': a clean "not found"
             failed = true;
             return false;
         }
     }
-    if (obj._type != OT_INSTANCE || true) {
-        if (InvokeDefaultDelegate(obj, key, out)) return true;
+    if (obj._type != OT_INSTANCE || true)
+    {
+        if (InvokeDefaultDelegate(obj, key, out))
+            return true;
     }
     return false;
 }
 
-bool SQVM::InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out) {
+bool SQVM::InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out)
+{
     const Value* d = ss->DefaultDelegate(obj._type);
     return d && d->_type == OT_TABLE && d->Table()->Get(key, out);
 }
 
-bool SQVM::Get(const Value& obj, const Value& key, Value& out, bool rootFallback) {
+bool SQVM::Get(const Value& obj, const Value& key, Value& out, bool rootFallback)
+{
     bool failed;
-    if (GetNoError(obj, key, out, failed)) return true;
-    if (failed) return false;
-    if (rootFallback && roottable._type == OT_TABLE && !RawEqual(obj, roottable)) {
-        if (GetNoError(roottable, key, out, failed)) return true;
-        if (failed) return false;
+    if (GetNoError(obj, key, out, failed))
+        return true;
+    if (failed)
+        return false;
+    if (rootFallback && roottable._type == OT_TABLE && !RawEqual(obj, roottable))
+    {
+        if (GetNoError(roottable, key, out, failed))
+            return true;
+        if (failed)
+            return false;
     }
     return RaiseIndexError(key);
 }
 
-bool SQVM::Set(const Value& obj, const Value& key, const Value& val) {
-    switch (obj._type) {
-        case OT_TABLE: {
-            if (obj.Table()->Set(key, val)) return true;
-            break;
-        }
-        case OT_ARRAY: {
-            if (!key.IsNumeric()) return Raise("indexing %s with %s", "array", TypeName(key._type));
-            SQInteger i = key.AsInt();
-            std::vector<Value>& v = obj.Array()->values;
-            if (i < 0 || size_t(i) >= v.size()) return RaiseIndexError(key);
-            v[size_t(i)] = val;
+bool SQVM::Set(const Value& obj, const Value& key, const Value& val)
+{
+    switch (obj._type)
+    {
+    case OT_TABLE:
+    {
+        if (obj.Table()->Set(key, val))
+            return true;
+        break;
+    }
+    case OT_ARRAY:
+    {
+        if (!key.IsNumeric())
+            return Raise("indexing %s with %s", "array", TypeName(key._type));
+        SQInteger i = key.AsInt();
+        std::vector<Value>& v = obj.Array()->values;
+        if (i < 0 || size_t(i) >= v.size())
+            return RaiseIndexError(key);
+        v[size_t(i)] = val;
+        return true;
+    }
+    case OT_INSTANCE:
+        if (obj.Instance()->Set(key, val))
+            return true;
+        break;
+    case OT_CLASS:
+    {
+        SQClass* c = obj.Class();
+        Value idx;
+        if (c->members->Get(key, idx))
+        {
+            SQInteger m = idx.Int();
+            if (m & MEMBER_FIELD_FLAG)
+                c->fields[size_t(m & MEMBER_INDEX_MASK)].val = val;
+            else
+                c->methods[size_t(m & MEMBER_INDEX_MASK)].val = val;
             return true;
         }
-        case OT_INSTANCE:
-            if (obj.Instance()->Set(key, val)) return true;
-            break;
-        case OT_CLASS: {
-            SQClass* c = obj.Class();
-            Value idx;
-            if (c->members->Get(key, idx)) {
-                SQInteger m = idx.Int();
-                if (m & MEMBER_FIELD_FLAG) c->fields[size_t(m & MEMBER_INDEX_MASK)].val = val;
-                else c->methods[size_t(m & MEMBER_INDEX_MASK)].val = val;
-                return true;
-            }
-            return RaiseIndexError(key);
-        }
-        case OT_USERDATA: break;
-        default: return Raise("trying to set '%s'", TypeName(obj._type));
+        return RaiseIndexError(key);
+    }
+    case OT_USERDATA:
+        break;
+    default:
+        return Raise("trying to set '%s'", TypeName(obj._type));
     }
     Value args[2] = {key, val};
     Value r;
     bool found;
-    if (CallMetaMethod(obj, MT_SET, args, 2, r, found)) return true;
-    if (found && !lastError.IsNull()) return false;
+    if (CallMetaMethod(obj, MT_SET, args, 2, r, found))
+        return true;
+    if (found && !lastError.IsNull())
+        return false;
     return RaiseIndexError(key);
 }
 
-bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic) {
-    if (key.IsNull()) return Raise("null cannot be used as index");
-    switch (obj._type) {
-        case OT_TABLE: {
-            SQTable* t = obj.Table();
-            if (!t->Find(key)) {
-                Value args[2] = {key, val};
-                Value r;
-                bool found;
-                if (CallMetaMethod(obj, MT_NEWSLOT, args, 2, r, found)) return true;
-                if (found) return false;
-            }
-            t->NewSlot(key, val);
-            return true;
+bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic)
+{
+    if (key.IsNull())
+        return Raise("null cannot be used as index");
+    switch (obj._type)
+    {
+    case OT_TABLE:
+    {
+        SQTable* t = obj.Table();
+        if (!t->Find(key))
+        {
+            Value args[2] = {key, val};
+            Value r;
+            bool found;
+            if (CallMetaMethod(obj, MT_NEWSLOT, args, 2, r, found))
+                return true;
+            if (found)
+                return false;
         }
-        case OT_CLASS: {
-            SQClass* c = obj.Class();
-            if (c->locked && !c->members->Find(key))
-                return Raise("trying to modify a class that has already been instantiated");
-            return c->NewSlot(ss, key, val, isStatic);
-        }
-        default: return Raise("trying to set '%s'", TypeName(obj._type));
+        t->NewSlot(key, val);
+        return true;
+    }
+    case OT_CLASS:
+    {
+        SQClass* c = obj.Class();
+        // instances have their fields laid out already; methods may still be added
+        bool method = isStatic || val._type == OT_CLOSURE || val._type == OT_NATIVECLOSURE;
+        if (c->locked && !method && !c->members->Find(key))
+            return Raise("trying to modify a class that has already been instantiated");
+        return c->NewSlot(ss, key, val, isStatic);
+    }
+    default:
+        return Raise("trying to set '%s'", TypeName(obj._type));
     }
 }
 
-bool SQVM::NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic) {
-    if (cls._type != OT_CLASS) return Raise("trying to add a member to a '%s'", TypeName(cls._type));
+bool SQVM::NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic)
+{
+    if (cls._type != OT_CLASS)
+        return Raise("trying to add a member to a '%s'", TypeName(cls._type));
     SQClass* c = cls.Class();
-    if (!c->metamethods[MT_NEWMEMBER].IsNull()) {
+    if (!c->metamethods[MT_NEWMEMBER].IsNull())
+    {
         Value fn = c->metamethods[MT_NEWMEMBER];
         Value r;
-        if (fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 5) {
+        if (fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 5)
+        {
             Value args[4] = {key, val, attrs, Value(isStatic)};
             return CallWith(fn, cls, args, 4, r);
         }
         Value args[3] = {key, val, Value(isStatic)};
         return CallWith(fn, cls, args, 3, r);
     }
-    if (!NewSlot(cls, key, val, isStatic)) return false;
-    if (!attrs.IsNull()) c->SetAttributes(key, attrs);
+    if (!NewSlot(cls, key, val, isStatic))
+        return false;
+    if (!attrs.IsNull())
+        c->SetAttributes(key, attrs);
     return true;
 }
 
-bool SQVM::DeleteSlot(const Value& obj, const Value& key, Value& out) {
-    if (obj._type != OT_TABLE) return Raise("cannot delete a slot from %s", TypeName(obj._type));
+bool SQVM::DeleteSlot(const Value& obj, const Value& key, Value& out)
+{
+    if (obj._type != OT_TABLE)
+        return Raise("cannot delete a slot from %s", TypeName(obj._type));
     bool found;
     Value r;
-    if (CallMetaMethod(obj, MT_DELSLOT, &key, 1, r, found)) {
+    if (CallMetaMethod(obj, MT_DELSLOT, &key, 1, r, found))
+    {
         out = r;
         return true;
     }
-    if (found) return false;
+    if (found)
+        return false;
     SQTable* t = obj.Table();
     Value* v = t->Find(key);
-    if (!v) return RaiseIndexError(key);
+    if (!v)
+        return RaiseIndexError(key);
     out = *v;
     t->Remove(key);
     return true;
 }
 
-namespace {
-char ArithChar(uint8_t op) {
-    switch (op) {
-        case OP_ADD: return '+';
-        case OP_SUB: return '-';
-        case OP_MUL: return '*';
-        case OP_DIV: return '/';
-        case OP_MOD: return '%';
-        case OP_BAND: return '&';
-        case OP_BOR: return '|';
-        case OP_BXOR: return '^';
-        case OP_SHL: return '<';
-        case OP_SHR: return '>';
-        default: return '>';
+namespace
+{
+char ArithChar(uint8_t op)
+{
+    switch (op)
+    {
+    case OP_ADD:
+        return '+';
+    case OP_SUB:
+        return '-';
+    case OP_MUL:
+        return '*';
+    case OP_DIV:
+        return '/';
+    case OP_MOD:
+        return '%';
+    case OP_BAND:
+        return '&';
+    case OP_BOR:
+        return '|';
+    case OP_BXOR:
+        return '^';
+    case OP_SHL:
+        return '<';
+    case OP_SHR:
+        return '>';
+    default:
+        return '>';
     }
 }
-}  // namespace
+} // namespace
 
-bool SQVM::Arith(uint8_t op, const Value& a, const Value& b, Value& out) {
-    if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
+bool SQVM::Arith(uint8_t op, const Value& a, const Value& b, Value& out)
+{
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER)
+    {
         uint32_t x = uint32_t(a.Int()), y = uint32_t(b.Int());
         SQInteger r;
-        switch (op) {
-            case OP_ADD: r = SQInteger(x + y); break;
-            case OP_SUB: r = SQInteger(x - y); break;
-            case OP_MUL: r = SQInteger(x * y); break;
-            case OP_DIV:
-                if (y == 0) return Raise("division by zero");
-                r = (a.Int() == INT32_MIN && b.Int() == -1) ? INT32_MIN : a.Int() / b.Int();
-                break;
-            case OP_MOD:
-                if (y == 0) return Raise("modulo by zero");
-                r = (b.Int() == -1) ? 0 : a.Int() % b.Int();
-                break;
-            case OP_BAND: r = SQInteger(x & y); break;
-            case OP_BOR: r = SQInteger(x | y); break;
-            case OP_BXOR: r = SQInteger(x ^ y); break;
-            case OP_SHL: r = SQInteger(x << (y & 31)); break;
-            case OP_SHR: r = a.Int() >> (y & 31); break;
-            default: r = SQInteger(x >> (y & 31)); break;
+        switch (op)
+        {
+        case OP_ADD:
+            r = SQInteger(x + y);
+            break;
+        case OP_SUB:
+            r = SQInteger(x - y);
+            break;
+        case OP_MUL:
+            r = SQInteger(x * y);
+            break;
+        case OP_DIV:
+            if (y == 0)
+                return Raise("division by zero");
+            r = (a.Int() == INT32_MIN && b.Int() == -1) ? INT32_MIN : a.Int() / b.Int();
+            break;
+        case OP_MOD:
+            if (y == 0)
+                return Raise("modulo by zero");
+            r = (b.Int() == -1) ? 0 : a.Int() % b.Int();
+            break;
+        case OP_BAND:
+            r = SQInteger(x & y);
+            break;
+        case OP_BOR:
+            r = SQInteger(x | y);
+            break;
+        case OP_BXOR:
+            r = SQInteger(x ^ y);
+            break;
+        case OP_SHL:
+            r = SQInteger(x << (y & 31));
+            break;
+        case OP_SHR:
+            r = a.Int() >> (y & 31);
+            break;
+        default:
+            r = SQInteger(x >> (y & 31));
+            break;
         }
         out.SetInteger(r);
         return true;
     }
     bool bitwise = op >= OP_BAND && op <= OP_USHR;
-    if (a.IsNumeric() && b.IsNumeric()) {
-        if (bitwise) return Raise("bitwise op between '%s' and '%s'", TypeName(a._type), TypeName(b._type));
+    if (a.IsNumeric() && b.IsNumeric())
+    {
+        if (bitwise)
+            return Raise("bitwise op between '%s' and '%s'", TypeName(a._type), TypeName(b._type));
         SQFloat x = a.AsFloat(), y = b.AsFloat();
-        switch (op) {
-            case OP_ADD: out.SetFloat(x + y); break;
-            case OP_SUB: out.SetFloat(x - y); break;
-            case OP_MUL: out.SetFloat(x * y); break;
-            case OP_DIV: out.SetFloat(x / y); break;
-            default: out.SetFloat(fmodf(x, y)); break;
+        switch (op)
+        {
+        case OP_ADD:
+            out.SetFloat(x + y);
+            break;
+        case OP_SUB:
+            out.SetFloat(x - y);
+            break;
+        case OP_MUL:
+            out.SetFloat(x * y);
+            break;
+        case OP_DIV:
+            out.SetFloat(x / y);
+            break;
+        default:
+            out.SetFloat(fmodf(x, y));
+            break;
         }
         return true;
     }
-    if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
+    if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING))
+    {
         Value sa, sb;
-        if (!ToString(a, sa) || !ToString(b, sb)) return false;
+        if (!ToString(a, sa) || !ToString(b, sb))
+            return false;
         SQString* x = sa.Str();
         SQString* y = sb.Str();
         std::string& joined = ss->scratch;
@@ -379,266 +550,354 @@ bool SQVM::Arith(uint8_t op, const Value& a, const Value& b, Value& out) {
         out = MakeString(ss, joined.data(), SQInteger(joined.size()));
         return true;
     }
-    if (!bitwise) {
-        SQMetaMethod mm = op == OP_ADD ? MT_ADD : op == OP_SUB ? MT_SUB : op == OP_MUL ? MT_MUL : op == OP_DIV ? MT_DIV
-                                                                                                              : MT_MODULO;
+    if (!bitwise)
+    {
+        SQMetaMethod mm = op == OP_ADD   ? MT_ADD
+                          : op == OP_SUB ? MT_SUB
+                          : op == OP_MUL ? MT_MUL
+                          : op == OP_DIV ? MT_DIV
+                                         : MT_MODULO;
         bool found;
         Value r;
-        if (CallMetaMethod(a, mm, &b, 1, r, found)) {
+        if (CallMetaMethod(a, mm, &b, 1, r, found))
+        {
             out = r;
             return true;
         }
-        if (found) return false;
-        return Raise("arith op %c on between '%s' and '%s'", ArithChar(op), TypeName(a._type), TypeName(b._type));
+        if (found)
+            return false;
+        return Raise("arith op %c on between '%s' and '%s'", ArithChar(op), TypeName(a._type),
+                     TypeName(b._type));
     }
     return Raise("bitwise op between '%s' and '%s'", TypeName(a._type), TypeName(b._type));
 }
 
-bool SQVM::Negate(const Value& v, Value& out) {
-    if (v._type == OT_INTEGER) {
+bool SQVM::Negate(const Value& v, Value& out)
+{
+    if (v._type == OT_INTEGER)
+    {
         out.SetInteger(SQInteger(0u - uint32_t(v.Int())));
         return true;
     }
-    if (v._type == OT_FLOAT) {
+    if (v._type == OT_FLOAT)
+    {
         out.SetFloat(-v.Float());
         return true;
     }
     bool found;
     Value r;
-    if (CallMetaMethod(v, MT_UNM, nullptr, 0, r, found)) {
+    if (CallMetaMethod(v, MT_UNM, nullptr, 0, r, found))
+    {
         out = r;
         return true;
     }
-    if (found) return false;
+    if (found)
+        return false;
     return Raise("attempt to negate a %s", TypeName(v._type));
 }
 
-bool SQVM::Equal(const Value& a, const Value& b) const {
-    if (a._type == b._type) {
-        if (a._type == OT_FLOAT) return a.Float() == b.Float();
-        if (a._type == OT_INTEGER || a._type == OT_BOOL) return a.Int() == b.Int();
+bool SQVM::Equal(const Value& a, const Value& b) const
+{
+    if (a._type == b._type)
+    {
+        if (a._type == OT_FLOAT)
+            return a.Float() == b.Float();
+        if (a._type == OT_INTEGER || a._type == OT_BOOL)
+            return a.Int() == b.Int();
         return a._unVal.raw == b._unVal.raw;
     }
-    if (a.IsNumeric() && b.IsNumeric()) return a.AsFloat() == b.AsFloat();
+    if (a.IsNumeric() && b.IsNumeric())
+        return a.AsFloat() == b.AsFloat();
     return false;
 }
 
-bool SQVM::Compare(const Value& a, const Value& b, SQInteger& result) {
-    if (a._type == OT_INTEGER && b._type == OT_INTEGER) {
+bool SQVM::Compare(const Value& a, const Value& b, SQInteger& result)
+{
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER)
+    {
         result = a.Int() < b.Int() ? -1 : a.Int() > b.Int() ? 1 : 0;
         return true;
     }
-    if (a.IsNumeric() && b.IsNumeric()) {
+    if (a.IsNumeric() && b.IsNumeric())
+    {
         SQFloat x = a.AsFloat(), y = b.AsFloat();
         result = x < y ? -1 : x > y ? 1 : 0;
         return true;
     }
-    if (a._type == OT_STRING && b._type == OT_STRING) {
+    if (a._type == OT_STRING && b._type == OT_STRING)
+    {
         int c = strcmp(a.Str()->data, b.Str()->data);
         result = c < 0 ? -1 : c > 0 ? 1 : 0;
         return true;
     }
-    if (a._type == b._type) {
+    if (a._type == b._type)
+    {
         bool found;
         Value r;
-        if (CallMetaMethod(a, MT_CMP, &b, 1, r, found)) {
-            if (r._type != OT_INTEGER) return Raise("_cmp must return an integer");
+        if (CallMetaMethod(a, MT_CMP, &b, 1, r, found))
+        {
+            if (r._type != OT_INTEGER)
+                return Raise("_cmp must return an integer");
             result = r.Int();
             return true;
         }
-        if (found) return false;
+        if (found)
+            return false;
         result = a._unVal.raw < b._unVal.raw ? -1 : a._unVal.raw > b._unVal.raw ? 1 : 0;
         return true;
     }
     return Raise("comparison between '%s' and '%s'", TypeName(a._type), TypeName(b._type));
 }
 
-bool SQVM::ToString(const Value& v, Value& out) {
+bool SQVM::ToString(const Value& v, Value& out)
+{
     char buf[96];
-    switch (v._type) {
-        case OT_STRING: out = v; return true;
-        case OT_INTEGER: snprintf(buf, sizeof buf, "%d", v.Int()); break;
-        case OT_FLOAT: snprintf(buf, sizeof buf, "%g", double(v.Float())); break;
-        case OT_BOOL: snprintf(buf, sizeof buf, "%s", v.Int() ? "true" : "false"); break;
-        case OT_NULL: snprintf(buf, sizeof buf, "null"); break;
-        case OT_TABLE:
-        case OT_INSTANCE:
-        case OT_USERDATA: {
-            bool found;
-            Value r;
-            if (CallMetaMethod(v, MT_TOSTRING, nullptr, 0, r, found)) {
-                if (r._type != OT_STRING) return ToString(r, out);
-                out = r;
-                return true;
-            }
-            if (found) return false;
+    switch (v._type)
+    {
+    case OT_STRING:
+        out = v;
+        return true;
+    case OT_INTEGER:
+        snprintf(buf, sizeof buf, "%d", v.Int());
+        break;
+    case OT_FLOAT:
+        snprintf(buf, sizeof buf, "%g", double(v.Float()));
+        break;
+    case OT_BOOL:
+        snprintf(buf, sizeof buf, "%s", v.Int() ? "true" : "false");
+        break;
+    case OT_NULL:
+        snprintf(buf, sizeof buf, "null");
+        break;
+    case OT_TABLE:
+    case OT_INSTANCE:
+    case OT_USERDATA:
+    {
+        bool found;
+        Value r;
+        if (CallMetaMethod(v, MT_TOSTRING, nullptr, 0, r, found))
+        {
+            if (r._type != OT_STRING)
+                return ToString(r, out);
+            out = r;
+            return true;
         }
-            [[fallthrough]];
-        default: snprintf(buf, sizeof buf, "(%s : 0x%p)", TypeName(v._type), (void*)v.Ref()); break;
+        if (found)
+            return false;
+    }
+        [[fallthrough]];
+    default:
+        snprintf(buf, sizeof buf, "(%s : 0x%p)", TypeName(v._type), (void*)v.Ref());
+        break;
     }
     out = MakeString(ss, buf);
     return true;
 }
 
-bool SQVM::TypeOf(const Value& v, Value& out) {
-    if (v._type == OT_TABLE || v._type == OT_INSTANCE || v._type == OT_USERDATA) {
+bool SQVM::TypeOf(const Value& v, Value& out)
+{
+    if (v._type == OT_TABLE || v._type == OT_INSTANCE || v._type == OT_USERDATA)
+    {
         bool found;
         Value r;
-        if (CallMetaMethod(v, MT_TYPEOF, nullptr, 0, r, found)) {
+        if (CallMetaMethod(v, MT_TYPEOF, nullptr, 0, r, found))
+        {
             out = r;
             return true;
         }
-        if (found) return false;
+        if (found)
+            return false;
     }
     out = MakeString(ss, TypeName(v._type));
     return true;
 }
 
-bool SQVM::Clone(const Value& v, Value& out) {
+bool SQVM::Clone(const Value& v, Value& out)
+{
     Value copy;
-    switch (v._type) {
-        case OT_TABLE: copy = v.Table()->Clone(); break;
-        case OT_INSTANCE: copy = v.Instance()->Clone(); break;
-        case OT_ARRAY: {
-            copy = SQArray::Create(ss);
-            copy.Array()->values = v.Array()->values;
-            out = copy;
-            return true;
-        }
-        default: out = v; return true;
+    switch (v._type)
+    {
+    case OT_TABLE:
+        copy = v.Table()->Clone();
+        break;
+    case OT_INSTANCE:
+        copy = v.Instance()->Clone();
+        break;
+    case OT_ARRAY:
+    {
+        copy = SQArray::Create(ss);
+        copy.Array()->values = v.Array()->values;
+        out = copy;
+        return true;
+    }
+    default:
+        out = v;
+        return true;
     }
     bool found;
     Value r;
-    if (!CallMetaMethod(copy, MT_CLONED, &v, 1, r, found) && found) return false;
+    if (!CallMetaMethod(copy, MT_CLONED, &v, 1, r, found) && found)
+        return false;
     out = copy;
     return true;
 }
 
-bool SQVM::ForeachStep(Value* regs, bool& done) {
+bool SQVM::ForeachStep(Value* regs, bool& done)
+{
     Value container = regs[0];
     Value& iter = regs[1];
     done = false;
-    switch (container._type) {
-        case OT_ARRAY: {
-            SQInteger idx = iter.IsNull() ? 0 : iter.Int();
-            std::vector<Value>& v = container.Array()->values;
-            if (size_t(idx) >= v.size()) {
-                done = true;
-                return true;
-            }
-            regs[2].SetInteger(idx);
-            regs[3] = DerefWeak(v[size_t(idx)]);
-            iter.SetInteger(idx + 1);
+    switch (container._type)
+    {
+    case OT_ARRAY:
+    {
+        SQInteger idx = iter.IsNull() ? 0 : iter.Int();
+        std::vector<Value>& v = container.Array()->values;
+        if (size_t(idx) >= v.size())
+        {
+            done = true;
             return true;
         }
-        case OT_TABLE: {
-            SQInteger pos = iter.IsNull() ? 0 : iter.Int();
-            Value k, val;
-            SQInteger next = container.Table()->Next(pos, k, val);
-            if (next < 0) {
-                done = true;
-                return true;
-            }
-            regs[2] = k;
-            regs[3] = DerefWeak(val);
-            iter.SetInteger(next + 1);
+        regs[2].SetInteger(idx);
+        regs[3] = DerefWeak(v[size_t(idx)]);
+        iter.SetInteger(idx + 1);
+        return true;
+    }
+    case OT_TABLE:
+    {
+        SQInteger pos = iter.IsNull() ? 0 : iter.Int();
+        Value k, val;
+        SQInteger next = container.Table()->Next(pos, k, val);
+        if (next < 0)
+        {
+            done = true;
             return true;
         }
-        case OT_STRING: {
-            SQInteger idx = iter.IsNull() ? 0 : iter.Int();
-            if (idx >= container.Str()->len) {
-                done = true;
-                return true;
-            }
-            regs[2].SetInteger(idx);
-            regs[3].SetInteger((unsigned char)container.Str()->data[idx]);
-            iter.SetInteger(idx + 1);
+        regs[2] = k;
+        regs[3] = DerefWeak(val);
+        iter.SetInteger(next + 1);
+        return true;
+    }
+    case OT_STRING:
+    {
+        SQInteger idx = iter.IsNull() ? 0 : iter.Int();
+        if (idx >= container.Str()->len)
+        {
+            done = true;
             return true;
         }
-        case OT_CLASS: {
-            SQClass* c = container.Class();
+        regs[2].SetInteger(idx);
+        regs[3].SetInteger((unsigned char)container.Str()->data[idx]);
+        iter.SetInteger(idx + 1);
+        return true;
+    }
+    case OT_CLASS:
+    {
+        SQClass* c = container.Class();
+        SQInteger pos = iter.IsNull() ? 0 : iter.Int();
+        Value k, idx;
+        SQInteger next = c->members->Next(pos, k, idx);
+        if (next < 0)
+        {
+            done = true;
+            return true;
+        }
+        regs[2] = k;
+        Value v;
+        c->Get(k, v);
+        regs[3] = v;
+        iter.SetInteger(next + 1);
+        return true;
+    }
+    case OT_INSTANCE:
+    case OT_USERDATA:
+    {
+        Value next;
+        bool found;
+        if (!CallMetaMethod(container, MT_NEXTI, &iter, 1, next, found))
+        {
+            if (found)
+                return false;
+            if (container._type == OT_USERDATA)
+                return Raise("_nexti failed");
+            // no _nexti: walk the class members with their values in this instance
+            SQInstance* inst = container.Instance();
             SQInteger pos = iter.IsNull() ? 0 : iter.Int();
             Value k, idx;
-            SQInteger next = c->members->Next(pos, k, idx);
-            if (next < 0) {
+            SQInteger n = inst->klass->members->Next(pos, k, idx);
+            if (n < 0)
+            {
                 done = true;
                 return true;
             }
             regs[2] = k;
             Value v;
-            c->Get(k, v);
+            inst->Get(k, v);
             regs[3] = v;
-            iter.SetInteger(next + 1);
+            iter.SetInteger(n + 1);
             return true;
         }
-        case OT_INSTANCE:
-        case OT_USERDATA: {
-            Value next;
-            bool found;
-            if (!CallMetaMethod(container, MT_NEXTI, &iter, 1, next, found)) {
-                if (found) return false;
-                if (container._type == OT_USERDATA) return Raise("_nexti failed");
-                // no _nexti: walk the class members with their values in this instance
-                SQInstance* inst = container.Instance();
-                SQInteger pos = iter.IsNull() ? 0 : iter.Int();
-                Value k, idx;
-                SQInteger n = inst->klass->members->Next(pos, k, idx);
-                if (n < 0) {
-                    done = true;
-                    return true;
-                }
-                regs[2] = k;
-                Value v;
-                inst->Get(k, v);
-                regs[3] = v;
-                iter.SetInteger(n + 1);
-                return true;
-            }
-            if (next.IsNull()) {
-                done = true;
-                return true;
-            }
-            Value v;
-            if (!Get(container, next, v, false)) return false;
-            regs[2] = next;
-            regs[3] = v;
-            iter = next;
+        if (next.IsNull())
+        {
+            done = true;
             return true;
         }
-        case OT_GENERATOR: {
-            SQGenerator* g = container.Generator();
-            if (g->state == SQGenerator::Dead) {
-                done = true;
-                return true;
-            }
-            Value v;
-            if (!ResumeGenerator(g, v)) return false;
-            if (g->state == SQGenerator::Dead) {
-                done = true;
-                return true;
-            }
-            SQInteger idx = iter.IsNull() ? 0 : iter.Int();
-            regs[2].SetInteger(idx);
-            regs[3] = v;
-            iter.SetInteger(idx + 1);
+        Value v;
+        if (!Get(container, next, v, false))
+            return false;
+        regs[2] = next;
+        regs[3] = v;
+        iter = next;
+        return true;
+    }
+    case OT_GENERATOR:
+    {
+        SQGenerator* g = container.Generator();
+        if (g->state == SQGenerator::Dead)
+        {
+            done = true;
             return true;
         }
-        default: return Raise("cannot iterate %s", TypeName(container._type));
+        Value v;
+        if (!ResumeGenerator(g, v))
+            return false;
+        if (g->state == SQGenerator::Dead)
+        {
+            done = true;
+            return true;
+        }
+        SQInteger idx = iter.IsNull() ? 0 : iter.Int();
+        regs[2].SetInteger(idx);
+        regs[3] = v;
+        iter.SetInteger(idx + 1);
+        return true;
+    }
+    default:
+        return Raise("cannot iterate %s", TypeName(container._type));
     }
 }
 
-bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out) {
+bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
+{
     SQClass* baseClass = nullptr;
-    if (base) {
-        if (base->_type != OT_CLASS) return Raise("trying to inherit from a %s", TypeName(base->_type));
+    if (base)
+    {
+        if (base->_type != OT_CLASS)
+            return Raise("trying to inherit from a %s", TypeName(base->_type));
         baseClass = base->Class();
     }
     SQClass* c = new SQClass(ss, baseClass);
     out = Value(OT_CLASS, c);
-    if (attrs) c->attributes = *attrs;
-    if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull()) {
+    if (attrs)
+        c->attributes = *attrs;
+    if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
+    {
+        // 'this' is the new class; a handler that declares a parameter receives it there too
+        Value fn = baseClass->metamethods[MT_INHERITED];
+        SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(baseClass->metamethods[MT_INHERITED], out, nullptr, 0, r)) return false;
+        if (!CallWith(fn, out, &out, nargs, r))
+            return false;
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -53,9 +54,13 @@ protected:
 
     fs::path Demo() const { return root / "demo"; }
 
-    // Starts the engine in demo/bin with the given extra environment.
-    pid_t Start(const char* arguments, const char* platformMode)
+    // Starts the engine in demo/bin with the given arguments and extra environment.
+    pid_t Start(const std::vector<std::string>& arguments, const char* platformMode)
     {
+        std::vector<char*> argv = {const_cast<char*>("pendrel")};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
         const pid_t child = fork();
         if (child == 0)
         {
@@ -64,10 +69,22 @@ protected:
             setenv("PENDREL_INSTANCE", ("pendrel-e2e-" + std::to_string(getpid())).c_str(), 1);
             if (platformMode)
                 setenv("PENDREL_PLATFORM", platformMode, 1);
-            execl(executable.c_str(), "pendrel", arguments, static_cast<char*>(nullptr));
+            execv(executable.c_str(), argv.data());
             _exit(127);
         }
         return child;
+    }
+
+    static bool WaitForText(const fs::path& path, const std::string& text, std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        while (Clock::now() < end)
+        {
+            if (ReadWhole(path).find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
     }
 
     static bool WaitFor(const fs::path& path, std::chrono::milliseconds limit)
@@ -104,7 +121,7 @@ protected:
 
 TEST_F(EndToEndTest, WritesItsLogsRunsFramesAndQuitsOnSigterm)
 {
-    const pid_t child = Start("-nosound", nullptr);
+    const pid_t child = Start({"-nosound"}, nullptr);
     ASSERT_GT(child, 0);
     ASSERT_TRUE(WaitFor(Demo() / "tolvan.log", std::chrono::seconds(20)));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -117,13 +134,38 @@ TEST_F(EndToEndTest, WritesItsLogsRunsFramesAndQuitsOnSigterm)
     EXPECT_NE(stamp.find('\''), std::string::npos);
     EXPECT_TRUE(fs::exists(Demo() / "bin" / "tolvanGFX.log"));
     EXPECT_TRUE(fs::is_directory(root / "platform"));
+
+    // The demo's scripts compile and run without an error report.
+    const std::string log = ReadWhole(Demo() / "tolvan.log");
+    EXPECT_EQ(log.find("error"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Open script"), std::string::npos) << log;
 }
 
 TEST_F(EndToEndTest, PlatformOffLeavesItsFolderUntouched)
 {
-    const pid_t child = Start("-nosound", "off");
+    const pid_t child = Start({"-nosound"}, "off");
     ASSERT_GT(child, 0);
     ASSERT_TRUE(WaitFor(Demo() / "tolvan.log", std::chrono::seconds(20)));
     EXPECT_EQ(StopWithin(child, std::chrono::seconds(1)), 1);
     EXPECT_FALSE(fs::exists(root / "platform"));
+}
+
+TEST_F(EndToEndTest, ScriptErrorsAreReportedInTheLogAndTheEngineRunsOn)
+{
+    std::ofstream(Demo() / "data" / "syntax.nut") << "local a = 1;\nlocal b = = 2;\n";
+    std::ofstream(Demo() / "data" / "broken.nut") << "dofile(\"syntax.nut\");\nlocal here = 1;\nhere.missing = 2;\n";
+    const pid_t child = Start({"-nosound", "-startup", "broken.nut"}, nullptr);
+    ASSERT_GT(child, 0);
+    const fs::path log = Demo() / "tolvan.log";
+    const bool reported = WaitForText(log, "Squirrel error : ", std::chrono::seconds(20));
+    EXPECT_EQ(StopWithin(child, std::chrono::seconds(1)), 1);
+    ASSERT_TRUE(reported) << ReadWhole(log);
+    const std::string text = ReadWhole(log);
+    EXPECT_NE(text.find("compile error:\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("data/syntax.nut(2) : (col "), std::string::npos) << text;
+    EXPECT_NE(text.find("Script compile 'syntax.nut' failed.\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("----------------\nSquirrel error : "), std::string::npos) << text;
+    EXPECT_NE(text.find("        CALLSTACK:\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("data/broken.nut(3) : "), std::string::npos) << text;
+    EXPECT_LT(text.find("compile error:"), text.find("Squirrel error : "));
 }

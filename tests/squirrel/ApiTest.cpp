@@ -6,18 +6,22 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
-class Vm : public testing::Test {
-   protected:
-    void SetUp() override {
+class Vm : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
         v = sq_open(1024);
         sq_pushroottable(v);
         sq_registerbaselib(v);
         sq_pop(v, 1);
     }
     void TearDown() override { sq_close(v); }
-    void Run(const char* source) {
+    void Run(const char* source)
+    {
         ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, source, SQInteger(strlen(source)), "api", SQTrue)));
         sq_pushroottable(v);
         ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
@@ -26,7 +30,8 @@ class Vm : public testing::Test {
     HSQUIRRELVM v = nullptr;
 };
 
-TEST_F(Vm, CallsAScriptFunctionWithArgumentsAndReadsTheResult) {
+TEST_F(Vm, CallsAScriptFunctionWithArgumentsAndReadsTheResult)
+{
     Run("function mul(a, b) { return a * b; }");
     sq_pushroottable(v);
     sq_pushstring(v, "mul", -1);
@@ -42,18 +47,22 @@ TEST_F(Vm, CallsAScriptFunctionWithArgumentsAndReadsTheResult) {
     EXPECT_EQ(0, sq_gettop(v));
 }
 
-SQInteger NativeSum(HSQUIRRELVM v) {
+SQInteger NativeSum(HSQUIRRELVM v)
+{
     SQInteger n = sq_gettop(v), total = 0;
-    for (SQInteger i = 2; i <= n; i++) {
+    for (SQInteger i = 2; i <= n; i++)
+    {
         SQInteger x;
-        if (SQ_FAILED(sq_getinteger(v, i, &x))) return sq_throwerror(v, "integers only");
+        if (SQ_FAILED(sq_getinteger(v, i, &x)))
+            return sq_throwerror(v, "integers only");
         total += x;
     }
     sq_pushinteger(v, total);
     return 1;
 }
 
-TEST_F(Vm, ScriptsCallNativeFunctionsAndSeeTheirErrors) {
+TEST_F(Vm, ScriptsCallNativeFunctionsAndSeeTheirErrors)
+{
     sq_pushroottable(v);
     sq_pushstring(v, "sum", -1);
     sq_newclosure(v, NativeSum, 0);
@@ -75,18 +84,21 @@ TEST_F(Vm, ScriptsCallNativeFunctionsAndSeeTheirErrors) {
 }
 
 int releasedCount = 0;
-SQInteger CountRelease(SQUserPointer, SQInteger) {
+SQInteger CountRelease(SQUserPointer, SQInteger)
+{
     releasedCount++;
     return 1;
 }
 
-SQInteger MakeTracked(HSQUIRRELVM v) {
+SQInteger MakeTracked(HSQUIRRELVM v)
+{
     sq_newuserdata(v, 4);
     sq_setreleasehook(v, -1, CountRelease);
     return 1;
 }
 
-TEST_F(Vm, ReleaseHookRunsWhenTheLastReferenceGoes) {
+TEST_F(Vm, ReleaseHookRunsWhenTheLastReferenceGoes)
+{
     releasedCount = 0;
     sq_pushroottable(v);
     sq_pushstring(v, "tracked", -1);
@@ -101,7 +113,8 @@ TEST_F(Vm, ReleaseHookRunsWhenTheLastReferenceGoes) {
     EXPECT_EQ(2, releasedCount);
 }
 
-TEST_F(Vm, HeldObjectsSurviveCollectionUntilReleased) {
+TEST_F(Vm, HeldObjectsSurviveCollectionUntilReleased)
+{
     Run("::keep <- {value = 5}; ::keep.self <- ::keep;");
     sq_pushroottable(v);
     sq_pushstring(v, "keep", -1);
@@ -122,4 +135,4 @@ TEST_F(Vm, HeldObjectsSurviveCollectionUntilReleased) {
     sq_release(v, &held);
 }
 
-}  // namespace
+} // namespace

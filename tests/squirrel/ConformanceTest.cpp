@@ -11,17 +11,22 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-std::string ConformanceDir() {
+std::string ConformanceDir()
+{
     const char* root = getenv("PENDREL_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/tests/squirrel/conformance";
+    return std::string(root ? root : PENDREL_SOURCE_ROOT) + "/tests/squirrel/conformance";
 }
 
-std::vector<std::string> ConformanceScripts() {
+std::vector<std::string> ConformanceScripts()
+{
     std::vector<std::string> names;
-    if (DIR* dir = opendir(ConformanceDir().c_str())) {
-        while (dirent* e = readdir(dir)) {
+    if (DIR* dir = opendir(ConformanceDir().c_str()))
+    {
+        while (dirent* e = readdir(dir))
+        {
             std::string name = e->d_name;
             if (name.size() > 4 && name.compare(name.size() - 4, 4, ".nut") == 0)
                 names.push_back(name.substr(0, name.size() - 4));
@@ -32,16 +37,20 @@ std::vector<std::string> ConformanceScripts() {
     return names;
 }
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
 }
 
-class Conformance : public testing::TestWithParam<std::string> {};
+class Conformance : public testing::TestWithParam<std::string>
+{
+};
 
-TEST_P(Conformance, OutputMatchesExpected) {
+TEST_P(Conformance, OutputMatchesExpected)
+{
     const std::string base = ConformanceDir() + "/" + GetParam();
     const std::string source = ReadFile(base + ".nut");
     ASSERT_FALSE(source.empty()) << base << ".nut";
@@ -54,4 +63,4 @@ TEST_P(Conformance, OutputMatchesExpected) {
 INSTANTIATE_TEST_SUITE_P(Squirrel, Conformance, testing::ValuesIn(ConformanceScripts()),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
-}  // namespace
+} // namespace

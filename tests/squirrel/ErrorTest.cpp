@@ -3,18 +3,31 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <ostream>
 
-struct CompileErrorCase {
+namespace
+{
+
+struct CompileErrorCase
+{
     const char* source;
     const char* message;
     int line;
     int column;
 };
 
-class CompileErrors : public testing::TestWithParam<CompileErrorCase> {};
+// Short labels keep the discovered test names readable.
+void PrintTo(const CompileErrorCase& c, std::ostream* os)
+{
+    *os << "line" << c.line << "col" << c.column;
+}
 
-TEST_P(CompileErrors, ReportSourceLineAndColumn) {
+class CompileErrors : public testing::TestWithParam<CompileErrorCase>
+{
+};
+
+TEST_P(CompileErrors, ReportSourceLineAndColumn)
+{
     const CompileErrorCase& c = GetParam();
     SquirrelRun run = RunSquirrel(c.source, "broken.nut");
     EXPECT_FALSE(run.compiled);
@@ -24,24 +37,34 @@ TEST_P(CompileErrors, ReportSourceLineAndColumn) {
     EXPECT_EQ(c.column, run.errorColumn);
 }
 
-INSTANTIATE_TEST_SUITE_P(Squirrel, CompileErrors,
-                         testing::Values(CompileErrorCase{"local x = ;", "expression expected", 1, 11},
-                                         CompileErrorCase{"\nlocal a = 1\nif (a { }", "expected ')'", 3, 7},
-                                         CompileErrorCase{"local s = \"open", "unfinished string", 1, 16},
-                                         CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
-                                         CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
-                                         CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
-                                         CompileErrorCase{"local x = 1 $ 2;", "unexpected character", 1, 13},
-                                         CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
+INSTANTIATE_TEST_SUITE_P(
+    Squirrel, CompileErrors,
+    testing::Values(CompileErrorCase{"local x = ;", "expression expected", 1, 11},
+                    CompileErrorCase{"\nlocal a = 1\nif (a { }", "expected ')'", 3, 7},
+                    CompileErrorCase{"local s = \"open", "unfinished string", 1, 16},
+                    CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
+                    CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
+                    CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
+                    CompileErrorCase{"local x = 1 $ 2;", "unexpected character", 1, 13},
+                    CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
 
-struct RuntimeErrorCase {
+struct RuntimeErrorCase
+{
     const char* source;
     const char* message;
 };
 
-class RuntimeErrors : public testing::TestWithParam<RuntimeErrorCase> {};
+void PrintTo(const RuntimeErrorCase&, std::ostream* os)
+{
+    *os << "case";
+}
 
-TEST_P(RuntimeErrors, ReachTheHostWithTheirMessage) {
+class RuntimeErrors : public testing::TestWithParam<RuntimeErrorCase>
+{
+};
+
+TEST_P(RuntimeErrors, ReachTheHostWithTheirMessage)
+{
     SquirrelRun run = RunSquirrel(GetParam().source);
     ASSERT_TRUE(run.compiled) << run.error;
     EXPECT_FALSE(run.ran);
@@ -60,18 +83,39 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeErrorCase{"throw \"custom\";", "custom"},
                     RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
                     RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
-                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"}));
+                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
+                    RuntimeErrorCase{"[1].insert(\"a\", 1);",
+                                     "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 
-TEST(SquirrelRun, ScriptResultsReachTheHost) {
+TEST(SquirrelRun, ScriptResultsReachTheHost)
+{
     SquirrelRun run = RunSquirrel("print(\"a\" + 1 + 2.5);");
     EXPECT_TRUE(run.ran);
     EXPECT_EQ("a12.5", run.output);
 }
 
-TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream) {
+TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
+{
+    SquirrelRun run = RunSquirrel("seterrorhandler(function(e) {\n"
+                                  "    local where = getstackinfos(2);\n"
+                                  "    print(e + \" in \" + where.func + \" line \" + where.line + \" n=\" + where.locals.n);\n"
+                                  "});\n"
+                                  "try { throw \"caught errors stay quiet\"; } catch (e) {}\n"
+                                  "function fails() {\n"
+                                  "    local n = null;\n"
+                                  "    n.field = 1;\n"
+                                  "}\n"
+                                  "fails();\n");
+    EXPECT_FALSE(run.ran);
+    EXPECT_EQ("trying to set 'null'", run.error);
+    EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);
+}
+
+TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream)
+{
     SquirrelRun run = RunSquirrel("error(\"bad\"); print(\"good\");");
     EXPECT_EQ("bad", run.errorOutput);
     EXPECT_EQ("good", run.output);
 }
 
-}  // namespace
+} // namespace

@@ -3,16 +3,19 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace {
+namespace
+{
 SquirrelRun* current = nullptr;
 
-void Append(std::string& out, const SQChar* fmt, va_list args) {
+void Append(std::string& out, const SQChar* fmt, va_list args)
+{
     char buf[4096];
     va_list copy;
     va_copy(copy, args);
     int n = vsnprintf(buf, sizeof buf, fmt, copy);
     va_end(copy);
-    if (n < int(sizeof buf)) {
+    if (n < int(sizeof buf))
+    {
         out += buf;
         return;
     }
@@ -22,29 +25,33 @@ void Append(std::string& out, const SQChar* fmt, va_list args) {
     out += big;
 }
 
-void PrintOut(HSQUIRRELVM, const SQChar* fmt, ...) {
+void PrintOut(HSQUIRRELVM, const SQChar* fmt, ...)
+{
     va_list args;
     va_start(args, fmt);
     Append(current->output, fmt, args);
     va_end(args);
 }
 
-void PrintErr(HSQUIRRELVM, const SQChar* fmt, ...) {
+void PrintErr(HSQUIRRELVM, const SQChar* fmt, ...)
+{
     va_list args;
     va_start(args, fmt);
     Append(current->errorOutput, fmt, args);
     va_end(args);
 }
 
-void CompileError(HSQUIRRELVM, const SQChar* desc, const SQChar* source, SQInteger line, SQInteger column) {
+void CompileError(HSQUIRRELVM, const SQChar* desc, const SQChar* source, SQInteger line, SQInteger column)
+{
     current->error = desc;
     current->errorSource = source;
     current->errorLine = int(line);
     current->errorColumn = int(column);
 }
-}  // namespace
+} // namespace
 
-SquirrelRun RunSquirrel(const std::string& source, const std::string& sourceName) {
+SquirrelRun RunSquirrel(const std::string& source, const std::string& sourceName)
+{
     SquirrelRun run;
     current = &run;
     HSQUIRRELVM v = sq_open(1024);
@@ -53,15 +60,21 @@ SquirrelRun RunSquirrel(const std::string& source, const std::string& sourceName
     sq_pushroottable(v);
     sq_registerbaselib(v);
     sq_pop(v, 1);
-    if (SQ_SUCCEEDED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), sourceName.c_str(), SQTrue))) {
+    if (SQ_SUCCEEDED(
+            sq_compilebuffer(v, source.data(), SQInteger(source.size()), sourceName.c_str(), SQTrue)))
+    {
         run.compiled = true;
         sq_pushroottable(v);
-        if (SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue))) {
+        if (SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)))
+        {
             run.ran = true;
-        } else {
+        }
+        else
+        {
             sq_getlasterror(v);
             const SQChar* err = nullptr;
-            if (SQ_SUCCEEDED(sq_tostring(v, -1)) && SQ_SUCCEEDED(sq_getstring(v, -1, &err))) run.error = err;
+            if (SQ_SUCCEEDED(sq_tostring(v, -1)) && SQ_SUCCEEDED(sq_getstring(v, -1, &err)))
+                run.error = err;
         }
     }
     sq_close(v);

@@ -5,12 +5,13 @@
 
 #include <string>
 
-struct SquirrelRun {
+struct SquirrelRun
+{
     bool compiled = false;
     bool ran = false;
-    std::string output;       // print()
-    std::string errorOutput;  // error()
-    std::string error;        // compile or run-time error message
+    std::string output;      // print()
+    std::string errorOutput; // error()
+    std::string error;       // compile or run-time error message
     std::string errorSource;
     int errorLine = 0;
     int errorColumn = 0;

@@ -73,4 +73,6 @@ class Base2 { function who() { return "base"; } function call() { return who(); 
 class Derived2 extends Base2 { function who() { return "derived"; } }
 print("virtual dispatch: " + Derived2().call() + "\n");
 foreach (k, v in Point) if (k == "len2") print("foreach over class finds methods\n");
-try { Point.newField <- 1; } catch (e) { print("modify after instance: " + e + "\n"); }
+try { Point.newField <- 1; } catch (e) { print("field added after instances: " + e + "\n"); }
+Point.scaled <- function(k) { return Point(x * k, y * k); };
+print("method added after instances: " + p.scaled(2).len2() + "\n");

@@ -20,4 +20,3 @@ print("const table has enum: " + (getconsttable().Color.Green) + "\n");
 const LATER = 7;
 print("const after use site: " + LATER + "\n");
 print("typeof enum member: " + typeof Color.Red + "\n");
-print("__LINE__: " + __LINE__ + "\n");

@@ -97,3 +97,6 @@ if (x == 5) print("if without braces\n"); else print("wrong\n");
 local semicolons = 1; ; ;
 print("empty statements: " + semicolons + "\n")
 print("newline ends statement\n")
+# a hash comment
+local afterComments = /* block comment */ "comments skipped";
+print(afterComments + "\n");

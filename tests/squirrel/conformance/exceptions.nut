@@ -76,3 +76,6 @@ try { [].top(); } catch (e) { nativeError = e; }
 print("native error: " + nativeError + "\n");
 try { throw "x"; } catch (e) { }
 print("execution continues\n");
+try { [1, 2].map(@(x) x + undefinedName); } catch (e) { print("error inside a native callback: " + e + "\n"); }
+local errorInToString = class { function _tostring() { throw "no text"; } }();
+try { print("value: " + errorInToString); } catch (e) { print("error inside _tostring: " + e + "\n"); }

@@ -83,3 +83,5 @@ print("function a::b: " + ns.inner() + "\n");
 local tracker = { bump = function() { hits = hits + 1; hits += 1; } };
 tracker.bump();
 print("assigning a root slot from a method: " + hits + "\n");
+function whoAmI() { return callee(); }
+print("callee: " + (whoAmI() == whoAmI) + "\n");

@@ -76,3 +76,12 @@ local viaMeta = newthread(function() {
     return c.x;
 });
 try { viaMeta.call(); } catch (e) { print("suspend inside a metamethod: " + e + "\n"); }
+::escaped <- null;
+local holder = newthread(function() {
+    local secret = "kept";
+    ::escaped = function() { return secret; };
+    suspend(0);
+});
+holder.call();
+holder = null;
+print("closure outlives its suspended thread: " + escaped() + "\n");

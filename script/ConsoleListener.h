@@ -1,0 +1,13 @@
+#pragma once
+// What the console hands a typed line to. The console installs a listener;
+// the application's listener runs the line as script.
+class Console;
+
+class ConsoleListener
+{
+public:
+    virtual void OnLine(Console* console, const char* line) = 0;
+
+protected:
+    ~ConsoleListener() = default;
+};

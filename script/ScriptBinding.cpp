@@ -1,0 +1,495 @@
+#include "script/ScriptBinding.h"
+
+#include "core/FixedString.h"
+#include "core/LogError.h"
+
+#include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace
+{
+// Native areas the host made for instances. Our VM does not yet give an
+// instance the user-data area its class size asks for, so the host makes one
+// and frees it with the instance; areas of a VM that gives them are never here.
+std::unordered_set<void*> g_hostAreas;
+
+// A view of an embedded member keeps the instance it was read from alive, so
+// `(a * b).translation` never outlives the matrix it looks into. The owners
+// are held by the member's address until the view is released.
+struct ViewOwner
+{
+    HSQUIRRELVM vm;
+    HSQOBJECT owner;
+};
+std::unordered_map<void*, std::vector<ViewOwner>> g_viewOwners;
+
+SQInteger ReleaseViewOwner(SQUserPointer member, SQInteger)
+{
+    auto found = g_viewOwners.find(member);
+    if (found == g_viewOwners.end())
+        return 0;
+    ViewOwner held = found->second.back();
+    found->second.pop_back();
+    if (found->second.empty())
+        g_viewOwners.erase(found);
+    sq_release(held.vm, &held.owner);
+    return 0;
+}
+
+void HoldOwnerForView(HSQUIRRELVM vm, SQInteger ownerIndex, void* member)
+{
+    ViewOwner held = {vm, {}};
+    sq_getstackobj(vm, ownerIndex, &held.owner);
+    sq_addref(vm, &held.owner);
+    g_viewOwners[member].push_back(held);
+    sq_setreleasehook(vm, -1, ReleaseViewOwner);
+}
+
+SQInteger AbsoluteIndex(HSQUIRRELVM vm, SQInteger index)
+{
+    return index < 0 ? sq_gettop(vm) + index + 1 : index;
+}
+
+SQInteger ClassNativeSize(HSQUIRRELVM vm, SQInteger instanceIndex)
+{
+    if (SQ_FAILED(sq_getclass(vm, instanceIndex)))
+        return 0;
+    const SQInteger size = sq_getsize(vm, -1);
+    sq_pop(vm, 1);
+    return size;
+}
+
+// Pushes the root-table class of that name; false, with nothing pushed, when
+// there is none.
+bool PushRootClass(HSQUIRRELVM vm, const char* className)
+{
+    sq_pushroottable(vm);
+    sq_pushstring(vm, className, -1);
+    if (SQ_FAILED(ScriptTryRawGet(vm, -2)))
+    {
+        sq_pop(vm, 1);
+        return false;
+    }
+    sq_remove(vm, -2);
+    if (sq_gettype(vm, -1) == OT_CLASS)
+        return true;
+    sq_pop(vm, 1);
+    return false;
+}
+
+// An instance that runs no constructor and owns no object, for a view.
+SQRESULT CreateBareInstance(HSQUIRRELVM vm, SQInteger classIndex)
+{
+    return sq_createinstance(vm, classIndex);
+}
+
+void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION function,
+                   SQInteger freeVariables, const char* closureName, bool isStatic)
+{
+    sq_newclosure(vm, function, static_cast<SQUnsignedInteger>(freeVariables));
+    sq_setnativeclosurename(vm, -1, closureName);
+    sq_pushstring(vm, name, -1);
+    sq_push(vm, -2);
+    sq_remove(vm, -3);
+    sq_newslot(vm, target, isStatic ? SQTrue : SQFalse);
+}
+
+SQInteger sqfunc_inherited(HSQUIRRELVM vm)
+{
+    SQInteger size = 0;
+    sq_getinteger(vm, 2, &size);
+    sq_setclassudsize(vm, 1, size);
+    return 0;
+}
+
+// Looks the member's row up in the class's __cpp_vars (the free variable).
+const ScriptVarDesc* FindRow(HSQUIRRELVM vm, SQInteger varsIndex)
+{
+    sq_push(vm, 2);
+    if (SQ_FAILED(ScriptTryRawGet(vm, varsIndex)))
+        return nullptr;
+    SQUserPointer row = nullptr;
+    sq_getuserpointer(vm, -1, &row);
+    sq_pop(vm, 1);
+    return static_cast<const ScriptVarDesc*>(row);
+}
+
+void* MemberAddress(HSQUIRRELVM vm, const ScriptVarDesc& row)
+{
+    if (row.flags & kScriptVarAbsolute)
+        return reinterpret_cast<void*>(row.location);
+    SQUserPointer object = nullptr;
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &object)))
+        return nullptr;
+    return static_cast<uint8_t*>(object) + row.location;
+}
+
+void* PointeeAt(const void* address)
+{
+    void* pointee = nullptr;
+    memcpy(&pointee, address, sizeof(pointee));
+    return pointee;
+}
+
+void PushViewOrNull(HSQUIRRELVM vm, const char* className, void* object)
+{
+    if (!object || SQ_FAILED(ScriptPushBoundInstance(vm, className, object)))
+        sq_pushnull(vm);
+}
+
+SQInteger sqfunc_classget(HSQUIRRELVM vm)
+{
+    const ScriptVarDesc* row = FindRow(vm, 3);
+    if (!row)
+        return SQ_ERROR;
+    void* address = MemberAddress(vm, *row);
+    if (!address)
+        return SQ_ERROR;
+    switch (row->flags & kScriptVarTypeMask)
+    {
+    case kScriptVarFloat:
+    {
+        float value;
+        memcpy(&value, address, sizeof(value));
+        sq_pushfloat(vm, value);
+        break;
+    }
+    case kScriptVarInt:
+    {
+        int32_t value;
+        memcpy(&value, address, sizeof(value));
+        sq_pushinteger(vm, value);
+        break;
+    }
+    case kScriptVarByte:
+        sq_pushinteger(vm, *static_cast<const uint8_t*>(address));
+        break;
+    case kScriptVarText:
+        sq_pushstring(vm, static_cast<const char*>(address), -1);
+        break;
+    case kScriptVarPointer:
+        PushViewOrNull(vm, row->nestedClass, PointeeAt(address));
+        break;
+    case kScriptVarEmbedded:
+        PushViewOrNull(vm, row->nestedClass, address);
+        if (sq_gettype(vm, -1) == OT_INSTANCE)
+            HoldOwnerForView(vm, 1, address);
+        break;
+    default:
+        sq_pushnull(vm);
+        break;
+    }
+    return 1;
+}
+
+// The nested class decides how a value is copied into its object.
+SQInteger AssignNested(HSQUIRRELVM vm, const ScriptVarDesc& row, void* object)
+{
+    if (SQ_FAILED(ScriptPushBoundInstance(vm, row.nestedClass, object)))
+        return sq_throwerror(vm, "the member's class has no script class");
+    const SQInteger view = sq_gettop(vm);
+    sq_pushstring(vm, "__assign", -1);
+    if (SQ_FAILED(sq_get(vm, view)))
+    {
+        sq_settop(vm, view - 1);
+        return sq_throwerror(vm, "the member's class has no __assign");
+    }
+    sq_push(vm, view);
+    sq_push(vm, 3);
+    sq_call(vm, 2, SQFalse, SQTrue);
+    sq_settop(vm, view - 1);
+    return 0;
+}
+
+void StoreText(const ScriptVarDesc& row, void* address, const char* text)
+{
+    if (row.textSize == 0)
+        return;
+    const size_t length = strnlen(text, row.textSize - 1);
+    memcpy(address, text, length);
+    static_cast<char*>(address)[length] = 0;
+}
+
+SQInteger sqfunc_classset(HSQUIRRELVM vm)
+{
+    sq_push(vm, 2);
+    // Unlike reading, an unknown member keeps the lookup's error: a script error.
+    if (SQ_FAILED(sq_rawget(vm, 4)))
+        return SQ_ERROR;
+    SQUserPointer rowPointer = nullptr;
+    sq_getuserpointer(vm, -1, &rowPointer);
+    sq_pop(vm, 1);
+    const ScriptVarDesc& row = *static_cast<const ScriptVarDesc*>(rowPointer);
+    void* address = MemberAddress(vm, row);
+    if (!address)
+        return SQ_ERROR;
+    const char* nestedName = row.nestedClass ? row.nestedClass : "";
+    switch (row.flags & kScriptVarTypeMask)
+    {
+    case kScriptVarFloat:
+    {
+        SQFloat value = 0;
+        sq_getfloat(vm, 3, &value);
+        memcpy(address, &value, sizeof(value));
+        break;
+    }
+    case kScriptVarInt:
+    {
+        SQInteger value = 0;
+        sq_getinteger(vm, 3, &value);
+        const int32_t stored = value;
+        memcpy(address, &stored, sizeof(stored));
+        break;
+    }
+    case kScriptVarByte:
+    {
+        SQInteger value = 0;
+        sq_getinteger(vm, 3, &value);
+        *static_cast<uint8_t*>(address) = static_cast<uint8_t>(value);
+        break;
+    }
+    case kScriptVarText:
+    {
+        const SQChar* text = "";
+        sq_getstring(vm, 3, &text);
+        StoreText(row, address, text);
+        break;
+    }
+    case kScriptVarEmbedded:
+        return AssignNested(vm, row, address);
+    case kScriptVarPointer:
+        if (void* pointee = PointeeAt(address))
+            return AssignNested(vm, row, pointee);
+        LogError("Cannot set C nullptr to squirrel variable: (%s)%s\n", nestedName, row.name);
+        break;
+    default:
+        LogError("Setting bound variable of unknown type: (%s)%s\n", nestedName, row.name);
+        break;
+    }
+    return 0;
+}
+
+bool IsConstantRow(const ScriptVarDesc& row)
+{
+    const uint32_t type = row.flags & kScriptVarTypeMask;
+    return type == kScriptVarConstant || (type & ~kScriptVarByte) == kScriptVarConstantAt;
+}
+
+SQInteger ConstantValue(const ScriptVarDesc& row)
+{
+    const uint32_t type = row.flags & kScriptVarTypeMask;
+    if (type == kScriptVarConstant)
+        return static_cast<SQInteger>(row.location);
+    if (type & kScriptVarByte)
+        return *reinterpret_cast<const uint8_t*>(row.location);
+    int32_t value;
+    memcpy(&value, reinterpret_cast<const void*>(row.location), sizeof(value));
+    return value;
+}
+
+void AddMemberRows(HSQUIRRELVM vm, SQInteger varsIndex, const ScriptVarDesc* members)
+{
+    for (const ScriptVarDesc* row = members; row && row->name; ++row)
+    {
+        if (IsConstantRow(*row))
+        {
+            sq_pushconsttable(vm);
+            sq_pushstring(vm, row->name, -1);
+            sq_pushinteger(vm, ConstantValue(*row));
+            sq_newslot(vm, -3, SQFalse);
+            sq_pop(vm, 1);
+            continue;
+        }
+        sq_pushstring(vm, row->name, -1);
+        sq_pushuserpointer(vm, const_cast<ScriptVarDesc*>(row));
+        sq_newslot(vm, varsIndex, SQFalse);
+    }
+}
+
+void AddMemberAccess(HSQUIRRELVM vm, SQInteger classIndex, const ScriptVarDesc* members)
+{
+    sq_newtable(vm);
+    const SQInteger varsIndex = sq_gettop(vm);
+    sq_push(vm, varsIndex);
+    NewNativeSlot(vm, classIndex, "_get", sqfunc_classget, 1, "sqfunc_classget", false);
+    sq_push(vm, varsIndex);
+    NewNativeSlot(vm, classIndex, "_set", sqfunc_classset, 1, "sqfunc_classset", false);
+    AddMemberRows(vm, varsIndex, members);
+    sq_pushstring(vm, "__cpp_vars", -1);
+    sq_push(vm, varsIndex);
+    sq_newslot(vm, classIndex, SQTrue);
+    sq_pop(vm, 1);
+}
+
+void BindClosure(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION function, bool isStatic,
+                 const char* mask, SQInteger parameterCount)
+{
+    sq_pushstring(vm, name, -1);
+    sq_newclosure(vm, function, 0);
+    if (mask)
+        sq_setparamscheck(vm, parameterCount, mask);
+    sq_setnativeclosurename(vm, -1, name);
+    sq_newslot(vm, target, isStatic ? SQTrue : SQFalse);
+}
+} // namespace
+
+ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, const char* name,
+                                   SQInteger nativeSize, const ScriptVarDesc* members, SQFUNCTION constructor)
+{
+    sq_pushroottable(vm);
+    sq_pushstring(vm, name, -1);
+    sq_newclass(vm, SQFalse);
+    const SQInteger classIndex = sq_gettop(vm);
+    sq_settypetag(vm, classIndex, const_cast<char*>(name));
+    sq_setclassudsize(vm, classIndex, nativeSize);
+    sq_pushinteger(vm, nativeSize);
+    NewNativeSlot(vm, classIndex, "_inherited", sqfunc_inherited, 1, "sqfunc_inherited", false);
+    if (constructor)
+    {
+        FixedString<128> constructorName;
+        constructorName.Format("%s_constructor", name);
+        NewNativeSlot(vm, classIndex, "constructor", constructor, 0, constructorName, false);
+    }
+    AddMemberAccess(vm, classIndex, members);
+    sq_newslot(vm, -3, SQFalse);
+    sq_pop(vm, 1);
+    handle.vm = vm;
+    handle.name = name;
+    return handle;
+}
+
+bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method, SQFUNCTION function,
+                      bool isStatic, const char* mask, SQInteger parameterCount)
+{
+    if (!PushRootClass(vm, className))
+    {
+        LogError("Pendrel Script cannot bind %s: no class %s\n", method, className);
+        return false;
+    }
+    BindClosure(vm, sq_gettop(vm), method, function, isStatic, mask, parameterCount);
+    sq_pop(vm, 1);
+    return true;
+}
+
+ScriptClassHandle& ScriptClassHandle::AddMethod(const char* method, SQFUNCTION function, const char* mask,
+                                                SQInteger parameterCount)
+{
+    ScriptBindMethod(vm, name, method, function, false, mask, parameterCount);
+    return *this;
+}
+
+ScriptClassHandle& ScriptClassHandle::AddStaticMethod(const char* method, SQFUNCTION function,
+                                                      const char* mask, SQInteger parameterCount)
+{
+    ScriptBindMethod(vm, name, method, function, true, mask, parameterCount);
+    return *this;
+}
+
+void ScriptBindGlobalFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION function, const char* mask,
+                              SQInteger parameterCount)
+{
+    sq_pushroottable(vm);
+    BindClosure(vm, sq_gettop(vm), name, function, false, mask, parameterCount);
+    sq_pop(vm, 1);
+}
+
+SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, SQInteger nativeSize)
+{
+    *object = nullptr;
+    index = AbsoluteIndex(vm, index);
+    SQUserPointer pointer = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(vm, index, &pointer, nullptr)))
+        return SQ_ERROR;
+    if (!pointer)
+        return sq_throwerror(vm, "the instance holds no native object");
+    if (nativeSize > 0 && ClassNativeSize(vm, index) < nativeSize)
+        return sq_throwerror(vm, "the instance's native object is too small");
+    *object = pointer;
+    return SQ_OK;
+}
+
+SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* object)
+{
+    if (!className || !PushRootClass(vm, className))
+        return SQ_ERROR;
+    CreateBareInstance(vm, -1);
+    sq_setinstanceup(vm, -1, object);
+    sq_remove(vm, -2);
+    return SQ_OK;
+}
+
+SQInteger CreateScriptInstance(HSQUIRRELVM vm, const char* className, SQUserPointer* area)
+{
+    *area = nullptr;
+    if (!className || !PushRootClass(vm, className))
+        return SQ_ERROR;
+    return InstantiateTopClass(vm, area);
+}
+
+SQInteger PushNewInstance(HSQUIRRELVM vm, const char* className, SQUserPointer* area)
+{
+    if (SQ_FAILED(CreateScriptInstance(vm, className, area)))
+        return sq_throwerror(vm, "the object is not a class instance");
+    return SQ_OK;
+}
+
+SQInteger InstantiateTopClass(HSQUIRRELVM vm, SQUserPointer* area)
+{
+    *area = nullptr;
+    if (sq_gettype(vm, -1) != OT_CLASS || SQ_FAILED(sq_createinstance(vm, -1)))
+        return sq_throwerror(vm, "the object is not a class instance");
+    sq_remove(vm, -2);
+    *area = ScriptInstanceArea(vm, -1);
+    return SQ_OK;
+}
+
+SQUserPointer ScriptInstanceArea(HSQUIRRELVM vm, SQInteger index)
+{
+    index = AbsoluteIndex(vm, index);
+    SQUserPointer area = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(vm, index, &area, nullptr)))
+        return nullptr;
+    if (area)
+        return area;
+    const SQInteger size = ClassNativeSize(vm, index);
+    if (size <= 0)
+        return nullptr;
+    area = calloc(1, static_cast<size_t>(size));
+    g_hostAreas.insert(area);
+    sq_setinstanceup(vm, index, area);
+    sq_setreleasehook(vm, index, ReturnZero);
+    return area;
+}
+
+void ScriptReleaseInstanceArea(SQUserPointer area)
+{
+    if (g_hostAreas.erase(area))
+        free(area);
+}
+
+SQInteger ReturnZero(SQUserPointer area, SQInteger)
+{
+    ScriptReleaseInstanceArea(area);
+    return 0;
+}
+
+void ScriptReleaseViewOwners()
+{
+    // The VM frees only what nothing outside it holds: let go of the owners
+    // first. The views left over are never read again.
+    std::unordered_map<void*, std::vector<ViewOwner>> owners;
+    owners.swap(g_viewOwners);
+    for (auto& [member, held] : owners)
+        for (ViewOwner& view : held)
+            sq_release(view.vm, &view.owner);
+}
+
+SQRESULT ScriptTryRawGet(HSQUIRRELVM vm, SQInteger index)
+{
+    if (SQ_SUCCEEDED(sq_rawget(vm, index)))
+        return SQ_OK;
+    sq_reseterror(vm);
+    return SQ_ERROR;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The one script VM of the process: its life, loading and running script
+// files and console lines, the error reports, the script error flag that stops
+// the engine's calls into scripts after an error, and the engine's calls into
+// script functions by name, optionally profiled.
+#include "script/ScriptProfiler.h"
+
+#include <squirrel.h>
+
+using ScriptRegistration = void (*)(HSQUIRRELVM vm);
+
+// Opens the VM, installs the handlers and the host's globals, then runs the
+// registration callback. With the debug flag the VM keeps debug information.
+bool ScriptInit(bool debug, ScriptRegistration registration);
+bool ScriptShutdown();
+HSQUIRRELVM ScriptGetVM();
+
+// Loads a file through the file table and runs it; false when it can't be opened.
+bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path);
+bool ScriptDoFile(HSQUIRRELVM vm, const char* path);
+// Compiles the text under the source name and runs it; errors are reported,
+// not returned.
+bool ScriptCompileAndRun(HSQUIRRELVM vm, const char* resource, const char* text, SQInteger length,
+                         const char* source);
+bool ScriptRunString(HSQUIRRELVM vm, const char* text, SQInteger length, const char* source);
+
+// Calls the root-table function over the n arguments the caller pushed. The
+// arguments are always consumed; a wanted result is left on the stack top
+// (null when the call failed at run time). False when the error flag is up or
+// the name is missing, and then nothing is left.
+bool ScriptCall(HSQUIRRELVM vm, const char* table, const char* function, int argumentCount, bool wantResult,
+                bool profile);
+bool ScriptCallFunction(HSQUIRRELVM vm, const char* function, int argumentCount, bool wantResult,
+                        bool profile);
+// Calls a method of the object lying below the n pushed arguments (object
+// index -1 - n). The arguments are consumed; the object stays for the caller.
+bool ScriptCallMethod(HSQUIRRELVM vm, SQInteger objectIndex, const char* method, int argumentCount,
+                      bool profile);
+
+bool ScriptGetErrorFlag();
+void ScriptSetErrorFlag(bool value);
+const char* ScriptGetProfileLog();
+
+// The run-time error report: the call stack and the locals of the ten
+// innermost levels, each line through the error reporter.
+void ScriptPrintCallStack(HSQUIRRELVM vm);
+void ScriptPrintFunc(HSQUIRRELVM vm, const char* format, ...) __attribute__((format(printf, 2, 3)));

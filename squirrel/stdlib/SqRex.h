@@ -1,0 +1,75 @@
+#pragma once
+// The string library's regular expressions: a pattern compiled once into a small tree and matched by
+// backtracking, leftmost match first, closures greedy. Capture 0 is the whole match; each '(' that is
+// not '(?:' opens the next capture.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class SqRexMatcher;
+
+class SqRex
+{
+public:
+    struct Capture
+    {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+    };
+
+    // Null with `error` set (to a static text) when the pattern does not compile.
+    static std::unique_ptr<SqRex> Compile(const char* pattern, const char** error);
+
+    // True when the whole of [begin, end) matches.
+    bool Match(const char* begin, const char* end);
+    // Finds the leftmost match inside [begin, end); '^' and '$' anchor to begin and end.
+    bool Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd);
+
+    // The whole match plus one per capturing group.
+    int SubExpCount() const { return int(m_captures.size()); }
+    // The capture of the last successful Match or Search; a group that took no part has null pointers.
+    bool GetSubExp(int index, Capture* capture) const;
+
+    struct Node;
+    using Sequence = std::vector<int>;
+
+private:
+    SqRex() = default;
+
+    bool MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd);
+
+    std::vector<Node> m_nodes;
+    int m_root = -1;
+    std::vector<Capture> m_captures;
+    const char* m_textBegin = nullptr;
+    const char* m_textEnd = nullptr;
+
+    friend class SqRexParser;
+    friend class SqRexMatcher;
+};
+
+struct SqRex::Node
+{
+    enum class Kind : uint8_t
+    {
+        Char,
+        Any,
+        Class,
+        LineBegin,
+        LineEnd,
+        WordBoundary,
+        NotWordBoundary,
+        Group,
+        Repeat
+    };
+
+    Kind kind = Kind::Char;
+    unsigned char ch = 0;
+    bool classSet[256] = {};
+    int capture = -1;                 // Group: capture index or -1 for '(?:'
+    std::vector<Sequence> alternates; // Group: one sequence per '|' branch
+    int child = -1;                   // Repeat: the repeated node
+    int minCount = 0;
+    int maxCount = 0; // Repeat: -1 for no upper bound
+};

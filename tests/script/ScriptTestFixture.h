@@ -1,0 +1,49 @@
+#pragma once
+// A script VM opened through the host over a data tree in a temporary folder,
+// with the error reports and the scripts' print output collected.
+#include "core/FileTable.h"
+#include "core/LogError.h"
+#include "script/ScriptHost.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class ScriptTest : public ::testing::Test
+{
+public:
+    static inline std::vector<std::string> s_reports;
+    static inline std::string s_printed;
+
+protected:
+    // What the VM is given besides the host's own globals.
+    virtual void Register(HSQUIRRELVM vm);
+
+    void SetUp() override;
+    void TearDown() override;
+
+    HSQUIRRELVM vm() const { return ScriptGetVM(); }
+
+    // Writes the text to data/<name> and mounts the tree again.
+    void WriteScript(const std::string& name, const std::string& text);
+    bool LoadScript(const std::string& name, const std::string& text);
+    void Run(const std::string& code);
+
+    // The value of a root-table global, read after the scripts ran.
+    bool HasGlobal(const char* name);
+    float GlobalFloat(const char* name);
+    int GlobalInt(const char* name);
+    std::string GlobalString(const char* name);
+    std::string GlobalType(const char* name);
+
+    // Every report joined, in order.
+    std::string Reports() const;
+    bool ReportsContain(const std::string& part) const { return Reports().find(part) != std::string::npos; }
+
+    TempDir dir;
+
+private:
+    LogErrorHandler m_previousHandler = nullptr;
+};

@@ -1,0 +1,220 @@
+#include "squirrel/stdlib/SqRex.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+
+struct SearchCase
+{
+    const char* pattern;
+    const char* text;
+    int begin; // -1: no match
+    int end;
+};
+
+std::unique_ptr<SqRex> CompileOrFail(const char* pattern)
+{
+    const char* error = "";
+    std::unique_ptr<SqRex> rex = SqRex::Compile(pattern, &error);
+    EXPECT_NE(rex, nullptr) << pattern << ": " << error;
+    return rex;
+}
+
+bool SearchText(SqRex& rex, const char* text, int* begin, int* end)
+{
+    const char* b = nullptr;
+    const char* e = nullptr;
+    if (!rex.Search(text, text + std::strlen(text), &b, &e))
+        return false;
+    *begin = int(b - text);
+    *end = int(e - text);
+    return true;
+}
+
+} // namespace
+
+TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
+{
+    const SearchCase cases[] = {
+        {"[a-zA-Z]+", "123 Test;", 4, 8},
+        {"abc", "xxabcxx", 2, 5},
+        {"a.c", "a\nc", 0, 3},
+        {"^abc", "xabc", -1, 0},
+        {"^abc", "abcx", 0, 3},
+        {"c$", "abcc", 3, 4},
+        {"a*", "bbb", 0, 0},
+        {"ba*", "xbaaa", 1, 5},
+        {"ba+", "xb", -1, 0},
+        {"colou?r", "my color", 3, 8},
+        {"a{3}", "aa aaaa", 3, 6},
+        {"a{2,}", "a aaaaa", 2, 7},
+        {"a{2,3}", "aaaaa", 0, 3},
+        {"cat|dog", "hotdog", 3, 6},
+        {"x(ab)*y", "xababy", 0, 6},
+        {"(a|ab)c", "abc", 0, 3},
+        {"a.*b", "a1b2b3", 0, 5},
+        {"\\d+\\.\\d+", "pi=3.14!", 3, 7},
+        {"\\w+", "  _id9 ", 2, 6},
+        {"\\W", "ab-c", 2, 3},
+        {"\\s\\S", "a  b", 2, 4},
+        {"\\D+", "12ab34", 2, 4},
+        {"\\x+", "zz0fAgg", 2, 5},
+        {"\\X", "0fzz", 2, 3},
+        {"\\a+", "12abC3", 2, 5},
+        {"\\A", "ab1", 2, 3},
+        {"\\l+", "ABcdE", 2, 4},
+        {"\\u+", "abCDe", 2, 4},
+        {"\\p", "ab;c", 2, 3},
+        {"\\P+", "!?ab.", 2, 4},
+        {"\\c", "ab\tc", 2, 3},
+        {"\\C", "\t\nx", 2, 3},
+        {"\\bis\\b", "this is", 5, 7},
+        {"\\Bis", "is this", 5, 7},
+        {"[^0-9]+", "12ab34", 2, 4},
+        {"[\\d.]+", "v1.25x", 1, 5},
+        {"[a-]+", "x-a-y", 1, 4},
+        {"\\t\\n", "a\t\nb", 1, 3},
+        {"\\*\\(", "a*(b", 1, 3},
+        {"(?:ab)+", "xababx", 1, 5},
+        {"", "abc", 0, 0},
+    };
+    for (const SearchCase& c : cases)
+    {
+        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
+        if (!rex)
+            continue;
+        int begin = -1;
+        int end = -1;
+        const bool found = SearchText(*rex, c.text, &begin, &end);
+        EXPECT_EQ(found, c.begin >= 0) << c.pattern << " in " << c.text;
+        if (found && c.begin >= 0)
+        {
+            EXPECT_EQ(begin, c.begin) << c.pattern << " in " << c.text;
+            EXPECT_EQ(end, c.end) << c.pattern << " in " << c.text;
+        }
+    }
+}
+
+TEST(StdRegex, MatchNeedsTheWholeText)
+{
+    const struct
+    {
+        const char* pattern;
+        const char* text;
+        bool matches;
+    } cases[] = {
+        {"abc", "abc", true},     {"abc", "abcd", false},     {"a.*", "abcd", true}, {"\\d+", "123", true},
+        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", true},  {"x?", "", true},
+        {"[a-c]{2}", "ca", true}, {"[a-c]{2}", "cad", false},
+    };
+    for (const auto& c : cases)
+    {
+        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
+        if (rex)
+        {
+            EXPECT_EQ(rex->Match(c.text, c.text + std::strlen(c.text)), c.matches)
+                << c.pattern << " ~ " << c.text;
+        }
+    }
+}
+
+TEST(StdRegex, CapturesNumberGroupsFromTheLeftAndSkipNonCapturingOnes)
+{
+    std::unique_ptr<SqRex> rex = CompileOrFail("(\\d+) ([a-zA-Z]+)(\\p)");
+    ASSERT_TRUE(rex);
+    EXPECT_EQ(rex->SubExpCount(), 4);
+    const char* text = "stuff 123 Test;";
+    int begin = 0;
+    int end = 0;
+    ASSERT_TRUE(SearchText(*rex, text, &begin, &end));
+    const int expected[4][2] = {{6, 15}, {6, 9}, {10, 14}, {14, 15}};
+    for (int i = 0; i < 4; ++i)
+    {
+        SqRex::Capture capture;
+        ASSERT_TRUE(rex->GetSubExp(i, &capture));
+        EXPECT_EQ(capture.begin - text, expected[i][0]) << i;
+        EXPECT_EQ(capture.end - text, expected[i][1]) << i;
+    }
+    SqRex::Capture unused;
+    EXPECT_FALSE(rex->GetSubExp(4, &unused));
+
+    std::unique_ptr<SqRex> plain = CompileOrFail("(?:a)(b)");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->SubExpCount(), 2);
+}
+
+TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
+{
+    std::unique_ptr<SqRex> rex = CompileOrFail("(a)|(b)");
+    ASSERT_TRUE(rex);
+    const char* text = "b";
+    int begin = 0;
+    int end = 0;
+    ASSERT_TRUE(SearchText(*rex, text, &begin, &end));
+    SqRex::Capture first;
+    SqRex::Capture second;
+    ASSERT_TRUE(rex->GetSubExp(1, &first));
+    ASSERT_TRUE(rex->GetSubExp(2, &second));
+    EXPECT_EQ(first.begin, nullptr);
+    EXPECT_EQ(second.begin, text);
+
+    std::unique_ptr<SqRex> repeated = CompileOrFail("(\\w)+");
+    ASSERT_TRUE(repeated);
+    const char* word = "xyz";
+    ASSERT_TRUE(SearchText(*repeated, word, &begin, &end));
+    SqRex::Capture last;
+    ASSERT_TRUE(repeated->GetSubExp(1, &last));
+    EXPECT_EQ(last.begin - word, 2);
+}
+
+TEST(StdRegex, BadPatternsReportAnError)
+{
+    const char* patterns[] = {"(ab",    "ab)",  "[abc", "[]",   "[z-a]",   "a{",
+                              "a{2,1}", "a{x}", "*a",   "ab\\", "a{99999}"};
+    for (const char* pattern : patterns)
+    {
+        const char* error = nullptr;
+        EXPECT_EQ(SqRex::Compile(pattern, &error), nullptr) << pattern;
+        EXPECT_NE(error, nullptr) << pattern;
+    }
+}
+
+TEST(StdRegex, NestedEmptyClosuresTerminate)
+{
+    std::unique_ptr<SqRex> rex = CompileOrFail("(a*)*b");
+    ASSERT_TRUE(rex);
+    const char* text = "aaaaaaac";
+    int begin = 0;
+    int end = 0;
+    EXPECT_FALSE(SearchText(*rex, text, &begin, &end));
+}
+
+TEST(StdRegex, LongRunsOfOneClassDoNotRecursePerCharacter)
+{
+    const std::string text(200000, 'a');
+    std::unique_ptr<SqRex> rex = CompileOrFail("a*$");
+    ASSERT_TRUE(rex);
+    EXPECT_TRUE(rex->Match(text.data(), text.data() + text.size()));
+}
+
+TEST(StdRegex, RunawayPatternsGiveUpInsteadOfOverflowingOrHanging)
+{
+    std::string pairs;
+    for (int i = 0; i < 100000; ++i)
+        pairs += "ab";
+    std::unique_ptr<SqRex> deep = CompileOrFail("^(ab)*$");
+    ASSERT_TRUE(deep);
+    EXPECT_FALSE(deep->Match(pairs.data(), pairs.data() + pairs.size()));
+    const std::string shortPairs = "abababab";
+    EXPECT_TRUE(deep->Match(shortPairs.data(), shortPairs.data() + shortPairs.size()));
+
+    const std::string as(40, 'a');
+    std::unique_ptr<SqRex> exponential = CompileOrFail("(a|aa)*(a|aa)*b");
+    ASSERT_TRUE(exponential);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    EXPECT_FALSE(exponential->Search(as.data(), as.data() + as.size(), &begin, &end));
+}
