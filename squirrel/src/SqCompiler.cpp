@@ -1226,6 +1226,10 @@ private:
                     FreeExp(e);
                     e = Expression();
                 }
+                // "return f(...)" outside try blocks is a tail call: deep state-machine recursion needs no stack
+                if (!yield && e.kind == E_REG && fs->activeTraps == 0 && fs->Pc() > 0 &&
+                    fs->At(fs->Pc() - 1).op == OP_CALL && fs->At(fs->Pc() - 1).a == e.a)
+                    fs->At(fs->Pc() - 1).op = OP_TAILCALL;
                 SQInteger r = ToAnyReg(e);
                 fs->Emit(yield ? OP_YIELD : OP_RETURN, r, 0, 0, 1);
                 FreeExp(e);

@@ -24,6 +24,7 @@ enum SQOpcode : uint8_t
     OP_NEWMEMBER, // class a: member b = c, x&1: attributes in b-1, x&2: static
     OP_DELETE,    // a = delete b[c]
     OP_CALL,      // a = a(a+1 .. a+b)   (a+1 is 'this')
+    OP_TAILCALL,   // return a(a+1 .. a+b) reusing this frame when the callee is a plain script function
     OP_PREPCALL,  // a = b[c]; a+1 = b
     OP_PREPCALLK, // a = b[K[c]]; a+1 = b; x=1: fall back to the root table
     OP_CLOSURE,   // a = closure of function b, defaults from c

@@ -412,7 +412,7 @@ bool SQVM::Execute(Value& ret)
     static const void* const kHandlers[] = {
         &&L_OP_LOADK,    &&L_OP_LOADINT,    &&L_OP_LOADNULL, &&L_OP_LOADBOOL,  &&L_OP_MOVE,   &&L_OP_GETOUTER,
         &&L_OP_SETOUTER, &&L_OP_NEWTABLE,   &&L_OP_NEWARRAY, &&L_OP_APPEND,    &&L_OP_GET,    &&L_OP_GETK,
-        &&L_OP_SET,      &&L_OP_SETK,       &&L_OP_NEWSLOT,  &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL,
+        &&L_OP_SET,      &&L_OP_SETK,       &&L_OP_NEWSLOT,  &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL, &&L_OP_TAILCALL,
         &&L_OP_PREPCALL, &&L_OP_PREPCALLK,  &&L_OP_CLOSURE,  &&L_OP_RETURN,    &&L_OP_YIELD,  &&L_OP_JMP,
         &&L_OP_JZ,       &&L_OP_JNZ,        &&L_OP_ADD,      &&L_OP_SUB,       &&L_OP_MUL,    &&L_OP_DIV,
         &&L_OP_MOD,      &&L_OP_BAND,       &&L_OP_BOR,      &&L_OP_BXOR,      &&L_OP_SHL,    &&L_OP_SHR,
@@ -634,6 +634,33 @@ bool SQVM::Execute(Value& ret)
             stk[i.a + 1] = std::move(o);
             stk[i.a] = std::move(fn);
             NEXT();
+        }
+        L_OP_TAILCALL:
+        {
+            Value& fn = stk[i.a];
+            if (fn._type == OT_CLOSURE && !ci->root && !ci->generator)
+            {
+                SQClosure* c = fn.Closure();
+                SQFunctionProto* p = c->Proto();
+                if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
+                    ci->base + p->maxStack + MIN_STACK_OVERHEAD < stackSize)
+                {
+                    if (openOuters && openOuters->index >= ci->base)
+                        CloseOuters(ci->base);
+                    stack[ci->target] = fn; // the caller's slot held this frame's closure; now it keeps the callee
+                    for (SQInteger n = 0; n < i.b; n++)
+                        stk[n] = std::move(stk[i.a + 1 + n]);
+                    for (Value *slot = stk + i.b, *end = stack + top; slot < end; slot++)
+                        slot->Null();
+                    ci->pc = p->code.data();
+                    ci->closure = c;
+                    ci->literals = p->literals.data();
+                    top = ci->base + p->maxStack;
+                    LOAD_FRAME();
+                    DISPATCH();
+                }
+            }
+            goto L_OP_CALL;
         }
         L_OP_CALL:
         {

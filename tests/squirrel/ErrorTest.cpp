@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeErrorCase{"local x = 1 + {};", "arith op + on between 'integer' and 'table'"},
                     RuntimeErrorCase{"throw \"custom\";", "custom"},
                     RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
-                    RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
+                    RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
                     RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
                     RuntimeErrorCase{"[1].insert(\"a\", 1);",
                                      "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
