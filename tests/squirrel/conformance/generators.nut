@@ -92,3 +92,11 @@ local machine = ::newthread(state1);
 local last = machine.call();
 for (local i = 0; i < 10000; i++) last = machine.wakeup();
 print("state machine through tail calls: " + last + "\n");
+function sleeper(tag) {
+    local note = tag + "!";
+    suspend();
+}
+local sleeping = newthread(sleeper);
+sleeping.call("zz");
+local frame = sleeping.getstackinfos(0);
+print("suspended thread frame: " + frame.func + " " + frame.locals.note + "\n");
