@@ -743,7 +743,7 @@ bool SQVM::Execute(Value& ret)
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
-                    dst = stk[i.a];
+                    dst = std::move(stk[i.a]);
                 else
                     dst.Null();
                 for (Value *slot = stk, *end = stack + top; slot < end; slot++)
