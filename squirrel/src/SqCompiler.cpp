@@ -342,8 +342,22 @@ private:
     }
 
     // ---- expressions
+    // Nesting is bounded so a hostile script cannot exhaust the C stack of the compiler.
+    struct NestingGuard
+    {
+        Compiler& c;
+        explicit NestingGuard(Compiler& compiler) : c(compiler)
+        {
+            if (++c.nesting > 400)
+                c.Fail("expression or block nested too deeply");
+        }
+        ~NestingGuard() { c.nesting--; }
+    };
+    SQInteger nesting = 0;
+
     Exp Expression()
     {
+        NestingGuard guard(*this);
         Exp e = LogicalOr();
         switch (lex.token)
         {
@@ -1183,6 +1197,7 @@ private:
     // ---- statements
     void Statement()
     {
+        NestingGuard guard(*this);
         fs->SetLine(lex.line);
         switch (lex.token)
         {

@@ -196,6 +196,8 @@ void SQVM::NotifyError()
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
+    if (ss->nestedCalls >= MAX_NESTED_CALLS)
+        return Raise("native stack overflow");
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
         return Raise("wrong number of parameters");
     for (size_t i = 0; i < nc->typecheck.size() && SQInteger(i) < nargs; i++)
@@ -227,9 +229,11 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
     stackBase = argBase;
     top = argBase + nargs + nouters;
     nativeDepth++;
+    ss->nestedCalls++;
     Value fnHold(OT_NATIVECLOSURE, nc);
     SQInteger r = nc->func(this);
     nativeDepth--;
+    ss->nestedCalls--;
     bool ok = true;
     if (r == SQ_SUSPEND_FLAG)
     {
@@ -280,6 +284,9 @@ bool SQVM::CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, V
 
 bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
 {
+    // Each nested interpreter loop (metamethods, callbacks from natives, other threads) uses the C stack.
+    if (ss->nestedCalls >= MAX_NESTED_CALLS)
+        return Raise("native stack overflow");
     switch (fn._type)
     {
     case OT_CLOSURE:
@@ -388,6 +395,7 @@ struct DepthGuard
 bool SQVM::Execute(Value& ret)
 {
     DepthGuard guard(executeDepth);
+    DepthGuard shared(ss->nestedCalls);
     SQCallInfo* ci;
     const SQInstruction* pc;
     Value* stk;
