@@ -430,6 +430,7 @@ bool SQVM::Execute(Value& ret)
         &&L_OP_TYPEOF,   &&L_OP_INSTANCEOF, &&L_OP_IN,       &&L_OP_CLONE,     &&L_OP_RESUME, &&L_OP_FOREACH,
         &&L_OP_CLASS,    &&L_OP_THROW,      &&L_OP_PUSHTRAP, &&L_OP_POPTRAP,   &&L_OP_CLOSE,  &&L_OP_GETBASE,
         &&L_OP_GETROOT,  &&L_OP_LINE};
+    static_assert(sizeof(kHandlers) / sizeof(kHandlers[0]) == OP_LINE + 1, "one handler per opcode, in order");
     SQInstruction i;
 #define DISPATCH()                                                                                           \
     do                                                                                                       \
