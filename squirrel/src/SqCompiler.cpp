@@ -849,25 +849,22 @@ private:
         return RegExp(func);
     }
 
+    static Exp VariableExp(ExpKind kind, SQInteger index)
+    {
+        Exp e;
+        e.kind = kind;
+        e.a = index;
+        return e;
+    }
     Exp Identifier(const std::string& id)
     {
         Value name = Str(id);
         SQInteger reg = fs->FindLocal(name);
         if (reg >= 0)
-        {
-            Exp e;
-            e.kind = E_LOCAL;
-            e.a = reg;
-            return e;
-        }
+            return VariableExp(E_LOCAL, reg);
         SQInteger outer = fs->FindOuter(name);
         if (outer >= 0)
-        {
-            Exp e;
-            e.kind = E_OUTER;
-            e.a = outer;
-            return e;
-        }
+            return VariableExp(E_OUTER, outer);
         Value constant;
         if (ss->constTable.Table()->Get(name, constant))
             return ConstExp(constant);
