@@ -440,6 +440,11 @@ bool SQVM::Execute(Value& ret)
     } while (0)
 #define NEXT() goto next_instruction
     LOAD_FRAME();
+    if (throwOnResume)
+    {
+        throwOnResume = false;
+        goto error;
+    }
     DISPATCH();
     {
         {

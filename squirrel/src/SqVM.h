@@ -50,6 +50,7 @@ struct SQVM : SQCollectable
     SQInteger executeDepth = 0;   // nested interpreter loops (metamethods, callbacks)
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
+    bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
     bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
     bool errorNotified = false; // the handler has seen the error now unwinding
 
