@@ -56,6 +56,8 @@ struct SQVM : SQCollectable
 
     // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
     void NotifyError();
+    bool inDebugHook = false;
+    void CallDebugHook(SQInteger event, SQInteger line);
 
     // API stack helpers (indexes relative to stackBase, negative from top).
     // The stack has a fixed size; a push past its end is dropped and reported rather than written out of
