@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
                     CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
                     CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
-                    CompileErrorCase{"local x = 1 $ 2;", "unexpected character", 1, 13},
+                    CompileErrorCase{"local x = 1 $ 2;", "end of statement expected (; or lf)", 1, 13},
+                    CompileErrorCase{"local x = \"a\" + \x01;", "unexpected character(control)", 1, 17},
                     CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
 
 struct RuntimeErrorCase
