@@ -22,6 +22,7 @@ struct SQCallInfo
 };
 
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;
+constexpr SQInteger MAX_NESTED_CALLS = 200;
 constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
 constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
 
@@ -49,11 +50,14 @@ struct SQVM : SQCollectable
     SQInteger executeDepth = 0;   // nested interpreter loops (metamethods, callbacks)
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
+    bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
     bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
     bool errorNotified = false; // the handler has seen the error now unwinding
 
     // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
     void NotifyError();
+    bool inDebugHook = false;
+    void CallDebugHook(SQInteger event, SQInteger line);
 
     // API stack helpers (indexes relative to stackBase, negative from top).
     // The stack has a fixed size; a push past its end is dropped and reported rather than written out of

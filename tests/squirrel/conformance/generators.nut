@@ -68,7 +68,6 @@ function deep(n) {
 local dt = newthread(deep);
 print("suspend from nested call: " + dt.call(3) + "\n");
 print("resumes through frames: " + dt.wakeup(10) + "\n");
-try { suspend(1); } catch (e) { print("suspend main: " + e + "\n"); }
 local failing = newthread(function() { throw "thread error"; });
 try { failing.call(); } catch (e) { print("error in thread: " + e + "\n"); }
 local viaMeta = newthread(function() {
@@ -85,3 +84,18 @@ local holder = newthread(function() {
 holder.call();
 holder = null;
 print("closure outlives its suspended thread: " + escaped() + "\n");
+function state1() { ::suspend("state1"); return state2(); }
+function state2() { ::suspend("state2"); return state3(); }
+function state3() { ::suspend("state3"); return state1(); }
+local machine = ::newthread(state1);
+local last = machine.call();
+for (local i = 0; i < 10000; i++) last = machine.wakeup();
+print("state machine through tail calls: " + last + "\n");
+function sleeper(tag) {
+    local note = tag + "!";
+    suspend();
+}
+local sleeping = newthread(sleeper);
+sleeping.call("zz");
+local frame = sleeping.getstackinfos(0);
+print("suspended thread frame: " + frame.func + " " + frame.locals.note + "\n");
