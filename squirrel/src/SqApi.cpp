@@ -1037,8 +1037,23 @@ SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool)
         v->Push(ret);
     return SQ_OK;
 }
-const SQChar* sq_getlocal(HSQUIRRELVM, SQUnsignedInteger, SQUnsignedInteger)
+// Pushes the idx-th local variable live in the frame 'level' below the top and returns its name.
+const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInteger idx)
 {
+    if (level >= v->calls.size())
+        return nullptr;
+    const SQCallInfo& ci = v->calls[v->calls.size() - 1 - level];
+    if (!ci.closure)
+        return nullptr;
+    SQFunctionProto* p = ci.closure->Proto();
+    SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
+    for (const SQLocalInfo& l : p->locals)
+    {
+        if (l.startPc > pc || pc >= l.endPc || idx-- > 0)
+            continue;
+        v->Push(v->stack[ci.base + l.reg]);
+        return l.name.Str()->data;
+    }
     return nullptr;
 }
 const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval)

@@ -342,8 +342,22 @@ private:
     }
 
     // ---- expressions
+    // Nesting is bounded so a hostile script cannot exhaust the C stack of the compiler.
+    struct NestingGuard
+    {
+        Compiler& c;
+        explicit NestingGuard(Compiler& compiler) : c(compiler)
+        {
+            if (++c.nesting > 400)
+                c.Fail("expression or block nested too deeply");
+        }
+        ~NestingGuard() { c.nesting--; }
+    };
+    SQInteger nesting = 0;
+
     Exp Expression()
     {
+        NestingGuard guard(*this);
         Exp e = LogicalOr();
         switch (lex.token)
         {
@@ -835,25 +849,22 @@ private:
         return RegExp(func);
     }
 
+    static Exp VariableExp(ExpKind kind, SQInteger index)
+    {
+        Exp e;
+        e.kind = kind;
+        e.a = index;
+        return e;
+    }
     Exp Identifier(const std::string& id)
     {
         Value name = Str(id);
         SQInteger reg = fs->FindLocal(name);
         if (reg >= 0)
-        {
-            Exp e;
-            e.kind = E_LOCAL;
-            e.a = reg;
-            return e;
-        }
+            return VariableExp(E_LOCAL, reg);
         SQInteger outer = fs->FindOuter(name);
         if (outer >= 0)
-        {
-            Exp e;
-            e.kind = E_OUTER;
-            e.a = outer;
-            return e;
-        }
+            return VariableExp(E_OUTER, outer);
         Value constant;
         if (ss->constTable.Table()->Get(name, constant))
             return ConstExp(constant);
@@ -1183,6 +1194,7 @@ private:
     // ---- statements
     void Statement()
     {
+        NestingGuard guard(*this);
         fs->SetLine(lex.line);
         switch (lex.token)
         {
@@ -1226,6 +1238,10 @@ private:
                     FreeExp(e);
                     e = Expression();
                 }
+                // "return f(...)" outside try blocks is a tail call: deep state-machine recursion needs no stack
+                if (!yield && e.kind == E_REG && fs->activeTraps == 0 && fs->Pc() > 0 &&
+                    fs->At(fs->Pc() - 1).op == OP_CALL && fs->At(fs->Pc() - 1).a == e.a)
+                    fs->At(fs->Pc() - 1).op = OP_TAILCALL;
                 SQInteger r = ToAnyReg(e);
                 fs->Emit(yield ? OP_YIELD : OP_RETURN, r, 0, 0, 1);
                 FreeExp(e);

@@ -27,6 +27,14 @@ protected:
         ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
         sq_pop(v, 1);
     }
+    void RegisterNative(const char* name, SQFUNCTION f)
+    {
+        sq_pushroottable(v);
+        sq_pushstring(v, name, -1);
+        sq_newclosure(v, f, 0);
+        sq_newslot(v, -3, SQFalse);
+        sq_pop(v, 1);
+    }
     HSQUIRRELVM v = nullptr;
 };
 
@@ -63,11 +71,7 @@ SQInteger NativeSum(HSQUIRRELVM v)
 
 TEST_F(Vm, ScriptsCallNativeFunctionsAndSeeTheirErrors)
 {
-    sq_pushroottable(v);
-    sq_pushstring(v, "sum", -1);
-    sq_newclosure(v, NativeSum, 0);
-    sq_newslot(v, -3, SQFalse);
-    sq_pop(v, 1);
+    RegisterNative("sum", NativeSum);
     Run("result <- sum(1, 2, 3); try { sum(\"x\"); } catch (e) { message <- e; }");
     sq_pushroottable(v);
     sq_pushstring(v, "result", -1);
@@ -100,11 +104,7 @@ SQInteger MakeTracked(HSQUIRRELVM v)
 TEST_F(Vm, ReleaseHookRunsWhenTheLastReferenceGoes)
 {
     releasedCount = 0;
-    sq_pushroottable(v);
-    sq_pushstring(v, "tracked", -1);
-    sq_newclosure(v, MakeTracked, 0);
-    sq_newslot(v, -3, SQFalse);
-    sq_pop(v, 1);
+    RegisterNative("tracked", MakeTracked);
     Run("local a = tracked(); local b = a; a = null; ::before <- 0; b = null;");
     EXPECT_EQ(1, releasedCount);
     Run("local t = {u = tracked()}; t.self <- t; t = null;");
