@@ -266,14 +266,14 @@ SQInteger string_tointeger(HSQUIRRELVM v)
 {
     Value n;
     if (!ParseNumber(Arg(v, 1).Str()->data, n))
-        return Return(v, Value());
+        return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsInt()));
 }
 SQInteger string_tofloat(HSQUIRRELVM v)
 {
     Value n;
     if (!ParseNumber(Arg(v, 1).Str()->data, n))
-        return Return(v, Value());
+        return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsFloat()));
 }
 bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
@@ -633,6 +633,9 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
                     params.Array()->values.push_back(l.name);
         }
         r->NewSlot(MakeString(ss, "parameters"), params);
+        Value defaults = SQArray::Create(ss);
+        defaults.Array()->values = o.Closure()->defaults;
+        r->NewSlot(MakeString(ss, "defparams"), defaults);
         r->NewSlot(MakeString(ss, "varargs"), Value(p->varParams));
     }
     else
@@ -904,7 +907,7 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
                                  {"collectgarbage", base_collectgarbage, 1, nullptr},
                                  {"newthread", base_newthread, 2, ".c"},
                                  {"suspend", base_suspend, -1, nullptr},
-                                 {"seterrorhandler", base_seterrorhandler, 2, ".c"},
+                                 {"seterrorhandler", base_seterrorhandler, 2, ".c|o"},
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
@@ -917,6 +920,7 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
     SQTable* root = v->roottable.Table();
     root->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
     root->NewSlot(MakeString(v->ss, "_versionnumber_"), Value(SQInteger(SQUIRREL_VERSION_NUMBER)));
+    root->NewSlot(MakeString(v->ss, "_charsize_"), Value(SQInteger(sizeof(SQChar))));
     root->NewSlot(MakeString(v->ss, "_intsize_"), Value(SQInteger(sizeof(SQInteger))));
     root->NewSlot(MakeString(v->ss, "_floatsize_"), Value(SQInteger(sizeof(SQFloat))));
     return SQ_OK;
