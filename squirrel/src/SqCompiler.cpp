@@ -1184,6 +1184,8 @@ private:
     void Statement()
     {
         fs->SetLine(lex.line);
+        if (ss->debugInfo)
+            fs->MarkLine();
         switch (lex.token)
         {
         case ';':

@@ -6,6 +6,7 @@
 SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 {
     stackSize = size;
+    fastCallLimit = size;
     stack = new Value[size_t(size)];
     calls.reserve(64);
 }
@@ -48,7 +49,7 @@ void SQVM::Finalize()
     roottable.Null();
     lastError.Null();
     errorHandler.Null();
-    debugHook.Null();
+    SetDebugHook(Value());
 }
 
 SQOuter* SQVM::FindOuter(SQInteger slot)
@@ -139,6 +140,8 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     calls.push_back(ci);
     top = argBase + p->maxStack;
     entered = true;
+    if (DebugHookActive())
+        CallDebugHook('c', p, p->LineAt(0));
     return true;
 }
 
@@ -192,6 +195,27 @@ void SQVM::NotifyError()
     CallWith(handler, roottable, &err, 1, ignored);
     raiseErrors = true;
     lastError = err;
+}
+
+void SQVM::CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line)
+{
+    Value args[4];
+    args[0] = Value(event);
+    args[1] = p->sourceName;
+    args[2] = Value(line);
+    args[3] = p->name;
+    Value hook = debugHook;
+    Value savedError = lastError;
+    const bool savedRaise = raiseErrors;
+    const bool savedNotified = errorNotified;
+    Value ignored;
+    inDebugHook = true;
+    raiseErrors = false; // a failing hook is not the script's error
+    CallWith(hook, roottable, args, 4, ignored);
+    inDebugHook = false;
+    raiseErrors = savedRaise;
+    errorNotified = savedNotified;
+    lastError = savedError;
 }
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
@@ -645,7 +669,7 @@ bool SQVM::Execute(Value& ret)
                 SQClosure* c = fn.Closure();
                 SQFunctionProto* p = c->Proto();
                 if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
-                    argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize)
+                    argBase + p->maxStack + MIN_STACK_OVERHEAD < fastCallLimit)
                 {
                     calls.emplace_back();
                     SQCallInfo& n = calls.back();
@@ -712,7 +736,7 @@ bool SQVM::Execute(Value& ret)
         L_OP_RETURN:
         {
             if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
-                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())))
+                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())) && !hooksOn)
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
@@ -726,6 +750,13 @@ bool SQVM::Execute(Value& ret)
                 calls.pop_back();
                 LOAD_FRAME();
                 DISPATCH();
+            }
+            if (DebugHookActive())
+            {
+                SAVE_PC();
+                SQFunctionProto* p = ci->closure->Proto();
+                CallDebugHook('r', p, p->LineAt(SQInteger(pc - p->code.data()) - 1));
+                REFRESH();
             }
             Value v;
             if (i.x)
@@ -1049,6 +1080,12 @@ bool SQVM::Execute(Value& ret)
             stk[i.a] = roottable;
             DISPATCH();
         L_OP_LINE:
+            if (DebugHookActive())
+            {
+                SAVE_PC();
+                CallDebugHook('l', ci->closure->Proto(), i.sbx);
+                REFRESH();
+            }
             DISPATCH();
         }
     next_instruction:
