@@ -54,7 +54,7 @@ SQBool sq_smallblockpoolison(void)
 
 SQInteger sq_smallblockpoolfreecount(void)
 {
-    return g_poolOn ? SQInteger(g_freeCount) : 0;
+    return g_poolOn ? SQInteger(g_freeCount) : SQInteger(SQ_SMALL_BLOCK_COUNT);
 }
 
 SQBool sq_smallblockpoolowns(const void* pointer)

@@ -182,7 +182,7 @@ SQInstance::SQInstance(SQSharedState* s, SQClass* c) : SQCollectable(s), klass(c
 
 SQInstance::~SQInstance()
 {
-    if (hook && !bare)
+    if (hook)
         hook(up, udsize);
     if (area)
         sq_vm_free(area, size_t(udsize));
@@ -235,11 +235,10 @@ bool SQInstance::InstanceOf(const SQClass* c) const
 
 Value SQInstance::Clone() const
 {
-    // the clone gets its own empty native area: copying a native object's bytes is not a copy of it
-    Value v = bare ? klass->CreateBareInstance() : klass->CreateInstance();
+    // A clone, even of a view, is an instance of its own with an empty native area: copying a native
+    // object's bytes is not a copy of it, and _cloned fills the area in.
+    Value v = klass->CreateInstance();
     v.Instance()->values = values;
-    if (bare)
-        v.Instance()->up = up;
     return v;
 }
 

@@ -517,7 +517,8 @@ struct SQClass : SQCollectable
     bool SetAttributes(const SQObject& key, const Value& attrs);
     bool GetAttributes(const SQObject& key, Value& out) const;
     Value CreateInstance();
-    // An instance without a native area: no constructor runs and no release hook is ever called.
+    // An instance without a native area: no constructor runs, and the class's release hook, which would
+    // destroy a native object, is not taken over (a hook set on the instance itself still runs).
     Value CreateBareInstance();
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;

@@ -215,8 +215,7 @@ TEST(StdLib, CaughtErrorsPrintNothing)
     EXPECT_TRUE(g_errors.empty()) << g_errors;
 }
 
-// Needs a VM that implements sq_getlocal.
-TEST(StdLib, DISABLED_UncaughtErrorsPrintTheLocalsOfEachLevel)
+TEST(StdLib, UncaughtErrorsPrintTheLocalsOfEachLevel)
 {
     StdVm vm;
     EXPECT_FALSE(vm.Run(kFailingScript, "errors.nut"));
