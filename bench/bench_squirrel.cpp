@@ -1,4 +1,5 @@
 // The same small programs in Squirrel and in Lua 5.4 (bench/scripts/<name>.nut and .lua); compare the pairs.
+// Each pair is written the same way in both languages (fib calls a global function in both).
 #include <squirrel.h>
 
 #include <benchmark/benchmark.h>

@@ -201,20 +201,19 @@ SQInteger base_enabledebuginfo(HSQUIRRELVM v)
     v->ss->debugInfo = !IsFalse(Arg(v, 2));
     return 0;
 }
-// Level 0 is getstackinfos itself, 1 the function calling it, 2 that function's caller.
-SQInteger base_getstackinfos(HSQUIRRELVM v)
+// The frame 'level' below the top of thread t as a table (func, src, line, locals), or null.
+Value StackInfos(HSQUIRRELVM t, SQInteger level)
 {
-    SQInteger level = Arg(v, 2).AsInt();
     SQStackInfos si;
-    if (SQ_FAILED(sq_stackinfos(v, level, &si)))
-        return Return(v, Value());
-    SQSharedState* ss = v->ss;
-    Value t = SQTable::Create(ss);
-    t.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
-    t.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
-    t.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
+    if (SQ_FAILED(sq_stackinfos(t, level, &si)))
+        return Value();
+    SQSharedState* ss = t->ss;
+    Value info = SQTable::Create(ss);
+    info.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
+    info.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
+    info.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
     Value locals = SQTable::Create(ss);
-    const SQCallInfo& ci = v->calls[v->calls.size() - 1 - size_t(level)];
+    const SQCallInfo& ci = t->calls[t->calls.size() - 1 - size_t(level)];
     if (ci.closure)
     {
         SQFunctionProto* p = ci.closure->Proto();
@@ -222,11 +221,16 @@ SQInteger base_getstackinfos(HSQUIRRELVM v)
         for (const SQLocalInfo& l : p->locals)
         {
             if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
-                locals.Table()->NewSlot(l.name, v->stack[ci.base + l.reg]);
+                locals.Table()->NewSlot(l.name, t->stack[ci.base + l.reg]);
         }
     }
-    t.Table()->NewSlot(MakeString(ss, "locals"), locals);
-    return Return(v, t);
+    info.Table()->NewSlot(MakeString(ss, "locals"), locals);
+    return info;
+}
+// Level 0 is getstackinfos itself, 1 the function calling it, 2 that function's caller.
+SQInteger base_getstackinfos(HSQUIRRELVM v)
+{
+    return Return(v, StackInfos(v, Arg(v, 2).AsInt()));
 }
 SQInteger base_resurrectunreachable(HSQUIRRELVM v)
 {
@@ -756,6 +760,11 @@ SQInteger thread_wakeup(HSQUIRRELVM v)
         t->Push(fn);
     return r;
 }
+// Level 0 is the innermost frame of the (suspended) thread.
+SQInteger thread_getstackinfos(HSQUIRRELVM v)
+{
+    return Return(v, StackInfos(Arg(v, 1).Thread(), Arg(v, 2).AsInt()));
+}
 SQInteger thread_getstatus(HSQUIRRELVM v)
 {
     static const char* const names[] = {"idle", "running", "suspended"};
@@ -894,8 +903,9 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
                                       {nullptr, nullptr, 0, nullptr}};
     static const Entry thread[] = {
         {"call", thread_call, -1, "v"},          {"wakeup", thread_wakeup, -1, "v"},
-        {"getstatus", thread_getstatus, 1, "v"}, {"weakref", obj_weakref, 1, nullptr},
-        {"tostring", obj_tostring, 1, nullptr},  {nullptr, nullptr, 0, nullptr}};
+        {"getstatus", thread_getstatus, 1, "v"}, {"getstackinfos", thread_getstackinfos, 2, "vn"},
+        {"weakref", obj_weakref, 1, nullptr},    {"tostring", obj_tostring, 1, nullptr},
+        {nullptr, nullptr, 0, nullptr}};
     static const Entry klass[] = {{"getattributes", class_getattributes, 2, "y."},
                                   {"setattributes", class_setattributes, 3, "y.."},
                                   {"rawget", class_rawget, 2, "y"},

@@ -342,8 +342,22 @@ private:
     }
 
     // ---- expressions
+    // Nesting is bounded so a hostile script cannot exhaust the C stack of the compiler.
+    struct NestingGuard
+    {
+        Compiler& c;
+        explicit NestingGuard(Compiler& compiler) : c(compiler)
+        {
+            if (++c.nesting > 400)
+                c.Fail("expression or block nested too deeply");
+        }
+        ~NestingGuard() { c.nesting--; }
+    };
+    SQInteger nesting = 0;
+
     Exp Expression()
     {
+        NestingGuard guard(*this);
         Exp e = LogicalOr();
         switch (lex.token)
         {
@@ -1183,6 +1197,7 @@ private:
     // ---- statements
     void Statement()
     {
+        NestingGuard guard(*this);
         fs->SetLine(lex.line);
         if (ss->debugInfo)
             fs->MarkLine();
@@ -1228,6 +1243,10 @@ private:
                     FreeExp(e);
                     e = Expression();
                 }
+                // "return f(...)" outside try blocks is a tail call: deep state-machine recursion needs no stack
+                if (!yield && e.kind == E_REG && fs->activeTraps == 0 && fs->Pc() > 0 &&
+                    fs->At(fs->Pc() - 1).op == OP_CALL && fs->At(fs->Pc() - 1).a == e.a)
+                    fs->At(fs->Pc() - 1).op = OP_TAILCALL;
                 SQInteger r = ToAnyReg(e);
                 fs->Emit(yield ? OP_YIELD : OP_RETURN, r, 0, 0, 1);
                 FreeExp(e);

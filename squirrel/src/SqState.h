@@ -23,6 +23,7 @@ struct SQSharedState
 
     SQCollectable* gcHead = nullptr;
     SQInteger destroyDepth = 0;
+    SQInteger nestedCalls = 0; // interpreter loops and native calls on the C stack, across threads
     std::vector<SQCollectable*> pendingDestroy;
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);

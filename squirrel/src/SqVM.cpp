@@ -220,6 +220,8 @@ void SQVM::CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger li
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
+    if (ss->nestedCalls >= MAX_NESTED_CALLS)
+        return Raise("native stack overflow");
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
         return Raise("wrong number of parameters");
     for (size_t i = 0; i < nc->typecheck.size() && SQInteger(i) < nargs; i++)
@@ -251,9 +253,11 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
     stackBase = argBase;
     top = argBase + nargs + nouters;
     nativeDepth++;
+    ss->nestedCalls++;
     Value fnHold(OT_NATIVECLOSURE, nc);
     SQInteger r = nc->func(this);
     nativeDepth--;
+    ss->nestedCalls--;
     bool ok = true;
     if (r == SQ_SUSPEND_FLAG)
     {
@@ -304,6 +308,9 @@ bool SQVM::CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, V
 
 bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
 {
+    // Each nested interpreter loop (metamethods, callbacks from natives, other threads) uses the C stack.
+    if (ss->nestedCalls >= MAX_NESTED_CALLS)
+        return Raise("native stack overflow");
     switch (fn._type)
     {
     case OT_CLOSURE:
@@ -412,6 +419,7 @@ struct DepthGuard
 bool SQVM::Execute(Value& ret)
 {
     DepthGuard guard(executeDepth);
+    DepthGuard shared(ss->nestedCalls);
     SQCallInfo* ci;
     const SQInstruction* pc;
     Value* stk;
@@ -436,7 +444,7 @@ bool SQVM::Execute(Value& ret)
     static const void* const kHandlers[] = {
         &&L_OP_LOADK,    &&L_OP_LOADINT,    &&L_OP_LOADNULL, &&L_OP_LOADBOOL,  &&L_OP_MOVE,   &&L_OP_GETOUTER,
         &&L_OP_SETOUTER, &&L_OP_NEWTABLE,   &&L_OP_NEWARRAY, &&L_OP_APPEND,    &&L_OP_GET,    &&L_OP_GETK,
-        &&L_OP_SET,      &&L_OP_SETK,       &&L_OP_NEWSLOT,  &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL,
+        &&L_OP_SET,      &&L_OP_SETK,       &&L_OP_NEWSLOT,  &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL, &&L_OP_TAILCALL,
         &&L_OP_PREPCALL, &&L_OP_PREPCALLK,  &&L_OP_CLOSURE,  &&L_OP_RETURN,    &&L_OP_YIELD,  &&L_OP_JMP,
         &&L_OP_JZ,       &&L_OP_JNZ,        &&L_OP_ADD,      &&L_OP_SUB,       &&L_OP_MUL,    &&L_OP_DIV,
         &&L_OP_MOD,      &&L_OP_BAND,       &&L_OP_BOR,      &&L_OP_BXOR,      &&L_OP_SHL,    &&L_OP_SHR,
@@ -446,6 +454,7 @@ bool SQVM::Execute(Value& ret)
         &&L_OP_TYPEOF,   &&L_OP_INSTANCEOF, &&L_OP_IN,       &&L_OP_CLONE,     &&L_OP_RESUME, &&L_OP_FOREACH,
         &&L_OP_CLASS,    &&L_OP_THROW,      &&L_OP_PUSHTRAP, &&L_OP_POPTRAP,   &&L_OP_CLOSE,  &&L_OP_GETBASE,
         &&L_OP_GETROOT,  &&L_OP_LINE};
+    static_assert(sizeof(kHandlers) / sizeof(kHandlers[0]) == OP_LINE + 1, "one handler per opcode, in order");
     SQInstruction i;
 #define DISPATCH()                                                                                           \
     do                                                                                                       \
@@ -659,6 +668,33 @@ bool SQVM::Execute(Value& ret)
             stk[i.a] = std::move(fn);
             NEXT();
         }
+        L_OP_TAILCALL:
+        {
+            Value& fn = stk[i.a];
+            if (fn._type == OT_CLOSURE && !ci->root && !ci->generator)
+            {
+                SQClosure* c = fn.Closure();
+                SQFunctionProto* p = c->Proto();
+                if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
+                    ci->base + p->maxStack + MIN_STACK_OVERHEAD < fastCallLimit)
+                {
+                    if (openOuters && openOuters->index >= ci->base)
+                        CloseOuters(ci->base);
+                    stack[ci->target] = fn; // the caller's slot held this frame's closure; now it keeps the callee
+                    for (SQInteger n = 0; n < i.b; n++)
+                        stk[n] = std::move(stk[i.a + 1 + n]);
+                    for (Value *slot = stk + i.b, *end = stack + top; slot < end; slot++)
+                        slot->Null();
+                    ci->pc = p->code.data();
+                    ci->closure = c;
+                    ci->literals = p->literals.data();
+                    top = ci->base + p->maxStack;
+                    LOAD_FRAME();
+                    DISPATCH();
+                }
+            }
+            goto L_OP_CALL;
+        }
         L_OP_CALL:
         {
             Value& fn = stk[i.a];
@@ -740,7 +776,7 @@ bool SQVM::Execute(Value& ret)
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
-                    dst = stk[i.a];
+                    dst = std::move(stk[i.a]);
                 else
                     dst.Null();
                 for (Value *slot = stk, *end = stack + top; slot < end; slot++)

@@ -22,6 +22,7 @@ struct SQCallInfo
 };
 
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;
+constexpr SQInteger MAX_NESTED_CALLS = 200;
 constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
 constexpr SQInteger THREAD_STACK_SIZE = 1 << 13;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 
 namespace
 {
@@ -82,10 +83,19 @@ INSTANTIATE_TEST_SUITE_P(
                     RuntimeErrorCase{"local x = 1 + {};", "arith op + on between 'integer' and 'table'"},
                     RuntimeErrorCase{"throw \"custom\";", "custom"},
                     RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
-                    RuntimeErrorCase{"function r() { return r(); } r();", "stack overflow"},
+                    RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
                     RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
+                    RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "native stack overflow"},
                     RuntimeErrorCase{"[1].insert(\"a\", 1);",
                                      "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
+
+TEST(SquirrelRun, DeepNestingIsACompileErrorNotACrash)
+{
+    std::string source = "local x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + ";";
+    SquirrelRun run = RunSquirrel(source);
+    EXPECT_FALSE(run.compiled);
+    EXPECT_EQ("expression or block nested too deeply", run.error);
+}
 
 TEST(SquirrelRun, ScriptResultsReachTheHost)
 {

@@ -85,3 +85,8 @@ tracker.bump();
 print("assigning a root slot from a method: " + hits + "\n");
 function whoAmI() { return callee(); }
 print("callee: " + (whoAmI() == whoAmI) + "\n");
+function countDown(n) {
+    if (n == 0) return "bottom reached";
+    return countDown(n - 1);
+}
+print("tail calls keep the stack flat: " + countDown(200000) + "\n");

@@ -85,3 +85,18 @@ local holder = newthread(function() {
 holder.call();
 holder = null;
 print("closure outlives its suspended thread: " + escaped() + "\n");
+function state1() { ::suspend("state1"); return state2(); }
+function state2() { ::suspend("state2"); return state3(); }
+function state3() { ::suspend("state3"); return state1(); }
+local machine = ::newthread(state1);
+local last = machine.call();
+for (local i = 0; i < 10000; i++) last = machine.wakeup();
+print("state machine through tail calls: " + last + "\n");
+function sleeper(tag) {
+    local note = tag + "!";
+    suspend();
+}
+local sleeping = newthread(sleeper);
+sleeping.call("zz");
+local frame = sleeping.getstackinfos(0);
+print("suspended thread frame: " + frame.func + " " + frame.locals.note + "\n");
