@@ -1199,7 +1199,7 @@ private:
     {
         NestingGuard guard(*this);
         fs->SetLine(lex.line);
-        if (ss->debugInfo)
+        if (ss->debugInfo && lex.token != '{') // a block's statements mark their own lines
             fs->MarkLine();
         switch (lex.token)
         {
