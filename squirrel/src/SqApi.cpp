@@ -1328,13 +1328,3 @@ SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* han
     v->Pop();
     return SQ_OK;
 }
-
-// Bytecode serialization is not offered: scripts are always compiled from source.
-SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC, SQUserPointer)
-{
-    return Fail(v, "closure serialization is not supported");
-}
-SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC, SQUserPointer)
-{
-    return Fail(v, "closure serialization is not supported");
-}
