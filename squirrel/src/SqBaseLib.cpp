@@ -48,13 +48,57 @@ void Register(SQSharedState* ss, SQTable* t, const char* name, SQFUNCTION f, SQI
 }
 
 // ---- base functions
+void PrintText(HSQUIRRELVM v, const char* text)
+{
+    if (v->ss->printFunc)
+        v->ss->printFunc(v, "%s", text);
+}
+
+void PrintIndent(HSQUIRRELVM v, SQInteger depth)
+{
+    for (SQInteger i = 0; i < depth; i++)
+        PrintText(v, "    ");
+}
+
+// Dumps an array one element a line, nested arrays four blanks deeper. 'open' holds the arrays being
+// dumped: an array met again inside itself prints as its text instead of being dumped without end.
+void PrintArrayRecursive(HSQUIRRELVM v, SQArray* a, SQInteger depth, std::vector<const SQArray*>& open)
+{
+    PrintIndent(v, depth - 1);
+    PrintText(v, "Array: \n");
+    open.push_back(a);
+    Value hold(OT_ARRAY, a);
+    for (size_t i = 0; i < a->values.size(); i++)
+    {
+        const Value& slot = a->values[i];
+        Value element = slot._type == OT_WEAKREF ? Value(slot.WeakRef()->obj) : slot;
+        if (element._type == OT_ARRAY && std::find(open.begin(), open.end(), element.Array()) == open.end())
+        {
+            PrintArrayRecursive(v, element.Array(), depth + 1, open);
+            continue;
+        }
+        Value text;
+        PrintIndent(v, depth);
+        if (v->ToString(element, text))
+            PrintText(v, text.Str()->data);
+        PrintText(v, "\n");
+    }
+    open.pop_back();
+}
+
 SQInteger base_print(HSQUIRRELVM v)
 {
+    const Value& arg = Arg(v, 2);
+    if (arg._type == OT_ARRAY && v->ss->printArrays)
+    {
+        std::vector<const SQArray*> open;
+        PrintArrayRecursive(v, arg.Array(), 1, open);
+        return 0;
+    }
     Value s;
-    if (!v->ToString(Arg(v, 2), s))
+    if (!v->ToString(arg, s))
         return SQ_ERROR;
-    if (v->ss->printFunc)
-        v->ss->printFunc(v, "%s", s.Str()->data);
+    PrintText(v, s.Str()->data);
     return 0;
 }
 SQInteger base_error(HSQUIRRELVM v)
@@ -145,7 +189,7 @@ SQInteger base_seterrorhandler(HSQUIRRELVM v)
 }
 SQInteger base_setdebughook(HSQUIRRELVM v)
 {
-    v->debugHook = Arg(v, 2);
+    v->SetDebugHook(Arg(v, 2));
     return 0;
 }
 SQInteger base_enabledebuginfo(HSQUIRRELVM v)
