@@ -502,50 +502,61 @@ bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Valu
 {
     return v->CallWith(fn, v->roottable, args, n, out);
 }
-bool SortLess(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, bool& less)
+// Three-way comparison of a and b, through the script's compare function when one is given.
+bool SortCompare(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, SQInteger& c)
 {
-    SQInteger c;
     if (fn.IsNull())
-    {
-        if (!v->Compare(a, b, c))
-            return false;
-    }
-    else
-    {
-        Value args[2] = {a, b};
-        Value r;
-        if (!CallFn(v, fn, args, 2, r))
-            return false;
-        if (r._type != OT_INTEGER)
-            return v->Raise("numeric value expected as return value of the compare function");
-        c = r.Int();
-    }
-    less = c < 0;
+        return v->Compare(a, b, c);
+    Value args[2] = {a, b};
+    Value r;
+    if (!CallFn(v, fn, args, 2, r))
+        return false;
+    if (r._type != OT_INTEGER)
+        return v->Raise("numeric value expected as return value of the compare function");
+    c = r.Int();
     return true;
 }
-// Merge sort: stable, and it can stop on the first comparison error.
-bool MergeSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t lo, size_t hi,
-               std::vector<Value>& tmp)
+// Heap sort, as Squirrel 3.0 sorts: elements that compare equal end in the same order as there, and an
+// inconsistent compare function cannot make it loop. Node i's children are 2i and 2i + 1.
+bool SiftDown(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t root, size_t bottom)
 {
-    if (hi - lo < 2)
-        return true;
-    size_t mid = (lo + hi) / 2;
-    if (!MergeSort(v, fn, a, lo, mid, tmp) || !MergeSort(v, fn, a, mid, hi, tmp))
-        return false;
-    size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi)
+    while (root * 2 <= bottom)
     {
-        bool less = false;
-        if (!SortLess(v, fn, a[j], a[i], less))
+        size_t child = root * 2;
+        if (child < bottom)
+        {
+            SQInteger c = 0;
+            if (!SortCompare(v, fn, a[child], a[child + 1], c))
+                return false;
+            if (c <= 0)
+                ++child;
+        }
+        if (child == root) // node 0 is its own first child; a swap with itself would never end
+            break;
+        SQInteger c = 0;
+        if (!SortCompare(v, fn, a[root], a[child], c))
             return false;
-        tmp[k++] = less ? a[j++] : a[i++];
+        if (c >= 0)
+            break;
+        std::swap(a[root], a[child]);
+        root = child;
     }
-    while (i < mid)
-        tmp[k++] = a[i++];
-    while (j < hi)
-        tmp[k++] = a[j++];
-    for (size_t n = lo; n < hi; n++)
-        a[n] = tmp[n];
+    return true;
+}
+bool HeapSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a)
+{
+    const size_t n = a.size();
+    if (n < 2)
+        return true;
+    for (size_t i = n / 2 + 1; i-- > 0;)
+        if (!SiftDown(v, fn, a, i, n - 1))
+            return false;
+    for (size_t i = n - 1; i >= 1; --i)
+    {
+        std::swap(a[0], a[i]);
+        if (!SiftDown(v, fn, a, 0, i - 1))
+            return false;
+    }
     return true;
 }
 SQInteger array_sort(HSQUIRRELVM v)
@@ -553,8 +564,7 @@ SQInteger array_sort(HSQUIRRELVM v)
     Value self = Arg(v, 1);
     Value fn = NArgs(v) > 1 ? Arg(v, 2) : Value();
     std::vector<Value> items = self.Array()->values;
-    std::vector<Value> tmp(items.size());
-    if (!MergeSort(v, fn, items, 0, items.size(), tmp))
+    if (!HeapSort(v, fn, items))
         return SQ_ERROR;
     self.Array()->values = items;
     return Return(v, self);

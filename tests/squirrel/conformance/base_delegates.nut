@@ -87,3 +87,33 @@ local w = target.weakref();
 print("ref: " + w.ref().len() + " weakref of a weakref: " + typeof w.weakref() + "\n");
 target = null;
 print("ref after release: " + w.ref() + "\n");
+
+// array.sort beyond the simple cases
+local function sorted(a, cmp) {
+    for (local i = 1; i < a.len(); i++) if (cmp(a[i - 1], a[i]) > 0) return false;
+    return true;
+}
+local numbers = [];
+local seed = 7;
+for (local i = 0; i < 60; i++) { seed = (seed * 1103 + 12345) % 1000; numbers.append(seed % 50); }
+local total = numbers.reduce(@(a, b) a + b);
+numbers.sort();
+print("sort of 60 numbers: " + sorted(numbers, @(a, b) a <=> b) + " " + numbers.len() + " " + (numbers.reduce(@(a, b) a + b) == total) + "\n");
+local records = [];
+for (local i = 0; i < 20; i++) records.append({ key = (i * 7) % 5, id = i });
+records.sort(@(a, b) a.key <=> b.key);
+print("sort of records by key: " + sorted(records, @(a, b) a.key <=> b.key) + " " + records.len() + "\n");
+local descending = [3, 1, 2, 5, 4];
+descending.sort(@(a, b) b <=> a);
+local shown = "";
+foreach (x in descending) shown += x;
+print("sort descending: " + shown + "\n");
+local odd = [5, 3, 8, 1, 9, 2];
+odd.sort(@(a, b) -1);
+print("an inconsistent compare function still ends: " + odd.len() + "\n");
+try { [2, 1].sort(@(a, b) "no"); } catch (e) { print("compare must return a number: error\n"); }
+try { [2, "a", {}].sort(); } catch (e) { print("sort of values that do not compare: error\n"); }
+local one = [1], none = [];
+one.sort();
+none.sort();
+print("sort of one and none: " + one.len() + none.len() + "\n");
