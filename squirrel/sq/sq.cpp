@@ -70,7 +70,9 @@ Options ParseOptions(int argc, char** argv)
 
 void PrintVersion()
 {
-    printf("%s %s (%d bits)\n", SQUIRREL_VERSION, SQUIRREL_COPYRIGHT, int(sizeof(void*) * 8));
+    const std::string copyright = SQUIRREL_COPYRIGHT;
+    printf("%s%s%s (%d bits)\n", SQUIRREL_VERSION, copyright.empty() ? "" : " ", copyright.c_str(),
+           int(sizeof(void*) * 8));
 }
 
 void PrintUsage()

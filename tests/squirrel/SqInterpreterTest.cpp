@@ -103,6 +103,20 @@ TEST_F(SqInterpreter, ScriptIntegerResultIsTheExitStatus)
     EXPECT_EQ(0, Run("retnull.nut").status);
 }
 
+TEST_F(SqInterpreter, CompilesToBytecodeThatRunsLikeTheSource)
+{
+    Write("prog.nut", "print(\"bytecode \" + vargv.len() + vargv[0]);\n");
+    const SqResult compiled = Run("-c -o prog.cnut prog.nut");
+    EXPECT_EQ(0, compiled.status) << compiled.err;
+    EXPECT_EQ("", compiled.out);
+    const SqResult r = Run("prog.cnut A");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("bytecode 1A", r.out);
+
+    Write("broken.nut", "local = 1;\n");
+    EXPECT_NE(0, Run("-c -o broken.cnut broken.nut").status);
+}
+
 TEST_F(SqInterpreter, UnknownOptionFails)
 {
     EXPECT_NE(0, Run("-q").status);
