@@ -46,23 +46,34 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(SqInterpreter, PassesArgumentsAsStringsInVargv)
+// Scripts that run to their end: what they print for the given command-line arguments.
+TEST_F(SqInterpreter, RunsScriptsToTheirEnd)
 {
-    Write("args.nut", "print(vargv.len() + \":\");\n"
-                      "foreach (a in vargv) print(\" \" + typeof a + \"=\" + a);\n");
-    const SqResult r = Run("args.nut one 2 'three four'");
-    EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_EQ("3: string=one string=2 string=three four", r.out);
-    EXPECT_EQ("", r.err);
-}
-
-TEST_F(SqInterpreter, RegistersEveryStandardLibrary)
-{
-    Write("libs.nut", "print(format(\"%d\", floor(2.5)) + blob(3).len() + (typeof file) + (typeof clock) +"
-                      " (typeof regexp) + (typeof sqrt));\n");
-    const SqResult r = Run("libs.nut");
-    EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_EQ("23classnativeclosureclassnativeclosure", r.out);
+    struct Case
+    {
+        const char* what;
+        const char* script;
+        const char* arguments;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"arguments are strings in vargv",
+         "print(vargv.len() + \":\");\nforeach (a in vargv) print(\" \" + typeof a + \"=\" + a);\n",
+         "one 2 'three four'", "3: string=one string=2 string=three four"},
+        {"no arguments leave vargv empty", "print(typeof vargv + vargv.len());", "", "array0"},
+        {"every standard library is registered",
+         "print(format(\"%d\", floor(2.5)) + blob(3).len() + (typeof file) + (typeof clock) + (typeof regexp) +"
+         " (typeof sqrt));\n",
+         "", "23classnativeclosureclassnativeclosure"},
+    };
+    for (const Case& c : cases)
+    {
+        Write("script.nut", c.script);
+        const SqResult r = Run(std::string("script.nut ") + c.arguments);
+        EXPECT_EQ(0, r.status) << c.what << ": " << r.err;
+        EXPECT_EQ(c.printed, r.out) << c.what;
+        EXPECT_EQ("", r.err) << c.what;
+    }
 }
 
 TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
