@@ -6,13 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
+bool g_sqSmallBlockPoolOn = false;
+
 namespace
 {
 // Aligned like the heap's blocks, so a pool block can hold any native type.
 alignas(alignof(max_align_t)) unsigned char g_blocks[SQ_SMALL_BLOCK_COUNT][SQ_SMALL_BLOCK_SIZE];
 uint32_t g_freeIndices[SQ_SMALL_BLOCK_COUNT];
 int g_freeCount = 0; // the top of the free stack is g_freeIndices[g_freeCount - 1]
-bool g_poolOn = false;
 
 bool InPool(const void* pointer)
 {
@@ -38,23 +39,23 @@ void GiveBack(const void* pointer)
 
 void sq_enablesmallblockpool(void)
 {
-    if (g_poolOn)
+    if (g_sqSmallBlockPoolOn)
         return;
     // The last index is taken first: the stack holds 0 .. 1023 with 1023 on top.
     for (int i = 0; i < SQ_SMALL_BLOCK_COUNT; i++)
         g_freeIndices[i] = uint32_t(i);
     g_freeCount = SQ_SMALL_BLOCK_COUNT;
-    g_poolOn = true;
+    g_sqSmallBlockPoolOn = true;
 }
 
 SQBool sq_smallblockpoolison(void)
 {
-    return g_poolOn ? SQTrue : SQFalse;
+    return g_sqSmallBlockPoolOn ? SQTrue : SQFalse;
 }
 
 SQInteger sq_smallblockpoolfreecount(void)
 {
-    return g_poolOn ? SQInteger(g_freeCount) : SQInteger(SQ_SMALL_BLOCK_COUNT);
+    return g_sqSmallBlockPoolOn ? SQInteger(g_freeCount) : SQInteger(SQ_SMALL_BLOCK_COUNT);
 }
 
 SQBool sq_smallblockpoolowns(const void* pointer)
@@ -62,16 +63,16 @@ SQBool sq_smallblockpoolowns(const void* pointer)
     return InPool(pointer) ? SQTrue : SQFalse;
 }
 
-void* sq_vm_malloc(size_t size)
+void* SQPoolMalloc(size_t size)
 {
-    if (g_poolOn && size <= SQ_SMALL_BLOCK_SIZE && g_freeCount > 0)
+    if (size <= SQ_SMALL_BLOCK_SIZE && g_freeCount > 0)
         return TakeBlock();
-    return malloc(size ? size : 1);
+    return malloc(size);
 }
 
 void* sq_vm_realloc(void* pointer, size_t oldSize, size_t newSize)
 {
-    if (!g_poolOn || !InPool(pointer))
+    if (!g_sqSmallBlockPoolOn || !InPool(pointer))
         return realloc(pointer, newSize ? newSize : 1);
     GiveBack(pointer);
     if (newSize <= SQ_SMALL_BLOCK_SIZE)
@@ -86,9 +87,9 @@ void* sq_vm_realloc(void* pointer, size_t oldSize, size_t newSize)
     return moved;
 }
 
-void sq_vm_free(void* pointer, size_t)
+void SQPoolFree(void* pointer)
 {
-    if (g_poolOn && InPool(pointer))
+    if (InPool(pointer))
         GiveBack(pointer);
     else
         free(pointer);

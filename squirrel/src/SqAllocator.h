@@ -5,13 +5,28 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 
 constexpr int SQ_SMALL_BLOCK_COUNT = 1024;
 constexpr size_t SQ_SMALL_BLOCK_SIZE = 128;
 
-void* sq_vm_malloc(size_t size);
+// The switch is read on every allocation; with the pool off the hooks are the C heap's own functions.
+extern bool g_sqSmallBlockPoolOn;
+void* SQPoolMalloc(size_t size);
+void SQPoolFree(void* pointer);
+
+inline void* sq_vm_malloc(size_t size)
+{
+    return g_sqSmallBlockPoolOn ? SQPoolMalloc(size) : malloc(size);
+}
 void* sq_vm_realloc(void* pointer, size_t oldSize, size_t newSize);
-void sq_vm_free(void* pointer, size_t size);
+inline void sq_vm_free(void* pointer, size_t)
+{
+    if (g_sqSmallBlockPoolOn)
+        SQPoolFree(pointer);
+    else
+        free(pointer);
+}
 
 // Gives the VM's objects their memory through the hooks above.
 struct SQAllocated

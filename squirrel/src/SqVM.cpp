@@ -199,6 +199,8 @@ void SQVM::NotifyError()
 
 void SQVM::CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line)
 {
+    if (line < 0)
+        line = p->LineAt(SQInteger(calls.back().pc - p->code.data()) - 1);
     Value args[4];
     args[0] = Value(event);
     args[1] = p->sourceName;
@@ -780,8 +782,8 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_RETURN:
         {
-            if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
-                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())) && !hooksOn)
+            if (!(ci->root | hooksOn) && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
+                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())))
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
@@ -799,8 +801,7 @@ bool SQVM::Execute(Value& ret)
             if (DebugHookActive())
             {
                 SAVE_PC();
-                SQFunctionProto* p = ci->closure->Proto();
-                CallDebugHook('r', p, p->LineAt(SQInteger(pc - p->code.data()) - 1));
+                CallDebugHook('r', ci->closure->Proto(), -1);
                 REFRESH();
             }
             Value v;

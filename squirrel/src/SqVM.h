@@ -68,8 +68,10 @@ struct SQVM : SQCollectable
     // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
     void NotifyError();
     bool DebugHookActive() const { return debugHook._type != OT_NULL && !inDebugHook; }
-    // Reports a call ('c'), return ('r') or line ('l') of a script function to the debug hook.
-    void CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line);
+    // Reports a call ('c'), return ('r') or line ('l') of a script function to the debug hook; a negative
+    // line stands for the line of the top frame's current instruction.
+    // Kept out of the interpreter loop, which must stay small to stay fast.
+    [[gnu::cold, gnu::noinline]] void CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line);
 
     // API stack helpers (indexes relative to stackBase, negative from top).
     // The stack has a fixed size; a push past its end is dropped and reported rather than written out of
