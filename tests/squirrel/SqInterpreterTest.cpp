@@ -93,6 +93,20 @@ TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
     EXPECT_TRUE(Contains(r.err, "[count] 3")) << r.err;
 }
 
+TEST_F(SqInterpreter, ScriptErrorHandlerReplacesTheDefaultReport)
+{
+    Write("handled.nut", "seterrorhandler(function(e) {\n"
+                         "    local where = getstackinfos(2);\n"
+                         "    print(\"handled \" + e + \" in \" + where.func + \" line \" + where.line);\n"
+                         "});\n"
+                         "function thrower() { throw \"oops\"; }\n"
+                         "thrower();\n");
+    const SqResult r = Run("handled.nut");
+    EXPECT_NE(0, r.status);
+    EXPECT_EQ("handled oops in thrower line 5", r.out);
+    EXPECT_EQ("", r.err);
+}
+
 TEST_F(SqInterpreter, CompileErrorsAndMissingFilesFail)
 {
     Write("bad.nut", "local x = 1;\nlocal y = ;\n");
