@@ -184,20 +184,20 @@ int RunScript(HSQUIRRELVM v, const Options& options)
 class Repl
 {
 public:
-    explicit Repl(HSQUIRRELVM v) : m_v(v), m_prompt(isatty(STDIN_FILENO) != 0) {}
+    explicit Repl(HSQUIRRELVM v) : m_v(v), m_prompt(isatty(STDIN_FILENO) != 0) { RegisterQuit(); }
 
     int Run()
     {
         if (m_prompt)
             PrintVersion();
         std::string line;
-        while (Prompt(), ReadLine(line))
+        while (!m_quit && (Prompt(), ReadLine(line)))
         {
             AddLine(line);
             if (m_depth <= 0 && !m_continued)
                 Flush();
         }
-        if (!m_pending.empty())
+        if (!m_pending.empty() && !m_quit)
             Flush();
         if (m_prompt)
             printf("\n");
@@ -205,6 +205,25 @@ public:
     }
 
 private:
+    // quit() ends the console after the statement that calls it.
+    void RegisterQuit()
+    {
+        sq_pushroottable(m_v);
+        sq_pushstring(m_v, "quit", -1);
+        sq_pushuserpointer(m_v, &m_quit);
+        sq_newclosure(m_v, Quit, 1);
+        sq_newslot(m_v, -3, SQFalse);
+        sq_pop(m_v, 1);
+    }
+
+    static SQInteger Quit(HSQUIRRELVM v)
+    {
+        SQUserPointer flag = nullptr;
+        if (SQ_SUCCEEDED(sq_getuserpointer(v, -1, &flag)))
+            *static_cast<bool*>(flag) = true;
+        return 0;
+    }
+
     void Prompt() const
     {
         if (!m_prompt)
@@ -281,6 +300,7 @@ private:
     std::string m_pending;
     int m_depth = 0;
     bool m_continued = false;
+    bool m_quit = false;
 };
 
 int Dispatch(const Options& options)

@@ -166,6 +166,13 @@ TEST_F(SqInterpreter, ConsoleReadsPipedLinesUntilEndOfInput)
     EXPECT_TRUE(Contains(r.err, "AN ERROR HAS OCCURED [the index 'undefined_function' does not exist]")) << r.err;
 }
 
+TEST_F(SqInterpreter, ConsoleEndsAtQuit)
+{
+    const SqResult r = Run("", "print(\"a\")\nquit()\nprint(\"b\")\n");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("a", r.out);
+}
+
 TEST_F(SqInterpreter, ConsoleWithEmptyInputEndsAtOnce)
 {
     const SqResult r = Run("", "");
