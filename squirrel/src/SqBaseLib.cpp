@@ -811,6 +811,30 @@ SQInteger class_rawset(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, Arg(v, 1));
 }
+// newmember and rawnewmember take (key, value, [attributes], [static]).
+Value MemberAttributes(HSQUIRRELVM v)
+{
+    return NArgs(v) > 3 ? Arg(v, 4) : Value();
+}
+bool MemberIsStatic(HSQUIRRELVM v)
+{
+    return NArgs(v) > 4 && !IsFalse(Arg(v, 5));
+}
+SQInteger class_newmember(HSQUIRRELVM v)
+{
+    if (!v->NewMember(Arg(v, 1), Arg(v, 2), Arg(v, 3), MemberAttributes(v), MemberIsStatic(v)))
+        return SQ_ERROR;
+    return 0;
+}
+SQInteger class_rawnewmember(HSQUIRRELVM v)
+{
+    if (!v->NewSlot(Arg(v, 1), Arg(v, 2), Arg(v, 3), MemberIsStatic(v)))
+        return SQ_ERROR;
+    const Value attributes = MemberAttributes(v);
+    if (!attributes.IsNull())
+        Arg(v, 1).Class()->SetAttributes(Arg(v, 2), attributes);
+    return 0;
+}
 SQInteger class_instance(HSQUIRRELVM v)
 {
     return Return(v, Arg(v, 1).Class()->CreateInstance());
@@ -923,6 +947,8 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
                                   {"weakref", obj_weakref, 1, nullptr},
                                   {"tostring", obj_tostring, 1, nullptr},
                                   {"instance", class_instance, 1, "y"},
+                                  {"newmember", class_newmember, -3, "y"},
+                                  {"rawnewmember", class_rawnewmember, -3, "y"},
                                   {"getbase", class_getbase, 1, "y"},
                                   {nullptr, nullptr, 0, nullptr}};
     static const Entry instance[] = {

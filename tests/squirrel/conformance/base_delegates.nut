@@ -81,6 +81,24 @@ print("instance tostring uses _tostring: " + Shown().tostring() + "\n");
 local dw = d.weakref();
 print("instance weakref: " + typeof dw + " " + (dw.ref() == d) + "\n");
 
+// newmember goes through _newmember, rawnewmember does not
+class Hooked {
+    function _newmember(key, value, attrs, isStatic) {
+        ::memberLog.append(key + (isStatic ? " static" : ""));
+        ::Hooked.rawnewmember(key, value, attrs, isStatic);
+    }
+}
+::memberLog <- [];
+Hooked.newmember("x", 5, { note = "attr" });
+Hooked.rawnewmember("y", 6);
+Hooked.newmember("s", 7, null, true);
+foreach (l in memberLog) print("_newmember saw " + l + "\n");
+print("members: " + Hooked.x + " " + Hooked.y + " " + Hooked.s + " " + Hooked.getattributes("x").note + "\n");
+class Plain {}
+Plain.newmember("f", function() { return "method"; });
+Plain.rawnewmember("g", 1, { tag = 2 });
+print("added to a plain class: " + Plain().f() + " " + Plain().g + " " + Plain.getattributes("g").tag + "\n");
+
 // weak reference
 local target = [1, 2];
 local w = target.weakref();
