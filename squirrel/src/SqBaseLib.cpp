@@ -646,9 +646,21 @@ SQInteger closure_call(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, r);
 }
+// The protected calls keep the error handler out of the callee's failure; the error still reaches the
+// caller, and the handler hears of it there if nothing catches it.
+SQInteger ProtectedCall(HSQUIRRELVM v, SQFUNCTION call)
+{
+    const bool raised = v->raiseErrors;
+    v->raiseErrors = false;
+    const SQInteger result = call(v);
+    v->raiseErrors = raised;
+    if (SQ_FAILED(result))
+        v->errorNotified = false;
+    return result;
+}
 SQInteger closure_pcall(HSQUIRRELVM v)
 {
-    return closure_call(v);
+    return ProtectedCall(v, closure_call);
 }
 SQInteger closure_acall(HSQUIRRELVM v)
 {
@@ -660,6 +672,10 @@ SQInteger closure_acall(HSQUIRRELVM v)
     if (!v->CallWith(fn, args[0], args.data() + 1, SQInteger(args.size()) - 1, r))
         return SQ_ERROR;
     return Return(v, r);
+}
+SQInteger closure_pacall(HSQUIRRELVM v)
+{
+    return ProtectedCall(v, closure_acall);
 }
 SQInteger closure_bindenv(HSQUIRRELVM v)
 {
@@ -924,7 +940,7 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
     static const Entry closure[] = {{"call", closure_call, -1, "c"},
                                     {"pcall", closure_pcall, -1, "c"},
                                     {"acall", closure_acall, 2, "ca"},
-                                    {"pacall", closure_acall, 2, "ca"},
+                                    {"pacall", closure_pacall, 2, "ca"},
                                     {"weakref", obj_weakref, 1, nullptr},
                                     {"tostring", obj_tostring, 1, nullptr},
                                     {"bindenv", closure_bindenv, 2, "c x|y|t"},

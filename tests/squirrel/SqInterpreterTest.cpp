@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
+#include <utility>
 
 namespace
 {
@@ -105,6 +106,25 @@ TEST_F(SqInterpreter, ScriptErrorHandlerReplacesTheDefaultReport)
     EXPECT_NE(0, r.status);
     EXPECT_EQ("handled oops in thrower line 5", r.out);
     EXPECT_EQ("", r.err);
+}
+
+// A protected call keeps the handler out of the callee; the caller's frame reports the error instead.
+TEST_F(SqInterpreter, ProtectedCallsReportUncaughtErrorsAtTheCaller)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"thrower.call(this);", "handled in thrower"},
+        {"thrower.pcall(this);", "handled in main"},
+        {"thrower.pacall([this]);", "handled in main"},
+    };
+    for (const auto& c : cases)
+    {
+        Write("protected.nut", std::string("seterrorhandler(@(e) print(\"handled in \" + getstackinfos(2).func));\n"
+                                           "function thrower() { throw \"oops\"; }\n") +
+                                   c.first + "\n");
+        const SqResult r = Run("protected.nut");
+        EXPECT_NE(0, r.status) << c.first;
+        EXPECT_EQ(c.second, r.out) << c.first;
+    }
 }
 
 TEST_F(SqInterpreter, CompileErrorsAndMissingFilesFail)
