@@ -1268,7 +1268,7 @@ SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
 }
 void sq_setdebughook(HSQUIRRELVM v)
 {
-    v->SetDebugHook(v->At(-1));
+    v->debugHook = v->At(-1);
     v->Pop();
 }
 

@@ -189,7 +189,7 @@ SQInteger base_seterrorhandler(HSQUIRRELVM v)
 }
 SQInteger base_setdebughook(HSQUIRRELVM v)
 {
-    v->SetDebugHook(Arg(v, 2));
+    v->debugHook = Arg(v, 2);
     return 0;
 }
 SQInteger base_enabledebuginfo(HSQUIRRELVM v)

@@ -1195,8 +1195,11 @@ private:
     {
         NestingGuard guard(*this);
         fs->SetLine(lex.line);
-        if (ss->debugInfo && lex.token != '{') // a block's statements mark their own lines
-            fs->MarkLine();
+        if (ss->debugInfo && lex.token != '{' && lex.token != ';')
+        {
+            SQInteger pc = fs->Emit(OP_LINE);
+            fs->At(pc).sbx = int32_t(lex.line);
+        }
         switch (lex.token)
         {
         case ';':

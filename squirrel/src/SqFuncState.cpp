@@ -23,14 +23,6 @@ SQInteger SQFuncState::Emit(uint8_t op, SQInteger a, SQInteger b, SQInteger c, S
     return Pc() - 1;
 }
 
-void SQFuncState::MarkLine()
-{
-    if (line == markedLine)
-        return;
-    markedLine = line;
-    At(Emit(OP_LINE)).sbx = int32_t(line);
-}
-
 SQInteger SQFuncState::EmitJump(uint8_t op, SQInteger a)
 {
     SQInteger pc = Emit(op, a);

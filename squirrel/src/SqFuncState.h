@@ -53,9 +53,6 @@ struct SQFuncState
     void RemoveLocalsAbove(SQInteger count);
     bool AnyCapturedFrom(SQInteger localCount) const;
     void SetLine(SQInteger l) { line = l; }
-    // With debug information on: a marker at each new line, where the debug hook sees the line run.
-    void MarkLine();
-    SQInteger markedLine = -1;
     // Closes the debug ranges of the locals still active when the function ends.
     void Finish();
 };

@@ -6,7 +6,6 @@
 SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 {
     stackSize = size;
-    fastCallLimit = size;
     stack = new Value[size_t(size)];
     calls.reserve(64);
 }
@@ -49,7 +48,7 @@ void SQVM::Finalize()
     roottable.Null();
     lastError.Null();
     errorHandler.Null();
-    SetDebugHook(Value());
+    debugHook.Null();
 }
 
 SQOuter* SQVM::FindOuter(SQInteger slot)
@@ -140,8 +139,8 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     calls.push_back(ci);
     top = argBase + p->maxStack;
     entered = true;
-    if (DebugHookActive())
-        CallDebugHook('c', p, p->LineAt(0));
+    if (debugHook._type != OT_NULL)
+        CallDebugHook('c', p->LineAt(0));
     return true;
 }
 
@@ -183,6 +182,21 @@ std::string TypeMaskNames(SQInteger mask)
 }
 } // namespace
 
+// The hook gets (event, source, line, function); it does not see its own execution.
+void SQVM::CallDebugHook(SQInteger event, SQInteger line)
+{
+    if (inDebugHook)
+        return;
+    const SQCallInfo& ci = calls.back();
+    SQFunctionProto* p = ci.closure ? ci.closure->Proto() : nullptr;
+    Value args[4] = {Value(event), p ? p->sourceName : Value(), Value(line), p ? p->name : Value()};
+    Value hook = debugHook, ignored, savedError = lastError;
+    inDebugHook = true;
+    CallWith(hook, roottable, args, 4, ignored);
+    inDebugHook = false;
+    lastError = savedError;
+}
+
 void SQVM::NotifyError()
 {
     errorNotified = true;
@@ -195,29 +209,6 @@ void SQVM::NotifyError()
     CallWith(handler, roottable, &err, 1, ignored);
     raiseErrors = true;
     lastError = err;
-}
-
-void SQVM::CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line)
-{
-    if (line < 0)
-        line = p->LineAt(SQInteger(calls.back().pc - p->code.data()) - 1);
-    Value args[4];
-    args[0] = Value(event);
-    args[1] = p->sourceName;
-    args[2] = Value(line);
-    args[3] = p->name;
-    Value hook = debugHook;
-    Value savedError = lastError;
-    const bool savedRaise = raiseErrors;
-    const bool savedNotified = errorNotified;
-    Value ignored;
-    inDebugHook = true;
-    raiseErrors = false; // a failing hook is not the script's error
-    CallWith(hook, roottable, args, 4, ignored);
-    inDebugHook = false;
-    raiseErrors = savedRaise;
-    errorNotified = savedNotified;
-    lastError = savedError;
 }
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
@@ -686,7 +677,7 @@ bool SQVM::Execute(Value& ret)
                 SQClosure* c = fn.Closure();
                 SQFunctionProto* p = c->Proto();
                 if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
-                    ci->base + p->maxStack + MIN_STACK_OVERHEAD < fastCallLimit)
+                    ci->base + p->maxStack + MIN_STACK_OVERHEAD < stackSize)
                 {
                     if (openOuters && openOuters->index >= ci->base)
                         CloseOuters(ci->base);
@@ -716,7 +707,7 @@ bool SQVM::Execute(Value& ret)
                 SQClosure* c = fn.Closure();
                 SQFunctionProto* p = c->Proto();
                 if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
-                    argBase + p->maxStack + MIN_STACK_OVERHEAD < fastCallLimit)
+                    argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize && debugHook._type == OT_NULL)
                 {
                     calls.emplace_back();
                     SQCallInfo& n = calls.back();
@@ -782,8 +773,9 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_RETURN:
         {
-            if (!(ci->root | hooksOn) && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
-                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())))
+            if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
+                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())) &&
+                debugHook._type == OT_NULL)
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
@@ -798,15 +790,16 @@ bool SQVM::Execute(Value& ret)
                 LOAD_FRAME();
                 DISPATCH();
             }
-            if (DebugHookActive())
-            {
-                SAVE_PC();
-                CallDebugHook('r', ci->closure->Proto(), -1);
-                REFRESH();
-            }
             Value v;
             if (i.x)
                 v = stk[i.a];
+            if (debugHook._type != OT_NULL)
+            {
+                SAVE_PC();
+                CallDebugHook(
+                    'r', ci->closure->Proto()->LineAt(SQInteger(pc - ci->closure->Proto()->code.data()) - 1));
+                REFRESH();
+            }
             bool root = ci->root;
             SQInteger target = ci->target;
             LeaveFrame();
@@ -1126,10 +1119,10 @@ bool SQVM::Execute(Value& ret)
             stk[i.a] = roottable;
             DISPATCH();
         L_OP_LINE:
-            if (DebugHookActive())
+            if (debugHook._type != OT_NULL)
             {
                 SAVE_PC();
-                CallDebugHook('l', ci->closure->Proto(), i.sbx);
+                CallDebugHook('l', i.sbx);
                 REFRESH();
             }
             DISPATCH();

@@ -44,16 +44,6 @@ struct SQVM : SQCollectable
     Value lastError;
     Value errorHandler;
     Value debugHook;
-    // While a debug hook listens, calls and returns leave the interpreter's fast paths, which don't report
-    // them: hooksOn turns the fast return off, and a call limit of 0 the fast call.
-    bool hooksOn = false;
-    SQInteger fastCallLimit;
-    void SetDebugHook(const Value& hook)
-    {
-        debugHook = hook;
-        hooksOn = hook._type != OT_NULL;
-        fastCallLimit = hooksOn ? 0 : stackSize;
-    }
     SQUserPointer foreignPtr = nullptr;
     SQInteger state = SQ_VMSTATE_IDLE;
     SQInteger nativeDepth = 0;    // nested C calls; a thread cannot suspend across them
@@ -63,15 +53,11 @@ struct SQVM : SQCollectable
     bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
     bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
     bool errorNotified = false; // the handler has seen the error now unwinding
-    bool inDebugHook = false;   // the hook's own calls and lines are not reported to it
 
     // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
     void NotifyError();
-    bool DebugHookActive() const { return debugHook._type != OT_NULL && !inDebugHook; }
-    // Reports a call ('c'), return ('r') or line ('l') of a script function to the debug hook; a negative
-    // line stands for the line of the top frame's current instruction.
-    // Kept out of the interpreter loop, which must stay small to stay fast.
-    [[gnu::cold, gnu::noinline]] void CallDebugHook(SQInteger event, const SQFunctionProto* p, SQInteger line);
+    bool inDebugHook = false;
+    void CallDebugHook(SQInteger event, SQInteger line);
 
     // API stack helpers (indexes relative to stackBase, negative from top).
     // The stack has a fixed size; a push past its end is dropped and reported rather than written out of
