@@ -289,22 +289,20 @@ SQInteger number_tochar(HSQUIRRELVM v)
 }
 
 // ---- strings
+// The number at the start of s: a float when s holds a '.' or an exponent mark anywhere, else a decimal
+// integer. Text after the number is ignored, as Squirrel 3.0 does; no number at all is a failure.
 bool ParseNumber(const char* s, Value& out)
 {
     char* end;
     if (strchr(s, '.') || strchr(s, 'e') || strchr(s, 'E'))
     {
-        double d = strtod(s, &end);
-        if (end == s || *end)
-            return false;
+        const double d = strtod(s, &end);
         out = Value(SQFloat(d));
-        return true;
+        return end != s;
     }
-    long l = strtol(s, &end, 10);
-    if (end == s || *end)
-        return false;
+    const long l = strtol(s, &end, 10);
     out = Value(SQInteger(l));
-    return true;
+    return end != s;
 }
 SQInteger string_tointeger(HSQUIRRELVM v)
 {

@@ -14,6 +14,7 @@ local s = "Hello World";
 print("len: " + s.len() + " " + "".len() + "\n");
 print("tointeger: " + "42".tointeger() + " " + "-17".tointeger() + " " + typeof "3.9".tointeger() + " " + "3.9".tointeger() + "\n");
 print("tofloat: " + "2.5".tofloat() + " " + typeof "4".tofloat() + " " + "1e3".tofloat() + "\n");
+print("leading numbers convert: " + "12px".tointeger() + " " + " 7".tointeger() + " " + "2.5cm".tofloat() + "\n");
 try { "abc".tointeger(); } catch (e) { print("tointeger of a word: " + e + "\n"); }
 try { "abc".tofloat(); } catch (e) { print("tofloat of a word: " + e + "\n"); }
 print("tostring: " + s.tostring() + "\n");
