@@ -238,6 +238,8 @@ private:
         int c = 0;
         while ((c = getchar()) != EOF && c != '\n')
             line.push_back(char(c));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         return c != EOF || !line.empty();
     }
 
