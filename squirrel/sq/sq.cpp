@@ -3,13 +3,13 @@
 // With FILE it runs the script (source or bytecode) with every standard library registered and ARGS in
 // vargv; with -c it writes the compiled script as bytecode instead. Without FILE it reads statements
 // from standard input, one line at a time.
-#include <squirrel.h>
 #include <sqstdaux.h>
 #include <sqstdblob.h>
 #include <sqstdio.h>
 #include <sqstdmath.h>
 #include <sqstdstring.h>
 #include <sqstdsystem.h>
+#include <squirrel.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -32,8 +32,8 @@ struct Options
     bool showHelp = false;
     bool badOption = false;
     std::string output = "out.cnut";
-    std::string script;             // empty: interactive
-    std::vector<std::string> args;  // vargv of the script
+    std::string script;            // empty: interactive
+    std::vector<std::string> args; // vargv of the script
 };
 
 Options ParseOptions(int argc, char** argv)
@@ -272,8 +272,8 @@ private:
     void Evaluate(const std::string& source, bool printResult)
     {
         const SQInteger top = sq_gettop(m_v);
-        if (SQ_SUCCEEDED(sq_compilebuffer(m_v, source.c_str(), SQInteger(source.size()), "interactive console",
-                                          SQTrue)))
+        if (SQ_SUCCEEDED(sq_compilebuffer(m_v, source.c_str(), SQInteger(source.size()),
+                                          "interactive console", SQTrue)))
         {
             sq_pushroottable(m_v);
             if (SQ_SUCCEEDED(sq_call(m_v, 1, printResult ? SQTrue : SQFalse, SQTrue)) && printResult)

@@ -63,7 +63,8 @@ TEST_F(SqInterpreter, RunsScriptsToTheirEnd)
          "one 2 'three four'", "3: string=one string=2 string=three four"},
         {"no arguments leave vargv empty", "print(typeof vargv + vargv.len());", "", "array0"},
         {"every standard library is registered",
-         "print(format(\"%d\", floor(2.5)) + blob(3).len() + (typeof file) + (typeof clock) + (typeof regexp) +"
+         "print(format(\"%d\", floor(2.5)) + blob(3).len() + (typeof file) + (typeof clock) + (typeof "
+         "regexp) +"
          " (typeof sqrt));\n",
          "", "23classnativeclosureclassnativeclosure"},
     };
@@ -94,36 +95,26 @@ TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
     EXPECT_TRUE(Contains(r.err, "[count] 3")) << r.err;
 }
 
-TEST_F(SqInterpreter, ScriptErrorHandlerReplacesTheDefaultReport)
-{
-    Write("handled.nut", "seterrorhandler(function(e) {\n"
-                         "    local where = getstackinfos(2);\n"
-                         "    print(\"handled \" + e + \" in \" + where.func + \" line \" + where.line);\n"
-                         "});\n"
-                         "function thrower() { throw \"oops\"; }\n"
-                         "thrower();\n");
-    const SqResult r = Run("handled.nut");
-    EXPECT_NE(0, r.status);
-    EXPECT_EQ("handled oops in thrower line 5", r.out);
-    EXPECT_EQ("", r.err);
-}
-
-// A protected call keeps the handler out of the callee; the caller's frame reports the error instead.
-TEST_F(SqInterpreter, ProtectedCallsReportUncaughtErrorsAtTheCaller)
+// A script's own error handler replaces the default report. A protected call keeps the handler out of
+// the callee; the caller's frame reports the error instead.
+TEST_F(SqInterpreter, ScriptErrorHandlerSeesUncaughtErrorsWhereTheyLeaveTheScript)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"thrower.call(this);", "handled in thrower"},
-        {"thrower.pcall(this);", "handled in main"},
-        {"thrower.pacall([this]);", "handled in main"},
+        {"thrower();", "oops in thrower line 3"},
+        {"thrower.call(this);", "oops in thrower line 3"},
+        {"thrower.pcall(this);", "oops in main line 4"},
+        {"thrower.pacall([this]);", "oops in main line 4"},
     };
     for (const auto& c : cases)
     {
-        Write("protected.nut", std::string("seterrorhandler(@(e) print(\"handled in \" + getstackinfos(2).func));\n"
-                                           "function thrower() { throw \"oops\"; }\n") +
-                                   c.first + "\n");
-        const SqResult r = Run("protected.nut");
+        const std::string handler =
+            "seterrorhandler(function(e) {\n"
+            "    local at = getstackinfos(2); print(e + \" in \" + at.func + \" line \" + at.line); });\n";
+        Write("handled.nut", handler + "function thrower() { throw \"oops\"; }\n" + c.first + "\n");
+        const SqResult r = Run("handled.nut");
         EXPECT_NE(0, r.status) << c.first;
         EXPECT_EQ(c.second, r.out) << c.first;
+        EXPECT_EQ("", r.err) << c.first;
     }
 }
 
@@ -183,7 +174,8 @@ TEST_F(SqInterpreter, ConsoleReadsPipedLinesUntilEndOfInput)
                                "print(\"last line without newline\")");
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("320\n42\nabstill herelast line without newline", r.out);
-    EXPECT_TRUE(Contains(r.err, "AN ERROR HAS OCCURED [the index 'undefined_function' does not exist]")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "AN ERROR HAS OCCURED [the index 'undefined_function' does not exist]"))
+        << r.err;
 }
 
 TEST_F(SqInterpreter, ConsoleEndsAtQuit)
