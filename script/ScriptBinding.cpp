@@ -5,16 +5,10 @@
 
 #include <cstdlib>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace
 {
-// Native areas the host made for instances. Our VM does not yet give an
-// instance the user-data area its class size asks for, so the host makes one
-// and frees it with the instance; areas of a VM that gives them are never here.
-std::unordered_set<void*> g_hostAreas;
-
 // A view of an embedded member keeps the instance it was read from alive, so
 // `(a * b).translation` never outlives the matrix it looks into. The owners
 // are held by the member's address until the view is released.
@@ -67,7 +61,7 @@ bool PushRootClass(HSQUIRRELVM vm, const char* className)
 {
     sq_pushroottable(vm);
     sq_pushstring(vm, className, -1);
-    if (SQ_FAILED(ScriptTryRawGet(vm, -2)))
+    if (SQ_FAILED(sq_tryrawget(vm, -2)))
     {
         sq_pop(vm, 1);
         return false;
@@ -77,12 +71,6 @@ bool PushRootClass(HSQUIRRELVM vm, const char* className)
         return true;
     sq_pop(vm, 1);
     return false;
-}
-
-// An instance that runs no constructor and owns no object, for a view.
-SQRESULT CreateBareInstance(HSQUIRRELVM vm, SQInteger classIndex)
-{
-    return sq_createinstance(vm, classIndex);
 }
 
 void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTION function,
@@ -108,7 +96,7 @@ SQInteger sqfunc_inherited(HSQUIRRELVM vm)
 const ScriptVarDesc* FindRow(HSQUIRRELVM vm, SQInteger varsIndex)
 {
     sq_push(vm, 2);
-    if (SQ_FAILED(ScriptTryRawGet(vm, varsIndex)))
+    if (SQ_FAILED(sq_tryrawget(vm, varsIndex)))
         return nullptr;
     SQUserPointer row = nullptr;
     sq_getuserpointer(vm, -1, &row);
@@ -414,7 +402,7 @@ SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* o
 {
     if (!className || !PushRootClass(vm, className))
         return SQ_ERROR;
-    CreateBareInstance(vm, -1);
+    sq_createbareinstance(vm, -1);
     sq_setinstanceup(vm, -1, object);
     sq_remove(vm, -2);
     return SQ_OK;
@@ -447,31 +435,14 @@ SQInteger InstantiateTopClass(HSQUIRRELVM vm, SQUserPointer* area)
 
 SQUserPointer ScriptInstanceArea(HSQUIRRELVM vm, SQInteger index)
 {
-    index = AbsoluteIndex(vm, index);
     SQUserPointer area = nullptr;
     if (SQ_FAILED(sq_getinstanceup(vm, index, &area, nullptr)))
         return nullptr;
-    if (area)
-        return area;
-    const SQInteger size = ClassNativeSize(vm, index);
-    if (size <= 0)
-        return nullptr;
-    area = calloc(1, static_cast<size_t>(size));
-    g_hostAreas.insert(area);
-    sq_setinstanceup(vm, index, area);
-    sq_setreleasehook(vm, index, ReturnZero);
     return area;
 }
 
-void ScriptReleaseInstanceArea(SQUserPointer area)
+SQInteger ReturnZero(SQUserPointer, SQInteger)
 {
-    if (g_hostAreas.erase(area))
-        free(area);
-}
-
-SQInteger ReturnZero(SQUserPointer area, SQInteger)
-{
-    ScriptReleaseInstanceArea(area);
     return 0;
 }
 
@@ -484,12 +455,4 @@ void ScriptReleaseViewOwners()
     for (auto& [member, held] : owners)
         for (ViewOwner& view : held)
             sq_release(view.vm, &view.owner);
-}
-
-SQRESULT ScriptTryRawGet(HSQUIRRELVM vm, SQInteger index)
-{
-    if (SQ_SUCCEEDED(sq_rawget(vm, index)))
-        return SQ_OK;
-    sq_reseterror(vm);
-    return SQ_ERROR;
 }

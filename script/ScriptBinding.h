@@ -118,26 +118,20 @@ SQInteger PushNewInstance(HSQUIRRELVM vm, const char* className, SQUserPointer* 
 // Replaces the class on the stack top by a new instance of it (no constructor).
 SQInteger InstantiateTopClass(HSQUIRRELVM vm, SQUserPointer* area);
 
-// The native area of the instance at the index, made when it has none yet;
-// null when its class holds no native object.
+// The native area of the instance at the index; null when its class holds no
+// native object.
 SQUserPointer ScriptInstanceArea(HSQUIRRELVM vm, SQInteger index);
 // Release hooks of owned objects: they end the object, never free the VM's memory.
 SQInteger ReturnZero(SQUserPointer area, SQInteger size);
-void ScriptReleaseInstanceArea(SQUserPointer area);
 template <class T> SQInteger DestroyInPlaceHook(SQUserPointer area, SQInteger)
 {
     static_cast<T*>(area)->~T();
-    ScriptReleaseInstanceArea(area);
     return 0;
 }
 
 // Before the VM closes: views let go of their owners, so that the VM frees
 // them (it frees only what nothing outside it holds).
 void ScriptReleaseViewOwners();
-
-// A raw lookup of the key on the stack top: found, the key becomes the value
-// (0); not found, the key is popped (-1) and no error is left behind.
-SQRESULT ScriptTryRawGet(HSQUIRRELVM vm, SQInteger index);
 
 template <class T> SQInteger DispatchMemberFunction(HSQUIRRELVM vm)
 {

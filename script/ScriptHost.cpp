@@ -7,7 +7,6 @@
 #include "core/pd_ifstream.h"
 #include "platform/Shell.h"
 #include "script/ScriptBinding.h"
-#include "script/ScriptPrint.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -249,8 +248,6 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
     g_errorFlag = false;
     g_profiler = ScriptProfiler();
     HSQUIRRELVM vm = g_vm;
-    // Our VM opens without its base library; the scripts expect it.
-    sq_registerbaselib(vm);
     if (debug)
         sq_enabledebuginfo(vm, SQTrue);
     sq_setcompilererrorhandler(vm, ScriptCompileErrorHandler);
@@ -258,8 +255,7 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
     sq_setnativeclosurename(vm, -1, "Sq_errorHandler");
     sq_seterrorhandler(vm);
     sq_setprintfunc(vm, ScriptPrintFunc, ScriptPrintFunc);
-    // Until the VM's own print dumps arrays, the host's does.
-    BindRootFunction(vm, "print", sqfunc_print, "print");
+    sq_enablearrayprint(vm, SQTrue);
     BindRootFunction(vm, "dofile", sqfunc_dofile, "sqfunc_dofile");
     BindRootFunction(vm, "SetAppTitle", sqfunc_SetAppTitle, "sqfunc_SetAppTitle");
     if (registration)

@@ -341,8 +341,25 @@ extern "C"
     SQUIRREL_API SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si);
     SQUIRREL_API void sq_setdebughook(HSQUIRRELVM v);
 
-    /* the base library: print, error, array, type and the other global functions scripts rely on */
+    /* the base library: print, error, array, type and the other global functions scripts rely on; sq_open
+       registers it, and registering it again puts back any global a host replaced */
     SQUIRREL_API SQRESULT sq_registerbaselib(HSQUIRRELVM v);
+
+    /* extensions of this VM, for the engine */
+    /* pushes an instance of the class at idx that has no user-data area, runs no constructor and never calls
+       a release hook: a script view over a native object that lives elsewhere */
+    SQUIRREL_API SQRESULT sq_createbareinstance(HSQUIRRELVM v, SQInteger idx);
+    /* sq_rawget for lookups that expect to miss: on a miss (or a type without slots) the key is popped, the
+       result is SQ_ERROR and the last error is left as it was */
+    SQUIRREL_API SQRESULT sq_tryrawget(HSQUIRRELVM v, SQInteger idx);
+    /* print dumps an array argument element by element, nested arrays indented (off by default) */
+    SQUIRREL_API void sq_enablearrayprint(HSQUIRRELVM v, SQBool enable);
+    /* the small-block pool behind every VM allocation: 1024 blocks of 128 bytes, shared by all VMs of the
+       process; off by default, and once switched on it stays on */
+    SQUIRREL_API void sq_enablesmallblockpool(void);
+    SQUIRREL_API SQBool sq_smallblockpoolison(void);
+    SQUIRREL_API SQInteger sq_smallblockpoolfreecount(void);
+    SQUIRREL_API SQBool sq_smallblockpoolowns(const void* p);
 
 #define sq_isnumeric(o) ((o)._type & SQOBJECT_NUMERIC)
 #define sq_istable(o) ((o)._type == OT_TABLE)

@@ -25,6 +25,8 @@ HSQUIRRELVM sq_open(SQInteger initialstacksize)
     ss->mainVM = v;
     v->roottable = SQTable::Create(ss);
     SQRegisterDefaultDelegates(ss);
+    // The built-in globals (print, array, type, ...) belong to every VM, as scripts expect.
+    sq_registerbaselib(v);
     return v;
 }
 
@@ -161,6 +163,10 @@ void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable)
 void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f)
 {
     v->ss->compilerErrorHandler = f;
+}
+void sq_enablearrayprint(HSQUIRRELVM v, SQBool enable)
+{
+    v->ss->printArrays = enable != 0;
 }
 
 void sq_push(HSQUIRRELVM v, SQInteger idx)
@@ -612,6 +618,11 @@ SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize)
     const Value& o = v->At(idx);
     if (o._type != OT_CLASS)
         return Fail(v, "the object is not a class");
+    if (udsize < 0)
+        return Fail(v, "negative user data size");
+    // instances already made hold areas of the old size
+    if (o.Class()->locked && udsize != o.Class()->udsize)
+        return Fail(v, "trying to modify a class that has already been instantiated");
     o.Class()->udsize = udsize;
     return SQ_OK;
 }
@@ -637,6 +648,14 @@ SQRESULT sq_createinstance(HSQUIRRELVM v, SQInteger idx)
     if (o._type != OT_CLASS)
         return Fail(v, "the object is not a class");
     v->Push(o.Class()->CreateInstance());
+    return SQ_OK;
+}
+SQRESULT sq_createbareinstance(HSQUIRRELVM v, SQInteger idx)
+{
+    const Value& o = v->At(idx);
+    if (o._type != OT_CLASS)
+        return Fail(v, "the object is not a class");
+    v->Push(o.Class()->CreateBareInstance());
     return SQ_OK;
 }
 SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx)
@@ -768,12 +787,17 @@ SQRESULT sq_get(HSQUIRRELVM v, SQInteger idx)
     v->Push(out);
     return SQ_OK;
 }
-SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
+namespace
 {
-    Value self = v->At(idx);
-    Value key = v->At(-1);
-    v->Pop();
-    Value out;
+enum class RawGetResult
+{
+    Found,
+    Missing,
+    WrongType
+};
+
+RawGetResult RawGet(const Value& self, const Value& key, Value& out)
+{
     bool found = false;
     switch (self._type)
     {
@@ -794,10 +818,40 @@ SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
         }
         break;
     default:
-        return Fail(v, "rawget works only on array/table/instance and class");
+        return RawGetResult::WrongType;
     }
-    if (!found)
+    return found ? RawGetResult::Found : RawGetResult::Missing;
+}
+} // namespace
+
+SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
+{
+    Value self = v->At(idx);
+    Value key = v->At(-1);
+    v->Pop();
+    Value out;
+    switch (RawGet(self, key, out))
+    {
+    case RawGetResult::WrongType:
+        return Fail(v, "rawget works only on array/table/instance and class");
+    case RawGetResult::Missing:
         return Fail(v, "the index doesn't exist");
+    case RawGetResult::Found:
+        break;
+    }
+    v->Push(out);
+    return SQ_OK;
+}
+
+// A raw get for lookups that expect to miss: a miss is no error.
+SQRESULT sq_tryrawget(HSQUIRRELVM v, SQInteger idx)
+{
+    Value self = v->At(idx);
+    Value key = v->At(-1);
+    v->Pop();
+    Value out;
+    if (RawGet(self, key, out) != RawGetResult::Found)
+        return SQ_ERROR;
     v->Push(out);
     return SQ_OK;
 }
@@ -1054,7 +1108,7 @@ SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool)
         v->Push(ret);
     return SQ_OK;
 }
-// Pushes the idx-th local variable live in the frame 'level' below the top and returns its name.
+// Free variables come first, then the locals alive at the frame's current instruction, 'this' first.
 const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInteger idx)
 {
     if (level >= v->calls.size())
@@ -1062,14 +1116,25 @@ const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInte
     const SQCallInfo& ci = v->calls[v->calls.size() - 1 - level];
     if (!ci.closure)
         return nullptr;
-    SQFunctionProto* p = ci.closure->Proto();
+    SQClosure* c = ci.closure;
+    SQFunctionProto* p = c->Proto();
+    if (idx < c->outers.size())
+    {
+        v->Push(Value(c->outers[idx].Outer()->Get()));
+        const Value& name = p->outers[idx].name;
+        return name._type == OT_STRING ? name.Str()->data : "";
+    }
+    idx -= SQUnsignedInteger(c->outers.size());
     SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
     for (const SQLocalInfo& l : p->locals)
     {
-        if (l.startPc > pc || pc >= l.endPc || idx-- > 0)
+        if (l.startPc > pc || pc >= l.endPc || l.name.Str()->data[0] == '@')
             continue;
-        v->Push(v->stack[ci.base + l.reg]);
-        return l.name.Str()->data;
+        if (idx-- == 0)
+        {
+            v->Push(Value(v->stack[ci.base + l.reg]));
+            return l.name.Str()->data;
+        }
     }
     return nullptr;
 }
@@ -1180,19 +1245,6 @@ SQInteger sq_collectgarbage(HSQUIRRELVM v)
     return v->ss->Collect();
 }
 
-void* sq_malloc(SQUnsignedInteger size)
-{
-    return malloc(size);
-}
-void* sq_realloc(void* p, SQUnsignedInteger, SQUnsignedInteger newsize)
-{
-    return realloc(p, newsize);
-}
-void sq_free(void* p, SQUnsignedInteger)
-{
-    free(p);
-}
-
 SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
 {
     SQInteger n = SQInteger(v->calls.size());
@@ -1292,14 +1344,4 @@ SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* han
     *slot = v->At(-1);
     v->Pop();
     return SQ_OK;
-}
-
-// Bytecode serialization is not offered: scripts are always compiled from source.
-SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC, SQUserPointer)
-{
-    return Fail(v, "closure serialization is not supported");
-}
-SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC, SQUserPointer)
-{
-    return Fail(v, "closure serialization is not supported");
 }

@@ -48,13 +48,57 @@ void Register(SQSharedState* ss, SQTable* t, const char* name, SQFUNCTION f, SQI
 }
 
 // ---- base functions
+void PrintText(HSQUIRRELVM v, const char* text)
+{
+    if (v->ss->printFunc)
+        v->ss->printFunc(v, "%s", text);
+}
+
+void PrintIndent(HSQUIRRELVM v, SQInteger depth)
+{
+    for (SQInteger i = 0; i < depth; i++)
+        PrintText(v, "    ");
+}
+
+// Dumps an array one element a line, nested arrays four blanks deeper. 'open' holds the arrays being
+// dumped: an array met again inside itself prints as its text instead of being dumped without end.
+void PrintArrayRecursive(HSQUIRRELVM v, SQArray* a, SQInteger depth, std::vector<const SQArray*>& open)
+{
+    PrintIndent(v, depth - 1);
+    PrintText(v, "Array: \n");
+    open.push_back(a);
+    Value hold(OT_ARRAY, a);
+    for (size_t i = 0; i < a->values.size(); i++)
+    {
+        const Value& slot = a->values[i];
+        Value element = slot._type == OT_WEAKREF ? Value(slot.WeakRef()->obj) : slot;
+        if (element._type == OT_ARRAY && std::find(open.begin(), open.end(), element.Array()) == open.end())
+        {
+            PrintArrayRecursive(v, element.Array(), depth + 1, open);
+            continue;
+        }
+        Value text;
+        PrintIndent(v, depth);
+        if (v->ToString(element, text))
+            PrintText(v, text.Str()->data);
+        PrintText(v, "\n");
+    }
+    open.pop_back();
+}
+
 SQInteger base_print(HSQUIRRELVM v)
 {
+    const Value& arg = Arg(v, 2);
+    if (arg._type == OT_ARRAY && v->ss->printArrays)
+    {
+        std::vector<const SQArray*> open;
+        PrintArrayRecursive(v, arg.Array(), 1, open);
+        return 0;
+    }
     Value s;
-    if (!v->ToString(Arg(v, 2), s))
+    if (!v->ToString(arg, s))
         return SQ_ERROR;
-    if (v->ss->printFunc)
-        v->ss->printFunc(v, "%s", s.Str()->data);
+    PrintText(v, s.Str()->data);
     return 0;
 }
 SQInteger base_error(HSQUIRRELVM v)
@@ -245,35 +289,33 @@ SQInteger number_tochar(HSQUIRRELVM v)
 }
 
 // ---- strings
+// The number at the start of s: a float when s holds a '.' or an exponent mark anywhere, else a decimal
+// integer. Text after the number is ignored, as Squirrel 3.0 does; no number at all is a failure.
 bool ParseNumber(const char* s, Value& out)
 {
     char* end;
     if (strchr(s, '.') || strchr(s, 'e') || strchr(s, 'E'))
     {
-        double d = strtod(s, &end);
-        if (end == s || *end)
-            return false;
+        const double d = strtod(s, &end);
         out = Value(SQFloat(d));
-        return true;
+        return end != s;
     }
-    long l = strtol(s, &end, 10);
-    if (end == s || *end)
-        return false;
+    const long l = strtol(s, &end, 10);
     out = Value(SQInteger(l));
-    return true;
+    return end != s;
 }
 SQInteger string_tointeger(HSQUIRRELVM v)
 {
     Value n;
     if (!ParseNumber(Arg(v, 1).Str()->data, n))
-        return Return(v, Value());
+        return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsInt()));
 }
 SQInteger string_tofloat(HSQUIRRELVM v)
 {
     Value n;
     if (!ParseNumber(Arg(v, 1).Str()->data, n))
-        return Return(v, Value());
+        return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsFloat()));
 }
 bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
@@ -458,50 +500,61 @@ bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Valu
 {
     return v->CallWith(fn, v->roottable, args, n, out);
 }
-bool SortLess(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, bool& less)
+// Three-way comparison of a and b, through the script's compare function when one is given.
+bool SortCompare(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b, SQInteger& c)
 {
-    SQInteger c;
     if (fn.IsNull())
-    {
-        if (!v->Compare(a, b, c))
-            return false;
-    }
-    else
-    {
-        Value args[2] = {a, b};
-        Value r;
-        if (!CallFn(v, fn, args, 2, r))
-            return false;
-        if (r._type != OT_INTEGER)
-            return v->Raise("numeric value expected as return value of the compare function");
-        c = r.Int();
-    }
-    less = c < 0;
+        return v->Compare(a, b, c);
+    Value args[2] = {a, b};
+    Value r;
+    if (!CallFn(v, fn, args, 2, r))
+        return false;
+    if (r._type != OT_INTEGER)
+        return v->Raise("numeric value expected as return value of the compare function");
+    c = r.Int();
     return true;
 }
-// Merge sort: stable, and it can stop on the first comparison error.
-bool MergeSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t lo, size_t hi,
-               std::vector<Value>& tmp)
+// Heap sort, as Squirrel 3.0 sorts: elements that compare equal end in the same order as there, and an
+// inconsistent compare function cannot make it loop. Node i's children are 2i and 2i + 1.
+bool SiftDown(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t root, size_t bottom)
 {
-    if (hi - lo < 2)
-        return true;
-    size_t mid = (lo + hi) / 2;
-    if (!MergeSort(v, fn, a, lo, mid, tmp) || !MergeSort(v, fn, a, mid, hi, tmp))
-        return false;
-    size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi)
+    while (root * 2 <= bottom)
     {
-        bool less = false;
-        if (!SortLess(v, fn, a[j], a[i], less))
+        size_t child = root * 2;
+        if (child < bottom)
+        {
+            SQInteger c = 0;
+            if (!SortCompare(v, fn, a[child], a[child + 1], c))
+                return false;
+            if (c <= 0)
+                ++child;
+        }
+        if (child == root) // node 0 is its own first child; a swap with itself would never end
+            break;
+        SQInteger c = 0;
+        if (!SortCompare(v, fn, a[root], a[child], c))
             return false;
-        tmp[k++] = less ? a[j++] : a[i++];
+        if (c >= 0)
+            break;
+        std::swap(a[root], a[child]);
+        root = child;
     }
-    while (i < mid)
-        tmp[k++] = a[i++];
-    while (j < hi)
-        tmp[k++] = a[j++];
-    for (size_t n = lo; n < hi; n++)
-        a[n] = tmp[n];
+    return true;
+}
+bool HeapSort(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a)
+{
+    const size_t n = a.size();
+    if (n < 2)
+        return true;
+    for (size_t i = n / 2 + 1; i-- > 0;)
+        if (!SiftDown(v, fn, a, i, n - 1))
+            return false;
+    for (size_t i = n - 1; i >= 1; --i)
+    {
+        std::swap(a[0], a[i]);
+        if (!SiftDown(v, fn, a, 0, i - 1))
+            return false;
+    }
     return true;
 }
 SQInteger array_sort(HSQUIRRELVM v)
@@ -509,8 +562,7 @@ SQInteger array_sort(HSQUIRRELVM v)
     Value self = Arg(v, 1);
     Value fn = NArgs(v) > 1 ? Arg(v, 2) : Value();
     std::vector<Value> items = self.Array()->values;
-    std::vector<Value> tmp(items.size());
-    if (!MergeSort(v, fn, items, 0, items.size(), tmp))
+    if (!HeapSort(v, fn, items))
         return SQ_ERROR;
     self.Array()->values = items;
     return Return(v, self);
@@ -592,9 +644,21 @@ SQInteger closure_call(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, r);
 }
+// The protected calls keep the error handler out of the callee's failure; the error still reaches the
+// caller, and the handler hears of it there if nothing catches it.
+SQInteger ProtectedCall(HSQUIRRELVM v, SQFUNCTION call)
+{
+    const bool raised = v->raiseErrors;
+    v->raiseErrors = false;
+    const SQInteger result = call(v);
+    v->raiseErrors = raised;
+    if (SQ_FAILED(result))
+        v->errorNotified = false;
+    return result;
+}
 SQInteger closure_pcall(HSQUIRRELVM v)
 {
-    return closure_call(v);
+    return ProtectedCall(v, closure_call);
 }
 SQInteger closure_acall(HSQUIRRELVM v)
 {
@@ -606,6 +670,10 @@ SQInteger closure_acall(HSQUIRRELVM v)
     if (!v->CallWith(fn, args[0], args.data() + 1, SQInteger(args.size()) - 1, r))
         return SQ_ERROR;
     return Return(v, r);
+}
+SQInteger closure_pacall(HSQUIRRELVM v)
+{
+    return ProtectedCall(v, closure_acall);
 }
 SQInteger closure_bindenv(HSQUIRRELVM v)
 {
@@ -633,6 +701,9 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
                     params.Array()->values.push_back(l.name);
         }
         r->NewSlot(MakeString(ss, "parameters"), params);
+        Value defaults = SQArray::Create(ss);
+        defaults.Array()->values = o.Closure()->defaults;
+        r->NewSlot(MakeString(ss, "defparams"), defaults);
         r->NewSlot(MakeString(ss, "varargs"), Value(p->varParams));
     }
     else
@@ -754,6 +825,30 @@ SQInteger class_rawset(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, Arg(v, 1));
 }
+// newmember and rawnewmember take (key, value, [attributes], [static]).
+Value MemberAttributes(HSQUIRRELVM v)
+{
+    return NArgs(v) > 3 ? Arg(v, 4) : Value();
+}
+bool MemberIsStatic(HSQUIRRELVM v)
+{
+    return NArgs(v) > 4 && !IsFalse(Arg(v, 5));
+}
+SQInteger class_newmember(HSQUIRRELVM v)
+{
+    if (!v->NewMember(Arg(v, 1), Arg(v, 2), Arg(v, 3), MemberAttributes(v), MemberIsStatic(v)))
+        return SQ_ERROR;
+    return 0;
+}
+SQInteger class_rawnewmember(HSQUIRRELVM v)
+{
+    if (!v->NewSlot(Arg(v, 1), Arg(v, 2), Arg(v, 3), MemberIsStatic(v)))
+        return SQ_ERROR;
+    const Value attributes = MemberAttributes(v);
+    if (!attributes.IsNull())
+        Arg(v, 1).Class()->SetAttributes(Arg(v, 2), attributes);
+    return 0;
+}
 SQInteger class_instance(HSQUIRRELVM v)
 {
     return Return(v, Arg(v, 1).Class()->CreateInstance());
@@ -843,7 +938,7 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
     static const Entry closure[] = {{"call", closure_call, -1, "c"},
                                     {"pcall", closure_pcall, -1, "c"},
                                     {"acall", closure_acall, 2, "ca"},
-                                    {"pacall", closure_acall, 2, "ca"},
+                                    {"pacall", closure_pacall, 2, "ca"},
                                     {"weakref", obj_weakref, 1, nullptr},
                                     {"tostring", obj_tostring, 1, nullptr},
                                     {"bindenv", closure_bindenv, 2, "c x|y|t"},
@@ -866,6 +961,8 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
                                   {"weakref", obj_weakref, 1, nullptr},
                                   {"tostring", obj_tostring, 1, nullptr},
                                   {"instance", class_instance, 1, "y"},
+                                  {"newmember", class_newmember, -3, "y"},
+                                  {"rawnewmember", class_rawnewmember, -3, "y"},
                                   {"getbase", class_getbase, 1, "y"},
                                   {nullptr, nullptr, 0, nullptr}};
     static const Entry instance[] = {
@@ -904,7 +1001,7 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
                                  {"collectgarbage", base_collectgarbage, 1, nullptr},
                                  {"newthread", base_newthread, 2, ".c"},
                                  {"suspend", base_suspend, -1, nullptr},
-                                 {"seterrorhandler", base_seterrorhandler, 2, ".c"},
+                                 {"seterrorhandler", base_seterrorhandler, 2, ".c|o"},
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
@@ -917,6 +1014,7 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
     SQTable* root = v->roottable.Table();
     root->NewSlot(MakeString(v->ss, "_version_"), MakeString(v->ss, SQUIRREL_VERSION));
     root->NewSlot(MakeString(v->ss, "_versionnumber_"), Value(SQInteger(SQUIRREL_VERSION_NUMBER)));
+    root->NewSlot(MakeString(v->ss, "_charsize_"), Value(SQInteger(sizeof(SQChar))));
     root->NewSlot(MakeString(v->ss, "_intsize_"), Value(SQInteger(sizeof(SQInteger))));
     root->NewSlot(MakeString(v->ss, "_floatsize_"), Value(SQInteger(sizeof(SQFloat))));
     return SQ_OK;

@@ -123,6 +123,17 @@ Value SQClass::CreateInstance()
 {
     locked = true;
     SQInstance* inst = new SQInstance(ss, this);
+    Value v(OT_INSTANCE, inst);
+    inst->AllocateArea(udsize);
+    return v;
+}
+
+Value SQClass::CreateBareInstance()
+{
+    locked = true;
+    SQInstance* inst = new SQInstance(ss, this);
+    inst->bare = true;
+    inst->hook = nullptr;
     return Value(OT_INSTANCE, inst);
 }
 
@@ -173,9 +184,22 @@ SQInstance::~SQInstance()
 {
     if (hook)
         hook(up, udsize);
+    if (area)
+        sq_vm_free(area, size_t(udsize));
     values.clear();
     if (klass && --klass->refs == 0)
         klass->Destroy();
+}
+
+// The native object's room, zeroed; the allocator's blocks are aligned for any native type.
+void SQInstance::AllocateArea(SQInteger size)
+{
+    if (size <= 0)
+        return;
+    area = sq_vm_malloc(size_t(size));
+    memset(area, 0, size_t(size));
+    udsize = size;
+    up = area;
 }
 
 bool SQInstance::Get(const SQObject& key, Value& out) const
@@ -211,9 +235,10 @@ bool SQInstance::InstanceOf(const SQClass* c) const
 
 Value SQInstance::Clone() const
 {
-    SQInstance* inst = new SQInstance(ss, klass);
-    Value v(OT_INSTANCE, inst);
-    inst->values = values;
+    // A clone, even of a view, is an instance of its own with an empty native area: copying a native
+    // object's bytes is not a copy of it, and _cloned fills the area in.
+    Value v = klass->CreateInstance();
+    v.Instance()->values = values;
     return v;
 }
 

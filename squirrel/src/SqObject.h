@@ -3,6 +3,7 @@
 // are found.
 #pragma once
 
+#include "SqAllocator.h"
 #include "squirrel.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 struct SQSharedState;
 struct SQWeakRef;
 
-struct SQRefCounted
+struct SQRefCounted : SQAllocated
 {
     SQUnsignedInteger refs = 0;
     SQWeakRef* weakref = nullptr;
@@ -516,6 +517,9 @@ struct SQClass : SQCollectable
     bool SetAttributes(const SQObject& key, const Value& attrs);
     bool GetAttributes(const SQObject& key, Value& out) const;
     Value CreateInstance();
+    // An instance without a native area: no constructor runs, and the class's release hook, which would
+    // destroy a native object, is not taken over (a hook set on the instance itself still runs).
+    Value CreateBareInstance();
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;
 };
@@ -528,8 +532,11 @@ struct SQInstance : SQCollectable
     SQUserPointer up = nullptr;
     SQRELEASEHOOK hook = nullptr;
     SQInteger udsize = 0;
+    void* area = nullptr; // the native object's room, owned
+    bool bare = false;
     SQInstance(SQSharedState* s, SQClass* c);
     ~SQInstance() override;
+    void AllocateArea(SQInteger size);
     bool Get(const SQObject& key, Value& out) const;
     bool Set(const SQObject& key, const Value& val);
     bool InstanceOf(const SQClass* c) const;

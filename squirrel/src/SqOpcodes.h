@@ -78,7 +78,7 @@ enum SQOpcode : uint8_t
     OP_CLOSE,      // close outers at or above register a
     OP_GETBASE,    // a = base class of the running method
     OP_GETROOT,    // a = root table
-    OP_LINE,       // no operation
+    OP_LINE,       // a new line starts (sbx: the line); only the debug hook sees it
 };
 
 constexpr uint16_t NO_REG = 0xFFFF;

@@ -43,6 +43,7 @@ struct SQSharedState
     SQCOMPILERERROR compilerErrorHandler = nullptr;
     bool debugInfo = false;
     bool notifyAllExceptions = false;
+    bool printArrays = false; // print dumps arrays element by element
     std::string scratch;
     SQVM* mainVM = nullptr;
     bool closing = false;

@@ -68,7 +68,7 @@ SQString* SQString::Create(SQSharedState* ss, const char* s, SQInteger len)
     SQHash h = HashString(s, len);
     if (SQString* found = ss->FindString(s, len, h))
         return found;
-    void* mem = malloc(sizeof(SQString) + size_t(len));
+    void* mem = sq_vm_malloc(sizeof(SQString) + size_t(len));
     SQString* str = new (mem) SQString();
     str->ss = ss;
     str->hash = h;
@@ -82,6 +82,7 @@ SQString* SQString::Create(SQSharedState* ss, const char* s, SQInteger len)
 void SQString::Destroy()
 {
     ss->RemoveString(this);
+    const size_t size = sizeof(SQString) + size_t(len);
     this->~SQString();
-    free(this);
+    sq_vm_free(this, size);
 }

@@ -21,9 +21,29 @@ SQTable::SQTable(SQSharedState* s, SQInteger sizeHint) : SQCollectable(s)
     }
 }
 
+namespace
+{
+SQTable::Node* NewNodes(SQUnsignedInteger n)
+{
+    SQTable::Node* nodes = static_cast<SQTable::Node*>(sq_vm_malloc(sizeof(SQTable::Node) * n));
+    for (SQUnsignedInteger i = 0; i < n; i++)
+        new (&nodes[i]) SQTable::Node();
+    return nodes;
+}
+
+void DeleteNodes(SQTable::Node* nodes, SQUnsignedInteger n)
+{
+    if (!nodes)
+        return;
+    for (SQUnsignedInteger i = 0; i < n; i++)
+        nodes[i].~Node();
+    sq_vm_free(nodes, sizeof(SQTable::Node) * n);
+}
+} // namespace
+
 SQTable::~SQTable()
 {
-    delete[] nodes;
+    DeleteNodes(nodes, capacity);
     if (delegate && --delegate->refs == 0)
         delegate->Destroy();
 }
@@ -55,7 +75,7 @@ void SQTable::Resize(SQUnsignedInteger newCapacity)
 {
     Node* old = nodes;
     SQUnsignedInteger oldCapacity = capacity;
-    nodes = new Node[newCapacity];
+    nodes = NewNodes(newCapacity);
     capacity = newCapacity;
     count = 0;
     used = 0;
@@ -73,7 +93,7 @@ void SQTable::Resize(SQUnsignedInteger newCapacity)
         count++;
         used++;
     }
-    delete[] old;
+    DeleteNodes(old, oldCapacity);
 }
 
 void SQTable::NewSlot(const SQObject& key, const Value& val)
@@ -143,7 +163,7 @@ void SQTable::Clear()
         old[i].key.Null();
         old[i].val.Null();
     }
-    delete[] old;
+    DeleteNodes(old, oldCapacity);
 }
 
 Value SQTable::Clone() const

@@ -249,25 +249,27 @@ bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& fail
     {
         bool found;
         Value r;
-        if (CallMetaMethod(obj, getter, &key, 1, r, found))
+        // A getter that fails without an error (a native returning a failure after clearing it, or a script
+        // 'throw null') means "no such member", and the default delegate still answers; an error left from
+        // before the call must not be taken for the getter's.
+        Value earlierError = std::move(lastError);
+        lastError.Null();
+        const bool ok = CallMetaMethod(obj, getter, &key, 1, r, found);
+        const bool errorRaised = found && !ok && !lastError.IsNull();
+        if (!errorRaised)
+            lastError = std::move(earlierError);
+        if (ok)
         {
             out = r;
             return true;
         }
-        if (found)
+        if (errorRaised)
         {
-            if (lastError.IsNull())
-                return false; // 'throw null': a clean "not found"
             failed = true;
             return false;
         }
     }
-    if (obj._type != OT_INSTANCE || true)
-    {
-        if (InvokeDefaultDelegate(obj, key, out))
-            return true;
-    }
-    return false;
+    return InvokeDefaultDelegate(obj, key, out);
 }
 
 bool SQVM::InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out)

@@ -137,8 +137,6 @@ TEST_F(ScriptHostTest, RunTimeErrorReportHasTheErrorTheCallStackAndTheLocals)
     EXPECT_NE(reports.find("        CALLSTACK:\n" + path + "(3) : Inner()\n" + path + "(5) : Outer()\n"),
               std::string::npos)
         << reports;
-    if (reports.find("        LOCALS:\n[") == std::string::npos)
-        GTEST_SKIP() << "the VM gives no locals (sq_getlocal)";
     EXPECT_NE(reports.find("[text] \"word\"\n"), std::string::npos) << reports;
     EXPECT_NE(reports.find("[x] 5\n"), std::string::npos) << reports;
 }
@@ -202,8 +200,6 @@ TEST_F(ScriptHostTest, ProfiledCallRunsAndLogsOnlyWhatTheHookSaw)
     EXPECT_TRUE(ScriptCallFunction(vm(), "Step", 1, false, false));
     EXPECT_EQ(GlobalInt("calls"), 2);
     const std::string log = ScriptGetProfileLog();
-    if (log.empty())
-        GTEST_SKIP() << "the VM does not call the debug hook";
     EXPECT_NE(log.find("Step ("), std::string::npos) << log;
 }
 } // namespace

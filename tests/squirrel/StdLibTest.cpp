@@ -119,24 +119,6 @@ std::vector<std::filesystem::path> LibraryScripts()
 
 } // namespace
 
-SQInteger DiscardBytes(SQUserPointer, SQUserPointer, SQInteger size)
-{
-    return size;
-}
-
-// Whether the VM can write a closure as bytecode at all (the I/O library only forwards to it).
-bool VmSerializesClosures()
-{
-    StdVm vm;
-    HSQUIRRELVM v = vm.Vm();
-    const SQInteger top = sq_gettop(v);
-    const char* source = "return 1;";
-    bool ok = SQ_SUCCEEDED(sq_compilebuffer(v, source, SQInteger(std::strlen(source)), "probe", SQFalse));
-    ok = ok && SQ_SUCCEEDED(sq_writeclosure(v, DiscardBytes, nullptr));
-    sq_settop(v, top);
-    return ok;
-}
-
 // Scripts create and remove files next to themselves; each runs in a folder of its own so that other
 // runs of the same script (another runner, another build) never share them.
 class ScopedWorkingFolder
@@ -170,8 +152,6 @@ class StdLibScript : public testing::TestWithParam<std::filesystem::path>
 TEST_P(StdLibScript, PrintsItsExpectedOutput)
 {
     const std::filesystem::path& script = GetParam();
-    if (script.filename() == "std_io_bytecode.nut" && !VmSerializesClosures())
-        GTEST_SKIP() << "the VM does not write closures as bytecode yet";
     const ScopedWorkingFolder folder("sqstd_" + script.stem().string());
     StdVm vm;
     const bool ok = vm.Run(ReadText(script), script.filename().c_str());
@@ -215,8 +195,7 @@ TEST(StdLib, CaughtErrorsPrintNothing)
     EXPECT_TRUE(g_errors.empty()) << g_errors;
 }
 
-// Needs a VM that implements sq_getlocal.
-TEST(StdLib, DISABLED_UncaughtErrorsPrintTheLocalsOfEachLevel)
+TEST(StdLib, UncaughtErrorsPrintTheLocalsOfEachLevel)
 {
     StdVm vm;
     EXPECT_FALSE(vm.Run(kFailingScript, "errors.nut"));
