@@ -453,6 +453,12 @@ TEST_F(Embedding, DebugHookSeesLinesCallsAndReturnsInOrder)
     EXPECT_TRUE(Run("function One() { return 1; }\nOne();\n"));
     const std::vector<std::string> callsOnly = {"c main 1", "c One 1", "r One 1", "r main 3"};
     EXPECT_EQ(g_events, callsOnly);
+    // a tail call is still a return of the caller and a call of the callee
+    g_events.clear();
+    EXPECT_TRUE(Run("function Leaf() { return 1; }\nfunction Tail() { return Leaf(); }\nTail();\n"));
+    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1", "r Leaf 1", "r Tail 2",
+                                           "r main 4"};
+    EXPECT_EQ(g_events, tail);
     // a null hook stops the reports
     g_events.clear();
     sq_pushnull(v);
