@@ -9,7 +9,8 @@ void* SmallBlockAllocate(size_t size)
 
 void* SmallBlockReallocate(void* pointer, size_t oldSize, size_t newSize)
 {
-    return sq_realloc(pointer, static_cast<SQUnsignedInteger>(oldSize), static_cast<SQUnsignedInteger>(newSize));
+    return sq_realloc(pointer, static_cast<SQUnsignedInteger>(oldSize),
+                      static_cast<SQUnsignedInteger>(newSize));
 }
 
 void SmallBlockFree(void* pointer)

@@ -17,8 +17,9 @@ int g_freeCount = 0; // the top of the free stack is g_freeIndices[g_freeCount -
 
 bool InPool(const void* pointer)
 {
-    const unsigned char* p = static_cast<const unsigned char*>(pointer);
-    return p >= &g_blocks[0][0] && p < &g_blocks[0][0] + sizeof(g_blocks);
+    const uintptr_t p = reinterpret_cast<uintptr_t>(pointer);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(&g_blocks[0][0]);
+    return p >= start && p < start + sizeof(g_blocks);
 }
 
 uint32_t BlockIndex(const void* pointer)
@@ -33,7 +34,9 @@ void* TakeBlock()
 
 void GiveBack(const void* pointer)
 {
-    g_freeIndices[g_freeCount++] = BlockIndex(pointer);
+    // a block given back twice must not push the stack past its end
+    if (g_freeCount < SQ_SMALL_BLOCK_COUNT)
+        g_freeIndices[g_freeCount++] = BlockIndex(pointer);
 }
 } // namespace
 

@@ -15,8 +15,8 @@ namespace
 {
 const char kMagic[4] = {'S', 'Q', 'P', 'B'};
 constexpr uint32_t kFormatVersion = 1;
-constexpr uint32_t kMaxCount = 1u << 24;  // no list or string of a script comes near this
-constexpr int kMaxNesting = 200;          // nested functions; the compiler bounds its nesting lower
+constexpr uint32_t kMaxCount = 1u << 24; // no list or string of a script comes near this
+constexpr int kMaxNesting = 200;         // nested functions; the compiler bounds its nesting lower
 constexpr SQInteger kMaxRegisters = 0xFFFF;
 
 enum LiteralTag : uint8_t
@@ -54,7 +54,8 @@ public:
         case OT_BOOL:
             return Raw(uint8_t(TagBool)) && Raw(uint8_t(v.Int() != 0));
         case OT_STRING:
-            return Raw(uint8_t(TagString)) && Count(size_t(v.Str()->len)) && Bytes(v.Str()->data, size_t(v.Str()->len));
+            return Raw(uint8_t(TagString)) && Count(size_t(v.Str()->len)) &&
+                   Bytes(v.Str()->data, size_t(v.Str()->len));
         default:
             return false;
         }
@@ -75,7 +76,8 @@ public:
             ok = ok && Raw(uint8_t(o.fromStack)) && Raw(int32_t(o.index)) && Literal(o.name);
         ok = ok && Count(p->locals.size());
         for (const SQLocalInfo& l : p->locals)
-            ok = ok && Literal(l.name) && Raw(int32_t(l.reg)) && Raw(int32_t(l.startPc)) && Raw(int32_t(l.endPc));
+            ok = ok && Literal(l.name) && Raw(int32_t(l.reg)) && Raw(int32_t(l.startPc)) &&
+                 Raw(int32_t(l.endPc));
         ok = ok && Count(p->lines.size());
         for (const SQLineInfo& l : p->lines)
             ok = ok && Raw(int32_t(l.pc)) && Raw(int32_t(l.line));
@@ -91,8 +93,8 @@ private:
 
 bool WriteHeader(Writer& w)
 {
-    return w.Raw(uint16_t(SQ_BYTECODE_STREAM_TAG)) && w.Bytes(kMagic, sizeof(kMagic)) && w.Raw(kFormatVersion) &&
-           w.Raw(uint8_t(sizeof(SQInteger))) && w.Raw(uint8_t(sizeof(SQFloat))) &&
+    return w.Raw(uint16_t(SQ_BYTECODE_STREAM_TAG)) && w.Bytes(kMagic, sizeof(kMagic)) &&
+           w.Raw(kFormatVersion) && w.Raw(uint8_t(sizeof(SQInteger))) && w.Raw(uint8_t(sizeof(SQFloat))) &&
            w.Raw(uint8_t(sizeof(SQInstruction))) && w.Raw(uint8_t(OP_LINE + 1));
 }
 
@@ -248,7 +250,8 @@ private:
     {
         const SQInteger n = SQInteger(m_p.code.size());
         for (const SQLocalInfo& l : m_p.locals)
-            if (l.name._type != OT_STRING || !Reg(l.reg) || l.startPc < 0 || l.startPc > l.endPc || l.endPc > n)
+            if (l.name._type != OT_STRING || !Reg(l.reg) || l.startPc < 0 || l.startPc > l.endPc ||
+                l.endPc > n)
                 return false;
         for (const SQLineInfo& l : m_p.lines)
             if (l.pc < 0 || l.pc > n)
@@ -348,10 +351,10 @@ public:
         uint32_t version;
         uint8_t intSize, floatSize, instructionSize, opcodes;
         return Raw(tag) && tag == SQ_BYTECODE_STREAM_TAG && Bytes(magic, sizeof(magic)) &&
-               std::equal(magic, magic + 4, kMagic) && Raw(version) && version == kFormatVersion && Raw(intSize) &&
-               intSize == sizeof(SQInteger) && Raw(floatSize) && floatSize == sizeof(SQFloat) &&
-               Raw(instructionSize) && instructionSize == sizeof(SQInstruction) && Raw(opcodes) &&
-               opcodes == OP_LINE + 1;
+               std::equal(magic, magic + 4, kMagic) && Raw(version) && version == kFormatVersion &&
+               Raw(intSize) && intSize == sizeof(SQInteger) && Raw(floatSize) &&
+               floatSize == sizeof(SQFloat) && Raw(instructionSize) &&
+               instructionSize == sizeof(SQInstruction) && Raw(opcodes) && opcodes == OP_LINE + 1;
     }
     bool Proto(Value& out, const SQFunctionProto* parent, int depth)
     {
@@ -359,69 +362,42 @@ public:
             return false;
         SQFunctionProto* p = new SQFunctionProto();
         out = Value(OT_FUNCPROTO, p);
-        uint32_t n;
         bool simpleCall;
         if (!Literal(p->sourceName) || !Literal(p->name) || !Int(p->nparams) || !Int(p->ndefaults) ||
             !Int(p->maxStack) || !Flag(p->varParams) || !Flag(p->generator) || !Flag(simpleCall))
             return false;
         p->simpleCall = !p->varParams && !p->generator; // the fast call path relies on it
         if (p->maxStack < 1 || p->maxStack > kMaxRegisters || p->nparams < 1 ||
-            p->nparams + (p->varParams ? 1 : 0) > p->maxStack || p->ndefaults < 0 || p->ndefaults >= p->nparams)
+            p->nparams + (p->varParams ? 1 : 0) > p->maxStack || p->ndefaults < 0 ||
+            p->ndefaults >= p->nparams)
             return false;
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->literals.emplace_back();
-            if (!Literal(p->literals.back()))
-                return false;
-        }
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->code.emplace_back();
-            if (!Bytes(&p->code.back(), sizeof(SQInstruction)))
-                return false;
-        }
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->functions.emplace_back();
-            if (!Proto(p->functions.back(), p, depth + 1))
-                return false;
-        }
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->outers.emplace_back();
-            SQOuterInfo& o = p->outers.back();
-            if (!Flag(o.fromStack) || !Int(o.index) || !Literal(o.name))
-                return false;
-        }
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->locals.emplace_back();
-            SQLocalInfo& l = p->locals.back();
-            if (!Literal(l.name) || !Int(l.reg) || !Int(l.startPc) || !Int(l.endPc))
-                return false;
-        }
-        if (!Count(n))
-            return false;
-        for (uint32_t k = 0; k < n; k++)
-        {
-            p->lines.emplace_back();
-            if (!Int(p->lines.back().pc) || !Int(p->lines.back().line))
-                return false;
-        }
-        return CodeChecker(*p, parent).Check();
+        const bool ok = List(p->literals, [this](Value& k) { return Literal(k); }) &&
+                        List(p->code, [this](SQInstruction& i) { return Bytes(&i, sizeof(i)); }) &&
+                        List(p->functions, [this, p, depth](Value& f) { return Proto(f, p, depth + 1); }) &&
+                        List(p->outers, [this](SQOuterInfo& o)
+                             { return Flag(o.fromStack) && Int(o.index) && Literal(o.name); }) &&
+                        List(p->locals, [this](SQLocalInfo& l)
+                             { return Literal(l.name) && Int(l.reg) && Int(l.startPc) && Int(l.endPc); }) &&
+                        List(p->lines, [this](SQLineInfo& l) { return Int(l.pc) && Int(l.line); });
+        return ok && CodeChecker(*p, parent).Check();
     }
 
 private:
+    // A count, then that many elements read one by one: a bogus count fails at the end of the bytes
+    // instead of reserving memory for them.
+    template <class T, class F> bool List(std::vector<T>& out, F readOne)
+    {
+        uint32_t n;
+        if (!Count(n))
+            return false;
+        for (uint32_t k = 0; k < n; k++)
+        {
+            out.emplace_back();
+            if (!readOne(out.back()))
+                return false;
+        }
+        return true;
+    }
     bool String(Value& out)
     {
         uint32_t len;

@@ -672,7 +672,8 @@ bool SQVM::Execute(Value& ret)
         L_OP_TAILCALL:
         {
             Value& fn = stk[i.a];
-            if (fn._type == OT_CLOSURE && !ci->root && !ci->generator)
+            // a debug hook sees the caller return and the callee called, so the frame is not reused
+            if (fn._type == OT_CLOSURE && !ci->root && !ci->generator && debugHook._type == OT_NULL)
             {
                 SQClosure* c = fn.Closure();
                 SQFunctionProto* p = c->Proto();

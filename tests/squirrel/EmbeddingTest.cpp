@@ -168,7 +168,8 @@ protected:
         sq_pop(v, 1);
         return value;
     }
-    void AddClosure(SQInteger target, const char* name, SQFUNCTION f, SQInteger freeVars, bool isStatic = false)
+    void AddClosure(SQInteger target, const char* name, SQFUNCTION f, SQInteger freeVars,
+                    bool isStatic = false)
     {
         sq_newclosure(v, f, SQUnsignedInteger(freeVars));
         sq_pushstring(v, name, -1);
@@ -393,7 +394,8 @@ SQInteger ReportError(HSQUIRRELVM v)
             sq_tostring(v, -1);
             const SQChar* text = "";
             sq_getstring(v, -1, &text);
-            g_report += std::string("[") + name + "] " + (sq_gettype(v, -2) == OT_TABLE ? "TABLE" : text) + "\n";
+            g_report +=
+                std::string("[") + name + "] " + (sq_gettype(v, -2) == OT_TABLE ? "TABLE" : text) + "\n";
             sq_pop(v, 2);
         }
     }
@@ -414,7 +416,8 @@ TEST_F(Embedding, ErrorHandlerSeesTheCallStackAndTheLocalsOfAnUncaughtError)
                      "Outer();\n"));
     EXPECT_EQ(g_report.rfind("Inner:4\nOuter:6\nmain:7\n", 0), 0u) << g_report;
     // free variables first, then 'this' and the locals in declaration order
-    EXPECT_NE(g_report.find("[factor] 3\n[this] TABLE\n[x] 5\n[label] deep\n"), std::string::npos) << g_report;
+    EXPECT_NE(g_report.find("[factor] 3\n[this] TABLE\n[x] 5\n[label] deep\n"), std::string::npos)
+        << g_report;
 }
 
 std::vector<std::string> g_events;
@@ -450,6 +453,12 @@ TEST_F(Embedding, DebugHookSeesLinesCallsAndReturnsInOrder)
     EXPECT_TRUE(Run("function One() { return 1; }\nOne();\n"));
     const std::vector<std::string> callsOnly = {"c main 1", "c One 1", "r One 1", "r main 3"};
     EXPECT_EQ(g_events, callsOnly);
+    // a tail call is still a return of the caller and a call of the callee
+    g_events.clear();
+    EXPECT_TRUE(Run("function Leaf() { return 1; }\nfunction Tail() { return Leaf(); }\nTail();\n"));
+    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1", "r Leaf 1", "r Tail 2",
+                                           "r main 4"};
+    EXPECT_EQ(g_events, tail);
     // a null hook stops the reports
     g_events.clear();
     sq_pushnull(v);

@@ -47,7 +47,8 @@ const char kProgram[] = "function Sum(list, scale = 2) {\n"
                         "local s = 0; foreach (q in Squares(4)) s += q;\n"
                         "local r = \"\";\n"
                         "try { throw \"oops\"; } catch (e) { r = e; }\n"
-                        "return Sum([1, 2, 3, 4, 5]) + \":\" + c() + \":\" + s + \":\" + Box(7).Get() + \":\" + r + \":\" + 1.5;\n";
+                        "return Sum([1, 2, 3, 4, 5]) + \":\" + c() + \":\" + s + \":\" + Box(7).Get() + "
+                        "\":\" + r + \":\" + 1.5;\n";
 
 class Serialize : public testing::Test
 {
