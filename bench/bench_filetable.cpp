@@ -40,8 +40,8 @@ void RemoveRoot(const std::string& root)
 // Text-like bytes that deflate about as well as game data does.
 std::string SampleBytes(size_t size, unsigned seed)
 {
-    static const char* const kWords[] = {"vertex ", "normal ", "0.25 ", "-1.5 ", "texture ", "joint ", "frame ",
-                                         "12 ",     "\n",      "model ", "7 ",    "alpha "};
+    static const char* const kWords[] = {"vertex ", "normal ", "0.25 ", "-1.5 ",  "texture ", "joint ",
+                                         "frame ",  "12 ",     "\n",    "model ", "7 ",       "alpha "};
     std::string bytes;
     unsigned state = seed * 2654435761u + 1;
     while (bytes.size() < size)
@@ -66,7 +66,8 @@ struct MountTree
             ArchiveWriter writer;
             writer.Open((root + "data/pack" + std::to_string(a) + ".darnix").c_str());
             for (int m = 0; m < kMembersPerArchive; ++m)
-                writer.AddMember(("a" + std::to_string(a) + "/m" + std::to_string(m) + ".txt").c_str(), member);
+                writer.AddMember(("a" + std::to_string(a) + "/m" + std::to_string(m) + ".txt").c_str(),
+                                 member);
             writer.Close();
         }
         for (int f = 0; f < kLooseFolders; ++f)
@@ -96,8 +97,8 @@ void BM_MountTree(benchmark::State& state)
     const double entries = static_cast<double>(FileTableSize());
     state.counters["entries"] = entries;
     // Seconds per 10,000 entries (shown as a rate inverted: time per unit).
-    state.counters["time_per_10k_entries"] =
-        benchmark::Counter(entries / 10000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["time_per_10k_entries"] = benchmark::Counter(
+        entries / 10000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     FileWatchInit("");
     FileTableRebuild("none");
 }
@@ -184,8 +185,14 @@ void BM_ReadMemberThroughStream(benchmark::State& state, bool forgetPlaces)
     FileTableRebuild("none");
 }
 
-void BM_ReadMember_Stream(benchmark::State& state) { BM_ReadMemberThroughStream(state, false); }
-void BM_ReadMember_StreamScanningByName(benchmark::State& state) { BM_ReadMemberThroughStream(state, true); }
+void BM_ReadMember_Stream(benchmark::State& state)
+{
+    BM_ReadMemberThroughStream(state, false);
+}
+void BM_ReadMember_StreamScanningByName(benchmark::State& state)
+{
+    BM_ReadMemberThroughStream(state, true);
+}
 
 void BM_ReadMember_PlainInflate(benchmark::State& state)
 {

@@ -40,7 +40,9 @@ std::vector<uint8_t> Picture(uint32_t channels)
             for (uint32_t k = 0; k < channels; ++k)
             {
                 const int value = int(shade * (80 + 60 * k)) + int(x * 64 / kSide) + noise;
-                pixels[(size_t(y) * kSide + x) * channels + k] = uint8_t(value < 0 ? 0 : value > 255 ? 255 : value);
+                pixels[(size_t(y) * kSide + x) * channels + k] = uint8_t(value < 0     ? 0
+                                                                         : value > 255 ? 255
+                                                                                       : value);
             }
         }
     return pixels;
@@ -48,7 +50,8 @@ std::vector<uint8_t> Picture(uint32_t channels)
 
 const std::vector<uint8_t>& JpegFile()
 {
-    static const std::vector<uint8_t> file = [] {
+    static const std::vector<uint8_t> file = []
+    {
         std::vector<uint8_t> pixels = Picture(3);
         Image image;
         image.Wrap(kImageFormatRGB, kSide, kSide, pixels.data());
@@ -73,7 +76,8 @@ const std::vector<uint8_t>& TgaFile(bool topLeft)
 
 const std::vector<uint8_t>& DdsFile()
 {
-    static const std::vector<uint8_t> file = [] {
+    static const std::vector<uint8_t> file = []
+    {
         const std::vector<uint8_t> pixels = Picture(4);
         return DdsWrite(DxtFormat::DXT5, pixels.data(), kSide, kSide);
     }();
@@ -128,7 +132,8 @@ void BM_JpegDjpegProgram(benchmark::State& state)
 {
     char path[] = "/tmp/pendrel_bench_XXXXXX.jpg";
     const int descriptor = mkstemps(path, 4);
-    if (descriptor < 0 || write(descriptor, JpegFile().data(), JpegFile().size()) != ssize_t(JpegFile().size()))
+    if (descriptor < 0 ||
+        write(descriptor, JpegFile().data(), JpegFile().size()) != ssize_t(JpegFile().size()))
     {
         state.SkipWithError("no temporary file");
         return;

@@ -133,6 +133,15 @@ Cache& GetCache()
 }
 } // namespace
 
-unzFile ArchiveCacheOpen(const char* path, uint64_t& fileSize) { return GetCache().Open(path, fileSize); }
-void ArchiveCacheForget(const char* path) { GetCache().Forget(path); }
-void ArchiveCacheClear() { GetCache().Clear(); }
+unzFile ArchiveCacheOpen(const char* path, uint64_t& fileSize)
+{
+    return GetCache().Open(path, fileSize);
+}
+void ArchiveCacheForget(const char* path)
+{
+    GetCache().Forget(path);
+}
+void ArchiveCacheClear()
+{
+    GetCache().Clear();
+}

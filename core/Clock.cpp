@@ -11,14 +11,20 @@ int64_t MonotonicCounter()
     return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-int64_t MonotonicFrequency() { return 1000000000; }
+int64_t MonotonicFrequency()
+{
+    return 1000000000;
+}
 
 const ClockSource kSystemSource = {MonotonicCounter, MonotonicFrequency};
 const ClockSource* g_source = &kSystemSource;
 uint64_t g_lastTick = 0;
 } // namespace
 
-void ClockSetSource(const ClockSource* source) { g_source = source ? source : &kSystemSource; }
+void ClockSetSource(const ClockSource* source)
+{
+    g_source = source ? source : &kSystemSource;
+}
 
 uint64_t ClockMicrosecondsFromCounter(int64_t counter, int64_t frequency)
 {
@@ -54,6 +60,12 @@ uint64_t ClockNow()
     return now;
 }
 
-void ClockTick() { g_lastTick = ClockNow(); }
+void ClockTick()
+{
+    g_lastTick = ClockNow();
+}
 
-uint64_t ClockLastTick() { return g_lastTick; }
+uint64_t ClockLastTick()
+{
+    return g_lastTick;
+}

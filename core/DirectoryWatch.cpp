@@ -30,7 +30,10 @@ void AddChange(std::vector<DirectoryChange>& changes, const std::string& name, b
 }
 } // namespace
 
-DirectoryWatch::~DirectoryWatch() { Stop(); }
+DirectoryWatch::~DirectoryWatch()
+{
+    Stop();
+}
 
 bool DirectoryWatch::Start(const char* root)
 {
@@ -120,7 +123,8 @@ void DirectoryWatch::ReadChanges(std::vector<DirectoryChange>& changes)
     }
 }
 
-void DirectoryWatch::HandleEvent(int watch, unsigned mask, const char* name, std::vector<DirectoryChange>& changes)
+void DirectoryWatch::HandleEvent(int watch, unsigned mask, const char* name,
+                                 std::vector<DirectoryChange>& changes)
 {
     // On overflow the queue lost events; there is nothing to read back.
     if (mask & IN_Q_OVERFLOW)

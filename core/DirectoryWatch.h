@@ -12,7 +12,7 @@
 
 struct DirectoryChange
 {
-    FixedString256 name; // below the root, '/' separators
+    FixedString256 name;  // below the root, '/' separators
     bool removed = false; // deleted or renamed away; otherwise created or written
 };
 

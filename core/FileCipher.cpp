@@ -15,9 +15,12 @@ uint8_t BaseKeyByte(int i)
     const uint8_t b = static_cast<uint8_t>(kBaseKeyB[i]);
     switch (i % 3)
     {
-    case 0: return a;
-    case 1: return b;
-    default: return static_cast<uint8_t>(a ^ b);
+    case 0:
+        return a;
+    case 1:
+        return b;
+    default:
+        return static_cast<uint8_t>(a ^ b);
     }
 }
 } // namespace

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 #include <string>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,7 +136,8 @@ void FileTable::AddDirectory(const char* folder, const char* subpath, bool encip
     m_watch.AddTree(relative.c_str());
 
     if (top)
-        EmptyFunction("Added %s to file table.  %d total entries.\n", folder, static_cast<int>(m_entries.size()));
+        EmptyFunction("Added %s to file table.  %d total entries.\n", folder,
+                      static_cast<int>(m_entries.size()));
 }
 
 // Within a folder its archives' members come first, so that its loose files
@@ -305,7 +306,8 @@ void FileTable::AdoptShadowingFile(const char* name, FileTableEntry& entry)
     if (mount < 0)
         return;
     const std::string path = AbsolutePath(std::string(m_root) + name);
-    if (path == entry.path.c_str() || path.size() > static_cast<size_t>(kMaxPath) || !IsRegularFile(path.c_str()))
+    if (path == entry.path.c_str() || path.size() > static_cast<size_t>(kMaxPath) ||
+        !IsRegularFile(path.c_str()))
         return;
     const bool member = FileTablePathIsArchive(entry.path);
     if (mount < entry.mount || (mount == entry.mount && !member))
@@ -329,12 +331,24 @@ int FileTable::MountOfName(const char* name) const
     return -1;
 }
 
-const char* FileTableGetRoot() { return GetFileTable().Root(); }
+const char* FileTableGetRoot()
+{
+    return GetFileTable().Root();
+}
 
-void FileWatchInit(const char* directory) { GetFileTable().WatchInit(directory); }
-void FileWatchPoll() { GetFileTable().WatchPoll(); }
+void FileWatchInit(const char* directory)
+{
+    GetFileTable().WatchInit(directory);
+}
+void FileWatchPoll()
+{
+    GetFileTable().WatchPoll();
+}
 
-void FileTableRebuild(const char* folder) { GetFileTable().Rebuild(folder); }
+void FileTableRebuild(const char* folder)
+{
+    GetFileTable().Rebuild(folder);
+}
 
 void FileTableAddDirectory(const char* folder, const char* subpath, bool enciphered)
 {
@@ -357,7 +371,10 @@ const char* FileTableFind(const char* name)
     return entry ? entry->path.c_str() : nullptr;
 }
 
-FileTableEntry* FileTableFindEntry(const char* name) { return GetFileTable().FindEntry(name); }
+FileTableEntry* FileTableFindEntry(const char* name)
+{
+    return GetFileTable().FindEntry(name);
+}
 
 bool FileTableSetResource(const char* name, void* resource, uint32_t kind)
 {
@@ -396,14 +413,26 @@ bool FileTableRelease(const char* name, uint32_t& count)
     return true;
 }
 
-size_t FileTableSize() { return GetFileTable().Entries().size(); }
+size_t FileTableSize()
+{
+    return GetFileTable().Entries().size();
+}
 
-void SetStreamListener(pd_streamlistener* listener) { GetFileTable().SetListener(listener); }
-pd_streamlistener* GetStreamListener() { return GetFileTable().Listener(); }
+void SetStreamListener(pd_streamlistener* listener)
+{
+    GetFileTable().SetListener(listener);
+}
+pd_streamlistener* GetStreamListener()
+{
+    return GetFileTable().Listener();
+}
 
 FileTableIterator::FileTableIterator() : m_position(GetFileTable().Entries().end()) {}
 
-FileTableIterator::~FileTableIterator() { RegexFree(m_pattern); }
+FileTableIterator::~FileTableIterator()
+{
+    RegexFree(m_pattern);
+}
 
 FileTableIterator& FileTableIterator::Begin(const char* pattern)
 {
@@ -434,7 +463,10 @@ FileTableIterator& FileTableIterator::Next()
     return *this;
 }
 
-bool FileTableIterator::AtEnd() const { return m_position == GetFileTable().Entries().end(); }
+bool FileTableIterator::AtEnd() const
+{
+    return m_position == GetFileTable().Entries().end();
+}
 
 void FileTableIterator::SkipUnmatched()
 {

@@ -14,7 +14,11 @@ template <int N> class FixedString
 public:
     static constexpr int kCapacity = N - 1;
 
-    FixedString() { m_text[0] = 0; m_text[N - 1] = 0; }
+    FixedString()
+    {
+        m_text[0] = 0;
+        m_text[N - 1] = 0;
+    }
     FixedString(const char* text) : FixedString() { Assign(text); }
     FixedString(const FixedString&) = default;
     FixedString& operator=(const FixedString&) = default;

@@ -35,6 +35,7 @@ bool ListFolder(const char* path, std::vector<FolderItem>& items)
         items.push_back({name, IsFolder(path[0] ? path : ".", *item)});
     }
     closedir(folder);
-    std::sort(items.begin(), items.end(), [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
+    std::sort(items.begin(), items.end(),
+              [](const FolderItem& a, const FolderItem& b) { return a.name < b.name; });
     return true;
 }

@@ -6,12 +6,21 @@ namespace
 {
 float g_channels[kGameTimeChannels] = {0.0f, 0.0f};
 
-float& Channel(uint32_t channel) { return g_channels[channel < kGameTimeChannels ? channel : 0]; }
+float& Channel(uint32_t channel)
+{
+    return g_channels[channel < kGameTimeChannels ? channel : 0];
+}
 } // namespace
 
-void GameTimeChannelAdvance(uint32_t channel, float seconds) { Channel(channel) += seconds; }
+void GameTimeChannelAdvance(uint32_t channel, float seconds)
+{
+    Channel(channel) += seconds;
+}
 
-float GameTimeChannelNow(uint32_t channel) { return Channel(channel); }
+float GameTimeChannelNow(uint32_t channel)
+{
+    return Channel(channel);
+}
 
 void GameTimeChannelsReset()
 {
@@ -37,4 +46,7 @@ float GameTimer::GetTime() const
     return Channel(m_channel) - m_start;
 }
 
-void GameTimer::AddTime(float seconds) { m_start -= seconds; }
+void GameTimer::AddTime(float seconds)
+{
+    m_start -= seconds;
+}

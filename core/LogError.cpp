@@ -12,9 +12,15 @@ char g_message[kLogErrorBufferSize];
 bool g_reporting = false;
 } // namespace
 
-void SetLogErrorHandler(LogErrorHandler handler) { g_handler = handler; }
+void SetLogErrorHandler(LogErrorHandler handler)
+{
+    g_handler = handler;
+}
 
-LogErrorHandler GetLogErrorHandler() { return g_handler; }
+LogErrorHandler GetLogErrorHandler()
+{
+    return g_handler;
+}
 
 void LogError(const char* format, ...)
 {

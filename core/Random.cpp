@@ -5,7 +5,10 @@ namespace
 uint32_t g_state = 1;
 }
 
-void RandSeed(uint32_t seed) { g_state = seed; }
+void RandSeed(uint32_t seed)
+{
+    g_state = seed;
+}
 
 int Rand()
 {
@@ -13,4 +16,7 @@ int Rand()
     return static_cast<int>((g_state >> 16) & 0x7FFF);
 }
 
-uint32_t RandState() { return g_state; }
+uint32_t RandState()
+{
+    return g_state;
+}

@@ -8,7 +8,10 @@ void RealTimer::Start()
     m_start = ClockNow();
 }
 
-int64_t RealTimer::ElapsedMicroseconds() const { return static_cast<int64_t>(ClockNow() - m_start); }
+int64_t RealTimer::ElapsedMicroseconds() const
+{
+    return static_cast<int64_t>(ClockNow() - m_start);
+}
 
 float RealTimer::GetTime() const
 {
@@ -16,4 +19,7 @@ float RealTimer::GetTime() const
     return static_cast<float>(static_cast<double>(elapsed) / 1e6);
 }
 
-void RealTimer::AddTime(float seconds) { m_start += static_cast<int64_t>(seconds * -1e6); }
+void RealTimer::AddTime(float seconds)
+{
+    m_start += static_cast<int64_t>(seconds * -1e6);
+}

@@ -22,7 +22,7 @@ enum Opcode : unsigned char
     kBol,
     kEol,
     kAny,
-    kAnySet,  // operand: a 256-bit membership map
+    kAnySet, // operand: a 256-bit membership map
     kBranch,
     kBack,
     kExactly, // operand: the zero-terminated literal
@@ -54,12 +54,24 @@ void RegexError(const char* text)
         g_errorHandler(text);
 }
 
-bool IsRepeat(char c) { return c == '*' || c == '+' || c == '?'; }
-bool IsSpecial(char c) { return c != 0 && strchr("^$.[()|?+*\\", c) != nullptr; }
+bool IsRepeat(char c)
+{
+    return c == '*' || c == '+' || c == '?';
+}
+bool IsSpecial(char c)
+{
+    return c != 0 && strchr("^$.[()|?+*\\", c) != nullptr;
+}
 
-bool SetHas(const unsigned char* set, unsigned char c) { return (set[c >> 3] >> (c & 7)) & 1; }
+bool SetHas(const unsigned char* set, unsigned char c)
+{
+    return (set[c >> 3] >> (c & 7)) & 1;
+}
 
-int LinkOf(const unsigned char* program, int node) { return (program[node + 1] << 8) | program[node + 2]; }
+int LinkOf(const unsigned char* program, int node)
+{
+    return (program[node + 1] << 8) | program[node + 2];
+}
 
 // The node a node links to, or kNone for the last of a chain.
 int NextNode(const unsigned char* program, int node)
@@ -70,17 +82,17 @@ int NextNode(const unsigned char* program, int node)
     return program[node] == kBack ? node - link : node + link;
 }
 
-int Operand(int node) { return node + kNodeHeader; }
+int Operand(int node)
+{
+    return node + kNodeHeader;
+}
 
 class Compiler
 {
 public:
     explicit Compiler(const char* pattern) : m_parse(pattern) { m_code.push_back(kMagic); }
 
-    bool Compile(int& flags)
-    {
-        return Alternation(false, flags) != kNone && !m_failed;
-    }
+    bool Compile(int& flags) { return Alternation(false, flags) != kNone && !m_failed; }
 
     const std::vector<unsigned char>& Code() const { return m_code; }
 
@@ -256,7 +268,7 @@ private:
         flags = op == '+' ? (kWorst | kHasWidth) : (kWorst | kStartsWithRepeat);
 
         const bool ok = (atomFlags & kSimple) && op != '?' ? InsertNode(op == '*' ? kStar : kPlus, atom)
-                                                            : BuildRepeat(op, atom);
+                                                           : BuildRepeat(op, atom);
         if (!ok)
             return kNone;
         ++m_parse;
@@ -303,8 +315,10 @@ private:
         const char c = *m_parse++;
         switch (c)
         {
-        case '^': return EmitNode(kBol);
-        case '$': return EmitNode(kEol);
+        case '^':
+            return EmitNode(kBol);
+        case '$':
+            return EmitNode(kEol);
         case '.':
             flags = kHasWidth | kSimple;
             return EmitNode(kAny);
@@ -320,10 +334,12 @@ private:
         }
         case 0:
         case '|':
-        case ')': return Fail("internal urp"); // the branch loop stops before these
+        case ')':
+            return Fail("internal urp"); // the branch loop stops before these
         case '?':
         case '+':
-        case '*': return Fail("?+* follows nothing");
+        case '*':
+            return Fail("?+* follows nothing");
         case '\\':
             if (*m_parse == 0)
                 return Fail("trailing \\");
@@ -366,7 +382,8 @@ private:
         const bool negated = *m_parse == '^';
         if (negated)
             ++m_parse;
-        auto add = [&members](unsigned char c) { members[c >> 3] |= static_cast<unsigned char>(1 << (c & 7)); };
+        auto add = [&members](unsigned char c)
+        { members[c >> 3] |= static_cast<unsigned char>(1 << (c & 7)); };
         if (*m_parse == ']' || *m_parse == '-')
             add(static_cast<unsigned char>(*m_parse++));
         while (*m_parse != 0 && *m_parse != ']')
@@ -498,15 +515,18 @@ private:
                 break;
             }
             case kNothing:
-            case kBack: break;
+            case kBack:
+                break;
             case kBranch:
                 if (ValidNode(next) && m_program[next] == kBranch)
                     return MatchAlternatives(node);
                 next = Operand(node); // a lone alternative needs no backtracking point
                 break;
             case kStar:
-            case kPlus: return MatchRepeat(node, next, op == kStar ? 0 : 1);
-            case kEnd: return true;
+            case kPlus:
+                return MatchRepeat(node, next, op == kStar ? 0 : 1);
+            case kEnd:
+                return true;
             default:
                 if (op >= kOpen && op < kOpen + kRegexSlots)
                     return MatchGroupEdge(next, m_re.startp[op - kOpen]);
@@ -536,7 +556,8 @@ private:
     bool MatchAlternatives(int node)
     {
         const char* const here = m_input;
-        for (; node != kNone && ValidNode(node) && m_program[node] == kBranch; node = NextNode(m_program, node))
+        for (; node != kNone && ValidNode(node) && m_program[node] == kBranch;
+             node = NextNode(m_program, node))
         {
             if (Match(Operand(node)))
                 return true;
@@ -548,7 +569,8 @@ private:
     bool MatchRepeat(int node, int next, int minimum)
     {
         // When a literal follows, only positions where it starts can succeed.
-        const char follower = ValidNode(next) && m_program[next] == kExactly ? static_cast<char>(m_program[Operand(next)]) : 0;
+        const char follower =
+            ValidNode(next) && m_program[next] == kExactly ? static_cast<char>(m_program[Operand(next)]) : 0;
         const char* const here = m_input;
         for (int count = CountRepeats(Operand(node)); count >= minimum; --count)
         {
@@ -565,7 +587,8 @@ private:
         const char* scan = m_input;
         switch (m_program[operand])
         {
-        case kAny: return static_cast<int>(strlen(scan));
+        case kAny:
+            return static_cast<int>(strlen(scan));
         case kExactly:
         {
             const char c = static_cast<char>(m_program[Operand(operand)]);
@@ -580,7 +603,9 @@ private:
                 ++scan;
             break;
         }
-        default: RegexError("internal foulup"); return 0;
+        default:
+            RegexError("internal foulup");
+            return 0;
         }
         return static_cast<int>(scan - m_input);
     }
@@ -592,7 +617,10 @@ private:
 };
 } // namespace
 
-void RegexSetErrorHandler(RegexErrorHandler handler) { g_errorHandler = handler; }
+void RegexSetErrorHandler(RegexErrorHandler handler)
+{
+    g_errorHandler = handler;
+}
 
 regexp* RegexCompile(const char* pattern)
 {
@@ -657,4 +685,7 @@ bool RegexExecute(regexp* re, const char* text)
     }
 }
 
-void RegexFree(regexp* re) { free(re); }
+void RegexFree(regexp* re)
+{
+    free(re);
+}

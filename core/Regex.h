@@ -17,9 +17,9 @@ struct regexp
     // the groups in the order their '(' appear; unused slots are null.
     const char* startp[kRegexSlots];
     const char* endp[kRegexSlots];
-    char firstChar;       // every match starts with it; 0 when unknown
-    char anchored;        // the pattern begins with '^'
-    int mustOffset;       // a literal every match holds, in the program; -1 for none
+    char firstChar; // every match starts with it; 0 when unknown
+    char anchored;  // the pattern begins with '^'
+    int mustOffset; // a literal every match holds, in the program; -1 for none
     int programSize;
     unsigned char* program; // the magic byte, then the nodes; same allocation
 };

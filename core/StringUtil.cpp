@@ -4,10 +4,22 @@
 #include <cstdlib>
 #include <cstring>
 
-bool StringEquals(const char* a, const char* b) { return strcmp(a, b) == 0; }
-bool StringDiffers(const char* a, const char* b) { return strcmp(a, b) != 0; }
-bool StringLess(const char* a, const char* b) { return strcmp(a, b) < 0; }
-bool StringContains(const char* text, const char* part) { return strstr(text, part) != nullptr; }
+bool StringEquals(const char* a, const char* b)
+{
+    return strcmp(a, b) == 0;
+}
+bool StringDiffers(const char* a, const char* b)
+{
+    return strcmp(a, b) != 0;
+}
+bool StringLess(const char* a, const char* b)
+{
+    return strcmp(a, b) < 0;
+}
+bool StringContains(const char* text, const char* part)
+{
+    return strstr(text, part) != nullptr;
+}
 
 int StringFindLastChar(const char* text, char c)
 {
@@ -29,7 +41,10 @@ void StringToLower(char* text)
             *text = static_cast<char>(*text - 'A' + 'a');
 }
 
-int StringLength(const char* text) { return static_cast<int>(strlen(text)); }
+int StringLength(const char* text)
+{
+    return static_cast<int>(strlen(text));
+}
 
 void StringReplaceChar(char* text, char from, char to)
 {
@@ -38,9 +53,18 @@ void StringReplaceChar(char* text, char from, char to)
             *text = to;
 }
 
-bool CStringEquals(const char* a, const char* b) { return strcmp(a, b) == 0; }
-bool CStringEqualsN(const char* a, const char* b, int n) { return n <= 0 || strncmp(a, b, n) == 0; }
-int CStringLength(const char* text) { return static_cast<int>(strlen(text)); }
+bool CStringEquals(const char* a, const char* b)
+{
+    return strcmp(a, b) == 0;
+}
+bool CStringEqualsN(const char* a, const char* b, int n)
+{
+    return n <= 0 || strncmp(a, b, n) == 0;
+}
+int CStringLength(const char* text)
+{
+    return static_cast<int>(strlen(text));
+}
 
 int32_t StringToInt(const char* text)
 {
@@ -61,9 +85,15 @@ int32_t StringToInt(const char* text)
     return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
-float StringToFloat(const char* text) { return static_cast<float>(strtod(text, nullptr)); }
+float StringToFloat(const char* text)
+{
+    return static_cast<float>(strtod(text, nullptr));
+}
 
-const char* StringFind(const char* text, const char* part) { return strstr(text, part); }
+const char* StringFind(const char* text, const char* part)
+{
+    return strstr(text, part);
+}
 
 void StringCopyN(char* destination, const char* source, int size)
 {
@@ -81,5 +111,11 @@ void StringConcat(char* destination, const char* source, int size)
     StringCopyN(destination + length, source, size - length);
 }
 
-void StringToLowerC(char* text) { StringToLower(text); }
-void StringToUpperC(char* text) { StringToUpper(text); }
+void StringToLowerC(char* text)
+{
+    StringToLower(text);
+}
+void StringToUpperC(char* text)
+{
+    StringToUpper(text);
+}

@@ -72,7 +72,8 @@ bool LocateMember(unzFile archive, const FileTableEntry& entry, const char* name
     }
     const int kCaseSensitive = 1;
     const int kCaseBlind = 2;
-    return unzLocateFile(archive, name, kCaseSensitive) == UNZ_OK || unzLocateFile(archive, name, kCaseBlind) == UNZ_OK;
+    return unzLocateFile(archive, name, kCaseSensitive) == UNZ_OK ||
+           unzLocateFile(archive, name, kCaseBlind) == UNZ_OK;
 }
 
 bool ReadWholeMember(unzFile archive, uint8_t* data, uint32_t size)
@@ -147,11 +148,15 @@ pd_ifstream::pd_ifstream(const char* name, int mode, int swap, uint32_t flags)
         if (canOpen)
             OpenThroughTable(modeText);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
-pd_ifstream::~pd_ifstream() { Close(); }
+pd_ifstream::~pd_ifstream()
+{
+    Close();
+}
 
 void pd_ifstream::Close()
 {
@@ -223,7 +228,8 @@ bool pd_ifstream::OpenArchiveMember(const FileTableEntry& entry)
     }
     if (!PlausibleMemberSize(info, archiveSize))
     {
-        LogError("Pendrel File member %s of archive %s declares an impossible size.\n", m_name.c_str(), archivePath);
+        LogError("Pendrel File member %s of archive %s declares an impossible size.\n", m_name.c_str(),
+                 archivePath);
         return false;
     }
     if (unzOpenCurrentFile(archive) != UNZ_OK)
@@ -269,7 +275,9 @@ bool pd_ifstream::Seek(int64_t offset, int whence)
             return false;
         size = status.st_size;
     }
-    const int64_t base = whence == kSeekStart ? 0 : whence == kSeekCurrent ? static_cast<int64_t>(Tell()) : size;
+    const int64_t base = whence == kSeekStart     ? 0
+                         : whence == kSeekCurrent ? static_cast<int64_t>(Tell())
+                                                  : size;
     const int64_t wanted = base + offset;
     const int64_t position = std::clamp<int64_t>(wanted, 0, size);
     if (m_archive)
@@ -302,7 +310,10 @@ size_t pd_ifstream::Read(void* buffer, size_t count)
     return ReadBytes(buffer, count);
 }
 
-size_t pd_ifstream::ReadRaw(void* buffer, size_t count) { return ReadBytes(buffer, count); }
+size_t pd_ifstream::ReadRaw(void* buffer, size_t count)
+{
+    return ReadBytes(buffer, count);
+}
 
 size_t pd_ifstream::ReadBytes(void* buffer, size_t count)
 {
@@ -359,9 +370,18 @@ template <typename T> bool pd_ifstream::ReadValue(T& value)
     return true;
 }
 
-bool pd_ifstream::ReadU16(uint16_t& value) { return ReadValue(value); }
-bool pd_ifstream::ReadU32(uint32_t& value) { return ReadValue(value); }
-bool pd_ifstream::ReadU64(uint64_t& value) { return ReadValue(value); }
+bool pd_ifstream::ReadU16(uint16_t& value)
+{
+    return ReadValue(value);
+}
+bool pd_ifstream::ReadU32(uint32_t& value)
+{
+    return ReadValue(value);
+}
+bool pd_ifstream::ReadU64(uint64_t& value)
+{
+    return ReadValue(value);
+}
 
 int pd_ifstream::ReadU16Array(uint16_t* values, int count)
 {
@@ -381,13 +401,18 @@ int FieldBytes(char field)
 {
     switch (field)
     {
-    case 'b': return 1;
-    case 's': return 2;
+    case 'b':
+        return 1;
+    case 's':
+        return 2;
     case 'l':
-    case 'f': return 4;
+    case 'f':
+        return 4;
     case 'L':
-    case 'd': return 8;
-    default: return 0;
+    case 'd':
+        return 8;
+    default:
+        return 0;
     }
 }
 } // namespace

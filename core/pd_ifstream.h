@@ -14,10 +14,10 @@
 
 enum pd_ifstreamMode : int
 {
-    kOpenPath = 0,     // the name is a path of its own
-    kOpenRoot = 1,     // the data root followed by the name
-    kOpenTable = 2,    // through the file table
-    kOpenRootToo = 3,  // as kOpenRoot
+    kOpenPath = 0,    // the name is a path of its own
+    kOpenRoot = 1,    // the data root followed by the name
+    kOpenTable = 2,   // through the file table
+    kOpenRootToo = 3, // as kOpenRoot
 };
 
 enum pd_ifstreamFlags : uint32_t

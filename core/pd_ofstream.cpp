@@ -43,14 +43,20 @@ pd_ofstream::pd_ofstream(const char* name, int swap, uint32_t flags) : m_swap(sw
     m_extension = FileExtensionOf(name);
 }
 
-pd_ofstream::~pd_ofstream() { Close(); }
+pd_ofstream::~pd_ofstream()
+{
+    Close();
+}
 
 size_t pd_ofstream::Write(const void* bytes, size_t count)
 {
     return m_file ? fwrite(bytes, 1, count, m_file) : 0;
 }
 
-bool pd_ofstream::WriteU8(uint8_t value) { return Write(&value, 1) == 1; }
+bool pd_ofstream::WriteU8(uint8_t value)
+{
+    return Write(&value, 1) == 1;
+}
 
 bool pd_ofstream::WriteU16(uint16_t value)
 {

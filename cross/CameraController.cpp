@@ -15,10 +15,16 @@ Mat4 RotationAbout(const Vec3& axis, float radians)
     return m;
 }
 
-Vec3 Column(const Mat4& m, int column) { return Vec3(m[column * 4], m[column * 4 + 1], m[column * 4 + 2]); }
+Vec3 Column(const Mat4& m, int column)
+{
+    return Vec3(m[column * 4], m[column * 4 + 1], m[column * 4 + 2]);
+}
 } // namespace
 
-CameraController::CameraController() { ResetToDefault(); }
+CameraController::CameraController()
+{
+    ResetToDefault();
+}
 
 void CameraController::ResetToDefault()
 {
@@ -53,7 +59,10 @@ void CameraController::MoveCamera(float x, float y, float z)
     Dolly(z);
 }
 
-void CameraController::SetRotation(const Vec3& forward, const Vec3& up) { CameraSetRotation(m_orientation, forward, up); }
+void CameraController::SetRotation(const Vec3& forward, const Vec3& up)
+{
+    CameraSetRotation(m_orientation, forward, up);
+}
 
 void CameraController::SetSkew(float angleDegrees, float distance)
 {

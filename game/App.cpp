@@ -15,9 +15,9 @@
 #include "game/TolvanFixedUpdate.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
+#include "platform/CommandLine.h"
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
-#include "platform/CommandLine.h"
 #include "platform/Shell.h"
 #include "script/ScriptHost.h"
 
@@ -176,7 +176,10 @@ float GameUpdate(float dt)
     return g_totalGameTime;
 }
 
-void AppViewUpdate(float dt) { AppCallScriptFloat("ViewUpdate", dt); }
+void AppViewUpdate(float dt)
+{
+    AppCallScriptFloat("ViewUpdate", dt);
+}
 
 void LoadingPump()
 {
@@ -237,9 +240,18 @@ void AppClosePerformanceLog()
     g_performanceLog = nullptr;
 }
 
-const AppOptions& AppGetOptions() { return g_options; }
-pd_ofstream* AppLogFile() { return g_logFile; }
-float AppTotalGameTime() { return g_totalGameTime; }
+const AppOptions& AppGetOptions()
+{
+    return g_options;
+}
+pd_ofstream* AppLogFile()
+{
+    return g_logFile;
+}
+float AppTotalGameTime()
+{
+    return g_totalGameTime;
+}
 
 void AppGetRenderSize(unsigned& width, unsigned& height)
 {

@@ -83,7 +83,8 @@ void ReadOption(const char* option, AppOptions& options)
             options.fixedStepCount = count;
     }
     else if (StringEquals(option, "connect_lobby"))
-        options.connectLobby = ParseU64(CommandLineNextArgument(), options.connectLobbyId) || options.connectLobby;
+        options.connectLobby =
+            ParseU64(CommandLineNextArgument(), options.connectLobbyId) || options.connectLobby;
     else if (StringEquals(option, "ResetAchievementsAndStats"))
         options.resetAchievementsAndStats = true;
     else if (StringEquals(option, "italian"))

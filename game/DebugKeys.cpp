@@ -22,13 +22,15 @@ int AddCommand(int32_t type, int32_t data, int32_t condition)
     return g_engineInputMap.AddInputCommand(command);
 }
 
-bool ShiftHeld() { return InputIsKeyDown(KEY_LSHIFT) || InputIsKeyDown(KEY_RSHIFT); }
+bool ShiftHeld()
+{
+    return InputIsKeyDown(KEY_LSHIFT) || InputIsKeyDown(KEY_RSHIFT);
+}
 } // namespace
 
 bool AltF4Pressed()
 {
-    return InputIsKeyNewlyDown(KEY_F4) &&
-           (InputIsKeyDown(KEY_LALT) || InputIsKeyDown(KEY_RALT));
+    return InputIsKeyNewlyDown(KEY_F4) && (InputIsKeyDown(KEY_LALT) || InputIsKeyDown(KEY_RALT));
 }
 
 void AddEngineInputCommands()
@@ -57,7 +59,16 @@ void DebugKeyToggles()
     g_stepLogRequest = InputIsKeyNewlyDown(KEY_F3);
 }
 
-void MouseToFrontEnd() { SeamMouseToFrontEnd(); }
+void MouseToFrontEnd()
+{
+    SeamMouseToFrontEnd();
+}
 
-bool GetStepLogRequest() { return g_stepLogRequest; }
-bool IsConsoleVisible() { return g_consoleVisible; }
+bool GetStepLogRequest()
+{
+    return g_stepLogRequest;
+}
+bool IsConsoleVisible()
+{
+    return g_consoleVisible;
+}

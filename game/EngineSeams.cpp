@@ -4,7 +4,6 @@ void SeamInitializeRenderSystem() {}
 void SeamRenderAll(float) {}
 void SeamRenderShutdown() {}
 
-
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
@@ -20,7 +19,10 @@ void SeamWorldStepEntities(float) {}
 void SeamCollisionStep(float) {}
 void SeamMessageManagerUpdate() {}
 void SeamMessageManagerReset() {}
-void SeamLoadingScreenActive(bool& active) { active = false; }
+void SeamLoadingScreenActive(bool& active)
+{
+    active = false;
+}
 void SeamSystemMessagesStep() {}
 void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}

@@ -9,7 +9,6 @@ void SeamInitializeRenderSystem();
 void SeamRenderAll(float dt);
 void SeamRenderShutdown();
 
-
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 

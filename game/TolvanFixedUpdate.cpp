@@ -20,7 +20,10 @@ uint32_t g_stepParity = 1;
 bool g_pausedMirror = false;
 bool g_inGame = false;
 
-float MillisecondsBetween(uint64_t start, uint64_t end) { return static_cast<float>(end - start) / 1000.0f; }
+float MillisecondsBetween(uint64_t start, uint64_t end)
+{
+    return static_cast<float>(end - start) / 1000.0f;
+}
 
 template <typename Work> void TimedPhase(StepPhase phase, Work work)
 {
@@ -102,7 +105,19 @@ void TolvanFixedUpdate::Step(float dt)
         RunWorldPhase(dt);
 }
 
-uint32_t GetStepParity() { return g_stepParity; }
-bool GetPausedMirror() { return g_pausedMirror; }
-void SetInGameFlag(bool inGame) { g_inGame = inGame; }
-bool GetInGameFlag() { return g_inGame; }
+uint32_t GetStepParity()
+{
+    return g_stepParity;
+}
+bool GetPausedMirror()
+{
+    return g_pausedMirror;
+}
+void SetInGameFlag(bool inGame)
+{
+    g_inGame = inGame;
+}
+bool GetInGameFlag()
+{
+    return g_inGame;
+}

@@ -13,7 +13,10 @@ bool PlatformInit()
     return g_platformUp;
 }
 
-bool PlatformIsUp() { return g_platformUp; }
+bool PlatformIsUp()
+{
+    return g_platformUp;
+}
 
 void PlatformRunCallbacks()
 {

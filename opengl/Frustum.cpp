@@ -11,7 +11,10 @@ namespace
 constexpr float kShortestNormal = 0.000001f;
 constexpr float kDegenerateScale = 1000000.0f;
 
-float Row(const Mat4& m, int row, int column) { return m[column * 4 + row]; }
+float Row(const Mat4& m, int row, int column)
+{
+    return m[column * 4 + row];
+}
 
 void SetPlane(float plane[4], const Mat4& m, int row, float sign)
 {

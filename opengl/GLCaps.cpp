@@ -21,7 +21,10 @@ constexpr double kNeededVersion = 3.0;
 
 const GLCapability kNoRow = {"", 0, 0};
 
-bool ValidIndex(int index) { return index >= 0 && index < kGLCapCount; }
+bool ValidIndex(int index)
+{
+    return index >= 0 && index < kGLCapCount;
+}
 
 struct GLStringRow
 {
@@ -30,10 +33,8 @@ struct GLStringRow
 };
 
 const GLStringRow kLoggedStrings[] = {
-    {GL_VENDOR, "GL_VENDOR\t\t\t\t\t"},
-    {GL_RENDERER, "GL_RENDERER\t\t\t\t"},
-    {GL_VERSION, "GL_VERSION\t\t\t\t\t"},
-    {GL_SHADING_LANGUAGE_VERSION, "GL_SHADING_LANGUAGE_VERSION"},
+    {GL_VENDOR, "GL_VENDOR\t\t\t\t\t"},       {GL_RENDERER, "GL_RENDERER\t\t\t\t"},
+    {GL_VERSION, "GL_VERSION\t\t\t\t\t"},     {GL_SHADING_LANGUAGE_VERSION, "GL_SHADING_LANGUAGE_VERSION"},
     {GL_EXTENSIONS, "GL_EXTENSIONS\t\t\t\t"},
 };
 constexpr int kLoggedStringCount = sizeof kLoggedStrings / sizeof kLoggedStrings[0];
@@ -59,8 +60,9 @@ void WriteDriverStrings(const std::string (&values)[kLoggedStringCount])
 void WriteRow(const GLCapability& row)
 {
     FixedString256 line;
-    line.Format("%s %s: hardware %s, client %s (default) \n", row.hardware && row.client ? "Using" : "Not using",
-                row.name, row.hardware ? "does" : "does not", row.client ? "does" : "does not");
+    line.Format("%s %s: hardware %s, client %s (default) \n",
+                row.hardware && row.client ? "Using" : "Not using", row.name,
+                row.hardware ? "does" : "does not", row.client ? "does" : "does not");
     GLInfoLogWrite(line);
 }
 } // namespace
@@ -111,7 +113,10 @@ void GLCapsDecide(const char* version, const char* extensions, bool wimpy, uint8
     }
 }
 
-void GLCapsSetWimpy() { g_wimpy = true; }
+void GLCapsSetWimpy()
+{
+    g_wimpy = true;
+}
 
 void GLCapsInit()
 {
@@ -143,11 +148,20 @@ void GLCapsSetClient(int index, bool flag)
         g_rows[index].client = flag ? 1 : 0;
 }
 
-bool GLCapsUsable(int index) { return ValidIndex(index) && g_rows[index].hardware && g_rows[index].client; }
+bool GLCapsUsable(int index)
+{
+    return ValidIndex(index) && g_rows[index].hardware && g_rows[index].client;
+}
 
-bool GLCapsIsSupported(int index) { return ValidIndex(index) && g_rows[index].hardware; }
+bool GLCapsIsSupported(int index)
+{
+    return ValidIndex(index) && g_rows[index].hardware;
+}
 
-const GLCapability& GLCapsRow(int index) { return ValidIndex(index) ? g_rows[index] : kNoRow; }
+const GLCapability& GLCapsRow(int index)
+{
+    return ValidIndex(index) ? g_rows[index] : kNoRow;
+}
 
 void GLCapsReset()
 {

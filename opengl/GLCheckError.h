@@ -12,9 +12,9 @@ unsigned GLCheckError(int* counter, const char* function, const char* file, int 
 const char* GLErrorText(unsigned code);
 
 // The usual call: a counter of the call site's own.
-#define GL_CHECK_ERROR(function)                                                                                       \
-    do                                                                                                                 \
-    {                                                                                                                  \
-        static int glCheckErrorCounter = 0;                                                                            \
-        GLCheckError(&glCheckErrorCounter, function, __FILE__, __LINE__);                                              \
+#define GL_CHECK_ERROR(function)                                                                             \
+    do                                                                                                       \
+    {                                                                                                        \
+        static int glCheckErrorCounter = 0;                                                                  \
+        GLCheckError(&glCheckErrorCounter, function, __FILE__, __LINE__);                                    \
     } while (0)

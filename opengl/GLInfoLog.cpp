@@ -17,7 +17,10 @@ void GLInfoLogOpen()
     g_opened = true;
 }
 
-void GLInfoLogClose() { g_log.reset(); }
+void GLInfoLogClose()
+{
+    g_log.reset();
+}
 
 void GLInfoLogWrite(const char* text)
 {

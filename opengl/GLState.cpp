@@ -42,25 +42,66 @@ void MakeUnitActive(int unit)
     g_activeUnit = unit;
 }
 
-
-bool ValidLight(int index) { return index >= 0 && index < kGLFixedLights; }
+bool ValidLight(int index)
+{
+    return index >= 0 && index < kGLFixedLights;
+}
 } // namespace
 
-void GLBlendAlpha() { BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); }
-void GLBlendAdditive() { BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE); }
-void GLBlendOneOne() { BlendOn(GL_FUNC_ADD, GL_ONE, GL_ONE); }
-void GLBlendSubtractive() { BlendOn(GL_FUNC_REVERSE_SUBTRACT, GL_SRC_ALPHA, GL_ONE); }
-void GLBlendOff() { glDisable(GL_BLEND); }
+void GLBlendAlpha()
+{
+    BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+void GLBlendAdditive()
+{
+    BlendOn(GL_FUNC_ADD, GL_SRC_ALPHA, GL_ONE);
+}
+void GLBlendOneOne()
+{
+    BlendOn(GL_FUNC_ADD, GL_ONE, GL_ONE);
+}
+void GLBlendSubtractive()
+{
+    BlendOn(GL_FUNC_REVERSE_SUBTRACT, GL_SRC_ALPHA, GL_ONE);
+}
+void GLBlendOff()
+{
+    glDisable(GL_BLEND);
+}
 
-void GLCullFront() { CullOn(GL_FRONT); }
-void GLCullBack() { CullOn(GL_BACK); }
-void GLCullOff() { glDisable(GL_CULL_FACE); }
+void GLCullFront()
+{
+    CullOn(GL_FRONT);
+}
+void GLCullBack()
+{
+    CullOn(GL_BACK);
+}
+void GLCullOff()
+{
+    glDisable(GL_CULL_FACE);
+}
 
-void GLDepthTestOn() { glEnable(GL_DEPTH_TEST); }
-void GLDepthTestOff() { glDisable(GL_DEPTH_TEST); }
-void GLDepthWriteOn() { glDepthMask(GL_TRUE); }
-void GLDepthWriteOff() { glDepthMask(GL_FALSE); }
-void GLDepthFunc(int n) { glDepthFunc(GL_NEVER + n); }
+void GLDepthTestOn()
+{
+    glEnable(GL_DEPTH_TEST);
+}
+void GLDepthTestOff()
+{
+    glDisable(GL_DEPTH_TEST);
+}
+void GLDepthWriteOn()
+{
+    glDepthMask(GL_TRUE);
+}
+void GLDepthWriteOff()
+{
+    glDepthMask(GL_FALSE);
+}
+void GLDepthFunc(int n)
+{
+    glDepthFunc(GL_NEVER + n);
+}
 
 void GLDepthTestFunc(int n)
 {
@@ -68,17 +109,30 @@ void GLDepthTestFunc(int n)
     GLDepthFunc(n);
 }
 
-void GLClearStencil(int value) { glClearStencil(value); }
-void GLStencilMask(uint32_t mask) { glStencilMask(mask); }
+void GLClearStencil(int value)
+{
+    glClearStencil(value);
+}
+void GLStencilMask(uint32_t mask)
+{
+    glStencilMask(mask);
+}
 
 void GLClearColorPacked(uint32_t colour)
 {
-    const auto channel = [colour](int shift) { return static_cast<float>((colour >> shift) & 0xFF) / 255.0f; };
+    const auto channel = [colour](int shift)
+    { return static_cast<float>((colour >> shift) & 0xFF) / 255.0f; };
     glClearColor(channel(0), channel(8), channel(16), channel(24));
 }
 
-void GLClearAll() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT); }
-void GLAlphaTestOff() { glDisable(GL_ALPHA_TEST); }
+void GLClearAll()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+void GLAlphaTestOff()
+{
+    glDisable(GL_ALPHA_TEST);
+}
 
 bool GLBindTexture(int unit, const Texture* texture)
 {
@@ -116,13 +170,34 @@ void GLBindTextureCacheReset()
     g_activeUnit = -1;
 }
 
-void GLGetModelView(Mat4& out) { glGetFloatv(GL_MODELVIEW_MATRIX, out.m); }
-void GLGetProjection(Mat4& out) { glGetFloatv(GL_PROJECTION_MATRIX, out.m); }
-void GLLoadMatrix(const Mat4& m) { glLoadMatrixf(m.m); }
-void GLMultMatrix(const Mat4& m) { glMultMatrixf(m.m); }
-void GLRotate(float degrees, const Vec3& axis) { glRotatef(degrees, axis.x, axis.y, axis.z); }
-void GLTranslate(float x, float y, float z) { glTranslatef(x, y, z); }
-void GLScaleUniform(float s) { glScalef(s, s, s); }
+void GLGetModelView(Mat4& out)
+{
+    glGetFloatv(GL_MODELVIEW_MATRIX, out.m);
+}
+void GLGetProjection(Mat4& out)
+{
+    glGetFloatv(GL_PROJECTION_MATRIX, out.m);
+}
+void GLLoadMatrix(const Mat4& m)
+{
+    glLoadMatrixf(m.m);
+}
+void GLMultMatrix(const Mat4& m)
+{
+    glMultMatrixf(m.m);
+}
+void GLRotate(float degrees, const Vec3& axis)
+{
+    glRotatef(degrees, axis.x, axis.y, axis.z);
+}
+void GLTranslate(float x, float y, float z)
+{
+    glTranslatef(x, y, z);
+}
+void GLScaleUniform(float s)
+{
+    glScalef(s, s, s);
+}
 
 void GLSetProjection(const Mat4& m)
 {
@@ -141,7 +216,10 @@ void GLOrtho(float left, float right, float bottom, float top, float zNear, floa
     GLSetProjection(Mat4Ortho(left, right, bottom, top, zNear, zFar));
 }
 
-GLFixedLight* GLFixedLightRow(int index) { return ValidLight(index) ? &g_lights[index] : nullptr; }
+GLFixedLight* GLFixedLightRow(int index)
+{
+    return ValidLight(index) ? &g_lights[index] : nullptr;
+}
 
 void GLFixedLightOn(int index)
 {

@@ -43,7 +43,10 @@ uint64_t WrapSize(uint32_t format, uint32_t width, uint32_t height)
     }
 }
 
-uint32_t ClampTo32(uint64_t size) { return size > UINT32_MAX ? 0 : uint32_t(size); }
+uint32_t ClampTo32(uint64_t size)
+{
+    return size > UINT32_MAX ? 0 : uint32_t(size);
+}
 } // namespace
 
 uint32_t Image::BytesPerPixel(uint32_t format)
@@ -140,4 +143,7 @@ uint32_t Image::MipCount() const
     return count;
 }
 
-bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}

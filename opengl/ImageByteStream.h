@@ -7,7 +7,10 @@
 #include <vector>
 
 // Little-endian fields of file headers; the caller has checked the bounds.
-inline uint16_t LoadU16LE(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t LoadU16LE(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t LoadU32LE(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);

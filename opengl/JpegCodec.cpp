@@ -51,7 +51,10 @@ struct JpegSource
     bool endedEarly;
 };
 
-void InitSource(j_decompress_ptr info) { reinterpret_cast<JpegSource*>(info->src)->startOfFile = true; }
+void InitSource(j_decompress_ptr info)
+{
+    reinterpret_cast<JpegSource*>(info->src)->startOfFile = true;
+}
 
 boolean FillInputBuffer(j_decompress_ptr info)
 {
@@ -175,7 +178,8 @@ void InstallDestination(jpeg_compress_struct& info, ImageByteSink& sink)
 
 // Everything between setjmp and a longjmp lives in plain structs: no
 // destructor is skipped when libjpeg bails out.
-Image* Decode(jpeg_decompress_struct& info, JpegErrorManager& error, ImageByteSource& stream, const char* name)
+Image* Decode(jpeg_decompress_struct& info, JpegErrorManager& error, ImageByteSource& stream,
+              const char* name)
 {
     Image* volatile image = nullptr;
     if (setjmp(error.jump))

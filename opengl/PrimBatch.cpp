@@ -110,7 +110,10 @@ void PrimSetType(uint32_t glPrimitiveType)
     g_batch.type = glPrimitiveType;
 }
 
-void PrimSetColorPacked(uint32_t colour) { g_batch.colour = colour; }
+void PrimSetColorPacked(uint32_t colour)
+{
+    g_batch.colour = colour;
+}
 
 void PrimSetColor4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {
@@ -149,9 +152,15 @@ void PrimVertex3f(float x, float y, float z)
         PrimFlush();
 }
 
-void PrimVertex3i(int x, int y, int z) { PrimVertex3f(float(x), float(y), float(z)); }
+void PrimVertex3i(int x, int y, int z)
+{
+    PrimVertex3f(float(x), float(y), float(z));
+}
 
-void PrimVertexVec3(const Vec3& v) { PrimVertex3f(v.x, v.y, v.z); }
+void PrimVertexVec3(const Vec3& v)
+{
+    PrimVertex3f(v.x, v.y, v.z);
+}
 
 void PrimFlush()
 {
@@ -175,14 +184,32 @@ void PrimFlush()
     g_batch.count = 0;
 }
 
-void PrimEnd() { PrimFlush(); }
+void PrimEnd()
+{
+    PrimFlush();
+}
 
-void PrimPointSize(float size) { glPointSize(size); }
+void PrimPointSize(float size)
+{
+    glPointSize(size);
+}
 
-uint32_t PrimGetColorPacked() { return g_batch.colour; }
+uint32_t PrimGetColorPacked()
+{
+    return g_batch.colour;
+}
 
-int PrimGetVertexCount() { return g_batch.count; }
+int PrimGetVertexCount()
+{
+    return g_batch.count;
+}
 
-uint32_t PrimBatchDrawCalls() { return g_batch.drawCalls; }
+uint32_t PrimBatchDrawCalls()
+{
+    return g_batch.drawCalls;
+}
 
-void PrimBatchClearDrawCalls() { g_batch.drawCalls = 0; }
+void PrimBatchClearDrawCalls()
+{
+    g_batch.drawCalls = 0;
+}

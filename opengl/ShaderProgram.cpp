@@ -17,9 +17,8 @@ const char* g_root = "";
 ShaderProgram* g_current = nullptr;
 
 const char* const kAttributeNames[kShaderAttributeCount] = {
-    nullptr,           "va_color",        "va_normal",       "va_tangent",
-    "va_bitangent",    "va_paletteindex", "va_weight",       "va_misc",
-    "va_texcoord0",    "va_texcoord1",    "va_texcoord2",    "va_texcoord3",
+    nullptr,     "va_color", "va_normal",    "va_tangent",   "va_bitangent", "va_paletteindex",
+    "va_weight", "va_misc",  "va_texcoord0", "va_texcoord1", "va_texcoord2", "va_texcoord3",
 };
 
 const char* const kMarker = "//!!FS";
@@ -46,12 +45,15 @@ GLuint Compile(GLenum kind, const char* source, const char* name)
     const GLint length = GLint(strlen(source));
     glShaderSource(shader, 1, &source, &length);
     glCompileShader(shader);
-    CheckBuild(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, "Failed to compile glsl shader '%s':\n",
-               name);
+    CheckBuild(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog,
+               "Failed to compile glsl shader '%s':\n", name);
     return shader;
 }
 
-GLuint CurrentGLProgram() { return g_current ? g_current->program : 0; }
+GLuint CurrentGLProgram()
+{
+    return g_current ? g_current->program : 0;
+}
 
 // The uniform's location with the program in use; -1 (and GL left alone)
 // when the program has no such uniform.
@@ -120,9 +122,15 @@ const char* ShaderAttributeName(int location)
     return location >= 0 && location < kShaderAttributeCount ? kAttributeNames[location] : nullptr;
 }
 
-void ShaderSetRoot(const char* path) { g_root = path ? path : ""; }
+void ShaderSetRoot(const char* path)
+{
+    g_root = path ? path : "";
+}
 
-const char* ShaderGetRoot() { return g_root; }
+const char* ShaderGetRoot()
+{
+    return g_root;
+}
 
 ShaderProgram* ShaderLoad(const char* name)
 {
@@ -182,7 +190,8 @@ void ShaderDeleteGL(ShaderProgram* program)
     program->program = 0;
 }
 
-bool Set_ShaderProgram_FromStrings(ShaderProgram* program, const char* vertexSource, const char* fragmentSource)
+bool Set_ShaderProgram_FromStrings(ShaderProgram* program, const char* vertexSource,
+                                   const char* fragmentSource)
 {
     if (!program)
         return false;
@@ -222,9 +231,15 @@ bool ShaderBind(ShaderProgram* program)
     return true;
 }
 
-ShaderProgram* ShaderGetCurrent() { return g_current; }
+ShaderProgram* ShaderGetCurrent()
+{
+    return g_current;
+}
 
-void ShaderUnbindGL() { glUseProgram(0); }
+void ShaderUnbindGL()
+{
+    glUseProgram(0);
+}
 
 namespace
 {

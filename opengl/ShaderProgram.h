@@ -41,7 +41,8 @@ bool ShaderSplitSource(char* text, const char** vertexSource, const char** fragm
 // (Re)builds the program's GL objects; compile and link failures are
 // reported with GL's log and the program is built all the same. False when
 // a source is missing.
-bool Set_ShaderProgram_FromStrings(ShaderProgram* program, const char* vertexSource, const char* fragmentSource);
+bool Set_ShaderProgram_FromStrings(ShaderProgram* program, const char* vertexSource,
+                                   const char* fragmentSource);
 // Deletes the GL objects; the record stays.
 void ShaderDeleteGL(ShaderProgram* program);
 

@@ -132,7 +132,10 @@ Texture* LoadUncached(const char* path)
 }
 } // namespace
 
-Texture::~Texture() { DeleteGLTexture(*this); }
+Texture::~Texture()
+{
+    DeleteGLTexture(*this);
+}
 
 bool Texture::Upload(const Image& image, bool generateMips)
 {
@@ -211,7 +214,10 @@ float Texture::ReadPixels(Texture* texture, float u, float v)
     return g_readBuffer[row * texture->m_width + column];
 }
 
-uint32_t TextureGLName(const Texture* texture) { return texture ? texture->m_glName : 0; }
+uint32_t TextureGLName(const Texture* texture)
+{
+    return texture ? texture->m_glName : 0;
+}
 
 void TextureSetNearestFilter(Texture* texture)
 {

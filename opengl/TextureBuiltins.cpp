@@ -31,7 +31,8 @@ void FillCheck(uint8_t* texels)
 
 void FillSsaoRandom(uint8_t* texels)
 {
-    static const uint8_t kGreys[kTexels] = {16, 207, 64, 255, 143, 80, 191, 128, 48, 239, 32, 223, 175, 112, 159, 96};
+    static const uint8_t kGreys[kTexels] = {16, 207, 64, 255, 143, 80,  191, 128,
+                                            48, 239, 32, 223, 175, 112, 159, 96};
     for (int i = 0; i < kTexels; ++i)
         memset(texels + i * 4, kGreys[i], 4);
 }
@@ -51,7 +52,8 @@ Texture* Make(const char* name, const uint8_t* texels)
 
 void TextureBuiltinsCreate()
 {
-    static const uint8_t kBlack[4] = {0, 0, 0, 255}, kWhite[4] = {255, 255, 255, 255}, kClear[4] = {0, 0, 0, 0};
+    static const uint8_t kBlack[4] = {0, 0, 0, 255}, kWhite[4] = {255, 255, 255, 255},
+                         kClear[4] = {0, 0, 0, 0};
     uint8_t texels[kTexels * 4];
     TextureBuiltinsDestroy();
     Fill(texels, kBlack);

@@ -114,8 +114,8 @@ Image* TGA_ImageLoadHandler(const uint8_t* bytes, size_t size, const char* name)
     // A run-length packet of at least four bytes covers at most 128 pixels,
     // so a file claiming more pixels than that cannot fill its image.
     const size_t pixelCount = size_t(header.width) * header.height;
-    if (header.width == 0 || header.height == 0 || offset > size ||
-        (plain && size - offset < pixelBytes) || (!plain && pixelCount / 32 > size - offset))
+    if (header.width == 0 || header.height == 0 || offset > size || (plain && size - offset < pixelBytes) ||
+        (!plain && pixelCount / 32 > size - offset))
     {
         LogError("TGA_ImageLoadHandler - %s ends within its image.\n", name);
         return nullptr;

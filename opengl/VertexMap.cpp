@@ -36,14 +36,17 @@ enum ClientArray
 };
 
 const ClientArray kArrayOfLocation[kVertexMapMaxAttributes] = {
-    kArrayVertex,    kArrayColour,    kArrayNormal,    kArrayNone,      kArrayNone,      kArrayTexCoord2,
-    kArrayTexCoord3, kArrayNone,      kArrayTexCoord0, kArrayTexCoord1, kArrayTexCoord2, kArrayTexCoord3,
+    kArrayVertex,    kArrayColour, kArrayNormal,    kArrayNone,      kArrayNone,      kArrayTexCoord2,
+    kArrayTexCoord3, kArrayNone,   kArrayTexCoord0, kArrayTexCoord1, kArrayTexCoord2, kArrayTexCoord3,
 };
 
 VertexMap g_current = 0;
 bool g_enabledBefore[kClientArrayCount];
 
-const void* Offset(uint32_t bytes) { return reinterpret_cast<const void*>(uintptr_t(bytes)); }
+const void* Offset(uint32_t bytes)
+{
+    return reinterpret_cast<const void*>(uintptr_t(bytes));
+}
 
 GLenum ClientState(ClientArray array)
 {
@@ -155,7 +158,8 @@ VertexMap CreateVertexArray(uint32_t vertexBuffer, uint32_t indexBuffer, uint32_
     return name;
 }
 
-VertexMap CreateEmulated(uint32_t vertexBuffer, uint32_t indexBuffer, int count, const VertexAttribute* attributes)
+VertexMap CreateEmulated(uint32_t vertexBuffer, uint32_t indexBuffer, int count,
+                         const VertexAttribute* attributes)
 {
     EmulatedMap* map = static_cast<EmulatedMap*>(calloc(1, sizeof(EmulatedMap)));
     map->vertexBuffer = vertexBuffer;
@@ -231,7 +235,10 @@ bool VertexMapBind(VertexMap map)
     return true;
 }
 
-VertexMap VertexMapGetCurrent() { return g_current; }
+VertexMap VertexMapGetCurrent()
+{
+    return g_current;
+}
 
 bool VertexMapClientArrayEnabled(int location)
 {

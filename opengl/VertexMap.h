@@ -8,9 +8,9 @@
 
 struct VertexAttribute
 {
-    uint32_t location;   // 0 to 11, as the shader programs bind them
+    uint32_t location; // 0 to 11, as the shader programs bind them
     uint32_t components;
-    uint32_t type;       // GL_BYTE (0x1400) to GL_FLOAT (0x1406)
+    uint32_t type; // GL_BYTE (0x1400) to GL_FLOAT (0x1406)
     uint32_t normalised;
 };
 

@@ -87,8 +87,8 @@ bool CreateSurface(const DisplayAttributes& attributes)
 
 void SizeWindow(SDL_Window* window, int width, int height)
 {
-    EmptyFunction("Pendrel Display setting window size %d x %d (client area %d x %d).\n", width, height, width,
-                  height);
+    EmptyFunction("Pendrel Display setting window size %d x %d (client area %d x %d).\n", width, height,
+                  width, height);
     SDL_SetWindowSize(window, width, height);
 }
 
@@ -122,7 +122,8 @@ void DescribePixelFormat()
 
 bool CreateContext(SDL_Window* window)
 {
-    EmptyFunction("Pendrel Display creating a default OpenGL context (WGL_ARB_create_context unsupported).\n");
+    EmptyFunction(
+        "Pendrel Display creating a default OpenGL context (WGL_ARB_create_context unsupported).\n");
     g_display.context = SDL_GL_CreateContext(window);
     if (!g_display.context)
     {
@@ -254,16 +255,29 @@ void DisplayPresent()
     ClockTick();
 }
 
-bool DisplayIsFullScreen() { return g_display.fullScreen; }
-int DisplayGetWidth() { return g_display.width; }
-int DisplayGetHeight() { return g_display.height; }
+bool DisplayIsFullScreen()
+{
+    return g_display.fullScreen;
+}
+int DisplayGetWidth()
+{
+    return g_display.width;
+}
+int DisplayGetHeight()
+{
+    return g_display.height;
+}
 
 float DisplayGetAspect()
 {
-    return g_display.height > 0 ? static_cast<float>(g_display.width) / static_cast<float>(g_display.height) : 1.0f;
+    return g_display.height > 0 ? static_cast<float>(g_display.width) / static_cast<float>(g_display.height)
+                                : 1.0f;
 }
 
-int DisplayGetSwapInterval() { return g_display.swapInterval; }
+int DisplayGetSwapInterval()
+{
+    return g_display.swapInterval;
+}
 
 void DisplayGetScreenSize(int& width, int& height)
 {
@@ -290,10 +304,22 @@ void DisplayConfineCursor(bool on)
         SDL_SetWindowGrab(window, on ? SDL_TRUE : SDL_FALSE);
 }
 
-void GlBeginTriangles() { glBegin(GL_TRIANGLES); }
-void GlBeginLines() { glBegin(GL_LINES); }
-void GlVertex(float x, float y, float z) { glVertex3f(x, y, z); }
-void GlEnd() { glEnd(); }
+void GlBeginTriangles()
+{
+    glBegin(GL_TRIANGLES);
+}
+void GlBeginLines()
+{
+    glBegin(GL_LINES);
+}
+void GlVertex(float x, float y, float z)
+{
+    glVertex3f(x, y, z);
+}
+void GlEnd()
+{
+    glEnd();
+}
 
 void GlColor4(float r, float g, float b, float a)
 {

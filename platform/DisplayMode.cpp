@@ -7,7 +7,10 @@
 
 namespace
 {
-int NormalisedBits(int bits) { return bits == 24 ? 32 : bits; }
+int NormalisedBits(int bits)
+{
+    return bits == 24 ? 32 : bits;
+}
 
 DisplayMode FromSDL(const SDL_DisplayMode& sdlMode)
 {
@@ -49,11 +52,13 @@ DisplayChangeResult SystemApply(const DisplayMode* mode)
     if (!window)
         return DisplayChangeResult::kFailed;
     if (!mode)
-        return SDL_SetWindowFullscreen(window, 0) == 0 ? DisplayChangeResult::kSuccessful : DisplayChangeResult::kFailed;
+        return SDL_SetWindowFullscreen(window, 0) == 0 ? DisplayChangeResult::kSuccessful
+                                                       : DisplayChangeResult::kFailed;
     SDL_DisplayMode sdlMode;
     if (!FindSDLMode(*mode, sdlMode))
         return DisplayChangeResult::kBadMode;
-    if (SDL_SetWindowDisplayMode(window, &sdlMode) != 0 || SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0)
+    if (SDL_SetWindowDisplayMode(window, &sdlMode) != 0 ||
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0)
     {
         EmptyFunction("Pendrel Display mode change refused: %s\n", SDL_GetError());
         return DisplayChangeResult::kFailed;
@@ -82,11 +87,20 @@ void ReportFailedChange(DisplayChangeResult result, int width, int height, int b
 }
 } // namespace
 
-void DisplayModeSetSource(const DisplayModeSource* source) { g_source = source ? source : &kSystemSource; }
+void DisplayModeSetSource(const DisplayModeSource* source)
+{
+    g_source = source ? source : &kSystemSource;
+}
 
-bool EnumDisplayMode(DisplayMode& mode, int index) { return g_source->enumerate(mode, index); }
+bool EnumDisplayMode(DisplayMode& mode, int index)
+{
+    return g_source->enumerate(mode, index);
+}
 
-bool DisplayModeBitsAlike(int a, int b) { return NormalisedBits(a) == NormalisedBits(b); }
+bool DisplayModeBitsAlike(int a, int b)
+{
+    return NormalisedBits(a) == NormalisedBits(b);
+}
 
 bool DisplayModeMatches(const DisplayMode& mode, int width, int height, int bits)
 {
@@ -133,4 +147,7 @@ bool ChangeScreenMode(int width, int height, int bits)
     return false;
 }
 
-void RestoreDisplayMode() { g_source->apply(nullptr); }
+void RestoreDisplayMode()
+{
+    g_source->apply(nullptr);
+}

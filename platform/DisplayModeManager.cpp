@@ -15,8 +15,9 @@ void DisplayModeManager::Init()
 {
     if (m_initialised)
     {
-        EmptyFunction("Warning: Display Mode Manager Is already Initialized and is now destroying itself and re "
-                      "initializing \n");
+        EmptyFunction(
+            "Warning: Display Mode Manager Is already Initialized and is now destroying itself and re "
+            "initializing \n");
         Reset();
     }
     DisplayMode mode;
@@ -95,7 +96,8 @@ void DisplayModeManager::SetMinimumUniqueResolution(int minWidth, int minHeight)
 {
     const auto tooSmall = [minWidth, minHeight](const Resolution& r)
     { return r.m_Width < minWidth || r.m_Height < minHeight; };
-    m_resolutions.erase(std::remove_if(m_resolutions.begin(), m_resolutions.end(), tooSmall), m_resolutions.end());
+    m_resolutions.erase(std::remove_if(m_resolutions.begin(), m_resolutions.end(), tooSmall),
+                        m_resolutions.end());
 }
 
 bool DisplayModeManager::HasResolution(int width, int height) const
@@ -110,7 +112,8 @@ bool DisplayModeManager::HasResolution(int width, int height) const
 
 void DisplayModeManager::SortResolutions()
 {
-    std::sort(m_resolutions.begin(), m_resolutions.end(), [](const Resolution& a, const Resolution& b)
+    std::sort(m_resolutions.begin(), m_resolutions.end(),
+              [](const Resolution& a, const Resolution& b)
               { return a.m_Width != b.m_Width ? a.m_Width < b.m_Width : a.m_Height < b.m_Height; });
 }
 

@@ -177,7 +177,8 @@ void StorefrontPostCallback(int callbackId, const void* data, int size)
     if (!g_storefront.started || size < 0)
         return;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    g_storefront.pending.push_back({callbackId, k_uAPICallInvalid, false, std::vector<uint8_t>(bytes, bytes + size)});
+    g_storefront.pending.push_back(
+        {callbackId, k_uAPICallInvalid, false, std::vector<uint8_t>(bytes, bytes + size)});
 }
 
 SteamAPICall_t StorefrontNewCall()
@@ -193,4 +194,7 @@ void StorefrontCompleteCall(SteamAPICall_t call, int callbackId, const void* dat
     g_storefront.pending.push_back({callbackId, call, ioFailure, std::vector<uint8_t>(bytes, bytes + size)});
 }
 
-const char* StorefrontFolder() { return g_storefront.folder; }
+const char* StorefrontFolder()
+{
+    return g_storefront.folder;
+}

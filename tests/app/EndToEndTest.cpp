@@ -10,8 +10,8 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -153,7 +153,8 @@ TEST_F(EndToEndTest, PlatformOffLeavesItsFolderUntouched)
 TEST_F(EndToEndTest, ScriptErrorsAreReportedInTheLogAndTheEngineRunsOn)
 {
     std::ofstream(Demo() / "data" / "syntax.nut") << "local a = 1;\nlocal b = = 2;\n";
-    std::ofstream(Demo() / "data" / "broken.nut") << "dofile(\"syntax.nut\");\nlocal here = 1;\nhere.missing = 2;\n";
+    std::ofstream(Demo() / "data" / "broken.nut")
+        << "dofile(\"syntax.nut\");\nlocal here = 1;\nhere.missing = 2;\n";
     const pid_t child = Start({"-nosound", "-startup", "broken.nut"}, nullptr);
     ASSERT_GT(child, 0);
     const fs::path log = Demo() / "tolvan.log";

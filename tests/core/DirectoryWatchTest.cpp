@@ -8,8 +8,14 @@
 namespace
 {
 int64_t g_microseconds = 0;
-int64_t FakeCounter() { return g_microseconds; }
-int64_t FakeFrequency() { return 1000000; }
+int64_t FakeCounter()
+{
+    return g_microseconds;
+}
+int64_t FakeFrequency()
+{
+    return 1000000;
+}
 const ClockSource kFakeClock = {FakeCounter, FakeFrequency};
 
 using Changes = std::vector<std::pair<std::string, std::string>>;
@@ -22,7 +28,8 @@ protected:
         DataTreeTest::SetUp();
         g_microseconds = 5000000;
         ClockSetSource(&kFakeClock);
-        WriteArchive("data/pack.darnix", {{"x/member.txt", "from archive"}, {"later/m.txt", "archived later"}});
+        WriteArchive("data/pack.darnix",
+                     {{"x/member.txt", "from archive"}, {"later/m.txt", "archived later"}});
         ASSERT_TRUE(dir.WriteFile("data/a.txt", "first"));
         ASSERT_TRUE(dir.WriteFile("data/b.tmp.txt", "not temporary"));
         ASSERT_TRUE(dir.WriteFile("data/sub/c.txt", "nested"));
@@ -68,7 +75,8 @@ TEST_F(DirectoryWatchTest, HandsARewriteOverOnceAfterTheLastWriteSettles)
 
 TEST_F(DirectoryWatchTest, IgnoresTemporaryAndBackupNames)
 {
-    for (const char* name : {"data/a.txt~", "data/x.tmp1", "data/Y.TMP", "data/~lock.a.txt", "data/sub/c.tmp"})
+    for (const char* name :
+         {"data/a.txt~", "data/x.tmp1", "data/Y.TMP", "data/~lock.a.txt", "data/sub/c.tmp"})
         ASSERT_TRUE(dir.WriteFile(name, "scratch"));
     PollAt(0);
     EXPECT_EQ(GetFileTable().PendingCount(), 0u);

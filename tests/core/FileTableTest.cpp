@@ -50,12 +50,12 @@ TEST_F(FileTableTest, EachNameYieldsTheBytesOfTheWinningSource)
         {"win.txt", "platform only"},
         {"shared.txt", "from enciphered tree"}, // later mounts override earlier ones
         {"enc/secret.txt", "deciphered text of some length"},
-        {"mixed/case.txt", "<closed>"},   // table names are case-sensitive
-        {"empty.txt", "<closed>"},        // empty members are not entries
-        {"dir/", "<closed>"},             // nor folder entries
+        {"mixed/case.txt", "<closed>"},     // table names are case-sensitive
+        {"empty.txt", "<closed>"},          // empty members are not entries
+        {"dir/", "<closed>"},               // nor folder entries
         {".hidden/secret.txt", "<closed>"}, // dot-folders are not entered
         {"secret.txt", "<closed>"},
-        {"base.darnix", "<closed>"},      // archives are not loose files too
+        {"base.darnix", "<closed>"}, // archives are not loose files too
         {"sub/nested.darnix", "<closed>"},
     };
     for (const auto& c : cases)
@@ -114,9 +114,9 @@ std::vector<std::string> Walk(const char* pattern)
 
 TEST_F(FileTableTest, IteratesMatchingNamesInOrder)
 {
-    const std::vector<std::string> all = {"Mixed/Case.TXT", "deep/member.txt", "dir/in.txt", "enc/secret.txt",
-                                          "loose.txt",      "shared.txt",      "win.txt",    "x/a.txt",
-                                          "x/b.txt"};
+    const std::vector<std::string> all = {"Mixed/Case.TXT", "deep/member.txt", "dir/in.txt",
+                                          "enc/secret.txt", "loose.txt",       "shared.txt",
+                                          "win.txt",        "x/a.txt",         "x/b.txt"};
     EXPECT_EQ(Walk(nullptr), all);
     EXPECT_EQ(Walk("^x/"), (std::vector<std::string>{"x/a.txt", "x/b.txt"}));
     EXPECT_EQ(Walk("[ed][.]txt$"), (std::vector<std::string>{"loose.txt", "shared.txt"}));

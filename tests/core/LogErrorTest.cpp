@@ -8,7 +8,10 @@ namespace
 {
 std::vector<std::string> g_reports;
 
-void Collect(const char* text) { g_reports.emplace_back(text); }
+void Collect(const char* text)
+{
+    g_reports.emplace_back(text);
+}
 
 void ReportAgain(const char* text)
 {

@@ -9,7 +9,10 @@ namespace
 {
 std::vector<std::string> g_errors;
 
-void CollectError(const char* text) { g_errors.push_back(text); }
+void CollectError(const char* text)
+{
+    g_errors.push_back(text);
+}
 
 class RegexTest : public ::testing::Test
 {
@@ -114,7 +117,9 @@ TEST_F(RegexTest, RecordsGroupSpans)
         // A repeated group keeps its last pass.
         {"(a|b)+", "abab", {"abab", "b"}},
         {"(x)?y", "y", {"y", "-"}},
-        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)", "abcdefghi", {"abcdefghi", "a", "b", "c", "d", "e", "f", "g", "h", "i"}},
+        {"(a)(b)(c)(d)(e)(f)(g)(h)(i)",
+         "abcdefghi",
+         {"abcdefghi", "a", "b", "c", "d", "e", "f", "g", "h", "i"}},
     };
     for (const GroupCase& c : cases)
     {

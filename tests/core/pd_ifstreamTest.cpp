@@ -18,7 +18,8 @@ size_t FindHeader(const std::string& zip, const char* signature, size_t nameLeng
 {
     for (size_t at = zip.find(signature); at != std::string::npos; at = zip.find(signature, at + 1))
     {
-        const size_t length = static_cast<uint8_t>(zip[at + nameLengthAt]) | (static_cast<uint8_t>(zip[at + nameLengthAt + 1]) << 8);
+        const size_t length = static_cast<uint8_t>(zip[at + nameLengthAt]) |
+                              (static_cast<uint8_t>(zip[at + nameLengthAt + 1]) << 8);
         if (length == name.size() && zip.compare(at + nameAt, length, name) == 0)
             return at;
     }
@@ -256,12 +257,14 @@ TEST_F(pd_ifstreamTest, DamagedMembersFailTheOpenWithAReport)
         void (*patch)(std::string& zip);
     } cases[] = {
         {"flipped stored byte", "stored.txt", "checksum",
-         [](std::string& zip) {
+         [](std::string& zip)
+         {
              const size_t at = zip.find("stored bytes");
              zip[at] ^= 1;
          }},
         {"size beyond the data", "deflated.txt", "read",
-         [](std::string& zip) {
+         [](std::string& zip)
+         {
              // Both headers agree on a size that the deflated bytes do not reach.
              const size_t local = FindHeader(zip, "PK\x03\x04", 26, 30, "deflated.txt");
              const size_t central = FindHeader(zip, "PK\x01\x02", 28, 46, "deflated.txt");
@@ -269,12 +272,14 @@ TEST_F(pd_ifstreamTest, DamagedMembersFailTheOpenWithAReport)
              PutU32(zip, central + 24, 4010);
          }},
         {"absurd declared size", "deflated.txt", "impossible size",
-         [](std::string& zip) {
+         [](std::string& zip)
+         {
              const size_t central = FindHeader(zip, "PK\x01\x02", 28, 46, "deflated.txt");
              PutU32(zip, central + 24, 0xFFFFFFF0u);
          }},
         {"garbage deflate stream", "deflated.txt", "deflated.txt",
-         [](std::string& zip) {
+         [](std::string& zip)
+         {
              const size_t local = FindHeader(zip, "PK\x03\x04", 26, 30, "deflated.txt");
              const size_t data = local + 30 + strlen("deflated.txt");
              for (size_t i = 0; i < 8; ++i)

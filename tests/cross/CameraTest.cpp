@@ -50,7 +50,8 @@ TEST(CameraBase, TheViewIsTheInverseOfTheWorldMatrix)
     CameraBase camera;
     EXPECT_EQ(camera.GetFOV(), 30.0f);
     camera.SetViewMatrix(Translation(0, 0, 10));
-    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(0, 0, 10)), Vec3(0, 0, 0), "camera position");
+    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(0, 0, 10)), Vec3(0, 0, 0),
+                   "camera position");
     ExpectVec3Near(Mat4GetTranslation(camera.GetWorldMatrix()), Vec3(0, 0, 10), "world kept");
 
     Mat4 singular = Mat4Identity();
@@ -93,7 +94,8 @@ TEST(CameraController, MovesAlongItsAxesAndTurnsOnUpdate)
     EXPECT_NEAR(forward.y, 0.0f, 1e-5f);
     EXPECT_NEAR(forward.z, 0.0f, 1e-5f);
     EXPECT_NEAR(std::fabs(forward.x), 1.0f, 1e-5f);
-    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(2, 1, -3)), Vec3(0, 0, 0), "view at position");
+    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(2, 1, -3)), Vec3(0, 0, 0),
+                   "view at position");
     ExpectRigid(camera.GetViewMatrix(), "after yaw");
 
     controller.ResetToDefault();
@@ -131,7 +133,8 @@ TEST(CameraController, SkewShearsTheViewAndASingularSkewIsLeftOut)
     // The world is multiplied by the skew's inverse, so the view carries the
     // skew itself: world up leans to (0, cos 30, -sin 30).
     const Mat4& view = camera.GetViewMatrix();
-    ExpectVec3Near(Mat4RotateVec3(view, Vec3(0, 1, 0)), Vec3(0, std::cos(kPi / 6), -std::sin(kPi / 6)), "skew");
+    ExpectVec3Near(Mat4RotateVec3(view, Vec3(0, 1, 0)), Vec3(0, std::cos(kPi / 6), -std::sin(kPi / 6)),
+                   "skew");
     ExpectVec3Near(Mat4RotateVec3(view, Vec3(1, 0, 0)), Vec3(1, 0, 0), "skew leaves x");
 
     controller.SetSkew(30.0f, 0.0f);
@@ -147,11 +150,13 @@ TEST(CameraController2Point, LooksFromOnePointAtAnother)
     CameraController2Point controller;
     controller.SetCamera(&camera);
     controller.SetPoints(Vec3(0, 0, 10), Vec3(0, 0, 0));
-    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(0, 0, 0)), Vec3(0, 0, -10), "target ahead");
+    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(0, 0, 0)), Vec3(0, 0, -10),
+                   "target ahead");
 
     controller.SetPoints(Vec3(3, 50, 4), Vec3(3, 0, 4)); // straight down
     ExpectRigid(camera.GetViewMatrix(), "straight down");
-    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(3, 0, 4)), Vec3(0, 0, -50), "ground ahead");
+    ExpectVec3Near(Mat4TransformPoint(camera.GetViewMatrix(), Vec3(3, 0, 4)), Vec3(0, 0, -50),
+                   "ground ahead");
 
     const Mat4 before = camera.GetViewMatrix();
     controller.SetPoints(Vec3(1, 1, 1), Vec3(1, 1, 1));

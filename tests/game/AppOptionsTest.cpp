@@ -76,8 +76,8 @@ TEST(AppOptions, FixedStepCount)
         int count;
     };
     const Case cases[] = {
-        {"-dorrinhal", 30},  {"-dorrinhal 1", 1},     {"-dorrinhal 12 -wimpy", 12},
-        {"-dorrinhal x", 30}, {"-dorrinhal 0", 0},     {"-dorrinhal 99999999999", 30},
+        {"-dorrinhal", 30},   {"-dorrinhal 1", 1}, {"-dorrinhal 12 -wimpy", 12},
+        {"-dorrinhal x", 30}, {"-dorrinhal 0", 0}, {"-dorrinhal 99999999999", 30},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Read(c.line).fixedStepCount, c.count) << c.line;

@@ -1,5 +1,5 @@
-#include "online/PlatformServices.h"
 #include "online/storefront/Storefront.h"
+#include "online/PlatformServices.h"
 
 #include <cstdlib>
 #include <filesystem>

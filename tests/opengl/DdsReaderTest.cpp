@@ -86,7 +86,8 @@ TEST(DdsReader, ACutMipChainEndsAtTheLastWholeLevel)
 TEST(DdsReader, RefusesDamagedAndUnsupportedFiles)
 {
     const std::vector<uint8_t> good = WriteDds(DxtFormat::DXT1, 8, 8);
-    auto patched = [&](uint32_t offset, uint32_t value) {
+    auto patched = [&](uint32_t offset, uint32_t value)
+    {
         std::vector<uint8_t> file = good;
         DdsPutU32(file, offset, value);
         return file;
@@ -103,7 +104,8 @@ TEST(DdsReader, RefusesDamagedAndUnsupportedFiles)
     } cases[] = {
         {"header cut", std::vector<uint8_t>(good.begin(), good.begin() + 100), "is not a DDS file"},
         {"bad magic", badMagic, "is not a DDS file"},
-        {"top level cut", std::vector<uint8_t>(good.begin(), good.begin() + 128 + 31), "ends within its image"},
+        {"top level cut", std::vector<uint8_t>(good.begin(), good.begin() + 128 + 31),
+         "ends within its image"},
         {"no fourCC flag", patched(kDdsFieldPixelFlags, 0), "Unsupported DDS type test.dds."},
         {"other fourCC", patched(kDdsFieldFourCC, 0x34545844), "unrecognised fourCC code 0x34545844"},
         {"linear size too large", patched(kDdsFieldLinearSize, 33), "bad size"},

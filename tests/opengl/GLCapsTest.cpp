@@ -19,8 +19,9 @@
 
 namespace
 {
-const char* const kAllExtensions = "GL_ARB_multitexture GL_EXT_framebuffer_object GL_EXT_packed_depth_stencil "
-                                   "GL_ARB_texture_non_power_of_two GL_ARB_vertex_array_object";
+const char* const kAllExtensions =
+    "GL_ARB_multitexture GL_EXT_framebuffer_object GL_EXT_packed_depth_stencil "
+    "GL_ARB_texture_non_power_of_two GL_ARB_vertex_array_object";
 
 struct DecisionCase
 {
@@ -38,32 +39,24 @@ const DecisionCase kDecisionCases[] = {
     {"two-digit major version", "10.0", kAllExtensions, false, 1, 1},
     {"version 2.1 with every extension", "2.1 Mesa 22.3.6", kAllExtensions, false, 0, 0},
     {"wimpy", "4.5", kAllExtensions, true, 0, 0},
-    {"no vertex array objects",
-     "3.3",
-     "GL_EXT_framebuffer_object GL_EXT_packed_depth_stencil GL_ARB_texture_non_power_of_two",
-     false,
-     1,
-     0},
-    {"no packed depth-stencil",
-     "3.3",
-     "GL_EXT_framebuffer_object GL_ARB_texture_non_power_of_two GL_ARB_vertex_array_object",
-     false,
-     0,
-     1},
-    {"names that only begin like the wanted ones",
-     "4.5",
+    {"no vertex array objects", "3.3",
+     "GL_EXT_framebuffer_object GL_EXT_packed_depth_stencil GL_ARB_texture_non_power_of_two", false, 1, 0},
+    {"no packed depth-stencil", "3.3",
+     "GL_EXT_framebuffer_object GL_ARB_texture_non_power_of_two GL_ARB_vertex_array_object", false, 0, 1},
+    {"names that only begin like the wanted ones", "4.5",
      "GL_EXT_framebuffer_objectX GL_EXT_packed_depth_stencil GL_ARB_texture_non_power_of_two_extra "
      "GL_ARB_vertex_array_object2",
-     false,
-     0,
-     0},
+     false, 0, 0},
     {"names that only end like the wanted ones", "4.5", "XGL_ARB_vertex_array_object", false, 0, 0},
     {"null extension string", "4.5", nullptr, false, 0, 0},
     {"null version string", nullptr, kAllExtensions, false, 0, 0},
     {"empty strings", "", "", false, 0, 0},
 };
 
-void PrintTo(const DecisionCase& c, std::ostream* out) { *out << c.what; }
+void PrintTo(const DecisionCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
 
 class GLCapsDecision : public testing::TestWithParam<DecisionCase>
 {
@@ -128,7 +121,8 @@ protected:
     }
 };
 
-const char* const kDeferredUsed = "Using Frame buffer/SSAO/deferredlighting: hardware does, client does (default) \n";
+const char* const kDeferredUsed =
+    "Using Frame buffer/SSAO/deferredlighting: hardware does, client does (default) \n";
 const char* const kVertexArraysUsed =
     "Using Vertex array objects/default vertex attributes: hardware does, client does (default) \n";
 const char* const kDeferredUnused =
@@ -179,8 +173,9 @@ TEST_F(GLCapsOnDriver, InitWritesTheDriverStringsAndTheRows)
     TemporaryRoot root;
     GLCapsInit();
     const std::string log = root.Log();
-    const char* const labels[] = {"\nGL_VENDOR\t\t\t\t\t\n", "\nGL_RENDERER\t\t\t\t\n", "\nGL_VERSION\t\t\t\t\t\n",
-                                  "\nGL_SHADING_LANGUAGE_VERSION\n", "\nGL_EXTENSIONS\t\t\t\t\n"};
+    const char* const labels[] = {"\nGL_VENDOR\t\t\t\t\t\n", "\nGL_RENDERER\t\t\t\t\n",
+                                  "\nGL_VERSION\t\t\t\t\t\n", "\nGL_SHADING_LANGUAGE_VERSION\n",
+                                  "\nGL_EXTENSIONS\t\t\t\t\n"};
     size_t at = 0;
     for (const char* label : labels)
     {

@@ -8,13 +8,19 @@
 
 namespace
 {
-void ProvokeInvalidEnum() { glDepthFunc(0); }
+void ProvokeInvalidEnum()
+{
+    glDepthFunc(0);
+}
 
 class GLCheckErrorOnDriver : public GLContextTest
 {
 };
 
-std::string Report(const char* text) { return std::string("Render.cpp(42): RenderAll() - OpenGL: ") + text + " \n"; }
+std::string Report(const char* text)
+{
+    return std::string("Render.cpp(42): RenderAll() - OpenGL: ") + text + " \n";
+}
 } // namespace
 
 TEST(GLCheckErrorText, NamesEachErrorCode)
@@ -44,10 +50,11 @@ TEST_F(GLCheckErrorOnDriver, ACallSiteReportsFourFailuresInARowThenWaitsForAClea
     for (int i = 0; i < 5; ++i)
     {
         ProvokeInvalidEnum();
-        EXPECT_EQ(GLCheckError(&counter, "RenderAll", "Render.cpp", 42), static_cast<unsigned>(GL_INVALID_ENUM));
+        EXPECT_EQ(GLCheckError(&counter, "RenderAll", "Render.cpp", 42),
+                  static_cast<unsigned>(GL_INVALID_ENUM));
     }
-    const std::vector<std::string> expected = {Report("Invalid Enum"), Report("Invalid Enum"), Report("Invalid Enum"),
-                                               Report("errors continue...")};
+    const std::vector<std::string> expected = {Report("Invalid Enum"), Report("Invalid Enum"),
+                                               Report("Invalid Enum"), Report("errors continue...")};
     EXPECT_EQ(log.lines(), expected);
 
     log.Clear();

@@ -137,7 +137,8 @@ TEST(JpegCodec, RefusesBadFilesWithoutEndingTheProcess)
         {"empty", {}, "Empty input file"},
         {"not a JPEG", garbage, "Not a JPEG file"},
         {"cut after the header", std::vector<uint8_t>(good.begin(), good.begin() + 700), "ends early"},
-        {"cut in the middle", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), "ends early"},
+        {"cut in the middle", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2),
+         "ends early"},
         {"CMYK", EncodeWithLibjpeg(JCS_CMYK, 4, 8, 8), "unsupported colour space"},
     };
     for (const Case& c : cases)

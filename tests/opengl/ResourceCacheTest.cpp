@@ -57,8 +57,9 @@ protected:
     TempDir dir;
 };
 
-const char* const kShader = "#version 120\nvoid main() { gl_Position = gl_Vertex; }\n//!!FS\n#version 120\n"
-                            "uniform sampler2D Tex1;\nvoid main() { gl_FragColor = texture2D(Tex1, vec2(0.0)); }\n";
+const char* const kShader =
+    "#version 120\nvoid main() { gl_Position = gl_Vertex; }\n//!!FS\n#version 120\n"
+    "uniform sampler2D Tex1;\nvoid main() { gl_FragColor = texture2D(Tex1, vec2(0.0)); }\n";
 } // namespace
 
 TEST_F(ResourceCacheTest, TexturesAreSharedByPathAndFreedWithTheLastReference)

@@ -136,8 +136,8 @@ namespace
 struct ShippedProgram
 {
     const char* name;
-    bool vertexArrays;  // loaded on the path with vertex array objects
-    bool emulation;     // loaded on the emulated path
+    bool vertexArrays; // loaded on the path with vertex array objects
+    bool emulation;    // loaded on the emulated path
     const char* uniforms[8];
 };
 
@@ -147,9 +147,15 @@ const ShippedProgram kShippedPrograms[] = {
     {"hud_Non_VAO", false, true, {"Tex0", "Tex1", "ReverseHorizontal", "ReverseVertical", "TextureOffset"}},
     {"fx", true, false, {"Tex0"}},
     {"fx_Non_VAO", false, true, {"Tex0"}},
-    {"basic", true, false, {"Tex0", "bones", "numjoints", "useLight", "l_direction", "l_diffuse", "l_ambient"}},
+    {"basic",
+     true,
+     false,
+     {"Tex0", "bones", "numjoints", "useLight", "l_direction", "l_diffuse", "l_ambient"}},
     {"basic16", true, false, {"Tex0", "bones", "numjoints", "alpha"}},
-    {"basic16ActorFade", true, false, {"Tex0", "Tex1", "bones", "numjoints", "alpha", "l_diffuse", "l_ambient"}},
+    {"basic16ActorFade",
+     true,
+     false,
+     {"Tex0", "Tex1", "bones", "numjoints", "alpha", "l_diffuse", "l_ambient"}},
     {"basic_Non_VAOUniBone", false, true, {"Tex0", "bones", "numjoints", "alpha", "useLight", "l_direction"}},
     {"basicStatic_Non_VAO", false, true, {"Tex0", "useLight", "l_direction", "l_diffuse", "l_ambient"}},
     {"basic16_Non_VAO", false, true, {"Tex0", "bones", "numjoints", "alpha"}},
@@ -183,7 +189,8 @@ TEST_F(GLDrawTest, EveryShippedProgramCompilesAndLinksOnItsVertexPaths)
             {
                 if (uniform)
                 {
-                    EXPECT_GE(glGetUniformLocation(program->program, uniform), 0) << shipped.name << " " << uniform;
+                    EXPECT_GE(glGetUniformLocation(program->program, uniform), 0)
+                        << shipped.name << " " << uniform;
                 }
             }
             EXPECT_TRUE(ShaderBind(program.get()));

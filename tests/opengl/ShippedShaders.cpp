@@ -18,6 +18,12 @@ ShippedShaders::ShippedShaders()
     ShaderSetRoot("shaders/GLSL/");
 }
 
-ShippedShaders::~ShippedShaders() { FileTableRebuild("no such folder"); }
+ShippedShaders::~ShippedShaders()
+{
+    FileTableRebuild("no such folder");
+}
 
-ShaderProgram* ShippedShaders::Load(const char* name) const { return ShaderLoad(name); }
+ShaderProgram* ShippedShaders::Load(const char* name) const
+{
+    return ShaderLoad(name);
+}

@@ -4,8 +4,8 @@
 #include "ImagePixels.h"
 #include "LogCapture.h"
 #include "opengl/DdsReader.h"
-#include "opengl/Image.h"
 #include "opengl/GLState.h"
+#include "opengl/Image.h"
 #include "opengl/TextureBuiltins.h"
 #include "tools/formats/DdsWriter.h"
 
@@ -88,7 +88,8 @@ TEST_F(GLDrawTest, ByteFormatsUploadAndReadBackWithOddRowWidths)
         ASSERT_TRUE(texture) << format;
         EXPECT_EQ(texture->m_width, 5);
         EXPECT_EQ(texture->m_height, 3);
-        EXPECT_EQ(ReadBackRGBA(*texture), ExpectedRGBA(format, pixels, width * height)) << "format " << format;
+        EXPECT_EQ(ReadBackRGBA(*texture), ExpectedRGBA(format, pixels, width * height))
+            << "format " << format;
         EXPECT_EQ(TextureParameter(*texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     }
 }

@@ -1,7 +1,7 @@
 #include "opengl/TgaCodec.h"
 
-#include "LogCapture.h"
 #include "ImagePixels.h"
+#include "LogCapture.h"
 #include "opengl/Image.h"
 #include "opengl/ImageByteStream.h"
 #include "tools/formats/TgaWriter.h"
@@ -63,7 +63,8 @@ TEST(TgaReader, ReadsEveryVariantTopRowFirst)
         EXPECT_EQ(image->format, channels == 3 ? kImageFormatBGR : kImageFormatBGRA) << v.label;
         EXPECT_EQ(image->width, width);
         EXPECT_EQ(image->height, height);
-        const std::vector<uint8_t> expected = Rows(pixels.data(), width * channels, height, v.comesBackUpsideDown);
+        const std::vector<uint8_t> expected =
+            Rows(pixels.data(), width * channels, height, v.comesBackUpsideDown);
         EXPECT_EQ(std::vector<uint8_t>(image->pixels, image->pixels + image->size), expected) << v.label;
     }
 }
@@ -108,8 +109,10 @@ TEST(TgaReader, RefusesDamagedAndUnsupportedFiles)
         {"plain pixels cut", std::vector<uint8_t>(plain.begin(), plain.end() - 1), "ends within"},
         {"packets cut", std::vector<uint8_t>(rle.begin(), rle.end() - 3), "ends within"},
         {"huge run-length image", wideRle, "ends within"},
-        {"colour-mapped", TgaWrite(pixels.data(), 8, 8, {1, 32, true, 0, 0, 0}), "Only supports true color files"},
-        {"16 bits", TgaWrite(pixels.data(), 8, 4, {2, 16, true, 0, 0, 0}), "Does not support 16 bits per pixel"},
+        {"colour-mapped", TgaWrite(pixels.data(), 8, 8, {1, 32, true, 0, 0, 0}),
+         "Only supports true color files"},
+        {"16 bits", TgaWrite(pixels.data(), 8, 4, {2, 16, true, 0, 0, 0}),
+         "Does not support 16 bits per pixel"},
         {"id runs past the end", longId, "ends within"},
         {"no pixels", TgaWrite(pixels.data(), 0, 0, {2, 32, true, 0, 0, 0}), "ends within"},
     };

@@ -57,8 +57,8 @@ struct SkinnedVertexEmulated
 
 const float kCorners[3][3] = {{-1, -1, 0}, {0, -1, 0}, {-1, 1, 0}};
 
-template <typename Vertex> VertexMap MakeTriangle(const VertexAttribute* attributes, uint32_t& vertexBuffer,
-                                                  uint32_t& indexBuffer)
+template <typename Vertex>
+VertexMap MakeTriangle(const VertexAttribute* attributes, uint32_t& vertexBuffer, uint32_t& indexBuffer)
 {
     Vertex vertices[3] = {};
     for (int i = 0; i < 3; ++i)
@@ -162,7 +162,8 @@ TEST_F(GLDrawTest, SkinnedModelsDrawOnBothPathsAndFollowTheirJoint)
     TextureBuiltinsCreate();
     const VertexAttribute withArrays[] = {
         kPosition, {2, 3, GL_FLOAT, 0}, kTexCoord0, {5, 4, GL_UNSIGNED_BYTE, 0}, {6, 4, GL_UNSIGNED_BYTE, 1}};
-    const VertexAttribute emulated[] = {kPosition, {2, 3, GL_FLOAT, 0}, kTexCoord0, kBoneIndex, {6, 1, GL_FLOAT, 0}};
+    const VertexAttribute emulated[] = {
+        kPosition, {2, 3, GL_FLOAT, 0}, kTexCoord0, kBoneIndex, {6, 1, GL_FLOAT, 0}};
     struct Path
     {
         bool vertexArrays;

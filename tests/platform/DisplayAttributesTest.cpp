@@ -30,7 +30,10 @@ const AttributeCase kAttributeCases[] = {
     {"a zero sample count ends the list", {0x200, 0, 0x100, 0}, false, 0, 0},
 };
 
-void PrintTo(const AttributeCase& c, std::ostream* out) { *out << c.what; }
+void PrintTo(const AttributeCase& c, std::ostream* out)
+{
+    *out << c.what;
+}
 
 class DisplayAttributeRead : public testing::TestWithParam<AttributeCase>
 {

@@ -35,16 +35,19 @@ DisplayChangeResult FakeApply(const DisplayMode* mode)
 
 const DisplayModeSource kFakeSource = {FakeEnumerate, FakeApply};
 
-DisplayMode Mode(int width, int height, int bits) { return DisplayMode{width, height, bits, 60}; }
+DisplayMode Mode(int width, int height, int bits)
+{
+    return DisplayMode{width, height, bits, 60};
+}
 
 class DisplayModes : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        g_modes = {Mode(1280, 720, 32), Mode(640, 480, 16), Mode(640, 480, 32), Mode(1920, 1080, 32),
-                   Mode(800, 600, 32),  Mode(1024, 768, 32), Mode(1280, 1024, 24), Mode(1600, 900, 32),
-                   Mode(1920, 1080, 16)};
+        g_modes = {Mode(1280, 720, 32),  Mode(640, 480, 16),  Mode(640, 480, 32),
+                   Mode(1920, 1080, 32), Mode(800, 600, 32),  Mode(1024, 768, 32),
+                   Mode(1280, 1024, 24), Mode(1600, 900, 32), Mode(1920, 1080, 16)};
         g_applied.clear();
         g_restores = 0;
         g_answer = nullptr;
@@ -57,7 +60,8 @@ protected:
     {
         std::vector<std::pair<int, int>> sizes;
         for (int i = 0; i < manager.GetNumberOfUniqueResolutions(); ++i)
-            sizes.emplace_back(manager.GetUniqueResolution(i).m_Width, manager.GetUniqueResolution(i).m_Height);
+            sizes.emplace_back(manager.GetUniqueResolution(i).m_Width,
+                               manager.GetUniqueResolution(i).m_Height);
         return sizes;
     }
 
@@ -72,7 +76,7 @@ TEST_F(DisplayModes, InitKeepsEveryModeAndSortsTheUniqueResolutions)
     EXPECT_EQ(manager.GetNumberOfModes(), 9);
     EXPECT_EQ(manager.GetMode(6).bitsPerPixel, 24);
     EXPECT_EQ(manager.GetMode(9).width, 0);
-    const std::vector<std::pair<int, int>> expected = {{640, 480},  {800, 600},   {1024, 768}, {1280, 720},
+    const std::vector<std::pair<int, int>> expected = {{640, 480},   {800, 600},  {1024, 768}, {1280, 720},
                                                        {1280, 1024}, {1600, 900}, {1920, 1080}};
     EXPECT_EQ(Sizes(), expected);
     EXPECT_TRUE(manager.GetUniqueResolution(0).IsCompatibleWithFullScreen());
@@ -171,7 +175,8 @@ TEST_F(DisplayModes, FailedChangeRestoresTheDesktopAndReports)
     const FailureCase cases[] = {
         {1366, 768, DisplayChangeResult::kSuccessful,
          "Pendrel Display: The video mode 1366x768x32-bit color is not supported\n"},
-        {800, 600, DisplayChangeResult::kFailed, "Pendrel Display: Hardware failed to change to 800x600x32-bit color\n"},
+        {800, 600, DisplayChangeResult::kFailed,
+         "Pendrel Display: Hardware failed to change to 800x600x32-bit color\n"},
         {800, 600, DisplayChangeResult::kUnknown,
          "Pendrel Display: Failed to change to 800x600x32-bit color - unknown reason\n"},
     };

@@ -39,8 +39,14 @@ protected:
 };
 
 int64_t g_counter = 0;
-int64_t FakeCounter() { return g_counter; }
-int64_t FakeFrequency() { return 1000000; }
+int64_t FakeCounter()
+{
+    return g_counter;
+}
+int64_t FakeFrequency()
+{
+    return 1000000;
+}
 } // namespace
 
 TEST_F(DisplayOnScreen, WindowedDisplayHasTheRequestedSizeAndAContext)

@@ -2,4 +2,7 @@
 
 #include <cstdlib>
 
-bool DisplayAvailable() { return getenv("DISPLAY") || getenv("WAYLAND_DISPLAY"); }
+bool DisplayAvailable()
+{
+    return getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
+}

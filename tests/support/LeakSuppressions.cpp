@@ -6,7 +6,10 @@
 
 // Libraries of the window system keep memory in their globals for the life
 // of the process; the leak checker must not count it against the tests.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus-1.so\n";
+}
 
 namespace
 {

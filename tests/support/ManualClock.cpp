@@ -5,8 +5,14 @@
 namespace
 {
 int64_t g_counter = 0;
-int64_t Counter() { return g_counter; }
-int64_t Frequency() { return 1000000; }
+int64_t Counter()
+{
+    return g_counter;
+}
+int64_t Frequency()
+{
+    return 1000000;
+}
 const ClockSource kManualSource = {Counter, Frequency};
 } // namespace
 
@@ -16,8 +22,20 @@ ManualClock::ManualClock(uint64_t startMicroseconds)
     ClockSetSource(&kManualSource);
 }
 
-ManualClock::~ManualClock() { ClockSetSource(nullptr); }
+ManualClock::~ManualClock()
+{
+    ClockSetSource(nullptr);
+}
 
-void ManualClock::Advance(uint64_t microseconds) { g_counter += static_cast<int64_t>(microseconds); }
-void ManualClock::Set(uint64_t microseconds) { g_counter = static_cast<int64_t>(microseconds); }
-uint64_t ManualClock::Now() const { return static_cast<uint64_t>(g_counter); }
+void ManualClock::Advance(uint64_t microseconds)
+{
+    g_counter += static_cast<int64_t>(microseconds);
+}
+void ManualClock::Set(uint64_t microseconds)
+{
+    g_counter = static_cast<int64_t>(microseconds);
+}
+uint64_t ManualClock::Now() const
+{
+    return static_cast<uint64_t>(g_counter);
+}

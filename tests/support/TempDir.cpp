@@ -21,7 +21,10 @@ TempDir::~TempDir()
         RemoveTree(m_path);
 }
 
-std::string TempDir::PathOf(const std::string& relative) const { return m_path + "/" + relative; }
+std::string TempDir::PathOf(const std::string& relative) const
+{
+    return m_path + "/" + relative;
+}
 
 bool TempDir::WriteFile(const std::string& relative, const void* bytes, size_t count) const
 {

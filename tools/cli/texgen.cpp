@@ -55,8 +55,8 @@ bool EndsWith(const std::string& text, const char* suffix)
     return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
-std::vector<uint8_t> Encode(const std::string& output, const char* dxt, std::vector<uint8_t>& rgba, uint32_t width,
-                            uint32_t height)
+std::vector<uint8_t> Encode(const std::string& output, const char* dxt, std::vector<uint8_t>& rgba,
+                            uint32_t width, uint32_t height)
 {
     if (EndsWith(output, ".dds"))
     {
@@ -75,7 +75,8 @@ int main(int argc, char** argv)
 {
     if (argc != 5 && argc != 6)
     {
-        fprintf(stderr, "usage: %s <output .tga|.dds> <width> <height> <pattern> [dxt1|dxt3|dxt5]\n", argv[0]);
+        fprintf(stderr, "usage: %s <output .tga|.dds> <width> <height> <pattern> [dxt1|dxt3|dxt5]\n",
+                argv[0]);
         return 2;
     }
     const std::string output = argv[1];
@@ -96,8 +97,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "texgen: unknown pattern %s\n", argv[4]);
         return 2;
     }
-    const std::vector<uint8_t> bytes = Encode(output, argc == 6 ? argv[5] : "dxt5", rgba, uint32_t(width),
-                                              uint32_t(height));
+    const std::vector<uint8_t> bytes =
+        Encode(output, argc == 6 ? argv[5] : "dxt5", rgba, uint32_t(width), uint32_t(height));
     FILE* file = fopen(argv[1], "wb");
     const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = file && fclose(file) == 0;

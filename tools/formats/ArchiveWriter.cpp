@@ -5,7 +5,10 @@
 
 #include <cstring>
 
-ArchiveWriter::~ArchiveWriter() { Close(); }
+ArchiveWriter::~ArchiveWriter()
+{
+    Close();
+}
 
 bool ArchiveWriter::Open(const char* path)
 {

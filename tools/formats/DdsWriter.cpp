@@ -54,8 +54,9 @@ std::vector<uint8_t> RgbaHalve(const uint8_t* rgba, uint32_t width, uint32_t hei
             {
                 const uint32_t x0 = std::min(2 * x, width - 1), x1 = std::min(2 * x + 1, width - 1);
                 const uint32_t y0 = std::min(2 * y, height - 1), y1 = std::min(2 * y + 1, height - 1);
-                const uint32_t sum = rgba[(size_t(y0) * width + x0) * 4 + k] + rgba[(size_t(y0) * width + x1) * 4 + k] +
-                                     rgba[(size_t(y1) * width + x0) * 4 + k] + rgba[(size_t(y1) * width + x1) * 4 + k];
+                const uint32_t sum =
+                    rgba[(size_t(y0) * width + x0) * 4 + k] + rgba[(size_t(y0) * width + x1) * 4 + k] +
+                    rgba[(size_t(y1) * width + x0) * 4 + k] + rgba[(size_t(y1) * width + x1) * 4 + k];
                 out[(size_t(y) * halfWidth + x) * 4 + k] = uint8_t((sum + 2) / 4);
             }
     return out;
@@ -69,7 +70,8 @@ std::vector<uint8_t> DdsWrite(DxtFormat format, const uint8_t* rgba, uint32_t wi
     std::vector<uint8_t> out(kHeaderBytes, 0);
     memcpy(out.data(), "DDS ", 4);
     DdsPutU32(out, 4, 124);
-    DdsPutU32(out, 8, kFlagsCapsHeightWidthPixelFormat | kFlagLinearSize | (mipCount > 1 ? kFlagMipCount : 0));
+    DdsPutU32(out, 8,
+              kFlagsCapsHeightWidthPixelFormat | kFlagLinearSize | (mipCount > 1 ? kFlagMipCount : 0));
     DdsPutU32(out, kDdsFieldHeight, height);
     DdsPutU32(out, kDdsFieldWidth, width);
     DdsPutU32(out, kDdsFieldMipCount, mipCount);

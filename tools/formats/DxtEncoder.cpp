@@ -4,7 +4,10 @@
 
 namespace
 {
-uint16_t Pack565(const uint8_t* c) { return uint16_t(((c[0] >> 3) << 11) | ((c[1] >> 2) << 5) | (c[2] >> 3)); }
+uint16_t Pack565(const uint8_t* c)
+{
+    return uint16_t(((c[0] >> 3) << 11) | ((c[1] >> 2) << 5) | (c[2] >> 3));
+}
 
 void Unpack565(uint16_t v, uint8_t* c)
 {
@@ -134,13 +137,17 @@ void DecodeColours(const uint8_t* in, uint8_t* rgba, bool allowTransparent)
     const uint16_t c0 = uint16_t(in[0] | (in[1] << 8)), c1 = uint16_t(in[2] | (in[3] << 8));
     uint8_t palette[4][4];
     ColourPalette(c0, c1, c0 > c1 || !allowTransparent, palette);
-    const uint32_t indices = uint32_t(in[4]) | (uint32_t(in[5]) << 8) | (uint32_t(in[6]) << 16) | (uint32_t(in[7]) << 24);
+    const uint32_t indices =
+        uint32_t(in[4]) | (uint32_t(in[5]) << 8) | (uint32_t(in[6]) << 16) | (uint32_t(in[7]) << 24);
     for (int i = 0; i < 16; ++i)
         std::copy(palette[(indices >> (2 * i)) & 3], palette[(indices >> (2 * i)) & 3] + 4, rgba + i * 4);
 }
 } // namespace
 
-uint32_t DxtBlockBytes(DxtFormat format) { return format == DxtFormat::DXT1 ? 8 : 16; }
+uint32_t DxtBlockBytes(DxtFormat format)
+{
+    return format == DxtFormat::DXT1 ? 8 : 16;
+}
 
 void DxtEncodeBlock(DxtFormat format, const uint8_t* rgba, uint8_t* block)
 {
@@ -171,8 +178,10 @@ std::vector<uint8_t> DxtEncodeImage(DxtFormat format, const uint8_t* rgba, uint3
         {
             for (uint32_t i = 0; i < 16; ++i)
             {
-                const uint32_t x = std::min(bx * 4 + i % 4, width - 1), y = std::min(by * 4 + i / 4, height - 1);
-                std::copy(rgba + (size_t(y) * width + x) * 4, rgba + (size_t(y) * width + x) * 4 + 4, pixels + i * 4);
+                const uint32_t x = std::min(bx * 4 + i % 4, width - 1),
+                               y = std::min(by * 4 + i / 4, height - 1);
+                std::copy(rgba + (size_t(y) * width + x) * 4, rgba + (size_t(y) * width + x) * 4 + 4,
+                          pixels + i * 4);
             }
             DxtEncodeBlock(format, pixels, block);
         }

@@ -16,7 +16,8 @@ bool EncipheredNameUsable(const char* tableName, std::string& why)
     else if (tableName[0] == '/')
         why = "the name must be relative to the enciphered tree";
     else if (!FileCipherKeyFits(tableName))
-        why = "the name is longer than " + std::to_string(kFileCipherKeyMax) + " characters, too long for a key";
+        why = "the name is longer than " + std::to_string(kFileCipherKeyMax) +
+              " characters, too long for a key";
     else
         return true;
     return false;
@@ -29,7 +30,8 @@ bool WriteEncipheredFile(const char* treeFolder, const char* tableName, const vo
         return false;
     const std::string path = std::string(treeFolder) + "/" + tableName;
     CreateFoldersAlongPath(path.c_str());
-    std::vector<uint8_t> enciphered(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + count);
+    std::vector<uint8_t> enciphered(static_cast<const uint8_t*>(bytes),
+                                    static_cast<const uint8_t*>(bytes) + count);
     FileCipherApply(enciphered.data(), enciphered.size(), tableName, 0);
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)

@@ -14,7 +14,8 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value)
 // packets, everything else raw packets, at most 128 pixels each.
 void EncodeRow(std::vector<uint8_t>& out, const uint8_t* row, uint16_t width, size_t pixelSize)
 {
-    auto same = [&](uint16_t a, uint16_t b) { return memcmp(row + a * pixelSize, row + b * pixelSize, pixelSize) == 0; };
+    auto same = [&](uint16_t a, uint16_t b)
+    { return memcmp(row + a * pixelSize, row + b * pixelSize, pixelSize) == 0; };
     uint16_t x = 0;
     while (x < width)
     {
@@ -38,7 +39,8 @@ void EncodeRow(std::vector<uint8_t>& out, const uint8_t* row, uint16_t width, si
 }
 } // namespace
 
-std::vector<uint8_t> TgaWrite(const uint8_t* pixels, uint16_t width, uint16_t height, const TgaWriteOptions& options)
+std::vector<uint8_t> TgaWrite(const uint8_t* pixels, uint16_t width, uint16_t height,
+                              const TgaWriteOptions& options)
 {
     std::vector<uint8_t> out;
     out.push_back(options.idLength);
