@@ -74,8 +74,13 @@ SQPRINTFUNCTION sq_geterrorfunc(HSQUIRRELVM v)
 {
     return v->ss->errorFunc;
 }
-SQRESULT sq_suspendvm(HSQUIRRELVM)
+// Only a native called directly by a script that the host started can suspend: the frames must all be script.
+SQRESULT sq_suspendvm(HSQUIRRELVM v)
 {
+    if (v->suspended)
+        return Fail(v, "cannot suspend an already suspended vm");
+    if (v->nativeDepth != 1 || v->executeDepth != 1)
+        return Fail(v, "cannot suspend through native calls/metamethods");
     return SQ_SUSPEND_FLAG;
 }
 SQInteger sq_getvmstate(HSQUIRRELVM v)
@@ -83,7 +88,7 @@ SQInteger sq_getvmstate(HSQUIRRELVM v)
     return v->state;
 }
 
-SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool)
+SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool throwerror)
 {
     if (v->state != SQ_VMSTATE_SUSPENDED)
         return Fail(v, "cannot resume a vm that is not running any code");
@@ -97,17 +102,16 @@ SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool rai
         v->stack[v->suspendTarget] = wake;
     v->suspended = false;
     v->state = SQ_VMSTATE_RUNNING;
+    v->throwOnResume = throwerror != 0; // the error was set beforehand with sq_throwerror
+    bool savedRaise = v->raiseErrors;
+    v->raiseErrors = raiseerror != 0;
+    v->errorNotified = false;
     Value ret;
     bool ok = v->Execute(ret);
-    if (v->suspended)
-        v->state = SQ_VMSTATE_SUSPENDED;
-    else
-        v->state = SQ_VMSTATE_IDLE;
+    v->raiseErrors = savedRaise;
+    v->state = v->suspended ? SQ_VMSTATE_SUSPENDED : SQ_VMSTATE_IDLE;
     if (!ok)
-    {
-        (void)raiseerror;
         return SQ_ERROR;
-    }
     if (retval)
         v->Push(ret);
     return SQ_OK;
@@ -1011,6 +1015,9 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     Value fn = v->At(-(params + 1));
     Value ret;
     SQInteger argBase = v->top - params;
+    bool outermost = v->state == SQ_VMSTATE_IDLE;
+    if (outermost)
+        v->state = SQ_VMSTATE_RUNNING;
     bool savedRaise = v->raiseErrors;
     v->raiseErrors = raiseerror != 0;
     v->errorNotified = false;
@@ -1018,6 +1025,16 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     if (!ok && !v->errorNotified)
         v->NotifyError(); // errors from a native called directly
     v->raiseErrors = savedRaise;
+    if (ok && v->suspended)
+    {
+        // the frames stay on the stack, parameters included, until sq_wakeupvm finishes them
+        v->state = SQ_VMSTATE_SUSPENDED;
+        if (retval)
+            v->Push(ret);
+        return SQ_OK;
+    }
+    if (outermost)
+        v->state = SQ_VMSTATE_IDLE;
     v->Pop(params);
     if (!ok)
         return SQ_ERROR;

@@ -132,15 +132,11 @@ SQInteger base_newthread(HSQUIRRELVM v)
 }
 SQInteger base_suspend(HSQUIRRELVM v)
 {
-    if (v == v->ss->mainVM)
-        return Error(v, "cannot suspend the main thread");
-    if (v->nativeDepth != 1 || v->executeDepth != 1)
-        return Error(v, "cannot suspend through native calls/metamethods");
-    if (NArgs(v) > 1)
-        v->Push(Arg(v, 2));
-    else
-        v->Push(Value());
-    return SQ_SUSPEND_FLAG;
+    SQRESULT r = sq_suspendvm(v);
+    if (SQ_FAILED(r) && r != SQ_SUSPEND_FLAG)
+        return r;
+    v->Push(NArgs(v) > 1 ? Arg(v, 2) : Value());
+    return r;
 }
 SQInteger base_seterrorhandler(HSQUIRRELVM v)
 {

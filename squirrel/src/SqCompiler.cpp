@@ -549,8 +549,7 @@ private:
         SQInteger j = fs->EmitJump(jumpOp, reg);
         fs->FreeReg(reg);
         Exp r = right();
-        SQInteger reg2 = ToNextReg(r);
-        (void)reg2;
+        ToNextReg(r); // lands in reg, freed above
         fs->PatchToHere(j);
         return RegExp(reg);
     }
@@ -1196,6 +1195,11 @@ private:
     {
         NestingGuard guard(*this);
         fs->SetLine(lex.line);
+        if (ss->debugInfo && lex.token != '{' && lex.token != ';')
+        {
+            SQInteger pc = fs->Emit(OP_LINE);
+            fs->At(pc).sbx = int32_t(lex.line);
+        }
         switch (lex.token)
         {
         case ';':
@@ -1238,7 +1242,8 @@ private:
                     FreeExp(e);
                     e = Expression();
                 }
-                // "return f(...)" outside try blocks is a tail call: deep state-machine recursion needs no stack
+                // "return f(...)" outside try blocks is a tail call: deep state-machine recursion needs no
+                // stack
                 if (!yield && e.kind == E_REG && fs->activeTraps == 0 && fs->Pc() > 0 &&
                     fs->At(fs->Pc() - 1).op == OP_CALL && fs->At(fs->Pc() - 1).a == e.a)
                     fs->At(fs->Pc() - 1).op = OP_TAILCALL;
@@ -1573,9 +1578,8 @@ private:
         {
             Lex();
             std::string name = ExpectIdentifier();
-            SQInteger reg = fs->DeclareLocal(Str(name));
-            (void)reg;
-            fs->freeReg--; // the closure is built in the local's own register
+            fs->DeclareLocal(Str(name)); // declared first so the body can call itself
+            fs->freeReg--;               // the closure is built in the local's own register
             FunctionExp(name, false);
             return;
         }

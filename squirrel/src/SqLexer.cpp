@@ -249,13 +249,12 @@ bool SQLexer::Next()
             return true;
         }
     }
-    if (strchr("{}[]().,;:?+-*/%&|^~!<>=@", c))
-    {
-        Advance();
-        token = c;
-        return true;
-    }
-    return Fail("unexpected character");
+    if (c < 32 || c == 127)
+        return Fail("unexpected character(control)");
+    // any other character is a token of its own; the parser reports where it does not fit
+    Advance();
+    token = c;
+    return true;
 }
 
 bool SQLexer::ReadString(int delimiter, bool verbatim)

@@ -12,7 +12,7 @@ SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 
 SQVM::~SQVM()
 {
-    CloseOuters(0);  // closures that escaped this thread keep their values
+    CloseOuters(0); // closures that escaped this thread keep their values
     delete[] stack;
 }
 
@@ -139,6 +139,8 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     calls.push_back(ci);
     top = argBase + p->maxStack;
     entered = true;
+    if (debugHook._type != OT_NULL)
+        CallDebugHook('c', p->LineAt(0));
     return true;
 }
 
@@ -179,6 +181,21 @@ std::string TypeMaskNames(SQInteger mask)
     return names;
 }
 } // namespace
+
+// The hook gets (event, source, line, function); it does not see its own execution.
+void SQVM::CallDebugHook(SQInteger event, SQInteger line)
+{
+    if (inDebugHook)
+        return;
+    const SQCallInfo& ci = calls.back();
+    SQFunctionProto* p = ci.closure ? ci.closure->Proto() : nullptr;
+    Value args[4] = {Value(event), p ? p->sourceName : Value(), Value(line), p ? p->name : Value()};
+    Value hook = debugHook, ignored, savedError = lastError;
+    inDebugHook = true;
+    CallWith(hook, roottable, args, 4, ignored);
+    inDebugHook = false;
+    lastError = savedError;
+}
 
 void SQVM::NotifyError()
 {
@@ -418,19 +435,22 @@ bool SQVM::Execute(Value& ret)
 #define FAIL() goto error
     // Each handler ends in its own indirect jump, which predicts far better than one shared switch.
     static const void* const kHandlers[] = {
-        &&L_OP_LOADK,    &&L_OP_LOADINT,    &&L_OP_LOADNULL, &&L_OP_LOADBOOL,  &&L_OP_MOVE,   &&L_OP_GETOUTER,
-        &&L_OP_SETOUTER, &&L_OP_NEWTABLE,   &&L_OP_NEWARRAY, &&L_OP_APPEND,    &&L_OP_GET,    &&L_OP_GETK,
-        &&L_OP_SET,      &&L_OP_SETK,       &&L_OP_NEWSLOT,  &&L_OP_NEWMEMBER, &&L_OP_DELETE, &&L_OP_CALL, &&L_OP_TAILCALL,
-        &&L_OP_PREPCALL, &&L_OP_PREPCALLK,  &&L_OP_CLOSURE,  &&L_OP_RETURN,    &&L_OP_YIELD,  &&L_OP_JMP,
-        &&L_OP_JZ,       &&L_OP_JNZ,        &&L_OP_ADD,      &&L_OP_SUB,       &&L_OP_MUL,    &&L_OP_DIV,
-        &&L_OP_MOD,      &&L_OP_BAND,       &&L_OP_BOR,      &&L_OP_BXOR,      &&L_OP_SHL,    &&L_OP_SHR,
-        &&L_OP_USHR,     &&L_OP_EQ,         &&L_OP_NE,       &&L_OP_LT,        &&L_OP_LE,     &&L_OP_GT,
-        &&L_OP_GE,       &&L_OP_CMP3,       &&L_OP_JLT,      &&L_OP_JLE,       &&L_OP_JGT,    &&L_OP_JGE,
-        &&L_OP_JEQ,      &&L_OP_JNE,        &&L_OP_NEG,      &&L_OP_NOT,       &&L_OP_BNOT,   &&L_OP_INC,
-        &&L_OP_TYPEOF,   &&L_OP_INSTANCEOF, &&L_OP_IN,       &&L_OP_CLONE,     &&L_OP_RESUME, &&L_OP_FOREACH,
-        &&L_OP_CLASS,    &&L_OP_THROW,      &&L_OP_PUSHTRAP, &&L_OP_POPTRAP,   &&L_OP_CLOSE,  &&L_OP_GETBASE,
-        &&L_OP_GETROOT,  &&L_OP_LINE};
-    static_assert(sizeof(kHandlers) / sizeof(kHandlers[0]) == OP_LINE + 1, "one handler per opcode, in order");
+        &&L_OP_LOADK,     &&L_OP_LOADINT,    &&L_OP_LOADNULL, &&L_OP_LOADBOOL, &&L_OP_MOVE,
+        &&L_OP_GETOUTER,  &&L_OP_SETOUTER,   &&L_OP_NEWTABLE, &&L_OP_NEWARRAY, &&L_OP_APPEND,
+        &&L_OP_GET,       &&L_OP_GETK,       &&L_OP_SET,      &&L_OP_SETK,     &&L_OP_NEWSLOT,
+        &&L_OP_NEWMEMBER, &&L_OP_DELETE,     &&L_OP_CALL,     &&L_OP_TAILCALL, &&L_OP_PREPCALL,
+        &&L_OP_PREPCALLK, &&L_OP_CLOSURE,    &&L_OP_RETURN,   &&L_OP_YIELD,    &&L_OP_JMP,
+        &&L_OP_JZ,        &&L_OP_JNZ,        &&L_OP_ADD,      &&L_OP_SUB,      &&L_OP_MUL,
+        &&L_OP_DIV,       &&L_OP_MOD,        &&L_OP_BAND,     &&L_OP_BOR,      &&L_OP_BXOR,
+        &&L_OP_SHL,       &&L_OP_SHR,        &&L_OP_USHR,     &&L_OP_EQ,       &&L_OP_NE,
+        &&L_OP_LT,        &&L_OP_LE,         &&L_OP_GT,       &&L_OP_GE,       &&L_OP_CMP3,
+        &&L_OP_JLT,       &&L_OP_JLE,        &&L_OP_JGT,      &&L_OP_JGE,      &&L_OP_JEQ,
+        &&L_OP_JNE,       &&L_OP_NEG,        &&L_OP_NOT,      &&L_OP_BNOT,     &&L_OP_INC,
+        &&L_OP_TYPEOF,    &&L_OP_INSTANCEOF, &&L_OP_IN,       &&L_OP_CLONE,    &&L_OP_RESUME,
+        &&L_OP_FOREACH,   &&L_OP_CLASS,      &&L_OP_THROW,    &&L_OP_PUSHTRAP, &&L_OP_POPTRAP,
+        &&L_OP_CLOSE,     &&L_OP_GETBASE,    &&L_OP_GETROOT,  &&L_OP_LINE};
+    static_assert(sizeof(kHandlers) / sizeof(kHandlers[0]) == OP_LINE + 1,
+                  "one handler per opcode, in order");
     SQInstruction i;
 #define DISPATCH()                                                                                           \
     do                                                                                                       \
@@ -440,6 +460,11 @@ bool SQVM::Execute(Value& ret)
     } while (0)
 #define NEXT() goto next_instruction
     LOAD_FRAME();
+    if (throwOnResume)
+    {
+        throwOnResume = false;
+        goto error;
+    }
     DISPATCH();
     {
         {
@@ -656,7 +681,8 @@ bool SQVM::Execute(Value& ret)
                 {
                     if (openOuters && openOuters->index >= ci->base)
                         CloseOuters(ci->base);
-                    stack[ci->target] = fn; // the caller's slot held this frame's closure; now it keeps the callee
+                    stack[ci->target] =
+                        fn; // the caller's slot held this frame's closure; now it keeps the callee
                     for (SQInteger n = 0; n < i.b; n++)
                         stk[n] = std::move(stk[i.a + 1 + n]);
                     for (Value *slot = stk + i.b, *end = stack + top; slot < end; slot++)
@@ -681,7 +707,7 @@ bool SQVM::Execute(Value& ret)
                 SQClosure* c = fn.Closure();
                 SQFunctionProto* p = c->Proto();
                 if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
-                    argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize)
+                    argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize && debugHook._type == OT_NULL)
                 {
                     calls.emplace_back();
                     SQCallInfo& n = calls.back();
@@ -748,7 +774,8 @@ bool SQVM::Execute(Value& ret)
         L_OP_RETURN:
         {
             if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
-                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())))
+                (traps.empty() || traps.back().callDepth != SQInteger(calls.size())) &&
+                debugHook._type == OT_NULL)
             {
                 Value& dst = stack[ci->target];
                 if (i.x)
@@ -766,6 +793,13 @@ bool SQVM::Execute(Value& ret)
             Value v;
             if (i.x)
                 v = stk[i.a];
+            if (debugHook._type != OT_NULL)
+            {
+                SAVE_PC();
+                CallDebugHook(
+                    'r', ci->closure->Proto()->LineAt(SQInteger(pc - ci->closure->Proto()->code.data()) - 1));
+                REFRESH();
+            }
             bool root = ci->root;
             SQInteger target = ci->target;
             LeaveFrame();
@@ -874,7 +908,7 @@ bool SQVM::Execute(Value& ret)
     L_##opcode : L_##jopcode:                                                                                \
     {                                                                                                        \
         const Value& x = stk[i.b];                                                                           \
-        const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                            \
+        const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                      \
         bool r;                                                                                              \
         if (IsInt2(x, y))                                                                                    \
         {                                                                                                    \
@@ -900,7 +934,7 @@ bool SQVM::Execute(Value& ret)
         else                                                                                                 \
         {                                                                                                    \
             const SQInstruction& j = *pc++;                                                                  \
-            if (r == ((i.x & 2) != 0))                                                                                          \
+            if (r == ((i.x & 2) != 0))                                                                       \
                 pc += j.sbx;                                                                                 \
         }                                                                                                    \
         DISPATCH();                                                                                          \
@@ -1085,6 +1119,12 @@ bool SQVM::Execute(Value& ret)
             stk[i.a] = roottable;
             DISPATCH();
         L_OP_LINE:
+            if (debugHook._type != OT_NULL)
+            {
+                SAVE_PC();
+                CallDebugHook('l', i.sbx);
+                REFRESH();
+            }
             DISPATCH();
         }
     next_instruction:

@@ -50,11 +50,14 @@ struct SQVM : SQCollectable
     SQInteger executeDepth = 0;   // nested interpreter loops (metamethods, callbacks)
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
+    bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
     bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
     bool errorNotified = false; // the handler has seen the error now unwinding
 
     // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
     void NotifyError();
+    bool inDebugHook = false;
+    void CallDebugHook(SQInteger event, SQInteger line);
 
     // API stack helpers (indexes relative to stackBase, negative from top).
     // The stack has a fixed size; a push past its end is dropped and reported rather than written out of

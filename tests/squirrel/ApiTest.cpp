@@ -87,6 +87,73 @@ TEST_F(Vm, ScriptsCallNativeFunctionsAndSeeTheirErrors)
     sq_pop(v, 3);
 }
 
+SQInteger WaitForHost(HSQUIRRELVM v)
+{
+    sq_pushstring(v, "waiting", -1);
+    return sq_suspendvm(v);
+}
+
+TEST_F(Vm, HostSuspendsAScriptAndWakesItUpLater)
+{
+    RegisterNative("wait", WaitForHost);
+    Run("function script() { local got = wait(); ::result <- \"woke with \" + got; return \"done\"; }");
+    sq_pushroottable(v);
+    sq_pushstring(v, "script", -1);
+    sq_get(v, -2);
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQTrue)));
+    EXPECT_EQ(SQ_VMSTATE_SUSPENDED, sq_getvmstate(v));
+    const SQChar* text = nullptr;
+    sq_getstring(v, -1, &text);
+    EXPECT_STREQ("waiting", text);
+    sq_pop(v, 1);
+    sq_pushinteger(v, 7);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_wakeupvm(v, SQTrue, SQTrue, SQTrue, SQFalse)));
+    EXPECT_EQ(SQ_VMSTATE_IDLE, sq_getvmstate(v));
+    sq_getstring(v, -1, &text);
+    EXPECT_STREQ("done", text);
+    sq_settop(v, 0);
+    sq_pushroottable(v);
+    sq_pushstring(v, "result", -1);
+    sq_get(v, -2);
+    sq_getstring(v, -1, &text);
+    EXPECT_STREQ("woke with 7", text);
+    sq_pop(v, 2);
+}
+
+TEST_F(Vm, WakingUpWithAnErrorRaisesItAtTheSuspensionPoint)
+{
+    RegisterNative("wait", WaitForHost);
+    Run("function script() { try { wait(); } catch (e) { ::caught <- e; } }");
+    sq_pushroottable(v);
+    sq_pushstring(v, "script", -1);
+    sq_get(v, -2);
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
+    sq_throwerror(v, "cancelled");
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_wakeupvm(v, SQFalse, SQFalse, SQTrue, SQTrue)));
+    sq_settop(v, 0);
+    sq_pushroottable(v);
+    sq_pushstring(v, "caught", -1);
+    sq_get(v, -2);
+    const SQChar* text = nullptr;
+    sq_getstring(v, -1, &text);
+    EXPECT_STREQ("cancelled", text);
+    sq_pop(v, 2);
+}
+
+TEST_F(Vm, ClosingWhileSuspendedReleasesTheWaitingFrames)
+{
+    RegisterNative("wait", WaitForHost);
+    Run("function script() { local t = {}; t.self <- t; wait(); }");
+    sq_pushroottable(v);
+    sq_pushstring(v, "script", -1);
+    sq_get(v, -2);
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
+    EXPECT_EQ(SQ_VMSTATE_SUSPENDED, sq_getvmstate(v));
+}
+
 int releasedCount = 0;
 SQInteger CountRelease(SQUserPointer, SQInteger)
 {

@@ -46,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
                     CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
                     CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
-                    CompileErrorCase{"local x = 1 $ 2;", "unexpected character", 1, 13},
+                    CompileErrorCase{"local x = 1 $ 2;", "end of statement expected (; or lf)", 1, 13},
+                    CompileErrorCase{"local x = \"a\" + \x01;", "unexpected character(control)", 1, 17},
                     CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
 
 struct RuntimeErrorCase
@@ -74,20 +75,21 @@ TEST_P(RuntimeErrors, ReachTheHostWithTheirMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Squirrel, RuntimeErrors,
-    testing::Values(RuntimeErrorCase{"local t = {}; t.missing;", "the index 'missing' does not exist"},
-                    RuntimeErrorCase{"function f(a) {} f();", "wrong number of parameters"},
-                    RuntimeErrorCase{"local n = null; n.x = 1;", "trying to set 'null'"},
-                    RuntimeErrorCase{"local x = 1 / 0;", "division by zero"},
-                    RuntimeErrorCase{"nothing();", "the index 'nothing' does not exist"},
-                    RuntimeErrorCase{"local a = [1]; a[3] = 0;", "the index '3' does not exist"},
-                    RuntimeErrorCase{"local x = 1 + {};", "arith op + on between 'integer' and 'table'"},
-                    RuntimeErrorCase{"throw \"custom\";", "custom"},
-                    RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
-                    RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
-                    RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
-                    RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "native stack overflow"},
-                    RuntimeErrorCase{"[1].insert(\"a\", 1);",
-                                     "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
+    testing::Values(
+        RuntimeErrorCase{"local t = {}; t.missing;", "the index 'missing' does not exist"},
+        RuntimeErrorCase{"function f(a) {} f();", "wrong number of parameters"},
+        RuntimeErrorCase{"local n = null; n.x = 1;", "trying to set 'null'"},
+        RuntimeErrorCase{"local x = 1 / 0;", "division by zero"},
+        RuntimeErrorCase{"nothing();", "the index 'nothing' does not exist"},
+        RuntimeErrorCase{"local a = [1]; a[3] = 0;", "the index '3' does not exist"},
+        RuntimeErrorCase{"local x = 1 + {};", "arith op + on between 'integer' and 'table'"},
+        RuntimeErrorCase{"throw \"custom\";", "custom"},
+        RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
+        RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
+        RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
+        RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "native stack overflow"},
+        RuntimeErrorCase{"[1].insert(\"a\", 1);",
+                         "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 
 TEST(SquirrelRun, DeepNestingIsACompileErrorNotACrash)
 {
@@ -95,6 +97,22 @@ TEST(SquirrelRun, DeepNestingIsACompileErrorNotACrash)
     SquirrelRun run = RunSquirrel(source);
     EXPECT_FALSE(run.compiled);
     EXPECT_EQ("expression or block nested too deeply", run.error);
+}
+
+TEST(SquirrelRun, DebugHookSeesTheLinesOfCodeCompiledWithDebugInfo)
+{
+    SquirrelRun run =
+        RunSquirrel("local lines = [];\n"
+                    "setdebughook(function(type, src, line, fn) { if (type == 'l') lines.append(line); });\n"
+                    "enabledebuginfo(true);\n"
+                    "local f = compilestring(\"local a = 1\\nfunction g() {\\n return 2\\n}\\nlocal b = "
+                    "g()\", \"dbg\");\n"
+                    "enabledebuginfo(false);\n"
+                    "f();\n"
+                    "setdebughook(null);\n"
+                    "foreach (l in lines) print(l + \" \");\n");
+    EXPECT_TRUE(run.ran) << run.error;
+    EXPECT_EQ("1 2 5 3 ", run.output);
 }
 
 TEST(SquirrelRun, ScriptResultsReachTheHost)
@@ -106,16 +124,17 @@ TEST(SquirrelRun, ScriptResultsReachTheHost)
 
 TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
 {
-    SquirrelRun run = RunSquirrel("seterrorhandler(function(e) {\n"
-                                  "    local where = getstackinfos(2);\n"
-                                  "    print(e + \" in \" + where.func + \" line \" + where.line + \" n=\" + where.locals.n);\n"
-                                  "});\n"
-                                  "try { throw \"caught errors stay quiet\"; } catch (e) {}\n"
-                                  "function fails() {\n"
-                                  "    local n = null;\n"
-                                  "    n.field = 1;\n"
-                                  "}\n"
-                                  "fails();\n");
+    SquirrelRun run = RunSquirrel(
+        "seterrorhandler(function(e) {\n"
+        "    local where = getstackinfos(2);\n"
+        "    print(e + \" in \" + where.func + \" line \" + where.line + \" n=\" + where.locals.n);\n"
+        "});\n"
+        "try { throw \"caught errors stay quiet\"; } catch (e) {}\n"
+        "function fails() {\n"
+        "    local n = null;\n"
+        "    n.field = 1;\n"
+        "}\n"
+        "fails();\n");
     EXPECT_FALSE(run.ran);
     EXPECT_EQ("trying to set 'null'", run.error);
     EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);

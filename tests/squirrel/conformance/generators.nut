@@ -68,7 +68,6 @@ function deep(n) {
 local dt = newthread(deep);
 print("suspend from nested call: " + dt.call(3) + "\n");
 print("resumes through frames: " + dt.wakeup(10) + "\n");
-try { suspend(1); } catch (e) { print("suspend main: " + e + "\n"); }
 local failing = newthread(function() { throw "thread error"; });
 try { failing.call(); } catch (e) { print("error in thread: " + e + "\n"); }
 local viaMeta = newthread(function() {
