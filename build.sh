@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config libsdl2-dev libglew-dev libgl-dev libgl1-mesa-dri
           libopenal-dev libminizip-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
-          xvfb xauth)
+          xvfb xauth
+          liblua5.4-dev libjpeg-turbo-progs)  # the benchmarks' peers: Lua 5.4 and djpeg
 
 install_missing() {
     local missing=()
