@@ -21,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 
 // A quit signal that comes while the renderer still compiles its shader
 // programs (seconds under a software driver) is served once start-up ends.
-constexpr std::chrono::seconds kQuitLimit(10);
+constexpr std::chrono::seconds kQuitLimit(30);
 
 std::string ReadWhole(const fs::path& path)
 {
