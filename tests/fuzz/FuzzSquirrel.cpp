@@ -41,6 +41,18 @@ HSQUIRRELVM FuzzOpenVm()
     return v;
 }
 
+HSQUIRRELVM FuzzSharedVm()
+{
+    static const HSQUIRRELVM v = FuzzOpenVm();
+    static int uses = 0;
+    sq_settop(v, 0);
+    sq_newtable(v);
+    sq_setroottable(v);
+    if (++uses % 256 == 0)
+        sq_collectgarbage(v); // cycles an input built are not freed by counting
+    return v;
+}
+
 bool FuzzWriteClosure(HSQUIRRELVM v, std::vector<uint8_t>& image)
 {
     image.clear();

@@ -92,7 +92,7 @@ bool EndsSurely(const SQFunctionProto& p)
 
 FUZZ_TARGET(sqbytecode)(const uint8_t* data, size_t size)
 {
-    HSQUIRRELVM v = FuzzOpenVm();
+    HSQUIRRELVM v = FuzzSharedVm();
     if (FuzzReadClosure(v, data, size))
     {
         std::vector<uint8_t> image;
@@ -103,6 +103,5 @@ FUZZ_TARGET(sqbytecode)(const uint8_t* data, size_t size)
             sq_call(v, 1, SQFalse, SQFalse);
         }
     }
-    sq_close(v);
     return 0;
 }
