@@ -7,10 +7,6 @@ void SeamRenderShutdown() {}
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
-void SeamAudioOpen() {}
-void SeamAudioMute() {}
-void SeamAudioStep(float) {}
-
 void SeamStreamListenerInstall() {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}

@@ -12,10 +12,6 @@ void SeamRenderShutdown();
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 
-void SeamAudioOpen();
-void SeamAudioMute();
-void SeamAudioStep(float dt);
-
 void SeamStreamListenerInstall();
 void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
