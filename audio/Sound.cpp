@@ -193,6 +193,7 @@ void StartSource(SourceRecord& record, uint32_t soundHash)
     const int index = SoundDefFind(soundHash);
     const SoundBufferRecord& buffer = SoundBufferGet(index);
     StopSource(record);
+    alGetError(); // so that only this call's failure is read below
     alGenSources(1, &record.source);
     if (alGetError() != AL_NO_ERROR)
     {

@@ -114,23 +114,14 @@ SQInteger Sound_IsAlive(HSQUIRRELVM vm)
     return 1;
 }
 
-SQInteger Sound_SetVolume(HSQUIRRELVM vm)
+// SetVolume (id, volume) and SetTypeMasterVolume (type, volume).
+template <void (*Apply)(int, float)> SQInteger IntAndFloatNative(HSQUIRRELVM vm)
 {
-    int id = SOUNDID_INVALID;
+    int first = 0;
     float volume = 0.0f;
-    if (!ArgInt(vm, 2, id) || !ArgFloat(vm, 3, volume))
+    if (!ArgInt(vm, 2, first) || !ArgFloat(vm, 3, volume))
         return SQ_ERROR;
-    Sound::SetVolume(id, volume);
-    return 0;
-}
-
-SQInteger Sound_SetTypeMasterVolume(HSQUIRRELVM vm)
-{
-    int type = SST_SOUNDFX;
-    float volume = 0.0f;
-    if (!ArgInt(vm, 2, type) || !ArgFloat(vm, 3, volume))
-        return SQ_ERROR;
-    Sound::SetTypeMasterVolume(type, volume);
+    Apply(first, volume);
     return 0;
 }
 
@@ -230,8 +221,8 @@ void RegisterSoundScriptAPI(HSQUIRRELVM vm)
         .AddStaticMethod("PlayStreamWithCallback", Sound_PlayStreamWithCallback)
         .AddStaticMethod("KillSound", Sound_KillSound)
         .AddStaticMethod("IsAlive", Sound_IsAlive)
-        .AddStaticMethod("SetVolume", Sound_SetVolume)
-        .AddStaticMethod("SetTypeMasterVolume", Sound_SetTypeMasterVolume)
+        .AddStaticMethod("SetVolume", IntAndFloatNative<Sound::SetVolume>)
+        .AddStaticMethod("SetTypeMasterVolume", IntAndFloatNative<Sound::SetTypeMasterVolume>)
         .AddStaticMethod("SetPosition", Sound_SetPosition)
         .AddStaticMethod("SetListenerPosition", Sound_SetListenerPosition)
         .AddStaticMethod("SetListenerOrientation", Sound_SetListenerOrientation)
