@@ -10,6 +10,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -37,8 +38,6 @@ pd_ofstream* g_performanceLog = nullptr;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
-unsigned g_renderWidth = 1280;
-unsigned g_renderHeight = 720;
 
 void LoadStrings()
 {
@@ -82,6 +81,22 @@ void ApplyImmediateOptions()
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
         SeamResetAchievementsAndStats();
+}
+
+bool LoadingScreenActive()
+{
+    bool active = false;
+    SeamLoadingScreenActive(active);
+    return active;
+}
+
+// The frame's pieces that belong to the game; those whose services have not
+// landed stay empty.
+void InstallRenderHooks()
+{
+    RenderHooks hooks;
+    hooks.loadingScreenActive = LoadingScreenActive;
+    RenderSetHooks(hooks);
 }
 
 void RunFixedSteps()
@@ -142,7 +157,10 @@ int ScriptStartUp()
         AppCallScript("LoadOptionData");
         AppDisplayStart();
     }
-    AppCallScriptIntInt("SetScreenSize", static_cast<int>(g_renderWidth), static_cast<int>(g_renderHeight));
+    unsigned width = 0;
+    unsigned height = 0;
+    RenderGetSize(width, height);
+    AppCallScriptIntInt("SetScreenSize", static_cast<int>(width), static_cast<int>(height));
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
     SeamResetMainCamera();
@@ -153,7 +171,8 @@ int ScriptStartUp()
 void AppDisplayStart()
 {
     SetWindowTitle("Tolvan");
-    SeamInitializeRenderSystem();
+    InstallRenderHooks();
+    InitializeRenderSystem();
     SeamEffectsInit("effects");
     SeamFrontEndStart();
 }
@@ -167,7 +186,7 @@ void AppFrame()
     if (dt > kMaxFrameSeconds)
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
-    SeamRenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     SeamNetworkFrame();
 }
 
@@ -190,15 +209,13 @@ void AppViewUpdate(float dt)
 
 void LoadingPump()
 {
-    bool active = false;
-    SeamLoadingScreenActive(active);
-    if (!active)
+    if (!LoadingScreenActive())
         return;
     const uint64_t now = ClockNow();
     const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
     if (elapsed > kLoadingFrameSeconds)
     {
-        SeamLoadingFrame(elapsed);
+        RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
     if (IsConsoleVisible())
@@ -211,7 +228,7 @@ void AppShutdown()
     SeamNetworkShutdown();
     SeamConsoleDestroy();
     ScriptShutdown();
-    SeamRenderShutdown();
+    RenderShutdown();
     InputShutdown();
     AudioCloseDevice();
     if (g_logFile)
@@ -263,6 +280,5 @@ float AppTotalGameTime()
 
 void AppGetRenderSize(unsigned& width, unsigned& height)
 {
-    width = g_renderWidth;
-    height = g_renderHeight;
+    RenderGetSize(width, height);
 }
