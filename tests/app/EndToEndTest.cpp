@@ -185,7 +185,7 @@ TEST_F(EndToEndTest, TheDemoMusicStreamOutlivesThreePieces)
     ASSERT_TRUE(WaitFor(log, std::chrono::seconds(20)));
     // Bounded: the check runs once the game has stepped 3.5 s; a failure shows in the log.
     const bool failed = WaitForText(log, "Squirrel error", std::chrono::seconds(6));
-    EXPECT_EQ(StopWithin(child, std::chrono::seconds(1)), 1);
+    EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
     EXPECT_FALSE(failed) << ReadWhole(log);
     const std::string text = ReadWhole(log);
     EXPECT_EQ(text.find("Pendrel Audio"), std::string::npos) << text;
