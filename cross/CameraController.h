@@ -40,6 +40,8 @@ public:
     float GetPendingYaw() const { return m_yaw; }
     float GetPendingPitch() const { return m_pitch; }
     float GetPendingRoll() const { return m_roll; }
+    float GetSkewAngle() const { return m_skewAngle; }
+    float GetSkewDistance() const { return m_skewDistance; }
 
     // Script-visible members.
     float m__MultipleObjectZoom = 0.0f;

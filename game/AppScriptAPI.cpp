@@ -1,8 +1,11 @@
 #include "game/AppScriptAPI.h"
 
 #include "audio/SoundScriptAPI.h"
+#include "cross/CameraScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
+#include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
+#include "script/UtilScriptAPI.h"
 
 #include <sqstdmath.h>
 
@@ -19,7 +22,10 @@ void RegisterStandardMathLibrary(HSQUIRRELVM vm)
 void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
+    RegisterUtilScriptAPI(vm);
+    RegisterInputScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    RegisterCameraScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
