@@ -19,6 +19,7 @@
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
 #include "platform/Shell.h"
+#include "platform/UserLocale.h"
 #include "script/ScriptHost.h"
 
 #include <cstring>

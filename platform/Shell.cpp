@@ -4,6 +4,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "platform/CommandLine.h"
+#include "platform/InotifyWatch.h"
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
@@ -195,6 +196,7 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     ShellResetQuit();
     InstallQuitSignals();
     KeepCommandLine(argc, argv);
+    InstallDirectoryWatch();
     if (!CreateMainWindow(true))
     {
         StopWindowSystem();

@@ -1,9 +1,9 @@
 #include "opengl/JpegCodec.h"
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/Image.h"
 #include "opengl/ImageByteStream.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -145,7 +145,7 @@ TEST(JpegCodec, RefusesBadFilesWithoutEndingTheProcess)
     {
         LogCapture log;
         EXPECT_FALSE(Read(c.file)) << c.label;
-        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << log.Text();
     }
 }
 

@@ -3,7 +3,6 @@
 
 #include "GLDrawTest.h"
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "ShippedShaders.h"
 #include "core/FileTable.h"
 #include "core/pd_ifstream.h"
@@ -12,6 +11,7 @@
 #include "opengl/ShaderProgram.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "tools/formats/DdsWriter.h"
 #include "tools/formats/TgaWriter.h"
@@ -112,7 +112,7 @@ TEST_F(ResourceCacheTest, UnreadableTexturesAreReportedOnlyWhenAsked)
     Mount();
     LogCapture log;
     EXPECT_EQ(TextureLoad("skin.CHTEX", false), nullptr);
-    EXPECT_TRUE(LogCapture::Text().empty());
+    EXPECT_TRUE(log.Text().empty());
     EXPECT_EQ(TextureLoad("missing.tga", true), nullptr);
     EXPECT_TRUE(log.Contains("Could not create texture for file: missing.tga\n"));
     EXPECT_EQ(TextureLoad("broken.tga", true), nullptr);
