@@ -15,6 +15,7 @@
 #include "game/TolvanFixedUpdate.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
+#include "opengl/GLInfoLog.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
@@ -23,6 +24,8 @@
 #include "script/ScriptHost.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace
 {
@@ -31,8 +34,12 @@ constexpr float kMaxFrameSeconds = 0.1f;
 constexpr float kLoadingFrameSeconds = 0.033333335f;
 
 AppOptions g_options;
-pd_ofstream* g_logFile = nullptr;
-pd_ofstream* g_performanceLog = nullptr;
+std::unique_ptr<pd_ofstream> g_logFile;
+std::unique_ptr<pd_ofstream> g_performanceLog;
+// Reports raised before "tolvan.log" opens (mounting the data tree reports
+// damaged archives and names too long), written first when it does.
+std::string g_reportsBeforeLog;
+constexpr size_t kReportsBeforeLogLimit = 64 * 1024;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
@@ -85,6 +92,16 @@ void RunFixedSteps()
     else
         g_fixedUpdate.Run(kFixedStepSeconds, kMaxStepsPerFrame, true, false);
 }
+void OpenLogFile()
+{
+    g_logFile = std::make_unique<pd_ofstream>("tolvan.log", 0, kOutWrite);
+    if (g_logFile->IsOpen() && !g_reportsBeforeLog.empty())
+    {
+        g_logFile->Write(g_reportsBeforeLog.data(), g_reportsBeforeLog.size());
+        g_logFile->Flush();
+    }
+    g_reportsBeforeLog.clear();
+}
 } // namespace
 
 int AppInit()
@@ -99,7 +116,7 @@ int AppInit()
     SeamConsoleCreate();
     SetLogErrorHandler(LogFileErrorHandler);
     FileTableMountDataTree("../");
-    g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
+    OpenLogFile();
     LoadStrings();
     InputInit();
     ScriptInit(g_options.scriptDebugger, RegisterAppScriptAPI);
@@ -208,26 +225,41 @@ void AppShutdown()
     SeamRenderShutdown();
     InputShutdown();
     if (g_logFile)
-    {
         g_logFile->Close();
-        delete g_logFile;
-        g_logFile = nullptr;
-    }
+    g_logFile.reset();
     PlatformShutdown();
     DestroyMainWindow();
 }
 
 void LogFileErrorHandler(const char* text)
 {
-    if (!g_logFile || !g_logFile->IsOpen())
+    if (!g_logFile)
+    {
+        if (g_reportsBeforeLog.size() + strlen(text) <= kReportsBeforeLogLimit)
+            g_reportsBeforeLog += text;
+        return;
+    }
+    if (!g_logFile->IsOpen())
         return;
     g_logFile->Write(text, strlen(text));
     g_logFile->Flush();
 }
 
+void AppOpenLogs()
+{
+    AppOpenPerformanceLog();
+    GLInfoLogOpen();
+}
+
+void AppCloseLogs()
+{
+    GLInfoLogClose();
+    AppClosePerformanceLog();
+}
+
 void AppOpenPerformanceLog()
 {
-    g_performanceLog = new pd_ofstream("tolvanPerf.log", 0, kOutWrite);
+    g_performanceLog = std::make_unique<pd_ofstream>("tolvanPerf.log", 0, kOutWrite);
     const char* stamp = FormatDateStamp();
     g_performanceLog->Write(stamp, strlen(stamp));
     g_performanceLog->Flush();
@@ -237,8 +269,7 @@ void AppOpenPerformanceLog()
 
 void AppClosePerformanceLog()
 {
-    delete g_performanceLog;
-    g_performanceLog = nullptr;
+    g_performanceLog.reset();
 }
 
 const AppOptions& AppGetOptions()
@@ -247,7 +278,7 @@ const AppOptions& AppGetOptions()
 }
 pd_ofstream* AppLogFile()
 {
-    return g_logFile;
+    return g_logFile.get();
 }
 float AppTotalGameTime()
 {

@@ -319,10 +319,17 @@ void DisplaySetScreenSize(int width, int height)
     g_display.screenHeight = height;
 }
 
+// A confinement rectangle, not a grab: the window system keeps the cursor
+// inside while the window has the mouse, and other programs are not locked out.
 void DisplayConfineCursor(bool on)
 {
-    if (SDL_Window* window = GetMainWindow())
-        SDL_SetWindowGrab(window, on ? SDL_TRUE : SDL_FALSE);
+    SDL_Window* window = GetMainWindow();
+    if (!window)
+        return;
+    SDL_Rect client = {0, 0, 0, 0};
+    SDL_GetWindowSize(window, &client.w, &client.h);
+    if (SDL_SetWindowMouseRect(window, on ? &client : nullptr) != 0)
+        LogError("Pendrel Display could not %s the cursor: %s\n", on ? "confine" : "release", SDL_GetError());
 }
 
 void GlBeginTriangles()

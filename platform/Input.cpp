@@ -1,5 +1,8 @@
 #include "platform/Input.h"
 
+#include "platform/Display.h"
+#include "platform/Shell.h"
+
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
@@ -282,7 +285,27 @@ int CodeOfCharacter(char c)
     SDL_Keycode key = static_cast<unsigned char>(c);
     if (key >= 'A' && key <= 'Z')
         key = key - 'A' + 'a';
-    return ScanCodeFromSDL(SDL_GetScancodeFromKey(key));
+    const int code = ScanCodeFromSDL(SDL_GetScancodeFromKey(key));
+    if (code != 0 || c == 0)
+        return code;
+    // A shifted character ('!', '?') has no key of its own in the layout: it
+    // belongs to the key that typed it.
+    for (int typing = 0; typing < kKeyCodeCount; ++typing)
+        if (g_input.typedCharacter[typing] == static_cast<uint8_t>(c))
+            return typing;
+    return 0;
+}
+
+// The cursor stays within the window while the game is in front, and is
+// let go when it is not, as the mouse device is acquired and lost.
+void ConfineCursorToForeground()
+{
+    SDL_Window* window = GetMainWindow();
+    if (!window)
+        return;
+    const bool confine = ShellIsForeground();
+    if (confine != (SDL_GetWindowMouseRect(window) != nullptr))
+        DisplayConfineCursor(confine);
 }
 } // namespace
 
@@ -352,6 +375,7 @@ void InputUpdate()
         state &= 1;
     ReadKeyboard();
     ReadMouseButtons();
+    ConfineCursorToForeground();
     ReadCursor();
     ReadWheel();
 }

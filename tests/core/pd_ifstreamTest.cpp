@@ -76,6 +76,21 @@ TEST_F(pd_ifstreamTest, OpensByEachMode)
     EXPECT_FALSE(pd_ifstream("data/numbers.bin", kOpenRoot, 0, 0).IsOpen());
 }
 
+TEST_F(pd_ifstreamTest, ANameLongerThanItsRecordIsRefusedNotCut)
+{
+    // A file whose path is exactly what the longer name would be cut to.
+    const std::string base = dir.PathOf("");
+    const std::string cut = std::string(255 - base.size(), 'n');
+    ASSERT_TRUE(dir.WriteFile(cut, "the wrong file"));
+    ASSERT_EQ(ReadAll((base + cut).c_str(), kOpenPath), "the wrong file");
+    for (const std::string& longer : {base + cut + "-and-more", base + cut + std::string(300, 'm')})
+    {
+        m_log.Clear();
+        EXPECT_EQ(ReadAll(longer.c_str(), kOpenPath), "<closed>");
+        EXPECT_TRUE(ErrorsMention("name too long")) << m_log.Text();
+    }
+}
+
 TEST_F(pd_ifstreamTest, TellsTheListenerOfOpensAndOfEachReadBeforehand)
 {
     listener.opened.clear();

@@ -120,6 +120,46 @@ TEST_F(ResourceCacheTest, UnreadableTexturesAreReportedOnlyWhenAsked)
     EXPECT_EQ(Entry("broken.tga").resource, nullptr);
 }
 
+TEST_F(ResourceCacheTest, TextureNamesLongerThanTheRecordAreRefused)
+{
+    // 127 characters fit the record; 128 and more were cached under the
+    // whole path and released under the cut one, freeing a cached texture.
+    const std::string fits = "textures/" + std::string(127 - 13, 'f') + ".tga";
+    const std::string tooLong = "textures/" + std::string(128 - 13, 'l') + ".tga";
+    const std::string muchTooLong = "textures/" + std::string(200, 'm') + ".tga";
+    for (const std::string& name : {fits, tooLong, muchTooLong})
+        WriteTga(name, 4, 4);
+    Mount();
+    LogCapture log;
+    Texture* texture = TextureLoad(fits.c_str(), true);
+    ASSERT_TRUE(texture) << log.Text();
+    TextureRelease(&texture);
+    EXPECT_EQ(Entry(fits.c_str()).kind, kResourceGone);
+    for (const std::string& name : {tooLong, muchTooLong})
+    {
+        log.Clear();
+        EXPECT_EQ(TextureLoad(name.c_str(), true), nullptr) << name.size();
+        EXPECT_TRUE(log.Contains("the name is too long")) << log.Text();
+        EXPECT_EQ(Entry(name.c_str()).resource, nullptr);
+    }
+}
+
+TEST_F(ResourceCacheTest, ShaderNamesLongerThanTheRecordAreRefused)
+{
+    // The root "shaders/GLSL/" and ".glsl" take 18 of the 127 characters.
+    const std::string fits(127 - 18, 's');
+    const std::string tooLong(128 - 18, 's');
+    // Cut to the record, the longer name would open this one.
+    WriteShader(fits, kShader);
+    Mount();
+    LogCapture log;
+    ShaderProgram* program = ShaderLoad(fits.c_str());
+    ASSERT_TRUE(program) << log.Text();
+    ShaderRelease(program);
+    EXPECT_EQ(ShaderLoad(tooLong.c_str()), nullptr);
+    EXPECT_TRUE(log.Contains("the name is too long")) << log.Text();
+}
+
 TEST_F(ResourceCacheTest, ReloadKeepsTheRecordAndReleasingABuiltInOnlyClearsTheHolder)
 {
     WriteTga("t.tga", 4, 4);
