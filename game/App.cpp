@@ -1,5 +1,7 @@
 #include "game/App.h"
 
+#include "audio/AudioDevice.h"
+#include "audio/Sound.h"
 #include "core/Clock.h"
 #include "core/DateStamp.h"
 #include "core/FileTable.h"
@@ -8,6 +10,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -43,8 +46,6 @@ constexpr size_t kReportsBeforeLogLimit = 64 * 1024;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
-unsigned g_renderWidth = 1280;
-unsigned g_renderHeight = 720;
 
 void LoadStrings()
 {
@@ -55,9 +56,14 @@ void LoadStrings()
 void StartAudio()
 {
     if (g_options.sound)
-        SeamAudioOpen();
+    {
+        AudioSetDistanceModel();
+        AudioOpenDevice();
+    }
     else
-        SeamAudioMute();
+    {
+        AudioSetMute(true);
+    }
 }
 
 void CallOptionCallbacks()
@@ -83,6 +89,22 @@ void ApplyImmediateOptions()
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
         SeamResetAchievementsAndStats();
+}
+
+bool LoadingScreenActive()
+{
+    bool active = false;
+    SeamLoadingScreenActive(active);
+    return active;
+}
+
+// The frame's pieces that belong to the game; those whose services have not
+// landed stay empty.
+void InstallRenderHooks()
+{
+    RenderHooks hooks;
+    hooks.loadingScreenActive = LoadingScreenActive;
+    RenderSetHooks(hooks);
 }
 
 void RunFixedSteps()
@@ -153,7 +175,10 @@ int ScriptStartUp()
         AppCallScript("LoadOptionData");
         AppDisplayStart();
     }
-    AppCallScriptIntInt("SetScreenSize", static_cast<int>(g_renderWidth), static_cast<int>(g_renderHeight));
+    unsigned width = 0;
+    unsigned height = 0;
+    RenderGetSize(width, height);
+    AppCallScriptIntInt("SetScreenSize", static_cast<int>(width), static_cast<int>(height));
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
     SeamResetMainCamera();
@@ -164,7 +189,8 @@ int ScriptStartUp()
 void AppDisplayStart()
 {
     SetWindowTitle("Tolvan");
-    SeamInitializeRenderSystem();
+    InstallRenderHooks();
+    InitializeRenderSystem();
     SeamEffectsInit("effects");
     SeamFrontEndStart();
 }
@@ -178,7 +204,7 @@ void AppFrame()
     if (dt > kMaxFrameSeconds)
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
-    SeamRenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     SeamNetworkFrame();
 }
 
@@ -189,7 +215,7 @@ float GameUpdate(float dt)
     RunFixedSteps();
     g_totalGameTime += dt;
     AppViewUpdate(dt);
-    SeamAudioStep(dt);
+    AudioStep(dt);
     SeamSystemMessagesStep();
     return g_totalGameTime;
 }
@@ -201,15 +227,13 @@ void AppViewUpdate(float dt)
 
 void LoadingPump()
 {
-    bool active = false;
-    SeamLoadingScreenActive(active);
-    if (!active)
+    if (!LoadingScreenActive())
         return;
     const uint64_t now = ClockNow();
     const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
     if (elapsed > kLoadingFrameSeconds)
     {
-        SeamLoadingFrame(elapsed);
+        RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
     if (IsConsoleVisible())
@@ -222,8 +246,9 @@ void AppShutdown()
     SeamNetworkShutdown();
     SeamConsoleDestroy();
     ScriptShutdown();
-    SeamRenderShutdown();
+    RenderShutdown();
     InputShutdown();
+    AudioCloseDevice();
     if (g_logFile)
         g_logFile->Close();
     g_logFile.reset();
@@ -287,6 +312,5 @@ float AppTotalGameTime()
 
 void AppGetRenderSize(unsigned& width, unsigned& height)
 {
-    width = g_renderWidth;
-    height = g_renderHeight;
+    RenderGetSize(width, height);
 }

@@ -1,15 +1,7 @@
 #include "game/EngineSeams.h"
 
-void SeamInitializeRenderSystem() {}
-void SeamRenderAll(float) {}
-void SeamRenderShutdown() {}
-
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
-
-void SeamAudioOpen() {}
-void SeamAudioMute() {}
-void SeamAudioStep(float) {}
 
 void SeamStreamListenerInstall() {}
 void SeamFrontEndStart() {}
@@ -33,11 +25,8 @@ void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
 void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
-void SeamLoadingFrame(float) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
-void SeamTakeScreenshot(bool) {}
 void SeamToggleSkeletonView() {}
-void SeamReportNonPowerOfTwoTextures() {}
 void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}

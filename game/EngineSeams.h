@@ -5,16 +5,8 @@
 
 #include <cstdint>
 
-void SeamInitializeRenderSystem();
-void SeamRenderAll(float dt);
-void SeamRenderShutdown();
-
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
-
-void SeamAudioOpen();
-void SeamAudioMute();
-void SeamAudioStep(float dt);
 
 void SeamStreamListenerInstall();
 void SeamFrontEndStart();
@@ -35,11 +27,8 @@ void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
 void SeamNetworkShutdown();
-void SeamLoadingFrame(float elapsed);
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamTakeScreenshot(bool tga);
 void SeamToggleSkeletonView();
-void SeamReportNonPowerOfTwoTextures();
 void SeamResetMainCamera();
 void SeamSetWorldGravity(float gravity);
