@@ -10,6 +10,8 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/CameraBase.h"
+#include "cross/CameraController.h"
 #include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
@@ -181,7 +183,7 @@ int ScriptStartUp()
     AppCallScriptIntInt("SetScreenSize", static_cast<int>(width), static_cast<int>(height));
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
-    SeamResetMainCamera();
+    GetGlobalCamera().SetViewMatrix(Mat4Identity());
     SeamMessageManagerReset();
     return 0;
 }
@@ -192,7 +194,9 @@ void AppDisplayStart()
     InstallRenderHooks();
     InitializeRenderSystem();
     SeamEffectsInit("effects");
+    SeamConsoleCreateDefaultFont();
     SeamFrontEndStart();
+    SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
 
 void AppFrame()
@@ -204,6 +208,9 @@ void AppFrame()
     if (dt > kMaxFrameSeconds)
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
+    // The script's ViewUpdate has moved the controller; the camera follows
+    // before the frame is drawn from it.
+    GetGlobalCameraController().Update();
     RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     SeamNetworkFrame();
 }
@@ -244,8 +251,13 @@ void AppShutdown()
 {
     GetDisplayModeManager().Reset();
     SeamNetworkShutdown();
+    SeamTileTerrainClear();
+    SeamLoadingScreenFinish();
+    SeamCollisionRelease();
     SeamConsoleDestroy();
     ScriptShutdown();
+    SeamSimulationFinalize();
+    SeamConsoleDestroyDefaultFont();
     RenderShutdown();
     InputShutdown();
     AudioCloseDevice();
