@@ -5,11 +5,11 @@
 #include "core/GameTimer.h"
 #include "core/RealTimer.h"
 #include "core/StringKeeper.h"
-#include "core/SystemLanguage.h"
 #include "core/Vec2.h"
 #include "core/Vec3.h"
 #include "platform/InputMap.h"
 #include "platform/MessageBox.h"
+#include "platform/UserLocale.h"
 #include "script/ScriptArguments.h"
 
 #include <cmath>

@@ -1,9 +1,9 @@
 #include "ScriptTestFixture.h"
 
 #include "core/GameTimer.h"
-#include "core/SystemLanguage.h"
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
+#include "platform/UserLocale.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
 #include "script/UtilScriptAPI.h"
