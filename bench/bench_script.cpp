@@ -1,7 +1,11 @@
 // The script host's hot paths: an engine call into a script function, bound
-// member access through _get/_set, math values made by natives, and the
-// small-block pool against the C heap.
+// member access through _get/_set, math values made by natives, native calls
+// from scripts against script-to-script calls and the direct C++ call, and
+// the small-block pool against the C heap.
+#include "cross/CameraController.h"
+#include "cross/CameraScriptAPI.h"
 #include "script/MathScriptAPI.h"
+#include "script/ScriptArguments.h"
 #include "script/ScriptHost.h"
 #include "script/SmallBlockPool.h"
 
@@ -14,10 +18,27 @@ namespace
 {
 constexpr int kLoop = 1000;
 
+// The work behind the global native of the call benchmarks, kept out of line
+// so the direct call is a real call.
+__attribute__((noinline)) float Scaled(float value)
+{
+    return value * 0.5f + 1.0f;
+}
+
+SQInteger ScaledNative(HSQUIRRELVM vm)
+{
+    float value = 0.0f;
+    if (!ScriptArgFloat(vm, 2, value))
+        return ScriptBadArgument(vm);
+    return ScriptReturnFloat(vm, Scaled(value));
+}
+
 void RegisterMath(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    RegisterCameraScriptAPI(vm);
+    ScriptBindGlobalFunction(vm, "Scaled", ScaledNative, ".n");
 }
 
 struct ScriptSession
@@ -79,6 +100,68 @@ void BM_MatrixMemberView(benchmark::State& state)
     RunLoop(state, "m <- Mat4();", "m.forward.y = i;");
 }
 BENCHMARK(BM_MatrixMemberView);
+
+// One call per loop pass: the loop's own cost is in every figure alike, and
+// BM_EmptyLoop measures it.
+void BM_EmptyLoop(benchmark::State& state)
+{
+    RunLoop(state, "x <- 0.0;", "");
+}
+BENCHMARK(BM_EmptyLoop);
+
+void BM_DirectCall(benchmark::State& state)
+{
+    float x = 0.0f;
+    for (auto _ : state)
+    {
+        for (int i = 0; i < kLoop; ++i)
+        {
+            x = Scaled(static_cast<float>(i));
+            benchmark::DoNotOptimize(x);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kLoop);
+}
+BENCHMARK(BM_DirectCall);
+
+void BM_GlobalNativeCall(benchmark::State& state)
+{
+    RunLoop(state, "x <- 0.0;", "local y = Scaled(i);");
+}
+BENCHMARK(BM_GlobalNativeCall);
+
+void BM_ScriptFunctionCall(benchmark::State& state)
+{
+    RunLoop(state, "function Twin(v) { return v * 0.5 + 1.0; }", "local y = Twin(i);");
+}
+BENCHMARK(BM_ScriptFunctionCall);
+
+void BM_DirectMethodCall(benchmark::State& state)
+{
+    CameraController camera;
+    for (auto _ : state)
+    {
+        for (int i = 0; i < kLoop; ++i)
+        {
+            camera.Pan(0.001f);
+            benchmark::DoNotOptimize(camera);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kLoop);
+}
+BENCHMARK(BM_DirectMethodCall);
+
+void BM_BoundMethodCall(benchmark::State& state)
+{
+    RunLoop(state, "cam <- CameraController();", "cam.Pan(0.001);");
+}
+BENCHMARK(BM_BoundMethodCall);
+
+void BM_ScriptMethodCall(benchmark::State& state)
+{
+    RunLoop(state, "class Dolly { x = 0.0; function Pan(d) { x += d; } } cam <- Dolly();", "cam.Pan(0.001);");
+}
+BENCHMARK(BM_ScriptMethodCall);
 
 void BM_SmallBlockAllocateFree(benchmark::State& state)
 {

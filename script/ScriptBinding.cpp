@@ -392,7 +392,9 @@ SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, 
         return SQ_ERROR;
     if (!pointer)
         return sq_throwerror(vm, "the instance holds no native object");
-    if (nativeSize > 0 && ClassNativeSize(vm, index) < nativeSize)
+    // An owned object's area is as large as its class says, so only views
+    // (which hold no area) need their class asked.
+    if (nativeSize > 0 && sq_getsize(vm, index) < nativeSize && ClassNativeSize(vm, index) < nativeSize)
         return sq_throwerror(vm, "the instance's native object is too small");
     *object = pointer;
     return SQ_OK;

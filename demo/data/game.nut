@@ -50,6 +50,95 @@ function StepSounds(dt)
     CheckMusic()
 }
 
+// The dragon's flight: it circles the board on its own, and the arrow keys or
+// the first pad's left stick steer it while they are held. A camera rides
+// behind it and a game timer times each full turn of the circle as a lap.
+local kCruiseSpeed = 200.0
+local kCircleRate = 36.0 // degrees a second: a lap of ten seconds
+local kSteerRate = 90.0
+local kClimbRate = 60.0
+local kStickDeadZone = 0.2
+
+local flight = {
+    input = InputMap(),
+    left = 0, right = 0, up = 0, down = 0, stick = 0,
+    position = Vec3(0.0, 120.0, 0.0),
+    heading = 0.0,
+    turned = 0.0,
+    laps = 0,
+    lapTimer = GameTimer(),
+    camera = CameraController()
+}
+
+function AddHeldKey(key)
+{
+    local command = InputCommand()
+    command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+    command.Data = key
+    command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_DOWN
+    return flight.input.AddInputCommand(command)
+}
+
+function StartFlight()
+{
+    flight.left = AddHeldKey(KEY_LEFT)
+    flight.right = AddHeldKey(KEY_RIGHT)
+    flight.up = AddHeldKey(KEY_UP)
+    flight.down = AddHeldKey(KEY_DOWN)
+    local stick = InputCommand()
+    stick.UserIndex = USER_0
+    stick.InputCommandType = INPUT_COMMAND_TYPE_ANALOG_STICK
+    stick.Data = ANALOG_STICK_LEFT
+    flight.stick = flight.input.AddInputCommand(stick)
+    flight.lapTimer.Start()
+}
+
+function Held(command)
+{
+    return flight.input.GetIsInputCommandConditionExecuted(command) == 1
+}
+
+// Steering (-1 left to 1 right) and climbing (-1 down to 1 up) from the keys and the stick.
+function ReadSteering()
+{
+    local steer = 0.0
+    local climb = 0.0
+    if (Held(flight.left)) steer -= 1.0
+    if (Held(flight.right)) steer += 1.0
+    if (Held(flight.up)) climb += 1.0
+    if (Held(flight.down)) climb -= 1.0
+    local axis = flight.input.GetAxis(flight.stick)
+    if (fabs(axis.x) > kStickDeadZone) steer += axis.x
+    if (fabs(axis.y) > kStickDeadZone) climb -= axis.y
+    return { steer = steer, climb = climb }
+}
+
+function CountLap(turn)
+{
+    flight.turned += turn
+    if (fabs(flight.turned) < 360.0)
+        return
+    flight.laps++
+    print("lap " + flight.laps + ": " + flight.lapTimer.GetTime() + " s\n")
+    flight.turned = 0.0
+    flight.lapTimer.Stop()
+    flight.lapTimer.Start()
+}
+
+function StepFlight(dt)
+{
+    local steering = ReadSteering()
+    local free = steering.steer == 0.0 && steering.climb == 0.0
+    local turn = (free ? kCircleRate : steering.steer * kSteerRate) * dt
+    flight.heading += turn
+    local radians = flight.heading * 0.0174532924
+    local forward = Vec3(sin(radians), 0.0, -cos(radians))
+    flight.position = flight.position + forward * (kCruiseSpeed * dt)
+    flight.position.y += steering.climb * kClimbRate * dt
+    CountLap(turn)
+    flight.camera.SetFollow(flight.position, Vec3(-forward.x, 0.5, -forward.z), 300.0, flight.heading)
+}
+
 function InitOptionData(fileName)
 {
     demo.optionFile <- fileName
@@ -69,6 +158,7 @@ function GameCreate()
 {
     demo.state = DemoState.PLAYING
     StartSounds()
+    StartFlight()
 }
 
 function QUARNFINALHACKMESSAGES()
@@ -80,6 +170,7 @@ function GameStep(dt)
     demo.time += dt
     demo.steps++
     StepSounds(dt)
+    StepFlight(dt)
 }
 
 function PausedStep(dt)
