@@ -502,14 +502,23 @@ SQBool sq_instanceof(HSQUIRRELVM v)
     return inst.Instance()->InstanceOf(cls.Class()) ? SQTrue : SQFalse;
 }
 
-SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx)
+namespace
+{
+// Pushes what one of the VM's conversions (tostring, typeof) makes of the value at idx.
+SQRESULT PushConverted(HSQUIRRELVM v, SQInteger idx, bool (SQVM::*convert)(const Value&, Value&))
 {
     Value o = v->At(idx);
-    Value s;
-    if (!v->ToString(o, s))
+    Value out;
+    if (!(v->*convert)(o, out))
         return SQ_ERROR;
-    v->Push(s);
+    v->Push(out);
     return SQ_OK;
+}
+} // namespace
+
+SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx)
+{
+    return PushConverted(v, idx, &SQVM::ToString);
 }
 void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
 {
@@ -1602,12 +1611,7 @@ SQRESULT sq_getcallee(HSQUIRRELVM v)
 // Pushes the type name scripts see, _typeof included.
 SQRESULT sq_typeof(HSQUIRRELVM v, SQInteger idx)
 {
-    Value o = v->At(idx);
-    Value name;
-    if (!v->TypeOf(o, name))
-        return SQ_ERROR;
-    v->Push(name);
-    return SQ_OK;
+    return PushConverted(v, idx, &SQVM::TypeOf);
 }
 
 // The key tables use: the value of a number or bool, the string's hash, otherwise the object's address.

@@ -21,7 +21,7 @@ SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(
         for (int m = 0; m < MT_LAST; m++)
             metamethods[m] = base->metamethods[m];
         constructor = base->constructor;
-        // the native area's size is inherited; the type tag and release hook belong to the class that set them
+        // the native area's size is inherited; the type tag and release hook stay with their own class
         udsize = base->udsize;
     }
 }

@@ -11,8 +11,8 @@ struct SQCallInfo
 {
     SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
-    SQClosure* closure;       // null for a native function
-    SQNativeClosure* native;  // the native function of a native frame, else null
+    SQClosure* closure;      // null for a native function
+    SQNativeClosure* native; // the native function of a native frame, else null
     const Value* literals;
     SQInteger base;   // absolute index of register 0 ('this')
     SQInteger target; // absolute slot receiving the result, or -1
@@ -53,7 +53,7 @@ struct SQVM : SQCollectable
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
     bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
-    bool raiseErrors = true; // the next interpreter loop hands its uncaught errors to the error handler
+    bool raiseErrors = true;    // the next interpreter loop hands its uncaught errors to the error handler
 
     // Hands an error to the error handler while the frames that raised it still exist.
     void NotifyError();

@@ -142,28 +142,32 @@ TEST(CApiStack, CallsMoveTheStackAsDocumented)
 {
     CheckRows({
         {"cmp: the value on top greater", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 1);
              sq_pushinteger(v, 2);
              return sq_cmp(v);
          },
          1, 2, "2"},
         {"cmp: the value on top smaller", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 5);
              sq_pushfloat(v, 2.5f);
              return sq_cmp(v);
          },
          -1, 2, "2.5"},
         {"cmp: equal strings", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushstring(v, "a", -1);
              sq_pushstring(v, "a", -1);
              return sq_cmp(v);
          },
          0, 2, "a"},
         {"remove shifts the values above down", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 1);
              sq_pushinteger(v, 2);
              sq_pushinteger(v, 3);
@@ -172,14 +176,16 @@ TEST(CApiStack, CallsMoveTheStackAsDocumented)
          },
          1, 2, "3"},
         {"settop grows with nulls", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 7);
              sq_settop(v, 3);
              return SQInteger(SQ_OK);
          },
          SQ_OK, 3, "null"},
         {"push copies a slot", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushstring(v, "first", -1);
              sq_pushinteger(v, 2);
              sq_push(v, 1);
@@ -187,19 +193,23 @@ TEST(CApiStack, CallsMoveTheStackAsDocumented)
          },
          SQ_OK, 3, "first"},
         {"pushing a null string pushes null", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushstring(v, nullptr, -1);
              return SQInteger(SQ_OK);
          },
          SQ_OK, 1, "null"},
-        {"typeof honours _typeof", "class Meters { function _typeof() { return \"meters\"; } } m <- Meters();",
-         [](HSQUIRRELVM v) {
+        {"typeof honours _typeof",
+         "class Meters { function _typeof() { return \"meters\"; } } m <- Meters();",
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "m");
              return sq_typeof(v, -1);
          },
          SQ_OK, 2, "meters"},
         {"hash of an integer is its value", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 77);
              return SQInteger(sq_gethash(v, -1));
          },
@@ -211,14 +221,16 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
 {
     CheckRows({
         {"newslot needs three values", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushstring(v, "k", -1);
              return sq_newslot(v, -2, SQFalse);
          },
          SQ_ERROR, 2, "not enough params in the stack"},
         {"newslot into an array is refused, not ignored", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              sq_pushstring(v, "k", -1);
              sq_pushinteger(v, 1);
@@ -226,7 +238,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 3, "unexpected type array"},
         {"newslot with a null key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushnull(v);
              sq_pushinteger(v, 1);
@@ -234,7 +247,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 3, "null is not a valid key"},
         {"newslot into an instantiated class fails after popping", "class Locked {} Locked();",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Locked");
              sq_pushstring(v, "late", -1);
              sq_pushinteger(v, 1);
@@ -242,7 +256,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 1, "trying to modify a class that has already been instantiated"},
         {"newslot then get", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtableex(v, 8);
              sq_pushstring(v, "k", -1);
              sq_pushinteger(v, 42);
@@ -252,7 +267,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_OK, 2, "42"},
         {"set of a missing key keeps key and value", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushstring(v, "nope", -1);
              sq_pushinteger(v, 1);
@@ -260,7 +276,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 3, "the index 'nope' does not exist"},
         {"set with a null key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushnull(v);
              sq_pushinteger(v, 1);
@@ -268,21 +285,24 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 3, "null is not a valid key"},
         {"get of a missing key pops the key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushinteger(v, 9);
              return sq_get(v, -2);
          },
          SQ_ERROR, 1, "the index '9' does not exist"},
         {"get with a null key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushnull(v);
              return sq_get(v, -2);
          },
          SQ_ERROR, 1, "the index 'null' does not exist"},
         {"rawset with a null key pops both", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushnull(v);
              sq_pushinteger(v, 1);
@@ -290,7 +310,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 1, "null key"},
         {"rawset on an integer pops both", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 3);
              sq_pushstring(v, "k", -1);
              sq_pushinteger(v, 1);
@@ -298,7 +319,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 1, "rawset works only on array/table/class and instance"},
         {"rawset of a missing instance member keeps both", "class Point { x = 0 } p <- Point();",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "p");
              sq_pushstring(v, "z", -1);
              sq_pushinteger(v, 1);
@@ -306,63 +328,72 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
          },
          SQ_ERROR, 3, "the index 'z' does not exist"},
         {"rawget of a weak reference gives its target", "held <- [1]; t <- { w = held.weakref() };",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "t");
              sq_pushstring(v, "w", -1);
              return sq_rawget(v, -2);
          },
          SQ_OK, 2, "array"},
         {"rawget of an array with a string key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 2);
              sq_pushstring(v, "x", -1);
              return sq_rawget(v, -2);
          },
          SQ_ERROR, 1, "invalid index type for an array"},
         {"deleteslot of a missing key pops the key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushstring(v, "gone", -1);
              return sq_deleteslot(v, -2, SQTrue);
          },
          SQ_ERROR, 1, "the index 'gone' does not exist"},
         {"deleteslot on an array keeps the key", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 1);
              sq_pushinteger(v, 0);
              return sq_deleteslot(v, -2, SQFalse);
          },
          SQ_ERROR, 2, "wrong argument type, expected 'table' got 'array'"},
         {"deleteslot with a null key keeps it", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushnull(v);
              return sq_deleteslot(v, -2, SQFalse);
          },
          SQ_ERROR, 2, "null is not a valid key"},
         {"deleteslot pushes the value it removed", "t <- { a = \"was here\" };",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "t");
              sq_pushstring(v, "a", -1);
              return sq_deleteslot(v, -2, SQTrue);
          },
          SQ_OK, 2, "was here"},
         {"rawdeleteslot of a missing key pushes null", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushstring(v, "gone", -1);
              return sq_rawdeleteslot(v, -2, SQTrue);
          },
          SQ_OK, 2, "null"},
         {"a delegate cycle is refused", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_push(v, -1);
              return sq_setdelegate(v, -2);
          },
          SQ_ERROR, 2, "delagate cycle"},
         {"a table without a delegate gives null", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              return sq_getdelegate(v, -1);
          },
@@ -373,13 +404,15 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
         {"integers have one", nullptr, [](HSQUIRRELVM v) { return sq_getdefaultdelegate(v, OT_INTEGER); },
          SQ_OK, 1, "table"},
         {"the root table refuses an array", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              return sq_setroottable(v);
          },
          SQ_ERROR, 1, "ivalid type"},
         {"next cannot walk a generator", "function Gen() { yield 1; } g <- Gen();",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "g");
              sq_pushnull(v);
              return sq_next(v, -2);
@@ -391,7 +424,8 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
 TEST(CApiTables, NextOverAClassListsMembersNotMetamethods)
 {
     HSQUIRRELVM v = sq_open(1024);
-    ASSERT_TRUE(RunScript(v, "class Vec { x = 1; function _add(o) { return this; } function len() { return 0; } }"));
+    ASSERT_TRUE(
+        RunScript(v, "class Vec { x = 1; function _add(o) { return this; } function len() { return 0; } }"));
     PushGlobal(v, "Vec");
     sq_pushnull(v);
     std::vector<std::string> keys;
@@ -409,27 +443,31 @@ TEST(CApiArrays, FailuresAndStackEffects)
 {
     CheckRows({
         {"append needs a value", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              return sq_arrayappend(v, -1);
          },
          SQ_ERROR, 1, "not enough params in the stack"},
         {"append to a table", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushinteger(v, 1);
              return sq_arrayappend(v, -2);
          },
          SQ_ERROR, 2, "wrong argument type, expected 'array' got 'table'"},
         {"insert out of range still consumes the value", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 1);
              sq_pushinteger(v, 5);
              return sq_arrayinsert(v, -2, 3);
          },
          SQ_ERROR, 1, "index out of range"},
         {"insert at the end", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 1);
              sq_pushinteger(v, 5);
              sq_arrayinsert(v, -2, 1);
@@ -437,50 +475,58 @@ TEST(CApiArrays, FailuresAndStackEffects)
          },
          SQ_OK, 2, "5"},
         {"pop of an empty array", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              return sq_arraypop(v, -1, SQTrue);
          },
          SQ_ERROR, 1, "empty array"},
         {"negative resize", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              return sq_arrayresize(v, -1, -1);
          },
          SQ_ERROR, 1, "negative size"},
         {"remove out of range", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 2);
              return sq_arrayremove(v, -1, 2);
          },
          SQ_ERROR, 1, "index out of range"},
         {"reverse of an empty array", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 0);
              return sq_arrayreverse(v, -1);
          },
          SQ_OK, 1, "array"},
         {"clone refuses an integer", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 4);
              return sq_clone(v, -1);
          },
          SQ_ERROR, 1, "unexpected type integer"},
         {"clone refuses userdata", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newuserdata(v, 4);
              return sq_clone(v, -1);
          },
          SQ_ERROR, 1, "unexpected type userdata"},
         {"clone of an array", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newarray(v, 3);
              sq_clone(v, -1);
              return sq_getsize(v, -1);
          },
          3, 2, "array"},
         {"size of an integer", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 4);
              return sq_getsize(v, -1);
          },
@@ -497,21 +543,24 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
                          "sq <- Square(); t <- {};";
     CheckRows({
         {"instanceof takes the class below the instance", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Shape");
              PushGlobal(v, "sq");
              return SQInteger(sq_instanceof(v));
          },
          SQTrue, 2, "instance"},
         {"instanceof with the order swapped", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "sq");
              PushGlobal(v, "Shape");
              return SQInteger(sq_instanceof(v));
          },
          SQ_ERROR, 2, "invalid param type"},
         {"a derived class has no type tag of its own", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Shape");
              sq_settypetag(v, -1, kShapeTag);
              PushGlobal(v, "Square");
@@ -521,7 +570,8 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          0, 2, "class"},
         {"a member's attributes", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Shape");
              sq_pushstring(v, "sides", -1);
              sq_getattributes(v, -2);
@@ -530,14 +580,16 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          SQ_OK, 3, "count"},
         {"attributes of a missing member keep the key", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Shape");
              sq_pushstring(v, "corners", -1);
              return sq_getattributes(v, -2);
          },
          SQ_ERROR, 2, "wrong index"},
         {"setting attributes of a missing member keeps key and value", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Shape");
              sq_pushstring(v, "corners", -1);
              sq_pushnull(v);
@@ -545,14 +597,16 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          SQ_ERROR, 3, "wrong index"},
         {"attributes of a table", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "t");
              sq_pushnull(v);
              return sq_getattributes(v, -2);
          },
          SQ_ERROR, 2, "wrong argument type, expected 'class' got 'table'"},
         {"the base of a derived class", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Square");
              sq_getbase(v, -1);
              sq_pushnull(v);
@@ -562,13 +616,15 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          SQ_OK, 4, "base"},
         {"an instantiated class keeps its user data size", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Square");
              return sq_setclassudsize(v, -1, 16);
          },
          SQ_ERROR, 1, "the class is locked"},
         {"a new member with attributes", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclass(v, SQFalse);
              sq_pushstring(v, "speed", -1);
              sq_pushinteger(v, 3);
@@ -584,7 +640,8 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          SQ_OK, 3, "9"},
         {"new members only go into classes", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushstring(v, "k", -1);
              sq_pushinteger(v, 1);
@@ -593,7 +650,8 @@ TEST(CApiClasses, OrdersTagsAttributesAndMembers)
          },
          SQ_ERROR, 4, "new member only works with classes"},
         {"getclass of a table", shapes,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "t");
              return sq_getclass(v, -1);
          },
@@ -653,7 +711,8 @@ TEST(CApiNatives, FreeVariablesNamesAndTypeMasks)
 {
     CheckRows({
         {"the last free variable pushed is the first the native sees", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushstring(v, "pushed first", -1);
              sq_pushstring(v, "pushed last", -1);
              sq_newclosure(v, FreeVariables, 2);
@@ -663,7 +722,8 @@ TEST(CApiNatives, FreeVariablesNamesAndTypeMasks)
          },
          SQ_OK, 2, "4:pushed last,pushed first"},
         {"free variable 0 is the one pushed last", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 10);
              sq_pushinteger(v, 20);
              sq_newclosure(v, FreeVariables, 2);
@@ -672,21 +732,24 @@ TEST(CApiNatives, FreeVariablesNamesAndTypeMasks)
          },
          SQ_OK, 2, "20"},
         {"setting a free variable out of range keeps the value", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, FreeVariables, 0);
              sq_pushinteger(v, 1);
              return sq_setfreevariable(v, -2, 0);
          },
          SQ_ERROR, 2, "invalid free var index"},
         {"setting a free variable of a table", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              sq_pushinteger(v, 1);
              return sq_setfreevariable(v, -2, 0);
          },
          SQ_ERROR, 2, "unexpected type table"},
         {"vargv counts as a parameter", "function Many(a, ...) {}",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Many");
              SQUnsignedInteger nparams = 0, nfree = 0;
              sq_getclosureinfo(v, -1, &nparams, &nfree);
@@ -694,25 +757,29 @@ TEST(CApiNatives, FreeVariablesNamesAndTypeMasks)
          },
          3, 1, "function"},
         {"a trailing '|' in a mask", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, FreeVariables, 0);
              return sq_setparamscheck(v, 2, ".i|");
          },
          SQ_ERROR, 1, "invalid typemask"},
         {"a leading '|' in a mask", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, FreeVariables, 0);
              return sq_setparamscheck(v, 2, "|i");
          },
          SQ_ERROR, 1, "invalid typemask"},
         {"alternatives in a mask", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, FreeVariables, 0);
              return sq_setparamscheck(v, SQ_MATCHTYPEMASKSTRING, ".i|f s");
          },
          SQ_OK, 1, "function"},
         {"the callee is the native running", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, Callee, 0);
              sq_setnativeclosurename(v, -1, "whoami");
              sq_pushroottable(v);
@@ -722,25 +789,29 @@ TEST(CApiNatives, FreeVariablesNamesAndTypeMasks)
         {"no callee outside any call", nullptr, [](HSQUIRRELVM v) { return sq_getcallee(v); }, SQ_ERROR, 0,
          "no closure in the calls stack"},
         {"an anonymous function has a null name", "anon <- function() {}",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "anon");
              return sq_getclosurename(v, -1);
          },
          SQ_OK, 2, "null"},
         {"a named function's name", "function Named() {}",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              PushGlobal(v, "Named");
              return sq_getclosurename(v, -1);
          },
          SQ_OK, 2, "Named"},
         {"the name of a table", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              return sq_getclosurename(v, -1);
          },
          SQ_ERROR, 1, "the target is not a closure"},
         {"bindenv of an array", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newclosure(v, FreeVariables, 0);
              sq_newarray(v, 0);
              return sq_bindenv(v, -2);
@@ -811,7 +882,8 @@ TEST(CApiErrors, TheHandlerRunsOncePerLoopThatLeavesTheErrorUncaught)
         {"across a native, caught inside the callback",
          "callback(function() { try { throw \"x\"; } catch (e) {} });", false, 0},
         {"a native failing in script", "throws();", false, 1},
-        {"a failing metamethod", "class G { function _get(k) { throw \"no \" + k; } } G().missing;", false, 1},
+        {"a failing metamethod", "class G { function _get(k) { throw \"no \" + k; } } G().missing;", false,
+         1},
     };
     for (const Case& c : cases)
     {
@@ -833,7 +905,8 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
 {
     CheckRows({
         {"a native called directly reaches no handler", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              g_handlerCalls = 0;
              sq_newclosure(v, CountHandler, 0);
              sq_seterrorhandler(v);
@@ -844,7 +917,8 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
          },
          SQ_ERROR, 1, "native failure"},
         {"a script error with raiseerror off reaches no handler", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              g_handlerCalls = 0;
              sq_newclosure(v, CountHandler, 0);
              sq_seterrorhandler(v);
@@ -855,69 +929,79 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
          },
          SQ_ERROR, 1, "quiet"},
         {"calling an integer says so", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 3);
              sq_pushroottable(v);
              return sq_call(v, 1, SQFalse, SQFalse);
          },
          SQ_ERROR, 1, "attempt to call 'integer'"},
         {"an error handler that is not a function is left on the stack", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 12);
              sq_seterrorhandler(v);
              return SQInteger(SQ_OK);
          },
          SQ_OK, 1, "12"},
         {"getstring of an integer", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 5);
              const SQChar* s = nullptr;
              return sq_getstring(v, -1, &s);
          },
          SQ_ERROR, 1, "wrong argument type, expected 'string' got '5'"},
         {"getthread of a float", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushfloat(v, 1.5f);
              HSQUIRRELVM t = nullptr;
              return sq_getthread(v, -1, &t);
          },
          SQ_ERROR, 1, "wrong argument type, expected 'thread' got '1.5'"},
         {"getuserpointer of a table", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_newtable(v);
              SQUserPointer p = nullptr;
              return sq_getuserpointer(v, -1, &p);
          },
          SQ_ERROR, 1, "wrong argument type, expected 'userpointer' got 'table'"},
         {"getuserdata of a string", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushstring(v, "text", -1);
              SQUserPointer p = nullptr;
              return sq_getuserdata(v, -1, &p, nullptr);
          },
          SQ_ERROR, 1, "wrong argument type, expected 'userdata' got 'text'"},
         {"gettypetag of an integer", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 1);
              SQUserPointer tag = nullptr;
              return sq_gettypetag(v, -1, &tag);
          },
          SQ_ERROR, 1, "invalid object type"},
         {"getinteger refuses a bool", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushbool(v, SQTrue);
              SQInteger i = 0;
              return sq_getinteger(v, -1, &i);
          },
          SQ_ERROR, 1, "true"},
         {"throwobject makes any value the error", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 404);
              return sq_throwobject(v);
          },
          SQ_ERROR, 0, "404"},
         {"function info with nothing running", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              SQFunctionInfo fi;
              return sq_getfunctioninfo(v, 0, &fi);
          },
@@ -928,13 +1012,14 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
 TEST(CApiCompile, CompilingPushesAClosureOrReportsTheError)
 {
     CheckRows({
-        {"a good buffer", nullptr, [](HSQUIRRELVM v) { return SQInteger(Compile(v, "local a = 1;") ? 0 : -1); },
-         SQ_OK, 1, "function"},
+        {"a good buffer", nullptr,
+         [](HSQUIRRELVM v) { return SQInteger(Compile(v, "local a = 1;") ? 0 : -1); }, SQ_OK, 1, "function"},
         {"a bad buffer pushes nothing", nullptr,
          [](HSQUIRRELVM v) { return SQInteger(Compile(v, "local = ;") ? 0 : -1); }, SQ_ERROR, 0,
          "expected 'IDENTIFIER'"},
         {"the compiled closure is named main", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              Compile(v, "return 1;");
              return sq_getclosurename(v, -1);
          },
@@ -973,7 +1058,8 @@ TEST(CApiDebug, StackInfosAndLocalsAsReportsPrintThem)
         {"an inner block's locals come before the enclosing ones",
          "function G() {\n local outer = 1;\n if (true) {\n  local inner = 2;\n  probe();\n }\n}\nG();",
          {"probe@NATIVE:-1", "G@capi:5", "[inner] 2", "[outer] 1", "[this] table"}},
-        {"an anonymous function has no name", "(function() {\n probe();\n})();",
+        {"an anonymous function has no name",
+         "(function() {\n probe();\n})();",
          {"probe@NATIVE:-1", "(null)@capi:2", "[this] table"}},
     };
     for (const Case& c : cases)
@@ -1004,8 +1090,8 @@ TEST(CApiDebug, ANativeDebugHookSeesCallsLinesAndReturns)
     sq_enabledebuginfo(v, SQTrue);
     sq_setnativedebughook(v, NativeHook);
     ASSERT_TRUE(RunScript(v, "function Twice(n) {\n  return n * 2;\n}\nTwice(1);\n"));
-    const std::vector<std::string> expected = {"c main capi 1",   "l main capi 1",   "l main capi 4",
-                                               "c Twice capi 2",  "l Twice capi 2",  "r Twice capi 2",
+    const std::vector<std::string> expected = {"c main capi 1",  "l main capi 1",  "l main capi 4",
+                                               "c Twice capi 2", "l Twice capi 2", "r Twice capi 2",
                                                "r main capi 5"};
     EXPECT_EQ(g_hooked, expected);
     // a script hook replaces it
@@ -1096,7 +1182,8 @@ TEST(CApiValues, ConversionsCollectionAndVersion)
 {
     CheckRows({
         {"objtobool of a non-bool", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushinteger(v, 1);
              HSQOBJECT o;
              sq_getstackobj(v, -1, &o);
@@ -1104,7 +1191,8 @@ TEST(CApiValues, ConversionsCollectionAndVersion)
          },
          SQFalse, 1, "1"},
         {"objtobool of true", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_pushbool(v, SQTrue);
              HSQOBJECT o;
              sq_getstackobj(v, -1, &o);
@@ -1117,15 +1205,16 @@ TEST(CApiValues, ConversionsCollectionAndVersion)
          [](HSQUIRRELVM v) { return sq_collectgarbage(v); }, 2, 0, ""},
         {"nothing to collect", nullptr, [](HSQUIRRELVM v) { return sq_collectgarbage(v); }, 0, 0, ""},
         {"unreachable objects come back in an array", "local a = {}; local b = { a = a }; a.b <- b;",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              sq_resurrectunreachable(v);
              return sq_getsize(v, -1);
          },
          2, 1, "array"},
         {"nothing unreachable gives null", nullptr, [](HSQUIRRELVM v) { return sq_resurrectunreachable(v); },
          SQ_OK, 1, "null"},
-        {"the version number", nullptr, [](HSQUIRRELVM) { return sq_getversion(); }, SQUIRREL_VERSION_NUMBER, 0,
-         ""},
+        {"the version number", nullptr, [](HSQUIRRELVM) { return sq_getversion(); }, SQUIRREL_VERSION_NUMBER,
+         0, ""},
     });
 }
 
@@ -1139,7 +1228,8 @@ TEST(CApiThreads, ThreadsShareTheRootAndMoveValues)
 {
     CheckRows({
         {"newthread pushes the thread on its friend", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              HSQUIRRELVM t = sq_newthread(v, 256);
              HSQUIRRELVM same = nullptr;
              sq_getthread(v, -1, &same);
@@ -1147,7 +1237,8 @@ TEST(CApiThreads, ThreadsShareTheRootAndMoveValues)
          },
          1, 1, "thread"},
         {"a value moves between threads", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              HSQUIRRELVM t = sq_newthread(v, 256);
              sq_pushstring(t, "moved", -1);
              sq_move(v, t, -1);
@@ -1155,7 +1246,8 @@ TEST(CApiThreads, ThreadsShareTheRootAndMoveValues)
          },
          1, 2, "moved"},
         {"a thread sees the root table of its friend", "shared <- 5;",
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              HSQUIRRELVM t = sq_newthread(v, 256);
              PushGlobal(t, "shared");
              sq_move(v, t, -1);
@@ -1163,7 +1255,8 @@ TEST(CApiThreads, ThreadsShareTheRootAndMoveValues)
          },
          SQ_OK, 2, "5"},
         {"a native runs on a thread", nullptr,
-         [](HSQUIRRELVM v) {
+         [](HSQUIRRELVM v)
+         {
              HSQUIRRELVM t = sq_newthread(v, 256);
              sq_newclosure(t, ThreadBody, 0);
              sq_pushroottable(t);

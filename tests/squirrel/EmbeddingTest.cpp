@@ -457,8 +457,8 @@ TEST_F(Embedding, DebugHookSeesLinesCallsAndReturnsInOrder)
     // a tail call is still a return of the caller and a call of the callee
     g_events.clear();
     EXPECT_TRUE(Run("function Leaf() { return 1; }\nfunction Tail() { return Leaf(); }\nTail();\n"));
-    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1", "r Leaf 1", "r Tail 2",
-                                           "r main 4"};
+    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1",
+                                           "r Leaf 1", "r Tail 2", "r main 4"};
     EXPECT_EQ(g_events, tail);
     // a null hook stops the reports
     g_events.clear();
