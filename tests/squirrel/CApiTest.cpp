@@ -1211,6 +1211,21 @@ TEST(CApiValues, ConversionsCollectionAndVersion)
              return sq_getsize(v, -1);
          },
          2, 1, "array"},
+        {"a weak reference to an integer is the integer", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushinteger(v, 8);
+             sq_weakref(v, -1);
+             return SQInteger(sq_gettype(v, -1) == OT_INTEGER);
+         },
+         1, 2, "8"},
+        {"the target of something that is no weak reference", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_newtable(v);
+             return sq_getweakrefval(v, -1);
+         },
+         SQ_ERROR, 1, "the object must be a weakref"},
         {"nothing unreachable gives null", nullptr, [](HSQUIRRELVM v) { return sq_resurrectunreachable(v); },
          SQ_OK, 1, "null"},
         {"the version number", nullptr, [](HSQUIRRELVM) { return sq_getversion(); }, SQUIRREL_VERSION_NUMBER,
