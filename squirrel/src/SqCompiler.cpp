@@ -99,8 +99,8 @@ private:
     [[noreturn]] void Fail(const std::string& msg)
     {
         error.message = msg;
-        error.line = lex.line;
-        error.column = lex.column;
+        error.line = lex.ReportLine();
+        error.column = lex.ReportColumn();
         throw CompileFailure();
     }
     void Lex()
