@@ -1248,13 +1248,17 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
         v->Push(ret);
     return SQ_OK;
 }
-SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool)
+SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror)
 {
     Value g = v->At(-1);
     if (g._type != OT_GENERATOR)
         return Fail(v, "only generators can be resumed");
     Value ret;
-    if (!v->ResumeGenerator(g.Generator(), ret))
+    const bool savedRaise = v->raiseErrors;
+    v->raiseErrors = raiseerror != 0;
+    const bool ok = v->ResumeGenerator(g.Generator(), ret);
+    v->raiseErrors = savedRaise;
+    if (!ok)
         return SQ_ERROR;
     if (retval)
         v->Push(ret);

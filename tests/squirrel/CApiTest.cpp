@@ -928,6 +928,19 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
              return g_handlerCalls == 0 ? r : SQInteger(99);
          },
          SQ_ERROR, 1, "quiet"},
+        {"resuming a failing generator raises only when asked",
+         "function Gen() { yield 1; throw \"spent\"; } g <- Gen();",
+         [](HSQUIRRELVM v)
+         {
+             g_handlerCalls = 0;
+             sq_newclosure(v, CountHandler, 0);
+             sq_seterrorhandler(v);
+             PushGlobal(v, "g");
+             sq_resume(v, SQFalse, SQFalse);
+             const SQRESULT quiet = sq_resume(v, SQFalse, SQFalse);
+             return quiet == SQ_ERROR && g_handlerCalls == 0 ? quiet : SQInteger(99);
+         },
+         SQ_ERROR, 1, "spent"},
         {"calling an integer says so", nullptr,
          [](HSQUIRRELVM v)
          {
