@@ -13,6 +13,7 @@
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/TolvanFixedUpdate.h"
+#include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
 #include "platform/CommandLine.h"
@@ -161,13 +162,13 @@ void AppFrame()
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
     SeamRenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
-    SeamNetworkFrame();
+    NetworkFrame();
 }
 
 float GameUpdate(float dt)
 {
     AppCallScript("QUARNFINALHACKMESSAGES");
-    SeamNetworkServiceLostConnection();
+    NetworkServiceLostConnection();
     RunFixedSteps();
     g_totalGameTime += dt;
     AppViewUpdate(dt);
@@ -191,6 +192,7 @@ void LoadingPump()
     const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
     if (elapsed > kLoadingFrameSeconds)
     {
+        NetworkFrame();
         SeamLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
@@ -201,7 +203,7 @@ void LoadingPump()
 void AppShutdown()
 {
     GetDisplayModeManager().Reset();
-    SeamNetworkShutdown();
+    NetworkCommunicator::Close();
     SeamConsoleDestroy();
     ScriptShutdown();
     SeamRenderShutdown();

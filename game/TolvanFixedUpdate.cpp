@@ -9,6 +9,7 @@
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/StepTimes.h"
+#include "online/NetworkCommunicator.h"
 
 #include <cstring>
 
@@ -100,7 +101,7 @@ void TolvanFixedUpdate::Step(float dt)
         AppCallScriptFloat("PausedStep", dt);
     }
     g_pausedMirror = paused;
-    SeamNetworkStepSync(dt);
+    NetworkStepSync(dt);
     if (!paused)
         RunWorldPhase(dt);
 }
