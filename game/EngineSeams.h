@@ -5,10 +5,6 @@
 
 #include <cstdint>
 
-void SeamInitializeRenderSystem();
-void SeamRenderAll(float dt);
-void SeamRenderShutdown();
-
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 
@@ -31,11 +27,8 @@ void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
-void SeamLoadingFrame(float elapsed);
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamTakeScreenshot(bool tga);
 void SeamToggleSkeletonView();
-void SeamReportNonPowerOfTwoTextures();
 void SeamResetMainCamera();
 void SeamSetWorldGravity(float gravity);
