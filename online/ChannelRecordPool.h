@@ -29,6 +29,7 @@ struct ChannelRecord
     RealTimer timer;
     int32_t sendCount = 0;
     int32_t lastSendTick = -1;
+    int32_t readyTick = -1; // the tick a resend timeout made it due again
     ChannelRecord* next = nullptr;
     ChannelRecord* previous = nullptr;
     int32_t liveIndex = -1;

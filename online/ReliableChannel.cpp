@@ -93,6 +93,7 @@ void ReliableChannel::QueueReliable(const void* bytes, int length)
     record->state = kRecordWaiting;
     record->sendCount = 0;
     record->lastSendTick = -1;
+    record->readyTick = -1;
     record->timer.Start();
     record->length = length;
     if (length > 0)
@@ -200,9 +201,13 @@ void ReliableChannel::Tick()
             AppendPacket(ControlFlags(kControlAckUpTo), ++m_controlSequence, number, sizeof number);
             m_ackDue = 0;
         }
-        TickReliable();
+        TickResendTimeouts();
     }
+    // Controls go before new data: under a full link the queries and replies
+    // that recover lost packets must not always be the ones left behind.
     TickControls();
+    if (IsLive())
+        TickReliable();
     const bool appended = m_appendedThisTick;
     if (IsLive())
     {
@@ -224,25 +229,36 @@ void ReliableChannel::Tick()
     SendDatagram();
 }
 
+void ReliableChannel::TickResendTimeouts()
+{
+    for (ChannelRecord* record = m_reliableSend.Head(); record; record = record->next)
+    {
+        if (record->state != kRecordSentAwaitingAck || record->timer.GetTime() <= kResendSeconds)
+            continue;
+        record->timer.Start();
+        // A long packet is only sent again once the peer says it lacks it;
+        // a short one is sent in full at the next tick.
+        if (record->length >= kPacketHeaderBytes)
+        {
+            QueueControlNumber(kControlQuery, record->sequence);
+        }
+        else
+        {
+            record->state = kRecordWaiting;
+            record->readyTick = m_tick;
+        }
+    }
+}
+
 void ReliableChannel::TickReliable()
 {
     for (ChannelRecord* record = m_reliableSend.Head(); record; record = record->next)
     {
-        if (record->state == kRecordWaiting)
-        {
-            AppendRecord(*record);
-            record->state = kRecordSentAwaitingAck;
-            record->timer.Start();
-        }
-        else if (record->state == kRecordSentAwaitingAck && record->timer.GetTime() > kResendSeconds)
-        {
-            record->timer.Start();
-            // A long packet is only sent again once the peer says it lacks it.
-            if (record->length >= kPacketHeaderBytes)
-                QueueControlNumber(kControlQuery, record->sequence);
-            else
-                record->state = kRecordWaiting;
-        }
+        if (record->state != kRecordWaiting || record->readyTick == m_tick)
+            continue;
+        AppendRecord(*record);
+        record->state = kRecordSentAwaitingAck;
+        record->timer.Start();
     }
 }
 

@@ -81,6 +81,7 @@ private:
     void EmptyDatagram();
     void ReportLost(int reason);
 
+    void TickResendTimeouts();
     void TickReliable();
     void TickSpareRoom();
     void TickControls();

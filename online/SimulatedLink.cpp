@@ -7,7 +7,8 @@
 
 namespace
 {
-constexpr uint64_t kCapacityWindowMicroseconds = 10000;
+// The link buffers one channel tick's worth of bytes; beyond that it drops.
+constexpr double kBucketMicroseconds = 50000.0;
 } // namespace
 
 SimulatedLink::SimulatedLink(uint64_t localUser, const LinkConditions& conditions, uint32_t seed)
@@ -25,17 +26,26 @@ bool SimulatedLink::OverCapacity(int length)
 {
     if (m_conditions.capacityBytesPerSecond == 0)
         return false;
+    // A token bucket per direction: bytes accrue at the capacity, up to one
+    // channel tick's worth, and each datagram spends its length.
     const uint64_t now = ClockNow();
-    if (now - m_windowStart >= kCapacityWindowMicroseconds)
+    const double depth = static_cast<double>(m_conditions.capacityBytesPerSecond) * kBucketMicroseconds / 1e6;
+    Window* window = nullptr;
+    for (Window& candidate : m_windows)
+        if (candidate.sender == m_sender)
+            window = &candidate;
+    if (!window)
     {
-        m_windowStart = now;
-        m_windowBytes = 0;
+        m_windows.push_back({m_sender, now, depth});
+        window = &m_windows.back();
     }
-    const uint64_t windowCapacity =
-        m_conditions.capacityBytesPerSecond * kCapacityWindowMicroseconds / 1000000;
-    if (m_windowBytes + static_cast<uint64_t>(length) > windowCapacity)
+    const double accrued =
+        static_cast<double>(now - window->last) * m_conditions.capacityBytesPerSecond / 1e6;
+    window->tokens = std::min(depth, window->tokens + accrued);
+    window->last = now;
+    if (window->tokens < length)
         return true;
-    m_windowBytes += static_cast<uint64_t>(length);
+    window->tokens -= length;
     return false;
 }
 

@@ -18,7 +18,7 @@ struct LinkConditions
     float reorderPercent = 0.0f;
     uint64_t reorderSpreadMicroseconds = 100000;
     uint64_t delayMicroseconds = 0;
-    // Bytes a second the link carries; beyond it datagrams are dropped. 0: no cap.
+    // Bytes a second each direction carries; beyond it datagrams are dropped. 0: no cap.
     uint64_t capacityBytesPerSecond = 0;
 };
 
@@ -62,8 +62,14 @@ private:
     std::deque<InFlight> m_inFlight;
     std::vector<uint64_t> m_blocked;
     bool m_sendFails = false;
-    uint64_t m_windowStart = 0;
-    uint64_t m_windowBytes = 0;
+    // Each sender has its own direction of the link, with its own capacity.
+    struct Window
+    {
+        uint64_t sender;
+        uint64_t last;
+        double tokens;
+    };
+    std::vector<Window> m_windows;
     uint64_t m_sent = 0;
     uint64_t m_dropped = 0;
 };

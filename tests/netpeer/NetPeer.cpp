@@ -25,6 +25,7 @@
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontUser.h"
+#include "script/ScriptBinding.h"
 #include "script/ScriptHost.h"
 
 #include <cstdio>
@@ -126,20 +127,11 @@ SQInteger ScriptLeft(HSQUIRRELVM)
     return 0;
 }
 
-void RegisterNative(HSQUIRRELVM vm, const char* name, SQFUNCTION function)
-{
-    sq_pushroottable(vm);
-    sq_pushstring(vm, name, -1);
-    sq_newclosure(vm, function, 0);
-    sq_newslot(vm, -3, SQFalse);
-    sq_pop(vm, 1);
-}
-
 void Register(HSQUIRRELVM vm)
 {
-    RegisterNative(vm, "PeerLog", ScriptLog);
-    RegisterNative(vm, "PeerReadInput", ScriptReadInput);
-    RegisterNative(vm, "PeerLeft", ScriptLeft);
+    ScriptBindGlobalFunction(vm, "PeerLog", ScriptLog);
+    ScriptBindGlobalFunction(vm, "PeerReadInput", ScriptReadInput);
+    ScriptBindGlobalFunction(vm, "PeerLeft", ScriptLeft);
 }
 
 const char* kGameScript = R"(

@@ -4,6 +4,7 @@
 #include "online/MatchingService.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PeerTable.h"
+#include "script/ScriptBinding.h"
 #include "script/ScriptHost.h"
 
 namespace
@@ -28,20 +29,11 @@ SQInteger ResetNative(HSQUIRRELVM)
     return 0;
 }
 
-void RegisterNative(HSQUIRRELVM vm, const char* name, SQFUNCTION function)
-{
-    sq_pushroottable(vm);
-    sq_pushstring(vm, name, -1);
-    sq_newclosure(vm, function, 0);
-    sq_newslot(vm, -3, SQFalse);
-    sq_pop(vm, 1);
-}
-
 void Register(HSQUIRRELVM vm)
 {
-    RegisterNative(vm, "Record", RecordNative);
-    RegisterNative(vm, "QuitNow", QuitNative);
-    RegisterNative(vm, "ResetNow", ResetNative);
+    ScriptBindGlobalFunction(vm, "Record", RecordNative);
+    ScriptBindGlobalFunction(vm, "QuitNow", QuitNative);
+    ScriptBindGlobalFunction(vm, "ResetNow", ResetNative);
 }
 
 const char* kCallbacks = R"(
