@@ -24,5 +24,11 @@ void SeamEffectsInit(const char*) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamToggleSkeletonView() {}
-void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}
+void SeamConsoleCreateDefaultFont() {}
+void SeamConsoleDestroyDefaultFont() {}
+void SeamSystemMessagesLoadFont(const char*) {}
+void SeamTileTerrainClear() {}
+void SeamLoadingScreenFinish() {}
+void SeamCollisionRelease() {}
+void SeamSimulationFinalize() {}
