@@ -2,9 +2,9 @@
 
 #include "core/FixedString.h"
 #include "core/LogError.h"
-#include "core/SystemLanguage.h"
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "platform/UserLocale.h"
 
 #include <cerrno>
 #include <cinttypes>
