@@ -8,6 +8,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/AnimBuffer.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -204,6 +205,8 @@ void AppShutdown()
     SeamNetworkShutdown();
     SeamConsoleDestroy();
     ScriptShutdown();
+    // Animation buffers outlive their holders and go only now.
+    AnimFreeAll();
     SeamRenderShutdown();
     InputShutdown();
     if (g_logFile)

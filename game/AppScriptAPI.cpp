@@ -1,5 +1,6 @@
 #include "game/AppScriptAPI.h"
 
+#include "cross/ModelScriptAPI.h"
 #include "script/MathScriptAPI.h"
 
 #include <sqstdmath.h>
@@ -18,5 +19,6 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    RegisterModelScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
 }

@@ -1,11 +1,11 @@
 #include "opengl/GLCaps.h"
 
-#include "GLTestContext.h"
 #include "core/FileTable.h"
 #include "opengl/GLInfoLog.h"
 #include "platform/Display.h"
 #include "platform/Shell.h"
 #include "support/DisplayTestSupport.h"
+#include "support/gl/GLTestContext.h"
 
 #include <GL/glew.h>
 #include <cstdio>

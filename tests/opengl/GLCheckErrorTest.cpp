@@ -1,7 +1,7 @@
 #include "opengl/GLCheckError.h"
 
-#include "GLTestContext.h"
 #include "support/DisplayTestSupport.h"
+#include "support/gl/GLTestContext.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "opengl/GLState.h"
 
-#include "GLTestContext.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/Texture.h"
 #include "support/DisplayTestSupport.h"
+#include "support/gl/GLTestContext.h"
 
 #include <GL/glew.h>
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "opengl/ShaderProgram.h"
 
-#include "GLDrawTest.h"
 #include "LogCapture.h"
 #include "ShippedShaders.h"
+#include "support/gl/GLDrawTest.h"
 
 #include <GL/glew.h>
 
