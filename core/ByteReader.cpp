@@ -25,11 +25,13 @@ const uint8_t* ByteReader::Take(size_t count)
 
 bool ByteReader::Bytes(void* out, size_t count)
 {
+    if (count == 0)
+        return Ok();
     const uint8_t* source = Take(count);
     if (!source)
     {
         memset(out, 0, count);
-        return count == 0;
+        return false;
     }
     memcpy(out, source, count);
     return true;

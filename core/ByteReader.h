@@ -28,6 +28,12 @@ public:
     uint32_t U32();
     uint64_t U64();
     float F32();
+    // `count` floats in a row (a vector, a quaternion, a matrix).
+    void F32s(float* out, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            out[i] = F32();
+    }
     // Copies `count` bytes, or zeroes them and fails when fewer are left.
     bool Bytes(void* out, size_t count);
     // The next `count` bytes in place, or null (failing) when fewer are left.

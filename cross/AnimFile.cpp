@@ -40,8 +40,7 @@ public:
             m_in.Text(joint.name.data(), sizeof(joint.name), kNameBytes);
             joint.nameHash = HashString(joint.name);
             joint.parent = int32_t(m_in.U32());
-            for (float& value : joint.bind.m)
-                value = m_in.F32();
+            m_in.F32s(joint.bind.m, 16);
             if (joint.parent >= int32_t(j))
                 return Fail("a joint's parent does not come before it");
             Mat4Inverse(joint.inverseBind, joint.bind);
@@ -107,12 +106,7 @@ private:
             ReadPositions(animation, positions);
         animation.rotationKeys.resize(rotations);
         for (Quaternion& key : animation.rotationKeys)
-        {
-            key.x = m_in.F32();
-            key.y = m_in.F32();
-            key.z = m_in.F32();
-            key.w = m_in.F32();
-        }
+            m_in.F32s(&key.x, 4);
         if (!positionsFirst)
             ReadPositions(animation, positions);
         return true;
@@ -122,12 +116,7 @@ private:
     {
         animation.positionKeys.resize(count);
         for (Vec4& key : animation.positionKeys)
-        {
-            key.x = m_in.F32();
-            key.y = m_in.F32();
-            key.z = m_in.F32();
-            key.w = m_in.F32();
-        }
+            m_in.F32s(&key.x, 4);
     }
 
     bool ReadAnimation(Animation& animation, uint32_t skeletonJoints)

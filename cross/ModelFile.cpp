@@ -68,20 +68,11 @@ public:
             return Fail("its sphere count passes the end");
         file.spheres.resize(count);
         for (Vec4& sphere : file.spheres)
-        {
-            sphere.x = m_in.F32();
-            sphere.y = m_in.F32();
-            sphere.z = m_in.F32();
-            sphere.w = m_in.F32();
-        }
+            m_in.F32s(&sphere.x, 4);
         return true;
     }
 
-    void ReadMatrix(Mat4& matrix)
-    {
-        for (float& value : matrix.m)
-            value = m_in.F32();
-    }
+    void ReadMatrix(Mat4& matrix) { m_in.F32s(matrix.m, 16); }
 
     bool Fail(const char* fault)
     {

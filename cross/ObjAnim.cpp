@@ -1,25 +1,13 @@
 #include "cross/ObjAnim.h"
 
-#include "core/FixedString.h"
 #include "core/Random.h"
-#include "core/StreamBytes.h"
-#include "core/pd_ifstream.h"
 #include "cross/AnimFrame.h"
-#include "cross/SideAnimFile.h"
-
-#include <algorithm>
-#include <cstring>
+#include "cross/SideAnimSet.h"
 
 namespace
 {
 constexpr size_t kTrackNameBytes = 128;
 constexpr size_t kKeyBytes = 64;
-
-std::vector<ObjAnimSet*>& LiveSets()
-{
-    static std::vector<ObjAnimSet*> sets;
-    return sets;
-}
 
 // 0.50 to 1.19 seconds.
 float RandomStartDelay()
@@ -40,8 +28,7 @@ bool ReadTrack(ByteReader& in, const SideAnimHeader& header, ObjAnimTrack& track
         return false;
     track.keys.resize(keys);
     for (Mat4& key : track.keys)
-        for (float& value : key.m)
-            value = in.F32();
+        in.F32s(key.m, 16);
     return in.Ok();
 }
 } // namespace
@@ -53,28 +40,13 @@ ObjAnimSet::~ObjAnimSet()
 
 std::unique_ptr<ObjAnimSet> ObjAnimParse(const uint8_t* bytes, size_t size, bool swap)
 {
-    ByteReader in(bytes, size, swap);
-    SideAnimHeader header;
-    if (!SideAnimReadHeader(in, kObjAnimMagic, kTrackNameBytes + 4, header))
-        return nullptr;
-    std::unique_ptr<ObjAnimSet> set(new ObjAnimSet);
-    set->version = header.version;
-    set->word = header.word;
-    set->rate = header.rate;
-    set->tracks.resize(header.trackCount);
-    for (ObjAnimTrack& track : set->tracks)
-        if (!ReadTrack(in, header, track))
-            return nullptr;
-    return set;
+    return SideAnimParseSet<ObjAnimSet>(bytes, size, swap, kObjAnimMagic, kTrackNameBytes + 4, ReadTrack);
 }
 
 std::unique_ptr<ObjAnimSet> ObjAnimRead(const char* modelPath)
 {
-    FixedString256 path(modelPath);
-    path.Append(kObjAnimSuffix);
-    pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
     std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
+    if (!SideAnimReadFile(modelPath, kObjAnimSuffix, bytes))
         return nullptr;
     return ObjAnimParse(bytes.data(), bytes.size(), false);
 }
@@ -88,25 +60,17 @@ void ObjAnimLoad(std::unique_ptr<ObjAnimSet>& holder, const char* modelPath)
 
 void ObjAnimEnter(ObjAnimSet* set)
 {
-    std::vector<ObjAnimSet*>& sets = LiveSets();
-    if (set && std::find(sets.begin(), sets.end(), set) == sets.end())
-        sets.push_back(set);
+    SideAnimEnter(set);
 }
 
 void ObjAnimRelease(ObjAnimSet* set)
 {
-    std::vector<ObjAnimSet*>& sets = LiveSets();
-    sets.erase(std::remove(sets.begin(), sets.end(), set), sets.end());
+    SideAnimLeave(set);
 }
 
 ObjAnimTrack* ObjAnimFind(ObjAnimSet* set, const char* name)
 {
-    if (!set || !name)
-        return nullptr;
-    for (ObjAnimTrack& track : set->tracks)
-        if (strcmp(track.name, name) == 0)
-            return &track;
-    return nullptr;
+    return SideAnimFindTrack(set, name);
 }
 
 bool ObjAnimGetMatrix(const ObjAnimTrack* track, Mat4& out, int frame)
@@ -123,7 +87,7 @@ bool ObjAnimGetMatrix(const ObjAnimTrack* track, Mat4& out, int frame)
 // not by the frame's duration.
 void ObjAnimUpdateAll(float time)
 {
-    for (ObjAnimSet* set : LiveSets())
+    for (ObjAnimSet* set : SideAnimLiveSets<ObjAnimSet>())
         for (ObjAnimTrack& track : set->tracks)
         {
             if (track.keys.empty())
@@ -142,5 +106,5 @@ void ObjAnimUpdateAll(float time)
 
 size_t ObjAnimListSize()
 {
-    return LiveSets().size();
+    return SideAnimLiveSets<ObjAnimSet>().size();
 }

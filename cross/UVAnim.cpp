@@ -1,24 +1,12 @@
 #include "cross/UVAnim.h"
 
-#include "core/FixedString.h"
-#include "core/StreamBytes.h"
-#include "core/pd_ifstream.h"
 #include "cross/AnimFrame.h"
-#include "cross/SideAnimFile.h"
-
-#include <algorithm>
-#include <cstring>
+#include "cross/SideAnimSet.h"
 
 namespace
 {
 constexpr size_t kTrackNameBytes = 64;
 constexpr size_t kKeyBytes = 8;
-
-std::vector<UVAnimSet*>& LiveSets()
-{
-    static std::vector<UVAnimSet*> sets;
-    return sets;
-}
 
 bool ReadTrack(ByteReader& in, const SideAnimHeader& header, UVAnimTrack& track)
 {
@@ -46,28 +34,13 @@ UVAnimSet::~UVAnimSet()
 
 std::unique_ptr<UVAnimSet> UVAnimParse(const uint8_t* bytes, size_t size, bool swap)
 {
-    ByteReader in(bytes, size, swap);
-    SideAnimHeader header;
-    if (!SideAnimReadHeader(in, kUVAnimMagic, kTrackNameBytes + 4, header))
-        return nullptr;
-    std::unique_ptr<UVAnimSet> set(new UVAnimSet);
-    set->version = header.version;
-    set->word = header.word;
-    set->rate = header.rate;
-    set->tracks.resize(header.trackCount);
-    for (UVAnimTrack& track : set->tracks)
-        if (!ReadTrack(in, header, track))
-            return nullptr;
-    return set;
+    return SideAnimParseSet<UVAnimSet>(bytes, size, swap, kUVAnimMagic, kTrackNameBytes + 4, ReadTrack);
 }
 
 std::unique_ptr<UVAnimSet> UVAnimRead(const char* modelPath)
 {
-    FixedString256 path(modelPath);
-    path.Append(kUVAnimSuffix);
-    pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
     std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
+    if (!SideAnimReadFile(modelPath, kUVAnimSuffix, bytes))
         return nullptr;
     return UVAnimParse(bytes.data(), bytes.size(), false);
 }
@@ -81,25 +54,17 @@ void UVAnimLoad(std::unique_ptr<UVAnimSet>& holder, const char* modelPath)
 
 void UVAnimEnter(UVAnimSet* set)
 {
-    std::vector<UVAnimSet*>& sets = LiveSets();
-    if (set && std::find(sets.begin(), sets.end(), set) == sets.end())
-        sets.push_back(set);
+    SideAnimEnter(set);
 }
 
 void UVAnimRelease(UVAnimSet* set)
 {
-    std::vector<UVAnimSet*>& sets = LiveSets();
-    sets.erase(std::remove(sets.begin(), sets.end(), set), sets.end());
+    SideAnimLeave(set);
 }
 
 UVAnimTrack* UVAnimFind(UVAnimSet* set, const char* name)
 {
-    if (!set || !name)
-        return nullptr;
-    for (UVAnimTrack& track : set->tracks)
-        if (strcmp(track.name, name) == 0)
-            return &track;
-    return nullptr;
+    return SideAnimFindTrack(set, name);
 }
 
 void UVAnimGetUV(const UVAnimTrack* track, float& u, float& v)
@@ -115,7 +80,7 @@ void UVAnimGetUV(const UVAnimTrack* track, float& u, float& v)
 
 void UVAnimUpdateAll(float time)
 {
-    for (UVAnimSet* set : LiveSets())
+    for (UVAnimSet* set : SideAnimLiveSets<UVAnimSet>())
         for (UVAnimTrack& track : set->tracks)
             if (!track.keys.empty())
                 track.currentKey = AnimWrapFrame(double(set->rate) * time, int(track.keys.size()));
@@ -123,5 +88,5 @@ void UVAnimUpdateAll(float time)
 
 size_t UVAnimListSize()
 {
-    return LiveSets().size();
+    return SideAnimLiveSets<UVAnimSet>().size();
 }

@@ -5,7 +5,9 @@
 #include "cross/ModelCache.h"
 #include "ModelFixtures.h"
 #include "core/FileTable.h"
+#include "cross/AnimBuffer.h"
 #include "cross/Model.h"
+#include "cross/ModelScriptAPI.h"
 #include "cross/ObjAnim.h"
 #include "cross/UVAnim.h"
 #include "opengl/GLCaps.h"
@@ -59,6 +61,19 @@ protected:
     {
         const std::vector<uint8_t> pixels(8 * 8 * 4, 90);
         Write(name, DdsWrite(DxtFormat::DXT1, pixels.data(), 8, 8));
+    }
+
+    // A UV track for the quad's layer and object tracks for its node "blade"
+    // and for a node it lacks, beside the model.
+    void WriteSideFiles(const std::string& model)
+    {
+        UVSideFile uv;
+        uv.tracks.push_back({"tree.tga", {}, 0, {0, 0, 0.5f, 0}});
+        ObjSideFile obj;
+        obj.tracks.push_back({"blade", {}, 0, {Mat4Identity()}});
+        obj.tracks.push_back({"other", {}, 0, {Mat4Identity()}});
+        Write(model + "uvanim", UVSideWrite(uv));
+        Write(model + "objanim", ObjSideWrite(obj));
     }
 
     void Mount() { FileTableMountDataTree(dir->Root().c_str()); }
@@ -246,15 +261,10 @@ TEST_F(ModelCacheTest, TheFoliageModelGetsTheStaticBucket)
 
 TEST_F(ModelCacheTest, FailedLoadsReportAndLeaveNothingBehind)
 {
-    UVSideFile uv;
-    uv.tracks.push_back({"tree.tga", {}, 0, {0, 0, 0.5f, 0}});
-    ObjSideFile obj;
-    obj.tracks.push_back({"blade", {}, 0, {Mat4Identity()}});
     std::vector<uint8_t> truncated = ChModelWrite(QuadModel(104));
     truncated.resize(truncated.size() / 2);
     Write("props/bad.chmodel", truncated);
-    Write("props/bad.chmodeluvanim", UVSideWrite(uv));
-    Write("props/bad.chmodelobjanim", ObjSideWrite(obj));
+    WriteSideFiles("props/bad.chmodel");
     Write("props/old.chmodel", ChModelWrite(QuadModel(6)));
     const std::string longName = "props/" + std::string(130, 'x') + ".chmodel";
     Write(longName, ChModelWrite(QuadModel(104)));
@@ -281,15 +291,9 @@ TEST_F(ModelCacheTest, FailedLoadsReportAndLeaveNothingBehind)
 
 TEST_F(ModelCacheTest, SideTracksAreTiedByNameAndLeaveWithTheModel)
 {
-    UVSideFile uv;
-    uv.tracks.push_back({"tree.tga", {}, 0, {0, 0, 0.5f, 0}});
-    ObjSideFile obj;
-    obj.tracks.push_back({"blade", {}, 0, {Mat4Identity()}});
-    obj.tracks.push_back({"other", {}, 0, {Mat4Identity()}});
     WriteTga("props/tree.tga");
     Write("props/m.chmodel", ChModelWrite(QuadModel(104)));
-    Write("props/m.chmodeluvanim", UVSideWrite(uv));
-    Write("props/m.chmodelobjanim", ObjSideWrite(obj));
+    WriteSideFiles("props/m.chmodel");
     Mount();
     Model* model = ModelCache("props/m.chmodel");
     ASSERT_TRUE(model);
@@ -305,11 +309,9 @@ TEST_F(ModelCacheTest, SideTracksAreTiedByNameAndLeaveWithTheModel)
 
 TEST_F(ModelCacheTest, ReloadKeepsTheRecordAndADamagedFileKeepsTheOldModel)
 {
-    UVSideFile uv;
-    uv.tracks.push_back({"tree.tga", {}, 0, {0, 0}});
     WriteTga("props/tree.tga");
     Write("props/m.chmodel", ChModelWrite(QuadModel(104)));
-    Write("props/m.chmodeluvanim", UVSideWrite(uv));
+    WriteSideFiles("props/m.chmodel");
     Mount();
     Model* model = ModelCache("props/m.chmodel");
     ASSERT_TRUE(model);
@@ -362,4 +364,43 @@ TEST_F(ModelCacheTest, TheEmulatedPathUploadsRecastVertices)
     EXPECT_EQ(jointAndWeight[1], 1.0f);
     ModelRelease(loaded);
     GLTestUseVertexArrays(true);
+}
+
+namespace
+{
+bool RunScript(HSQUIRRELVM vm, const char* code)
+{
+    if (SQ_FAILED(sq_compilebuffer(vm, code, SQInteger(strlen(code)), "test", SQTrue)))
+        return false;
+    sq_pushroottable(vm);
+    const bool ran = SQ_SUCCEEDED(sq_call(vm, 1, SQFalse, SQTrue));
+    sq_pop(vm, 1);
+    return ran;
+}
+} // namespace
+
+TEST_F(ModelCacheTest, ScriptsCacheModelsAndAnimationsAndMaskTableModels)
+{
+    ModelBufferModelSetPath(12, "props/m.chmodel");
+    WriteTga("props/tree.tga");
+    Write("props/m.chmodel", ChModelWrite(QuadModel(104)));
+    Write("props/arm.chanim", ChAnimWrite(ChainAnim(4, 2, 3)));
+    Mount();
+    HSQUIRRELVM vm = sq_open(1024);
+    RegisterModelScriptAPI(vm);
+    ASSERT_TRUE(RunScript(vm,
+                          "CacheModel(\"props/m.chmodel\"); CacheAnim(\"props/arm.chanim\");"
+                          "MaskBufferModel(\"props/m.chmodel\"); MaskBufferModel(\"props/none.chmodel\");"));
+    Model* model = ModelBufferModelTable()[12].model;
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->m_mask, 1);
+    EXPECT_EQ(Entry("props/m.chmodel").refCount, 1u);
+    // The script's animation stays cached with no holder left.
+    EXPECT_EQ(Entry("props/arm.chanim").kind, kResourceAnimation);
+    EXPECT_EQ(Entry("props/arm.chanim").refCount, 0u);
+    ASSERT_TRUE(RunScript(vm, "UnMaskBufferModels();"));
+    EXPECT_EQ(model->m_mask, 0);
+    sq_close(vm);
+    ModelRelease(model);
+    AnimFreeAll();
 }

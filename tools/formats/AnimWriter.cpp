@@ -4,26 +4,12 @@
 
 namespace
 {
-void WriteKeys(ByteWriter& out, const std::vector<Vec4>& keys)
+// Vec4 and Quaternion keys alike: four floats, x first.
+template <typename Key> void WriteKeys(ByteWriter& out, const std::vector<Key>& keys)
 {
-    for (const Vec4& key : keys)
-    {
-        out.F32(key.x);
-        out.F32(key.y);
-        out.F32(key.z);
-        out.F32(key.w);
-    }
-}
-
-void WriteKeys(ByteWriter& out, const std::vector<Quaternion>& keys)
-{
-    for (const Quaternion& key : keys)
-    {
-        out.F32(key.x);
-        out.F32(key.y);
-        out.F32(key.z);
-        out.F32(key.w);
-    }
+    for (const Key& key : keys)
+        for (float value : {key.x, key.y, key.z, key.w})
+            out.F32(value);
 }
 } // namespace
 
