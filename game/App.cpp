@@ -10,6 +10,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/AnimBuffer.h"
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/Render.h"
@@ -18,6 +19,7 @@
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/TolvanFixedUpdate.h"
+#include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLInfoLog.h"
@@ -212,13 +214,13 @@ void AppFrame()
     // before the frame is drawn from it.
     GetGlobalCameraController().Update();
     RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
-    SeamNetworkFrame();
+    NetworkFrame();
 }
 
 float GameUpdate(float dt)
 {
     AppCallScript("QUARNFINALHACKMESSAGES");
-    SeamNetworkServiceLostConnection();
+    NetworkServiceLostConnection();
     RunFixedSteps();
     g_totalGameTime += dt;
     AppViewUpdate(dt);
@@ -240,6 +242,7 @@ void LoadingPump()
     const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
     if (elapsed > kLoadingFrameSeconds)
     {
+        NetworkFrame();
         RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
@@ -250,7 +253,7 @@ void LoadingPump()
 void AppShutdown()
 {
     GetDisplayModeManager().Reset();
-    SeamNetworkShutdown();
+    NetworkCommunicator::Close();
     SeamTileTerrainClear();
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
@@ -258,6 +261,8 @@ void AppShutdown()
     ScriptShutdown();
     SeamSimulationFinalize();
     SeamConsoleDestroyDefaultFont();
+    // Animation buffers outlive their holders and go only now.
+    AnimFreeAll();
     RenderShutdown();
     InputShutdown();
     AudioCloseDevice();

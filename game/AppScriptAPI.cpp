@@ -2,6 +2,7 @@
 
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
+#include "cross/ModelScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -25,7 +26,9 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterUtilScriptAPI(vm);
     RegisterInputScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    // Step 4: the camera and display classes and globals, among them the model caches.
     RegisterCameraScriptAPI(vm);
+    RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);

@@ -18,13 +18,9 @@ void SeamLoadingScreenActive(bool& active)
 void SeamSystemMessagesStep() {}
 void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
-void SeamNetworkStepSync(float) {}
-void SeamNetworkFrame() {}
-void SeamNetworkServiceLostConnection() {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
 void SeamEffectsInit(const char*) {}
-void SeamNetworkShutdown() {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamToggleSkeletonView() {}

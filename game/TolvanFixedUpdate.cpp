@@ -9,6 +9,7 @@
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/StepTimes.h"
+#include "online/NetworkCommunicator.h"
 
 #include <cstring>
 
@@ -103,7 +104,7 @@ void TolvanFixedUpdate::Step(float dt)
         AppCallScriptFloat("PausedStep", dt);
     }
     g_pausedMirror = IsPaused();
-    SeamNetworkStepSync(dt);
+    NetworkStepSync(dt);
     if (!IsPaused())
         RunWorldPhase(dt);
 }

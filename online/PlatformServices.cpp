@@ -1,5 +1,6 @@
 #include "online/PlatformServices.h"
 
+#include "online/SteamHandler.h"
 #include "online/storefront/Storefront.h"
 
 namespace
@@ -10,6 +11,9 @@ bool g_platformUp = false;
 bool PlatformInit()
 {
     g_platformUp = SteamAPI_Init();
+    // The session glue listens from the start, as the platform's first frame may carry requests.
+    if (g_platformUp)
+        SteamHandlerStart();
     return g_platformUp;
 }
 
@@ -26,6 +30,7 @@ void PlatformRunCallbacks()
 
 void PlatformShutdown()
 {
+    SteamHandlerStop();
     if (g_platformUp)
         SteamAPI_Shutdown();
     g_platformUp = false;

@@ -3,6 +3,9 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "core/StringUtil.h"
+#include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontLink.h"
+#include "online/storefront/StorefrontUser.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -47,20 +50,6 @@ struct Storefront
 };
 
 Storefront g_storefront;
-
-bool MakeFolders(const char* path)
-{
-    FixedString256 partial;
-    for (const char* p = path; *p; ++p)
-    {
-        if (*p == '/' && p != path)
-            mkdir(partial, 0700);
-        partial.AppendChar(*p);
-    }
-    mkdir(partial, 0700);
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISDIR(info.st_mode) && access(path, W_OK) == 0;
-}
 
 bool ChooseFolder(FixedString256& folder)
 {
@@ -124,9 +113,14 @@ bool SteamAPI_Init()
     if (mode && StringEquals(mode, "off"))
         return false;
     FixedString256 folder;
-    if (!ChooseFolder(folder) || !MakeFolders(folder))
+    if (!ChooseFolder(folder) || !StorefrontMakeFolders(folder))
     {
         LogError("Pendrel Platform could not use its folder %s\n", folder.c_str());
+        return false;
+    }
+    if (!StorefrontSignIn(folder) || !StorefrontLinkOpen())
+    {
+        StorefrontSignOut();
         return false;
     }
     g_storefront.folder = folder;
@@ -136,6 +130,8 @@ bool SteamAPI_Init()
 
 void SteamAPI_Shutdown()
 {
+    StorefrontLinkClose();
+    StorefrontSignOut();
     g_storefront = Storefront();
 }
 
@@ -143,6 +139,7 @@ void SteamAPI_RunCallbacks()
 {
     if (!g_storefront.started)
         return;
+    StorefrontLinkPump();
     // Only what was queued before this pump runs now; what the receivers
     // queue themselves waits for the next frame.
     size_t count = g_storefront.pending.size();

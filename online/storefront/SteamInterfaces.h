@@ -1,0 +1,66 @@
+#pragma once
+// The storefront's interfaces as the online layer reaches them: the signed-in
+// user, the persona, the application and the peer-to-peer datagrams. All of
+// them answer their offline values while the service is not started.
+
+#include <cstdint>
+
+using CSteamID = uint64_t;
+
+enum EP2PSend
+{
+    k_EP2PSendUnreliable = 0,
+};
+
+// A peer the local user has not talked to yet sent a datagram; its datagrams
+// are held until the session is accepted.
+struct P2PSessionRequest_t
+{
+    static constexpr int k_iCallback = 1202;
+    CSteamID m_steamIDRemote;
+};
+
+// A datagram could not reach the peer: it is not signed in, or has gone.
+struct P2PSessionConnectFail_t
+{
+    static constexpr int k_iCallback = 1203;
+    CSteamID m_steamIDRemote;
+    uint8_t m_eP2PSessionError;
+};
+
+class ISteamUser
+{
+public:
+    bool BLoggedOn();
+    CSteamID GetSteamID();
+};
+
+class ISteamFriends
+{
+public:
+    const char* GetPersonaName();
+};
+
+class ISteamUtils
+{
+public:
+    uint32_t GetAppID();
+};
+
+class ISteamNetworking
+{
+public:
+    static constexpr int kMaxPacketBytes = 1200;
+
+    // Sending to a user also accepts that user's session.
+    bool SendP2PPacket(CSteamID remote, const void* data, uint32_t size, EP2PSend type, int channel = 0);
+    bool IsP2PPacketAvailable(uint32_t* size, int channel = 0);
+    // Copies at most destSize bytes; size gets the datagram's own length.
+    bool ReadP2PPacket(void* dest, uint32_t destSize, uint32_t* size, CSteamID* remote, int channel = 0);
+    bool AcceptP2PSessionWithUser(CSteamID remote);
+};
+
+ISteamUser* SteamUser();
+ISteamFriends* SteamFriends();
+ISteamUtils* SteamUtils();
+ISteamNetworking* SteamNetworking();

@@ -1,0 +1,310 @@
+#include "online/storefront/StorefrontLink.h"
+
+#include "core/Clock.h"
+#include "core/FixedString.h"
+#include "core/LogError.h"
+#include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/Storefront.h"
+#include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontUser.h"
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+constexpr uint64_t kLivenessCheckMicroseconds = 250000;
+constexpr size_t kMaxQueuedDatagrams = 2048;
+constexpr size_t kMaxHeldDatagrams = 256;
+constexpr uint8_t kWireMagic[4] = {'P', 'D', 'P', '1'};
+
+struct Datagram
+{
+    CSteamID sender;
+    std::vector<uint8_t> bytes;
+};
+
+struct Peer
+{
+    CSteamID id = 0;
+    FixedString64 name;
+    uint16_t port = 0;
+    bool live = false;
+    bool accepted = false;
+    bool requestPosted = false;
+    bool failPosted = false;
+    uint64_t checkedAt = 0;
+};
+
+struct Link
+{
+    int socket = -1;
+    uint16_t port = 0;
+    uint16_t relayPort = 0;
+    std::vector<Peer> peers;
+    std::deque<Datagram> incoming;
+    std::deque<Datagram> held;
+    uint64_t lastLivenessCheck = 0;
+};
+
+Link g_link;
+
+Peer* FindPeer(CSteamID id)
+{
+    for (Peer& peer : g_link.peers)
+        if (peer.id == id)
+            return &peer;
+    return nullptr;
+}
+
+Peer& FindOrAddPeer(CSteamID id)
+{
+    if (Peer* peer = FindPeer(id))
+        return *peer;
+    Peer peer;
+    peer.id = id;
+    g_link.peers.push_back(peer);
+    return g_link.peers.back();
+}
+
+void PostConnectFail(Peer& peer)
+{
+    if (peer.failPosted)
+        return;
+    peer.failPosted = true;
+    P2PSessionConnectFail_t fail{peer.id, 1};
+    StorefrontPostCallback(P2PSessionConnectFail_t::k_iCallback, &fail, sizeof fail);
+}
+
+// Looks the peer up again in the shared folder: its name, whether it lives,
+// and its port.
+void Resolve(Peer& peer)
+{
+    peer.checkedAt = ClockNow();
+    char name[64];
+    peer.live = false;
+    if (!StorefrontFindUserById(peer.id, name, sizeof name) || !StorefrontUserIsLive(name))
+        return;
+    char path[512];
+    StorefrontUserFolder(name, path, sizeof path);
+    strncat(path, "/endpoint", sizeof path - strlen(path) - 1);
+    char text[32];
+    if (!StorefrontReadText(path, text, sizeof text))
+        return;
+    const long port = strtol(text, nullptr, 10);
+    if (port <= 0 || port > 65535)
+        return;
+    peer.name.Set(name);
+    peer.port = static_cast<uint16_t>(port);
+    peer.live = true;
+    peer.failPosted = false;
+}
+
+bool SendTo(uint16_t port, const uint8_t* bytes, size_t size)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(g_link.relayPort ? g_link.relayPort : port);
+    return sendto(g_link.socket, bytes, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) ==
+           static_cast<ssize_t>(size);
+}
+
+void Admit(Datagram&& datagram)
+{
+    Peer& peer = FindOrAddPeer(datagram.sender);
+    if (peer.accepted)
+    {
+        if (g_link.incoming.size() < kMaxQueuedDatagrams)
+            g_link.incoming.push_back(std::move(datagram));
+        return;
+    }
+    if (g_link.held.size() < kMaxHeldDatagrams)
+        g_link.held.push_back(std::move(datagram));
+    if (!peer.requestPosted)
+    {
+        peer.requestPosted = true;
+        P2PSessionRequest_t request{peer.id};
+        StorefrontPostCallback(P2PSessionRequest_t::k_iCallback, &request, sizeof request);
+    }
+}
+
+void ReadSocket()
+{
+    if (g_link.socket < 0)
+        return;
+    uint8_t buffer[kStorefrontWireHeaderBytes + ISteamNetworking::kMaxPacketBytes];
+    for (size_t i = 0; i < kMaxQueuedDatagrams; ++i)
+    {
+        const ssize_t got = recv(g_link.socket, buffer, sizeof buffer, 0);
+        if (got < 0)
+            return;
+        if (got < kStorefrontWireHeaderBytes || memcmp(buffer, kWireMagic, 4) != 0)
+            continue;
+        Datagram datagram;
+        memcpy(&datagram.sender, buffer + 4, 8);
+        datagram.bytes.assign(buffer + kStorefrontWireHeaderBytes, buffer + got);
+        Admit(std::move(datagram));
+    }
+}
+
+void CheckLiveness()
+{
+    const uint64_t now = ClockNow();
+    if (now - g_link.lastLivenessCheck < kLivenessCheckMicroseconds)
+        return;
+    g_link.lastLivenessCheck = now;
+    for (Peer& peer : g_link.peers)
+    {
+        if (!peer.accepted)
+            continue;
+        const bool wasLive = peer.live;
+        Resolve(peer);
+        if (wasLive && !peer.live)
+            PostConnectFail(peer);
+    }
+}
+
+uint16_t RelayPort()
+{
+    const char* relay = getenv("PENDREL_PLATFORM_RELAY");
+    const long port = relay ? strtol(relay, nullptr, 10) : 0;
+    return port > 0 && port <= 65535 ? static_cast<uint16_t>(port) : 0;
+}
+
+bool WriteEndpoint()
+{
+    char path[512];
+    StorefrontUserFolder(StorefrontUserName(), path, sizeof path);
+    strncat(path, "/endpoint", sizeof path - strlen(path) - 1);
+    char text[16];
+    snprintf(text, sizeof text, "%u\n", g_link.port);
+    return StorefrontWriteTextAtomically(path, text);
+}
+} // namespace
+
+bool StorefrontLinkOpen()
+{
+    StorefrontLinkClose();
+    g_link.socket = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (g_link.socket < 0 ||
+        bind(g_link.socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(g_link.socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    {
+        LogError("Pendrel Platform could not open its datagram socket\n");
+        StorefrontLinkClose();
+        return false;
+    }
+    g_link.port = ntohs(address.sin_port);
+    g_link.relayPort = RelayPort();
+    if (!WriteEndpoint())
+    {
+        LogError("Pendrel Platform could not publish its endpoint\n");
+        StorefrontLinkClose();
+        return false;
+    }
+    return true;
+}
+
+void StorefrontLinkClose()
+{
+    if (g_link.socket >= 0)
+        close(g_link.socket);
+    g_link = Link();
+}
+
+void StorefrontLinkPump()
+{
+    ReadSocket();
+    CheckLiveness();
+}
+
+bool ISteamNetworking::SendP2PPacket(CSteamID remote, const void* data, uint32_t size, EP2PSend, int)
+{
+    if (g_link.socket < 0 || !data || size > kMaxPacketBytes || remote == StorefrontUserId())
+        return false;
+    Peer& peer = FindOrAddPeer(remote);
+    peer.accepted = true;
+    if (!peer.live && ClockNow() - peer.checkedAt >= kLivenessCheckMicroseconds)
+        Resolve(peer);
+    if (!peer.live)
+    {
+        PostConnectFail(peer);
+        return false;
+    }
+    uint8_t buffer[kStorefrontWireHeaderBytes + kMaxPacketBytes];
+    const CSteamID self = StorefrontUserId();
+    memcpy(buffer, kWireMagic, 4);
+    memcpy(buffer + 4, &self, 8);
+    buffer[12] = static_cast<uint8_t>(peer.port & 0xFF);
+    buffer[13] = static_cast<uint8_t>(peer.port >> 8);
+    memcpy(buffer + kStorefrontWireHeaderBytes, data, size);
+    return SendTo(peer.port, buffer, kStorefrontWireHeaderBytes + size);
+}
+
+bool ISteamNetworking::IsP2PPacketAvailable(uint32_t* size, int)
+{
+    ReadSocket();
+    if (g_link.incoming.empty())
+        return false;
+    if (size)
+        *size = static_cast<uint32_t>(g_link.incoming.front().bytes.size());
+    return true;
+}
+
+bool ISteamNetworking::ReadP2PPacket(void* dest, uint32_t destSize, uint32_t* size, CSteamID* remote, int)
+{
+    ReadSocket();
+    if (g_link.incoming.empty())
+        return false;
+    const Datagram datagram = std::move(g_link.incoming.front());
+    g_link.incoming.pop_front();
+    const uint32_t length = static_cast<uint32_t>(datagram.bytes.size());
+    if (dest && length > 0)
+        memcpy(dest, datagram.bytes.data(), length < destSize ? length : destSize);
+    if (size)
+        *size = length;
+    if (remote)
+        *remote = datagram.sender;
+    return true;
+}
+
+bool ISteamNetworking::AcceptP2PSessionWithUser(CSteamID remote)
+{
+    if (g_link.socket < 0)
+        return false;
+    Peer& peer = FindOrAddPeer(remote);
+    peer.accepted = true;
+    peer.requestPosted = false;
+    if (!peer.live)
+        Resolve(peer);
+    // What the peer sent before the session was accepted is delivered now, in order.
+    for (auto it = g_link.held.begin(); it != g_link.held.end();)
+    {
+        if (it->sender != remote)
+        {
+            ++it;
+            continue;
+        }
+        if (g_link.incoming.size() < kMaxQueuedDatagrams)
+            g_link.incoming.push_back(std::move(*it));
+        it = g_link.held.erase(it);
+    }
+    return true;
+}
+
+ISteamNetworking* SteamNetworking()
+{
+    static ISteamNetworking networking;
+    return &networking;
+}

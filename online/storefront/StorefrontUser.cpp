@@ -1,0 +1,256 @@
+#include "online/storefront/StorefrontUser.h"
+
+#include "core/FixedString.h"
+#include "core/LogError.h"
+#include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/StorefrontFiles.h"
+#include "platform/UserLocale.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// Ids look like the platform's individual-account ids.
+constexpr uint64_t kFirstUserId = 76561197960265729ull;
+constexpr uint32_t kAppId = 4801;
+
+struct SignedInUser
+{
+    bool signedIn = false;
+    FixedString256 folder;
+    FixedString64 name;
+    uint64_t id = 0;
+    int onlineLock = -1;
+};
+
+SignedInUser g_user;
+
+bool IsUsableName(const char* name)
+{
+    if (!name[0] || StringIsDots(name))
+        return false;
+    for (const char* c = name; *c; ++c)
+        if (*c == '/' || *c < ' ')
+            return false;
+    return true;
+}
+
+void ChooseUserName(FixedString64& name)
+{
+    const char* chosen = getenv("PENDREL_PLATFORM_USER");
+    if (chosen && chosen[0])
+    {
+        name.Set(chosen);
+        return;
+    }
+    char login[64];
+    GetLoginUserName(login, sizeof login);
+    name.Set(login[0] ? login : "player");
+}
+
+bool TakeNextId(uint64_t& id)
+{
+    FixedString256 path;
+    path.Format("%s/users/next-id", g_user.folder.c_str());
+    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0)
+    {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    char text[32] = {};
+    const ssize_t got = pread(fd, text, sizeof text - 1, 0);
+    uint64_t next = got > 0 ? strtoull(text, nullptr, 10) : 0;
+    if (next < kFirstUserId)
+        next = kFirstUserId;
+    id = next;
+    const int length = snprintf(text, sizeof text, "%" PRIu64 "\n", next + 1);
+    const bool written = ftruncate(fd, 0) == 0 && pwrite(fd, text, static_cast<size_t>(length), 0) == length;
+    flock(fd, LOCK_UN);
+    close(fd);
+    return written;
+}
+
+bool ReadOrTakeId(const char* userFolder, uint64_t& id)
+{
+    FixedString256 path;
+    path.Format("%s/id", userFolder);
+    char text[32];
+    if (StorefrontReadText(path, text, sizeof text))
+    {
+        id = strtoull(text, nullptr, 10);
+        if (id >= kFirstUserId)
+            return true;
+    }
+    if (!TakeNextId(id))
+        return false;
+    snprintf(text, sizeof text, "%" PRIu64 "\n", id);
+    return StorefrontWriteTextAtomically(path, text);
+}
+
+bool TakeOnlineLock(const char* userFolder)
+{
+    FixedString256 path;
+    path.Format("%s/online", userFolder);
+    const int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+    {
+        close(fd);
+        return false;
+    }
+    g_user.onlineLock = fd;
+    return true;
+}
+} // namespace
+
+bool StorefrontSignIn(const char* folder)
+{
+    StorefrontSignOut();
+    g_user.folder.Set(folder);
+    ChooseUserName(g_user.name);
+    if (!IsUsableName(g_user.name))
+    {
+        LogError("Pendrel Platform cannot sign in a user named \"%s\"\n", g_user.name.c_str());
+        return false;
+    }
+    char userFolder[512];
+    StorefrontUserFolder(g_user.name, userFolder, sizeof userFolder);
+    if (!StorefrontMakeFolders(userFolder))
+    {
+        LogError("Pendrel Platform could not make %s\n", userFolder);
+        return false;
+    }
+    if (!TakeOnlineLock(userFolder))
+    {
+        LogError("Pendrel Platform: %s is already signed in\n", g_user.name.c_str());
+        return false;
+    }
+    if (!ReadOrTakeId(userFolder, g_user.id))
+    {
+        LogError("Pendrel Platform could not give %s an id\n", g_user.name.c_str());
+        StorefrontSignOut();
+        return false;
+    }
+    g_user.signedIn = true;
+    return true;
+}
+
+void StorefrontSignOut()
+{
+    if (g_user.onlineLock >= 0)
+    {
+        flock(g_user.onlineLock, LOCK_UN);
+        close(g_user.onlineLock);
+    }
+    g_user = SignedInUser();
+}
+
+bool StorefrontSignedIn()
+{
+    return g_user.signedIn;
+}
+
+uint64_t StorefrontUserId()
+{
+    return g_user.signedIn ? g_user.id : 0;
+}
+
+const char* StorefrontUserName()
+{
+    return g_user.signedIn ? g_user.name.c_str() : "";
+}
+
+void StorefrontUserFolder(const char* name, char* path, int size)
+{
+    snprintf(path, static_cast<size_t>(size), "%s/users/%s", g_user.folder.c_str(), name);
+}
+
+bool StorefrontUserIsLive(const char* name)
+{
+    char path[512];
+    StorefrontUserFolder(name, path, sizeof path);
+    strncat(path, "/online", sizeof path - strlen(path) - 1);
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool free = flock(fd, LOCK_SH | LOCK_NB) == 0;
+    if (free)
+        flock(fd, LOCK_UN);
+    close(fd);
+    return !free;
+}
+
+bool StorefrontFindUserById(uint64_t id, char* name, int size)
+{
+    FixedString256 usersFolder;
+    usersFolder.Format("%s/users", g_user.folder.c_str());
+    DIR* folder = opendir(usersFolder);
+    if (!folder)
+        return false;
+    bool found = false;
+    while (const dirent* entry = readdir(folder))
+    {
+        if (entry->d_name[0] == '.')
+            continue;
+        char path[512];
+        snprintf(path, sizeof path, "%s/%s/id", usersFolder.c_str(), entry->d_name);
+        char text[32];
+        if (StorefrontReadText(path, text, sizeof text) && strtoull(text, nullptr, 10) == id)
+        {
+            snprintf(name, static_cast<size_t>(size), "%s", entry->d_name);
+            found = true;
+            break;
+        }
+    }
+    closedir(folder);
+    return found;
+}
+
+bool ISteamUser::BLoggedOn()
+{
+    return g_user.signedIn;
+}
+
+CSteamID ISteamUser::GetSteamID()
+{
+    return StorefrontUserId();
+}
+
+const char* ISteamFriends::GetPersonaName()
+{
+    return StorefrontUserName();
+}
+
+uint32_t ISteamUtils::GetAppID()
+{
+    return g_user.signedIn ? kAppId : 0;
+}
+
+ISteamUser* SteamUser()
+{
+    static ISteamUser user;
+    return &user;
+}
+
+ISteamFriends* SteamFriends()
+{
+    static ISteamFriends friends;
+    return &friends;
+}
+
+ISteamUtils* SteamUtils()
+{
+    static ISteamUtils utils;
+    return &utils;
+}

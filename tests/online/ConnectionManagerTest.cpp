@@ -1,0 +1,171 @@
+#include "ChannelPair.h"
+#include "WirePackets.h"
+
+#include "online/ConnectionManager.h"
+#include "online/PeerTable.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr uint64_t kLocal = 100;
+constexpr uint64_t kPeer = 200;
+
+class ConnectionManagerTest : public ::testing::Test
+{
+protected:
+    ConnectionManagerTest() : link(kLocal, LinkConditions(), 7) { SetPeerLink(&link); }
+    ~ConnectionManagerTest() override
+    {
+        GetConnectionManager().DeleteAll();
+        GetPeerTable().Clear();
+        SetPeerLink(nullptr);
+    }
+
+    std::vector<WirePacket> SentTo(uint64_t user)
+    {
+        std::vector<WirePacket> sent;
+        uint8_t buffer[512];
+        int length = 0;
+        uint64_t sender = 0;
+        while (link.Take(user, buffer, sizeof buffer, length, sender))
+            for (const WirePacket& packet : ParseDatagram(buffer, length))
+                sent.push_back(packet);
+        return sent;
+    }
+
+    void Arrive(uint64_t from, const std::vector<WirePacket>& packets)
+    {
+        const std::vector<uint8_t> datagram = BuildDatagram(packets);
+        link.SetSender(from);
+        link.Send(kLocal, datagram.data(), static_cast<int>(datagram.size()));
+        link.SetSender(kLocal);
+    }
+
+    ManualClock clock;
+    SimulatedLink link;
+    RecordingReceiver receiver;
+    ConnectionManager& manager = GetConnectionManager();
+};
+} // namespace
+
+TEST_F(ConnectionManagerTest, FindOrCreateMakesOneConnectionPerPeer)
+{
+    Connection* first = manager.FindOrCreate(kPeer, &receiver);
+    ASSERT_NE(first, nullptr);
+    RecordingReceiver unused;
+    EXPECT_EQ(manager.FindOrCreate(kPeer, &unused), first);
+    EXPECT_EQ(first->GetReceiver(), &receiver);
+    EXPECT_EQ(receiver.GetConnection(), first);
+    EXPECT_EQ(manager.Find(kPeer), first);
+    EXPECT_EQ(manager.Find(kPeer + 1), nullptr);
+    EXPECT_TRUE(GetPeerTable().Contains(kPeer));
+    Connection* second = manager.FindOrCreate(kPeer + 1, nullptr);
+    EXPECT_EQ(second->ConnectionId(), first->ConnectionId() + 1);
+    EXPECT_NE(second->Channel().LocalStamp(), first->Channel().LocalStamp());
+}
+
+TEST_F(ConnectionManagerTest, UpdateTicksEveryFiftyMilliseconds)
+{
+    Connection* connection = manager.FindOrCreate(kPeer, &receiver);
+    const uint8_t bytes[1] = {1};
+    connection->Send(bytes, 1, true);
+    manager.Update(); // starts the timer
+    clock.Advance(50000);
+    manager.Update();
+    EXPECT_TRUE(SentTo(kPeer).empty()) << "0.05 s exactly is not yet a tick";
+    clock.Advance(1);
+    manager.Update();
+    EXPECT_EQ(SentTo(kPeer).size(), 1u);
+}
+
+TEST_F(ConnectionManagerTest, DatagramsReachTheirPeersConnectionOnly)
+{
+    Connection* connection = manager.FindOrCreate(kPeer, &receiver);
+    ASSERT_NE(connection, nullptr);
+    Arrive(kPeer, {Reliable(5, 1, {1})});
+    Arrive(kLocal, {Reliable(5, 2, {2})});    // from ourselves
+    Arrive(kPeer + 9, {Reliable(5, 2, {3})}); // a stranger
+    manager.Update();
+    ASSERT_EQ(receiver.payloads.size(), 1u);
+    EXPECT_EQ(receiver.payloads[0], std::vector<uint8_t>{1});
+}
+
+TEST_F(ConnectionManagerTest, OversizedDatagramsAreDropped)
+{
+    manager.FindOrCreate(kPeer, &receiver);
+    std::vector<uint8_t> datagram = BuildDatagram({Reliable(5, 1, std::vector<uint8_t>(480, 1))});
+    datagram.resize(600, 0);
+    link.SetSender(kPeer);
+    link.Send(kLocal, datagram.data(), static_cast<int>(datagram.size()));
+    link.SetSender(kLocal);
+    manager.Update();
+    EXPECT_TRUE(receiver.payloads.empty());
+}
+
+TEST_F(ConnectionManagerTest, ARemovedConnectionSendsItsResetFirst)
+{
+    Connection* connection = manager.FindOrCreate(kPeer, &receiver);
+    connection->Reset();
+    manager.Remove(connection->ConnectionId());
+    EXPECT_EQ(manager.Find(kPeer), nullptr);
+    EXPECT_FALSE(GetPeerTable().Contains(kPeer));
+    bool reset = false;
+    for (const WirePacket& packet : SentTo(kPeer))
+        reset = reset || (!packet.IsReliable() && packet.ControlType() == kControlReset);
+    EXPECT_TRUE(reset);
+}
+
+namespace
+{
+// Removes its own connection from inside the delivery, as a script's quit would.
+class SelfRemovingReceiver : public Receiver
+{
+public:
+    void OnReceive(const uint8_t*, int) override
+    {
+        ++received;
+        GetConnectionManager().Remove(GetConnection()->ConnectionId());
+        GetConnectionManager().Update(); // must not run again inside itself
+    }
+    void OnConnectionLost(int) override {}
+    int received = 0;
+};
+} // namespace
+
+TEST_F(ConnectionManagerTest, RemovalFromACallbackWaitsForTheWalk)
+{
+    SelfRemovingReceiver removing;
+    manager.FindOrCreate(kPeer, &removing);
+    Arrive(kPeer, {Reliable(5, 1, {1}), Reliable(5, 2, {2})});
+    Arrive(kPeer, {Reliable(5, 3, {3})});
+    manager.Update();
+    EXPECT_EQ(removing.received, 1);
+    EXPECT_EQ(manager.Count(), 0);
+}
+
+TEST_F(ConnectionManagerTest, AClosedConnectionIsRemovedByTheNextTickPass)
+{
+    Connection* connection = manager.FindOrCreate(kPeer, &receiver);
+    connection->Reset();
+    manager.Update();
+    clock.Advance(60000);
+    manager.Update();
+    EXPECT_EQ(manager.Count(), 0);
+}
+
+TEST(PeerTable, KeepsEachIdOnceAndSwapsOnRemoval)
+{
+    PeerTable table;
+    EXPECT_EQ(table.FindOrAdd(5), 5u);
+    table.FindOrAdd(6);
+    table.FindOrAdd(5);
+    table.FindOrAdd(7);
+    EXPECT_EQ(table.Count(), 3);
+    table.Remove(5);
+    EXPECT_FALSE(table.Contains(5));
+    EXPECT_TRUE(table.Contains(6));
+    EXPECT_TRUE(table.Contains(7));
+    table.Remove(42);
+    EXPECT_EQ(table.Count(), 2);
+}
