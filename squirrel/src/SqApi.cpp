@@ -820,6 +820,8 @@ RawGetResult RawGet(const Value& self, const Value& key, Value& out)
     default:
         return RawGetResult::WrongType;
     }
+    if (found)
+        out = DerefWeak(out);
     return found ? RawGetResult::Found : RawGetResult::Missing;
 }
 } // namespace
@@ -967,7 +969,7 @@ SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
     {
         for (SQTable* t = dt; t; t = t->delegate)
             if (t == self.Table())
-                return Fail(v, "delegate cycle");
+                return Fail(v, "delagate cycle"); // the language's own spelling
         self.Table()->SetDelegate(dt);
     }
     else if (self._type == OT_USERDATA)
@@ -1260,7 +1262,8 @@ SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
     }
     else
     {
-        si->funcname = "unknown";
+        si->funcname =
+            ci.native && ci.native->name._type == OT_STRING ? ci.native->name.Str()->data : "unknown";
         si->source = "NATIVE";
         si->line = -1;
     }

@@ -370,10 +370,7 @@ SQInteger string_toupper(HSQUIRRELVM v)
 // ---- tables
 SQInteger table_rawget(HSQUIRRELVM v)
 {
-    Value out;
-    if (!Arg(v, 1).Table()->Get(Arg(v, 2), out))
-        return v->RaiseIndexError(Arg(v, 2)), SQ_ERROR;
-    return Return(v, out);
+    return SQ_SUCCEEDED(sq_rawget(v, 1)) ? 1 : SQ_ERROR;
 }
 SQInteger table_rawset(HSQUIRRELVM v)
 {
@@ -404,7 +401,7 @@ SQInteger table_rawin(HSQUIRRELVM v)
 SQInteger table_clear(HSQUIRRELVM v)
 {
     Arg(v, 1).Table()->Clear();
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger table_setdelegate(HSQUIRRELVM v)
 {
@@ -700,6 +697,8 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
                 if (l.reg == i)
                     params.Array()->values.push_back(l.name);
         }
+        if (p->varParams)
+            params.Array()->values.push_back(MakeString(ss, "..."));
         r->NewSlot(MakeString(ss, "parameters"), params);
         Value defaults = SQArray::Create(ss);
         defaults.Array()->values = o.Closure()->defaults;
@@ -711,6 +710,14 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
         r->NewSlot(MakeString(ss, "native"), Value(true));
         r->NewSlot(MakeString(ss, "name"), o.Native()->name);
         r->NewSlot(MakeString(ss, "paramscheck"), Value(o.Native()->nparamscheck));
+        Value typecheck;
+        if (!o.Native()->typecheck.empty())
+        {
+            typecheck = SQArray::Create(ss);
+            for (SQInteger mask : o.Native()->typecheck)
+                typecheck.Array()->values.push_back(Value(mask));
+        }
+        r->NewSlot(MakeString(ss, "typecheck"), typecheck);
     }
     return Return(v, t);
 }

@@ -129,6 +129,7 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     SQCallInfo ci;
     ci.pc = p->code.data();
     ci.closure = c;
+    ci.native = nullptr;
     ci.literals = p->literals.data();
     ci.base = argBase;
     ci.target = target;
@@ -235,6 +236,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
     SQCallInfo ci;
     ci.pc = nullptr;
     ci.closure = nullptr;
+    ci.native = nc;
     ci.literals = nullptr;
     ci.base = argBase;
     ci.target = -1;
@@ -359,6 +361,7 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
     SQCallInfo ci;
     ci.pc = g->pc;
     ci.closure = c;
+    ci.native = nullptr;
     ci.literals = p->literals.data();
     ci.base = base;
     ci.target = -1;
@@ -714,6 +717,7 @@ bool SQVM::Execute(Value& ret)
                     SQCallInfo& n = calls.back();
                     n.pc = p->code.data();
                     n.closure = c;
+                    n.native = nullptr;
                     n.literals = p->literals.data();
                     n.base = argBase;
                     n.target = argBase - 1;
@@ -1023,8 +1027,8 @@ bool SQVM::Execute(Value& ret)
             if (c._type != OT_CLASS)
             {
                 SAVE_PC();
-                Raise("cannot apply instanceof between a %s and a %s", TypeName(stk[i.b]._type),
-                      TypeName(c._type));
+                Raise("cannot apply instanceof between a %s and a %s", TypeName(c._type),
+                      TypeName(stk[i.b]._type));
                 FAIL();
             }
             bool r = stk[i.b]._type == OT_INSTANCE && stk[i.b].Instance()->InstanceOf(c.Class());
@@ -1034,13 +1038,7 @@ bool SQVM::Execute(Value& ret)
         L_OP_IN:
         {
             SAVE_PC();
-            Value tmp;
-            bool failed;
-            bool found = GetNoError(stk[i.c], stk[i.b], tmp, failed);
-            if (failed)
-                FAIL();
-            REFRESH();
-            stk[i.a].SetBool(found);
+            stk[i.a].SetBool(Contains(stk[i.c], stk[i.b]));
             NEXT();
         }
         L_OP_CLONE:

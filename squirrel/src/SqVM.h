@@ -11,7 +11,8 @@ struct SQCallInfo
 {
     SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
-    SQClosure* closure; // null for a native function
+    SQClosure* closure;      // null for a native function
+    SQNativeClosure* native; // the native function when closure is null
     const Value* literals;
     SQInteger base;   // absolute index of register 0 ('this')
     SQInteger target; // absolute slot receiving the result, or -1
@@ -92,6 +93,17 @@ struct SQVM : SQCollectable
 
     bool Get(const Value& obj, const Value& key, Value& out, bool rootFallback);
     bool GetNoError(const Value& obj, const Value& key, Value& out, bool& failed);
+    bool GetThroughDelegates(const Value& obj, const Value& key, Value& out, bool& failed);
+    bool Contains(const Value& obj, const Value& key);
+    // What a _get or _set did with a key: answered it, raised an error, or declined (absent or no error).
+    enum class MetaResult
+    {
+        Answered,
+        Failed,
+        Declined
+    };
+    MetaResult CallGetter(const Value& obj, const Value& key, Value& out);
+    MetaResult CallSetter(const Value& obj, const Value& key, const Value& val);
     bool Set(const Value& obj, const Value& key, const Value& val);
     bool NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic);
     bool NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic);
@@ -127,3 +139,4 @@ struct SQVM : SQCollectable
 };
 
 std::string FloatToString(SQFloat f);
+std::string ValueForMessage(const Value& v);
