@@ -131,17 +131,31 @@ void ReportLastError(HSQUIRRELVM v, const std::string& path)
     sq_pop(v, 1);
 }
 
-// Compile errors are printed by the compiler's handler; a file that cannot be read is reported here.
+// Whether the file opens with the tag that marks compiled bytecode.
+bool StartsAsBytecode(FILE* file)
+{
+    unsigned char tag[2];
+    return fread(tag, 1, sizeof(tag), file) == sizeof(tag) &&
+           (tag[0] | tag[1] << 8) == SQ_BYTECODE_STREAM_TAG;
+}
+
+// Compile errors are printed by the compiler's handler; a file that cannot be read, and bytecode that
+// does not load, are reported here.
 bool LoadScript(HSQUIRRELVM v, const std::string& path)
 {
-    if (FILE* file = fopen(path.c_str(), "rb"))
-        fclose(file);
-    else
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
     {
         PrintErr(v, "Error [%s] cannot open the file\n", path.c_str());
         return false;
     }
-    return SQ_SUCCEEDED(sqstd_loadfile(v, path.c_str(), SQTrue));
+    const bool bytecode = StartsAsBytecode(file);
+    fclose(file);
+    if (SQ_SUCCEEDED(sqstd_loadfile(v, path.c_str(), SQTrue)))
+        return true;
+    if (bytecode)
+        ReportLastError(v, path);
+    return false;
 }
 
 int CompileToFile(HSQUIRRELVM v, const Options& options)

@@ -157,6 +157,16 @@ private:
             Fail("end of statement expected (; or lf)");
     }
 
+    // A literal used as a key: instructions hold its index in 16 bits, so a function with more distinct
+    // keys than that cannot be compiled rather than running with the wrong ones.
+    SQInteger KeyLiteral(const Value& key)
+    {
+        const SQInteger k = fs->Literal(key);
+        if (k > 0xFFFF)
+            Fail("too many literals in one function");
+        return k;
+    }
+
     // ---- expression values to registers
     void FreeExp(const Exp& e)
     {
@@ -641,6 +651,7 @@ private:
     }
     Exp Unary()
     {
+        NestingGuard guard(*this); // prefix operators recurse once per operator
         switch (lex.token)
         {
         case '-':
@@ -770,7 +781,7 @@ private:
                 Exp f;
                 f.kind = E_FIELDK;
                 f.a = obj;
-                f.b = fs->StringLiteral(id);
+                f.b = KeyLiteral(Str(id));
                 f.isBase = isBase;
                 e = f;
                 break;
@@ -875,7 +886,7 @@ private:
         Exp e;
         e.kind = E_FIELDK;
         e.a = 0;
-        e.b = fs->Literal(name);
+        e.b = KeyLiteral(name);
         e.root = true;
         return e;
     }
@@ -939,7 +950,7 @@ private:
             Exp e;
             e.kind = E_FIELDK;
             e.a = reg;
-            e.b = fs->StringLiteral(id);
+            e.b = KeyLiteral(Str(id));
             return e;
         }
         case '(':
@@ -1198,9 +1209,8 @@ private:
     }
 
     // ---- statements
-    void Statement()
+    void MarkStatementLine()
     {
-        NestingGuard guard(*this);
         // code is credited to the line where its statement starts, also when a statement's last instructions
         // are emitted after the lexer has moved on to the next line
         fs->SetLine(lex.line);
@@ -1209,6 +1219,11 @@ private:
             SQInteger pc = fs->Emit(OP_LINE);
             fs->At(pc).sbx = int32_t(lex.line);
         }
+    }
+    void Statement()
+    {
+        NestingGuard guard(*this);
+        MarkStatementLine();
         switch (lex.token)
         {
         case ';':
@@ -1381,36 +1396,45 @@ private:
         Expect(')');
         jumpIfFalse = JumpIfFalse(c);
     }
+    // An "else if" continues the chain in this loop instead of nesting a statement, so a long chain
+    // compiles flat; the code is the same as the nested form's.
     void IfStatement()
     {
-        Lex();
-        SQInteger jf;
-        Condition(jf);
-        ScopedStatement();
-        if (lex.token == ';')
+        std::vector<SQInteger> ends;
+        for (;;)
         {
-            // "if (x) a; else b;": the semicolon belongs to the inner statement
-            SQLexer saved = lex;
-            int savedPrev = prevToken;
             Lex();
+            SQInteger jf;
+            Condition(jf);
+            ScopedStatement();
+            if (lex.token == ';')
+            {
+                // "if (x) a; else b;": the semicolon belongs to the inner statement
+                SQLexer saved = lex;
+                int savedPrev = prevToken;
+                Lex();
+                if (lex.token != TK_ELSE)
+                {
+                    lex = saved;
+                    prevToken = savedPrev;
+                }
+            }
             if (lex.token != TK_ELSE)
             {
-                lex = saved;
-                prevToken = savedPrev;
+                fs->PatchToHere(jf);
+                break;
             }
-        }
-        if (lex.token == TK_ELSE)
-        {
-            SQInteger jend = fs->EmitJump(OP_JMP);
+            ends.push_back(fs->EmitJump(OP_JMP));
             fs->PatchToHere(jf);
             Lex();
-            ScopedStatement();
-            fs->PatchToHere(jend);
+            if (lex.token != TK_IF)
+            {
+                ScopedStatement();
+                break;
+            }
+            MarkStatementLine();
         }
-        else
-        {
-            fs->PatchToHere(jf);
-        }
+        fs->PatchListToHere(ends);
     }
     void BeginLoop(bool isSwitch)
     {
@@ -1636,7 +1660,7 @@ private:
             Exp f;
             f.kind = E_FIELDK;
             f.a = r;
-            f.b = fs->StringLiteral(next);
+            f.b = KeyLiteral(Str(next));
             cur = f;
         }
     }
@@ -1646,7 +1670,7 @@ private:
         std::string name;
         Exp obj = DeclarationTarget(name);
         SQInteger objReg = obj.a;
-        SQInteger key = fs->StringLiteral(name);
+        SQInteger key = KeyLiteral(Str(name));
         Exp f = FunctionExp(name, false);
         SQInteger v = ToAnyReg(f);
         fs->Emit(OP_NEWSLOT, objReg, key, v, 1);
@@ -1661,7 +1685,7 @@ private:
         Exp obj = DeclarationTarget(name);
         if (name == first && obj.kind == E_REG && obj.a == 0 && fs->FindLocal(Str(name)) >= 0)
             Fail("cannot create a class in a local with the syntax(class <local>)");
-        SQInteger key = fs->StringLiteral(name);
+        SQInteger key = KeyLiteral(Str(name));
         Exp c = ClassExp();
         SQInteger v = ToAnyReg(c);
         fs->Emit(OP_NEWSLOT, obj.a, key, v, 1);

@@ -356,7 +356,21 @@ public:
                floatSize == sizeof(SQFloat) && Raw(instructionSize) &&
                instructionSize == sizeof(SQInstruction) && Raw(opcodes) && opcodes == OP_LINE + 1;
     }
-    bool Proto(Value& out, const SQFunctionProto* parent, int depth)
+    // The whole tree is read before any function is checked: a nested function's free variables
+    // refer to its parent's, which follow the nested functions in the image.
+    bool Tree(Value& out) { return Proto(out, 0) && CheckTree(*out.Proto(), nullptr); }
+
+private:
+    static bool CheckTree(const SQFunctionProto& p, const SQFunctionProto* parent)
+    {
+        if (!CodeChecker(p, parent).Check())
+            return false;
+        for (const Value& f : p.functions)
+            if (!CheckTree(*f.Proto(), &p))
+                return false;
+        return true;
+    }
+    bool Proto(Value& out, int depth)
     {
         if (depth > kMaxNesting)
             return false;
@@ -373,16 +387,14 @@ public:
             return false;
         const bool ok = List(p->literals, [this](Value& k) { return Literal(k); }) &&
                         List(p->code, [this](SQInstruction& i) { return Bytes(&i, sizeof(i)); }) &&
-                        List(p->functions, [this, p, depth](Value& f) { return Proto(f, p, depth + 1); }) &&
+                        List(p->functions, [this, depth](Value& f) { return Proto(f, depth + 1); }) &&
                         List(p->outers, [this](SQOuterInfo& o)
                              { return Flag(o.fromStack) && Int(o.index) && Literal(o.name); }) &&
                         List(p->locals, [this](SQLocalInfo& l)
                              { return Literal(l.name) && Int(l.reg) && Int(l.startPc) && Int(l.endPc); }) &&
                         List(p->lines, [this](SQLineInfo& l) { return Int(l.pc) && Int(l.line); });
-        return ok && CodeChecker(*p, parent).Check();
+        return ok;
     }
-
-private:
     // A count, then that many elements read one by one: a bogus count fails at the end of the bytes
     // instead of reserving memory for them.
     template <class T, class F> bool List(std::vector<T>& out, F readOne)
@@ -458,7 +470,7 @@ SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC readf, SQUserPointer up)
     Value proto;
     if (!r.Header())
         return Fail(v, "invalid bytecode header");
-    if (!r.Proto(proto, nullptr, 0))
+    if (!r.Tree(proto))
         return Fail(v, "invalid or truncated bytecode");
     uint32_t ndefaults;
     if (!r.Count(ndefaults) || SQInteger(ndefaults) != proto.Proto()->ndefaults)

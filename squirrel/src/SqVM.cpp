@@ -504,6 +504,13 @@ bool SQVM::Execute(Value& ret)
             NEXT();
         }
         L_OP_APPEND:
+            // only loaded bytecode can aim an append at anything but the array the compiler built
+            if (stk[i.a]._type != OT_ARRAY)
+            {
+                SAVE_PC();
+                Raise("append to a '%s'", TypeName(stk[i.a]._type));
+                FAIL();
+            }
             stk[i.a].Array()->values.push_back(stk[i.b]);
             DISPATCH();
         L_OP_GET:
@@ -1102,7 +1109,9 @@ bool SQVM::Execute(Value& ret)
             traps.push_back({ci->base, i.a, pc + i.sbx, SQInteger(calls.size())});
             DISPATCH();
         L_OP_POPTRAP:
-            for (SQInteger n = 0; n < i.b; n++)
+            // a frame drops only the traps it pushed, whatever count loaded bytecode asks for
+            for (SQInteger n = 0; n < i.b && !traps.empty() && traps.back().callDepth == SQInteger(calls.size());
+                 n++)
                 traps.pop_back();
             DISPATCH();
         L_OP_CLOSE:

@@ -883,7 +883,7 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
     case OT_STRING:
     {
         SQInteger idx = iter.IsNull() ? 0 : iter.Int();
-        if (idx >= container.Str()->len)
+        if (idx < 0 || idx >= container.Str()->len)
         {
             done = true;
             return true;

@@ -102,6 +102,9 @@ char EscapedChar(char letter)
 }
 
 constexpr int kMaxRepeatCount = 0xFFFF;
+// Groups nest no deeper than this: each level recurses through the parser, and the matcher could not
+// follow much deeper anyway.
+constexpr int kMaxGroupNesting = 200;
 
 } // namespace
 
@@ -213,6 +216,8 @@ private:
 
     bool ParseGroup(int* node)
     {
+        if (m_groupDepth >= kMaxGroupNesting)
+            return Fail("groups nested too deeply");
         *node = NewNode(Kind::Group);
         if (m_pos[0] == '?' && m_pos[1] == ':')
             m_pos += 2;
@@ -221,7 +226,10 @@ private:
             m_rex.m_nodes[*node].capture = int(m_rex.m_captures.size());
             m_rex.m_captures.emplace_back();
         }
-        if (!ParseAlternates(*node))
+        ++m_groupDepth;
+        const bool parsed = ParseAlternates(*node);
+        --m_groupDepth;
+        if (!parsed)
             return false;
         if (*m_pos != ')')
             return Fail("expected paren");
@@ -400,6 +408,7 @@ private:
     SqRex& m_rex;
     const char* m_pos;
     const char* m_error = nullptr;
+    int m_groupDepth = 0;
 };
 
 namespace
@@ -433,7 +442,7 @@ public:
     }
 
     // A pattern that would nest too deep (a group repeated over a long text) or backtrack for too long
-    // gives up and reports no match, rather than overflowing the stack or hanging the script.
+    // gives up, rather than overflowing the stack or hanging the script; the caller reports it.
     bool MatchNode(int index, const char* pos, const Continuation& next)
     {
         if (m_aborted)
@@ -620,7 +629,9 @@ bool SqRex::Match(const char* begin, const char* end)
     m_textEnd = end;
     const char* matchEnd = nullptr;
     SqRexMatcher matcher(*this);
-    return MatchAt(matcher, begin, true, &matchEnd);
+    const bool matched = MatchAt(matcher, begin, true, &matchEnd);
+    m_gaveUp = matcher.Aborted();
+    return matched && !m_gaveUp;
 }
 
 bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd)
@@ -630,12 +641,15 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
     SqRexMatcher matcher(*this);
     for (const char* pos = begin; pos <= end && !matcher.Aborted(); ++pos)
     {
-        if (MatchAt(matcher, pos, false, matchEnd))
+        // once given up, a branch may still reach the end through what it skipped: no answer stands
+        if (MatchAt(matcher, pos, false, matchEnd) && !matcher.Aborted())
         {
             *matchBegin = pos;
+            m_gaveUp = false;
             return true;
         }
     }
+    m_gaveUp = matcher.Aborted();
     for (Capture& capture : m_captures)
         capture = {};
     return false;

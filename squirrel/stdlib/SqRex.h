@@ -26,6 +26,10 @@ public:
     // Finds the leftmost match inside [begin, end); '^' and '$' anchor to begin and end.
     bool Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd);
 
+    // Whether the last Match or Search gave up (nesting or backtracking beyond its bounds) instead of
+    // deciding: its false then means "unknown", not "no match".
+    bool GaveUp() const { return m_gaveUp; }
+
     // The whole match plus one per capturing group.
     int SubExpCount() const { return int(m_captures.size()); }
     // The capture of the last successful Match or Search; a group that took no part has null pointers.
@@ -44,6 +48,7 @@ private:
     std::vector<Capture> m_captures;
     const char* m_textBegin = nullptr;
     const char* m_textEnd = nullptr;
+    bool m_gaveUp = false;
 
     friend class SqRexParser;
     friend class SqRexMatcher;

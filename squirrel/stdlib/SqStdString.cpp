@@ -143,6 +143,9 @@ void PushMatchRange(HSQUIRRELVM v, SQInteger begin, SQInteger end)
     sq_newslot(v, -3, SQFalse);
 }
 
+// A match that gave up has no answer to give; a false "no match" would mislead the script.
+const char* const kGaveUp = "the regexp is too complex for this text";
+
 enum class SearchOutcome
 {
     Found,
@@ -166,8 +169,14 @@ SearchOutcome SearchSubject(HSQUIRRELVM v, SqRex& rex, const SQChar** text)
     }
     const char* begin = nullptr;
     const char* end = nullptr;
-    return rex.Search(*text + start, *text + length, &begin, &end) ? SearchOutcome::Found
-                                                                   : SearchOutcome::NotFound;
+    if (rex.Search(*text + start, *text + length, &begin, &end))
+        return SearchOutcome::Found;
+    if (rex.GaveUp())
+    {
+        sq_throwerror(v, kGaveUp);
+        return SearchOutcome::Failed;
+    }
+    return SearchOutcome::NotFound;
 }
 
 // A group that took no part in the match reports an empty range at 0.
@@ -223,7 +232,10 @@ SQInteger regexp_match(HSQUIRRELVM v)
     SQSTD_SETUP_REX(v);
     const SQChar* text = nullptr;
     sq_getstring(v, 2, &text);
-    sq_pushbool(v, self->Match(text, text + sq_getsize(v, 2)) ? SQTrue : SQFalse);
+    const bool matched = self->Match(text, text + sq_getsize(v, 2));
+    if (self->GaveUp())
+        return sq_throwerror(v, kGaveUp);
+    sq_pushbool(v, matched ? SQTrue : SQFalse);
     return 1;
 }
 

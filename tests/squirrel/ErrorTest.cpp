@@ -164,6 +164,59 @@ TEST(SquirrelRun, DeepNestingIsACompileErrorNotACrash)
     EXPECT_EQ("expression or block nested too deeply", run.error);
 }
 
+TEST(SquirrelRun, LongPrefixOperatorChainsAreBoundedLikeNesting)
+{
+    const char* const operators[] = {"!", "- ", "~", "typeof ", "clone ", "resume ", "++", "--"};
+    for (const char* op : operators)
+    {
+        std::string source = "local x = 1; local y = ";
+        for (int i = 0; i < 40000; i++)
+            source += op;
+        source += "x;";
+        SquirrelRun run = RunSquirrel(source);
+        EXPECT_FALSE(run.compiled) << op;
+        EXPECT_EQ("expression or block nested too deeply", run.error) << op;
+    }
+}
+
+TEST(SquirrelRun, LongElseIfChainsCompileAsAChain)
+{
+    const int branches = 1000;
+    std::string source = "local picked = [];\nforeach (x in [0, 1, 500, " + std::to_string(branches - 1) +
+                         ", -1]) {\n    if (x == 0) picked.append(\"first\");\n";
+    for (int i = 1; i < branches; i++)
+        source += "    else if (x == " + std::to_string(i) + ") picked.append(" + std::to_string(i) + ");\n";
+    source += "    else picked.append(\"none\");\n}\nforeach (p in picked) print(p + \" \");\n";
+    SquirrelRun run = RunSquirrel(source);
+    ASSERT_TRUE(run.compiled) << run.error;
+    EXPECT_TRUE(run.ran) << run.error;
+    EXPECT_EQ("first 1 500 " + std::to_string(branches - 1) + " none ", run.output);
+}
+
+// Instructions name a key by a 16-bit index: a function with more distinct keys is refused at compile
+// time instead of running with the keys cut short.
+TEST(SquirrelRun, KeysBeyondWhatAnInstructionCanNameAreACompileError)
+{
+    struct Case
+    {
+        int keys;
+        bool compiles;
+    };
+    for (const Case c : {Case{65000, true}, Case{66000, false}})
+    {
+        std::string source = "local t = {};\n";
+        for (int i = 0; i < c.keys; i++)
+            source += "t.k" + std::to_string(i) + " <- " + std::to_string(i) + ";\n";
+        source += "print(t.k0 + \" \" + t.k" + std::to_string(c.keys - 1) + " + \" \" + t.len());\n";
+        SquirrelRun run = RunSquirrel(source);
+        EXPECT_EQ(c.compiles, run.compiled) << c.keys << ": " << run.error;
+        if (c.compiles)
+            EXPECT_EQ("0 " + std::to_string(c.keys - 1) + " " + std::to_string(c.keys), run.output);
+        else
+            EXPECT_EQ("too many literals in one function", run.error);
+    }
+}
+
 TEST(SquirrelRun, DebugHookSeesTheLinesOfCodeCompiledWithDebugInfo)
 {
     SquirrelRun run =

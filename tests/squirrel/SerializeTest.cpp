@@ -1,7 +1,12 @@
 // Closures written as bytecode: a round trip runs like the source, and damaged images are refused.
+#include "squirrel/src/SqOpcodes.h"
+#include "squirrel/src/SqVM.h"
+
 #include <squirrel.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <cstring>
 #include <string>
@@ -143,5 +148,99 @@ TEST_F(Serialize, DamagedBytesNeverLoadCodeThatReachesOutsideItsFunction)
         }
     }
     EXPECT_LT(loaded, int(original.bytes.size()) * 2);
+}
+
+TEST_F(Serialize, ClosuresCapturingFromTwoFunctionsUpReadBack)
+{
+    const char* source = "function Outer() { local x = 5; return function() { return function() { return x; }; }; }\n"
+                         "return \"\" + Outer()()();\n";
+    Image image = Written(source);
+    ASSERT_EQ(sq_readclosure(v, ReadImage, &image), SQ_OK);
+    EXPECT_EQ(CallTop(), "5");
+}
+
+// Bytecode whose operands all stay inside its function, but which the compiler would never write: the
+// image loads, and running it fails with an error or runs harmlessly, never touching memory it does
+// not own. Each case edits the compiled code before writing it.
+struct LoadedCodeCase
+{
+    const char* what;
+    const char* source;
+    std::function<bool(SQFunctionProto&)> edit; // false when the instruction to edit is missing
+    const char* result;                          // "(failed)" when the run must raise an error
+};
+
+SQInstruction* FindOp(SQFunctionProto& p, uint8_t op)
+{
+    for (SQInstruction& i : p.code)
+        if (i.op == op)
+            return &i;
+    return nullptr;
+}
+
+TEST_F(Serialize, LoadedCodeTheCompilerWouldNeverWriteCannotCorruptTheVm)
+{
+    const LoadedCodeCase cases[] = {
+        {"append aimed at an integer", "local t = 5; local a = [t]; return \"\" + a.len();",
+         [](SQFunctionProto& p)
+         {
+             SQInstruction* append = FindOp(p, OP_APPEND);
+             if (append)
+                 append->a = append->b;
+             return append != nullptr;
+         },
+         "(failed)"},
+        {"pop of a trap never pushed", "try { } catch (e) { } return \"done\";",
+         [](SQFunctionProto& p)
+         {
+             SQInstruction* push = FindOp(p, OP_PUSHTRAP);
+             if (push)
+                 *push = SQInstruction{OP_POPTRAP, 0, 0, {{3, 0}}};
+             return push != nullptr;
+         },
+         "done"},
+        {"a callee popping its caller's trap",
+         "function F() { local x = 0; return x; }\n"
+         "local r = \"lost\"; try { F(); throw \"caught\"; } catch (e) { r = e; } return r;",
+         [](SQFunctionProto& p)
+         {
+             if (p.functions.empty())
+                 return false;
+             SQFunctionProto& f = *p.functions[0].Proto();
+             SQInstruction* load = FindOp(f, OP_LOADINT);
+             if (load)
+                 *load = SQInstruction{OP_POPTRAP, 0, 0, {{1, 0}}};
+             return load != nullptr;
+         },
+         "caught"},
+        {"a string iterator starting negative",
+         "local s = \"abc\"; local n = 0; foreach (c in s) n += c; return \"\" + n;",
+         [](SQFunctionProto& p)
+         {
+             SQInstruction* loop = FindOp(p, OP_FOREACH);
+             if (!loop)
+                 return false;
+             // the iterator register is cleared just before the loop: start it far below the string
+             for (SQInstruction& i : p.code)
+                 if (i.op == OP_LOADNULL && i.a <= loop->a + 1 && loop->a + 1 < i.a + i.b)
+                 {
+                     i = SQInstruction{OP_LOADINT, 0, uint16_t(loop->a + 1), {{0, 0}}};
+                     i.sbx = -1000000;
+                     return true;
+                 }
+             return false;
+         },
+         "0"},
+    };
+    for (const LoadedCodeCase& c : cases)
+    {
+        Compile(c.source);
+        ASSERT_TRUE(c.edit(*v->At(-1).Closure()->Proto())) << c.what;
+        Image image;
+        ASSERT_EQ(sq_writeclosure(v, WriteImage, &image), SQ_OK) << c.what;
+        sq_pop(v, 1);
+        ASSERT_EQ(sq_readclosure(v, ReadImage, &image), SQ_OK) << c.what;
+        EXPECT_EQ(CallTop(), c.result) << c.what;
+    }
 }
 } // namespace

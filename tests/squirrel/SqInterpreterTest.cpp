@@ -153,6 +153,44 @@ TEST_F(SqInterpreter, CompilesToBytecodeThatRunsLikeTheSource)
     EXPECT_NE(0, Run("-c -o broken.cnut broken.nut").status);
 }
 
+TEST_F(SqInterpreter, CompiledClosuresCapturingFromTwoFunctionsUpRun)
+{
+    Write("outer.nut", "function Outer() { local x = 5; return function() { return function() { return x; }; }; }\n"
+                       "print(Outer()()());\n");
+    const SqResult compiled = Run("-c -o outer.cnut outer.nut");
+    EXPECT_EQ(0, compiled.status) << compiled.err;
+    const SqResult r = Run("outer.cnut");
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("5", r.out);
+}
+
+TEST_F(SqInterpreter, BytecodeThatDoesNotLoadIsReported)
+{
+    struct Case
+    {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"only the tag", std::string("\xFA\xFA", 2), "invalid bytecode header"},
+        {"a header of another build", std::string("\xFA\xFASQPB\x09\0\0\0", 10), "invalid bytecode header"},
+    };
+    for (const Case& c : cases)
+    {
+        Write("bad.cnut", c.bytes);
+        const SqResult r = Run("bad.cnut");
+        EXPECT_NE(0, r.status) << c.what;
+        EXPECT_EQ(std::string("Error [bad.cnut] ") + c.reason + "\n", r.err) << c.what;
+    }
+    Write("prog.nut", "print(\"x\");\n");
+    ASSERT_EQ(0, Run("-c -o prog.cnut prog.nut").status);
+    const SqResult cut = Run("-c -o prog.cnut prog.nut && head -c 40 prog.cnut > cut.cnut && '" PENDREL_BINARY_DIR
+                             "/squirrel/sq' cut.cnut");
+    EXPECT_NE(0, cut.status);
+    EXPECT_EQ("Error [cut.cnut] invalid or truncated bytecode\n", cut.err);
+}
+
 TEST_F(SqInterpreter, UnknownOptionFails)
 {
     EXPECT_NE(0, Run("-q").status);

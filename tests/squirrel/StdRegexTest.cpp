@@ -218,3 +218,35 @@ TEST(StdRegex, RunawayPatternsGiveUpInsteadOfOverflowingOrHanging)
     const char* end = nullptr;
     EXPECT_FALSE(exponential->Search(as.data(), as.data() + as.size(), &begin, &end));
 }
+
+TEST(StdRegex, DeeplyNestedGroupsAreRefusedAndShallowOnesCompile)
+{
+    const char* error = nullptr;
+    const std::string deep = std::string(30000, '(') + "a" + std::string(30000, ')');
+    EXPECT_EQ(SqRex::Compile(deep.c_str(), &error), nullptr);
+    EXPECT_STREQ(error, "groups nested too deeply");
+    const std::string shallow = std::string(100, '(') + "a" + std::string(100, ')');
+    std::unique_ptr<SqRex> rex = CompileOrFail(shallow.c_str());
+    ASSERT_TRUE(rex);
+    EXPECT_TRUE(rex->Match("a", "a" + 1));
+}
+
+// A repeated group over a long text cannot be decided within the bounds: the false it returns is marked
+// as given up, never passed off as "no match"; a decided answer clears the mark.
+TEST(StdRegex, GivingUpIsToldApartFromNoMatch)
+{
+    const std::string xs(1500, 'x');
+    std::unique_ptr<SqRex> rex = CompileOrFail("(x)*");
+    ASSERT_TRUE(rex);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    const bool matched = rex->Match(xs.data(), xs.data() + xs.size());
+    EXPECT_TRUE(matched || rex->GaveUp());
+    EXPECT_FALSE(matched && rex->GaveUp());
+    const bool found = rex->Search(xs.data(), xs.data() + xs.size(), &begin, &end);
+    EXPECT_TRUE(found || rex->GaveUp());
+    EXPECT_FALSE(rex->Match("y", "y" + 1));
+    EXPECT_FALSE(rex->GaveUp());
+    EXPECT_TRUE(rex->Match("xx", "xx" + 2));
+    EXPECT_FALSE(rex->GaveUp());
+}
