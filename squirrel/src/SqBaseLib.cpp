@@ -318,6 +318,7 @@ SQInteger string_tofloat(HSQUIRRELVM v)
         return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsFloat()));
 }
+// Resolves slice(start, end) against a length; a failure has been raised with the language's text.
 bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
 {
     start = NArgs(v) > 1 ? Arg(v, 2).AsInt() : 0;
@@ -326,8 +327,10 @@ bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
         start += len;
     if (end < 0)
         end += len;
-    if (start > end || start < 0 || end > len)
-        return false;
+    if (start > end)
+        return v->Raise("wrong indexes");
+    if (start < 0 || end > len)
+        return v->Raise("slice out of range");
     return true;
 }
 SQInteger string_slice(HSQUIRRELVM v)
@@ -335,7 +338,7 @@ SQInteger string_slice(HSQUIRRELVM v)
     SQString* s = Arg(v, 1).Str();
     SQInteger start, end;
     if (!SliceRange(v, s->len, start, end))
-        return Error(v, "wrong indexes");
+        return SQ_ERROR;
     return Return(v, MakeString(v->ss, s->data + start, end - start));
 }
 SQInteger string_find(HSQUIRRELVM v)
@@ -482,7 +485,7 @@ SQInteger array_slice(HSQUIRRELVM v)
 {
     SQInteger start, end;
     if (!SliceRange(v, SQInteger(Values(v).size()), start, end))
-        return Error(v, "wrong indexes");
+        return SQ_ERROR;
     Value out = SQArray::Create(v->ss);
     for (SQInteger i = start; i < end; i++)
         out.Array()->values.push_back(Values(v)[size_t(i)]);
@@ -776,8 +779,10 @@ SQInteger thread_wakeup(HSQUIRRELVM v)
 {
     Value self = Arg(v, 1);
     SQVM* t = self.Thread();
-    if (t->state != SQ_VMSTATE_SUSPENDED)
-        return Error(v, "cannot wakeup a thread that is not suspended");
+    if (t->state == SQ_VMSTATE_IDLE)
+        return Error(v, "cannot wakeup a idle thread");
+    if (t->state == SQ_VMSTATE_RUNNING)
+        return Error(v, "cannot wakeup a running thread");
     if (t->suspendTarget >= 0)
         t->stack[t->suspendTarget] = NArgs(v) > 1 ? Arg(v, 2) : Value();
     t->suspended = false;

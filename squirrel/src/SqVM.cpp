@@ -110,7 +110,8 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
         }
         stack[argBase + np] = std::move(va);
     }
-    if (c->env._type == OT_WEAKREF && c->env.WeakRef()->obj._type != OT_NULL)
+    // a bound environment replaces 'this'; once it has been freed, 'this' is null
+    if (c->env._type == OT_WEAKREF)
         stack[argBase] = Value(c->env.WeakRef()->obj);
     if (p->generator)
     {
@@ -215,7 +216,7 @@ void SQVM::NotifyError()
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     if (ss->nestedCalls >= MAX_NESTED_CALLS)
-        return Raise("native stack overflow");
+        return Raise("Native stack overflow");
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
         return Raise("wrong number of parameters");
     for (size_t i = 0; i < nc->typecheck.size() && SQInteger(i) < nargs; i++)
@@ -231,7 +232,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
         return Raise("stack overflow");
     for (SQInteger i = 0; i < nouters; i++)
         stack[argBase + nargs + i] = nc->outers[size_t(i)];
-    if (nc->env._type == OT_WEAKREF && nc->env.WeakRef()->obj._type != OT_NULL)
+    if (nc->env._type == OT_WEAKREF)
         stack[argBase] = Value(nc->env.WeakRef()->obj);
     SQCallInfo ci;
     ci.pc = nullptr;
@@ -305,7 +306,7 @@ bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     // Each nested interpreter loop (metamethods, callbacks from natives, other threads) uses the C stack.
     if (ss->nestedCalls >= MAX_NESTED_CALLS)
-        return Raise("native stack overflow");
+        return Raise("Native stack overflow");
     switch (fn._type)
     {
     case OT_CLOSURE:
@@ -1110,8 +1111,8 @@ bool SQVM::Execute(Value& ret)
             DISPATCH();
         L_OP_POPTRAP:
             // a frame drops only the traps it pushed, whatever count loaded bytecode asks for
-            for (SQInteger n = 0; n < i.b && !traps.empty() && traps.back().callDepth == SQInteger(calls.size());
-                 n++)
+            for (SQInteger n = 0;
+                 n < i.b && !traps.empty() && traps.back().callDepth == SQInteger(calls.size()); n++)
                 traps.pop_back();
             DISPATCH();
         L_OP_CLOSE:

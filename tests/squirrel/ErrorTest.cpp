@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
         RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
         RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
-        RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "native stack overflow"},
+        RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "Native stack overflow"},
         RuntimeErrorCase{"[1].insert(\"a\", 1);",
                          "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 
