@@ -8,6 +8,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -35,8 +36,6 @@ pd_ofstream* g_performanceLog = nullptr;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
-unsigned g_renderWidth = 1280;
-unsigned g_renderHeight = 720;
 
 void LoadStrings()
 {
@@ -75,6 +74,22 @@ void ApplyImmediateOptions()
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
         SeamResetAchievementsAndStats();
+}
+
+bool LoadingScreenActive()
+{
+    bool active = false;
+    SeamLoadingScreenActive(active);
+    return active;
+}
+
+// The frame's pieces that belong to the game; those whose services have not
+// landed stay empty.
+void InstallRenderHooks()
+{
+    RenderHooks hooks;
+    hooks.loadingScreenActive = LoadingScreenActive;
+    RenderSetHooks(hooks);
 }
 
 void RunFixedSteps()
@@ -135,7 +150,10 @@ int ScriptStartUp()
         AppCallScript("LoadOptionData");
         AppDisplayStart();
     }
-    AppCallScriptIntInt("SetScreenSize", static_cast<int>(g_renderWidth), static_cast<int>(g_renderHeight));
+    unsigned width = 0;
+    unsigned height = 0;
+    RenderGetSize(width, height);
+    AppCallScriptIntInt("SetScreenSize", static_cast<int>(width), static_cast<int>(height));
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
     SeamResetMainCamera();
@@ -146,7 +164,8 @@ int ScriptStartUp()
 void AppDisplayStart()
 {
     SetWindowTitle("Tolvan");
-    SeamInitializeRenderSystem();
+    InstallRenderHooks();
+    InitializeRenderSystem();
     SeamEffectsInit("effects");
     SeamFrontEndStart();
 }
@@ -160,7 +179,7 @@ void AppFrame()
     if (dt > kMaxFrameSeconds)
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
-    SeamRenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     SeamNetworkFrame();
 }
 
@@ -183,15 +202,13 @@ void AppViewUpdate(float dt)
 
 void LoadingPump()
 {
-    bool active = false;
-    SeamLoadingScreenActive(active);
-    if (!active)
+    if (!LoadingScreenActive())
         return;
     const uint64_t now = ClockNow();
     const float elapsed = static_cast<float>(now - g_lastLoadingFrameTime) / 1000000.0f;
     if (elapsed > kLoadingFrameSeconds)
     {
-        SeamLoadingFrame(elapsed);
+        RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
     if (IsConsoleVisible())
@@ -204,7 +221,7 @@ void AppShutdown()
     SeamNetworkShutdown();
     SeamConsoleDestroy();
     ScriptShutdown();
-    SeamRenderShutdown();
+    RenderShutdown();
     InputShutdown();
     if (g_logFile)
     {
@@ -255,6 +272,5 @@ float AppTotalGameTime()
 
 void AppGetRenderSize(unsigned& width, unsigned& height)
 {
-    width = g_renderWidth;
-    height = g_renderHeight;
+    RenderGetSize(width, height);
 }

@@ -1,6 +1,8 @@
 #include "game/DebugKeys.h"
 
 #include "game/EngineSeams.h"
+#include "opengl/Screenshot.h"
+#include "opengl/Texture.h"
 #include "platform/Input.h"
 #include "platform/InputMap.h"
 #include "platform/ScanCodes.h"
@@ -49,11 +51,11 @@ void DebugKeyToggles()
     if (g_engineInputMap.GetIsInputCommandConditionExecuted(g_consoleToggle))
         g_consoleVisible = !g_consoleVisible;
     if (InputIsKeyNewlyDown(KEY_F9))
-        SeamReportNonPowerOfTwoTextures();
+        TextureReportNonPowerOfTwo();
     if (InputIsKeyNewlyDown(KEY_F2))
         SeamToggleSkeletonView();
     if (InputIsKeyNewlyDown(KEY_PRINTSCREEN))
-        SeamTakeScreenshot(ShiftHeld());
+        ScreenshotRequest(ShiftHeld());
     if (AltF4Pressed())
         RequestQuit();
     g_stepLogRequest = InputIsKeyNewlyDown(KEY_F3);

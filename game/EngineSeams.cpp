@@ -1,9 +1,5 @@
 #include "game/EngineSeams.h"
 
-void SeamInitializeRenderSystem() {}
-void SeamRenderAll(float) {}
-void SeamRenderShutdown() {}
-
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
@@ -33,11 +29,8 @@ void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
 void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
-void SeamLoadingFrame(float) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
-void SeamTakeScreenshot(bool) {}
 void SeamToggleSkeletonView() {}
-void SeamReportNonPowerOfTwoTextures() {}
 void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}

@@ -5,10 +5,6 @@
 
 #include <cstdint>
 
-void SeamInitializeRenderSystem();
-void SeamRenderAll(float dt);
-void SeamRenderShutdown();
-
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 
@@ -35,11 +31,8 @@ void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
 void SeamNetworkShutdown();
-void SeamLoadingFrame(float elapsed);
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamTakeScreenshot(bool tga);
 void SeamToggleSkeletonView();
-void SeamReportNonPowerOfTwoTextures();
 void SeamResetMainCamera();
 void SeamSetWorldGravity(float gravity);

@@ -15,6 +15,9 @@
 
 namespace
 {
+// Loaded textures whose sides are not powers of two, until the next report.
+std::vector<FixedString128> g_nonPowerOfTwoNames;
+
 struct UploadFormat
 {
     GLint internalFormat;
@@ -254,7 +257,23 @@ Texture* TextureLoad(const char* path, bool report)
         return nullptr;
     }
     ResourceCacheStore(path, texture, kResourceTexture);
+    if (!IsPowerOfTwo(texture->m_width) || !IsPowerOfTwo(texture->m_height))
+        g_nonPowerOfTwoNames.push_back(texture->m_name);
     return texture;
+}
+
+const std::vector<FixedString128>& TextureNonPowerOfTwoNames()
+{
+    return g_nonPowerOfTwoNames;
+}
+
+void TextureReportNonPowerOfTwo()
+{
+    EmptyFunction("Non power of two textures loaded!: \n");
+    int number = 0;
+    for (const FixedString128& name : g_nonPowerOfTwoNames)
+        EmptyFunction("%16d.) %s \n", number++, name.c_str());
+    g_nonPowerOfTwoNames.clear();
 }
 
 void TextureRelease(Texture** holder)

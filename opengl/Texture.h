@@ -6,6 +6,7 @@
 #include "core/FixedString.h"
 
 #include <cstdint>
+#include <vector>
 
 class Image;
 
@@ -56,3 +57,9 @@ Texture* TextureLoad(const char* path, bool report);
 // Drops the holder's reference and clears the holder; the texture is freed
 // with its last reference, or at once when it is not cached.
 void TextureRelease(Texture** holder);
+
+// The developer key's list: the names of the textures loaded since the last
+// report whose sides are not powers of two go to the debug print, and the
+// list starts again.
+void TextureReportNonPowerOfTwo();
+const std::vector<FixedString128>& TextureNonPowerOfTwoNames();

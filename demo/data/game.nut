@@ -42,3 +42,14 @@ function PausedStep(dt)
 function ViewUpdate(dt)
 {
 }
+
+// The overlay's two callbacks: first under the overlay's scale and offset,
+// then in plain screen pixels.
+function RenderOverlayStepScaled(dt)
+{
+    demo.overlayFrames <- ("overlayFrames" in demo ? demo.overlayFrames : 0) + 1
+}
+
+function RenderOverlayStep(dt)
+{
+}

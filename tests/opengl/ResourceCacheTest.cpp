@@ -218,3 +218,21 @@ TEST_F(ResourceCacheTest, ReloadRebuildsTheCurrentProgramInPlace)
     EXPECT_EQ(program->program, kept);
     ShaderRelease(program);
 }
+
+TEST_F(ResourceCacheTest, TexturesWithSidesNotPowersOfTwoAreListedUntilReported)
+{
+    WriteTga("square.tga", 8, 4);
+    WriteTga("wide.tga", 6, 4);
+    WriteTga("tall.tga", 4, 3);
+    Mount();
+    TextureReportNonPowerOfTwo();
+    Texture* textures[] = {TextureLoad("square.tga", true), TextureLoad("wide.tga", true),
+                           TextureLoad("tall.tga", true), TextureLoad("wide.tga", true)};
+    ASSERT_EQ(TextureNonPowerOfTwoNames().size(), 2u) << "a second reference is not a second load";
+    EXPECT_STREQ(TextureNonPowerOfTwoNames()[0], "wide.tga");
+    EXPECT_STREQ(TextureNonPowerOfTwoNames()[1], "tall.tga");
+    TextureReportNonPowerOfTwo();
+    EXPECT_TRUE(TextureNonPowerOfTwoNames().empty());
+    for (Texture*& texture : textures)
+        TextureRelease(&texture);
+}
