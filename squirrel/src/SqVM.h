@@ -103,6 +103,7 @@ struct SQVM : SQCollectable
         Declined
     };
     MetaResult CallGetter(const Value& obj, const Value& key, Value& out);
+    bool AskGetter(const Value& obj, const Value& key, Value& out, bool& failed);
     MetaResult CallSetter(const Value& obj, const Value& key, const Value& val);
     bool Set(const Value& obj, const Value& key, const Value& val);
     bool NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic);

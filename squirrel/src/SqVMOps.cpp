@@ -225,20 +225,17 @@ bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& fail
     default:
         break;
     }
-    if (getter != MT_LAST)
-    {
-        switch (CallGetter(obj, key, out))
-        {
-        case MetaResult::Answered:
-            return true;
-        case MetaResult::Failed:
-            failed = true;
-            return false;
-        case MetaResult::Declined:
-            break;
-        }
-    }
+    if (getter != MT_LAST && AskGetter(obj, key, out, failed))
+        return !failed;
     return InvokeDefaultDelegate(obj, key, out);
+}
+
+// True when the getter settled the lookup: answered it, or raised an error ('failed' is set then).
+bool SQVM::AskGetter(const Value& obj, const Value& key, Value& out, bool& failed)
+{
+    const MetaResult r = CallGetter(obj, key, out);
+    failed = r == MetaResult::Failed;
+    return r != MetaResult::Declined;
 }
 
 SQVM::MetaResult SQVM::CallGetter(const Value& obj, const Value& key, Value& out)
@@ -289,38 +286,15 @@ bool SQVM::GetThroughDelegates(const Value& obj, const Value& key, Value& out, b
         InvokeDefaultDelegate(Value(OT_TABLE, first ? first : obj.Table()), key, out))
         return true;
     for (size_t i = served.size(); i-- > 0;)
-    {
-        switch (CallGetter(Value(OT_TABLE, served[i]), key, out))
-        {
-        case MetaResult::Answered:
-            return true;
-        case MetaResult::Failed:
-            failed = true;
-            return false;
-        case MetaResult::Declined:
-            break;
-        }
-    }
-    if (!first)
-        return false;
-    switch (CallGetter(obj, key, out))
-    {
-    case MetaResult::Answered:
-        return true;
-    case MetaResult::Failed:
-        failed = true;
-        return false;
-    case MetaResult::Declined:
-        break;
-    }
-    return false;
+        if (AskGetter(Value(OT_TABLE, served[i]), key, out, failed))
+            return !failed;
+    return first && AskGetter(obj, key, out, failed) && !failed;
 }
 
 // 'in' asks the object itself: a table's own slots, a class's or instance's members, an array's or
 // string's indices; no delegate, metamethod or default method.
 bool SQVM::Contains(const Value& obj, const Value& key)
 {
-    Value out;
     switch (obj._type)
     {
     case OT_TABLE:
