@@ -370,6 +370,7 @@ SQInteger string_toupper(HSQUIRRELVM v)
     return string_case(v, toupper);
 }
 
+// Methods that change their container in place (rawset, append, sort, resize...) return null.
 // ---- tables
 SQInteger table_rawget(HSQUIRRELVM v)
 {
@@ -380,7 +381,7 @@ SQInteger table_rawset(HSQUIRRELVM v)
     if (Arg(v, 2).IsNull())
         return Error(v, "null cannot be used as index");
     Arg(v, 1).Table()->NewSlot(Arg(v, 2), Arg(v, 3));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger table_rawdelete(HSQUIRRELVM v)
 {
@@ -427,14 +428,14 @@ std::vector<Value>& Values(HSQUIRRELVM v)
 SQInteger array_append(HSQUIRRELVM v)
 {
     Values(v).push_back(Arg(v, 2));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_extend(HSQUIRRELVM v)
 {
     std::vector<Value> other = Arg(v, 2).Array()->values;
     for (Value& e : other)
         Values(v).push_back(e);
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_pop(HSQUIRRELVM v)
 {
@@ -456,7 +457,7 @@ SQInteger array_insert(HSQUIRRELVM v)
     if (i < 0 || size_t(i) > Values(v).size())
         return Error(v, "index out of range");
     Values(v).insert(Values(v).begin() + i, Arg(v, 3));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_remove(HSQUIRRELVM v)
 {
@@ -474,12 +475,12 @@ SQInteger array_resize(HSQUIRRELVM v)
         return Error(v, "negative size");
     Value fill = NArgs(v) > 2 ? Arg(v, 3) : Value();
     Values(v).resize(size_t(n), fill);
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_reverse(HSQUIRRELVM v)
 {
     std::reverse(Values(v).begin(), Values(v).end());
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_slice(HSQUIRRELVM v)
 {
@@ -494,7 +495,7 @@ SQInteger array_slice(HSQUIRRELVM v)
 SQInteger array_clear(HSQUIRRELVM v)
 {
     Values(v).clear();
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Value& out)
 {
@@ -565,7 +566,7 @@ SQInteger array_sort(HSQUIRRELVM v)
     if (!HeapSort(v, fn, items))
         return SQ_ERROR;
     self.Array()->values = items;
-    return Return(v, self);
+    return 0;
 }
 SQInteger array_map(HSQUIRRELVM v)
 {
@@ -593,7 +594,7 @@ SQInteger array_apply(HSQUIRRELVM v)
         if (i < items.size())
             items[i] = r;
     }
-    return Return(v, self);
+    return 0;
 }
 SQInteger array_reduce(HSQUIRRELVM v)
 {
@@ -835,7 +836,7 @@ SQInteger class_rawset(HSQUIRRELVM v)
     v->Push(Arg(v, 3));
     if (SQ_FAILED(sq_rawset(v, 1)))
         return SQ_ERROR;
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 // newmember and rawnewmember take (key, value, [attributes], [static]).
 Value MemberAttributes(HSQUIRRELVM v)

@@ -29,7 +29,7 @@ print("string weakref: " + typeof sw + "\n");
 // table
 local t = { a = 1, b = 2 };
 print("table len: " + t.len() + "\n");
-print("rawset returns the table: " + (t.rawset("c", 3) == t) + " " + t.c + "\n");
+print("rawset returns null: " + (t.rawset("c", 3) == null) + " " + t.c + "\n");
 print("rawget: " + t.rawget("a") + "\n");
 attempt("rawget of a missing key", @() t.rawget("zz"));
 print("rawin: " + t.rawin("a") + " " + t.rawin("zz") + "\n");

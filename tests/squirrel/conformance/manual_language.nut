@@ -72,7 +72,10 @@ show("arrays", [
     ["sort with a function", function() { local a = [3, 1, 2]; a.sort(@(x, y) y <=> x); return a[0] }],
     ["reverse", function() { local a = [1, 2, 3]; a.reverse(); return a[0] }],
     ["map filter find", @() [1, 2, 3].map(@(v) v * 2).filter(@(i, v) v > 2).find(6)],
-    ["extend", @() [1].extend([2, 3]).len()],
+    ["extend", function() { local a = [1]; a.extend([2, 3]); return a.len() }],
+    ["methods that change the array return null", function() {
+        local a = [2, 1], r = [a.append(3), a.push(4), a.extend([5]), a.insert(0, 0), a.resize(7), a.sort(), a.reverse(), a.apply(@(v) v), a.clear()];
+        return r.filter(@(i, v) v != null).len() }],
     ["out of range read", @() [1][5]],
 ]);
 
