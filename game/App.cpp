@@ -1,5 +1,7 @@
 #include "game/App.h"
 
+#include "audio/AudioDevice.h"
+#include "audio/Sound.h"
 #include "core/Clock.h"
 #include "core/DateStamp.h"
 #include "core/FileTable.h"
@@ -46,9 +48,14 @@ void LoadStrings()
 void StartAudio()
 {
     if (g_options.sound)
-        SeamAudioOpen();
+    {
+        AudioSetDistanceModel();
+        AudioOpenDevice();
+    }
     else
-        SeamAudioMute();
+    {
+        AudioSetMute(true);
+    }
 }
 
 void CallOptionCallbacks()
@@ -190,7 +197,7 @@ float GameUpdate(float dt)
     RunFixedSteps();
     g_totalGameTime += dt;
     AppViewUpdate(dt);
-    SeamAudioStep(dt);
+    AudioStep(dt);
     SeamSystemMessagesStep();
     return g_totalGameTime;
 }
@@ -223,6 +230,7 @@ void AppShutdown()
     ScriptShutdown();
     RenderShutdown();
     InputShutdown();
+    AudioCloseDevice();
     if (g_logFile)
     {
         g_logFile->Close();

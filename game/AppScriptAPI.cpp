@@ -1,5 +1,7 @@
 #include "game/AppScriptAPI.h"
 
+#include "audio/SoundScriptAPI.h"
+#include "game/WorldSoundDefScriptAPI.h"
 #include "script/MathScriptAPI.h"
 
 #include <sqstdmath.h>
@@ -18,5 +20,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    RegisterSoundScriptAPI(vm);
+    RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
 }

@@ -3,10 +3,6 @@
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
-void SeamAudioOpen() {}
-void SeamAudioMute() {}
-void SeamAudioStep(float) {}
-
 void SeamStreamListenerInstall() {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}

@@ -8,10 +8,6 @@
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 
-void SeamAudioOpen();
-void SeamAudioMute();
-void SeamAudioStep(float dt);
-
 void SeamStreamListenerInstall();
 void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);

@@ -174,3 +174,20 @@ TEST_F(EndToEndTest, ScriptErrorsAreReportedInTheLogAndTheEngineRunsOn)
     EXPECT_NE(text.find("data/broken.nut(3) : "), std::string::npos) << text;
     EXPECT_LT(text.find("compile error:"), text.find("Squirrel error : "));
 }
+
+// With sound on (OpenAL's null output under test) the demo's music stream must
+// outlive three pieces, or game.nut raises a script error at 3.5 s of game time.
+TEST_F(EndToEndTest, TheDemoMusicStreamOutlivesThreePieces)
+{
+    const pid_t child = Start({}, nullptr);
+    ASSERT_GT(child, 0);
+    const fs::path log = Demo() / "tolvan.log";
+    ASSERT_TRUE(WaitFor(log, std::chrono::seconds(20)));
+    // Bounded: the check runs once the game has stepped 3.5 s; a failure shows in the log.
+    const bool failed = WaitForText(log, "Squirrel error", std::chrono::seconds(6));
+    EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
+    EXPECT_FALSE(failed) << ReadWhole(log);
+    const std::string text = ReadWhole(log);
+    EXPECT_EQ(text.find("Pendrel Audio"), std::string::npos) << text;
+    EXPECT_EQ(text.find("OpenAL could not"), std::string::npos) << text;
+}

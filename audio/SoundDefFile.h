@@ -1,0 +1,21 @@
+#pragma once
+// The sound definition file: entries of four tokens (name, wave file below
+// "sound", looping word, volume word), split by the shared tokenizer with
+// its default separators, so an entry may stand on one line with tabs or
+// across several lines; '#' starts a comment.
+
+#include <functional>
+
+constexpr int kSoundDefTokenSize = 128;
+
+struct SoundDefEntry
+{
+    const char* name;
+    const char* file;
+    const char* looping; // exactly "TRUE" loops
+    const char* volume;  // empty when the file ended before it
+};
+
+// Hands every entry that has a name and a file to the visitor, in file order.
+// An entry cut short after its file still counts; one without a file does not.
+void SoundDefFileRead(const char* text, int length, const std::function<void(const SoundDefEntry&)>& visit);
