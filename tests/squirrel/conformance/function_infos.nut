@@ -6,6 +6,9 @@ function describe(t) {
     local text = "";
     foreach (k in keys) {
         local v = t[k];
+        if (k == "src") // the file name without its folder, which depends on where the script is run from
+            for (local at = v.find("/"); at != null; at = v.find("/"))
+                v = v.slice(at + 1);
         local shown = typeof v;
         if (v == null || typeof v == "integer" || typeof v == "bool" || typeof v == "string")
             shown += "=" + v;
