@@ -28,5 +28,11 @@ void SeamNetworkShutdown() {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamToggleSkeletonView() {}
-void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}
+void SeamConsoleCreateDefaultFont() {}
+void SeamConsoleDestroyDefaultFont() {}
+void SeamSystemMessagesLoadFont(const char*) {}
+void SeamTileTerrainClear() {}
+void SeamLoadingScreenFinish() {}
+void SeamCollisionRelease() {}
+void SeamSimulationFinalize() {}

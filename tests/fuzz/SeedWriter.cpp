@@ -12,6 +12,7 @@
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
 #include "tools/formats/TgaWriter.h"
+#include "tools/formats/WavWriter.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -105,6 +106,21 @@ void TextSeeds()
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
     Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
+}
+
+void AudioSeeds()
+{
+    using namespace std::string_literals;
+    WavSignalSpec tone;
+    tone.seconds = 0.01f;
+    Seed("wave", "mono.wav", WavWriteSignal(tone));
+    tone.channels = 2;
+    tone.rate = 22050;
+    Seed("wave", "stereo.wav", WavWriteSignal(tone));
+    Seed("wave", "partial.wav", WavDamage(WavWriteSignal(tone), WavFault::kPartialFrame));
+    Seed("wave", "pastend.wav", WavDamage(WavWriteSignal(tone), WavFault::kSizePastEnd));
+    Seed("sounddefs", "entries",
+         "# sounds\nFLAP\tflap.wav\tFALSE\t0.8\r\nDRONE\ndrone.vag\nTRUE\n0.5\nLAST\tlast.wav"s);
 }
 
 void SquirrelSeeds(const fs::path& conformance)
@@ -255,6 +271,7 @@ int main(int argc, char** argv)
     ImageSeeds();
     ArchiveSeeds(g_out);
     TextSeeds();
+    AudioSeeds();
     SquirrelSeeds(argv[2]);
     TextFindings();
     JpegFindings();

@@ -1,9 +1,9 @@
 #include "opengl/JpegCodec.h"
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/Image.h"
 #include "opengl/ImageByteStream.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +161,7 @@ TEST(JpegCodec, RefusesBadFilesWithoutEndingTheProcess)
     {
         LogCapture log;
         EXPECT_FALSE(Read(c.file)) << c.label;
-        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << log.Text();
     }
 }
 
@@ -177,7 +177,8 @@ TEST(JpegCodec, FilesCutShortLoadAtFullSizeWithAReport)
         std::vector<uint8_t> file;
     } cases[] = {
         {"baseline cut after the header", std::vector<uint8_t>(baseline.begin(), baseline.begin() + 700)},
-        {"baseline cut in the middle", std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2)},
+        {"baseline cut in the middle",
+         std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2)},
         {"progressive cut in the middle",
          std::vector<uint8_t>(progressive.begin(), progressive.begin() + progressive.size() / 2)},
     };
@@ -185,10 +186,10 @@ TEST(JpegCodec, FilesCutShortLoadAtFullSizeWithAReport)
     {
         LogCapture log;
         const std::unique_ptr<Image> image = Read(c.file);
-        ASSERT_TRUE(image) << c.label << ": " << LogCapture::Text();
+        ASSERT_TRUE(image) << c.label << ": " << log.Text();
         EXPECT_EQ(image->width, 64u) << c.label;
         EXPECT_EQ(image->height, 64u) << c.label;
-        EXPECT_TRUE(log.Contains("Premature end of JPEG file")) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains("Premature end of JPEG file")) << c.label << ": " << log.Text();
     }
     const std::unique_ptr<Image> half =
         Read(std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2));
@@ -222,7 +223,7 @@ TEST(JpegCodec, OversizedImagesAreRefusedFromTheHeader)
         }
         if (!c.loads)
         {
-            EXPECT_TRUE(log.Contains("is too large")) << c.width << "x" << c.height << ": " << LogCapture::Text();
+            EXPECT_TRUE(log.Contains("is too large")) << c.width << "x" << c.height << ": " << log.Text();
         }
     }
 }

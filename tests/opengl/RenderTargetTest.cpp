@@ -2,11 +2,11 @@
 
 #include "opengl/RenderTarget.h"
 #include "GLDrawTest.h"
-#include "LogCapture.h"
 #include "opengl/EffectBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 

@@ -2,11 +2,11 @@
 
 #include "GLDrawTest.h"
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/DdsReader.h"
 #include "opengl/GLState.h"
 #include "opengl/Image.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/LogCapture.h"
 #include "tools/formats/DdsWriter.h"
 
 #include <GL/glew.h>

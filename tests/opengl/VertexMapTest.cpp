@@ -1,12 +1,12 @@
 #include "opengl/VertexMap.h"
 
 #include "GLDrawTest.h"
-#include "LogCapture.h"
 #include "ShippedShaders.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 

@@ -48,10 +48,7 @@ void ScriptTest::Register(HSQUIRRELVM vm)
 void ScriptTest::SetUp()
 {
     g_current = this;
-    s_reports.clear();
     s_printed.clear();
-    m_previousHandler = GetLogErrorHandler();
-    SetLogErrorHandler([](const char* text) { s_reports.push_back(text); });
     ASSERT_TRUE(dir.MakeFolder("data"));
     FileTableMountDataTree(dir.Root().c_str());
     ASSERT_TRUE(ScriptInit(false, [](HSQUIRRELVM vm) { g_current->Register(vm); }));
@@ -63,7 +60,6 @@ void ScriptTest::TearDown()
     ScriptShutdown();
     FileWatchInit("");
     FileTableRebuild("no such folder");
-    SetLogErrorHandler(m_previousHandler);
     g_current = nullptr;
 }
 
@@ -133,12 +129,4 @@ std::string ScriptTest::GlobalType(const char* name)
     default:
         return "other";
     }
-}
-
-std::string ScriptTest::Reports() const
-{
-    std::string joined;
-    for (const std::string& report : s_reports)
-        joined += report;
-    return joined;
 }
