@@ -100,8 +100,8 @@ private:
     [[noreturn]] void Fail(const std::string& msg)
     {
         error.message = msg;
-        error.line = lex.line;
-        error.column = lex.column;
+        error.line = lex.ReportLine();
+        error.column = lex.ReportColumn();
         throw CompileFailure();
     }
     void Lex()
@@ -1141,8 +1141,7 @@ private:
         SQInteger firstDefault = fs->freeReg;
         Expect('(');
         auto child = std::make_unique<SQFuncState>(ss, fs, sourceName);
-        if (!name.empty()) // a function without a name keeps a null name
-            child->proto->name = Str(name);
+        child->proto->name = name.empty() ? Value() : Str(name); // an anonymous function has no name
         child->DeclareLocal(Str("this"));
         SQInteger ndefaults = 0;
         while (lex.token != ')')

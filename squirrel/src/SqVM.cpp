@@ -36,8 +36,13 @@ void SQVM::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
     fn(debugHook, ctx);
 }
 
+// The root table goes first, then the error and the hooks, then the stack from the bottom up.
 void SQVM::Finalize()
 {
+    roottable.Null();
+    lastError.Null();
+    errorHandler.Null();
+    debugHook.Null();
     CloseOuters(0);
     for (SQInteger i = 0; i < stackSize; i++)
         stack[i].Null();
@@ -45,10 +50,6 @@ void SQVM::Finalize()
     traps.clear();
     top = 0;
     stackBase = 0;
-    roottable.Null();
-    lastError.Null();
-    errorHandler.Null();
-    debugHook.Null();
 }
 
 SQOuter* SQVM::FindOuter(SQInteger slot)
@@ -201,16 +202,25 @@ void SQVM::CallDebugHook(SQInteger event, SQInteger line)
 
 void SQVM::NotifyError()
 {
-    errorNotified = true;
-    if (!raiseErrors || errorHandler._type == OT_NULL)
+    if (errorHandler._type == OT_NULL)
         return;
     Value err = lastError;
     Value handler = errorHandler;
     Value ignored;
+    const bool saved = raiseErrors;
     raiseErrors = false; // an error inside the handler does not call it again
     CallWith(handler, roottable, &err, 1, ignored);
-    raiseErrors = true;
+    raiseErrors = saved;
     lastError = err;
+}
+
+// The innermost loop's frames lie above its root frame; a trap set by one of them catches the error.
+bool SQVM::TrappedInThisLoop() const
+{
+    for (size_t i = calls.size(); i-- > 0;)
+        if (calls[i].root)
+            return !traps.empty() && traps.back().callDepth > SQInteger(i);
+    return !traps.empty();
 }
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
@@ -411,12 +421,23 @@ struct DepthGuard
     explicit DepthGuard(SQInteger& d) : depth(d) { depth++; }
     ~DepthGuard() { depth--; }
 };
+// Sets a flag for a scope and puts the old value back when the scope ends.
+struct FlagRestore
+{
+    bool& flag;
+    const bool saved;
+    FlagRestore(bool& f, bool value) : flag(f), saved(f) { flag = value; }
+    ~FlagRestore() { flag = saved; }
+};
 } // namespace
 
 bool SQVM::Execute(Value& ret)
 {
     DepthGuard guard(executeDepth);
     DepthGuard shared(ss->nestedCalls);
+    // Only the loop a host call starts raises errors; loops it nests (metamethods, callbacks) start quiet.
+    const bool raiseHere = raiseErrors;
+    FlagRestore restoreRaise(raiseErrors, false);
     SQCallInfo* ci;
     const SQInstruction* pc;
     Value* stk;
@@ -1139,7 +1160,9 @@ bool SQVM::Execute(Value& ret)
     next_instruction:
         DISPATCH();
     error:
-        if (!errorNotified && traps.empty())
+        // Every loop an error leaves uncaught reports it, so an error crossing a native that called back into
+        // script reaches the handler once per loop the host asked to raise errors in.
+        if (ss->notifyAllExceptions || (raiseHere && !TrappedInThisLoop()))
             NotifyError();
         for (;;)
         {
@@ -1152,7 +1175,6 @@ bool SQVM::Execute(Value& ret)
                 K = ci->literals;
                 top = ci->base + ci->closure->Proto()->maxStack;
                 stk[t.target] = lastError;
-                errorNotified = false;
                 pc = t.catchPc;
                 DISPATCH();
             }

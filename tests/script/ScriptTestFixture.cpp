@@ -94,8 +94,11 @@ float ScriptTest::GlobalFloat(const char* name)
     return GlobalValue<SQFloat>(name, sq_getfloat, -12345.0f);
 }
 
+// A bool global reads as 0 or 1 (the VM's integer getter refuses bools).
 int ScriptTest::GlobalInt(const char* name)
 {
+    if (GlobalType(name) == "bool")
+        return GlobalValue<SQBool>(name, sq_getbool, SQFalse) ? 1 : 0;
     return GlobalValue<SQInteger>(name, sq_getinteger, -12345);
 }
 
@@ -122,6 +125,8 @@ std::string ScriptTest::GlobalType(const char* name)
         return "integer";
     case OT_FLOAT:
         return "float";
+    case OT_BOOL:
+        return "bool";
     case OT_STRING:
         return "string";
     case OT_INSTANCE:
