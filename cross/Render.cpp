@@ -3,6 +3,8 @@
 #include "core/Clock.h"
 #include "core/LogError.h"
 #include "cross/CameraBase.h"
+#include "cross/ObjAnim.h"
+#include "cross/UVAnim.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLCheckError.h"
 #include "opengl/GLState.h"
@@ -454,6 +456,8 @@ void RenderScene(float frameTime, const Mat4& view)
     GLFixedLightsOff();
     EffectsPass(view, world);
     BarsPass(view);
+    UVAnimUpdateAll(g_render.sceneTime);
+    ObjAnimUpdateAll(g_render.sceneTime);
     GL_CHECK_ERROR("RenderScene");
 }
 

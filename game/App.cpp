@@ -10,6 +10,7 @@
 #include "core/StringKeeper.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
+#include "cross/AnimBuffer.h"
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/Render.h"
@@ -258,6 +259,8 @@ void AppShutdown()
     ScriptShutdown();
     SeamSimulationFinalize();
     SeamConsoleDestroyDefaultFont();
+    // Animation buffers outlive their holders and go only now.
+    AnimFreeAll();
     RenderShutdown();
     InputShutdown();
     AudioCloseDevice();

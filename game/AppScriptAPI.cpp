@@ -1,6 +1,7 @@
 #include "game/AppScriptAPI.h"
 
 #include "audio/SoundScriptAPI.h"
+#include "cross/ModelScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/MathScriptAPI.h"
 
@@ -20,6 +21,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
+    // Step 4: the camera and display globals, among them the model caches.
+    RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);

@@ -9,8 +9,11 @@
 #include "squirrel/src/SqVM.h"
 #include "opengl/ImageByteStream.h"
 #include "opengl/JpegCodec.h"
+#include "tools/formats/AnimWriter.h"
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
+#include "tools/formats/ModelWriter.h"
+#include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TgaWriter.h"
 #include "tools/formats/WavWriter.h"
 
@@ -256,6 +259,65 @@ void BytecodeFindings()
                     [](SQFunctionProto&) {});
     sq_close(v);
 }
+// A small model of each version gate, animations of versions 2 to 4 and
+// both side files of both versions.
+void ModelSeeds()
+{
+    std::vector<ChModelVertex> vertices(3);
+    vertices[1].position[0] = 1.0f;
+    vertices[2].position[1] = 1.0f;
+    vertices[2].joints[0] = 1;
+    vertices[2].weights[0] = 255;
+    for (uint32_t version : {7u, 100u, 101u, 103u, 104u})
+    {
+        ChModel model;
+        model.version = version;
+        ChModelMesh mesh;
+        ChModelSetVertices(mesh, vertices, version >= 103);
+        mesh.indices = {0, 1, 2};
+        mesh.joints.push_back({0, "root", Mat4Identity()});
+        mesh.sockets.push_back({"hand", 0, Mat4Identity()});
+        mesh.nodes.push_back({"node", Mat4Identity()});
+        mesh.materials.push_back(ChModelTexturedMaterial("tree.tga", 0, 3));
+        mesh.materials[0].present[2] = true;
+        mesh.materials[0].ranges.push_back({0, 3, 1});
+        model.meshes.push_back(mesh);
+        model.spheres = {0, 0, 0, 1};
+        Seed("chmodel", "v" + std::to_string(version) + ".chmodel", ChModelWrite(model));
+    }
+    for (uint32_t version : {2u, 3u, 4u})
+    {
+        ChAnim anim;
+        anim.version = version;
+        anim.joints = {{"root", -1, Mat4Identity()}, {"arm", 0, Mat4Identity()}};
+        ChAnimAnimation animation;
+        animation.name = "wave";
+        animation.jointCount = 2;
+        animation.frameCount = 2;
+        animation.flags = 0x2;
+        if (version >= 3)
+        {
+            animation.positionJointCount = 1;
+            animation.positionMask = 0x2;
+            animation.positionKeys.assign(2, Vec4(0, 1, 0, 0));
+        }
+        animation.rotationKeys.assign(4, Quaternion());
+        anim.animations.push_back(animation);
+        Seed("chanim", "v" + std::to_string(version) + ".chanim", ChAnimWrite(anim));
+    }
+    for (float version : {0.0f, 1.0f})
+    {
+        UVSideFile uv;
+        uv.version = version;
+        uv.tracks.push_back({"water", {}, 0, {0, 0, 0.5f, 0}});
+        uv.tracks.push_back({"foam", {}, 0, {1, 1, 0, 0}});
+        Seed("uvanim", "v" + std::to_string(int(version)) + ".uvanim", UVSideWrite(uv));
+        ObjSideFile obj;
+        obj.version = version;
+        obj.tracks.push_back({"blade", {}, 1, {Mat4Identity(), Mat4Identity()}});
+        Seed("objanim", "v" + std::to_string(int(version)) + ".objanim", ObjSideWrite(obj));
+    }
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -271,6 +333,7 @@ int main(int argc, char** argv)
     ImageSeeds();
     ArchiveSeeds(g_out);
     TextSeeds();
+    ModelSeeds();
     AudioSeeds();
     SquirrelSeeds(argv[2]);
     TextFindings();

@@ -1,7 +1,7 @@
 #include "opengl/Frustum.h"
 
-#include "GLTestContext.h"
 #include "opengl/GLState.h"
+#include "support/gl/GLTestContext.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "opengl/GLCaps.h"
 
-#include "GLTestContext.h"
+#include "support/gl/GLTestContext.h"
 #include "core/FileTable.h"
 #include "opengl/GLInfoLog.h"
 #include "platform/Display.h"

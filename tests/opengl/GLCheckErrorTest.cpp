@@ -1,6 +1,6 @@
 #include "opengl/GLCheckError.h"
 
-#include "GLTestContext.h"
+#include "support/gl/GLTestContext.h"
 #include "support/DisplayTestSupport.h"
 #include "support/LogCapture.h"
 

@@ -1,6 +1,6 @@
 #include "opengl/GLState.h"
 
-#include "GLTestContext.h"
+#include "support/gl/GLTestContext.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/Texture.h"
 #include "support/DisplayTestSupport.h"

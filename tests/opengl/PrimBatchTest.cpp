@@ -1,10 +1,10 @@
 #include "opengl/PrimBatch.h"
 
-#include "GLDrawTest.h"
 #include "ShippedShaders.h"
 #include "opengl/GLState.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/gl/GLDrawTest.h"
 
 #include <GL/glew.h>
 

@@ -1,7 +1,7 @@
 // Render targets, their framebuffers, the screen quad and the effect buffer.
 
 #include "opengl/RenderTarget.h"
-#include "GLDrawTest.h"
+#include "support/gl/GLDrawTest.h"
 #include "opengl/EffectBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/Texture.h"

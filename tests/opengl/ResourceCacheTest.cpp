@@ -1,7 +1,6 @@
 // The texture and shader caches in the file table, and image files through
 // the file streams.
 
-#include "GLDrawTest.h"
 #include "ImagePixels.h"
 #include "ShippedShaders.h"
 #include "core/FileTable.h"
@@ -13,6 +12,7 @@
 #include "opengl/TextureBuiltins.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
+#include "support/gl/GLDrawTest.h"
 #include "tools/formats/DdsWriter.h"
 #include "tools/formats/TgaWriter.h"
 

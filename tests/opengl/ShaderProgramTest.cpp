@@ -1,6 +1,6 @@
 #include "opengl/ShaderProgram.h"
 
-#include "GLDrawTest.h"
+#include "support/gl/GLDrawTest.h"
 #include "ShippedShaders.h"
 #include "support/LogCapture.h"
 

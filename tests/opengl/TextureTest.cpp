@@ -1,6 +1,6 @@
 #include "opengl/Texture.h"
 
-#include "GLDrawTest.h"
+#include "support/gl/GLDrawTest.h"
 #include "ImagePixels.h"
 #include "opengl/DdsReader.h"
 #include "opengl/GLState.h"

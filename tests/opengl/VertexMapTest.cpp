@@ -1,6 +1,6 @@
 #include "opengl/VertexMap.h"
 
-#include "GLDrawTest.h"
+#include "support/gl/GLDrawTest.h"
 #include "ShippedShaders.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLState.h"
