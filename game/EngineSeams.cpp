@@ -27,6 +27,5 @@ void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
-void SeamToggleSkeletonView() {}
 void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}

@@ -29,6 +29,5 @@ void SeamEffectsInit(const char* folder);
 void SeamNetworkShutdown();
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamToggleSkeletonView();
 void SeamResetMainCamera();
 void SeamSetWorldGravity(float gravity);
