@@ -9,10 +9,13 @@ PACKAGES=(build-essential cmake pkg-config libsdl2-dev libglew-dev libgl-dev lib
           libopenal-dev libminizip-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
           xvfb xauth
           liblua5.4-dev libjpeg-turbo-progs)  # the benchmarks' peers: Lua 5.4 and djpeg
+# Only the tests need these: keys sent to the running demo, and clang for the fuzz targets
+# (tests/fuzz/run.sh; CI replays their corpus with the normal build).
+TEST_PACKAGES=(xdotool clang)
 
 install_missing() {
     local missing=()
-    for package in "${PACKAGES[@]}"; do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi
@@ -57,12 +60,12 @@ run_tests() {
 case "${1:-}" in
     demo)
         shift
-        install_missing
+        install_missing "${PACKAGES[@]}"
         build build/release Release -DPENDREL_SANITIZE=OFF -DPENDREL_TESTS=OFF
         run_demo "$@"
         ;;
     test)
-        install_missing
+        install_missing "${PACKAGES[@]}" "${TEST_PACKAGES[@]}"
         build build/test Debug -DPENDREL_SANITIZE=ON -DPENDREL_BENCH=OFF
         run_tests
         ;;

@@ -20,6 +20,8 @@ namespace
 {
 constexpr const char kArchiveExtension[] = ".darnix";
 constexpr uint64_t kSettleMicroseconds = 1000000;
+// The due time of a changed file whose writer has not closed it yet.
+constexpr uint64_t kStillWriting = UINT64_MAX;
 constexpr int kMaxPath = FixedString256::kCapacity;
 
 // The path with "." and ".." resolved, made absolute from the working folder.
@@ -132,8 +134,10 @@ void FileTable::AddDirectory(const char* folder, const char* subpath, bool encip
     if (!top)
         relative += std::string("/") + subpath;
     const std::string full = AbsolutePath(std::string(m_root) + relative);
-    AddFolderTree(full.c_str(), subpath, enciphered, mount);
-    m_watch.AddTree(relative.c_str());
+    FolderTrail trail;
+    AddFolderTree(full.c_str(), subpath, enciphered, mount, trail);
+    if (m_watch)
+        m_watch->AddTree(relative.c_str());
 
     if (top)
         EmptyFunction("Added %s to file table.  %d total entries.\n", folder,
@@ -141,12 +145,28 @@ void FileTable::AddDirectory(const char* folder, const char* subpath, bool encip
 }
 
 // Within a folder its archives' members come first, so that its loose files
-// and then its subfolders override them.
-void FileTable::AddFolderTree(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount)
+// and then its subfolders override them. A folder that links back to one
+// above it is not entered again.
+void FileTable::AddFolderTree(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount,
+                              FolderTrail& trail)
 {
-    std::vector<FolderItem> items;
-    if (!ListFolder(fullFolder, items))
+    FolderIdentity identity;
+    if (!GetFolderIdentity(fullFolder, identity))
         return;
+    if (!trail.Enter(identity))
+    {
+        LogError("Pendrel File folder %s leads back to a folder above it, skipped.\n", fullFolder);
+        return;
+    }
+    std::vector<FolderItem> items;
+    if (ListFolder(fullFolder, items))
+        AddFolderItems(fullFolder, subpath, enciphered, mount, trail, items);
+    trail.Leave();
+}
+
+void FileTable::AddFolderItems(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount,
+                               FolderTrail& trail, const std::vector<FolderItem>& items)
+{
     for (const FolderItem& item : items)
     {
         if (item.isFolder || !FileTablePathIsArchive(item.name.c_str()))
@@ -162,7 +182,7 @@ void FileTable::AddFolderTree(const char* fullFolder, const char* subpath, bool 
         if (item.isFolder)
         {
             if (item.name[0] != '.' && FitsPath(name, "folder"))
-                AddFolderTree(path.c_str(), name.c_str(), enciphered, mount);
+                AddFolderTree(path.c_str(), name.c_str(), enciphered, mount, trail);
             continue;
         }
         if (FileTablePathIsArchive(item.name.c_str()) || !FitsPath(path, "file") || !FitsPath(name, "file"))
@@ -229,18 +249,26 @@ FileTableEntry* FileTable::FindEntry(const char* name)
     return found == m_entries.end() ? nullptr : &found->second;
 }
 
+void FileTable::SetWatch(DirectoryWatch* watch)
+{
+    if (m_watch)
+        m_watch->Stop();
+    m_watch = watch;
+}
+
 void FileTable::WatchInit(const char* directory)
 {
     m_pending.clear();
     SetRoot(directory);
-    if (!m_watch.Start(m_root))
+    if (m_watch && !m_watch->Start(m_root))
         LogError("Pendrel File cannot watch %s for changes.\n", m_root.c_str());
 }
 
 void FileTable::WatchPoll()
 {
     std::vector<DirectoryChange> changes;
-    m_watch.ReadChanges(changes);
+    if (m_watch)
+        m_watch->ReadChanges(changes);
     for (const DirectoryChange& change : changes)
         NoteChange(change);
     if (m_pending.empty())
@@ -251,8 +279,8 @@ void FileTable::WatchPoll()
         return;
     }
 
-    // There is no lock to probe for a writer that still holds the file, so a
-    // file counts as settled once a second has passed without a new event.
+    // A file still open for writing waits for its writer to close it; then
+    // it is handed over once a second has passed without a new change.
     const uint64_t now = ClockNow();
     bool waiting = false;
     for (auto& pending : m_pending)
@@ -276,10 +304,18 @@ void FileTable::NoteChange(const DirectoryChange& change)
     // An open handle on a rewritten archive would read the old directory.
     if (FileTablePathIsArchive(change.name))
         ArchiveCacheForget(AbsolutePath(std::string(m_root) + change.name.c_str()).c_str());
-    if (change.removed)
+    switch (change.kind)
+    {
+    case DirectoryChange::kRemoved:
         m_pending.erase(change.name);
-    else
+        break;
+    case DirectoryChange::kWritten:
+        m_pending[change.name] = kStillWriting;
+        break;
+    case DirectoryChange::kSettled:
         m_pending[change.name] = ClockNow() + kSettleMicroseconds;
+        break;
+    }
 }
 
 void FileTable::HandSettledChange(const char* name)
@@ -334,6 +370,11 @@ int FileTable::MountOfName(const char* name) const
 const char* FileTableGetRoot()
 {
     return GetFileTable().Root();
+}
+
+void FileTableSetWatch(DirectoryWatch* watch)
+{
+    GetFileTable().SetWatch(watch);
 }
 
 void FileWatchInit(const char* directory)

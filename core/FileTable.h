@@ -7,6 +7,7 @@
 
 #include "core/DirectoryWatch.h"
 #include "core/FixedString.h"
+#include "core/FolderListing.h"
 #include "core/StringUtil.h"
 
 #include <cstdint>
@@ -82,6 +83,7 @@ public:
     const EntryMap& Entries() const { return m_entries; }
     EntryMap& Entries() { return m_entries; }
 
+    void SetWatch(DirectoryWatch* watch);
     void SetListener(pd_streamlistener* listener) { m_listener = listener; }
     pd_streamlistener* Listener() const { return m_listener; }
 
@@ -97,7 +99,10 @@ private:
         bool enciphered = false;
     };
 
-    void AddFolderTree(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount);
+    void AddFolderTree(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount,
+                       FolderTrail& trail);
+    void AddFolderItems(const char* fullFolder, const char* subpath, bool enciphered, uint8_t mount,
+                        FolderTrail& trail, const std::vector<FolderItem>& items);
     void AddArchive(const char* fullPath, uint8_t mount);
     FileTableEntry& Store(const char* name, const char* path, uint8_t mount);
     void NoteChange(const DirectoryChange& change);
@@ -108,7 +113,7 @@ private:
     FixedString256 m_root;
     EntryMap m_entries;
     pd_streamlistener* m_listener = nullptr;
-    DirectoryWatch m_watch;
+    DirectoryWatch* m_watch = nullptr;
     std::map<FixedString256, uint64_t, FixedStringLess> m_pending;
     std::vector<Mount> m_mounts;
 };
@@ -121,6 +126,10 @@ FileTable& GetFileTable();
 
 // The data root, ending with '/' when not empty ("../" in the running game).
 const char* FileTableGetRoot();
+
+// Installs the watch the table starts on the root (the platform's; null for
+// none). The table does not own it.
+void FileTableSetWatch(DirectoryWatch* watch);
 
 // Sets the root and starts watching the folders that are mounted after it.
 void FileWatchInit(const char* directory);

@@ -457,7 +457,13 @@ void FindHints(regexp& re, int flags)
 class Matcher
 {
 public:
-    Matcher(regexp& re, const char* text) : m_re(re), m_program(re.program), m_begin(text) {}
+    Matcher(regexp& re, const char* text)
+        : m_re(re), m_program(re.program), m_begin(text), m_maxSteps(kBaseSteps + kStepsPerChar * long(strlen(text)))
+    {
+    }
+
+    // Set once the match ran out of depth or steps; its answer is then "no match", reported once.
+    bool GaveUp() const { return m_gaveUp; }
 
     bool TryAt(const char* start)
     {
@@ -475,14 +481,44 @@ public:
     }
 
 private:
+    // Each node of a repeated group recurses, so a group repeated over a long text nests deep; and some
+    // patterns ("(a|a)+b", ".*.*.*x") backtrack in time exponential or polynomial in the text. Both are
+    // bounded: the budget grows with the text, so only runaway backtracking exhausts it.
+    static constexpr int kMaxDepth = 4000;
+    static constexpr long kBaseSteps = 1000000;
+    static constexpr long kStepsPerChar = 100;
+
+    struct DepthGuard
+    {
+        explicit DepthGuard(int& depth) : m_depth(++depth) {}
+        ~DepthGuard() { --m_depth; }
+        int& m_depth;
+    };
+
+    bool WithinBounds()
+    {
+        if (m_gaveUp)
+            return false;
+        if (m_depth > kMaxDepth || ++m_steps > m_maxSteps)
+        {
+            m_gaveUp = true;
+            RegexError("match too complex");
+            return false;
+        }
+        return true;
+    }
+
     bool ValidNode(int node) const { return node > 0 && node + kNodeHeader <= m_re.programSize; }
 
     bool Match(int node)
     {
+        const DepthGuard guard(m_depth);
         while (node != kNone)
         {
             if (!ValidNode(node))
                 break;
+            if (!WithinBounds())
+                return false;
             int next = NextNode(m_program, node);
             const unsigned char op = m_program[node];
             switch (op)
@@ -574,6 +610,8 @@ private:
         const char* const here = m_input;
         for (int count = CountRepeats(Operand(node)); count >= minimum; --count)
         {
+            if (!WithinBounds())
+                break;
             m_input = here + count;
             if ((follower == 0 || *m_input == follower) && Match(next))
                 return true;
@@ -614,6 +652,10 @@ private:
     const unsigned char* m_program;
     const char* m_begin;
     const char* m_input = nullptr;
+    const long m_maxSteps;
+    long m_steps = 0;
+    int m_depth = 0;
+    bool m_gaveUp = false;
 };
 } // namespace
 
@@ -671,18 +713,20 @@ bool RegexExecute(regexp* re, const char* text)
         return matcher.TryAt(text);
     if (re->firstChar != 0)
     {
-        for (const char* scan = strchr(text, re->firstChar); scan; scan = strchr(scan + 1, re->firstChar))
+        for (const char* scan = strchr(text, re->firstChar); scan && !matcher.GaveUp();
+             scan = strchr(scan + 1, re->firstChar))
             if (matcher.TryAt(scan))
                 return true;
         return false;
     }
-    for (const char* scan = text;; ++scan)
+    for (const char* scan = text; !matcher.GaveUp(); ++scan)
     {
         if (matcher.TryAt(scan))
             return true;
         if (*scan == 0)
             return false;
     }
+    return false;
 }
 
 void RegexFree(regexp* re)

@@ -4,70 +4,81 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace
+{
+// Null stands for the empty string everywhere here: names come from data and
+// scripts, and a missing one must not bring the engine down.
+const char* OrEmpty(const char* text)
+{
+    return text ? text : "";
+}
+} // namespace
+
 bool StringEquals(const char* a, const char* b)
 {
-    return strcmp(a, b) == 0;
+    return strcmp(OrEmpty(a), OrEmpty(b)) == 0;
 }
 bool StringDiffers(const char* a, const char* b)
 {
-    return strcmp(a, b) != 0;
+    return strcmp(OrEmpty(a), OrEmpty(b)) != 0;
 }
 bool StringLess(const char* a, const char* b)
 {
-    return strcmp(a, b) < 0;
+    return strcmp(OrEmpty(a), OrEmpty(b)) < 0;
 }
 bool StringContains(const char* text, const char* part)
 {
-    return strstr(text, part) != nullptr;
+    return strstr(OrEmpty(text), OrEmpty(part)) != nullptr;
 }
 
 int StringFindLastChar(const char* text, char c)
 {
-    const char* found = strrchr(text, c);
+    const char* found = text ? strrchr(text, c) : nullptr;
     return (found && c != 0) ? static_cast<int>(found - text) : -1;
 }
 
 void StringToUpper(char* text)
 {
-    for (; *text; ++text)
+    for (; text && *text; ++text)
         if (*text >= 'a' && *text <= 'z')
             *text = static_cast<char>(*text - 'a' + 'A');
 }
 
 void StringToLower(char* text)
 {
-    for (; *text; ++text)
+    for (; text && *text; ++text)
         if (*text >= 'A' && *text <= 'Z')
             *text = static_cast<char>(*text - 'A' + 'a');
 }
 
 int StringLength(const char* text)
 {
-    return static_cast<int>(strlen(text));
+    return static_cast<int>(strlen(OrEmpty(text)));
 }
 
 void StringReplaceChar(char* text, char from, char to)
 {
-    for (; *text; ++text)
+    for (; text && *text; ++text)
         if (*text == from)
             *text = to;
 }
 
 bool CStringEquals(const char* a, const char* b)
 {
-    return strcmp(a, b) == 0;
+    return strcmp(OrEmpty(a), OrEmpty(b)) == 0;
 }
 bool CStringEqualsN(const char* a, const char* b, int n)
 {
-    return n <= 0 || strncmp(a, b, n) == 0;
+    return n <= 0 || strncmp(OrEmpty(a), OrEmpty(b), n) == 0;
 }
 int CStringLength(const char* text)
 {
-    return static_cast<int>(strlen(text));
+    return static_cast<int>(strlen(OrEmpty(text)));
 }
 
 int32_t StringToInt(const char* text)
 {
+    text = OrEmpty(text);
     while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\v' || *text == '\f')
         ++text;
     bool negative = false;
@@ -87,24 +98,26 @@ int32_t StringToInt(const char* text)
 
 float StringToFloat(const char* text)
 {
-    return static_cast<float>(strtod(text, nullptr));
+    return static_cast<float>(strtod(OrEmpty(text), nullptr));
 }
 
 const char* StringFind(const char* text, const char* part)
 {
-    return strstr(text, part);
+    return text ? strstr(text, OrEmpty(part)) : nullptr;
 }
 
 void StringCopyN(char* destination, const char* source, int size)
 {
-    if (size <= 0)
+    if (!destination || size <= 0)
         return;
-    strncpy(destination, source, size - 1);
+    strncpy(destination, OrEmpty(source), size - 1);
     destination[size - 1] = 0;
 }
 
 void StringConcat(char* destination, const char* source, int size)
 {
+    if (!destination)
+        return;
     const int length = static_cast<int>(strlen(destination));
     if (length >= size - 1)
         return;

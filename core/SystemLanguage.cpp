@@ -1,11 +1,6 @@
 #include "core/SystemLanguage.h"
 
 #include "core/LogError.h"
-#include "core/StringUtil.h"
-
-#include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace
 {
@@ -47,19 +42,6 @@ bool LocaleHasCode(const char* locale, const char* code)
     }
     return IsCodeEnd(locale[2]);
 }
-
-// POSIX order of precedence for the messages category; an empty value counts as unset.
-const char* UserLocale()
-{
-    const char* const names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    for (const char* name : names)
-    {
-        const char* value = getenv(name);
-        if (value && value[0])
-            return value;
-    }
-    return "";
-}
 } // namespace
 
 int LanguageFromLocale(const char* locale)
@@ -71,11 +53,6 @@ int LanguageFromLocale(const char* locale)
     return kLanguageEnglish;
 }
 
-int GetSystemLanguage()
-{
-    return LanguageFromLocale(UserLocale());
-}
-
 const char* LanguageStringFolder(int language)
 {
     return FindLanguage(LanguageOrEnglish(language))->folder;
@@ -84,11 +61,4 @@ const char* LanguageStringFolder(int language)
 int LanguageOrEnglish(int language)
 {
     return FindLanguage(language) ? language : kLanguageEnglish;
-}
-
-void GetLoginUserName(char* buffer, int size)
-{
-    const passwd* entry = getpwuid(getuid());
-    const char* name = entry ? entry->pw_name : getenv("USER");
-    StringCopyN(buffer, name ? name : "", size);
 }

@@ -122,6 +122,13 @@ void SwapByteOrder(void* bytes, size_t size)
 pd_ifstream::pd_ifstream(const char* name, int mode, int swap, uint32_t flags)
     : m_swap(swap == 1 ? 1 : 0), m_name(name ? name : "")
 {
+    // Cut to the record, the name would open some other file.
+    if (name && strlen(name) > static_cast<size_t>(FixedString256::kCapacity))
+    {
+        LogError("Pendrel File name too long, not opened: %.200s...\n", name);
+        m_name.Clear();
+        return;
+    }
     char modeText[3];
     BuildModeText(flags, modeText);
     m_extension = FileExtensionOf(m_name);
@@ -160,12 +167,7 @@ pd_ifstream::~pd_ifstream()
 
 void pd_ifstream::Close()
 {
-    if (m_archive)
-    {
-        delete[] m_archive->data;
-        delete m_archive;
-        m_archive = nullptr;
-    }
+    m_archive.reset();
     if (m_file)
     {
         fclose(m_file);
@@ -240,15 +242,15 @@ bool pd_ifstream::OpenArchiveMember(const FileTableEntry& entry)
 
     TellOpened(m_name);
     const uint32_t size = static_cast<uint32_t>(info.uncompressed_size);
-    pd_archivebuffer* buffer = new pd_archivebuffer;
-    buffer->data = new uint8_t[size > 0 ? size : 1];
+    auto buffer = std::make_unique<pd_archivebuffer>();
+    buffer->data = std::make_unique<uint8_t[]>(size > 0 ? size : 1);
     buffer->size = size;
-    const bool read = ReadWholeMember(archive, buffer->data, size);
+    const bool read = ReadWholeMember(archive, buffer->data.get(), size);
     // Closing the member checks its CRC, now that all of it has been read.
     const int closed = unzCloseCurrentFile(archive);
     if (read && closed == UNZ_OK)
     {
-        m_archive = buffer;
+        m_archive = std::move(buffer);
         return true;
     }
     if (!read)
@@ -256,8 +258,6 @@ bool pd_ifstream::OpenArchiveMember(const FileTableEntry& entry)
     else
         LogError("Pendrel File member %s of archive %s fails its checksum.\n", m_name.c_str(), archivePath);
     ArchiveCacheForget(archivePath);
-    delete[] buffer->data;
-    delete buffer;
     return false;
 }
 
@@ -321,7 +321,7 @@ size_t pd_ifstream::ReadBytes(void* buffer, size_t count)
     {
         const size_t available = m_archive->size - m_archive->position;
         const size_t taken = std::min(count, available);
-        memcpy(buffer, m_archive->data + m_archive->position, taken);
+        memcpy(buffer, m_archive->data.get() + m_archive->position, taken);
         m_archive->position += static_cast<uint32_t>(taken);
         return taken;
     }

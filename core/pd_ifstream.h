@@ -8,6 +8,8 @@
 
 #include "core/FixedString.h"
 
+#include <memory>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -37,7 +39,7 @@ enum pd_ifstreamWhence : int
 // A whole archive member in memory.
 struct pd_archivebuffer
 {
-    uint8_t* data = nullptr;
+    std::unique_ptr<uint8_t[]> data;
     uint32_t size = 0;
     uint32_t position = 0;
 };
@@ -96,7 +98,7 @@ private:
     template <typename T> bool ReadValue(T& value);
 
     uint8_t m_swap = 0;
-    pd_archivebuffer* m_archive = nullptr;
+    std::unique_ptr<pd_archivebuffer> m_archive;
     FILE* m_file = nullptr;
     FixedString16 m_extension;
     FixedString256 m_name;

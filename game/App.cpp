@@ -11,6 +11,8 @@
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
 #include "cross/AnimBuffer.h"
+#include "cross/CameraBase.h"
+#include "cross/CameraController.h"
 #include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
@@ -19,13 +21,17 @@
 #include "game/TolvanFixedUpdate.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
+#include "opengl/GLInfoLog.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
 #include "platform/Shell.h"
+#include "platform/UserLocale.h"
 #include "script/ScriptHost.h"
 
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace
 {
@@ -34,8 +40,12 @@ constexpr float kMaxFrameSeconds = 0.1f;
 constexpr float kLoadingFrameSeconds = 0.033333335f;
 
 AppOptions g_options;
-pd_ofstream* g_logFile = nullptr;
-pd_ofstream* g_performanceLog = nullptr;
+std::unique_ptr<pd_ofstream> g_logFile;
+std::unique_ptr<pd_ofstream> g_performanceLog;
+// Reports raised before "tolvan.log" opens (mounting the data tree reports
+// damaged archives and names too long), written first when it does.
+std::string g_reportsBeforeLog;
+constexpr size_t kReportsBeforeLogLimit = 64 * 1024;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
@@ -107,6 +117,16 @@ void RunFixedSteps()
     else
         g_fixedUpdate.Run(kFixedStepSeconds, kMaxStepsPerFrame, true, false);
 }
+void OpenLogFile()
+{
+    g_logFile = std::make_unique<pd_ofstream>("tolvan.log", 0, kOutWrite);
+    if (g_logFile->IsOpen() && !g_reportsBeforeLog.empty())
+    {
+        g_logFile->Write(g_reportsBeforeLog.data(), g_reportsBeforeLog.size());
+        g_logFile->Flush();
+    }
+    g_reportsBeforeLog.clear();
+}
 } // namespace
 
 int AppInit()
@@ -121,7 +141,7 @@ int AppInit()
     SeamConsoleCreate();
     SetLogErrorHandler(LogFileErrorHandler);
     FileTableMountDataTree("../");
-    g_logFile = new pd_ofstream("tolvan.log", 0, kOutWrite);
+    OpenLogFile();
     LoadStrings();
     InputInit();
     ScriptInit(g_options.scriptDebugger, RegisterAppScriptAPI);
@@ -164,7 +184,7 @@ int ScriptStartUp()
     AppCallScriptIntInt("SetScreenSize", static_cast<int>(width), static_cast<int>(height));
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
-    SeamResetMainCamera();
+    GetGlobalCamera().SetViewMatrix(Mat4Identity());
     SeamMessageManagerReset();
     return 0;
 }
@@ -175,7 +195,9 @@ void AppDisplayStart()
     InstallRenderHooks();
     InitializeRenderSystem();
     SeamEffectsInit("effects");
+    SeamConsoleCreateDefaultFont();
     SeamFrontEndStart();
+    SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
 
 void AppFrame()
@@ -187,6 +209,9 @@ void AppFrame()
     if (dt > kMaxFrameSeconds)
         dt = kMaxFrameSeconds;
     GameUpdate(dt);
+    // The script's ViewUpdate has moved the controller; the camera follows
+    // before the frame is drawn from it.
+    GetGlobalCameraController().Update();
     RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     SeamNetworkFrame();
 }
@@ -227,34 +252,54 @@ void AppShutdown()
 {
     GetDisplayModeManager().Reset();
     SeamNetworkShutdown();
+    SeamTileTerrainClear();
+    SeamLoadingScreenFinish();
+    SeamCollisionRelease();
     SeamConsoleDestroy();
     ScriptShutdown();
+    SeamSimulationFinalize();
+    SeamConsoleDestroyDefaultFont();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();
     RenderShutdown();
     InputShutdown();
     AudioCloseDevice();
     if (g_logFile)
-    {
         g_logFile->Close();
-        delete g_logFile;
-        g_logFile = nullptr;
-    }
+    g_logFile.reset();
     PlatformShutdown();
     DestroyMainWindow();
 }
 
 void LogFileErrorHandler(const char* text)
 {
-    if (!g_logFile || !g_logFile->IsOpen())
+    if (!g_logFile)
+    {
+        if (g_reportsBeforeLog.size() + strlen(text) <= kReportsBeforeLogLimit)
+            g_reportsBeforeLog += text;
+        return;
+    }
+    if (!g_logFile->IsOpen())
         return;
     g_logFile->Write(text, strlen(text));
     g_logFile->Flush();
 }
 
+void AppOpenLogs()
+{
+    AppOpenPerformanceLog();
+    GLInfoLogOpen();
+}
+
+void AppCloseLogs()
+{
+    GLInfoLogClose();
+    AppClosePerformanceLog();
+}
+
 void AppOpenPerformanceLog()
 {
-    g_performanceLog = new pd_ofstream("tolvanPerf.log", 0, kOutWrite);
+    g_performanceLog = std::make_unique<pd_ofstream>("tolvanPerf.log", 0, kOutWrite);
     const char* stamp = FormatDateStamp();
     g_performanceLog->Write(stamp, strlen(stamp));
     g_performanceLog->Flush();
@@ -264,8 +309,7 @@ void AppOpenPerformanceLog()
 
 void AppClosePerformanceLog()
 {
-    delete g_performanceLog;
-    g_performanceLog = nullptr;
+    g_performanceLog.reset();
 }
 
 const AppOptions& AppGetOptions()
@@ -274,7 +318,7 @@ const AppOptions& AppGetOptions()
 }
 pd_ofstream* AppLogFile()
 {
-    return g_logFile;
+    return g_logFile.get();
 }
 float AppTotalGameTime()
 {

@@ -18,6 +18,10 @@ void AppShutdown();
 
 void LogFileErrorHandler(const char* text);
 
+// The performance log and the GL information log, opened before start-up
+// once this is the one running instance, and closed after shutdown.
+void AppOpenLogs();
+void AppCloseLogs();
 // Opens "tolvanPerf.log" with the start date and time; closed at exit.
 void AppOpenPerformanceLog();
 void AppClosePerformanceLog();

@@ -27,5 +27,11 @@ void SeamEffectsInit(const char*) {}
 void SeamNetworkShutdown() {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
-void SeamResetMainCamera() {}
 void SeamSetWorldGravity(float) {}
+void SeamConsoleCreateDefaultFont() {}
+void SeamConsoleDestroyDefaultFont() {}
+void SeamSystemMessagesLoadFont(const char*) {}
+void SeamTileTerrainClear() {}
+void SeamLoadingScreenFinish() {}
+void SeamCollisionRelease() {}
+void SeamSimulationFinalize() {}

@@ -49,6 +49,8 @@ void WriteStepProfile()
     log->WriteLinesReversed(AppScriptProfileLog());
     log->Flush();
     WriteRule(*log, '^');
+    // The closing rule is flushed too, so a reader of the log sees a whole block.
+    log->Flush();
 }
 
 void RunUnpausedScriptPhase(float dt)
@@ -83,14 +85,15 @@ void RunWorldPhase(float dt)
 }
 } // namespace
 
+// The paused flag is read where each phase begins: a script that pauses the
+// game from GameStep stops that very step's world phase.
 void TolvanFixedUpdate::Step(float dt)
 {
-    const bool paused = IsPaused();
-    if (!paused)
+    if (!IsPaused())
         SeamEntitiesStep(dt);
     DebugKeyToggles();
     MouseToFrontEnd();
-    if (!paused)
+    if (!IsPaused())
     {
         RunUnpausedScriptPhase(dt);
     }
@@ -99,9 +102,9 @@ void TolvanFixedUpdate::Step(float dt)
         SeamFrontEndUpdate(dt);
         AppCallScriptFloat("PausedStep", dt);
     }
-    g_pausedMirror = paused;
+    g_pausedMirror = IsPaused();
     SeamNetworkStepSync(dt);
-    if (!paused)
+    if (!IsPaused())
         RunWorldPhase(dt);
 }
 

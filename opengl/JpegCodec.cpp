@@ -48,7 +48,6 @@ struct JpegSource
     ImageByteSource* stream;
     JOCTET* buffer;
     bool startOfFile;
-    bool endedEarly;
 };
 
 void InitSource(j_decompress_ptr info)
@@ -69,7 +68,6 @@ boolean FillInputBuffer(j_decompress_ptr info)
         source->buffer[0] = 0xFF;
         source->buffer[1] = JPEG_EOI;
         count = 2;
-        source->endedEarly = true;
     }
     source->base.next_input_byte = source->buffer;
     source->base.bytes_in_buffer = count;
@@ -101,7 +99,6 @@ void InstallSource(jpeg_decompress_struct& info, ImageByteSource& stream)
         (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, kJpegBufferSize));
     source->stream = &stream;
     source->startOfFile = true;
-    source->endedEarly = false;
     source->base.init_source = InitSource;
     source->base.fill_input_buffer = FillInputBuffer;
     source->base.skip_input_data = SkipInputData;
@@ -195,13 +192,23 @@ Image* Decode(jpeg_decompress_struct& info, JpegErrorManager& error, ImageByteSo
         LogError("JPG_ImageLoadHandler - %s is in an unsupported colour space.\n", name);
         return nullptr;
     }
-    jpeg_start_decompress(&info);
-    if (info.output_components != 3 || info.output_width > kJpegMaxSide || info.output_height > kJpegMaxSide)
+    // The size is known from the header: refuse before libjpeg sets up (and, for a progressive file,
+    // reads the whole file into) buffers of that size.
+    jpeg_calc_output_dimensions(&info);
+    if (info.output_components != 3)
     {
         LogError("JPG_ImageLoadHandler - unsupported layout %ux%ux%d in %s.\n", info.output_width,
                  info.output_height, info.output_components, name);
         return nullptr;
     }
+    if (info.output_width > kJpegMaxSide || info.output_height > kJpegMaxSide ||
+        uint64_t(info.output_width) * info.output_height > kJpegMaxPixels)
+    {
+        LogError("JPG_ImageLoadHandler - %s is too large (%ux%u).\n", name, info.output_width,
+                 info.output_height);
+        return nullptr;
+    }
+    jpeg_start_decompress(&info);
     image = new Image;
     if (!image->Allocate(kImageFormatRGB, info.output_width, info.output_height))
         ERREXIT1(&info, JERR_OUT_OF_MEMORY, 0);
@@ -212,12 +219,6 @@ Image* Decode(jpeg_decompress_struct& info, JpegErrorManager& error, ImageByteSo
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
-    if (reinterpret_cast<JpegSource*>(info.src)->endedEarly)
-    {
-        LogError("JPG_ImageLoadHandler - %s ends early.\n", name);
-        delete image;
-        return nullptr;
-    }
     return image;
 }
 
@@ -253,6 +254,7 @@ Image* JPG_ImageLoadHandler(ImageByteSource& source, const char* name)
     JpegErrorManager error;
     info.err = InstallErrorManager(error);
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kJpegMaxWorkingMemory;
     Image* image = Decode(info, error, source, name);
     jpeg_destroy_decompress(&info);
     return image;

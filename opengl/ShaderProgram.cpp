@@ -9,6 +9,7 @@
 #include <GL/glew.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace
@@ -136,19 +137,24 @@ ShaderProgram* ShaderLoad(const char* name)
 {
     FixedString128 path;
     path.Format("%s%s.glsl", g_root, name);
+    // Cut to the record, the path would open (and cache) some other file.
+    if (strlen(g_root) + strlen(name) + strlen(".glsl") > static_cast<size_t>(FixedString128::kCapacity))
+    {
+        LogError("Open shader '%.100s' failed: the name is too long.\n", name);
+        return nullptr;
+    }
     if (void* cached = ResourceCacheFind(path, kResourceShader))
         return static_cast<ShaderProgram*>(cached);
-    ShaderProgram* program = new ShaderProgram;
+    auto program = std::make_unique<ShaderProgram>();
     program->name = name;
-    if (!BuildFromFile(program, path, "Open shader '%s' failed."))
+    if (!BuildFromFile(program.get(), path, "Open shader '%s' failed."))
     {
-        ShaderDeleteGL(program);
-        delete program;
+        ShaderDeleteGL(program.get());
         return nullptr;
     }
     program->name = path;
-    ResourceCacheStore(path, program, kResourceShader);
-    return program;
+    ResourceCacheStore(path, program.get(), kResourceShader);
+    return program.release();
 }
 
 bool ShaderReload(ShaderProgram* program, const char* path)

@@ -13,6 +13,9 @@
 
 #include <GL/glew.h>
 
+#include <cstring>
+#include <memory>
+
 namespace
 {
 // Loaded textures whose sides are not powers of two, until the next report.
@@ -119,19 +122,14 @@ Texture* LoadUncached(const char* path)
 {
     if (IsUnsupportedTexturePath(path))
         return nullptr;
-    Image* image = ImageLoader::new_MemoryImage(path, kOpenTable);
+    const std::unique_ptr<Image> image(ImageLoader::new_MemoryImage(path, kOpenTable));
     if (!image)
         return nullptr;
-    Texture* texture = new Texture;
-    const bool uploaded = texture->Upload(*image, true);
-    delete image;
-    if (!uploaded)
-    {
-        delete texture;
+    auto texture = std::make_unique<Texture>();
+    if (!texture->Upload(*image, true))
         return nullptr;
-    }
     texture->m_name = path;
-    return texture;
+    return texture.release();
 }
 } // namespace
 
@@ -185,14 +183,13 @@ void Texture::SetClampToEdge()
 
 bool Texture::Reload(Texture* texture, const char* path)
 {
-    Image* image = texture ? ImageLoader::new_MemoryImage(path, kOpenTable) : nullptr;
+    const std::unique_ptr<Image> image(texture ? ImageLoader::new_MemoryImage(path, kOpenTable) : nullptr);
     if (!image)
     {
         LogError("Could not reload texture from file: %s\n", path);
         return false;
     }
     texture->Upload(*image, true);
-    delete image;
     return true;
 }
 
@@ -236,17 +233,20 @@ void TextureSetClampToEdge(Texture* texture)
 
 Texture* TextureFromImage(const Image& image)
 {
-    Texture* texture = new Texture;
-    if (!texture->Upload(image, false))
-    {
-        delete texture;
-        return nullptr;
-    }
-    return texture;
+    auto texture = std::make_unique<Texture>();
+    return texture->Upload(image, false) ? texture.release() : nullptr;
 }
 
 Texture* TextureLoad(const char* path, bool report)
 {
+    // The record keeps the name it is released under: a longer one would be
+    // cached under one name and released under another.
+    if (!path || strlen(path) > static_cast<size_t>(FixedString128::kCapacity))
+    {
+        if (report)
+            LogError("Could not create texture for file: %.200s (the name is too long)\n", path ? path : "");
+        return nullptr;
+    }
     if (void* cached = ResourceCacheFind(path, kResourceTexture))
         return static_cast<Texture*>(cached);
     Texture* texture = LoadUncached(path);

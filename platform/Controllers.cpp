@@ -3,6 +3,8 @@
 #include "core/LogError.h"
 #include "platform/Input.h"
 
+#include "platform/Shell.h"
+
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
@@ -343,11 +345,13 @@ void ControllersUpdate()
     if (!g_joysticksUp)
         return;
     SDL_JoystickUpdate();
+    // Pads belong to the game in front: in the background they are not read.
+    const bool foreground = ShellIsForeground();
     for (ControllerSlot& slot : g_slots)
     {
         if (!slot.device)
             continue;
-        slot.present = SDL_JoystickGetAttached(slot.device) ? 1 : 0;
+        slot.present = foreground && SDL_JoystickGetAttached(slot.device) ? 1 : 0;
         if (slot.present && slot.polled)
         {
             ReadSticks(slot);

@@ -38,18 +38,29 @@ int DesktopBits()
     return static_cast<int>(SDL_BITSPERPIXEL(desktop.format));
 }
 
-void SetGLAttributes(const DisplayPixelFormat& format)
+// A refused attribute means the visual will not be what was asked for: say
+// which one, since the context that follows may then fail far from the cause.
+bool SetGLAttribute(SDL_GLattr attribute, int value, const char* what)
+{
+    if (SDL_GL_SetAttribute(attribute, value) == 0)
+        return true;
+    LogError("Pendrel Display could not set the OpenGL attribute %s to %d: %s\n", what, value,
+             SDL_GetError());
+    return false;
+}
+
+bool SetGLAttributes(const DisplayPixelFormat& format)
 {
     SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, format.red);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.green);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, format.blue);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alpha);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depth);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencil);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 0 ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples);
+    return SetGLAttribute(SDL_GL_RED_SIZE, format.red, "red size") &&
+           SetGLAttribute(SDL_GL_GREEN_SIZE, format.green, "green size") &&
+           SetGLAttribute(SDL_GL_BLUE_SIZE, format.blue, "blue size") &&
+           SetGLAttribute(SDL_GL_ALPHA_SIZE, format.alpha, "alpha size") &&
+           SetGLAttribute(SDL_GL_DEPTH_SIZE, format.depth, "depth size") &&
+           SetGLAttribute(SDL_GL_STENCIL_SIZE, format.stencil, "stencil size") &&
+           SetGLAttribute(SDL_GL_DOUBLEBUFFER, 1, "double buffer") &&
+           SetGLAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 0 ? 1 : 0, "multisample buffers") &&
+           SetGLAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples, "multisample samples");
 }
 
 // The window's visual is fixed when it is made, so a new pixel format needs a
@@ -68,7 +79,8 @@ bool RecreateMainWindow()
 bool CreateSurface(const DisplayAttributes& attributes)
 {
     const int desktopBits = DesktopBits();
-    SetGLAttributes(DisplayChoosePixelFormat(desktopBits, attributes.samples));
+    if (!SetGLAttributes(DisplayChoosePixelFormat(desktopBits, attributes.samples)))
+        return false;
     if (attributes.samples == 0)
         return RecreateMainWindow();
 
@@ -81,8 +93,7 @@ bool CreateSurface(const DisplayAttributes& attributes)
     if (multisampled)
         return true;
     EmptyFunction("Pendrel Display no visual with %d samples, trying without.\n", attributes.samples);
-    SetGLAttributes(DisplayChoosePixelFormat(desktopBits, 0));
-    return RecreateMainWindow();
+    return SetGLAttributes(DisplayChoosePixelFormat(desktopBits, 0)) && RecreateMainWindow();
 }
 
 void SizeWindow(SDL_Window* window, int width, int height)
@@ -107,17 +118,21 @@ const char* GLStringOrEmpty(GLenum name)
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 
+// What the driver gave, which may differ from what was asked; an attribute
+// it cannot tell is shown as -1 rather than as a plausible zero.
+int GetGLAttribute(SDL_GLattr attribute)
+{
+    int value = 0;
+    return SDL_GL_GetAttribute(attribute, &value) == 0 ? value : -1;
+}
+
 void DescribePixelFormat()
 {
-    int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
-    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
-    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &green);
-    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &blue);
-    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &alpha);
-    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
     EmptyFunction("Pendrel Display pixel format chosen: color %d (alpha %d), depth %d, stencil %d.\n",
-                  red + green + blue, alpha, depth, stencil);
+                  GetGLAttribute(SDL_GL_RED_SIZE) + GetGLAttribute(SDL_GL_GREEN_SIZE) +
+                      GetGLAttribute(SDL_GL_BLUE_SIZE),
+                  GetGLAttribute(SDL_GL_ALPHA_SIZE), GetGLAttribute(SDL_GL_DEPTH_SIZE),
+                  GetGLAttribute(SDL_GL_STENCIL_SIZE));
 }
 
 bool CreateContext(SDL_Window* window)
@@ -130,7 +145,11 @@ bool CreateContext(SDL_Window* window)
         LogError("Pendrel Display could not create an OpenGL context: %s\n", SDL_GetError());
         return false;
     }
-    SDL_GL_MakeCurrent(window, g_display.context);
+    if (SDL_GL_MakeCurrent(window, g_display.context) != 0)
+    {
+        LogError("Pendrel Display could not make the OpenGL context current: %s\n", SDL_GetError());
+        return false;
+    }
     // The entry points beyond OpenGL 1.1 are loaded once the context is current.
     const GLenum loaded = glewInit();
     if (loaded != GLEW_OK)
@@ -237,7 +256,9 @@ void DisplayDestroy()
     DisplayConfineCursor(false);
     if (g_display.context)
     {
-        SDL_GL_MakeCurrent(GetMainWindow(), nullptr);
+        // Releasing can only fail on a lost window system; the context goes anyway.
+        if (SDL_GL_MakeCurrent(GetMainWindow(), nullptr) != 0)
+            LogError("Pendrel Display could not release the OpenGL context: %s\n", SDL_GetError());
         SDL_GL_DeleteContext(g_display.context);
         g_display.context = nullptr;
     }
@@ -298,10 +319,17 @@ void DisplaySetScreenSize(int width, int height)
     g_display.screenHeight = height;
 }
 
+// A confinement rectangle, not a grab: the window system keeps the cursor
+// inside while the window has the mouse, and other programs are not locked out.
 void DisplayConfineCursor(bool on)
 {
-    if (SDL_Window* window = GetMainWindow())
-        SDL_SetWindowGrab(window, on ? SDL_TRUE : SDL_FALSE);
+    SDL_Window* window = GetMainWindow();
+    if (!window)
+        return;
+    SDL_Rect client = {0, 0, 0, 0};
+    SDL_GetWindowSize(window, &client.w, &client.h);
+    if (SDL_SetWindowMouseRect(window, on ? &client : nullptr) != 0)
+        LogError("Pendrel Display could not %s the cursor: %s\n", on ? "confine" : "release", SDL_GetError());
 }
 
 void GlBeginTriangles()

@@ -1,5 +1,8 @@
 #include "platform/Input.h"
 
+#include "platform/Display.h"
+#include "platform/Shell.h"
+
 #include <SDL.h>
 #include <cmath>
 #include <cstring>
@@ -25,31 +28,37 @@ struct PendingButton
     bool pressed;
 };
 
-bool g_initialised = false;
-uint8_t g_keys[kKeyCodeCount];
-// What each key typed at its last press, so that its release carries it too.
-uint8_t g_typedCharacter[kKeyCodeCount];
+// Everything the input layer keeps between frames, in one place.
+struct InputState
+{
+    bool initialised = false;
+    uint8_t keys[kKeyCodeCount] = {};
+    // What each key typed at its last press, so that its release carries it too.
+    uint8_t typedCharacter[kKeyCodeCount] = {};
 
-KeyEvent g_events[kKeyEventQueueSize];
-int g_eventCount = 0;
-int g_eventRead = 0;
+    KeyEvent events[kKeyEventQueueSize] = {};
+    int eventCount = 0;
+    int eventRead = 0;
 
-PendingKey g_pendingKeys[kPendingSize];
-int g_pendingKeyCount = 0;
-// The pending press that the next text-input event belongs to.
-int g_textTarget = kNoTextTarget;
-PendingButton g_pendingButtons[kPendingSize];
-int g_pendingButtonCount = 0;
-int g_pendingCursorX = 0;
-int g_pendingCursorY = 0;
-// Wheel movement in 1/120 notches.
-int g_pendingWheel = 0;
+    PendingKey pendingKeys[kPendingSize] = {};
+    int pendingKeyCount = 0;
+    // The pending press that the next text-input event belongs to.
+    int textTarget = kNoTextTarget;
+    PendingButton pendingButtons[kPendingSize] = {};
+    int pendingButtonCount = 0;
+    int pendingCursorX = 0;
+    int pendingCursorY = 0;
+    // Wheel movement in 1/120 notches.
+    int pendingWheel = 0;
 
-int g_cursorX = 0;
-int g_cursorY = 0;
-int g_previousCursorX = 0;
-int g_previousCursorY = 0;
-int g_lastUsed = kInputDeviceKeyboardMouse;
+    int cursorX = 0;
+    int cursorY = 0;
+    int previousCursorX = 0;
+    int previousCursorY = 0;
+    int lastUsed = kInputDeviceKeyboardMouse;
+};
+
+InputState g_input;
 
 bool IsValidCode(int code)
 {
@@ -58,7 +67,7 @@ bool IsValidCode(int code)
 
 bool IsKeyHeld(int code)
 {
-    return (g_keys[code] & 1) != 0;
+    return (g_input.keys[code] & 1) != 0;
 }
 
 uint32_t ModifierFlags()
@@ -87,9 +96,9 @@ uint32_t HeldMouseButtonFlags()
 
 void QueueEvent(int x, int y, uint32_t flags, uint8_t character, uint8_t virtualCharacter, uint8_t code)
 {
-    if (g_eventCount == kKeyEventQueueSize)
+    if (g_input.eventCount == kKeyEventQueueSize)
         return;
-    KeyEvent& event = g_events[g_eventCount++];
+    KeyEvent& event = g_input.events[g_input.eventCount++];
     event.x = static_cast<int16_t>(x);
     event.y = static_cast<int16_t>(y);
     event.flags = flags;
@@ -150,19 +159,19 @@ void OnKey(const SDL_KeyboardEvent& key)
     if (key.repeat)
         return;
     const uint8_t code = ScanCodeFromSDL(key.keysym.scancode);
-    if (code == 0 || g_pendingKeyCount == kPendingSize)
+    if (code == 0 || g_input.pendingKeyCount == kPendingSize)
         return;
     const bool pressed = key.type == SDL_KEYDOWN;
-    g_textTarget = pressed ? g_pendingKeyCount : kNoTextTarget;
-    g_pendingKeys[g_pendingKeyCount++] = {code, pressed, ControlCharacter(key.keysym),
-                                          VirtualCharacter(key.keysym.sym)};
+    g_input.textTarget = pressed ? g_input.pendingKeyCount : kNoTextTarget;
+    g_input.pendingKeys[g_input.pendingKeyCount++] = {code, pressed, ControlCharacter(key.keysym),
+                                                      VirtualCharacter(key.keysym.sym)};
 }
 
 void OnTextInput(const SDL_TextInputEvent& text)
 {
-    if (g_textTarget != kNoTextTarget && g_pendingKeys[g_textTarget].character == 0)
-        g_pendingKeys[g_textTarget].character = FirstLatin1Character(text.text);
-    g_textTarget = kNoTextTarget;
+    if (g_input.textTarget != kNoTextTarget && g_input.pendingKeys[g_input.textTarget].character == 0)
+        g_input.pendingKeys[g_input.textTarget].character = FirstLatin1Character(text.text);
+    g_input.textTarget = kNoTextTarget;
 }
 
 int MouseButtonCode(uint8_t button)
@@ -182,13 +191,13 @@ int MouseButtonCode(uint8_t button)
 
 void OnMouseButton(const SDL_MouseButtonEvent& button)
 {
-    g_pendingCursorX = button.x;
-    g_pendingCursorY = button.y;
+    g_input.pendingCursorX = button.x;
+    g_input.pendingCursorY = button.y;
     const int code = MouseButtonCode(button.button);
-    if (code == 0 || g_pendingButtonCount == kPendingSize)
+    if (code == 0 || g_input.pendingButtonCount == kPendingSize)
         return;
-    g_pendingButtons[g_pendingButtonCount++] = {static_cast<uint8_t>(code),
-                                                button.type == SDL_MOUSEBUTTONDOWN};
+    g_input.pendingButtons[g_input.pendingButtonCount++] = {static_cast<uint8_t>(code),
+                                                            button.type == SDL_MOUSEBUTTONDOWN};
 }
 
 void OnMouseWheel(const SDL_MouseWheelEvent& wheel)
@@ -196,77 +205,77 @@ void OnMouseWheel(const SDL_MouseWheelEvent& wheel)
     float notches = wheel.preciseY != 0.0f ? wheel.preciseY : static_cast<float>(wheel.y);
     if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
         notches = -notches;
-    long total = g_pendingWheel + std::lround(notches * kWheelDelta);
+    long total = g_input.pendingWheel + std::lround(notches * kWheelDelta);
     if (total > kMaxWheelUnits)
         total = kMaxWheelUnits;
     if (total < -kMaxWheelUnits)
         total = -kMaxWheelUnits;
-    g_pendingWheel = static_cast<int>(total);
+    g_input.pendingWheel = static_cast<int>(total);
 }
 
 void ReadKeyboard()
 {
-    for (int i = 0; i < g_pendingKeyCount; ++i)
+    for (int i = 0; i < g_input.pendingKeyCount; ++i)
     {
-        const PendingKey& key = g_pendingKeys[i];
-        g_keys[key.code] = key.pressed ? 3 : 2;
+        const PendingKey& key = g_input.pendingKeys[i];
+        g_input.keys[key.code] = key.pressed ? 3 : 2;
         if (key.pressed)
-            g_typedCharacter[key.code] = key.character;
-        const uint8_t character = key.pressed ? key.character : g_typedCharacter[key.code];
+            g_input.typedCharacter[key.code] = key.character;
+        const uint8_t character = key.pressed ? key.character : g_input.typedCharacter[key.code];
         const uint32_t flags = (key.pressed ? kKeyEventPress : kKeyEventRelease) | ModifierFlags();
         QueueEvent(0, 0, flags, character, key.virtualCharacter, key.code);
-        g_lastUsed = kInputDeviceKeyboardMouse;
+        g_input.lastUsed = kInputDeviceKeyboardMouse;
     }
-    g_pendingKeyCount = 0;
-    g_textTarget = kNoTextTarget;
+    g_input.pendingKeyCount = 0;
+    g_input.textTarget = kNoTextTarget;
 }
 
 void ReadMouseButtons()
 {
-    for (int i = 0; i < g_pendingButtonCount; ++i)
+    for (int i = 0; i < g_input.pendingButtonCount; ++i)
     {
-        const PendingButton& button = g_pendingButtons[i];
-        g_keys[button.code] = button.pressed ? 3 : 2;
+        const PendingButton& button = g_input.pendingButtons[i];
+        g_input.keys[button.code] = button.pressed ? 3 : 2;
         const uint32_t flags = (button.pressed ? kKeyEventPress : kKeyEventRelease) | ModifierFlags();
-        QueueEvent(g_pendingCursorX, g_pendingCursorY, flags, 0, 0, button.code);
-        g_lastUsed = kInputDeviceKeyboardMouse;
+        QueueEvent(g_input.pendingCursorX, g_input.pendingCursorY, flags, 0, 0, button.code);
+        g_input.lastUsed = kInputDeviceKeyboardMouse;
     }
-    g_pendingButtonCount = 0;
+    g_input.pendingButtonCount = 0;
 }
 
 void ReadCursor()
 {
-    g_cursorX = g_pendingCursorX;
-    g_cursorY = g_pendingCursorY;
-    if (g_cursorX == g_previousCursorX && g_cursorY == g_previousCursorY)
+    g_input.cursorX = g_input.pendingCursorX;
+    g_input.cursorY = g_input.pendingCursorY;
+    if (g_input.cursorX == g_input.previousCursorX && g_input.cursorY == g_input.previousCursorY)
         return;
-    QueueEvent(g_cursorX, g_cursorY, kKeyEventMouseMove | HeldMouseButtonFlags(), 0, 0, 0);
-    g_lastUsed = kInputDeviceKeyboardMouse;
+    QueueEvent(g_input.cursorX, g_input.cursorY, kKeyEventMouseMove | HeldMouseButtonFlags(), 0, 0, 0);
+    g_input.lastUsed = kInputDeviceKeyboardMouse;
 }
 
 // Whole notches only: what is left of a notch at the end of the frame is dropped.
 void ReadWheel()
 {
-    g_keys[MOUSE_WHEELUP] = 0;
-    g_keys[MOUSE_WHEELDOWN] = 0;
-    const int amount = g_pendingWheel / kWheelDelta;
-    g_pendingWheel = 0;
+    g_input.keys[MOUSE_WHEELUP] = 0;
+    g_input.keys[MOUSE_WHEELDOWN] = 0;
+    const int amount = g_input.pendingWheel / kWheelDelta;
+    g_input.pendingWheel = 0;
     if (amount == 0)
         return;
     const int code = amount > 0 ? MOUSE_WHEELUP : MOUSE_WHEELDOWN;
     const uint32_t flags = amount > 0 ? kKeyEventWheelUp : kKeyEventWheelDown;
     const int notches = amount > 0 ? amount : -amount;
     QueueEvent(notches > INT16_MAX ? INT16_MAX : notches, 0, flags, 0, 0, static_cast<uint8_t>(code));
-    g_keys[code] = 3;
-    g_lastUsed = kInputDeviceKeyboardMouse;
+    g_input.keys[code] = 3;
+    g_input.lastUsed = kInputDeviceKeyboardMouse;
 }
 
 void ClearPending()
 {
-    g_pendingKeyCount = 0;
-    g_pendingButtonCount = 0;
-    g_pendingWheel = 0;
-    g_textTarget = kNoTextTarget;
+    g_input.pendingKeyCount = 0;
+    g_input.pendingButtonCount = 0;
+    g_input.pendingWheel = 0;
+    g_input.textTarget = kNoTextTarget;
 }
 
 // The key that types the character in the current layout; 0, which no key
@@ -276,33 +285,53 @@ int CodeOfCharacter(char c)
     SDL_Keycode key = static_cast<unsigned char>(c);
     if (key >= 'A' && key <= 'Z')
         key = key - 'A' + 'a';
-    return ScanCodeFromSDL(SDL_GetScancodeFromKey(key));
+    const int code = ScanCodeFromSDL(SDL_GetScancodeFromKey(key));
+    if (code != 0 || c == 0)
+        return code;
+    // A shifted character ('!', '?') has no key of its own in the layout: it
+    // belongs to the key that typed it.
+    for (int typing = 0; typing < kKeyCodeCount; ++typing)
+        if (g_input.typedCharacter[typing] == static_cast<uint8_t>(c))
+            return typing;
+    return 0;
+}
+
+// The cursor stays within the window while the game is in front, and is
+// let go when it is not, as the mouse device is acquired and lost.
+void ConfineCursorToForeground()
+{
+    SDL_Window* window = GetMainWindow();
+    if (!window)
+        return;
+    const bool confine = ShellIsForeground();
+    if (confine != (SDL_GetWindowMouseRect(window) != nullptr))
+        DisplayConfineCursor(confine);
 }
 } // namespace
 
 void InputInit()
 {
-    if (g_initialised)
+    if (g_input.initialised)
         InputShutdown();
-    memset(g_keys, 0, sizeof(g_keys));
-    memset(g_typedCharacter, 0, sizeof(g_typedCharacter));
-    g_eventCount = 0;
-    g_eventRead = 0;
+    memset(g_input.keys, 0, sizeof(g_input.keys));
+    memset(g_input.typedCharacter, 0, sizeof(g_input.typedCharacter));
+    g_input.eventCount = 0;
+    g_input.eventRead = 0;
     ClearPending();
     ControllersInit();
-    g_initialised = true;
+    g_input.initialised = true;
 }
 
 void InputShutdown()
 {
     ControllersShutdown();
     ClearPending();
-    g_initialised = false;
+    g_input.initialised = false;
 }
 
 void InputHandleEvent(const SDL_Event& event)
 {
-    if (!g_initialised)
+    if (!g_input.initialised)
         return;
     switch (event.type)
     {
@@ -314,8 +343,8 @@ void InputHandleEvent(const SDL_Event& event)
         OnTextInput(event.text);
         break;
     case SDL_MOUSEMOTION:
-        g_pendingCursorX = event.motion.x;
-        g_pendingCursorY = event.motion.y;
+        g_input.pendingCursorX = event.motion.x;
+        g_input.pendingCursorY = event.motion.y;
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -337,22 +366,23 @@ void InputHandleEvent(const SDL_Event& event)
 
 void InputUpdate()
 {
-    g_previousCursorX = g_cursorX;
-    g_previousCursorY = g_cursorY;
-    g_eventCount = 0;
-    g_eventRead = 0;
+    g_input.previousCursorX = g_input.cursorX;
+    g_input.previousCursorY = g_input.cursorY;
+    g_input.eventCount = 0;
+    g_input.eventRead = 0;
     ControllersUpdate();
-    for (uint8_t& state : g_keys)
+    for (uint8_t& state : g_input.keys)
         state &= 1;
     ReadKeyboard();
     ReadMouseButtons();
+    ConfineCursorToForeground();
     ReadCursor();
     ReadWheel();
 }
 
 uint8_t InputGetKeyState(int code)
 {
-    return IsValidCode(code) ? g_keys[code] : 0;
+    return IsValidCode(code) ? g_input.keys[code] : 0;
 }
 bool InputIsKeyDown(int code)
 {
@@ -384,35 +414,35 @@ bool InputIsCharNewlyUp(char c)
 
 void InputGetMousePosition(int& x, int& y)
 {
-    x = g_cursorX;
-    y = g_cursorY;
+    x = g_input.cursorX;
+    y = g_input.cursorY;
 }
 
 void InputGetMouseMovement(int& dx, int& dy)
 {
-    dx = g_cursorX - g_previousCursorX;
-    dy = g_cursorY - g_previousCursorY;
+    dx = g_input.cursorX - g_input.previousCursorX;
+    dy = g_input.cursorY - g_input.previousCursorY;
 }
 
 bool InputPopKeyEvent(KeyEvent& event)
 {
-    if (g_eventRead >= g_eventCount)
+    if (g_input.eventRead >= g_input.eventCount)
         return false;
-    event = g_events[g_eventRead++];
+    event = g_input.events[g_input.eventRead++];
     return true;
 }
 
 void InputSwallowKeyEvent(const KeyEvent& event)
 {
     if (event.flags & (kKeyEventPress | kKeyEventRelease))
-        g_keys[event.keyCode] &= 1;
+        g_input.keys[event.keyCode] &= 1;
 }
 
 int InputGetLastUsed()
 {
-    return g_lastUsed;
+    return g_input.lastUsed;
 }
 void InputSetLastUsed(int kind)
 {
-    g_lastUsed = kind;
+    g_input.lastUsed = kind;
 }

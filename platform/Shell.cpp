@@ -4,6 +4,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "platform/CommandLine.h"
+#include "platform/InotifyWatch.h"
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
@@ -18,6 +19,7 @@ constexpr int kWindowWidth = 512;
 constexpr int kWindowHeight = 384;
 
 SDL_Window* g_window = nullptr;
+bool g_focused = false;
 bool g_popup = false;
 bool g_quit = false;
 bool g_quitAllowed = true;
@@ -149,6 +151,12 @@ void OnWindowEvent(const SDL_WindowEvent& event)
     case SDL_WINDOWEVENT_MOVED:
         OnWindowMoved(event.data1, event.data2);
         break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        g_focused = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        g_focused = false;
+        break;
     default:
         break;
     }
@@ -192,13 +200,18 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     SingleInstance instance;
     if (!instance.Acquire(SingleInstance::InstanceName()))
         return kShellExitOtherInstance;
+    if (application.openLogs)
+        application.openLogs();
     ShellResetQuit();
     InstallQuitSignals();
     KeepCommandLine(argc, argv);
+    InstallDirectoryWatch();
     if (!CreateMainWindow(true))
     {
         StopWindowSystem();
         RestoreQuitSignals();
+        if (application.closeLogs)
+            application.closeLogs();
         return kShellExitNoWindow;
     }
     // Held off for this process only; the user's settings stay as they were.
@@ -213,6 +226,8 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     application.shutdown();
     StopWindowSystem();
     RestoreQuitSignals();
+    if (application.closeLogs)
+        application.closeLogs();
     return kShellExitDone;
 }
 
@@ -230,6 +245,8 @@ bool CreateMainWindow(bool popup)
         ReadWindowPosition(x, y);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (popup ? SDL_WINDOW_BORDERLESS : 0);
     g_window = SDL_CreateWindow("Pendrel", x, y, kWindowWidth, kWindowHeight, flags);
+    // A new window is in front once the window system says so.
+    g_focused = false;
     g_popup = popup;
     if (!g_window)
         LogError("Pendrel Shell could not create the main window: %s\n", SDL_GetError());
@@ -249,6 +266,11 @@ void DestroyMainWindow()
 SDL_Window* GetMainWindow()
 {
     return g_window;
+}
+
+bool ShellIsForeground()
+{
+    return !g_window || g_focused;
 }
 
 void SetWindowTitle(const char* text)

@@ -11,6 +11,11 @@ struct ShellApplication
     int (*init)();
     void (*frame)();
     void (*shutdown)();
+    // Run once this process is the one instance, before anything else, and
+    // after everything else: the program's own log files are opened and
+    // closed here, so a refused second start leaves the running one's alone.
+    void (*openLogs)() = nullptr;
+    void (*closeLogs)() = nullptr;
 };
 
 // Exit codes of ShellMain.
@@ -34,6 +39,9 @@ int ShellMain(int argc, char** argv, const ShellApplication& application);
 bool CreateMainWindow(bool popup);
 void DestroyMainWindow();
 SDL_Window* GetMainWindow();
+// Whether the game is in front: its window holds the input focus, or there
+// is no window at all. Devices are read only while it is.
+bool ShellIsForeground();
 void SetWindowTitle(const char* text);
 
 // The loop ends when quitting is asked for and allowed. A window close asks

@@ -17,6 +17,7 @@ struct Registration
 {
     CCallbackBase* receiver;
     int callbackId;
+    uint64_t serial;
 };
 
 struct CallResultRegistration
@@ -41,6 +42,8 @@ struct Storefront
     std::vector<CallResultRegistration> callResults;
     std::deque<Pending> pending;
     SteamAPICall_t nextCall = 1;
+    // Tells a registration from a later one of a receiver at the same address.
+    uint64_t nextRegistration = 1;
 };
 
 Storefront g_storefront;
@@ -79,15 +82,24 @@ bool ChooseFolder(FixedString256& folder)
     return false;
 }
 
+bool IsStillRegistered(const Registration& registration)
+{
+    for (const Registration& current : g_storefront.callbacks)
+        if (current.serial == registration.serial)
+            return true;
+    return false;
+}
+
 void Deliver(const Pending& item)
 {
     void* data = const_cast<uint8_t*>(item.data.data());
     if (item.call == k_uAPICallInvalid)
     {
-        // Copy first: a receiver may unregister itself or others while it runs.
+        // Copy first: a receiver may unregister itself or others while it
+        // runs, and one that was removed (perhaps destroyed) is not run.
         const std::vector<Registration> receivers = g_storefront.callbacks;
         for (const Registration& registration : receivers)
-            if (registration.callbackId == item.callbackId)
+            if (registration.callbackId == item.callbackId && IsStillRegistered(registration))
                 registration.receiver->Run(data);
         return;
     }
@@ -147,7 +159,7 @@ void SteamAPI_RegisterCallback(CCallbackBase* callback, int callbackId)
     if (!callback)
         return;
     callback->m_iCallback = callbackId;
-    g_storefront.callbacks.push_back({callback, callbackId});
+    g_storefront.callbacks.push_back({callback, callbackId, g_storefront.nextRegistration++});
 }
 
 void SteamAPI_UnregisterCallback(CCallbackBase* callback)

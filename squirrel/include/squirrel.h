@@ -43,8 +43,24 @@ extern "C"
 #define SQ_MATCHTYPEMASKSTRING (-99999)
 
 #define _SC(a) a
-#define scstrlen strlen
+#define scstrcmp strcmp
 #define scsprintf sprintf
+#define scstrlen strlen
+#define scstrtod strtod
+#define scstrtol strtol
+#define scatoi atoi
+#define scstrtoul strtoul
+#define scvsprintf vsprintf
+#define scstrstr strstr
+#define scisspace isspace
+#define scisdigit isdigit
+#define scisxdigit isxdigit
+#define sciscntrl iscntrl
+#define scisalpha isalpha
+#define scisalnum isalnum
+#define scprintf printf
+#define MAX_CHAR 0xFF
+#define _PRINT_INT_FMT _SC("%d")
 
 #define SQUIRREL_VERSION _SC("Squirrel 3.0 (Pendrel)")
 #define SQUIRREL_COPYRIGHT _SC("")
@@ -203,6 +219,7 @@ extern "C"
     SQUIRREL_API SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror,
                                       SQBool throwerror);
     SQUIRREL_API SQInteger sq_getvmstate(HSQUIRRELVM v);
+    SQUIRREL_API SQInteger sq_getversion(void);
 
     /* compiler */
     SQUIRREL_API SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p,
@@ -227,6 +244,7 @@ extern "C"
     /* object creation handling */
     SQUIRREL_API SQUserPointer sq_newuserdata(HSQUIRRELVM v, SQUnsignedInteger size);
     SQUIRREL_API void sq_newtable(HSQUIRRELVM v);
+    SQUIRREL_API void sq_newtableex(HSQUIRRELVM v, SQInteger initialcapacity);
     SQUIRREL_API void sq_newarray(HSQUIRRELVM v, SQInteger size);
     SQUIRREL_API void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars);
     SQUIRREL_API SQRESULT sq_setparamscheck(HSQUIRRELVM v, SQInteger nparamscheck, const SQChar* typemask);
@@ -238,7 +256,9 @@ extern "C"
     SQUIRREL_API void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p);
     SQUIRREL_API void sq_pushnull(HSQUIRRELVM v);
     SQUIRREL_API SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx);
+    SQUIRREL_API SQRESULT sq_typeof(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx);
+    SQUIRREL_API SQHash sq_gethash(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQBool sq_instanceof(HSQUIRRELVM v);
     SQUIRREL_API SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx);
@@ -258,6 +278,7 @@ extern "C"
     SQUIRREL_API SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi);
     SQUIRREL_API SQRESULT sq_getclosureinfo(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger* nparams,
                                             SQUnsignedInteger* nfreevars);
+    SQUIRREL_API SQRESULT sq_getclosurename(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQRESULT sq_setnativeclosurename(HSQUIRRELVM v, SQInteger idx, const SQChar* name);
     SQUIRREL_API SQRESULT sq_setinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer p);
     SQUIRREL_API SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p,
@@ -287,6 +308,8 @@ extern "C"
     SQUIRREL_API SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQRESULT sq_rawdeleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval);
+    SQUIRREL_API SQRESULT sq_newmember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic);
+    SQUIRREL_API SQRESULT sq_rawnewmember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic);
     SQUIRREL_API SQRESULT sq_arrayappend(HSQUIRRELVM v, SQInteger idx);
     SQUIRREL_API SQRESULT sq_arraypop(HSQUIRRELVM v, SQInteger idx, SQBool pushval);
     SQUIRREL_API SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize);
@@ -302,6 +325,7 @@ extern "C"
     SQUIRREL_API SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx);
 
     /* calls */
+    SQUIRREL_API SQRESULT sq_getcallee(HSQUIRRELVM v);
     SQUIRREL_API SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror);
     SQUIRREL_API SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror);
     SQUIRREL_API const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInteger idx);
@@ -327,6 +351,7 @@ extern "C"
 
     /* GC */
     SQUIRREL_API SQInteger sq_collectgarbage(HSQUIRRELVM v);
+    SQUIRREL_API SQRESULT sq_resurrectunreachable(HSQUIRRELVM v);
 
     /* serialization */
     SQUIRREL_API SQRESULT sq_writeclosure(HSQUIRRELVM vm, SQWRITEFUNC writef, SQUserPointer up);
@@ -340,6 +365,7 @@ extern "C"
     /* debug */
     SQUIRREL_API SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si);
     SQUIRREL_API void sq_setdebughook(HSQUIRRELVM v);
+    SQUIRREL_API void sq_setnativedebughook(HSQUIRRELVM v, SQDEBUGHOOK hook);
 
     /* the base library: print, error, array, type and the other global functions scripts rely on; sq_open
        registers it, and registering it again puts back any global a host replaced */

@@ -3,7 +3,9 @@
 #include "SqState.h"
 #include "SqVM.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 void SQRegisterDefaultDelegates(SQSharedState* ss);
 
@@ -13,6 +15,47 @@ SQRESULT Fail(HSQUIRRELVM v, const char* msg)
 {
     v->Raise("%s", msg);
     return SQ_ERROR;
+}
+
+// How an error message shows a value: a string as it is, a number printed, anything else by its type.
+std::string ShownValue(HSQUIRRELVM v, const Value& o)
+{
+    if (o._type == OT_STRING)
+        return o.Str()->data;
+    Value text;
+    if ((o._type == OT_INTEGER || o._type == OT_FLOAT) && v->ToString(o, text))
+        return text.Str()->data;
+    return TypeName(o._type);
+}
+
+// The value at idx when it has the type asked for; otherwise null, with the error set.
+const Value* Typed(HSQUIRRELVM v, SQInteger idx, SQObjectType type)
+{
+    const Value& o = v->At(idx);
+    if (o._type == type)
+        return &o;
+    v->Raise("wrong argument type, expected '%s' got '%.50s'", TypeName(type), ShownValue(v, o).c_str());
+    return nullptr;
+}
+
+// Host code must push what a call consumes; a shorter stack is refused before anything is touched.
+bool HasParams(HSQUIRRELVM v, SQInteger count)
+{
+    if (v->top - v->stackBase >= count)
+        return true;
+    v->Raise("not enough params in the stack");
+    return false;
+}
+
+SQRESULT FailType(HSQUIRRELVM v, SQObjectType type)
+{
+    v->Raise("unexpected type %s", TypeName(type));
+    return SQ_ERROR;
+}
+
+bool IsFunction(const Value& o)
+{
+    return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE;
 }
 } // namespace
 
@@ -50,9 +93,13 @@ void sq_close(HSQUIRRELVM v)
     delete ss;
 }
 
+// Anything but a function or null is left on the stack and changes nothing.
 void sq_seterrorhandler(HSQUIRRELVM v)
 {
-    v->errorHandler = v->At(-1);
+    const Value& o = v->At(-1);
+    if (!IsFunction(o) && o._type != OT_NULL)
+        return;
+    v->errorHandler = o;
     v->Pop();
 }
 void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p)
@@ -107,7 +154,6 @@ SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool rai
     v->throwOnResume = throwerror != 0; // the error was set beforehand with sq_throwerror
     bool savedRaise = v->raiseErrors;
     v->raiseErrors = raiseerror != 0;
-    v->errorNotified = false;
     Value ret;
     bool ok = v->Execute(ret);
     v->raiseErrors = savedRaise;
@@ -208,10 +254,11 @@ SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize)
         return Fail(v, "stack overflow");
     return SQ_OK;
 }
+// The sign of (top - second): positive when the value on top is the greater.
 SQInteger sq_cmp(HSQUIRRELVM v)
 {
     SQInteger r = 0;
-    v->Compare(v->At(-2), v->At(-1), r);
+    v->Compare(v->At(-1), v->At(-2), r);
     return r;
 }
 void sq_move(HSQUIRRELVM dest, HSQUIRRELVM src, SQInteger idx)
@@ -231,6 +278,10 @@ void sq_newtable(HSQUIRRELVM v)
 {
     v->Push(SQTable::Create(v->ss));
 }
+void sq_newtableex(HSQUIRRELVM v, SQInteger initialcapacity)
+{
+    v->Push(SQTable::Create(v->ss, initialcapacity > 0 ? initialcapacity : 0));
+}
 void sq_newarray(HSQUIRRELVM v, SQInteger size)
 {
     v->Push(SQArray::Create(v->ss, size));
@@ -241,9 +292,12 @@ void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars)
     SQNativeClosure* nc = new SQNativeClosure(v->ss);
     Value cv(OT_NATIVECLOSURE, nc);
     nc->func = func;
+    // The value on top becomes free variable 0: the native sees them after its arguments in that order.
     for (SQUnsignedInteger i = 0; i < nfreevars; i++)
-        nc->outers.push_back(v->At(-SQInteger(nfreevars) + SQInteger(i)));
-    v->Pop(SQInteger(nfreevars));
+    {
+        nc->outers.push_back(v->At(-1));
+        v->Pop();
+    }
     v->Push(cv);
 }
 
@@ -258,7 +312,7 @@ bool ParseTypeMask(const char* mask, std::vector<SQInteger>& out)
         if (c == 0)
             break;
         if (c == '|')
-            continue;
+            return false; // a '|' must join two types
         SQInteger t = 0;
         switch (c)
         {
@@ -319,14 +373,21 @@ bool ParseTypeMask(const char* mask, std::vector<SQInteger>& out)
             return false;
         }
         if (t == -1)
-            current = -1;
-        else if (current != -1)
-            current |= (t & _RT_MASK);
-        if (p[1] != '|')
         {
-            out.push_back(current);
+            out.push_back(-1); // any type: nothing can be joined to it
             current = 0;
+            continue;
         }
+        current |= (t & _RT_MASK);
+        if (p[1] == '|')
+        {
+            if (p[2] == 0)
+                return false;
+            p++;
+            continue;
+        }
+        out.push_back(current);
+        current = 0;
     }
     return true;
 }
@@ -351,7 +412,7 @@ SQRESULT sq_bindenv(HSQUIRRELVM v, SQInteger idx)
 {
     Value& o = v->At(idx);
     Value env = v->At(-1);
-    if (o._type != OT_CLOSURE && o._type != OT_NATIVECLOSURE)
+    if (!IsFunction(o))
         return Fail(v, "the target is not a closure");
     if (env._type != OT_TABLE && env._type != OT_CLASS && env._type != OT_INSTANCE)
         return Fail(v, "invalid environment");
@@ -411,43 +472,53 @@ SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx)
     case OT_USERDATA:
         return o.UserData()->size;
     case OT_INSTANCE:
-        return o.Instance()->udsize;
+        return o.Instance()->udsize; // a bare instance has no area
     case OT_CLASS:
         return o.Class()->udsize;
     default:
-        return Fail(v, "type not supported");
+        return FailType(v, o._type);
     }
 }
 
 SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_CLASS)
-        return Fail(v, "invalid type");
-    if (o.Class()->base)
-        v->Push(Value(OT_CLASS, o.Class()->base));
+    const Value* o = Typed(v, idx, OT_CLASS);
+    if (!o)
+        return SQ_ERROR;
+    if (o->Class()->base)
+        v->Push(Value(OT_CLASS, o->Class()->base));
     else
         v->Push(Value());
     return SQ_OK;
 }
 
+// The class at -2, the instance on top; anything else is an error (SQ_ERROR, which is not SQFalse).
 SQBool sq_instanceof(HSQUIRRELVM v)
 {
-    const Value& inst = v->At(-2);
-    const Value& cls = v->At(-1);
+    const Value& cls = v->At(-2);
+    const Value& inst = v->At(-1);
     if (inst._type != OT_INSTANCE || cls._type != OT_CLASS)
-        return SQFalse;
+        return SQBool(Fail(v, "invalid param type"));
     return inst.Instance()->InstanceOf(cls.Class()) ? SQTrue : SQFalse;
 }
 
-SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx)
+namespace
+{
+// Pushes what one of the VM's conversions (tostring, typeof) makes of the value at idx.
+SQRESULT PushConverted(HSQUIRRELVM v, SQInteger idx, bool (SQVM::*convert)(const Value&, Value&))
 {
     Value o = v->At(idx);
-    Value s;
-    if (!v->ToString(o, s))
+    Value out;
+    if (!(v->*convert)(o, out))
         return SQ_ERROR;
-    v->Push(s);
+    v->Push(out);
     return SQ_OK;
+}
+} // namespace
+
+SQRESULT sq_tostring(HSQUIRRELVM v, SQInteger idx)
+{
+    return PushConverted(v, idx, &SQVM::ToString);
 }
 void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
 {
@@ -456,21 +527,19 @@ void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
 
 SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_STRING)
+    const Value* o = Typed(v, idx, OT_STRING);
+    if (!o)
         return SQ_ERROR;
-    *c = o.Str()->data;
+    *c = o->Str()->data;
     return SQ_OK;
 }
+// The numeric getters fail quietly: hosts probe with them.
 SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger* i)
 {
     const Value& o = v->At(idx);
-    if (o.IsNumeric())
-        *i = o.AsInt();
-    else if (o._type == OT_BOOL)
-        *i = o.Int();
-    else
+    if (!o.IsNumeric())
         return SQ_ERROR;
+    *i = o.AsInt();
     return SQ_OK;
 }
 SQRESULT sq_getfloat(HSQUIRRELVM v, SQInteger idx, SQFloat* f)
@@ -491,28 +560,28 @@ SQRESULT sq_getbool(HSQUIRRELVM v, SQInteger idx, SQBool* b)
 }
 SQRESULT sq_getthread(HSQUIRRELVM v, SQInteger idx, HSQUIRRELVM* thread)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_THREAD)
+    const Value* o = Typed(v, idx, OT_THREAD);
+    if (!o)
         return SQ_ERROR;
-    *thread = o.Thread();
+    *thread = o->Thread();
     return SQ_OK;
 }
 SQRESULT sq_getuserpointer(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_USERPOINTER)
+    const Value* o = Typed(v, idx, OT_USERPOINTER);
+    if (!o)
         return SQ_ERROR;
-    *p = o._unVal.pUserPointer;
+    *p = o->_unVal.pUserPointer;
     return SQ_OK;
 }
 SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer* typetag)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_USERDATA)
+    const Value* o = Typed(v, idx, OT_USERDATA);
+    if (!o)
         return SQ_ERROR;
-    *p = o.UserData()->data.data();
+    *p = o->UserData()->data.data();
     if (typetag)
-        *typetag = o.UserData()->typetag;
+        *typetag = o->UserData()->typetag;
     return SQ_OK;
 }
 SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag)
@@ -528,7 +597,9 @@ SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag)
 }
 SQRESULT sq_gettypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer* typetag)
 {
-    return sq_getobjtypetag(&v->At(idx), typetag);
+    if (SQ_FAILED(sq_getobjtypetag(&v->At(idx), typetag)))
+        return Fail(v, "invalid object type");
+    return SQ_OK;
 }
 SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag)
 {
@@ -549,6 +620,8 @@ SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag)
 }
 void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook)
 {
+    if (v->top - v->stackBase < 1)
+        return;
     const Value& o = v->At(idx);
     if (o._type == OT_USERDATA)
         o.UserData()->hook = hook;
@@ -570,7 +643,9 @@ SQRESULT sq_getclosureinfo(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger* npar
     const Value& o = v->At(idx);
     if (o._type == OT_CLOSURE)
     {
-        *nparams = SQUnsignedInteger(o.Closure()->Proto()->nparams);
+        // 'this' and vargv count as parameters
+        const SQFunctionProto* p = o.Closure()->Proto();
+        *nparams = SQUnsignedInteger(p->nparams + (p->varParams ? 1 : 0));
         *nfreevars = SQUnsignedInteger(o.Closure()->outers.size());
         return SQ_OK;
     }
@@ -621,8 +696,8 @@ SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize)
     if (udsize < 0)
         return Fail(v, "negative user data size");
     // instances already made hold areas of the old size
-    if (o.Class()->locked && udsize != o.Class()->udsize)
-        return Fail(v, "trying to modify a class that has already been instantiated");
+    if (o.Class()->locked)
+        return Fail(v, "the class is locked");
     o.Class()->udsize = udsize;
     return SQ_OK;
 }
@@ -644,10 +719,10 @@ SQRESULT sq_newclass(HSQUIRRELVM v, SQBool hasbase)
 }
 SQRESULT sq_createinstance(HSQUIRRELVM v, SQInteger idx)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_CLASS)
-        return Fail(v, "the object is not a class");
-    v->Push(o.Class()->CreateInstance());
+    const Value* o = Typed(v, idx, OT_CLASS);
+    if (!o)
+        return SQ_ERROR;
+    v->Push(o->Class()->CreateInstance());
     return SQ_OK;
 }
 SQRESULT sq_createbareinstance(HSQUIRRELVM v, SQInteger idx)
@@ -658,50 +733,50 @@ SQRESULT sq_createbareinstance(HSQUIRRELVM v, SQInteger idx)
     v->Push(o.Class()->CreateBareInstance());
     return SQ_OK;
 }
+// A failing attribute call leaves its key (and value) on the stack.
 SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx)
 {
-    Value cls = v->At(idx);
-    if (cls._type != OT_CLASS)
-        return Fail(v, "the object is not a class");
+    const Value* o = Typed(v, idx, OT_CLASS);
+    if (!o)
+        return SQ_ERROR;
+    Value cls = *o;
     Value key = v->At(-2), val = v->At(-1);
-    v->Pop(2);
+    Value old;
     if (key.IsNull())
     {
-        v->Push(cls.Class()->attributes);
+        old = cls.Class()->attributes;
         cls.Class()->attributes = val;
-        return SQ_OK;
     }
-    Value old;
-    if (!cls.Class()->GetAttributes(key, old))
+    else if (cls.Class()->GetAttributes(key, old))
+        cls.Class()->SetAttributes(key, val);
+    else
         return Fail(v, "wrong index");
-    cls.Class()->SetAttributes(key, val);
+    v->Pop(2);
     v->Push(old);
     return SQ_OK;
 }
 SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx)
 {
-    Value cls = v->At(idx);
-    if (cls._type != OT_CLASS)
-        return Fail(v, "the object is not a class");
+    const Value* o = Typed(v, idx, OT_CLASS);
+    if (!o)
+        return SQ_ERROR;
+    Value cls = *o;
     Value key = v->At(-1);
-    v->Pop();
-    if (key.IsNull())
-    {
-        v->Push(cls.Class()->attributes);
-        return SQ_OK;
-    }
     Value attrs;
-    if (!cls.Class()->GetAttributes(key, attrs))
+    if (key.IsNull())
+        attrs = cls.Class()->attributes;
+    else if (!cls.Class()->GetAttributes(key, attrs))
         return Fail(v, "wrong index");
+    v->Pop();
     v->Push(attrs);
     return SQ_OK;
 }
 SQRESULT sq_getclass(HSQUIRRELVM v, SQInteger idx)
 {
-    const Value& o = v->At(idx);
-    if (o._type != OT_INSTANCE)
-        return Fail(v, "the object is not a class instance");
-    v->Push(Value(OT_CLASS, o.Instance()->klass));
+    const Value* o = Typed(v, idx, OT_INSTANCE);
+    if (!o)
+        return SQ_ERROR;
+    v->Push(Value(OT_CLASS, o->Instance()->klass));
     return SQ_OK;
 }
 void sq_weakref(HSQUIRRELVM v, SQInteger idx)
@@ -710,7 +785,8 @@ void sq_weakref(HSQUIRRELVM v, SQInteger idx)
 }
 SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t)
 {
-    const Value* d = v->ss->DefaultDelegate(t);
+    // bools borrow the number delegate inside the VM, but have none of their own
+    const Value* d = t == OT_BOOL ? nullptr : v->ss->DefaultDelegate(t);
     if (!d)
         return Fail(v, "the type doesn't have a default delegate");
     v->Push(*d);
@@ -733,7 +809,7 @@ SQRESULT sq_setroottable(HSQUIRRELVM v)
 {
     Value o = v->At(-1);
     if (o._type != OT_TABLE && o._type != OT_NULL)
-        return Fail(v, "invalid type");
+        return Fail(v, "ivalid type");
     v->roottable = o;
     v->Pop();
     return SQ_OK;
@@ -742,45 +818,74 @@ SQRESULT sq_setconsttable(HSQUIRRELVM v)
 {
     Value o = v->At(-1);
     if (o._type != OT_TABLE)
-        return Fail(v, "invalid type, expected table");
+        return Fail(v, "ivalid type, expected table");
     v->ss->constTable = o;
     v->Pop();
     return SQ_OK;
 }
 
+// Refused calls (wrong target, null key) leave the key and value on the stack; a slot the target refuses
+// (a locked class, a failing _newslot) pops them and fails instead of reporting success.
 SQRESULT sq_newslot(HSQUIRRELVM v, SQInteger idx, SQBool bstatic)
 {
+    if (!HasParams(v, 3))
+        return SQ_ERROR;
     Value self = v->At(idx);
     if (self._type != OT_TABLE && self._type != OT_CLASS)
-        return Fail(v, "invalid type");
+        return FailType(v, self._type);
     Value key = v->At(-2), val = v->At(-1);
+    if (key.IsNull())
+        return Fail(v, "null is not a valid key");
+    const bool ok = v->NewSlot(self, key, val, bstatic != 0);
     v->Pop(2);
-    return v->NewSlot(self, key, val, bstatic != 0) ? SQ_OK : SQ_ERROR;
+    return ok ? SQ_OK : SQ_ERROR;
 }
+// A refused call leaves the key; a missing slot pops it.
 SQRESULT sq_deleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
 {
-    Value self = v->At(idx);
+    if (!HasParams(v, 2))
+        return SQ_ERROR;
+    const Value* t = Typed(v, idx, OT_TABLE);
+    if (!t)
+        return SQ_ERROR;
+    Value self = *t;
     Value key = v->At(-1);
-    v->Pop();
+    if (key.IsNull())
+        return Fail(v, "null is not a valid key");
     Value out;
     if (!v->DeleteSlot(self, key, out))
+    {
+        v->Pop();
         return SQ_ERROR;
+    }
+    v->Pop();
     if (pushval)
         v->Push(out);
     return SQ_OK;
 }
+// A failing set leaves the key and value on the stack.
 SQRESULT sq_set(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
     Value key = v->At(-2), val = v->At(-1);
+    if (key.IsNull())
+        return Fail(v, "null is not a valid key");
+    if (!v->Set(self, key, val))
+        return SQ_ERROR;
     v->Pop(2);
-    return v->Set(self, key, val) ? SQ_OK : SQ_ERROR;
+    return SQ_OK;
 }
+// The key is replaced by the value, or popped on failure.
 SQRESULT sq_get(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
+    if (key.IsNull())
+    {
+        v->RaiseIndexError(key);
+        return SQ_ERROR;
+    }
     Value out;
     if (!v->Get(self, key, out, false))
         return SQ_ERROR;
@@ -820,7 +925,11 @@ RawGetResult RawGet(const Value& self, const Value& key, Value& out)
     default:
         return RawGetResult::WrongType;
     }
-    return found ? RawGetResult::Found : RawGetResult::Missing;
+    if (!found)
+        return RawGetResult::Missing;
+    if (out._type == OT_WEAKREF)
+        out = Value(out.WeakRef()->obj);
+    return RawGetResult::Found;
 }
 } // namespace
 
@@ -829,6 +938,8 @@ SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
     Value self = v->At(idx);
     Value key = v->At(-1);
     v->Pop();
+    if (self._type == OT_ARRAY && !key.IsNumeric())
+        return Fail(v, "invalid index type for an array");
     Value out;
     switch (RawGet(self, key, out))
     {
@@ -855,90 +966,124 @@ SQRESULT sq_tryrawget(HSQUIRRELVM v, SQInteger idx)
     v->Push(out);
     return SQ_OK;
 }
+// A null key or a wrong target pops the key and value; a missing instance member or array index leaves
+// them on the stack.
 SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
     Value key = v->At(-2), val = v->At(-1);
-    v->Pop(2);
+    if (key.IsNull())
+    {
+        v->Pop(2);
+        return Fail(v, "null key");
+    }
+    bool ok = false;
     switch (self._type)
     {
     case OT_TABLE:
-        if (key.IsNull())
-            return Fail(v, "null cannot be used as index");
         self.Table()->NewSlot(key, val);
-        return SQ_OK;
+        ok = true;
+        break;
     case OT_CLASS:
-        return self.Class()->NewSlot(v->ss, key, val, false) ? SQ_OK : SQ_ERROR;
+        ok = self.Class()->NewSlot(v->ss, key, val, false);
+        break;
     case OT_INSTANCE:
-        return self.Instance()->Set(key, val) ? SQ_OK : Fail(v, "the index doesn't exist");
+        if (!self.Instance()->Set(key, val))
+        {
+            v->RaiseIndexError(key);
+            return SQ_ERROR;
+        }
+        ok = true;
+        break;
     case OT_ARRAY:
-        return v->Set(self, key, val) ? SQ_OK : SQ_ERROR;
+        if (!v->Set(self, key, val))
+            return SQ_ERROR;
+        ok = true;
+        break;
     default:
+        v->Pop(2);
         return Fail(v, "rawset works only on array/table/class and instance");
     }
+    v->Pop(2);
+    return ok ? SQ_OK : SQ_ERROR;
 }
 SQRESULT sq_rawdeleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
 {
-    Value self = v->At(idx);
+    if (!HasParams(v, 2))
+        return SQ_ERROR;
+    const Value* t = Typed(v, idx, OT_TABLE);
+    if (!t)
+        return SQ_ERROR;
+    Value self = *t;
     Value key = v->At(-1);
     v->Pop();
-    if (self._type != OT_TABLE)
-        return Fail(v, "invalid type");
     Value out;
-    self.Table()->Get(key, out);
-    self.Table()->Remove(key);
+    if (self.Table()->Get(key, out))
+        self.Table()->Remove(key);
     if (pushval)
         v->Push(out);
     return SQ_OK;
 }
+namespace
+{
+// The array at idx after the stack was checked for `params` values; null, with the error set, otherwise.
+SQArray* ArrayArg(HSQUIRRELVM v, SQInteger idx, SQInteger params)
+{
+    if (!HasParams(v, params))
+        return nullptr;
+    const Value* o = Typed(v, idx, OT_ARRAY);
+    return o ? o->Array() : nullptr;
+}
+} // namespace
+
 SQRESULT sq_arrayappend(HSQUIRRELVM v, SQInteger idx)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
-    arr.Array()->values.push_back(v->At(-1));
+    SQArray* arr = ArrayArg(v, idx, 2);
+    if (!arr)
+        return SQ_ERROR;
+    arr->values.push_back(v->At(-1));
     v->Pop();
     return SQ_OK;
 }
 SQRESULT sq_arraypop(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
-    if (arr.Array()->values.empty())
+    SQArray* arr = ArrayArg(v, idx, 1);
+    if (!arr)
+        return SQ_ERROR;
+    if (arr->values.empty())
         return Fail(v, "empty array");
-    Value last = arr.Array()->values.back();
-    arr.Array()->values.pop_back();
+    Value last = arr->values.back();
+    arr->values.pop_back();
     if (pushval)
         v->Push(last);
     return SQ_OK;
 }
 SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
+    SQArray* arr = ArrayArg(v, idx, 1);
+    if (!arr)
+        return SQ_ERROR;
     if (newsize < 0)
         return Fail(v, "negative size");
-    arr.Array()->values.resize(size_t(newsize));
+    arr->values.resize(size_t(newsize));
     return SQ_OK;
 }
 SQRESULT sq_arrayreverse(HSQUIRRELVM v, SQInteger idx)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
-    std::vector<Value>& a = arr.Array()->values;
+    SQArray* arr = ArrayArg(v, idx, 1);
+    if (!arr)
+        return SQ_ERROR;
+    std::vector<Value>& a = arr->values;
     for (size_t i = 0, j = a.size(); i + 1 < j; i++, j--)
         std::swap(a[i], a[j - 1]);
     return SQ_OK;
 }
 SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
-    std::vector<Value>& a = arr.Array()->values;
+    SQArray* arr = ArrayArg(v, idx, 1);
+    if (!arr)
+        return SQ_ERROR;
+    std::vector<Value>& a = arr->values;
     if (itemidx < 0 || size_t(itemidx) >= a.size())
         return Fail(v, "index out of range");
     a.erase(a.begin() + itemidx);
@@ -946,31 +1091,35 @@ SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx)
 }
 SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos)
 {
-    Value arr = v->At(idx);
-    if (arr._type != OT_ARRAY)
-        return Fail(v, "the object is not an array");
-    std::vector<Value>& a = arr.Array()->values;
+    SQArray* arr = ArrayArg(v, idx, 1);
+    if (!arr)
+        return SQ_ERROR;
+    // the value is consumed even when the position is refused
+    std::vector<Value>& a = arr->values;
+    Value item = v->At(-1);
+    v->Pop();
     if (destpos < 0 || size_t(destpos) > a.size())
         return Fail(v, "index out of range");
-    a.insert(a.begin() + destpos, v->At(-1));
-    v->Pop();
+    a.insert(a.begin() + destpos, item);
     return SQ_OK;
 }
 SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
     Value d = v->At(-1);
+    if (self._type != OT_TABLE && self._type != OT_USERDATA)
+        return FailType(v, self._type);
     if (d._type != OT_TABLE && d._type != OT_NULL)
-        return Fail(v, "invalid delegate");
+        return FailType(v, self._type);
     SQTable* dt = d._type == OT_TABLE ? d.Table() : nullptr;
     if (self._type == OT_TABLE)
     {
         for (SQTable* t = dt; t; t = t->delegate)
             if (t == self.Table())
-                return Fail(v, "delegate cycle");
+                return Fail(v, "delagate cycle");
         self.Table()->SetDelegate(dt);
     }
-    else if (self._type == OT_USERDATA)
+    else
     {
         if (dt)
             dt->refs++;
@@ -978,10 +1127,6 @@ SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
         self.UserData()->delegate = dt;
         if (old && --old->refs == 0)
             old->Destroy();
-    }
-    else
-    {
-        return Fail(v, "wrong type");
     }
     v->Pop();
     return SQ_OK;
@@ -1002,35 +1147,45 @@ SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx)
         v->Push(Value());
     return SQ_OK;
 }
+// Tables, instances and arrays only.
 SQRESULT sq_clone(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
+    if (self._type != OT_TABLE && self._type != OT_INSTANCE && self._type != OT_ARRAY)
+        return FailType(v, self._type);
     Value out;
     if (!v->Clone(self, out))
         return SQ_ERROR;
     v->Push(out);
     return SQ_OK;
 }
+// A refused call leaves the value on the stack.
 SQRESULT sq_setfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval)
 {
     Value self = v->At(idx);
     Value val = v->At(-1);
-    v->Pop();
-    if (self._type == OT_NATIVECLOSURE && nval < self.Native()->outers.size())
+    if (self._type == OT_NATIVECLOSURE)
     {
+        if (nval >= self.Native()->outers.size())
+            return Fail(v, "invalid free var index");
         self.Native()->outers[nval] = val;
-        return SQ_OK;
     }
-    if (self._type == OT_CLOSURE && nval < self.Closure()->outers.size())
+    else if (self._type == OT_CLOSURE)
     {
+        if (nval >= self.Closure()->outers.size())
+            return Fail(v, "invalid free var index");
         self.Closure()->outers[nval].Outer()->Get() = val;
-        return SQ_OK;
     }
-    return Fail(v, "invalid free var index");
+    else
+        return FailType(v, self._type);
+    v->Pop();
+    return SQ_OK;
 }
 SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
+    if (self._type == OT_GENERATOR)
+        return Fail(v, "cannot iterate a generator");
     Value regs[4];
     regs[0] = self;
     regs[1] = v->At(-1);
@@ -1073,11 +1228,8 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
     if (outermost)
         v->state = SQ_VMSTATE_RUNNING;
     bool savedRaise = v->raiseErrors;
-    v->raiseErrors = raiseerror != 0;
-    v->errorNotified = false;
+    v->raiseErrors = raiseerror != 0; // a native called directly reports to no handler
     bool ok = v->Call(fn, argBase, params, ret);
-    if (!ok && !v->errorNotified)
-        v->NotifyError(); // errors from a native called directly
     v->raiseErrors = savedRaise;
     if (ok && v->suspended)
     {
@@ -1096,19 +1248,42 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
         v->Push(ret);
     return SQ_OK;
 }
-SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool)
+SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror)
 {
     Value g = v->At(-1);
     if (g._type != OT_GENERATOR)
         return Fail(v, "only generators can be resumed");
     Value ret;
-    if (!v->ResumeGenerator(g.Generator(), ret))
+    const bool savedRaise = v->raiseErrors;
+    v->raiseErrors = raiseerror != 0;
+    const bool ok = v->ResumeGenerator(g.Generator(), ret);
+    v->raiseErrors = savedRaise;
+    if (!ok)
         return SQ_ERROR;
     if (retval)
         v->Push(ret);
     return SQ_OK;
 }
-// Free variables come first, then the locals alive at the frame's current instruction, 'this' first.
+namespace
+{
+// The locals alive at pc, in the order their scopes close: an inner block's locals before the enclosing
+// ones, and within one scope the last declared first, so 'this' comes last.
+std::vector<const SQLocalInfo*> LocalsByScopeEnd(const SQFunctionProto* p, SQInteger pc)
+{
+    std::vector<const SQLocalInfo*> alive;
+    for (size_t i = p->locals.size(); i-- > 0;)
+    {
+        const SQLocalInfo& l = p->locals[i];
+        if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
+            alive.push_back(&l);
+    }
+    std::stable_sort(alive.begin(), alive.end(),
+                     [](const SQLocalInfo* a, const SQLocalInfo* b) { return a->endPc < b->endPc; });
+    return alive;
+}
+} // namespace
+
+// Free variables come first, then the locals alive at the frame's current instruction.
 const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInteger idx)
 {
     if (level >= v->calls.size())
@@ -1125,18 +1300,11 @@ const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInte
         return name._type == OT_STRING ? name.Str()->data : "";
     }
     idx -= SQUnsignedInteger(c->outers.size());
-    SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
-    for (const SQLocalInfo& l : p->locals)
-    {
-        if (l.startPc > pc || pc >= l.endPc || l.name.Str()->data[0] == '@')
-            continue;
-        if (idx-- == 0)
-        {
-            v->Push(Value(v->stack[ci.base + l.reg]));
-            return l.name.Str()->data;
-        }
-    }
-    return nullptr;
+    const std::vector<const SQLocalInfo*> alive = LocalsByScopeEnd(p, SQInteger(ci.pc - p->code.data()) - 1);
+    if (idx >= alive.size())
+        return nullptr;
+    v->Push(Value(v->stack[ci.base + alive[idx]->reg]));
+    return alive[idx]->name.Str()->data;
 }
 const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval)
 {
@@ -1185,26 +1353,42 @@ void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj)
 {
     v->Push(Value(obj));
 }
-void sq_addref(HSQUIRRELVM, HSQOBJECT* po)
+// The host's references live in one table per VM: the object is held once however many times the host
+// added it, and sq_getrefcount answers the host's own count.
+void sq_addref(HSQUIRRELVM v, HSQOBJECT* po)
 {
-    if (IsRefCounted(po->_type))
-        po->_unVal.pRefCounted->refs++;
+    if (!IsRefCounted(po->_type))
+        return;
+    SQRefCounted* r = po->_unVal.pRefCounted;
+    auto [entry, added] = v->ss->hostRefs.try_emplace(r, SQSharedState::HostRef{0, v->ss->hostRefSerial++});
+    if (added)
+        r->refs++;
+    entry->second.count++;
 }
-SQBool sq_release(HSQUIRRELVM, HSQOBJECT* po)
+// Drops one of the host's references; the handle is cleared with the last one, and only then is SQTrue
+// returned. A handle the host never added is left alone.
+SQBool sq_release(HSQUIRRELVM v, HSQOBJECT* po)
 {
     if (!IsRefCounted(po->_type))
         return SQTrue;
     SQRefCounted* r = po->_unVal.pRefCounted;
-    bool last = --r->refs == 0;
-    po->_type = OT_NULL;
-    po->_unVal.raw = 0;
-    if (last)
+    auto entry = v->ss->hostRefs.find(r);
+    if (entry == v->ss->hostRefs.end())
+        return SQFalse;
+    if (--entry->second.count > 0)
+        return SQFalse;
+    v->ss->hostRefs.erase(entry);
+    sq_resetobject(po);
+    if (--r->refs == 0)
         r->Destroy();
-    return last ? SQTrue : SQFalse;
+    return SQTrue;
 }
-SQUnsignedInteger sq_getrefcount(HSQUIRRELVM, HSQOBJECT* po)
+SQUnsignedInteger sq_getrefcount(HSQUIRRELVM v, HSQOBJECT* po)
 {
-    return IsRefCounted(po->_type) ? po->_unVal.pRefCounted->refs : 0;
+    if (!IsRefCounted(po->_type))
+        return 0;
+    auto entry = v->ss->hostRefs.find(po->_unVal.pRefCounted);
+    return entry == v->ss->hostRefs.end() ? 0 : entry->second.count;
 }
 void sq_resetobject(HSQOBJECT* po)
 {
@@ -1215,9 +1399,10 @@ const SQChar* sq_objtostring(const HSQOBJECT* o)
 {
     return o->_type == OT_STRING ? o->_unVal.pString->data : nullptr;
 }
+// The value of a bool; every other type reads as false.
 SQBool sq_objtobool(const HSQOBJECT* o)
 {
-    return IsFalse(*o) ? SQFalse : SQTrue;
+    return o->_type == OT_BOOL && o->_unVal.nInteger ? SQTrue : SQFalse;
 }
 SQInteger sq_objtointeger(const HSQOBJECT* o)
 {
@@ -1240,9 +1425,27 @@ SQUserPointer sq_objtouserpointer(const HSQOBJECT* o)
     return o->_type == OT_USERPOINTER ? o->_unVal.pUserPointer : nullptr;
 }
 
+// The number of reference cycles freed (objects that reach one another count once).
 SQInteger sq_collectgarbage(HSQUIRRELVM v)
 {
-    return v->ss->Collect();
+    SQInteger cycles = 0;
+    v->ss->Collect(nullptr, &cycles);
+    return cycles;
+}
+// Pushes an array of the objects only cycles keep alive, without freeing them, or null when there are none.
+SQRESULT sq_resurrectunreachable(HSQUIRRELVM v)
+{
+    std::vector<Value> unreachable;
+    v->ss->Collect(&unreachable);
+    if (unreachable.empty())
+    {
+        v->Push(Value());
+        return SQ_OK;
+    }
+    Value arr = SQArray::Create(v->ss, 0);
+    arr.Array()->values = std::move(unreachable);
+    v->Push(arr);
+    return SQ_OK;
 }
 
 SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
@@ -1251,36 +1454,79 @@ SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si)
     if (level < 0 || level >= n)
         return SQ_ERROR;
     const SQCallInfo& ci = v->calls[size_t(n - 1 - level)];
+    // an anonymous function has a null name; a native is "unknown" until sq_setnativeclosurename names it
+    si->funcname = nullptr;
+    si->source = nullptr;
     if (ci.closure)
     {
         SQFunctionProto* p = ci.closure->Proto();
-        si->funcname = p->name._type == OT_STRING ? p->name.Str()->data : "unknown";
-        si->source = p->sourceName._type == OT_STRING ? p->sourceName.Str()->data : "unknown";
+        if (p->name._type == OT_STRING)
+            si->funcname = p->name.Str()->data;
+        if (p->sourceName._type == OT_STRING)
+            si->source = p->sourceName.Str()->data;
         si->line = p->LineAt(SQInteger(ci.pc - p->code.data()) - 1);
     }
     else
     {
-        si->funcname = "unknown";
+        const bool named = ci.native && ci.native->name._type == OT_STRING;
+        si->funcname = named ? ci.native->name.Str()->data : "unknown";
         si->source = "NATIVE";
         si->line = -1;
     }
     return SQ_OK;
 }
+// Anything but a function or null is left on the stack and changes nothing.
 void sq_setdebughook(HSQUIRRELVM v)
 {
-    v->debugHook = v->At(-1);
+    const Value& o = v->At(-1);
+    if (!IsFunction(o) && o._type != OT_NULL)
+        return;
+    v->debugHook = o;
+    v->nativeDebugHook = nullptr;
     v->Pop();
+}
+
+namespace
+{
+// The native hook runs behind a native closure, so the VM calls it where it calls a script hook.
+SQInteger CallNativeDebugHook(HSQUIRRELVM v)
+{
+    SQDEBUGHOOK hook = v->nativeDebugHook;
+    if (!hook)
+        return 0;
+    SQInteger type = 0, line = 0;
+    const SQChar* src = nullptr;
+    const SQChar* func = nullptr;
+    sq_getinteger(v, 2, &type);
+    if (sq_gettype(v, 3) == OT_STRING)
+        sq_getstring(v, 3, &src);
+    sq_getinteger(v, 4, &line);
+    if (sq_gettype(v, 5) == OT_STRING)
+        sq_getstring(v, 5, &func);
+    hook(v, type, src, line, func);
+    return 0;
+}
+} // namespace
+
+void sq_setnativedebughook(HSQUIRRELVM v, SQDEBUGHOOK hook)
+{
+    v->nativeDebugHook = hook;
+    if (!hook)
+    {
+        v->debugHook.Null();
+        return;
+    }
+    SQNativeClosure* nc = new SQNativeClosure(v->ss);
+    nc->func = CallNativeDebugHook;
+    v->debugHook = Value(OT_NATIVECLOSURE, nc);
 }
 
 SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi)
 {
     SQInteger n = SQInteger(v->calls.size());
-    if (level < 0 || level >= n)
-        return Fail(v, "invalid level");
-    const SQCallInfo& ci = v->calls[size_t(n - 1 - level)];
-    if (!ci.closure)
-        return Fail(v, "the function is native");
-    SQFunctionProto* p = ci.closure->Proto();
+    if (level < 0 || level >= n || !v->calls[size_t(n - 1 - level)].closure)
+        return Fail(v, "the object is not a closure");
+    SQFunctionProto* p = v->calls[size_t(n - 1 - level)].closure->Proto();
     fi->funcid = p;
     fi->name = p->name._type == OT_STRING ? p->name.Str()->data : "unknown";
     fi->source = p->sourceName._type == OT_STRING ? p->sourceName.Str()->data : "unknown";
@@ -1344,4 +1590,90 @@ SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* han
     *slot = v->At(-1);
     v->Pop();
     return SQ_OK;
+}
+
+SQInteger sq_getversion()
+{
+    return SQUIRREL_VERSION_NUMBER;
+}
+
+// Pushes the function now running: the native calling this, or the script function at the top.
+SQRESULT sq_getcallee(HSQUIRRELVM v)
+{
+    if (v->calls.empty())
+        return Fail(v, "no closure in the calls stack");
+    const SQCallInfo& ci = v->calls.back();
+    if (ci.closure)
+        v->Push(Value(OT_CLOSURE, ci.closure));
+    else if (ci.native)
+        v->Push(Value(OT_NATIVECLOSURE, ci.native));
+    else
+        return Fail(v, "no closure in the calls stack");
+    return SQ_OK;
+}
+
+// Pushes the type name scripts see, _typeof included.
+SQRESULT sq_typeof(HSQUIRRELVM v, SQInteger idx)
+{
+    return PushConverted(v, idx, &SQVM::TypeOf);
+}
+
+// The key tables use: the value of a number or bool, the string's hash, otherwise the object's address.
+SQHash sq_gethash(HSQUIRRELVM v, SQInteger idx)
+{
+    const Value& o = v->At(idx);
+    switch (o._type)
+    {
+    case OT_STRING:
+        return o.Str()->hash;
+    case OT_INTEGER:
+    case OT_BOOL:
+        return SQHash(o._unVal.nInteger);
+    case OT_FLOAT:
+        return SQHash(SQInteger(o._unVal.fFloat));
+    default:
+        return SQHash(reinterpret_cast<uintptr_t>(o._unVal.pRefCounted) >> 3);
+    }
+}
+
+// Pushes the function's name, or null for an anonymous one.
+SQRESULT sq_getclosurename(HSQUIRRELVM v, SQInteger idx)
+{
+    const Value& o = v->At(idx);
+    if (o._type == OT_CLOSURE)
+        v->Push(Value(o.Closure()->Proto()->name));
+    else if (o._type == OT_NATIVECLOSURE)
+        v->Push(Value(o.Native()->name));
+    else
+        return Fail(v, "the target is not a closure");
+    return SQ_OK;
+}
+
+namespace
+{
+// Key, value and attributes on top; all three are popped once the class at idx is found.
+SQRESULT NewMember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic)
+{
+    if (!HasParams(v, 4))
+        return SQ_ERROR;
+    Value self = v->At(idx);
+    if (self._type != OT_CLASS)
+        return Fail(v, "new member only works with classes");
+    Value key = v->At(-3), val = v->At(-2), attrs = v->At(-1);
+    if (key.IsNull())
+        return Fail(v, "null key");
+    const bool ok = v->NewMember(self, key, val, attrs, bstatic != 0);
+    v->Pop(3);
+    return ok ? SQ_OK : SQ_ERROR;
+}
+} // namespace
+
+SQRESULT sq_newmember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic)
+{
+    return NewMember(v, idx, bstatic);
+}
+// Classes of this VM have no member metamethod to bypass, so the raw form is the same operation.
+SQRESULT sq_rawnewmember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic)
+{
+    return NewMember(v, idx, bstatic);
 }

@@ -205,8 +205,8 @@ Value StackInfos(HSQUIRRELVM t, SQInteger level)
         return Value();
     SQSharedState* ss = t->ss;
     Value info = SQTable::Create(ss);
-    info.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname));
-    info.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source));
+    info.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname ? si.funcname : "unknown"));
+    info.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source ? si.source : "unknown"));
     info.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
     Value locals = SQTable::Create(ss);
     const SQCallInfo& ci = t->calls[t->calls.size() - 1 - size_t(level)];
@@ -636,7 +636,7 @@ SQInteger array_find(HSQUIRRELVM v)
 }
 
 // ---- closures
-SQInteger closure_call(HSQUIRRELVM v)
+SQInteger CallClosure(HSQUIRRELVM v)
 {
     Value fn = Arg(v, 1);
     Value r;
@@ -644,23 +644,7 @@ SQInteger closure_call(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, r);
 }
-// The protected calls keep the error handler out of the callee's failure; the error still reaches the
-// caller, and the handler hears of it there if nothing catches it.
-SQInteger ProtectedCall(HSQUIRRELVM v, SQFUNCTION call)
-{
-    const bool raised = v->raiseErrors;
-    v->raiseErrors = false;
-    const SQInteger result = call(v);
-    v->raiseErrors = raised;
-    if (SQ_FAILED(result))
-        v->errorNotified = false;
-    return result;
-}
-SQInteger closure_pcall(HSQUIRRELVM v)
-{
-    return ProtectedCall(v, closure_call);
-}
-SQInteger closure_acall(HSQUIRRELVM v)
+SQInteger ArrayCallClosure(HSQUIRRELVM v)
 {
     Value fn = Arg(v, 1);
     std::vector<Value> args = Arg(v, 2).Array()->values;
@@ -671,9 +655,32 @@ SQInteger closure_acall(HSQUIRRELVM v)
         return SQ_ERROR;
     return Return(v, r);
 }
+// call and acall hand the callee's uncaught errors to the error handler, as a host's raising call does
+// (the caller's loop reports them again if it leaves them uncaught too); pcall and pacall keep the handler
+// out of the callee, so only the caller's loop reports.
+SQInteger CallRaising(HSQUIRRELVM v, SQFUNCTION call, bool raise)
+{
+    const bool raised = v->raiseErrors;
+    v->raiseErrors = raise;
+    const SQInteger result = call(v);
+    v->raiseErrors = raised;
+    return result;
+}
+SQInteger closure_call(HSQUIRRELVM v)
+{
+    return CallRaising(v, CallClosure, true);
+}
+SQInteger closure_pcall(HSQUIRRELVM v)
+{
+    return CallRaising(v, CallClosure, false);
+}
+SQInteger closure_acall(HSQUIRRELVM v)
+{
+    return CallRaising(v, ArrayCallClosure, true);
+}
 SQInteger closure_pacall(HSQUIRRELVM v)
 {
-    return ProtectedCall(v, closure_acall);
+    return CallRaising(v, ArrayCallClosure, false);
 }
 SQInteger closure_bindenv(HSQUIRRELVM v)
 {

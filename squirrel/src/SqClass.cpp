@@ -21,14 +21,16 @@ SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(
         for (int m = 0; m < MT_LAST; m++)
             metamethods[m] = base->metamethods[m];
         constructor = base->constructor;
-        typetag = base->typetag;
+        // the native area's size is inherited; the type tag and release hook stay with their own class
         udsize = base->udsize;
-        hook = base->hook;
     }
 }
 
+// A class's release hook hears of the class itself dying, with its type tag.
 SQClass::~SQClass()
 {
+    if (hook)
+        hook(typetag, 0);
     if (--members->refs == 0)
         members->Destroy();
     if (base && --base->refs == 0)
@@ -133,8 +135,17 @@ Value SQClass::CreateBareInstance()
     locked = true;
     SQInstance* inst = new SQInstance(ss, this);
     inst->bare = true;
-    inst->hook = nullptr;
     return Value(OT_INSTANCE, inst);
+}
+
+bool SQClass::IsMetaMethodKey(const SQSharedState* s, const SQObject& key) const
+{
+    if (key._type != OT_STRING)
+        return false;
+    for (int m = 0; m < MT_LAST; m++)
+        if (metamethods[m]._type != OT_NULL && RawEqual(key, s->metaNames[m]))
+            return true;
+    return false;
 }
 
 void SQClass::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
@@ -177,13 +188,12 @@ SQInstance::SQInstance(SQSharedState* s, SQClass* c) : SQCollectable(s), klass(c
     values.reserve(c->fields.size());
     for (const SQClassMember& m : c->fields)
         values.push_back(m.val);
-    hook = c->hook;
 }
 
 SQInstance::~SQInstance()
 {
     if (hook)
-        hook(up, udsize);
+        hook(up, 0);
     if (area)
         sq_vm_free(area, size_t(udsize));
     values.clear();

@@ -3,6 +3,9 @@
 
 #include "SqVM.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 void SQCollectable::Destroy()
 {
     SQSharedState* s = ss;
@@ -86,6 +89,48 @@ void MarkChild(const SQObject& o, void* ctx)
     c->gcmark = true;
     static_cast<std::vector<SQCollectable*>*>(ctx)->push_back(c);
 }
+// Union-find over the garbage: objects that reach one another form one cycle.
+struct CycleGroups
+{
+    std::unordered_map<SQCollectable*, size_t> index;
+    std::vector<size_t> parent;
+    size_t current = 0;
+    size_t Root(size_t i)
+    {
+        while (parent[i] != i)
+            i = parent[i] = parent[parent[i]];
+        return i;
+    }
+};
+void JoinChild(const SQObject& o, void* ctx)
+{
+    if (!IsCollectable(o._type))
+        return;
+    CycleGroups* groups = static_cast<CycleGroups*>(ctx);
+    auto found = groups->index.find(AsCollectable(o));
+    if (found != groups->index.end())
+        groups->parent[groups->Root(found->second)] = groups->Root(groups->current);
+}
+SQInteger CountCycles(const std::vector<SQCollectable*>& garbage)
+{
+    CycleGroups groups;
+    for (size_t i = 0; i < garbage.size(); i++)
+    {
+        groups.index[garbage[i]] = i;
+        groups.parent.push_back(i);
+    }
+    for (size_t i = 0; i < garbage.size(); i++)
+    {
+        groups.current = i;
+        garbage[i]->Traverse(JoinChild, &groups);
+    }
+    SQInteger cycles = 0;
+    for (size_t i = 0; i < garbage.size(); i++)
+        if (groups.Root(i) == i)
+            cycles++;
+    return cycles;
+}
+
 void FreeObjects(const std::vector<SQCollectable*>& objects)
 {
     for (SQCollectable* o : objects)
@@ -101,7 +146,7 @@ void FreeObjects(const std::vector<SQCollectable*>& objects)
 // Trial deletion: an object whose count exceeds the references other heap objects hold on it is referenced
 // from outside the heap (a stack, the host); everything reachable from such objects lives, the rest is cyclic
 // garbage.
-SQInteger SQSharedState::Collect(std::vector<Value>* unreachable)
+SQInteger SQSharedState::Collect(std::vector<Value>* unreachable, SQInteger* cycles)
 {
     for (SQCollectable* o = gcHead; o; o = o->gcnext)
     {
@@ -129,6 +174,8 @@ SQInteger SQSharedState::Collect(std::vector<Value>* unreachable)
     for (SQCollectable* o = gcHead; o; o = o->gcnext)
         if (!o->gcmark)
             garbage.push_back(o);
+    if (cycles)
+        *cycles = CountCycles(garbage);
     if (unreachable)
     {
         for (SQCollectable* o : garbage)
@@ -140,6 +187,20 @@ SQInteger SQSharedState::Collect(std::vector<Value>* unreachable)
     return SQInteger(garbage.size());
 }
 
+// At close the host's references go in the order they were first taken; a release hook that releases
+// another reference meanwhile finds it already gone.
+void SQSharedState::ReleaseHostRefs()
+{
+    std::vector<std::pair<SQUnsignedInteger, SQRefCounted*>> held;
+    for (const auto& [object, ref] : hostRefs)
+        held.emplace_back(ref.serial, object);
+    hostRefs.clear();
+    std::sort(held.begin(), held.end());
+    for (const auto& entry : held)
+        if (--entry.second->refs == 0)
+            entry.second->Destroy();
+}
+
 void SQSharedState::FreeAll()
 {
     closing = true;
@@ -147,6 +208,7 @@ void SQSharedState::FreeAll()
         mainVM->Finalize();
     registry.Null();
     constTable.Null();
+    ReleaseHostRefs();
     Value* delegates[] = {&tableDelegate,    &arrayDelegate,     &stringDelegate, &numberDelegate,
                           &closureDelegate,  &generatorDelegate, &threadDelegate, &classDelegate,
                           &instanceDelegate, &weakrefDelegate};

@@ -99,8 +99,8 @@ private:
     [[noreturn]] void Fail(const std::string& msg)
     {
         error.message = msg;
-        error.line = lex.line;
-        error.column = lex.column;
+        error.line = lex.ReportLine();
+        error.column = lex.ReportColumn();
         throw CompileFailure();
     }
     void Lex()
@@ -978,12 +978,12 @@ private:
         case TK_FUNCTION:
         {
             Lex();
-            return FunctionExp("(anonymous)", false);
+            return FunctionExp("", false);
         }
         case '@':
         {
             Lex();
-            return FunctionExp("(anonymous)", true);
+            return FunctionExp("", true);
         }
         case TK_CLASS:
         {
@@ -1136,7 +1136,7 @@ private:
         SQInteger firstDefault = fs->freeReg;
         Expect('(');
         auto child = std::make_unique<SQFuncState>(ss, fs, sourceName);
-        child->proto->name = Str(name);
+        child->proto->name = name.empty() ? Value() : Str(name); // an anonymous function has no name
         child->DeclareLocal(Str("this"));
         SQInteger ndefaults = 0;
         while (lex.token != ')')

@@ -122,14 +122,15 @@ void SQLexer::Advance()
     {
         curColumn++;
     }
+    reportColumn++;
     pos++;
 }
 
 bool SQLexer::Fail(const char* msg)
 {
     error = msg;
-    errorLine = curLine;
-    errorColumn = curColumn;
+    errorLine = ReportLine();
+    errorColumn = ReportColumn();
     return false;
 }
 
@@ -177,6 +178,7 @@ bool SQLexer::Next()
         {
             newlineBefore = true;
             Advance();
+            reportColumn = 1;
         }
         else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v')
         {

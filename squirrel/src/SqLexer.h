@@ -90,6 +90,10 @@ public:
     bool newlineBefore = false; // a line break separates this token from the previous one
     const std::string& Error() const { return error; }
     SQInteger errorLine = 0, errorColumn = 0;
+    // Where the lexer stands, as compile errors report it: the line, and the characters read since the last
+    // line break between tokens (a break inside a comment or a string does not restart the count).
+    SQInteger ReportLine() const { return curLine; }
+    SQInteger ReportColumn() const { return reportColumn; }
     static const char* TokenText(int token);
 
 private:
@@ -104,5 +108,6 @@ private:
     SQInteger size;
     SQInteger pos = 0;
     SQInteger curLine = 1, curColumn = 1;
+    SQInteger reportColumn = 0;
     std::string error;
 };

@@ -517,9 +517,10 @@ struct SQClass : SQCollectable
     bool SetAttributes(const SQObject& key, const Value& attrs);
     bool GetAttributes(const SQObject& key, Value& out) const;
     Value CreateInstance();
-    // An instance without a native area: no constructor runs, and the class's release hook, which would
-    // destroy a native object, is not taken over (a hook set on the instance itself still runs).
+    // An instance without a native area: no constructor runs.
     Value CreateBareInstance();
+    // Metamethods are kept beside the members; iterating a class lists the members only.
+    bool IsMetaMethodKey(const SQSharedState* s, const SQObject& key) const;
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;
 };

@@ -5,6 +5,7 @@
 #include "SqObject.h"
 
 #include <string>
+#include <unordered_map>
 
 struct SQVM;
 
@@ -28,7 +29,8 @@ struct SQSharedState
     void Link(SQCollectable* o);
     void Unlink(SQCollectable* o);
     // Frees unreachable cycles and returns how many objects were freed; with unreachable they are handed out.
-    SQInteger Collect(std::vector<Value>* unreachable = nullptr);
+    // With cycles, also counts the groups of freed objects that reach one another.
+    SQInteger Collect(std::vector<Value>* unreachable = nullptr, SQInteger* cycles = nullptr);
     void FreeAll(); // at close: breaks every remaining cycle
 
     Value registry;
@@ -45,6 +47,15 @@ struct SQSharedState
     bool notifyAllExceptions = false;
     bool printArrays = false; // print dumps arrays element by element
     std::string scratch;
+    // References the host holds through sq_addref: each object is held once, with the host's count.
+    struct HostRef
+    {
+        SQUnsignedInteger count;
+        SQUnsignedInteger serial; // when it was first added: closing releases them in that order
+    };
+    std::unordered_map<SQRefCounted*, HostRef> hostRefs;
+    SQUnsignedInteger hostRefSerial = 0;
+    void ReleaseHostRefs();
     SQVM* mainVM = nullptr;
     bool closing = false;
 

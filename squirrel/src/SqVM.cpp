@@ -36,8 +36,13 @@ void SQVM::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
     fn(debugHook, ctx);
 }
 
+// The root table goes first, then the error and the hooks, then the stack from the bottom up.
 void SQVM::Finalize()
 {
+    roottable.Null();
+    lastError.Null();
+    errorHandler.Null();
+    debugHook.Null();
     CloseOuters(0);
     for (SQInteger i = 0; i < stackSize; i++)
         stack[i].Null();
@@ -45,10 +50,6 @@ void SQVM::Finalize()
     traps.clear();
     top = 0;
     stackBase = 0;
-    roottable.Null();
-    lastError.Null();
-    errorHandler.Null();
-    debugHook.Null();
 }
 
 SQOuter* SQVM::FindOuter(SQInteger slot)
@@ -129,6 +130,7 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     SQCallInfo ci;
     ci.pc = p->code.data();
     ci.closure = c;
+    ci.native = nullptr;
     ci.literals = p->literals.data();
     ci.base = argBase;
     ci.target = target;
@@ -199,16 +201,25 @@ void SQVM::CallDebugHook(SQInteger event, SQInteger line)
 
 void SQVM::NotifyError()
 {
-    errorNotified = true;
-    if (!raiseErrors || errorHandler._type == OT_NULL)
+    if (errorHandler._type == OT_NULL)
         return;
     Value err = lastError;
     Value handler = errorHandler;
     Value ignored;
+    const bool saved = raiseErrors;
     raiseErrors = false; // an error inside the handler does not call it again
     CallWith(handler, roottable, &err, 1, ignored);
-    raiseErrors = true;
+    raiseErrors = saved;
     lastError = err;
+}
+
+// The innermost loop's frames lie above its root frame; a trap set by one of them catches the error.
+bool SQVM::TrappedInThisLoop() const
+{
+    for (size_t i = calls.size(); i-- > 0;)
+        if (calls[i].root)
+            return !traps.empty() && traps.back().callDepth > SQInteger(i);
+    return !traps.empty();
 }
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
@@ -235,6 +246,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
     SQCallInfo ci;
     ci.pc = nullptr;
     ci.closure = nullptr;
+    ci.native = nc;
     ci.literals = nullptr;
     ci.base = argBase;
     ci.target = -1;
@@ -359,6 +371,7 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
     SQCallInfo ci;
     ci.pc = g->pc;
     ci.closure = c;
+    ci.native = nullptr;
     ci.literals = p->literals.data();
     ci.base = base;
     ci.target = -1;
@@ -407,12 +420,23 @@ struct DepthGuard
     explicit DepthGuard(SQInteger& d) : depth(d) { depth++; }
     ~DepthGuard() { depth--; }
 };
+// Sets a flag for a scope and puts the old value back when the scope ends.
+struct FlagRestore
+{
+    bool& flag;
+    const bool saved;
+    FlagRestore(bool& f, bool value) : flag(f), saved(f) { flag = value; }
+    ~FlagRestore() { flag = saved; }
+};
 } // namespace
 
 bool SQVM::Execute(Value& ret)
 {
     DepthGuard guard(executeDepth);
     DepthGuard shared(ss->nestedCalls);
+    // Only the loop a host call starts raises errors; loops it nests (metamethods, callbacks) start quiet.
+    const bool raiseHere = raiseErrors;
+    FlagRestore restoreRaise(raiseErrors, false);
     SQCallInfo* ci;
     const SQInstruction* pc;
     Value* stk;
@@ -1140,7 +1164,9 @@ bool SQVM::Execute(Value& ret)
     next_instruction:
         DISPATCH();
     error:
-        if (!errorNotified && traps.empty())
+        // Every loop an error leaves uncaught reports it, so an error crossing a native that called back into
+        // script reaches the handler once per loop the host asked to raise errors in.
+        if (ss->notifyAllExceptions || (raiseHere && !TrappedInThisLoop()))
             NotifyError();
         for (;;)
         {
@@ -1153,7 +1179,6 @@ bool SQVM::Execute(Value& ret)
                 K = ci->literals;
                 top = ci->base + ci->closure->Proto()->maxStack;
                 stk[t.target] = lastError;
-                errorNotified = false;
                 pc = t.catchPc;
                 DISPATCH();
             }

@@ -11,7 +11,8 @@ struct SQCallInfo
 {
     SQCallInfo() {} // callers set every field; pushing a frame does not zero it first
     const SQInstruction* pc;
-    SQClosure* closure; // null for a native function
+    SQClosure* closure;      // null for a native function
+    SQNativeClosure* native; // the native function of a native frame, else null
     const Value* literals;
     SQInteger base;   // absolute index of register 0 ('this')
     SQInteger target; // absolute slot receiving the result, or -1
@@ -44,6 +45,7 @@ struct SQVM : SQCollectable
     Value lastError;
     Value errorHandler;
     Value debugHook;
+    SQDEBUGHOOK nativeDebugHook = nullptr; // called through a native closure held in debugHook
     SQUserPointer foreignPtr = nullptr;
     SQInteger state = SQ_VMSTATE_IDLE;
     SQInteger nativeDepth = 0;    // nested C calls; a thread cannot suspend across them
@@ -51,11 +53,12 @@ struct SQVM : SQCollectable
     SQInteger suspendTarget = -1; // slot receiving the wake-up value
     bool suspended = false;
     bool throwOnResume = false; // sq_wakeupvm asked to resume by raising lastError
-    bool raiseErrors = true;    // the host asked for uncaught errors to reach the error handler
-    bool errorNotified = false; // the handler has seen the error now unwinding
+    bool raiseErrors = true;    // the next interpreter loop hands its uncaught errors to the error handler
 
-    // Hands an error nothing will catch to the error handler while the frames that raised it still exist.
+    // Hands an error to the error handler while the frames that raised it still exist.
     void NotifyError();
+    // Whether a try of the innermost interpreter loop will catch the error now raised.
+    bool TrappedInThisLoop() const;
     bool inDebugHook = false;
     void CallDebugHook(SQInteger event, SQInteger line);
 

@@ -799,6 +799,8 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
         SQInteger pos = iter.IsNull() ? 0 : iter.Int();
         Value k, idx;
         SQInteger next = c->members->Next(pos, k, idx);
+        while (next >= 0 && c->IsMetaMethodKey(ss, k))
+            next = c->members->Next(next + 1, k, idx);
         if (next < 0)
         {
             done = true;

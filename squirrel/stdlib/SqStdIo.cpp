@@ -211,3 +211,55 @@ SQRESULT sqstd_register_iolib(HSQUIRRELVM v)
     SetStandardStream(v, "stderr", stderr);
     return SQ_OK;
 }
+
+SQFILE sqstd_fopen(const SQChar* filename, const SQChar* mode)
+{
+    return fopen(filename, mode);
+}
+SQInteger sqstd_fread(SQUserPointer buffer, SQInteger size, SQInteger count, SQFILE file)
+{
+    if (size < 0 || count < 0)
+        return 0;
+    return SQInteger(fread(buffer, size_t(size), size_t(count), static_cast<FILE*>(file)));
+}
+SQInteger sqstd_fwrite(const SQUserPointer buffer, SQInteger size, SQInteger count, SQFILE file)
+{
+    if (size < 0 || count < 0)
+        return 0;
+    return SQInteger(fwrite(buffer, size_t(size), size_t(count), static_cast<FILE*>(file)));
+}
+SQInteger sqstd_fseek(SQFILE file, SQInteger offset, SQInteger origin)
+{
+    int whence;
+    switch (origin)
+    {
+    case SQ_SEEK_SET:
+        whence = SEEK_SET;
+        break;
+    case SQ_SEEK_END:
+        whence = SEEK_END;
+        break;
+    case SQ_SEEK_CUR:
+        whence = SEEK_CUR;
+        break;
+    default:
+        return -1;
+    }
+    return fseek(static_cast<FILE*>(file), long(offset), whence);
+}
+SQInteger sqstd_ftell(SQFILE file)
+{
+    return SQInteger(ftell(static_cast<FILE*>(file)));
+}
+SQInteger sqstd_fflush(SQFILE file)
+{
+    return fflush(static_cast<FILE*>(file));
+}
+SQInteger sqstd_fclose(SQFILE file)
+{
+    return fclose(static_cast<FILE*>(file));
+}
+SQInteger sqstd_feof(SQFILE file)
+{
+    return feof(static_cast<FILE*>(file));
+}

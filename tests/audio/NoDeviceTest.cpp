@@ -4,7 +4,7 @@
 #include "audio/Sound.h"
 #include "audio/SoundDefinition.h"
 #include "core/FileTable.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "tools/formats/WavWriter.h"
 
@@ -28,7 +28,7 @@ TEST(NoDeviceTest, EveryCallRunsOnSilently)
     ASSERT_TRUE(dir.WriteFile("data/sound/defs.txt", std::string("a\ta.wav\tTRUE\t1\n")));
     FileTableMountDataTree(dir.Root().c_str());
     ASSERT_FALSE(AudioHasDevice());
-    CapturedLog log;
+    LogCapture log;
 
     AudioSetDistanceModel();
     ASSERT_TRUE(SoundDefLoad("defs.txt"));
@@ -47,7 +47,7 @@ TEST(NoDeviceTest, EveryCallRunsOnSilently)
     EXPECT_EQ(Sound::GetCurrentVoiceCount(), 0);
     SoundDefUnload("defs.txt");
     EXPECT_EQ(SoundDefCount(), 0);
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(log.Lines().empty());
 
     AudioCloseDevice();
     EXPECT_FALSE(AudioIsMuted());

@@ -3,7 +3,7 @@
 
 #include "audio/Sound.h"
 #include "audio/SoundDefinition.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <AL/al.h>
 
@@ -120,21 +120,21 @@ TEST_F(SoundDefinitionTest, TheTableRefusesTheTwoHundredFiftySeventhSound)
     std::string text;
     for (int i = 0; i < kMaxSoundDefinitions + 1; ++i)
         text += "s" + std::to_string(i) + "\tnone.wav\tFALSE\t1\n";
-    CapturedLog log;
+    LogCapture log;
     ASSERT_TRUE(LoadDefinitions(text));
     EXPECT_EQ(SoundDefCount(), kMaxSoundDefinitions);
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_NE(log.lines()[0].find("s256"), std::string::npos) << log.lines()[0];
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("s256"), std::string::npos) << log.Lines()[0];
     EXPECT_EQ(SoundDefFind(SoundHash("s255")), 255);
 }
 
 TEST_F(SoundDefinitionTest, AMissingFileIsReportedAndFails)
 {
-    CapturedLog log;
+    LogCapture log;
     EXPECT_FALSE(SoundDefLoad("none.txt"));
     EXPECT_FALSE(SoundDefUnload("none.txt"));
-    ASSERT_EQ(log.lines().size(), 2u);
-    EXPECT_EQ(log.lines()[0], "Open sound def sound/none.txt failed.\n");
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_EQ(log.Lines()[0], "Open sound def sound/none.txt failed.\n");
 }
 
 TEST_F(SoundDefinitionTest, PlaysFindTheirSoundOrTheFirstAndNothingWithoutSounds)
@@ -163,7 +163,7 @@ TEST_F(SoundDefinitionTest, UnloadingStopsTheVoicesOnItsBuffersAndFreesThem)
     Render(kStepFrames);
     ASSERT_TRUE(Sound::IsAlive(looping) && Sound::IsAlive(stream) && Sound::IsAlive(other));
 
-    CapturedLog log;
+    LogCapture log;
     ASSERT_TRUE(SoundDefUnload("defs.txt"));
     EXPECT_FALSE(Sound::IsAlive(looping));
     EXPECT_FALSE(Sound::IsAlive(stream));
@@ -171,7 +171,7 @@ TEST_F(SoundDefinitionTest, UnloadingStopsTheVoicesOnItsBuffersAndFreesThem)
     for (uint32_t buffer : buffers)
         EXPECT_FALSE(alIsBuffer(buffer)) << buffer;
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(log.Lines().empty());
     EXPECT_EQ(SoundDefCount(), 2);
     EXPECT_EQ(Sound::GetCurrentVoiceCount(), 1);
 }
@@ -188,9 +188,9 @@ TEST_F(SoundDefinitionTest, DamagedWavesGiveSilentSoundsAndOneReportEach)
         WriteWave(file, WavDamage(WavWriteSignal(ToneSpec(0.5f, 0.5f)), fault));
         text += "bad" + std::to_string(n++) + "\t" + file + "\tTRUE\t1\n";
     }
-    CapturedLog log;
+    LogCapture log;
     ASSERT_TRUE(LoadDefinitions(text));
-    EXPECT_EQ(log.lines().size(), std::size(faults));
+    EXPECT_EQ(log.Lines().size(), std::size(faults));
     EXPECT_EQ(SoundDefCount(), int(std::size(faults)));
     for (int i = 0; i < n; ++i)
         PlaySoundByName(("bad" + std::to_string(i)).c_str(), SST_SOUNDFX);

@@ -144,7 +144,7 @@ TEST_F(SoundScriptAPITest, WrongArgumentsAreScriptErrors)
                            "Sound.PlayPositionalSound(\"long\", Vec3(0, 0, 0));"};
     for (const char* call : calls)
     {
-        s_reports.clear();
+        ClearReports();
         Run(std::string("reached <- 0;") + call + "reached <- 1;");
         EXPECT_TRUE(ReportsContain("Squirrel error")) << call;
         EXPECT_EQ(GlobalInt("reached"), 0) << call;

@@ -4,7 +4,7 @@
 
 #include "audio/Sound.h"
 #include "audio/SoundDefinition.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <cmath>
 #include <string>
@@ -187,13 +187,13 @@ TEST_F(SoundStreamTest, ACallbackThatStopsOrReusesItsVoiceIsHonoured)
 
 TEST_F(SoundStreamTest, APieceOfAnotherFormatIsReportedAndSkipped)
 {
-    CapturedLog log;
+    LogCapture log;
     const SoundVoiceId id = Start({Piece(1), SoundHash("stereo"), SoundHash("slow"), Piece(2), Piece(3)});
     const std::vector<float> levels = RunSteps(60);
     EXPECT_EQ(Heard(levels), (std::vector<int>{1, 2, 3}));
-    ASSERT_EQ(log.lines().size(), 2u);
-    EXPECT_NE(log.lines()[0].find("stereo.wav"), std::string::npos) << log.lines()[0];
-    EXPECT_NE(log.lines()[1].find("slow.wav"), std::string::npos) << log.lines()[1];
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_NE(log.Lines()[0].find("stereo.wav"), std::string::npos) << log.Lines()[0];
+    EXPECT_NE(log.Lines()[1].find("slow.wav"), std::string::npos) << log.Lines()[1];
     EXPECT_FALSE(Sound::IsAlive(id));
 }
 

@@ -1,6 +1,7 @@
 // Voices on the loopback device: slots, fades, volumes, mute and distance.
 #include "LoopbackAudio.h"
 
+#include "audio/AudioDevice.h"
 #include "audio/Sound.h"
 #include "audio/SoundDefinition.h"
 
@@ -229,4 +230,15 @@ TEST_F(SoundVoicesTest, APositionalCallOnATwoDimensionalVoiceChangesNothing)
         EXPECT_LT(Level(unit), 0.1f) << sound << " once positional";
         Sound::KillSound(id, 0.0f);
     }
+}
+
+TEST_F(SoundVoicesTest, SettingTheDistanceModelAgainStopsAndFreesLiveVoices)
+{
+    const SoundVoiceId id = PlaySoundByName("long", SST_SOUNDFX);
+    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE_CLAMPED);
+    AudioSetDistanceModel();
+    EXPECT_FALSE(Sound::IsAlive(id));
+    EXPECT_EQ(Sound::GetCurrentVoiceCount(), 0);
+    EXPECT_LT(RenderRms(kStepFrames), 1e-4f);
+    EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }

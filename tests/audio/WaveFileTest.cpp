@@ -1,6 +1,6 @@
 // The wave reader over writer-made files, sound and damaged.
 #include "audio/WaveFile.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "tools/formats/WavWriter.h"
 
 #include <gtest/gtest.h>
@@ -48,12 +48,12 @@ TEST(WaveFileTest, ADataSizeIsCutToTheBytesPresentAndToWholeFrames)
     {
         const std::vector<uint8_t> sound = Tone(c.channels, 22050, 0.05f);
         const std::vector<uint8_t> file = WavDamage(sound, c.fault);
-        CapturedLog log;
+        LogCapture log;
         WaveData wave;
         ASSERT_TRUE(WaveParse(file.data(), file.size(), "cut.wav", wave));
         EXPECT_EQ(wave.size, sound.size() - kWaveHeaderSize);
         EXPECT_EQ(wave.size % (2u * c.channels), 0u);
-        EXPECT_TRUE(log.lines().empty());
+        EXPECT_TRUE(log.Lines().empty());
     }
 }
 
@@ -66,12 +66,12 @@ TEST(WaveFileTest, AHeaderTheEngineCannotPlayIsReportedOnce)
     for (WavFault fault : faults)
     {
         const std::vector<uint8_t> file = WavDamage(Tone(1, 44100, 0.05f), fault);
-        CapturedLog log;
+        LogCapture log;
         WaveData wave;
         EXPECT_FALSE(WaveParse(file.empty() ? nullptr : file.data(), file.size(), "bad.wav", wave))
             << int(fault);
         EXPECT_EQ(wave.size, 0u);
-        ASSERT_EQ(log.lines().size(), 1u) << int(fault);
-        EXPECT_NE(log.lines()[0].find("bad.wav"), std::string::npos);
+        ASSERT_EQ(log.Lines().size(), 1u) << int(fault);
+        EXPECT_NE(log.Lines()[0].find("bad.wav"), std::string::npos);
     }
 }

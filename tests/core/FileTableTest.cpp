@@ -1,6 +1,7 @@
-#include "DataTreeFixture.h"
+#include "support/DataTreeFixture.h"
 
 #include <cstring>
+#include <unistd.h>
 
 namespace
 {
@@ -155,7 +156,7 @@ TEST_F(FileTableTest, SkipsAndReportsPathsTooLong)
 {
     const std::string longName(250, 'n');
     ASSERT_TRUE(dir.WriteFile("data/" + longName, "long"));
-    m_errors.clear();
+    m_log.Clear();
     Mount();
     EXPECT_EQ(FileTableFind(longName.c_str()), nullptr);
     EXPECT_TRUE(ErrorsMention("too long"));
@@ -173,5 +174,23 @@ TEST_F(FileTableTest, RebuildEmptiesTheTable)
     FileTableRebuild("windata");
     EXPECT_EQ(FileTableSize(), 2u);
     EXPECT_EQ(ReadAll("shared.txt"), "from platform folder");
+}
+TEST_F(FileTableTest, FoldersLinkingBackAreEnteredOncePerPath)
+{
+    // Two links back to its own folder made 2^depth paths before.
+    ASSERT_EQ(symlink(".", dir.PathOf("data/x/again").c_str()), 0);
+    ASSERT_EQ(symlink(".", dir.PathOf("data/x/and-again").c_str()), 0);
+    ASSERT_EQ(symlink("..", dir.PathOf("data/x/up").c_str()), 0);
+    // A link to a folder off the path is an ordinary second name.
+    ASSERT_EQ(symlink("../windata", dir.PathOf("data/side").c_str()), 0);
+    const size_t before = FileTableSize();
+    m_log.Clear();
+    Mount();
+    EXPECT_EQ(FileTableSize(), before + 2);
+    EXPECT_EQ(ReadAll("side/win.txt"), "platform only");
+    EXPECT_EQ(FileTableFind("x/again/a.txt"), nullptr);
+    EXPECT_EQ(FileTableFind("x/up/loose.txt"), nullptr);
+    EXPECT_EQ(m_log.Lines().size(), 4u) << m_log.Text(); // three links back, and the damaged archive
+    EXPECT_TRUE(ErrorsMention("leads back to a folder above it"));
 }
 } // namespace

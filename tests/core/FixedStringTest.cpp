@@ -145,3 +145,35 @@ TEST(StringUtil, CaseAndCompare)
     EXPECT_FALSE(CStringEqualsN("abcdef", "abcxyz", 4));
     EXPECT_FLOAT_EQ(StringToFloat("2.5e1"), 25.0f);
 }
+
+TEST(StringUtil, NullReadsAsTheEmptyString)
+{
+    EXPECT_TRUE(StringEquals(nullptr, ""));
+    EXPECT_TRUE(StringEquals("", nullptr));
+    EXPECT_FALSE(StringEquals(nullptr, "a"));
+    EXPECT_TRUE(StringDiffers("a", nullptr));
+    EXPECT_TRUE(StringLess(nullptr, "a"));
+    EXPECT_FALSE(StringLess("a", nullptr));
+    EXPECT_TRUE(CStringEquals(nullptr, nullptr));
+    EXPECT_TRUE(CStringEqualsN(nullptr, "", 3));
+    EXPECT_TRUE(StringContains("abc", nullptr));
+    EXPECT_FALSE(StringContains(nullptr, "a"));
+    EXPECT_EQ(StringFind(nullptr, "a"), nullptr);
+    EXPECT_EQ(StringFindLastChar(nullptr, 'a'), -1);
+    EXPECT_EQ(StringLength(nullptr), 0);
+    EXPECT_EQ(CStringLength(nullptr), 0);
+    EXPECT_EQ(StringToInt(nullptr), 0);
+    EXPECT_EQ(StringToFloat(nullptr), 0.0f);
+    StringToUpper(nullptr);
+    StringToLower(nullptr);
+    StringReplaceChar(nullptr, 'a', 'b');
+
+    char buffer[8] = "keep";
+    StringCopyN(buffer, nullptr, sizeof buffer);
+    EXPECT_STREQ(buffer, "");
+    StringCopyN(buffer, "ab", sizeof buffer);
+    StringConcat(buffer, nullptr, sizeof buffer);
+    EXPECT_STREQ(buffer, "ab");
+    StringCopyN(nullptr, "ab", 4);
+    StringConcat(nullptr, "ab", 4);
+}

@@ -33,3 +33,9 @@ TEST(Hash, BytesMatchesStringAndStopsAtCount)
     const char withZero[] = {'a', 0, 'b'};
     EXPECT_EQ(HashBytes(withZero, 3), (97u * 31u + 0u) * 31u + 98u);
 }
+
+TEST(Hash, NullIsTheEmptyName)
+{
+    EXPECT_EQ(HashString(nullptr), HashString(""));
+    EXPECT_EQ(HashBytes(nullptr, 4), 0u);
+}

@@ -226,3 +226,53 @@ TEST_F(RegexTest, ErrorsAreSilentWithoutAHandler)
     EXPECT_TRUE(g_errors.empty());
 }
 } // namespace
+
+// Patterns whose backtracking explodes, or whose repeated group nests once per repetition, give up with
+// one report instead of running for seconds or overflowing the stack; their answer is "no match".
+TEST_F(RegexTest, RunawayMatchesGiveUpWithOneReport)
+{
+    struct Case
+    {
+        const char* pattern;
+        std::string text;
+    };
+    std::string pairs;
+    for (int i = 0; i < 30000; ++i)
+        pairs += "ab";
+    const Case cases[] = {
+        {"(a|a)+b", std::string(40, 'a')},
+        {"(a+)+b", std::string(40, 'a')},
+        {"^.*.*.*.*.*.*x", "x" + std::string(120, 'y')}, // the x is found only once every .* is empty
+        {"(ab)*c", pairs + "c"},
+    };
+    for (const Case& c : cases)
+    {
+        g_errors.clear();
+        regexp* re = RegexCompile(c.pattern);
+        ASSERT_NE(re, nullptr) << c.pattern;
+        EXPECT_FALSE(RegexExecute(re, c.text.c_str())) << c.pattern;
+        EXPECT_EQ(g_errors, std::vector<std::string>{"match too complex"}) << c.pattern;
+        RegexFree(re);
+    }
+}
+
+TEST_F(RegexTest, BoundsLeaveOrdinaryMatchesAlone)
+{
+    std::string pairs;
+    for (int i = 0; i < 500; ++i)
+        pairs += "ab";
+    pairs += "c";
+    const MatchCase cases[] = {
+        {"(ab)*c", pairs.c_str(), true, ""},
+        {"(a|a)+b", "aaaaaaaaaaaab", true, ""},
+        {"^.*.*.*x", "xyyyyyyyyyyyyyyyyyyyy", true, ""},
+    };
+    for (const MatchCase& c : cases)
+    {
+        regexp* re = RegexCompile(c.pattern);
+        ASSERT_NE(re, nullptr) << c.pattern;
+        EXPECT_EQ(RegexExecute(re, c.text), c.matches) << c.pattern;
+        RegexFree(re);
+    }
+    EXPECT_TRUE(g_errors.empty());
+}

@@ -1,4 +1,4 @@
-#include "DataTreeFixture.h"
+#include "support/DataTreeFixture.h"
 
 #include "core/StringKeeper.h"
 #include "core/SystemLanguage.h"
@@ -35,7 +35,7 @@ TEST_F(StringKeeperFilesTest, LoadsEveryCsvBelowTheFolderLaterFilesWinning)
     EXPECT_STREQ(keeper.GetString("ONLY_C"), "c");
     EXPECT_EQ(keeper.GetString("NOT_CSV"), nullptr);
     EXPECT_EQ(keeper.GetString("ONLY_FRENCH"), nullptr);
-    EXPECT_TRUE(m_errors.empty());
+    EXPECT_TRUE(m_log.Empty());
 }
 
 TEST_F(StringKeeperFilesTest, ArchiveMembersAndLooseFilesLoadInTableOrder)

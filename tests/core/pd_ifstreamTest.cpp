@@ -1,4 +1,4 @@
-#include "DataTreeFixture.h"
+#include "support/DataTreeFixture.h"
 
 #include "core/pd_ofstream.h"
 
@@ -74,6 +74,21 @@ TEST_F(pd_ifstreamTest, OpensByEachMode)
     EXPECT_TRUE(FileExists("packed.bin", kOpenTable));
     EXPECT_FALSE(FileExists("data", kOpenRoot)); // a folder is not a file
     EXPECT_FALSE(pd_ifstream("data/numbers.bin", kOpenRoot, 0, 0).IsOpen());
+}
+
+TEST_F(pd_ifstreamTest, ANameLongerThanItsRecordIsRefusedNotCut)
+{
+    // A file whose path is exactly what the longer name would be cut to.
+    const std::string base = dir.PathOf("");
+    const std::string cut = std::string(255 - base.size(), 'n');
+    ASSERT_TRUE(dir.WriteFile(cut, "the wrong file"));
+    ASSERT_EQ(ReadAll((base + cut).c_str(), kOpenPath), "the wrong file");
+    for (const std::string& longer : {base + cut + "-and-more", base + cut + std::string(300, 'm')})
+    {
+        m_log.Clear();
+        EXPECT_EQ(ReadAll(longer.c_str(), kOpenPath), "<closed>");
+        EXPECT_TRUE(ErrorsMention("name too long")) << m_log.Text();
+    }
 }
 
 TEST_F(pd_ifstreamTest, TellsTheListenerOfOpensAndOfEachReadBeforehand)
@@ -214,10 +229,10 @@ TEST_F(pd_ifstreamTest, DeciphersInAnyOrderOfPieces)
 TEST_F(pd_ifstreamTest, KeyNamesLongerThanTheBaseKeysFailTheOpen)
 {
     EXPECT_EQ(ReadAll(std::string(60, 'k').c_str()), "sixty");
-    m_errors.clear();
+    m_log.Clear();
     EXPECT_EQ(ReadAll(std::string(61, 'k').c_str()), "<closed>");
-    ASSERT_EQ(m_errors.size(), 1u);
-    EXPECT_EQ(m_errors[0], "Error: Encryption Key Too Big: " + std::string(61, 'k') + " \n");
+    ASSERT_EQ(m_log.Lines().size(), 1u);
+    EXPECT_EQ(m_log.Lines()[0], "Error: Encryption Key Too Big: " + std::string(61, 'k') + " \n");
 
     std::string why;
     EXPECT_FALSE(EncipheredNameUsable(std::string(61, 'k').c_str(), why));
@@ -242,7 +257,7 @@ TEST_F(pd_ifstreamTest, FindsMembersOfAnArchiveRewrittenInAnotherOrder)
     WriteArchive("data/pack.darnix", {{"deflated.txt", "new deflated"}, {"stored.txt", "new stored"}});
     EXPECT_EQ(ReadAll("stored.txt"), "new stored");
     EXPECT_EQ(ReadAll("deflated.txt"), "new deflated");
-    m_errors.clear();
+    m_log.Clear();
     EXPECT_EQ(ReadAll("packed.bin"), "<closed>");
     EXPECT_TRUE(ErrorsMention("missing"));
 }
@@ -293,10 +308,10 @@ TEST_F(pd_ifstreamTest, DamagedMembersFailTheOpenWithAReport)
                                           {"deflated.txt", std::string(4000, 'z') + "tail"}});
         FileTableRebuild("data");
         DamageArchive(c.patch);
-        m_errors.clear();
+        m_log.Clear();
         pd_ifstream stream(c.member, kOpenTable, 0, kInReadBinary);
         EXPECT_FALSE(stream.IsOpen()) << c.what;
-        EXPECT_TRUE(ErrorsMention(c.report)) << c.what << ": " << (m_errors.empty() ? "" : m_errors[0]);
+        EXPECT_TRUE(ErrorsMention(c.report)) << c.what << ": " << (m_log.Empty() ? "" : m_log.Lines()[0]);
         EXPECT_EQ(ReadAll("packed.bin"), m_counting) << c.what; // the rest of the archive still reads
     }
 }
@@ -304,7 +319,7 @@ TEST_F(pd_ifstreamTest, DamagedMembersFailTheOpenWithAReport)
 TEST_F(pd_ifstreamTest, AnArchiveCutShortFailsItsOpensWithAReport)
 {
     DamageArchive([](std::string& zip) { zip.resize(zip.size() / 2); });
-    m_errors.clear();
+    m_log.Clear();
     EXPECT_EQ(ReadAll("stored.txt"), "<closed>");
     EXPECT_TRUE(ErrorsMention("does not open"));
 }

@@ -5,7 +5,7 @@
 #include "ModelFixtures.h"
 #include "core/FileTable.h"
 #include "core/Hash.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -163,11 +163,11 @@ TEST(AnimBuffer, DamagedFilesAreRefusedWithOneReport)
         SCOPED_TRACE(fault.first);
         ChAnim anim = ArmAnim(4);
         fault.second(anim);
-        CapturedLog log;
+        LogCapture log;
         AnimFile file;
         EXPECT_FALSE(Parse(ChAnimWrite(anim), file));
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_EQ(log.lines()[0].find("Animation arm.chanim is damaged: "), 0u) << log.lines()[0];
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_EQ(log.Lines()[0].find("Animation arm.chanim is damaged: "), 0u) << log.Lines()[0];
         EXPECT_TRUE(file.animations.empty());
     }
 }
@@ -179,10 +179,10 @@ TEST(AnimBuffer, EveryTruncationIsRefused)
         const std::vector<uint8_t> bytes = ChAnimWrite(ArmAnim(version));
         for (size_t size = 0; size < bytes.size(); ++size)
         {
-            CapturedLog log;
+            LogCapture log;
             AnimFile file;
             EXPECT_FALSE(AnimFileParse(bytes.data(), size, false, "a", 0, file)) << size;
-            EXPECT_EQ(log.lines().size(), 1u) << size;
+            EXPECT_EQ(log.Lines().size(), 1u) << size;
         }
     }
 }
@@ -238,10 +238,10 @@ TEST_F(AnimCacheTest, AppendsShareTheSkeletonAndKeepTheirIdentifiers)
     };
     for (const auto& row : refusals)
     {
-        CapturedLog log;
+        LogCapture log;
         EXPECT_EQ(AnimBufferAppendFile(buffer, row.first, 1), 0);
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_EQ(log.lines()[0], row.second);
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_EQ(log.Lines()[0], row.second);
         EXPECT_EQ(buffer->GetAnimationCount(), 3);
     }
 }
@@ -261,9 +261,9 @@ TEST_F(AnimCacheTest, BuffersStayCachedAfterTheirLastRelease)
     EXPECT_EQ(AnimCache("arm.chanim", 4, 0), buffer);
     AnimRelease(buffer);
 
-    CapturedLog log;
+    LogCapture log;
     EXPECT_EQ(AnimCache("missing.chanim", 4, 0), nullptr);
-    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.Lines().size(), 1u);
     AnimFreeAll();
     EXPECT_EQ(FileTableFindEntry("arm.chanim")->kind, kResourceGone);
 }

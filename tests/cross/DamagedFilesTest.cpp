@@ -8,7 +8,7 @@
 #include "cross/ModelFile.h"
 #include "cross/ObjAnim.h"
 #include "cross/UVAnim.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "tools/formats/SideAnimWriter.h"
 
 #include <gtest/gtest.h>
@@ -49,12 +49,12 @@ TEST(DamagedFiles, ModelReaderRefusesOrReadsEveryCopy)
         ForEachDamagedCopy(ChModelWrite(QuadModel(version)),
                            [](std::vector<uint8_t>& bytes)
                            {
-                               CapturedLog log;
+                               LogCapture log;
                                ModelFile file;
                                if (!ModelFileParse(bytes.data(), bytes.size(), false, "m", file))
-                                   EXPECT_EQ(log.lines().size(), 1u);
+                                   EXPECT_EQ(log.Lines().size(), 1u);
                                else
-                                   EXPECT_TRUE(log.lines().empty());
+                                   EXPECT_TRUE(log.Lines().empty());
                            });
 }
 
@@ -70,11 +70,11 @@ TEST(DamagedFiles, AnimationReaderRefusesOrReadsEveryCopy)
         ForEachDamagedCopy(ChAnimWrite(anim),
                            [](std::vector<uint8_t>& bytes)
                            {
-                               CapturedLog log;
+                               LogCapture log;
                                AnimFile file;
                                if (!AnimFileParse(bytes.data(), bytes.size(), false, "a", 0, file))
                                {
-                                   EXPECT_EQ(log.lines().size(), 1u);
+                                   EXPECT_EQ(log.Lines().size(), 1u);
                                    return;
                                }
                                AnimBuffer buffer(4);

@@ -8,7 +8,7 @@
 #include "cross/ModelCache.h"
 #include "cross/ObjAnim.h"
 #include "cross/UVAnim.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/gl/GLDrawTest.h"
 
 #include <string>
@@ -41,7 +41,7 @@ protected:
 TEST_F(DemoModelsTest, EveryModelAndAnimationLoadsWithoutAReport)
 {
     FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
-    CapturedLog log;
+    LogCapture log;
     const std::vector<std::string> models = NamesMatching("[.]chmodel$");
     ASSERT_GE(models.size(), 6u);
     for (const std::string& name : models)
@@ -63,7 +63,7 @@ TEST_F(DemoModelsTest, EveryModelAndAnimationLoadsWithoutAReport)
         EXPECT_TRUE(buffer->EvaluateTime(0, 0.7f, pose.data())) << name;
         AnimRelease(buffer);
     }
-    EXPECT_TRUE(log.lines().empty()) << log.lines()[0];
+    EXPECT_TRUE(log.Lines().empty()) << log.Lines()[0];
 }
 
 TEST_F(DemoModelsTest, TheAnimatedPartsFindTheirTracks)

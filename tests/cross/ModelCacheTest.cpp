@@ -12,7 +12,7 @@
 #include "cross/UVAnim.h"
 #include "opengl/GLCaps.h"
 #include "opengl/Texture.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "support/gl/GLDrawTest.h"
 #include "tools/formats/DdsWriter.h"
@@ -116,7 +116,7 @@ TEST_F(ModelCacheTest, LayerTexturesAreFoundBesideUpAndBelow)
         else
             WriteTga(row.present);
         Mount();
-        CapturedLog log;
+        LogCapture log;
         Model* model = ModelCache("props/set01/m.chmodel");
         ASSERT_TRUE(model);
         Texture* texture = model->GetMaterialRecord(0, 0)->layers[0].texture;
@@ -124,13 +124,13 @@ TEST_F(ModelCacheTest, LayerTexturesAreFoundBesideUpAndBelow)
         {
             ASSERT_TRUE(texture);
             EXPECT_STREQ(texture->m_name, row.found);
-            EXPECT_TRUE(log.lines().empty()) << log.lines()[0];
+            EXPECT_TRUE(log.Lines().empty()) << log.Lines()[0];
         }
         else
         {
             EXPECT_EQ(texture, nullptr);
-            ASSERT_EQ(log.lines().size(), 1u);
-            EXPECT_EQ(log.lines()[0], std::string("Could not find texture ") + row.layer +
+            ASSERT_EQ(log.Lines().size(), 1u);
+            EXPECT_EQ(log.Lines()[0], std::string("Could not find texture ") + row.layer +
                                           " for model props/set01/m.chmodel\n");
         }
         ModelRelease(model);
@@ -197,7 +197,7 @@ TEST_F(ModelCacheTest, MaterialTextureNamesSplitAtTheBar)
 {
     Write("props/m.chmodel", ChModelWrite(QuadModel(104, "a|b")));
     Mount();
-    CapturedLog log;
+    LogCapture log;
     Model* model = ModelCache("props/m.chmodel");
     ASSERT_TRUE(model);
     FixedString64 first, second;
@@ -248,7 +248,7 @@ TEST_F(ModelCacheTest, TheFoliageModelGetsTheStaticBucket)
     Write(kFoliageModelName, ChModelWrite(QuadModel(104)));
     Write("props/m.chmodel", ChModelWrite(QuadModel(104)));
     Mount();
-    CapturedLog log;
+    LogCapture log;
     Model* foliage = ModelCache(kFoliageModelName);
     Model* other = ModelCache("props/m.chmodel");
     ASSERT_TRUE(foliage && other);
@@ -279,10 +279,10 @@ TEST_F(ModelCacheTest, FailedLoadsReportAndLeaveNothingBehind)
     for (const auto& row : cases)
     {
         SCOPED_TRACE(row.first);
-        CapturedLog log;
+        LogCapture log;
         EXPECT_EQ(ModelCache(row.first), nullptr);
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_NE(log.lines()[0].find(row.second), std::string::npos) << log.lines()[0];
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_NE(log.Lines()[0].find(row.second), std::string::npos) << log.Lines()[0];
         EXPECT_EQ(UVAnimListSize(), 0u);
         EXPECT_EQ(ObjAnimListSize(), 0u);
     }
@@ -330,9 +330,9 @@ TEST_F(ModelCacheTest, ReloadKeepsTheRecordAndADamagedFileKeepsTheOldModel)
     truncated.resize(truncated.size() - 9);
     Write("props/m.chmodel", truncated);
     const UVAnimSet* keptSet = model->GetUVAnims();
-    CapturedLog log;
+    LogCapture log;
     EXPECT_FALSE(ModelReload(model, "props/m.chmodel"));
-    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.Lines().size(), 1u);
     EXPECT_EQ(Model::GetMeshCount(model), 2);
     EXPECT_EQ(model->GetUVAnims(), keptSet);
     EXPECT_EQ(UVAnimListSize(), 1u);
@@ -351,7 +351,7 @@ TEST_F(ModelCacheTest, TheEmulatedPathUploadsRecastVertices)
     ChModelSetVertices(model.meshes[0], vertices, true);
     Write("props/skin.chmodel", ChModelWrite(model));
     Mount();
-    CapturedLog log;
+    LogCapture log;
     GLTestUseVertexArrays(false);
     Model* loaded = ModelCache("props/skin.chmodel");
     ASSERT_TRUE(loaded);

@@ -3,7 +3,7 @@
 
 #include "cross/ModelFile.h"
 #include "ModelFixtures.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +37,10 @@ TEST(ModelFile, EachVersionReadsWhatItHolds)
     for (const VersionCase& row : kVersions)
     {
         SCOPED_TRACE(row.version);
-        CapturedLog log;
+        LogCapture log;
         ModelFile file;
         ASSERT_TRUE(Parse(ChModelWrite(QuadModel(row.version)), file));
-        EXPECT_TRUE(log.lines().empty());
+        EXPECT_TRUE(log.Lines().empty());
         ASSERT_EQ(file.meshes.size(), 1u);
         const ModelFileMesh& mesh = file.meshes[0];
         EXPECT_EQ(mesh.flags, 0x11u);
@@ -72,16 +72,16 @@ TEST(ModelFile, VersionSixAndBelowAreRefusedAsOld)
 {
     for (uint32_t version : {0u, 6u})
     {
-        CapturedLog log;
+        LogCapture log;
         ModelFile file;
         EXPECT_FALSE(Parse(ChModelWrite(QuadModel(version)), file));
-        ASSERT_EQ(log.lines().size(), 1u);
+        ASSERT_EQ(log.Lines().size(), 1u);
         char expected[200];
         snprintf(expected, sizeof expected,
                  "Old model format (version %03u) of props/m.chmodel no longer supported. (006 and lower "
                  "unsupported)\n",
                  version);
-        EXPECT_EQ(log.lines()[0], expected);
+        EXPECT_EQ(log.Lines()[0], expected);
     }
 }
 
@@ -169,12 +169,12 @@ TEST(ModelFile, DamagedFilesAreRefusedWithOneReport)
         ChModel model = QuadModel(104);
         fault.second(model.meshes[0]);
         const std::vector<uint8_t> bytes = ChModelWrite(model);
-        CapturedLog log;
+        LogCapture log;
         ModelFile file;
         EXPECT_FALSE(Parse(bytes, file));
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_NE(log.lines()[0].find("Model props/m.chmodel is damaged"), std::string::npos)
-            << log.lines()[0];
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_NE(log.Lines()[0].find("Model props/m.chmodel is damaged"), std::string::npos)
+            << log.Lines()[0];
         EXPECT_TRUE(file.meshes.empty());
     }
 }
@@ -188,10 +188,10 @@ TEST(ModelFile, CountsPastTheEndAreRefused)
     {
         std::vector<uint8_t> bytes = ChModelWrite(QuadModel(104));
         memset(bytes.data() + offset, 0xFF, 4);
-        CapturedLog log;
+        LogCapture log;
         ModelFile file;
         EXPECT_FALSE(Parse(bytes, file)) << offset;
-        EXPECT_EQ(log.lines().size(), 1u) << offset;
+        EXPECT_EQ(log.Lines().size(), 1u) << offset;
     }
 }
 
@@ -202,10 +202,10 @@ TEST(ModelFile, EveryTruncationIsRefused)
         const std::vector<uint8_t> bytes = ChModelWrite(QuadModel(version));
         for (size_t size = 0; size < bytes.size(); ++size)
         {
-            CapturedLog log;
+            LogCapture log;
             ModelFile file;
             EXPECT_FALSE(ModelFileParse(bytes.data(), size, false, "m", file)) << size;
-            EXPECT_EQ(log.lines().size(), 1u) << size;
+            EXPECT_EQ(log.Lines().size(), 1u) << size;
         }
     }
 }

@@ -10,7 +10,7 @@
 #include "opengl/TextureBuiltins.h"
 #include "platform/CommandLine.h"
 #include "platform/Display.h"
-#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 
@@ -102,9 +102,9 @@ TEST(RenderOverlayTest, OffsetsKeepTheDisplayShapeAndScaleByTheDiagonal)
     for (const Case& c : cases)
     {
         ASSERT_TRUE(RenderOverlaySetOffset(Vec2(3, 4), Vec2(3 + w, 4 + h)));
-        CapturedLog log;
+        LogCapture log;
         EXPECT_EQ(RenderOverlaySetOffset(c.topLeft, c.bottomRight), c.accepted) << c.what;
-        EXPECT_EQ(log.lines().size(), c.accepted ? 0u : 1u) << c.what;
+        EXPECT_EQ(log.Lines().size(), c.accepted ? 0u : 1u) << c.what;
         const Vec3 offset = RenderOverlayOffset();
         EXPECT_NEAR(RenderOverlayScale(), c.accepted ? c.scale : 1.0f, 1e-5f) << c.what;
         EXPECT_EQ(offset.x, c.accepted ? c.topLeft.x : 3.0f) << c.what;
@@ -128,17 +128,17 @@ TEST(RenderLightModeTest, AnInvalidModeIsReportedOnceAndKeepsTheLastLight)
     RenderAll(0.0f);
     EXPECT_EQ(RenderGetGlobalLight().power, 5.0f);
 
-    CapturedLog log;
+    LogCapture log;
     RenderSetLightMode(3);
     for (int frame = 0; frame < 3; ++frame)
         RenderAll(0.0f);
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_EQ(log.lines()[0], "Error: Invalid Light Type \n");
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0], "Error: Invalid Light Type \n");
     EXPECT_EQ(RenderGetGlobalLight().power, 5.0f);
 
     RenderSetLightMode(-2);
     RenderAll(0.0f);
-    EXPECT_EQ(log.lines().size(), 2u) << "a newly set invalid mode is reported again";
+    EXPECT_EQ(log.Lines().size(), 2u) << "a newly set invalid mode is reported again";
     RenderSetLightMode(LIGHT_MODE_TYPE_DAY);
     LightResetPresets();
     RenderAll(0.0f);
@@ -250,9 +250,9 @@ TEST_F(RenderSystemTest, AScreenshotThatCannotBeWrittenIsReported)
     ASSERT_TRUE(TakeScreenshot(true, &name));
     remove(m_temp.PathOf(name.c_str()).c_str());
     ASSERT_TRUE(m_temp.MakeFolder(name.c_str()));
-    CapturedLog log;
+    LogCapture log;
     EXPECT_FALSE(TakeScreenshot(true, &name));
-    EXPECT_FALSE(log.lines().empty());
+    EXPECT_FALSE(log.Lines().empty());
 }
 
 TEST_F(RenderSystemTest, WhileTheLoadingScreenIsUpTheFrameDrawsNothing)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <unistd.h>
 #include <vector>
 
@@ -102,4 +103,46 @@ TEST_F(StorefrontTest, CallResultsReachTheirRegistrationOnce)
     ASSERT_EQ(created.values.size(), 1u);
     EXPECT_EQ(created.calls[0], call);
     EXPECT_FALSE(created.failures[0]);
+}
+
+namespace
+{
+// Destroys the receiver it is given when it runs, as a screen does that closes
+// itself and takes another screen's receiver with it.
+class Destroyer : public CCallbackBase
+{
+public:
+    void Run(void*) override
+    {
+        ++runs;
+        if (victim)
+        {
+            SteamAPI_UnregisterCallback(victim.get());
+            victim.reset();
+        }
+    }
+    void Run(void*, bool, SteamAPICall_t) override {}
+    int GetCallbackSizeBytes() override { return sizeof(int); }
+
+    std::unique_ptr<Recorder> victim;
+    int runs = 0;
+};
+} // namespace
+
+TEST_F(StorefrontTest, AReceiverRemovedEarlierInThePumpIsNotRun)
+{
+    ASSERT_TRUE(PlatformInit());
+    Destroyer first;
+    first.victim = std::make_unique<Recorder>();
+    SteamAPI_RegisterCallback(&first, 506);
+    SteamAPI_RegisterCallback(first.victim.get(), 506);
+    Recorder last;
+    SteamAPI_RegisterCallback(&last, 506);
+    const int value = 3;
+    StorefrontPostCallback(506, &value, sizeof value);
+    PlatformRunCallbacks(); // the destroyed receiver would be run here
+    EXPECT_EQ(first.runs, 1);
+    EXPECT_EQ(last.values, std::vector<int>{3});
+    SteamAPI_UnregisterCallback(&first);
+    SteamAPI_UnregisterCallback(&last);
 }

@@ -1,8 +1,8 @@
 #include "opengl/DdsReader.h"
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/Image.h"
+#include "support/LogCapture.h"
 #include "tools/formats/DdsWriter.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +117,7 @@ TEST(DdsReader, RefusesDamagedAndUnsupportedFiles)
     {
         LogCapture log;
         EXPECT_FALSE(Read(c.file)) << c.label;
-        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << log.Text();
     }
 }
 

@@ -1,19 +1,18 @@
 #include "opengl/GLCaps.h"
 
+#include "support/gl/GLTestContext.h"
 #include "core/FileTable.h"
 #include "opengl/GLInfoLog.h"
 #include "platform/Display.h"
 #include "platform/Shell.h"
 #include "support/DisplayTestSupport.h"
-#include "support/gl/GLTestContext.h"
+#include "support/TempDir.h"
 
 #include <GL/glew.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -73,37 +72,24 @@ TEST_P(GLCapsDecision, FollowsVersionExtensionsAndWimpy)
 
 INSTANTIATE_TEST_SUITE_P(Drivers, GLCapsDecision, testing::ValuesIn(kDecisionCases));
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // A data root of its own, so "tolvanGFX.log" lands where the test reads it.
 class TemporaryRoot
 {
 public:
     TemporaryRoot()
     {
-        char pattern[] = "/tmp/pendrel_gfx_XXXXXX";
-        m_folder = mkdtemp(pattern);
-        FileWatchInit(m_folder.c_str());
+        FileWatchInit(m_folder.Path().c_str());
         GLInfoLogOpen();
     }
     ~TemporaryRoot()
     {
         GLInfoLogClose();
-        unlink(LogPath().c_str());
-        rmdir(m_folder.c_str());
         FileWatchInit("");
     }
-    std::string LogPath() const { return m_folder + "/tolvanGFX.log"; }
-    std::string Log() const { return ReadFile(LogPath()); }
+    std::string Log() const { return m_folder.ReadFile("tolvanGFX.log"); }
 
 private:
-    std::string m_folder;
+    TempDir m_folder;
 };
 
 class GLCapsOnDriver : public GLContextTest

@@ -1,7 +1,8 @@
 #include "opengl/GLCheckError.h"
 
-#include "support/DisplayTestSupport.h"
 #include "support/gl/GLTestContext.h"
+#include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -37,16 +38,16 @@ TEST(GLCheckErrorText, NamesEachErrorCode)
 TEST_F(GLCheckErrorOnDriver, CleanCheckReturnsZeroAndResetsTheCounter)
 {
     int counter = 3;
-    CapturedLog log;
+    LogCapture log;
     EXPECT_EQ(GLCheckError(&counter, "RenderAll", "Render.cpp", 42), 0u);
     EXPECT_EQ(counter, 0);
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST_F(GLCheckErrorOnDriver, ACallSiteReportsFourFailuresInARowThenWaitsForACleanCheck)
 {
     int counter = 0;
-    CapturedLog log;
+    LogCapture log;
     for (int i = 0; i < 5; ++i)
     {
         ProvokeInvalidEnum();
@@ -55,43 +56,43 @@ TEST_F(GLCheckErrorOnDriver, ACallSiteReportsFourFailuresInARowThenWaitsForAClea
     }
     const std::vector<std::string> expected = {Report("Invalid Enum"), Report("Invalid Enum"),
                                                Report("Invalid Enum"), Report("errors continue...")};
-    EXPECT_EQ(log.lines(), expected);
+    EXPECT_EQ(log.Lines(), expected);
 
     log.Clear();
     GLCheckError(&counter, "RenderAll", "Render.cpp", 42);
     ProvokeInvalidEnum();
     GLCheckError(&counter, "RenderAll", "Render.cpp", 42);
-    EXPECT_EQ(log.lines(), std::vector<std::string>{Report("Invalid Enum")});
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{Report("Invalid Enum")});
 }
 
 TEST_F(GLCheckErrorOnDriver, AForeverFailingSiteStaysQuiet)
 {
     int counter = 0;
-    CapturedLog log;
+    LogCapture log;
     for (int i = 0; i < 50; ++i)
     {
         ProvokeInvalidEnum();
         GLCheckError(&counter, "RenderAll", "Render.cpp", 42);
     }
-    EXPECT_EQ(log.lines().size(), 4u);
+    EXPECT_EQ(log.Lines().size(), 4u);
     EXPECT_LE(counter, 5);
 }
 
 TEST_F(GLCheckErrorOnDriver, WithoutACounterEveryErrorIsReportedAndNamesDefault)
 {
-    CapturedLog log;
+    LogCapture log;
     for (int i = 0; i < 6; ++i)
     {
         ProvokeInvalidEnum();
         GLCheckError(nullptr, nullptr, nullptr, 7);
     }
-    ASSERT_EQ(log.lines().size(), 6u);
-    EXPECT_EQ(log.lines()[5], "UnspecifiedFile(7): UnspecifiedFunction() - OpenGL: Invalid Enum \n");
+    ASSERT_EQ(log.Lines().size(), 6u);
+    EXPECT_EQ(log.Lines()[5], "UnspecifiedFile(7): UnspecifiedFunction() - OpenGL: Invalid Enum \n");
 }
 
 TEST_F(GLCheckErrorOnDriver, EachCallSiteKeepsItsOwnCounter)
 {
-    CapturedLog log;
+    LogCapture log;
     for (int i = 0; i < 5; ++i)
     {
         ProvokeInvalidEnum();
@@ -99,5 +100,5 @@ TEST_F(GLCheckErrorOnDriver, EachCallSiteKeepsItsOwnCounter)
         ProvokeInvalidEnum();
         GL_CHECK_ERROR("Second");
     }
-    EXPECT_EQ(log.lines().size(), 8u);
+    EXPECT_EQ(log.Lines().size(), 8u);
 }

@@ -1,9 +1,10 @@
 #include "opengl/GLState.h"
 
+#include "support/gl/GLTestContext.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/Texture.h"
 #include "support/DisplayTestSupport.h"
-#include "support/gl/GLTestContext.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 #include <cstring>
@@ -125,10 +126,10 @@ TEST_F(GLStateOnDriver, NullUnbindsAndUnitsOutsideTheTableAreRefused)
     GLBindTexture(3, &first);
     EXPECT_TRUE(GLBindTexture(3, nullptr));
     EXPECT_EQ(BoundTexture(3), 0);
-    CapturedLog log;
+    LogCapture log;
     EXPECT_FALSE(GLBindTexture(kGLTextureUnits, &first));
     EXPECT_FALSE(GLBindTexture(-1, &first));
-    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.Lines().size(), 2u);
 }
 
 TEST_F(GLStateOnDriver, BlendSettersSetEquationAndFactors)
@@ -274,9 +275,9 @@ TEST_F(GLStateOnDriver, BuffersAreCreatedMappedAndReadBack)
 
 TEST_F(GLStateOnDriver, UnknownBufferKindIsRefused)
 {
-    CapturedLog log;
+    LogCapture log;
     EXPECT_EQ(GLBufferCreate(2, 16), 0u);
     EXPECT_EQ(GLBufferMap(-1, 1), nullptr);
     EXPECT_FALSE(GLBufferUnmap(2, 1));
-    EXPECT_EQ(log.lines().size(), 3u);
+    EXPECT_EQ(log.Lines().size(), 3u);
 }

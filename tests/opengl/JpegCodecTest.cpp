@@ -1,9 +1,9 @@
 #include "opengl/JpegCodec.h"
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/Image.h"
 #include "opengl/ImageByteStream.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,8 @@ std::vector<uint8_t> Encode(uint32_t width, uint32_t height)
 }
 
 // Files in colour spaces our writer does not make, through libjpeg directly.
-std::vector<uint8_t> EncodeWithLibjpeg(J_COLOR_SPACE space, int components, uint32_t width, uint32_t height)
+std::vector<uint8_t> EncodeWithLibjpeg(J_COLOR_SPACE space, int components, uint32_t width, uint32_t height,
+                                       bool progressive = false)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -61,6 +62,8 @@ std::vector<uint8_t> EncodeWithLibjpeg(J_COLOR_SPACE space, int components, uint
     info.input_components = components;
     info.in_color_space = space;
     jpeg_set_defaults(&info);
+    if (progressive)
+        jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     const std::vector<uint8_t> pixels = GradientPixels(width, height, components);
     while (info.next_scanline < height)
@@ -72,6 +75,22 @@ std::vector<uint8_t> EncodeWithLibjpeg(J_COLOR_SPACE space, int components, uint
     jpeg_destroy_compress(&info);
     std::vector<uint8_t> file(buffer, buffer + size);
     free(buffer);
+    return file;
+}
+
+// The same file declaring another size in its frame header.
+std::vector<uint8_t> WithDeclaredSize(std::vector<uint8_t> file, uint32_t width, uint32_t height)
+{
+    for (size_t i = 0; i + 9 < file.size(); ++i)
+        if (file[i] == 0xFF && (file[i + 1] == 0xC0 || file[i + 1] == 0xC2))
+        {
+            file[i + 5] = uint8_t(height >> 8);
+            file[i + 6] = uint8_t(height);
+            file[i + 7] = uint8_t(width >> 8);
+            file[i + 8] = uint8_t(width);
+            return file;
+        }
+    ADD_FAILURE() << "no frame header";
     return file;
 }
 
@@ -136,16 +155,76 @@ TEST(JpegCodec, RefusesBadFilesWithoutEndingTheProcess)
     } cases[] = {
         {"empty", {}, "Empty input file"},
         {"not a JPEG", garbage, "Not a JPEG file"},
-        {"cut after the header", std::vector<uint8_t>(good.begin(), good.begin() + 700), "ends early"},
-        {"cut in the middle", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2),
-         "ends early"},
         {"CMYK", EncodeWithLibjpeg(JCS_CMYK, 4, 8, 8), "unsupported colour space"},
     };
     for (const Case& c : cases)
     {
         LogCapture log;
         EXPECT_FALSE(Read(c.file)) << c.label;
-        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << log.Text();
+    }
+}
+
+// The reader hands libjpeg an end-of-image marker where the data stops: the picture comes back at its
+// full size, the rows it has decoded, and the premature end is reported.
+TEST(JpegCodec, FilesCutShortLoadAtFullSizeWithAReport)
+{
+    const std::vector<uint8_t> baseline = Encode(64, 64);
+    const std::vector<uint8_t> progressive = EncodeWithLibjpeg(JCS_RGB, 3, 64, 64, true);
+    struct Case
+    {
+        const char* label;
+        std::vector<uint8_t> file;
+    } cases[] = {
+        {"baseline cut after the header", std::vector<uint8_t>(baseline.begin(), baseline.begin() + 700)},
+        {"baseline cut in the middle",
+         std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2)},
+        {"progressive cut in the middle",
+         std::vector<uint8_t>(progressive.begin(), progressive.begin() + progressive.size() / 2)},
+    };
+    for (const Case& c : cases)
+    {
+        LogCapture log;
+        const std::unique_ptr<Image> image = Read(c.file);
+        ASSERT_TRUE(image) << c.label << ": " << log.Text();
+        EXPECT_EQ(image->width, 64u) << c.label;
+        EXPECT_EQ(image->height, 64u) << c.label;
+        EXPECT_TRUE(log.Contains("Premature end of JPEG file")) << c.label << ": " << log.Text();
+    }
+    const std::unique_ptr<Image> half =
+        Read(std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2));
+    ASSERT_TRUE(half);
+    const std::vector<uint8_t> pixels = SmoothPixels(64, 64);
+    for (size_t i = 0; i < 64 * 3; ++i) // the first row was in the file
+        EXPECT_NEAR(int(pixels[i]), int(half->pixels[i]), 3) << i;
+}
+
+// A header is a few bytes and may declare any size: the size is checked before libjpeg sets up for it.
+TEST(JpegCodec, OversizedImagesAreRefusedFromTheHeader)
+{
+    const std::vector<uint8_t> tiny = EncodeWithLibjpeg(JCS_RGB, 3, 16, 16, true);
+    struct Case
+    {
+        uint32_t width;
+        uint32_t height;
+        bool loads;
+    } cases[] = {
+        {65500, 65500, false}, {16384, 16384, false}, {20000, 8, false}, {8, 20000, false},
+        {9000, 8000, false},   {2000, 1500, true},    {8192, 8, true},
+    };
+    for (const Case& c : cases)
+    {
+        LogCapture log;
+        const std::unique_ptr<Image> image = Read(WithDeclaredSize(tiny, c.width, c.height));
+        EXPECT_EQ(bool(image), c.loads) << c.width << "x" << c.height;
+        if (c.loads && image)
+        {
+            EXPECT_EQ(image->width * image->height, c.width * c.height);
+        }
+        if (!c.loads)
+        {
+            EXPECT_TRUE(log.Contains("is too large")) << c.width << "x" << c.height << ": " << log.Text();
+        }
     }
 }
 

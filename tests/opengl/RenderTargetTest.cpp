@@ -1,12 +1,12 @@
 // Render targets, their framebuffers, the screen quad and the effect buffer.
 
 #include "opengl/RenderTarget.h"
-#include "LogCapture.h"
+#include "support/gl/GLDrawTest.h"
 #include "opengl/EffectBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
-#include "support/gl/GLDrawTest.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 

@@ -2,7 +2,6 @@
 // the file streams.
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "ShippedShaders.h"
 #include "core/FileTable.h"
 #include "core/pd_ifstream.h"
@@ -11,6 +10,7 @@
 #include "opengl/ShaderProgram.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "support/gl/GLDrawTest.h"
 #include "tools/formats/DdsWriter.h"
@@ -112,12 +112,52 @@ TEST_F(ResourceCacheTest, UnreadableTexturesAreReportedOnlyWhenAsked)
     Mount();
     LogCapture log;
     EXPECT_EQ(TextureLoad("skin.CHTEX", false), nullptr);
-    EXPECT_TRUE(LogCapture::Text().empty());
+    EXPECT_TRUE(log.Text().empty());
     EXPECT_EQ(TextureLoad("missing.tga", true), nullptr);
     EXPECT_TRUE(log.Contains("Could not create texture for file: missing.tga\n"));
     EXPECT_EQ(TextureLoad("broken.tga", true), nullptr);
     EXPECT_TRUE(log.Contains("Could not create texture for file: broken.tga\n"));
     EXPECT_EQ(Entry("broken.tga").resource, nullptr);
+}
+
+TEST_F(ResourceCacheTest, TextureNamesLongerThanTheRecordAreRefused)
+{
+    // 127 characters fit the record; 128 and more were cached under the
+    // whole path and released under the cut one, freeing a cached texture.
+    const std::string fits = "textures/" + std::string(127 - 13, 'f') + ".tga";
+    const std::string tooLong = "textures/" + std::string(128 - 13, 'l') + ".tga";
+    const std::string muchTooLong = "textures/" + std::string(200, 'm') + ".tga";
+    for (const std::string& name : {fits, tooLong, muchTooLong})
+        WriteTga(name, 4, 4);
+    Mount();
+    LogCapture log;
+    Texture* texture = TextureLoad(fits.c_str(), true);
+    ASSERT_TRUE(texture) << log.Text();
+    TextureRelease(&texture);
+    EXPECT_EQ(Entry(fits.c_str()).kind, kResourceGone);
+    for (const std::string& name : {tooLong, muchTooLong})
+    {
+        log.Clear();
+        EXPECT_EQ(TextureLoad(name.c_str(), true), nullptr) << name.size();
+        EXPECT_TRUE(log.Contains("the name is too long")) << log.Text();
+        EXPECT_EQ(Entry(name.c_str()).resource, nullptr);
+    }
+}
+
+TEST_F(ResourceCacheTest, ShaderNamesLongerThanTheRecordAreRefused)
+{
+    // The root "shaders/GLSL/" and ".glsl" take 18 of the 127 characters.
+    const std::string fits(127 - 18, 's');
+    const std::string tooLong(128 - 18, 's');
+    // Cut to the record, the longer name would open this one.
+    WriteShader(fits, kShader);
+    Mount();
+    LogCapture log;
+    ShaderProgram* program = ShaderLoad(fits.c_str());
+    ASSERT_TRUE(program) << log.Text();
+    ShaderRelease(program);
+    EXPECT_EQ(ShaderLoad(tooLong.c_str()), nullptr);
+    EXPECT_TRUE(log.Contains("the name is too long")) << log.Text();
 }
 
 TEST_F(ResourceCacheTest, ReloadKeepsTheRecordAndReleasingABuiltInOnlyClearsTheHolder)

@@ -1,8 +1,8 @@
 #include "opengl/ShaderProgram.h"
 
-#include "LogCapture.h"
-#include "ShippedShaders.h"
 #include "support/gl/GLDrawTest.h"
+#include "ShippedShaders.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 
@@ -184,7 +184,7 @@ TEST_F(GLDrawTest, EveryShippedProgramCompilesAndLinksOnItsVertexPaths)
             ProgramPtr program(shaders.Load(shipped.name));
             ASSERT_TRUE(program) << shipped.name;
             EXPECT_TRUE(LinkStatus(*program)) << shipped.name;
-            EXPECT_TRUE(LogCapture::Text().empty()) << shipped.name << ": " << LogCapture::Text();
+            EXPECT_TRUE(log.Text().empty()) << shipped.name << ": " << log.Text();
             for (const char* uniform : shipped.uniforms)
             {
                 if (uniform)

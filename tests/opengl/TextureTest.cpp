@@ -1,12 +1,12 @@
 #include "opengl/Texture.h"
 
+#include "support/gl/GLDrawTest.h"
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/DdsReader.h"
 #include "opengl/GLState.h"
 #include "opengl/Image.h"
 #include "opengl/TextureBuiltins.h"
-#include "support/gl/GLDrawTest.h"
+#include "support/LogCapture.h"
 #include "tools/formats/DdsWriter.h"
 
 #include <GL/glew.h>

@@ -1,9 +1,9 @@
 #include "opengl/TgaCodec.h"
 
 #include "ImagePixels.h"
-#include "LogCapture.h"
 #include "opengl/Image.h"
 #include "opengl/ImageByteStream.h"
+#include "support/LogCapture.h"
 #include "tools/formats/TgaWriter.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +120,7 @@ TEST(TgaReader, RefusesDamagedAndUnsupportedFiles)
     {
         LogCapture log;
         EXPECT_FALSE(Read(c.file)) << c.label;
-        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << LogCapture::Text();
+        EXPECT_TRUE(log.Contains(c.report)) << c.label << ": " << log.Text();
     }
 }
 

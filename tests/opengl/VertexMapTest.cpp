@@ -1,12 +1,12 @@
 #include "opengl/VertexMap.h"
 
-#include "LogCapture.h"
+#include "support/gl/GLDrawTest.h"
 #include "ShippedShaders.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/TextureBuiltins.h"
-#include "support/gl/GLDrawTest.h"
+#include "support/LogCapture.h"
 
 #include <GL/glew.h>
 

@@ -3,6 +3,7 @@
 #include "PlatformTestSupport.h"
 #include "platform/Input.h"
 #include "platform/InputMap.h"
+#include "platform/Shell.h"
 
 #include <gtest/gtest.h>
 
@@ -314,3 +315,64 @@ TEST_F(ControllersTest, RemovedDeviceFreesItsSlotAndItsButtons)
     EXPECT_TRUE(InputIsControllerAvailable(0)) << "a new pad takes the freed slot";
 }
 } // namespace
+
+namespace
+{
+// The pads of a game whose window is not in front.
+class BackgroundControllersTest : public ControllersTest
+{
+protected:
+    void SetUp() override
+    {
+        ControllersTest::SetUp();
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        ASSERT_TRUE(CreateMainWindow(true));
+    }
+    void TearDown() override
+    {
+        DestroyMainWindow();
+        ControllersTest::TearDown();
+    }
+};
+} // namespace
+
+TEST_F(BackgroundControllersTest, PadsAreReadOnlyWhileTheWindowIsInFront)
+{
+    VirtualPad pad(kDefaultVendor, kDefaultProduct);
+    ASSERT_TRUE(pad.IsAttached()) << SDL_GetError();
+    StartInput();
+    pad.SetButton(7, true);
+    PumpInputFrame();
+    EXPECT_FALSE(InputIsControllerAvailable(0));
+    EXPECT_FALSE(InputIsButtonDown(0, JOY_START));
+
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_FOCUS_GAINED);
+    PumpInputFrame();
+    EXPECT_TRUE(InputIsControllerAvailable(0));
+    EXPECT_TRUE(InputIsButtonNewlyDown(0, JOY_START));
+
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_FOCUS_LOST);
+    pad.SetButton(7, false);
+    PumpInputFrame();
+    EXPECT_FALSE(InputIsControllerAvailable(0));
+    EXPECT_TRUE(InputIsButtonDown(0, JOY_START)); // not read: it keeps what it had
+}
+
+TEST_F(BackgroundControllersTest, TheCursorIsConfinedToTheWindowWhileItIsInFront)
+{
+    StartInput();
+    EXPECT_EQ(SDL_GetWindowMouseRect(GetMainWindow()), nullptr);
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_FOCUS_GAINED);
+    PumpInputFrame();
+    const SDL_Rect* confined = SDL_GetWindowMouseRect(GetMainWindow());
+    ASSERT_NE(confined, nullptr);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(GetMainWindow(), &width, &height);
+    EXPECT_EQ(confined->x, 0);
+    EXPECT_EQ(confined->y, 0);
+    EXPECT_EQ(confined->w, width);
+    EXPECT_EQ(confined->h, height);
+    PushWindowEvent(GetMainWindow(), SDL_WINDOWEVENT_FOCUS_LOST);
+    PumpInputFrame();
+    EXPECT_EQ(SDL_GetWindowMouseRect(GetMainWindow()), nullptr);
+}

@@ -1,6 +1,7 @@
 #include "platform/DisplayModeManager.h"
 
 #include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 #include <utility>
@@ -129,11 +130,11 @@ TEST_F(DisplayModes, EmptyListAnswersDefinedValues)
     manager.Init();
     EXPECT_EQ(manager.GetNumberOfUniqueResolutions(), 0);
     EXPECT_EQ(manager.GetIndexOfResolution(1280, 720), -1);
-    CapturedLog log;
+    LogCapture log;
     const Resolution none = manager.GetUniqueResolution(0);
     EXPECT_EQ(none.m_Width, 0);
     EXPECT_EQ(none.m_Height, 0);
-    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.Lines().size(), 1u);
     manager.AddUniqueResolution(640, 480); // nothing is below an empty largest size
     EXPECT_EQ(manager.GetNumberOfUniqueResolutions(), 0);
 }
@@ -186,10 +187,10 @@ TEST_F(DisplayModes, FailedChangeRestoresTheDesktopAndReports)
         answer = c.answer;
         g_answer = [](const DisplayMode&) { return answer; };
         g_restores = 0;
-        CapturedLog log;
+        LogCapture log;
         EXPECT_FALSE(ChangeScreenMode(c.width, c.height, 32));
         EXPECT_EQ(g_restores, 1);
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_EQ(log.lines()[0], c.report);
+        ASSERT_EQ(log.Lines().size(), 1u);
+        EXPECT_EQ(log.Lines()[0], c.report);
     }
 }

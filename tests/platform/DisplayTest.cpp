@@ -4,6 +4,8 @@
 #include "platform/DisplayModeManager.h"
 #include "platform/Shell.h"
 #include "support/DisplayTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/ManualClock.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
@@ -21,13 +23,17 @@ protected:
     {
         if (!DisplayAvailable())
             GTEST_SKIP() << "no display";
-        ASSERT_TRUE(CreateMainWindow(true));
+        ASSERT_TRUE(CreateMainWindow(true)) << m_reports.Text();
     }
     void TearDown() override
     {
+        if (HasFailure())
+            m_reports.Print();
         DisplayDestroy();
         DestroyMainWindow();
     }
+
+    LogCapture m_reports;
 
     // Whether the driver offers swap control at all (Xvfb does not).
     static bool DriverOffersSwapControl()
@@ -37,16 +43,6 @@ protected:
         return offered;
     }
 };
-
-int64_t g_counter = 0;
-int64_t FakeCounter()
-{
-    return g_counter;
-}
-int64_t FakeFrequency()
-{
-    return 1000000;
-}
 } // namespace
 
 TEST_F(DisplayOnScreen, WindowedDisplayHasTheRequestedSizeAndAContext)
@@ -91,9 +87,9 @@ TEST_F(DisplayOnScreen, FullScreenWithSyncKeepsTheSwapInterval)
 {
     DisplaySetScreenSize(0, 0);
     const uint32_t attributes[] = {kDisplayAttributeFullScreen, kDisplayAttributeSwapInterval + 1, 0};
-    CapturedLog log;
+    LogCapture log;
     ASSERT_TRUE(DisplayCreate(320, 240, attributes));
-    EXPECT_TRUE(log.lines().empty()) << log.lines()[0];
+    EXPECT_TRUE(log.Lines().empty()) << log.Lines()[0];
     EXPECT_TRUE(SDL_GetWindowFlags(GetMainWindow()) & SDL_WINDOW_FULLSCREEN);
     EXPECT_TRUE(DisplayIsFullScreen());
     int screenWidth = 0, screenHeight = 0;
@@ -110,10 +106,10 @@ TEST_F(DisplayOnScreen, FullScreenWithSyncKeepsTheSwapInterval)
 TEST_F(DisplayOnScreen, UnavailableSampleCountFallsBackToNoMultisampling)
 {
     const uint32_t attributes[] = {kDisplayAttributeMultisample, 64, 0};
-    CapturedLog log;
+    LogCapture log;
     EXPECT_TRUE(DisplayCreate(160, 120, attributes));
     EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST_F(DisplayOnScreen, RecreatingTheWindowKeepsTheQuitState)
@@ -129,12 +125,9 @@ TEST_F(DisplayOnScreen, RecreatingTheWindowKeepsTheQuitState)
 TEST_F(DisplayOnScreen, PresentRecordsTheClock)
 {
     ASSERT_TRUE(DisplayCreate(160, 120, nullptr));
-    const ClockSource fake = {FakeCounter, FakeFrequency};
-    ClockSetSource(&fake);
-    g_counter = 5000000;
+    ManualClock clock(5000000);
     DisplayPresent();
     EXPECT_EQ(ClockLastTick(), 5000000u);
-    ClockSetSource(nullptr);
 }
 
 TEST_F(DisplayOnScreen, ModeManagerListsTheScreensModes)
@@ -161,10 +154,10 @@ TEST(DisplayScreenSize, StoredSizeWins)
 
 TEST(DisplaySize, EmptySizeIsRefusedBeforeAnyWindowIsTouched)
 {
-    CapturedLog log;
+    LogCapture log;
     EXPECT_FALSE(DisplayCreate(0, 480, nullptr));
     EXPECT_FALSE(DisplayCreate(640, -1, nullptr));
-    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.Lines().size(), 2u);
     EXPECT_EQ(GetMainWindow(), nullptr);
 }
 
@@ -178,9 +171,9 @@ TEST(DisplayWithoutScreen, FailureToOpenIsReportedAndReturned)
             setenv("DISPLAY", ":9999", 1);
             unsetenv("WAYLAND_DISPLAY");
             setenv("SDL_VIDEODRIVER", "x11", 1);
-            CapturedLog log;
+            LogCapture log;
             const bool created = CreateMainWindow(true) && DisplayCreate(160, 120, nullptr);
-            for (const std::string& line : log.lines())
+            for (const std::string& line : log.Lines())
                 fprintf(stderr, "%s", line.c_str());
             fflush(stderr);
             _exit(created ? 1 : 0);

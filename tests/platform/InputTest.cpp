@@ -113,6 +113,30 @@ TEST_F(InputTest, KeysAreFoundByTheCharacterTheyType)
     EXPECT_FALSE(InputIsCharDown('\xFF'));
 }
 
+TEST_F(InputTest, ShiftedCharactersAreFoundByTheKeyThatTypedThem)
+{
+    const struct
+    {
+        SDL_Scancode key;
+        const char* typed;
+        char character;
+    } cases[] = {{SDL_SCANCODE_1, "!", '!'}, {SDL_SCANCODE_SLASH, "?", '?'}, {SDL_SCANCODE_8, "*", '*'}};
+    for (const auto& c : cases)
+    {
+        PushKey(SDL_SCANCODE_LSHIFT, true);
+        PushKey(c.key, true, false, KMOD_LSHIFT);
+        PushText(c.typed);
+        PumpInputFrame();
+        EXPECT_TRUE(InputIsCharNewlyDown(c.character)) << c.typed;
+        EXPECT_TRUE(InputIsCharDown(c.character)) << c.typed;
+        PushKey(c.key, false, false, KMOD_LSHIFT);
+        PushKey(SDL_SCANCODE_LSHIFT, false);
+        PumpInputFrame();
+        EXPECT_TRUE(InputIsCharNewlyUp(c.character)) << c.typed;
+    }
+    EXPECT_FALSE(InputIsCharDown('#'));
+}
+
 TEST_F(InputTest, CodesOutsideTheTableAreNeverDown)
 {
     for (int code : {-1, -256, 256, 1000, 1 << 30})

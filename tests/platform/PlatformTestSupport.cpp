@@ -1,45 +1,19 @@
 #include "PlatformTestSupport.h"
 
-#include "core/LogError.h"
 #include "platform/Input.h"
 #include "platform/Shell.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace
 {
-std::string g_reports;
-
-void CaptureReport(const char* text)
-{
-    g_reports += text;
-}
-
 void PushEvent(SDL_Event& event)
 {
     if (SDL_PushEvent(&event) != 1)
         fprintf(stderr, "SDL_PushEvent failed: %s\n", SDL_GetError());
 }
 } // namespace
-
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/pendrel-platform-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    m_path = made ? made : "/tmp";
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code error;
-    if (m_path != "/tmp")
-        std::filesystem::remove_all(m_path, error);
-}
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name)
 {
@@ -59,37 +33,6 @@ ScopedEnv::~ScopedEnv()
         setenv(m_name.c_str(), m_old.c_str(), 1);
     else
         unsetenv(m_name.c_str());
-}
-
-ReportCapture::ReportCapture()
-{
-    g_reports.clear();
-    SetLogErrorHandler(CaptureReport);
-}
-
-ReportCapture::~ReportCapture()
-{
-    SetLogErrorHandler(nullptr);
-}
-
-const std::string& ReportCapture::Text() const
-{
-    return g_reports;
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void WriteWholeFile(const std::string& path, const std::string& text)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file << text;
 }
 
 void PushKey(SDL_Scancode scancode, bool down, bool repeat, Uint16 modifiers)

@@ -1,7 +1,7 @@
 #pragma once
-// Fixtures of the platform tests: a temporary folder, environment variables
-// set for one test, captured error reports, and window-system events pushed
-// as if a person had typed, clicked or plugged in a pad.
+// Fixtures of the platform tests: environment variables set for one test,
+// and window-system events pushed as if a person had typed, clicked or
+// plugged in a pad.
 
 #include "core/FixedString.h"
 
@@ -9,18 +9,6 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
-
-class TempFolder
-{
-public:
-    TempFolder();
-    ~TempFolder();
-    const char* Path() const { return m_path.c_str(); }
-    std::string File(const char* name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 // Sets (or with null unsets) a variable and puts the old value back after.
 class ScopedEnv
@@ -34,18 +22,6 @@ private:
     std::string m_old;
     bool m_hadOld;
 };
-
-// Collects every error report while it lives.
-class ReportCapture
-{
-public:
-    ReportCapture();
-    ~ReportCapture();
-    const std::string& Text() const;
-};
-
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& text);
 
 void PushKey(SDL_Scancode scancode, bool down, bool repeat = false, Uint16 modifiers = 0);
 void PushText(const char* text);

@@ -1,6 +1,8 @@
 #include "platform/SettingsStore.h"
 
 #include "PlatformTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +13,22 @@ constexpr char kKey[] = "SOFTWARE\\Yrn\\Pendrel";
 class SettingsStoreTest : public ::testing::Test
 {
 protected:
-    std::string SettingsFile() const { return m_folder.File("Yrn/Pendrel.settings"); }
+    static constexpr const char* kSettingsFile = "Yrn/Pendrel.settings";
 
-    TempFolder m_folder;
-    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path()};
+    TempDir m_folder;
+    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path().c_str()};
 };
 
 TEST_F(SettingsStoreTest, KeyIsAFileBelowTheConfigurationFolder)
 {
-    EXPECT_EQ(std::string(SettingsStore::PathOfKey(kKey)), SettingsFile());
+    EXPECT_EQ(std::string(SettingsStore::PathOfKey(kKey)), m_folder.PathOf(kSettingsFile));
 }
 
 TEST_F(SettingsStoreTest, RelativeConfigHomeFallsBackToHome)
 {
     ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
-    ScopedEnv home("HOME", m_folder.Path());
-    EXPECT_EQ(std::string(SettingsStore::PathOfKey(kKey)), m_folder.File(".config/Yrn/Pendrel.settings"));
+    ScopedEnv home("HOME", m_folder.Path().c_str());
+    EXPECT_EQ(std::string(SettingsStore::PathOfKey(kKey)), m_folder.PathOf(".config/Yrn/Pendrel.settings"));
 }
 
 TEST_F(SettingsStoreTest, WrittenValuesReadBackFromANewStore)
@@ -35,7 +37,7 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackFromANewStore)
     EXPECT_FALSE(writer.Open(kKey));
     ASSERT_TRUE(writer.WriteDword("windowposx", 123));
     ASSERT_TRUE(writer.WriteDword("windowposy", static_cast<uint32_t>(-40)));
-    EXPECT_EQ(ReadWholeFile(SettingsFile()), "windowposx=dword:0000007b\nwindowposy=dword:ffffffd8\n");
+    EXPECT_EQ(m_folder.ReadFile(kSettingsFile), "windowposx=dword:0000007b\nwindowposy=dword:ffffffd8\n");
 
     SettingsStore reader;
     ASSERT_TRUE(reader.Open(kKey));
@@ -49,8 +51,8 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackFromANewStore)
 
 TEST_F(SettingsStoreTest, ValuesThatAreNotDwordsReadAsMissing)
 {
-    WriteWholeFile(SettingsFile(), "a=sz:12\nb=dword:12\nc=dword:0000000g\nd=dword:000000001\n"
-                                   "e\n=dword:00000001\nf=dword:0000002A\r\n");
+    m_folder.WriteFile(kSettingsFile, "a=sz:12\nb=dword:12\nc=dword:0000000g\nd=dword:000000001\n"
+                                      "e\n=dword:00000001\nf=dword:0000002A\r\n");
     SettingsStore store;
     ASSERT_TRUE(store.Open(kKey));
     uint32_t value = 7;
@@ -66,23 +68,23 @@ TEST_F(SettingsStoreTest, ValuesThatAreNotDwordsReadAsMissing)
 
 TEST_F(SettingsStoreTest, RewritingKeepsValuesOfOtherKinds)
 {
-    WriteWholeFile(SettingsFile(), "other=sz:keep me\nwindowposx=dword:00000001\n");
+    m_folder.WriteFile(kSettingsFile, "other=sz:keep me\nwindowposx=dword:00000001\n");
     SettingsStore store;
     ASSERT_TRUE(store.Open(kKey));
     ASSERT_TRUE(store.WriteDword("windowposx", 2));
-    EXPECT_EQ(ReadWholeFile(SettingsFile()), "other=sz:keep me\nwindowposx=dword:00000002\n");
+    EXPECT_EQ(m_folder.ReadFile(kSettingsFile), "other=sz:keep me\nwindowposx=dword:00000002\n");
 }
 
 TEST_F(SettingsStoreTest, OverlongNamesAndFilesAreNotRead)
 {
-    WriteWholeFile(SettingsFile(), std::string(100, 'n') + "=dword:00000001\n");
+    m_folder.WriteFile(kSettingsFile, std::string(100, 'n') + "=dword:00000001\n");
     SettingsStore store;
     ASSERT_TRUE(store.Open(kKey));
     uint32_t value = 0;
     EXPECT_FALSE(store.ReadDword(std::string(63, 'n').c_str(), value));
 
-    WriteWholeFile(SettingsFile(), "x=dword:00000001\n" + std::string(SettingsStore::kMaxFileBytes, '#'));
-    ReportCapture reports;
+    m_folder.WriteFile(kSettingsFile, "x=dword:00000001\n" + std::string(SettingsStore::kMaxFileBytes, '#'));
+    LogCapture reports;
     EXPECT_FALSE(store.Open(kKey));
     EXPECT_FALSE(store.ReadDword("x", value));
     EXPECT_NE(reports.Text().find("too long"), std::string::npos);
@@ -90,10 +92,10 @@ TEST_F(SettingsStoreTest, OverlongNamesAndFilesAreNotRead)
 
 TEST_F(SettingsStoreTest, UnwritableFolderIsReportedAndFails)
 {
-    WriteWholeFile(m_folder.File("Yrn"), "a file where the folder should be");
+    m_folder.WriteFile("Yrn", "a file where the folder should be");
     SettingsStore store;
     store.Open(kKey);
-    ReportCapture reports;
+    LogCapture reports;
     EXPECT_FALSE(store.WriteDword("windowposx", 1));
     EXPECT_NE(reports.Text().find("could not write"), std::string::npos);
 }

@@ -5,6 +5,8 @@
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -135,9 +137,9 @@ protected:
         return ShellMain(arguments ? 2 : 1, argv, ShellApplication{TestInit, TestFrame, TestShutdown});
     }
 
-    TempFolder m_folder;
-    ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_folder.Path()};
-    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path()};
+    TempDir m_folder;
+    ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_folder.Path().c_str()};
+    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path().c_str()};
     ScopedEnv m_instance{"PENDREL_INSTANCE", "ShellTest"};
 };
 
@@ -180,7 +182,7 @@ TEST_F(ShellTest, AnotherInstanceNameRunsBesideAHeldOne)
 TEST_F(ShellTest, NoWindowEndsWithTwo)
 {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "no-such-driver", SDL_HINT_OVERRIDE);
-    ReportCapture reports;
+    LogCapture reports;
     EXPECT_EQ(Run(), kShellExitNoWindow);
     EXPECT_EQ(g_app.inits, 0);
     EXPECT_NE(reports.Text().find("could not start the window system"), std::string::npos);
@@ -226,8 +228,8 @@ protected:
         EXPECT_EQ(actualY, y);
     }
 
-    TempFolder m_folder;
-    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path()};
+    TempDir m_folder;
+    ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.Path().c_str()};
 };
 
 TEST_F(MainWindowTest, WindowIsHiddenAndReadyForOpenGL)
@@ -296,8 +298,7 @@ TEST_F(MainWindowTest, PopupMovesAreNotKept)
 
 TEST_F(MainWindowTest, PositionThatIsNotADwordLeavesTheWindowAtTheOrigin)
 {
-    WriteWholeFile(SettingsStore::PathOfKey(kShellSettingsKey).c_str(),
-                   "windowposx=sz:123\nwindowposy=dword:0000004d\n");
+    m_folder.WriteFile("Yrn/Pendrel.settings", "windowposx=sz:123\nwindowposy=dword:0000004d\n");
     ASSERT_TRUE(CreateMainWindow(false)) << SDL_GetError();
     ExpectPosition(0, 0);
 }

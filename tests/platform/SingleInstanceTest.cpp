@@ -1,6 +1,8 @@
 #include "platform/SingleInstance.h"
 
 #include "PlatformTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +11,8 @@ namespace
 class SingleInstanceTest : public ::testing::Test
 {
 protected:
-    TempFolder m_folder;
-    ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_folder.Path()};
+    TempDir m_folder;
+    ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_folder.Path().c_str()};
 };
 
 TEST_F(SingleInstanceTest, SecondHolderOfTheSameNameIsRefused)
@@ -41,7 +43,7 @@ TEST_F(SingleInstanceTest, LockEndsWithItsHolder)
 
 TEST_F(SingleInstanceTest, LockFileLiesInTheRuntimeFolder)
 {
-    EXPECT_EQ(std::string(SingleInstance::LockPath("Quarn")), m_folder.File("Quarn.lock"));
+    EXPECT_EQ(std::string(SingleInstance::LockPath("Quarn")), m_folder.PathOf("Quarn.lock"));
     ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
     EXPECT_STREQ(SingleInstance::LockPath("Quarn"), "/tmp/Quarn.lock");
 }
@@ -62,8 +64,8 @@ TEST_F(SingleInstanceTest, InstanceNameComesFromTheEnvironmentAndStaysInTheFolde
 
 TEST_F(SingleInstanceTest, UnopenableLockFileLetsTheProgramRunWithAReport)
 {
-    ScopedEnv missing("XDG_RUNTIME_DIR", m_folder.File("no/such/folder").c_str());
-    ReportCapture reports;
+    ScopedEnv missing("XDG_RUNTIME_DIR", m_folder.PathOf("no/such/folder").c_str());
+    LogCapture reports;
     SingleInstance instance;
     EXPECT_TRUE(instance.Acquire("Quarn"));
     EXPECT_FALSE(instance.IsHeld());

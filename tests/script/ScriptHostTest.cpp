@@ -85,7 +85,7 @@ TEST_F(ScriptHostTest, ConsoleLineRunsAfterAnErrorAndPutsTheFlagBack)
     EXPECT_TRUE(ScriptGetErrorFlag());
 
     ScriptSetErrorFlag(false);
-    s_reports.clear();
+    ClearReports();
     console.OnLine(nullptr, "null.member = 2;");
     EXPECT_FALSE(ScriptGetErrorFlag());
     EXPECT_TRUE(ReportsContain("Squirrel error : "));
@@ -124,7 +124,7 @@ TEST_F(ScriptHostTest, RunTimeErrorReportHasTheErrorTheCallStackAndTheLocals)
 {
     LoadScript("scripts/fails.nut", "function Inner(x) {\n  local text = \"word\";\n  return x.missing;\n}\n"
                                     "function Outer() { return Inner(5); }\n");
-    s_reports.clear();
+    ClearReports();
     EXPECT_TRUE(ScriptCallFunction(vm(), "Outer", 0, false, false));
     EXPECT_TRUE(ScriptGetErrorFlag());
     const std::string reports = Reports();

@@ -4,6 +4,7 @@
 #include "core/FileTable.h"
 #include "core/LogError.h"
 #include "script/ScriptHost.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 class ScriptTest : public ::testing::Test
 {
 public:
-    static inline std::vector<std::string> s_reports;
     static inline std::string s_printed;
 
 protected:
@@ -39,11 +39,12 @@ protected:
     std::string GlobalType(const char* name);
 
     // Every report joined, in order.
-    std::string Reports() const;
+    std::string Reports() const { return m_log.Text(); }
     bool ReportsContain(const std::string& part) const { return Reports().find(part) != std::string::npos; }
+    void ClearReports() { m_log.Clear(); }
 
     TempDir dir;
 
 private:
-    LogErrorHandler m_previousHandler = nullptr;
+    LogCapture m_log;
 };

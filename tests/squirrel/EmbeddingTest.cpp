@@ -186,8 +186,9 @@ protected:
         const SQInteger cls = sq_gettop(v);
         sq_settypetag(v, cls, SQUserPointer(kParticleTag));
         sq_setclassudsize(v, cls, sizeof(Particle));
-        sq_pushinteger(v, sizeof(Particle));
+        // the free variable pushed last is the first the native sees
         sq_push(v, cls);
+        sq_pushinteger(v, sizeof(Particle));
         AddClosure(cls, "_inherited", Inherited, 2);
         AddClosure(cls, "constructor", ParticleConstructor, 0);
         sq_newtable(v);
@@ -314,7 +315,7 @@ TEST_F(Embedding, ReleaseHooksRunWithThePointerAndSizeWhenTheLastReferenceGoes)
     BindParticle();
     ASSERT_TRUE(Run("local p = Particle();"));
     EXPECT_EQ(g_hooks.count, 1);
-    EXPECT_EQ(g_hooks.lastSize, SQInteger(sizeof(Particle)));
+    EXPECT_EQ(g_hooks.lastSize, 0); // an instance's hook is told no size
     // on collection: an instance that holds itself through a table
     ASSERT_TRUE(Run("class Holder extends Particle { me = null; } local h = Holder(); h.me = { i = h };"));
     EXPECT_EQ(g_hooks.count, 1);
@@ -415,8 +416,8 @@ TEST_F(Embedding, ErrorHandlerSeesTheCallStackAndTheLocalsOfAnUncaughtError)
                      "function Outer() { return Inner(5) + 1; }\n"
                      "Outer();\n"));
     EXPECT_EQ(g_report.rfind("Inner:4\nOuter:6\nmain:7\n", 0), 0u) << g_report;
-    // free variables first, then 'this' and the locals in declaration order
-    EXPECT_NE(g_report.find("[factor] 3\n[this] TABLE\n[x] 5\n[label] deep\n"), std::string::npos)
+    // free variables first, then the locals as their scopes close: the last declared first, 'this' last
+    EXPECT_NE(g_report.find("[factor] 3\n[label] deep\n[x] 5\n[this] TABLE\n"), std::string::npos)
         << g_report;
 }
 
@@ -456,8 +457,8 @@ TEST_F(Embedding, DebugHookSeesLinesCallsAndReturnsInOrder)
     // a tail call is still a return of the caller and a call of the callee
     g_events.clear();
     EXPECT_TRUE(Run("function Leaf() { return 1; }\nfunction Tail() { return Leaf(); }\nTail();\n"));
-    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1", "r Leaf 1", "r Tail 2",
-                                           "r main 4"};
+    const std::vector<std::string> tail = {"c main 1", "c Tail 2", "c Leaf 1",
+                                           "r Leaf 1", "r Tail 2", "r main 4"};
     EXPECT_EQ(g_events, tail);
     // a null hook stops the reports
     g_events.clear();

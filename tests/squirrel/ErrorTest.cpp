@@ -1,4 +1,6 @@
 // Compile errors carry the source name, line and column; run-time errors carry the messages hosts know.
+// The column counts the characters read up to the end of the offending token (or to where the lexer
+// stopped): from 0 on the first line, from 1 after a line break, as hosts of Squirrel 3.0 see it.
 #include "SquirrelRunner.h"
 
 #include <gtest/gtest.h>
@@ -41,14 +43,15 @@ TEST_P(CompileErrors, ReportSourceLineAndColumn)
 INSTANTIATE_TEST_SUITE_P(
     Squirrel, CompileErrors,
     testing::Values(CompileErrorCase{"local x = ;", "expression expected", 1, 11},
-                    CompileErrorCase{"\nlocal a = 1\nif (a { }", "expected ')'", 3, 7},
-                    CompileErrorCase{"local s = \"open", "unfinished string", 1, 16},
-                    CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 13},
-                    CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 1},
+                    CompileErrorCase{"\nlocal a = 1\nif (a { }", "expected ')'", 3, 8},
+                    CompileErrorCase{"local s = \"open", "unfinished string", 1, 15},
+                    CompileErrorCase{"local a = 1 local b = 2", "end of statement expected (; or lf)", 1, 17},
+                    CompileErrorCase{"break;", "'break' has to be in a loop block", 1, 5},
                     CompileErrorCase{"1 = 2;", "can't assign expression", 1, 3},
                     CompileErrorCase{"local x = 1 $ 2;", "end of statement expected (; or lf)", 1, 13},
-                    CompileErrorCase{"local x = \"a\" + \x01;", "unexpected character(control)", 1, 17},
-                    CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 16}));
+                    CompileErrorCase{"local x = \"a\" + \x01;", "unexpected character(control)", 1, 16},
+                    CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 15},
+                    CompileErrorCase{"/*\n*/ local = 1;", "expected 'IDENTIFIER'", 2, 13}));
 
 struct RuntimeErrorCase
 {

@@ -95,13 +95,14 @@ TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
     EXPECT_TRUE(Contains(r.err, "[count] 3")) << r.err;
 }
 
-// A script's own error handler replaces the default report. A protected call keeps the handler out of
-// the callee; the caller's frame reports the error instead.
+// A script's own error handler replaces the default report. call() reports the callee's error where it
+// leaves the callee and again where it leaves the caller; a protected call keeps the handler out of the
+// callee, so only the caller's frame reports it.
 TEST_F(SqInterpreter, ScriptErrorHandlerSeesUncaughtErrorsWhereTheyLeaveTheScript)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"thrower();", "oops in thrower line 3"},
-        {"thrower.call(this);", "oops in thrower line 3"},
+        {"thrower.call(this);", "oops in thrower line 3oops in main line 4"},
         {"thrower.pcall(this);", "oops in main line 4"},
         {"thrower.pacall([this]);", "oops in main line 4"},
     };

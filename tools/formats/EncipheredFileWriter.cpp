@@ -7,6 +7,26 @@
 #include <cstring>
 #include <vector>
 
+namespace
+{
+// A name is a path below the tree: "..", "." or an empty part would write outside it, or to a file the
+// reader keys under another name.
+bool EveryPartIsAName(const char* tableName)
+{
+    const char* part = tableName;
+    for (;;)
+    {
+        const char* end = strchr(part, '/');
+        const size_t length = end ? size_t(end - part) : strlen(part);
+        if (length == 0 || (length == 1 && part[0] == '.') || (length == 2 && part[0] == '.' && part[1] == '.'))
+            return false;
+        if (!end)
+            return true;
+        part = end + 1;
+    }
+}
+} // namespace
+
 bool EncipheredNameUsable(const char* tableName, std::string& why)
 {
     if (!tableName || !tableName[0])
@@ -15,6 +35,8 @@ bool EncipheredNameUsable(const char* tableName, std::string& why)
         why = "the name must use '/' separators, as the file table does";
     else if (tableName[0] == '/')
         why = "the name must be relative to the enciphered tree";
+    else if (!EveryPartIsAName(tableName))
+        why = "the name must stay inside the enciphered tree: no '.', '..' or empty parts";
     else if (!FileCipherKeyFits(tableName))
         why = "the name is longer than " + std::to_string(kFileCipherKeyMax) +
               " characters, too long for a key";

@@ -1,6 +1,8 @@
 #pragma once
 // A fixture with a real GL context on a small window.
 
+#include "support/LogCapture.h"
+
 #include <gtest/gtest.h>
 
 class GLContextTest : public testing::Test
@@ -8,4 +10,8 @@ class GLContextTest : public testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // What the test raised outside captures of its own, printed when it
+    // fails: a context that would not come up says why here.
+    LogCapture m_reports;
 };

@@ -7,6 +7,7 @@
 #include "core/LogError.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_streamlistener.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/EncipheredFileWriter.h"
@@ -42,20 +43,11 @@ struct ArchiveMember
 class DataTreeTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        s_errors = &m_errors;
-        m_previousHandler = GetLogErrorHandler();
-        SetLogErrorHandler([](const char* text) { s_errors->push_back(text); });
-    }
-
     void TearDown() override
     {
         SetStreamListener(nullptr);
         FileWatchInit("");
         FileTableRebuild("no such folder");
-        SetLogErrorHandler(m_previousHandler);
-        s_errors = nullptr;
     }
 
     void Mount() { FileTableMountDataTree(dir.Root().c_str()); }
@@ -89,19 +81,9 @@ protected:
         return content;
     }
 
-    bool ErrorsMention(const std::string& part) const
-    {
-        for (const std::string& error : m_errors)
-            if (error.find(part) != std::string::npos)
-                return true;
-        return false;
-    }
+    bool ErrorsMention(const std::string& part) const { return m_log.Contains(part.c_str()); }
 
     TempDir dir;
     RecordingListener listener;
-    std::vector<std::string> m_errors;
-
-private:
-    static inline std::vector<std::string>* s_errors = nullptr;
-    LogErrorHandler m_previousHandler = nullptr;
+    LogCapture m_log;
 };

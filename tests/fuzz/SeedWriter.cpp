@@ -1,0 +1,345 @@
+// fuzz_seeds <folder>
+// Writes starting inputs for every fuzz target into <folder>/<target>/, made by our own format writers
+// and from the Squirrel conformance scripts, so the fuzzers start from files that get deep.
+#include "FuzzSquirrel.h"
+#include "FuzzTarget.h"
+
+#include "opengl/Image.h"
+#include "squirrel/src/SqOpcodes.h"
+#include "squirrel/src/SqVM.h"
+#include "opengl/ImageByteStream.h"
+#include "opengl/JpegCodec.h"
+#include "tools/formats/AnimWriter.h"
+#include "tools/formats/ArchiveWriter.h"
+#include "tools/formats/DdsWriter.h"
+#include "tools/formats/ModelWriter.h"
+#include "tools/formats/SideAnimWriter.h"
+#include "tools/formats/TgaWriter.h"
+#include "tools/formats/WavWriter.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+fs::path g_out;
+int g_written = 0;
+
+void Seed(const std::string& target, const std::string& name, const void* bytes, size_t size)
+{
+    fs::create_directories(g_out / target);
+    std::ofstream out(g_out / target / name, std::ios::binary);
+    out.write(static_cast<const char*>(bytes), std::streamsize(size));
+    ++g_written;
+}
+
+void Seed(const std::string& target, const std::string& name, const std::string& bytes)
+{
+    Seed(target, name, bytes.data(), bytes.size());
+}
+
+void Seed(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    Seed(target, name, bytes.data(), bytes.size());
+}
+
+std::vector<uint8_t> Gradient(uint32_t width, uint32_t height, int channels)
+{
+    std::vector<uint8_t> pixels(size_t(width) * height * channels);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = uint8_t(i * 7 + i / 13);
+    return pixels;
+}
+
+void ImageSeeds()
+{
+    const std::vector<uint8_t> rgba = Gradient(8, 8, 4);
+    TgaWriteOptions plain;
+    Seed("tga", "plain32.tga", TgaWrite(rgba.data(), 8, 8, plain));
+    TgaWriteOptions packed;
+    packed.imageType = 10;
+    packed.bitsPerPixel = 24;
+    packed.topLeftOrigin = false;
+    Seed("tga", "rle24.tga", TgaWrite(rgba.data(), 8, 8, packed));
+    Seed("dds", "dxt1.dds", DdsWrite(DxtFormat::DXT1, rgba.data(), 8, 8, 4));
+    Seed("dds", "dxt3.dds", DdsWrite(DxtFormat::DXT3, rgba.data(), 8, 8));
+    Seed("dds", "dxt5.dds", DdsWrite(DxtFormat::DXT5, rgba.data(), 8, 8, 2));
+    std::vector<uint8_t> rgb = Gradient(16, 16, 3);
+    Image image;
+    image.Wrap(kImageFormatRGB, 16, 16, rgb.data());
+    MemoryByteSink jpeg;
+    if (JPG_ImageSaveHandler(image, jpeg))
+        Seed("jpeg", "baseline.jpg", jpeg.Bytes());
+}
+
+void ArchiveSeeds(const fs::path& scratch)
+{
+    const fs::path path = scratch / "seed.darnix";
+    ArchiveWriter writer;
+    if (writer.Open(path.c_str()) && writer.AddMember("strings/english/menu.csv", std::string("Start\tStart game\n")) &&
+        writer.AddMember("a.bin", std::string(300, 'a'), ArchiveWriter::kStored) && writer.AddFolder("dir") &&
+        writer.AddMember("dir/empty.txt", std::string()) && writer.Close())
+    {
+        std::ifstream in(path, std::ios::binary);
+        Seed("archive", "three-members.darnix",
+             std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    }
+}
+
+void TextSeeds()
+{
+    using namespace std::string_literals;
+    Seed("regex", "folder", "strings/english/.*[.]csv\0strings/english/menu.csv"s);
+    Seed("regex", "groups", "^(a|b)+(c*)[^x-z]$\0abbacccq"s);
+    Seed("sqregexp", "classes", "(\\w+)@([a-z]+)\\.(com|org){1,2}\0mail me at someone@example.com"s);
+    Seed("sqregexp", "anchors", "^\\d{2,4}-\\s*[^-]+$\0""2024- dec"s);
+    Seed("sqformat", "mixed", "%d|%5.2f|%-8s|%x|%%|%c\0\x00\x07\x00\x00\x00\x01\x00\x00\x40\x40\x08"
+                                "abc"s);
+    Seed("tokenizer", "words", " ,;\0first, second;third\n\"quoted words\" 12.5 -3\n"s);
+    Seed("strings", "table", "# comment\nStart\tStart game\nQuit\tQuit\n\nBroken line without tab\n"s);
+    Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
+    Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
+    Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
+    Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
+}
+
+void AudioSeeds()
+{
+    using namespace std::string_literals;
+    WavSignalSpec tone;
+    tone.seconds = 0.01f;
+    Seed("wave", "mono.wav", WavWriteSignal(tone));
+    tone.channels = 2;
+    tone.rate = 22050;
+    Seed("wave", "stereo.wav", WavWriteSignal(tone));
+    Seed("wave", "partial.wav", WavDamage(WavWriteSignal(tone), WavFault::kPartialFrame));
+    Seed("wave", "pastend.wav", WavDamage(WavWriteSignal(tone), WavFault::kSizePastEnd));
+    Seed("sounddefs", "entries",
+         "# sounds\nFLAP\tflap.wav\tFALSE\t0.8\r\nDRONE\ndrone.vag\nTRUE\n0.5\nLAST\tlast.wav"s);
+}
+
+void SquirrelSeeds(const fs::path& conformance)
+{
+    HSQUIRRELVM v = FuzzOpenVm();
+    std::error_code error;
+    for (const fs::directory_entry& item : fs::directory_iterator(conformance, error))
+    {
+        if (item.path().extension() != ".nut")
+            continue;
+        std::ifstream in(item.path(), std::ios::binary);
+        const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string name = item.path().stem().string();
+        Seed("sqcompile", name + ".nut", source);
+        if (SQ_FAILED(sq_compilebuffer(v, source.c_str(), SQInteger(source.size()), name.c_str(), SQFalse)))
+            continue;
+        std::vector<uint8_t> image;
+        if (FuzzWriteClosure(v, image))
+            Seed("sqbytecode", name + ".cnut", image);
+        sq_pop(v, 1);
+    }
+    sq_close(v);
+}
+// Inputs that once broke a reader, kept as seeds so the fuzzers start from them too.
+std::string Repeat(const std::string& part, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += part;
+    return text;
+}
+
+void TextFindings()
+{
+    using namespace std::string_literals;
+    Seed("regex", "alternation-backtracks", "(a|a)+b\0"s + std::string(40, 'a'));
+    Seed("regex", "nested-repeat-backtracks", "(a+)+b\0"s + std::string(40, 'a'));
+    Seed("regex", "dot-star-chain", "^.*.*.*.*.*.*x\0x"s + std::string(120, 'y'));
+    Seed("regex", "group-repeat-deep", "(ab)*c\0"s + Repeat("ab", 30000) + "c");
+    Seed("sqregexp", "groups-nested-deep", std::string(30000, '('));
+    Seed("sqregexp", "group-repeat-long", "(x)*\0"s + std::string(1500, 'x'));
+    Seed("sqcompile", "prefix-not-chain.nut", "local x = 1; local y = " + std::string(40000, '!') + "x;");
+    Seed("sqcompile", "prefix-minus-chain.nut", "local x = 1; local y = " + Repeat("- ", 20000) + "x;");
+    std::string chain = "local x = 399; local r = -1;\nif (x == 0) r = 0;\n";
+    for (int i = 1; i < 400; ++i)
+        chain += "else if (x == " + std::to_string(i) + ") r = " + std::to_string(i) + ";\n";
+    Seed("sqcompile", "else-if-chain.nut", chain + "return r;\n");
+}
+
+// A JPEG whose frame header declares another size than its data holds.
+void JpegFindings()
+{
+    std::vector<uint8_t> rgb = Gradient(16, 16, 3);
+    Image image;
+    image.Wrap(kImageFormatRGB, 16, 16, rgb.data());
+    MemoryByteSink sink;
+    if (!JPG_ImageSaveHandler(image, sink))
+        return;
+    const std::vector<uint8_t>& file = sink.Bytes();
+    for (const uint32_t side : {65500u, 16384u})
+    {
+        std::vector<uint8_t> declared = file;
+        for (size_t i = 0; i + 9 < declared.size(); ++i)
+            if (declared[i] == 0xFF && declared[i + 1] == 0xC0)
+            {
+                declared[i + 1] = 0xC2; // progressive: the whole image is buffered while decoding
+                declared[i + 5] = declared[i + 7] = uint8_t(side >> 8);
+                declared[i + 6] = declared[i + 8] = uint8_t(side);
+                break;
+            }
+        Seed("jpeg", "declares-" + std::to_string(side) + "-square.jpg", declared);
+    }
+    Seed("jpeg", "cut-short.jpg", std::vector<uint8_t>(file.begin(), file.begin() + file.size() / 2));
+}
+
+// Compiled code edited into what the compiler never writes, then written as an image.
+void BytecodeFinding(HSQUIRRELVM v, const char* name, const char* source,
+                     const std::function<void(SQFunctionProto&)>& edit)
+{
+    if (SQ_FAILED(sq_compilebuffer(v, source, SQInteger(strlen(source)), name, SQFalse)))
+        return;
+    edit(*v->At(-1).Closure()->Proto());
+    std::vector<uint8_t> image;
+    if (FuzzWriteClosure(v, image))
+        Seed("sqbytecode", std::string(name) + ".cnut", image);
+    sq_pop(v, 1);
+}
+
+SQInstruction* FirstOp(SQFunctionProto& p, uint8_t op)
+{
+    for (SQInstruction& i : p.code)
+        if (i.op == op)
+            return &i;
+    return nullptr;
+}
+
+void BytecodeFindings()
+{
+    HSQUIRRELVM v = FuzzOpenVm();
+    BytecodeFinding(v, "append-to-integer", "local t = 5; local a = [t]; return a;",
+                    [](SQFunctionProto& p)
+                    {
+                        if (SQInstruction* append = FirstOp(p, OP_APPEND))
+                            append->a = append->b;
+                    });
+    BytecodeFinding(v, "poptrap-without-trap", "try { } catch (e) { } return 1;",
+                    [](SQFunctionProto& p)
+                    {
+                        if (SQInstruction* push = FirstOp(p, OP_PUSHTRAP))
+                            *push = SQInstruction{OP_POPTRAP, 0, 0, {{3, 0}}};
+                    });
+    BytecodeFinding(v, "foreach-string-negative", "local s = \"abc\"; local n = 0; foreach (c in s) n += c; return n;",
+                    [](SQFunctionProto& p)
+                    {
+                        SQInstruction* loop = FirstOp(p, OP_FOREACH);
+                        if (!loop)
+                            return;
+                        const uint16_t iterator = uint16_t(loop->a + 1);
+                        for (SQInstruction& i : p.code)
+                        {
+                            if (i.op == OP_LOADNULL && i.a == iterator)
+                            {
+                                i = SQInstruction{OP_LOADINT, 0, iterator, {{0, 0}}};
+                                i.sbx = -1000000;
+                            }
+                            if (i.op == OP_JMP && i.sbx < 0)
+                                i.sbx = 0; // one pass of the body, no loop
+                        }
+                    });
+    BytecodeFinding(v, "captures-two-up",
+                    "function Outer() { local x = 5; return function() { return function() { return x; }; }; }\n"
+                    "return Outer()()();",
+                    [](SQFunctionProto&) {});
+    sq_close(v);
+}
+// A small model of each version gate, animations of versions 2 to 4 and
+// both side files of both versions.
+void ModelSeeds()
+{
+    std::vector<ChModelVertex> vertices(3);
+    vertices[1].position[0] = 1.0f;
+    vertices[2].position[1] = 1.0f;
+    vertices[2].joints[0] = 1;
+    vertices[2].weights[0] = 255;
+    for (uint32_t version : {7u, 100u, 101u, 103u, 104u})
+    {
+        ChModel model;
+        model.version = version;
+        ChModelMesh mesh;
+        ChModelSetVertices(mesh, vertices, version >= 103);
+        mesh.indices = {0, 1, 2};
+        mesh.joints.push_back({0, "root", Mat4Identity()});
+        mesh.sockets.push_back({"hand", 0, Mat4Identity()});
+        mesh.nodes.push_back({"node", Mat4Identity()});
+        mesh.materials.push_back(ChModelTexturedMaterial("tree.tga", 0, 3));
+        mesh.materials[0].present[2] = true;
+        mesh.materials[0].ranges.push_back({0, 3, 1});
+        model.meshes.push_back(mesh);
+        model.spheres = {0, 0, 0, 1};
+        Seed("chmodel", "v" + std::to_string(version) + ".chmodel", ChModelWrite(model));
+    }
+    for (uint32_t version : {2u, 3u, 4u})
+    {
+        ChAnim anim;
+        anim.version = version;
+        anim.joints = {{"root", -1, Mat4Identity()}, {"arm", 0, Mat4Identity()}};
+        ChAnimAnimation animation;
+        animation.name = "wave";
+        animation.jointCount = 2;
+        animation.frameCount = 2;
+        animation.flags = 0x2;
+        if (version >= 3)
+        {
+            animation.positionJointCount = 1;
+            animation.positionMask = 0x2;
+            animation.positionKeys.assign(2, Vec4(0, 1, 0, 0));
+        }
+        animation.rotationKeys.assign(4, Quaternion());
+        anim.animations.push_back(animation);
+        Seed("chanim", "v" + std::to_string(version) + ".chanim", ChAnimWrite(anim));
+    }
+    for (float version : {0.0f, 1.0f})
+    {
+        UVSideFile uv;
+        uv.version = version;
+        uv.tracks.push_back({"water", {}, 0, {0, 0, 0.5f, 0}});
+        uv.tracks.push_back({"foam", {}, 0, {1, 1, 0, 0}});
+        Seed("uvanim", "v" + std::to_string(int(version)) + ".uvanim", UVSideWrite(uv));
+        ObjSideFile obj;
+        obj.version = version;
+        obj.tracks.push_back({"blade", {}, 1, {Mat4Identity(), Mat4Identity()}});
+        Seed("objanim", "v" + std::to_string(int(version)) + ".objanim", ObjSideWrite(obj));
+    }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        fprintf(stderr, "usage: %s <output folder> <squirrel conformance folder>\n", argv[0]);
+        return 2;
+    }
+    g_out = argv[1];
+    fs::create_directories(g_out);
+    FuzzSilenceReports();
+    ImageSeeds();
+    ArchiveSeeds(g_out);
+    TextSeeds();
+    ModelSeeds();
+    AudioSeeds();
+    SquirrelSeeds(argv[2]);
+    TextFindings();
+    JpegFindings();
+    BytecodeFindings();
+    fs::remove(g_out / "seed.darnix");
+    printf("%d seeds in %s\n", g_written, argv[1]);
+    return 0;
+}
