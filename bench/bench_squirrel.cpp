@@ -1,5 +1,7 @@
 // The same small programs in Squirrel and in Lua 5.4 (bench/scripts/<name>.nut and .lua); compare the pairs.
-// Each pair is written the same way in both languages (fib calls a global function in both).
+// Each pair is written the same way in both languages (fib calls a global function in both); generators are
+// Lua coroutines.
+#include <sqstdstring.h>
 #include <squirrel.h>
 
 #include <benchmark/benchmark.h>
@@ -34,6 +36,7 @@ void Squirrel(benchmark::State& state, const char* name)
     HSQUIRRELVM v = sq_open(1024);
     sq_pushroottable(v);
     sq_registerbaselib(v);
+    sqstd_register_stringlib(v);
     sq_pop(v, 1);
     if (SQ_FAILED(sq_compilebuffer(v, source.data(), SQInteger(source.size()), name, SQFalse)))
     {
@@ -93,6 +96,10 @@ PROGRAM(loop)
 PROGRAM(tables)
 PROGRAM(objects)
 PROGRAM(strings)
+PROGRAM(text)
+PROGRAM(sort)
+PROGRAM(closures)
+PROGRAM(regexp) // Lua's peer uses its own patterns: a different matcher on the same search
 
 } // namespace
 

@@ -3,7 +3,11 @@
 #include "core/Clock.h"
 #include "core/LogError.h"
 #include "cross/CameraBase.h"
+#include "cross/Model.h"
+#include "cross/ModelCache.h"
 #include "cross/ObjAnim.h"
+#include "cross/RenderInstance.h"
+#include "cross/RenderQueue.h"
 #include "cross/UVAnim.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLCheckError.h"
@@ -278,10 +282,72 @@ void SubmitScene(float frameTime, const Frustum& world, const Frustum& viewSpace
 {
     if (g_render.hooks.submitTerrain)
         g_render.hooks.submitTerrain();
+    RenderTileTerrain();
     if (g_render.hooks.submitEffects)
         g_render.hooks.submitEffects(world);
     if (g_render.hooks.submitEntities)
         g_render.hooks.submitEntities(frameTime, viewSpace);
+}
+
+void SetUseLight(int role, float value)
+{
+    ShaderSetUniformFloat(Program(role), "useLight", value);
+}
+
+void BindForOpaque(int role, bool lit)
+{
+    ShaderProgram* program = Program(role);
+    ShaderBind(program);
+    if (lit)
+        SetLightUniforms(program);
+    ShaderSetUniformInt(program, "numjoints", 0);
+}
+
+// The fading list blends over the scene colour, which the actor-fade
+// program reads on unit 1: it reads a copy, as it draws into the scene.
+void DrawDeferredFadingList()
+{
+    if (RenderQueueFadingList().empty())
+        return;
+    RenderTargetCopy(kRenderTargetSceneColour, kRenderTargetSceneCopy);
+    RenderTargetBegin(kRenderTargetDefault, 0, kColourMaskAll, 0, kRenderTargetDepth);
+    RenderTargetBindTextures(0, kRenderTargetSceneCopy, 0, 0, 0, 0, 0, 0);
+    ShaderBind(Program(kRenderProgramActorFade));
+    DrawFadingList();
+}
+
+void OpaquePasses()
+{
+    if (g_render.deferred)
+    {
+        BindForOpaque(kRenderProgramDeferredGeometry, false);
+        DrawOpaque(kRenderSetStatic);
+        BindForOpaque(kRenderProgramDeferredGeometry, false);
+        DrawOpaque(kRenderSetSkinned);
+        DrawDeferredFadingList();
+        return;
+    }
+    SetUseLight(kRenderProgramStatic, 1.0f);
+    SetUseLight(kRenderProgramSkinned, 1.0f);
+    BindForOpaque(kRenderProgramStatic, true);
+    DrawOpaque(kRenderSetStatic);
+    BindForOpaque(kRenderProgramSkinned, true);
+    DrawOpaque(kRenderSetSkinned);
+    ShaderBind(Program(kRenderProgramActorFade));
+    SetLightUniforms(Program(kRenderProgramActorFade));
+    GLBlendAlpha();
+    DrawFadingList();
+}
+
+void TransparentPasses(int role, int set)
+{
+    ShaderProgram* program = Program(role);
+    ShaderBind(program);
+    ShaderSetUniformInt(program, "numjoints", 0);
+    ShaderSetUniformFloat(program, "useLight", 0.0f);
+    DrawAlpha(set);
+    DrawAdditive(set);
+    DrawSubtractive(set);
 }
 
 void EffectsPass(const Mat4& view, const Frustum& world)
@@ -394,6 +460,7 @@ bool InitializeRenderSystem()
     PrimSetColor4ub(255, 255, 255, 255);
     TextureBuiltinsCreate();
     LoadPrograms();
+    ModelSetFoliageShaderBucket(RenderQueueStaticShaderBucket());
     ChooseFrameShape();
     GLClearColorPacked(kClearColour);
     if (g_render.hooks.resetEffects)
@@ -423,6 +490,7 @@ void RenderAll(float frameTime)
     GLCullBack();
     GLBindTexture(0, nullptr);
     GLBindTexture(1, nullptr);
+    RenderStatsClear();
     RenderScene(frameTime, GetGlobalCamera().GetViewMatrix());
     RenderOverlay(frameTime);
     PresentFrameTarget();
@@ -435,6 +503,7 @@ void RenderScene(float frameTime, const Mat4& view)
 {
     g_render.sceneTime += frameTime;
     GLBlendAlpha();
+    RenderQueueClear();
     GLPerspective(GetGlobalCamera().GetFOV(), g_render.aspect, g_render.nearPlane, g_render.farPlane);
     GLGetProjection(g_render.projection);
     GLDepthTestFunc(3);
@@ -449,9 +518,11 @@ void RenderScene(float frameTime, const Mat4& view)
     SubmitScene(frameTime, world, viewSpace);
     GL_CHECK_ERROR("RenderScene");
 
+    OpaquePasses();
     if (g_render.deferred)
         DeferredScreenPasses(view);
-
+    TransparentPasses(kRenderProgramSkinned, kRenderSetSkinned);
+    TransparentPasses(kRenderProgramStatic, kRenderSetStatic);
     GLLoadMatrix(view);
     GLFixedLightsOff();
     EffectsPass(view, world);
@@ -522,6 +593,8 @@ void RenderShutdown()
         ShaderRelease(program);
         program = nullptr;
     }
+    RenderQueueReleasePrograms();
+    RenderQueueClear();
     VertexMapBind(0);
     LightManagerInstance().DestroyBuffers();
     RenderTargetsShutdown();
@@ -600,6 +673,29 @@ void SetLightUniforms(ShaderProgram* program)
     ShaderSetUniformVec3(program, "l_ambient", light.ambient);
     ShaderSetUniformFloat(program, "l_power", light.power);
     ShaderSetUniformVec3(program, "l_point", light.point);
+}
+
+void RenderTileTerrain()
+{
+    const RenderHooks& hooks = g_render.hooks;
+    if (!hooks.tileTerrainTileCount || !hooks.tileTerrainTile)
+        return;
+    Frustum world;
+    FrustumFromProjectionModelView(world);
+    const int count = hooks.tileTerrainTileCount();
+    for (int i = 0; i < count; ++i)
+    {
+        RenderTile tile;
+        if (!hooks.tileTerrainTile(i, tile) || !tile.model)
+            continue;
+        const Vec3 centre = tile.model->Centre() + tile.position;
+        if (!SphereInFrustum(centre.x, centre.y, centre.z, tile.model->Radius(), &world))
+            continue;
+        glPushMatrix();
+        GLMultMatrix(tile.transform);
+        RenderInstance::Submit(tile.instance, tile.model, nullptr, nullptr, -1.0f);
+        glPopMatrix();
+    }
 }
 
 bool RenderOverlaySetOffset(const Vec2& topLeft, const Vec2& bottomRight)

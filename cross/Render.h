@@ -21,7 +21,18 @@
 
 #include <cstdint>
 
+class Model;
+class RenderInstance;
 struct ShaderProgram;
+
+// One tile of the tile terrain as the scene draws it.
+struct RenderTile
+{
+    Mat4 transform;
+    Vec3 position;
+    RenderInstance* instance;
+    const Model* model;
+};
 
 enum RenderProgramRole
 {
@@ -66,6 +77,8 @@ struct RenderHooks
     // terrain (through RenderTileTerrain), effects pass 0 in world space,
     // then every entity's instance with the view-space planes.
     void (*submitTerrain)() = nullptr;
+    int (*tileTerrainTileCount)() = nullptr;
+    bool (*tileTerrainTile)(int index, RenderTile& out) = nullptr;
     void (*submitEffects)(const Frustum& world) = nullptr;
     void (*submitEntities)(float time, const Frustum& view) = nullptr;
     // Effects: the draw pass, then the batch flush under the fx program.
@@ -104,6 +117,8 @@ void RenderSetAmbientOcclusion(bool on);
 bool RenderGetAmbientOcclusion();
 const GlobalLight& RenderGetGlobalLight();
 void SetLightUniforms(ShaderProgram* program);
+// Submits the tiles of the tile terrain whose models are in view.
+void RenderTileTerrain();
 
 // The overlay's rectangle on the screen: its shape must be the display's
 // (within 0.01 of its aspect) and not empty; false after a report otherwise.

@@ -1,5 +1,6 @@
 #include "game/DebugKeys.h"
 
+#include "cross/ActorRenderInstance.h"
 #include "game/EngineSeams.h"
 #include "opengl/Screenshot.h"
 #include "opengl/Texture.h"
@@ -53,7 +54,7 @@ void DebugKeyToggles()
     if (InputIsKeyNewlyDown(KEY_F9))
         TextureReportNonPowerOfTwo();
     if (InputIsKeyNewlyDown(KEY_F2))
-        SeamToggleSkeletonView();
+        ActorRenderToggleSkeletonView();
     if (InputIsKeyNewlyDown(KEY_PRINTSCREEN))
         ScreenshotRequest(ShiftHeld());
     if (AltF4Pressed())

@@ -23,7 +23,6 @@ void SeamResetAchievementsAndStats() {}
 void SeamEffectsInit(const char*) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
-void SeamToggleSkeletonView() {}
 void SeamSetWorldGravity(float) {}
 void SeamConsoleCreateDefaultFont() {}
 void SeamConsoleDestroyDefaultFont() {}

@@ -25,7 +25,6 @@ void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamToggleSkeletonView();
 void SeamSetWorldGravity(float gravity);
 void SeamConsoleCreateDefaultFont();
 void SeamConsoleDestroyDefaultFont();

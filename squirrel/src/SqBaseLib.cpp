@@ -318,6 +318,7 @@ SQInteger string_tofloat(HSQUIRRELVM v)
         return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsFloat()));
 }
+// Resolves slice(start, end) against a length; a failure has been raised with the language's text.
 bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
 {
     start = NArgs(v) > 1 ? Arg(v, 2).AsInt() : 0;
@@ -326,8 +327,10 @@ bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
         start += len;
     if (end < 0)
         end += len;
-    if (start > end || start < 0 || end > len)
-        return false;
+    if (start > end)
+        return v->Raise("wrong indexes");
+    if (start < 0 || end > len)
+        return v->Raise("slice out of range");
     return true;
 }
 SQInteger string_slice(HSQUIRRELVM v)
@@ -335,7 +338,7 @@ SQInteger string_slice(HSQUIRRELVM v)
     SQString* s = Arg(v, 1).Str();
     SQInteger start, end;
     if (!SliceRange(v, s->len, start, end))
-        return Error(v, "wrong indexes");
+        return SQ_ERROR;
     return Return(v, MakeString(v->ss, s->data + start, end - start));
 }
 SQInteger string_find(HSQUIRRELVM v)
@@ -367,20 +370,18 @@ SQInteger string_toupper(HSQUIRRELVM v)
     return string_case(v, toupper);
 }
 
+// Methods that change their container in place (rawset, append, sort, resize...) return null.
 // ---- tables
 SQInteger table_rawget(HSQUIRRELVM v)
 {
-    Value out;
-    if (!Arg(v, 1).Table()->Get(Arg(v, 2), out))
-        return v->RaiseIndexError(Arg(v, 2)), SQ_ERROR;
-    return Return(v, out);
+    return SQ_SUCCEEDED(sq_rawget(v, 1)) ? 1 : SQ_ERROR;
 }
 SQInteger table_rawset(HSQUIRRELVM v)
 {
     if (Arg(v, 2).IsNull())
         return Error(v, "null cannot be used as index");
     Arg(v, 1).Table()->NewSlot(Arg(v, 2), Arg(v, 3));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger table_rawdelete(HSQUIRRELVM v)
 {
@@ -404,7 +405,7 @@ SQInteger table_rawin(HSQUIRRELVM v)
 SQInteger table_clear(HSQUIRRELVM v)
 {
     Arg(v, 1).Table()->Clear();
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger table_setdelegate(HSQUIRRELVM v)
 {
@@ -427,14 +428,14 @@ std::vector<Value>& Values(HSQUIRRELVM v)
 SQInteger array_append(HSQUIRRELVM v)
 {
     Values(v).push_back(Arg(v, 2));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_extend(HSQUIRRELVM v)
 {
     std::vector<Value> other = Arg(v, 2).Array()->values;
     for (Value& e : other)
         Values(v).push_back(e);
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_pop(HSQUIRRELVM v)
 {
@@ -456,7 +457,7 @@ SQInteger array_insert(HSQUIRRELVM v)
     if (i < 0 || size_t(i) > Values(v).size())
         return Error(v, "index out of range");
     Values(v).insert(Values(v).begin() + i, Arg(v, 3));
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_remove(HSQUIRRELVM v)
 {
@@ -474,18 +475,18 @@ SQInteger array_resize(HSQUIRRELVM v)
         return Error(v, "negative size");
     Value fill = NArgs(v) > 2 ? Arg(v, 3) : Value();
     Values(v).resize(size_t(n), fill);
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_reverse(HSQUIRRELVM v)
 {
     std::reverse(Values(v).begin(), Values(v).end());
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 SQInteger array_slice(HSQUIRRELVM v)
 {
     SQInteger start, end;
     if (!SliceRange(v, SQInteger(Values(v).size()), start, end))
-        return Error(v, "wrong indexes");
+        return SQ_ERROR;
     Value out = SQArray::Create(v->ss);
     for (SQInteger i = start; i < end; i++)
         out.Array()->values.push_back(Values(v)[size_t(i)]);
@@ -494,7 +495,7 @@ SQInteger array_slice(HSQUIRRELVM v)
 SQInteger array_clear(HSQUIRRELVM v)
 {
     Values(v).clear();
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 bool CallFn(HSQUIRRELVM v, const Value& fn, const Value* args, SQInteger n, Value& out)
 {
@@ -565,7 +566,7 @@ SQInteger array_sort(HSQUIRRELVM v)
     if (!HeapSort(v, fn, items))
         return SQ_ERROR;
     self.Array()->values = items;
-    return Return(v, self);
+    return 0;
 }
 SQInteger array_map(HSQUIRRELVM v)
 {
@@ -593,7 +594,7 @@ SQInteger array_apply(HSQUIRRELVM v)
         if (i < items.size())
             items[i] = r;
     }
-    return Return(v, self);
+    return 0;
 }
 SQInteger array_reduce(HSQUIRRELVM v)
 {
@@ -707,6 +708,8 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
                 if (l.reg == i)
                     params.Array()->values.push_back(l.name);
         }
+        if (p->varParams)
+            params.Array()->values.push_back(MakeString(ss, "..."));
         r->NewSlot(MakeString(ss, "parameters"), params);
         Value defaults = SQArray::Create(ss);
         defaults.Array()->values = o.Closure()->defaults;
@@ -718,6 +721,14 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
         r->NewSlot(MakeString(ss, "native"), Value(true));
         r->NewSlot(MakeString(ss, "name"), o.Native()->name);
         r->NewSlot(MakeString(ss, "paramscheck"), Value(o.Native()->nparamscheck));
+        Value typecheck;
+        if (!o.Native()->typecheck.empty())
+        {
+            typecheck = SQArray::Create(ss);
+            for (SQInteger mask : o.Native()->typecheck)
+                typecheck.Array()->values.push_back(Value(mask));
+        }
+        r->NewSlot(MakeString(ss, "typecheck"), typecheck);
     }
     return Return(v, t);
 }
@@ -776,8 +787,10 @@ SQInteger thread_wakeup(HSQUIRRELVM v)
 {
     Value self = Arg(v, 1);
     SQVM* t = self.Thread();
-    if (t->state != SQ_VMSTATE_SUSPENDED)
-        return Error(v, "cannot wakeup a thread that is not suspended");
+    if (t->state == SQ_VMSTATE_IDLE)
+        return Error(v, "cannot wakeup a idle thread");
+    if (t->state == SQ_VMSTATE_RUNNING)
+        return Error(v, "cannot wakeup a running thread");
     if (t->suspendTarget >= 0)
         t->stack[t->suspendTarget] = NArgs(v) > 1 ? Arg(v, 2) : Value();
     t->suspended = false;
@@ -830,7 +843,7 @@ SQInteger class_rawset(HSQUIRRELVM v)
     v->Push(Arg(v, 3));
     if (SQ_FAILED(sq_rawset(v, 1)))
         return SQ_ERROR;
-    return Return(v, Arg(v, 1));
+    return 0;
 }
 // newmember and rawnewmember take (key, value, [attributes], [static]).
 Value MemberAttributes(HSQUIRRELVM v)

@@ -59,10 +59,11 @@ bool SQClass::NewSlot(SQSharedState* s, const Value& key, const Value& val, bool
     {
         for (int m = 0; m < MT_LAST; m++)
         {
+            // a metamethod lives only in the class's metamethod table, never among its members
             if (RawEqual(key, s->metaNames[m]) && (v._type == OT_CLOSURE || v._type == OT_NATIVECLOSURE))
             {
                 metamethods[m] = v;
-                break;
+                return true;
             }
         }
         if (RawEqual(key, s->constructorName))

@@ -74,6 +74,7 @@ public:
                 if (prevToken != '}' && prevToken != ';')
                     OptionalSemicolon();
             }
+            main.SetLine(lex.line); // the implicit return belongs to the end of the source
             main.Emit(OP_RETURN, 0, 0, 0, 0);
             main.Finish();
             out = main.protoValue;
@@ -113,8 +114,6 @@ private:
             error.column = lex.errorColumn;
             throw CompileFailure();
         }
-        if (fs)
-            fs->SetLine(lex.line);
     }
     [[noreturn]] void Expected(int token)
     {
@@ -130,6 +129,12 @@ private:
     }
     std::string ExpectIdentifier()
     {
+        // 'constructor' is a keyword but serves wherever a name is expected
+        if (lex.token == TK_CONSTRUCTOR)
+        {
+            Lex();
+            return "constructor";
+        }
         if (lex.token != TK_IDENTIFIER)
             Expected(TK_IDENTIFIER);
         std::string id = lex.text;
@@ -1189,6 +1194,7 @@ private:
         {
             Statement();
         }
+        fs->SetLine(lex.line); // the implicit return belongs to the end of the body
         fs->Emit(OP_RETURN, 0, 0, 0, 0);
         fs->proto->simpleCall = !fs->proto->varParams && !fs->proto->generator;
         fs->Finish();
@@ -1204,6 +1210,8 @@ private:
     // ---- statements
     void MarkStatementLine()
     {
+        // code is credited to the line where its statement starts, also when a statement's last instructions
+        // are emitted after the lexer has moved on to the next line
         fs->SetLine(lex.line);
         if (ss->debugInfo && lex.token != '{' && lex.token != ';')
         {
@@ -1602,9 +1610,11 @@ private:
         {
             Lex();
             std::string name = ExpectIdentifier();
-            fs->DeclareLocal(Str(name)); // declared first so the body can call itself
-            fs->freeReg--;               // the closure is built in the local's own register
-            FunctionExp(name, false);
+            // the local comes into scope after the function is built: inside its own body the name is looked
+            // up like any other global
+            FunctionExp(name, false); // built in the register the local then takes
+            fs->freeReg--;
+            fs->DeclareLocal(Str(name));
             return;
         }
         do
@@ -1667,8 +1677,13 @@ private:
     void ClassStatement()
     {
         Lex();
+        if (lex.token != TK_IDENTIFIER && lex.token != TK_CONSTRUCTOR)
+            Fail("invalid class name");
         std::string name;
+        const std::string first = lex.text;
         Exp obj = DeclarationTarget(name);
+        if (name == first && obj.kind == E_REG && obj.a == 0 && fs->FindLocal(Str(name)) >= 0)
+            Fail("cannot create a class in a local with the syntax(class <local>)");
         SQInteger key = KeyLiteral(Str(name));
         Exp c = ClassExp();
         SQInteger v = ToAnyReg(c);
@@ -1693,11 +1708,11 @@ private:
             break;
         case TK_STRING_LITERAL:
             if (negative)
-                Fail("scalar expected : integer, float");
+                Fail("scalar expected : integer,float");
             v = Str(lex.text);
             break;
         default:
-            Fail("scalar expected : integer, float or string");
+            Fail(negative ? "scalar expected : integer,float" : "scalar expected : integer,float or string");
         }
         Lex();
         return v;
@@ -1716,7 +1731,8 @@ private:
         std::string name = ExpectIdentifier();
         Value table = SQTable::Create(ss);
         Expect('{');
-        SQInteger next = 0;
+        // Entries without a value count on their own: an explicit value never moves the counter.
+        SQInteger unvalued = 0;
         while (lex.token != '}')
         {
             std::string key = ExpectIdentifier();
@@ -1725,12 +1741,10 @@ private:
             {
                 Lex();
                 v = ConstantValue();
-                if (v._type == OT_INTEGER)
-                    next = v.Int() + 1;
             }
             else
             {
-                v = Value(next++);
+                v = Value(unvalued++);
             }
             table.Table()->NewSlot(Str(key), v);
             if (lex.token == ',')

@@ -216,7 +216,7 @@ bool SQLexer::Next()
         token = Keyword(text);
         return true;
     }
-    if (IsDigit(c) || (c == '.' && IsDigit(Peek(1))))
+    if (IsDigit(c))
         return ReadNumber();
     if (c == '"')
         return ReadString('"', false);
@@ -346,8 +346,10 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
     }
     if (delimiter == '\'')
     {
-        if (text.size() != 1)
-            return Fail("invalid character");
+        if (text.empty())
+            return Fail("empty constant");
+        if (text.size() > 1)
+            return Fail("constant too long");
         token = TK_INTEGER;
         intValue = (unsigned char)text[0];
         return true;
@@ -356,64 +358,56 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
     return true;
 }
 
+// Number literals: "0x" and up to eight hexadecimal digits (none reads as 0); a 0 followed by octal digits
+// is octal; anything else is decimal, where a '.' or an exponent anywhere in the run of digits, dots and
+// exponents makes a float of the longest prefix that reads as one ("1.2.3" is 1.2, "7." is 7.0).
 bool SQLexer::ReadNumber()
 {
-    std::string digits;
+    constexpr size_t kMaxHexDigits = sizeof(SQInteger) * 2;
+    uint32_t v = 0;
     if (Peek() == '0' && (Peek(1) == 'x' || Peek(1) == 'X'))
     {
         Advance();
         Advance();
-        uint32_t v = 0;
-        if (!IsHex(Peek()))
-            return Fail("hexadecimal number expected");
-        while (IsHex(Peek()))
-        {
+        size_t count = 0;
+        for (; IsHex(Peek()); Advance(), count++)
             v = v * 16 + uint32_t(HexValue(Peek()));
-            Advance();
-        }
+        if (count > kMaxHexDigits)
+            return Fail("too many digits for an Hex number");
         token = TK_INTEGER;
         intValue = SQInteger(v);
         return true;
     }
+    if (Peek() == '0' && Peek(1) >= '0' && Peek(1) <= '7')
+    {
+        Advance();
+        for (; Peek() >= '0' && Peek() <= '7'; Advance())
+            v = v * 8 + uint32_t(Peek() - '0');
+        if (IsDigit(Peek()))
+            return Fail("invalid octal number");
+        token = TK_INTEGER;
+        intValue = SQInteger(v);
+        return true;
+    }
+    std::string digits;
     bool isFloat = false;
-    while (IsDigit(Peek()))
+    while (IsDigit(Peek()) || Peek() == '.' || Peek() == 'e' || Peek() == 'E')
     {
-        digits += char(Peek());
+        const int c = Peek();
+        digits += char(c);
         Advance();
-    }
-    if (Peek() == '.' && IsDigit(Peek(1)))
-    {
-        isFloat = true;
-        digits += '.';
-        Advance();
-        while (IsDigit(Peek()))
+        if (c == '.')
+            isFloat = true;
+        if (c == 'e' || c == 'E')
         {
-            digits += char(Peek());
-            Advance();
-        }
-    }
-    else if (Peek() == '.' && !IsIdStart(Peek(1)) && Peek(1) != '.')
-    {
-        isFloat = true;
-        digits += '.';
-        Advance();
-    }
-    if (Peek() == 'e' || Peek() == 'E')
-    {
-        isFloat = true;
-        digits += 'e';
-        Advance();
-        if (Peek() == '+' || Peek() == '-')
-        {
-            digits += char(Peek());
-            Advance();
-        }
-        if (!IsDigit(Peek()))
-            return Fail("exponent expected");
-        while (IsDigit(Peek()))
-        {
-            digits += char(Peek());
-            Advance();
+            isFloat = true;
+            if (Peek() == '+' || Peek() == '-')
+            {
+                digits += char(Peek());
+                Advance();
+            }
+            if (!IsDigit(Peek()))
+                return Fail("exponent expected");
         }
     }
     if (isFloat)
@@ -422,21 +416,8 @@ bool SQLexer::ReadNumber()
         floatValue = SQFloat(strtod(digits.c_str(), nullptr));
         return true;
     }
-    uint32_t v = 0;
-    if (digits.size() > 1 && digits[0] == '0')
-    {
-        for (char d : digits)
-        {
-            if (d > '7')
-                return Fail("invalid octal number");
-            v = v * 8 + uint32_t(d - '0');
-        }
-    }
-    else
-    {
-        for (char d : digits)
-            v = v * 10 + uint32_t(d - '0');
-    }
+    for (char d : digits)
+        v = v * 10 + uint32_t(d - '0');
     token = TK_INTEGER;
     intValue = SQInteger(v);
     return true;

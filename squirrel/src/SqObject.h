@@ -191,6 +191,8 @@ inline bool RawEqual(const SQObject& a, const SQObject& b)
 }
 bool IsFalse(const SQObject& o);
 const char* TypeName(SQObjectType t);
+// The referenced object for a weak reference, the value itself otherwise.
+Value DerefWeak(const Value& v);
 
 struct SQString : SQRefCounted
 {
@@ -217,7 +219,8 @@ struct SQCollectable : SQRefCounted
     bool gcmark = false;
     explicit SQCollectable(SQSharedState* s);
     ~SQCollectable() override;
-    // Releasing one object can release a long chain of others; past a depth they are queued, not recursed into.
+    // Releasing one object can release a long chain of others; past a depth they are queued, not recursed
+    // into.
     void Destroy() override;
     // Calls fn on every reference this object holds.
     virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
@@ -307,7 +310,8 @@ inline SQHash HashValue(const SQObject& key)
 
 inline SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const
 {
-    if (!capacity)
+    // null is never a key: free and deleted slots have a null key
+    if (!capacity || key._type == OT_NULL)
         return nullptr;
     SQUnsignedInteger mask = capacity - 1;
     for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask)

@@ -98,6 +98,8 @@ void SQTable::Resize(SQUnsignedInteger newCapacity)
 
 void SQTable::NewSlot(const SQObject& key, const Value& val)
 {
+    if (key._type == OT_NULL) // callers refuse a null key; a null-keyed node would read as a free slot
+        return;
     SQHash h = HashValue(key);
     if (Node* n = Lookup(key, h))
     {

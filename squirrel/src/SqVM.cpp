@@ -111,7 +111,8 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
         }
         stack[argBase + np] = std::move(va);
     }
-    if (c->env._type == OT_WEAKREF && c->env.WeakRef()->obj._type != OT_NULL)
+    // a bound environment replaces 'this'; once it has been freed, 'this' is null
+    if (c->env._type == OT_WEAKREF)
         stack[argBase] = Value(c->env.WeakRef()->obj);
     if (p->generator)
     {
@@ -225,7 +226,7 @@ bool SQVM::TrappedInThisLoop() const
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     if (ss->nestedCalls >= MAX_NESTED_CALLS)
-        return Raise("native stack overflow");
+        return Raise("Native stack overflow");
     if (nc->nparamscheck > 0 ? nargs != nc->nparamscheck : nargs < -nc->nparamscheck)
         return Raise("wrong number of parameters");
     for (size_t i = 0; i < nc->typecheck.size() && SQInteger(i) < nargs; i++)
@@ -241,7 +242,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
         return Raise("stack overflow");
     for (SQInteger i = 0; i < nouters; i++)
         stack[argBase + nargs + i] = nc->outers[size_t(i)];
-    if (nc->env._type == OT_WEAKREF && nc->env.WeakRef()->obj._type != OT_NULL)
+    if (nc->env._type == OT_WEAKREF)
         stack[argBase] = Value(nc->env.WeakRef()->obj);
     SQCallInfo ci;
     ci.pc = nullptr;
@@ -315,7 +316,7 @@ bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     // Each nested interpreter loop (metamethods, callbacks from natives, other threads) uses the C stack.
     if (ss->nestedCalls >= MAX_NESTED_CALLS)
-        return Raise("native stack overflow");
+        return Raise("Native stack overflow");
     switch (fn._type)
     {
     case OT_CLOSURE:
@@ -745,6 +746,7 @@ bool SQVM::Execute(Value& ret)
                     SQCallInfo& n = calls.back();
                     n.pc = p->code.data();
                     n.closure = c;
+                    n.native = nullptr;
                     n.literals = p->literals.data();
                     n.base = argBase;
                     n.target = argBase - 1;
@@ -1054,8 +1056,8 @@ bool SQVM::Execute(Value& ret)
             if (c._type != OT_CLASS)
             {
                 SAVE_PC();
-                Raise("cannot apply instanceof between a %s and a %s", TypeName(stk[i.b]._type),
-                      TypeName(c._type));
+                Raise("cannot apply instanceof between a %s and a %s", TypeName(c._type),
+                      TypeName(stk[i.b]._type));
                 FAIL();
             }
             bool r = stk[i.b]._type == OT_INSTANCE && stk[i.b].Instance()->InstanceOf(c.Class());
@@ -1065,13 +1067,7 @@ bool SQVM::Execute(Value& ret)
         L_OP_IN:
         {
             SAVE_PC();
-            Value tmp;
-            bool failed;
-            bool found = GetNoError(stk[i.c], stk[i.b], tmp, failed);
-            if (failed)
-                FAIL();
-            REFRESH();
-            stk[i.a].SetBool(found);
+            stk[i.a].SetBool(Contains(stk[i.c], stk[i.b]));
             NEXT();
         }
         L_OP_CLONE:
@@ -1136,8 +1132,8 @@ bool SQVM::Execute(Value& ret)
             DISPATCH();
         L_OP_POPTRAP:
             // a frame drops only the traps it pushed, whatever count loaded bytecode asks for
-            for (SQInteger n = 0; n < i.b && !traps.empty() && traps.back().callDepth == SQInteger(calls.size());
-                 n++)
+            for (SQInteger n = 0;
+                 n < i.b && !traps.empty() && traps.back().callDepth == SQInteger(calls.size()); n++)
                 traps.pop_back();
             DISPATCH();
         L_OP_CLOSE:

@@ -95,6 +95,18 @@ struct SQVM : SQCollectable
 
     bool Get(const Value& obj, const Value& key, Value& out, bool rootFallback);
     bool GetNoError(const Value& obj, const Value& key, Value& out, bool& failed);
+    bool GetThroughDelegates(const Value& obj, const Value& key, Value& out, bool& failed);
+    bool Contains(const Value& obj, const Value& key);
+    // What a _get or _set did with a key: answered it, raised an error, or declined (absent or no error).
+    enum class MetaResult
+    {
+        Answered,
+        Failed,
+        Declined
+    };
+    MetaResult CallGetter(const Value& obj, const Value& key, Value& out);
+    bool AskGetter(const Value& obj, const Value& key, Value& out, bool& failed);
+    MetaResult CallSetter(const Value& obj, const Value& key, const Value& val);
     bool Set(const Value& obj, const Value& key, const Value& val);
     bool NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic);
     bool NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic);
@@ -130,3 +142,4 @@ struct SQVM : SQCollectable
 };
 
 std::string FloatToString(SQFloat f);
+std::string ValueForMessage(const Value& v);

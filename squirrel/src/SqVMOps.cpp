@@ -13,13 +13,14 @@ namespace
 const char* const kMetaNames[] = {"_add",    "_sub",     "_mul",     "_div",      "_unm",       "_modulo",
                                   "_set",    "_get",     "_typeof",  "_nexti",    "_cmp",       "_call",
                                   "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
+} // namespace
+
 Value DerefWeak(const Value& v)
 {
     if (v._type != OT_WEAKREF)
         return v;
     return Value(v.WeakRef()->obj);
 }
-} // namespace
 
 const char* MetaMethodName(int mm)
 {
@@ -63,9 +64,8 @@ const char* TypeName(SQObjectType t)
     case OT_USERDATA:
         return "userdata";
     case OT_CLOSURE:
-        return "closure";
     case OT_NATIVECLOSURE:
-        return "nativeclosure";
+        return "function";
     case OT_GENERATOR:
         return "generator";
     case OT_USERPOINTER:
@@ -127,16 +127,11 @@ bool SQVM::GetMetaMethod(const Value& obj, SQMetaMethod mm, Value& fn) const
 {
     switch (obj._type)
     {
+    // A metamethod is a slot of the object's own delegate; the delegate's delegates are not asked.
     case OT_TABLE:
-        for (SQTable* d = obj.Table()->delegate; d; d = d->delegate)
-            if (d->Get(ss->metaNames[mm], fn))
-                return true;
-        return false;
+        return obj.Table()->delegate && obj.Table()->delegate->Get(ss->metaNames[mm], fn);
     case OT_USERDATA:
-        for (SQTable* d = obj.UserData()->delegate; d; d = d->delegate)
-            if (d->Get(ss->metaNames[mm], fn))
-                return true;
-        return false;
+        return obj.UserData()->delegate && obj.UserData()->delegate->Get(ss->metaNames[mm], fn);
     case OT_INSTANCE:
         fn = obj.Instance()->klass->metamethods[mm];
         return !fn.IsNull();
@@ -183,17 +178,8 @@ bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& fail
     switch (obj._type)
     {
     case OT_TABLE:
-        for (SQTable* t = obj.Table(); t; t = t->delegate)
-        {
-            if (t->Get(key, out))
-            {
-                if (out._type == OT_WEAKREF)
-                    out = DerefWeak(out);
-                return true;
-            }
-        }
-        getter = MT_GET;
-        break;
+    case OT_USERDATA:
+        return GetThroughDelegates(obj, key, out, failed);
     case OT_ARRAY:
         if (key.IsNumeric())
         {
@@ -236,40 +222,94 @@ bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& fail
             return true;
         }
         break;
-    case OT_USERDATA:
-        for (SQTable* t = obj.UserData()->delegate; t; t = t->delegate)
-            if (t->Get(key, out))
-                return true;
-        getter = MT_GET;
-        break;
     default:
         break;
     }
-    if (getter != MT_LAST)
+    if (getter != MT_LAST && AskGetter(obj, key, out, failed))
+        return !failed;
+    return InvokeDefaultDelegate(obj, key, out);
+}
+
+// True when the getter settled the lookup: answered it, or raised an error ('failed' is set then).
+bool SQVM::AskGetter(const Value& obj, const Value& key, Value& out, bool& failed)
+{
+    const MetaResult r = CallGetter(obj, key, out);
+    failed = r == MetaResult::Failed;
+    return r != MetaResult::Declined;
+}
+
+SQVM::MetaResult SQVM::CallGetter(const Value& obj, const Value& key, Value& out)
+{
+    bool found;
+    Value r;
+    // A getter that fails without an error (a native returning a failure after clearing it, or a script
+    // 'throw null') means "no such member", and the lookup goes on; an error left from before the call must
+    // not be taken for the getter's.
+    Value earlierError = std::move(lastError);
+    lastError.Null();
+    const bool ok = CallMetaMethod(obj, MT_GET, &key, 1, r, found);
+    const bool errorRaised = found && !ok && !lastError.IsNull();
+    if (!errorRaised)
+        lastError = std::move(earlierError);
+    if (ok)
     {
-        bool found;
-        Value r;
-        // A getter that fails without an error (a native returning a failure after clearing it, or a script
-        // 'throw null') means "no such member", and the default delegate still answers; an error left from
-        // before the call must not be taken for the getter's.
-        Value earlierError = std::move(lastError);
-        lastError.Null();
-        const bool ok = CallMetaMethod(obj, getter, &key, 1, r, found);
-        const bool errorRaised = found && !ok && !lastError.IsNull();
-        if (!errorRaised)
-            lastError = std::move(earlierError);
-        if (ok)
+        out = r;
+        return MetaResult::Answered;
+    }
+    return errorRaised ? MetaResult::Failed : MetaResult::Declined;
+}
+
+// A table (or user data) lookup: its own slots, then each delegate's slots down the chain, then the table
+// default methods (a delegate is a table), and only then the _get of each delegate, the deepest first, each
+// called with the object that delegate serves.
+bool SQVM::GetThroughDelegates(const Value& obj, const Value& key, Value& out, bool& failed)
+{
+    failed = false;
+    if (obj._type == OT_TABLE && obj.Table()->Get(key, out))
+    {
+        out = DerefWeak(out);
+        return true;
+    }
+    SQTable* first = obj._type == OT_TABLE ? obj.Table()->delegate : obj.UserData()->delegate;
+    std::vector<SQTable*> served; // served[i] is the table whose delegate is the next in the chain
+    for (SQTable* d = first; d; d = d->delegate)
+    {
+        if (d->Get(key, out))
         {
-            out = r;
+            out = DerefWeak(out);
             return true;
         }
-        if (errorRaised)
-        {
-            failed = true;
-            return false;
-        }
+        if (d->delegate)
+            served.push_back(d);
     }
-    return InvokeDefaultDelegate(obj, key, out);
+    if ((obj._type == OT_TABLE || first) &&
+        InvokeDefaultDelegate(Value(OT_TABLE, first ? first : obj.Table()), key, out))
+        return true;
+    for (size_t i = served.size(); i-- > 0;)
+        if (AskGetter(Value(OT_TABLE, served[i]), key, out, failed))
+            return !failed;
+    return first && AskGetter(obj, key, out, failed) && !failed;
+}
+
+// 'in' asks the object itself: a table's own slots, a class's or instance's members, an array's or
+// string's indices; no delegate, metamethod or default method.
+bool SQVM::Contains(const Value& obj, const Value& key)
+{
+    switch (obj._type)
+    {
+    case OT_TABLE:
+        return obj.Table()->Find(key) != nullptr;
+    case OT_CLASS:
+        return obj.Class()->members->Find(key) != nullptr;
+    case OT_INSTANCE:
+        return obj.Instance()->klass->members->Find(key) != nullptr;
+    case OT_ARRAY:
+        return key.IsNumeric() && key.AsInt() >= 0 && size_t(key.AsInt()) < obj.Array()->values.size();
+    case OT_STRING:
+        return key.IsNumeric() && key.AsInt() >= 0 && key.AsInt() < obj.Str()->len;
+    default:
+        return false;
+    }
 }
 
 bool SQVM::InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out)
@@ -301,8 +341,22 @@ bool SQVM::Set(const Value& obj, const Value& key, const Value& val)
     {
     case OT_TABLE:
     {
-        if (obj.Table()->Set(key, val))
-            return true;
+        // A key the table lacks is set where a delegate down the chain holds it, else offered to the _set of
+        // each delegate's delegate, the deepest first, and last to the table's own delegate.
+        std::vector<SQTable*> served;
+        for (SQTable* t = obj.Table(); t; t = t->delegate)
+        {
+            if (t->Set(key, val))
+                return true;
+            if (t->delegate && t != obj.Table())
+                served.push_back(t);
+        }
+        for (size_t n = served.size(); n-- > 0;)
+        {
+            const MetaResult r = CallSetter(Value(OT_TABLE, served[n]), key, val);
+            if (r != MetaResult::Declined)
+                return r == MetaResult::Answered;
+        }
         break;
     }
     case OT_ARRAY:
@@ -320,34 +374,32 @@ bool SQVM::Set(const Value& obj, const Value& key, const Value& val)
         if (obj.Instance()->Set(key, val))
             return true;
         break;
-    case OT_CLASS:
-    {
-        SQClass* c = obj.Class();
-        Value idx;
-        if (c->members->Get(key, idx))
-        {
-            SQInteger m = idx.Int();
-            if (m & MEMBER_FIELD_FLAG)
-                c->fields[size_t(m & MEMBER_INDEX_MASK)].val = val;
-            else
-                c->methods[size_t(m & MEMBER_INDEX_MASK)].val = val;
-            return true;
-        }
-        return RaiseIndexError(key);
-    }
     case OT_USERDATA:
         break;
     default:
+        // classes too: their members change only through '<-'
         return Raise("trying to set '%s'", TypeName(obj._type));
     }
+    switch (CallSetter(obj, key, val))
+    {
+    case MetaResult::Answered:
+        return true;
+    case MetaResult::Failed:
+        return false;
+    case MetaResult::Declined:
+        break;
+    }
+    return RaiseIndexError(key);
+}
+
+SQVM::MetaResult SQVM::CallSetter(const Value& obj, const Value& key, const Value& val)
+{
     Value args[2] = {key, val};
     Value r;
     bool found;
     if (CallMetaMethod(obj, MT_SET, args, 2, r, found))
-        return true;
-    if (found && !lastError.IsNull())
-        return false;
-    return RaiseIndexError(key);
+        return MetaResult::Answered;
+    return found && !lastError.IsNull() ? MetaResult::Failed : MetaResult::Declined;
 }
 
 bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool isStatic)
@@ -382,7 +434,7 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
         return c->NewSlot(ss, key, val, isStatic);
     }
     default:
-        return Raise("trying to set '%s'", TypeName(obj._type));
+        return Raise("indexing %s with %s", TypeName(obj._type), TypeName(key._type));
     }
 }
 
@@ -648,7 +700,30 @@ bool SQVM::Compare(const Value& a, const Value& b, SQInteger& result)
         result = a._unVal.raw < b._unVal.raw ? -1 : a._unVal.raw > b._unVal.raw ? 1 : 0;
         return true;
     }
-    return Raise("comparison between '%s' and '%s'", TypeName(a._type), TypeName(b._type));
+    // null orders before everything else
+    if (a._type == OT_NULL || b._type == OT_NULL)
+    {
+        result = a._type == OT_NULL ? -1 : 1;
+        return true;
+    }
+    return Raise("comparison between '%.50s' and '%.50s'", ValueForMessage(a).c_str(),
+                 ValueForMessage(b).c_str());
+}
+
+// How an error text shows an operand: strings and numbers by value, everything else by its type name.
+std::string ValueForMessage(const Value& v)
+{
+    switch (v._type)
+    {
+    case OT_STRING:
+        return std::string(v.Str()->data, size_t(v.Str()->len));
+    case OT_INTEGER:
+        return std::to_string(v.Int());
+    case OT_FLOAT:
+        return FloatToString(v.Float());
+    default:
+        return TypeName(v._type);
+    }
 }
 
 bool SQVM::ToString(const Value& v, Value& out)
@@ -733,8 +808,7 @@ bool SQVM::Clone(const Value& v, Value& out)
         return true;
     }
     default:
-        out = v;
-        return true;
+        return Raise("cloning a %s", TypeName(v._type));
     }
     bool found;
     Value r;
@@ -896,11 +970,11 @@ bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
         c->attributes = *attrs;
     if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
     {
-        // 'this' is the new class; a handler that declares a parameter receives it there too
+        // 'this' is the new class; a handler that declares a parameter receives the new class's attributes
         Value fn = baseClass->metamethods[MT_INHERITED];
         SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(fn, out, &out, nargs, r))
+        if (!CallWith(fn, out, &c->attributes, nargs, r))
             return false;
     }
     return true;

@@ -93,7 +93,7 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         const char* text = nullptr;
         if (!args.GetString(index, &text))
         {
-            *error = "string expected for the given format";
+            *error = "string expected for the specified format";
             return false;
         }
         AppendFormatted(out, spec, text);
@@ -110,7 +110,7 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         int32_t value = 0;
         if (!args.GetInteger(index, &value))
         {
-            *error = "integer expected for the given format";
+            *error = "integer expected for the specified format";
             return false;
         }
         AppendFormatted(out, spec, int(value));
@@ -125,7 +125,7 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
         float value = 0;
         if (!args.GetFloat(index, &value))
         {
-            *error = "float expected for the given format";
+            *error = "float expected for the specified format";
             return false;
         }
         AppendFormatted(out, spec, double(value));
@@ -160,7 +160,7 @@ bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::
         }
         if (next >= args.Count())
         {
-            *error = "not enough paremeters for the given format string";
+            *error = "not enough paramters for the given format string";
             return false;
         }
         ++i;

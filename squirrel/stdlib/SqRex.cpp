@@ -126,7 +126,7 @@ public:
         }
         if (*m_pos != '\0')
         {
-            *error = "unexpected ')'";
+            *error = "unexpected character";
             return false;
         }
         m_rex.m_root = root;
@@ -232,7 +232,7 @@ private:
         if (!parsed)
             return false;
         if (*m_pos != ')')
-            return Fail("expected ')'");
+            return Fail("expected paren");
         ++m_pos;
         return true;
     }
@@ -272,7 +272,7 @@ private:
     {
         char c = *m_pos;
         if (c == '\0')
-            return Fail("unfinished class");
+            return Fail("expected paren"); // the closing ']' is missing
         ++m_pos;
         if (c == '\\')
         {
@@ -360,9 +360,11 @@ private:
             *maxCount = -1;
             if (*m_pos != '}' && !ParseCount(maxCount))
                 return false;
+            if (*m_pos != '}')
+                return Fail("expected paren");
         }
         if (*m_pos != '}')
-            return Fail("expected ',' or '}'");
+            return Fail(", or } expected");
         ++m_pos;
         if (*maxCount >= 0 && *maxCount < *minCount)
             return Fail("invalid repeat range");

@@ -274,7 +274,7 @@ SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger* outl
 {
     const SQChar* format = nullptr;
     if (sq_gettype(v, nformatstringidx) != OT_STRING || SQ_FAILED(sq_getstring(v, nformatstringidx, &format)))
-        return sq_throwerror(v, "string expected for the format");
+        return sq_throwerror(v, "string expected for the specified format");
     std::string text;
     std::string error;
     const StackFormatArgs args(v, nformatstringidx + 1);

@@ -51,7 +51,72 @@ INSTANTIATE_TEST_SUITE_P(
                     CompileErrorCase{"local x = 1 $ 2;", "end of statement expected (; or lf)", 1, 13},
                     CompileErrorCase{"local x = \"a\" + \x01;", "unexpected character(control)", 1, 16},
                     CompileErrorCase{"/* never closed", "missing \"*/\" in comment", 1, 15},
-                    CompileErrorCase{"/*\n*/ local = 1;", "expected 'IDENTIFIER'", 2, 13}));
+                    CompileErrorCase{"/*\n*/ local = 1;", "expected 'IDENTIFIER'", 2, 13},
+                    CompileErrorCase{"local x = 0x123456789;", "too many digits for an Hex number", 1, 21},
+                    CompileErrorCase{"local x = 018;", "invalid octal number", 1, 12},
+                    CompileErrorCase{"local x = 1e;", "exponent expected", 1, 12},
+                    CompileErrorCase{"local c = 'ab';", "constant too long", 1, 14},
+                    CompileErrorCase{"local c = '';", "empty constant", 1, 12},
+                    CompileErrorCase{"local x = .5;", "expression expected", 1, 11},
+                    CompileErrorCase{"local y = 7.tofloat();", "end of statement expected (; or lf)", 1, 19},
+                    CompileErrorCase{"class 1 {}", "invalid class name", 1, 7},
+                    CompileErrorCase{"local C = null;\nclass C {}",
+                                     "cannot create a class in a local with the syntax(class <local>)", 2, 10},
+                    CompileErrorCase{"const X = [];", "scalar expected : integer,float or string", 1, 11},
+                    CompileErrorCase{"const Y = -\"s\";", "scalar expected : integer,float", 1, 14},
+                    CompileErrorCase{"enum E { A = {} }", "scalar expected : integer,float or string", 1, 14},
+                    CompileErrorCase{"f(1,);", "expression expected, found ')'", 1, 5}));
+
+// Number literals read as the language reads them.
+TEST(SquirrelRun, NumberLiteralsKeepTheirValues)
+{
+    struct Case
+    {
+        const char* literal;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"0x", "0"},          {"0xFF", "255"},
+        {"0xffffffff", "-1"}, {"017", "15"},
+        {"08", "8"},          {"09.5", "9.5"},
+        {"00", "0"},          {"4294967297", "1"},
+        {"1.5e2", "150"},     {"2E-1", "0.2"},
+        {"1.2.3", "1.2"},     {"3.", "3"},
+        {"'A'", "65"},        {"2147483648", "-2147483648"},
+    };
+    for (const Case& c : cases)
+    {
+        SquirrelRun run = RunSquirrel(std::string("print(") + c.literal + ");");
+        EXPECT_TRUE(run.ran) << c.literal << ": " << run.error;
+        EXPECT_EQ(c.printed, run.output) << c.literal;
+    }
+}
+
+// A run-time error names the line where its statement starts, with or without a closing semicolon.
+TEST(SquirrelRun, RuntimeErrorsNameTheLineOfTheFailingStatement)
+{
+    struct Case
+    {
+        const char* body;
+        int line;
+    };
+    const Case cases[] = {
+        {"local t = {}\nlocal v = t.missing\nprint(1)\n", 2},
+        {"local t = {}\nlocal v = t.missing;\nprint(1)\n", 2},
+        {"local t = {}\nt.a.b = 1\n\nprint(1)\n", 2},
+        {"local t = null\nlocal v = [1,\n  2,\n  t.x]\n", 2},
+        {"local n = 1\nn()\nprint(1)", 2},
+    };
+    for (const Case& c : cases)
+    {
+        SquirrelRun run =
+            RunSquirrel(std::string("seterrorhandler(function(e) { print(getstackinfos(2).line) });\n"
+                                    "function body() {\n") +
+                        c.body + "}\nbody();\n");
+        EXPECT_FALSE(run.ran) << c.body;
+        EXPECT_EQ(std::to_string(c.line + 2), run.output) << c.body;
+    }
+}
 
 struct RuntimeErrorCase
 {
@@ -90,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
         RuntimeErrorCase{"local s = 5; s();", "attempt to call 'integer'"},
         RuntimeErrorCase{"function r() { return 1 + r(); } r();", "stack overflow"},
         RuntimeErrorCase{"local t = {}; t[null] <- 1;", "null cannot be used as index"},
-        RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "native stack overflow"},
+        RuntimeErrorCase{"class C { function _get(k) { return this[k]; } } C().x;", "Native stack overflow"},
         RuntimeErrorCase{"[1].insert(\"a\", 1);",
                          "parameter 1 has an invalid type 'string' ; expected: 'integer|float'"}));
 

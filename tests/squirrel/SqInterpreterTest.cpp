@@ -66,7 +66,7 @@ TEST_F(SqInterpreter, RunsScriptsToTheirEnd)
          "print(format(\"%d\", floor(2.5)) + blob(3).len() + (typeof file) + (typeof clock) + (typeof "
          "regexp) +"
          " (typeof sqrt));\n",
-         "", "23classnativeclosureclassnativeclosure"},
+         "", "23classfunctionclassfunction"},
     };
     for (const Case& c : cases)
     {

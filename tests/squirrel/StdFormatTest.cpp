@@ -121,10 +121,10 @@ TEST(StdFormat, LongResultsAreNotTruncated)
 
 TEST(StdFormat, ErrorsUseTheLibraryTexts)
 {
-    EXPECT_EQ(FormatError("%d %d", {I(1)}), "not enough paremeters for the given format string");
-    EXPECT_EQ(FormatError("%s", {I(1)}), "string expected for the given format");
-    EXPECT_EQ(FormatError("%d", {S("x")}), "integer expected for the given format");
-    EXPECT_EQ(FormatError("%f", {N()}), "float expected for the given format");
+    EXPECT_EQ(FormatError("%d %d", {I(1)}), "not enough paramters for the given format string");
+    EXPECT_EQ(FormatError("%s", {I(1)}), "string expected for the specified format");
+    EXPECT_EQ(FormatError("%d", {S("x")}), "integer expected for the specified format");
+    EXPECT_EQ(FormatError("%f", {N()}), "float expected for the specified format");
     EXPECT_EQ(FormatError("%y", {I(1)}), "invalid format");
     EXPECT_EQ(FormatError("abc%", {I(1)}), "invalid format");
     EXPECT_EQ(FormatError("%100d", {I(1)}), "width format too long");

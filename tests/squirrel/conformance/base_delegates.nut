@@ -4,10 +4,10 @@ function attempt(label, fn) {
 }
 
 // integer, float and bool
-print("integer: " + 7.tofloat() + " " + typeof 7.tofloat() + " " + 7.tointeger() + " " + typeof 7.tostring() + " " + 65.tochar() + "\n");
-print("float: " + 2.75.tointeger() + " " + (-2.75).tointeger() + " " + 2.5.tofloat() + " " + 66.9.tochar() + " " + typeof 2.5.tostring() + "\n");
+print("integer: " + (7).tofloat() + " " + typeof (7).tofloat() + " " + (7).tointeger() + " " + typeof (7).tostring() + " " + (65).tochar() + "\n");
+print("float: " + (2.75).tointeger() + " " + (-2.75).tointeger() + " " + (2.5).tofloat() + " " + (66.9).tochar() + " " + typeof (2.5).tostring() + "\n");
 print("bool: " + true.tointeger() + " " + false.tointeger() + " " + true.tofloat() + " " + typeof true.tofloat() + " " + true.tostring() + " " + false.tostring() + "\n");
-print("weakref of values are the values: " + 5.weakref() + " " + 1.5.weakref() + " " + true.weakref() + "\n");
+print("weakref of values are the values: " + (5).weakref() + " " + (1.5).weakref() + " " + true.weakref() + "\n");
 
 // string
 local s = "Hello World";
@@ -29,7 +29,7 @@ print("string weakref: " + typeof sw + "\n");
 // table
 local t = { a = 1, b = 2 };
 print("table len: " + t.len() + "\n");
-print("rawset returns the table: " + (t.rawset("c", 3) == t) + " " + t.c + "\n");
+print("rawset returns null: " + (t.rawset("c", 3) == null) + " " + t.c + "\n");
 print("rawget: " + t.rawget("a") + "\n");
 attempt("rawget of a missing key", @() t.rawget("zz"));
 print("rawin: " + t.rawin("a") + " " + t.rawin("zz") + "\n");
@@ -43,7 +43,7 @@ attempt("rawget skips the delegate", @() child.rawget("inherited"));
 print("getdelegate: " + (child.getdelegate() == proto) + " " + ({}).getdelegate() + "\n");
 child.setdelegate(null);
 print("delegate removed: " + child.getdelegate() + " " + ("inherited" in child) + "\n");
-print("clear returns the table: " + (t.clear() == t) + " " + t.len() + "\n");
+print("clear returns null: " + (t.clear() == null) + " " + t.len() + "\n");
 print("table tostring starts with: " + t.tostring().slice(0, 8) + "\n");
 local tw = t.weakref();
 print("table weakref: " + typeof tw + " " + (tw.ref() == t) + "\n");

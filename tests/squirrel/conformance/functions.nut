@@ -51,7 +51,10 @@ local addTo = @(a, b = 1) a + b;
 print("lambda default: " + addTo(5) + "\n");
 
 local function fact(n) { return n <= 1 ? 1 : n * fact(n - 1); }
-print("local recursive function: " + fact(10) + "\n");
+try { fact(10); } catch (e) print("a local function does not see itself: " + e + "\n");
+local factorial;
+factorial = function(n) { return n <= 1 ? 1 : n * factorial(n - 1); };
+print("local recursive function: " + factorial(10) + "\n");
 
 function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
 print("recursion: " + fib(20) + "\n");

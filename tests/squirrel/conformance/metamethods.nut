@@ -71,7 +71,7 @@ local child = {own = "child"}.setdelegate(parent);
 print("delegate lookup: " + child.inherited + "\n");
 print("delegate method sees this: " + child.shared() + "\n");
 print("getdelegate: " + (child.getdelegate() == parent) + "\n");
-print("in sees delegate: " + ("inherited" in child) + " rawin does not: " + child.rawin("inherited") + "\n");
+print("in ignores the delegate: " + !("inherited" in child) + " rawin does not: " + child.rawin("inherited") + "\n");
 
 class Tracker {
     static log = [];

@@ -1,0 +1,216 @@
+// The whole frame on a small scene: goldens of both frame shapes and both
+// vertex paths, and probes of what each pass must leave in the picture.
+
+#include "RenderScene.h"
+
+#include "cross/Model.h"
+#include "cross/ModelCache.h"
+#include "cross/Render.h"
+#include "cross/RenderQueue.h"
+#include "opengl/GLState.h"
+
+#include <GL/glew.h>
+
+namespace
+{
+const Vec3 kHouseFront(-95.0f, 55.0f, 0.0f);
+const Vec3 kHouseSide(-40.0f, 55.0f, -50.0f);
+const Vec3 kLightPool(40.0f, 0.0f, 180.0f);
+const Vec3 kCreatureLifted(60.0f, 80.0f, 80.0f);
+const Vec3 kSignMiddle(170.0f, 30.0f, 60.0f);
+
+TEST_F(RenderSceneTest, TheForwardFrameMatchesItsGoldenOnBothVertexPaths)
+{
+    for (bool vertexArrays : {true, false})
+    {
+        ASSERT_TRUE(StartScene(false, vertexArrays));
+        ASSERT_FALSE(RenderIsDeferred());
+        BuildScene();
+        std::unique_ptr<Image> frame = RenderFrame();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(MatchesGolden(*frame, "scene_forward")) << (vertexArrays ? "vertex arrays" : "emulation");
+        ClearScene();
+        StopRenderer();
+    }
+}
+
+TEST_F(RenderSceneTest, TheDeferredFrameMatchesItsGolden)
+{
+    ASSERT_TRUE(StartScene(true, true));
+    ASSERT_TRUE(RenderIsDeferred());
+    BuildScene();
+    std::unique_ptr<Image> frame = RenderFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(MatchesGolden(*frame, "scene_deferred"));
+}
+
+TEST_F(RenderSceneTest, TheLitFaceIsBrighterThanTheFaceAwayFromTheLight)
+{
+    ASSERT_TRUE(StartScene(false, true));
+    BuildScene();
+    std::unique_ptr<Image> frame = RenderFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_GT(Brightness(PixelOf(*frame, kHouseSide)), Brightness(PixelOf(*frame, kHouseFront)) + 20.0f);
+}
+
+TEST_F(RenderSceneTest, TheSkinnedCreatureIsDrawnInItsPose)
+{
+    for (bool deferred : {false, true})
+    {
+        ASSERT_TRUE(StartScene(deferred, true));
+        BuildScene();
+        std::unique_ptr<Image> frame = RenderFrame();
+        ASSERT_NE(frame, nullptr);
+        const Pixel lifted = PixelOf(*frame, kCreatureLifted);
+        EXPECT_GT(lifted.b, lifted.r + 40) << "the lifted half stands where only the pose puts it";
+        EXPECT_EQ(RenderQueueBucket(kRenderSetSkinned, kRenderBucketOpaque).size(), 1u);
+        EXPECT_GT(RenderStatsGet().itemsDrawn, 3u);
+        ClearScene();
+        StopRenderer();
+    }
+}
+
+TEST_F(RenderSceneTest, ThePointLightsPoolShowsOnlyWhileItIsActive)
+{
+    ASSERT_TRUE(StartScene(true, true));
+    BuildScene();
+    std::unique_ptr<Image> lit = RenderFrame();
+    LightManagerInstance().ActivateLight(m_light, false);
+    std::unique_ptr<Image> dark = RenderFrame();
+    LightManagerInstance().ActivateLight(m_light, true);
+    std::unique_ptr<Image> again = RenderFrame();
+    ASSERT_TRUE(lit && dark && again);
+    EXPECT_GT(Brightness(PixelOf(*lit, kLightPool)), Brightness(PixelOf(*dark, kLightPool)) + 20.0f);
+    EXPECT_EQ(Brightness(PixelOf(*again, kLightPool)), Brightness(PixelOf(*lit, kLightPool)));
+    const Vec3 farGround(-300.0f, 0.0f, 250.0f);
+    EXPECT_NEAR(Brightness(PixelOf(*lit, farGround)), Brightness(PixelOf(*dark, farGround)), 2.0f);
+}
+
+TEST_F(RenderSceneTest, AFadingActorBlendsIntoWhatIsBehindIt)
+{
+    for (bool deferred : {false, true})
+    {
+        ASSERT_TRUE(StartScene(deferred, true));
+        BuildScene();
+        // The faded actor still writes depth, which the point light reads:
+        // without the light, only its colour can show.
+        LightManagerInstance().ActivateLight(m_light, false);
+        const Vec3 body(50.0f, 20.0f, 80.0f);
+        std::unique_ptr<Image> solid = RenderFrame();
+        m_creature.owner.fade = 0.005f;
+        std::unique_ptr<Image> faded = RenderFrame();
+        EXPECT_EQ(RenderQueueFadingList().size(), 1u);
+        m_creature.owner.flags = 0;
+        std::unique_ptr<Image> hidden = RenderFrame();
+        ASSERT_TRUE(solid && faded && hidden);
+        const Pixel seen = PixelOf(*solid, body);
+        const Pixel through = PixelOf(*faded, body);
+        const Pixel behind = PixelOf(*hidden, body);
+        EXPECT_GT(seen.b, seen.g + 40) << (deferred ? "deferred" : "forward");
+        EXPECT_NEAR(through.r, behind.r, 6) << (deferred ? "deferred" : "forward");
+        EXPECT_NEAR(through.g, behind.g, 6) << (deferred ? "deferred" : "forward");
+        EXPECT_NEAR(through.b, behind.b, 6) << (deferred ? "deferred" : "forward");
+        ClearScene();
+        StopRenderer();
+    }
+}
+
+TEST_F(RenderSceneTest, AnAlphaItemAfterTheMixKeepsItsTexture)
+{
+    ASSERT_TRUE(StartScene(true, true));
+    BuildScene();
+    std::unique_ptr<Image> frame = RenderFrame();
+    ASSERT_NE(frame, nullptr);
+    const Pixel sign = PixelOf(*frame, kSignMiddle);
+    EXPECT_GT(sign.r, sign.g + 60) << "the sign shares the house's texture, bound before the mix";
+}
+
+TEST_F(RenderSceneTest, ItemMatricesHoldTheViewOnce)
+{
+    ASSERT_TRUE(StartScene(false, true));
+    BuildScene();
+    RenderAll(0.0f);
+    // The house's front face lands where the camera puts it, not where a
+    // second view would.
+    std::unique_ptr<Image> frame = RenderFrame();
+    ASSERT_NE(frame, nullptr);
+    const Pixel front = PixelOf(*frame, kHouseFront);
+    EXPECT_GT(front.r, front.g + 40);
+}
+
+TEST_F(RenderSceneTest, SubmissionRoutesItemsByMeshFlagsJointsAndMask)
+{
+    ASSERT_TRUE(StartScene(false, true));
+    Model* house = ModelCache("models/house.chmodel");
+    Model* creature = ModelCache("models/creature.chmodel");
+    ASSERT_TRUE(house && creature);
+    Mat4 palette[2] = {Mat4Identity(), Mat4Identity()};
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    struct Case
+    {
+        Model* model;
+        const Mat4* palette;
+        int joints;
+        int set;
+        const char* what;
+    };
+    const Case cases[] = {{house, nullptr, 0, kRenderSetStatic, "static model"},
+                          {creature, palette, 2, kRenderSetSkinned, "skinned with a palette"},
+                          {creature, nullptr, 2, kRenderSetStatic, "skinned model without a palette"},
+                          {creature, palette, 49, kRenderSetStatic, "49 joints draw static"}};
+    for (const Case& c : cases)
+    {
+        ModelMesh* mesh = c.model->GetMesh(0);
+        const std::vector<ModelJoint> joints = mesh->joints;
+        mesh->joints.resize(size_t(c.joints));
+        RenderQueueClear();
+        RenderInstance::Submit(nullptr, c.model, c.palette, nullptr, -1.0f);
+        EXPECT_EQ(RenderQueueBucket(c.set, kRenderBucketOpaque).size(), 1u) << c.what;
+        EXPECT_EQ(RenderQueueBucket(1 - c.set, kRenderBucketOpaque).size(), 0u) << c.what;
+        if (!RenderQueueBucket(c.set, kRenderBucketOpaque).empty())
+        {
+            EXPECT_EQ(RenderQueueBucket(c.set, kRenderBucketOpaque)[0].depth, kRenderNoDepth) << c.what;
+        }
+        mesh->joints = joints;
+    }
+
+    // Beyond the far plane is still submitted; behind the eye is not; a
+    // masked model submits nothing.
+    Frustum view;
+    FrustumFromMatrix(view, Mat4Perspective(30.0f, 16.0f / 9.0f, 100.0f, 1700.0f));
+    const struct
+    {
+        float z;
+        bool masked;
+        size_t items;
+    } placements[] = {{-5000.0f, false, 1}, {-500.0f, false, 1}, {500.0f, false, 0}, {-500.0f, true, 0}};
+    for (const auto& p : placements)
+    {
+        RenderQueueClear();
+        Mat4 at = Mat4Identity();
+        Mat4SetTranslation(at, Vec3(95.0f, -55.0f, p.z));
+        GLLoadMatrix(at);
+        house->m_mask = p.masked ? 1 : 0;
+        RenderInstance::Submit(nullptr, house, nullptr, &view, -1.0f);
+        EXPECT_EQ(RenderQueueBucket(kRenderSetStatic, kRenderBucketOpaque).size(), p.items) << p.z;
+    }
+    house->m_mask = 0;
+    RenderQueueClear();
+    ModelRelease(house);
+    ModelRelease(creature);
+}
+
+TEST_F(RenderSceneTest, HiddenMeshesAreLeftOutOfAnActorsItems)
+{
+    ASSERT_TRUE(StartScene(false, true));
+    BuildScene();
+    m_creature.instance->HideMesh("skin", true);
+    RenderAll(0.0f);
+    EXPECT_TRUE(RenderQueueBucket(kRenderSetSkinned, kRenderBucketOpaque).empty());
+    m_creature.instance->HideMesh("skin", false);
+    RenderAll(0.0f);
+    EXPECT_EQ(RenderQueueBucket(kRenderSetSkinned, kRenderBucketOpaque).size(), 1u);
+}
+} // namespace
