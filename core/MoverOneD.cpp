@@ -8,6 +8,14 @@ void MoverOneD::SetValue(float v)
     m_braking = 0;
 }
 
+void MoverOneD::Place(float v)
+{
+    m_value = v;
+    m_destination = v;
+    m_velocity = 0.0f;
+    m_braking = 0;
+}
+
 void MoverOneD::SetDestination(float d)
 {
     if (d == m_destination)

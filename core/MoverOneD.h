@@ -14,6 +14,8 @@ class MoverOneD
 {
 public:
     void SetValue(float v);
+    // Value and destination become v together, with the mover at rest.
+    void Place(float v);
     void SetDestination(float d);
     void SetMaxAccel(float accel);
     void SetMaxSpeed(float speed);

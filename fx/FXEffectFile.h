@@ -1,0 +1,81 @@
+#pragma once
+// Reading the effect definition files into the definition tables.
+
+#include "core/KeywordTable.h"
+
+// The keywords in identifier order (47; "INITAL" is spelled so).
+enum FXKeyword : int
+{
+    kFXKwBeginEffect,
+    kFXKwEndEffect,
+    kFXKwFxName,
+    kFXKwLodHighDistance,
+    kFXKwLodLowDistance,
+    kFXKwFadeInDistance,
+    kFXKwFadeOutDistance,
+    kFXKwMaxRadius,
+    kFXKwUpdateWhenFaded,
+    kFXKwDieWhenFaded,
+    kFXKwBeginElement,
+    kFXKwElementType,
+    kFXKwLifeTime,
+    kFXKwStartDelay,
+    kFXKwTexture,
+    kFXKwSizeInitialAddRandomMax,
+    kFXKwBeginInterpolator,
+    kFXKwKey,
+    kFXKwLoopBegin,
+    kFXKwLoopCount,
+    kFXKwEndInterpolator,
+    kFXKwRandomStartRotation,
+    kFXKwEndElement,
+    kFXKwParticleLifeTime,
+    kFXKwAbsoluteParticlePositions,
+    kFXKwInitalParticleCount,
+    kFXKwTwoPoint,
+    kFXKwRibbonElementLifeTime,
+    kFXKwTextureUseLength,
+    kFXKwBillboard,
+    kFXKwLowLodMultiply,
+    kFXKwShader,
+    kFXKwSoundName,
+    kFXKwSoundMaxVolume,
+    kFXKwSoundLooping,
+    kFXKwQuietDistance,
+    kFXKwSpawnFx,
+    kFXKwSpawnOnce,
+    kFXKwBlend,
+    kFXKwUsePosForVelDirection,
+    kFXKwModelName,
+    kFXKwAnimName,
+    kFXKwScalingDistanceFinishMultiplySize,
+    kFXKwScalingDistanceStart,
+    kFXKwScalingDistanceFinish,
+    kFXKwSegmentsBetween,
+    kFXKwLodSegmentsBetween,
+    kFXKeywordCount
+};
+
+const char* FXKeywordName(int keyword);
+
+struct FXKeywordTables
+{
+    KeywordTable keywords;
+    KeywordTable elementTypes;
+    KeywordTable booleans;
+    KeywordTable blendModes;
+    KeywordTable billboardModes;
+};
+
+const FXKeywordTables& FXGetKeywordTables();
+void FXBuildKeywordTables();
+
+// Textures of "<folder>/textures", then every definition file of the folder.
+void FXInit(const char* folder);
+void FXLoadEffectDefs(const char* folder);
+const char* FXGetEffectFolder();
+// Opens and parses one file; false (reported) when it does not open.
+bool FXParseEffectFile(const char* fileName);
+// Parses one definition held in memory (the keyword tables must be built);
+// whatever it holds that is whole and fits goes into the tables.
+void FXParseEffectText(const char* fileName, const char* text, int length);
