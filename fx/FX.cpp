@@ -5,6 +5,7 @@
 #include "fx/FXElementPool.h"
 #include "fx/FXPool.h"
 #include "fx/FXSystem.h"
+#include "fx/FXTextureSet.h"
 #include "fx/FXelementBase.h"
 
 #include <memory>
@@ -292,6 +293,7 @@ void FX::KillAllEffectsInstant()
 void FXSystemReset()
 {
     State().lodScale = 1.0f;
+    FXReleaseTextures();
     FXResetPools();
 }
 
@@ -300,6 +302,7 @@ void FXSystemShutdown()
     // Instances point into the definitions: they go first.
     FXResetPools();
     FXClearDefinitions();
+    FXReleaseTextures();
 }
 
 float FXGetLodScale()

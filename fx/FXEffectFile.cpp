@@ -36,9 +36,15 @@ const char* const kBillboardNames[] = {"NONE", "NORMAL", "PSEUDO"};
 
 constexpr int kTokenSize = 128;
 
+AnimBuffer* LoadAnimation(const char* path, uint32_t identifier)
+{
+    return AnimCache(path, kAnimCacheScriptMaximum, identifier);
+}
+
 struct FXFileState
 {
     FXKeywordTables tables;
+    FXResourceLoaders loaders = FXDefaultResourceLoaders();
     FixedString128 folder;
     FixedString256 currentFile{"NOT VALID"};
     FXElementDef overflow; // parsed into when the element table is full, then dropped
@@ -324,7 +330,7 @@ void FXEffectParser::ReadShader(FXElementDef& element)
     if (!NextToken())
         return Fail();
     element.shaderHash = HashString(m_token);
-    element.shader = ShaderLoad(m_token);
+    element.shader = State().loaders.shader(m_token);
     Check(element.shader != nullptr);
 }
 
@@ -422,14 +428,14 @@ void FXEffectParser::ReadMeshBlock(FXElementDef& element)
     if (NextToken())
     {
         path.Format("%s/%s/%s.chmodel", State().folder.c_str(), "models", m_token);
-        element.model = ModelCache(path.c_str());
+        element.model = State().loaders.model(path.c_str());
         Check(element.model != nullptr);
     }
     Expect(kFXKwAnimName);
     if (NextToken() && !StringEquals(m_token, "NONE"))
     {
         path.Format("%s/%s/%s.chanim", State().folder.c_str(), "models", m_token);
-        element.anim = AnimCache(path.c_str(), kAnimCacheScriptMaximum, HashString(m_token));
+        element.anim = State().loaders.anim(path.c_str(), HashString(m_token));
         Check(element.anim != nullptr);
     }
 }
@@ -490,6 +496,16 @@ void BuildTable(KeywordTable& table, const char* const (&words)[N])
     table.Build(words, N);
 }
 } // namespace
+
+FXResourceLoaders FXDefaultResourceLoaders()
+{
+    return FXResourceLoaders{ShaderLoad, ModelCache, LoadAnimation};
+}
+
+void FXSetResourceLoaders(const FXResourceLoaders& loaders)
+{
+    State().loaders = loaders;
+}
 
 const char* FXKeywordName(int keyword)
 {

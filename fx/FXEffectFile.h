@@ -3,6 +3,12 @@
 
 #include "core/KeywordTable.h"
 
+#include <cstdint>
+
+struct ShaderProgram;
+class Model;
+class AnimBuffer;
+
 // The keywords in identifier order (47; "INITAL" is spelled so).
 enum FXKeyword : int
 {
@@ -69,6 +75,17 @@ struct FXKeywordTables
 
 const FXKeywordTables& FXGetKeywordTables();
 void FXBuildKeywordTables();
+
+// How SHADER, MODEL_NAME and ANIM_NAME load what they name: the shader and
+// model caches by default; readers without GL (the fuzz target) load nothing.
+struct FXResourceLoaders
+{
+    ShaderProgram* (*shader)(const char* name);
+    Model* (*model)(const char* path);
+    AnimBuffer* (*anim)(const char* path, uint32_t identifier);
+};
+void FXSetResourceLoaders(const FXResourceLoaders& loaders);
+FXResourceLoaders FXDefaultResourceLoaders();
 
 // Textures of "<folder>/textures", then every definition file of the folder.
 void FXInit(const char* folder);

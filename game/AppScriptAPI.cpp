@@ -3,6 +3,7 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "fx/FXScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -30,6 +31,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterCameraScriptAPI(vm);
     RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
+    // Step 7: effect handles and keyed curves.
+    RegisterFXScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
 }

@@ -6,7 +6,6 @@ void SeamConsoleDestroy() {}
 void SeamStreamListenerInstall() {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
-void SeamEffectsStep(float) {}
 void SeamWorldStepEntities(float) {}
 void SeamCollisionStep(float) {}
 void SeamMessageManagerUpdate() {}
@@ -20,7 +19,6 @@ void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamEffectsInit(const char*) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamSetWorldGravity(float) {}
