@@ -4,6 +4,7 @@
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
 #include "fx/FXScriptAPI.h"
+#include "game/AppNatives.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -35,4 +36,5 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterFXScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterAppNatives(vm);
 }
