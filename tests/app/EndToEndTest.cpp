@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -128,64 +127,6 @@ protected:
         waitpid(child, &status, 0);
         return -1;
     }
-
-    // Runs an xdotool command line on the test's display; its first output line.
-    static std::string XDoTool(const std::string& arguments)
-    {
-        const std::string command = "xdotool " + arguments + " 2>/dev/null";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return "";
-        char line[256] = {};
-        const bool read = fgets(line, sizeof line, pipe) != nullptr;
-        pclose(pipe);
-        std::string text = read ? line : "";
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
-        return text;
-    }
-
-    // The game's window, once the level is up and the game has named it so;
-    // empty when it never did.
-    static std::string WaitForGameWindow(std::chrono::seconds limit)
-    {
-        const auto end = Clock::now() + limit;
-        while (Clock::now() < end)
-        {
-            const std::string window = XDoTool("search --name '^Tolvan - playing$'");
-            if (!window.empty())
-                return window;
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        }
-        return "";
-    }
-
-    // Down and up a while apart, so a fixed step sees the key held.
-    static void PressKey(const std::string& window, const std::string& key)
-    {
-        XDoTool("windowfocus --sync " + window + " keydown " + key + " sleep 0.4 keyup " + key);
-    }
-
-    static std::vector<fs::path> Screenshots(const fs::path& folder, const std::string& extension)
-    {
-        std::vector<fs::path> shots;
-        for (const auto& item : fs::directory_iterator(folder))
-            if (item.path().filename().string().rfind("screenshot ", 0) == 0 && item.path().extension() == extension)
-                shots.push_back(item.path());
-        return shots;
-    }
-
-    static bool WaitForScreenshot(const fs::path& folder, const std::string& extension, std::chrono::seconds limit)
-    {
-        const auto end = Clock::now() + limit;
-        while (Clock::now() < end)
-        {
-            if (!Screenshots(folder, extension).empty())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
-    }
 };
 } // namespace
 
@@ -248,6 +189,9 @@ TEST_F(EndToEndTest, ReportsFromMountingReachTheLogAndASecondStartLeavesTheLogsA
     ASSERT_GT(first, 0);
     const fs::path log = Demo() / "tolvan.log";
     const bool reported = WaitForText(log, "damaged.darnix does not open", std::chrono::seconds(20));
+    // The graphics log is written once the display is up, which comes after
+    // the mount under a loaded machine: compare against the whole of it.
+    EXPECT_TRUE(WaitForText(Demo() / "bin" / "tolvanGFX.log", "Using Vertex array objects", std::chrono::seconds(60)));
     const std::string stamp = ReadWhole(Demo() / "bin" / "tolvanPerf.log");
     const std::string graphics = ReadWhole(Demo() / "bin" / "tolvanGFX.log");
 
@@ -294,134 +238,3 @@ TEST_F(EndToEndTest, TheDemoMusicStreamOutlivesThreePieces)
     EXPECT_EQ(text.find("OpenAL could not"), std::string::npos) << text;
 }
 
-namespace
-{
-bool HaveXDoTool()
-{
-    return system("command -v xdotool >/dev/null 2>&1") == 0;
-}
-
-// Width and height from a baseline JPEG's frame header.
-bool JpegSize(const std::string& bytes, int& width, int& height)
-{
-    for (size_t i = 2; i + 8 < bytes.size(); ++i)
-    {
-        const auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-        if (at(i) == 0xFF && (at(i + 1) == 0xC0 || at(i + 1) == 0xC2))
-        {
-            height = at(i + 5) * 256 + at(i + 6);
-            width = at(i + 7) * 256 + at(i + 8);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool TgaSize(const std::string& bytes, int& width, int& height)
-{
-    if (bytes.size() < 18)
-        return false;
-    const auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    width = at(12) + at(13) * 256;
-    height = at(14) + at(15) * 256;
-    return true;
-}
-// Tests that send keys to the running game.
-class KeyedEndToEndTest : public EndToEndTest
-{
-protected:
-    void SetUp() override
-    {
-        if (!HaveXDoTool())
-            GTEST_SKIP() << "xdotool is not installed";
-        EndToEndTest::SetUp();
-    }
-};
-} // namespace
-
-// Print Screen asks for a JPEG, with Shift a TGA; both are of the window's size.
-TEST_F(KeyedEndToEndTest, PrintScreenWritesShotsOfTheWindow)
-{
-    const pid_t child = Start({"-nosound"}, "off");
-    ASSERT_GT(child, 0);
-    const std::string window = WaitForGameWindow(std::chrono::seconds(60));
-    ASSERT_FALSE(window.empty()) << ReadWhole(Demo() / "tolvan.log");
-    // Written below the data root, as every file the engine writes.
-    const fs::path bin = Demo();
-    // A press is asked again should the first come before the first step.
-    bool jpeg = false;
-    for (int attempt = 0; attempt < 3 && !jpeg; ++attempt)
-    {
-        PressKey(window, "Print");
-        jpeg = WaitForScreenshot(bin, ".jpg", std::chrono::seconds(10));
-    }
-    // Names repeat within a second.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    bool tga = false;
-    for (int attempt = 0; attempt < 3 && !tga; ++attempt)
-    {
-        XDoTool("windowfocus --sync " + window + " keydown shift keydown Print sleep 0.4 keyup Print keyup shift");
-        tga = WaitForScreenshot(bin, ".tga", std::chrono::seconds(10));
-    }
-    EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
-    ASSERT_TRUE(jpeg);
-    ASSERT_TRUE(tga);
-    int width = 0, height = 0;
-    ASSERT_TRUE(JpegSize(ReadWhole(Screenshots(bin, ".jpg")[0]), width, height));
-    EXPECT_EQ(width, 1280);
-    EXPECT_EQ(height, 720);
-    ASSERT_TRUE(TgaSize(ReadWhole(Screenshots(bin, ".tga")[0]), width, height));
-    EXPECT_EQ(width, 1280);
-    EXPECT_EQ(height, 720);
-}
-
-// With no menu open Escape leaves the game, which writes the step-time
-// averages, and quits.
-TEST_F(KeyedEndToEndTest, EscapeLeavesTheGameAndQuits)
-{
-    const pid_t child = Start({"-nosound", "-logsteptime"}, "off");
-    ASSERT_GT(child, 0);
-    const std::string window = WaitForGameWindow(std::chrono::seconds(60));
-    ASSERT_FALSE(window.empty()) << ReadWhole(Demo() / "tolvan.log");
-    const fs::path log = Demo() / "tolvan.log";
-    // Steps to average: the game has been stepping since it named its window.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    PressKey(window, "Escape");
-    int status = -1;
-    bool ended = false;
-    const auto end = Clock::now() + kQuitLimit;
-    while (!ended && Clock::now() < end)
-    {
-        ended = waitpid(child, &status, WNOHANG) == child;
-        if (!ended)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!ended)
-        StopWithin(child, std::chrono::seconds(5));
-    ASSERT_TRUE(ended) << "Escape did not quit";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-    const std::string text = ReadWhole(log);
-    EXPECT_NE(text.find("avg: "), std::string::npos) << text;
-    EXPECT_NE(text.find("avg at end: "), std::string::npos) << text;
-    EXPECT_EQ(text.find("error"), std::string::npos) << text;
-}
-
-// A changed data file that the engine does not reload itself reaches the
-// script, which names it in the window title.
-TEST_F(KeyedEndToEndTest, AChangedDataFileReachesTheScript)
-{
-    const pid_t child = Start({"-nosound"}, "off");
-    ASSERT_GT(child, 0);
-    const std::string window = WaitForGameWindow(std::chrono::seconds(60));
-    ASSERT_FALSE(window.empty()) << ReadWhole(Demo() / "tolvan.log");
-    std::ofstream(Demo() / "data" / "sound" / "demo.txt", std::ios::app) << "\n";
-    std::string title;
-    const auto end = Clock::now() + std::chrono::seconds(30);
-    while (Clock::now() < end && title.find("changed") == std::string::npos)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        title = XDoTool("getwindowname " + window);
-    }
-    EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
-    EXPECT_EQ(title, "Tolvan: sound/demo.txt changed");
-}
