@@ -665,13 +665,8 @@ bool SQVM::Equal(const Value& a, const Value& b) const
     return false;
 }
 
-bool SQVM::Compare(const Value& a, const Value& b, SQInteger& result)
+bool SQVM::CompareOther(const Value& a, const Value& b, SQInteger& result)
 {
-    if (a._type == OT_INTEGER && b._type == OT_INTEGER)
-    {
-        result = a.Int() < b.Int() ? -1 : a.Int() > b.Int() ? 1 : 0;
-        return true;
-    }
     if (a.IsNumeric() && b.IsNumeric())
     {
         SQFloat x = a.AsFloat(), y = b.AsFloat();
