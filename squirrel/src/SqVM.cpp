@@ -992,7 +992,7 @@ bool SQVM::Execute(Value& ret)
             const Value& y = i.x ? K[i.c] : stk[i.c];
             if (IsInt2(x, y))
             {
-                stk[i.a].SetInteger(x.Int() < y.Int() ? -1 : x.Int() > y.Int() ? 1 : 0);
+                stk[i.a].SetInteger(IntegerOrder(x.Int(), y.Int()));
                 DISPATCH();
             }
             SAVE_PC();

@@ -64,6 +64,18 @@ private:
     SQCallInfo* limit = nullptr; // one past the room reserved
 };
 
+// Two integers compare as their difference, as 3.0 scripts see it (1 <=> 5 is -4); a difference too large for
+// an integer keeps its sign instead of wrapping round to the other one.
+inline SQInteger IntegerOrder(SQInteger a, SQInteger b)
+{
+    const int64_t d = int64_t(a) - int64_t(b);
+    if (d > INT32_MAX)
+        return INT32_MAX;
+    if (d < INT32_MIN)
+        return INT32_MIN;
+    return SQInteger(d);
+}
+
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;
 constexpr SQInteger MAX_NESTED_CALLS = 200;
 constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
@@ -159,7 +171,7 @@ struct SQVM : SQCollectable
         // sorting and the comparison operators meet two integers far more often than anything else
         if (a._type == OT_INTEGER && b._type == OT_INTEGER)
         {
-            result = a.Int() < b.Int() ? -1 : a.Int() > b.Int() ? 1 : 0;
+            result = IntegerOrder(a.Int(), b.Int());
             return true;
         }
         return CompareOther(a, b, result);
