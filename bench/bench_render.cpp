@@ -213,10 +213,10 @@ struct SkinnedInstance : RenderInstance
     }
     void Render(float, const Frustum* planes) override
     {
-        glPushMatrix();
+        GLPushMatrix();
         GLMultMatrix(*m_owner.matrix);
         Submit(this, m_model, bones, planes, -1.0f);
-        glPopMatrix();
+        GLPopMatrix();
     }
 };
 
