@@ -80,7 +80,7 @@ void ActorRenderInstance::Render(float, const Frustum* planes)
         m_fade = *m_owner.fade;
     if (!m_model || (m_owner.flags && !(*m_owner.flags & kRenderOwnerVisible)))
         return;
-    glPushMatrix();
+    GLPushMatrix();
     if (m_owner.matrix)
         GLMultMatrix(*m_owner.matrix);
     PrimSetColor4ub(255, 255, 0, 255);
@@ -90,7 +90,7 @@ void ActorRenderInstance::Render(float, const Frustum* planes)
         m_animBuffer->DrawSkeleton(m_animation, m_bones);
     else
         Submit(this, m_model, m_bones, planes, -1.0f);
-    glPopMatrix();
+    GLPopMatrix();
 }
 
 void ActorRenderInstance::Step(float dt)

@@ -246,11 +246,6 @@ SQInteger Resolution_IsCompatibleWithFullScreen(HSQUIRRELVM vm)
     return ScriptReturnBool(vm, resolution->IsCompatibleWithFullScreen());
 }
 
-bool TwoInts(HSQUIRRELVM vm, int& a, int& b)
-{
-    return ScriptArgInt(vm, 2, a) && ScriptArgInt(vm, 3, b);
-}
-
 SQInteger DisplayModeManager_GetNumberOfUniqueResolutions(HSQUIRRELVM vm)
 {
     return ScriptReturnInt(vm, GetDisplayModeManager().GetNumberOfUniqueResolutions());
@@ -267,7 +262,7 @@ SQInteger DisplayModeManager_GetUniqueResolution(HSQUIRRELVM vm)
 SQInteger DisplayModeManager_GetIndexOfResolution(HSQUIRRELVM vm)
 {
     int width = 0, height = 0;
-    if (!TwoInts(vm, width, height))
+    if (!ScriptArgTwoInts(vm, width, height))
         return ScriptBadArgument(vm);
     return ScriptReturnInt(vm, GetDisplayModeManager().GetIndexOfResolution(width, height));
 }
@@ -275,7 +270,7 @@ SQInteger DisplayModeManager_GetIndexOfResolution(HSQUIRRELVM vm)
 SQInteger DisplayModeManager_AddUniqueResolution(HSQUIRRELVM vm)
 {
     int width = 0, height = 0;
-    if (!TwoInts(vm, width, height))
+    if (!ScriptArgTwoInts(vm, width, height))
         return ScriptBadArgument(vm);
     GetDisplayModeManager().AddUniqueResolution(width, height);
     return 0;
@@ -284,7 +279,7 @@ SQInteger DisplayModeManager_AddUniqueResolution(HSQUIRRELVM vm)
 SQInteger DisplayModeManager_SetMinimumUniqueResolution(HSQUIRRELVM vm)
 {
     int width = 0, height = 0;
-    if (!TwoInts(vm, width, height))
+    if (!ScriptArgTwoInts(vm, width, height))
         return ScriptBadArgument(vm);
     GetDisplayModeManager().SetMinimumUniqueResolution(width, height);
     return 0;

@@ -212,7 +212,7 @@ void SetScreenQuadParams()
     const float w = float(g_render.width);
     const float h = float(g_render.height);
     RenderTargetSetQuadParams(Vec4(w, h, 1.0f / w, 1.0f / h),
-                              Vec4(RenderTargetsBlurScale(), kQuadDepthRange, 0.0f, 0.0f));
+                              Vec4(RenderTargetsBlurScale(), kQuadDepthRange, g_render.nearPlane, g_render.farPlane));
 }
 
 void DrawQuadPass(int role)
@@ -708,10 +708,10 @@ void RenderTileTerrain()
         const Vec3 centre = tile.model->Centre() + tile.position;
         if (!SphereInFrustum(centre.x, centre.y, centre.z, tile.model->Radius(), &world))
             continue;
-        glPushMatrix();
+        GLPushMatrix();
         GLMultMatrix(tile.transform);
         RenderInstance::Submit(tile.instance, tile.model, nullptr, nullptr, -1.0f);
-        glPopMatrix();
+        GLPopMatrix();
     }
 }
 

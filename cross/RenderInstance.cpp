@@ -74,11 +74,11 @@ void RenderInstance::Render(float, const Frustum* planes)
         return;
     if (m_owner.flags && !(*m_owner.flags & kRenderOwnerVisible))
         return;
-    glPushMatrix();
+    GLPushMatrix();
     if (m_owner.matrix)
         GLMultMatrix(*m_owner.matrix);
     Submit(this, m_model, nullptr, planes, -1.0f);
-    glPopMatrix();
+    GLPopMatrix();
 }
 
 void RenderInstance::Step(float) {}

@@ -146,10 +146,10 @@ void DrawWalk(RenderItemList& items, RenderItemLess less, RenderItemCallback cal
         const RenderItem& item = items[i];
         if (callback)
             callback(item.instance);
-        glPushMatrix();
+        GLPushMatrix();
         GLLoadMatrix(item.modelView);
         RenderItemDraw(item, geometryOnly);
-        glPopMatrix();
+        GLPopMatrix();
         ++g_queue.stats.modelViewRestores;
     }
     glMatrixMode(GL_TEXTURE);
@@ -370,7 +370,7 @@ void DrawItemList(RenderItemList& items, RenderItemLess less, RenderItemCallback
 void RenderItemDraw(const RenderItem& item, bool geometryOnly)
 {
     const ModelMesh& mesh = *item.mesh;
-    glPushMatrix();
+    GLPushMatrix();
     const ModelMaterial* material = item.material >= 0 && item.material < mesh.GetMaterialCount()
                                         ? &mesh.materials[size_t(item.material)]
                                         : nullptr;
@@ -404,5 +404,5 @@ void RenderItemDraw(const RenderItem& item, bool geometryOnly)
         DrawMaterialRange(mesh, *material);
     ++g_queue.stats.itemsDrawn;
     glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    GLPopMatrix();
 }

@@ -1,6 +1,7 @@
 #include "opengl/GLState.h"
 
 #include "core/LogError.h"
+#include "opengl/PrimBatch.h"
 #include "opengl/Texture.h"
 
 #include <GL/glew.h>
@@ -178,29 +179,51 @@ void GLGetProjection(Mat4& out)
 {
     glGetFloatv(GL_PROJECTION_MATRIX, out.m);
 }
+// The primitive batch draws under the current matrices, so batched vertices
+// go out before any matrix changes; that spares it reading the matrices back.
 void GLLoadMatrix(const Mat4& m)
 {
+    PrimFlush();
     glLoadMatrixf(m.m);
+}
+void GLLoadIdentity()
+{
+    PrimFlush();
+    glLoadIdentity();
 }
 void GLMultMatrix(const Mat4& m)
 {
+    PrimFlush();
     glMultMatrixf(m.m);
+}
+void GLPushMatrix()
+{
+    glPushMatrix();
+}
+void GLPopMatrix()
+{
+    PrimFlush();
+    glPopMatrix();
 }
 void GLRotate(float degrees, const Vec3& axis)
 {
+    PrimFlush();
     glRotatef(degrees, axis.x, axis.y, axis.z);
 }
 void GLTranslate(float x, float y, float z)
 {
+    PrimFlush();
     glTranslatef(x, y, z);
 }
 void GLScaleUniform(float s)
 {
+    PrimFlush();
     glScalef(s, s, s);
 }
 
 void GLSetProjection(const Mat4& m)
 {
+    PrimFlush();
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(m.m);
     glMatrixMode(GL_MODELVIEW);

@@ -49,8 +49,13 @@ void GLBindTextureCacheReset();
 
 void GLGetModelView(Mat4& out);
 void GLGetProjection(Mat4& out);
+// Every model-view and projection change goes through these (the primitive batch relies on it):
+// they act on the current matrix mode, model-view unless a caller changed it.
 void GLLoadMatrix(const Mat4& m);
+void GLLoadIdentity();
 void GLMultMatrix(const Mat4& m);
+void GLPushMatrix();
+void GLPopMatrix();
 void GLRotate(float degrees, const Vec3& axis);
 void GLTranslate(float x, float y, float z);
 void GLScaleUniform(float s);

@@ -1,5 +1,6 @@
 #include "opengl/PrimBatch.h"
 
+#include "core/LogError.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLCheckError.h"
 #include "opengl/VertexMap.h"
@@ -20,40 +21,11 @@ struct PrimBatch
     uint32_t type = GL_TRIANGLES;
     uint32_t colour = 0xFFFFFFFF;
     float texCoords[2][2] = {};
-    // The matrices the batched vertices were given under.
-    float modelView[16];
-    float projection[16];
     uint32_t drawCalls = 0;
+    bool reportedDrop = false;
 };
 
 PrimBatch g_batch;
-
-void ReadMatrices(float modelView[16], float projection[16])
-{
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-}
-
-bool MatricesChanged()
-{
-    float modelView[16], projection[16];
-    ReadMatrices(modelView, projection);
-    return memcmp(modelView, g_batch.modelView, sizeof modelView) != 0 ||
-           memcmp(projection, g_batch.projection, sizeof projection) != 0;
-}
-
-void LoadMatrix(GLenum mode, const float m[16])
-{
-    glMatrixMode(mode);
-    glPushMatrix();
-    glLoadMatrixf(m);
-}
-
-void PopMatrix(GLenum mode)
-{
-    glMatrixMode(mode);
-    glPopMatrix();
-}
 
 void Draw()
 {
@@ -89,6 +61,7 @@ void PrimBatchCreate()
     };
     g_batch.map = VertexMap_Create(g_batch.buffer, 0, sizeof(PrimBatchVertex), 4, kAttributes);
     g_batch.count = 0;
+    g_batch.reportedDrop = false;
     GL_CHECK_ERROR("PrimBatchCreate");
 }
 
@@ -101,6 +74,7 @@ void PrimBatchDestroy()
     g_batch.map = 0;
     g_batch.buffer = 0;
     g_batch.count = 0;
+    g_batch.reportedDrop = false;
 }
 
 void PrimSetType(uint32_t glPrimitiveType)
@@ -135,10 +109,6 @@ void PrimSetTexCoord(int unit, float u, float v)
 
 void PrimVertex3f(float x, float y, float z)
 {
-    if (g_batch.count > 0 && MatricesChanged())
-        PrimFlush();
-    if (g_batch.count == 0)
-        ReadMatrices(g_batch.modelView, g_batch.projection);
     PrimBatchVertex& vertex = g_batch.vertices[g_batch.count++];
     vertex.x = x;
     vertex.y = y;
@@ -164,22 +134,15 @@ void PrimVertexVec3(const Vec3& v)
 
 void PrimFlush()
 {
-    if (g_batch.count == 0 || g_batch.buffer == 0)
-    {
-        g_batch.count = 0;
+    if (g_batch.count == 0)
         return;
-    }
-    const bool restore = MatricesChanged();
-    if (restore)
+    if (g_batch.buffer != 0)
+        Draw();
+    else if (!g_batch.reportedDrop)
     {
-        LoadMatrix(GL_PROJECTION, g_batch.projection);
-        LoadMatrix(GL_MODELVIEW, g_batch.modelView);
-    }
-    Draw();
-    if (restore)
-    {
-        PopMatrix(GL_PROJECTION);
-        PopMatrix(GL_MODELVIEW);
+        // Once: a missing batch is a start-up fault, and a frame would repeat it per call.
+        LogError("PrimFlush: no primitive batch was created; %d vertices dropped", g_batch.count);
+        g_batch.reportedDrop = true;
     }
     g_batch.count = 0;
 }

@@ -5,8 +5,9 @@
 // lists of points, lines, triangles and quads are never split; strips and
 // fans longer than that are drawn in pieces that do not join.
 //
-// Vertices are drawn under the matrices that were current when the first of
-// them was added: changing the type or a matrix flushes what came before.
+// Vertices are drawn under the matrices that were current when they were
+// added: changing the type, or a matrix through GLState, flushes what came
+// before. The batch never reads the matrices back.
 
 #include "core/Vec3.h"
 
@@ -37,6 +38,7 @@ void PrimSetTexCoord(int unit, float u, float v);
 void PrimVertex3f(float x, float y, float z);
 void PrimVertex3i(int x, int y, int z);
 void PrimVertexVec3(const Vec3& v);
+// Without a created batch the vertices are dropped, reported once per batch lifetime.
 void PrimFlush();
 void PrimEnd();
 void PrimPointSize(float size);

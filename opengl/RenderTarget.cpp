@@ -331,8 +331,14 @@ void RenderTargetBindTextures(int32_t t0, int32_t t1, int32_t t2, int32_t t3, in
 
 void RenderTargetBindTexture(Texture* texture, int unit)
 {
+    // The filter is set on the unit itself: the texture's own setter binds
+    // it to unit 0, over the target a pass bound there (the occlusion pass
+    // read its noise as depth).
     GLBindTexture(unit, texture);
-    TextureSetNearestFilter(texture);
+    if (!texture)
+        return;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
 void RenderTargetClear()

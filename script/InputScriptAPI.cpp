@@ -94,15 +94,10 @@ const ScriptVarDesc kInputConstants[] = {
 
 #undef PENDREL_INPUT_CONSTANT
 
-bool TwoInts(HSQUIRRELVM vm, int& a, int& b)
-{
-    return ScriptArgInt(vm, 2, a) && ScriptArgInt(vm, 3, b);
-}
-
 SQInteger Input_GetJoyAxis(HSQUIRRELVM vm)
 {
     int pad = 0, axis = 0;
-    if (!TwoInts(vm, pad, axis))
+    if (!ScriptArgTwoInts(vm, pad, axis))
         return ScriptBadArgument(vm);
     return ScriptReturnFloat(vm, InputGetJoyAxis(pad, axis));
 }
@@ -110,7 +105,7 @@ SQInteger Input_GetJoyAxis(HSQUIRRELVM vm)
 SQInteger Input_IsButtonDown(HSQUIRRELVM vm)
 {
     int pad = 0, button = 0;
-    if (!TwoInts(vm, pad, button))
+    if (!ScriptArgTwoInts(vm, pad, button))
         return ScriptBadArgument(vm);
     return ScriptReturnBool(vm, InputIsButtonDown(pad, button));
 }

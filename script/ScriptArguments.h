@@ -25,6 +25,12 @@ inline bool ScriptArgInt(HSQUIRRELVM vm, SQInteger index, int& value)
     return true;
 }
 
+// The first two arguments after the instance or root table.
+inline bool ScriptArgTwoInts(HSQUIRRELVM vm, int& first, int& second)
+{
+    return ScriptArgInt(vm, 2, first) && ScriptArgInt(vm, 3, second);
+}
+
 inline bool ScriptArgBool(HSQUIRRELVM vm, SQInteger index, bool& value)
 {
     SQBool read = SQFalse;

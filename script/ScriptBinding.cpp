@@ -3,41 +3,61 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
 #include <vector>
 
 namespace
 {
 // A view of an embedded member keeps the instance it was read from alive, so
-// `(a * b).translation` never outlives the matrix it looks into. The owners
-// are held by the member's address until the view is released.
+// `(a * b).translation` never outlives the matrix it looks into. Views of one
+// member of one owner share a record that holds the owner once; the records
+// stay sorted in a vector whose storage is kept, so reading a member
+// allocates nothing of ours once the set has grown to its working size.
 struct ViewOwner
 {
+    void* member;
     HSQUIRRELVM vm;
     HSQOBJECT owner;
+    uint32_t views;
 };
-std::unordered_map<void*, std::vector<ViewOwner>> g_viewOwners;
+std::vector<ViewOwner> g_viewOwners;
+
+// Only members inside an instance are held (a global member needs no owner),
+// so one address belongs to one live owner.
+std::vector<ViewOwner>::iterator FirstViewOwner(void* member)
+{
+    return std::lower_bound(g_viewOwners.begin(), g_viewOwners.end(), member,
+                            [](const ViewOwner& held, void* key) { return held.member < key; });
+}
 
 SQInteger ReleaseViewOwner(SQUserPointer member, SQInteger)
 {
-    auto found = g_viewOwners.find(member);
-    if (found == g_viewOwners.end())
+    const auto found = FirstViewOwner(member);
+    if (found == g_viewOwners.end() || found->member != member)
         return 0;
-    ViewOwner held = found->second.back();
-    found->second.pop_back();
-    if (found->second.empty())
-        g_viewOwners.erase(found);
+    if (--found->views > 0)
+        return 0;
+    ViewOwner held = *found;
+    g_viewOwners.erase(found);
     sq_release(held.vm, &held.owner);
     return 0;
 }
 
 void HoldOwnerForView(HSQUIRRELVM vm, SQInteger ownerIndex, void* member)
 {
-    ViewOwner held = {vm, {}};
-    sq_getstackobj(vm, ownerIndex, &held.owner);
-    sq_addref(vm, &held.owner);
-    g_viewOwners[member].push_back(held);
+    if (g_viewOwners.capacity() == 0)
+        g_viewOwners.reserve(64);
+    const auto at = FirstViewOwner(member);
+    if (at != g_viewOwners.end() && at->member == member)
+        ++at->views;
+    else
+    {
+        HSQOBJECT owner;
+        sq_getstackobj(vm, ownerIndex, &owner);
+        sq_addref(vm, &owner);
+        g_viewOwners.insert(at, ViewOwner{member, vm, owner, 1});
+    }
     sq_setreleasehook(vm, -1, ReleaseViewOwner);
 }
 
@@ -162,7 +182,7 @@ SQInteger sqfunc_classget(HSQUIRRELVM vm)
         break;
     case kScriptVarEmbedded:
         PushViewOrNull(vm, row->nestedClass, address);
-        if (sq_gettype(vm, -1) == OT_INSTANCE)
+        if (sq_gettype(vm, -1) == OT_INSTANCE && !(row->flags & kScriptVarAbsolute))
             HoldOwnerForView(vm, 1, address);
         break;
     default:
@@ -448,13 +468,17 @@ SQInteger ReturnZero(SQUserPointer, SQInteger)
     return 0;
 }
 
+size_t ScriptViewOwnerRecordCount()
+{
+    return g_viewOwners.size();
+}
+
 void ScriptReleaseViewOwners()
 {
     // The VM frees only what nothing outside it holds: let go of the owners
     // first. The views left over are never read again.
-    std::unordered_map<void*, std::vector<ViewOwner>> owners;
+    std::vector<ViewOwner> owners;
     owners.swap(g_viewOwners);
-    for (auto& [member, held] : owners)
-        for (ViewOwner& view : held)
-            sq_release(view.vm, &view.owner);
+    for (ViewOwner& held : owners)
+        sq_release(held.vm, &held.owner);
 }

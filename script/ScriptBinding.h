@@ -132,6 +132,8 @@ template <class T> SQInteger DestroyInPlaceHook(SQUserPointer area, SQInteger)
 // Before the VM closes: views let go of their owners, so that the VM frees
 // them (it frees only what nothing outside it holds).
 void ScriptReleaseViewOwners();
+// Owners held for live views: one per member address, however many views.
+size_t ScriptViewOwnerRecordCount();
 
 template <class T> SQInteger DispatchMemberFunction(HSQUIRRELVM vm)
 {

@@ -7,6 +7,8 @@
 #include "core/pd_ifstream.h"
 #include "platform/Shell.h"
 #include "script/ScriptBinding.h"
+#include "script/ScriptDebugger.h"
+#include "squirrel/stdlib/SqLocalText.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -24,11 +26,37 @@ bool g_errorFlag = false;
 char g_printBuffer[1024];
 ScriptProfiler g_profiler;
 
-// The remote debugger is not built yet, so no VM ever has one; profiling
-// leaves the debug hook alone whenever one exists.
+ScriptDebugger* g_debugger = nullptr;
+
+// Profiling leaves the debug hook alone while a debugger holds it.
 bool DebuggerAttached()
 {
-    return false;
+    return g_debugger && g_debugger->Attached();
+}
+
+const char* LastErrorText(HSQUIRRELVM vm)
+{
+    const SQChar* text = "unknown";
+    sq_getlasterror(vm);
+    if (SQ_FAILED(sq_getstring(vm, -1, &text)))
+        text = "unknown";
+    sq_pop(vm, 1);
+    return text;
+}
+
+// Start-up goes on without a debugger that can't be made or has no client.
+void StartDebugger(HSQUIRRELVM vm)
+{
+    g_debugger = ScriptDebugger_Init(vm, kDebuggerPort, true);
+    sq_enabledebuginfo(vm, SQTrue);
+    if (g_debugger && WaitForConnections(g_debugger) == 0)
+    {
+        EmptyFunction("Remote debugger connected.\n");
+        return;
+    }
+    LogError("Remote debugger: %s; going on without it.\n", LastErrorText(vm));
+    ScriptDebugger_Shutdown(g_debugger);
+    g_debugger = nullptr;
 }
 
 const char* SourcePath(const char* source)
@@ -60,75 +88,9 @@ void ScriptCompileErrorHandler(HSQUIRRELVM, const SQChar* description, const SQC
 
 void PrintLocal(HSQUIRRELVM vm, const char* name)
 {
-    switch (sq_gettype(vm, -1))
-    {
-    case OT_NULL:
-        LogError("[%s] NULL\n", name);
-        break;
-    case OT_INTEGER:
-    {
-        SQInteger value = 0;
-        sq_getinteger(vm, -1, &value);
-        LogError("[%s] %d\n", name, static_cast<int>(value));
-        break;
-    }
-    case OT_FLOAT:
-    {
-        SQFloat value = 0;
-        sq_getfloat(vm, -1, &value);
-        LogError("[%s] %.14g\n", name, static_cast<double>(value));
-        break;
-    }
-    case OT_BOOL:
-    {
-        SQBool value = SQFalse;
-        sq_getbool(vm, -1, &value);
-        LogError("[%s] %s\n", name, value ? "true" : "false");
-        break;
-    }
-    case OT_STRING:
-    {
-        const SQChar* value = "";
-        sq_getstring(vm, -1, &value);
-        LogError("[%s] \"%s\"\n", name, value);
-        break;
-    }
-    case OT_TABLE:
-        LogError("[%s] TABLE\n", name);
-        break;
-    case OT_ARRAY:
-        LogError("[%s] ARRAY\n", name);
-        break;
-    case OT_CLOSURE:
-        LogError("[%s] CLOSURE\n", name);
-        break;
-    case OT_NATIVECLOSURE:
-        LogError("[%s] NATIVECLOSURE\n", name);
-        break;
-    case OT_GENERATOR:
-        LogError("[%s] GENERATOR\n", name);
-        break;
-    case OT_USERDATA:
-        LogError("[%s] USERDATA\n", name);
-        break;
-    case OT_USERPOINTER:
-        LogError("[%s] USERPOINTER\n", name);
-        break;
-    case OT_THREAD:
-        LogError("[%s] THREAD\n", name);
-        break;
-    case OT_CLASS:
-        LogError("[%s] CLASS\n", name);
-        break;
-    case OT_INSTANCE:
-        LogError("[%s] INSTANCE\n", name);
-        break;
-    case OT_WEAKREF:
-        LogError("[%s] WEAKREF\n", name);
-        break;
-    default:
-        break;
-    }
+    const std::string text = SqLocalText(vm, name);
+    if (!text.empty())
+        LogError("%s", text.c_str());
 }
 
 SQInteger Sq_errorHandler(HSQUIRRELVM vm)
@@ -249,11 +211,9 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
     g_profiler = ScriptProfiler();
     HSQUIRRELVM vm = g_vm;
     if (debug)
-        sq_enabledebuginfo(vm, SQTrue);
+        StartDebugger(vm);
     sq_setcompilererrorhandler(vm, ScriptCompileErrorHandler);
-    sq_newclosure(vm, Sq_errorHandler, 0);
-    sq_setnativeclosurename(vm, -1, "Sq_errorHandler");
-    sq_seterrorhandler(vm);
+    ScriptInstallErrorHandler(vm);
     sq_setprintfunc(vm, ScriptPrintFunc, ScriptPrintFunc);
     sq_enablearrayprint(vm, SQTrue);
     BindRootFunction(vm, "dofile", sqfunc_dofile, "sqfunc_dofile");
@@ -265,6 +225,8 @@ bool ScriptInit(bool debug, ScriptRegistration registration)
 
 bool ScriptShutdown()
 {
+    ScriptDebugger_Shutdown(g_debugger);
+    g_debugger = nullptr;
     if (g_vm)
     {
         ScriptReleaseViewOwners();
@@ -272,6 +234,18 @@ bool ScriptShutdown()
     }
     g_vm = nullptr;
     return true;
+}
+
+void ScriptInstallErrorHandler(HSQUIRRELVM vm)
+{
+    sq_newclosure(vm, Sq_errorHandler, 0);
+    sq_setnativeclosurename(vm, -1, "Sq_errorHandler");
+    sq_seterrorhandler(vm);
+}
+
+ScriptDebugger* ScriptGetDebugger()
+{
+    return g_debugger;
 }
 
 HSQUIRRELVM ScriptGetVM()

@@ -10,10 +10,17 @@
 using ScriptRegistration = void (*)(HSQUIRRELVM vm);
 
 // Opens the VM, installs the handlers and the host's globals, then runs the
-// registration callback. With the debug flag the VM keeps debug information.
+// registration callback. With the debug flag the VM keeps debug information
+// and a remote debugger waits for its client on port 1234 first; start-up
+// goes on without one that can't come.
 bool ScriptInit(bool debug, ScriptRegistration registration);
 bool ScriptShutdown();
 HSQUIRRELVM ScriptGetVM();
+class ScriptDebugger;
+// Null without "sqdebug" or when its client never came.
+ScriptDebugger* ScriptGetDebugger();
+// The host's run-time error reporter, installed as the VM's error handler.
+void ScriptInstallErrorHandler(HSQUIRRELVM vm);
 
 // Loads a file through the file table and runs it; false when it can't be opened.
 bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path);

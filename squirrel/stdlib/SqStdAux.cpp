@@ -1,4 +1,5 @@
 // The auxiliary library: what an embedding host installs to see script errors.
+#include "SqLocalText.h"
 #include "SqStdRegister.h"
 
 #include <sqstdaux.h>
@@ -16,76 +17,11 @@ SQPRINTFUNCTION ErrorPrinter(HSQUIRRELVM v)
 
 void PrintLocal(HSQUIRRELVM v, SQPRINTFUNCTION print, const SQChar* name)
 {
-    switch (sq_gettype(v, -1))
-    {
-    case OT_NULL:
-        print(v, "[%s] NULL\n", name);
-        break;
-    case OT_INTEGER:
-    {
-        SQInteger i = 0;
-        sq_getinteger(v, -1, &i);
-        print(v, "[%s] %d\n", name, int(i));
-        break;
-    }
-    case OT_FLOAT:
-    {
-        SQFloat f = 0;
-        sq_getfloat(v, -1, &f);
-        print(v, "[%s] %.14g\n", name, double(f));
-        break;
-    }
-    case OT_USERPOINTER:
-        print(v, "[%s] USERPOINTER\n", name);
-        break;
-    case OT_STRING:
-    {
-        const SQChar* s = "";
-        sq_getstring(v, -1, &s);
-        print(v, "[%s] \"%s\"\n", name, s);
-        break;
-    }
-    case OT_TABLE:
-        print(v, "[%s] TABLE\n", name);
-        break;
-    case OT_ARRAY:
-        print(v, "[%s] ARRAY\n", name);
-        break;
-    case OT_CLOSURE:
-        print(v, "[%s] CLOSURE\n", name);
-        break;
-    case OT_NATIVECLOSURE:
-        print(v, "[%s] NATIVECLOSURE\n", name);
-        break;
-    case OT_GENERATOR:
-        print(v, "[%s] GENERATOR\n", name);
-        break;
-    case OT_USERDATA:
-        print(v, "[%s] USERDATA\n", name);
-        break;
-    case OT_THREAD:
-        print(v, "[%s] THREAD\n", name);
-        break;
-    case OT_CLASS:
-        print(v, "[%s] CLASS\n", name);
-        break;
-    case OT_INSTANCE:
-        print(v, "[%s] INSTANCE\n", name);
-        break;
-    case OT_WEAKREF:
-        print(v, "[%s] WEAKREF\n", name);
-        break;
-    case OT_BOOL:
-    {
-        SQBool b = SQFalse;
-        sq_getbool(v, -1, &b);
-        print(v, "[%s] %s\n", name, b ? "true" : "false");
-        break;
-    }
-    default:
+    const std::string text = SqLocalText(v, name);
+    if (text.empty())
         print(v, "[%s] UNKNOWN\n", name);
-        break;
-    }
+    else
+        print(v, "%s", text.c_str());
 }
 
 // Level 0 is the error handler itself, so the call stack starts at level 1.

@@ -8,6 +8,7 @@
 #include "cross/Render.h"
 #include "cross/RenderQueue.h"
 #include "opengl/GLState.h"
+#include "opengl/RenderTarget.h"
 
 #include <GL/glew.h>
 
@@ -51,6 +52,58 @@ TEST_F(RenderSceneTest, TheLitFaceIsBrighterThanTheFaceAwayFromTheLight)
     std::unique_ptr<Image> frame = RenderFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_GT(Brightness(PixelOf(*frame, kHouseSide)), Brightness(PixelOf(*frame, kHouseFront)) + 20.0f);
+}
+
+// The occlusion target after its blur, as 0..255 with y from the top.
+int OcclusionAt(int x, int y)
+{
+    const RenderTarget* target = RenderTargetFind(kRenderTargetOcclusion);
+    if (!target)
+        return -1;
+    std::vector<uint8_t> texels(size_t(target->width) * size_t(target->height) * 4);
+    glBindTexture(GL_TEXTURE_2D, target->glName);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    GLBindTextureCacheReset();
+    return texels[(size_t(target->height - 1 - y) * size_t(target->width) + size_t(x)) * 4];
+}
+
+TEST_F(RenderSceneTest, TheWallsFootIsDarkerInTheDeferredFrame)
+{
+    const Vec3 foot(-95.0f, 3.0f, 0.0f);
+    const Vec3 wallMiddle(-95.0f, 70.0f, 0.0f);
+    const Vec3 openGround(150.0f, 0.0f, -150.0f);
+    const Vec3 roof(-95.0f, 110.0f, -50.0f);
+    int occlusion[4];
+    ASSERT_TRUE(StartScene(true, true));
+    BuildScene();
+    LightManagerInstance().ActivateLight(m_light, false);
+    std::unique_ptr<Image> deferred = RenderFrame();
+    ASSERT_NE(deferred, nullptr);
+    int i = 0;
+    for (const Vec3& at : {foot, wallMiddle, openGround, roof})
+    {
+        int x = 0, y = 0;
+        Project(at, x, y);
+        occlusion[i++] = OcclusionAt(x, y);
+    }
+    // Planes, however they face the eye, are left alone; the crease is not.
+    EXPECT_GT(occlusion[1], 245) << "wall";
+    EXPECT_GT(occlusion[2], 245) << "ground";
+    EXPECT_GT(occlusion[3], 245) << "roof";
+    EXPECT_LT(occlusion[0], occlusion[1] - 40) << "foot";
+    ClearScene();
+    StopRenderer();
+
+    // The picture shows it: against the wall's middle, the foot is darker
+    // than the forward frame (no occlusion) draws it.
+    ASSERT_TRUE(StartScene(false, true));
+    BuildScene();
+    LightManagerInstance().ActivateLight(m_light, false);
+    std::unique_ptr<Image> forward = RenderFrame();
+    ASSERT_NE(forward, nullptr);
+    const float deferredShare = Brightness(PixelOf(*deferred, foot)) / Brightness(PixelOf(*deferred, wallMiddle));
+    const float forwardShare = Brightness(PixelOf(*forward, foot)) / Brightness(PixelOf(*forward, wallMiddle));
+    EXPECT_LT(deferredShare, forwardShare - 0.12f);
 }
 
 TEST_F(RenderSceneTest, TheSkinnedCreatureIsDrawnInItsPose)

@@ -1,6 +1,7 @@
 #include "opengl/PrimBatch.h"
 
 #include "ShippedShaders.h"
+#include "support/LogCapture.h"
 #include "opengl/GLState.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/TextureBuiltins.h"
@@ -28,7 +29,7 @@ protected:
         TextureBuiltinsCreate();
         GLBindTexture(0, TextureBuiltin(kTextureDefaultWhite));
         GLOrtho(0, kGLTestWidth, 0, kGLTestHeight, -1, 1);
-        glLoadIdentity();
+        GLLoadIdentity();
         glClear(GL_COLOR_BUFFER_BIT);
         PrimBatchClearDrawCalls();
     }
@@ -127,11 +128,11 @@ TEST_F(PrimBatchTest, VerticesDrawUnderTheMatrixTheyWereGivenUnder)
         PrimSetType(GL_QUADS);
         PrimSetColor4ub(255, 255, 255, 255);
         Quad(0, 0, 16);
-        glPushMatrix();
-        glTranslatef(40, 40, 0);
+        GLPushMatrix();
+        GLTranslate(40, 40, 0);
         Quad(0, 0, 16);
         EXPECT_EQ(PrimBatchDrawCalls(), 1u);
-        glPopMatrix();
+        GLPopMatrix();
         PrimFlush();
         const std::vector<uint8_t> pixels = GLTestReadPixels();
         EXPECT_EQ(Pixel(pixels, 8, 8), "\xff\xff\xff") << vertexArrays;
@@ -141,6 +142,56 @@ TEST_F(PrimBatchTest, VerticesDrawUnderTheMatrixTheyWereGivenUnder)
         GLGetModelView(modelView);
         EXPECT_EQ(modelView[12], 0.0f); // the caller's matrix is back
     }
+}
+
+TEST_F(PrimBatchTest, EveryMatrixChangeFlushesAndPushingAloneDoesNot)
+{
+    struct Case
+    {
+        const char* name;
+        void (*change)();
+        uint32_t drawCalls;
+    };
+    static const Case kCases[] = {
+        {"load", [] { GLLoadMatrix(Mat4Identity()); }, 1},
+        {"identity", [] { GLLoadIdentity(); }, 1},
+        {"multiply", [] { GLMultMatrix(Mat4Identity()); }, 1},
+        {"rotate", [] { GLRotate(90.0f, Vec3(0, 0, 1)); }, 1},
+        {"translate", [] { GLTranslate(1, 2, 3); }, 1},
+        {"scale", [] { GLScaleUniform(2.0f); }, 1},
+        {"projection", [] { GLOrtho(0, 1, 0, 1, -1, 1); }, 1},
+        {"push", [] { GLPushMatrix(); }, 0},
+        {"pop", [] { GLPopMatrix(); }, 1},
+    };
+    UsePath(true);
+    GLPushMatrix(); // for "pop"
+    PrimSetType(GL_POINTS);
+    for (const Case& c : kCases)
+    {
+        PrimBatchClearDrawCalls();
+        PrimVertex3i(1, 1, 0);
+        c.change();
+        EXPECT_EQ(PrimBatchDrawCalls(), c.drawCalls) << c.name;
+        EXPECT_EQ(PrimGetVertexCount(), c.drawCalls ? 0 : 1) << c.name;
+        PrimFlush();
+    }
+    GLPopMatrix();
+}
+
+TEST(PrimBatchWithoutBuffer, AFlushWithNoBatchReportsTheDroppedVerticesOnce)
+{
+    PrimBatchDestroy();
+    LogCapture log;
+    PrimVertex3i(0, 0, 0);
+    PrimVertex3i(1, 0, 0);
+    PrimFlush();
+    EXPECT_EQ(PrimGetVertexCount(), 0);
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_TRUE(log.Contains("2 vertices dropped")) << log.Text();
+    PrimVertex3i(0, 0, 0);
+    PrimFlush();
+    PrimFlush(); // empty: nothing to report
+    EXPECT_EQ(log.Lines().size(), 1u);
 }
 
 TEST(PrimBatchColour, FloatColoursTruncateAndKeepTheLowByte)

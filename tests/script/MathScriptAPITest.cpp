@@ -165,6 +165,19 @@ TEST_F(MathScriptAPITest, MatrixProductAppliesTheRightOperandFirst)
     EXPECT_EQ(GlobalString("ba"), "(vec3: 0, 0, 0)");
 }
 
+TEST_F(MathScriptAPITest, ViewsOfOneMemberShareOneHeldOwnerUntilTheLastGoes)
+{
+    Run("m <- Mat4(); views <- []; for (local i = 0; i < 100; i += 1) views.append(m.translation);"
+        "other <- m.up;");
+    EXPECT_EQ(ScriptViewOwnerRecordCount(), 2u);
+    Run("m = null; views.remove(0); views[5].x = 4.0; x <- views[98].x; views = null;");
+    EXPECT_EQ(GlobalFloat("x"), 4.0f);
+    EXPECT_EQ(ScriptViewOwnerRecordCount(), 1u);
+    Run("other.y = 3.0; y <- other.y; other = null;");
+    EXPECT_EQ(GlobalFloat("y"), 3.0f);
+    EXPECT_EQ(ScriptViewOwnerRecordCount(), 0u);
+}
+
 TEST_F(MathScriptAPITest, OrientNormalisesItsArgumentsAndKeepsTheTranslation)
 {
     Run("local m = Mat4(); m.translation = Vec3(7, 8, 9); local f = Vec3(0, 0, 2); local u = Vec3(0, 3, 0);"

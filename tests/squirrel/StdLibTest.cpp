@@ -7,6 +7,8 @@
 #include <sqstdsystem.h>
 #include <squirrel.h>
 
+#include "squirrel/stdlib/SqLocalText.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -215,6 +217,48 @@ TEST(StdLib, UncaughtErrorsPrintTheLocalsOfEachLevel)
     EXPECT_FALSE(vm.Run(kFailingScript, "errors.nut"));
     for (const char* local : {"[label] \"x\"\n", "[ratio] 2.5\n", "[count] 3\n", "[this] TABLE\n"})
         EXPECT_NE(g_errors.find(local), std::string::npos) << local << "\n" << g_errors;
+}
+
+TEST(StdLib, LocalVariableLinesForEveryType)
+{
+    struct Case
+    {
+        const char* expression;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"null", "[v] NULL\n"},
+        {"-7", "[v] -7\n"},
+        {"2.5", "[v] 2.5\n"},
+        {"0.1", "[v] 0.10000000149012\n"},
+        {"true", "[v] true\n"},
+        {"\"a b\"", "[v] \"a b\"\n"},
+        {"{}", "[v] TABLE\n"},
+        {"[]", "[v] ARRAY\n"},
+        {"function() {}", "[v] CLOSURE\n"},
+        {"print", "[v] NATIVECLOSURE\n"},
+        {"(function() { yield 1; })()", "[v] GENERATOR\n"},
+        {"blob(1)", "[v] INSTANCE\n"},
+        {"newthread(print)", "[v] THREAD\n"},
+        {"blob", "[v] CLASS\n"},
+        {"[].weakref()", "[v] WEAKREF\n"},
+    };
+    StdVm vm;
+    HSQUIRRELVM v = vm.Vm();
+    for (const Case& c : cases)
+    {
+        const SQInteger top = sq_gettop(v);
+        const std::string source = std::string("return ") + c.expression + ";";
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, source.c_str(), SQInteger(source.size()), "local", SQTrue)))
+            << c.expression;
+        sq_pushroottable(v);
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQTrue))) << c.expression;
+        EXPECT_EQ(SqLocalText(v, "v"), c.line) << c.expression;
+        sq_settop(v, top);
+    }
+    sq_pushuserpointer(v, nullptr);
+    EXPECT_EQ(SqLocalText(v, "p"), "[p] USERPOINTER\n");
+    sq_pop(v, 1);
 }
 
 SQInteger PrintCallStackNative(HSQUIRRELVM v)

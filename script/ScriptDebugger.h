@@ -1,0 +1,154 @@
+#pragma once
+// The remote script debugger: one TCP client on the loopback (by default)
+// that sets breakpoints and watches, steps, and is told of every break with
+// a view of the VM's state that a script serializer writes as elements.
+// Everything runs on the main thread: the socket is polled from the VM's
+// debug hook and, while a break holds the script, from the break loop.
+
+#include <squirrel.h>
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+
+constexpr int kDebuggerPort = 1234;
+constexpr int kDebuggerElementDepth = 10;
+constexpr size_t kDebuggerElementName = 256;
+constexpr size_t kDebuggerLineMax = 1023;
+constexpr size_t kDebuggerSerializerMax = 8192;
+constexpr char kDebuggerSerializerFile[] = "searlise_state.nut";
+// Names another address to listen on than 127.0.0.1.
+constexpr char kDebuggerAddressVariable[] = "PENDREL_SQDEBUG_ADDRESS";
+
+enum ScriptDebuggerState
+{
+    kDebuggerRunning = 0,
+    kDebuggerStepOver = 1,
+    kDebuggerStepInto = 2,
+    kDebuggerStepReturn = 3,
+    kDebuggerSuspended = 4,
+    kDebuggerDisabled = 5,
+};
+
+// Character by character without case, '\\' read as '/', ending at the end
+// of the shorter name: a name and its prefix are equivalent. That is no
+// strict weak order, so it serves only the breakpoint lookup.
+bool SourceNameLess(const char* a, const char* b);
+
+struct BreakPoint
+{
+    int line;
+    std::string source;
+};
+
+// Line, then the whole name without case, '\\' as '/': the set's order.
+struct BreakPointLess
+{
+    bool operator()(const BreakPoint& a, const BreakPoint& b) const;
+};
+
+// The reply writer's escapes for attribute values.
+std::string DebuggerEscape(const char* text);
+
+// The stored form of a breakpoint's source: a path under the working folder
+// (compared whole, without case, '\\' as '/') loses it and the separator.
+std::string DebuggerNormaliseSource(const char* source, const char* workingFolder);
+
+class ScriptDebugger
+{
+public:
+    ScriptDebugger(HSQUIRRELVM vm, bool autoUpdate);
+    ~ScriptDebugger();
+    ScriptDebugger(const ScriptDebugger&) = delete;
+    ScriptDebugger& operator=(const ScriptDebugger&) = delete;
+
+    // Creates the socket and listens on the port (0: any free port).
+    bool Listen(int port);
+    // The debug root and its natives, the hook and handler in the registry,
+    // both installed.
+    bool Init();
+    void EnableDebugHooks();
+    // Loads the serializer, takes one client and returns once it says "rd":
+    // 0, or negative (the VM's last error says why) when the client leaves,
+    // the shell is asked to quit, or the socket fails.
+    int WaitForConnections();
+    // Reads what the client sent without waiting and handles whole lines: 0,
+    // or negative after "socket error" or "disconnected".
+    int Update();
+    // Bytes as they came from the client: whole lines are handled, the rest
+    // kept; a line over kDebuggerLineMax characters is dropped whole.
+    void Receive(const char* bytes, size_t count);
+    void ParseMsg(const char* line);
+
+    // The debug hook's work for one event ('l', 'c' or 'r').
+    void Hook(int event, const char* source, int line);
+    void OnError(const char* error, const char* function, const char* source, int line);
+    void Break(int line, const char* source, const char* type, const char* error);
+    void BreakExecution();
+    void SerializeState();
+    // Hooks off, state disabled, client closed.
+    void Detach();
+
+    // The reply writer (the natives' too); false when refused.
+    bool BeginElement(const char* name);
+    bool EndElement(const char* name);
+    void Attribute(const char* name, const char* value);
+    void Send(const char* text);
+
+    int Port() const;
+    int State() const { return m_state; }
+    bool Ready() const { return m_ready; }
+    bool Attached() const { return m_state != kDebuggerDisabled; }
+    bool AutoUpdate() const { return m_autoUpdate; }
+    const std::set<BreakPoint, BreakPointLess>& BreakPoints() const { return m_breakPoints; }
+    const std::map<int, std::string>& Watches() const { return m_watches; }
+    // Time of the last poll from the hook, which polls at most once per millisecond.
+    uint64_t& LastPoll() { return m_lastPoll; }
+    bool& SocketFailureRaised() { return m_socketFailureRaised; }
+
+private:
+    struct Element
+    {
+        char name[kDebuggerElementName + 1];
+        bool hasChildren;
+    };
+
+    bool FindBreakPoint(int line, const char* source) const;
+    void AddBreakPoint(const char* arguments, bool add);
+    void AddWatch(const char* arguments);
+    void RemoveWatch(const char* arguments);
+    void StepOver(int event);
+    void StepReturn(int event);
+    bool LoadSerializer();
+    void CloseSockets();
+
+    HSQUIRRELVM m_vm;
+    Element m_elements[kDebuggerElementDepth] = {};
+    int m_depth = -1;
+    HSQOBJECT m_debugRoot;
+    HSQOBJECT m_serializer;
+    int m_listener = -1;
+    int m_client = -1;
+    int m_state = kDebuggerRunning;
+    int m_nesting = 0;
+    bool m_ready = false;
+    bool m_autoUpdate;
+    bool m_pendingBreak = false;
+    bool m_socketFailureRaised = false;
+    std::set<BreakPoint, BreakPointLess> m_breakPoints;
+    std::map<int, std::string> m_watches;
+    std::string m_line;
+    bool m_dropping = false;
+    std::string m_reply;
+    uint64_t m_lastPoll = 0;
+};
+
+// Creates, listens and initialises; null after setting the VM's error.
+ScriptDebugger* ScriptDebugger_Init(HSQUIRRELVM vm, int port, bool autoUpdate);
+int WaitForConnections(ScriptDebugger* debugger);
+void ScriptDebugger_Shutdown(ScriptDebugger* debugger);
+
+// Asked between polls while waiting for a client: true stops the wait. The
+// shell's message pump by default, so SIGTERM or a window close end it.
+void ScriptDebuggerSetStopWaiting(bool (*stopWaiting)());
