@@ -14,6 +14,9 @@
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/Render.h"
+#include "frontend/Console.h"
+#include "frontend/SystemUserMessageQueue.h"
+#include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -108,6 +111,8 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.drawSystemMessages = SysMsgDraw;
+    hooks.drawConsole = AppConsoleDrawIfVisible;
     RenderSetHooks(hooks);
 }
 
@@ -139,7 +144,8 @@ int AppInit()
     AppReadOptions(g_options);
     ApplyImmediateOptions();
     RandSeed(static_cast<uint32_t>(ClockNow()));
-    SeamConsoleCreate();
+    AppConsoleCreate();
+    SysMsgCreate();
     SetLogErrorHandler(LogFileErrorHandler);
     FileTableMountDataTree("../");
     OpenLogFile();
@@ -196,9 +202,12 @@ void AppDisplayStart()
     InstallRenderHooks();
     InitializeRenderSystem();
     SeamEffectsInit("effects");
-    SeamConsoleCreateDefaultFont();
+    // Fonts need the display; without one, messages still queue and expire.
+    if (RenderIsInitialised())
+        Console::CreateDefaultFont();
     SeamFrontEndStart();
-    SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");
+    if (RenderIsInitialised())
+        SysMsgLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
 
 void AppFrame()
@@ -225,7 +234,7 @@ float GameUpdate(float dt)
     g_totalGameTime += dt;
     AppViewUpdate(dt);
     AudioStep(dt);
-    SeamSystemMessagesStep();
+    SysMsgStep();
     return g_totalGameTime;
 }
 
@@ -246,8 +255,6 @@ void LoadingPump()
         RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
-    if (IsConsoleVisible())
-        SeamConsoleDrawIfVisible();
 }
 
 void AppShutdown()
@@ -257,10 +264,11 @@ void AppShutdown()
     SeamTileTerrainClear();
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
-    SeamConsoleDestroy();
+    AppConsoleDestroy();
     ScriptShutdown();
     SeamSimulationFinalize();
-    SeamConsoleDestroyDefaultFont();
+    Console::DestroyDefaultFont();
+    SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();
     RenderShutdown();

@@ -4,6 +4,7 @@
 #include "core/GameTimer.h"
 #include "core/pd_ofstream.h"
 #include "game/App.h"
+#include "game/AppConsole.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -93,6 +94,7 @@ void TolvanFixedUpdate::Step(float dt)
     if (!IsPaused())
         SeamEntitiesStep(dt);
     DebugKeyToggles();
+    AppConsoleProcessInputIfVisible();
     MouseToFrontEnd();
     if (!IsPaused())
     {

@@ -198,6 +198,14 @@ void GLScaleUniform(float s)
 {
     glScalef(s, s, s);
 }
+void GLPushMatrix()
+{
+    glPushMatrix();
+}
+void GLPopMatrix()
+{
+    glPopMatrix();
+}
 
 void GLSetProjection(const Mat4& m)
 {
