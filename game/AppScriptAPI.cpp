@@ -3,6 +3,7 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "frontend/FrontendScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -25,11 +26,14 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterMathScriptAPI(vm);
     RegisterUtilScriptAPI(vm);
     RegisterInputScriptAPI(vm);
+    RegisterFrontendGeneralScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
     // Step 4: the camera and display classes and globals, among them the model caches.
     RegisterCameraScriptAPI(vm);
     RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
+    // Step 5: the front end's classes.
+    RegisterFrontendScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
 }
