@@ -19,8 +19,10 @@
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
+#include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -137,6 +139,7 @@ void OpenLogFile()
 
 int AppInit()
 {
+    BufferModelTableFill();
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
@@ -157,7 +160,7 @@ int AppInit()
         CommandLineAppend(" -fullscreen");
         AppDisplayStart();
     }
-    SeamStreamListenerInstall();
+    SetStreamListener(&GetAppStreamListener());
     StartAudio();
     if (!g_options.runFile.IsEmpty())
         ScriptDoFile(ScriptGetVM(), g_options.runFile);

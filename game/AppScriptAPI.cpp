@@ -4,6 +4,7 @@
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
 #include "frontend/FrontendScriptAPI.h"
+#include "game/AppNatives.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -36,4 +37,5 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     // Step 5: the front end's classes.
     RegisterFrontendScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterAppNatives(vm);
 }

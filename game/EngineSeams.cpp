@@ -1,7 +1,12 @@
 #include "game/EngineSeams.h"
 
 
-void SeamStreamListenerInstall() {}
+void SeamLocatorsReload(const char*) {}
+bool SeamTileTerrainCollisionExists()
+{
+    return false;
+}
+void SeamTerrainReload(void*, const char*) {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
 void SeamEffectsStep(float) {}
