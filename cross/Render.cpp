@@ -563,6 +563,8 @@ void RenderOverlay(float frameTime)
     if (g_render.hooks.drawSystemMessages)
         g_render.hooks.drawSystemMessages();
     PrimFlush();
+    if (g_render.hooks.drawConsole)
+        g_render.hooks.drawConsole();
     RecordTime(g_render.overlayTimes, g_render.overlayCursor, MillisecondsSince(start));
     GL_CHECK_ERROR("RenderOverlay");
 }
@@ -586,6 +588,8 @@ void RenderLoadingFrame(float frameTime)
     if (g_render.hooks.drawLoadingScreen)
         g_render.hooks.drawLoadingScreen(frameTime);
     PrimFlush();
+    if (g_render.hooks.drawConsole)
+        g_render.hooks.drawConsole();
     PresentFrameTarget();
     GL_CHECK_ERROR("RenderLoadingFrame");
     DisplayPresent();

@@ -87,6 +87,8 @@ struct RenderHooks
     void (*drawBars)(const Mat4& view) = nullptr;
     void (*drawScreens)() = nullptr;
     void (*drawSystemMessages)() = nullptr;
+    // Last in the overlay and in the loading frame, before the present.
+    void (*drawConsole)() = nullptr;
     void (*resetEffects)() = nullptr;
     void (*shutdownEffects)() = nullptr;
 };

@@ -16,6 +16,9 @@
 #include "cross/Render.h"
 #include "fx/FX.h"
 #include "fx/FXEffectFile.h"
+#include "frontend/Console.h"
+#include "frontend/SystemUserMessageQueue.h"
+#include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
@@ -114,6 +117,8 @@ void InstallRenderHooks()
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
+    hooks.drawSystemMessages = SysMsgDraw;
+    hooks.drawConsole = AppConsoleDrawIfVisible;
     RenderSetHooks(hooks);
 }
 
@@ -146,7 +151,8 @@ int AppInit()
     AppReadOptions(g_options);
     ApplyImmediateOptions();
     RandSeed(static_cast<uint32_t>(ClockNow()));
-    SeamConsoleCreate();
+    AppConsoleCreate();
+    SysMsgCreate();
     SetLogErrorHandler(LogFileErrorHandler);
     FileTableMountDataTree("../");
     OpenLogFile();
@@ -203,9 +209,12 @@ void AppDisplayStart()
     InstallRenderHooks();
     InitializeRenderSystem();
     FXInit("effects");
-    SeamConsoleCreateDefaultFont();
+    // Fonts need the display; without one, messages still queue and expire.
+    if (RenderIsInitialised())
+        Console::CreateDefaultFont();
     SeamFrontEndStart();
-    SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");
+    if (RenderIsInitialised())
+        SysMsgLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
 
 void AppFrame()
@@ -232,7 +241,7 @@ float GameUpdate(float dt)
     g_totalGameTime += dt;
     AppViewUpdate(dt);
     AudioStep(dt);
-    SeamSystemMessagesStep();
+    SysMsgStep();
     return g_totalGameTime;
 }
 
@@ -253,8 +262,6 @@ void LoadingPump()
         RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
-    if (IsConsoleVisible())
-        SeamConsoleDrawIfVisible();
 }
 
 void AppShutdown()
@@ -264,10 +271,11 @@ void AppShutdown()
     SeamTileTerrainClear();
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
-    SeamConsoleDestroy();
+    AppConsoleDestroy();
     ScriptShutdown();
     SeamSimulationFinalize();
-    SeamConsoleDestroyDefaultFont();
+    Console::DestroyDefaultFont();
+    SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();
     RenderShutdown();

@@ -4,6 +4,7 @@
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
 #include "fx/FXScriptAPI.h"
+#include "frontend/FrontendScriptAPI.h"
 #include "game/AppNatives.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -27,6 +28,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterMathScriptAPI(vm);
     RegisterUtilScriptAPI(vm);
     RegisterInputScriptAPI(vm);
+    RegisterFrontendGeneralScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
     // Step 4: the camera and display classes and globals, among them the model caches.
     RegisterCameraScriptAPI(vm);
@@ -35,6 +37,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     // Step 7: effect handles and keyed curves.
     RegisterFXScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
+    // Step 5: the front end's classes.
+    RegisterFrontendScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
     RegisterAppNatives(vm);
 }

@@ -1,7 +1,5 @@
 #include "game/EngineSeams.h"
 
-void SeamConsoleCreate() {}
-void SeamConsoleDestroy() {}
 
 void SeamLocatorsReload(const char*) {}
 bool SeamTileTerrainCollisionExists()
@@ -19,17 +17,12 @@ void SeamLoadingScreenActive(bool& active)
 {
     active = false;
 }
-void SeamSystemMessagesStep() {}
 void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamSetWorldGravity(float) {}
-void SeamConsoleCreateDefaultFont() {}
-void SeamConsoleDestroyDefaultFont() {}
-void SeamSystemMessagesLoadFont(const char*) {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}
 void SeamCollisionRelease() {}

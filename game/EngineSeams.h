@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-void SeamConsoleCreate();
-void SeamConsoleDestroy();
 
 // The hot-reload dispatch's reloads of the locator store and the terrain.
 void SeamLocatorsReload(const char* name);
@@ -19,17 +17,12 @@ void SeamCollisionStep(float dt);
 void SeamMessageManagerUpdate();
 void SeamMessageManagerReset();
 void SeamLoadingScreenActive(bool& active);
-void SeamSystemMessagesStep();
 void SeamEntitiesStep(float dt);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
-void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
 void SeamSetWorldGravity(float gravity);
-void SeamConsoleCreateDefaultFont();
-void SeamConsoleDestroyDefaultFont();
-void SeamSystemMessagesLoadFont(const char* path);
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();
 void SeamCollisionRelease();

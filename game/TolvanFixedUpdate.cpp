@@ -7,6 +7,7 @@
 #include "fx/FX.h"
 #include "fx/FxAnchorTable.h"
 #include "game/App.h"
+#include "game/AppConsole.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -104,6 +105,7 @@ void TolvanFixedUpdate::Step(float dt)
     if (!IsPaused())
         SeamEntitiesStep(dt);
     DebugKeyToggles();
+    AppConsoleProcessInputIfVisible();
     MouseToFrontEnd();
     if (!IsPaused())
     {

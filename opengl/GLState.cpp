@@ -220,6 +220,14 @@ void GLScaleUniform(float s)
     PrimFlush();
     glScalef(s, s, s);
 }
+void GLPushMatrix()
+{
+    glPushMatrix();
+}
+void GLPopMatrix()
+{
+    glPopMatrix();
+}
 
 void GLSetProjection(const Mat4& m)
 {

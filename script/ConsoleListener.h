@@ -7,6 +7,8 @@ class ConsoleListener
 {
 public:
     virtual void OnLine(Console* console, const char* line) = 0;
+    // The text a print just appended to the console's output.
+    virtual void OnPrint(Console*, const char*) {}
 
 protected:
     ~ConsoleListener() = default;

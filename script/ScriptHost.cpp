@@ -24,6 +24,8 @@ HSQUIRRELVM g_vm = nullptr;
 const char* g_compileBuffer = nullptr;
 bool g_errorFlag = false;
 char g_printBuffer[1024];
+ScriptPrintSink g_printSink = nullptr;
+void* g_printSinkContext = nullptr;
 ScriptProfiler g_profiler;
 
 ScriptDebugger* g_debugger = nullptr;
@@ -395,4 +397,12 @@ void ScriptPrintFunc(HSQUIRRELVM, const char* format, ...)
     vsnprintf(g_printBuffer, sizeof(g_printBuffer), format, args);
     va_end(args);
     EmptyFunction("%s", g_printBuffer);
+    if (g_printSink)
+        g_printSink(g_printSinkContext, g_printBuffer);
+}
+
+void ScriptSetPrintSink(ScriptPrintSink sink, void* context)
+{
+    g_printSink = sink;
+    g_printSinkContext = context;
 }

@@ -52,3 +52,7 @@ const char* ScriptGetProfileLog();
 // innermost levels, each line through the error reporter.
 void ScriptPrintCallStack(HSQUIRRELVM vm);
 void ScriptPrintFunc(HSQUIRRELVM vm, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Where script prints go besides the debug print, while a sink is set (the
+// console shows the output of the lines typed into it); null clears it.
+using ScriptPrintSink = void (*)(void* context, const char* text);
+void ScriptSetPrintSink(ScriptPrintSink sink, void* context);

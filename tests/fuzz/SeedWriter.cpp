@@ -13,6 +13,7 @@
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
 #include "tools/formats/EffectDefWriter.h"
+#include "tools/formats/FontWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TgaWriter.h"
@@ -109,6 +110,9 @@ void TextSeeds()
     Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
+    FontWriterOutput font;
+    if (FontWrite(FontSolidBoxes("Boxes", 8, 65, 70, 3, 6, 4), "Boxes_0.tga", font))
+        Seed("font", "boxes.fnt", font.text);
     Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
 }
 

@@ -1,0 +1,311 @@
+#include "frontend/ScreenElementData.h"
+
+#include "core/FileTable.h"
+#include "core/FixedString.h"
+#include "core/Hash.h"
+#include "core/LogError.h"
+#include "core/StreamBytes.h"
+#include "core/pd_ifstream.h"
+#include "frontend/ScreenTokens.h"
+#include "opengl/Texture.h"
+
+#include <cmath>
+
+namespace
+{
+Texture* LoadThroughCache(const char* path)
+{
+    return TextureLoad(path, true);
+}
+
+const ScreenTextureSource kTextureCache = {LoadThroughCache, TextureRelease};
+ScreenTextureSource g_textures = kTextureCache;
+
+void ReleaseVariant(ScreenElementVariant& variant)
+{
+    for (int i = 0; i < variant.textureCount; ++i)
+        g_textures.release(&variant.textures[i]);
+    variant.textureCount = 0;
+}
+
+class ElementReader
+{
+public:
+    ElementReader(ScreenElementData& set, const char* directory, const char* text, int length)
+        : m_set(set), m_directory(directory), m_tokens(text, length)
+    {
+    }
+
+    bool Read()
+    {
+        while (m_tokens.Next())
+        {
+            if (m_tokens.HandIs("PLAYER"))
+            {
+                if (!m_tokens.Int(m_set.screen.player))
+                    return Fail("a player number");
+            }
+            else if (m_tokens.HandIs("SCREEN_ELEMENT_BEGIN"))
+            {
+                if (!ReadElement())
+                    return false;
+            }
+            else if (m_tokens.HandIs("ANIM_SCREEN_ELEMENT_BEGIN"))
+            {
+                if (!SkipAnimatedElement())
+                    return false;
+            }
+            else
+            {
+                return Fail("an element block");
+            }
+        }
+        return true;
+    }
+
+private:
+    bool Fail(const char* expected)
+    {
+        LogError("Screen element data: expected %s at \"%s\".\n", expected, m_tokens.Hand());
+        return false;
+    }
+
+    bool ReadElement()
+    {
+        ScreenElementRecord record;
+        if (!m_tokens.LabelledValue())
+            return Fail("an element name");
+        record.nameHash = HashString(m_tokens.Hand());
+        if (!m_tokens.Next())
+            return Fail("a variant");
+        if (m_tokens.HandIs("IMITATE_ELEMENT_NAME"))
+        {
+            if (!m_tokens.Next())
+                return Fail("the imitated name");
+            record.imitatedHash = HashString(m_tokens.Hand());
+            record.imitates = 1;
+            if (!m_tokens.Next())
+                return Fail("a variant");
+        }
+        while (m_tokens.HandIs("SCREEN_WIDTH"))
+        {
+            ScreenElementVariant variant;
+            const bool read = ReadVariant(variant);
+            if (!read || variant.aspect <= 0.0f)
+                ReleaseVariant(variant);
+            if (!read)
+                return false;
+            if (variant.aspect > 0.0f)
+                record.variants.push_back(variant);
+        }
+        // The token in hand closes the block. An element without a layout
+        // could never give a rectangle.
+        if (!record.variants.empty())
+            m_set.records.push_back(std::move(record));
+        return true;
+    }
+
+    bool ReadVariant(ScreenElementVariant& variant)
+    {
+        float layoutWidth = 0.0f;
+        if (!m_tokens.Float(layoutWidth) || !m_tokens.LabelledFloat(variant.layoutHeight) ||
+            !m_tokens.LabelledFloat(variant.width) || !m_tokens.LabelledFloat(variant.height) ||
+            !m_tokens.LabelledFloat(variant.x) || !m_tokens.LabelledFloat(variant.y))
+            return Fail("a layout and a rectangle");
+        variant.player = m_set.screen.player;
+        bool dropReported = false;
+        for (;;)
+        {
+            if (!m_tokens.Next())
+                return Fail("the end of the element");
+            if (!m_tokens.HandIs("TEXTURE"))
+                break;
+            if (!m_tokens.Next())
+                return Fail("a texture name");
+            if (variant.textureCount == kScreenElementTextures)
+            {
+                if (!dropReported)
+                    LogError("Screen element data: textures past %d dropped.\n", kScreenElementTextures);
+                dropReported = true;
+                continue;
+            }
+            variant.textures[variant.textureCount++] = LoadTexture(m_tokens.Hand());
+        }
+        if (layoutWidth <= 0.0f || variant.layoutHeight <= 0.0f)
+        {
+            LogError("Screen element data: a layout of %g x %g refused.\n", double(layoutWidth),
+                     double(variant.layoutHeight));
+            return true;
+        }
+        variant.aspect = layoutWidth / variant.layoutHeight;
+        return true;
+    }
+
+    Texture* LoadTexture(const char* name) const
+    {
+        if (strcmp(name, "NONE") == 0)
+            return nullptr;
+        FixedString256 path;
+        path.Format("%s/%s", m_directory, name);
+        return g_textures.load(path);
+    }
+
+    bool SkipAnimatedElement()
+    {
+        if (!m_tokens.LabelledValue() || !m_tokens.Next())
+            return Fail("an animated element");
+        while (m_tokens.HandIs("SCREEN_WIDTH"))
+        {
+            float value = 0.0f;
+            int frames = 0;
+            if (!m_tokens.Float(value) || !m_tokens.LabelledFloat(value) || !m_tokens.LabelledFloat(value) ||
+                !m_tokens.LabelledFloat(value) || !m_tokens.LabelledFloat(value) || !m_tokens.LabelledFloat(value) ||
+                !m_tokens.LabelledInt(frames) || frames < 0)
+                return Fail("an animated layout");
+            for (int i = 0; i < frames; ++i)
+                if (!m_tokens.LabelledValue())
+                    return Fail("a frame");
+            if (!m_tokens.Next())
+                return Fail("the end of the element");
+        }
+        return true;
+    }
+
+    ScreenElementData& m_set;
+    const char* m_directory;
+    ScreenTokens m_tokens;
+};
+
+const ScreenElementRecord* FindRecord(const ScreenElementData& set, uint32_t nameHash, int player)
+{
+    for (const ScreenElementRecord& record : set.records)
+        if (record.nameHash == nameHash && record.variants[0].player == player)
+            return &record;
+    return nullptr;
+}
+
+const ScreenElementVariant& ChooseVariant(const ScreenElementData& set, const ScreenElementRecord& record)
+{
+    const ScreenElementVariant* best = &record.variants[0];
+    float bestAspect = std::fabs(set.screen.aspect - best->aspect);
+    float bestHeight = std::fabs(set.screen.height - best->layoutHeight);
+    for (const ScreenElementVariant& variant : record.variants)
+    {
+        const float aspect = std::fabs(set.screen.aspect - variant.aspect);
+        const float height = std::fabs(set.screen.height - variant.layoutHeight);
+        if (aspect < bestAspect || (aspect == bestAspect && height < bestHeight))
+        {
+            best = &variant;
+            bestAspect = aspect;
+            bestHeight = height;
+        }
+    }
+    return *best;
+}
+
+ScreenElementRect RectOf(const ScreenElementData& set, const ScreenElementVariant& variant, int textureIndex)
+{
+    const ScreenProperties& s = set.screen;
+    ScreenElementRect rect;
+    rect.found = true;
+    if (std::fabs(s.aspect - variant.aspect) == 0.0f && std::fabs(s.height - variant.layoutHeight) == 0.0f)
+    {
+        rect.x = int(variant.x + s.x);
+        rect.y = int(variant.y + s.y);
+        rect.height = int(variant.height);
+        rect.width = int(variant.width);
+    }
+    else
+    {
+        const float layoutWidth = variant.aspect * variant.layoutHeight;
+        rect.x = int(variant.x / layoutWidth * s.width + s.x);
+        rect.y = int(variant.y / variant.layoutHeight * s.height + s.y);
+        rect.width = int(variant.width / layoutWidth * s.width);
+        rect.height = int(variant.height / variant.layoutHeight * s.height);
+    }
+    if (textureIndex >= 0 && textureIndex < variant.textureCount)
+        rect.texture = variant.textures[textureIndex];
+    return rect;
+}
+
+ScreenElementRect GetRect(const ScreenElementData& set, uint32_t nameHash, int player, int textureIndex, int depth)
+{
+    const ScreenElementRecord* record = FindRecord(set, nameHash, player);
+    if (!record)
+        return ScreenElementRect();
+    const ScreenElementVariant& variant = ChooseVariant(set, *record);
+    if (!record->imitates)
+        return RectOf(set, variant, textureIndex);
+    if (depth >= kScreenElementImitationDepth)
+        return ScreenElementRect();
+    const ScreenElementRect own = RectOf(set, variant, 0);
+    ScreenElementRect rect = GetRect(set, record->imitatedHash, player, textureIndex, depth + 1);
+    if (!rect.found)
+        return rect;
+    rect.x = own.x - int(set.screen.x) + rect.x;
+    rect.y = own.y - int(set.screen.y) + rect.y;
+    return rect;
+}
+} // namespace
+
+ScreenElementData::~ScreenElementData()
+{
+    ScreenElementDataClear(*this);
+}
+
+void ScreenElementDataSetTextureSource(const ScreenTextureSource* source)
+{
+    g_textures = source ? *source : kTextureCache;
+}
+
+bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const char* text, int length)
+{
+    return ElementReader(set, directory, text, length).Read();
+}
+
+bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file)
+{
+    FixedString256 path;
+    path.Format("%s/%s", directory, file);
+    FileTableSetResource(path, nullptr, kResourceScreenData);
+    pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, bytes))
+    {
+        LogError("Open screen element data %s failed.\n", path.c_str());
+        return false;
+    }
+    return ScreenElementDataRead(set, directory, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+}
+
+void ScreenElementDataClear(ScreenElementData& set)
+{
+    for (ScreenElementRecord& record : set.records)
+        for (ScreenElementVariant& variant : record.variants)
+            ReleaseVariant(variant);
+    set.records.clear();
+}
+
+bool SetScreenProperties(ScreenElementData& set, int width, int height, int x, int y)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    set.screen.width = float(width);
+    set.screen.height = float(height);
+    set.screen.x = float(x);
+    set.screen.y = float(y);
+    set.screen.aspect = set.screen.width / set.screen.height;
+    return true;
+}
+
+void GetScreenSizeFloats(const ScreenElementData& set, float& width, float& height)
+{
+    width = set.screen.width;
+    height = set.screen.height;
+}
+
+ScreenElementRect ScreenElementDataGetRect(const ScreenElementData& set, uint32_t nameHash, int player,
+                                           int textureIndex)
+{
+    return GetRect(set, nameHash, player, textureIndex, 0);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// Named screen rectangles with their textures, each given for one or more
+// layout screens; a lookup takes the layout nearest the real screen and
+// scales its rectangle to it.
+
+#include <cstdint>
+#include <vector>
+
+class Texture;
+
+constexpr int kScreenElementTextures = 64;
+// Imitations deeper than this are taken for a loop and cut.
+constexpr int kScreenElementImitationDepth = 8;
+
+struct ScreenProperties
+{
+    float aspect = 1.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    int32_t player = 0;
+};
+
+struct ScreenElementVariant
+{
+    float aspect = 0.0f;
+    float layoutHeight = 0.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    float height = 0.0f;
+    float width = 0.0f;
+    Texture* textures[kScreenElementTextures] = {};
+    int32_t textureCount = 0;
+    int32_t player = 0;
+};
+
+struct ScreenElementRecord
+{
+    uint32_t nameHash = 0;
+    uint32_t imitatedHash = 0;
+    uint8_t imitates = 0;
+    std::vector<ScreenElementVariant> variants;
+};
+
+struct ScreenElementRect
+{
+    int x = 0;
+    int y = 0;
+    int height = 0;
+    int width = 0;
+    Texture* texture = nullptr;
+    bool found = false;
+};
+
+class ScreenElementData
+{
+public:
+    ScreenElementData() = default;
+    ~ScreenElementData();
+    ScreenElementData(const ScreenElementData&) = delete;
+    ScreenElementData& operator=(const ScreenElementData&) = delete;
+
+    ScreenProperties screen;
+    std::vector<ScreenElementRecord> records;
+};
+
+// How the sets get and give back textures; the engine's go through the
+// texture cache, a reader without a display gives none. Null puts the
+// cache back.
+struct ScreenTextureSource
+{
+    Texture* (*load)(const char* path);
+    void (*release)(Texture** holder);
+};
+void ScreenElementDataSetTextureSource(const ScreenTextureSource* source);
+
+// Appends the file's elements; false after a report when it does not open
+// or is damaged (the whole elements read before the damage are kept).
+bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file);
+bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const char* text, int length);
+void ScreenElementDataClear(ScreenElementData& set);
+// An empty screen is refused (false), leaving the properties as they were.
+bool SetScreenProperties(ScreenElementData& set, int width, int height, int x, int y);
+void GetScreenSizeFloats(const ScreenElementData& set, float& width, float& height);
+// Not found (an empty rectangle without a texture) for a name not in the set.
+ScreenElementRect ScreenElementDataGetRect(const ScreenElementData& set, uint32_t nameHash, int player,
+                                           int textureIndex);
