@@ -220,14 +220,6 @@ void GLScaleUniform(float s)
     PrimFlush();
     glScalef(s, s, s);
 }
-void GLPushMatrix()
-{
-    glPushMatrix();
-}
-void GLPopMatrix()
-{
-    glPopMatrix();
-}
 
 void GLSetProjection(const Mat4& m)
 {

@@ -59,9 +59,6 @@ void GLPopMatrix();
 void GLRotate(float degrees, const Vec3& axis);
 void GLTranslate(float x, float y, float z);
 void GLScaleUniform(float s);
-// Saves and restores the current matrix (2D drawing turns a sprite about its centre).
-void GLPushMatrix();
-void GLPopMatrix();
 // Loads the projection matrix and leaves the model-view matrix current.
 void GLSetProjection(const Mat4& m);
 // Vertical field of view in degrees.
