@@ -18,6 +18,8 @@
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/InstanceTable.h"
+#include "game/MessageManager.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -186,7 +188,7 @@ int ScriptStartUp()
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
     GetGlobalCamera().SetViewMatrix(Mat4Identity());
-    SeamMessageManagerReset();
+    GetMessageManager().Bind(ScriptGetVM());
     return 0;
 }
 
@@ -258,6 +260,9 @@ void AppShutdown()
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
     SeamConsoleDestroy();
+    // The VM frees only what nothing outside it holds.
+    MessageManagerClear();
+    GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     SeamSimulationFinalize();
     SeamConsoleDestroyDefaultFont();

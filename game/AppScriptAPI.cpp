@@ -3,6 +3,10 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "game/InstanceScriptAPI.h"
+#include "game/InstanceSearchScriptAPI.h"
+#include "game/MessageManager.h"
+#include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -31,5 +35,9 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
+    RegisterWorldScriptAPI(vm);
+    RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterInstanceScriptAPI(vm);
+    RegisterInstanceSearchScriptAPI(vm);
 }

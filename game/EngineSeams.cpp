@@ -9,8 +9,6 @@ void SeamFrontEndUpdate(float) {}
 void SeamEffectsStep(float) {}
 void SeamWorldStepEntities(float) {}
 void SeamCollisionStep(float) {}
-void SeamMessageManagerUpdate() {}
-void SeamMessageManagerReset() {}
 void SeamLoadingScreenActive(bool& active)
 {
     active = false;

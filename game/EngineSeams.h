@@ -14,8 +14,6 @@ void SeamFrontEndUpdate(float dt);
 void SeamEffectsStep(float dt);
 void SeamWorldStepEntities(float dt);
 void SeamCollisionStep(float dt);
-void SeamMessageManagerUpdate();
-void SeamMessageManagerReset();
 void SeamLoadingScreenActive(bool& active);
 void SeamSystemMessagesStep();
 void SeamEntitiesStep(float dt);
