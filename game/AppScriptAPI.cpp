@@ -6,6 +6,7 @@
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/MessageManager.h"
+#include "game/PathScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -28,6 +29,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterUtilScriptAPI(vm);
+    RegisterPathScriptAPI(vm);
     RegisterInputScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
     // Step 4: the camera and display classes and globals, among them the model caches.
