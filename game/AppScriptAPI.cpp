@@ -3,6 +3,7 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "game/AppNatives.h"
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/MessageManager.h"
@@ -42,4 +43,5 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterStandardMathLibrary(vm);
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
+    RegisterAppNatives(vm);
 }
