@@ -24,6 +24,8 @@
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/InstanceTable.h"
+#include "game/MessageManager.h"
 #include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
@@ -199,7 +201,7 @@ int ScriptStartUp()
     AppCallScript("GameCreate");
     g_fixedUpdate.Reset();
     GetGlobalCamera().SetViewMatrix(Mat4Identity());
-    SeamMessageManagerReset();
+    GetMessageManager().Bind(ScriptGetVM());
     return 0;
 }
 
@@ -272,6 +274,9 @@ void AppShutdown()
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
     AppConsoleDestroy();
+    // The VM frees only what nothing outside it holds.
+    MessageManagerClear();
+    GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     SeamSimulationFinalize();
     Console::DestroyDefaultFont();

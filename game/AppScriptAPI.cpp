@@ -6,6 +6,11 @@
 #include "fx/FXScriptAPI.h"
 #include "frontend/FrontendScriptAPI.h"
 #include "game/AppNatives.h"
+#include "game/InstanceScriptAPI.h"
+#include "game/InstanceSearchScriptAPI.h"
+#include "game/MessageManager.h"
+#include "game/PathScriptAPI.h"
+#include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -27,6 +32,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
 {
     RegisterMathScriptAPI(vm);
     RegisterUtilScriptAPI(vm);
+    RegisterPathScriptAPI(vm);
     RegisterInputScriptAPI(vm);
     RegisterFrontendGeneralScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
@@ -39,6 +45,10 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterWorldSoundDefScriptAPI(vm);
     // Step 5: the front end's classes.
     RegisterFrontendScriptAPI(vm);
+    RegisterWorldScriptAPI(vm);
+    RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterInstanceScriptAPI(vm);
+    RegisterInstanceSearchScriptAPI(vm);
     RegisterAppNatives(vm);
 }

@@ -11,8 +11,6 @@ void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
 void SeamWorldStepEntities(float) {}
 void SeamCollisionStep(float) {}
-void SeamMessageManagerUpdate() {}
-void SeamMessageManagerReset() {}
 void SeamLoadingScreenActive(bool& active)
 {
     active = false;

@@ -14,8 +14,6 @@ void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
 void SeamWorldStepEntities(float dt);
 void SeamCollisionStep(float dt);
-void SeamMessageManagerUpdate();
-void SeamMessageManagerReset();
 void SeamLoadingScreenActive(bool& active);
 void SeamEntitiesStep(float dt);
 void SeamTileTerrainStep(float dt);

@@ -12,6 +12,7 @@
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/MessageManager.h"
 #include "game/StepTimes.h"
 #include "online/NetworkCommunicator.h"
 
@@ -66,7 +67,7 @@ void RunUnpausedScriptPhase(float dt)
     AppCallScriptFloat("GameStep", dt, GetStepLogRequest());
     SeamFrontEndUpdate(dt);
     const uint64_t t2 = ClockNow();
-    SeamMessageManagerUpdate();
+    MessageManager_Update();
     const uint64_t t3 = ClockNow();
     g_stepTimes.Record(kStepPhaseScript, MillisecondsBetween(t0, t3));
 
