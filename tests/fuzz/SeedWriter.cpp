@@ -139,6 +139,9 @@ void LocatorSeeds()
         LocatorAddPath(spec, "hop", {Vec3(1, 1, 1), Vec3(1, 1, 1), Vec3(2, 1, 1)});
         Seed("locators", "v" + std::to_string(version) + ".loc", LocatorWrite(spec));
     }
+    // The first byte chooses numbers (even) or names (odd).
+    Seed("grid", "numbers", std::string(1, '\0') + "2,3,10,10,\n0,1,0,\n0,0,2,\n");
+    Seed("grid", "names", "\x01" "3,2,5,5,\r\ngrass,river,\r\nmountain,grass,\r\nriver,grass,\r\n");
 }
 
 void SquirrelSeeds(const fs::path& conformance)
