@@ -16,8 +16,10 @@
 #include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
+#include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -132,6 +134,7 @@ void OpenLogFile()
 
 int AppInit()
 {
+    BufferModelTableFill();
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
@@ -151,7 +154,7 @@ int AppInit()
         CommandLineAppend(" -fullscreen");
         AppDisplayStart();
     }
-    SeamStreamListenerInstall();
+    SetStreamListener(&GetAppStreamListener());
     StartAudio();
     if (!g_options.runFile.IsEmpty())
         ScriptDoFile(ScriptGetVM(), g_options.runFile);
