@@ -3,7 +3,6 @@
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
-void SeamLocatorsReload(const char*) {}
 bool SeamTileTerrainCollisionExists()
 {
     return false;

@@ -4,6 +4,7 @@
 #include "core/Path.h"
 #include "game/LocatorStore.h"
 #include "game/PathSetPointsByName.h"
+#include "game/StreamListener.h"
 #include "support/DataTreeFixture.h"
 #include "tools/formats/LocatorWriter.h"
 
@@ -295,6 +296,21 @@ TEST_F(LocatorStoreTest, ReloadReadsEveryFileAgainInOrder)
     Put(a, LocatorWrite(Level()));
     ASSERT_TRUE(LocatorsReload());
     EXPECT_EQ(LocatorCount(), 4);
+}
+
+TEST_F(LocatorStoreTest, AChangedLocatorFileReloadsTheStore)
+{
+    const std::string name = Put("levels/a.loc", LocatorWrite(Level()));
+    ASSERT_TRUE(LocatorsLoad(name.c_str()));
+    LocatorFileSpec changed;
+    changed.locators.push_back(LocatorAt(kTree, "birch", Vec3(0, 0, 0)));
+    ASSERT_TRUE(dir.WriteFile("data/" + name, LocatorWrite(changed).data(), LocatorWrite(changed).size()));
+
+    StreamListener listener(nullptr);
+    listener.FileChanged(name.c_str(), *FileTableFindEntry(name.c_str()));
+    ASSERT_EQ(LocatorCount(), 1);
+    EXPECT_STREQ(LocatorGetName(*LocatorGet(0)), "birch");
+    EXPECT_EQ(LocatorPathCount(), 0);
 }
 
 TEST_F(LocatorStoreTest, PathPointsOutOfRangeAreReported)
