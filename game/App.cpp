@@ -14,6 +14,8 @@
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/Render.h"
+#include "fx/FX.h"
+#include "fx/FXEffectFile.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
@@ -110,6 +112,8 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.resetEffects = FXSystemReset;
+    hooks.shutdownEffects = FXSystemShutdown;
     RenderSetHooks(hooks);
 }
 
@@ -198,7 +202,7 @@ void AppDisplayStart()
     SetWindowTitle("Tolvan");
     InstallRenderHooks();
     InitializeRenderSystem();
-    SeamEffectsInit("effects");
+    FXInit("effects");
     SeamConsoleCreateDefaultFont();
     SeamFrontEndStart();
     SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");

@@ -10,7 +10,6 @@ bool SeamTileTerrainCollisionExists()
 void SeamTerrainReload(void*, const char*) {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
-void SeamEffectsStep(float) {}
 void SeamWorldStepEntities(float) {}
 void SeamCollisionStep(float) {}
 void SeamMessageManagerUpdate() {}
@@ -24,7 +23,6 @@ void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamEffectsInit(const char*) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamSetWorldGravity(float) {}

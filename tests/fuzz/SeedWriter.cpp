@@ -13,6 +13,7 @@
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
 #include "tools/formats/LocatorWriter.h"
+#include "tools/formats/EffectDefWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TgaWriter.h"
@@ -142,6 +143,24 @@ void LocatorSeeds()
     // The first byte chooses numbers (even) or names (odd).
     Seed("grid", "numbers", std::string(1, '\0') + "2,3,10,10,\n0,1,0,\n0,0,2,\n");
     Seed("grid", "names", "\x01" "3,2,5,5,\r\ngrass,river,\r\nmountain,grass,\r\nriver,grass,\r\n");
+}
+
+void EffectSeeds()
+{
+    EffectDefText effect;
+    effect.name = "Spark";
+    for (const char* type : {"BILLBOARD", "PARTICLE_SYSTEM", "RIBBON", "SOUND", "MESH", "SPAWN", "LIGHT"})
+    {
+        EffectElementText element;
+        element.type = type;
+        element.curves.push_back(EffectCurveText{{{0.0f, 1.0f}, {0.5f, 2.0f}, {1.0f, 3.0f}}, 1, 2});
+        effect.elements.push_back(element);
+    }
+    Seed("effectdefs", "every_kind.csv", EffectDefToText(effect));
+    effect.elements.resize(1);
+    effect.elements[0].type = "FOUNTAIN";
+    const std::string odd = EffectDefToText(effect);
+    Seed("effectdefs", "unknown_type_cut.csv", odd.substr(0, odd.size() - 30));
 }
 
 void SquirrelSeeds(const fs::path& conformance)
@@ -354,6 +373,7 @@ int main(int argc, char** argv)
     ModelSeeds();
     AudioSeeds();
     LocatorSeeds();
+    EffectSeeds();
     SquirrelSeeds(argv[2]);
     TextFindings();
     JpegFindings();
