@@ -1,7 +1,6 @@
 #include "game/EngineSeams.h"
 
 
-void SeamLocatorsReload(const char*) {}
 bool SeamTileTerrainCollisionExists()
 {
     return false;

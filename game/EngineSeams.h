@@ -6,8 +6,7 @@
 #include <cstdint>
 
 
-// The hot-reload dispatch's reloads of the locator store and the terrain.
-void SeamLocatorsReload(const char* name);
+// The hot-reload dispatch's reload of the terrain.
 bool SeamTileTerrainCollisionExists();
 void SeamTerrainReload(void* terrain, const char* name);
 void SeamFrontEndStart();

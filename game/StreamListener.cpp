@@ -5,6 +5,7 @@
 #include "game/App.h"
 #include "game/AppScriptCalls.h"
 #include "game/EngineSeams.h"
+#include "game/LocatorStore.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/Texture.h"
 #include "script/ScriptHost.h"
@@ -43,7 +44,7 @@ void StreamListener::FileChanged(const char* tableName, const FileTableEntry& en
     case kResourceLocators:
         // The locator store keeps every file it read and reloads them all, so
         // the entry needs no resource of its own.
-        SeamLocatorsReload(tableName);
+        LocatorsReload();
         return;
     case kResourceBufferModel:
         if (resource)
