@@ -18,6 +18,7 @@
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/EntityRegistry.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -108,6 +109,7 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.submitEntities = EntitiesSubmitRender;
     RenderSetHooks(hooks);
 }
 

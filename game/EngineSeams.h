@@ -18,7 +18,6 @@ void SeamMessageManagerUpdate();
 void SeamMessageManagerReset();
 void SeamLoadingScreenActive(bool& active);
 void SeamSystemMessagesStep();
-void SeamEntitiesStep(float dt);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
