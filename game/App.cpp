@@ -16,9 +16,11 @@
 #include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
+#include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
+#include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -134,6 +136,7 @@ void OpenLogFile()
 
 int AppInit()
 {
+    BufferModelTableFill();
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
@@ -153,7 +156,7 @@ int AppInit()
         CommandLineAppend(" -fullscreen");
         AppDisplayStart();
     }
-    SeamStreamListenerInstall();
+    SetStreamListener(&GetAppStreamListener());
     StartAudio();
     if (!g_options.runFile.IsEmpty())
         ScriptDoFile(ScriptGetVM(), g_options.runFile);

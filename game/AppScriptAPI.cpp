@@ -3,6 +3,7 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "game/AppNatives.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
@@ -32,4 +33,5 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterAppNatives(vm);
 }
