@@ -22,6 +22,8 @@
 #include "game/EntityRegistry.h"
 #include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
+#include "game/World.h"
+#include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
@@ -111,6 +113,7 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.submitTerrain = TerrainSubmitRender;
     hooks.submitEntities = EntitiesSubmitRender;
     RenderSetHooks(hooks);
 }
@@ -167,7 +170,7 @@ int AppInit()
 int ScriptStartUp()
 {
     AddEngineInputCommands();
-    SeamSetWorldGravity(0.0f);
+    SetGravity(0.0f);
     if (!g_options.startupFile.IsEmpty())
     {
         ScriptLoadFile(ScriptGetVM(), "game", g_options.startupFile);
@@ -264,7 +267,7 @@ void AppShutdown()
     SeamCollisionRelease();
     SeamConsoleDestroy();
     ScriptShutdown();
-    SeamSimulationFinalize();
+    simFinalize();
     SeamConsoleDestroyDefaultFont();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();

@@ -10,12 +10,9 @@ void SeamConsoleDestroy();
 
 // The hot-reload dispatch's reloads of the locator store and the terrain.
 void SeamLocatorsReload(const char* name);
-bool SeamTileTerrainCollisionExists();
-void SeamTerrainReload(void* terrain, const char* name);
 void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
 void SeamEffectsStep(float dt);
-void SeamWorldStepEntities(float dt);
 void SeamCollisionStep(float dt);
 void SeamMessageManagerUpdate();
 void SeamMessageManagerReset();
@@ -27,11 +24,9 @@ void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
 void SeamConsoleDrawIfVisible();
 void SeamMouseToFrontEnd();
-void SeamSetWorldGravity(float gravity);
 void SeamConsoleCreateDefaultFont();
 void SeamConsoleDestroyDefaultFont();
 void SeamSystemMessagesLoadFont(const char* path);
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();
 void SeamCollisionRelease();
-void SeamSimulationFinalize();

@@ -1,8 +1,11 @@
 #include "game/Entity.h"
 
 #include "game/EntityRegistry.h"
+#include "game/Terrain.h"
+#include "game/World.h"
 
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -117,6 +120,23 @@ void Entity::RotateByAngles(float a, float b)
     m__matrix = Mat4Multiply(m__matrix, turn);
 }
 
-void Entity::ResolveAgainstWorld() {}
+void Entity::ResolveAgainstWorld()
+{
+    const Terrain* terrain = GetTerrain();
+    if (!terrain)
+        return;
+    Vec3 p = Position();
+    p.y += m_radius;
+    TerrainHeightHit hits[kTerrainHeightHits];
+    if (!TerrainHeightHits(*terrain, p, hits))
+    {
+        // Below the surface: look from infinitely high instead.
+        p.y = std::numeric_limits<float>::infinity();
+        if (!TerrainHeightHits(*terrain, p, hits))
+            return;
+    }
+    p.y = hits[0].height;
+    SetPosition(p);
+}
 
 void Entity::OnTerrainContact(bool, const Vec3&, const Vec3&) {}

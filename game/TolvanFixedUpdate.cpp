@@ -10,6 +10,7 @@
 #include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
 #include "game/StepTimes.h"
+#include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 
 #include <cstring>
@@ -67,7 +68,7 @@ void RunUnpausedScriptPhase(float dt)
     const uint64_t t3 = ClockNow();
     g_stepTimes.Record(kStepPhaseScript, MillisecondsBetween(t0, t3));
 
-    TimedPhase(kStepPhasePhysics, [dt] { SeamWorldStepEntities(dt); });
+    TimedPhase(kStepPhasePhysics, [dt] { WorldStepEntities(dt); });
 
     if (g_inGame && AppGetOptions().logStepTime)
         g_stepTimes.AddSample(t2 - t1);
