@@ -10,8 +10,10 @@
 #include "platform/SingleInstance.h"
 
 #include <SDL.h>
+
 #include <csignal>
 #include <cstdint>
+#include <string>
 
 namespace
 {
@@ -21,6 +23,9 @@ constexpr int kWindowHeight = 384;
 SDL_Window* g_window = nullptr;
 bool g_focused = false;
 bool g_popup = false;
+// The title outlives the window: the display makes the window again for its
+// pixel format, and screen-size changes make a new one.
+std::string g_title = "Pendrel";
 bool g_quit = false;
 bool g_quitAllowed = true;
 volatile std::sig_atomic_t g_signalledQuit = 0;
@@ -244,7 +249,7 @@ bool CreateMainWindow(bool popup)
     if (!popup)
         ReadWindowPosition(x, y);
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (popup ? SDL_WINDOW_BORDERLESS : 0);
-    g_window = SDL_CreateWindow("Pendrel", x, y, kWindowWidth, kWindowHeight, flags);
+    g_window = SDL_CreateWindow(g_title.c_str(), x, y, kWindowWidth, kWindowHeight, flags);
     // A new window is in front once the window system says so.
     g_focused = false;
     g_popup = popup;
@@ -275,6 +280,7 @@ bool ShellIsForeground()
 
 void SetWindowTitle(const char* text)
 {
+    g_title = text;
     if (g_window)
         SDL_SetWindowTitle(g_window, text);
 }

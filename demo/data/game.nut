@@ -271,6 +271,8 @@ function GameCreate()
     StartKeys()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
+    // Tells whoever watches the window that the level is up.
+    SetAppTitle("Tolvan - playing")
 }
 
 function QUARNFINALHACKMESSAGES()

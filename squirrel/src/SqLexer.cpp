@@ -351,7 +351,7 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
         if (text.size() > 1)
             return Fail("constant too long");
         token = TK_INTEGER;
-        intValue = (unsigned char)text[0];
+        intValue = SQInteger(static_cast<signed char>(text[0])); // 3.0 ran where char is signed
         return true;
     }
     token = TK_STRING_LITERAL;

@@ -185,6 +185,12 @@ struct Value : SQObject
     SQRefCounted* Ref() const { return _unVal.pRefCounted; }
 };
 
+// A character as scripts see it: 3.0 ran where char is signed, so bytes past 127 read as negative numbers.
+inline SQInteger CharacterCode(char c)
+{
+    return SQInteger(static_cast<signed char>(c));
+}
+
 inline bool RawEqual(const SQObject& a, const SQObject& b)
 {
     return a._type == b._type && a._unVal.raw == b._unVal.raw;

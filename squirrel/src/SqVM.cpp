@@ -3,11 +3,25 @@
 
 #include "SqOpcodes.h"
 
+#include <algorithm>
+
 SQVM::SQVM(SQSharedState* s, SQInteger size) : SQCollectable(s)
 {
     stackSize = size;
     stack = new Value[size_t(size)];
-    calls.reserve(64);
+    calls.Reserve(64);
+}
+
+void SQCallStack::Reserve(size_t n)
+{
+    const size_t count = size();
+    if (n <= size_t(limit - frames.get()))
+        return;
+    std::unique_ptr<SQCallInfo[]> grown(new SQCallInfo[n]);
+    std::copy(frames.get(), last, grown.get());
+    frames = std::move(grown);
+    last = frames.get() + count;
+    limit = frames.get() + n;
 }
 
 SQVM::~SQVM()
@@ -128,19 +142,7 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
         g->pc = p->code.data();
         return true;
     }
-    SQCallInfo ci;
-    ci.pc = p->code.data();
-    ci.closure = c;
-    ci.native = nullptr;
-    ci.literals = p->literals.data();
-    ci.base = argBase;
-    ci.target = target;
-    ci.prevTop = top;
-    ci.prevStackBase = stackBase;
-    ci.generator = nullptr;
-    ci.root = root;
-    calls.push_back(ci);
-    top = argBase + p->maxStack;
+    PushScriptFrame(c, p, argBase, target, root);
     entered = true;
     if (debugHook._type != OT_NULL)
         CallDebugHook('c', p->LineAt(0));
@@ -321,9 +323,18 @@ bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
     {
     case OT_CLOSURE:
     {
+        Value hold = fn;
+        SQClosure* c = fn.Closure();
+        SQFunctionProto* p = c->Proto();
+        // natives calling back (sort, map, apply) mostly call plain functions: push the frame directly
+        if (nargs == p->nparams && p->simpleCall && c->env._type == OT_NULL && debugHook._type == OT_NULL &&
+            argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize)
+        {
+            PushScriptFrame(c, p, argBase, -1, true);
+            return Execute(ret);
+        }
         bool entered;
         Value gen;
-        Value hold = fn;
         if (!EnterFrame(fn.Closure(), argBase, nargs, -1, true, entered, gen))
             return false;
         if (!entered)
@@ -742,19 +753,7 @@ bool SQVM::Execute(Value& ret)
                 if (i.b == p->nparams && p->simpleCall && c->env._type == OT_NULL &&
                     argBase + p->maxStack + MIN_STACK_OVERHEAD < stackSize && debugHook._type == OT_NULL)
                 {
-                    calls.emplace_back();
-                    SQCallInfo& n = calls.back();
-                    n.pc = p->code.data();
-                    n.closure = c;
-                    n.native = nullptr;
-                    n.literals = p->literals.data();
-                    n.base = argBase;
-                    n.target = argBase - 1;
-                    n.prevTop = top;
-                    n.prevStackBase = stackBase;
-                    n.generator = nullptr;
-                    n.root = false;
-                    top = argBase + p->maxStack;
+                    PushScriptFrame(c, p, argBase, argBase - 1, false);
                     LOAD_FRAME();
                     DISPATCH();
                 }
@@ -807,11 +806,11 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_RETURN:
         {
-            if (!ci->root && !ci->generator && !(openOuters && openOuters->index >= ci->base) &&
+            if (!ci->generator && !(openOuters && openOuters->index >= ci->base) &&
                 (traps.empty() || traps.back().callDepth != SQInteger(calls.size())) &&
                 debugHook._type == OT_NULL)
             {
-                Value& dst = stack[ci->target];
+                Value& dst = ci->root ? ret : stack[ci->target];
                 if (i.x)
                     dst = std::move(stk[i.a]);
                 else
@@ -820,7 +819,10 @@ bool SQVM::Execute(Value& ret)
                     slot->Null();
                 top = ci->prevTop;
                 stackBase = ci->prevStackBase;
+                const bool root = ci->root;
                 calls.pop_back();
+                if (root)
+                    return true;
                 LOAD_FRAME();
                 DISPATCH();
             }
@@ -938,40 +940,38 @@ bool SQVM::Execute(Value& ret)
         L_OP_NE:
             stk[i.a].SetBool(!Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]));
             DISPATCH();
-#define COMPARE(opcode, jopcode, rel)                                                                        \
-    L_##opcode : L_##jopcode:                                                                                \
-    {                                                                                                        \
-        const Value& x = stk[i.b];                                                                           \
-        const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                      \
-        bool r;                                                                                              \
-        if (IsInt2(x, y))                                                                                    \
-        {                                                                                                    \
-            r = x.Int() rel y.Int();                                                                         \
-        }                                                                                                    \
-        else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                 \
-        {                                                                                                    \
-            r = x.Float() rel y.Float();                                                                     \
-        }                                                                                                    \
-        else                                                                                                 \
-        {                                                                                                    \
-            SAVE_PC();                                                                                       \
-            SQInteger c;                                                                                     \
-            if (!Compare(x, y, c))                                                                           \
-                FAIL();                                                                                      \
-            REFRESH();                                                                                       \
-            r = c rel 0;                                                                                     \
-        }                                                                                                    \
-        if (i.op == opcode)                                                                                  \
-        {                                                                                                    \
-            stk[i.a].SetBool(r);                                                                             \
-        }                                                                                                    \
-        else                                                                                                 \
-        {                                                                                                    \
-            const SQInstruction& j = *pc++;                                                                  \
-            if (r == ((i.x & 2) != 0))                                                                       \
-                pc += j.sbx;                                                                                 \
-        }                                                                                                    \
-        DISPATCH();                                                                                          \
+// Sets r to whether b rel c holds; the value and jump forms are separate handlers, so each branches once.
+#define COMPARE_OPERANDS(rel)                                                                               \
+    const Value& x = stk[i.b];                                                                              \
+    const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                         \
+    bool r;                                                                                                 \
+    if (IsInt2(x, y))                                                                                       \
+        r = x.Int() rel y.Int();                                                                            \
+    else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                    \
+        r = x.Float() rel y.Float();                                                                        \
+    else                                                                                                    \
+    {                                                                                                       \
+        SAVE_PC();                                                                                          \
+        SQInteger c;                                                                                        \
+        if (!CompareOther(x, y, c))                                                                         \
+            FAIL();                                                                                         \
+        REFRESH();                                                                                          \
+        r = c rel 0;                                                                                        \
+    }
+#define COMPARE(opcode, jopcode, rel)                                                                       \
+    L_##opcode:                                                                                             \
+    {                                                                                                       \
+        COMPARE_OPERANDS(rel)                                                                               \
+        stk[i.a].SetBool(r);                                                                                \
+        DISPATCH();                                                                                         \
+    }                                                                                                       \
+    L_##jopcode:                                                                                            \
+    {                                                                                                       \
+        COMPARE_OPERANDS(rel)                                                                               \
+        const SQInstruction& j = *pc++;                                                                     \
+        if (r == ((i.x & 2) != 0))                                                                          \
+            pc += j.sbx;                                                                                    \
+        DISPATCH();                                                                                         \
     }
             COMPARE(OP_LT, OP_JLT, <)
             COMPARE(OP_LE, OP_JLE, <=)
@@ -988,9 +988,16 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_CMP3:
         {
+            const Value& x = stk[i.b];
+            const Value& y = i.x ? K[i.c] : stk[i.c];
+            if (IsInt2(x, y))
+            {
+                stk[i.a].SetInteger(IntegerOrder(x.Int(), y.Int()));
+                DISPATCH();
+            }
             SAVE_PC();
             SQInteger c;
-            if (!Compare(stk[i.b], i.x ? K[i.c] : stk[i.c], c))
+            if (!CompareOther(x, y, c))
                 FAIL();
             REFRESH();
             stk[i.a].SetInteger(c);

@@ -5,6 +5,7 @@
 #include "SqObject.h"
 #include "SqState.h"
 
+#include <memory>
 #include <string>
 
 struct SQCallInfo
@@ -22,6 +23,59 @@ struct SQCallInfo
     bool root; // Execute returns when this frame returns
 };
 
+// The interpreter loop is one large function where the compiler stops inlining on its own.
+#if defined(__GNUC__)
+#define SQ_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define SQ_ALWAYS_INLINE inline
+#endif
+
+// The call frames of a thread. A push sits on the interpreter's hot path, so only growing is out of line; a
+// push may move the frames, so pointers to them are taken again after one.
+class SQCallStack
+{
+public:
+    size_t size() const { return size_t(last - frames.get()); }
+    bool empty() const { return last == frames.get(); }
+    SQCallInfo& back() { return last[-1]; }
+    const SQCallInfo& back() const { return last[-1]; }
+    SQCallInfo& operator[](size_t i) { return frames[i]; }
+    const SQCallInfo& operator[](size_t i) const { return frames[i]; }
+    const SQCallInfo* begin() const { return frames.get(); }
+    const SQCallInfo* end() const { return last; }
+    SQ_ALWAYS_INLINE SQCallInfo& emplace_back()
+    {
+        if (last == limit)
+            Reserve(size() ? size() * 2 : 16);
+        return *last++;
+    }
+    void push_back(const SQCallInfo& ci)
+    {
+        const SQCallInfo copy = ci; // ci may be one of the frames a growth moves
+        emplace_back() = copy;
+    }
+    void pop_back() { --last; }
+    void clear() { last = frames.get(); }
+    void Reserve(size_t n);
+
+private:
+    std::unique_ptr<SQCallInfo[]> frames;
+    SQCallInfo* last = nullptr;  // one past the top frame
+    SQCallInfo* limit = nullptr; // one past the room reserved
+};
+
+// Two integers compare as their difference, as 3.0 scripts see it (1 <=> 5 is -4); a difference too large for
+// an integer keeps its sign instead of wrapping round to the other one.
+inline SQInteger IntegerOrder(SQInteger a, SQInteger b)
+{
+    const int64_t d = int64_t(a) - int64_t(b);
+    if (d > INT32_MAX)
+        return INT32_MAX;
+    if (d < INT32_MIN)
+        return INT32_MIN;
+    return SQInteger(d);
+}
+
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;
 constexpr SQInteger MAX_NESTED_CALLS = 200;
 constexpr SQInteger MAIN_STACK_SIZE = 1 << 16;
@@ -38,7 +92,7 @@ struct SQVM : SQCollectable
     SQInteger stackSize;
     SQInteger top = 0;
     SQInteger stackBase = 0;
-    std::vector<SQCallInfo> calls;
+    SQCallStack calls;
     std::vector<SQExceptionTrap> traps;
     SQOuter* openOuters = nullptr;
     Value roottable;
@@ -112,7 +166,17 @@ struct SQVM : SQCollectable
     bool NewMember(const Value& cls, const Value& key, const Value& val, const Value& attrs, bool isStatic);
     bool DeleteSlot(const Value& obj, const Value& key, Value& out);
     bool Arith(uint8_t op, const Value& a, const Value& b, Value& out);
-    bool Compare(const Value& a, const Value& b, SQInteger& result);
+    bool Compare(const Value& a, const Value& b, SQInteger& result)
+    {
+        // sorting and the comparison operators meet two integers far more often than anything else
+        if (a._type == OT_INTEGER && b._type == OT_INTEGER)
+        {
+            result = IntegerOrder(a.Int(), b.Int());
+            return true;
+        }
+        return CompareOther(a, b, result);
+    }
+    bool CompareOther(const Value& a, const Value& b, SQInteger& result);
     bool Equal(const Value& a, const Value& b) const;
     bool ToString(const Value& v, Value& out);
     bool TypeOf(const Value& v, Value& out);
@@ -131,6 +195,23 @@ struct SQVM : SQCollectable
     bool EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root,
                     bool& entered, Value& generator);
     void LeaveFrame();
+    // The frame of a script function whose arguments are in place; the caller has checked the stack room.
+    SQ_ALWAYS_INLINE void PushScriptFrame(SQClosure* c, SQFunctionProto* p, SQInteger argBase, SQInteger target, bool root)
+    {
+        calls.emplace_back();
+        SQCallInfo& ci = calls.back();
+        ci.pc = p->code.data();
+        ci.closure = c;
+        ci.native = nullptr;
+        ci.literals = p->literals.data();
+        ci.base = argBase;
+        ci.target = target;
+        ci.prevTop = top;
+        ci.prevStackBase = stackBase;
+        ci.generator = nullptr;
+        ci.root = root;
+        top = argBase + p->maxStack;
+    }
     void CloseOuters(SQInteger fromSlot);
     SQOuter* FindOuter(SQInteger slot);
     bool CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, Value& ret);

@@ -199,7 +199,7 @@ bool SQVM::GetNoError(const Value& obj, const Value& key, Value& out, bool& fail
             SQInteger i = key.AsInt();
             if (i >= 0 && i < obj.Str()->len)
             {
-                out = Value(SQInteger((unsigned char)obj.Str()->data[i]));
+                out = Value(CharacterCode(obj.Str()->data[i]));
                 return true;
             }
             return false;
@@ -665,13 +665,8 @@ bool SQVM::Equal(const Value& a, const Value& b) const
     return false;
 }
 
-bool SQVM::Compare(const Value& a, const Value& b, SQInteger& result)
+bool SQVM::CompareOther(const Value& a, const Value& b, SQInteger& result)
 {
-    if (a._type == OT_INTEGER && b._type == OT_INTEGER)
-    {
-        result = a.Int() < b.Int() ? -1 : a.Int() > b.Int() ? 1 : 0;
-        return true;
-    }
     if (a.IsNumeric() && b.IsNumeric())
     {
         SQFloat x = a.AsFloat(), y = b.AsFloat();
@@ -863,7 +858,7 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
             return true;
         }
         regs[2].SetInteger(idx);
-        regs[3].SetInteger((unsigned char)container.Str()->data[idx]);
+        regs[3].SetInteger(CharacterCode(container.Str()->data[idx]));
         iter.SetInteger(idx + 1);
         return true;
     }

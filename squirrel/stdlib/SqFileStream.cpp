@@ -63,9 +63,16 @@ bool SqFileStream::Seek(int32_t offset, SqSeekOrigin origin)
     return std::fseek(m_handle, offset, whence) == 0;
 }
 
+// A file is at its end when the position reaches the length; a pipe or terminal has neither, so there the last
+// read decides.
 bool SqFileStream::Eos()
 {
-    return !m_handle || std::feof(m_handle) != 0;
+    if (!m_handle)
+        return true;
+    const int32_t position = Tell();
+    if (position < 0)
+        return std::feof(m_handle) != 0;
+    return position == Len();
 }
 
 void SqFileStream::Close()

@@ -606,7 +606,45 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     SqRexParser parser(*rex, pattern);
     if (!parser.Parse(error))
         return nullptr;
+    rex->m_matchesEmpty = rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
     return rex;
+}
+
+bool SqRex::CollectFirstBytes(int index, std::array<bool, 256>& bytes) const
+{
+    const Node& node = m_nodes[index];
+    switch (node.kind)
+    {
+    case Node::Kind::Char:
+        bytes[node.ch] = true;
+        return false;
+    case Node::Kind::Any:
+        bytes.fill(true);
+        return false;
+    case Node::Kind::Class:
+        for (size_t b = 0; b < bytes.size(); ++b)
+            bytes[b] = bytes[b] || node.classSet[b];
+        return false;
+    case Node::Kind::Group:
+    {
+        bool empty = false;
+        for (const Sequence& alternate : node.alternates)
+            empty = CollectFirstBytes(alternate, bytes) || empty;
+        return empty;
+    }
+    case Node::Kind::Repeat:
+        return CollectFirstBytes(node.child, bytes) || node.minCount == 0;
+    default: // anchors and word boundaries consume nothing
+        return true;
+    }
+}
+
+bool SqRex::CollectFirstBytes(const Sequence& sequence, std::array<bool, 256>& bytes) const
+{
+    for (int index : sequence)
+        if (!CollectFirstBytes(index, bytes))
+            return false;
+    return true;
 }
 
 bool SqRex::MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd)
@@ -641,6 +679,8 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
     SqRexMatcher matcher(*this);
     for (const char* pos = begin; pos <= end && !matcher.Aborted(); ++pos)
     {
+        if (!m_matchesEmpty && (pos == end || !m_firstBytes[static_cast<unsigned char>(*pos)]))
+            continue;
         // once given up, a branch may still reach the end through what it skipped: no answer stands
         if (MatchAt(matcher, pos, false, matchEnd) && !matcher.Aborted())
         {

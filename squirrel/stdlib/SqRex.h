@@ -3,6 +3,7 @@
 // backtracking, leftmost match first, closures greedy. Capture 0 is the whole match; each '(' that is
 // not '(?:' opens the next capture.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -42,6 +43,10 @@ private:
     SqRex() = default;
 
     bool MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd);
+    // Adds every byte a match of the node (or sequence) can begin with; returns whether it can match without
+    // consuming a byte, in which case what follows it may begin the match as well.
+    bool CollectFirstBytes(int index, std::array<bool, 256>& bytes) const;
+    bool CollectFirstBytes(const Sequence& sequence, std::array<bool, 256>& bytes) const;
 
     std::vector<Node> m_nodes;
     int m_root = -1;
@@ -49,6 +54,9 @@ private:
     const char* m_textBegin = nullptr;
     const char* m_textEnd = nullptr;
     bool m_gaveUp = false;
+    // A search skips the places where no match can begin, unless the pattern can match the empty text.
+    std::array<bool, 256> m_firstBytes = {};
+    bool m_matchesEmpty = true;
 
     friend class SqRexParser;
     friend class SqRexMatcher;

@@ -19,9 +19,9 @@ SQInteger file_constructor(HSQUIRRELVM v)
     if (sq_gettype(v, 2) == OT_STRING)
     {
         const SQChar* path = nullptr;
-        const SQChar* mode = "r";
+        const SQChar* mode = nullptr;
         sq_getstring(v, 2, &path);
-        if (sq_gettop(v) > 2 && SQ_FAILED(sq_getstring(v, 3, &mode)))
+        if (SQ_FAILED(sq_getstring(v, 3, &mode)))
             return sq_throwerror(v, "wrong parameter");
         stream = SqFileStream::Open(path, mode);
         if (!stream)
@@ -39,6 +39,14 @@ SQInteger file_constructor(HSQUIRRELVM v)
     else
         return sq_throwerror(v, "wrong parameter");
     return SqStdAdoptStream(v, stream, "cannot create file");
+}
+
+// Closing a file twice, or a file made over a handle it does not own, is not an error.
+SQInteger file_close(HSQUIRRELVM v)
+{
+    if (SqStream* stream = static_cast<SqStream*>(SqStdInstance(v, 1, SqStdFileTag())))
+        stream->Close();
+    return 0;
 }
 
 SQInteger file_typeof(HSQUIRRELVM v)
@@ -68,8 +76,9 @@ SQInteger io_dofile(HSQUIRRELVM v)
 {
     const SQChar* path = nullptr;
     sq_getstring(v, 2, &path);
+    const bool printError = OptionalBool(v, 3); // read before 'this' is pushed above the arguments
     sq_push(v, 1);
-    if (SQ_FAILED(sqstd_dofile(v, path, SQTrue, OptionalBool(v, 3))))
+    if (SQ_FAILED(sqstd_dofile(v, path, SQTrue, printError)))
         return SQ_ERROR;
     return 1;
 }
@@ -85,8 +94,9 @@ SQInteger io_writeclosuretofile(HSQUIRRELVM v)
 }
 
 const SQRegFunction kFileMethods[] = {
-    {"constructor", file_constructor, -2, "x"},
+    {"constructor", file_constructor, 3, "x"},
     {"_typeof", file_typeof, 1, "x"},
+    {"close", file_close, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -164,13 +164,6 @@ SQInteger stream_eos(HSQUIRRELVM v)
     return 1;
 }
 
-SQInteger stream_close(HSQUIRRELVM v)
-{
-    SQSTD_SETUP_STREAM(v);
-    self->Close();
-    return 0;
-}
-
 const SQRegFunction kStreamMethods[] = {
     {"readblob", stream_readblob, 2, "xn"},
     {"readn", stream_readn, 2, "xn"},
@@ -181,7 +174,6 @@ const SQRegFunction kStreamMethods[] = {
     {"len", stream_len, 1, "x"},
     {"eos", stream_eos, 1, "x"},
     {"flush", stream_flush, 1, "x"},
-    {"close", stream_close, 1, "x"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -74,8 +74,7 @@ SQInteger system_date(HSQUIRRELVM v)
     SQInteger format = 'l';
     if (sq_gettop(v) > 2)
         SqStdGetInteger(v, 3, &format);
-    if (format != 'l' && format != 'u')
-        return sq_throwerror(v, "invalid format");
+    // every letter but 'u' means local time
     const time_t t = time_t(seconds);
     tm parts{};
     const bool ok = format == 'u' ? gmtime_r(&t, &parts) != nullptr : localtime_r(&t, &parts) != nullptr;
@@ -95,7 +94,7 @@ SQInteger system_date(HSQUIRRELVM v)
 
 const SQRegFunction kSystemFunctions[] = {
     {"getenv", system_getenv, 2, ".s"},  {"system", system_system, 2, ".s"},
-    {"date", system_date, -1, ".nn"},    {"clock", system_clock, 1, nullptr},
+    {"date", system_date, -1, ".nn"},    {"clock", system_clock, 0, nullptr},
     {"time", system_time, 1, nullptr},   {"remove", system_remove, 2, ".s"},
     {"rename", system_rename, 3, ".ss"}, {nullptr, nullptr, 0, nullptr},
 };

@@ -320,6 +320,30 @@ TEST(StdLib, DofileRunsWithTheGivenThisAndPushesTheResult)
     sq_settop(v, top);
 }
 
+// The compiler error handler hears of a syntax error only when the script passes true as the second argument.
+TEST(StdLib, ScriptLoadersReportCompileErrorsOnlyWhenAsked)
+{
+    const ScopedWorkingFolder folder("sqstd_raiseerror");
+    std::ofstream("bad.nut") << "return 1 +;";
+    const struct
+    {
+        const char* call;
+        bool reported;
+    } cases[] = {
+        {"dofile(\"bad.nut\")", false},  {"dofile(\"bad.nut\", false)", false},
+        {"dofile(\"bad.nut\", true)", true}, {"loadfile(\"bad.nut\")", false},
+        {"loadfile(\"bad.nut\", true)", true},
+    };
+    for (const auto& c : cases)
+    {
+        StdVm vm;
+        const std::string script = std::string("try { ") + c.call + "; } catch (e) { print(e); }";
+        EXPECT_TRUE(vm.Run(script, "caller.nut")) << c.call;
+        EXPECT_EQ(g_printed, "expression expected") << c.call;
+        EXPECT_EQ(g_errors.find("bad.nut line = (1)") != std::string::npos, c.reported) << c.call << ": " << g_errors;
+    }
+}
+
 TEST(StdLib, FormatWritesIntoTheScratchpad)
 {
     StdVm vm;

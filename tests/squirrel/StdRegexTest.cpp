@@ -34,6 +34,25 @@ bool SearchText(SqRex& rex, const char* text, int* begin, int* end)
     return true;
 }
 
+template <size_t N> void ExpectSearches(const SearchCase (&cases)[N])
+{
+    for (const SearchCase& c : cases)
+    {
+        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
+        if (!rex)
+            continue;
+        int begin = -1;
+        int end = -1;
+        const bool found = SearchText(*rex, c.text, &begin, &end);
+        EXPECT_EQ(found, c.begin >= 0) << c.pattern << " in " << c.text;
+        if (found && c.begin >= 0)
+        {
+            EXPECT_EQ(begin, c.begin) << c.pattern << " in " << c.text;
+            EXPECT_EQ(end, c.end) << c.pattern << " in " << c.text;
+        }
+    }
+}
+
 } // namespace
 
 TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
@@ -81,21 +100,28 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
         {"(?:ab)+", "xababx", 1, 5},
         {"", "abc", 0, 0},
     };
-    for (const SearchCase& c : cases)
-    {
-        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
-        if (!rex)
-            continue;
-        int begin = -1;
-        int end = -1;
-        const bool found = SearchText(*rex, c.text, &begin, &end);
-        EXPECT_EQ(found, c.begin >= 0) << c.pattern << " in " << c.text;
-        if (found && c.begin >= 0)
-        {
-            EXPECT_EQ(begin, c.begin) << c.pattern << " in " << c.text;
-            EXPECT_EQ(end, c.end) << c.pattern << " in " << c.text;
-        }
-    }
+    ExpectSearches(cases);
+}
+
+// A search skips the places where no match can begin: patterns whose first byte is optional, alternated,
+// behind an anchor or a boundary, or any byte at all must still find the same leftmost match.
+TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
+{
+    const SearchCase cases[] = {
+        {"a*b", "xxxb", 3, 4},
+        {"(x|)y", "zzy", 2, 3},
+        {"(?:ab|cd)e", "abxcde", 3, 6},
+        {"x?y?z", "aaz", 2, 3},
+        {"\\bfoo", "afoo foo", 5, 8},
+        {"^b", "ab", -1, 0},
+        {"$", "abc", 3, 3},
+        {"b*$", "abb", 1, 3},
+        {"[^a]", "aa\xe9", 2, 3},
+        {".c", "abc", 1, 3},
+        {"(a{0,1})+q", "zzq", 2, 3},
+        {"b", "", -1, 0},
+    };
+    ExpectSearches(cases);
 }
 
 TEST(StdRegex, MatchNeedsTheWholeText)

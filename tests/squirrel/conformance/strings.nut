@@ -9,6 +9,7 @@ local cases = [
 two"],
     ["len", @() "hello".len()],
     ["index gives char code", @() "ABC"[1]],
+    ["bytes past 127 read as negative codes", function() { local r = "\xe9"[0] + " " + '\xff' + " " + '\x7f'; foreach (c in "\x80") r += " " + c; return r }],
     ["slice", @() "hello world".slice(6)],
     ["slice range", @() "hello".slice(1, 3)],
     ["slice negative", @() "hello".slice(-3)],

@@ -19,6 +19,20 @@ f.writeblob(b);
 print(f.len() + "\n");
 f.close();
 try { f.len(); } catch (e) { print(e + "\n"); }
+print(f.close() + "\n");
+try { file("std_io_numbers.tmp"); } catch (e) { print(e + "\n"); }
+try { blob(1).close(); } catch (e) { print(e + "\n"); }
+local ends = file("std_io_numbers.tmp", "rb");
+print(ends.eos() + " ");
+ends.seek(0, 'e');
+print(ends.eos() + " ");
+ends.seek(-1, 'e');
+print(ends.eos() + "\n");
+ends.close();
+local empty = file("std_io_empty.tmp", "wb+");
+print(empty.eos() + "\n");
+empty.close();
+remove("std_io_empty.tmp");
 try { file("std_io_missing_dir/none.tmp", "rb"); } catch (e) { print(e + "\n"); }
 print(typeof stdout + " " + typeof stdin + " " + typeof stderr + "\n");
 
