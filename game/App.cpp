@@ -14,6 +14,8 @@
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/Render.h"
+#include "fx/FX.h"
+#include "fx/FXEffectFile.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
@@ -115,6 +117,8 @@ void InstallRenderHooks()
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.submitTerrain = TerrainSubmitRender;
     hooks.submitEntities = EntitiesSubmitRender;
+    hooks.resetEffects = FXSystemReset;
+    hooks.shutdownEffects = FXSystemShutdown;
     RenderSetHooks(hooks);
 }
 
@@ -203,7 +207,7 @@ void AppDisplayStart()
     SetWindowTitle("Tolvan");
     InstallRenderHooks();
     InitializeRenderSystem();
-    SeamEffectsInit("effects");
+    FXInit("effects");
     SeamConsoleCreateDefaultFont();
     SeamFrontEndStart();
     SeamSystemMessagesLoadFont("fonts/QuarnVinqueSpecial15.fnt");

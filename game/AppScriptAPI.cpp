@@ -3,6 +3,7 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "fx/FXScriptAPI.h"
 #include "game/AppNatives.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -31,6 +32,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterCameraScriptAPI(vm);
     RegisterModelScriptAPI(vm);
     RegisterSoundScriptAPI(vm);
+    // Step 7: effect handles and keyed curves.
+    RegisterFXScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
     RegisterAppNatives(vm);

@@ -6,7 +6,6 @@ void SeamConsoleDestroy() {}
 void SeamLocatorsReload(const char*) {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
-void SeamEffectsStep(float) {}
 void SeamCollisionStep(float) {}
 void SeamMessageManagerUpdate() {}
 void SeamMessageManagerReset() {}
@@ -18,7 +17,6 @@ void SeamSystemMessagesStep() {}
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamEffectsInit(const char*) {}
 void SeamConsoleDrawIfVisible() {}
 void SeamMouseToFrontEnd() {}
 void SeamConsoleCreateDefaultFont() {}

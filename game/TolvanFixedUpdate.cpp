@@ -3,6 +3,9 @@
 #include "core/Clock.h"
 #include "core/GameTimer.h"
 #include "core/pd_ofstream.h"
+#include "cross/CameraBase.h"
+#include "fx/FX.h"
+#include "fx/FxAnchorTable.h"
 #include "game/App.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
@@ -74,6 +77,14 @@ void RunUnpausedScriptPhase(float dt)
         g_stepTimes.AddSample(t2 - t1);
 }
 
+// Effects measure their distance from the main camera's eye.
+void StepEffects(float dt)
+{
+    const FxAnchorPair camera{&GetGlobalCamera().GetViewMatrix(), nullptr};
+    FxAnchorTable_Update(&camera, 1, dt);
+    FXStep(dt);
+}
+
 void RunWorldPhase(float dt)
 {
     if (GetStepLogRequest())
@@ -82,7 +93,7 @@ void RunWorldPhase(float dt)
     SeamTileTerrainStep(dt);
 
     TimedPhase(kStepPhaseCollision, [dt] { SeamCollisionStep(dt); });
-    TimedPhase(kStepPhaseEffects, [dt] { SeamEffectsStep(dt); });
+    TimedPhase(kStepPhaseEffects, [dt] { StepEffects(dt); });
 
     GameTimeChannelAdvance(0, dt);
 }

@@ -12,6 +12,7 @@
 #include "tools/formats/AnimWriter.h"
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
+#include "tools/formats/EffectDefWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TerrainWriter.h"
@@ -125,6 +126,24 @@ void AudioSeeds()
     Seed("wave", "pastend.wav", WavDamage(WavWriteSignal(tone), WavFault::kSizePastEnd));
     Seed("sounddefs", "entries",
          "# sounds\nFLAP\tflap.wav\tFALSE\t0.8\r\nDRONE\ndrone.vag\nTRUE\n0.5\nLAST\tlast.wav"s);
+}
+
+void EffectSeeds()
+{
+    EffectDefText effect;
+    effect.name = "Spark";
+    for (const char* type : {"BILLBOARD", "PARTICLE_SYSTEM", "RIBBON", "SOUND", "MESH", "SPAWN", "LIGHT"})
+    {
+        EffectElementText element;
+        element.type = type;
+        element.curves.push_back(EffectCurveText{{{0.0f, 1.0f}, {0.5f, 2.0f}, {1.0f, 3.0f}}, 1, 2});
+        effect.elements.push_back(element);
+    }
+    Seed("effectdefs", "every_kind.csv", EffectDefToText(effect));
+    effect.elements.resize(1);
+    effect.elements[0].type = "FOUNTAIN";
+    const std::string odd = EffectDefToText(effect);
+    Seed("effectdefs", "unknown_type_cut.csv", odd.substr(0, odd.size() - 30));
 }
 
 void SquirrelSeeds(const fs::path& conformance)
@@ -352,6 +371,7 @@ int main(int argc, char** argv)
     ModelSeeds();
     TerrainSeeds();
     AudioSeeds();
+    EffectSeeds();
     SquirrelSeeds(argv[2]);
     TextFindings();
     JpegFindings();
