@@ -26,8 +26,11 @@
 #include "game/EngineSeams.h"
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
+#include "game/EntityRegistry.h"
 #include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
+#include "game/World.h"
+#include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
@@ -117,6 +120,8 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.submitTerrain = TerrainSubmitRender;
+    hooks.submitEntities = EntitiesSubmitRender;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
     hooks.drawSystemMessages = SysMsgDraw;
@@ -177,7 +182,7 @@ int AppInit()
 int ScriptStartUp()
 {
     AddEngineInputCommands();
-    SeamSetWorldGravity(0.0f);
+    SetGravity(0.0f);
     if (!g_options.startupFile.IsEmpty())
     {
         ScriptLoadFile(ScriptGetVM(), "game", g_options.startupFile);
@@ -278,7 +283,7 @@ void AppShutdown()
     MessageManagerClear();
     GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
-    SeamSimulationFinalize();
+    simFinalize();
     Console::DestroyDefaultFont();
     SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.

@@ -6,6 +6,7 @@
 #include "game/AppScriptCalls.h"
 #include "game/EngineSeams.h"
 #include "game/LocatorStore.h"
+#include "game/World.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/Texture.h"
 #include "script/ScriptHost.h"
@@ -58,10 +59,10 @@ void StreamListener::FileChanged(const char* tableName, const FileTableEntry& en
         ScriptDoFile(ScriptGetVM(), tableName);
         return;
     case kResourceTerrainCollision:
-        if (!SeamTileTerrainCollisionExists())
+        if (!GetTileTerrainCollision())
         {
             if (resource)
-                SeamTerrainReload(resource, tableName);
+                TerrainLoad(*static_cast<Terrain*>(resource), tableName);
             return;
         }
         break;

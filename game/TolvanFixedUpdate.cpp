@@ -13,7 +13,9 @@
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/MessageManager.h"
+#include "game/EntityRegistry.h"
 #include "game/StepTimes.h"
+#include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 
 #include <cstring>
@@ -71,7 +73,7 @@ void RunUnpausedScriptPhase(float dt)
     const uint64_t t3 = ClockNow();
     g_stepTimes.Record(kStepPhaseScript, MillisecondsBetween(t0, t3));
 
-    TimedPhase(kStepPhasePhysics, [dt] { SeamWorldStepEntities(dt); });
+    TimedPhase(kStepPhasePhysics, [dt] { WorldStepEntities(dt); });
 
     if (g_inGame && AppGetOptions().logStepTime)
         g_stepTimes.AddSample(t2 - t1);
@@ -104,7 +106,7 @@ void RunWorldPhase(float dt)
 void TolvanFixedUpdate::Step(float dt)
 {
     if (!IsPaused())
-        SeamEntitiesStep(dt);
+        EntitiesStep(dt);
     DebugKeyToggles();
     AppConsoleProcessInputIfVisible();
     MouseToFrontEnd();

@@ -17,6 +17,7 @@
 #include "tools/formats/FontWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
+#include "tools/formats/TerrainWriter.h"
 #include "tools/formats/TgaWriter.h"
 #include "tools/formats/WavWriter.h"
 
@@ -359,6 +360,21 @@ void ModelSeeds()
         Seed("objanim", "v" + std::to_string(int(version)) + ".objanim", ObjSideWrite(obj));
     }
 }
+
+void TerrainSeeds()
+{
+    TerrainMesh hill = TerrainHeightfield(4, 3, 2.0f, [](float x, float z) { return 4.0f - 0.1f * (x * x + z * z); });
+    TerrainFileChannel sounds;
+    sounds.name = "sound";
+    sounds.values.assign(hill.vertices.size(), 7);
+    TerrainFileChannel floats = sounds;
+    floats.type = kTerrainFileFloat;
+    hill.vertexChannels = {floats, sounds};
+    Seed("terrain", "hill.chterrain", TerrainFileWrite(TerrainFileBuild(hill, 3)));
+    TerrainMesh ledge = TerrainHeightfield(2, 2, 1.0f, [](float, float) { return 0.0f; }, 1);
+    ledge.writeSurfaceKinds = false;
+    Seed("terrain", "plain.chterrain", TerrainFileWrite(TerrainFileBuild(ledge, 1)));
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -375,6 +391,7 @@ int main(int argc, char** argv)
     ArchiveSeeds(g_out);
     TextSeeds();
     ModelSeeds();
+    TerrainSeeds();
     AudioSeeds();
     LocatorSeeds();
     EffectSeeds();
