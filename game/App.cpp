@@ -18,6 +18,7 @@
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/EntityRegistry.h"
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
 #include "game/TolvanFixedUpdate.h"
@@ -110,6 +111,7 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.submitEntities = EntitiesSubmitRender;
     RenderSetHooks(hooks);
 }
 

@@ -14,7 +14,6 @@ void SeamLoadingScreenActive(bool& active)
     active = false;
 }
 void SeamSystemMessagesStep() {}
-void SeamEntitiesStep(float) {}
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}

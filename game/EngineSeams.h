@@ -16,7 +16,6 @@ void SeamWorldStepEntities(float dt);
 void SeamCollisionStep(float dt);
 void SeamLoadingScreenActive(bool& active);
 void SeamSystemMessagesStep();
-void SeamEntitiesStep(float dt);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();

@@ -8,6 +8,7 @@
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
+#include "game/EntityRegistry.h"
 #include "game/MessageManager.h"
 #include "game/StepTimes.h"
 #include "online/NetworkCommunicator.h"
@@ -92,7 +93,7 @@ void RunWorldPhase(float dt)
 void TolvanFixedUpdate::Step(float dt)
 {
     if (!IsPaused())
-        SeamEntitiesStep(dt);
+        EntitiesStep(dt);
     DebugKeyToggles();
     MouseToFrontEnd();
     if (!IsPaused())
