@@ -12,6 +12,7 @@
 #include "tools/formats/AnimWriter.h"
 #include "tools/formats/ArchiveWriter.h"
 #include "tools/formats/DdsWriter.h"
+#include "tools/formats/LocatorWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TgaWriter.h"
@@ -124,6 +125,20 @@ void AudioSeeds()
     Seed("wave", "pastend.wav", WavDamage(WavWriteSignal(tone), WavFault::kSizePastEnd));
     Seed("sounddefs", "entries",
          "# sounds\nFLAP\tflap.wav\tFALSE\t0.8\r\nDRONE\ndrone.vag\nTRUE\n0.5\nLAST\tlast.wav"s);
+}
+
+void LocatorSeeds()
+{
+    for (uint32_t version : {5u, 6u})
+    {
+        LocatorFileSpec spec;
+        spec.version = version;
+        spec.locators.push_back(LocatorAt(3, "spawn", Vec3(1, 2, 3), {0.5f, 2.0f}, {"knight", "gate"}));
+        spec.locators.push_back(LocatorAt(4, "tree", Vec3(-4, 0, 9)));
+        LocatorAddPath(spec, "flight", {Vec3(0, 0, 0), Vec3(10, 2, 0), Vec3(10, 4, 10), Vec3(0, 2, 10)});
+        LocatorAddPath(spec, "hop", {Vec3(1, 1, 1), Vec3(1, 1, 1), Vec3(2, 1, 1)});
+        Seed("locators", "v" + std::to_string(version) + ".loc", LocatorWrite(spec));
+    }
 }
 
 void SquirrelSeeds(const fs::path& conformance)
@@ -335,6 +350,7 @@ int main(int argc, char** argv)
     TextSeeds();
     ModelSeeds();
     AudioSeeds();
+    LocatorSeeds();
     SquirrelSeeds(argv[2]);
     TextFindings();
     JpegFindings();

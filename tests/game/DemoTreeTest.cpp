@@ -2,7 +2,11 @@
 // archive and the enciphered folder all reach the string tables.
 
 #include "core/FileTable.h"
+#include "core/Path.h"
 #include "core/StringKeeper.h"
+#include "game/LocatorStore.h"
+#include "game/PathSetPointsByName.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,4 +21,20 @@ TEST(DemoTree, StringsComeFromEveryMountedSource)
     ASSERT_NE(StringKeeperGetString("CREDITS"), nullptr); // enciphered file
     EXPECT_STREQ(StringKeeperGetString("CREDITS"), "A small game of our own, made to exercise the engine.");
     GetStringKeeper().Clear();
+}
+
+TEST(DemoTree, LocatorFilesLoadWithoutAReport)
+{
+    FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
+    LogCapture log;
+    for (const char* name : {"levels/spawns.loc", "levels/flight.loc"})
+    {
+        EXPECT_TRUE(LocatorsLoad(name)) << name;
+        EXPECT_TRUE(log.Empty()) << name << ": " << log.Text();
+    }
+    EXPECT_NE(LocatorFindByType(65776, 1), nullptr);
+    Path flight;
+    EXPECT_TRUE(PathSetPointsByName(flight, "dragon_flight"));
+    EXPECT_GT(flight.GetTotalDistance(), 1900.0f);
+    LocatorsClear();
 }
