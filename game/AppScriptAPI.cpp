@@ -3,10 +3,13 @@
 #include "audio/SoundScriptAPI.h"
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
+#include "game/ActorScriptAPI.h"
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/MessageManager.h"
+#include "game/LocatorScriptAPI.h"
 #include "game/PathScriptAPI.h"
+#include "game/PropScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -38,8 +41,11 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterSoundScriptAPI(vm);
     RegisterWorldSoundDefScriptAPI(vm);
     RegisterWorldScriptAPI(vm);
+    RegisterLocatorScriptAPI(vm);
     RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterActorScriptAPI(vm);
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
+    RegisterPropScriptAPI(vm);
 }
