@@ -472,6 +472,17 @@ bool InitializeRenderSystem()
     return true;
 }
 
+void RenderResize()
+{
+    if (!g_render.initialised)
+        return;
+    g_render.width = unsigned(DisplayGetWidth());
+    g_render.height = unsigned(DisplayGetHeight());
+    g_render.aspect = DisplayGetAspect();
+    if (g_render.deferred)
+        ChooseFrameShape();
+}
+
 void RenderAll(float frameTime)
 {
     ApplyLightMode();
@@ -636,6 +647,12 @@ void RenderSetNearFarPlanes(float nearPlane, float farPlane)
 {
     g_render.nearPlane = nearPlane;
     g_render.farPlane = farPlane;
+}
+
+void RenderGetNearFarPlanes(float& nearPlane, float& farPlane)
+{
+    nearPlane = g_render.nearPlane;
+    farPlane = g_render.farPlane;
 }
 
 void RenderSetLightMode(int mode)

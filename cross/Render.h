@@ -96,6 +96,9 @@ void RenderSetHooks(const RenderHooks& hooks);
 // Creates the display at the command line's size and everything the frame
 // draws with. False after a report when no display could be made.
 bool InitializeRenderSystem();
+// The display's new size becomes the render size; the deferred frame's
+// targets are made again at it.
+void RenderResize();
 void RenderAll(float frameTime);
 void RenderScene(float frameTime, const Mat4& view);
 void RenderOverlay(float frameTime);
@@ -108,6 +111,7 @@ void RenderGetSize(unsigned& width, unsigned& height);
 float RenderGetAspect();
 ShaderProgram* RenderGetProgram(int role);
 void RenderSetNearFarPlanes(float nearPlane, float farPlane);
+void RenderGetNearFarPlanes(float& nearPlane, float& farPlane);
 
 // The scripts' settings: the light mode picks the global light every frame;
 // ambient occlusion (default on) chooses the deferred frame at the next start.

@@ -16,11 +16,13 @@
 #include "cross/Render.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppScriptCalls.h"
+#include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
+#include "game/StreamListener.h"
 #include "game/TolvanFixedUpdate.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -136,6 +138,7 @@ void OpenLogFile()
 
 int AppInit()
 {
+    BufferModelTableFill();
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
@@ -155,7 +158,7 @@ int AppInit()
         CommandLineAppend(" -fullscreen");
         AppDisplayStart();
     }
-    SeamStreamListenerInstall();
+    SetStreamListener(&GetAppStreamListener());
     StartAudio();
     if (!g_options.runFile.IsEmpty())
         ScriptDoFile(ScriptGetVM(), g_options.runFile);

@@ -4,6 +4,7 @@
 #include "cross/CameraScriptAPI.h"
 #include "cross/ModelScriptAPI.h"
 #include "game/ActorScriptAPI.h"
+#include "game/AppNatives.h"
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/MessageManager.h"
@@ -48,4 +49,5 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
     RegisterPropScriptAPI(vm);
+    RegisterAppNatives(vm);
 }

@@ -3,7 +3,12 @@
 void SeamConsoleCreate() {}
 void SeamConsoleDestroy() {}
 
-void SeamStreamListenerInstall() {}
+void SeamLocatorsReload(const char*) {}
+bool SeamTileTerrainCollisionExists()
+{
+    return false;
+}
+void SeamTerrainReload(void*, const char*) {}
 void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
 void SeamEffectsStep(float) {}

@@ -8,7 +8,10 @@
 void SeamConsoleCreate();
 void SeamConsoleDestroy();
 
-void SeamStreamListenerInstall();
+// The hot-reload dispatch's reloads of the locator store and the terrain.
+void SeamLocatorsReload(const char* name);
+bool SeamTileTerrainCollisionExists();
+void SeamTerrainReload(void* terrain, const char* name);
 void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
 void SeamEffectsStep(float dt);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class pd_ofstream;
+
 enum StepPhase : int
 {
     kStepPhaseScript,
@@ -15,6 +17,7 @@ enum StepPhase : int
 
 constexpr int kStepRingSize = 30;
 constexpr int kStepSampleCapacity = 20000;
+constexpr uint32_t kStepEndSamples = 900;
 
 class StepTimes
 {
@@ -32,6 +35,11 @@ public:
     {
         return (index < m_sampleCount && index < kStepSampleCapacity) ? m_samples[index] : 0;
     }
+
+    // The averages of the samples (leaving out the first two and the last)
+    // and of the last 900, then those samples one a line. With three
+    // samples or fewer there is nothing to average and nothing is written.
+    void WriteSampleLog(pd_ofstream& log) const;
 
 private:
     float m_rings[kStepPhaseCount][kStepRingSize] = {};

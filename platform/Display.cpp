@@ -269,6 +269,46 @@ void DisplayDestroy()
     g_display.swapInterval = 0;
 }
 
+void DisplayReleaseWindow()
+{
+    DisplayConfineCursor(false);
+    if (g_display.context && SDL_GL_MakeCurrent(GetMainWindow(), nullptr) != 0)
+        LogError("Pendrel Display could not release the OpenGL context: %s\n", SDL_GetError());
+}
+
+bool DisplayAdoptWindow(int width, int height, bool fullScreen)
+{
+    SDL_Window* window = GetMainWindow();
+    if (!g_display.context || !window || width <= 0 || height <= 0)
+    {
+        LogError("Pendrel Display cannot move the OpenGL context to a window of %d x %d.\n", width, height);
+        return false;
+    }
+    if (g_display.modeChanged && !fullScreen)
+        RestoreDisplayMode();
+    g_display.modeChanged = g_display.modeChanged && fullScreen;
+    g_display.fullScreen = fullScreen;
+    g_display.width = width;
+    g_display.height = height;
+    if (fullScreen)
+    {
+        DisplayGetScreenSize(g_display.width, g_display.height);
+        EnterFullScreen(window);
+    }
+    else
+    {
+        SizeWindow(window, width, height);
+    }
+    if (SDL_GL_MakeCurrent(window, g_display.context) != 0)
+    {
+        LogError("Pendrel Display could not make the OpenGL context current: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_ShowWindow(window);
+    SetSwapInterval(g_display.swapInterval);
+    return true;
+}
+
 void DisplayPresent()
 {
     if (SDL_Window* window = GetMainWindow())

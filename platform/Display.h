@@ -46,6 +46,12 @@ DisplayPixelFormat DisplayChoosePixelFormat(int desktopBits, int samples);
 // a report when no surface or context could be made.
 bool DisplayCreate(int width, int height, const uint32_t* attributes);
 void DisplayDestroy();
+// The window goes while the context stays: release it before the main
+// window is destroyed, then adopt the new main window (made with the same
+// pixel format) at the size, so textures, programs and buffers stay valid.
+// False after a report when there is no context or window to join.
+void DisplayReleaseWindow();
+bool DisplayAdoptWindow(int width, int height, bool fullScreen);
 void DisplayPresent();
 
 bool DisplayIsFullScreen();

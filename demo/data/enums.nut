@@ -5,3 +5,7 @@ enum DemoState
     PLAYING,
     PAUSED
 }
+
+// Letter keys by their scan codes.
+const DEMO_KEY_P = 25
+const DEMO_KEY_M = 50

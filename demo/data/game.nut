@@ -1,13 +1,20 @@
 // The demo game: a dragon over a small board of tiles.
-local demo = {
-    state = DemoState.TITLE,
-    time = 0.0,
-    steps = 0,
-    music = SOUNDID_INVALID,
-    musicPieces = 0,
-    musicChecked = false,
-    drone = SOUNDID_INVALID,
-    nextFlap = 0.5
+//
+// Its state lives in the root table and is made only once, so that this file
+// can run again when it changes on disk (hot reload) and keep the game going
+// with the new functions.
+if (!("demo" in getroottable()))
+{
+    ::demo <- {
+        state = DemoState.TITLE,
+        time = 0.0,
+        steps = 0,
+        music = SOUNDID_INVALID,
+        musicPieces = 0,
+        musicChecked = false,
+        drone = SOUNDID_INVALID,
+        nextFlap = 0.5
+    }
 }
 
 // The windmill's place on the board; its drone is heard within this distance.
@@ -59,15 +66,18 @@ local kSteerRate = 90.0
 local kClimbRate = 60.0
 local kStickDeadZone = 0.2
 
-local flight = {
-    input = InputMap(),
-    left = 0, right = 0, up = 0, down = 0, stick = 0,
-    position = Vec3(0.0, 120.0, 0.0),
-    heading = 0.0,
-    turned = 0.0,
-    laps = 0,
-    lapTimer = GameTimer(),
-    camera = CameraController()
+if (!("flight" in getroottable()))
+{
+    ::flight <- {
+        input = InputMap(),
+        left = 0, right = 0, up = 0, down = 0, stick = 0,
+        position = Vec3(0.0, 120.0, 0.0),
+        heading = 0.0,
+        turned = 0.0,
+        laps = 0,
+        lapTimer = GameTimer(),
+        camera = CameraController()
+    }
 }
 
 function AddHeldKey(key)
@@ -103,6 +113,9 @@ function ReadSteering()
 {
     local steer = 0.0
     local climb = 0.0
+    // An open menu takes the arrow keys.
+    if (keys.menuOpen)
+        return { steer = steer, climb = climb }
     if (Held(flight.left)) steer -= 1.0
     if (Held(flight.right)) steer += 1.0
     if (Held(flight.up)) climb += 1.0
@@ -139,6 +152,101 @@ function StepFlight(dt)
     flight.camera.SetFollow(flight.position, Vec3(-forward.x, 0.5, -forward.z), 300.0, flight.heading)
 }
 
+// Day turns to night and back: the sun's preset by day, a dim blue one at
+// night when lamps light up around the buildings. Directions are seen from
+// the camera: the sun comes from the upper right.
+local kDayNightSeconds = 10.0
+local kLamps = [
+    { position = Vec3(400.0, 40.0, -220.0), colour = Vec3(1.0, 0.8, 0.45) },
+    { position = Vec3(-300.0, 40.0, 250.0), colour = Vec3(1.0, 0.7, 0.4) },
+    { position = Vec3(0.0, 30.0, 0.0), colour = Vec3(0.6, 0.7, 1.0) }
+]
+
+if (!("sky" in getroottable()))
+    ::sky <- { night = false, lamps = [] }
+
+function StartLights()
+{
+    SetDefaultGlobalLight(Vec3(-0.6, -0.5, -0.6), Vec3(0.75, 0.72, 0.62), Vec3(0.2, 0.2, 0.2),
+                          Vec3(0.45, 0.45, 0.5), 8.0, Vec3(1.0, 1.0, 1.0))
+    SetNightGlobalLight(Vec3(-0.3, -0.8, -0.5), Vec3(0.12, 0.14, 0.25), Vec3(0.05, 0.05, 0.1),
+                        Vec3(0.12, 0.12, 0.2), 8.0, Vec3(1.0, 1.0, 1.0))
+    SetAmbientOcclusion(true)
+    SetNearFarPlanes(10.0, 5000.0)
+    DeleteAllLights()
+    sky.lamps = []
+    foreach (lamp in kLamps)
+    {
+        local id = CreatePointLight()
+        SetPointLight(id, lamp.position, lamp.colour, lamp.colour * 0.5, 260.0, 1.6)
+        ActivateLight(id, false)
+        sky.lamps.append(id)
+    }
+    SetDay(false)
+}
+
+function SetDay(night)
+{
+    sky.night = night
+    SetLightMode(night ? LightModeTypeEnum.LIGHT_MODE_TYPE_NIGHT : LightModeTypeEnum.LIGHT_MODE_TYPE_DAY)
+    foreach (id in sky.lamps)
+        ActivateLight(id, night)
+}
+
+function StepLights()
+{
+    local night = (demo.time / kDayNightSeconds).tointeger() % 2 == 1
+    if (night != sky.night)
+        SetDay(night)
+}
+
+// Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
+// and Alt+F4): P pauses and resumes, M opens and closes the menu, Escape
+// closes an open menu or else leaves the game and quits.
+if (!("keys" in getroottable()))
+    ::keys <- { input = InputMap(), escape = 0, pause = 0, menu = 0, menuOpen = false }
+
+function AddNewlyPressedKey(key)
+{
+    local command = InputCommand()
+    command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+    command.Data = key
+    command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+    return keys.input.AddInputCommand(command)
+}
+
+function StartKeys()
+{
+    keys.escape = AddNewlyPressedKey(KEY_ESCAPE)
+    keys.pause = AddNewlyPressedKey(DEMO_KEY_P)
+    keys.menu = AddNewlyPressedKey(DEMO_KEY_M)
+}
+
+function Pressed(command)
+{
+    return keys.input.GetIsInputCommandConditionExecuted(command) == 1
+}
+
+function StepKeys()
+{
+    if (Pressed(keys.escape))
+    {
+        if (keys.menuOpen || IsPaused())
+        {
+            keys.menuOpen = false
+            SetPaused(false)
+            return
+        }
+        SetInGame(false)
+        QuitGame()
+        return
+    }
+    if (Pressed(keys.pause))
+        SetPaused(!IsPaused())
+    if (Pressed(keys.menu))
+        keys.menuOpen = !keys.menuOpen
+}
+
 function InitOptionData(fileName)
 {
     demo.optionFile <- fileName
@@ -159,6 +267,10 @@ function GameCreate()
     demo.state = DemoState.PLAYING
     StartSounds()
     StartFlight()
+    StartLights()
+    StartKeys()
+    flight.camera.SetAsCurrentCamera()
+    SetInGame(true)
 }
 
 function QUARNFINALHACKMESSAGES()
@@ -169,16 +281,36 @@ function GameStep(dt)
 {
     demo.time += dt
     demo.steps++
+    StepKeys()
     StepSounds(dt)
     StepFlight(dt)
+    StepLights()
 }
 
 function PausedStep(dt)
 {
+    StepKeys()
+}
+
+function OnPause()
+{
+    demo.state = DemoState.PAUSED
+}
+
+function OnUnpause()
+{
+    demo.state = DemoState.PLAYING
 }
 
 function ViewUpdate(dt)
 {
+    flight.camera.CalculateTransforms()
+}
+
+// A changed data file that the engine does not reload itself.
+function FileChanged(name)
+{
+    SetAppTitle("Tolvan: " + name + " changed")
 }
 
 // The overlay's two callbacks: first under the overlay's scale and offset,

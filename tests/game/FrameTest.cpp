@@ -4,6 +4,10 @@
 #include "game/App.h"
 
 #include "core/GameTimer.h"
+#include "cross/Render.h"
+#include "game/AppNatives.h"
+#include "opengl/Texture.h"
+#include "opengl/TextureBuiltins.h"
 #include "game/TolvanFixedUpdate.h"
 #include "platform/CommandLine.h"
 #include "platform/Input.h"
@@ -15,6 +19,7 @@
 #include "support/ManualClock.h"
 #include "support/TempDir.h"
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -234,4 +239,40 @@ TEST_F(FrameWithOptionsTest, F3WritesTheStepsProfileBetweenRules)
     ASSERT_NE(close, std::string::npos) << log;
     EXPECT_LT(open, close);
     EXPECT_NE(log.find("GameStep", open), std::string::npos) << log.substr(open);
+}
+
+// Each change replaces the display options the last one added, and the GL
+// context moves to the new window with everything made in it.
+TEST_F(FrameWithOptionsTest, ScreenSizeChangesKeepTheContextAndTheCommandLine)
+{
+    // The shell makes the first window before the application starts.
+    ASSERT_TRUE(CreateMainWindow(false));
+    Start("-nosound");
+    Texture* white = TextureBuiltin(kTextureDefaultWhite);
+    ASSERT_NE(white, nullptr);
+    const GLuint name = white->m_glName;
+    const int changes = 10;
+    for (int i = 0; i < changes; ++i)
+        AppChangeScreenSize(320 + 16 * i, 200, false);
+    const int width = 320 + 16 * (changes - 1);
+    const std::string line = CommandLineGet();
+    EXPECT_EQ(line.find(" -rsize"), line.rfind(" -rsize")) << line;
+    EXPECT_NE(line.find(" -rsize " + std::to_string(width) + " 200 -windowed"), std::string::npos) << line;
+    unsigned renderWidth = 0, renderHeight = 0;
+    RenderGetSize(renderWidth, renderHeight);
+    EXPECT_EQ(renderWidth, unsigned(width));
+    EXPECT_EQ(renderHeight, 200u);
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(GetMainWindow(), &windowWidth, &windowHeight);
+    EXPECT_EQ(windowWidth, width);
+    EXPECT_EQ(SDL_GL_GetCurrentWindow(), GetMainWindow());
+    EXPECT_TRUE(glIsTexture(name)) << "the texture went with the old window";
+    FrameAfter(kStepMicroseconds + 100);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(dir.ReadFile("tolvan.log").find("could not"), std::string::npos) << dir.ReadFile("tolvan.log");
+
+    AppChangeScreenSize(0, 200, false);
+    EXPECT_NE(dir.ReadFile("tolvan.log").find("ChangeScreenSize"), std::string::npos);
+    RenderGetSize(renderWidth, renderHeight);
+    EXPECT_EQ(renderWidth, unsigned(width));
 }
