@@ -5,11 +5,14 @@
 #include "cross/ModelScriptAPI.h"
 #include "fx/FXScriptAPI.h"
 #include "frontend/FrontendScriptAPI.h"
+#include "game/ActorScriptAPI.h"
 #include "game/AppNatives.h"
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
+#include "game/LocatorScriptAPI.h"
 #include "game/MessageManager.h"
 #include "game/PathScriptAPI.h"
+#include "game/PropScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -46,9 +49,12 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     // Step 5: the front end's classes.
     RegisterFrontendScriptAPI(vm);
     RegisterWorldScriptAPI(vm);
+    RegisterLocatorScriptAPI(vm);
     RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
+    RegisterActorScriptAPI(vm);
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
+    RegisterPropScriptAPI(vm);
     RegisterAppNatives(vm);
 }

@@ -1,6 +1,8 @@
 #include "game/PathScriptAPI.h"
 
 #include "core/Path.h"
+#include "game/PathDebugLines.h"
+#include "game/PathSetPointsByName.h"
 #include "script/ScriptArguments.h"
 
 namespace
@@ -108,6 +110,26 @@ SQInteger Path_GetPosAndDirAtDistanceLinear(HSQUIRRELVM vm)
 {
     return PositionAndDirection(vm, false);
 }
+SQInteger Path_SetPointsByName(HSQUIRRELVM vm)
+{
+    Path* path = ThisPath(vm);
+    const char* name = nullptr;
+    if (!path)
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 2, name))
+        return ScriptBadArgument(vm);
+    PathSetPointsByName(*path, name);
+    return 0;
+}
+
+SQInteger Path_AddLinesToDebug(HSQUIRRELVM vm)
+{
+    Path* path = ThisPath(vm);
+    if (!path)
+        return SQ_ERROR;
+    PathAddLinesToDebug(*path);
+    return 0;
+}
 } // namespace
 
 void RegisterPathScriptAPI(HSQUIRRELVM vm)
@@ -121,5 +143,7 @@ void RegisterPathScriptAPI(HSQUIRRELVM vm)
         .AddMethod("GetTotalDistance", Path_GetTotalDistance)
         .AddMethod("GetPosAtDistance", Path_GetPosAtDistance)
         .AddMethod("GetPosAndDirAtDistance", Path_GetPosAndDirAtDistance)
-        .AddMethod("GetPosAndDirAtDistanceLinear", Path_GetPosAndDirAtDistanceLinear);
+        .AddMethod("GetPosAndDirAtDistanceLinear", Path_GetPosAndDirAtDistanceLinear)
+        .AddMethod("SetPointsByName", Path_SetPointsByName)
+        .AddMethod("AddLinesToDebug", Path_AddLinesToDebug);
 }

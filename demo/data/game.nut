@@ -76,7 +76,9 @@ if (!("flight" in getroottable()))
         turned = 0.0,
         laps = 0,
         lapTimer = GameTimer(),
-        camera = CameraController()
+        camera = CameraController(),
+        path = Path(),
+        distance = 0.0
     }
 }
 
@@ -87,6 +89,12 @@ function AddHeldKey(key)
     command.Data = key
     command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_DOWN
     return flight.input.AddInputCommand(command)
+}
+
+// Runs after the step that finished the lap, sent as a message.
+function LapDone(lap, seconds)
+{
+    print("lap " + lap + ": " + seconds + " s\n")
 }
 
 function StartFlight()
@@ -132,24 +140,82 @@ function CountLap(turn)
     if (fabs(flight.turned) < 360.0)
         return
     flight.laps++
-    print("lap " + flight.laps + ": " + flight.lapTimer.GetTime() + " s\n")
+    SendFunctionMessage("LapDone", 2, flight.laps, flight.lapTimer.GetTime())
     flight.turned = 0.0
     flight.lapTimer.Stop()
     flight.lapTimer.Start()
 }
 
-function StepFlight(dt)
+// Without steering the dragon flies the level's locator path "dragon_flight"
+// at cruise speed; steering takes it off the path until it is let go.
+function FollowPath(dt)
+{
+    flight.distance = (flight.distance + kCruiseSpeed * dt) % flight.path.GetTotalDistance()
+    local at = Vec3(0.0, 0.0, 0.0)
+    local way = Vec3(0.0, 0.0, 1.0)
+    flight.path.GetPosAndDirAtDistance(at, way, flight.distance)
+    local heading = atan2(way.x, -way.z) * 57.2957764
+    local turn = heading - flight.heading
+    while (turn > 180.0) turn -= 360.0
+    while (turn < -180.0) turn += 360.0
+    flight.heading = heading
+    flight.position = at
+    return turn
+}
+
+function StepFlight(dragon, dt)
 {
     local steering = ReadSteering()
     local free = steering.steer == 0.0 && steering.climb == 0.0
-    local turn = (free ? kCircleRate : steering.steer * kSteerRate) * dt
-    flight.heading += turn
+    local turn = 0.0
+    if (free && flight.path.GetPointCount() > 1)
+        turn = FollowPath(dt)
+    else
+    {
+        turn = (free ? kCircleRate : steering.steer * kSteerRate) * dt
+        flight.heading += turn
+        local radians = flight.heading * 0.0174532924
+        local ahead = Vec3(sin(radians), 0.0, -cos(radians))
+        flight.position = flight.position + ahead * (kCruiseSpeed * dt)
+        flight.position.y += steering.climb * kClimbRate * dt
+    }
+    CountLap(turn)
     local radians = flight.heading * 0.0174532924
     local forward = Vec3(sin(radians), 0.0, -cos(radians))
-    flight.position = flight.position + forward * (kCruiseSpeed * dt)
-    flight.position.y += steering.climb * kClimbRate * dt
-    CountLap(turn)
+    dragon.m__position = flight.position
+    dragon.FaceXZ(forward.x, forward.z)
     flight.camera.SetFollow(flight.position, Vec3(-forward.x, 0.5, -forward.z), 300.0, flight.heading)
+}
+
+// The dragon and the buildings are instances of the table. The classes are
+// made once, so that a reload of this file keeps stepping the same dragon;
+// their work is done by the functions, which a reload does replace.
+if (!("Dragon" in getroottable()))
+{
+    ::Dragon <- class extends Actor
+    {
+        constructor(position)
+        {
+            base.constructor(position)
+            SetGraphic("characters/dragon/dragon-carry000-speed000.chmodel")
+            SetAnimation("characters/dragon/dragon_flap.chanim")
+            SetIsAnimationLooped(true)
+        }
+        function Step(dt) { StepFlight(this, dt) }
+    }
+    ::Building <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+}
+
+function StartWorld()
+{
+    Locator_Create("levels/flight.loc", "levels/spawns.loc")
+    flight.path.SetPointsByName("dragon_flight")
+    InstanceCreate(Dragon, flight.position)
+    InstanceCreate(Building, kWindmill).SetGraphic("buildings/set01/Windmill01.chmodel")
+    InstanceCreate(Building, Vec3(400.0, 0.0, -160.0)).SetGraphic("buildings/set01/SmallHouse01.chmodel")
 }
 
 // Day turns to night and back: the sun's preset by day, a dim blue one at
@@ -267,6 +333,7 @@ function GameCreate()
     demo.state = DemoState.PLAYING
     StartSounds()
     StartFlight()
+    StartWorld()
     StartLights()
     StartKeys()
     flight.camera.SetAsCurrentCamera()
@@ -285,7 +352,8 @@ function GameStep(dt)
     demo.steps++
     StepKeys()
     StepSounds(dt)
-    StepFlight(dt)
+    InstanceStep(Dragon, dt)
+    InstanceStep(Building, dt)
     StepLights()
 }
 

@@ -1,0 +1,370 @@
+#include "game/PropScriptAPI.h"
+
+#include "core/Hash.h"
+#include "core/Mat4.h"
+#include "cross/Model.h"
+#include "cross/ModelCache.h"
+#include "game/EntityRegistry.h"
+#include "game/InstanceTable.h"
+#include "game/Prop.h"
+#include "script/ScriptArguments.h"
+
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+const char kPropClassName[] = "Prop";
+
+namespace
+{
+// Props whose constructor ran and whose instance still lives.
+std::unordered_set<const Prop*> g_constructedProps;
+
+bool IsConstructedProp(const void* native)
+{
+    return g_constructedProps.count(static_cast<const Prop*>(native)) != 0;
+}
+
+bool EndsWith(const char* text, const char* end)
+{
+    const size_t length = strlen(text);
+    const size_t endLength = strlen(end);
+    return length >= endLength && strcmp(text + length - endLength, end) == 0;
+}
+
+bool Contains(const char* text, const char* part)
+{
+    return strstr(text, part) != nullptr;
+}
+
+void Register(Prop* prop)
+{
+    if (!GetEntityRegistry().Contains(prop))
+        EntityRegistryAdd(prop);
+}
+
+SQInteger PropReleaseHook(SQUserPointer area, SQInteger)
+{
+    auto* prop = static_cast<Prop*>(area);
+    if (!g_constructedProps.erase(prop))
+        return 0;
+    EntityRegistryRemove(prop);
+    prop->~Prop();
+    return 0;
+}
+
+SQInteger Prop_constructor(HSQUIRRELVM vm)
+{
+    Vec3* position = nullptr;
+    if (SQ_FAILED(GetInstancePtr(vm, 2, &position)))
+        return SQ_ERROR;
+    void* area = ScriptInstanceArea(vm, 1);
+    if (!area)
+        return sq_throwerror(vm, "Prop: the instance holds no prop");
+    auto* prop = static_cast<Prop*>(area);
+    if (!IsConstructedProp(prop))
+    {
+        new (area) Prop();
+        g_constructedProps.insert(prop);
+        sq_setreleasehook(vm, 1, PropReleaseHook);
+    }
+    prop->SetPosition(*position);
+    Register(prop);
+    return 0;
+}
+
+#define PROP_THIS(vm, name)                                                                                      \
+    Prop* name = ScriptGetProp(vm, 1);                                                                           \
+    if (!name)                                                                                                   \
+        return SQ_ERROR;
+
+SQInteger Prop_Created(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    Register(prop);
+    return 0;
+}
+
+SQInteger Prop_Destroyed(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    EntityRegistryRemove(prop);
+    return 0;
+}
+
+SQInteger Prop_Step(HSQUIRRELVM)
+{
+    return 0;
+}
+
+SQInteger Prop_SetGraphic(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* path = nullptr;
+    if (!ScriptArgString(vm, 2, path))
+        return ScriptBadArgument(vm);
+    if (!EndsWith(path, ".chmodel"))
+        return 0;
+    Model* model = ModelCache(path);
+    if (!model)
+        return 0;
+    prop->m_propInstance.SetModel(model);
+    prop->SetRenderInstance(&prop->m_propInstance);
+    return 0;
+}
+
+SQInteger Prop_HashAllMeshNames(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    prop->m_meshNames.clear();
+    const Model* model = prop->m_propInstance.m_model;
+    for (int mesh = 0; mesh < Model::GetMeshCount(model); ++mesh)
+    {
+        for (int material = 0; material < model->GetMesh(mesh)->GetMaterialCount(); ++material)
+        {
+            FixedString64 first;
+            FixedString64 second;
+            model->GetMaterialTextureNames(mesh, material, first, second);
+            PropMeshRecord record;
+            record.meshIndex = static_cast<uint32_t>(mesh);
+            record.subIndex = static_cast<uint32_t>(material);
+            record.firstName = first.c_str();
+            record.secondName = second.c_str();
+            record.fullName = model->GetMaterialRecord(mesh, material)->layers[0].name.c_str();
+            record.firstHash = HashString(record.firstName);
+            record.secondHash = HashString(record.secondName);
+            prop->m_meshNames.push_back(record);
+        }
+    }
+    return 0;
+}
+
+// The optional hide flag: true when absent or not a bool.
+bool OptionalHide(HSQUIRRELVM vm, SQInteger index)
+{
+    SQBool hide = SQTrue;
+    if (sq_gettop(vm) >= index && sq_gettype(vm, index) == OT_BOOL)
+        sq_getbool(vm, index, &hide);
+    return hide != SQFalse;
+}
+
+SQInteger Prop_HideMesh(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* name = nullptr;
+    if (!ScriptArgString(vm, 2, name))
+        return ScriptBadArgument(vm);
+    prop->m_propInstance.HideMesh(name, OptionalHide(vm, 3));
+    return 0;
+}
+
+SQInteger Prop_HideMeshAllMeshThatContain(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* text = nullptr;
+    if (!ScriptArgString(vm, 2, text))
+        return ScriptBadArgument(vm);
+    const bool hide = OptionalHide(vm, 3);
+    for (const PropMeshRecord& record : prop->m_meshNames)
+        if (Contains(record.fullName, text))
+            prop->m_propInstance.HideMesh(record.fullName, hide);
+    return 0;
+}
+
+enum class MeshVector
+{
+    Position,
+    Forward,
+};
+
+Vec3 VectorOf(const Mat4& matrix, MeshVector which)
+{
+    return which == MeshVector::Position ? Mat4GetTranslation(matrix) : Vec3(matrix[8], matrix[9], matrix[10]);
+}
+
+// Appends the vector of every record whose second name hashes as the name.
+void CollectVectorsOfName(const Prop& prop, const char* name, MeshVector which, std::vector<Vec3>& out)
+{
+    const uint32_t hash = HashString(name);
+    for (uint32_t i = 0; i < prop.m_meshNames.size(); ++i)
+    {
+        Mat4 matrix;
+        if (prop.m_meshNames[i].secondHash == hash && PropMeshMatrix(prop, i, matrix))
+            out.push_back(VectorOf(matrix, which));
+    }
+}
+
+SQInteger PushVectorArray(HSQUIRRELVM vm, const std::vector<Vec3>& vectors)
+{
+    sq_newarray(vm, 0);
+    for (const Vec3& vector : vectors)
+    {
+        if (SQ_FAILED(ScriptPushNewValue(vm, "Vec3", vector)))
+            return SQ_ERROR;
+        sq_arrayappend(vm, -2);
+    }
+    return 1;
+}
+
+SQInteger VectorsOfMeshesThatContain(HSQUIRRELVM vm, MeshVector which)
+{
+    PROP_THIS(vm, prop);
+    const char* first = nullptr;
+    const char* second = nullptr;
+    if (!ScriptArgString(vm, 2, first) || !ScriptArgString(vm, 3, second))
+        return ScriptBadArgument(vm);
+    std::vector<const char*> names;
+    for (const PropMeshRecord& record : prop->m_meshNames)
+    {
+        if (!Contains(record.secondName, first) || !Contains(record.secondName, second))
+            continue;
+        bool seen = false;
+        for (const char* name : names)
+            seen = seen || strcmp(name, record.secondName) == 0;
+        if (!seen)
+            names.push_back(record.secondName);
+    }
+    std::vector<Vec3> vectors;
+    for (const char* name : names)
+        CollectVectorsOfName(*prop, name, which, vectors);
+    return PushVectorArray(vm, vectors);
+}
+
+SQInteger Prop_GetAllMeshPositionsFromMeshesThatContain(HSQUIRRELVM vm)
+{
+    return VectorsOfMeshesThatContain(vm, MeshVector::Position);
+}
+
+SQInteger Prop_GetAllMeshForwardsFromMeshesThatContain(HSQUIRRELVM vm)
+{
+    return VectorsOfMeshesThatContain(vm, MeshVector::Forward);
+}
+
+SQInteger Prop_GetAllMeshPositionsByInstanceName(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* name = nullptr;
+    if (!ScriptArgString(vm, 2, name))
+        return ScriptBadArgument(vm);
+    std::vector<Vec3> vectors;
+    CollectVectorsOfName(*prop, name, MeshVector::Position, vectors);
+    return PushVectorArray(vm, vectors);
+}
+
+SQInteger Prop_AddMeshToDropByTypeName(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* name = nullptr;
+    if (!ScriptArgString(vm, 2, name))
+        return ScriptBadArgument(vm);
+    const uint32_t hash = HashString(name);
+    for (uint32_t i = 0; i < prop->m_meshNames.size(); ++i)
+        if (prop->m_meshNames[i].secondHash == hash)
+            prop->m_dropList.push_back(i);
+    return 0;
+}
+
+SQInteger Prop_AddMeshToDropByInstanceName(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    const char* name = nullptr;
+    if (!ScriptArgString(vm, 2, name))
+        return ScriptBadArgument(vm);
+    const uint32_t hash = HashString(name);
+    for (uint32_t i = 0; i < prop->m_meshNames.size(); ++i)
+    {
+        if (prop->m_meshNames[i].firstHash == hash)
+        {
+            prop->m_dropList.push_back(i);
+            break;
+        }
+    }
+    return 0;
+}
+
+SQInteger Prop_AddAllMeshToDrop(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    prop->m_dropList.clear();
+    for (uint32_t i = 0; i < prop->m_meshNames.size(); ++i)
+        prop->m_dropList.push_back(i);
+    return 0;
+}
+
+#undef PROP_THIS
+
+size_t OffsetIn(const Prop& prop, const void* member)
+{
+    return static_cast<size_t>(static_cast<const char*>(member) - reinterpret_cast<const char*>(&prop));
+}
+
+const ScriptVarDesc* PropMembers()
+{
+    static const auto sample = std::make_unique<Prop>();
+    static const ScriptVarDesc rows[] = {
+        ScriptVarNested("m__matrix", kScriptVarEmbedded, "Mat4", OffsetIn(*sample, &sample->m__matrix)),
+        ScriptVarNested("m__position", kScriptVarEmbedded, "Vec3", OffsetIn(*sample, &sample->m__matrix[12])),
+        ScriptVarEnd(),
+    };
+    return rows;
+}
+
+const InstanceNativeKind kPropKind = {
+    const_cast<char*>(kPropClassName),
+    [](const void* native, Vec3& out) {
+        if (!IsConstructedProp(native))
+            return false;
+        out = static_cast<const Prop*>(native)->Position();
+        return true;
+    },
+    nullptr,
+    nullptr,
+};
+} // namespace
+
+bool PropMeshMatrix(const Prop& prop, uint32_t recordIndex, Mat4& out)
+{
+    const Model* model = prop.m_propInstance.m_model;
+    if (recordIndex >= prop.m_meshNames.size())
+        return false;
+    const int mesh = static_cast<int>(prop.m_meshNames[recordIndex].meshIndex);
+    if (!model || mesh >= Model::GetMeshCount(model))
+        return false;
+    const ModelMesh* entry = model->GetMesh(mesh);
+    out = entry->nodes.empty() ? Mat4Identity() : entry->nodes.front().matrix;
+    return true;
+}
+
+Prop* ScriptGetProp(HSQUIRRELVM vm, SQInteger index)
+{
+    SQUserPointer native = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(vm, index, &native, nullptr)))
+        return nullptr;
+    if (!native || !IsConstructedProp(native))
+    {
+        sq_throwerror(vm, "the prop was never constructed");
+        return nullptr;
+    }
+    return static_cast<Prop*>(native);
+}
+
+void RegisterPropScriptAPI(HSQUIRRELVM vm)
+{
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kPropClassName, sizeof(Prop), PropMembers(), Prop_constructor)
+        .AddMethod("Created", Prop_Created, "x")
+        .AddMethod("Destroyed", Prop_Destroyed, "x")
+        .AddMethod("Step", Prop_Step)
+        .AddMethod("SetGraphic", Prop_SetGraphic, "xs")
+        .AddMethod("HashAllMeshNames", Prop_HashAllMeshNames, "x")
+        .AddMethod("HideMesh", Prop_HideMesh)
+        .AddMethod("HideMeshAllMeshThatContain", Prop_HideMeshAllMeshThatContain)
+        .AddMethod("GetAllMeshPositionsFromMeshesThatContain", Prop_GetAllMeshPositionsFromMeshesThatContain, "xss")
+        .AddMethod("GetAllMeshForwardsFromMeshesThatContain", Prop_GetAllMeshForwardsFromMeshesThatContain, "xss")
+        .AddMethod("GetAllMeshPositionsByInstanceName", Prop_GetAllMeshPositionsByInstanceName, "xs")
+        .AddMethod("AddMeshToDropByTypeName", Prop_AddMeshToDropByTypeName, "xs")
+        .AddMethod("AddMeshToDropByInstanceName", Prop_AddMeshToDropByInstanceName, "xs")
+        .AddMethod("AddAllMeshToDrop", Prop_AddAllMeshToDrop, "x");
+    InstanceTableAddNativeKind(kPropKind);
+}
