@@ -81,7 +81,7 @@ TEST_F(ActorScriptAPITest, CreatedActorIsPlacedRegisteredAndLetGoOnDestroy)
 ::x <- dragon.m__position.x;
 local view = dragon.m__position;
 view.z = 9.0;
-::z <- dragon.m__matrix.m[14];
+::z <- dragon.m__matrix.translation.z;
 dragon.m__netid = 12;
 ::id <- dragon.m__netid;
 ::watch <- dragon.weakref();
@@ -157,7 +157,7 @@ TEST_F(ActorScriptAPITest, FacingAZeroVectorInXYIsAScriptError)
     EXPECT_TRUE(RaisesError("dragon.FaceXY(0.0, 0.0);"));
     EXPECT_TRUE(ReportsContain("FaceXY: trying to face actor with zero vector."));
     EXPECT_FALSE(RaisesError("dragon.FaceXY(1.0, 0.0); dragon.FaceXZ(0.0, 0.0);"));
-    Run("::rightX <- dragon.m__matrix.m[0];");
+    Run("::rightX <- dragon.m__matrix.right.x;");
     EXPECT_FLOAT_EQ(GlobalFloat("rightX"), 1.0f);
 }
 
