@@ -341,10 +341,14 @@ void RenderTargetBindTexture(Texture* texture, int unit)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
+// Clears to transparent black and leaves the frame's clear colour as it was.
 void RenderTargetClear()
 {
+    GLfloat previous[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(previous[0], previous[1], previous[2], previous[3]);
 }
 
 void RenderTargetCopy(int32_t from, int32_t to)

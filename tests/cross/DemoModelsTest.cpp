@@ -49,8 +49,12 @@ TEST_F(DemoModelsTest, EveryModelAndAnimationLoadsWithoutAReport)
         Model* model = ModelCache(name.c_str());
         ASSERT_TRUE(model) << name;
         for (int i = 0; i < Model::GetMeshCount(model); ++i)
+        {
+            // A mesh without a node is drawn nowhere.
+            EXPECT_GE(model->GetMesh(i)->GetNodeCount(), 1) << name;
             for (int j = 0; j < model->GetMesh(i)->GetMaterialCount(); ++j)
                 EXPECT_TRUE(model->GetMaterialRecord(i, j)->layers[0].texture) << name;
+        }
         ModelRelease(model);
     }
     const std::vector<std::string> animations = NamesMatching("[.]chanim$");

@@ -97,6 +97,18 @@ TEST_F(RenderTargetTest, TheColourMaskChoosesTheChannelsWritten)
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
+// A pass target cleared to black must not leave the next frame's clear black.
+TEST_F(RenderTargetTest, ClearingAPassTargetKeepsTheFramesClearColour)
+{
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    ASSERT_EQ(RenderTargetBegin(kRenderTargetPointLights, 0, 15, 0, 0), 1);
+    RenderTargetClear();
+    EXPECT_EQ(TargetTexel(kRenderTargetPointLights, 0, 0), (std::vector<uint8_t>{0, 0, 0, 0}));
+    ASSERT_EQ(RenderTargetBegin(kRenderTargetBlur, 0, 15, 0, 0), 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(TargetTexel(kRenderTargetBlur, 0, 0), (std::vector<uint8_t>{51, 102, 153, 255}));
+}
+
 TEST_F(RenderTargetTest, AMissingTargetAndAFullCacheAreReportedAndBindNothing)
 {
     LogCapture log;

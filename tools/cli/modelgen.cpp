@@ -77,6 +77,8 @@ ChModelMesh MeshOf(const Geometry& g, const std::string& texture, bool skinned)
     ChModelSetVertices(mesh, g.vertices, skinned);
     mesh.indices = g.indices;
     mesh.materials.push_back(ChModelTexturedMaterial(texture, 0, uint16_t(g.indices.size())));
+    // A mesh is drawn once at each of its nodes: one node where it stands.
+    mesh.nodes.push_back({"Mesh", Mat4Identity()});
     return mesh;
 }
 
@@ -125,12 +127,12 @@ ChModel Windmill()
     AddBox(blade, armLow, armHigh);
     AddBox(blade, crossLow, crossHigh);
     ChModelMesh towerMesh = MeshOf(tower, "mill.tga", false);
-    towerMesh.nodes.push_back({"Tower", Mat4Identity()});
+    towerMesh.nodes = {{"Tower", Mat4Identity()}};
     ChModelMesh bladeMesh = MeshOf(blade, "sails.tga", false);
     ChModelNode node{kBladeNode, Mat4Identity()};
     node.matrix[13] = 5.0f;
     node.matrix[14] = 1.1f;
-    bladeMesh.nodes.push_back(node);
+    bladeMesh.nodes = {node};
     return ModelOf({towerMesh, bladeMesh}, 7.0f);
 }
 
