@@ -18,6 +18,7 @@
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
+#include "game/AppUI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
@@ -115,6 +116,7 @@ void InstallRenderHooks()
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.drawSystemMessages = SysMsgDraw;
     hooks.drawConsole = AppConsoleDrawIfVisible;
+    hooks.drawScreens = AppUIDraw;
     RenderSetHooks(hooks);
 }
 
@@ -208,7 +210,8 @@ void AppDisplayStart()
     // Fonts need the display; without one, messages still queue and expire.
     if (RenderIsInitialised())
         Console::CreateDefaultFont();
-    SeamFrontEndStart();
+    if (RenderIsInitialised())
+        AppUIStart();
     if (RenderIsInitialised())
         SysMsgLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
@@ -271,6 +274,7 @@ void AppShutdown()
     ScriptShutdown();
     SeamSimulationFinalize();
     Console::DestroyDefaultFont();
+    AppUIShutdown();
     SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();

@@ -7,7 +7,6 @@ bool SeamTileTerrainCollisionExists()
     return false;
 }
 void SeamTerrainReload(void*, const char*) {}
-void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
 void SeamEffectsStep(float) {}
 void SeamWorldStepEntities(float) {}
@@ -23,7 +22,6 @@ void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
 void SeamEffectsInit(const char*) {}
-void SeamMouseToFrontEnd() {}
 void SeamSetWorldGravity(float) {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}

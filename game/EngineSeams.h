@@ -10,7 +10,6 @@
 void SeamLocatorsReload(const char* name);
 bool SeamTileTerrainCollisionExists();
 void SeamTerrainReload(void* terrain, const char* name);
-void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
 void SeamEffectsStep(float dt);
 void SeamWorldStepEntities(float dt);
@@ -23,7 +22,6 @@ void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
 void SeamEffectsInit(const char* folder);
-void SeamMouseToFrontEnd();
 void SeamSetWorldGravity(float gravity);
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();

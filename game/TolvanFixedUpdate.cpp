@@ -5,6 +5,7 @@
 #include "core/pd_ofstream.h"
 #include "game/App.h"
 #include "game/AppConsole.h"
+#include "game/AppUI.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -62,6 +63,7 @@ void RunUnpausedScriptPhase(float dt)
     const uint64_t t1 = ClockNow();
     AppCallScriptFloat("GameStep", dt, GetStepLogRequest());
     SeamFrontEndUpdate(dt);
+    AppUIStep();
     const uint64_t t2 = ClockNow();
     SeamMessageManagerUpdate();
     const uint64_t t3 = ClockNow();
@@ -103,6 +105,7 @@ void TolvanFixedUpdate::Step(float dt)
     else
     {
         SeamFrontEndUpdate(dt);
+        AppUIStep();
         AppCallScriptFloat("PausedStep", dt);
     }
     g_pausedMirror = IsPaused();

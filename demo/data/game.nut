@@ -271,6 +271,24 @@ function GameCreate()
     StartKeys()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
+    SystemUserMessage(GetStringFromIDString("DEMO_WELCOME"), false)
+}
+
+// M opens the menu over the scene; Escape on it (its back item) closes it.
+local kKeyM = 50
+
+function StepMenu()
+{
+    if (Input.IsKeyNewlyDown(kKeyM))
+    {
+        UIInterface_ChangeScreenByName("menu", true)
+        UIInterface_Enable(true)
+    }
+}
+
+function CloseMenu()
+{
+    UIInterface_Enable(false)
 }
 
 function QUARNFINALHACKMESSAGES()
@@ -285,6 +303,7 @@ function GameStep(dt)
     StepSounds(dt)
     StepFlight(dt)
     StepLights()
+    StepMenu()
 }
 
 function PausedStep(dt)
