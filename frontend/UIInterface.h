@@ -7,13 +7,13 @@
 #include "core/FixedString.h"
 #include "core/RealTimer.h"
 #include "core/rgba8888.h"
+#include "frontend/BasicText.h"
 #include "frontend/ScreenElementData.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class BasicText;
 class UIItem;
 class UIScreen;
 class UIInterface;
