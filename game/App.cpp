@@ -20,6 +20,7 @@
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
+#include "game/AppUI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
@@ -126,6 +127,7 @@ void InstallRenderHooks()
     hooks.shutdownEffects = FXSystemShutdown;
     hooks.drawSystemMessages = SysMsgDraw;
     hooks.drawConsole = AppConsoleDrawIfVisible;
+    hooks.drawScreens = AppUIDraw;
     RenderSetHooks(hooks);
 }
 
@@ -219,7 +221,8 @@ void AppDisplayStart()
     // Fonts need the display; without one, messages still queue and expire.
     if (RenderIsInitialised())
         Console::CreateDefaultFont();
-    SeamFrontEndStart();
+    if (RenderIsInitialised())
+        AppUIStart();
     if (RenderIsInitialised())
         SysMsgLoadFont("fonts/QuarnVinqueSpecial15.fnt");
 }
@@ -285,6 +288,7 @@ void AppShutdown()
     ScriptShutdown();
     simFinalize();
     Console::DestroyDefaultFont();
+    AppUIShutdown();
     SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();

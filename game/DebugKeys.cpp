@@ -1,6 +1,7 @@
 #include "game/DebugKeys.h"
 
 #include "cross/ActorRenderInstance.h"
+#include "game/AppUI.h"
 #include "game/EngineSeams.h"
 #include "opengl/Screenshot.h"
 #include "opengl/Texture.h"
@@ -64,7 +65,7 @@ void DebugKeyToggles()
 
 void MouseToFrontEnd()
 {
-    SeamMouseToFrontEnd();
+    AppUIMouseToFrontEnd();
 }
 
 bool GetStepLogRequest()

@@ -1,7 +1,6 @@
 #include "game/EngineSeams.h"
 
 
-void SeamFrontEndStart() {}
 void SeamFrontEndUpdate(float) {}
 void SeamCollisionStep(float) {}
 void SeamLoadingScreenActive(bool& active)
@@ -11,7 +10,6 @@ void SeamLoadingScreenActive(bool& active)
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamMouseToFrontEnd() {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}
 void SeamCollisionRelease() {}

@@ -5,14 +5,12 @@
 
 #include <cstdint>
 
-void SeamFrontEndStart();
 void SeamFrontEndUpdate(float dt);
 void SeamCollisionStep(float dt);
 void SeamLoadingScreenActive(bool& active);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
-void SeamMouseToFrontEnd();
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();
 void SeamCollisionRelease();

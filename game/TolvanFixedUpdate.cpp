@@ -8,6 +8,7 @@
 #include "fx/FxAnchorTable.h"
 #include "game/App.h"
 #include "game/AppConsole.h"
+#include "game/AppUI.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
 #include "game/DebugKeys.h"
@@ -68,6 +69,7 @@ void RunUnpausedScriptPhase(float dt)
     const uint64_t t1 = ClockNow();
     AppCallScriptFloat("GameStep", dt, GetStepLogRequest());
     SeamFrontEndUpdate(dt);
+    AppUIStep();
     const uint64_t t2 = ClockNow();
     MessageManager_Update();
     const uint64_t t3 = ClockNow();
@@ -117,6 +119,7 @@ void TolvanFixedUpdate::Step(float dt)
     else
     {
         SeamFrontEndUpdate(dt);
+        AppUIStep();
         AppCallScriptFloat("PausedStep", dt);
     }
     g_pausedMirror = IsPaused();

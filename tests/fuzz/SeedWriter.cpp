@@ -15,6 +15,7 @@
 #include "tools/formats/LocatorWriter.h"
 #include "tools/formats/EffectDefWriter.h"
 #include "tools/formats/FontWriter.h"
+#include "tools/formats/ScreenWriter.h"
 #include "tools/formats/ModelWriter.h"
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TerrainWriter.h"
@@ -115,6 +116,20 @@ void TextSeeds()
     FontWriterOutput font;
     if (FontWrite(FontSolidBoxes("Boxes", 8, 65, 70, 3, 6, 4), "Boxes_0.tga", font))
         Seed("font", "boxes.fnt", font.text);
+    ScreenElementSpec box;
+    box.name = "box";
+    box.width = box.height = 10;
+    box.textures = {"NONE", "up.tga"};
+    Seed("screenelements", "box.txt", ScreenElementText({box}));
+    UIScreenSpec screen;
+    screen.name = "menu";
+    screen.elementFile = "menu.txt";
+    screen.font.file = "font.fnt";
+    UIItemSpec button;
+    button.name = "play";
+    button.element = "box";
+    screen.items = {button};
+    Seed("screens", "menu.scn", UIScreenFileText("shared.txt", {screen}));
     Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
 }
 
