@@ -184,7 +184,7 @@ function StepFlight(dragon, dt)
     local forward = Vec3(sin(radians), 0.0, -cos(radians))
     dragon.m__position = flight.position
     dragon.FaceXZ(forward.x, forward.z)
-    flight.camera.SetFollow(flight.position, Vec3(-forward.x, 0.5, -forward.z), 300.0, flight.heading)
+    flight.camera.SetFollow(flight.position, Vec3(-forward.x, 0.5, -forward.z), 40.0, flight.heading)
 }
 
 // The dragon and the buildings are instances of the table. The classes are
