@@ -21,6 +21,7 @@
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppUI.h"
+#include "game/CollisionScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
@@ -280,7 +281,7 @@ void AppShutdown()
     NetworkCommunicator::Close();
     SeamTileTerrainClear();
     SeamLoadingScreenFinish();
-    SeamCollisionRelease();
+    CollisionScriptShutdown();
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();

@@ -7,6 +7,7 @@
 #include "frontend/FrontendScriptAPI.h"
 #include "game/ActorScriptAPI.h"
 #include "game/AppNatives.h"
+#include "game/CollisionScriptAPI.h"
 #include "game/InstanceScriptAPI.h"
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/LocatorScriptAPI.h"
@@ -50,6 +51,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterFrontendScriptAPI(vm);
     RegisterWorldScriptAPI(vm);
     RegisterLocatorScriptAPI(vm);
+    RegisterCollisionScriptAPI(vm);
     RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);
     RegisterActorScriptAPI(vm);

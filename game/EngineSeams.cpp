@@ -2,7 +2,6 @@
 
 
 void SeamFrontEndUpdate(float) {}
-void SeamCollisionStep(float) {}
 void SeamLoadingScreenActive(bool& active)
 {
     active = false;
@@ -12,4 +11,3 @@ void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}
-void SeamCollisionRelease() {}

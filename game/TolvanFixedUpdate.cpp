@@ -11,6 +11,7 @@
 #include "game/AppUI.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
+#include "game/Collision.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
@@ -96,7 +97,7 @@ void RunWorldPhase(float dt)
 
     SeamTileTerrainStep(dt);
 
-    TimedPhase(kStepPhaseCollision, [dt] { SeamCollisionStep(dt); });
+    TimedPhase(kStepPhaseCollision, [dt] { CollisionStep(dt); });
     TimedPhase(kStepPhaseEffects, [dt] { StepEffects(dt); });
 
     GameTimeChannelAdvance(0, dt);

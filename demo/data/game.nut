@@ -218,6 +218,54 @@ function StartWorld()
     InstanceCreate(Building, Vec3(400.0, 0.0, -160.0)).SetGraphic("buildings/set01/SmallHouse01.chmodel")
 }
 
+// Pickups float on the dragon's flight path, and the dragon's breath (a
+// slice ahead of it) gathers them: the collision manager pairs the slice
+// with each pickup's sphere. Unless one is gathered within the first seconds
+// of flight, the demo stops with a script error.
+local kPickupCheckTime = 3.0
+local kPickupAngles = [20.0, 45.0, 70.0, 160.0, 250.0] // degrees round the flight circle from its start
+local kPickupCircle = 318.3
+local kPickupHeight = 120.0
+
+if (!("pickups" in getroottable()))
+{
+    ::pickups <- { collected = 0, checked = false }
+    ::Pickup <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+}
+
+function StartPickups()
+{
+    Collision.InitAsGrid(64, -1000.0, -1000.0, 1000.0, 1000.0, 100.0)
+    Collision.RegisterSliceObject(InstanceFind(Dragon, 0), "breath", 60.0, 20.0, 30.0)
+    foreach (angle in kPickupAngles)
+    {
+        local radians = angle * 0.0174532924
+        local at = Vec3(kPickupCircle * sin(radians), kPickupHeight, -kPickupCircle * cos(radians))
+        Collision.RegisterSphereObject(InstanceCreate(Pickup, at), "pickup", 0.0)
+    }
+    Collision.RegisterCallback("breath", "pickup", "PickupCollected", false, 60.0)
+}
+
+function PickupCollected(dragon, pickup, dt)
+{
+    pickups.collected++
+    Collision.DeregisterObject(pickup, "pickup")
+    InstanceDestroy(pickup)
+    print("pickup " + pickups.collected + " collected\n")
+}
+
+function CheckPickups()
+{
+    if (pickups.checked || demo.time < kPickupCheckTime)
+        return
+    pickups.checked = true
+    if (pickups.collected == 0)
+        throw "the dragon's breath collected no pickup in " + kPickupCheckTime + " s of flight"
+}
+
 // Day turns to night and back: the sun's preset by day, a dim blue one at
 // night when lamps light up around the buildings. Directions are seen from
 // the camera: the sun comes from the upper right.
@@ -334,6 +382,7 @@ function GameCreate()
     StartSounds()
     StartFlight()
     StartWorld()
+    StartPickups()
     StartLights()
     StartKeys()
     flight.camera.SetAsCurrentCamera()
@@ -355,6 +404,7 @@ function GameStep(dt)
     InstanceStep(Dragon, dt)
     InstanceStep(Building, dt)
     StepLights()
+    CheckPickups()
 }
 
 function PausedStep(dt)
