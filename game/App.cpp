@@ -29,6 +29,7 @@
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
 #include "game/StreamListener.h"
+#include "game/TileTerrain.h"
 #include "game/TolvanFixedUpdate.h"
 #include "game/World.h"
 #include "game/WorldPhysics.h"
@@ -122,6 +123,8 @@ void InstallRenderHooks()
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.submitTerrain = TerrainSubmitRender;
+    hooks.tileTerrainTileCount = TileTerrainTileCount;
+    hooks.tileTerrainTile = TileTerrainTile;
     hooks.submitEntities = EntitiesSubmitRender;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
@@ -278,7 +281,7 @@ void AppShutdown()
 {
     GetDisplayModeManager().Reset();
     NetworkCommunicator::Close();
-    SeamTileTerrainClear();
+    TileTerrain::Clear();
     SeamLoadingScreenFinish();
     SeamCollisionRelease();
     AppConsoleDestroy();

@@ -11,8 +11,10 @@
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/LocatorScriptAPI.h"
 #include "game/MessageManager.h"
+#include "game/MoverScriptAPI.h"
 #include "game/PathScriptAPI.h"
 #include "game/PropScriptAPI.h"
+#include "game/TileTerrainScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -49,6 +51,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     // Step 5: the front end's classes.
     RegisterFrontendScriptAPI(vm);
     RegisterWorldScriptAPI(vm);
+    RegisterTileTerrainScriptAPI(vm);
+    RegisterMoverScriptAPI(vm);
     RegisterLocatorScriptAPI(vm);
     RegisterMessageScriptAPI(vm);
     RegisterStandardMathLibrary(vm);

@@ -16,6 +16,7 @@
 #include "game/EntityRegistry.h"
 #include "game/MessageManager.h"
 #include "game/StepTimes.h"
+#include "game/TileTerrainManager.h"
 #include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 
@@ -94,7 +95,7 @@ void RunWorldPhase(float dt)
     if (GetStepLogRequest())
         WriteStepProfile();
 
-    SeamTileTerrainStep(dt);
+    TileTerrainStep(dt);
 
     TimedPhase(kStepPhaseCollision, [dt] { SeamCollisionStep(dt); });
     TimedPhase(kStepPhaseEffects, [dt] { StepEffects(dt); });
