@@ -30,6 +30,7 @@
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
 #include "game/StreamListener.h"
+#include "game/TileTerrain.h"
 #include "game/TolvanFixedUpdate.h"
 #include "game/World.h"
 #include "game/WorldPhysics.h"
@@ -123,6 +124,8 @@ void InstallRenderHooks()
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.submitTerrain = TerrainSubmitRender;
+    hooks.tileTerrainTileCount = TileTerrainTileCount;
+    hooks.tileTerrainTile = TileTerrainTile;
     hooks.submitEntities = EntitiesSubmitRender;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
@@ -279,7 +282,7 @@ void AppShutdown()
 {
     GetDisplayModeManager().Reset();
     NetworkCommunicator::Close();
-    SeamTileTerrainClear();
+    TileTerrain::Clear();
     SeamLoadingScreenFinish();
     CollisionScriptShutdown();
     AppConsoleDestroy();

@@ -12,8 +12,10 @@
 #include "game/InstanceSearchScriptAPI.h"
 #include "game/LocatorScriptAPI.h"
 #include "game/MessageManager.h"
+#include "game/MoverScriptAPI.h"
 #include "game/PathScriptAPI.h"
 #include "game/PropScriptAPI.h"
+#include "game/TileTerrainScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
 #include "script/InputScriptAPI.h"
@@ -50,6 +52,8 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     // Step 5: the front end's classes.
     RegisterFrontendScriptAPI(vm);
     RegisterWorldScriptAPI(vm);
+    RegisterTileTerrainScriptAPI(vm);
+    RegisterMoverScriptAPI(vm);
     RegisterLocatorScriptAPI(vm);
     RegisterCollisionScriptAPI(vm);
     RegisterMessageScriptAPI(vm);

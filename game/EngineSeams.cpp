@@ -6,8 +6,6 @@ void SeamLoadingScreenActive(bool& active)
 {
     active = false;
 }
-void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
 void SeamResetAchievementsAndStats() {}
-void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}

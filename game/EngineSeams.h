@@ -7,8 +7,6 @@
 
 void SeamFrontEndUpdate(float dt);
 void SeamLoadingScreenActive(bool& active);
-void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
-void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();

@@ -17,6 +17,7 @@
 #include "game/EntityRegistry.h"
 #include "game/MessageManager.h"
 #include "game/StepTimes.h"
+#include "game/TileTerrainManager.h"
 #include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 
@@ -95,7 +96,7 @@ void RunWorldPhase(float dt)
     if (GetStepLogRequest())
         WriteStepProfile();
 
-    SeamTileTerrainStep(dt);
+    TileTerrainStep(dt);
 
     TimedPhase(kStepPhaseCollision, [dt] { CollisionStep(dt); });
     TimedPhase(kStepPhaseEffects, [dt] { StepEffects(dt); });

@@ -20,6 +20,7 @@
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TerrainWriter.h"
 #include "tools/formats/TgaWriter.h"
+#include "tools/formats/TileMapWriter.h"
 #include "tools/formats/WavWriter.h"
 
 #include <cstdio>
@@ -163,6 +164,16 @@ void LocatorSeeds()
     // The first byte chooses numbers (even) or names (odd).
     Seed("grid", "numbers", std::string(1, '\0') + "2,3,10,10,\n0,1,0,\n0,0,2,\n");
     Seed("grid", "names", "\x01" "3,2,5,5,\r\ngrass,river,\r\nmountain,grass,\r\nriver,grass,\r\n");
+    TileMapSpec board;
+    board.rows = 2;
+    board.columns = 3;
+    board.tileSizeX = 80.0f;
+    board.tileSizeZ = 60.0f;
+    board.tiles = {TileTokenWrite({0, 0, false, false, 0.0f}), TileTokenWrite({10, 1, true, false, 90.0f}),
+                   TileTokenWrite({12, 1, true, true, 0.0f}), TileTokenWrite({12, 1, false, true, -45.5f}),
+                   "7_2_r", "3_"};
+    Seed("tilemap", "board.map", TileMapWrite(board));
+    Seed("tilemap", "short.map", "100,100,1,1,\r\n1_1_hflip,\r\n");
 }
 
 void EffectSeeds()
