@@ -2,8 +2,10 @@
 
 #include "core/GameTimer.h"
 #include "fx/FXDefinitions.h"
+#include "fx/FXDrawBatch.h"
 #include "fx/FXElementPool.h"
 #include "fx/FXPool.h"
+#include "fx/FXRenderPass.h"
 #include "fx/FXSystem.h"
 #include "fx/FXTextureSet.h"
 #include "fx/FXelementBase.h"
@@ -294,6 +296,8 @@ void FXSystemReset()
 {
     State().lodScale = 1.0f;
     FXReleaseTextures();
+    FXCornersResetPlain();
+    FXDrawBatchCreate();
     FXResetPools();
 }
 
@@ -303,6 +307,7 @@ void FXSystemShutdown()
     FXResetPools();
     FXClearDefinitions();
     FXReleaseTextures();
+    FXDrawBatchDestroy();
 }
 
 float FXGetLodScale()

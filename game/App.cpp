@@ -15,7 +15,9 @@
 #include "cross/CameraController.h"
 #include "cross/Render.h"
 #include "fx/FX.h"
+#include "fx/FXDrawBatch.h"
 #include "fx/FXEffectFile.h"
+#include "fx/FXRenderPass.h"
 #include "frontend/Console.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
@@ -38,6 +40,7 @@
 #include "online/PlatformServices.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLInfoLog.h"
+#include "opengl/GLState.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
@@ -117,6 +120,21 @@ bool LoadingScreenActive()
     return active;
 }
 
+// The frame calls both with the view loaded as the model-view matrix.
+void SubmitEffects(const Frustum& world)
+{
+    Mat4 view;
+    GLGetModelView(view);
+    FXRenderPass(view, 0, world, 0);
+}
+
+void DrawEffects(const Frustum& world)
+{
+    Mat4 view;
+    GLGetModelView(view);
+    FXRenderPass(view, 0, world, 1);
+}
+
 // The frame's pieces that belong to the game; those whose services have not
 // landed stay empty.
 void InstallRenderHooks()
@@ -127,6 +145,9 @@ void InstallRenderHooks()
     hooks.tileTerrainTileCount = TileTerrainTileCount;
     hooks.tileTerrainTile = TileTerrainTile;
     hooks.submitEntities = EntitiesSubmitRender;
+    hooks.submitEffects = SubmitEffects;
+    hooks.drawEffects = DrawEffects;
+    hooks.flushEffects = FXDrawBatchFlush;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
     hooks.drawSystemMessages = SysMsgDraw;
