@@ -12,6 +12,7 @@
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 
@@ -238,6 +239,11 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
 
 bool CreateMainWindow(bool popup)
 {
+    // The GL entry points load through GLX: with an X display named, a
+    // server that cannot be reached must fail here, not fall back to a
+    // window system whose context then cannot load them.
+    if (getenv("DISPLAY"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         LogError("Pendrel Shell could not start the window system: %s\n", SDL_GetError());
