@@ -50,10 +50,7 @@ protected:
         if (!IsSkipped())
         {
             TearDownEffects();
-            RenderQueueClear();
-            AnimFreeAll();
-            FileWatchInit("");
-            FileTableRebuild("no such folder");
+            UnmountDataTree();
         }
         GLContextTest::TearDown();
     }

@@ -3,10 +3,13 @@
 // tables directly and stepped with a chosen dt, the camera's anchor at the
 // origin so every effect is near and fully faded in.
 
+#include "core/FileTable.h"
 #include "core/GameTimer.h"
 #include "core/Hash.h"
 #include "core/Random.h"
+#include "cross/AnimBuffer.h"
 #include "cross/LightManager.h"
+#include "cross/RenderQueue.h"
 #include "fx/FX.h"
 #include "fx/FXDefinitions.h"
 #include "fx/FXElementPool.h"
@@ -40,6 +43,15 @@ protected:
             FXSetElementPool(type, nullptr);
         FxAnchorTable_Update(nullptr, 0, 0.0f);
         LightManagerInstance().DeleteAll();
+    }
+
+    // For fixtures that mounted a data tree and loaded models from it.
+    static void UnmountDataTree()
+    {
+        RenderQueueClear();
+        AnimFreeAll();
+        FileWatchInit("");
+        FileTableRebuild("no such folder");
     }
 
     // An effect near enough to live at full fade; its elements follow.
