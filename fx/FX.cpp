@@ -295,6 +295,9 @@ void FX::KillAllEffectsInstant()
 void FXSystemReset()
 {
     State().lodScale = 1.0f;
+    // Restarted at the next step, so a reset evaluates distances afresh
+    // even when game time was reset with it.
+    State().lodTimer = FXTimer();
     FXReleaseTextures();
     FXCornersResetPlain();
     FXDrawBatchCreate();

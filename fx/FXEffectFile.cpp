@@ -13,6 +13,7 @@
 #include "cross/ModelCache.h"
 #include "fx/FXDefinitions.h"
 #include "fx/FXElementKinds.h"
+#include "fx/FXSceneKinds.h"
 #include "fx/FXTextureSet.h"
 #include "opengl/ShaderProgram.h"
 
@@ -576,6 +577,7 @@ void FXLoadEffectDefs(const char* folder)
 void FXInit(const char* folder)
 {
     FXInstallElementKinds();
+    FXInstallSceneKinds();
     FixedString256 textures;
     textures.Format("%s/%s", folder, "textures");
     FXLoadTextures(textures.c_str());

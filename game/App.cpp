@@ -315,9 +315,10 @@ void AppShutdown()
     Console::DestroyDefaultFont();
     AppUIShutdown();
     SysMsgDestroy();
-    // Animation buffers outlive their holders and go only now.
-    AnimFreeAll();
+    // Animation buffers outlive their holders and go only now: after the
+    // renderer, whose shutdown clears the effect definitions that hold some.
     RenderShutdown();
+    AnimFreeAll();
     InputShutdown();
     AudioCloseDevice();
     if (g_logFile)

@@ -314,6 +314,65 @@ function StepLights()
         SetDay(night)
 }
 
+// Effects made of lights, sounds, a mesh and spawned children: a crystal
+// that spins by its animation, fireworks over the board, a lamp that is lit
+// at night, and fireballs the dragon spits, each with a whoosh that flies
+// with it.
+local kCrystalAt = Vec3(225.0, 150.0, -225.0)
+local kFireworksAt = Vec3(0.0, 160.0, 0.0)
+local kNightLampAt = Vec3(-250.0, 35.0, -200.0)
+local kFireballEvery = 3.0
+local kFireballSpeed = 350.0
+
+if (!("sceneFx" in getroottable()))
+    ::sceneFx <- { crystal = FX(), fireworks = FX(), lamp = FX(), fireballs = [], nextFireball = 2.0 }
+
+function StartSceneEffects()
+{
+    sceneFx.crystal.CreateFX("crystal")
+    if (!sceneFx.crystal.StillAlive())
+        throw "the crystal effect did not start: are effects/crystal.csv and its model there?"
+    sceneFx.crystal.SetPos(kCrystalAt)
+    sceneFx.fireworks.CreateFX("fireworks")
+    sceneFx.fireworks.SetPos(kFireworksAt)
+}
+
+function SpitFireball()
+{
+    local radians = flight.heading * 0.0174532924
+    local ahead = Vec3(sin(radians), 0.0, -cos(radians))
+    local fireball = { fx = FX(), at = flight.position + ahead * 8.0, velocity = ahead * kFireballSpeed }
+    fireball.fx.CreateFX("fireball")
+    fireball.fx.SetPos(fireball.at)
+    sceneFx.fireballs.append(fireball)
+}
+
+function StepSceneEffects(dt)
+{
+    if (sky.night && !sceneFx.lamp.StillAlive())
+    {
+        sceneFx.lamp.CreateFX("lamp")
+        sceneFx.lamp.SetPos(kNightLampAt)
+    }
+    else if (!sky.night && sceneFx.lamp.StillAlive())
+        sceneFx.lamp.KillByFadeOut(0.0)
+    if (demo.time >= sceneFx.nextFireball)
+    {
+        SpitFireball()
+        sceneFx.nextFireball += kFireballEvery
+    }
+    local flying = []
+    foreach (fireball in sceneFx.fireballs)
+    {
+        if (!fireball.fx.StillAlive())
+            continue
+        fireball.at = fireball.at + fireball.velocity * dt
+        fireball.fx.SetPos(fireball.at)
+        flying.append(fireball)
+    }
+    sceneFx.fireballs = flying
+}
+
 // Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
 // and Alt+F4): P pauses and resumes, M opens and closes the menu, Escape
 // closes an open menu or else leaves the game and quits.
@@ -384,6 +443,7 @@ function GameCreate()
     StartWorld()
     StartPickups()
     StartLights()
+    StartSceneEffects()
     StartKeys()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
@@ -405,6 +465,7 @@ function GameStep(dt)
     InstanceStep(Building, dt)
     StepLights()
     CheckPickups()
+    StepSceneEffects(dt)
 }
 
 function PausedStep(dt)
