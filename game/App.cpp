@@ -16,6 +16,7 @@
 #include "cross/Render.h"
 #include "fx/FX.h"
 #include "fx/FXEffectFile.h"
+#include "frontend/BillboardBars.h"
 #include "frontend/Console.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
@@ -128,6 +129,7 @@ void InstallRenderHooks()
     hooks.drawSystemMessages = SysMsgDraw;
     hooks.drawConsole = AppConsoleDrawIfVisible;
     hooks.drawScreens = AppUIDraw;
+    hooks.drawBars = BillboardBarsDraw;
     RenderSetHooks(hooks);
 }
 
@@ -284,6 +286,8 @@ void AppShutdown()
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();
+    // Bars hold script fonts and pool textures: both go while VM and GL are up.
+    BillboardBarsShutdown();
     GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     simFinalize();
