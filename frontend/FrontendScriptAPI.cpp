@@ -4,7 +4,9 @@
 #include "core/Vec2.h"
 #include "cross/Render.h"
 #include "frontend/BasicText.h"
+#include "frontend/BarsScriptAPI.h"
 #include "frontend/Draw2D.h"
+#include "frontend/ScriptBasicText.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "frontend/UIInterface.h"
 #include "frontend/UIWidget.h"
@@ -16,16 +18,6 @@
 
 namespace
 {
-// The script's font: shared through the font cache, let go with the instance.
-// Without a display there is no font, and measures are 0.
-struct ScriptBasicText
-{
-    BasicText* font = nullptr;
-    FixedString256 name;
-
-    ~ScriptBasicText() { BasicTextRelease(font, name); }
-};
-
 SQInteger BasicText_constructor(HSQUIRRELVM vm)
 {
     const char* name = nullptr;
@@ -326,6 +318,7 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 {
     ScriptBindGlobalFunction(vm, "DrawQuad2D", DrawQuad2D, ".xxxxxxxx");
     ScriptBindGlobalFunction(vm, "SystemUserMessage", SystemUserMessage, ".sb");
+    RegisterBarsScriptAPI(vm);
 }
 
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)

@@ -18,6 +18,7 @@
 #include "fx/FXDrawBatch.h"
 #include "fx/FXEffectFile.h"
 #include "fx/FXRenderPass.h"
+#include "frontend/BillboardBars.h"
 #include "frontend/Console.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
@@ -153,6 +154,7 @@ void InstallRenderHooks()
     hooks.drawSystemMessages = SysMsgDraw;
     hooks.drawConsole = AppConsoleDrawIfVisible;
     hooks.drawScreens = AppUIDraw;
+    hooks.drawBars = BillboardBarsDraw;
     RenderSetHooks(hooks);
 }
 
@@ -309,6 +311,8 @@ void AppShutdown()
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();
+    // Bars hold script fonts and pool textures: both go while VM and GL are up.
+    BillboardBarsShutdown();
     GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     simFinalize();

@@ -435,6 +435,43 @@ function SetScreenSize(width, height)
     demo.height <- height
 }
 
+// Bars over the world: a fill bar and a label over the dragon, added again
+// at its place every step (bars do not move), and over each building a
+// label, a picture and a bar that stay where they were put.
+if (!("bars" in getroottable()))
+    ::bars <- { font = null, flag = -1, dragonBar = -1, dragonLabel = -1 }
+
+function StartBars()
+{
+    BarsClear()
+    bars.font = BasicText("fonts/QuarnVinque20.fnt")
+    if (bars.flag < 0)
+        bars.flag = BarAddTextureToTexturePool("frontend/barflag.tga")
+    local white = rgba8888(255, 255, 255, 255)
+    local buildings = [{ at = kWindmill, name = "Windmill", fill = 0.8 },
+                       { at = Vec3(400.0, 0.0, -160.0), name = "House", fill = 0.35 }]
+    foreach (building in buildings)
+    {
+        BarStringAdd(building.name, bars.font, building.at + Vec3(0.0, 19.0, 0.0), 0.06, white)
+        BarTextureAdd(bars.flag, building.at + Vec3(0.0, 16.0, 0.0), 2.0, 2.0, white)
+        BarAdd(building.fill, building.at + Vec3(0.0, 14.0, 0.0), 9.0, 1.0, rgba8888(60, 220, 60, 255),
+               rgba8888(60, 20, 20, 220), true)
+    }
+    bars.dragonBar = -1
+    bars.dragonLabel = -1
+}
+
+function StepBars(dt)
+{
+    BarDestroyByIndex(BAR_TYPE_REGULAR, bars.dragonBar)
+    BarDestroyByIndex(BAR_TYPE_STRING, bars.dragonLabel)
+    local above = flight.position + Vec3(0.0, 6.5, 0.0)
+    local fill = 0.5 + 0.5 * sin(demo.time)
+    bars.dragonBar = BarAdd(fill, above, 5.0, 0.4, rgba8888(240, 70, 40, 255), rgba8888(30, 30, 30, 200), true)
+    bars.dragonLabel = BarStringAdd("Dragon", bars.font, above + Vec3(0.0, 1.1, 0.0), 0.03,
+                                    rgba8888(255, 240, 160, 255))
+}
+
 function GameCreate()
 {
     demo.state = DemoState.PLAYING
@@ -445,6 +482,7 @@ function GameCreate()
     StartLights()
     StartSceneEffects()
     StartKeys()
+    StartBars()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     // Tells whoever watches the window that the level is up.
@@ -466,6 +504,7 @@ function GameStep(dt)
     StepLights()
     CheckPickups()
     StepSceneEffects(dt)
+    StepBars(dt)
 }
 
 function PausedStep(dt)
