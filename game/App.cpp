@@ -34,6 +34,7 @@
 #include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
+#include "online/SteamAchievements.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLInfoLog.h"
 #include "platform/CommandLine.h"
@@ -105,7 +106,7 @@ void ApplyImmediateOptions()
     if (g_options.connectLobby)
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
-        SeamResetAchievementsAndStats();
+        SteamResetAchievementsAndStats();
 }
 
 bool LoadingScreenActive()

@@ -9,7 +9,6 @@ void SeamLoadingScreenActive(bool& active)
 }
 void SeamTileTerrainStep(float) {}
 void SeamSetPendingInvite(uint64_t) {}
-void SeamResetAchievementsAndStats() {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}
 void SeamCollisionRelease() {}

@@ -10,7 +10,6 @@ void SeamCollisionStep(float dt);
 void SeamLoadingScreenActive(bool& active);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
-void SeamResetAchievementsAndStats();
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();
 void SeamCollisionRelease();

@@ -39,6 +39,8 @@ class ISteamFriends
 {
 public:
     const char* GetPersonaName();
+    // "" for a user the folder does not know.
+    const char* GetFriendPersonaName(CSteamID friendId);
 };
 
 class ISteamUtils
