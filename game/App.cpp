@@ -39,6 +39,7 @@
 #include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
+#include "online/SteamAchievements.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLInfoLog.h"
 #include "opengl/GLState.h"
@@ -111,7 +112,7 @@ void ApplyImmediateOptions()
     if (g_options.connectLobby)
         SeamSetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
-        SeamResetAchievementsAndStats();
+        SteamResetAchievementsAndStats();
 }
 
 bool LoadingScreenActive()

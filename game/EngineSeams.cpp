@@ -7,5 +7,4 @@ void SeamLoadingScreenActive(bool& active)
     active = false;
 }
 void SeamSetPendingInvite(uint64_t) {}
-void SeamResetAchievementsAndStats() {}
 void SeamLoadingScreenFinish() {}

@@ -8,5 +8,4 @@
 void SeamFrontEndUpdate(float dt);
 void SeamLoadingScreenActive(bool& active);
 void SeamSetPendingInvite(uint64_t lobbyId);
-void SeamResetAchievementsAndStats();
 void SeamLoadingScreenFinish();

@@ -1,5 +1,7 @@
 #include "online/PlatformServices.h"
 
+#include "online/LeaderboardFacade.h"
+#include "online/SteamAchievements.h"
 #include "online/SteamHandler.h"
 #include "online/storefront/Storefront.h"
 
@@ -13,7 +15,10 @@ bool PlatformInit()
     g_platformUp = SteamAPI_Init();
     // The session glue listens from the start, as the platform's first frame may carry requests.
     if (g_platformUp)
+    {
         SteamHandlerStart();
+        SteamAchievementsStart();
+    }
     return g_platformUp;
 }
 
@@ -30,6 +35,8 @@ void PlatformRunCallbacks()
 
 void PlatformShutdown()
 {
+    SteamLeaderboardsStop();
+    SteamAchievementsStop();
     SteamHandlerStop();
     if (g_platformUp)
         SteamAPI_Shutdown();

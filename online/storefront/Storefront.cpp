@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "core/StringUtil.h"
+#include "online/storefront/SteamUserStats.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontLink.h"
 #include "online/storefront/StorefrontUser.h"
@@ -131,6 +132,7 @@ bool SteamAPI_Init()
 void SteamAPI_Shutdown()
 {
     StorefrontLinkClose();
+    StorefrontUserStatsForget();
     StorefrontSignOut();
     g_storefront = Storefront();
 }

@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/StorefrontBoards.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "platform/UserLocale.h"
 
@@ -230,6 +231,22 @@ CSteamID ISteamUser::GetSteamID()
 const char* ISteamFriends::GetPersonaName()
 {
     return StorefrontUserName();
+}
+
+const char* ISteamFriends::GetFriendPersonaName(CSteamID friendId)
+{
+    static FixedString64 persona;
+    persona.Clear();
+    if (!g_user.signedIn)
+        return persona;
+    if (friendId == g_user.id)
+        return g_user.name;
+    if (const char* seen = StorefrontBoardPersona(friendId))
+        return seen;
+    char name[64];
+    if (StorefrontFindUserById(friendId, name, sizeof name))
+        persona.Set(name);
+    return persona;
 }
 
 uint32_t ISteamUtils::GetAppID()

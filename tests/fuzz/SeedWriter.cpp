@@ -4,6 +4,7 @@
 #include "FuzzSquirrel.h"
 #include "FuzzTarget.h"
 
+#include "online/Composer.h"
 #include "opengl/Image.h"
 #include "squirrel/src/SqOpcodes.h"
 #include "squirrel/src/SqVM.h"
@@ -111,6 +112,12 @@ void TextSeeds()
                                 "abc"s);
     Seed("tokenizer", "words", " ,;\0first, second;third\n\"quoted words\" 12.5 -3\n"s);
     Seed("strings", "table", "# comment\nStart\tStart game\nQuit\tQuit\n\nBroken line without tab\n"s);
+    composer save;
+    save.Init(64);
+    save.AddToken("runs", "12");
+    save.AddToken("name", "Small Dragon");
+    save.AddToken("# not a comment key", "x");
+    Seed("saveload", "progress", std::string(save.Buffer(), static_cast<size_t>(save.Length())));
     Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
