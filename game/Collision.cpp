@@ -19,6 +19,9 @@ struct CollisionTables
     float halfWidth = 0.0f;
     float halfDepth = 0.0f;
     std::unique_ptr<CollisionCell[]> cells;
+    // One byte a cell, set while the cell holds objects: a step touches only
+    // the cells in use, as each cell spans several kilobytes.
+    std::unique_ptr<uint8_t[]> occupied;
     CollisionCallback callbacks[kCollisionCallbackCapacity];
     int callbackCount = 0;
     CollisionReleaseFunction release = nullptr;
@@ -47,6 +50,7 @@ void FreeTables()
         ReleaseUserData(g_collision.objects[i]);
     g_collision.objects.reset();
     g_collision.cells.reset();
+    g_collision.occupied.reset();
     g_collision.capacity = 0;
     g_collision.columns = 0;
     g_collision.rows = 0;
@@ -79,7 +83,11 @@ void BucketObjects()
 {
     CollisionTables& t = g_collision;
     for (int c = 0; c < t.columns * t.rows; ++c)
-        t.cells[c].count = 0;
+        if (t.occupied[c])
+        {
+            t.cells[c].count = 0;
+            t.occupied[c] = 0;
+        }
     for (int i = 0; i < t.capacity; ++i)
     {
         CollisionObject& object = t.objects[i];
@@ -92,7 +100,8 @@ void BucketObjects()
         const float row = (p.z + t.halfDepth) / t.cellSize;
         if (!(column > -1.0f && column < float(t.columns) && row > -1.0f && row < float(t.rows)))
             continue;
-        CollisionCell& cell = t.cells[int(row) * t.columns + int(column)];
+        const int number = int(row) * t.columns + int(column);
+        CollisionCell& cell = t.cells[number];
         if (cell.count == kCollisionCellCapacity)
         {
             if (!t.cellFullReported)
@@ -102,6 +111,7 @@ void BucketObjects()
             continue;
         }
         cell.objects[cell.count++] = &object;
+        t.occupied[number] = 1;
         object.cell = &cell;
     }
 }
@@ -170,9 +180,10 @@ bool PairWithNeighbours(int x, int z, float dt, uint32_t generation)
         {
             const int nx = x + dx;
             const int nz = z + dz;
-            if (nx < 0 || nx >= t.columns || nz < 0 || nz >= t.rows || nz * t.columns + nx <= number)
+            const int other = nz * t.columns + nx;
+            if (nx < 0 || nx >= t.columns || nz < 0 || nz >= t.rows || other <= number || !t.occupied[other])
                 continue;
-            if (!PairCells(t.cells[number], t.cells[nz * t.columns + nx], dt, generation))
+            if (!PairCells(t.cells[number], t.cells[other], dt, generation))
                 return false;
         }
     return true;
@@ -185,6 +196,8 @@ void StepGrid(float dt)
     for (int x = 0; x < g_collision.columns; ++x)
         for (int z = 0; z < g_collision.rows; ++z)
         {
+            if (!g_collision.occupied[z * g_collision.columns + x])
+                continue;
             if (!PairWithinCell(g_collision.cells[z * g_collision.columns + x], dt, generation))
                 return;
             if (!PairWithNeighbours(x, z, dt, generation))
@@ -248,8 +261,10 @@ bool CollisionInitAsGrid(int capacity, float x0, float z0, float x1, float z1, f
     }
     if (!CollisionInitObjects(capacity))
         return false;
-    g_collision.cells.reset(new (std::nothrow) CollisionCell[size_t(columns) * size_t(rows)]);
-    if (!g_collision.cells)
+    const size_t cellCount = size_t(columns) * size_t(rows);
+    g_collision.cells.reset(new (std::nothrow) CollisionCell[cellCount]);
+    g_collision.occupied.reset(new (std::nothrow) uint8_t[cellCount]());
+    if (!g_collision.cells || !g_collision.occupied)
     {
         LogError("Pendrel Collision: no memory for a grid of %d by %d cells.\n", columns, rows);
         FreeTables();

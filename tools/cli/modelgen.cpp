@@ -225,7 +225,7 @@ ChModel Dragon()
         mesh.joints.push_back({0, kDragonJoints[j].name, BindOf(kDragonJoints[j])});
     mesh.sockets.push_back({"Mouth", 9, Mat4Identity()});
     ChModel model = ModelOf({mesh}, 5.0f);
-    model.spheres = {0, 2, 0, 1.5f};
+    model.spheres = {1.5f, 0, 2, 0}; // radius, then offset x, y, z
     return model;
 }
 
