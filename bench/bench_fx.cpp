@@ -4,8 +4,8 @@
 // 1280 x 720, a full draw batch (10,000 quads in 500 items, 8 textures, two
 // blends) built and flushed against one upload and one draw of the same quads.
 
+#include "BenchDataTree.h"
 #include "core/FileTable.h"
-#include "core/FolderListing.h"
 #include "core/GameTimer.h"
 #include "core/Hash.h"
 #include "core/Random.h"
@@ -28,9 +28,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace
@@ -144,35 +142,13 @@ constexpr int kQuadsPerItem = 20;
 constexpr int kTextures = 8;
 std::string g_root;
 
-void WriteBytes(const std::string& relative, const std::vector<char>& bytes)
-{
-    const std::string path = g_root + relative;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-void CopyShaders()
-{
-    const char* source = getenv("PENDREL_SOURCE_DIR");
-    const std::string folder = std::string(source ? source : ".") + "/demo/data/shaders/GLSL/";
-    std::vector<FolderItem> programs;
-    ListFolder(folder.c_str(), programs);
-    for (const FolderItem& program : programs)
-    {
-        std::ifstream file(folder + program.name, std::ios::binary);
-        WriteBytes("data/shaders/GLSL/" + program.name,
-                   std::vector<char>((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
-    }
-}
-
 bool StartRenderer()
 {
     if (g_root.empty())
     {
         char folder[] = "/tmp/pendrel-bench-fx-XXXXXX";
         g_root = std::string(mkdtemp(folder)) + "/";
-        CopyShaders();
+        BenchCopyDemoShaders(g_root);
     }
     FileTableMountDataTree(g_root.c_str());
     if (!CreateMainWindow(true))
