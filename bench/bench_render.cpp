@@ -5,6 +5,7 @@
 // plain loop drawing the same meshes; and skinned against static items by
 // joint count.
 
+#include "BenchDataTree.h"
 #include "core/FileTable.h"
 #include "core/FolderListing.h"
 #include "cross/ActorRenderInstance.h"
@@ -39,27 +40,7 @@ std::string g_root;
 
 void WriteBytes(const std::string& relative, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = g_root + relative;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Every shader program of the demo, as the game finds them.
-void CopyShaders()
-{
-    const char* source = getenv("PENDREL_SOURCE_DIR");
-    const std::string folder = std::string(source ? source : ".") + "/demo/data/shaders/GLSL/";
-    std::vector<FolderItem> programs;
-    ListFolder(folder.c_str(), programs);
-    for (const FolderItem& program : programs)
-    {
-        std::ifstream file(folder + program.name, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                         std::istreambuf_iterator<char>());
-        WriteBytes("data/shaders/GLSL/" + program.name, bytes);
-    }
+    BenchWriteFile(g_root + relative, bytes);
 }
 
 // A box of 24 vertices whose upper half follows the last of `joints` joints.
@@ -134,7 +115,7 @@ void WriteTree()
         return;
     char folder[] = "/tmp/pendrel-bench-render-XXXXXX";
     g_root = std::string(mkdtemp(folder)) + "/";
-    CopyShaders();
+    BenchCopyDemoShaders(g_root);
     std::vector<uint8_t> grey;
     for (int i = 0; i < 16; ++i)
         grey.insert(grey.end(), {150, 150, 150, 255});

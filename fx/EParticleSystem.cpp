@@ -63,22 +63,19 @@ int StochasticCount(float x)
     return FXRandomUnit() <= x - static_cast<float>(whole) ? whole + 1 : whole;
 }
 
-Mat4 RotationAbout(float angle, const Vec3& axis)
-{
-    Mat4 m = Mat4Identity();
-    Mat4SetRotationAxisAngle(m, angle, axis);
-    return m;
-}
-
-// Tilts v by the angle about +X, then spins it a random amount about +Z:
-// +Z lands on a cone of that half-angle.
+// Tilts v by the angle about +X, then spins it a random amount about +Z, in
+// the sense of Mat4SetRotationAxisAngle: +Z lands on a cone of that
+// half-angle. Written out rather than as a matrix product, since emission and
+// turns run it per particle.
 Vec3 RandomTurn(const Vec3& v, float angle)
 {
     if (!(Vec3LengthSquared(v) > 0.0f))
         return v;
-    const Mat4 spin = RotationAbout(FXRandomUnit() * kTwoPi, Vec3(0, 0, 1));
-    const Mat4 turn = Mat4Multiply(spin, RotationAbout(angle, Vec3(1, 0, 0)));
-    return Mat4TransformPointDivW(turn, v);
+    const float spin = FXRandomUnit() * kTwoPi;
+    const float c = std::cos(angle), s = std::sin(angle);
+    const Vec3 tilted(v.x, c * v.y - s * v.z, s * v.y + c * v.z);
+    const float cs = std::cos(spin), ss = std::sin(spin);
+    return Vec3(cs * tilted.x - ss * tilted.y, ss * tilted.x + cs * tilted.y, tilted.z);
 }
 
 Vec3 ConeDirection(float minDegrees, float maxDegrees)

@@ -429,6 +429,51 @@ function LoadOptionData()
 {
 }
 
+// Effects: smoke from the house's chimney, warmed at night by a colour
+// multiply; a trail behind the dragon; sparkles over the pickups' spots.
+local kChimney = Vec3(401.5, 4.5, -160.0)
+local kPickupsAlongFlight = [0.15, 0.45, 0.75]
+
+if (!("effects" in getroottable()))
+    ::effects <- { smoke = null, trail = null, sparkles = [] }
+
+function StartEffects()
+{
+    FX.KillAllEffectsInstant()
+    effects.smoke = FX()
+    effects.smoke.CreateFX("chimney_smoke")
+    effects.smoke.SetPos(kChimney)
+    effects.trail = FX()
+    effects.trail.CreateFX("dragon_trail")
+    effects.sparkles = []
+    foreach (along in kPickupsAlongFlight)
+    {
+        local spot = Vec3(0.0, 120.0, 0.0)
+        if (flight.path.GetPointCount() > 1)
+            flight.path.GetPosAtDistance(spot, flight.path.GetTotalDistance() * along)
+        local sparkle = FX()
+        sparkle.CreateFX("pickup_sparkle")
+        sparkle.SetPos(spot)
+        effects.sparkles.append(sparkle)
+    }
+}
+
+function StepEffects(dt)
+{
+    local tint = sky.night ? Vec3(1.0, 0.5, 0.3) : Vec3(1.0, 1.0, 1.0)
+    effects.smoke.SetRGBMultiplyNthPrimitive(tint, 0)
+    // The trail hangs behind the dragon, its width across the dragon's wings.
+    local radians = flight.heading * 0.0174532924
+    local forward = Vec3(sin(radians), 0.0, -cos(radians))
+    local m = Mat4()
+    m.orientY(forward)
+    local at = flight.position - forward * 6.0
+    m.x = at.x
+    m.y = at.y
+    m.z = at.z
+    effects.trail.SetMat(m)
+}
+
 function SetScreenSize(width, height)
 {
     demo.width <- width
@@ -483,6 +528,7 @@ function GameCreate()
     StartSceneEffects()
     StartKeys()
     StartBars()
+    StartEffects()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     // Tells whoever watches the window that the level is up.
@@ -505,6 +551,7 @@ function GameStep(dt)
     CheckPickups()
     StepSceneEffects(dt)
     StepBars(dt)
+    StepEffects(dt)
 }
 
 function PausedStep(dt)

@@ -267,4 +267,41 @@ TEST_F(EParticleSystemTest, ParticlesDrawAsQuadsInCornerOrder)
     EXPECT_FLOAT_EQ(VertexAt(2).x, 0.5f);
     EXPECT_FLOAT_EQ(VertexAt(2).y, 0.5f);
 }
+TEST_F(EParticleSystemTest, PseudoQuadsStandOnEachParticlesVelocity)
+{
+    m_def.billboardMode = 2;
+    m_def.initialParticleCount = 2;
+    Constant(P(m_def, 13), 1.0f);
+    Constant(P(m_def, 14), 1.0f);
+    Constant(P(m_def, 18), 0.0f);
+    Constant(P(m_def, 20), 1.0f); // emitted upward
+    Constant(m_def.sizeCurve, 2.0f);
+    Bind(m_system);
+    Step(m_system, 0.0f);
+    m_system.Render(m_instance.matrix);
+    ASSERT_EQ(Batch().VertexCount(), 8);
+    for (int i = 0; i < 8; ++i)
+    {
+        EXPECT_NEAR(VertexAt(i).z, 0.0f, 1e-4f) << "faces the eye on +z";
+        EXPECT_NEAR(std::fabs(VertexAt(i).x), 1.0f, 1e-4f);
+        EXPECT_NEAR(std::fabs(VertexAt(i).y), 1.0f, 1e-4f) << "stands along the velocity";
+    }
+}
+
+TEST_F(EParticleSystemTest, NoneModeQuadsKeepTheInstanceOrientation)
+{
+    m_def.billboardMode = 0;
+    m_def.initialParticleCount = 1;
+    Bind(m_system);
+    Step(m_system, 0.0f);
+    // A quarter turn about +Y lays the quad in the y-z plane.
+    Mat4SetRotationAxisAngle(m_instance.matrix, 1.5707964f, Vec3(0, 1, 0));
+    m_system.Render(m_instance.matrix);
+    ASSERT_EQ(Batch().VertexCount(), 4);
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_NEAR(VertexAt(i).x, 0.0f, 1e-4f);
+        EXPECT_NEAR(std::fabs(VertexAt(i).z), 0.5f, 1e-4f);
+    }
+}
 } // namespace

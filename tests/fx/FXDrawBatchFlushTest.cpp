@@ -1,8 +1,17 @@
 // What the flushed batch puts on screen, on both vertex paths, under the
 // shipped effect program.
 
+#include "core/GameTimer.h"
+#include "core/Hash.h"
+#include "fx/FX.h"
+#include "fx/FXDefinitions.h"
 #include "fx/FXDrawBatch.h"
+#include "fx/FXElementKinds.h"
+#include "fx/FXElementPool.h"
+#include "fx/FXRenderPass.h"
 #include "fx/FXTextureSet.h"
+#include "fx/FxAnchorTable.h"
+#include "opengl/Frustum.h"
 #include "opengl/EffectBuffer.h"
 #include "opengl/GLState.h"
 #include "opengl/Image.h"
@@ -181,6 +190,67 @@ TEST_P(FXDrawBatchFlushTest, AnEmptyBatchDrawsNothing)
     FXDrawBatchFlush();
     ExpectPixel(32, 32, m_grey, "empty");
     EXPECT_EQ(FXGetDrawBatch()->ItemCount(), 0);
+}
+
+// The whole way: an instance stepped, walked by pass 1 under a perspective
+// view, culled by its radius, and flushed.
+TEST_P(FXDrawBatchFlushTest, ALargeAdditiveRedBillboardBeforeTheCameraShowsRed)
+{
+    FXInstallElementKinds();
+    FXSystemReset();
+    GameTimeChannelsReset();
+    FXDefinitionTables& tables = FXGetDefinitionTables();
+    FXEffectDef& effect = tables.effects[tables.effectCount++];
+    effect = FXEffectDef();
+    effect.nameHash = HashString("flare");
+    effect.firstElement = tables.elementCount;
+    effect.elementCount = 1;
+    effect.lodHighDistance = 100;
+    effect.lodLowDistance = 200;
+    effect.fadeInDistance = 300;
+    effect.fadeOutDistance = 400;
+    effect.maxRadius = 2;
+    FXElementDef& element = tables.elements[tables.elementCount++];
+    element.Reset();
+    element.type = kFXBillboard;
+    element.lifeTime = 100;
+    element.blend = kFXBlendAdditive;
+    element.sizeCurve.AddKey(0, 50);
+    element.stretchCurve.AddKey(0, 1);
+    element.redCurve.AddKey(0, 1);
+    element.alphaCurve.AddKey(0, 1);
+    const Mat4 view = Mat4Identity();
+    const FxAnchorPair anchor{&view, nullptr};
+    FxAnchorTable_Update(&anchor, 1, 0.0f);
+    const struct
+    {
+        float z;
+        bool shown;
+    } cases[] = {{-10.0f, true}, {10.0f, false}};
+    for (const auto& c : cases)
+    {
+        FX::KillAllEffectsInstant();
+        FX flare;
+        FX::CreateFX(HashString("flare"), flare);
+        flare.SetPos(Vec3(0, 0, c.z));
+        FXStep(0.1f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        GLPerspective(60.0f, 1.0f, 1.0f, 100.0f);
+        GLLoadMatrix(view);
+        Frustum world;
+        FrustumFromProjectionModelView(world);
+        FXRenderPass(view, 0, world, 1);
+        EXPECT_EQ(FXGetDrawBatch()->ItemCount(), c.shown ? 1 : 0) << c.z;
+        ShaderBind(m_program);
+        FXDrawBatchFlush();
+        const Rgb expected = c.shown ? Rgb{255, m_grey.g, m_grey.b} : m_grey;
+        ExpectPixel(4, 4, expected, "corner");
+        ExpectPixel(32, 32, expected, "centre");
+    }
+    FXSystemShutdown();
+    FxAnchorTable_Update(nullptr, 0, 0.0f);
+    for (int type = 0; type < kFXElementTypeCount; ++type)
+        FXSetElementPool(type, nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(VertexPaths, FXDrawBatchFlushTest, ::testing::Bool());
