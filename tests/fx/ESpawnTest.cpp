@@ -180,3 +180,22 @@ TEST_F(ESpawnTest, TheOffsetFrameAndSpinTurnTheChild)
     ExpectNear(Column(m, 0), Vec3(0, std::sin(angle), -std::cos(angle)), "spun x");
     ExpectNear(Column(m, 1), Vec3(0, std::cos(angle), std::sin(angle)), "spun y");
 }
+
+TEST_F(ESpawnTest, AnEffectThatSpawnsItselfStopsAtItsPools)
+{
+    FXEffectDef& effect = AddEffect("again");
+    FXElementDef& spawn = AddElement(effect, kFXSpawn, 100.0f);
+    spawn.spawnHash = HashString("again");
+    spawn.spawnOnce = 0;
+    Constant(spawn.spawnCurves[0], 30.0f);
+    ASSERT_TRUE(Create("again").IsValid());
+    for (int i = 0; i < 10; ++i)
+        FXStep(kStep);
+    // Children beyond the spawn pool have no element and end at once.
+    EXPECT_EQ(FXLiveInstanceCount(), kESpawnPoolSize);
+    FX::KillAllEffectsInstant();
+    EXPECT_EQ(FXLiveInstanceCount(), 0);
+    const FX fresh = Create("again");
+    ASSERT_TRUE(fresh.IsValid());
+    EXPECT_NE(fresh.instance->elements, nullptr) << "the spawn pool is free again";
+}
