@@ -231,7 +231,7 @@ struct PlacedCase
     Vec3 point;     // in the world, over the one tile at the origin
     float height;   // of the ramp there
     bool axisAligned;
-    bool mirrored;
+    bool mirrored; // drawn with its faces' winding turned
 };
 
 // The ramp's height is 1 + x / 10 in its own frame.
@@ -243,7 +243,8 @@ const PlacedCase kPlaced[] = {
     {"7_2_r180", Vec3(-4, 9, 0), 1.4f, false, false},
     {"7_2_hflip", Vec3(3, 9, 0), 0.7f, false, true},
     {"7_2_vflip", Vec3(3, 9, 1), 1.3f, false, true},
-    {"7_2_hflip_vflip", Vec3(-2, 9, -1), 1.2f, false, true},
+    // Mirrored twice is a half turn: its faces keep their winding.
+    {"7_2_hflip_vflip", Vec3(-2, 9, -1), 1.2f, false, false},
     {"7_2_hflip_r90", Vec3(0, 9, -3), 1.3f, false, true},
     {"7_2_vflip_r90", Vec3(0, 9, 3), 1.3f, false, true},
 };
