@@ -446,3 +446,43 @@ TEST_F(TileBoardTest, ClearingMidDropEndsTheDrop)
     EXPECT_FALSE(TileTerrain_IsDropping());
 }
 } // namespace
+
+namespace
+{
+class DemoBoardTest : public GLContextTest
+{
+protected:
+    void TearDown() override
+    {
+        TileTerrain::Clear();
+        FileWatchInit("");
+        FileTableRebuild("no such folder");
+        GLContextTest::TearDown();
+    }
+};
+
+// The demo's board loads whole, every tile model with its collision, and
+// covers the dragon's circle of about 320 units.
+TEST_F(DemoBoardTest, TheDemoBoardLoadsWithoutAReportAndCoversTheFlight)
+{
+    FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
+    LogCapture log;
+    ASSERT_TRUE(TileTerrain::Load("levels/board.map", "terrain/board")) << log.Text();
+    EXPECT_TRUE(log.Empty()) << log.Text();
+    int columns = 0, rows = 0;
+    TileTerrainGetSize(columns, rows);
+    EXPECT_EQ(columns, 8);
+    EXPECT_EQ(rows, 8);
+    const TileTerrain& board = *GetTileTerrain();
+    EXPECT_EQ(board.tileInfos.size(), 3u);
+    for (const TileInfo& info : board.tileInfos)
+        EXPECT_NE(info.collision, nullptr) << info.name.c_str();
+    EXPECT_EQ(GetTileTerrainCollision()->InstanceCount(), 64u);
+    Vec3 first, last;
+    ASSERT_TRUE(TileTerrainGetTilePosition(0, 0, first));
+    ASSERT_TRUE(TileTerrainGetTilePosition(7, 7, last));
+    EXPECT_LT(first.x, -320.0f);
+    EXPECT_GT(last.x, 320.0f);
+    EXPECT_FALSE(std::isnan(HeightAt(Vec3(300, 50, 0))));
+}
+} // namespace
