@@ -427,6 +427,33 @@ TEST_F(TileBoardTest, WaitingTilesAreHeldRaisedAndSkippingPutsThemAtRest)
     EXPECT_FALSE(TileTerrain_IsDropping());
 }
 
+// A drop set up again mid-drop, and a matrix added twice, still come to
+// rest where they lay: the raised matrix is never taken for the rest.
+TEST_F(TileBoardTest, DroppingAgainMidDropKeepsTheRestingMatrices)
+{
+    ASSERT_TRUE(LoadBoard(1, 2, {"3_1", "7_2_r90"}));
+    Mat4 rest[2];
+    for (int column = 0; column < 2; ++column)
+        TileTerrainGetTileTransform(column, 0, rest[column]);
+    Mat4 propMatrix = Mat4Identity();
+    propMatrix[13] = 2.0f;
+    TileTerrainManager& manager = GetTileTerrainManager();
+    manager.SetUpForDropXZ(30.0f, -50.0f, 0.0f, 10.0f, 10.0f, 0.5f, 0.0f);
+    TileTerrainAddDrop(propMatrix, &propMatrix);
+    for (int i = 0; i < 10; ++i)
+        TileTerrainStep(1.0f / 30.0f);
+    ASSERT_GT(GetTileTerrain()->Tile(0, 0)->matrix[13], 5.0f);
+    manager.SetUpForDropXZ(30.0f, -50.0f, 0.0f, 10.0f, 10.0f, 0.5f, 0.0f);
+    TileTerrainAddDrop(propMatrix, &propMatrix);
+    EXPECT_EQ(manager.records.size(), 3u);
+    for (int i = 0; i < 1000 && TileTerrain_IsDropping(); ++i)
+        TileTerrainStep(1.0f / 30.0f);
+    EXPECT_FALSE(TileTerrain_IsDropping());
+    for (int column = 0; column < 2; ++column)
+        EXPECT_TRUE(Mat4Near(GetTileTerrain()->Tile(column, 0)->matrix, rest[column], 0.0f)) << column;
+    EXPECT_FLOAT_EQ(propMatrix[13], 2.0f);
+}
+
 TEST_F(TileBoardTest, ClearingMidDropEndsTheDrop)
 {
     ASSERT_TRUE(LoadBoard(2, 2, std::vector<std::string>(4, "3_1")));
