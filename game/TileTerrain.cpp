@@ -47,7 +47,9 @@ Mat4 TileMatrix(const Vec3& position, TileInstance& tile)
         Mat4ScaleDiagonal(flip, Vec3(-1, 1, 1));
     if (tile.vflip)
         Mat4ScaleDiagonal(flip, Vec3(1, 1, -1));
-    tile.m_mirrored = (tile.hflip || tile.vflip) ? 1 : 0;
+    // Two flips make a half turn, which keeps the faces' winding: only one
+    // flip turns the faces inside out for the renderer's culling.
+    tile.m_mirrored = (tile.hflip != 0) != (tile.vflip != 0) ? 1 : 0;
     Mat4 placement = Mat4Identity();
     Mat4SetTranslation(placement, position);
     return Mat4Multiply(placement, Mat4Multiply(flip, rotation));
@@ -156,7 +158,7 @@ void TileTerrain::LoadTileModels(const char* tileFolder)
             const std::string modelPath = std::string(tileFolder) + "/" + info->name.c_str();
             tile.SetModel(ModelCache(modelPath.c_str()));
             LoadCollision(*info, modelPath);
-            Vec3 position;
+            Vec3 position(0.0f, 0.0f, 0.0f);
             TileTerrainGetTilePosition(column, row, position);
             tile.matrix = TileMatrix(position, tile);
             tile.info = info;

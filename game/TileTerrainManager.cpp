@@ -62,8 +62,18 @@ void TileTerrainManager::AddDrop(Mat4& matrix, const void* owner)
 {
     TileDropRecord record;
     record.rest = matrix;
-    record.current = matrix;
-    record.restHeight = matrix[13];
+    // A matrix already dropping is raised now: its record knows where it rests.
+    for (size_t i = 0; i < records.size(); ++i)
+    {
+        if (records[i].target == &matrix)
+        {
+            record.rest = records[i].rest;
+            records.erase(records.begin() + std::ptrdiff_t(i));
+            break;
+        }
+    }
+    record.current = record.rest;
+    record.restHeight = record.rest[13];
     record.current[13] = startHeight;
     record.delay = float(Draw(delayRange)) * 0.01f + laterDelay;
     record.tiltX = DrawTilt(tiltXRange);

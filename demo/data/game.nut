@@ -266,6 +266,73 @@ function CheckPickups()
         throw "the dragon's breath collected no pickup in " + kPickupCheckTime + " s of flight"
 }
 
+// The board drops into place once the level is up: tiles fall from a height
+// with random delays and tilts and bounce once, and the buildings' meshes
+// follow a little later.
+local kBoardMap = "levels/board.map"
+local kBoardTiles = "terrain/board"
+
+function StartBoard()
+{
+    TileTerrain_Load(kBoardMap, kBoardTiles)
+    TileTerrain_SetUpForDropXZ(300.0, -500.0, 1.5, 20.0, 20.0, 0.35, 0.8)
+    foreach (building in InstanceArray(Building))
+    {
+        building.HashAllMeshNames()
+        building.AddAllMeshToDrop()
+        building.TileTerrain_AddPropDropToTileTerrain()
+    }
+}
+
+// Long after the drop the board lies at rest, all 8 x 8 tiles of it.
+local kBoardCheckTime = 12.0
+
+function CheckBoard()
+{
+    if (demo.time < kBoardCheckTime || "boardChecked" in demo)
+        return
+    demo.boardChecked <- true
+    if (TileTerrain_GetWidth() != 8 || TileTerrain_GetHeight() != 8 || TileTerrain_IsDropping())
+        throw "the board is not at rest after " + demo.time + " s"
+}
+
+// A Mover3D and a Rotator ease the dragon after the point and heading its
+// flight gives, so its glide and turns are smooth; the camera rides behind
+// the eased dragon.
+if (!("glide" in getroottable()))
+    ::glide <- { mover = Mover3D(), turn = Rotator(), started = false }
+
+function StartGlide()
+{
+    glide.mover.SetMaxAccel(900.0)
+    glide.mover.SetMaxSpeed(400.0)
+    glide.mover.SetMaxDeccel(2500.0)
+    glide.mover.SetValue(flight.position)
+    glide.turn.SetAcceleration(8.0)
+    glide.turn.SetRotSpeedMax(2.5)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.started = true
+}
+
+function SmoothFlight(dt)
+{
+    local dragon = InstanceFind(Dragon, 0)
+    if (dragon == null)
+        return
+    if (!glide.started)
+        StartGlide()
+    glide.mover.SetDestination(flight.position)
+    glide.mover.Update(dt)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.turn.Update(dt)
+    local at = glide.mover.GetValue()
+    local turn = glide.turn.GetRotation()
+    local forward = Vec3(sin(turn), 0.0, -cos(turn))
+    dragon.m__position = at
+    dragon.FaceXZ(forward.x, forward.z)
+    flight.camera.SetFollow(at, Vec3(-forward.x, 0.5, -forward.z), 40.0, turn * 57.2957764)
+}
+
 // Day turns to night and back: the sun's preset by day, a dim blue one at
 // night when lamps light up around the buildings. Directions are seen from
 // the camera: the sun comes from the upper right.
@@ -524,6 +591,7 @@ function GameCreate()
     StartFlight()
     StartWorld()
     StartPickups()
+    StartBoard()
     StartLights()
     StartSceneEffects()
     StartKeys()
@@ -546,12 +614,14 @@ function GameStep(dt)
     StepKeys()
     StepSounds(dt)
     InstanceStep(Dragon, dt)
+    SmoothFlight(dt)
     InstanceStep(Building, dt)
     StepLights()
     CheckPickups()
     StepSceneEffects(dt)
     StepBars(dt)
     StepEffects(dt)
+    CheckBoard()
 }
 
 function PausedStep(dt)

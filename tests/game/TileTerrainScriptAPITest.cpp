@@ -110,10 +110,14 @@ TEST_F(TileTerrainScriptAPITest, TheDropTakesDegreesAndAFailedLoadRaisesAnError)
     Run(R"(
 TileTerrain_Load("board.map", "tiles");
 width <- TileTerrain_GetWidth();
+local low = Vec3(0, 0, 0), high = Vec3(0, 0, 0);
+TileTerrain_GetRealWordCorners(low, high);
+span <- high.x - low.x;
 TileTerrain_SetUpForDropXZ(30, -100, 0.5, 90, 45, 0.5, 0);
 dropping <- TileTerrain_IsDropping();
 )");
     EXPECT_EQ(GlobalInt("width"), 2);
+    EXPECT_FLOAT_EQ(GlobalFloat("span"), 2.0f * kTileSize);
     EXPECT_EQ(GlobalInt("dropping"), 1);
     const TileTerrainManager& manager = GetTileTerrainManager();
     EXPECT_EQ(manager.delayRange, 50);

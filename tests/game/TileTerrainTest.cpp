@@ -231,7 +231,7 @@ struct PlacedCase
     Vec3 point;     // in the world, over the one tile at the origin
     float height;   // of the ramp there
     bool axisAligned;
-    bool mirrored;
+    bool mirrored; // drawn with its faces' winding turned
 };
 
 // The ramp's height is 1 + x / 10 in its own frame.
@@ -243,7 +243,8 @@ const PlacedCase kPlaced[] = {
     {"7_2_r180", Vec3(-4, 9, 0), 1.4f, false, false},
     {"7_2_hflip", Vec3(3, 9, 0), 0.7f, false, true},
     {"7_2_vflip", Vec3(3, 9, 1), 1.3f, false, true},
-    {"7_2_hflip_vflip", Vec3(-2, 9, -1), 1.2f, false, true},
+    // Mirrored twice is a half turn: its faces keep their winding.
+    {"7_2_hflip_vflip", Vec3(-2, 9, -1), 1.2f, false, false},
     {"7_2_hflip_r90", Vec3(0, 9, -3), 1.3f, false, true},
     {"7_2_vflip_r90", Vec3(0, 9, 3), 1.3f, false, true},
 };
@@ -426,6 +427,33 @@ TEST_F(TileBoardTest, WaitingTilesAreHeldRaisedAndSkippingPutsThemAtRest)
     EXPECT_FALSE(TileTerrain_IsDropping());
 }
 
+// A drop set up again mid-drop, and a matrix added twice, still come to
+// rest where they lay: the raised matrix is never taken for the rest.
+TEST_F(TileBoardTest, DroppingAgainMidDropKeepsTheRestingMatrices)
+{
+    ASSERT_TRUE(LoadBoard(1, 2, {"3_1", "7_2_r90"}));
+    Mat4 rest[2];
+    for (int column = 0; column < 2; ++column)
+        TileTerrainGetTileTransform(column, 0, rest[column]);
+    Mat4 propMatrix = Mat4Identity();
+    propMatrix[13] = 2.0f;
+    TileTerrainManager& manager = GetTileTerrainManager();
+    manager.SetUpForDropXZ(30.0f, -50.0f, 0.0f, 10.0f, 10.0f, 0.5f, 0.0f);
+    TileTerrainAddDrop(propMatrix, &propMatrix);
+    for (int i = 0; i < 10; ++i)
+        TileTerrainStep(1.0f / 30.0f);
+    ASSERT_GT(GetTileTerrain()->Tile(0, 0)->matrix[13], 5.0f);
+    manager.SetUpForDropXZ(30.0f, -50.0f, 0.0f, 10.0f, 10.0f, 0.5f, 0.0f);
+    TileTerrainAddDrop(propMatrix, &propMatrix);
+    EXPECT_EQ(manager.records.size(), 3u);
+    for (int i = 0; i < 1000 && TileTerrain_IsDropping(); ++i)
+        TileTerrainStep(1.0f / 30.0f);
+    EXPECT_FALSE(TileTerrain_IsDropping());
+    for (int column = 0; column < 2; ++column)
+        EXPECT_TRUE(Mat4Near(GetTileTerrain()->Tile(column, 0)->matrix, rest[column], 0.0f)) << column;
+    EXPECT_FLOAT_EQ(propMatrix[13], 2.0f);
+}
+
 TEST_F(TileBoardTest, ClearingMidDropEndsTheDrop)
 {
     ASSERT_TRUE(LoadBoard(2, 2, std::vector<std::string>(4, "3_1")));
@@ -443,5 +471,45 @@ TEST_F(TileBoardTest, ClearingMidDropEndsTheDrop)
     EXPECT_EQ(GetTileTerrain(), nullptr);
     TileTerrainStep(1.0f / 30.0f);
     EXPECT_FALSE(TileTerrain_IsDropping());
+}
+} // namespace
+
+namespace
+{
+class DemoBoardTest : public GLContextTest
+{
+protected:
+    void TearDown() override
+    {
+        TileTerrain::Clear();
+        FileWatchInit("");
+        FileTableRebuild("no such folder");
+        GLContextTest::TearDown();
+    }
+};
+
+// The demo's board loads whole, every tile model with its collision, and
+// covers the dragon's circle of about 320 units.
+TEST_F(DemoBoardTest, TheDemoBoardLoadsWithoutAReportAndCoversTheFlight)
+{
+    FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
+    LogCapture log;
+    ASSERT_TRUE(TileTerrain::Load("levels/board.map", "terrain/board")) << log.Text();
+    EXPECT_TRUE(log.Empty()) << log.Text();
+    int columns = 0, rows = 0;
+    TileTerrainGetSize(columns, rows);
+    EXPECT_EQ(columns, 8);
+    EXPECT_EQ(rows, 8);
+    const TileTerrain& board = *GetTileTerrain();
+    EXPECT_EQ(board.tileInfos.size(), 3u);
+    for (const TileInfo& info : board.tileInfos)
+        EXPECT_NE(info.collision, nullptr) << info.name.c_str();
+    EXPECT_EQ(GetTileTerrainCollision()->InstanceCount(), 64u);
+    Vec3 first, last;
+    ASSERT_TRUE(TileTerrainGetTilePosition(0, 0, first));
+    ASSERT_TRUE(TileTerrainGetTilePosition(7, 7, last));
+    EXPECT_LT(first.x, -320.0f);
+    EXPECT_GT(last.x, 320.0f);
+    EXPECT_FALSE(std::isnan(HeightAt(Vec3(300, 50, 0))));
 }
 } // namespace
