@@ -140,17 +140,20 @@ BENCHMARK(BM_FlatArrayMove)->Unit(benchmark::kMillisecond);
 constexpr int kItems = 500;
 constexpr int kQuadsPerItem = 20;
 constexpr int kTextures = 8;
-std::string g_root;
+// Made once, for every renderer the benchmarks start.
+const BenchDataTree& Tree()
+{
+    static const BenchDataTree tree = [] {
+        BenchDataTree made("fx");
+        made.CopyShippedShaders();
+        return made;
+    }();
+    return tree;
+}
 
 bool StartRenderer()
 {
-    if (g_root.empty())
-    {
-        char folder[] = "/tmp/pendrel-bench-fx-XXXXXX";
-        g_root = std::string(mkdtemp(folder)) + "/";
-        BenchCopyDemoShaders(g_root);
-    }
-    FileTableMountDataTree(g_root.c_str());
+    FileTableMountDataTree(Tree().Root().c_str());
     if (!CreateMainWindow(true))
         return false;
     CommandLineSet("-windowed -rsize 1280 720");

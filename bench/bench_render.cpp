@@ -7,7 +7,6 @@
 
 #include "BenchDataTree.h"
 #include "core/FileTable.h"
-#include "core/FolderListing.h"
 #include "cross/ActorRenderInstance.h"
 #include "cross/CameraBase.h"
 #include "cross/Model.h"
@@ -28,21 +27,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace
 {
-std::string g_root;
-
-void WriteBytes(const std::string& relative, const std::vector<uint8_t>& bytes)
-{
-    BenchWriteFile(g_root + relative, bytes);
-}
-
 // A box of 24 vertices whose upper half follows the last of `joints` joints.
 ChModel BoxModel(int joints)
 {
@@ -109,25 +99,26 @@ void SubmitScene(float time, const Frustum& view)
         instance->Render(time, &view);
 }
 
-void WriteTree()
+// Made once, for every renderer the benchmarks start.
+const BenchDataTree& Tree()
 {
-    if (!g_root.empty())
-        return;
-    char folder[] = "/tmp/pendrel-bench-render-XXXXXX";
-    g_root = std::string(mkdtemp(folder)) + "/";
-    BenchCopyDemoShaders(g_root);
-    std::vector<uint8_t> grey;
-    for (int i = 0; i < 16; ++i)
-        grey.insert(grey.end(), {150, 150, 150, 255});
-    WriteBytes("data/models/grey.tga", TgaWrite(grey.data(), 4, 4, {}));
-    for (int joints : {0, 4, 16, 48})
-        WriteBytes("data/models/box" + std::to_string(joints) + ".chmodel", ChModelWrite(BoxModel(joints)));
+    static const BenchDataTree tree = [] {
+        BenchDataTree made("render");
+        made.CopyShippedShaders();
+        std::vector<uint8_t> grey;
+        for (int i = 0; i < 16; ++i)
+            grey.insert(grey.end(), {150, 150, 150, 255});
+        made.Write("data/models/grey.tga", TgaWrite(grey.data(), 4, 4, {}));
+        for (int joints : {0, 4, 16, 48})
+            made.Write("data/models/box" + std::to_string(joints) + ".chmodel", ChModelWrite(BoxModel(joints)));
+        return made;
+    }();
+    return tree;
 }
 
 bool StartRenderer(int width, int height, bool deferred, bool vertexArrays)
 {
-    WriteTree();
-    FileTableMountDataTree(g_root.c_str());
+    FileTableMountDataTree(Tree().Root().c_str());
     if (!CreateMainWindow(true))
         return false;
     CommandLineSet(("-windowed -rsize " + std::to_string(width) + " " + std::to_string(height)).c_str());

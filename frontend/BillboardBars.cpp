@@ -70,8 +70,8 @@ struct BillboardFrame
 void BindWhite()
 {
     const Texture* white = TextureBuiltin(kTextureDefaultWhite);
-    GLBindTexture(0, white);
-    GLBindTexture(1, white);
+    GLUseTexture(0, white);
+    GLUseTexture(1, white);
 }
 } // namespace
 
@@ -230,27 +230,39 @@ void BillboardBars::DrawBars(const Mat4& billboard) const
 
 void BillboardBars::DrawPictureBars(const Mat4& billboard) const
 {
-    GLBindTexture(1, TextureBuiltin(kTextureDefaultWhite));
+    GLUseTexture(1, TextureBuiltin(kTextureDefaultWhite));
+    const Texture* bound = nullptr;
     for (const BillboardPictureBar& bar : m_pictureBars)
     {
         const Texture* texture = bar.active ? *bar.textureSlot : nullptr;
         if (!texture)
             continue;
-        // Binding does not flush: what was added under the last texture goes first.
-        PrimFlush();
-        GLBindTexture(0, texture);
+        if (texture != bound)
+        {
+            // Binding does not flush: what was added under the last texture goes first.
+            PrimFlush();
+            GLUseTexture(0, texture);
+            bound = texture;
+        }
         const BillboardFrame frame(billboard, bar.position);
         PrimSetColorPacked(Packed(bar.colour));
         frame.Quad(-bar.width * 0.5f, -bar.height * 0.5f, bar.width * 0.5f, bar.height * 0.5f);
     }
 }
 
+// Each label is laid out in its own space, moved into the world by the
+// batch, so that the labels of one font share draws.
 void BillboardBars::DrawStringBars(const Mat4& billboard) const
 {
+    PrimFlush();
+    const BasicText* lastFont = nullptr;
     for (const BillboardStringBar& bar : m_stringBars)
     {
         if (!bar.active || !bar.font)
             continue;
+        if (bar.font != lastFont)
+            PrimFlush();
+        lastFont = bar.font;
         // Measured, so that the text is laid out at its own size rather than
         // shrunk into an empty box.
         const int width = bar.font->GetStringLength(bar.text);
@@ -262,12 +274,12 @@ void BillboardBars::DrawStringBars(const Mat4& billboard) const
             for (int row = 0; row < 3; ++row)
                 placed[column * 4 + row] *= bar.scale;
         Mat4SetTranslation(placed, bar.position);
-        GLPushMatrix();
-        GLMultMatrix(placed);
-        bar.font->DrawString(bar.text, Packed(bar.colour), -width / 2, 0, width, height, -1, kAlignCentre,
-                             kAlignLeftTop, 1.0f, -1);
-        GLPopMatrix();
+        PrimSetTransform(&placed);
+        bar.font->DrawStringBatched(bar.text, Packed(bar.colour), -width / 2, 0, width, height, kAlignCentre,
+                                    kAlignLeftTop);
     }
+    PrimFlush();
+    PrimSetTransform(nullptr);
 }
 
 BillboardBars& GetBillboardBars()

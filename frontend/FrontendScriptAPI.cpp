@@ -6,6 +6,7 @@
 #include "frontend/BasicText.h"
 #include "frontend/BarsScriptAPI.h"
 #include "frontend/Draw2D.h"
+#include "frontend/ScreenElementManagerScriptAPI.h"
 #include "frontend/ScriptBasicText.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "frontend/UIInterface.h"
@@ -319,6 +320,7 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
     ScriptBindGlobalFunction(vm, "DrawQuad2D", DrawQuad2D, ".xxxxxxxx");
     ScriptBindGlobalFunction(vm, "SystemUserMessage", SystemUserMessage, ".sb");
     RegisterBarsScriptAPI(vm);
+    RegisterScreenElementManagerScriptAPI(vm);
 }
 
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)

@@ -129,6 +129,14 @@ void TextSeeds()
     box.width = box.height = 10;
     box.textures = {"NONE", "up.tga"};
     Seed("screenelements", "box.txt", ScreenElementText({box}));
+    ManagedElementSpec managed;
+    managed.name = "box";
+    managed.layouts = {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 200, 100, 40, 20, {"NONE"}}};
+    ManagedElementSpec spin;
+    spin.name = "spin";
+    spin.animated = true;
+    spin.layouts = {{640, 360, 32, 32, 8, 8, {"a.tga", "b.tga"}}, {1280, 720, 64, 64, 16, 16, {"c.tga"}}};
+    Seed("screenelementmanager", "elements.txt", ManagedElementText({managed, spin}));
     UIScreenSpec screen;
     screen.name = "menu";
     screen.elementFile = "menu.txt";
