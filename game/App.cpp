@@ -32,6 +32,7 @@
 #include "game/TolvanFixedUpdate.h"
 #include "game/World.h"
 #include "game/WorldPhysics.h"
+#include "online/MatchingService.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "online/SteamAchievements.h"
@@ -104,7 +105,7 @@ void ApplyImmediateOptions()
     if (g_options.wimpy)
         GLCapsSetWimpy();
     if (g_options.connectLobby)
-        SeamSetPendingInvite(g_options.connectLobbyId);
+        GetMatchingService().SetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
         SteamResetAchievementsAndStats();
 }

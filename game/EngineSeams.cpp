@@ -8,7 +8,6 @@ void SeamLoadingScreenActive(bool& active)
     active = false;
 }
 void SeamTileTerrainStep(float) {}
-void SeamSetPendingInvite(uint64_t) {}
 void SeamTileTerrainClear() {}
 void SeamLoadingScreenFinish() {}
 void SeamCollisionRelease() {}

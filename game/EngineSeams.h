@@ -9,7 +9,6 @@ void SeamFrontEndUpdate(float dt);
 void SeamCollisionStep(float dt);
 void SeamLoadingScreenActive(bool& active);
 void SeamTileTerrainStep(float dt);
-void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamTileTerrainClear();
 void SeamLoadingScreenFinish();
 void SeamCollisionRelease();

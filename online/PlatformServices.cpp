@@ -1,7 +1,9 @@
 #include "online/PlatformServices.h"
 
 #include "online/LeaderboardFacade.h"
+#include "online/MatchingService.h"
 #include "online/SteamAchievements.h"
+#include "online/SteamCallBackHandler.h"
 #include "online/SteamHandler.h"
 #include "online/storefront/Storefront.h"
 
@@ -17,6 +19,7 @@ bool PlatformInit()
     if (g_platformUp)
     {
         SteamHandlerStart();
+        SteamCallBackHandlerStart();
         SteamAchievementsStart();
     }
     return g_platformUp;
@@ -37,6 +40,8 @@ void PlatformShutdown()
 {
     SteamLeaderboardsStop();
     SteamAchievementsStop();
+    SteamCallBackHandlerStop();
+    GetMatchingService().Clear();
     SteamHandlerStop();
     if (g_platformUp)
         SteamAPI_Shutdown();
