@@ -15,6 +15,8 @@
 #include "game/PropScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
+#include "online/NetScriptAPI.h"
+#include "online/SaveDataScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
 #include "script/UtilScriptAPI.h"
@@ -37,6 +39,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterUtilScriptAPI(vm);
     RegisterPathScriptAPI(vm);
     RegisterInputScriptAPI(vm);
+    RegisterSaveDataScriptAPI(vm);
     RegisterFrontendGeneralScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
     // Step 4: the camera and display classes and globals, among them the model caches.
@@ -56,5 +59,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
     RegisterPropScriptAPI(vm);
+    // Step 9: the online classes and globals.
+    RegisterNetScriptAPI(vm);
     RegisterAppNatives(vm);
 }
