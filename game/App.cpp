@@ -37,6 +37,7 @@
 #include "game/TolvanFixedUpdate.h"
 #include "game/World.h"
 #include "game/WorldPhysics.h"
+#include "online/MatchingService.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
 #include "online/SteamAchievements.h"
@@ -110,7 +111,7 @@ void ApplyImmediateOptions()
     if (g_options.wimpy)
         GLCapsSetWimpy();
     if (g_options.connectLobby)
-        SeamSetPendingInvite(g_options.connectLobbyId);
+        GetMatchingService().SetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
         SteamResetAchievementsAndStats();
 }

@@ -18,6 +18,8 @@
 #include "game/TileTerrainScriptAPI.h"
 #include "game/WorldScriptAPI.h"
 #include "game/WorldSoundDefScriptAPI.h"
+#include "online/NetScriptAPI.h"
+#include "online/SaveDataScriptAPI.h"
 #include "script/InputScriptAPI.h"
 #include "script/MathScriptAPI.h"
 #include "script/UtilScriptAPI.h"
@@ -40,6 +42,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterUtilScriptAPI(vm);
     RegisterPathScriptAPI(vm);
     RegisterInputScriptAPI(vm);
+    RegisterSaveDataScriptAPI(vm);
     RegisterFrontendGeneralScriptAPI(vm);
     RegisterRgba8888ScriptAPI(vm);
     // Step 4: the camera and display classes and globals, among them the model caches.
@@ -62,5 +65,7 @@ void RegisterAppScriptAPI(HSQUIRRELVM vm)
     RegisterInstanceScriptAPI(vm);
     RegisterInstanceSearchScriptAPI(vm);
     RegisterPropScriptAPI(vm);
+    // Step 9: the online classes and globals.
+    RegisterNetScriptAPI(vm);
     RegisterAppNatives(vm);
 }

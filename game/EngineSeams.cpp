@@ -6,5 +6,4 @@ void SeamLoadingScreenActive(bool& active)
 {
     active = false;
 }
-void SeamSetPendingInvite(uint64_t) {}
 void SeamLoadingScreenFinish() {}

@@ -7,5 +7,4 @@
 
 void SeamFrontEndUpdate(float dt);
 void SeamLoadingScreenActive(bool& active);
-void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamLoadingScreenFinish();

@@ -59,6 +59,8 @@ public:
     bool IsFinding() const { return m_finding != 0 && m_findResult.IsActive(); }
     SteamLeaderboard_t CurrentBoard() const { return m_currentBoard; }
     int DownloadedCount() const { return m_downloadedCount; }
+    // The script class shows the count as its member nLeaderboardEntries.
+    int32_t& DownloadedCountField() { return m_downloadedCount; }
     const LeaderboardEntry& Entry(int index) const { return m_entries[index]; }
     // The local user's 1-based place on the current board, 0 while unknown.
     int PlayerPosition() const { return m_playerPosition; }

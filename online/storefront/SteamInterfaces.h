@@ -7,6 +7,13 @@
 
 using CSteamID = uint64_t;
 
+enum EResult
+{
+    k_EResultOK = 1,
+    k_EResultFail = 2,
+    k_EResultInvalidParam = 8,
+};
+
 enum EP2PSend
 {
     k_EP2PSendUnreliable = 0,
@@ -41,6 +48,12 @@ public:
     const char* GetPersonaName();
     // "" for a user the folder does not know.
     const char* GetFriendPersonaName(CSteamID friendId);
+    // Every other user of the folder, in name order, is a friend.
+    int GetFriendCount(int flags);
+    CSteamID GetFriendByIndex(int index, int flags);
+    // The stand-in has no overlay: it logs the page asked for.
+    void ActivateGameOverlay(const char* dialog);
+    void ActivateGameOverlayInviteDialog(CSteamID lobby);
 };
 
 class ISteamUtils

@@ -13,13 +13,6 @@
 using SteamLeaderboard_t = uint64_t;
 using SteamLeaderboardEntries_t = uint64_t;
 
-enum EResult
-{
-    k_EResultOK = 1,
-    k_EResultFail = 2,
-    k_EResultInvalidParam = 8,
-};
-
 enum ELeaderboardSortMethod
 {
     k_ELeaderboardSortMethodNone = 0,

@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "core/StringUtil.h"
+#include "online/storefront/SteamMatchmaking.h"
 #include "online/storefront/SteamUserStats.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontLink.h"
@@ -132,6 +133,7 @@ bool SteamAPI_Init()
 void SteamAPI_Shutdown()
 {
     StorefrontLinkClose();
+    StorefrontLobbiesForget();
     StorefrontUserStatsForget();
     StorefrontSignOut();
     g_storefront = Storefront();
@@ -142,6 +144,7 @@ void SteamAPI_RunCallbacks()
     if (!g_storefront.started)
         return;
     StorefrontLinkPump();
+    StorefrontLobbiesPump();
     // Only what was queued before this pump runs now; what the receivers
     // queue themselves waits for the next frame.
     size_t count = g_storefront.pending.size();

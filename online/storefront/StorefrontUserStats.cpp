@@ -4,6 +4,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "online/storefront/StorefrontBoards.h"
+#include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <cerrno>
@@ -36,35 +37,6 @@ bool IsStatName(const char* name)
     return name && *name && strlen(name) <= kMaxNameLength && !strpbrk(name, "\t\n\r");
 }
 
-std::vector<std::string> SplitLine(const std::string& line)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
-// Calls the reader with the fields of each line of a text file; false when the file cannot be read.
-template <class Reader> bool ReadLines(const char* path, size_t maxBytes, Reader reader)
-{
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, maxBytes))
-        return false;
-    const std::string text(bytes.begin(), bytes.end());
-    size_t start = 0;
-    while (start < text.size())
-    {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        reader(SplitLine(text.substr(start, end - start)));
-        start = end + 1;
-    }
-    return true;
-}
-
 bool ParseInteger(const std::string& text, int32_t& value)
 {
     errno = 0;
@@ -87,7 +59,7 @@ void ReadSchema()
 {
     FixedString256 path;
     path.Format("%s/schema", StorefrontFolder());
-    ReadLines(path, kMaxStatsFileBytes, [](const std::vector<std::string>& fields) {
+    StorefrontReadFieldLines(path, kMaxStatsFileBytes, [](const std::vector<std::string>& fields) {
         if (fields.size() >= 2 && IsStatName(fields[0].c_str()))
             g_values.schema[fields[0]] = {fields[1], fields.size() >= 3 ? fields[2] : std::string()};
     });
@@ -103,7 +75,7 @@ void LoadValues()
     FixedString256 path;
     StatsPath(path);
     int badLines = 0;
-    ReadLines(path, kMaxStatsFileBytes, [&badLines](const std::vector<std::string>& fields) {
+    StorefrontReadFieldLines(path, kMaxStatsFileBytes, [&badLines](const std::vector<std::string>& fields) {
         int32_t integer = 0;
         if (fields.size() == 3 && fields[0] == "int" && IsStatName(fields[1].c_str()) &&
             ParseInteger(fields[2], integer))

@@ -5,6 +5,7 @@
 #include "FuzzTarget.h"
 
 #include "online/Composer.h"
+#include "online/storefront/StorefrontBoards.h"
 #include "opengl/Image.h"
 #include "squirrel/src/SqOpcodes.h"
 #include "squirrel/src/SqVM.h"
@@ -118,6 +119,17 @@ void TextSeeds()
     save.AddToken("name", "Small Dragon");
     save.AddToken("# not a comment key", "x");
     Seed("saveload", "progress", std::string(save.Buffer(), static_cast<size_t>(save.Length())));
+    BoardFile board;
+    board.entries = {{90, 76561197960265729ull, "ann"}, {120, 76561197960265730ull, "Small Dragon"}};
+    {
+        const std::string path = (g_out / "leaderboard-scratch").string();
+        if (BoardWrite(path.c_str(), board))
+        {
+            std::ifstream in(path, std::ios::binary);
+            Seed("leaderboard", "two", std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        }
+        remove(path.c_str());
+    }
     Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
