@@ -29,6 +29,7 @@ bool g_popup = false;
 std::string g_title = "Pendrel";
 bool g_quit = false;
 bool g_quitAllowed = true;
+int g_exitCode = kShellExitDone;
 volatile std::sig_atomic_t g_signalledQuit = 0;
 
 struct MovedPosition
@@ -234,7 +235,7 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     RestoreQuitSignals();
     if (application.closeLogs)
         application.closeLogs();
-    return kShellExitDone;
+    return g_exitCode;
 }
 
 bool CreateMainWindow(bool popup)
@@ -296,8 +297,15 @@ void RequestQuit()
     g_quit = true;
 }
 
+void RequestQuitWithExitCode(int code)
+{
+    g_exitCode = code;
+    g_quit = true;
+}
+
 void ShellResetQuit()
 {
+    g_exitCode = kShellExitDone;
     g_quit = false;
     g_quitAllowed = true;
     g_signalledQuit = 0;
