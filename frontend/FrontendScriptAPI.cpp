@@ -5,6 +5,7 @@
 #include "cross/Render.h"
 #include "frontend/BasicText.h"
 #include "frontend/Draw2D.h"
+#include "frontend/ElementScriptAPI.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "frontend/UIInterface.h"
 #include "frontend/UIWidget.h"
@@ -330,6 +331,7 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
 {
+    RegisterElementScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")

@@ -16,7 +16,10 @@
 #include "cross/Render.h"
 #include "fx/FX.h"
 #include "fx/FXEffectFile.h"
+#include "frontend/ButtonManager.h"
 #include "frontend/Console.h"
+#include "frontend/ElementScriptAPI.h"
+#include "frontend/LoadingScreen.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
@@ -110,9 +113,12 @@ void ApplyImmediateOptions()
 
 bool LoadingScreenActive()
 {
-    bool active = false;
-    SeamLoadingScreenActive(active);
-    return active;
+    return GetLoadingScreen().IsActive();
+}
+
+void DrawLoadingScreen(float)
+{
+    GetLoadingScreen().Render();
 }
 
 // The frame's pieces that belong to the game; those whose services have not
@@ -121,6 +127,7 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.drawLoadingScreen = DrawLoadingScreen;
     hooks.submitTerrain = TerrainSubmitRender;
     hooks.submitEntities = EntitiesSubmitRender;
     hooks.resetEffects = FXSystemReset;
@@ -239,7 +246,14 @@ void AppFrame()
     // The script's ViewUpdate has moved the controller; the camera follows
     // before the frame is drawn from it.
     GetGlobalCameraController().Update();
-    RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    // While a level loads behind the loading screen, it is what the frame shows.
+    if (LoadingScreenActive())
+    {
+        GetLoadingScreen().Update(dt);
+        RenderLoadingFrame(dt);
+    }
+    else
+        RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     NetworkFrame();
 }
 
@@ -269,6 +283,7 @@ void LoadingPump()
     if (elapsed > kLoadingFrameSeconds)
     {
         NetworkFrame();
+        GetLoadingScreen().Update(elapsed);
         RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
@@ -279,11 +294,13 @@ void AppShutdown()
     GetDisplayModeManager().Reset();
     NetworkCommunicator::Close();
     SeamTileTerrainClear();
-    SeamLoadingScreenFinish();
+    GetLoadingScreen().Finish();
+    GetLoadingScreen().Clear();
     SeamCollisionRelease();
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();
+    ElementScriptReleaseHolds();
     GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     simFinalize();
@@ -292,6 +309,7 @@ void AppShutdown()
     SysMsgDestroy();
     // Animation buffers outlive their holders and go only now.
     AnimFreeAll();
+    ButtonManager::DropAlphaPlanes();
     RenderShutdown();
     InputShutdown();
     AudioCloseDevice();

@@ -7,10 +7,8 @@
 
 void SeamFrontEndUpdate(float dt);
 void SeamCollisionStep(float dt);
-void SeamLoadingScreenActive(bool& active);
 void SeamTileTerrainStep(float dt);
 void SeamSetPendingInvite(uint64_t lobbyId);
 void SeamResetAchievementsAndStats();
 void SeamTileTerrainClear();
-void SeamLoadingScreenFinish();
 void SeamCollisionRelease();
