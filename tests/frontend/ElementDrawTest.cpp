@@ -5,6 +5,7 @@
 #include "frontend/Button.h"
 #include "frontend/ButtonManager.h"
 #include "frontend/CurveBar.h"
+#include "frontend/Menu.h"
 #include "frontend/LoadingScreen.h"
 #include "opengl/Texture.h"
 #include "tools/formats/TgaWriter.h"
@@ -240,6 +241,77 @@ TEST_F(ElementDrawTest, OnlyAFullyOpaqueButtonIsHovered)
     button->State = kButtonUp;
     GetButtonManager().Update(0.0f, 32.0f, false);
     EXPECT_EQ(button->State, kButtonUp) << "no test without a positive size";
+}
+
+// Counts what the manager tells it.
+class CountingOwner : public ButtonOwner
+{
+public:
+    void ButtonHovered(Button&) override { ++hovered; }
+    void ButtonLeft(Button&) override { ++left; }
+    void ButtonGone(Button&) override { ++gone; }
+    int hovered = 0;
+    int left = 0;
+    int gone = 0;
+};
+
+TEST_F(ElementDrawTest, OwnerIsToldOfHoverAndOnceOfLeaving)
+{
+    auto button = HalfButton();
+    CountingOwner owner;
+    button->owner = &owner;
+    ButtonManager& manager = GetButtonManager();
+    manager.Update(48.0f, 32.0f, false);
+    manager.Update(50.0f, 32.0f, false);
+    EXPECT_EQ(owner.hovered, 2);
+    EXPECT_EQ(manager.Hovered(), button.get());
+    EXPECT_EQ(button->State, kButtonUp) << "the owner decides the state";
+    for (int i = 0; i < 3; ++i)
+        manager.Update(4.0f, 32.0f, false);
+    EXPECT_EQ(owner.left, 1);
+    EXPECT_EQ(manager.Hovered(), nullptr);
+    button.reset();
+    EXPECT_EQ(owner.gone, 1);
+}
+
+TEST_F(ElementDrawTest, ConnectedButtonsOwnerIsToldForIt)
+{
+    auto button = HalfButton();
+    Button connected;
+    CountingOwner owner;
+    connected.owner = &owner;
+    button->SetConnectedButton(&connected);
+    GetButtonManager().Update(48.0f, 32.0f, false);
+    EXPECT_EQ(button->State, kButtonOver);
+    EXPECT_EQ(owner.hovered, 1);
+    EXPECT_EQ(GetButtonManager().Hovered(), &connected);
+    connected.owner = nullptr;
+}
+
+TEST_F(ElementDrawTest, MenuFollowsTheCursorOverItsButtons)
+{
+    WriteTexture("ui/solid.tga", 8, 8, kRed, kRed);
+    Menu menu;
+    Button left;
+    Button right;
+    for (Button* button : {&left, &right})
+    {
+        ASSERT_TRUE(button->UpImage.AddTexture("ui/solid.tga"));
+        button->UpImage.width = 32;
+        button->UpImage.height = 32;
+        menu.AddButton(button);
+    }
+    menu.AutoAlignButtons(0);
+    left.SetAllSpriteVariables();
+    right.SetAllSpriteVariables();
+    ASSERT_EQ(right.x, 32);
+    GetButtonManager().Update(40.0f, 10.0f, false);
+    EXPECT_EQ(menu.CurrentButton, &right);
+    EXPECT_EQ(right.State, kButtonOver);
+    EXPECT_EQ(left.State, kButtonUp);
+    GetButtonManager().Update(40.0f, 50.0f, false);
+    EXPECT_EQ(menu.CurrentButton, nullptr);
+    EXPECT_EQ(right.State, kButtonUp);
 }
 
 TEST_F(ElementDrawTest, LargeImageIsHovered)

@@ -37,6 +37,110 @@ template <class M> void AddAll(M& menu, std::vector<std::unique_ptr<CountingButt
         menu.AddButton(button.get());
 }
 
+TEST(ButtonTest, GoalWithoutTriggerTimeIsReachedAtTheNextStep)
+{
+    Button button;
+    button.y = 50;
+    button.SetGoal(12.0f, 80.0f, 200.0f, 100.0f, 1.5f);
+    button.Update(0.1f);
+    EXPECT_EQ(button.SelectedButtonOffsetX, 12);
+    EXPECT_EQ(button.y, 80);
+    EXPECT_FLOAT_EQ(button.Scale, 1.5f);
+    EXPECT_EQ(button.HasGoal, 0);
+    EXPECT_EQ(button.Color.a, 100);
+    EXPECT_EQ(button.LeftArrow.Color.a, 200);
+    button.ExternalAlpha = 127.5f;
+    button.Update(0.1f);
+    EXPECT_EQ(button.Color.a, 50) << "the external alpha scales the button's";
+    EXPECT_EQ(button.SelectedColor.a, 50);
+}
+
+TEST(ButtonTest, GoalMovesByItsShareOfTheRemainingDistance)
+{
+    Button button;
+    button.TimeTrigger = 1.0f;
+    button.SetGoal(100.0f, -1.0f, 0.0f, 255.0f, 1.0f);
+    button.Update(0.5f);
+    EXPECT_EQ(button.SelectedButtonOffsetX, 0) << "k is 0 at the first step";
+    button.Update(0.5f);
+    EXPECT_EQ(button.SelectedButtonOffsetX, 50);
+    EXPECT_EQ(button.y, 0) << "a goal y of -1 keeps y";
+    button.Update(0.5f);
+    EXPECT_EQ(button.SelectedButtonOffsetX, 100);
+    EXPECT_EQ(button.HasGoal, 0);
+}
+
+TEST(ButtonTest, PressReturnsToOverAfterItsTime)
+{
+    Button button;
+    button.SetState(kButtonDown);
+    button.SetState(kButtonUp);
+    EXPECT_EQ(button.State, kButtonDown) << "a pressed button keeps its state";
+    const int expected[] = {kButtonDown, kButtonDown, kButtonDown, kButtonOver};
+    for (int state : expected)
+    {
+        button.Update(0.04f);
+        EXPECT_EQ(button.State, state);
+    }
+}
+
+TEST(ButtonTest, PulseCyclesOncePerSecond)
+{
+    Button button;
+    button.Update(1.0f);
+    EXPECT_FLOAT_EQ(button.pulse, -99.0f) << "off below -1";
+    button.pulse = -1.0f;
+    button.Update(0.5f);
+    EXPECT_FLOAT_EQ(button.pulse, 0.0f);
+    button.Update(0.5f);
+    EXPECT_FLOAT_EQ(button.pulse, 1.0f);
+    button.Update(0.1f);
+    EXPECT_FLOAT_EQ(button.pulse, -1.0f);
+}
+
+TEST(ButtonTest, DisabledButtonIgnoresStates)
+{
+    Button button;
+    button.SetButtonDisabled(true);
+    button.SetState(kButtonOver);
+    EXPECT_EQ(button.State, kButtonDisabled);
+    button.SetButtonDisabled(false);
+    EXPECT_EQ(button.State, kButtonUp);
+    button.SetState(kButtonOver);
+    EXPECT_EQ(button.State, kButtonOver);
+}
+
+TEST(ButtonTest, SpritesTakeTheButtonsPlaceAndSize)
+{
+    Button button;
+    button.UpImage.width = 30;
+    button.UpImage.height = 12;
+    button.x = 7;
+    button.y = 9;
+    button.OverlayOffsetX = 3;
+    button.Color = rgba8888(1, 2, 3, 4);
+    button.SetAllSpriteVariables();
+    EXPECT_EQ(button.width, 30) << "a button without a size takes its up image's";
+    EXPECT_EQ(button.height, 12);
+    for (const AnimSprite* image : {&button.OverImage, &button.SelectedImage, &button.DisabledImage,
+                                    &button.LockedImage})
+    {
+        EXPECT_EQ(image->x, 7);
+        EXPECT_EQ(image->width, 30);
+        EXPECT_EQ(image->Color.b, 3);
+    }
+    EXPECT_EQ(button.OverlayImage.x, 10);
+}
+
+TEST(ElementTest, PositionIsTruncated)
+{
+    Sprite sprite;
+    sprite.SetPosition(10.9f, -3.7f);
+    EXPECT_EQ(sprite.x, 10);
+    EXPECT_EQ(sprite.y, -3);
+    EXPECT_FLOAT_EQ(sprite.GetPosition().y, -3.0f);
+}
+
 TEST(MenuTest, FirstButtonAddedIsCurrentAndOver)
 {
     Menu menu;
