@@ -816,6 +816,16 @@ void RegisterElementScriptAPI(HSQUIRRELVM vm)
     ScriptBindGlobalFunction(vm, "GetButtonClicked", GetButtonClicked, ".");
 }
 
+void* ElementScriptInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    return InstanceOfClass(vm, index, className);
+}
+
+Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index)
+{
+    return ArgSprite(vm, index);
+}
+
 void ElementScriptReleaseHolds()
 {
     DropHolds([](const Hold&) { return true; });

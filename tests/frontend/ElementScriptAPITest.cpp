@@ -98,12 +98,16 @@ foreach (call in [
     function() { Menu.AddButton.call(Slider(), Button()); },
     function() { Sprite().SetPosition(rgba8888(1, 2, 3, 4)); },
     function() { CurveBar().Render(0.5, 0.1, Vec2(0, 0), rgba8888(1, 2, 3, 4), false); },
+    function() { Sprite().DrawText("a", rgba8888(1, 2, 3, 4), Sprite(), 0, 0); },
 ])
 {
     try { call(); } catch (e) { errors += 1; }
 }
 )");
-    EXPECT_EQ(GlobalInt("errors"), 6) << Reports();
+    EXPECT_EQ(GlobalInt("errors"), 7) << Reports();
+    Run("local font = BasicText(\"fonts/none.fnt\"); Sprite().DrawText(\"a\", rgba8888(1, 2, 3, 4), font, 0, 0);"
+        "Sprite().DrawText(\"a\", rgba8888(1, 2, 3, 4), font, 2, 0, 1.5); drawn <- 1;");
+    EXPECT_EQ(GlobalInt("drawn"), 1) << Reports();
     EXPECT_EQ(LiveButtons(), 0u);
 }
 
