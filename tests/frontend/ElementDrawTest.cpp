@@ -8,8 +8,10 @@
 #include "frontend/Menu.h"
 #include "frontend/LoadingScreen.h"
 #include "opengl/Texture.h"
+#include "platform/Input.h"
 #include "tools/formats/TgaWriter.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -218,6 +220,42 @@ TEST_F(ElementDrawTest, ClickOverATransparentPixelDoesNotClick)
     ASSERT_TRUE(manager.TakeClicked(name));
     EXPECT_STREQ(name.c_str(), "Play");
     EXPECT_FALSE(manager.TakeClicked(name)) << "one click, one name";
+}
+
+// The cursor and the first mouse button as the window system reports them.
+void InjectMouse(int x, int y, bool press)
+{
+    SDL_Event motion = {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = x;
+    motion.motion.y = y;
+    InputHandleEvent(motion);
+    SDL_Event button = {};
+    button.type = press ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    button.button.button = SDL_BUTTON_LEFT;
+    button.button.state = press ? SDL_PRESSED : SDL_RELEASED;
+    button.button.x = x;
+    button.button.y = y;
+    InputHandleEvent(button);
+    InputUpdate();
+}
+
+TEST_F(ElementDrawTest, ManagerReadsTheCursorAndTheClickFromInput)
+{
+    InputInit();
+    auto button = HalfButton();
+    InjectMouse(50, 20, false);
+    GetButtonManager().Update();
+    EXPECT_EQ(button->State, kButtonOver);
+    InjectMouse(50, 20, true);
+    GetButtonManager().Update();
+    EXPECT_EQ(button->State, kButtonDown);
+    GetButtonManager().Update();
+    FixedString128 name;
+    EXPECT_TRUE(GetButtonManager().TakeClicked(name));
+    EXPECT_FALSE(GetButtonManager().TakeClicked(name)) << "a held button clicks once";
+    InjectMouse(50, 20, false);
+    InputShutdown();
 }
 
 TEST_F(ElementDrawTest, OnlyAFullyOpaqueButtonIsHovered)
