@@ -19,7 +19,10 @@
 #include "fx/FXEffectFile.h"
 #include "fx/FXRenderPass.h"
 #include "frontend/BillboardBars.h"
+#include "frontend/ButtonManager.h"
 #include "frontend/Console.h"
+#include "frontend/ElementScriptAPI.h"
+#include "frontend/LoadingScreen.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
@@ -118,9 +121,12 @@ void ApplyImmediateOptions()
 
 bool LoadingScreenActive()
 {
-    bool active = false;
-    SeamLoadingScreenActive(active);
-    return active;
+    return GetLoadingScreen().IsActive();
+}
+
+void DrawLoadingScreen(float)
+{
+    GetLoadingScreen().Render();
 }
 
 // The frame calls both with the view loaded as the model-view matrix.
@@ -144,6 +150,7 @@ void InstallRenderHooks()
 {
     RenderHooks hooks;
     hooks.loadingScreenActive = LoadingScreenActive;
+    hooks.drawLoadingScreen = DrawLoadingScreen;
     hooks.submitTerrain = TerrainSubmitRender;
     hooks.tileTerrainTileCount = TileTerrainTileCount;
     hooks.tileTerrainTile = TileTerrainTile;
@@ -268,7 +275,14 @@ void AppFrame()
     // The script's ViewUpdate has moved the controller; the camera follows
     // before the frame is drawn from it.
     GetGlobalCameraController().Update();
-    RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
+    // While a level loads behind the loading screen, it is what the frame shows.
+    if (LoadingScreenActive())
+    {
+        GetLoadingScreen().Update(dt);
+        RenderLoadingFrame(dt);
+    }
+    else
+        RenderAll(g_fixedUpdate.IsPaused() ? 0.0f : dt);
     NetworkFrame();
 }
 
@@ -298,6 +312,7 @@ void LoadingPump()
     if (elapsed > kLoadingFrameSeconds)
     {
         NetworkFrame();
+        GetLoadingScreen().Update(elapsed);
         RenderLoadingFrame(elapsed);
         g_lastLoadingFrameTime = now;
     }
@@ -308,11 +323,13 @@ void AppShutdown()
     GetDisplayModeManager().Reset();
     NetworkCommunicator::Close();
     TileTerrain::Clear();
-    SeamLoadingScreenFinish();
+    GetLoadingScreen().Finish();
+    GetLoadingScreen().Clear();
     CollisionScriptShutdown();
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();
+    ElementScriptReleaseHolds();
     // Bars hold script fonts and pool textures: both go while VM and GL are up.
     BillboardBarsShutdown();
     GetInstanceTable().Release(ScriptGetVM());
@@ -321,9 +338,10 @@ void AppShutdown()
     Console::DestroyDefaultFont();
     AppUIShutdown();
     SysMsgDestroy();
+    ButtonManager::DropAlphaPlanes();
+    RenderShutdown();
     // Animation buffers outlive their holders and go only now: after the
     // renderer, whose shutdown clears the effect definitions that hold some.
-    RenderShutdown();
     AnimFreeAll();
     InputShutdown();
     AudioCloseDevice();

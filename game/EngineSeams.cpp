@@ -2,8 +2,3 @@
 
 
 void SeamFrontEndUpdate(float) {}
-void SeamLoadingScreenActive(bool& active)
-{
-    active = false;
-}
-void SeamLoadingScreenFinish() {}

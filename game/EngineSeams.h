@@ -6,5 +6,3 @@
 #include <cstdint>
 
 void SeamFrontEndUpdate(float dt);
-void SeamLoadingScreenActive(bool& active);
-void SeamLoadingScreenFinish();

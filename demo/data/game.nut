@@ -586,6 +586,7 @@ function StepBars(dt)
 
 function GameCreate()
 {
+    StartLevelLoading()
     demo.state = DemoState.PLAYING
     StartSounds()
     StartFlight()
@@ -599,6 +600,8 @@ function GameCreate()
     StartEffects()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
+    StartPauseMenu()
+    FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     SetAppTitle("Tolvan - playing")
 }
@@ -627,6 +630,7 @@ function GameStep(dt)
 function PausedStep(dt)
 {
     StepKeys()
+    StepPauseMenu(dt)
 }
 
 function OnPause()
@@ -659,4 +663,205 @@ function RenderOverlayStepScaled(dt)
 
 function RenderOverlayStep(dt)
 {
+    DrawPauseMenu()
+}
+
+// ---- The pause menu: script elements over the stopped game. P pauses and
+// shows it, Escape (or Resume) closes it. Arrows and the mouse move in the
+// menu, Return presses the current button, left and right move the slider,
+// D opens and closes the sky drop-down.
+
+local kMenuFont = "fonts/QuarnVinque20.fnt"
+
+function MakeMenuButton(name, id)
+{
+    local button = Button()
+    button.UpImage.AddTexture("frontend/button.tga")
+    button.OverImage.AddTexture("frontend/buttonlit.tga")
+    button.SelectedImage.AddTexture("frontend/buttonlit.tga")
+    button.UpImage.width = 220
+    button.UpImage.height = 40
+    button.ID = id
+    button.SetFontName(kMenuFont)
+    button.SetName(name)
+    button.TextOffset.y = 8
+    button.AlignType = 2
+    return button
+}
+
+function MakeMenuSprite(texture, width, height)
+{
+    local sprite = Sprite()
+    sprite.SetTexture(texture)
+    sprite.width = width
+    sprite.height = height
+    return sprite
+}
+
+function StartPauseMenu()
+{
+    local left = demo.width / 2 - 110
+    local top = demo.height / 2 - 170
+    local panel = MakeMenuSprite("frontend/panel.tga", 300, 360)
+    panel.x = left - 40
+    panel.y = top - 30
+    local menu = Menu()
+    menu.x = left
+    menu.y = top
+    menu.ButtonOffsetY = 10
+    foreach (i, name in ["Resume", "Day or night", "Quit"])
+        menu.AddButton(MakeMenuButton(name, i))
+    menu.AutoAlignButtons(1)
+    local slider = Slider()
+    slider.x = left
+    slider.y = top + 160
+    slider.Background.SetTexture("frontend/bar.tga")
+    slider.Background.width = 220
+    slider.Background.height = 12
+    slider.Button.UpImage.AddTexture("frontend/knob.tga")
+    slider.Button.UpImage.width = 20
+    slider.Button.UpImage.height = 28
+    slider.AlignButtonToBar(0)
+    slider.PercentbetweenTwoPoints = 0.5
+    local sky = DropdownMenu()
+    sky.x = left
+    sky.y = top + 200
+    sky.Background.SetTexture("frontend/panel.tga")
+    sky.Background.width = 220
+    sky.Background.height = 44
+    sky.DisplayButton.UpImage.AddTexture("frontend/button.tga")
+    sky.DisplayButton.UpImage.width = 220
+    sky.DisplayButton.UpImage.height = 40
+    sky.DisplayButton.SetFontName(kMenuFont)
+    sky.DisplayButton.TextOffset.y = 8
+    sky.DisplayButton.AlignType = 2
+    sky.ButtonOffsetY = 2
+    foreach (i, name in ["Day", "Night"])
+        sky.DropDownMenu.AddButton(MakeMenuButton(name, 10 + i))
+    sky.AutoAlignComponents()
+    ::pauseMenu <- { panel = panel, menu = menu, slider = slider, sky = sky, input = InputMap(), keys = {} }
+    foreach (name, key in { up = KEY_UP, down = KEY_DOWN, left = KEY_LEFT, right = KEY_RIGHT,
+                            enter = KEY_RETURN, sky = DEMO_KEY_D })
+    {
+        local command = InputCommand()
+        command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+        command.Data = key
+        command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+        pauseMenu.keys[name] <- pauseMenu.input.AddInputCommand(command)
+    }
+}
+
+function PauseMenuKey(name)
+{
+    return pauseMenu.input.GetIsInputCommandConditionExecuted(pauseMenu.keys[name]) == 1
+}
+
+function SetSkyOpen(open)
+{
+    pauseMenu.sky.CurrentState = open ? 1 : 0
+    foreach (button in [pauseMenu.sky.DropDownMenu.CurrentButton])
+        if (button != null)
+            button.State = 1
+    pauseMenu.sky.DropDownMenu.SetAlpha(open ? 255 : 0)
+    pauseMenu.sky.DropDownMenu.SetSelectedAlpha(open ? 255 : 0)
+}
+
+function PressPauseMenuButton(name)
+{
+    if (name == "Resume")
+        SetPaused(false)
+    else if (name == "Day or night")
+        SetDay(!sky.night)
+    else if (name == "Quit")
+    {
+        SetInGame(false)
+        QuitGame()
+    }
+    else if ((name == "Day" || name == "Night") && pauseMenu.sky.CurrentState == 0)
+        SetSkyOpen(true)
+    else if (name == "Day" || name == "Night")
+    {
+        SetDay(name == "Night")
+        pauseMenu.sky.Input(4)
+        SetSkyOpen(false)
+    }
+}
+
+function StepPauseMenu(dt)
+{
+    if (!("pauseMenu" in getroottable()))
+        return
+    local open = pauseMenu.sky.CurrentState != 0
+    if (PauseMenuKey("sky"))
+    {
+        if (open)
+            pauseMenu.sky.Input(4)
+        SetSkyOpen(!open)
+    }
+    else if (open && PauseMenuKey("up"))
+        pauseMenu.sky.Input(2)
+    else if (open && PauseMenuKey("down"))
+        pauseMenu.sky.Input(3)
+    else if (open && PauseMenuKey("enter"))
+        PressPauseMenuButton(pauseMenu.sky.DropDownMenu.ID == 11 ? "Night" : "Day")
+    else if (PauseMenuKey("up"))
+        pauseMenu.menu.Input(2)
+    else if (PauseMenuKey("down"))
+        pauseMenu.menu.Input(3)
+    else if (PauseMenuKey("left"))
+        pauseMenu.slider.Input(0)
+    else if (PauseMenuKey("right"))
+        pauseMenu.slider.Input(1)
+    else if (PauseMenuKey("enter") && pauseMenu.menu.CurrentButton != null)
+        PressPauseMenuButton(["Resume", "Day or night", "Quit"][pauseMenu.menu.ID < 0 ? 0 : pauseMenu.menu.ID])
+    UpdateButtonManager()
+    local clicked = GetButtonClicked()
+    if (clicked != null)
+        PressPauseMenuButton(clicked)
+    pauseMenu.menu.Update(dt)
+    pauseMenu.sky.DropDownMenu.Update(dt)
+    pauseMenu.slider.Update(dt)
+}
+
+function DrawPauseMenu()
+{
+    if (!IsPaused() || !("pauseMenu" in getroottable()))
+        return
+    pauseMenu.panel.Render()
+    pauseMenu.menu.Render()
+    pauseMenu.slider.Render()
+    pauseMenu.sky.Render()
+}
+
+// ---- The level comes up behind the loading screen: a background, a picture,
+// a turning spinner, the loading text with its dots and the game's name.
+
+function StartLevelLoading()
+{
+    local full = MakeMenuSprite("frontend/panel.tga", demo.width, demo.height)
+    local picture = MakeMenuSprite("frontend/loading.tga", 256, 256)
+    picture.x = demo.width / 2 - 128
+    picture.y = demo.height / 2 - 160
+    local spinner = MakeMenuSprite("frontend/spinner.tga", 64, 64)
+    spinner.x = demo.width - 120
+    spinner.y = demo.height - 120
+    local text = Sprite()
+    text.x = demo.width / 2 - 150
+    text.y = demo.height / 2 + 130
+    text.width = 300
+    text.height = 40
+    local title = Sprite()
+    title.x = 0
+    title.y = 60
+    title.width = demo.width
+    title.height = 40
+    local white = rgba8888(255, 255, 255, 255)
+    StartLoadingScreen(text, "Loading", kMenuFont, white, title, "Tolvan", kMenuFont, white, full, picture, spinner)
+    SetMinLoadingScreenTime(1.5)
+}
+
+function FinishLevelLoading()
+{
+    SetLoadingScreenText("Ready")
+    FinishLoadingScreen()
 }

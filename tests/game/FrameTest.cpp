@@ -5,6 +5,7 @@
 
 #include "core/GameTimer.h"
 #include "cross/Render.h"
+#include "frontend/LoadingScreen.h"
 #include "game/AppNatives.h"
 #include "game/Collision.h"
 #include "opengl/Texture.h"
@@ -298,4 +299,23 @@ Collision.RegisterCallback("a", "b", "Touch", false, 2.0);
     m_started = false;
     EXPECT_FALSE(CollisionIsInitialised());
     EXPECT_EQ(CollisionCallbackCount(), 0);
+}
+
+TEST_F(FrameWithOptionsTest, WhileTheLoadingScreenIsUpFramesStepAndDrawIt)
+{
+    Start("-nosound");
+    ScriptRun("local white = rgba8888(255, 255, 255, 255);"
+              "StartLoadingScreen(Sprite(), \"Loading\", \"\", white, Sprite(), \"\", \"\", white, Sprite(),"
+              " Sprite(), Sprite());");
+    ASSERT_TRUE(GetLoadingScreen().IsActive());
+    TakeCalls();
+    for (int i = 0; i < 6; ++i)
+        FrameAfter(100000);
+    EXPECT_NEAR(GetLoadingScreen().Elapsed(), 0.6f, 0.001f) << "each frame steps the loading screen";
+    EXPECT_STREQ(GetLoadingScreen().Dots(), ".") << "one dot after more than half a second";
+    EXPECT_EQ(TakeCalls(), Repeat("QUARNFINALHACKMESSAGES,GameStep,GameStep,GameStep,ViewUpdate 100,", 6));
+    ScriptRun("FinishLoadingScreen();");
+    EXPECT_FALSE(GetLoadingScreen().IsActive());
+    FrameAfter(100000);
+    EXPECT_NEAR(GetLoadingScreen().Elapsed(), 0.6f, 0.001f) << "a finished screen is not stepped";
 }
