@@ -1,7 +1,5 @@
 #include "fx/FXEffectFile.h"
 
-#include "fx/FXElementKinds.h"
-
 #include "core/FileTable.h"
 #include "core/FixedString.h"
 #include "core/Hash.h"
@@ -13,7 +11,6 @@
 #include "cross/ModelCache.h"
 #include "fx/FXDefinitions.h"
 #include "fx/FXElementKinds.h"
-#include "fx/FXSceneKinds.h"
 #include "fx/FXTextureSet.h"
 #include "opengl/ShaderProgram.h"
 
@@ -577,7 +574,6 @@ void FXLoadEffectDefs(const char* folder)
 void FXInit(const char* folder)
 {
     FXInstallElementKinds();
-    FXInstallSceneKinds();
     FixedString256 textures;
     textures.Format("%s/%s", folder, "textures");
     FXLoadTextures(textures.c_str());

@@ -3,6 +3,7 @@
 #include "fx/EBillboard.h"
 #include "fx/EParticleSystem.h"
 #include "fx/ERibbon.h"
+#include "fx/FXSceneKinds.h"
 
 // One line per kind.
 void FXInstallElementKinds()
@@ -10,4 +11,5 @@ void FXInstallElementKinds()
     EBillboardInstallPool();
     EParticleSystemInstallPool();
     ERibbonInstallPool();
+    FXInstallSceneKinds(); // sound, mesh, spawn and light
 }

@@ -6,7 +6,6 @@
 
 namespace
 {
-constexpr double kTwoPi = 6.28318548;
 
 void PutWord(uint8_t* bytes, uint32_t word, int count)
 {
@@ -44,16 +43,6 @@ uint32_t TruncateToBits(double value)
     constexpr double kLimit = 4611686018427387904.0;
     value = std::trunc(std::fmax(-kLimit, std::fmin(kLimit, value)));
     return static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(value)));
-}
-
-float WrapAngle(float angle)
-{
-    if (!std::isfinite(angle))
-        return 0.0f;
-    double wrapped = std::fmod(static_cast<double>(angle), kTwoPi);
-    if (wrapped < 0.0)
-        wrapped += kTwoPi;
-    return static_cast<float>(wrapped);
 }
 
 void NetDragonInfoUnCompressed::Pack(uint8_t (&bytes)[kBytes]) const

@@ -3,6 +3,7 @@
 // beyond a field's range wrap within its bits; NaN packs as 0; angles wrap
 // into [0, 2 pi) whatever their size.
 
+#include "core/Rotator.h" // WrapAngle
 #include "core/Vec3.h"
 
 #include <cstdint>
@@ -45,5 +46,3 @@ void UnpackVec3Quarn(uint32_t packed, Vec3& position);
 
 // truncate(value) as the low 32 bits of a wide integer: defined for every input.
 uint32_t TruncateToBits(double value);
-// The angle wrapped into [0, 2 pi).
-float WrapAngle(float angle);
