@@ -166,6 +166,7 @@ bool BoardRead(const char* path, BoardFile& board)
     }
     board.sort = atoi(text + 6) == k_ELeaderboardSortMethodDescending ? k_ELeaderboardSortMethodDescending
                                                                       : k_ELeaderboardSortMethodAscending;
+    board.entries.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     int badLines = 0;
     for (const char* line = strchr(text, '\n'); line && line[1]; line = strchr(line, '\n'))
     {
