@@ -665,6 +665,20 @@ bool SQVM::Equal(const Value& a, const Value& b) const
     return false;
 }
 
+// Scripts see what C's strcmp gives on this platform: the difference of the first
+// differing bytes, read unsigned, up to the first terminating zero.
+static SQInteger CStringDifference(const char* a, const char* b)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
+    while (*p != 0 && *p == *q)
+    {
+        ++p;
+        ++q;
+    }
+    return SQInteger(*p) - SQInteger(*q);
+}
+
 bool SQVM::CompareOther(const Value& a, const Value& b, SQInteger& result)
 {
     if (a.IsNumeric() && b.IsNumeric())
@@ -675,8 +689,7 @@ bool SQVM::CompareOther(const Value& a, const Value& b, SQInteger& result)
     }
     if (a._type == OT_STRING && b._type == OT_STRING)
     {
-        int c = strcmp(a.Str()->data, b.Str()->data);
-        result = c < 0 ? -1 : c > 0 ? 1 : 0;
+        result = CStringDifference(a.Str()->data, b.Str()->data);
         return true;
     }
     if (a._type == b._type)

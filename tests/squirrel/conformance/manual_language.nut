@@ -45,6 +45,7 @@ show("statements", [
 
 show("expressions", [
     ["three-way compare", @() (1 <=> 2) + " " + (2 <=> 2) + " " + ("b" <=> "a")],
+    ["three-way compare of strings", @() ("a" <=> "c") + " " + ("ab" <=> "a") + " " + ("" <=> "abc") + " " + ("\xe9" <=> "e") + " " + ("x" <=> "x")],
     ["logical operators return operands", @() (null || "right") + " " + (1 && 2)],
     ["ternary", @() true ? "yes" : "no"],
     ["in on arrays uses indices", @() (1 in [5, 6]) + " " + (2 in [5, 6])],
