@@ -225,6 +225,13 @@ protected:
         ScriptShutdown();
         PlatformFolderTest::TearDown();
     }
+    // The guest's script, its Record calls collected in g_scriptEvents.
+    void LoadGuestScript(const char* script)
+    {
+        g_scriptEvents.clear();
+        ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
+        ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    }
     void StartGuest()
     {
         ASSERT_TRUE(PlatformInit());
@@ -306,13 +313,10 @@ TEST_F(LobbyProcessTest, AnInvitationReachesTheScriptAndLeadsIntoTheGame)
         GetMatchingService().SendInvitationToFriend(0);
         return strcmp(GetMatchingService().GetFriendName(0), "guest") == 0;
     });
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function CanJoinInvite() { Record("asked"); return true; }
         function JoinInvite() { Record("join"); }
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     ASSERT_TRUE(host.WaitReady());
@@ -394,14 +398,11 @@ class JoinFailureTest : public LobbyProcessTest, public ::testing::WithParamInte
 
 TEST_P(JoinFailureTest, TheScriptHearsAFailedJoin)
 {
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function FailedJoiningGame() { Record("failed"); }
         function CanJoinInvite() { return true; }
         function JoinInvite() {}
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     GetParam().start();
@@ -431,14 +432,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LobbyProcessTest, AnInvitationWhileOneIsOfferedIsIgnored)
 {
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function CanJoinInvite() { Record("asked"); return true; }
         function JoinInvite() {}
         function StartOver() { Record("start over"); }
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     GetMatchingService().SetStartOverErrorCallback("StartOver");
@@ -481,14 +479,11 @@ TEST_F(LobbyProcessTest, FriendsAreTheOtherUsers)
 
 TEST_F(LobbyProcessTest, AnInvitationWhileInALobbyStartsTheGameOverFirst)
 {
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function CanJoinInvite() { Record("asked"); return false; }
         function JoinInvite() { Record("join"); }
         function StartOver() { Record("start over"); }
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     GetMatchingService().SetStartOverErrorCallback("StartOver");
