@@ -1,9 +1,14 @@
 // Saved data and the local storefront's files: an atomic save (temporary,
 // fsync, rename) of 4 KB and 1 MB against a plain write with and without its
 // fsync; 100 rows around the user of a 10,000-entry board against a raw read
-// of the board's file; a lobby search of one process against ten lobbies.
+// of the board's file; a lobby search of one process against ten lobbies;
+// and between processes: a client's search for a host's lobby and its join up
+// to the host's grant, against the round trip of one peer datagram.
 
 #include "core/AtomicFile.h"
+#include "online/ConnectionMaker.h"
+#include "online/storefront/SteamInterfaces.h"
+#include "script/ScriptHost.h"
 #include "online/MatchingService.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
@@ -14,9 +19,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -187,13 +196,162 @@ void BM_LobbySearch(benchmark::State& state)
     state.counters["lobbies"] = catcher.count;
 }
 BENCHMARK(BM_LobbySearch)->Unit(benchmark::kMicrosecond);
+using Clock = std::chrono::steady_clock;
+
+// Frames until the condition holds; false after 10 s.
+template <class Condition> bool FramesUntil(Condition done)
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline)
+    {
+        PlatformRunCallbacks();
+        NetworkFrame();
+        if (done())
+            return true;
+    }
+    return false;
+}
+
+// A child signed in as its own user that runs `body` once, then frames until it is killed.
+template <class Body> pid_t StartChild(const char* user, Body body)
+{
+    const pid_t child = fork();
+    if (child != 0)
+        return child;
+    setenv("PENDREL_PLATFORM_USER", user, 1);
+    if (!PlatformInit() || !body())
+        _exit(2);
+    for (;;)
+    {
+        PlatformRunCallbacks();
+        NetworkFrame();
+        usleep(200);
+    }
+}
+
+bool HostGame()
+{
+    const char* script = "function CanAnotherNodeJoin() { return true; }";
+    if (!ScriptInit(false, nullptr) ||
+        !ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "host"))
+        return false;
+    NetworkCommunicator::Init();
+    GetConnectionMaker().SetMaxNodes(4);
+    GetConnectionMaker().SetAsParent(true);
+    GetMatchingService().MakeMyGame();
+    return true;
+}
+
+// Sends every datagram back to its sender.
+bool Echo()
+{
+    for (;;)
+    {
+        uint32_t size = 0;
+        while (SteamNetworking()->IsP2PPacketAvailable(&size))
+        {
+            uint8_t bytes[ISteamNetworking::kMaxPacketBytes];
+            CSteamID sender = 0;
+            if (SteamNetworking()->ReadP2PPacket(bytes, sizeof bytes, &size, &sender))
+                SteamNetworking()->SendP2PPacket(sender, bytes, size, k_EP2PSendUnreliable);
+        }
+        PlatformRunCallbacks();
+    }
+}
+
+pid_t g_host = -1;
+pid_t g_echo = -1;
+
+void BM_TwoProcessLobbySearch(benchmark::State& state)
+{
+    if (!Platform().up)
+    {
+        state.SkipWithError("the platform did not start");
+        return;
+    }
+    NetworkCommunicator::Init();
+    for (auto _ : state)
+    {
+        GetMatchingService().AskForGames(-1);
+        if (!FramesUntil([] { return GetMatchingService().JoinState() != kJoinListing; }))
+            state.SkipWithError("no list came");
+    }
+    state.counters["found"] = GetMatchingService().GetAvailableGameCount();
+}
+
+void BM_TwoProcessJoinToGrant(benchmark::State& state)
+{
+    NetworkCommunicator::Init();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        GetMatchingService().LeaveGame();
+        GetConnectionMaker().ResetConnections();
+        FramesUntil([] { return GetConnectionMaker().PendingConnectionCount() == 0; });
+        GetMatchingService().AskForGames(-1);
+        FramesUntil([] { return GetMatchingService().JoinState() != kJoinListing; });
+        state.ResumeTiming();
+        GetMatchingService().JoinNthGame(0);
+        if (!FramesUntil([] { return GetMatchingService().HasJoinedGame(); }))
+        {
+            state.SkipWithError("no grant came");
+            break;
+        }
+    }
+    GetMatchingService().LeaveGame();
+    GetConnectionMaker().ResetConnections();
+}
+
+void BM_PeerRoundTrip(benchmark::State& state)
+{
+    char name[64];
+    CSteamID echo = 0;
+    const int friends = SteamFriends()->GetFriendCount(k_EFriendFlagAll);
+    for (int i = 0; i < friends; ++i)
+    {
+        const CSteamID id = SteamFriends()->GetFriendByIndex(i, k_EFriendFlagAll);
+        snprintf(name, sizeof name, "%s", SteamFriends()->GetFriendPersonaName(id));
+        if (strcmp(name, "echo") == 0)
+            echo = id;
+    }
+    uint8_t bytes[64] = {1};
+    for (auto _ : state)
+    {
+        SteamNetworking()->SendP2PPacket(echo, bytes, sizeof bytes, k_EP2PSendUnreliable);
+        uint32_t size = 0;
+        const auto deadline = Clock::now() + std::chrono::seconds(2);
+        while (!SteamNetworking()->IsP2PPacketAvailable(&size) && Clock::now() < deadline)
+            PlatformRunCallbacks();
+        CSteamID sender = 0;
+        if (!SteamNetworking()->ReadP2PPacket(bytes, sizeof bytes, &size, &sender))
+        {
+            state.SkipWithError("no echo came");
+            break;
+        }
+    }
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    // The other processes start before this one signs in: each holds its own user's lock.
+    setenv("PENDREL_PLATFORM_DIR", (Folder() + "/platform").c_str(), 1);
+    g_host = StartChild("host", HostGame);
+    g_echo = StartChild("echo", Echo);
+    benchmark::RegisterBenchmark("BM_TwoProcessLobbySearch", BM_TwoProcessLobbySearch)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_TwoProcessJoinToGrant", BM_TwoProcessJoinToGrant)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_PeerRoundTrip", BM_PeerRoundTrip)->Unit(benchmark::kMicrosecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    for (pid_t child : {g_host, g_echo})
+        if (child > 0)
+        {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
     PlatformShutdown();
     const std::string command = "rm -rf '" + Folder() + "'";
     return system(command.c_str()) == 0 ? 0 : 1;
