@@ -281,6 +281,11 @@ void BM_TwoProcessLobbySearch(benchmark::State& state)
 
 void BM_TwoProcessJoinToGrant(benchmark::State& state)
 {
+    if (!Platform().up)
+    {
+        state.SkipWithError("the platform did not start");
+        return;
+    }
     NetworkCommunicator::Init();
     for (auto _ : state)
     {
