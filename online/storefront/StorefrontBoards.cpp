@@ -145,6 +145,11 @@ bool IsBoardName(const char* name)
 {
     if (!name || !*name || strlen(name) > kMaxBoardNameLength || StringIsDots(name))
         return false;
+    // The lock and temporary files beside a board are not boards.
+    const size_t length = strlen(name);
+    for (const char* suffix : {".lock", ".tmp"})
+        if (length >= strlen(suffix) && strcmp(name + length - strlen(suffix), suffix) == 0)
+            return false;
     for (const char* c = name; *c; ++c)
         if (*c == '/' || *c == '\\' || static_cast<unsigned char>(*c) < ' ')
             return false;
@@ -166,6 +171,7 @@ bool BoardRead(const char* path, BoardFile& board)
     }
     board.sort = atoi(text + 6) == k_ELeaderboardSortMethodDescending ? k_ELeaderboardSortMethodDescending
                                                                       : k_ELeaderboardSortMethodAscending;
+    board.entries.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     int badLines = 0;
     for (const char* line = strchr(text, '\n'); line && line[1]; line = strchr(line, '\n'))
     {

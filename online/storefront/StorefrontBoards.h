@@ -42,7 +42,8 @@ bool BoardPostScore(const char* path, uint64_t user, const char* persona, int32_
 // Whether a score beats another on a board of that sort method.
 bool BoardScoreIsBetter(int32_t sort, int32_t score, int32_t than);
 
-// Board names are file names: no '/', no control characters, not "." or "..".
+// Board names are file names: no '/', no control characters, not "." or
+// "..", and not the name of a board's lock or temporary file.
 bool IsBoardName(const char* name);
 
 // The persona of a user seen on a downloaded board; null when none was seen.

@@ -130,6 +130,9 @@ void TextSeeds()
         }
         remove(path.c_str());
     }
+    Seed("fieldlines", "lobby-and-stats",
+         "type\t2\njoinable\t1\nlimit\t4\nowner\t76561197960265729\nmember\t76561197960265729\thost\n"
+         "key\tnetversion\t005\nint\tKnights Defeated\t12\nachievement\tHatchling\n"s);
     Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);

@@ -130,7 +130,7 @@ TEST(BoardFileTest, NamesAreFileNames)
 {
     for (const char* name : {"1", "Level 12", "a.b"})
         EXPECT_TRUE(IsBoardName(name)) << name;
-    for (const char* name : {"", ".", "..", "a/b", "../1", "a\nb", "a\\b"})
+    for (const char* name : {"", ".", "..", "a/b", "../1", "a\nb", "a\\b", "1.lock", "1.77-3.tmp"})
         EXPECT_FALSE(IsBoardName(name)) << name;
 }
 

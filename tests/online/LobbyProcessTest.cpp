@@ -21,6 +21,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,12 +121,32 @@ bool PumpUntilCreated()
 
 const char* kHostScript = R"(
 function CanAnotherNodeJoin() { return true; }
+function NetworkNewNodeJoined(id) { Mark("joined " + id); }
 )";
+
+// The host child leaves marks as files in the platform folder, for the test to see.
+SQInteger ScriptMark(HSQUIRRELVM vm)
+{
+    const SQChar* text = nullptr;
+    if (SQ_SUCCEEDED(sq_getstring(vm, 2, &text)))
+    {
+        const std::string folder = std::string(getenv("PENDREL_PLATFORM_DIR")) + "/marks";
+        mkdir(folder.c_str(), 0700);
+        if (FILE* file = fopen((folder + "/" + text).c_str(), "w"))
+            fclose(file);
+    }
+    return 0;
+}
+
+void RegisterMark(HSQUIRRELVM vm)
+{
+    ScriptBindGlobalFunction(vm, "Mark", ScriptMark);
+}
 
 // A host as the script's game-creation native makes it.
 bool HostAGame(int gameType)
 {
-    if (!ScriptInit(false, nullptr))
+    if (!ScriptInit(false, RegisterMark))
         return false;
     ScriptRunString(ScriptGetVM(), kHostScript, static_cast<SQInteger>(strlen(kHostScript)), "host");
     NetworkCommunicator::Init();
@@ -204,6 +225,13 @@ protected:
         ScriptShutdown();
         PlatformFolderTest::TearDown();
     }
+    // The guest's script, its Record calls collected in g_scriptEvents.
+    void LoadGuestScript(const char* script)
+    {
+        g_scriptEvents.clear();
+        ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
+        ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    }
     void StartGuest()
     {
         ASSERT_TRUE(PlatformInit());
@@ -232,6 +260,7 @@ TEST_F(LobbyProcessTest, AGuestFindsTheHostJoinsLeavesAndLosesTheKilledHost)
     GetMatchingService().JoinNthGame(0);
     ASSERT_TRUE(FramesUntil([] { return GetMatchingService().HasJoinedGame(); }));
     EXPECT_EQ(GetConnectionMaker().GetMyNetID(), 1);
+    EXPECT_TRUE(FramesUntil([this] { return dir.Exists("marks/joined 1"); }));
     EXPECT_EQ(SteamMatchmaking()->GetNumLobbyMembers(lobby), 2);
     EXPECT_STREQ(GetMatchingService().GetNameFromNetID(0), "host");
     EXPECT_STREQ(GetMatchingService().GetNameFromNetID(1), "guest");
@@ -284,13 +313,10 @@ TEST_F(LobbyProcessTest, AnInvitationReachesTheScriptAndLeadsIntoTheGame)
         GetMatchingService().SendInvitationToFriend(0);
         return strcmp(GetMatchingService().GetFriendName(0), "guest") == 0;
     });
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function CanJoinInvite() { Record("asked"); return true; }
         function JoinInvite() { Record("join"); }
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     ASSERT_TRUE(host.WaitReady());
@@ -372,14 +398,11 @@ class JoinFailureTest : public LobbyProcessTest, public ::testing::WithParamInte
 
 TEST_P(JoinFailureTest, TheScriptHearsAFailedJoin)
 {
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function FailedJoiningGame() { Record("failed"); }
         function CanJoinInvite() { return true; }
         function JoinInvite() {}
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     GetParam().start();
@@ -409,14 +432,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LobbyProcessTest, AnInvitationWhileOneIsOfferedIsIgnored)
 {
-    g_scriptEvents.clear();
-    ASSERT_TRUE(ScriptInit(false, RegisterRecorder));
-    const char* script = R"(
+    LoadGuestScript(R"(
         function CanJoinInvite() { Record("asked"); return true; }
         function JoinInvite() {}
         function StartOver() { Record("start over"); }
-    )";
-    ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "guest");
+    )");
     StartGuest();
     GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
     GetMatchingService().SetStartOverErrorCallback("StartOver");
@@ -455,4 +475,25 @@ TEST_F(LobbyProcessTest, FriendsAreTheOtherUsers)
     EXPECT_STREQ(GetMatchingService().GetFriendName(1), "zed");
     EXPECT_STREQ(GetMatchingService().GetFriendName(2), "");
     EXPECT_STREQ(GetMatchingService().GetFriendName(-1), "");
+}
+
+TEST_F(LobbyProcessTest, AnInvitationWhileInALobbyStartsTheGameOverFirst)
+{
+    LoadGuestScript(R"(
+        function CanJoinInvite() { Record("asked"); return false; }
+        function JoinInvite() { Record("join"); }
+        function StartOver() { Record("start over"); }
+    )");
+    StartGuest();
+    GetMatchingService().SetBootableInviteCallbacks("CanJoinInvite", "JoinInvite");
+    GetMatchingService().SetStartOverErrorCallback("StartOver");
+    GetConnectionMaker().SetAsParent(true);
+    GetMatchingService().MakeMyGame();
+    ASSERT_TRUE(PumpUntilCreated());
+    const GameLobbyJoinRequested_t request{7, 1};
+    StorefrontPostCallback(GameLobbyJoinRequested_t::k_iCallback, &request, sizeof request);
+    RunFrame();
+    EXPECT_EQ(g_scriptEvents, (std::vector<std::string>{"start over", "asked"}));
+    // Declined: the next invitation is heard again.
+    EXPECT_EQ(GetMatchingService().GetInviteState(), kInviteNone);
 }

@@ -1,0 +1,99 @@
+#include "core/AtomicFile.h"
+
+#include "support/TempDir.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+int FilesIn(const std::string& folder)
+{
+    int count = 0;
+    if (DIR* listing = opendir(folder.c_str()))
+    {
+        while (const dirent* entry = readdir(listing))
+            count += entry->d_name[0] != '.';
+        closedir(listing);
+    }
+    return count;
+}
+
+struct ReadCase
+{
+    const char* name;
+    std::string content; // written to "f" unless empty and folder
+    bool folder;
+    size_t maxBytes;
+    bool readable;
+};
+
+class ReadWholeFileTest : public ::testing::TestWithParam<ReadCase>
+{
+};
+} // namespace
+
+TEST_P(ReadWholeFileTest, ReadsOnlyWholeRegularFilesWithinTheLimit)
+{
+    TempDir dir;
+    if (GetParam().folder)
+        ASSERT_TRUE(dir.MakeFolder("f"));
+    else
+        ASSERT_TRUE(dir.WriteFile("f", GetParam().content));
+    std::vector<uint8_t> bytes = {1, 2, 3};
+    EXPECT_EQ(ReadWholeFile(dir.PathOf("f").c_str(), bytes, GetParam().maxBytes), GetParam().readable);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), GetParam().readable ? GetParam().content : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ReadWholeFileTest,
+                         ::testing::Values(ReadCase{"Exact", "12345", false, 5, true},
+                                           ReadCase{"Empty", "", false, 5, true},
+                                           ReadCase{"TooLarge", "123456", false, 5, false},
+                                           ReadCase{"Folder", "", true, 100, false}),
+                         [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+TEST(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingBehind)
+{
+    TempDir dir;
+    const std::string path = dir.PathOf("save");
+    ASSERT_TRUE(WriteFileAtomically(path.c_str(), "first version", 13));
+    ASSERT_TRUE(WriteFileAtomically(path.c_str(), "2nd", 3));
+    EXPECT_EQ(dir.ReadFile("save"), "2nd");
+    EXPECT_EQ(FilesIn(dir.Path()), 1);
+}
+
+TEST(AtomicFileTest, AFailedWriteKeepsWhatWasThere)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.MakeFolder("folder"));
+    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("folder").c_str(), "x", 1));
+    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("missing/save").c_str(), "x", 1));
+    EXPECT_FALSE(WriteFileAtomically("", "x", 1));
+    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("null").c_str(), nullptr, 1));
+    EXPECT_EQ(FilesIn(dir.Path()), 1);
+    EXPECT_EQ(FilesIn(dir.PathOf("folder")), 0);
+}
+
+TEST(AtomicFileTest, TheLockIsExclusiveAndGoesWithItsHolder)
+{
+    TempDir dir;
+    const std::string path = dir.PathOf("board");
+    {
+        FileLock lock(path.c_str());
+        ASSERT_TRUE(lock.IsHeld());
+        // Another open of the lock file cannot take it meanwhile.
+        const int other = open((path + ".lock").c_str(), O_RDWR);
+        ASSERT_GE(other, 0);
+        EXPECT_NE(flock(other, LOCK_EX | LOCK_NB), 0);
+        close(other);
+    }
+    FileLock again(path.c_str());
+    EXPECT_TRUE(again.IsHeld());
+    FileLock unusable(dir.PathOf("missing/board").c_str());
+    EXPECT_FALSE(unusable.IsHeld());
+}
