@@ -211,6 +211,7 @@ if (!("Dragon" in getroottable()))
 
 function StartWorld()
 {
+    Terrain_Create("levels/hill.chterrain", "terrain/set01/hill.chmodel")
     Locator_Create("levels/flight.loc", "levels/spawns.loc")
     flight.path.SetPointsByName("dragon_flight")
     InstanceCreate(Dragon, flight.position)
