@@ -7,6 +7,7 @@
 #include "game/EntityScriptClass.h"
 #include "game/InstanceTable.h"
 #include "game/Prop.h"
+#include "game/TileTerrainManager.h"
 #include "script/ScriptArguments.h"
 
 #include <cstring>
@@ -240,6 +241,22 @@ SQInteger Prop_AddAllMeshToDrop(HSQUIRRELVM vm)
     return 0;
 }
 
+// Each chosen mesh drops as the prop's own copy of its matrix, so other
+// props of the same model stay where they are.
+SQInteger Prop_TileTerrain_AddPropDropToTileTerrain(HSQUIRRELVM vm)
+{
+    PROP_THIS(vm, prop);
+    for (uint32_t index : prop->m_dropList)
+    {
+        if (index >= prop->m_meshNames.size())
+            continue;
+        Mat4* matrix = prop->m_propInstance.OwnMeshMatrix(int(prop->m_meshNames[index].meshIndex));
+        if (matrix)
+            TileTerrainAddDrop(*matrix, &prop->m_propInstance);
+    }
+    return 0;
+}
+
 #undef PROP_THIS
 
 const ScriptVarDesc* PropMembers()
@@ -294,6 +311,7 @@ void RegisterPropScriptAPI(HSQUIRRELVM vm)
         .AddMethod("GetAllMeshPositionsByInstanceName", Prop_GetAllMeshPositionsByInstanceName, "xs")
         .AddMethod("AddMeshToDropByTypeName", Prop_AddMeshToDropByTypeName, "xs")
         .AddMethod("AddMeshToDropByInstanceName", Prop_AddMeshToDropByInstanceName, "xs")
-        .AddMethod("AddAllMeshToDrop", Prop_AddAllMeshToDrop, "x");
+        .AddMethod("AddAllMeshToDrop", Prop_AddAllMeshToDrop, "x")
+        .AddMethod("TileTerrain_AddPropDropToTileTerrain", Prop_TileTerrain_AddPropDropToTileTerrain, "x");
     InstanceTableAddNativeKind(kPropKind);
 }
