@@ -1,6 +1,7 @@
 #include "core/Hash.h"
 #include "fx/FXDefinitions.h"
 #include "fx/FXEffectFile.h"
+#include "fx/FXElementPool.h"
 #include "fx/FXTextureSet.h"
 #include "support/DataTreeFixture.h"
 #include "support/DisplayTestSupport.h"
@@ -42,6 +43,9 @@ protected:
     void TearDown() override
     {
         FXClearDefinitions();
+        // Loading installs every element kind's pool: later suites set their own.
+        for (int type = 0; type < kFXElementTypeCount; ++type)
+            FXSetElementPool(type, nullptr);
         FXGetTextureSet().keywords.Clear();
         DataTreeTest::TearDown();
     }

@@ -1,10 +1,13 @@
 // terrgen <data folder>
-// Writes the demo's ground collision below the data folder:
-//   levels/hill.chterrain  a 1280 x 1280 field with a round hill under the
-//                          crate's spawn point, and a ledge (a raised block
-//                          of surface kind 1, which never pushes upward).
+// Writes the demo's ground below the data folder, one mesh twice:
+//   levels/hill.chterrain         the collision: a 1280 x 1280 field with a
+//                                 round hill under the crate's spawn point,
+//                                 and a ledge (a raised block of surface
+//                                 kind 1, which never pushes upward);
+//   terrain/set01/hill.chmodel    the same surfaces drawn in grass.
 
 #include "tools/formats/FileBytes.h"
+#include "tools/formats/ModelWriter.h"
 #include "tools/formats/TerrainWriter.h"
 
 #include <cmath>
@@ -46,6 +49,58 @@ void AddLedge(TerrainMesh& mesh)
     AddFacing(mesh, Vec3(lo, base, hi), Vec3(lo, top, hi), Vec3(hi, top, hi), Vec3(hi, base, hi), Vec3(0, 0, 1));
     AddFacing(mesh, Vec3(lo, base, lo), Vec3(lo, top, lo), Vec3(hi, top, lo), Vec3(hi, base, lo), Vec3(0, 0, -1));
 }
+// Sums a vector into another.
+void Accumulate(float into[3], const Vec3& add)
+{
+    into[0] += add.x;
+    into[1] += add.y;
+    into[2] += add.z;
+}
+
+// The collision mesh as a model: shared corners get the mean of their faces'
+// normals, the grass repeats every 40 units.
+ChModel DrawnModel(const TerrainMesh& mesh)
+{
+    constexpr float kGrassRepeat = 40.0f;
+    std::vector<ChModelVertex> vertices(mesh.vertices.size());
+    for (size_t i = 0; i < mesh.vertices.size(); ++i)
+    {
+        const Vec3& p = mesh.vertices[i];
+        vertices[i].position[0] = p.x;
+        vertices[i].position[1] = p.y;
+        vertices[i].position[2] = p.z;
+        vertices[i].normal[2] = 0.0f;
+        vertices[i].uv[0] = p.x / kGrassRepeat;
+        vertices[i].uv[1] = p.z / kGrassRepeat;
+    }
+    ChModelMesh drawn;
+    for (const auto& triangle : mesh.triangles)
+    {
+        const Vec3 &a = mesh.vertices[triangle[0]], &b = mesh.vertices[triangle[1]], &c = mesh.vertices[triangle[2]];
+        const Vec3 u(b.x - a.x, b.y - a.y, b.z - a.z), v(c.x - a.x, c.y - a.y, c.z - a.z);
+        const Vec3 n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
+        for (uint32_t corner : triangle)
+        {
+            Accumulate(vertices[corner].normal, n);
+            drawn.indices.push_back(uint16_t(corner));
+        }
+    }
+    for (ChModelVertex& vertex : vertices)
+    {
+        const float length = std::sqrt(vertex.normal[0] * vertex.normal[0] + vertex.normal[1] * vertex.normal[1] +
+                                       vertex.normal[2] * vertex.normal[2]);
+        for (float& axis : vertex.normal)
+            axis = length > 0.0f ? axis / length : 0.0f;
+    }
+    drawn.flags = 0x1; // opaque
+    ChModelSetVertices(drawn, vertices, false);
+    drawn.materials.push_back(ChModelTexturedMaterial("grass.tga", 0, uint16_t(drawn.indices.size())));
+    drawn.nodes.push_back({"Ground", Mat4Identity()});
+    ChModel model;
+    model.radius = 0.5f * kCells * kCellSize * 1.415f;
+    model.meshes.push_back(drawn);
+    return model;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -57,6 +112,9 @@ int main(int argc, char** argv)
     }
     TerrainMesh mesh = TerrainHeightfield(kCells, kCells, kCellSize, HillHeight);
     AddLedge(mesh);
-    const std::filesystem::path file = std::filesystem::path(argv[1]) / "levels/hill.chterrain";
-    return WriteFileBytes(file.string(), TerrainFileWrite(TerrainFileBuild(mesh))) ? 0 : 1;
+    static_assert((kCells + 1) * (kCells + 1) + 20 <= 65536, "indices are 16 bits");
+    const std::filesystem::path data(argv[1]);
+    const bool ok = WriteFileBytes((data / "levels/hill.chterrain").string(), TerrainFileWrite(TerrainFileBuild(mesh))) &&
+                    WriteFileBytes((data / "terrain/set01/hill.chmodel").string(), ChModelWrite(DrawnModel(mesh)));
+    return ok ? 0 : 1;
 }
