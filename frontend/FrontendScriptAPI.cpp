@@ -8,6 +8,8 @@
 #include "frontend/Draw2D.h"
 #include "frontend/ScreenElementManagerScriptAPI.h"
 #include "frontend/ScriptBasicText.h"
+#include "frontend/ElementScriptAPI.h"
+#include "frontend/FrontendElement.h"
 #include "frontend/SystemUserMessageQueue.h"
 #include "frontend/UIInterface.h"
 #include "frontend/UIWidget.h"
@@ -54,6 +56,28 @@ SQInteger BasicText_GetStringHeight(HSQUIRRELVM vm)
     if (!ScriptArgString(vm, 2, string) || !ScriptArgInt(vm, 3, width))
         return ScriptBadArgument(vm);
     return ScriptReturnInt(vm, text->font ? text->font->GetStringHeight(string, width) : 0);
+}
+
+// Text in a sprite's rectangle with a script font; the two integers are the
+// alignments across and down.
+SQInteger Sprite_DrawText(HSQUIRRELVM vm)
+{
+    const char* text = nullptr;
+    int alignX = 0, alignY = 0;
+    float scale = 1.0f;
+    const Sprite* sprite = ElementScriptSprite(vm, 1);
+    const rgba8888* colour = ElementScriptArgOfClass<rgba8888>(vm, 3, "rgba8888");
+    const ScriptBasicText* font = ElementScriptArgOfClass<ScriptBasicText>(vm, 4, "BasicText");
+    if (!sprite || !colour || !font)
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 2, text) || !ScriptArgInt(vm, 5, alignX) || !ScriptArgInt(vm, 6, alignY))
+        return ScriptBadArgument(vm);
+    if (sq_gettop(vm) >= 7 && !ScriptArgFloat(vm, 7, scale))
+        return ScriptBadArgument(vm);
+    if (sprite->ShouldRender && font->font)
+        font->font->DrawString(text, PackColour(*colour), sprite->x, sprite->y, sprite->width, sprite->height, -1,
+                               alignX, alignY, scale, -1);
+    return 0;
 }
 
 // Any instance whose native object begins with two floats, x and y.
@@ -325,10 +349,12 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
 {
+    RegisterElementScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")
         .AddMethod("GetStringHeight", BasicText_GetStringHeight, "xsi");
+    ScriptBindMethod(vm, "Sprite", "DrawText", Sprite_DrawText, false, "xsxxnnn", -6);
     ScriptBindGlobalFunction(vm, "DrawLine", DrawLine, ".xxx");
     ScriptBindGlobalFunction(vm, "UIInterface_ChangeScreenByName", UIInterface_ChangeScreenByName, ".sb");
     ScriptBindGlobalFunction(vm, "UIInterface_GetCurrentScreenName", UIInterface_GetCurrentScreenName, ".");

@@ -2,14 +2,3 @@
 
 
 void SeamFrontEndUpdate(float) {}
-void SeamCollisionStep(float) {}
-void SeamLoadingScreenActive(bool& active)
-{
-    active = false;
-}
-void SeamTileTerrainStep(float) {}
-void SeamSetPendingInvite(uint64_t) {}
-void SeamResetAchievementsAndStats() {}
-void SeamTileTerrainClear() {}
-void SeamLoadingScreenFinish() {}
-void SeamCollisionRelease() {}

@@ -141,6 +141,8 @@ Texture::~Texture()
 bool Texture::Upload(const Image& image, bool generateMips)
 {
     DeleteGLTexture(*this);
+    static uint64_t uploads = 0;
+    m_uploadSerial = ++uploads;
     m_width = int(image.width);
     m_height = int(image.height);
     GLuint name = 0;

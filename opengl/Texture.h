@@ -19,6 +19,9 @@ public:
     uint32_t m_glName = 0;
     uint32_t m_glTarget = 0x0DE1; // GL_TEXTURE_2D
     uint32_t m_glInternalFormat = 0;
+    // New at every upload, across all textures: a reader's copy of the
+    // texels is stale once it differs, even for a new texture at an old address.
+    uint64_t m_uploadSerial = 0;
 
     Texture() = default;
     ~Texture();

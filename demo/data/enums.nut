@@ -9,3 +9,4 @@ enum DemoState
 // Letter keys by their scan codes.
 const DEMO_KEY_P = 25
 const DEMO_KEY_M = 50
+const DEMO_KEY_D = 32

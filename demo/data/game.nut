@@ -218,6 +218,121 @@ function StartWorld()
     InstanceCreate(Building, Vec3(400.0, 0.0, -160.0)).SetGraphic("buildings/set01/SmallHouse01.chmodel")
 }
 
+// Pickups float on the dragon's flight path, and the dragon's breath (a
+// slice ahead of it) gathers them: the collision manager pairs the slice
+// with each pickup's sphere. Unless one is gathered within the first seconds
+// of flight, the demo stops with a script error.
+local kPickupCheckTime = 3.0
+local kPickupAngles = [20.0, 45.0, 70.0, 160.0, 250.0] // degrees round the flight circle from its start
+local kPickupCircle = 318.3
+local kPickupHeight = 120.0
+
+if (!("pickups" in getroottable()))
+{
+    ::pickups <- { collected = 0, checked = false }
+    ::Pickup <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+}
+
+function StartPickups()
+{
+    Collision.InitAsGrid(64, -1000.0, -1000.0, 1000.0, 1000.0, 100.0)
+    Collision.RegisterSliceObject(InstanceFind(Dragon, 0), "breath", 60.0, 20.0, 30.0)
+    foreach (angle in kPickupAngles)
+    {
+        local radians = angle * 0.0174532924
+        local at = Vec3(kPickupCircle * sin(radians), kPickupHeight, -kPickupCircle * cos(radians))
+        Collision.RegisterSphereObject(InstanceCreate(Pickup, at), "pickup", 0.0)
+    }
+    Collision.RegisterCallback("breath", "pickup", "PickupCollected", false, 60.0)
+}
+
+function PickupCollected(dragon, pickup, dt)
+{
+    pickups.collected++
+    Collision.DeregisterObject(pickup, "pickup")
+    InstanceDestroy(pickup)
+    print("pickup " + pickups.collected + " collected\n")
+}
+
+function CheckPickups()
+{
+    if (pickups.checked || demo.time < kPickupCheckTime)
+        return
+    pickups.checked = true
+    if (pickups.collected == 0)
+        throw "the dragon's breath collected no pickup in " + kPickupCheckTime + " s of flight"
+}
+
+// The board drops into place once the level is up: tiles fall from a height
+// with random delays and tilts and bounce once, and the buildings' meshes
+// follow a little later.
+local kBoardMap = "levels/board.map"
+local kBoardTiles = "terrain/board"
+
+function StartBoard()
+{
+    TileTerrain_Load(kBoardMap, kBoardTiles)
+    TileTerrain_SetUpForDropXZ(300.0, -500.0, 1.5, 20.0, 20.0, 0.35, 0.8)
+    foreach (building in InstanceArray(Building))
+    {
+        building.HashAllMeshNames()
+        building.AddAllMeshToDrop()
+        building.TileTerrain_AddPropDropToTileTerrain()
+    }
+}
+
+// Long after the drop the board lies at rest, all 8 x 8 tiles of it.
+local kBoardCheckTime = 12.0
+
+function CheckBoard()
+{
+    if (demo.time < kBoardCheckTime || "boardChecked" in demo)
+        return
+    demo.boardChecked <- true
+    if (TileTerrain_GetWidth() != 8 || TileTerrain_GetHeight() != 8 || TileTerrain_IsDropping())
+        throw "the board is not at rest after " + demo.time + " s"
+}
+
+// A Mover3D and a Rotator ease the dragon after the point and heading its
+// flight gives, so its glide and turns are smooth; the camera rides behind
+// the eased dragon.
+if (!("glide" in getroottable()))
+    ::glide <- { mover = Mover3D(), turn = Rotator(), started = false }
+
+function StartGlide()
+{
+    glide.mover.SetMaxAccel(900.0)
+    glide.mover.SetMaxSpeed(400.0)
+    glide.mover.SetMaxDeccel(2500.0)
+    glide.mover.SetValue(flight.position)
+    glide.turn.SetAcceleration(8.0)
+    glide.turn.SetRotSpeedMax(2.5)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.started = true
+}
+
+function SmoothFlight(dt)
+{
+    local dragon = InstanceFind(Dragon, 0)
+    if (dragon == null)
+        return
+    if (!glide.started)
+        StartGlide()
+    glide.mover.SetDestination(flight.position)
+    glide.mover.Update(dt)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.turn.Update(dt)
+    local at = glide.mover.GetValue()
+    local turn = glide.turn.GetRotation()
+    local forward = Vec3(sin(turn), 0.0, -cos(turn))
+    dragon.m__position = at
+    dragon.FaceXZ(forward.x, forward.z)
+    flight.camera.SetFollow(at, Vec3(-forward.x, 0.5, -forward.z), 40.0, turn * 57.2957764)
+}
+
 // Day turns to night and back: the sun's preset by day, a dim blue one at
 // night when lamps light up around the buildings. Directions are seen from
 // the camera: the sun comes from the upper right.
@@ -264,6 +379,65 @@ function StepLights()
     local night = (demo.time / kDayNightSeconds).tointeger() % 2 == 1
     if (night != sky.night)
         SetDay(night)
+}
+
+// Effects made of lights, sounds, a mesh and spawned children: a crystal
+// that spins by its animation, fireworks over the board, a lamp that is lit
+// at night, and fireballs the dragon spits, each with a whoosh that flies
+// with it.
+local kCrystalAt = Vec3(225.0, 150.0, -225.0)
+local kFireworksAt = Vec3(0.0, 160.0, 0.0)
+local kNightLampAt = Vec3(-250.0, 35.0, -200.0)
+local kFireballEvery = 3.0
+local kFireballSpeed = 350.0
+
+if (!("sceneFx" in getroottable()))
+    ::sceneFx <- { crystal = FX(), fireworks = FX(), lamp = FX(), fireballs = [], nextFireball = 2.0 }
+
+function StartSceneEffects()
+{
+    sceneFx.crystal.CreateFX("crystal")
+    if (!sceneFx.crystal.StillAlive())
+        throw "the crystal effect did not start: are effects/crystal.csv and its model there?"
+    sceneFx.crystal.SetPos(kCrystalAt)
+    sceneFx.fireworks.CreateFX("fireworks")
+    sceneFx.fireworks.SetPos(kFireworksAt)
+}
+
+function SpitFireball()
+{
+    local radians = flight.heading * 0.0174532924
+    local ahead = Vec3(sin(radians), 0.0, -cos(radians))
+    local fireball = { fx = FX(), at = flight.position + ahead * 8.0, velocity = ahead * kFireballSpeed }
+    fireball.fx.CreateFX("fireball")
+    fireball.fx.SetPos(fireball.at)
+    sceneFx.fireballs.append(fireball)
+}
+
+function StepSceneEffects(dt)
+{
+    if (sky.night && !sceneFx.lamp.StillAlive())
+    {
+        sceneFx.lamp.CreateFX("lamp")
+        sceneFx.lamp.SetPos(kNightLampAt)
+    }
+    else if (!sky.night && sceneFx.lamp.StillAlive())
+        sceneFx.lamp.KillByFadeOut(0.0)
+    if (demo.time >= sceneFx.nextFireball)
+    {
+        SpitFireball()
+        sceneFx.nextFireball += kFireballEvery
+    }
+    local flying = []
+    foreach (fireball in sceneFx.fireballs)
+    {
+        if (!fireball.fx.StillAlive())
+            continue
+        fireball.at = fireball.at + fireball.velocity * dt
+        fireball.fx.SetPos(fireball.at)
+        flying.append(fireball)
+    }
+    sceneFx.fireballs = flying
 }
 
 // Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
@@ -322,6 +496,51 @@ function LoadOptionData()
 {
 }
 
+// Effects: smoke from the house's chimney, warmed at night by a colour
+// multiply; a trail behind the dragon; sparkles over the pickups' spots.
+local kChimney = Vec3(401.5, 4.5, -160.0)
+local kPickupsAlongFlight = [0.15, 0.45, 0.75]
+
+if (!("effects" in getroottable()))
+    ::effects <- { smoke = null, trail = null, sparkles = [] }
+
+function StartEffects()
+{
+    FX.KillAllEffectsInstant()
+    effects.smoke = FX()
+    effects.smoke.CreateFX("chimney_smoke")
+    effects.smoke.SetPos(kChimney)
+    effects.trail = FX()
+    effects.trail.CreateFX("dragon_trail")
+    effects.sparkles = []
+    foreach (along in kPickupsAlongFlight)
+    {
+        local spot = Vec3(0.0, 120.0, 0.0)
+        if (flight.path.GetPointCount() > 1)
+            flight.path.GetPosAtDistance(spot, flight.path.GetTotalDistance() * along)
+        local sparkle = FX()
+        sparkle.CreateFX("pickup_sparkle")
+        sparkle.SetPos(spot)
+        effects.sparkles.append(sparkle)
+    }
+}
+
+function StepEffects(dt)
+{
+    local tint = sky.night ? Vec3(1.0, 0.5, 0.3) : Vec3(1.0, 1.0, 1.0)
+    effects.smoke.SetRGBMultiplyNthPrimitive(tint, 0)
+    // The trail hangs behind the dragon, its width across the dragon's wings.
+    local radians = flight.heading * 0.0174532924
+    local forward = Vec3(sin(radians), 0.0, -cos(radians))
+    local m = Mat4()
+    m.orientY(forward)
+    local at = flight.position - forward * 6.0
+    m.x = at.x
+    m.y = at.y
+    m.z = at.z
+    effects.trail.SetMat(m)
+}
+
 function SetScreenSize(width, height)
 {
     demo.width <- width
@@ -367,15 +586,22 @@ function StepBars(dt)
 
 function GameCreate()
 {
+    StartLevelLoading()
     demo.state = DemoState.PLAYING
     StartSounds()
     StartFlight()
     StartWorld()
+    StartPickups()
+    StartBoard()
     StartLights()
+    StartSceneEffects()
     StartKeys()
     StartBars()
+    StartEffects()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
+    StartPauseMenu()
+    FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     SetAppTitle("Tolvan - playing")
 }
@@ -391,14 +617,20 @@ function GameStep(dt)
     StepKeys()
     StepSounds(dt)
     InstanceStep(Dragon, dt)
+    SmoothFlight(dt)
     InstanceStep(Building, dt)
     StepLights()
+    CheckPickups()
+    StepSceneEffects(dt)
     StepBars(dt)
+    StepEffects(dt)
+    CheckBoard()
 }
 
 function PausedStep(dt)
 {
     StepKeys()
+    StepPauseMenu(dt)
 }
 
 function OnPause()
@@ -431,4 +663,205 @@ function RenderOverlayStepScaled(dt)
 
 function RenderOverlayStep(dt)
 {
+    DrawPauseMenu()
+}
+
+// ---- The pause menu: script elements over the stopped game. P pauses and
+// shows it, Escape (or Resume) closes it. Arrows and the mouse move in the
+// menu, Return presses the current button, left and right move the slider,
+// D opens and closes the sky drop-down.
+
+local kMenuFont = "fonts/QuarnVinque20.fnt"
+
+function MakeMenuButton(name, id)
+{
+    local button = Button()
+    button.UpImage.AddTexture("frontend/button.tga")
+    button.OverImage.AddTexture("frontend/buttonlit.tga")
+    button.SelectedImage.AddTexture("frontend/buttonlit.tga")
+    button.UpImage.width = 220
+    button.UpImage.height = 40
+    button.ID = id
+    button.SetFontName(kMenuFont)
+    button.SetName(name)
+    button.TextOffset.y = 8
+    button.AlignType = 2
+    return button
+}
+
+function MakeMenuSprite(texture, width, height)
+{
+    local sprite = Sprite()
+    sprite.SetTexture(texture)
+    sprite.width = width
+    sprite.height = height
+    return sprite
+}
+
+function StartPauseMenu()
+{
+    local left = demo.width / 2 - 110
+    local top = demo.height / 2 - 170
+    local panel = MakeMenuSprite("frontend/panel.tga", 300, 360)
+    panel.x = left - 40
+    panel.y = top - 30
+    local menu = Menu()
+    menu.x = left
+    menu.y = top
+    menu.ButtonOffsetY = 10
+    foreach (i, name in ["Resume", "Day or night", "Quit"])
+        menu.AddButton(MakeMenuButton(name, i))
+    menu.AutoAlignButtons(1)
+    local slider = Slider()
+    slider.x = left
+    slider.y = top + 160
+    slider.Background.SetTexture("frontend/bar.tga")
+    slider.Background.width = 220
+    slider.Background.height = 12
+    slider.Button.UpImage.AddTexture("frontend/knob.tga")
+    slider.Button.UpImage.width = 20
+    slider.Button.UpImage.height = 28
+    slider.AlignButtonToBar(0)
+    slider.PercentbetweenTwoPoints = 0.5
+    local sky = DropdownMenu()
+    sky.x = left
+    sky.y = top + 200
+    sky.Background.SetTexture("frontend/panel.tga")
+    sky.Background.width = 220
+    sky.Background.height = 44
+    sky.DisplayButton.UpImage.AddTexture("frontend/button.tga")
+    sky.DisplayButton.UpImage.width = 220
+    sky.DisplayButton.UpImage.height = 40
+    sky.DisplayButton.SetFontName(kMenuFont)
+    sky.DisplayButton.TextOffset.y = 8
+    sky.DisplayButton.AlignType = 2
+    sky.ButtonOffsetY = 2
+    foreach (i, name in ["Day", "Night"])
+        sky.DropDownMenu.AddButton(MakeMenuButton(name, 10 + i))
+    sky.AutoAlignComponents()
+    ::pauseMenu <- { panel = panel, menu = menu, slider = slider, sky = sky, input = InputMap(), keys = {} }
+    foreach (name, key in { up = KEY_UP, down = KEY_DOWN, left = KEY_LEFT, right = KEY_RIGHT,
+                            enter = KEY_RETURN, sky = DEMO_KEY_D })
+    {
+        local command = InputCommand()
+        command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+        command.Data = key
+        command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+        pauseMenu.keys[name] <- pauseMenu.input.AddInputCommand(command)
+    }
+}
+
+function PauseMenuKey(name)
+{
+    return pauseMenu.input.GetIsInputCommandConditionExecuted(pauseMenu.keys[name]) == 1
+}
+
+function SetSkyOpen(open)
+{
+    pauseMenu.sky.CurrentState = open ? 1 : 0
+    foreach (button in [pauseMenu.sky.DropDownMenu.CurrentButton])
+        if (button != null)
+            button.State = 1
+    pauseMenu.sky.DropDownMenu.SetAlpha(open ? 255 : 0)
+    pauseMenu.sky.DropDownMenu.SetSelectedAlpha(open ? 255 : 0)
+}
+
+function PressPauseMenuButton(name)
+{
+    if (name == "Resume")
+        SetPaused(false)
+    else if (name == "Day or night")
+        SetDay(!sky.night)
+    else if (name == "Quit")
+    {
+        SetInGame(false)
+        QuitGame()
+    }
+    else if ((name == "Day" || name == "Night") && pauseMenu.sky.CurrentState == 0)
+        SetSkyOpen(true)
+    else if (name == "Day" || name == "Night")
+    {
+        SetDay(name == "Night")
+        pauseMenu.sky.Input(4)
+        SetSkyOpen(false)
+    }
+}
+
+function StepPauseMenu(dt)
+{
+    if (!("pauseMenu" in getroottable()))
+        return
+    local open = pauseMenu.sky.CurrentState != 0
+    if (PauseMenuKey("sky"))
+    {
+        if (open)
+            pauseMenu.sky.Input(4)
+        SetSkyOpen(!open)
+    }
+    else if (open && PauseMenuKey("up"))
+        pauseMenu.sky.Input(2)
+    else if (open && PauseMenuKey("down"))
+        pauseMenu.sky.Input(3)
+    else if (open && PauseMenuKey("enter"))
+        PressPauseMenuButton(pauseMenu.sky.DropDownMenu.ID == 11 ? "Night" : "Day")
+    else if (PauseMenuKey("up"))
+        pauseMenu.menu.Input(2)
+    else if (PauseMenuKey("down"))
+        pauseMenu.menu.Input(3)
+    else if (PauseMenuKey("left"))
+        pauseMenu.slider.Input(0)
+    else if (PauseMenuKey("right"))
+        pauseMenu.slider.Input(1)
+    else if (PauseMenuKey("enter") && pauseMenu.menu.CurrentButton != null)
+        PressPauseMenuButton(["Resume", "Day or night", "Quit"][pauseMenu.menu.ID < 0 ? 0 : pauseMenu.menu.ID])
+    UpdateButtonManager()
+    local clicked = GetButtonClicked()
+    if (clicked != null)
+        PressPauseMenuButton(clicked)
+    pauseMenu.menu.Update(dt)
+    pauseMenu.sky.DropDownMenu.Update(dt)
+    pauseMenu.slider.Update(dt)
+}
+
+function DrawPauseMenu()
+{
+    if (!IsPaused() || !("pauseMenu" in getroottable()))
+        return
+    pauseMenu.panel.Render()
+    pauseMenu.menu.Render()
+    pauseMenu.slider.Render()
+    pauseMenu.sky.Render()
+}
+
+// ---- The level comes up behind the loading screen: a background, a picture,
+// a turning spinner, the loading text with its dots and the game's name.
+
+function StartLevelLoading()
+{
+    local full = MakeMenuSprite("frontend/panel.tga", demo.width, demo.height)
+    local picture = MakeMenuSprite("frontend/loading.tga", 256, 256)
+    picture.x = demo.width / 2 - 128
+    picture.y = demo.height / 2 - 160
+    local spinner = MakeMenuSprite("frontend/spinner.tga", 64, 64)
+    spinner.x = demo.width - 120
+    spinner.y = demo.height - 120
+    local text = Sprite()
+    text.x = demo.width / 2 - 150
+    text.y = demo.height / 2 + 130
+    text.width = 300
+    text.height = 40
+    local title = Sprite()
+    title.x = 0
+    title.y = 60
+    title.width = demo.width
+    title.height = 40
+    local white = rgba8888(255, 255, 255, 255)
+    StartLoadingScreen(text, "Loading", kMenuFont, white, title, "Tolvan", kMenuFont, white, full, picture, spinner)
+    SetMinLoadingScreenTime(1.5)
+}
+
+function FinishLevelLoading()
+{
+    SetLoadingScreenText("Ready")
+    FinishLoadingScreen()
 }

@@ -5,7 +5,9 @@
 
 #include "core/GameTimer.h"
 #include "cross/Render.h"
+#include "frontend/LoadingScreen.h"
 #include "game/AppNatives.h"
+#include "game/Collision.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
 #include "game/TolvanFixedUpdate.h"
@@ -275,4 +277,45 @@ TEST_F(FrameWithOptionsTest, ScreenSizeChangesKeepTheContextAndTheCommandLine)
     EXPECT_NE(dir.ReadFile("tolvan.log").find("ChangeScreenSize"), std::string::npos);
     RenderGetSize(renderWidth, renderHeight);
     EXPECT_EQ(renderWidth, unsigned(width));
+}
+
+// Collisions are paired in the world phase, after GameStep; the shutdown lets
+// go of the tables and the instances they hold while the VM still stands.
+TEST_F(FrameWithOptionsTest, TheStepPairsCollisionsAfterGameStepAndShutdownFreesThem)
+{
+    Start("-nosound");
+    TakeCalls();
+    ScriptRun(R"(
+class Gem extends Prop { constructor(p) { base.constructor(p); } }
+function Touch(a, b, dt) { Note("Touch"); }
+Collision.InitAsGrid(4, -10, -10, 10, 10, 5);
+Collision.RegisterSphereObject(InstanceCreate(Gem, Vec3(0, 0, 0)), "a", 0);
+Collision.RegisterSphereObject(InstanceCreate(Gem, Vec3(1, 0, 0)), "b", 0);
+Collision.RegisterCallback("a", "b", "Touch", false, 2.0);
+)");
+    FrameAfter(kStepMicroseconds + 100);
+    EXPECT_EQ(TakeCalls(), "QUARNFINALHACKMESSAGES,GameStep,Touch,ViewUpdate 33,");
+    AppShutdown();
+    m_started = false;
+    EXPECT_FALSE(CollisionIsInitialised());
+    EXPECT_EQ(CollisionCallbackCount(), 0);
+}
+
+TEST_F(FrameWithOptionsTest, WhileTheLoadingScreenIsUpFramesStepAndDrawIt)
+{
+    Start("-nosound");
+    ScriptRun("local white = rgba8888(255, 255, 255, 255);"
+              "StartLoadingScreen(Sprite(), \"Loading\", \"\", white, Sprite(), \"\", \"\", white, Sprite(),"
+              " Sprite(), Sprite());");
+    ASSERT_TRUE(GetLoadingScreen().IsActive());
+    TakeCalls();
+    for (int i = 0; i < 6; ++i)
+        FrameAfter(100000);
+    EXPECT_NEAR(GetLoadingScreen().Elapsed(), 0.6f, 0.001f) << "each frame steps the loading screen";
+    EXPECT_STREQ(GetLoadingScreen().Dots(), ".") << "one dot after more than half a second";
+    EXPECT_EQ(TakeCalls(), Repeat("QUARNFINALHACKMESSAGES,GameStep,GameStep,GameStep,ViewUpdate 100,", 6));
+    ScriptRun("FinishLoadingScreen();");
+    EXPECT_FALSE(GetLoadingScreen().IsActive());
+    FrameAfter(100000);
+    EXPECT_NEAR(GetLoadingScreen().Elapsed(), 0.6f, 0.001f) << "a finished screen is not stepped";
 }

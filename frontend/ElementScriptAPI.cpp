@@ -1,0 +1,832 @@
+#include "frontend/ElementScriptAPI.h"
+
+#include "core/Vec3.h"
+#include "frontend/ButtonManager.h"
+#include "frontend/CurveBar.h"
+#include "frontend/DropdownMenu.h"
+#include "frontend/LoadingScreen.h"
+#include "frontend/ScrollableMenu.h"
+#include "frontend/Slider.h"
+#include "script/ScriptArguments.h"
+
+#include <SDL.h>
+
+#include <cstddef>
+#include <vector>
+
+// The elements are not plain records, but the members bound here lie at
+// fixed places all the same (no virtual bases).
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+
+namespace
+{
+constexpr char kSpriteClass[] = "Sprite";
+constexpr char kAnimSpriteClass[] = "AnimSprite";
+constexpr char kButtonClass[] = "Button";
+constexpr char kMenuClass[] = "Menu";
+constexpr char kScrollableMenuClass[] = "ScrollableMenu";
+constexpr char kSliderClass[] = "Slider";
+constexpr char kDropdownMenuClass[] = "DropdownMenu";
+constexpr char kCurveBarClass[] = "CurveBar";
+
+// ---- instances kept alive by the elements that point at them
+
+struct Hold
+{
+    const void* holder;
+    HSQUIRRELVM vm;
+    HSQOBJECT object;
+};
+
+std::vector<Hold>& Holds()
+{
+    static std::vector<Hold> holds;
+    return holds;
+}
+
+void HoldArgument(HSQUIRRELVM vm, SQInteger index, const void* holder)
+{
+    Hold hold{holder, vm, {}};
+    sq_resetobject(&hold.object);
+    sq_getstackobj(vm, index, &hold.object);
+    sq_addref(vm, &hold.object);
+    Holds().push_back(hold);
+}
+
+// Releasing may end other elements whose own holds go then: take the
+// matching ones out first.
+template <class Match> void DropHolds(Match match)
+{
+    std::vector<Hold> dropped;
+    std::vector<Hold>& holds = Holds();
+    for (size_t i = 0; i < holds.size();)
+    {
+        if (match(holds[i]))
+        {
+            dropped.push_back(holds[i]);
+            holds.erase(holds.begin() + std::ptrdiff_t(i));
+        }
+        else
+            ++i;
+    }
+    for (Hold& hold : dropped)
+        sq_release(hold.vm, &hold.object);
+}
+
+void DropHoldsWithin(const void* begin, size_t size)
+{
+    const char* first = static_cast<const char*>(begin);
+    DropHolds([first, size](const Hold& hold) {
+        const char* at = static_cast<const char*>(hold.holder);
+        return at >= first && at < first + size;
+    });
+}
+
+// The object of the instance when its class is the named one or derives
+// from it; null after a script error otherwise.
+SQUserPointer InstanceOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    SQUserPointer tag = nullptr;
+    sq_pushroottable(vm);
+    sq_pushstring(vm, className, -1);
+    if (SQ_SUCCEEDED(sq_get(vm, -2)))
+    {
+        sq_gettypetag(vm, -1, &tag);
+        sq_pop(vm, 1);
+    }
+    sq_pop(vm, 1);
+    SQUserPointer object = nullptr;
+    if (!tag || SQ_FAILED(sq_getinstanceup(vm, index, &object, tag)) || !object)
+    {
+        sq_throwerror(vm, "wrong class of argument");
+        return nullptr;
+    }
+    return object;
+}
+
+// Textures and fonts are made in GL: without a context the elements keep none.
+bool CanLoadTextures()
+{
+    return SDL_GL_GetCurrentContext() != nullptr;
+}
+
+template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    return static_cast<T*>(InstanceOfClass(vm, index, className));
+}
+
+// A sprite, an animated sprite or a button.
+FrontendElement* ArgElement(HSQUIRRELVM vm, SQInteger index)
+{
+    const char* classes[] = {kSpriteClass, kAnimSpriteClass, kButtonClass};
+    SQUserPointer object = nullptr;
+    for (const char* name : classes)
+    {
+        object = InstanceOfClass(vm, index, name);
+        if (object)
+        {
+            sq_reseterror(vm);
+            if (name == kSpriteClass)
+                return static_cast<Sprite*>(object);
+            if (name == kAnimSpriteClass)
+                return static_cast<AnimSprite*>(object);
+            return static_cast<Button*>(object);
+        }
+    }
+    return nullptr;
+}
+
+Sprite* ArgSprite(HSQUIRRELVM vm, SQInteger index)
+{
+    if (SQUserPointer sprite = InstanceOfClass(vm, index, kSpriteClass))
+        return static_cast<Sprite*>(sprite);
+    SQUserPointer animated = InstanceOfClass(vm, index, kAnimSpriteClass);
+    if (animated)
+        sq_reseterror(vm);
+    return static_cast<AnimSprite*>(animated);
+}
+
+bool ArgColour(HSQUIRRELVM vm, SQInteger index, rgba8888& colour)
+{
+    const rgba8888* given = Arg<rgba8888>(vm, index, "rgba8888");
+    if (given)
+        colour = *given;
+    return given != nullptr;
+}
+
+// A Vec2 or a Vec3 instance; a Vec2 lies at z 0.
+bool ArgPoint(HSQUIRRELVM vm, SQInteger index, Vec3& point)
+{
+    if (const Vec3* given = Arg<Vec3>(vm, index, "Vec3"))
+    {
+        point = *given;
+        return true;
+    }
+    const Vec2* flat = Arg<Vec2>(vm, index, "Vec2");
+    if (!flat)
+        return false;
+    sq_reseterror(vm);
+    point = Vec3(flat->x, flat->y, 0.0f);
+    return true;
+}
+
+bool ArgNumber(HSQUIRRELVM vm, SQInteger index, float& value)
+{
+    SQFloat read = 0.0f;
+    if (SQ_FAILED(sq_getfloat(vm, index, &read)))
+        return false;
+    value = float(read);
+    return true;
+}
+
+template <class T> SQInteger ReleaseHook(SQUserPointer area, SQInteger)
+{
+    DropHoldsWithin(area, sizeof(T));
+    static_cast<T*>(area)->~T();
+    return 0;
+}
+
+template <class T> SQInteger Construct(HSQUIRRELVM vm)
+{
+    if (!ScriptConstructInPlace<T>(vm))
+        return sq_throwerror(vm, "the instance holds no native object");
+    sq_setreleasehook(vm, 1, ReleaseHook<T>);
+    return 0;
+}
+
+#define THIS_OR_FAIL(Type, name, className)                                                                            \
+    Type* name = Arg<Type>(vm, 1, className);                                                                          \
+    if (!name)                                                                                                         \
+        return SQ_ERROR;
+
+// ---- shared by the element classes
+
+template <class T, const char* Name, void (T::*Function)()> SQInteger CallMember(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    (object->*Function)();
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Element_SetVisible(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    bool on = false;
+    if (!ScriptArgBool(vm, 2, on))
+        return ScriptBadArgument(vm);
+    element->visible = on ? 1 : 0;
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Element_SetPosition(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    const Vec2* point = Arg<Vec2>(vm, 2, "Vec2");
+    if (!point)
+        return SQ_ERROR;
+    element->SetPosition(point->x, point->y);
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Element_GetPosition(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    return ScriptPushNewValue(vm, "Vec2", element->GetPosition());
+}
+
+template <class T, const char* Name> SQInteger Element_GetDimensions(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    return ScriptPushNewValue(vm, "Vec2", element->GetDimensions());
+}
+
+template <class T, const char* Name> SQInteger Element_Update(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    float dt = 0.0f;
+    if (!ArgNumber(vm, 2, dt))
+        return ScriptBadArgument(vm);
+    element->Update(dt);
+    return 0;
+}
+
+enum ElementCall
+{
+    kElementPlay,
+    kElementRender,
+    kElementInit,
+};
+
+// Through the element's own slots, so that an override is reached.
+template <class T, const char* Name, ElementCall Call> SQInteger Element_Call(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, element, Name);
+    FrontendElement* base = element;
+    if (Call == kElementPlay)
+        base->Play();
+    else if (Call == kElementRender)
+        base->Render();
+    else
+        base->Init();
+    return 0;
+}
+
+template <class T, const char* Name> void AddElementMethods(ScriptClassHandle& handle)
+{
+    handle.AddMethod("SetVisible", Element_SetVisible<T, Name>, "xb")
+        .AddMethod("SetPosition", Element_SetPosition<T, Name>, "xx")
+        .AddMethod("GetPosition", Element_GetPosition<T, Name>, "x")
+        .AddMethod("GetDimensions", Element_GetDimensions<T, Name>, "x")
+        .AddMethod("Update", Element_Update<T, Name>, "xn")
+        .AddMethod("Play", Element_Call<T, Name, kElementPlay>, "x")
+        .AddMethod("Render", Element_Call<T, Name, kElementRender>, "x")
+        .AddMethod("Init", Element_Call<T, Name, kElementInit>, "x");
+}
+
+// ---- Sprite and AnimSprite
+
+template <class T, const char* Name> SQInteger Sprite_SetTexture(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, sprite, Name);
+    const char* path = nullptr;
+    if (!ScriptArgString(vm, 2, path))
+        return ScriptBadArgument(vm);
+    if (CanLoadTextures())
+        sprite->SetTexture(path);
+    return 0;
+}
+
+SQInteger AnimSprite_AddTexture(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(AnimSprite, sprite, kAnimSpriteClass);
+    const char* path = nullptr;
+    if (!ScriptArgString(vm, 2, path))
+        return ScriptBadArgument(vm);
+    if (CanLoadTextures())
+        sprite->AddTexture(path);
+    return 0;
+}
+
+#define SPRITE_MEMBERS(Type)                                                                                           \
+    ScriptVarMember("x", kScriptVarInt, offsetof(Type, x)),                                                            \
+        ScriptVarMember("y", kScriptVarInt, offsetof(Type, y)),                                                        \
+        ScriptVarMember("PanDirection", kScriptVarInt, offsetof(Type, PanDirection)),                                  \
+        ScriptVarMember("width", kScriptVarInt, offsetof(Type, width)),                                                \
+        ScriptVarMember("height", kScriptVarInt, offsetof(Type, height)),                                              \
+        ScriptVarMember("Rotation", kScriptVarFloat, offsetof(Type, Rotation)),                                        \
+        ScriptVarMember("Scale", kScriptVarFloat, offsetof(Type, Scale))
+
+const ScriptVarDesc kSpriteMembers[] = {
+    SPRITE_MEMBERS(Sprite),
+    ScriptVarNested("Color", kScriptVarEmbedded, "rgba8888", offsetof(Sprite, Color)),
+    ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(Sprite, StartAlpha)),
+    ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(Sprite, EndAlpha)),
+    ScriptVarMember("ShouldRender", kScriptVarByte, offsetof(Sprite, ShouldRender)),
+    ScriptVarMember("ExternalAlpha", kScriptVarFloat, offsetof(Sprite, ExternalAlpha)),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kAnimSpriteMembers[] = {
+    SPRITE_MEMBERS(AnimSprite),
+    ScriptVarMember("AnimationSpeed", kScriptVarFloat, offsetof(AnimSprite, AnimationSpeed)),
+    ScriptVarMember("CurrentFrame", kScriptVarInt, offsetof(AnimSprite, CurrentFrame)),
+    ScriptVarNested("Color", kScriptVarEmbedded, "rgba8888", offsetof(AnimSprite, Color)),
+    ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(AnimSprite, StartAlpha)),
+    ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(AnimSprite, EndAlpha)),
+    ScriptVarMember("ActAsSprite", kScriptVarInt, offsetof(AnimSprite, ActAsSprite)),
+    ScriptVarMember("ShouldRender", kScriptVarInt, offsetof(AnimSprite, ShouldRender)),
+    ScriptVarMember("ExternalAlpha", kScriptVarFloat, offsetof(AnimSprite, ExternalAlpha)),
+    ScriptVarEnd(),
+};
+
+// ---- Button
+
+SQInteger Button_SetState(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    int state = 0;
+    if (!ScriptArgInt(vm, 2, state))
+        return ScriptBadArgument(vm);
+    button->SetState(state);
+    return 0;
+}
+
+template <void (Button::*Setter)(const char*)> SQInteger Button_SetText(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    const char* text = nullptr;
+    if (!ScriptArgString(vm, 2, text))
+        return ScriptBadArgument(vm);
+    (button->*Setter)(text);
+    return 0;
+}
+
+SQInteger Button_SetFontName(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    const char* path = nullptr;
+    if (!ScriptArgString(vm, 2, path))
+        return ScriptBadArgument(vm);
+    if (CanLoadTextures())
+        button->SetFontName(path);
+    return 0;
+}
+
+SQInteger Button_SetConnectedButton(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    Button* connected = Arg<Button>(vm, 2, kButtonClass);
+    if (!connected)
+        return SQ_ERROR;
+    // One connected button at a time, held while linked.
+    DropHolds([button](const Hold& hold) { return hold.holder == button; });
+    button->SetConnectedButton(connected);
+    HoldArgument(vm, 2, button);
+    return 0;
+}
+
+SQInteger Button_SetGoal(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    float values[5] = {};
+    for (int i = 0; i < 5; ++i)
+        if (!ArgNumber(vm, 2 + i, values[i]))
+            return ScriptBadArgument(vm);
+    button->SetGoal(values[0], values[1], values[2], values[3], values[4]);
+    return 0;
+}
+
+SQInteger Button_SetButtonDisabled(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Button, button, kButtonClass);
+    bool flag = true;
+    if (sq_gettop(vm) >= 2 && !ScriptArgBool(vm, 2, flag))
+        return ScriptBadArgument(vm);
+    button->SetButtonDisabled(flag);
+    return 0;
+}
+
+const ScriptVarDesc* ButtonMembers()
+{
+    static const ScriptVarDesc rows[] = {
+        ScriptVarMember("x", kScriptVarInt, offsetof(Button, x)),
+        ScriptVarMember("y", kScriptVarInt, offsetof(Button, y)),
+        ScriptVarMember("PanDirection", kScriptVarInt, offsetof(Button, PanDirection)),
+        ScriptVarMember("width", kScriptVarInt, offsetof(Button, width)),
+        ScriptVarMember("height", kScriptVarInt, offsetof(Button, height)),
+        ScriptVarMember("State", kScriptVarInt, offsetof(Button, State)),
+        ScriptVarMember("Rotation", kScriptVarFloat, offsetof(Button, Rotation)),
+        ScriptVarMember("Scale", kScriptVarFloat, offsetof(Button, Scale)),
+        ScriptVarNested("Color", kScriptVarEmbedded, "rgba8888", offsetof(Button, Color)),
+        ScriptVarNested("SelectedColor", kScriptVarEmbedded, "rgba8888", offsetof(Button, SelectedColor)),
+        ScriptVarNested("UpImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, UpImage)),
+        ScriptVarNested("OverImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, OverImage)),
+        ScriptVarNested("LockedImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, LockedImage)),
+        ScriptVarNested("OverlayImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, OverlayImage)),
+        ScriptVarNested("SelectedImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, SelectedImage)),
+        ScriptVarNested("DisabledImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, DisabledImage)),
+        ScriptVarNested("LeftArrow", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, LeftArrow)),
+        ScriptVarNested("RightArrow", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, RightArrow)),
+        ScriptVarNested("LeftButton", kScriptVarPointer, kButtonClass, offsetof(Button, LeftButton)),
+        ScriptVarNested("RightButton", kScriptVarPointer, kButtonClass, offsetof(Button, RightButton)),
+        ScriptVarNested("UpButton", kScriptVarPointer, kButtonClass, offsetof(Button, UpButton)),
+        ScriptVarNested("DownButton", kScriptVarPointer, kButtonClass, offsetof(Button, DownButton)),
+        ScriptVarNested("ConnectedButton", kScriptVarPointer, kButtonClass, offsetof(Button, ConnectedButton)),
+        ScriptVarMember("ID", kScriptVarInt, offsetof(Button, ID)),
+        ScriptVarMember("HasOverLay", kScriptVarInt, offsetof(Button, HasOverLay)),
+        ScriptVarMember("IsLocked", kScriptVarInt, offsetof(Button, IsLocked)),
+        ScriptVarMember("OverlayOffsetX", kScriptVarInt, offsetof(Button, OverlayOffsetX)),
+        ScriptVarMember("OverlayOffsetY", kScriptVarInt, offsetof(Button, OverlayOffsetY)),
+        ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(Button, StartAlpha)),
+        ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(Button, EndAlpha)),
+        ScriptVarMember("IsPlaying", kScriptVarInt, offsetof(Button, IsPlaying)),
+        ScriptVarNested("AnimTransition", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, AnimTransition)),
+        ScriptVarNested("ExtraTextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, ExtraTextOffset)),
+        ScriptVarNested("TextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, TextOffset)),
+        ScriptVarNested("OverlayTextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, OverlayTextOffset)),
+        ScriptVarMember("AlignType", kScriptVarInt, offsetof(Button, AlignType)),
+        ScriptVarMember("SelectedButtonOffsetX", kScriptVarInt, offsetof(Button, SelectedButtonOffsetX)),
+        ScriptVarMember("m_GoalX", kScriptVarInt, offsetof(Button, m_GoalX)),
+        ScriptVarMember("TimePassed", kScriptVarFloat, offsetof(Button, TimePassed)),
+        ScriptVarMember("TimeTrigger", kScriptVarFloat, offsetof(Button, TimeTrigger)),
+        ScriptVarMember("ShowLeftArrow", kScriptVarInt, offsetof(Button, ShowLeftArrow)),
+        ScriptVarMember("ShowRightArrow", kScriptVarInt, offsetof(Button, ShowRightArrow)),
+        ScriptVarNested("LeftArrowOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, LeftArrowOffset)),
+        ScriptVarNested("RightArrowOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, RightArrowOffset)),
+        ScriptVarMember("ShouldRender", kScriptVarInt, offsetof(Button, ShouldRender)),
+        ScriptVarMember("BaseAlpha", kScriptVarFloat, offsetof(Button, BaseAlpha)),
+        ScriptVarMember("ExternalAlpha", kScriptVarFloat, offsetof(Button, ExternalAlpha)),
+        ScriptVarMember("HasGoal", kScriptVarInt, offsetof(Button, HasGoal)),
+        ScriptVarMember("PulseAlpha", kScriptVarFloat, offsetof(Button, pulse)),
+        ScriptVarMember("AlwaysPulse", kScriptVarInt, offsetof(Button, pulseOnUp)),
+        ScriptVarMember("IsClickableWithMouse", kScriptVarInt, offsetof(Button, enabled)),
+        ScriptVarEnd(),
+    };
+    return rows;
+}
+
+// ---- Menu and ScrollableMenu
+
+template <class T, const char* Name> SQInteger Menu_AddButton(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    Button* button = Arg<Button>(vm, 2, kButtonClass);
+    if (!button)
+        return SQ_ERROR;
+    menu->AddButton(button);
+    HoldArgument(vm, 2, static_cast<Menu*>(menu));
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Menu_Input(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    int code = 0;
+    if (!ScriptArgInt(vm, 2, code))
+        return ScriptBadArgument(vm);
+    return ScriptReturnInt(vm, menu->Input(code));
+}
+
+template <class T, const char* Name> SQInteger Menu_Update(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    float dt = 0.0f;
+    if (!ArgNumber(vm, 2, dt))
+        return ScriptBadArgument(vm);
+    menu->Update(dt);
+    return 0;
+}
+
+template <class T, const char* Name, void (Menu::*Function)(int)> SQInteger Menu_IntCall(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    int value = 0;
+    if (!ScriptArgInt(vm, 2, value))
+        return ScriptBadArgument(vm);
+    (static_cast<Menu*>(menu)->*Function)(value);
+    return 0;
+}
+
+template <class T, const char* Name, void (Menu::*Function)(float)> SQInteger Menu_FloatCall(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    float value = 0.0f;
+    if (!ArgNumber(vm, 2, value))
+        return ScriptBadArgument(vm);
+    (menu->*Function)(value);
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Menu_ClearButtons(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, menu, Name);
+    menu->ClearButtons();
+    Menu* base = menu;
+    DropHolds([base](const Hold& hold) { return hold.holder == base; });
+    return 0;
+}
+
+template <class T, const char* Name> void AddMenuMethods(ScriptClassHandle& handle)
+{
+    handle.AddMethod("AddButton", Menu_AddButton<T, Name>, "xx")
+        .AddMethod("Input", Menu_Input<T, Name>, "xi")
+        .AddMethod("Update", Menu_Update<T, Name>, "xn")
+        .AddMethod("AutoAlignButtons", Menu_IntCall<T, Name, &Menu::AutoAlignButtons>, "xi")
+        .AddMethod("AutoAlignButtonsInGrid", Menu_IntCall<T, Name, &Menu::AutoAlignButtonsInGrid>, "xi")
+        .AddMethod("SetAlpha", Menu_FloatCall<T, Name, &Menu::SetAlpha>, "xn")
+        .AddMethod("SetSelectedAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedAlpha>, "xn")
+        .AddMethod("SetSelectedLArrowsAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedLArrowsAlpha>, "xn")
+        .AddMethod("SetSelectedRArrowsAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedRArrowsAlpha>, "xn")
+        .AddMethod("Render", CallMember<T, Name, &T::Render>, "x");
+}
+
+const ScriptVarDesc kMenuMembers[] = {
+    ScriptVarMember("x", kScriptVarInt, offsetof(Menu, x)),
+    ScriptVarMember("y", kScriptVarInt, offsetof(Menu, y)),
+    ScriptVarMember("ButtonOffsetX", kScriptVarInt, offsetof(Menu, ButtonOffsetX)),
+    ScriptVarMember("ButtonOffsetY", kScriptVarInt, offsetof(Menu, ButtonOffsetY)),
+    ScriptVarMember("SelectedButtonOffsetX", kScriptVarInt, offsetof(Menu, SelectedButtonOffsetX)),
+    ScriptVarMember("State", kScriptVarInt, offsetof(Menu, State)),
+    ScriptVarMember("ID", kScriptVarInt, offsetof(Menu, ID)),
+    ScriptVarNested("CurrentButton", kScriptVarPointer, kButtonClass, offsetof(Menu, CurrentButton)),
+    ScriptVarNested("StartPosition", kScriptVarEmbedded, "Vec2", offsetof(Menu, StartPosition)),
+    ScriptVarNested("EndPosition", kScriptVarEmbedded, "Vec2", offsetof(Menu, EndPosition)),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kScrollableMenuMembers[] = {
+    ScriptVarMember("x", kScriptVarInt, offsetof(ScrollableMenu, x)),
+    ScriptVarMember("y", kScriptVarInt, offsetof(ScrollableMenu, y)),
+    ScriptVarMember("ButtonOffsetX", kScriptVarInt, offsetof(ScrollableMenu, ButtonOffsetX)),
+    ScriptVarMember("ButtonOffsetY", kScriptVarInt, offsetof(ScrollableMenu, ButtonOffsetY)),
+    ScriptVarMember("ScaleOffset", kScriptVarFloat, offsetof(ScrollableMenu, ScaleOffset)),
+    ScriptVarMember("State", kScriptVarInt, offsetof(ScrollableMenu, State)),
+    ScriptVarMember("ScrollingState", kScriptVarInt, offsetof(ScrollableMenu, ScrollingState)),
+    ScriptVarMember("MoveDistance", kScriptVarInt, offsetof(ScrollableMenu, MoveDistance)),
+    ScriptVarMember("NumberTillScrollingDown", kScriptVarInt, offsetof(ScrollableMenu, NumberTillScrollingDown)),
+    ScriptVarMember("NumberTillScrollingRight", kScriptVarInt, offsetof(ScrollableMenu, NumberTillScrollingRight)),
+    ScriptVarMember("ID", kScriptVarInt, offsetof(ScrollableMenu, ID)),
+    ScriptVarNested("CurrentButton", kScriptVarPointer, kButtonClass, offsetof(ScrollableMenu, CurrentButton)),
+    ScriptVarMember("Fade", kScriptVarInt, offsetof(ScrollableMenu, Fade)),
+    ScriptVarMember("FadeOffset", kScriptVarInt, offsetof(ScrollableMenu, FadeOffset)),
+    ScriptVarEnd(),
+};
+
+// ---- Slider, DropdownMenu, CurveBar
+
+template <class T, const char* Name> SQInteger Input_Call(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    int code = 0;
+    if (!ScriptArgInt(vm, 2, code))
+        return ScriptBadArgument(vm);
+    object->Input(code);
+    return 0;
+}
+
+template <class T, const char* Name> SQInteger Update_Call(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    float dt = 0.0f;
+    if (!ArgNumber(vm, 2, dt))
+        return ScriptBadArgument(vm);
+    object->Update(dt);
+    return 0;
+}
+
+SQInteger Slider_AlignButtonToBar(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Slider, slider, kSliderClass);
+    int orientation = 0;
+    if (!ScriptArgInt(vm, 2, orientation))
+        return ScriptBadArgument(vm);
+    slider->AlignButtonToBar(orientation);
+    return 0;
+}
+
+const ScriptVarDesc kSliderMembers[] = {
+    ScriptVarMember("x", kScriptVarInt, offsetof(Slider, x)),
+    ScriptVarMember("y", kScriptVarInt, offsetof(Slider, y)),
+    ScriptVarMember("ButtonOffsetX", kScriptVarInt, offsetof(Slider, ButtonOffsetX)),
+    ScriptVarMember("ButtonOffsetY", kScriptVarInt, offsetof(Slider, ButtonOffsetY)),
+    ScriptVarNested("Button", kScriptVarEmbedded, kButtonClass, offsetof(Slider, knob)),
+    ScriptVarNested("Background", kScriptVarEmbedded, kSpriteClass, offsetof(Slider, Background)),
+    ScriptVarMember("PercentbetweenTwoPoints", kScriptVarFloat, offsetof(Slider, PercentbetweenTwoPoints)),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kDropdownMenuMembers[] = {
+    ScriptVarMember("x", kScriptVarInt, offsetof(DropdownMenu, x)),
+    ScriptVarMember("y", kScriptVarInt, offsetof(DropdownMenu, y)),
+    ScriptVarMember("ButtonOffsetX", kScriptVarInt, offsetof(DropdownMenu, ButtonOffsetX)),
+    ScriptVarMember("ButtonOffsetY", kScriptVarInt, offsetof(DropdownMenu, ButtonOffsetY)),
+    ScriptVarNested("DisplayButton", kScriptVarEmbedded, kButtonClass, offsetof(DropdownMenu, DisplayButton)),
+    ScriptVarNested("Background", kScriptVarEmbedded, kSpriteClass, offsetof(DropdownMenu, Background)),
+    ScriptVarNested("DropDownMenu", kScriptVarEmbedded, kMenuClass, offsetof(DropdownMenu, DropDownMenu)),
+    ScriptVarMember("CurrentState", kScriptVarInt, offsetof(DropdownMenu, CurrentState)),
+    ScriptVarEnd(),
+};
+
+SQInteger CurveBar_AddPointPair(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(CurveBar, bar, kCurveBarClass);
+    Vec3 first, second;
+    if (!ArgPoint(vm, 2, first) || !ArgPoint(vm, 3, second))
+        return SQ_ERROR;
+    bar->AddPointPair(first, second);
+    return 0;
+}
+
+SQInteger CurveBar_Render(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(CurveBar, bar, kCurveBarClass);
+    float fill = 0.0f, step = 0.0f;
+    rgba8888 full, start;
+    bool spline = false;
+    if (!ArgNumber(vm, 2, fill) || !ArgNumber(vm, 3, step))
+        return ScriptBadArgument(vm);
+    if (!ArgColour(vm, 4, full) || !ArgColour(vm, 5, start))
+        return SQ_ERROR;
+    if (!ScriptArgBool(vm, 6, spline))
+        return ScriptBadArgument(vm);
+    bar->Render(fill, step, full, start, spline);
+    return 0;
+}
+
+// ---- globals
+
+LoadingScreenRect RectOf(const FrontendElement& element)
+{
+    return {element.x, element.y, element.width, element.height};
+}
+
+SQInteger StartLoadingScreen(HSQUIRRELVM vm)
+{
+    LoadingScreenSetup setup;
+    const FrontendElement* first = ArgElement(vm, 2);
+    const FrontendElement* second = ArgElement(vm, 6);
+    if (!first || !second)
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 3, setup.loadingText) || !ScriptArgString(vm, 4, setup.firstFont) ||
+        !ScriptArgString(vm, 7, setup.secondText) || !ScriptArgString(vm, 8, setup.secondFont))
+        return ScriptBadArgument(vm);
+    if (!ArgColour(vm, 5, setup.firstColour) || !ArgColour(vm, 9, setup.secondColour))
+        return SQ_ERROR;
+    setup.background = ArgSprite(vm, 10);
+    setup.picture = setup.background ? ArgSprite(vm, 11) : nullptr;
+    setup.spinner = setup.picture ? ArgSprite(vm, 12) : nullptr;
+    if (!setup.spinner)
+        return SQ_ERROR;
+    if (!CanLoadTextures())
+        setup.firstFont = setup.secondFont = "";
+    setup.firstRect = RectOf(*first);
+    setup.secondRect = RectOf(*second);
+    LoadingScreen& screen = GetLoadingScreen();
+    screen.Init(setup);
+    screen.Start();
+    screen.DrawFrame(0.0f);
+    return 0;
+}
+
+SQInteger IsLoadingScreenAcitve(HSQUIRRELVM vm)
+{
+    return ScriptReturnBool(vm, GetLoadingScreen().IsActive());
+}
+
+SQInteger SetLoadingScreenText(HSQUIRRELVM vm)
+{
+    const char* text = nullptr;
+    if (!ScriptArgString(vm, 2, text))
+        return ScriptBadArgument(vm);
+    GetLoadingScreen().SetText(text);
+    return 0;
+}
+
+SQInteger FinishLoadingScreen(HSQUIRRELVM)
+{
+    GetLoadingScreen().Finish();
+    GetLoadingScreen().Clear();
+    return 0;
+}
+
+SQInteger SetMinLoadingScreenTime(HSQUIRRELVM vm)
+{
+    float seconds = 0.0f;
+    if (!ArgNumber(vm, 2, seconds))
+        return ScriptBadArgument(vm);
+    GetLoadingScreen().SetMinimumTime(seconds);
+    return 0;
+}
+
+SQInteger UpdateButtonManager(HSQUIRRELVM)
+{
+    GetButtonManager().Update();
+    return 0;
+}
+
+SQInteger UpdateButtonManagerLastOver(HSQUIRRELVM)
+{
+    GetButtonManager().UpdateLastOver();
+    return 0;
+}
+
+SQInteger GetButtonClicked(HSQUIRRELVM vm)
+{
+    FixedString128 name;
+    if (!GetButtonManager().TakeClicked(name))
+        return 0;
+    return ScriptReturnString(vm, name.c_str());
+}
+
+void RegisterSprites(HSQUIRRELVM vm)
+{
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kSpriteClass, sizeof(Sprite), kSpriteMembers, Construct<Sprite>)
+        .AddMethod("SetTexture", Sprite_SetTexture<Sprite, kSpriteClass>, "xs");
+    AddElementMethods<Sprite, kSpriteClass>(handle);
+    ScriptBindClass(handle, vm, kAnimSpriteClass, sizeof(AnimSprite), kAnimSpriteMembers, Construct<AnimSprite>)
+        .AddMethod("AddTexture", AnimSprite_AddTexture, "xs")
+        .AddMethod("SetTexture", Sprite_SetTexture<AnimSprite, kAnimSpriteClass>, "xs")
+        .AddMethod("Stop", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Stop>, "x")
+        .AddMethod("Step", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Step>, "x")
+        .AddMethod("Reset", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Reset>, "x");
+    AddElementMethods<AnimSprite, kAnimSpriteClass>(handle);
+    ScriptBindClass(handle, vm, kCurveBarClass, sizeof(CurveBar), nullptr, Construct<CurveBar>)
+        .AddMethod("AddPointPair", CurveBar_AddPointPair, "xxx")
+        .AddMethod("Render", CurveBar_Render, "xnnxxb");
+}
+
+void RegisterButton(HSQUIRRELVM vm)
+{
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kButtonClass, sizeof(Button), ButtonMembers(), Construct<Button>)
+        .AddMethod("SetState", Button_SetState, "xi")
+        .AddMethod("SetName", Button_SetText<&Button::SetName>, "xs")
+        .AddMethod("SetOverlayText", Button_SetText<&Button::SetOverlayText>, "xs")
+        .AddMethod("SetFontName", Button_SetFontName, "xs")
+        .AddMethod("SetConnectedButton", Button_SetConnectedButton, "xx")
+        .AddMethod("SetGoal", Button_SetGoal, "xnnnnn")
+        .AddMethod("SetButtonDisabled", Button_SetButtonDisabled, "xb", -1)
+        .AddMethod("SetAllSpriteVariables", CallMember<Button, kButtonClass, &Button::SetAllSpriteVariables>, "x")
+        .AddMethod("SetPositionToSprites", CallMember<Button, kButtonClass, &Button::SetPositionToSprites>, "x");
+    AddElementMethods<Button, kButtonClass>(handle);
+}
+
+void RegisterMenus(HSQUIRRELVM vm)
+{
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kMenuClass, sizeof(Menu), kMenuMembers, Construct<Menu>)
+        .AddMethod("ResetCurrentButton", Menu_IntCall<Menu, kMenuClass, &Menu::ResetCurrentButton>, "xi")
+        .AddMethod("SetButtonToUp", Menu_IntCall<Menu, kMenuClass, &Menu::SetButtonToUp>, "xi")
+        .AddMethod("ClearButtons", Menu_ClearButtons<Menu, kMenuClass>, "x")
+        .AddMethod("SetCurrentButtonToLast", CallMember<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>, "x");
+    AddMenuMethods<Menu, kMenuClass>(handle);
+    ScriptBindClass(handle, vm, kScrollableMenuClass, sizeof(ScrollableMenu), kScrollableMenuMembers,
+                    Construct<ScrollableMenu>)
+        .AddMethod("ResetCurrentButton",
+                   CallMember<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>, "x");
+    AddMenuMethods<ScrollableMenu, kScrollableMenuClass>(handle);
+    ScriptBindClass(handle, vm, kSliderClass, sizeof(Slider), kSliderMembers, Construct<Slider>)
+        .AddMethod("Input", Input_Call<Slider, kSliderClass>, "xi")
+        .AddMethod("Update", Update_Call<Slider, kSliderClass>, "xn")
+        .AddMethod("AlignButtonToBar", Slider_AlignButtonToBar, "xi")
+        .AddMethod("Render", CallMember<Slider, kSliderClass, &Slider::Render>, "x");
+    ScriptBindClass(handle, vm, kDropdownMenuClass, sizeof(DropdownMenu), kDropdownMenuMembers,
+                    Construct<DropdownMenu>)
+        .AddMethod("Input", Input_Call<DropdownMenu, kDropdownMenuClass>, "xi")
+        .AddMethod("Update", Update_Call<DropdownMenu, kDropdownMenuClass>, "xn")
+        .AddMethod("Render", CallMember<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Render>, "x")
+        .AddMethod("AutoAlignComponents",
+                   CallMember<DropdownMenu, kDropdownMenuClass, &DropdownMenu::AutoAlignComponents>, "x");
+}
+} // namespace
+
+void RegisterElementScriptAPI(HSQUIRRELVM vm)
+{
+    RegisterSprites(vm);
+    RegisterButton(vm);
+    RegisterMenus(vm);
+    ScriptBindGlobalFunction(vm, "StartLoadingScreen", StartLoadingScreen, ".xssxxssxxxx");
+    ScriptBindGlobalFunction(vm, "IsLoadingScreenAcitve", IsLoadingScreenAcitve, ".");
+    ScriptBindGlobalFunction(vm, "SetLoadingScreenText", SetLoadingScreenText, ".s");
+    ScriptBindGlobalFunction(vm, "FinishLoadingScreen", FinishLoadingScreen, ".");
+    ScriptBindGlobalFunction(vm, "SetMinLoadingScreenTime", SetMinLoadingScreenTime, ".n");
+    ScriptBindGlobalFunction(vm, "UpdateButtonManager", UpdateButtonManager, ".");
+    ScriptBindGlobalFunction(vm, "UpdateButtonManagerLastOver", UpdateButtonManagerLastOver, ".");
+    ScriptBindGlobalFunction(vm, "GetButtonClicked", GetButtonClicked, ".");
+}
+
+void* ElementScriptInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    return InstanceOfClass(vm, index, className);
+}
+
+Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index)
+{
+    return ArgSprite(vm, index);
+}
+
+void ElementScriptReleaseHolds()
+{
+    DropHolds([](const Hold&) { return true; });
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The script classes of the front-end elements (sprites, buttons, menus,
+// sliders, drop-down menus, curve bars) and the globals of the loading
+// screen and the button manager.
+#include <squirrel.h>
+
+void RegisterElementScriptAPI(HSQUIRRELVM vm);
+// Before the VM closes: the instances that menus and buttons keep alive
+// (their listed and connected buttons) are let go.
+void ElementScriptReleaseHolds();
+
+class Sprite;
+
+// For natives of other files: the object of the instance at the index when
+// its class is the named one or derives from it; null after a script error.
+void* ElementScriptInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className);
+template <class T> T* ElementScriptArgOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    return static_cast<T*>(ElementScriptInstanceOf(vm, index, className));
+}
+// A Sprite or an AnimSprite.
+Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index);
