@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "frontend/FrontendElement.h"
 #include "frontend/ScreenTokens.h"
 
 #include <cstring>
@@ -268,4 +269,48 @@ const AnimScreenElementPrototype* ScreenElementManager::FindAnimated(uint32_t na
         if (prototype.tag == nameHash)
             return &prototype;
     return nullptr;
+}
+
+void ScreenElementManager::GetScreenElementData(Sprite& sprite, uint32_t nameHash) const
+{
+    const ScreenElementRect rect = PlaceWithReference(nameHash);
+    if (!rect.found)
+        return;
+    sprite.x = rect.x;
+    sprite.y = rect.y;
+    sprite.width = rect.width;
+    sprite.height = rect.height;
+    if (!rect.texture)
+        return;
+    if (sprite.animated)
+    {
+        AnimSprite& animated = static_cast<AnimSprite&>(sprite);
+        animated.frames.push_back(rect.texture);
+        animated.frameBorrowed.push_back(0);
+        return;
+    }
+    sprite.ReleaseTexture();
+    sprite.texture = rect.texture;
+    sprite.textureBorrowed = 0;
+}
+
+void ScreenElementManager::GetAnimScreenElementData(AnimSprite& sprite, uint32_t nameHash) const
+{
+    const AnimScreenElementPrototype* prototype = FindAnimated(nameHash);
+    if (!prototype)
+        return;
+    AnimSprite placed;
+    placed.x = prototype->x;
+    placed.y = prototype->y;
+    placed.width = prototype->width;
+    placed.height = prototype->height;
+    placed.tag = prototype->tag;
+    placed.layoutHeight = prototype->layoutHeight;
+    placed.layoutAspect = prototype->layoutAspect;
+    sprite = placed;
+    for (Texture* frame : FramesWithReferences(*prototype))
+    {
+        sprite.frames.push_back(frame);
+        sprite.frameBorrowed.push_back(0);
+    }
 }

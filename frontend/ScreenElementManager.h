@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class AnimSprite;
+class Sprite;
 class Texture;
 
 // A plain element's prototypes: its variants in file order, each holding
@@ -68,6 +70,15 @@ public:
     const AnimScreenElementPrototype* FindAnimated(uint32_t nameHash) const;
     // The prototype's frames, each with a reference of the caller's own.
     std::vector<Texture*> FramesWithReferences(const AnimScreenElementPrototype& prototype) const;
+
+    // Places the named element into the sprite: its rectangle, and its
+    // texture with a reference of the sprite's own (an animated sprite gains
+    // it as a frame). An unknown name leaves the sprite as it was.
+    void GetScreenElementData(Sprite& sprite, uint32_t nameHash) const;
+    // Copies the named animated prototype whole into the sprite: place, size
+    // and frames (each frame referenced by the sprite), and the rate and
+    // flags of a new animated sprite. An unknown name leaves it as it was.
+    void GetAnimScreenElementData(AnimSprite& sprite, uint32_t nameHash) const;
 
     const std::vector<ManagedScreenElement>& Elements() const { return m_elements; }
     const std::vector<AnimScreenElementPrototype>& AnimatedElements() const { return m_animated; }
