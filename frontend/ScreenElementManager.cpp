@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "frontend/FrontendElement.h"
 #include "frontend/ScreenTokens.h"
 
 #include <cstring>
@@ -111,12 +112,13 @@ private:
             variant.player = m_manager.m_screen.player;
             Keep(element, texturePaths, variant, path);
         }
+        element.texturePaths = std::move(texturePaths);
         for (size_t i = 0; i < element.variants.size(); ++i)
         {
-            if (texturePaths[i].empty())
+            if (element.texturePaths[i].empty())
                 continue;
             ScreenElementVariant& variant = element.variants[i];
-            variant.textures[0] = LoadElementTexture(texturePaths[i].c_str());
+            variant.textures[0] = LoadElementTexture(element.texturePaths[i].c_str());
             variant.textureCount = variant.textures[0] ? 1 : 0;
         }
         if (!element.variants.empty())
@@ -162,8 +164,12 @@ private:
             {
                 if (!m_tokens.LabelledValue())
                     return Fail("a frame");
-                if (Texture* frame = LoadElementTexture(PathOf(m_tokens.Hand()).c_str()))
+                const std::string path = PathOf(m_tokens.Hand());
+                if (Texture* frame = LoadElementTexture(path.c_str()))
+                {
                     prototype.frames.push_back(frame);
+                    prototype.framePaths.push_back(path);
+                }
             }
             ended = !m_tokens.Next();
             if (UsableLayout(layoutWidth, layoutHeight))
@@ -218,12 +224,43 @@ bool ScreenElementManager::SetScreenProperties(int width, int height, int x, int
     return ::SetScreenProperties(m_screen, width, height, x, y);
 }
 
-ScreenElementRect ScreenElementManager::Place(uint32_t nameHash) const
+const ManagedScreenElement* ScreenElementManager::Find(uint32_t nameHash) const
 {
     for (const ManagedScreenElement& element : m_elements)
         if (element.nameHash == nameHash)
-            return ScreenElementVariantRect(m_screen, ScreenElementChooseVariant(m_screen, element.variants), 0);
-    return ScreenElementRect();
+            return &element;
+    return nullptr;
+}
+
+ScreenElementRect ScreenElementManager::Place(uint32_t nameHash) const
+{
+    const ManagedScreenElement* element = Find(nameHash);
+    if (!element)
+        return ScreenElementRect();
+    return ScreenElementVariantRect(m_screen, ScreenElementChooseVariant(m_screen, element->variants), 0);
+}
+
+ScreenElementRect ScreenElementManager::PlaceWithReference(uint32_t nameHash) const
+{
+    const ManagedScreenElement* element = Find(nameHash);
+    if (!element)
+        return ScreenElementRect();
+    const ScreenElementVariant& variant = ScreenElementChooseVariant(m_screen, element->variants);
+    ScreenElementRect rect = ScreenElementVariantRect(m_screen, variant, 0);
+    // A texture of the cache comes back with one more reference.
+    if (rect.texture)
+        rect.texture = ScreenElementTextureLoad(element->texturePaths[&variant - element->variants.data()].c_str(),
+                                                false);
+    return rect;
+}
+
+std::vector<Texture*> ScreenElementManager::FramesWithReferences(const AnimScreenElementPrototype& prototype) const
+{
+    std::vector<Texture*> frames;
+    for (const std::string& path : prototype.framePaths)
+        if (Texture* frame = ScreenElementTextureLoad(path.c_str(), false))
+            frames.push_back(frame);
+    return frames;
 }
 
 const AnimScreenElementPrototype* ScreenElementManager::FindAnimated(uint32_t nameHash) const
@@ -232,4 +269,48 @@ const AnimScreenElementPrototype* ScreenElementManager::FindAnimated(uint32_t na
         if (prototype.tag == nameHash)
             return &prototype;
     return nullptr;
+}
+
+void ScreenElementManager::GetScreenElementData(Sprite& sprite, uint32_t nameHash) const
+{
+    const ScreenElementRect rect = PlaceWithReference(nameHash);
+    if (!rect.found)
+        return;
+    sprite.x = rect.x;
+    sprite.y = rect.y;
+    sprite.width = rect.width;
+    sprite.height = rect.height;
+    if (!rect.texture)
+        return;
+    if (sprite.animated)
+    {
+        AnimSprite& animated = static_cast<AnimSprite&>(sprite);
+        animated.frames.push_back(rect.texture);
+        animated.frameBorrowed.push_back(0);
+        return;
+    }
+    sprite.ReleaseTexture();
+    sprite.texture = rect.texture;
+    sprite.textureBorrowed = 0;
+}
+
+void ScreenElementManager::GetAnimScreenElementData(AnimSprite& sprite, uint32_t nameHash) const
+{
+    const AnimScreenElementPrototype* prototype = FindAnimated(nameHash);
+    if (!prototype)
+        return;
+    AnimSprite placed;
+    placed.x = prototype->x;
+    placed.y = prototype->y;
+    placed.width = prototype->width;
+    placed.height = prototype->height;
+    placed.tag = prototype->tag;
+    placed.layoutHeight = prototype->layoutHeight;
+    placed.layoutAspect = prototype->layoutAspect;
+    sprite = placed;
+    for (Texture* frame : FramesWithReferences(*prototype))
+    {
+        sprite.frames.push_back(frame);
+        sprite.frameBorrowed.push_back(0);
+    }
 }

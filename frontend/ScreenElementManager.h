@@ -8,16 +8,21 @@
 #include "frontend/ScreenElementData.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+class AnimSprite;
+class Sprite;
 class Texture;
 
 // A plain element's prototypes: its variants in file order, each holding
-// its one texture (or none) at index 0.
+// its one texture (or none) at index 0, with the path it was loaded from so
+// that receivers can take references of their own.
 struct ManagedScreenElement
 {
     uint32_t nameHash = 0;
     std::vector<ScreenElementVariant> variants;
+    std::vector<std::string> texturePaths;
 };
 
 // An animated element: its place on the manager's screen (later layouts of
@@ -32,6 +37,7 @@ struct AnimScreenElementPrototype
     int32_t width = -1;
     int32_t height = -1;
     std::vector<Texture*> frames;
+    std::vector<std::string> framePaths;
 };
 
 class ScreenElementManager
@@ -57,14 +63,29 @@ public:
     // The first element of the name, in the variant that suits the screen;
     // not found for an unknown name. The texture stays the manager's.
     ScreenElementRect Place(uint32_t nameHash) const;
+    // As Place, the texture with a reference of the caller's own (released
+    // with ScreenElementTextureRelease), so that it outlives the manager.
+    ScreenElementRect PlaceWithReference(uint32_t nameHash) const;
     // The first animated prototype of the name; null for an unknown name.
     const AnimScreenElementPrototype* FindAnimated(uint32_t nameHash) const;
+    // The prototype's frames, each with a reference of the caller's own.
+    std::vector<Texture*> FramesWithReferences(const AnimScreenElementPrototype& prototype) const;
+
+    // Places the named element into the sprite: its rectangle, and its
+    // texture with a reference of the sprite's own (an animated sprite gains
+    // it as a frame). An unknown name leaves the sprite as it was.
+    void GetScreenElementData(Sprite& sprite, uint32_t nameHash) const;
+    // Copies the named animated prototype whole into the sprite: place, size
+    // and frames (each frame referenced by the sprite), and the rate and
+    // flags of a new animated sprite. An unknown name leaves it as it was.
+    void GetAnimScreenElementData(AnimSprite& sprite, uint32_t nameHash) const;
 
     const std::vector<ManagedScreenElement>& Elements() const { return m_elements; }
     const std::vector<AnimScreenElementPrototype>& AnimatedElements() const { return m_animated; }
 
 private:
     friend class ScreenElementManagerReader;
+    const ManagedScreenElement* Find(uint32_t nameHash) const;
 
     ScreenProperties m_screen;
     std::vector<ManagedScreenElement> m_elements;

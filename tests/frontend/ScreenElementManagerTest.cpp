@@ -150,6 +150,24 @@ TEST_F(ScreenElementManagerTest, MissingTexturesAreReportedAndLeaveNone)
     EXPECT_EQ(manager->FindAnimated(HashString("spin"))->frames.size(), 1u);
 }
 
+TEST_F(ScreenElementManagerTest, PlacedTexturesAndFramesCarryReferencesOfTheirOwn)
+{
+    ASSERT_TRUE(Read(ManagedElementText({Plain("box", {{1280, 720, 10, 10, 0, 0, {"box.tga"}}}),
+                                         Animated("spin", {{1280, 720, 5, 5, 0, 0, {"a.tga", "b.tga"}}})})));
+    ScreenElementRect rect = manager->PlaceWithReference(HashString("box"));
+    std::vector<Texture*> frames = manager->FramesWithReferences(*manager->FindAnimated(HashString("spin")));
+    ASSERT_NE(rect.texture, nullptr);
+    ASSERT_EQ(frames.size(), 2u);
+    manager.reset();
+    EXPECT_EQ(g_references[rect.texture], 1) << "the receiver's reference outlives the manager";
+    for (Texture* frame : frames)
+        EXPECT_EQ(g_references[frame], 1);
+    ScreenElementTextureRelease(&rect.texture);
+    for (Texture*& frame : frames)
+        ScreenElementTextureRelease(&frame);
+    EXPECT_EQ(ScreenElementManager().PlaceWithReference(HashString("box")).texture, nullptr);
+}
+
 // Damaged files: the reading ends with a report, what came before stays,
 // and nothing is read past the text.
 struct DamagedCase
