@@ -1,6 +1,7 @@
 #include "frontend/HudScriptAPI.h"
 
 #include "frontend/ElementScriptAPI.h"
+#include "frontend/LeaderBoard.h"
 #include "frontend/PlayerInfo.h"
 #include "frontend/PopUpWindow.h"
 #include "frontend/UpgradeBar.h"
@@ -21,6 +22,7 @@ constexpr char kPlayerInfoClass[] = "PlayerInfo";
 constexpr char kUpgradePointClass[] = "UpgradePoint";
 constexpr char kUpgradeBarClass[] = "UpgradeBar";
 constexpr char kUpgradeMenuClass[] = "UpgradeMenu";
+constexpr char kLeaderBoardClass[] = "LeaderBoard";
 constexpr char kSprite[] = "Sprite";
 constexpr char kAnimSprite[] = "AnimSprite";
 constexpr char kColour[] = "rgba8888";
@@ -110,6 +112,37 @@ SQInteger AddHeld(HSQUIRRELVM vm)
         return SQ_ERROR;
     (holder->*Add)(item);
     ElementScriptHoldArgument(vm, 2, holder);
+    return 0;
+}
+
+SQInteger LeaderBoard_SetElements(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    const Button* button = Arg<Button>(vm, 2, "Button");
+    if (!button)
+        return SQ_ERROR;
+    board->SetElements(*button);
+    return 0;
+}
+
+SQInteger LeaderBoard_SetUpMenu(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    int id = 0;
+    int timeFormat = 0;
+    if (!ScriptArgInt(vm, 2, id) || !ScriptArgInt(vm, 3, timeFormat))
+        return ScriptBadArgument(vm);
+    board->SetUpMenu(id, timeFormat);
+    return 0;
+}
+
+SQInteger LeaderBoard_Input(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    int code = 0;
+    if (!ScriptArgInt(vm, 2, code))
+        return ScriptBadArgument(vm);
+    board->Input(code);
     return 0;
 }
 
@@ -260,6 +293,34 @@ const ScriptVarDesc kPlayerInfoMembers[] = {
     ScriptVarEnd(),
 };
 
+const ScriptVarDesc kLeaderBoardMembers[] = {
+    MEMBER(LeaderBoard, x, kScriptVarInt),
+    MEMBER(LeaderBoard, y, kScriptVarInt),
+    ScriptVarNested("Menu", kScriptVarEmbedded, "Menu", offsetof(LeaderBoard, menu)),
+    MEMBER(LeaderBoard, CurrentPage, kScriptVarInt),
+    MEMBER(LeaderBoard, MaxPage, kScriptVarInt),
+    MEMBER(LeaderBoard, m_MaxNumberOfRecords, kScriptVarInt),
+    MEMBER(LeaderBoard, Waiting, kScriptVarInt),
+    MEMBER(LeaderBoard, CurrentSection, kScriptVarInt),
+    MEMBER(LeaderBoard, ButtonsPerPage, kScriptVarInt),
+    MEMBER(LeaderBoard, MaxPagesForwholeboard, kScriptVarInt),
+    MEMBER(LeaderBoard, OnBoard, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+void RegisterLeaderBoard(HSQUIRRELVM vm)
+{
+    using L = LeaderBoard;
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, Construct<L>)
+        .AddMethod("SetElements", LeaderBoard_SetElements, "xx")
+        .AddMethod("SetUpMenu", LeaderBoard_SetUpMenu, "xii")
+        .AddMethod("Input", LeaderBoard_Input, "xi")
+        .AddMethod("Update", CallWithNumber<L, kLeaderBoardClass, &L::Update>, "xn")
+        .AddMethod("Render", Call<L, kLeaderBoardClass, &L::Render>, "x")
+        .AddMethod("Init", Call<L, kLeaderBoardClass, &L::Init>, "x");
+}
+
 void RegisterPopUpWindow(HSQUIRRELVM vm)
 {
     using W = PopUpWindow;
@@ -323,4 +384,5 @@ void RegisterHudScriptAPI(HSQUIRRELVM vm)
     RegisterPopUpWindow(vm);
     RegisterUpgrades(vm);
     RegisterPlayerInfo(vm);
+    RegisterLeaderBoard(vm);
 }

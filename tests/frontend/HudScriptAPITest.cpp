@@ -93,4 +93,14 @@ TEST_F(HudScriptAPITest, PlayerPanelLaysOutFromScript)
     EXPECT_EQ(GlobalInt("cap"), 264);
     EXPECT_EQ(GlobalInt("alpha"), 255);
 }
+TEST_F(HudScriptAPITest, LeaderBoardOpensOfflineOnTheNoScoreRow)
+{
+    Run("lb <- LeaderBoard(); lb.SetElements(Button()); lb.SetUpMenu(2, 1); lb.Init();"
+        "for (local i = 0; i < 5; i += 1) lb.Update(0.033); lb.Input(3); lb.Render();"
+        "waiting <- lb.Waiting; pages <- lb.MaxPage; rows <- lb.m_MaxNumberOfRecords; menuY <- lb.Menu.y;");
+    EXPECT_EQ(GlobalInt("waiting"), 0) << Reports();
+    EXPECT_EQ(GlobalInt("pages"), 1);
+    EXPECT_EQ(GlobalInt("rows"), 0);
+    EXPECT_EQ(GlobalInt("menuY"), 0);
+}
 } // namespace
