@@ -601,6 +601,7 @@ function GameCreate()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     StartPauseMenu()
+    StartHud()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     SetAppTitle("Tolvan - playing")
@@ -625,6 +626,7 @@ function GameStep(dt)
     StepBars(dt)
     StepEffects(dt)
     CheckBoard()
+    StepHud(dt)
 }
 
 function PausedStep(dt)
@@ -663,6 +665,7 @@ function RenderOverlayStepScaled(dt)
 
 function RenderOverlayStep(dt)
 {
+    DrawHud()
     DrawPauseMenu()
 }
 
@@ -864,4 +867,119 @@ function FinishLevelLoading()
 {
     SetLoadingScreenText("Ready")
     FinishLoadingScreen()
+}
+
+// ---- The HUD: the player's panel (icon, score, fire bar), a breath meter
+// that drains and refills, and a tip that pops up once the level is up and
+// types itself out.
+
+local kHudFont = "fonts/QuarnVinque20.fnt"
+
+function MakeHudImage(image, texture, width, height)
+{
+    image.AddTexture(texture)
+    image.width = width
+    image.height = height
+}
+
+function StartPlayerPanel()
+{
+    local panel = PlayerInfo()
+    panel.x = 40
+    panel.y = 40
+    MakeHudImage(panel.DragonIcon, "characters/dragon/dragon.tga", 64, 64)
+    panel.PulseImage.SetTexture("frontend/panel.tga")
+    panel.PulseImage.width = 64
+    panel.PulseImage.height = 64
+    MakeHudImage(panel.FireBarBackground, "frontend/bar.tga", 180, 12)
+    MakeHudImage(panel.FireBar, "frontend/barflag.tga", 180, 12)
+    MakeHudImage(panel.FireBarFrontCap, "frontend/buttonlit.tga", 10, 24)
+    MakeHudImage(panel.FireBarMiddle, "frontend/button.tga", 160, 24)
+    MakeHudImage(panel.FireBarBackCap, "frontend/buttonlit.tga", 10, 24)
+    MakeHudImage(panel.ScoreMultiplerFrame, "frontend/panel.tga", 32, 32)
+    MakeHudImage(panel.ScoreMultiplerImage, "frontend/knob.tga", 16, 16)
+    MakeHudImage(panel.PowerUpSymbolFrame, "frontend/panel.tga", 28, 28)
+    panel.ShowMultipler = 1
+    panel.SetFont(kHudFont)
+    panel.SetPlayerFont(kHudFont)
+    panel.SetPlayerName("Ember")
+    panel.AutoAlignComponents(0)
+    panel.RealBarWidth = 180.0
+    return panel
+}
+
+function StartBreathMeter()
+{
+    local meter = { back = Sprite(), fill = Sprite() }
+    foreach (part in [meter.back, meter.fill])
+    {
+        part.x = 40
+        part.y = 130
+        part.height = 14
+        part.width = 200
+    }
+    meter.back.SetTexture("frontend/panel.tga")
+    meter.fill.SetTexture("frontend/knob.tga")
+    return meter
+}
+
+function StartTip()
+{
+    local tip = PopUpWindow()
+    tip.x = demo.width / 2
+    tip.y = demo.height - 170
+    MakeHudImage(tip.TopImage, "frontend/panel.tga", 460, 26)
+    MakeHudImage(tip.MiddleImage, "frontend/panel.tga", 460, 60)
+    MakeHudImage(tip.BottomImage, "frontend/panel.tga", 460, 26)
+    tip.DisplayImage.SetTexture("characters/dragon/dragon.tga")
+    tip.BackgroundDisplayImage.SetTexture("frontend/button.tga")
+    MakeHudImage(tip.ButtonToPress, "frontend/knob.tga", 20, 20)
+    tip.TriggerForText = 4.0
+    tip.TriggerForDisappear = 6.0
+    tip.SetFont(kHudFont)
+    tip.SetTitle("Tip: #1")
+    tip.SetDecription("Steer the dragon with the arrow keys and fly through the glowing crystals.}" +
+                      "Press Space to breathe fire.")
+    return tip
+}
+
+function StartHud()
+{
+    ::hud <- {
+        panel = StartPlayerPanel(),
+        breath = StartBreathMeter(),
+        tip = StartTip(),
+        tipShown = false,
+        score = 0
+    }
+}
+
+function StepHud(dt)
+{
+    if (!("hud" in getroottable()))
+        return
+    hud.score += 3
+    hud.panel.SetScore(hud.score.tostring())
+    local fire = 0.6 + 0.4 * sin(demo.time * 1.7)
+    hud.panel.FireBar.width = (hud.panel.RealBarWidth * fire).tointeger()
+    hud.panel.Update(dt)
+    local breath = 0.5 + 0.5 * cos(demo.time * 0.9)
+    hud.breath.fill.width = (200.0 * breath).tointeger()
+    if (!hud.tipShown && demo.time > 1.5)
+    {
+        hud.tipShown = true
+        hud.tip.Init()
+        hud.tip.AutoAlignComponents()
+    }
+    hud.tip.Update(dt)
+}
+
+function DrawHud()
+{
+    if (!("hud" in getroottable()))
+        return
+    hud.panel.Render()
+    hud.breath.back.Render()
+    hud.breath.fill.Render()
+    hud.tip.Render()
 }
