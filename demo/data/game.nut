@@ -602,6 +602,7 @@ function GameCreate()
     SetInGame(true)
     StartPauseMenu()
     StartHud()
+    StartUpgradeScreens()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     SetAppTitle("Tolvan - playing")
@@ -627,6 +628,7 @@ function GameStep(dt)
     StepEffects(dt)
     CheckBoard()
     StepHud(dt)
+    StepUpgradeScreens(dt)
 }
 
 function PausedStep(dt)
@@ -666,6 +668,7 @@ function RenderOverlayStepScaled(dt)
 function RenderOverlayStep(dt)
 {
     DrawHud()
+    DrawUpgradeScreens()
     DrawPauseMenu()
 }
 
@@ -982,4 +985,108 @@ function DrawHud()
     hud.breath.back.Render()
     hud.breath.fill.Render()
     hud.tip.Render()
+}
+
+// ---- The upgrade and leaderboard screens, shown while the M menu is open:
+// up and down pick an upgrade, right buys a level, left gives it back,
+// Return confirms, Backspace cancels; the leaderboard shows this level's
+// board (its "no score" row offline). Escape closes the menu.
+
+function MakeUpgradeBar(costs)
+{
+    local bar = UpgradeBar()
+    bar.Icon.SetTexture("characters/dragon/dragon.tga")
+    bar.Icon.width = 20
+    bar.Icon.height = 20
+    bar.IconGlow.SetTexture("frontend/barflag.tga")
+    bar.IconGlow.width = 20
+    bar.IconGlow.height = 20
+    foreach (part in [bar.LeftArrow, bar.RightArrow, bar.Cross])
+        MakeHudImage(part, "frontend/knob.tga", 14, 14)
+    foreach (cost in costs)
+    {
+        local point = UpgradePoint()
+        point.Cost = cost
+        // One frame per purchase state: not affordable, affordable, chosen, bought.
+        foreach (image in [point.PointImage, point.TopImage, point.MiddleImage, point.BottomImage])
+            foreach (texture in ["frontend/panel.tga", "frontend/bar.tga", "frontend/buttonlit.tga", "frontend/barflag.tga"])
+                image.AddTexture(texture)
+        point.PointImage.width = 18
+        point.TopImage.width = 18
+        point.TopImage.height = 4
+        point.MiddleImage.width = 18
+        point.MiddleImage.height = 30
+        point.BottomImage.width = 18
+        point.BottomImage.height = 4
+        point.StartAlpha = 255
+        point.EndAlpha = 140
+        bar.AddPoint(point)
+    }
+    bar.StartAlpha = 255
+    bar.EndAlpha = 140
+    return bar
+}
+
+function StartUpgradeScreens()
+{
+    local menu = UpgradeMenu()
+    menu.x = 120
+    menu.y = 220
+    menu.SelectedImage.SetTexture("frontend/buttonlit.tga")
+    menu.SelectedImage.height = 60
+    menu.SingleBackgroundImage.SetTexture("frontend/panel.tga")
+    foreach (arrow in [menu.UpArrow, menu.DownArrow])
+    {
+        arrow.SetTexture("frontend/knob.tga")
+        arrow.width = 16
+        arrow.height = 16
+    }
+    foreach (costs in [[1, 1, 2, 2, 3], [1, 2, 3, 4], [2, 2, 2, 2, 2, 2]])
+        menu.AddBar(MakeUpgradeBar(costs))
+    menu.ReCalculateAvailablePoints(6)
+    local board = LeaderBoard()
+    local row = Button()
+    row.UpImage.AddTexture("frontend/button.tga")
+    row.OverImage.AddTexture("frontend/buttonlit.tga")
+    row.UpImage.width = 420
+    row.UpImage.height = 30
+    board.SetElements(row)
+    board.Menu.x = demo.width - 470
+    board.Menu.y = 200
+    board.Menu.ButtonOffsetY = 4
+    board.Menu.AutoAlignButtons(1)
+    board.SetUpMenu(0, 1)
+    local input = InputMap()
+    local commands = {}
+    foreach (name, key in { up = KEY_UP, down = KEY_DOWN, left = KEY_LEFT, right = KEY_RIGHT,
+                            confirm = KEY_RETURN, cancel = KEY_BACKSPACE })
+    {
+        local command = InputCommand()
+        command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+        command.Data = key
+        command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+        commands[name] <- input.AddInputCommand(command)
+    }
+    ::upgradeScreens <- { menu = menu, board = board, input = input, commands = commands }
+}
+
+function StepUpgradeScreens(dt)
+{
+    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+        return
+    local s = upgradeScreens
+    local codes = { left = 0, right = 1, up = 2, down = 3, confirm = 4, cancel = 5 }
+    foreach (name, code in codes)
+        if (s.input.GetIsInputCommandConditionExecuted(s.commands[name]) == 1)
+            s.menu.Input(code)
+    s.menu.Update(dt)
+    s.board.Update(dt)
+}
+
+function DrawUpgradeScreens()
+{
+    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+        return
+    upgradeScreens.menu.Render()
+    upgradeScreens.board.Render()
 }
