@@ -830,3 +830,18 @@ void ElementScriptReleaseHolds()
 {
     DropHolds([](const Hold&) { return true; });
 }
+
+void ElementScriptHoldArgument(HSQUIRRELVM vm, SQInteger index, const void* holder)
+{
+    HoldArgument(vm, index, holder);
+}
+
+void ElementScriptDropHoldsWithin(const void* begin, size_t size)
+{
+    DropHoldsWithin(begin, size);
+}
+
+bool ElementScriptCanLoadTextures()
+{
+    return CanLoadTextures();
+}

@@ -4,6 +4,8 @@
 // screen and the button manager.
 #include <squirrel.h>
 
+#include <cstddef>
+
 void RegisterElementScriptAPI(HSQUIRRELVM vm);
 // Before the VM closes: the instances that menus and buttons keep alive
 // (their listed and connected buttons) are let go.
@@ -20,3 +22,9 @@ template <class T> T* ElementScriptArgOfClass(HSQUIRRELVM vm, SQInteger index, c
 }
 // A Sprite or an AnimSprite.
 Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index);
+// The instance at the index stays alive while `holder` does: the release
+// hook of the object that holds it calls ElementScriptDropHoldsWithin.
+void ElementScriptHoldArgument(HSQUIRRELVM vm, SQInteger index, const void* holder);
+void ElementScriptDropHoldsWithin(const void* begin, size_t size);
+// Textures and fonts are made in GL: without a context elements keep none.
+bool ElementScriptCanLoadTextures();

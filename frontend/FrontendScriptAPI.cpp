@@ -6,6 +6,7 @@
 #include "frontend/BasicText.h"
 #include "frontend/BarsScriptAPI.h"
 #include "frontend/Draw2D.h"
+#include "frontend/HudScriptAPI.h"
 #include "frontend/ScreenElementManagerScriptAPI.h"
 #include "frontend/ScriptBasicText.h"
 #include "frontend/ElementScriptAPI.h"
@@ -350,6 +351,7 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
 {
     RegisterElementScriptAPI(vm);
+    RegisterHudScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")

@@ -601,6 +601,8 @@ function GameCreate()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     StartPauseMenu()
+    StartHud()
+    StartUpgradeScreens()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     SetAppTitle("Tolvan - playing")
@@ -625,6 +627,8 @@ function GameStep(dt)
     StepBars(dt)
     StepEffects(dt)
     CheckBoard()
+    StepHud(dt)
+    StepUpgradeScreens(dt)
 }
 
 function PausedStep(dt)
@@ -663,6 +667,8 @@ function RenderOverlayStepScaled(dt)
 
 function RenderOverlayStep(dt)
 {
+    DrawHud()
+    DrawUpgradeScreens()
     DrawPauseMenu()
 }
 
@@ -864,4 +870,223 @@ function FinishLevelLoading()
 {
     SetLoadingScreenText("Ready")
     FinishLoadingScreen()
+}
+
+// ---- The HUD: the player's panel (icon, score, fire bar), a breath meter
+// that drains and refills, and a tip that pops up once the level is up and
+// types itself out.
+
+local kHudFont = "fonts/QuarnVinque20.fnt"
+
+function MakeHudImage(image, texture, width, height)
+{
+    image.AddTexture(texture)
+    image.width = width
+    image.height = height
+}
+
+function StartPlayerPanel()
+{
+    local panel = PlayerInfo()
+    panel.x = 40
+    panel.y = 40
+    MakeHudImage(panel.DragonIcon, "characters/dragon/dragon.tga", 64, 64)
+    panel.PulseImage.SetTexture("frontend/panel.tga")
+    panel.PulseImage.width = 64
+    panel.PulseImage.height = 64
+    MakeHudImage(panel.FireBarBackground, "frontend/bar.tga", 180, 12)
+    MakeHudImage(panel.FireBar, "frontend/barflag.tga", 180, 12)
+    MakeHudImage(panel.FireBarFrontCap, "frontend/buttonlit.tga", 10, 24)
+    MakeHudImage(panel.FireBarMiddle, "frontend/button.tga", 160, 24)
+    MakeHudImage(panel.FireBarBackCap, "frontend/buttonlit.tga", 10, 24)
+    MakeHudImage(panel.ScoreMultiplerFrame, "frontend/panel.tga", 32, 32)
+    MakeHudImage(panel.ScoreMultiplerImage, "frontend/knob.tga", 16, 16)
+    MakeHudImage(panel.PowerUpSymbolFrame, "frontend/panel.tga", 28, 28)
+    panel.ShowMultipler = 1
+    panel.SetFont(kHudFont)
+    panel.SetPlayerFont(kHudFont)
+    panel.SetPlayerName("Ember")
+    panel.AutoAlignComponents(0)
+    panel.RealBarWidth = 180.0
+    return panel
+}
+
+function StartBreathMeter()
+{
+    local meter = { back = Sprite(), fill = Sprite() }
+    foreach (part in [meter.back, meter.fill])
+    {
+        part.x = 40
+        part.y = 130
+        part.height = 14
+        part.width = 200
+    }
+    meter.back.SetTexture("frontend/panel.tga")
+    meter.fill.SetTexture("frontend/knob.tga")
+    return meter
+}
+
+function StartTip()
+{
+    local tip = PopUpWindow()
+    tip.x = demo.width / 2
+    tip.y = demo.height - 170
+    MakeHudImage(tip.TopImage, "frontend/panel.tga", 460, 26)
+    MakeHudImage(tip.MiddleImage, "frontend/panel.tga", 460, 60)
+    MakeHudImage(tip.BottomImage, "frontend/panel.tga", 460, 26)
+    tip.DisplayImage.SetTexture("characters/dragon/dragon.tga")
+    tip.BackgroundDisplayImage.SetTexture("frontend/button.tga")
+    MakeHudImage(tip.ButtonToPress, "frontend/knob.tga", 20, 20)
+    tip.TriggerForText = 4.0
+    tip.TriggerForDisappear = 6.0
+    tip.SetFont(kHudFont)
+    tip.SetTitle("Tip: #1")
+    tip.SetDecription("Steer the dragon with the arrow keys and fly through the glowing crystals.}" +
+                      "Press Space to breathe fire.")
+    return tip
+}
+
+function StartHud()
+{
+    ::hud <- {
+        panel = StartPlayerPanel(),
+        breath = StartBreathMeter(),
+        tip = StartTip(),
+        tipShown = false,
+        score = 0
+    }
+}
+
+function StepHud(dt)
+{
+    if (!("hud" in getroottable()))
+        return
+    hud.score += 3
+    hud.panel.SetScore(hud.score.tostring())
+    local fire = 0.6 + 0.4 * sin(demo.time * 1.7)
+    hud.panel.FireBar.width = (hud.panel.RealBarWidth * fire).tointeger()
+    hud.panel.Update(dt)
+    local breath = 0.5 + 0.5 * cos(demo.time * 0.9)
+    hud.breath.fill.width = (200.0 * breath).tointeger()
+    if (!hud.tipShown && demo.time > 1.5)
+    {
+        hud.tipShown = true
+        hud.tip.Init()
+        hud.tip.AutoAlignComponents()
+    }
+    hud.tip.Update(dt)
+}
+
+function DrawHud()
+{
+    if (!("hud" in getroottable()))
+        return
+    hud.panel.Render()
+    hud.breath.back.Render()
+    hud.breath.fill.Render()
+    hud.tip.Render()
+}
+
+// ---- The upgrade and leaderboard screens, shown while the M menu is open:
+// up and down pick an upgrade, right buys a level, left gives it back,
+// Return confirms, Backspace cancels; the leaderboard shows this level's
+// board (its "no score" row offline). Escape closes the menu.
+
+function MakeUpgradeBar(costs)
+{
+    local bar = UpgradeBar()
+    bar.Icon.SetTexture("characters/dragon/dragon.tga")
+    bar.Icon.width = 20
+    bar.Icon.height = 20
+    bar.IconGlow.SetTexture("frontend/barflag.tga")
+    bar.IconGlow.width = 20
+    bar.IconGlow.height = 20
+    foreach (part in [bar.LeftArrow, bar.RightArrow, bar.Cross])
+        MakeHudImage(part, "frontend/knob.tga", 14, 14)
+    foreach (cost in costs)
+    {
+        local point = UpgradePoint()
+        point.Cost = cost
+        // One frame per purchase state: not affordable, affordable, chosen, bought.
+        foreach (image in [point.PointImage, point.TopImage, point.MiddleImage, point.BottomImage])
+            foreach (texture in ["frontend/panel.tga", "frontend/bar.tga", "frontend/buttonlit.tga", "frontend/barflag.tga"])
+                image.AddTexture(texture)
+        point.PointImage.width = 18
+        point.TopImage.width = 18
+        point.TopImage.height = 4
+        point.MiddleImage.width = 18
+        point.MiddleImage.height = 30
+        point.BottomImage.width = 18
+        point.BottomImage.height = 4
+        point.StartAlpha = 255
+        point.EndAlpha = 140
+        bar.AddPoint(point)
+    }
+    bar.StartAlpha = 255
+    bar.EndAlpha = 140
+    return bar
+}
+
+function StartUpgradeScreens()
+{
+    local menu = UpgradeMenu()
+    menu.x = 120
+    menu.y = 220
+    menu.SelectedImage.SetTexture("frontend/buttonlit.tga")
+    menu.SelectedImage.height = 60
+    menu.SingleBackgroundImage.SetTexture("frontend/panel.tga")
+    foreach (arrow in [menu.UpArrow, menu.DownArrow])
+    {
+        arrow.SetTexture("frontend/knob.tga")
+        arrow.width = 16
+        arrow.height = 16
+    }
+    foreach (costs in [[1, 1, 2, 2, 3], [1, 2, 3, 4], [2, 2, 2, 2, 2, 2]])
+        menu.AddBar(MakeUpgradeBar(costs))
+    menu.ReCalculateAvailablePoints(6)
+    local board = LeaderBoard()
+    local row = Button()
+    row.UpImage.AddTexture("frontend/button.tga")
+    row.OverImage.AddTexture("frontend/buttonlit.tga")
+    row.UpImage.width = 420
+    row.UpImage.height = 30
+    board.SetElements(row)
+    board.Menu.x = demo.width - 470
+    board.Menu.y = 200
+    board.Menu.ButtonOffsetY = 4
+    board.Menu.AutoAlignButtons(1)
+    board.SetUpMenu(0, 1)
+    local input = InputMap()
+    local commands = {}
+    foreach (name, key in { up = KEY_UP, down = KEY_DOWN, left = KEY_LEFT, right = KEY_RIGHT,
+                            confirm = KEY_RETURN, cancel = KEY_BACKSPACE })
+    {
+        local command = InputCommand()
+        command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+        command.Data = key
+        command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+        commands[name] <- input.AddInputCommand(command)
+    }
+    ::upgradeScreens <- { menu = menu, board = board, input = input, commands = commands }
+}
+
+function StepUpgradeScreens(dt)
+{
+    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+        return
+    local s = upgradeScreens
+    local codes = { left = 0, right = 1, up = 2, down = 3, confirm = 4, cancel = 5 }
+    foreach (name, code in codes)
+        if (s.input.GetIsInputCommandConditionExecuted(s.commands[name]) == 1)
+            s.menu.Input(code)
+    s.menu.Update(dt)
+    s.board.Update(dt)
+}
+
+function DrawUpgradeScreens()
+{
+    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+        return
+    upgradeScreens.menu.Render()
+    upgradeScreens.board.Render()
 }

@@ -1,0 +1,388 @@
+#include "frontend/HudScriptAPI.h"
+
+#include "frontend/ElementScriptAPI.h"
+#include "frontend/LeaderBoard.h"
+#include "frontend/PlayerInfo.h"
+#include "frontend/PopUpWindow.h"
+#include "frontend/UpgradeBar.h"
+#include "frontend/UpgradeMenu.h"
+#include "frontend/UpgradePoint.h"
+#include "script/ScriptArguments.h"
+
+#include <cstddef>
+
+// The classes are not plain records, but the members bound here lie at fixed
+// places all the same (no virtual bases).
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+
+namespace
+{
+constexpr char kPopUpWindowClass[] = "PopUpWindow";
+constexpr char kPlayerInfoClass[] = "PlayerInfo";
+constexpr char kUpgradePointClass[] = "UpgradePoint";
+constexpr char kUpgradeBarClass[] = "UpgradeBar";
+constexpr char kUpgradeMenuClass[] = "UpgradeMenu";
+constexpr char kLeaderBoardClass[] = "LeaderBoard";
+constexpr char kSprite[] = "Sprite";
+constexpr char kAnimSprite[] = "AnimSprite";
+constexpr char kColour[] = "rgba8888";
+constexpr char kVec2[] = "Vec2";
+
+template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    return ElementScriptArgOfClass<T>(vm, index, className);
+}
+
+template <class T> SQInteger ReleaseHook(SQUserPointer area, SQInteger)
+{
+    ElementScriptDropHoldsWithin(area, sizeof(T));
+    static_cast<T*>(area)->~T();
+    return 0;
+}
+
+template <class T> SQInteger Construct(HSQUIRRELVM vm)
+{
+    if (!ScriptConstructInPlace<T>(vm))
+        return sq_throwerror(vm, "the instance holds no native object");
+    sq_setreleasehook(vm, 1, ReleaseHook<T>);
+    return 0;
+}
+
+#define THIS_OR_FAIL(Type, name, className)                                                                            \
+    Type* name = Arg<Type>(vm, 1, className);                                                                          \
+    if (!name)                                                                                                         \
+        return SQ_ERROR;
+
+template <class T, const char* Name, void (T::*Function)()> SQInteger Call(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    (object->*Function)();
+    return 0;
+}
+
+template <class T, const char* Name, void (T::*Function)(float)> SQInteger CallWithNumber(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    SQFloat value = 0.0f;
+    if (SQ_FAILED(sq_getfloat(vm, 2, &value)))
+        return ScriptBadArgument(vm);
+    (object->*Function)(float(value));
+    return 0;
+}
+
+template <class T, const char* Name, class Int, void (T::*Function)(Int)> SQInteger CallWithInt(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    int value = 0;
+    if (!ScriptArgInt(vm, 2, value))
+        return ScriptBadArgument(vm);
+    (object->*Function)(Int(value));
+    return 0;
+}
+
+template <class T, const char* Name, void (T::*Function)(const char*)> SQInteger CallWithText(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    const char* text = nullptr;
+    if (!ScriptArgString(vm, 2, text))
+        return ScriptBadArgument(vm);
+    (object->*Function)(text);
+    return 0;
+}
+
+template <class T, const char* Name, void (T::*Function)(const char*)> SQInteger CallWithFont(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(T, object, Name);
+    const char* path = nullptr;
+    if (!ScriptArgString(vm, 2, path))
+        return ScriptBadArgument(vm);
+    if (ElementScriptCanLoadTextures())
+        (object->*Function)(path);
+    return 0;
+}
+
+// Adding a bar to a menu and a point to a bar: the item's class is checked,
+// and its instance lives as long as the holder that points at it.
+template <class Holder, const char* HolderName, class Item, const char* ItemName, void (Holder::*Add)(Item*)>
+SQInteger AddHeld(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(Holder, holder, HolderName);
+    Item* item = Arg<Item>(vm, 2, ItemName);
+    if (!item)
+        return SQ_ERROR;
+    (holder->*Add)(item);
+    ElementScriptHoldArgument(vm, 2, holder);
+    return 0;
+}
+
+SQInteger LeaderBoard_SetElements(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    const Button* button = Arg<Button>(vm, 2, "Button");
+    if (!button)
+        return SQ_ERROR;
+    board->SetElements(*button);
+    return 0;
+}
+
+SQInteger LeaderBoard_SetUpMenu(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    int id = 0;
+    int timeFormat = 0;
+    if (!ScriptArgInt(vm, 2, id) || !ScriptArgInt(vm, 3, timeFormat))
+        return ScriptBadArgument(vm);
+    board->SetUpMenu(id, timeFormat);
+    return 0;
+}
+
+SQInteger LeaderBoard_Input(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
+    int code = 0;
+    if (!ScriptArgInt(vm, 2, code))
+        return ScriptBadArgument(vm);
+    board->Input(code);
+    return 0;
+}
+
+SQInteger UpgradeMenu_CheckIfThereAreAnyPoints(HSQUIRRELVM vm)
+{
+    THIS_OR_FAIL(UpgradeMenu, menu, kUpgradeMenuClass);
+    return ScriptReturnInt(vm, menu->CheckIfThereAreAnyPoints());
+}
+
+#define MEMBER(Type, name, kind) ScriptVarMember(#name, kind, offsetof(Type, name))
+#define NESTED(Type, name, nestedClass) ScriptVarNested(#name, kScriptVarEmbedded, nestedClass, offsetof(Type, name))
+
+const ScriptVarDesc kPopUpWindowMembers[] = {
+    MEMBER(PopUpWindow, x, kScriptVarInt),
+    MEMBER(PopUpWindow, y, kScriptVarInt),
+    MEMBER(PopUpWindow, PanDirection, kScriptVarInt),
+    MEMBER(PopUpWindow, width, kScriptVarInt),
+    MEMBER(PopUpWindow, height, kScriptVarInt),
+    MEMBER(PopUpWindow, Rotation, kScriptVarFloat),
+    MEMBER(PopUpWindow, Scale, kScriptVarFloat),
+    NESTED(PopUpWindow, Color, kColour),
+    NESTED(PopUpWindow, TitleColor, kColour),
+    NESTED(PopUpWindow, WorthColor, kColour),
+    MEMBER(PopUpWindow, StartAlpha, kScriptVarInt),
+    MEMBER(PopUpWindow, EndAlpha, kScriptVarInt),
+    NESTED(PopUpWindow, TopImage, kAnimSprite),
+    NESTED(PopUpWindow, MiddleImage, kAnimSprite),
+    NESTED(PopUpWindow, BottomImage, kAnimSprite),
+    NESTED(PopUpWindow, ButtonToPress, kAnimSprite),
+    NESTED(PopUpWindow, DisplayImage, kSprite),
+    NESTED(PopUpWindow, BackgroundDisplayImage, kSprite),
+    NESTED(PopUpWindow, TextBoxParams, kSprite),
+    MEMBER(PopUpWindow, State, kScriptVarInt),
+    MEMBER(PopUpWindow, TriggerForBackgroundExpanding, kScriptVarFloat),
+    MEMBER(PopUpWindow, TriggerForIconFadein, kScriptVarFloat),
+    MEMBER(PopUpWindow, TriggerForText, kScriptVarFloat),
+    MEMBER(PopUpWindow, TriggerForDisappear, kScriptVarFloat),
+    MEMBER(PopUpWindow, Cancel, kScriptVarInt),
+    NESTED(PopUpWindow, ProgressBar, kAnimSprite),
+    NESTED(PopUpWindow, ProgressBarOld, kAnimSprite),
+    NESTED(PopUpWindow, ProgressBarNew, kAnimSprite),
+    NESTED(PopUpWindow, FrontFrameProgressBar, kAnimSprite),
+    NESTED(PopUpWindow, MidFrameProgressBar, kAnimSprite),
+    NESTED(PopUpWindow, BackFrameProgressBar, kAnimSprite),
+    MEMBER(PopUpWindow, RealWidth, kScriptVarFloat),
+    MEMBER(PopUpWindow, ShowProgressBar, kScriptVarInt),
+    NESTED(PopUpWindow, MaxSizeofACharacter, kVec2),
+    MEMBER(PopUpWindow, ProgressBarXFactor, kScriptVarFloat),
+    MEMBER(PopUpWindow, NextRankYFactor, kScriptVarFloat),
+    MEMBER(PopUpWindow, ProgressBarInsideXFactor, kScriptVarFloat),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kUpgradePointMembers[] = {
+    MEMBER(UpgradePoint, Cost, kScriptVarInt),
+    MEMBER(UpgradePoint, State, kScriptVarInt),
+    NESTED(UpgradePoint, PointImage, kAnimSprite),
+    NESTED(UpgradePoint, TopImage, kAnimSprite),
+    NESTED(UpgradePoint, MiddleImage, kAnimSprite),
+    NESTED(UpgradePoint, BottomImage, kAnimSprite),
+    MEMBER(UpgradePoint, StartAlpha, kScriptVarInt),
+    MEMBER(UpgradePoint, EndAlpha, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kUpgradeBarMembers[] = {
+    MEMBER(UpgradeBar, x, kScriptVarInt),
+    MEMBER(UpgradeBar, y, kScriptVarInt),
+    MEMBER(UpgradeBar, CurrentlySelected, kScriptVarInt),
+    MEMBER(UpgradeBar, TempSelected, kScriptVarInt),
+    NESTED(UpgradeBar, Icon, kSprite),
+    NESTED(UpgradeBar, IconGlow, kSprite),
+    NESTED(UpgradeBar, LeftArrow, kAnimSprite),
+    NESTED(UpgradeBar, RightArrow, kAnimSprite),
+    NESTED(UpgradeBar, Cross, kAnimSprite),
+    MEMBER(UpgradeBar, StartAlpha, kScriptVarInt),
+    MEMBER(UpgradeBar, EndAlpha, kScriptVarInt),
+    MEMBER(UpgradeBar, LenthOfBar, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kUpgradeMenuMembers[] = {
+    MEMBER(UpgradeMenu, x, kScriptVarInt),
+    MEMBER(UpgradeMenu, y, kScriptVarInt),
+    MEMBER(UpgradeMenu, width, kScriptVarInt),
+    MEMBER(UpgradeMenu, height, kScriptVarInt),
+    MEMBER(UpgradeMenu, CurrentlySelected, kScriptVarInt),
+    NESTED(UpgradeMenu, SelectedImage, kSprite),
+    NESTED(UpgradeMenu, SingleBackgroundImage, kSprite),
+    NESTED(UpgradeMenu, TopBackGroundImage, kSprite),
+    NESTED(UpgradeMenu, BottomBackGroundImage, kSprite),
+    NESTED(UpgradeMenu, MiddleBackGroundImage, kSprite),
+    NESTED(UpgradeMenu, UpArrow, kSprite),
+    NESTED(UpgradeMenu, DownArrow, kSprite),
+    NESTED(UpgradeMenu, Callout, kSprite),
+    MEMBER(UpgradeMenu, YOffset, kScriptVarInt),
+    MEMBER(UpgradeMenu, UnSpentPoints, kScriptVarInt),
+    MEMBER(UpgradeMenu, FrameScaleX, kScriptVarFloat),
+    MEMBER(UpgradeMenu, FrameScaleY, kScriptVarFloat),
+    MEMBER(UpgradeMenu, FrameOffsetX, kScriptVarInt),
+    MEMBER(UpgradeMenu, FrameOffsetY, kScriptVarInt),
+    MEMBER(UpgradeMenu, SpacingBasedOnHeight, kScriptVarFloat),
+    MEMBER(UpgradeMenu, StartingState, kScriptVarInt),
+    MEMBER(UpgradeMenu, FirstAlign, kScriptVarInt),
+    MEMBER(UpgradeMenu, MouseOverRide, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kPlayerInfoMembers[] = {
+    MEMBER(PlayerInfo, x, kScriptVarInt),
+    MEMBER(PlayerInfo, y, kScriptVarInt),
+    NESTED(PlayerInfo, ScoreMultiplerImage, kAnimSprite),
+    NESTED(PlayerInfo, ScoreMultiplerFrame, kAnimSprite),
+    MEMBER(PlayerInfo, RenderScoreMultipler, kScriptVarInt),
+    NESTED(PlayerInfo, PulseImage, kSprite),
+    NESTED(PlayerInfo, RightScoreMultiplerFrame, kAnimSprite),
+    NESTED(PlayerInfo, DragonIcon, kAnimSprite),
+    NESTED(PlayerInfo, UnSpentPointsSymbol, kAnimSprite),
+    NESTED(PlayerInfo, FireBar, kAnimSprite),
+    NESTED(PlayerInfo, FireBarBackground, kAnimSprite),
+    NESTED(PlayerInfo, FireBarFrontCap, kAnimSprite),
+    NESTED(PlayerInfo, FireBarMiddle, kAnimSprite),
+    NESTED(PlayerInfo, FireBarBackCap, kAnimSprite),
+    NESTED(PlayerInfo, FireBarRightFrontCap, kAnimSprite),
+    NESTED(PlayerInfo, FireBarRightBackCap, kAnimSprite),
+    NESTED(PlayerInfo, PowerUpSymbol, kAnimSprite),
+    NESTED(PlayerInfo, PowerUpSymbolFrame, kAnimSprite),
+    NESTED(PlayerInfo, RightPowerUpSymbolFrame, kAnimSprite),
+    NESTED(PlayerInfo, TextPosition, kVec2),
+    NESTED(PlayerInfo, BarAndScoreOffset, kVec2),
+    NESTED(PlayerInfo, PowerUpOffset, kVec2),
+    NESTED(PlayerInfo, Color, kColour),
+    MEMBER(PlayerInfo, TextAlign, kScriptVarInt),
+    MEMBER(PlayerInfo, RealBarWidth, kScriptVarFloat),
+    MEMBER(PlayerInfo, RealBarX, kScriptVarInt),
+    MEMBER(PlayerInfo, ShowPowerUp, kScriptVarInt),
+    MEMBER(PlayerInfo, ShowUnspeantPoints, kScriptVarInt),
+    MEMBER(PlayerInfo, Rank, kScriptVarInt),
+    MEMBER(PlayerInfo, IsMoving, kScriptVarInt),
+    MEMBER(PlayerInfo, StartIndex, kScriptVarInt),
+    MEMBER(PlayerInfo, EndIndex, kScriptVarInt),
+    MEMBER(PlayerInfo, TimePassed, kScriptVarFloat),
+    MEMBER(PlayerInfo, TimeTrigger, kScriptVarFloat),
+    NESTED(PlayerInfo, StartColor, kColour),
+    NESTED(PlayerInfo, EndColor, kColour),
+    NESTED(PlayerInfo, PlayerTextPosition, kVec2),
+    MEMBER(PlayerInfo, ShowMultipler, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+const ScriptVarDesc kLeaderBoardMembers[] = {
+    MEMBER(LeaderBoard, x, kScriptVarInt),
+    MEMBER(LeaderBoard, y, kScriptVarInt),
+    ScriptVarNested("Menu", kScriptVarEmbedded, "Menu", offsetof(LeaderBoard, menu)),
+    MEMBER(LeaderBoard, CurrentPage, kScriptVarInt),
+    MEMBER(LeaderBoard, MaxPage, kScriptVarInt),
+    MEMBER(LeaderBoard, m_MaxNumberOfRecords, kScriptVarInt),
+    MEMBER(LeaderBoard, Waiting, kScriptVarInt),
+    MEMBER(LeaderBoard, CurrentSection, kScriptVarInt),
+    MEMBER(LeaderBoard, ButtonsPerPage, kScriptVarInt),
+    MEMBER(LeaderBoard, MaxPagesForwholeboard, kScriptVarInt),
+    MEMBER(LeaderBoard, OnBoard, kScriptVarInt),
+    ScriptVarEnd(),
+};
+
+void RegisterLeaderBoard(HSQUIRRELVM vm)
+{
+    using L = LeaderBoard;
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, Construct<L>)
+        .AddMethod("SetElements", LeaderBoard_SetElements, "xx")
+        .AddMethod("SetUpMenu", LeaderBoard_SetUpMenu, "xii")
+        .AddMethod("Input", LeaderBoard_Input, "xi")
+        .AddMethod("Update", CallWithNumber<L, kLeaderBoardClass, &L::Update>, "xn")
+        .AddMethod("Render", Call<L, kLeaderBoardClass, &L::Render>, "x")
+        .AddMethod("Init", Call<L, kLeaderBoardClass, &L::Init>, "x");
+}
+
+void RegisterPopUpWindow(HSQUIRRELVM vm)
+{
+    using W = PopUpWindow;
+    constexpr const char* N = kPopUpWindowClass;
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, N, sizeof(W), kPopUpWindowMembers, Construct<W>)
+        .AddMethod("SetDecription", CallWithText<W, kPopUpWindowClass, &W::SetDecription>, "xs")
+        .AddMethod("SetTitle", CallWithText<W, kPopUpWindowClass, &W::SetTitle>, "xs")
+        .AddMethod("SetWorth", CallWithText<W, kPopUpWindowClass, &W::SetWorth>, "xs")
+        .AddMethod("SetNextRank", CallWithText<W, kPopUpWindowClass, &W::SetNextRank>, "xs")
+        .AddMethod("SetFont", CallWithFont<W, kPopUpWindowClass, &W::SetFont>, "xs")
+        .AddMethod("AutoAlignComponents", Call<W, kPopUpWindowClass, &W::AutoAlignComponents>, "x")
+        .AddMethod("Update", CallWithNumber<W, kPopUpWindowClass, &W::Update>, "xn")
+        .AddMethod("Render", Call<W, kPopUpWindowClass, &W::Render>, "x")
+        .AddMethod("Init", Call<W, kPopUpWindowClass, &W::Init>, "x");
+}
+
+void RegisterUpgrades(HSQUIRRELVM vm)
+{
+    using P = UpgradePoint;
+    using B = UpgradeBar;
+    using M = UpgradeMenu;
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kUpgradePointClass, sizeof(P), kUpgradePointMembers, Construct<P>)
+        .AddMethod("Update", CallWithNumber<P, kUpgradePointClass, &P::Update>, "xn")
+        .AddMethod("Render", Call<P, kUpgradePointClass, &P::Render>, "x");
+    ScriptBindClass(handle, vm, kUpgradeBarClass, sizeof(B), kUpgradeBarMembers, Construct<B>)
+        .AddMethod("AddPoint", AddHeld<B, kUpgradeBarClass, P, kUpgradePointClass, &B::AddPoint>, "xx")
+        .AddMethod("AutoAlignBar", Call<B, kUpgradeBarClass, &B::AutoAlignBar>, "x")
+        .AddMethod("Update", CallWithNumber<B, kUpgradeBarClass, &B::Update>, "xn")
+        .AddMethod("Render", Call<B, kUpgradeBarClass, &B::Render>, "x");
+    ScriptBindClass(handle, vm, kUpgradeMenuClass, sizeof(M), kUpgradeMenuMembers, Construct<M>)
+        .AddMethod("AddBar", AddHeld<M, kUpgradeMenuClass, B, kUpgradeBarClass, &M::AddBar>, "xx")
+        .AddMethod("Input", CallWithInt<M, kUpgradeMenuClass, int, &M::Input>, "xi")
+        .AddMethod("ReCalculateAvailablePoints",
+                   CallWithInt<M, kUpgradeMenuClass, int32_t, &M::ReCalculateAvailablePoints>, "xi")
+        .AddMethod("CheckIfThereAreAnyPoints", UpgradeMenu_CheckIfThereAreAnyPoints, "x")
+        .AddMethod("AutoAlignMenu", Call<M, kUpgradeMenuClass, &M::AutoAlignMenu>, "x")
+        .AddMethod("IncreaseAllByOne", Call<M, kUpgradeMenuClass, &M::IncreaseAllByOne>, "x")
+        .AddMethod("Update", CallWithNumber<M, kUpgradeMenuClass, &M::Update>, "xn")
+        .AddMethod("Render", Call<M, kUpgradeMenuClass, &M::Render>, "x");
+}
+
+void RegisterPlayerInfo(HSQUIRRELVM vm)
+{
+    using I = PlayerInfo;
+    ScriptClassHandle handle;
+    ScriptBindClass(handle, vm, kPlayerInfoClass, sizeof(I), kPlayerInfoMembers, Construct<I>)
+        .AddMethod("SetScore", CallWithText<I, kPlayerInfoClass, &I::SetScore>, "xs")
+        .AddMethod("SetPlayerName", CallWithText<I, kPlayerInfoClass, &I::SetPlayerName>, "xs")
+        .AddMethod("SetFont", CallWithFont<I, kPlayerInfoClass, &I::SetFont>, "xs")
+        .AddMethod("SetPlayerFont", CallWithFont<I, kPlayerInfoClass, &I::SetPlayerFont>, "xs")
+        .AddMethod("AutoAlignComponents", CallWithInt<I, kPlayerInfoClass, int32_t, &I::AutoAlignComponents>, "xi")
+        .AddMethod("Update", CallWithNumber<I, kPlayerInfoClass, &I::Update>, "xn")
+        .AddMethod("Render", Call<I, kPlayerInfoClass, &I::Render>, "x");
+}
+} // namespace
+
+void RegisterHudScriptAPI(HSQUIRRELVM vm)
+{
+    RegisterPopUpWindow(vm);
+    RegisterUpgrades(vm);
+    RegisterPlayerInfo(vm);
+    RegisterLeaderBoard(vm);
+}
