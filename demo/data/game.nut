@@ -584,6 +584,279 @@ function StepBars(dt)
                                     rgba8888(255, 240, 160, 255))
 }
 
+// ---- Online play. The demo counts its runs in a local and a cloud save,
+// unlocks an achievement, sets a statistic, posts its first lap time and
+// hosts a lobby. Started with "-netquickstartchild" it joins the first
+// listed game instead. Every released lock-step each node sends its dragon
+// to the others; once a step's records of nodes 0 and 1 are both known, the
+// step and a checksum of the two go into the local save, so that two nodes
+// can be compared afterwards. Nobody joining, or no platform, changes nothing
+// else.
+local kSaveName = "demo.sav"
+local kStepDelta = 0.2
+local kListEvery = 1.0
+local kJoinWait = 10.0
+local kKeptSteps = 50
+local kKeptPairs = 400
+local kChecksumModulus = 1000003
+local kAchievementHatchling = 64
+local kStatistic = 0
+local kBoard = 1
+
+if (!("net" in getroottable()))
+{
+    ::net <- {
+        role = "alone",
+        runs = 0,
+        send = DataPacker(),
+        receive = DataPacker(),
+        lastStep = -1,
+        records = {},
+        pairs = [],
+        lobbies = -1,
+        listAsked = false,
+        nextList = 0.0,
+        joining = false,
+        joinGiveUp = 0.0,
+        left = false,
+        lapPosted = false,
+        peer = null,
+        peerDragon = null
+    }
+    ::PeerDragon <- class extends Actor
+    {
+        constructor(position)
+        {
+            base.constructor(position)
+            SetGraphic("characters/dragon/dragon-carry000-speed000.chmodel")
+        }
+    }
+}
+
+function SetUpForNetQuickStartParent()
+{
+    net.role = "parent"
+}
+
+function SetUpForNetQuickStartChild()
+{
+    net.role = "child"
+}
+
+// The run count of a save; 0 when the save, or a readable count, is missing.
+function LoadSavedRuns(fromCloud)
+{
+    local loader = SaveLoadFunctions()
+    local runs = 0
+    if (loader.SetupFileAndInitParser(kSaveName, fromCloud) == 1)
+    {
+        for (local token = loader.GetToken(); token != ""; token = loader.GetToken())
+            if (token == "runs")
+            {
+                try { runs = loader.GetToken().tointeger() } catch (error) { runs = 0 }
+                break
+            }
+    }
+    loader.CleanUpParser()
+    return runs
+}
+
+function WriteSave(toCloud)
+{
+    local text = composer()
+    text.Init(256 + 32 * net.pairs.len())
+    text.AddToken("runs", 0, net.runs.tostring(), 0)
+    text.AddToken("node", 0, ConnectionMaker_GetMyNetID().tostring(), 0)
+    text.AddToken("left", 0, net.left ? "1" : "0", 0)
+    text.AddToken("lobbies", 0, net.lobbies.tostring(), 0)
+    foreach (pair in net.pairs)
+        text.AddToken("pair", 0, pair[0] + " " + pair[1], 0)
+    text.AddToken("end", 0, "1", 0)
+    SaveLoadFunctions().WriteToFile(text, kSaveName, toCloud)
+}
+
+function StartNetDemo()
+{
+    local local_ = LoadSavedRuns(false)
+    local cloud = LoadSavedRuns(true)
+    net.runs = (local_ > cloud ? local_ : cloud) + 1
+    WriteSave(false)
+    WriteSave(true)
+    Steam_SetAchievement(kAchievementHatchling)
+    Steam_SetStat(kStatistic, net.runs)
+    NetworkCommunicator_Init()
+    ConnectionMaker_ScriptSetSendRecvDataPackers(net.send, net.receive)
+    if (net.role != "child")
+    {
+        MatchingService_MakeMyGame()
+        ConnectionMaker_SetStepDelta(kStepDelta, kStepDelta)
+    }
+    else
+        MatchingService_AskForGames(-1)
+    net.nextList = demo.time + kListEvery
+}
+
+function PostFirstLap()
+{
+    if (net.lapPosted || flight.laps == 0)
+        return
+    net.lapPosted = true
+    RecordScore(kBoard, (demo.time * 1000.0).tointeger())
+}
+
+// Once the lobby is made, the host lists the games and keeps their count.
+function ListOwnGame()
+{
+    if (net.listAsked && net.lobbies < 0)
+        net.lobbies = MatchingService_GetAvailableGameCount()
+    else if (!net.listAsked && MatchingService_IsMyGameCreated())
+    {
+        net.listAsked = true
+        MatchingService_AskForGames(-1)
+    }
+}
+
+// The child asks for the list again until it holds a game, then joins the
+// first; a join that brings no grant is given up after a while.
+function JoinListedGame()
+{
+    if (net.left || MatchingService_HasJoinedGame() || net.joining && demo.time < net.joinGiveUp)
+        return
+    net.joining = false
+    net.lobbies = MatchingService_GetAvailableGameCount()
+    if (net.lobbies > 0)
+    {
+        net.joining = true
+        net.joinGiveUp = demo.time + kJoinWait
+        MatchingService_JoinNthGame(0)
+    }
+    else
+        MatchingService_AskForGames(-1)
+}
+
+function StepNetDemo(dt)
+{
+    PostFirstLap()
+    if (demo.time < net.nextList)
+        return
+    net.nextList = demo.time + kListEvery
+    if (net.role == "child")
+        JoinListedGame()
+    else
+        ListOwnGame()
+}
+
+function CanAnotherNodeJoin()
+{
+    return true
+}
+
+function NetworkNewNodeJoined(id)
+{
+    // Both sides count steps from here.
+    ConnectionMaker_SetStepDelta(kStepDelta, kStepDelta)
+    net.records = {}
+    net.lastStep = -1
+}
+
+function SorryYouCanNotJoin()
+{
+    net.joining = false
+}
+
+function NetworkNodeDisconnect(id)
+{
+    if (id == 0 && !ConnectionMaker_IamParent())
+    {
+        net.left = true
+        net.joining = false
+        WriteSave(false)
+    }
+}
+
+// A record's part of a step's checksum, from the values as they arrive.
+function DragonChecksum(sum, info)
+{
+    foreach (value in [info.controlerIndex, (info.posX * 130.0).tointeger(), (info.posZ * 130.0).tointeger(),
+                       (info.angle * 150.0).tointeger(), info.bBREATHING, (info.breathRatio * 400.0).tointeger()])
+        sum = (sum * 33 + (value & 0xFFFF)) % kChecksumModulus
+    return sum
+}
+
+function RememberDragon(step, info)
+{
+    if (!(step in net.records))
+        net.records[step] <- {}
+    net.records[step][info.controlerIndex] <- info
+    if ((step - kKeptSteps) in net.records)
+        delete net.records[step - kKeptSteps]
+    local both = net.records[step]
+    if (!(0 in both) || !(1 in both))
+        return
+    net.pairs.append([step, DragonChecksum(DragonChecksum(step % kChecksumModulus, both[0]), both[1])])
+    delete net.records[step]
+    if (net.pairs.len() > kKeptPairs)
+        net.pairs.remove(0)
+    WriteSave(false)
+}
+
+function ShowPeerDragon(info)
+{
+    if (net.peerDragon == null)
+        net.peerDragon = InstanceCreate(PeerDragon, Vec3(info.posX, kPickupHeight, info.posZ))
+    net.peerDragon.m__position = Vec3(info.posX, kPickupHeight, info.posZ)
+    net.peerDragon.FaceXZ(sin(info.angle), -cos(info.angle))
+}
+
+function SendDragon(step)
+{
+    local me = ConnectionMaker_GetMyNetID()
+    local info = NetDragonInfoUnCompressed()
+    info.controlerIndex = me
+    info.posX = flight.position.x
+    info.posZ = flight.position.z
+    info.angle = flight.heading * 0.0174532924
+    info.bBREATHING = 0
+    info.breathRatio = 0.5 + 0.5 * sin(demo.time)
+    ConnectionMaker_ScriptSetSendRecvDataPackers(net.send, net.receive)
+    net.send.PackInt(step)
+    info.PackToNetwork()
+    for (local n = 0; n < ConnectionMaker_GetGameNodeCount(); n++)
+    {
+        local id = ConnectionMaker_GetNThNodeNetID(n)
+        if (ConnectionMaker_IsNThNodeValid(n) && id != me)
+            ConnectionMaker_SendToNodeWithNetID(id, net.send, true)
+    }
+    // Our own record is read back as the others read it.
+    net.receive.SetToBegin()
+    net.receive.UnPackInt()
+    local own = NetDragonInfoUnCompressed()
+    own.UnPackFromNetwork()
+    RememberDragon(step, own)
+}
+
+function NetworkRecvFromNetID(id)
+{
+    local step = net.receive.UnPackInt()
+    local info = NetDragonInfoUnCompressed()
+    info.UnPackFromNetwork()
+    net.peer = info
+    RememberDragon(step, info)
+}
+
+// A release may call this on several fixed steps: one record a step. The
+// other node's dragon moves here, to where its last record put it.
+function InGameStepSync(delta)
+{
+    if (net.peer != null)
+        ShowPeerDragon(net.peer)
+    local step = ConnectionMaker_OnStepNumber() - 1
+    if (step == net.lastStep || ConnectionMaker_GetMyNetID() < 0)
+        return
+    net.lastStep = step
+    SendDragon(step)
+}
+
 function GameCreate()
 {
     StartLevelLoading()
@@ -598,6 +871,7 @@ function GameCreate()
     StartKeys()
     StartBars()
     StartEffects()
+    StartNetDemo()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     StartPauseMenu()
@@ -629,6 +903,7 @@ function GameStep(dt)
     CheckBoard()
     StepHud(dt)
     StepUpgradeScreens(dt)
+    StepNetDemo(dt)
 }
 
 function PausedStep(dt)

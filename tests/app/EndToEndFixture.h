@@ -56,7 +56,10 @@ protected:
             fs::remove_all(root);
     }
 
-    fs::path Demo() const { return root / "demo"; }
+    // The copy of the demo tree the engine runs in; a test that runs two
+    // engines copies it and names the copy here before starting the second.
+    std::string demoName = "demo";
+    fs::path Demo() const { return root / demoName; }
 
     // Set in the engine's environment by Start, as name and value.
     std::vector<std::pair<std::string, std::string>> environment;
