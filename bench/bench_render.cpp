@@ -5,8 +5,8 @@
 // plain loop drawing the same meshes; and skinned against static items by
 // joint count.
 
+#include "BenchDataTree.h"
 #include "core/FileTable.h"
-#include "core/FolderListing.h"
 #include "cross/ActorRenderInstance.h"
 #include "cross/CameraBase.h"
 #include "cross/Model.h"
@@ -27,41 +27,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace
 {
-std::string g_root;
-
-void WriteBytes(const std::string& relative, const std::vector<uint8_t>& bytes)
-{
-    const std::string path = g_root + relative;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// Every shader program of the demo, as the game finds them.
-void CopyShaders()
-{
-    const char* source = getenv("PENDREL_SOURCE_DIR");
-    const std::string folder = std::string(source ? source : ".") + "/demo/data/shaders/GLSL/";
-    std::vector<FolderItem> programs;
-    ListFolder(folder.c_str(), programs);
-    for (const FolderItem& program : programs)
-    {
-        std::ifstream file(folder + program.name, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                         std::istreambuf_iterator<char>());
-        WriteBytes("data/shaders/GLSL/" + program.name, bytes);
-    }
-}
-
 // A box of 24 vertices whose upper half follows the last of `joints` joints.
 ChModel BoxModel(int joints)
 {
@@ -128,25 +99,26 @@ void SubmitScene(float time, const Frustum& view)
         instance->Render(time, &view);
 }
 
-void WriteTree()
+// Made once, for every renderer the benchmarks start.
+const BenchDataTree& Tree()
 {
-    if (!g_root.empty())
-        return;
-    char folder[] = "/tmp/pendrel-bench-render-XXXXXX";
-    g_root = std::string(mkdtemp(folder)) + "/";
-    CopyShaders();
-    std::vector<uint8_t> grey;
-    for (int i = 0; i < 16; ++i)
-        grey.insert(grey.end(), {150, 150, 150, 255});
-    WriteBytes("data/models/grey.tga", TgaWrite(grey.data(), 4, 4, {}));
-    for (int joints : {0, 4, 16, 48})
-        WriteBytes("data/models/box" + std::to_string(joints) + ".chmodel", ChModelWrite(BoxModel(joints)));
+    static const BenchDataTree tree = [] {
+        BenchDataTree made("render");
+        made.CopyShippedShaders();
+        std::vector<uint8_t> grey;
+        for (int i = 0; i < 16; ++i)
+            grey.insert(grey.end(), {150, 150, 150, 255});
+        made.Write("data/models/grey.tga", TgaWrite(grey.data(), 4, 4, {}));
+        for (int joints : {0, 4, 16, 48})
+            made.Write("data/models/box" + std::to_string(joints) + ".chmodel", ChModelWrite(BoxModel(joints)));
+        return made;
+    }();
+    return tree;
 }
 
 bool StartRenderer(int width, int height, bool deferred, bool vertexArrays)
 {
-    WriteTree();
-    FileTableMountDataTree(g_root.c_str());
+    FileTableMountDataTree(Tree().Root().c_str());
     if (!CreateMainWindow(true))
         return false;
     CommandLineSet(("-windowed -rsize " + std::to_string(width) + " " + std::to_string(height)).c_str());

@@ -3,8 +3,8 @@
 // looked up and placed) against the same number of textured quads sent
 // straight through the batch.
 
+#include "BenchDataTree.h"
 #include "core/FileTable.h"
-#include "core/FolderListing.h"
 #include "cross/Render.h"
 #include "frontend/BasicText.h"
 #include "opengl/GLState.h"
@@ -18,42 +18,17 @@
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <vector>
 
 namespace
 {
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
-std::string g_root;
-
-void WriteBytes(const std::string& relative, const std::string& bytes)
+void WriteTree(const BenchDataTree& tree)
 {
-    const std::string path = g_root + relative;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-void WriteTree()
-{
-    char folder[] = "/tmp/pendrel-bench-text-XXXXXX";
-    g_root = std::string(mkdtemp(folder)) + "/";
-    const char* source = getenv("PENDREL_SOURCE_DIR");
-    const std::string shaders = std::string(source ? source : ".") + "/demo/data/shaders/GLSL/";
-    std::vector<FolderItem> programs;
-    ListFolder(shaders.c_str(), programs);
-    for (const FolderItem& program : programs)
-    {
-        std::ifstream file(shaders + program.name, std::ios::binary);
-        WriteBytes("data/shaders/GLSL/" + program.name,
-                   std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
-    }
+    tree.CopyShippedShaders();
     FontWriterFont font = FontSolidBoxes("Boxes", 10, 33, 126, 5, 8, 6);
     FontWriterGlyph blank;
     blank.id = ' ';
@@ -62,8 +37,8 @@ void WriteTree()
     FontWriterOutput out;
     if (FontWrite(font, "Boxes_0.tga", out))
     {
-        WriteBytes("data/fonts/Boxes.fnt", out.text);
-        WriteBytes("data/fonts/Boxes_0.tga", std::string(out.page.begin(), out.page.end()));
+        tree.Write("data/fonts/Boxes.fnt", out.text);
+        tree.Write("data/fonts/Boxes_0.tga", out.page);
     }
 }
 
@@ -78,14 +53,15 @@ std::string Text()
 
 struct TextBench
 {
+    BenchDataTree tree{"text"};
     std::unique_ptr<BasicText> font;
     std::string text = Text();
     int glyphs = 1600;
 
     bool Start()
     {
-        WriteTree();
-        FileTableMountDataTree(g_root.c_str());
+        WriteTree(tree);
+        FileTableMountDataTree(tree.Root().c_str());
         if (!CreateMainWindow(true))
             return false;
         CommandLineSet(("-windowed -rsize " + std::to_string(kWidth) + " " + std::to_string(kHeight)).c_str());

@@ -257,3 +257,30 @@ bool TokenNext(bool* end, char* buffer, int size)
 {
     return GetTokenizer().NextToken(end, buffer, size);
 }
+
+namespace
+{
+void TrimLineEnds(char* token)
+{
+    int length = static_cast<int>(strlen(token));
+    while (length > 0 && IsLineEnd(token[length - 1]))
+        token[--length] = 0;
+    int start = 0;
+    while (IsLineEnd(token[start]))
+        ++start;
+    memmove(token, token + start, size_t(length - start + 1));
+}
+} // namespace
+
+bool TokenNextWithoutLineEnds(bool& end, char* buffer, int size)
+{
+    while (!end)
+    {
+        if (!TokenNext(&end, buffer, size))
+            return false;
+        TrimLineEnds(buffer);
+        if (buffer[0])
+            return true;
+    }
+    return false;
+}

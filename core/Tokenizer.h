@@ -80,3 +80,6 @@ void TokenStop();
 void TokenReset();
 int TokenGetPosition();
 bool TokenNext(bool* end, char* buffer, int size);
+// The next token that holds more than line ends, with its leading and
+// trailing line ends cut (for the readers that split on commas alone).
+bool TokenNextWithoutLineEnds(bool& end, char* buffer, int size);

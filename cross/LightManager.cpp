@@ -123,9 +123,12 @@ void LightManager::DestroyBuffers()
 
 uint32_t LightManager::AddPointLight(const PointLight& light)
 {
+    const uint32_t id = LightNextId(m_pointSerial, kLightIdPoint);
+    if (!m_pointLights.empty() && id < m_pointLights.back().id)
+        m_pointLightsSorted = false; // the serial wrapped
     m_pointLights.push_back(light);
-    m_pointLights.back().id = LightNextId(m_pointSerial, kLightIdPoint);
-    return m_pointLights.back().id;
+    m_pointLights.back().id = id;
+    return id;
 }
 
 uint32_t LightManager::AddDirectionalLight(const DirectionalLight& light)
@@ -139,6 +142,15 @@ PointLight* LightManager::FindPoint(uint32_t id)
 {
     if ((id & kLightIdTypeMask) != kLightIdPoint)
         return nullptr;
+    // Effects keep up to a thousand lights and set each one every step: a
+    // walk per call made that quadratic. Lights are appended with growing ids
+    // and removed in place, so until the serial wraps the list is sorted.
+    if (m_pointLightsSorted)
+    {
+        const auto it = std::lower_bound(m_pointLights.begin(), m_pointLights.end(), id,
+                                         [](const PointLight& light, uint32_t value) { return light.id < value; });
+        return it != m_pointLights.end() && it->id == id ? &*it : nullptr;
+    }
     for (PointLight& light : m_pointLights)
         if (light.id == id)
             return &light;
@@ -217,6 +229,7 @@ void LightManager::DeleteLight(uint32_t id)
 void LightManager::DeleteAll()
 {
     m_pointLights.clear();
+    m_pointLightsSorted = true;
     m_directionalLights.clear();
 }
 

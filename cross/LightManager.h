@@ -127,6 +127,8 @@ private:
     DirectionalLight* FindDirectional(uint32_t id);
 
     std::vector<PointLight> m_pointLights;
+    // In id order, unless the serial wrapped since the list was last empty.
+    bool m_pointLightsSorted = true;
     std::vector<DirectionalLight> m_directionalLights;
     uint32_t m_pointSerial = 0;
     uint32_t m_directionalSerial = 0;

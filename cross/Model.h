@@ -114,7 +114,7 @@ struct ModelContents
     Vec3 centre = Vec3(0.0f, 0.0f, 0.0f);
     float radius = 0.0f;
     std::vector<std::unique_ptr<ModelMesh>> meshes;
-    std::vector<Vec4> spheres; // centre and radius of each collision sphere
+    std::vector<Vec4> spheres; // each collision sphere: radius, then offset x, y, z
     std::unique_ptr<UVAnimSet> uvAnims;
     std::unique_ptr<ObjAnimSet> objAnims;
 

@@ -61,6 +61,11 @@ bool RenderInstance::IsMeshVisible(const ModelNode&, const char*) const
     return true;
 }
 
+const Mat4* RenderInstance::OwnNodeMatrix(int, int) const
+{
+    return nullptr;
+}
+
 uint32_t RenderInstance::BindMaterialOverride(const char*)
 {
     return 0;
@@ -125,7 +130,8 @@ void RenderInstance::Submit(RenderInstance* instance, const Model* model, const 
         for (int n = 0; n < mesh.GetNodeCount(); ++n)
         {
             const ModelNode& node = mesh.nodes[size_t(n)];
-            item.modelView = Mat4Multiply(modelView, node.matrix);
+            const Mat4* own = instance ? instance->OwnNodeMatrix(i, n) : nullptr;
+            item.modelView = Mat4Multiply(modelView, own ? *own : node.matrix);
             item.node = n;
             item.depth = NearPlaneDistance(planes, Mat4TransformPoint(item.modelView, mesh.centre));
             RenderItemList* target = model->m_shaderBucket
@@ -135,4 +141,26 @@ void RenderInstance::Submit(RenderInstance* instance, const Model* model, const 
                 QueueMaterials(instance, mesh, node, item, *target);
         }
     }
+}
+
+Mat4* PropRenderInstance::OwnMeshMatrix(int mesh)
+{
+    if (!m_model || mesh < 0 || mesh >= Model::GetMeshCount(m_model))
+        return nullptr;
+    for (OwnMatrix& own : m_ownMatrices)
+        if (own.mesh == mesh)
+            return &own.matrix;
+    const ModelMesh& entry = *m_model->GetMesh(mesh);
+    m_ownMatrices.push_back({mesh, entry.nodes.empty() ? Mat4Identity() : entry.nodes.front().matrix});
+    return &m_ownMatrices.back().matrix;
+}
+
+const Mat4* PropRenderInstance::OwnNodeMatrix(int mesh, int node) const
+{
+    if (node != 0)
+        return nullptr;
+    for (const OwnMatrix& own : m_ownMatrices)
+        if (own.mesh == mesh)
+            return &own.matrix;
+    return nullptr;
 }

@@ -7,12 +7,14 @@
 
 #include "opengl/Frustum.h"
 
+#include "core/Mat4.h"
+
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class Model;
 struct ModelNode;
-struct Mat4;
 
 struct RenderInstanceOwner
 {
@@ -51,6 +53,9 @@ public:
     void SetModel(Model* model);
 
     virtual bool IsMeshVisible(const ModelNode& node, const char* materialName) const;
+    // The matrix this instance draws a mesh's node with in place of the
+    // model's (which all holders of the model share), or null for the model's.
+    virtual const Mat4* OwnNodeMatrix(int mesh, int node) const;
     // Bit 0 of the result: the instance bound its own texture to unit 0.
     virtual uint32_t BindMaterialOverride(const char* materialName);
     // Submits the model under the current model-view matrix.
@@ -73,4 +78,18 @@ class PropRenderInstance : public RenderInstance
 {
 public:
     std::vector<uint32_t> m_drawEntries;
+
+    // The prop's own matrix for the first node of the mesh, made from the
+    // model's on first use. It stays where it is for the instance's life.
+    Mat4* OwnMeshMatrix(int mesh);
+    const Mat4* OwnNodeMatrix(int mesh, int node) const override;
+
+private:
+    struct OwnMatrix
+    {
+        int mesh;
+        Mat4 matrix;
+    };
+    // A deque, so adding one never moves the others.
+    std::deque<OwnMatrix> m_ownMatrices;
 };

@@ -280,12 +280,24 @@ int BasicText::GetStringHeight(const char* text, int width) const
 void BasicText::DrawString(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight,
                            int cursor, int alignX, int alignY, float scale, int limit) const
 {
+    Draw(text, colour, x, y, boxWidth, boxHeight, cursor, alignX, alignY, scale, limit, true);
+}
+
+void BasicText::DrawStringBatched(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight,
+                                  int alignX, int alignY) const
+{
+    Draw(text, colour, x, y, boxWidth, boxHeight, -1, alignX, alignY, 1.0f, -1, false);
+}
+
+void BasicText::Draw(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight, int cursor,
+                     int alignX, int alignY, float scale, int limit, bool flush) const
+{
     if (!text || boxWidth <= 0 || boxHeight <= 0 || m_glyphs.empty() || m_pages.empty() || !m_pages[0])
         return;
     const bool armedAtStart = g_boundaryReportArmed;
     BasicTextLayout layout(*this, m_textMode);
     layout.Draw(text, colour, {x, y, boxWidth, boxHeight}, cursor, alignX, alignY, scale, limit,
-                g_boundaryReportArmed);
+                g_boundaryReportArmed, flush);
     if (armedAtStart && !g_boundaryReportArmed)
         LogError("Error: Text outside of boundries\n");
 }

@@ -62,6 +62,11 @@ public:
     // Alignment codes are BasicTextAlign; cursor -1 for none, limit -1 for all.
     void DrawString(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight, int cursor,
                     int alignX, int alignY, float scale, int limit) const;
+    // As DrawString, leaving the glyphs in the batch so that strings of one
+    // font share draws; the batch must hold nothing of another texture, and
+    // the caller flushes.
+    void DrawStringBatched(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight,
+                           int alignX, int alignY) const;
     // The console's output: lines from the last one upwards, after skipping
     // `skipLines` from the end; bytes 240 to 255 pick a palette colour.
     void DrawBottomUp(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight,
@@ -73,6 +78,8 @@ private:
     void TakeFile(const FontFileData& data);
     void BuildFromRecord(const BuiltinFont& record);
     const BasicTextGlyph* DrawnGlyph(int code) const;
+    void Draw(const char* text, uint32_t colour, int x, int y, int boxWidth, int boxHeight, int cursor, int alignX,
+              int alignY, float scale, int limit, bool flush) const;
 
     uint32_t m_textMode = kBasicTextUtf8;
     std::vector<Texture*> m_pages;

@@ -165,8 +165,8 @@ TextLineCount BasicTextLayout::CountLines(const char* text, float scale, int wid
 
 void BasicTextLayout::BindForDrawing(uint32_t colour) const
 {
-    GLBindTexture(0, m_font.PageTexture());
-    GLBindTexture(1, TextureBuiltin(kTextureDefaultWhite));
+    GLUseTexture(0, m_font.PageTexture());
+    GLUseTexture(1, TextureBuiltin(kTextureDefaultWhite));
     GLBlendAlpha();
     PrimSetType(GL_QUADS);
     PrimSetColorPacked(colour);
@@ -230,7 +230,7 @@ void BasicTextLayout::EmitGlyph(const BasicTextGlyph& glyph, int penX, int penY,
 }
 
 void BasicTextLayout::Draw(const char* text, uint32_t colour, const TextBox& box, int cursor, int alignX,
-                           int alignY, float scale, int limit, bool& reportArmed) const
+                           int alignY, float scale, int limit, bool& reportArmed, bool flush) const
 {
     const int lineHeight = m_font.LineHeight();
     float fit = scale;
@@ -283,7 +283,8 @@ void BasicTextLayout::Draw(const char* text, uint32_t colour, const TextBox& box
     }
     if (walk.index == cursor)
         DrawCursor(nextX, nextY, fit, box, reportArmed);
-    PrimFlush();
+    if (flush)
+        PrimFlush();
 }
 
 void BasicTextLayout::DrawCursor(int penX, int penY, float scale, const TextBox& box, bool& reportArmed) const

@@ -40,8 +40,9 @@ public:
     TextLineCount CountLines(const char* text, float scale, int width) const;
     // Takes the next line at or after `p` and moves `p` past it; false at the end.
     bool NextLine(const char*& p, float scale, int width, TextLine& line) const;
+    // Without `flush` the glyphs stay in the batch for the caller.
     void Draw(const char* text, uint32_t colour, const TextBox& box, int cursor, int alignX, int alignY,
-              float scale, int limit, bool& reportArmed) const;
+              float scale, int limit, bool& reportArmed, bool flush) const;
     void DrawBottomUp(const char* text, uint32_t colour, const TextBox& box, int skipLines) const;
 
 private:

@@ -4,7 +4,10 @@
 #include "core/Vec2.h"
 #include "cross/Render.h"
 #include "frontend/BasicText.h"
+#include "frontend/BarsScriptAPI.h"
 #include "frontend/Draw2D.h"
+#include "frontend/ScreenElementManagerScriptAPI.h"
+#include "frontend/ScriptBasicText.h"
 #include "frontend/ElementScriptAPI.h"
 #include "frontend/FrontendElement.h"
 #include "frontend/SystemUserMessageQueue.h"
@@ -18,16 +21,6 @@
 
 namespace
 {
-// The script's font: shared through the font cache, let go with the instance.
-// Without a display there is no font, and measures are 0.
-struct ScriptBasicText
-{
-    BasicText* font = nullptr;
-    FixedString256 name;
-
-    ~ScriptBasicText() { BasicTextRelease(font, name); }
-};
-
 SQInteger BasicText_constructor(HSQUIRRELVM vm)
 {
     const char* name = nullptr;
@@ -350,6 +343,8 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 {
     ScriptBindGlobalFunction(vm, "DrawQuad2D", DrawQuad2D, ".xxxxxxxx");
     ScriptBindGlobalFunction(vm, "SystemUserMessage", SystemUserMessage, ".sb");
+    RegisterBarsScriptAPI(vm);
+    RegisterScreenElementManagerScriptAPI(vm);
 }
 
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)

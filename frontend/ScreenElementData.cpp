@@ -184,61 +184,17 @@ const ScreenElementRecord* FindRecord(const ScreenElementData& set, uint32_t nam
     return nullptr;
 }
 
-const ScreenElementVariant& ChooseVariant(const ScreenElementData& set, const ScreenElementRecord& record)
-{
-    const ScreenElementVariant* best = &record.variants[0];
-    float bestAspect = std::fabs(set.screen.aspect - best->aspect);
-    float bestHeight = std::fabs(set.screen.height - best->layoutHeight);
-    for (const ScreenElementVariant& variant : record.variants)
-    {
-        const float aspect = std::fabs(set.screen.aspect - variant.aspect);
-        const float height = std::fabs(set.screen.height - variant.layoutHeight);
-        if (aspect < bestAspect || (aspect == bestAspect && height < bestHeight))
-        {
-            best = &variant;
-            bestAspect = aspect;
-            bestHeight = height;
-        }
-    }
-    return *best;
-}
-
-ScreenElementRect RectOf(const ScreenElementData& set, const ScreenElementVariant& variant, int textureIndex)
-{
-    const ScreenProperties& s = set.screen;
-    ScreenElementRect rect;
-    rect.found = true;
-    if (std::fabs(s.aspect - variant.aspect) == 0.0f && std::fabs(s.height - variant.layoutHeight) == 0.0f)
-    {
-        rect.x = int(variant.x + s.x);
-        rect.y = int(variant.y + s.y);
-        rect.height = int(variant.height);
-        rect.width = int(variant.width);
-    }
-    else
-    {
-        const float layoutWidth = variant.aspect * variant.layoutHeight;
-        rect.x = int(variant.x / layoutWidth * s.width + s.x);
-        rect.y = int(variant.y / variant.layoutHeight * s.height + s.y);
-        rect.width = int(variant.width / layoutWidth * s.width);
-        rect.height = int(variant.height / variant.layoutHeight * s.height);
-    }
-    if (textureIndex >= 0 && textureIndex < variant.textureCount)
-        rect.texture = variant.textures[textureIndex];
-    return rect;
-}
-
 ScreenElementRect GetRect(const ScreenElementData& set, uint32_t nameHash, int player, int textureIndex, int depth)
 {
     const ScreenElementRecord* record = FindRecord(set, nameHash, player);
     if (!record)
         return ScreenElementRect();
-    const ScreenElementVariant& variant = ChooseVariant(set, *record);
+    const ScreenElementVariant& variant = ScreenElementChooseVariant(set.screen, record->variants);
     if (!record->imitates)
-        return RectOf(set, variant, textureIndex);
+        return ScreenElementVariantRect(set.screen, variant, textureIndex);
     if (depth >= kScreenElementImitationDepth)
         return ScreenElementRect();
-    const ScreenElementRect own = RectOf(set, variant, 0);
+    const ScreenElementRect own = ScreenElementVariantRect(set.screen, variant, 0);
     ScreenElementRect rect = GetRect(set, record->imitatedHash, player, textureIndex, depth + 1);
     if (!rect.found)
         return rect;
@@ -263,18 +219,23 @@ bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const 
     return ElementReader(set, directory, text, length).Read();
 }
 
-bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file)
+bool ScreenElementFileReadAll(const char* directory, const char* file, std::vector<uint8_t>& bytes)
 {
     FixedString256 path;
     path.Format("%s/%s", directory, file);
     FileTableSetResource(path, nullptr, kResourceScreenData);
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
+    if (StreamReadAll(stream, bytes))
+        return true;
+    LogError("Open screen element data %s failed.\n", path.c_str());
+    return false;
+}
+
+bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file)
+{
     std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
-    {
-        LogError("Open screen element data %s failed.\n", path.c_str());
+    if (!ScreenElementFileReadAll(directory, file, bytes))
         return false;
-    }
     return ScreenElementDataRead(set, directory, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
@@ -286,16 +247,78 @@ void ScreenElementDataClear(ScreenElementData& set)
     set.records.clear();
 }
 
-bool SetScreenProperties(ScreenElementData& set, int width, int height, int x, int y)
+bool SetScreenProperties(ScreenProperties& screen, int width, int height, int x, int y)
 {
     if (width <= 0 || height <= 0)
         return false;
-    set.screen.width = float(width);
-    set.screen.height = float(height);
-    set.screen.x = float(x);
-    set.screen.y = float(y);
-    set.screen.aspect = set.screen.width / set.screen.height;
+    screen.width = float(width);
+    screen.height = float(height);
+    screen.x = float(x);
+    screen.y = float(y);
+    screen.aspect = screen.width / screen.height;
     return true;
+}
+
+bool SetScreenProperties(ScreenElementData& set, int width, int height, int x, int y)
+{
+    return SetScreenProperties(set.screen, width, height, x, y);
+}
+
+const ScreenElementVariant& ScreenElementChooseVariant(const ScreenProperties& screen,
+                                                       const std::vector<ScreenElementVariant>& variants)
+{
+    const ScreenElementVariant* best = &variants[0];
+    float bestAspect = std::fabs(screen.aspect - best->aspect);
+    float bestHeight = std::fabs(screen.height - best->layoutHeight);
+    for (const ScreenElementVariant& variant : variants)
+    {
+        const float aspect = std::fabs(screen.aspect - variant.aspect);
+        const float height = std::fabs(screen.height - variant.layoutHeight);
+        if (aspect < bestAspect || (aspect == bestAspect && height < bestHeight))
+        {
+            best = &variant;
+            bestAspect = aspect;
+            bestHeight = height;
+        }
+    }
+    return *best;
+}
+
+ScreenElementRect ScreenElementVariantRect(const ScreenProperties& s, const ScreenElementVariant& variant,
+                                           int textureIndex)
+{
+    ScreenElementRect rect;
+    rect.found = true;
+    if (std::fabs(s.aspect - variant.aspect) == 0.0f && std::fabs(s.height - variant.layoutHeight) == 0.0f)
+    {
+        rect.x = int(variant.x + s.x);
+        rect.y = int(variant.y + s.y);
+        rect.height = int(variant.height);
+        rect.width = int(variant.width);
+    }
+    else
+    {
+        const float layoutWidth = variant.aspect * variant.layoutHeight;
+        rect.x = int(variant.x / layoutWidth * s.width + s.x);
+        rect.y = int(variant.y / variant.layoutHeight * s.height + s.y);
+        rect.width = int(variant.width / layoutWidth * s.width);
+        rect.height = int(variant.height / variant.layoutHeight * s.height);
+    }
+    if (textureIndex >= 0 && textureIndex < variant.textureCount)
+        rect.texture = variant.textures[textureIndex];
+    return rect;
+}
+
+Texture* ScreenElementTextureLoad(const char* path, bool report)
+{
+    if (g_textures.load == LoadThroughCache)
+        return TextureLoad(path, report);
+    return g_textures.load(path);
+}
+
+void ScreenElementTextureRelease(Texture** holder)
+{
+    g_textures.release(holder);
 }
 
 void GetScreenSizeFloats(const ScreenElementData& set, float& width, float& height)

@@ -74,15 +74,30 @@ struct ScreenTextureSource
     void (*release)(Texture** holder);
 };
 void ScreenElementDataSetTextureSource(const ScreenTextureSource* source);
+// Through the current source, for readers of the same files; `report` asks
+// the cache to report a texture it cannot make.
+Texture* ScreenElementTextureLoad(const char* path, bool report);
+void ScreenElementTextureRelease(Texture** holder);
 
 // Appends the file's elements; false after a report when it does not open
 // or is damaged (the whole elements read before the damage are kept).
 bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file);
 bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const char* text, int length);
+// The bytes of directory/file, tagged as screen element data in the file
+// table; false after the report when it does not open.
+bool ScreenElementFileReadAll(const char* directory, const char* file, std::vector<uint8_t>& bytes);
 void ScreenElementDataClear(ScreenElementData& set);
 // An empty screen is refused (false), leaving the properties as they were.
+bool SetScreenProperties(ScreenProperties& screen, int width, int height, int x, int y);
 bool SetScreenProperties(ScreenElementData& set, int width, int height, int x, int y);
 void GetScreenSizeFloats(const ScreenElementData& set, float& width, float& height);
 // Not found (an empty rectangle without a texture) for a name not in the set.
 ScreenElementRect ScreenElementDataGetRect(const ScreenElementData& set, uint32_t nameHash, int player,
+                                           int textureIndex);
+
+// The variant nearest the screen (aspect first, then layout height; the
+// earlier on a tie) of a non-empty list, and its rectangle on the screen.
+const ScreenElementVariant& ScreenElementChooseVariant(const ScreenProperties& screen,
+                                                       const std::vector<ScreenElementVariant>& variants);
+ScreenElementRect ScreenElementVariantRect(const ScreenProperties& screen, const ScreenElementVariant& variant,
                                            int textureIndex);

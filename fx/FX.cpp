@@ -2,8 +2,10 @@
 
 #include "core/GameTimer.h"
 #include "fx/FXDefinitions.h"
+#include "fx/FXDrawBatch.h"
 #include "fx/FXElementPool.h"
 #include "fx/FXPool.h"
+#include "fx/FXRenderPass.h"
 #include "fx/FXSystem.h"
 #include "fx/FXTextureSet.h"
 #include "fx/FXelementBase.h"
@@ -293,7 +295,12 @@ void FX::KillAllEffectsInstant()
 void FXSystemReset()
 {
     State().lodScale = 1.0f;
+    // Restarted at the next step, so a reset evaluates distances afresh
+    // even when game time was reset with it.
+    State().lodTimer = FXTimer();
     FXReleaseTextures();
+    FXCornersResetPlain();
+    FXDrawBatchCreate();
     FXResetPools();
 }
 
@@ -303,6 +310,7 @@ void FXSystemShutdown()
     FXResetPools();
     FXClearDefinitions();
     FXReleaseTextures();
+    FXDrawBatchDestroy();
 }
 
 float FXGetLodScale()

@@ -10,6 +10,7 @@
 #include "cross/AnimBuffer.h"
 #include "cross/ModelCache.h"
 #include "fx/FXDefinitions.h"
+#include "fx/FXElementKinds.h"
 #include "fx/FXTextureSet.h"
 #include "opengl/ShaderProgram.h"
 
@@ -572,6 +573,7 @@ void FXLoadEffectDefs(const char* folder)
 
 void FXInit(const char* folder)
 {
+    FXInstallElementKinds();
     FixedString256 textures;
     textures.Format("%s/%s", folder, "textures");
     FXLoadTextures(textures.c_str());

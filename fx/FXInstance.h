@@ -59,9 +59,10 @@ struct FXInstance
     void Destroy();
     float GetFade() const { return fade.GetValue(); }
     int CountElements() const;
+    // The element timer less the element's START_DELAY: what its curves are read at.
+    float ElementAge(const FXElementDef& element) const;
 
 private:
-    float ElementAge(const FXElementDef& element) const;
     // Both ignored while a kill by fade-out runs, so its ramp cannot be undone.
     void SetFadeNow(float value);
     void SetFadeDestination(float value);

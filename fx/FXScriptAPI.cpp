@@ -5,6 +5,7 @@
 #include "core/InterpDef.h"
 #include "core/Mat4.h"
 #include "fx/FX.h"
+#include "fx/FXelementBase.h"
 #include "script/ScriptArguments.h"
 
 #include <climits>
@@ -120,6 +121,33 @@ SQInteger FX_StillAlive(HSQUIRRELVM vm)
     return ScriptReturnBool(vm, handle->StillAlive());
 }
 
+// The colour must really be a Vec3: another class's smaller area would be over-read.
+SQInteger FX_SetRGBMultiplyNthPrimitive(HSQUIRRELVM vm)
+{
+    FX* handle = nullptr;
+    Vec3* colour = nullptr;
+    int n = 0;
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &colour)))
+        return SQ_ERROR;
+    if (!ScriptArgInt(vm, 3, n))
+        return ScriptBadArgument(vm);
+    handle->SetRGBMultiplyNthPrimitive(*colour, kFXParamColourMultiply, n);
+    return 0;
+}
+
+SQInteger FX_SetParticleRateAddNthPrimitive(HSQUIRRELVM vm)
+{
+    FX* handle = nullptr;
+    float value = 0.0f;
+    int n = 0;
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)))
+        return SQ_ERROR;
+    if (!ScriptArgFloat(vm, 2, value) || !ScriptArgInt(vm, 3, n))
+        return ScriptBadArgument(vm);
+    handle->SetParticleRateAddNthPrimitive(value, kFXParamRateAdd, n);
+    return 0;
+}
+
 SQInteger FX_KillAllEffectsInstant(HSQUIRRELVM)
 {
     FX::KillAllEffectsInstant();
@@ -208,6 +236,8 @@ void RegisterFXScriptAPI(HSQUIRRELVM vm)
         .AddMethod("SetMatWithOffsets", FX_SetMatWithOffsets, "xxxf")
         .AddMethod("KillByFadeOut", FX_KillByFadeOut, "xf")
         .AddMethod("StillAlive", FX_StillAlive, "x")
+        .AddMethod("SetRGBMultiplyNthPrimitive", FX_SetRGBMultiplyNthPrimitive, "xxi")
+        .AddMethod("SetParticleRateAddNthPrimitive", FX_SetParticleRateAddNthPrimitive, "xni")
         .AddStaticMethod("KillAllEffectsInstant", FX_KillAllEffectsInstant);
     ScriptBindClass(handle, vm, "InterpDef", sizeof(InterpDef), kNoMembers, Construct<InterpDef>)
         .AddMethod("AddKey", InterpDef_AddKey, "xff")

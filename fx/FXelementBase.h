@@ -34,7 +34,13 @@ public:
     virtual void KillInstant() {}
     virtual void KillByFadeOut(float /*seconds*/) {}
 
+    // The owner's element time less this element's start delay.
+    float Age() const;
+
     const FXElementDef* def = nullptr;
     FXInstance* owner = nullptr;
     int32_t liveIndex = -1;
 };
+
+// A random number in [0, 1] from the engine's generator.
+float FXRandomUnit();

@@ -6,19 +6,16 @@
 #include "core/Vec2.h"
 #include "cross/AnimBuffer.h"
 #include "cross/Model.h"
-#include "cross/ModelCache.h"
 #include "game/Actor.h"
 #include "game/EntityRegistry.h"
+#include "game/EntityScriptClass.h"
 #include "game/InstanceTable.h"
 #include "game/TolvanFixedUpdate.h"
 #include "opengl/Texture.h"
 #include "script/ScriptArguments.h"
 
 #include <cmath>
-#include <cstring>
-#include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 const char kActorClassName[] = "Actor";
 
@@ -29,9 +26,6 @@ constexpr float kSocketWorldTilt = 0.2f;
 
 struct ActorScriptState
 {
-    // Actors whose constructor ran and whose instance still lives: a
-    // subclass that skips the base constructor leaves a zeroed area behind.
-    std::unordered_set<const Actor*> constructed;
     // The timing actor's instance each flip-book depends on, held so that
     // its render instance outlives the flip-book.
     std::unordered_map<const Actor*, std::pair<HSQUIRRELVM, HSQOBJECT>> timingHolds;
@@ -39,13 +33,7 @@ struct ActorScriptState
     bool socketErrorReported = false;
 };
 ActorScriptState g_actors;
-
-bool EndsWith(const char* text, const char* end)
-{
-    const size_t length = strlen(text);
-    const size_t endLength = strlen(end);
-    return length >= endLength && strcmp(text + length - endLength, end) == 0;
-}
+using Actors = EntityScriptClass<Actor>;
 
 void DropTimingHold(const Actor* actor)
 {
@@ -67,18 +55,13 @@ void ReleaseAnimation(ActorRenderInstance& instance)
 SQInteger ActorReleaseHook(SQUserPointer area, SQInteger)
 {
     auto* actor = static_cast<Actor*>(area);
-    if (!g_actors.constructed.erase(actor))
+    if (!Actors::Forget(actor))
         return 0;
     EntityRegistryRemove(actor);
     DropTimingHold(actor);
     ReleaseAnimation(actor->m_actorInstance);
     actor->~Actor();
     return 0;
-}
-
-bool IsConstructedActor(const void* native)
-{
-    return g_actors.constructed.count(static_cast<const Actor*>(native)) != 0;
 }
 
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
@@ -89,21 +72,8 @@ Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 
 SQInteger Actor_constructor(HSQUIRRELVM vm)
 {
-    Vec3* position = ArgVec3(vm, 2);
-    if (!position)
-        return SQ_ERROR;
-    void* area = ScriptInstanceArea(vm, 1);
-    if (!area)
-        return sq_throwerror(vm, "Actor: the instance holds no actor");
-    auto* actor = static_cast<Actor*>(area);
-    if (!IsConstructedActor(actor))
-    {
-        new (area) Actor();
-        g_actors.constructed.insert(actor);
-        sq_setreleasehook(vm, 1, ActorReleaseHook);
-    }
-    actor->SetPosition(*position);
-    return 0;
+    Actor* actor = nullptr;
+    return Actors::Construct(vm, ActorReleaseHook, "Actor: the instance holds no actor", actor);
 }
 
 // Every method takes its actor through this: never constructed is refused.
@@ -112,35 +82,15 @@ SQInteger Actor_constructor(HSQUIRRELVM vm)
     if (!name)                                                                                                   \
         return SQ_ERROR;
 
-SQInteger Actor_Created(HSQUIRRELVM vm)
-{
-    ACTOR_THIS(vm, actor);
-    if (!GetEntityRegistry().Contains(actor))
-        EntityRegistryAdd(actor);
-    return 0;
-}
-
-SQInteger Actor_Destroyed(HSQUIRRELVM vm)
-{
-    ACTOR_THIS(vm, actor);
-    EntityRegistryRemove(actor);
-    return 0;
-}
-
-SQInteger Actor_Step(HSQUIRRELVM)
-{
-    return 0;
-}
-
 SQInteger Actor_SetGraphic(HSQUIRRELVM vm)
 {
     ACTOR_THIS(vm, actor);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
+    Model* model = nullptr;
+    const GraphicArgument argument = ReadGraphicArgument(vm, model);
+    if (argument == GraphicArgument::Bad)
         return ScriptBadArgument(vm);
-    if (!EndsWith(path, ".chmodel"))
+    if (argument == GraphicArgument::Ignored)
         return 0;
-    Model* model = ModelCache(path);
     actor->m_actorInstance.SetModel(model);
     actor->m_collisionSphereCount = model ? static_cast<uint32_t>(Model::GetSphereCount(model)) : 0;
     if (model)
@@ -486,22 +436,15 @@ SQInteger Actor_FaceXY(HSQUIRRELVM vm)
 
 #undef ACTOR_THIS
 
-size_t OffsetIn(const Actor& actor, const void* member)
-{
-    return static_cast<size_t>(static_cast<const char*>(member) - reinterpret_cast<const char*>(&actor));
-}
-
-// The actor is not a plain record, so its members' places are measured on
-// one made for the purpose.
 const ScriptVarDesc* ActorMembers()
 {
-    static const auto sample = std::make_unique<Actor>();
+    Actor& sample = Actors::Sample();
     static const ScriptVarDesc rows[] = {
-        ScriptVarNested("m__matrix", kScriptVarEmbedded, "Mat4", OffsetIn(*sample, &sample->m__matrix)),
-        ScriptVarNested("m__position", kScriptVarEmbedded, "Vec3", OffsetIn(*sample, &sample->m__matrix[12])),
-        ScriptVarNested("m__velocity", kScriptVarEmbedded, "Vec3", OffsetIn(*sample, &sample->m__velocity)),
-        ScriptVarMember("m__fade", kScriptVarFloat, OffsetIn(*sample, &sample->m__fade)),
-        ScriptVarMember("m__netid", kScriptVarInt, OffsetIn(*sample, &sample->m__netid)),
+        Actors::MatrixMember(),
+        Actors::PositionMember(),
+        ScriptVarNested("m__velocity", kScriptVarEmbedded, "Vec3", Actors::OffsetOf(&sample.m__velocity)),
+        ScriptVarMember("m__fade", kScriptVarFloat, Actors::OffsetOf(&sample.m__fade)),
+        ScriptVarMember("m__netid", kScriptVarInt, Actors::OffsetOf(&sample.m__netid)),
         ScriptVarEnd(),
     };
     return rows;
@@ -509,17 +452,12 @@ const ScriptVarDesc* ActorMembers()
 
 const InstanceNativeKind kActorKind = {
     const_cast<char*>(kActorClassName),
-    [](const void* native, Vec3& out) {
-        if (!IsConstructedActor(native))
-            return false;
-        out = static_cast<const Actor*>(native)->Position();
-        return true;
-    },
+    Actors::PositionOf,
     [](const void* native) {
-        return IsConstructedActor(native) ? static_cast<const Actor*>(native)->m_stepParity : 0u;
+        return Actors::IsConstructed(native) ? static_cast<const Actor*>(native)->m_stepParity : 0u;
     },
     [](const void* native, int32_t& out) {
-        if (!IsConstructedActor(native))
+        if (!Actors::IsConstructed(native))
             return false;
         out = static_cast<const Actor*>(native)->m__netid;
         return true;
@@ -529,15 +467,7 @@ const InstanceNativeKind kActorKind = {
 
 Actor* ScriptGetActor(HSQUIRRELVM vm, SQInteger index)
 {
-    SQUserPointer native = nullptr;
-    if (SQ_FAILED(sq_getinstanceup(vm, index, &native, nullptr)))
-        return nullptr;
-    if (!native || !IsConstructedActor(native))
-    {
-        sq_throwerror(vm, "the actor was never constructed");
-        return nullptr;
-    }
-    return static_cast<Actor*>(native);
+    return Actors::Get(vm, index, "the actor was never constructed");
 }
 
 void RegisterActorScriptAPI(HSQUIRRELVM vm)
@@ -546,9 +476,9 @@ void RegisterActorScriptAPI(HSQUIRRELVM vm)
     g_actors.alternateToggle = 1;
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kActorClassName, sizeof(Actor), ActorMembers(), Actor_constructor)
-        .AddMethod("Created", Actor_Created, "x")
-        .AddMethod("Destroyed", Actor_Destroyed, "x")
-        .AddMethod("Step", Actor_Step, "xn")
+        .AddMethod("Created", EntityScriptCreated<Actor, ScriptGetActor>, "x")
+        .AddMethod("Destroyed", EntityScriptDestroyed<Actor, ScriptGetActor>, "x")
+        .AddMethod("Step", EntityScriptStep, "xn")
         .AddMethod("SetGraphic", Actor_SetGraphic, "xs")
         .AddMethod("DoesHaveGraphic", Actor_DoesHaveGraphic, "x")
         .AddMethod("SetVisible", Actor_SetVisible, "xb")

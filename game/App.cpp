@@ -15,7 +15,10 @@
 #include "cross/CameraController.h"
 #include "cross/Render.h"
 #include "fx/FX.h"
+#include "fx/FXDrawBatch.h"
 #include "fx/FXEffectFile.h"
+#include "fx/FXRenderPass.h"
+#include "frontend/BillboardBars.h"
 #include "frontend/ButtonManager.h"
 #include "frontend/Console.h"
 #include "frontend/ElementScriptAPI.h"
@@ -24,6 +27,7 @@
 #include "game/AppConsole.h"
 #include "game/AppScriptAPI.h"
 #include "game/AppUI.h"
+#include "game/CollisionScriptAPI.h"
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
@@ -32,13 +36,17 @@
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"
 #include "game/StreamListener.h"
+#include "game/TileTerrain.h"
 #include "game/TolvanFixedUpdate.h"
 #include "game/World.h"
 #include "game/WorldPhysics.h"
+#include "online/MatchingService.h"
 #include "online/NetworkCommunicator.h"
 #include "online/PlatformServices.h"
+#include "online/SteamAchievements.h"
 #include "opengl/GLCaps.h"
 #include "opengl/GLInfoLog.h"
+#include "opengl/GLState.h"
 #include "platform/CommandLine.h"
 #include "platform/DisplayModeManager.h"
 #include "platform/Input.h"
@@ -106,9 +114,9 @@ void ApplyImmediateOptions()
     if (g_options.wimpy)
         GLCapsSetWimpy();
     if (g_options.connectLobby)
-        SeamSetPendingInvite(g_options.connectLobbyId);
+        GetMatchingService().SetPendingInvite(g_options.connectLobbyId);
     if (g_options.resetAchievementsAndStats)
-        SeamResetAchievementsAndStats();
+        SteamResetAchievementsAndStats();
 }
 
 bool LoadingScreenActive()
@@ -121,6 +129,21 @@ void DrawLoadingScreen(float)
     GetLoadingScreen().Render();
 }
 
+// The frame calls both with the view loaded as the model-view matrix.
+void SubmitEffects(const Frustum& world)
+{
+    Mat4 view;
+    GLGetModelView(view);
+    FXRenderPass(view, 0, world, 0);
+}
+
+void DrawEffects(const Frustum& world)
+{
+    Mat4 view;
+    GLGetModelView(view);
+    FXRenderPass(view, 0, world, 1);
+}
+
 // The frame's pieces that belong to the game; those whose services have not
 // landed stay empty.
 void InstallRenderHooks()
@@ -129,12 +152,18 @@ void InstallRenderHooks()
     hooks.loadingScreenActive = LoadingScreenActive;
     hooks.drawLoadingScreen = DrawLoadingScreen;
     hooks.submitTerrain = TerrainSubmitRender;
+    hooks.tileTerrainTileCount = TileTerrainTileCount;
+    hooks.tileTerrainTile = TileTerrainTile;
     hooks.submitEntities = EntitiesSubmitRender;
+    hooks.submitEffects = SubmitEffects;
+    hooks.drawEffects = DrawEffects;
+    hooks.flushEffects = FXDrawBatchFlush;
     hooks.resetEffects = FXSystemReset;
     hooks.shutdownEffects = FXSystemShutdown;
     hooks.drawSystemMessages = SysMsgDraw;
     hooks.drawConsole = AppConsoleDrawIfVisible;
     hooks.drawScreens = AppUIDraw;
+    hooks.drawBars = BillboardBarsDraw;
     RenderSetHooks(hooks);
 }
 
@@ -293,24 +322,27 @@ void AppShutdown()
 {
     GetDisplayModeManager().Reset();
     NetworkCommunicator::Close();
-    SeamTileTerrainClear();
+    TileTerrain::Clear();
     GetLoadingScreen().Finish();
     GetLoadingScreen().Clear();
-    SeamCollisionRelease();
+    CollisionScriptShutdown();
     AppConsoleDestroy();
     // The VM frees only what nothing outside it holds.
     MessageManagerClear();
     ElementScriptReleaseHolds();
+    // Bars hold script fonts and pool textures: both go while VM and GL are up.
+    BillboardBarsShutdown();
     GetInstanceTable().Release(ScriptGetVM());
     ScriptShutdown();
     simFinalize();
     Console::DestroyDefaultFont();
     AppUIShutdown();
     SysMsgDestroy();
-    // Animation buffers outlive their holders and go only now.
-    AnimFreeAll();
     ButtonManager::DropAlphaPlanes();
     RenderShutdown();
+    // Animation buffers outlive their holders and go only now: after the
+    // renderer, whose shutdown clears the effect definitions that hold some.
+    AnimFreeAll();
     InputShutdown();
     AudioCloseDevice();
     if (g_logFile)

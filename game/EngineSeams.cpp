@@ -2,9 +2,3 @@
 
 
 void SeamFrontEndUpdate(float) {}
-void SeamCollisionStep(float) {}
-void SeamTileTerrainStep(float) {}
-void SeamSetPendingInvite(uint64_t) {}
-void SeamResetAchievementsAndStats() {}
-void SeamTileTerrainClear() {}
-void SeamCollisionRelease() {}

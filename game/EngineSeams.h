@@ -6,9 +6,3 @@
 #include <cstdint>
 
 void SeamFrontEndUpdate(float dt);
-void SeamCollisionStep(float dt);
-void SeamTileTerrainStep(float dt);
-void SeamSetPendingInvite(uint64_t lobbyId);
-void SeamResetAchievementsAndStats();
-void SeamTileTerrainClear();
-void SeamCollisionRelease();

@@ -17,37 +17,6 @@ namespace
 constexpr int kGridTokenSize = 256;
 constexpr float kEdgeClearance = 0.01f;
 
-bool IsLineEnd(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-// Commas alone separate the file's tokens, so line ends stay inside them.
-void TrimLineEnds(char* token)
-{
-    int length = static_cast<int>(strlen(token));
-    while (length > 0 && IsLineEnd(token[length - 1]))
-        token[--length] = 0;
-    int start = 0;
-    while (IsLineEnd(token[start]))
-        ++start;
-    memmove(token, token + start, size_t(length - start + 1));
-}
-
-// The next token with something in it besides line ends.
-bool NextGridToken(bool& end, char* token)
-{
-    while (!end)
-    {
-        if (!TokenNext(&end, token, kGridTokenSize))
-            return false;
-        TrimLineEnds(token);
-        if (token[0])
-            return true;
-    }
-    return false;
-}
-
 // The cell index along one axis, truncated toward zero as the mapping has it,
 // or -1 when the coordinate lies off the grid or the axis has no extent.
 int AxisCell(float offset, float extent, int count)
@@ -144,7 +113,7 @@ bool GridPathFinder::ReadCells(const char* path)
     char header[4][kGridTokenSize];
     bool end = false;
     for (char* token : header)
-        if (!NextGridToken(end, token))
+        if (!TokenNextWithoutLineEnds(end, token, kGridTokenSize))
         {
             LogError("Grid file %s is damaged: it needs rows, columns and the cell size before its cells.\n",
                      path);
@@ -164,7 +133,7 @@ bool GridPathFinder::ReadCells(const char* path)
     m_grid->cellWidth = StringToFloat(header[3]);
 
     char token[kGridTokenSize];
-    for (int i = 0; i < rows * columns && NextGridToken(end, token); ++i)
+    for (int i = 0; i < rows * columns && TokenNextWithoutLineEnds(end, token, kGridTokenSize); ++i)
     {
         const uint32_t type = m_grid->useStrings ? HashString(token) : static_cast<uint32_t>(StringToInt(token));
         SetSquare(i % columns, i / columns, type);

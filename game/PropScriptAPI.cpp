@@ -3,51 +3,31 @@
 #include "core/Hash.h"
 #include "core/Mat4.h"
 #include "cross/Model.h"
-#include "cross/ModelCache.h"
 #include "game/EntityRegistry.h"
+#include "game/EntityScriptClass.h"
 #include "game/InstanceTable.h"
 #include "game/Prop.h"
+#include "game/TileTerrainManager.h"
 #include "script/ScriptArguments.h"
 
 #include <cstring>
-#include <memory>
-#include <unordered_set>
 #include <vector>
 
 const char kPropClassName[] = "Prop";
 
 namespace
 {
-// Props whose constructor ran and whose instance still lives.
-std::unordered_set<const Prop*> g_constructedProps;
-
-bool IsConstructedProp(const void* native)
-{
-    return g_constructedProps.count(static_cast<const Prop*>(native)) != 0;
-}
-
-bool EndsWith(const char* text, const char* end)
-{
-    const size_t length = strlen(text);
-    const size_t endLength = strlen(end);
-    return length >= endLength && strcmp(text + length - endLength, end) == 0;
-}
+using Props = EntityScriptClass<Prop>;
 
 bool Contains(const char* text, const char* part)
 {
     return strstr(text, part) != nullptr;
 }
 
-void Register(Prop* prop)
-{
-    if (!GetEntityRegistry().Contains(prop))
-        EntityRegistryAdd(prop);
-}
-
 SQInteger PropReleaseHook(SQUserPointer area, SQInteger)
 {
     auto* prop = static_cast<Prop*>(area);
-    if (!g_constructedProps.erase(prop))
+    if (!Props::Forget(prop))
         return 0;
     EntityRegistryRemove(prop);
     prop->~Prop();
@@ -56,21 +36,11 @@ SQInteger PropReleaseHook(SQUserPointer area, SQInteger)
 
 SQInteger Prop_constructor(HSQUIRRELVM vm)
 {
-    Vec3* position = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &position)))
-        return SQ_ERROR;
-    void* area = ScriptInstanceArea(vm, 1);
-    if (!area)
-        return sq_throwerror(vm, "Prop: the instance holds no prop");
-    auto* prop = static_cast<Prop*>(area);
-    if (!IsConstructedProp(prop))
-    {
-        new (area) Prop();
-        g_constructedProps.insert(prop);
-        sq_setreleasehook(vm, 1, PropReleaseHook);
-    }
-    prop->SetPosition(*position);
-    Register(prop);
+    Prop* prop = nullptr;
+    const SQInteger result = Props::Construct(vm, PropReleaseHook, "Prop: the instance holds no prop", prop);
+    if (SQ_FAILED(result))
+        return result;
+    EntityScriptRegister(prop);
     return 0;
 }
 
@@ -79,34 +49,13 @@ SQInteger Prop_constructor(HSQUIRRELVM vm)
     if (!name)                                                                                                   \
         return SQ_ERROR;
 
-SQInteger Prop_Created(HSQUIRRELVM vm)
-{
-    PROP_THIS(vm, prop);
-    Register(prop);
-    return 0;
-}
-
-SQInteger Prop_Destroyed(HSQUIRRELVM vm)
-{
-    PROP_THIS(vm, prop);
-    EntityRegistryRemove(prop);
-    return 0;
-}
-
-SQInteger Prop_Step(HSQUIRRELVM)
-{
-    return 0;
-}
-
 SQInteger Prop_SetGraphic(HSQUIRRELVM vm)
 {
     PROP_THIS(vm, prop);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
+    Model* model = nullptr;
+    const GraphicArgument argument = ReadGraphicArgument(vm, model);
+    if (argument == GraphicArgument::Bad)
         return ScriptBadArgument(vm);
-    if (!EndsWith(path, ".chmodel"))
-        return 0;
-    Model* model = ModelCache(path);
     if (!model)
         return 0;
     prop->m_propInstance.SetModel(model);
@@ -292,19 +241,29 @@ SQInteger Prop_AddAllMeshToDrop(HSQUIRRELVM vm)
     return 0;
 }
 
-#undef PROP_THIS
-
-size_t OffsetIn(const Prop& prop, const void* member)
+// Each chosen mesh drops as the prop's own copy of its matrix, so other
+// props of the same model stay where they are.
+SQInteger Prop_TileTerrain_AddPropDropToTileTerrain(HSQUIRRELVM vm)
 {
-    return static_cast<size_t>(static_cast<const char*>(member) - reinterpret_cast<const char*>(&prop));
+    PROP_THIS(vm, prop);
+    for (uint32_t index : prop->m_dropList)
+    {
+        if (index >= prop->m_meshNames.size())
+            continue;
+        Mat4* matrix = prop->m_propInstance.OwnMeshMatrix(int(prop->m_meshNames[index].meshIndex));
+        if (matrix)
+            TileTerrainAddDrop(*matrix, &prop->m_propInstance);
+    }
+    return 0;
 }
+
+#undef PROP_THIS
 
 const ScriptVarDesc* PropMembers()
 {
-    static const auto sample = std::make_unique<Prop>();
     static const ScriptVarDesc rows[] = {
-        ScriptVarNested("m__matrix", kScriptVarEmbedded, "Mat4", OffsetIn(*sample, &sample->m__matrix)),
-        ScriptVarNested("m__position", kScriptVarEmbedded, "Vec3", OffsetIn(*sample, &sample->m__matrix[12])),
+        Props::MatrixMember(),
+        Props::PositionMember(),
         ScriptVarEnd(),
     };
     return rows;
@@ -312,12 +271,7 @@ const ScriptVarDesc* PropMembers()
 
 const InstanceNativeKind kPropKind = {
     const_cast<char*>(kPropClassName),
-    [](const void* native, Vec3& out) {
-        if (!IsConstructedProp(native))
-            return false;
-        out = static_cast<const Prop*>(native)->Position();
-        return true;
-    },
+    Props::PositionOf,
     nullptr,
     nullptr,
 };
@@ -338,24 +292,16 @@ bool PropMeshMatrix(const Prop& prop, uint32_t recordIndex, Mat4& out)
 
 Prop* ScriptGetProp(HSQUIRRELVM vm, SQInteger index)
 {
-    SQUserPointer native = nullptr;
-    if (SQ_FAILED(sq_getinstanceup(vm, index, &native, nullptr)))
-        return nullptr;
-    if (!native || !IsConstructedProp(native))
-    {
-        sq_throwerror(vm, "the prop was never constructed");
-        return nullptr;
-    }
-    return static_cast<Prop*>(native);
+    return Props::Get(vm, index, "the prop was never constructed");
 }
 
 void RegisterPropScriptAPI(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kPropClassName, sizeof(Prop), PropMembers(), Prop_constructor)
-        .AddMethod("Created", Prop_Created, "x")
-        .AddMethod("Destroyed", Prop_Destroyed, "x")
-        .AddMethod("Step", Prop_Step)
+        .AddMethod("Created", EntityScriptCreated<Prop, ScriptGetProp>, "x")
+        .AddMethod("Destroyed", EntityScriptDestroyed<Prop, ScriptGetProp>, "x")
+        .AddMethod("Step", EntityScriptStep)
         .AddMethod("SetGraphic", Prop_SetGraphic, "xs")
         .AddMethod("HashAllMeshNames", Prop_HashAllMeshNames, "x")
         .AddMethod("HideMesh", Prop_HideMesh)
@@ -365,6 +311,7 @@ void RegisterPropScriptAPI(HSQUIRRELVM vm)
         .AddMethod("GetAllMeshPositionsByInstanceName", Prop_GetAllMeshPositionsByInstanceName, "xs")
         .AddMethod("AddMeshToDropByTypeName", Prop_AddMeshToDropByTypeName, "xs")
         .AddMethod("AddMeshToDropByInstanceName", Prop_AddMeshToDropByInstanceName, "xs")
-        .AddMethod("AddAllMeshToDrop", Prop_AddAllMeshToDrop, "x");
+        .AddMethod("AddAllMeshToDrop", Prop_AddAllMeshToDrop, "x")
+        .AddMethod("TileTerrain_AddPropDropToTileTerrain", Prop_TileTerrain_AddPropDropToTileTerrain, "x");
     InstanceTableAddNativeKind(kPropKind);
 }

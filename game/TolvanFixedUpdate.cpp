@@ -11,11 +11,13 @@
 #include "game/AppUI.h"
 #include "game/AppOptions.h"
 #include "game/AppScriptCalls.h"
+#include "game/Collision.h"
 #include "game/DebugKeys.h"
 #include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
 #include "game/MessageManager.h"
 #include "game/StepTimes.h"
+#include "game/TileTerrainManager.h"
 #include "game/WorldPhysics.h"
 #include "online/NetworkCommunicator.h"
 
@@ -94,9 +96,9 @@ void RunWorldPhase(float dt)
     if (GetStepLogRequest())
         WriteStepProfile();
 
-    SeamTileTerrainStep(dt);
+    TileTerrainStep(dt);
 
-    TimedPhase(kStepPhaseCollision, [dt] { SeamCollisionStep(dt); });
+    TimedPhase(kStepPhaseCollision, [dt] { CollisionStep(dt); });
     TimedPhase(kStepPhaseEffects, [dt] { StepEffects(dt); });
 
     GameTimeChannelAdvance(0, dt);

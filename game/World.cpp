@@ -3,6 +3,7 @@
 #include "cross/ModelCache.h"
 #include "game/Entity.h"
 #include "game/EntityRegistry.h"
+#include "game/LocatorStore.h"
 #include "game/TileTerrainCollision.h"
 
 #include <cstring>
@@ -137,4 +138,5 @@ void simFinalize()
     for (Entity* entity : GetEntityRegistry().TakeAll())
         if (entity->m_engineAllocated)
             delete entity;
+    LocatorsClear();
 }

@@ -1,6 +1,7 @@
 #include "game/WorldScriptAPI.h"
 
 #include "core/Vec3.h"
+#include "game/TerrainScriptAPI.h"
 #include "script/MathScriptAPI.h"
 #include "script/ScriptArguments.h"
 
@@ -51,6 +52,7 @@ SQInteger XZCollisionSlice(HSQUIRRELVM vm)
 
 void RegisterWorldScriptAPI(HSQUIRRELVM vm)
 {
+    RegisterTerrainScriptAPI(vm);
     ScriptBindGlobalFunction(vm, "XZCollision", XZCollision, ".xxn");
     ScriptBindGlobalFunction(vm, "XZCollisionSlice", XZCollisionSlice, ".xxxnn");
 }

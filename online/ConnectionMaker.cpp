@@ -10,6 +10,7 @@
 #include "online/PeerTable.h"
 #include "online/ScriptPacket.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -143,6 +144,20 @@ Connection* ConnectionMaker::AddPendingConnection(uint64_t peer)
     BusyScope busy(*this);
     GetPeerTable().FindOrAdd(peer);
     return ConnectTo(peer);
+}
+
+void ConnectionMaker::DropPendingConnectionsExcept(const std::vector<uint64_t>& members)
+{
+    BusyScope busy(*this);
+    const std::vector<Connection*> pending = m_pendingConnections;
+    for (Connection* connection : pending)
+    {
+        const uint64_t peer = connection->Peer();
+        if (std::find(members.begin(), members.end(), peer) != members.end() || NodeOfConnection(connection) ||
+            connection == m_hostConnection)
+            continue;
+        Disconnect(connection);
+    }
 }
 
 void ConnectionMaker::SendToNodeWithNetID(int id, const void* bytes, int count, bool reliable)

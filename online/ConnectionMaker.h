@@ -74,6 +74,9 @@ public:
     bool RequestJoin(uint64_t peer);
     // The connection a lobby member gets before any join, kept as pending.
     Connection* AddPendingConnection(uint64_t peer);
+    // Drops the connections of peers that are neither among the members nor
+    // game nodes, so a member that left and comes back starts afresh.
+    void DropPendingConnectionsExcept(const std::vector<uint64_t>& members);
     void SendToNodeWithNetID(int id, const void* bytes, int count, bool reliable);
 
     void SetStepDelta(float stepDelta, float scriptStepDelta);

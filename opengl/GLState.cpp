@@ -155,6 +155,17 @@ bool GLBindTexture(int unit, const Texture* texture)
     return true;
 }
 
+bool GLUseTexture(int unit, const Texture* texture)
+{
+    if (unit >= 0 && unit < kGLTextureUnits)
+    {
+        const TextureUnitBinding& binding = g_units[unit];
+        if (binding.known && binding.texture == texture && binding.glName == TextureGLName(texture))
+            return false;
+    }
+    return GLBindTexture(unit, texture);
+}
+
 void GLBindTextureForget(const Texture* texture)
 {
     for (TextureUnitBinding& binding : g_units)

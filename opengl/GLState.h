@@ -41,6 +41,10 @@ constexpr int kGLTextureUnits = 16;
 // under the same GL name; the unit is still made active, so texture calls
 // that follow reach it.
 bool GLBindTexture(int unit, const Texture* texture);
+// For drawing: as GLBindTexture, but a skipped bind leaves the active unit
+// as it is. Drivers check their state again at the next draw after the
+// active unit changes, so draws that bind two units each would pay for it.
+bool GLUseTexture(int unit, const Texture* texture);
 // The cache trusts that every texture bind goes through it. Whoever deletes
 // or re-creates a texture's GL name forgets it; whoever binds past the cache
 // (uploads, glActiveTexture of its own) resets it.

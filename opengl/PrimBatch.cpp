@@ -1,6 +1,7 @@
 #include "opengl/PrimBatch.h"
 
 #include "core/LogError.h"
+#include "core/Mat4.h"
 #include "opengl/GLBuffer.h"
 #include "opengl/GLCheckError.h"
 #include "opengl/VertexMap.h"
@@ -21,6 +22,10 @@ struct PrimBatch
     uint32_t type = GL_TRIANGLES;
     uint32_t colour = 0xFFFFFFFF;
     float texCoords[2][2] = {};
+    // Applied to vertices as they are added, so that many small placed
+    // objects share one draw instead of a matrix change each.
+    bool transformed = false;
+    Mat4 transform;
     uint32_t drawCalls = 0;
     bool reportedDrop = false;
 };
@@ -107,12 +112,29 @@ void PrimSetTexCoord(int unit, float u, float v)
     g_batch.texCoords[unit][1] = v;
 }
 
+void PrimSetTransform(const Mat4* transform)
+{
+    g_batch.transformed = transform != nullptr;
+    if (transform)
+        g_batch.transform = *transform;
+}
+
 void PrimVertex3f(float x, float y, float z)
 {
     PrimBatchVertex& vertex = g_batch.vertices[g_batch.count++];
-    vertex.x = x;
-    vertex.y = y;
-    vertex.z = z;
+    if (g_batch.transformed)
+    {
+        const float* m = g_batch.transform.m;
+        vertex.x = m[0] * x + m[4] * y + m[8] * z + m[12];
+        vertex.y = m[1] * x + m[5] * y + m[9] * z + m[13];
+        vertex.z = m[2] * x + m[6] * y + m[10] * z + m[14];
+    }
+    else
+    {
+        vertex.x = x;
+        vertex.y = y;
+        vertex.z = z;
+    }
     memcpy(vertex.colour, &g_batch.colour, 4);
     vertex.u0 = g_batch.texCoords[0][0];
     vertex.v0 = g_batch.texCoords[0][1];

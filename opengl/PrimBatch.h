@@ -11,6 +11,8 @@
 
 #include "core/Vec3.h"
 
+struct Mat4;
+
 #include <cstdint>
 
 constexpr int kPrimBatchVertices = 120;
@@ -35,6 +37,10 @@ void PrimSetColor4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a);
 void PrimSetColor4f(float r, float g, float b, float a);
 // Units 0 and 1 only.
 void PrimSetTexCoord(int unit, float u, float v);
+// Vertices added while a transform is set are moved by it (as a point, w 1)
+// before they are stored; null for none. Unlike a matrix change, it does not
+// flush.
+void PrimSetTransform(const Mat4* transform);
 void PrimVertex3f(float x, float y, float z);
 void PrimVertex3i(int x, int y, int z);
 void PrimVertexVec3(const Vec3& v);

@@ -154,8 +154,10 @@ bool CreateContext(SDL_Window* window)
     const GLenum loaded = glewInit();
     if (loaded != GLEW_OK)
     {
-        LogError("Pendrel Display could not load the OpenGL entry points: %s\n",
-                 reinterpret_cast<const char*>(glewGetErrorString(loaded)));
+        const char* driver = SDL_GetCurrentVideoDriver();
+        LogError("Pendrel Display could not load the OpenGL entry points: %s (GLEW error %u, window system %s)\n",
+                 reinterpret_cast<const char*>(glewGetErrorString(loaded)), unsigned(loaded),
+                 driver ? driver : "none");
         return false;
     }
     DescribePixelFormat();

@@ -12,6 +12,7 @@
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 
@@ -28,6 +29,7 @@ bool g_popup = false;
 std::string g_title = "Pendrel";
 bool g_quit = false;
 bool g_quitAllowed = true;
+int g_exitCode = kShellExitDone;
 volatile std::sig_atomic_t g_signalledQuit = 0;
 
 struct MovedPosition
@@ -233,11 +235,16 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     RestoreQuitSignals();
     if (application.closeLogs)
         application.closeLogs();
-    return kShellExitDone;
+    return g_exitCode;
 }
 
 bool CreateMainWindow(bool popup)
 {
+    // The GL entry points load through GLX: with an X display named, a
+    // server that cannot be reached must fail here, not fall back to a
+    // window system whose context then cannot load them.
+    if (getenv("DISPLAY"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         LogError("Pendrel Shell could not start the window system: %s\n", SDL_GetError());
@@ -290,8 +297,15 @@ void RequestQuit()
     g_quit = true;
 }
 
+void RequestQuitWithExitCode(int code)
+{
+    g_exitCode = code;
+    g_quit = true;
+}
+
 void ShellResetQuit()
 {
+    g_exitCode = kShellExitDone;
     g_quit = false;
     g_quitAllowed = true;
     g_signalledQuit = 0;

@@ -47,6 +47,9 @@ void SetWindowTitle(const char* text);
 // The loop ends when quitting is asked for and allowed. A window close asks
 // only while quitting is allowed, so the display can replace the window.
 void RequestQuit();
+// Quits as RequestQuit does, and ShellMain returns the code given in place
+// of kShellExitDone.
+void RequestQuitWithExitCode(int code);
 // Forgets a quit asked for; a new run of the loop starts from here.
 void ShellResetQuit();
 void QuitDisallow();

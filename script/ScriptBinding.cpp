@@ -420,6 +420,41 @@ SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, 
     return SQ_OK;
 }
 
+bool ScriptIsInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    index = AbsoluteIndex(vm, index);
+    if (sq_gettype(vm, index) != OT_INSTANCE || !className)
+        return false;
+    const SQInteger top = sq_gettop(vm);
+    if (!PushRootClass(vm, className))
+        return false;
+    HSQOBJECT wanted;
+    sq_getstackobj(vm, -1, &wanted);
+    bool found = false;
+    sq_getclass(vm, index);
+    while (!found && sq_gettype(vm, -1) == OT_CLASS)
+    {
+        HSQOBJECT candidate;
+        sq_getstackobj(vm, -1, &candidate);
+        found = candidate._unVal.pClass == wanted._unVal.pClass;
+        sq_getbase(vm, -1);
+    }
+    sq_settop(vm, top);
+    return found;
+}
+
+SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object)
+{
+    *object = nullptr;
+    if (!ScriptIsInstanceOf(vm, index, className))
+    {
+        FixedString<160> message;
+        message.Format("the object is not an instance of %s", className ? className : "a class");
+        return sq_throwerror(vm, message);
+    }
+    return GetInstancePtr(vm, index, object);
+}
+
 SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* object)
 {
     if (!className || !PushRootClass(vm, className))

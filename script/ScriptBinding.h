@@ -108,6 +108,20 @@ template <class T> SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, T** 
     return result;
 }
 
+// As GetInstancePtr, for an instance of the root-table class of that name or
+// of a class derived from it; any other value is refused with a script error
+// naming the class, however large its native object.
+SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object);
+template <class T> SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, T** object)
+{
+    SQUserPointer pointer = nullptr;
+    const SQRESULT result = GetInstancePtrOfClass(vm, index, className, &pointer);
+    *object = static_cast<T*>(pointer);
+    return result;
+}
+// True when the value at the index is an instance of that class or derives from it.
+bool ScriptIsInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className);
+
 // Pushes a borrowed instance of the class over the object; -1 when the class
 // name is null or names no class.
 SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* object);

@@ -149,6 +149,23 @@ void SleepMilliseconds(int milliseconds)
 }
 } // namespace
 
+int DebuggerListenPort()
+{
+    const char* named = getenv(kDebuggerPortVariable);
+    if (!named || !*named)
+        return kDebuggerPort;
+    char* end = nullptr;
+    errno = 0;
+    const long port = strtol(named, &end, 10);
+    if (errno != 0 || *end != '\0' || port < 1 || port > 65535)
+    {
+        LogError("Remote debugger: %s=%s is no port; listening on %d.\n", kDebuggerPortVariable, named,
+                 kDebuggerPort);
+        return kDebuggerPort;
+    }
+    return int(port);
+}
+
 bool SourceNameLess(const char* a, const char* b)
 {
     for (; *a && *b; ++a, ++b)
@@ -222,6 +239,8 @@ ScriptDebugger::~ScriptDebugger()
 {
     if (m_vm)
     {
+        // The VM outlives the debugger: its hooks must not call into it.
+        RemoveHooks();
         sq_release(m_vm, &m_debugRoot);
         sq_release(m_vm, &m_serializer);
     }
@@ -714,10 +733,11 @@ void ScriptDebugger::BreakExecution()
     {
         if (Update() < 0)
         {
-            // Ends in order: the frame finishes and the shell stops.
+            // Ends in order: the frame finishes and the shell stops, and
+            // the process ends with 0 as an ended debugging session does.
             LogError("Remote debugger: the client left during a break; quitting.\n");
             Detach();
-            RequestQuit();
+            RequestQuitWithExitCode(0);
             return;
         }
         if (m_state != kDebuggerSuspended)
@@ -726,11 +746,16 @@ void ScriptDebugger::BreakExecution()
     }
 }
 
-void ScriptDebugger::Detach()
+void ScriptDebugger::RemoveHooks()
 {
     sq_pushnull(m_vm);
     sq_setdebughook(m_vm);
     ScriptInstallErrorHandler(m_vm);
+}
+
+void ScriptDebugger::Detach()
+{
+    RemoveHooks();
     m_state = kDebuggerDisabled;
     m_pendingBreak = false;
     if (m_client >= 0)

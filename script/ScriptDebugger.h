@@ -20,6 +20,13 @@ constexpr size_t kDebuggerSerializerMax = 8192;
 constexpr char kDebuggerSerializerFile[] = "searlise_state.nut";
 // Names another address to listen on than 127.0.0.1.
 constexpr char kDebuggerAddressVariable[] = "PENDREL_SQDEBUG_ADDRESS";
+// Names another port to listen on than kDebuggerPort (1 to 65535), so that
+// several engines can be debugged on one machine.
+constexpr char kDebuggerPortVariable[] = "PENDREL_SQDEBUG_PORT";
+
+// The port "-sqdebug" listens on: the variable's when it names a valid one
+// (another value is reported), else kDebuggerPort.
+int DebuggerListenPort();
 
 enum ScriptDebuggerState
 {
@@ -122,6 +129,8 @@ private:
     void StepReturn(int event);
     bool LoadSerializer();
     void CloseSockets();
+    // The VM's debug hook off and the host's error handler back.
+    void RemoveHooks();
 
     HSQUIRRELVM m_vm;
     Element m_elements[kDebuggerElementDepth] = {};

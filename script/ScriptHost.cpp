@@ -49,7 +49,7 @@ const char* LastErrorText(HSQUIRRELVM vm)
 // Start-up goes on without a debugger that can't be made or has no client.
 void StartDebugger(HSQUIRRELVM vm)
 {
-    g_debugger = ScriptDebugger_Init(vm, kDebuggerPort, true);
+    g_debugger = ScriptDebugger_Init(vm, DebuggerListenPort(), true);
     sq_enabledebuginfo(vm, SQTrue);
     if (g_debugger && WaitForConnections(g_debugger) == 0)
     {

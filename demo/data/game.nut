@@ -218,6 +218,121 @@ function StartWorld()
     InstanceCreate(Building, Vec3(400.0, 0.0, -160.0)).SetGraphic("buildings/set01/SmallHouse01.chmodel")
 }
 
+// Pickups float on the dragon's flight path, and the dragon's breath (a
+// slice ahead of it) gathers them: the collision manager pairs the slice
+// with each pickup's sphere. Unless one is gathered within the first seconds
+// of flight, the demo stops with a script error.
+local kPickupCheckTime = 3.0
+local kPickupAngles = [20.0, 45.0, 70.0, 160.0, 250.0] // degrees round the flight circle from its start
+local kPickupCircle = 318.3
+local kPickupHeight = 120.0
+
+if (!("pickups" in getroottable()))
+{
+    ::pickups <- { collected = 0, checked = false }
+    ::Pickup <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+}
+
+function StartPickups()
+{
+    Collision.InitAsGrid(64, -1000.0, -1000.0, 1000.0, 1000.0, 100.0)
+    Collision.RegisterSliceObject(InstanceFind(Dragon, 0), "breath", 60.0, 20.0, 30.0)
+    foreach (angle in kPickupAngles)
+    {
+        local radians = angle * 0.0174532924
+        local at = Vec3(kPickupCircle * sin(radians), kPickupHeight, -kPickupCircle * cos(radians))
+        Collision.RegisterSphereObject(InstanceCreate(Pickup, at), "pickup", 0.0)
+    }
+    Collision.RegisterCallback("breath", "pickup", "PickupCollected", false, 60.0)
+}
+
+function PickupCollected(dragon, pickup, dt)
+{
+    pickups.collected++
+    Collision.DeregisterObject(pickup, "pickup")
+    InstanceDestroy(pickup)
+    print("pickup " + pickups.collected + " collected\n")
+}
+
+function CheckPickups()
+{
+    if (pickups.checked || demo.time < kPickupCheckTime)
+        return
+    pickups.checked = true
+    if (pickups.collected == 0)
+        throw "the dragon's breath collected no pickup in " + kPickupCheckTime + " s of flight"
+}
+
+// The board drops into place once the level is up: tiles fall from a height
+// with random delays and tilts and bounce once, and the buildings' meshes
+// follow a little later.
+local kBoardMap = "levels/board.map"
+local kBoardTiles = "terrain/board"
+
+function StartBoard()
+{
+    TileTerrain_Load(kBoardMap, kBoardTiles)
+    TileTerrain_SetUpForDropXZ(300.0, -500.0, 1.5, 20.0, 20.0, 0.35, 0.8)
+    foreach (building in InstanceArray(Building))
+    {
+        building.HashAllMeshNames()
+        building.AddAllMeshToDrop()
+        building.TileTerrain_AddPropDropToTileTerrain()
+    }
+}
+
+// Long after the drop the board lies at rest, all 8 x 8 tiles of it.
+local kBoardCheckTime = 12.0
+
+function CheckBoard()
+{
+    if (demo.time < kBoardCheckTime || "boardChecked" in demo)
+        return
+    demo.boardChecked <- true
+    if (TileTerrain_GetWidth() != 8 || TileTerrain_GetHeight() != 8 || TileTerrain_IsDropping())
+        throw "the board is not at rest after " + demo.time + " s"
+}
+
+// A Mover3D and a Rotator ease the dragon after the point and heading its
+// flight gives, so its glide and turns are smooth; the camera rides behind
+// the eased dragon.
+if (!("glide" in getroottable()))
+    ::glide <- { mover = Mover3D(), turn = Rotator(), started = false }
+
+function StartGlide()
+{
+    glide.mover.SetMaxAccel(900.0)
+    glide.mover.SetMaxSpeed(400.0)
+    glide.mover.SetMaxDeccel(2500.0)
+    glide.mover.SetValue(flight.position)
+    glide.turn.SetAcceleration(8.0)
+    glide.turn.SetRotSpeedMax(2.5)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.started = true
+}
+
+function SmoothFlight(dt)
+{
+    local dragon = InstanceFind(Dragon, 0)
+    if (dragon == null)
+        return
+    if (!glide.started)
+        StartGlide()
+    glide.mover.SetDestination(flight.position)
+    glide.mover.Update(dt)
+    glide.turn.SetTargetRot(flight.heading * 0.0174532924)
+    glide.turn.Update(dt)
+    local at = glide.mover.GetValue()
+    local turn = glide.turn.GetRotation()
+    local forward = Vec3(sin(turn), 0.0, -cos(turn))
+    dragon.m__position = at
+    dragon.FaceXZ(forward.x, forward.z)
+    flight.camera.SetFollow(at, Vec3(-forward.x, 0.5, -forward.z), 40.0, turn * 57.2957764)
+}
+
 // Day turns to night and back: the sun's preset by day, a dim blue one at
 // night when lamps light up around the buildings. Directions are seen from
 // the camera: the sun comes from the upper right.
@@ -264,6 +379,65 @@ function StepLights()
     local night = (demo.time / kDayNightSeconds).tointeger() % 2 == 1
     if (night != sky.night)
         SetDay(night)
+}
+
+// Effects made of lights, sounds, a mesh and spawned children: a crystal
+// that spins by its animation, fireworks over the board, a lamp that is lit
+// at night, and fireballs the dragon spits, each with a whoosh that flies
+// with it.
+local kCrystalAt = Vec3(225.0, 150.0, -225.0)
+local kFireworksAt = Vec3(0.0, 160.0, 0.0)
+local kNightLampAt = Vec3(-250.0, 35.0, -200.0)
+local kFireballEvery = 3.0
+local kFireballSpeed = 350.0
+
+if (!("sceneFx" in getroottable()))
+    ::sceneFx <- { crystal = FX(), fireworks = FX(), lamp = FX(), fireballs = [], nextFireball = 2.0 }
+
+function StartSceneEffects()
+{
+    sceneFx.crystal.CreateFX("crystal")
+    if (!sceneFx.crystal.StillAlive())
+        throw "the crystal effect did not start: are effects/crystal.csv and its model there?"
+    sceneFx.crystal.SetPos(kCrystalAt)
+    sceneFx.fireworks.CreateFX("fireworks")
+    sceneFx.fireworks.SetPos(kFireworksAt)
+}
+
+function SpitFireball()
+{
+    local radians = flight.heading * 0.0174532924
+    local ahead = Vec3(sin(radians), 0.0, -cos(radians))
+    local fireball = { fx = FX(), at = flight.position + ahead * 8.0, velocity = ahead * kFireballSpeed }
+    fireball.fx.CreateFX("fireball")
+    fireball.fx.SetPos(fireball.at)
+    sceneFx.fireballs.append(fireball)
+}
+
+function StepSceneEffects(dt)
+{
+    if (sky.night && !sceneFx.lamp.StillAlive())
+    {
+        sceneFx.lamp.CreateFX("lamp")
+        sceneFx.lamp.SetPos(kNightLampAt)
+    }
+    else if (!sky.night && sceneFx.lamp.StillAlive())
+        sceneFx.lamp.KillByFadeOut(0.0)
+    if (demo.time >= sceneFx.nextFireball)
+    {
+        SpitFireball()
+        sceneFx.nextFireball += kFireballEvery
+    }
+    local flying = []
+    foreach (fireball in sceneFx.fireballs)
+    {
+        if (!fireball.fx.StillAlive())
+            continue
+        fireball.at = fireball.at + fireball.velocity * dt
+        fireball.fx.SetPos(fireball.at)
+        flying.append(fireball)
+    }
+    sceneFx.fireballs = flying
 }
 
 // Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
@@ -322,10 +496,92 @@ function LoadOptionData()
 {
 }
 
+// Effects: smoke from the house's chimney, warmed at night by a colour
+// multiply; a trail behind the dragon; sparkles over the pickups' spots.
+local kChimney = Vec3(401.5, 4.5, -160.0)
+local kPickupsAlongFlight = [0.15, 0.45, 0.75]
+
+if (!("effects" in getroottable()))
+    ::effects <- { smoke = null, trail = null, sparkles = [] }
+
+function StartEffects()
+{
+    FX.KillAllEffectsInstant()
+    effects.smoke = FX()
+    effects.smoke.CreateFX("chimney_smoke")
+    effects.smoke.SetPos(kChimney)
+    effects.trail = FX()
+    effects.trail.CreateFX("dragon_trail")
+    effects.sparkles = []
+    foreach (along in kPickupsAlongFlight)
+    {
+        local spot = Vec3(0.0, 120.0, 0.0)
+        if (flight.path.GetPointCount() > 1)
+            flight.path.GetPosAtDistance(spot, flight.path.GetTotalDistance() * along)
+        local sparkle = FX()
+        sparkle.CreateFX("pickup_sparkle")
+        sparkle.SetPos(spot)
+        effects.sparkles.append(sparkle)
+    }
+}
+
+function StepEffects(dt)
+{
+    local tint = sky.night ? Vec3(1.0, 0.5, 0.3) : Vec3(1.0, 1.0, 1.0)
+    effects.smoke.SetRGBMultiplyNthPrimitive(tint, 0)
+    // The trail hangs behind the dragon, its width across the dragon's wings.
+    local radians = flight.heading * 0.0174532924
+    local forward = Vec3(sin(radians), 0.0, -cos(radians))
+    local m = Mat4()
+    m.orientY(forward)
+    local at = flight.position - forward * 6.0
+    m.x = at.x
+    m.y = at.y
+    m.z = at.z
+    effects.trail.SetMat(m)
+}
+
 function SetScreenSize(width, height)
 {
     demo.width <- width
     demo.height <- height
+}
+
+// Bars over the world: a fill bar and a label over the dragon, added again
+// at its place every step (bars do not move), and over each building a
+// label, a picture and a bar that stay where they were put.
+if (!("bars" in getroottable()))
+    ::bars <- { font = null, flag = -1, dragonBar = -1, dragonLabel = -1 }
+
+function StartBars()
+{
+    BarsClear()
+    bars.font = BasicText("fonts/QuarnVinque20.fnt")
+    if (bars.flag < 0)
+        bars.flag = BarAddTextureToTexturePool("frontend/barflag.tga")
+    local white = rgba8888(255, 255, 255, 255)
+    local buildings = [{ at = kWindmill, name = "Windmill", fill = 0.8 },
+                       { at = Vec3(400.0, 0.0, -160.0), name = "House", fill = 0.35 }]
+    foreach (building in buildings)
+    {
+        BarStringAdd(building.name, bars.font, building.at + Vec3(0.0, 19.0, 0.0), 0.06, white)
+        BarTextureAdd(bars.flag, building.at + Vec3(0.0, 16.0, 0.0), 2.0, 2.0, white)
+        BarAdd(building.fill, building.at + Vec3(0.0, 14.0, 0.0), 9.0, 1.0, rgba8888(60, 220, 60, 255),
+               rgba8888(60, 20, 20, 220), true)
+    }
+    bars.dragonBar = -1
+    bars.dragonLabel = -1
+}
+
+function StepBars(dt)
+{
+    BarDestroyByIndex(BAR_TYPE_REGULAR, bars.dragonBar)
+    BarDestroyByIndex(BAR_TYPE_STRING, bars.dragonLabel)
+    local above = flight.position + Vec3(0.0, 6.5, 0.0)
+    local fill = 0.5 + 0.5 * sin(demo.time)
+    bars.dragonBar = BarAdd(fill, above, 5.0, 0.4, rgba8888(240, 70, 40, 255), rgba8888(30, 30, 30, 200), true)
+    bars.dragonLabel = BarStringAdd("Dragon", bars.font, above + Vec3(0.0, 1.1, 0.0), 0.03,
+                                    rgba8888(255, 240, 160, 255))
 }
 
 function GameCreate()
@@ -335,8 +591,13 @@ function GameCreate()
     StartSounds()
     StartFlight()
     StartWorld()
+    StartPickups()
+    StartBoard()
     StartLights()
+    StartSceneEffects()
     StartKeys()
+    StartBars()
+    StartEffects()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     StartPauseMenu()
@@ -356,8 +617,14 @@ function GameStep(dt)
     StepKeys()
     StepSounds(dt)
     InstanceStep(Dragon, dt)
+    SmoothFlight(dt)
     InstanceStep(Building, dt)
     StepLights()
+    CheckPickups()
+    StepSceneEffects(dt)
+    StepBars(dt)
+    StepEffects(dt)
+    CheckBoard()
 }
 
 function PausedStep(dt)

@@ -7,6 +7,13 @@
 
 using CSteamID = uint64_t;
 
+enum EResult
+{
+    k_EResultOK = 1,
+    k_EResultFail = 2,
+    k_EResultInvalidParam = 8,
+};
+
 enum EP2PSend
 {
     k_EP2PSendUnreliable = 0,
@@ -39,6 +46,14 @@ class ISteamFriends
 {
 public:
     const char* GetPersonaName();
+    // "" for a user the folder does not know.
+    const char* GetFriendPersonaName(CSteamID friendId);
+    // Every other user of the folder, in name order, is a friend.
+    int GetFriendCount(int flags);
+    CSteamID GetFriendByIndex(int index, int flags);
+    // The stand-in has no overlay: it logs the page asked for.
+    void ActivateGameOverlay(const char* dialog);
+    void ActivateGameOverlayInviteDialog(CSteamID lobby);
 };
 
 class ISteamUtils
@@ -60,7 +75,24 @@ public:
     bool AcceptP2PSessionWithUser(CSteamID remote);
 };
 
+// The signed-in user's cloud files, kept in users/NAME/cloud. Names are
+// relative paths without "." or ".." parts; any other name is refused.
+class ISteamRemoteStorage
+{
+public:
+    static constexpr int32_t kMaxFileBytes = 100 * 1024 * 1024;
+
+    bool FileExists(const char* name);
+    // 0 for a missing file.
+    int32_t GetFileSize(const char* name);
+    // The count of bytes copied, at most size; 0 when the file cannot be read.
+    int32_t FileRead(const char* name, void* data, int32_t size);
+    // Replaces the whole file at once: a failed write keeps the old one.
+    bool FileWrite(const char* name, const void* data, int32_t size);
+};
+
 ISteamUser* SteamUser();
 ISteamFriends* SteamFriends();
 ISteamUtils* SteamUtils();
 ISteamNetworking* SteamNetworking();
+ISteamRemoteStorage* SteamRemoteStorage();

@@ -3,6 +3,8 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "core/StringUtil.h"
+#include "online/storefront/SteamMatchmaking.h"
+#include "online/storefront/SteamUserStats.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontLink.h"
 #include "online/storefront/StorefrontUser.h"
@@ -131,6 +133,8 @@ bool SteamAPI_Init()
 void SteamAPI_Shutdown()
 {
     StorefrontLinkClose();
+    StorefrontLobbiesForget();
+    StorefrontUserStatsForget();
     StorefrontSignOut();
     g_storefront = Storefront();
 }
@@ -140,6 +144,7 @@ void SteamAPI_RunCallbacks()
     if (!g_storefront.started)
         return;
     StorefrontLinkPump();
+    StorefrontLobbiesPump();
     // Only what was queued before this pump runs now; what the receivers
     // queue themselves waits for the next frame.
     size_t count = g_storefront.pending.size();

@@ -1,5 +1,6 @@
 #include "online/storefront/StorefrontFiles.h"
 
+#include "core/AtomicFile.h"
 #include "core/FixedString.h"
 
 #include <cstdio>
@@ -56,4 +57,33 @@ bool StorefrontWriteTextAtomically(const char* path, const char* text)
 bool StringIsDots(const char* name)
 {
     return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+std::vector<std::string> StorefrontSplitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+bool StorefrontReadFieldLines(const char* path, size_t maxBytes,
+                              const std::function<void(const std::vector<std::string>&)>& reader)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, maxBytes))
+        return false;
+    const std::string text(bytes.begin(), bytes.end());
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        reader(StorefrontSplitFields(text.substr(start, end - start)));
+        start = end + 1;
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/StorefrontBoards.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "platform/UserLocale.h"
 
@@ -15,6 +16,11 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -230,6 +236,71 @@ CSteamID ISteamUser::GetSteamID()
 const char* ISteamFriends::GetPersonaName()
 {
     return StorefrontUserName();
+}
+
+const char* ISteamFriends::GetFriendPersonaName(CSteamID friendId)
+{
+    static FixedString64 persona;
+    persona.Clear();
+    if (!g_user.signedIn)
+        return persona;
+    if (friendId == g_user.id)
+        return g_user.name;
+    if (const char* seen = StorefrontBoardPersona(friendId))
+        return seen;
+    char name[64];
+    if (StorefrontFindUserById(friendId, name, sizeof name))
+        persona.Set(name);
+    return persona;
+}
+
+namespace
+{
+// The other users of the folder, in name order.
+std::vector<std::pair<std::string, uint64_t>> OtherUsers()
+{
+    std::vector<std::pair<std::string, uint64_t>> users;
+    FixedString256 usersFolder;
+    usersFolder.Format("%s/users", g_user.folder.c_str());
+    DIR* folder = g_user.signedIn ? opendir(usersFolder) : nullptr;
+    if (!folder)
+        return users;
+    while (const dirent* entry = readdir(folder))
+    {
+        if (entry->d_name[0] == '.' || strcmp(g_user.name, entry->d_name) == 0)
+            continue;
+        char path[512];
+        snprintf(path, sizeof path, "%s/%s/id", usersFolder.c_str(), entry->d_name);
+        char text[32];
+        if (StorefrontReadText(path, text, sizeof text))
+            if (const uint64_t id = strtoull(text, nullptr, 10); id >= kFirstUserId)
+                users.emplace_back(entry->d_name, id);
+    }
+    closedir(folder);
+    std::sort(users.begin(), users.end());
+    return users;
+}
+} // namespace
+
+int ISteamFriends::GetFriendCount(int)
+{
+    return static_cast<int>(OtherUsers().size());
+}
+
+CSteamID ISteamFriends::GetFriendByIndex(int index, int)
+{
+    const auto users = OtherUsers();
+    return index >= 0 && static_cast<size_t>(index) < users.size() ? users[static_cast<size_t>(index)].second : 0;
+}
+
+void ISteamFriends::ActivateGameOverlay(const char* dialog)
+{
+    LogError("Pendrel Platform overlay: %s\n", dialog ? dialog : "");
+}
+
+void ISteamFriends::ActivateGameOverlayInviteDialog(CSteamID lobby)
+{
+    LogError("Pendrel Platform overlay: LobbyInvite for lobby %" PRIu64 "\n", static_cast<uint64_t>(lobby));
 }
 
 uint32_t ISteamUtils::GetAppID()

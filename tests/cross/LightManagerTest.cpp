@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -87,6 +88,27 @@ TEST(LightManagerTest, DeleteRemovesOneLightAndDeleteAllEmptiesBothLists)
     lights.DeleteAll();
     EXPECT_TRUE(lights.PointLights().empty());
     EXPECT_TRUE(lights.DirectionalLights().empty());
+}
+
+TEST(LightManagerTest, EveryLightIsFoundAmongManyWithGapsLeftByDeletes)
+{
+    LightManager lights;
+    std::vector<uint32_t> ids;
+    for (int i = 0; i < 1000; ++i)
+        ids.push_back(lights.AddPointLight(LightAt(float(i), 0, 0, 1)));
+    for (size_t i = 0; i < ids.size(); i += 3)
+        lights.DeleteLight(ids[i]);
+    for (size_t i = 0; i < ids.size(); ++i)
+    {
+        const PointLight* light = lights.FindPointLight(ids[i]);
+        if (i % 3 == 0)
+        {
+            EXPECT_EQ(light, nullptr) << i;
+            continue;
+        }
+        ASSERT_NE(light, nullptr) << i;
+        EXPECT_EQ(light->position[0], float(i)) << i;
+    }
 }
 
 TEST(LightVolumeTest, InactiveLightsStayListedButAreNotDrawn)

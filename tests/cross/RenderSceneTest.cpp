@@ -3,6 +3,7 @@
 
 #include "RenderScene.h"
 
+#include "core/MathExpect.h"
 #include "cross/Model.h"
 #include "cross/ModelCache.h"
 #include "cross/Render.h"
@@ -265,5 +266,47 @@ TEST_F(RenderSceneTest, HiddenMeshesAreLeftOutOfAnActorsItems)
     m_creature.instance->HideMesh("skin", false);
     RenderAll(0.0f);
     EXPECT_EQ(RenderQueueBucket(kRenderSetSkinned, kRenderBucketOpaque).size(), 1u);
+}
+} // namespace
+
+namespace
+{
+// A prop that moves one of its model's meshes draws that mesh with its own
+// matrix; another holder of the same model keeps the model's.
+TEST_F(RenderSceneTest, AnOwnMeshMatrixReplacesTheModelsForThatInstanceOnly)
+{
+    ASSERT_TRUE(StartScene(false, true));
+    Model* house = ModelCache("models/house.chmodel");
+    ASSERT_NE(house, nullptr);
+    PropRenderInstance moved, still;
+    moved.SetModel(house);
+    still.SetModel(ModelCache("models/house.chmodel"));
+    EXPECT_EQ(moved.OwnMeshMatrix(-1), nullptr);
+    EXPECT_EQ(moved.OwnMeshMatrix(Model::GetMeshCount(house)), nullptr);
+    Mat4* own = moved.OwnMeshMatrix(0);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(moved.OwnMeshMatrix(0), own);
+    const Mat4 modelNode = house->GetMesh(0)->nodes[0].matrix;
+    EXPECT_TRUE(Mat4Near(*own, modelNode));
+    Mat4SetTranslation(*own, Vec3(0, 40, 0));
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    const struct
+    {
+        PropRenderInstance* instance;
+        Mat4 expected;
+        const char* what;
+    } cases[] = {{&moved, *own, "its own matrix"}, {&still, modelNode, "the model's matrix"}};
+    for (const auto& c : cases)
+    {
+        RenderQueueClear();
+        RenderInstance::Submit(c.instance, house, nullptr, nullptr, -1.0f);
+        const auto& items = RenderQueueBucket(kRenderSetStatic, kRenderBucketOpaque);
+        ASSERT_FALSE(items.empty()) << c.what;
+        EXPECT_TRUE(Mat4Near(items[0].modelView, c.expected)) << c.what;
+    }
+    EXPECT_TRUE(Mat4Near(house->GetMesh(0)->nodes[0].matrix, modelNode));
+    RenderQueueClear();
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "FuzzTarget.h"
 
 #include "core/LogError.h"
+#include "frontend/ScreenElementData.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,13 @@ struct ScratchFolder
 void FuzzSilenceReports()
 {
     SetLogErrorHandler([](const char*) {});
+}
+
+void FuzzUseNoScreenTextures()
+{
+    static const ScreenTextureSource kNoTextures = {[](const char*) -> Texture* { return nullptr; },
+                                                    [](Texture** holder) { *holder = nullptr; }};
+    ScreenElementDataSetTextureSource(&kNoTextures);
 }
 
 const std::string& FuzzFreshFolder()

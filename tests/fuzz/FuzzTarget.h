@@ -23,6 +23,9 @@ bool RegisterFuzzTarget(const char* name, FuzzEntry entry);
 // Reports go nowhere: a target runs millions of inputs, most of them refused with a report.
 void FuzzSilenceReports();
 
+// Screen element readers get no textures: a fuzzer has no GL.
+void FuzzUseNoScreenTextures();
+
 // A folder of this process's own, emptied on each call, removed at exit; its path ends without '/'.
 const std::string& FuzzFreshFolder();
 

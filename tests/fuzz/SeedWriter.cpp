@@ -4,6 +4,8 @@
 #include "FuzzSquirrel.h"
 #include "FuzzTarget.h"
 
+#include "online/Composer.h"
+#include "online/storefront/StorefrontBoards.h"
 #include "opengl/Image.h"
 #include "squirrel/src/SqOpcodes.h"
 #include "squirrel/src/SqVM.h"
@@ -20,6 +22,7 @@
 #include "tools/formats/SideAnimWriter.h"
 #include "tools/formats/TerrainWriter.h"
 #include "tools/formats/TgaWriter.h"
+#include "tools/formats/TileMapWriter.h"
 #include "tools/formats/WavWriter.h"
 
 #include <cstdio>
@@ -110,6 +113,23 @@ void TextSeeds()
                                 "abc"s);
     Seed("tokenizer", "words", " ,;\0first, second;third\n\"quoted words\" 12.5 -3\n"s);
     Seed("strings", "table", "# comment\nStart\tStart game\nQuit\tQuit\n\nBroken line without tab\n"s);
+    composer save;
+    save.Init(64);
+    save.AddToken("runs", "12");
+    save.AddToken("name", "Small Dragon");
+    save.AddToken("# not a comment key", "x");
+    Seed("saveload", "progress", std::string(save.Buffer(), static_cast<size_t>(save.Length())));
+    BoardFile board;
+    board.entries = {{90, 76561197960265729ull, "ann"}, {120, 76561197960265730ull, "Small Dragon"}};
+    {
+        const std::string path = (g_out / "leaderboard-scratch").string();
+        if (BoardWrite(path.c_str(), board))
+        {
+            std::ifstream in(path, std::ios::binary);
+            Seed("leaderboard", "two", std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        }
+        remove(path.c_str());
+    }
     Seed("settings", "window", "windowposx=dword:00000040\nwindowposy=dword:00000020\nname=text\n"s);
     Seed("cmdline", "options", "-nosound -startup game.nut +set width 640\0-window"s);
     Seed("enciphered", "secret", "sec/cipher.bin\0The enciphered bytes of a small file."s);
@@ -121,6 +141,14 @@ void TextSeeds()
     box.width = box.height = 10;
     box.textures = {"NONE", "up.tga"};
     Seed("screenelements", "box.txt", ScreenElementText({box}));
+    ManagedElementSpec managed;
+    managed.name = "box";
+    managed.layouts = {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 200, 100, 40, 20, {"NONE"}}};
+    ManagedElementSpec spin;
+    spin.name = "spin";
+    spin.animated = true;
+    spin.layouts = {{640, 360, 32, 32, 8, 8, {"a.tga", "b.tga"}}, {1280, 720, 64, 64, 16, 16, {"c.tga"}}};
+    Seed("screenelementmanager", "elements.txt", ManagedElementText({managed, spin}));
     UIScreenSpec screen;
     screen.name = "menu";
     screen.elementFile = "menu.txt";
@@ -163,6 +191,16 @@ void LocatorSeeds()
     // The first byte chooses numbers (even) or names (odd).
     Seed("grid", "numbers", std::string(1, '\0') + "2,3,10,10,\n0,1,0,\n0,0,2,\n");
     Seed("grid", "names", "\x01" "3,2,5,5,\r\ngrass,river,\r\nmountain,grass,\r\nriver,grass,\r\n");
+    TileMapSpec board;
+    board.rows = 2;
+    board.columns = 3;
+    board.tileSizeX = 80.0f;
+    board.tileSizeZ = 60.0f;
+    board.tiles = {TileTokenWrite({0, 0, false, false, 0.0f}), TileTokenWrite({10, 1, true, false, 90.0f}),
+                   TileTokenWrite({12, 1, true, true, 0.0f}), TileTokenWrite({12, 1, false, true, -45.5f}),
+                   "7_2_r", "3_"};
+    Seed("tilemap", "board.map", TileMapWrite(board));
+    Seed("tilemap", "short.map", "100,100,1,1,\r\n1_1_hflip,\r\n");
 }
 
 void EffectSeeds()

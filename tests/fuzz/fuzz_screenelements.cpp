@@ -4,23 +4,10 @@
 #include "core/Hash.h"
 #include "frontend/ScreenElementData.h"
 
-namespace
-{
-Texture* NoTexture(const char*)
-{
-    return nullptr;
-}
-void Forget(Texture** holder)
-{
-    *holder = nullptr;
-}
-const ScreenTextureSource kNoTextures = {NoTexture, Forget};
-} // namespace
-
 FUZZ_TARGET(screenelements)(const uint8_t* data, size_t size)
 {
     FuzzSilenceReports();
-    ScreenElementDataSetTextureSource(&kNoTextures);
+    FuzzUseNoScreenTextures();
     ScreenElementData set;
     ScreenElementDataRead(set, "frontend", reinterpret_cast<const char*>(data), int(size));
     SetScreenProperties(set, 1280, 720, 0, 0);

@@ -11,22 +11,13 @@ BasicText* NoFont(const char*)
 {
     return nullptr;
 }
-Texture* NoTexture(const char*)
-{
-    return nullptr;
-}
-void Forget(Texture** holder)
-{
-    *holder = nullptr;
-}
-const ScreenTextureSource kNoTextures = {NoTexture, Forget};
 } // namespace
 
 FUZZ_TARGET(screens)(const uint8_t* data, size_t size)
 {
     FuzzSilenceReports();
     UIInterface::SetFontMaker(NoFont);
-    ScreenElementDataSetTextureSource(&kNoTextures);
+    FuzzUseNoScreenTextures();
     UIInterface ui;
     ui.SetViewport(640, 480, 0, 0);
     ui.ReadScreens("frontend", reinterpret_cast<const char*>(data), int(size));

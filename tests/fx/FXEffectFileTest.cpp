@@ -2,11 +2,9 @@
 #include "fx/FXDefinitions.h"
 #include "fx/FXEffectFile.h"
 #include "fx/FXTextureSet.h"
-#include "opengl/GLState.h"
-#include "platform/Display.h"
-#include "platform/Shell.h"
 #include "support/DataTreeFixture.h"
 #include "support/DisplayTestSupport.h"
+#include "support/gl/GLTestContext.h"
 #include "tools/formats/EffectDefWriter.h"
 
 #include <string>
@@ -20,18 +18,25 @@ class FXEffectFileTest : public DataTreeTest
 protected:
     static void SetUpTestSuite()
     {
-        s_context = DisplayAvailable() && CreateMainWindow(true) && DisplayCreate(64, 64, nullptr);
-        GLBindTextureCacheReset();
+        if (!DisplayAvailable())
+            return;
+        LogCapture reports;
+        s_context = GLTestOpenContext();
+        s_contextReports = reports.Text();
     }
     static void TearDownTestSuite()
     {
-        DisplayDestroy();
-        DestroyMainWindow();
+        if (DisplayAvailable())
+            GLTestCloseContext();
+        s_context = false;
     }
     void SetUp() override
     {
-        if (!s_context)
+        // Only a missing display skips: a context that would not come up
+        // fails every test with the reason.
+        if (!DisplayAvailable())
             GTEST_SKIP() << "no display";
+        ASSERT_TRUE(s_context) << s_contextReports;
         FXClearDefinitions();
     }
     void TearDown() override
@@ -54,9 +59,11 @@ protected:
     static const FXElementDef& Element(int index) { return Tables().elements[index]; }
 
     static bool s_context;
+    static std::string s_contextReports;
 };
 
 bool FXEffectFileTest::s_context = false;
+std::string FXEffectFileTest::s_contextReports;
 
 EffectCurveText Curve(std::vector<std::pair<float, float>> keys, int loopBeginBeforeKey = -1, int loopCount = 0)
 {

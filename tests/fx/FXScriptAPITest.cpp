@@ -4,6 +4,9 @@
 #include "core/Hash.h"
 #include "fx/FX.h"
 #include "fx/FXDefinitions.h"
+#include "fx/EParticleSystem.h"
+#include "fx/FXElementKinds.h"
+#include "fx/FXElementPool.h"
 #include "fx/FXScriptAPI.h"
 
 namespace
@@ -60,6 +63,37 @@ TEST_F(FXScriptAPITest, HandlesAnswerStillAliveUntilTheirEffectDies)
         "FX.KillAllEffectsInstant();\n");
     EXPECT_EQ(GlobalInt("after"), 0);
     EXPECT_EQ(Reports(), "");
+}
+
+TEST_F(FXScriptAPITest, NthElementMethodsReachTheParticleSystem)
+{
+    FXInstallElementKinds();
+    FXDefinitionTables& tables = FXGetDefinitionTables();
+    AddEmptyEffect("smoke");
+    FXEffectDef& effect = tables.effects[tables.effectCount - 1];
+    effect.firstElement = tables.elementCount;
+    effect.elementCount = 1;
+    FXElementDef& element = tables.elements[tables.elementCount++];
+    element.Reset();
+    element.type = kFXParticleSystem;
+    element.lifeTime = 10.0f;
+    Run("fx <- FX(); fx.CreateFX(\"smoke\");\n"
+        "fx.SetRGBMultiplyNthPrimitive(Vec3(0.5, 0.0, 2.0), 0);\n"
+        "fx.SetParticleRateAddNthPrimitive(2.5, 0);\n"
+        "fx.SetParticleRateAddNthPrimitive(7.0, 1);\n");
+    EXPECT_EQ(Reports(), "");
+    ASSERT_EQ(FXLiveInstanceCount(), 1);
+    const EParticleSystem& system = *static_cast<EParticleSystem*>(FXGetLiveInstance(0)->elements->element);
+    EXPECT_FLOAT_EQ(system.colourMultiply.x, 0.5f);
+    EXPECT_FLOAT_EQ(system.colourMultiply.z, 2.0f);
+    EXPECT_FLOAT_EQ(system.rate, 2.5f);
+    // A smaller native object in the colour's place is refused, not over-read.
+    Run("fx.SetRGBMultiplyNthPrimitive(Vec2(1.0, 1.0), 0);\n");
+    EXPECT_FALSE(Reports().empty());
+    EXPECT_FLOAT_EQ(system.colourMultiply.x, 0.5f);
+    FX::KillAllEffectsInstant();
+    for (int type = 0; type < kFXElementTypeCount; ++type)
+        FXSetElementPool(type, nullptr);
 }
 
 TEST_F(FXScriptAPITest, SetPosWithOffsetUsesTheMatrixAxes)

@@ -6,6 +6,7 @@
 #include "core/StringKeeper.h"
 #include "game/LocatorStore.h"
 #include "game/PathSetPointsByName.h"
+#include "game/Terrain.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -37,4 +38,34 @@ TEST(DemoTree, LocatorFilesLoadWithoutAReport)
     EXPECT_TRUE(PathSetPointsByName(flight, "dragon_flight"));
     EXPECT_GT(flight.GetTotalDistance(), 1900.0f);
     LocatorsClear();
+}
+
+// The generated ground: the hill peaks under the crate's spawn point, flat
+// ground lies around it, and the ledge's top is of surface kind 1.
+TEST(DemoTree, HillTerrainLoadsWithoutAReport)
+{
+    FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
+    LogCapture log;
+    Terrain terrain;
+    ASSERT_TRUE(TerrainLoad(terrain, "levels/hill.chterrain")) << log.Text();
+    EXPECT_TRUE(log.Empty()) << log.Text();
+    ASSERT_TRUE(terrain.HasFaceChannels());
+
+    const struct
+    {
+        Vec3 above;
+        float height;
+        uint32_t kind;
+    } cases[] = {
+        {Vec3(50, 100, -120), 40.0f, 0}, // the hilltop, under "crate_hill"
+        {Vec3(500, 100, 500), 0.0f, 0},  // far from the hill
+        {Vec3(-250, 100, -250), 30.0f, 1}, // the ledge
+    };
+    for (const auto& c : cases)
+    {
+        TerrainHeightHit hits[kTerrainHeightHits];
+        ASSERT_TRUE(TerrainHeightHits(terrain, c.above, hits)) << c.above.x;
+        EXPECT_NEAR(hits[0].height, c.height, 0.5f) << c.above.x;
+        EXPECT_EQ(terrain.SurfaceKind(hits[0].face), c.kind) << c.above.x;
+    }
 }

@@ -7,6 +7,7 @@
 #include "cross/Render.h"
 #include "frontend/LoadingScreen.h"
 #include "game/AppNatives.h"
+#include "game/Collision.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
 #include "game/TolvanFixedUpdate.h"
@@ -276,6 +277,28 @@ TEST_F(FrameWithOptionsTest, ScreenSizeChangesKeepTheContextAndTheCommandLine)
     EXPECT_NE(dir.ReadFile("tolvan.log").find("ChangeScreenSize"), std::string::npos);
     RenderGetSize(renderWidth, renderHeight);
     EXPECT_EQ(renderWidth, unsigned(width));
+}
+
+// Collisions are paired in the world phase, after GameStep; the shutdown lets
+// go of the tables and the instances they hold while the VM still stands.
+TEST_F(FrameWithOptionsTest, TheStepPairsCollisionsAfterGameStepAndShutdownFreesThem)
+{
+    Start("-nosound");
+    TakeCalls();
+    ScriptRun(R"(
+class Gem extends Prop { constructor(p) { base.constructor(p); } }
+function Touch(a, b, dt) { Note("Touch"); }
+Collision.InitAsGrid(4, -10, -10, 10, 10, 5);
+Collision.RegisterSphereObject(InstanceCreate(Gem, Vec3(0, 0, 0)), "a", 0);
+Collision.RegisterSphereObject(InstanceCreate(Gem, Vec3(1, 0, 0)), "b", 0);
+Collision.RegisterCallback("a", "b", "Touch", false, 2.0);
+)");
+    FrameAfter(kStepMicroseconds + 100);
+    EXPECT_EQ(TakeCalls(), "QUARNFINALHACKMESSAGES,GameStep,Touch,ViewUpdate 33,");
+    AppShutdown();
+    m_started = false;
+    EXPECT_FALSE(CollisionIsInitialised());
+    EXPECT_EQ(CollisionCallbackCount(), 0);
 }
 
 TEST_F(FrameWithOptionsTest, WhileTheLoadingScreenIsUpFramesStepAndDrawIt)

@@ -1,7 +1,9 @@
-// The world globals: ground-plane collision tests.
+// The world globals: ground-plane collision tests, the terrain and its height query.
 #include "ScriptWorldFixture.h"
 
+#include "game/World.h"
 #include "game/WorldScriptAPI.h"
+#include "tools/formats/TerrainWriter.h"
 
 namespace
 {
@@ -14,10 +16,34 @@ protected:
         RegisterWorldScriptAPI(vm);
     }
 
+    void TearDown() override
+    {
+        simFinalize();
+        ScriptWorldTest::TearDown();
+    }
+
     int Eval(const std::string& expression)
     {
         Run("::result <- " + expression + ";");
         return GlobalInt("result");
+    }
+
+    float Height(const std::string& point)
+    {
+        Run("::height <- TERRAIN.TestHeight(" + point + ");");
+        return GlobalFloat("height");
+    }
+
+    // Flat ground at height 3 over [-10, 10] in x and z, a shelf at 7 above
+    // its corner, written below data/ with the tree mounted again.
+    void WriteGround(const std::string& name)
+    {
+        TerrainMesh mesh;
+        mesh.AddQuad(Vec3(-10, 3, -10), Vec3(-10, 3, 10), Vec3(10, 3, 10), Vec3(10, 3, -10));
+        mesh.AddQuad(Vec3(5, 7, 5), Vec3(5, 7, 10), Vec3(10, 7, 10), Vec3(10, 7, 5));
+        const std::vector<uint8_t> bytes = TerrainFileWrite(TerrainFileBuild(mesh));
+        ASSERT_TRUE(dir.WriteFile("data/" + name, bytes.data(), bytes.size()));
+        FileTableMountDataTree(dir.Root().c_str());
     }
 };
 
@@ -48,4 +74,45 @@ TEST_F(WorldScriptAPITest, ArgumentsOfTheWrongClassAreScriptErrors)
     EXPECT_TRUE(RaisesError("XZCollision(Vec3(0, 0, 0), 5, 1.0);"));
     EXPECT_TRUE(RaisesError("XZCollision(Vec3(0, 0, 0), Vec2(1, 1), 1.0);"));
 }
+TEST_F(WorldScriptAPITest, TestHeightGivesTheHighestSurfaceBelowElseTwoAndAHalf)
+{
+    EXPECT_FLOAT_EQ(Height("Vec3(0, 10, 0)"), 2.5f) << "no terrain yet";
+    WriteGround("ground.chterrain");
+    Run("Terrain_Create(\"ground.chterrain\", \"no model\");");
+    ASSERT_NE(GetTerrain(), nullptr);
+    const struct
+    {
+        const char* point;
+        float expected;
+    } cases[] = {
+        {"Vec3(0, 10, 0)", 3.0f},
+        {"Vec3(-9, 3.5, 9)", 3.0f},
+        {"Vec3(7, 20, 7)", 7.0f}, // the shelf hides the ground below it
+        {"Vec3(7, 5, 7)", 3.0f},  // under the shelf
+        {"Vec3(0, 2, 0)", 2.5f},  // below the ground
+        {"Vec3(50, 10, 0)", 2.5f}, // off the terrain
+    };
+    for (const auto& c : cases)
+        EXPECT_FLOAT_EQ(Height(c.point), c.expected) << c.point << "\n" << Reports();
+}
+
+TEST_F(WorldScriptAPITest, TerrainCreateOfAMissingFileLeavesNoGround)
+{
+    WriteGround("ground.chterrain");
+    Run("Terrain_Create(\"ground.chterrain\", \"no model\");");
+    ASSERT_FLOAT_EQ(Height("Vec3(0, 10, 0)"), 3.0f) << Reports();
+    ClearReports();
+    Run("Terrain_Create(\"missing.chterrain\", \"no model\");");
+    EXPECT_TRUE(ReportsContain("missing.chterrain")) << Reports();
+    EXPECT_FLOAT_EQ(Height("Vec3(0, 10, 0)"), 2.5f);
+}
+
+TEST_F(WorldScriptAPITest, TerrainArgumentsOfTheWrongTypeAreScriptErrors)
+{
+    EXPECT_TRUE(RaisesError("TERRAIN.TestHeight(5);"));
+    EXPECT_TRUE(RaisesError("TERRAIN.TestHeight(Vec2(1, 1));"));
+    EXPECT_TRUE(RaisesError("Terrain_Create(\"ground.chterrain\");"));
+    EXPECT_TRUE(RaisesError("Terrain_Create(1, \"model\");"));
+}
+
 } // namespace

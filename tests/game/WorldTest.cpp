@@ -7,8 +7,10 @@
 #include "core/MathExpect.h"
 #include "game/Entity.h"
 #include "game/EntityRegistry.h"
+#include "game/LocatorStore.h"
 #include "game/TileTerrainCollision.h"
 #include "game/World.h"
+#include "tools/formats/LocatorWriter.h"
 
 #include <cstring>
 
@@ -223,9 +225,16 @@ TEST_F(WorldTest, FinalizeDeletesOnlyEngineAllocatedEntitiesAndTheWorldObjects)
     allocated->m_engineAllocated = true;
     EntityRegistryAdd(&inScript);
     EntityRegistryAdd(allocated);
+    LocatorFileSpec level;
+    level.locators.push_back(LocatorAt(7, "spawn", Vec3(1, 2, 3)));
+    const std::vector<uint8_t> locators = LocatorWrite(level);
+    ASSERT_TRUE(dir.WriteFile("data/level.loc", locators.data(), locators.size()));
     Write("tile.chterrain", Tile(0.0f, 0));
     TerrainCreate("tile.chterrain", "no model");
     TileTerrainCollisionCreate();
+    ASSERT_TRUE(LocatorsLoad("level.loc")) << m_log.Text();
+    LocatorRef kept;
+    LocatorRefSet(kept, LocatorGet(0));
 
     simFinalize();
     EXPECT_EQ(deletions, 1);
@@ -233,4 +242,7 @@ TEST_F(WorldTest, FinalizeDeletesOnlyEngineAllocatedEntitiesAndTheWorldObjects)
     EXPECT_EQ(GetTerrain(), nullptr);
     EXPECT_EQ(GetTileTerrainCollision(), nullptr);
     EXPECT_EQ(FileTableFindEntry("tile.chterrain")->kind, kResourceGone);
+    EXPECT_EQ(LocatorCount(), 0);
+    EXPECT_EQ(LocatorGetNative(kept), nullptr);
+    EXPECT_EQ(FileTableFindEntry("level.loc")->kind, kResourceGone);
 }

@@ -121,6 +121,22 @@ TEST_F(GLStateOnDriver, SkippedBindStillMakesItsUnitActive)
     GLBindTextureCacheReset();
 }
 
+TEST_F(GLStateOnDriver, ASkippedDrawBindLeavesTheActiveUnitAndAFreshOneBinds)
+{
+    GLBindTexture(0, &first);
+    GLBindTexture(1, &second);
+    EXPECT_FALSE(GLUseTexture(0, &first));
+    EXPECT_EQ(Integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_TRUE(GLUseTexture(0, &second));
+    EXPECT_EQ(BoundTexture(0), int(TextureGLName(&second)));
+    GLBindTextureForget(&second);
+    EXPECT_TRUE(GLUseTexture(1, &second)) << "a forgotten texture is bound again";
+    LogCapture log;
+    EXPECT_FALSE(GLUseTexture(kGLTextureUnits, &first));
+    EXPECT_EQ(log.Lines().size(), 1u);
+    GLBindTextureCacheReset();
+}
+
 TEST_F(GLStateOnDriver, NullUnbindsAndUnitsOutsideTheTableAreRefused)
 {
     GLBindTexture(3, &first);

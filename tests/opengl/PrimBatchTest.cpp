@@ -203,3 +203,29 @@ TEST(PrimBatchColour, FloatColoursTruncateAndKeepTheLowByte)
     PrimSetColorPacked(0x11223344u);
     EXPECT_EQ(PrimGetColorPacked(), 0x11223344u);
 }
+
+TEST_F(PrimBatchTest, ATransformMovesVerticesAsTheyAreAddedWithoutAFlush)
+{
+    UsePath(true);
+    PrimSetType(GL_QUADS);
+    PrimSetColor4ub(255, 255, 255, 255);
+    Quad(0, 0, 8);
+    // Doubles and moves to (40, 40): the second quad covers 40..56.
+    Mat4 transform = Mat4Identity();
+    transform[0] = transform[5] = 2.0f;
+    Mat4SetTranslation(transform, Vec3(40.0f, 40.0f, 0.0f));
+    PrimSetTransform(&transform);
+    Quad(0, 0, 8);
+    PrimSetTransform(nullptr);
+    Quad(20, 0, 4);
+    EXPECT_EQ(PrimBatchDrawCalls(), 0u);
+    PrimFlush();
+    EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+    const std::vector<uint8_t> pixels = GLTestReadPixels();
+    EXPECT_EQ(Pixel(pixels, 4, 4), "\xff\xff\xff");
+    EXPECT_EQ(Pixel(pixels, 54, 54), "\xff\xff\xff");
+    EXPECT_EQ(Pixel(pixels, 42, 42), "\xff\xff\xff");
+    EXPECT_EQ(Pixel(pixels, 38, 38), std::string("\0\0\0", 3));
+    EXPECT_EQ(Pixel(pixels, 58, 58), std::string("\0\0\0", 3));
+    EXPECT_EQ(Pixel(pixels, 22, 2), "\xff\xff\xff") << "the transform ends when cleared";
+}

@@ -31,6 +31,8 @@ struct TestApplication
     int quitAtFrame = 1;
     bool raiseTermAtFirstFrame = false;
     bool pushAltF4AtFirstFrame = false;
+    // When not negative, the quit asks for this exit code.
+    int quitExitCode = -1;
     bool screenSaverHeldOff = false;
     int secondProcessResult = -1;
     SecondProcess* secondProcess = nullptr;
@@ -62,7 +64,9 @@ void TestFrame()
         if (g_app.secondProcess)
             g_app.secondProcessResult = StartSecondProcess(*g_app.secondProcess);
     }
-    if (g_app.frames == g_app.quitAtFrame || g_app.frames >= kFrameBudget)
+    if (g_app.frames == g_app.quitAtFrame && g_app.quitExitCode >= 0)
+        RequestQuitWithExitCode(g_app.quitExitCode);
+    else if (g_app.frames == g_app.quitAtFrame || g_app.frames >= kFrameBudget)
         RequestQuit();
 }
 
@@ -156,6 +160,18 @@ TEST_F(ShellTest, RunsInitFramesAndShutdownAndEndsWithOne)
     // Nothing of the user's lasts beyond the run: the folder holds the lock file alone.
     for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path()))
         EXPECT_EQ(entry.path().filename(), "ShellTest.lock");
+}
+
+TEST_F(ShellTest, AQuitWithAnExitCodeEndsWithItOnceAndTheNextRunWithOne)
+{
+    g_app.quitAtFrame = 2;
+    g_app.quitExitCode = 0;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_app.frames, 2);
+    EXPECT_EQ(g_app.shutdowns, 1);
+
+    g_app = TestApplication();
+    EXPECT_EQ(Run(), kShellExitDone);
 }
 
 TEST_F(ShellTest, SecondInstanceIsRefusedWhileTheFirstRuns)

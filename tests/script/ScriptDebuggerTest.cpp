@@ -409,6 +409,24 @@ TEST_F(ScriptDebuggerTest, AClientThatLeavesBeforeReadyEndsTheWait)
     EXPECT_FALSE(m_debugger->Ready());
 }
 
+// Start-up goes on without a debugger whose client left: the scripts that
+// run next must not reach the one deleted.
+TEST_F(ScriptDebuggerTest, ADebuggerShutDownLeavesNoHookBehind)
+{
+    m_debugger = ScriptDebugger_Init(vm(), 0, true);
+    ASSERT_NE(m_debugger, nullptr);
+    ASSERT_TRUE(m_client->Connect(m_debugger->Port()));
+    m_client->Close();
+    EXPECT_LT(m_debugger->WaitForConnections(), 0);
+    ScriptDebugger_Shutdown(m_debugger);
+    m_debugger = nullptr;
+    RunSource("local a = 1;\nreached <- a + 1;\n", "scripts/after.nut");
+    EXPECT_EQ(GlobalInt("reached"), 2);
+    ClearReports();
+    RunSource("local t = {};\nt.missing += 1;\n", "scripts/broken.nut");
+    EXPECT_TRUE(ReportsContain("Squirrel error")) << "the host's handler reports again";
+}
+
 TEST_F(ScriptDebuggerTest, ADisconnectInABreakDetachesAndAsksToQuit)
 {
     Attach("ab 2:scripts/d.nut\n");
@@ -420,6 +438,31 @@ TEST_F(ScriptDebuggerTest, ADisconnectInABreakDetachesAndAsksToQuit)
     EXPECT_FALSE(m_debugger->Attached());
     EXPECT_TRUE(MessagePump());
     ShellResetQuit();
+}
+
+TEST(ScriptDebuggerPort, TheVariableNamesTheListenPortWhenItIsOne)
+{
+    const struct
+    {
+        const char* value; // null: unset
+        int port;
+        bool reported;
+    } cases[] = {
+        {nullptr, kDebuggerPort, false}, {"", kDebuggerPort, false},     {"4321", 4321, false},
+        {"65535", 65535, false},         {"0", kDebuggerPort, true},      {"65536", kDebuggerPort, true},
+        {"-5", kDebuggerPort, true},     {"12ab", kDebuggerPort, true},   {"99999999999999999999", kDebuggerPort, true},
+    };
+    for (const auto& c : cases)
+    {
+        if (c.value)
+            setenv(kDebuggerPortVariable, c.value, 1);
+        else
+            unsetenv(kDebuggerPortVariable);
+        LogCapture log;
+        EXPECT_EQ(DebuggerListenPort(), c.port) << (c.value ? c.value : "unset");
+        EXPECT_EQ(!log.Empty(), c.reported) << (c.value ? c.value : "unset");
+    }
+    unsetenv(kDebuggerPortVariable);
 }
 
 TEST_F(ScriptDebuggerTest, ADisconnectWhileRunningDetachesOnce)

@@ -5,12 +5,12 @@
 //   levels/flight.loc  (version 5) the dragon's flight path, a closed circle
 //                      of 24 points at the height the dragon cruises.
 
+#include "tools/formats/FileBytes.h"
 #include "tools/formats/LocatorWriter.h"
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <string>
 
 namespace
 {
@@ -46,19 +46,6 @@ LocatorFileSpec Flight()
     return spec;
 }
 
-bool Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
-{
-    std::error_code error;
-    std::filesystem::create_directories(file.parent_path(), error);
-    FILE* out = fopen(file.string().c_str(), "wb");
-    if (!out)
-    {
-        fprintf(stderr, "locgen: cannot write %s\n", file.string().c_str());
-        return false;
-    }
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    return fclose(out) == 0 && written;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -69,7 +56,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path data(argv[1]);
-    const bool ok = Write(data / "levels/spawns.loc", LocatorWrite(Spawns())) &&
-                    Write(data / "levels/flight.loc", LocatorWrite(Flight()));
+    const bool ok = WriteFileBytes((data / "levels/spawns.loc").string(), LocatorWrite(Spawns())) &&
+                    WriteFileBytes((data / "levels/flight.loc").string(), LocatorWrite(Flight()));
     return ok ? 0 : 1;
 }

@@ -2,8 +2,9 @@
 // Writes the demo's models and animations below the data folder: ground
 // tiles, a house, a windmill whose blade turns by an object animation, a
 // water tile whose texture scrolls by a UV animation, and a dragon of 20
-// joints with a flapping and a gliding animation. Each model names
-// textures that the build makes beside it with texgen.
+// joints with a flapping and a gliding animation, and the effects' crystal
+// that spins by a skeletal animation. Each model names textures that the
+// build makes beside it with texgen.
 
 #include "tools/formats/AnimWriter.h"
 #include "tools/formats/ModelWriter.h"
@@ -224,7 +225,7 @@ ChModel Dragon()
         mesh.joints.push_back({0, kDragonJoints[j].name, BindOf(kDragonJoints[j])});
     mesh.sockets.push_back({"Mouth", 9, Mat4Identity()});
     ChModel model = ModelOf({mesh}, 5.0f);
-    model.spheres = {0, 2, 0, 1.5f};
+    model.spheres = {1.5f, 0, 2, 0}; // radius, then offset x, y, z
     return model;
 }
 
@@ -276,6 +277,57 @@ ChAnim DragonAnim(const char* name, uint32_t frames, float beat, float sway, flo
     return anim;
 }
 
+// A six-pointed crystal (two four-sided pyramids base to base), 12 high
+// and 6 across, every vertex on its one joint so an animation turns it.
+ChModel Crystal()
+{
+    Geometry g;
+    const float tip = 6.0f, waist = 3.0f;
+    const float ring[4][3] = {{waist, 0, 0}, {0, 0, -waist}, {-waist, 0, 0}, {0, 0, waist}};
+    for (int side = 0; side < 4; ++side)
+    {
+        const float* a = ring[side];
+        const float* b = ring[(side + 1) % 4];
+        for (float end : {tip, -tip})
+        {
+            // Both triangles counter-clockwise seen from outside.
+            const float* first = end > 0 ? b : a;
+            const float* second = end > 0 ? a : b;
+            const float corners[3][3] = {{first[0], 0, first[2]}, {second[0], 0, second[2]}, {0, end, 0}};
+            const Vec3 normal = Vec3Normalized(Vec3Cross(
+                Vec3(corners[1][0] - corners[0][0], corners[1][1] - corners[0][1], corners[1][2] - corners[0][2]),
+                Vec3(corners[2][0] - corners[0][0], corners[2][1] - corners[0][1], corners[2][2] - corners[0][2])));
+            const float n[3] = {normal.x, normal.y, normal.z};
+            const float uvs[3][2] = {{0, 0}, {1, 0}, {0.5f, 1}};
+            const uint16_t base = uint16_t(g.vertices.size());
+            for (int i = 0; i < 3; ++i)
+                g.vertices.push_back(Vertex(corners[i][0], corners[i][1], corners[i][2], n, uvs[i][0], uvs[i][1], 0));
+            for (uint16_t index : {0, 1, 2})
+                g.indices.push_back(uint16_t(base + index));
+        }
+    }
+    ChModelMesh mesh = MeshOf(g, "crystal.tga", true);
+    mesh.joints.push_back({0, "Spin", Mat4Identity()});
+    return ModelOf({mesh}, 6.5f);
+}
+
+// One whole turn about y in 32 frames at 16 a second.
+ChAnim CrystalSpin()
+{
+    ChAnim anim;
+    anim.version = 4;
+    anim.joints.push_back({"Spin", -1, Mat4Identity()});
+    ChAnimAnimation animation;
+    animation.name = "spin";
+    animation.rate = 16;
+    animation.jointCount = 1;
+    animation.frameCount = 32;
+    for (uint32_t f = 0; f < animation.frameCount; ++f)
+        animation.rotationKeys.push_back(AboutY(2.0f * kPi * float(f) / float(animation.frameCount)));
+    anim.animations.push_back(animation);
+    return anim;
+}
+
 bool Write(const std::filesystem::path& root, const std::string& name, const std::vector<uint8_t>& bytes)
 {
     const std::filesystem::path path = root / name;
@@ -311,5 +363,7 @@ int main(int argc, char** argv)
                 ChAnimWrite(DragonAnim("flap", 16, 0.7f, 0.2f, 0.3f)));
     ok &= Write(root, "characters/dragon/dragon_glide.chanim",
                 ChAnimWrite(DragonAnim("glide", 32, 0.08f, 0.35f, 0.1f)));
+    ok &= Write(root, "effects/models/crystal.chmodel", ChModelWrite(Crystal()));
+    ok &= Write(root, "effects/models/crystal_spin.chanim", ChAnimWrite(CrystalSpin()));
     return ok ? 0 : 1;
 }

@@ -79,7 +79,7 @@ struct ChModel
     float centre[3] = {0, 0, 0};
     float radius = 0.0f;
     std::vector<ChModelMesh> meshes;
-    std::vector<float> spheres; // four floats each, written from version 104 on
+    std::vector<float> spheres; // radius, then offset x, y, z each; written from version 104 on
 };
 
 std::vector<uint8_t> ChModelWrite(const ChModel& model);

@@ -80,6 +80,34 @@ std::string ScreenElementText(const std::vector<ScreenElementSpec>& elements, in
     return text;
 }
 
+std::string ManagedElementText(const std::vector<ManagedElementSpec>& elements, int player)
+{
+    std::string text = Pair("PLAYER", std::to_string(player));
+    for (const ManagedElementSpec& e : elements)
+    {
+        text += std::string(e.animated ? "ANIM_SCREEN_ELEMENT_BEGIN\n" : "SCREEN_ELEMENT_BEGIN\n") + Pair("NAME", e.name);
+        for (const ScreenLayoutSpec& layout : e.layouts)
+        {
+            text += Pair("SCREEN_WIDTH", std::to_string(layout.layoutWidth)) +
+                    Pair("SCREEN_HEIGHT", std::to_string(layout.layoutHeight)) +
+                    Pair("WIDTH", std::to_string(layout.width)) + Pair("HEIGHT", std::to_string(layout.height)) +
+                    Pair("X", std::to_string(layout.x)) + Pair("Y", std::to_string(layout.y));
+            if (e.animated)
+            {
+                text += Pair("FRAMES", std::to_string(layout.textures.size()));
+                for (const std::string& frame : layout.textures)
+                    text += Pair("FRAME", frame);
+            }
+            else
+            {
+                text += Pair("TEXTURE", layout.textures.empty() ? std::string("NONE") : layout.textures[0]);
+            }
+        }
+        text += "SCREEN_ELEMENT_END\n";
+    }
+    return text;
+}
+
 std::string UIScreenFileText(const std::string& sharedElementFile, const std::vector<UIScreenSpec>& screens)
 {
     std::string text = Pair("SHARED_ELEMENTS", sharedElementFile);

@@ -20,6 +20,29 @@ struct ScreenElementSpec
 
 std::string ScreenElementText(const std::vector<ScreenElementSpec>& elements, int player = 0);
 
+// The screen element manager's files: a block holds one or more layouts; a
+// plain element's layout names one texture ("NONE" for none), an animated
+// element's layout a list of frames.
+struct ScreenLayoutSpec
+{
+    int layoutWidth = 640;
+    int layoutHeight = 480;
+    int width = 0;
+    int height = 0;
+    int x = 0;
+    int y = 0;
+    std::vector<std::string> textures;
+};
+
+struct ManagedElementSpec
+{
+    std::string name;
+    bool animated = false;
+    std::vector<ScreenLayoutSpec> layouts;
+};
+
+std::string ManagedElementText(const std::vector<ManagedElementSpec>& elements, int player = 0);
+
 struct UIFontSpec
 {
     std::string file;

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+// The small window and its context, for fixtures that keep one for a whole
+// suite; what went wrong is in the reports collected around the call.
+bool GLTestOpenContext();
+void GLTestCloseContext();
+
 class GLContextTest : public testing::Test
 {
 protected:

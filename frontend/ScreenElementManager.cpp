@@ -1,0 +1,235 @@
+#include "frontend/ScreenElementManager.h"
+
+#include "core/FixedString.h"
+#include "core/Hash.h"
+#include "core/LogError.h"
+#include "frontend/ScreenTokens.h"
+
+#include <cstring>
+#include <string>
+
+namespace
+{
+Texture* LoadElementTexture(const char* path)
+{
+    Texture* texture = ScreenElementTextureLoad(path, false);
+    if (!texture)
+        LogError("Texture not found: %s \n", path);
+    return texture;
+}
+
+// A layout of zero or negative size would divide by zero when scaled.
+bool UsableLayout(float layoutWidth, float layoutHeight)
+{
+    if (layoutWidth > 0.0f && layoutHeight > 0.0f)
+        return true;
+    LogError("Screen element manager: a layout of %g x %g refused.\n", double(layoutWidth), double(layoutHeight));
+    return false;
+}
+} // namespace
+
+class ScreenElementManagerReader
+{
+public:
+    ScreenElementManagerReader(ScreenElementManager& manager, const char* folder, const char* text, int length,
+                               bool singleVariant)
+        : m_manager(manager), m_folder(folder), m_tokens(text, length), m_singleVariant(singleVariant)
+    {
+    }
+
+    bool Read()
+    {
+        if (!m_tokens.Next())
+            return true;
+        for (;;)
+        {
+            bool read = true;
+            if (m_tokens.HandIs("PLAYER"))
+                read = m_tokens.Int(m_manager.m_screen.player) || Fail("a player number");
+            else if (m_tokens.HandIs("SCREEN_ELEMENT_BEGIN"))
+                read = ReadElement();
+            else if (m_tokens.HandIs("ANIM_SCREEN_ELEMENT_BEGIN"))
+                read = ReadAnimatedElement();
+            else
+                return Fail("an element block");
+            if (!read)
+                return false;
+            // The word that closed the block, or the player number, is behind
+            // us; at the end of the text the load ends.
+            if (!m_tokens.Next())
+                return true;
+        }
+    }
+
+private:
+    bool Fail(const char* expected)
+    {
+        LogError("Screen element manager: expected %s at \"%s\".\n", expected, m_tokens.Hand());
+        return false;
+    }
+
+    std::string PathOf(const char* name) const
+    {
+        FixedString256 path;
+        path.Format("%s/%s", m_folder, name);
+        return path.c_str();
+    }
+
+    // Layout width, a label and the layout height, then width, height, x and
+    // y as label-value pairs.
+    bool ReadLayout(float& layoutWidth, float& layoutHeight, float (&rect)[4])
+    {
+        return m_tokens.Float(layoutWidth) && m_tokens.LabelledFloat(layoutHeight) &&
+               m_tokens.LabelledFloat(rect[0]) && m_tokens.LabelledFloat(rect[1]) &&
+               m_tokens.LabelledFloat(rect[2]) && m_tokens.LabelledFloat(rect[3]);
+    }
+
+    bool ReadElement()
+    {
+        if (!m_tokens.LabelledValue())
+            return Fail("an element name");
+        ManagedScreenElement element;
+        element.nameHash = HashString(m_tokens.Hand());
+        std::vector<std::string> texturePaths;
+        bool ended = !m_tokens.Next();
+        while (!ended && m_tokens.HandIs("SCREEN_WIDTH"))
+        {
+            float layoutWidth = 0.0f;
+            float rect[4] = {};
+            ScreenElementVariant variant;
+            if (!ReadLayout(layoutWidth, variant.layoutHeight, rect) || !m_tokens.LabelledValue())
+                return Fail("a layout, a rectangle and a texture");
+            const std::string path = strcmp(m_tokens.Hand(), "NONE") == 0 ? std::string() : PathOf(m_tokens.Hand());
+            ended = !m_tokens.Next();
+            if (!UsableLayout(layoutWidth, variant.layoutHeight))
+                continue;
+            variant.aspect = layoutWidth / variant.layoutHeight;
+            variant.width = float(int(rect[0]));
+            variant.height = float(int(rect[1]));
+            variant.x = float(int(rect[2]));
+            variant.y = float(int(rect[3]));
+            variant.player = m_manager.m_screen.player;
+            Keep(element, texturePaths, variant, path);
+        }
+        for (size_t i = 0; i < element.variants.size(); ++i)
+        {
+            if (texturePaths[i].empty())
+                continue;
+            ScreenElementVariant& variant = element.variants[i];
+            variant.textures[0] = LoadElementTexture(texturePaths[i].c_str());
+            variant.textureCount = variant.textures[0] ? 1 : 0;
+        }
+        if (!element.variants.empty())
+            m_manager.m_elements.push_back(std::move(element));
+        return true;
+    }
+
+    // Single-variant mode keeps the variant of the smallest layout height,
+    // the first of equals.
+    void Keep(ManagedScreenElement& element, std::vector<std::string>& texturePaths,
+              const ScreenElementVariant& variant, const std::string& path) const
+    {
+        if (m_singleVariant && !element.variants.empty())
+        {
+            if (variant.layoutHeight >= element.variants.back().layoutHeight)
+                return;
+            element.variants.back() = variant;
+            texturePaths.back() = path;
+            return;
+        }
+        element.variants.push_back(variant);
+        texturePaths.push_back(path);
+    }
+
+    bool ReadAnimatedElement()
+    {
+        if (!m_tokens.LabelledValue())
+            return Fail("an animated element name");
+        m_manager.m_animated.emplace_back();
+        AnimScreenElementPrototype& prototype = m_manager.m_animated.back();
+        prototype.tag = HashString(m_tokens.Hand());
+        bool ended = !m_tokens.Next();
+        while (!ended && m_tokens.HandIs("SCREEN_WIDTH"))
+        {
+            float layoutWidth = 0.0f;
+            float layoutHeight = 0.0f;
+            float rect[4] = {};
+            int frames = 0;
+            if (!ReadLayout(layoutWidth, layoutHeight, rect) || !m_tokens.LabelledInt(frames) || frames < 0)
+                return Fail("an animated layout and a frame count");
+            // The count is the file's word: frames are read while the text has them.
+            for (int i = 0; i < frames; ++i)
+            {
+                if (!m_tokens.LabelledValue())
+                    return Fail("a frame");
+                if (Texture* frame = LoadElementTexture(PathOf(m_tokens.Hand()).c_str()))
+                    prototype.frames.push_back(frame);
+            }
+            ended = !m_tokens.Next();
+            if (UsableLayout(layoutWidth, layoutHeight))
+                PlaceAnimated(prototype, layoutWidth, layoutHeight, rect);
+        }
+        return true;
+    }
+
+    void PlaceAnimated(AnimScreenElementPrototype& prototype, float layoutWidth, float layoutHeight,
+                       const float (&rect)[4]) const
+    {
+        const ScreenProperties& screen = m_manager.m_screen;
+        prototype.layoutHeight = layoutHeight;
+        prototype.layoutAspect = layoutWidth / layoutHeight;
+        prototype.width = int(rect[0] * (screen.width / layoutWidth));
+        prototype.height = int(rect[1] * (screen.height / layoutHeight));
+        prototype.x = int(rect[2] * (screen.width / layoutWidth));
+        prototype.y = int(rect[3] * (screen.height / layoutHeight));
+    }
+
+    ScreenElementManager& m_manager;
+    const char* m_folder;
+    ScreenTokens m_tokens;
+    bool m_singleVariant;
+};
+
+ScreenElementManager::~ScreenElementManager()
+{
+    for (ManagedScreenElement& element : m_elements)
+        for (ScreenElementVariant& variant : element.variants)
+            ScreenElementTextureRelease(&variant.textures[0]);
+    for (AnimScreenElementPrototype& prototype : m_animated)
+        for (Texture*& frame : prototype.frames)
+            ScreenElementTextureRelease(&frame);
+}
+
+bool ScreenElementManager::Load(const char* folder, const char* file, bool singleVariant)
+{
+    std::vector<uint8_t> bytes;
+    if (!ScreenElementFileReadAll(folder, file, bytes))
+        return false;
+    return Read(folder, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()), singleVariant);
+}
+
+bool ScreenElementManager::Read(const char* folder, const char* text, int length, bool singleVariant)
+{
+    return ScreenElementManagerReader(*this, folder, text, length, singleVariant).Read();
+}
+
+bool ScreenElementManager::SetScreenProperties(int width, int height, int x, int y)
+{
+    return ::SetScreenProperties(m_screen, width, height, x, y);
+}
+
+ScreenElementRect ScreenElementManager::Place(uint32_t nameHash) const
+{
+    for (const ManagedScreenElement& element : m_elements)
+        if (element.nameHash == nameHash)
+            return ScreenElementVariantRect(m_screen, ScreenElementChooseVariant(m_screen, element.variants), 0);
+    return ScreenElementRect();
+}
+
+const AnimScreenElementPrototype* ScreenElementManager::FindAnimated(uint32_t nameHash) const
+{
+    for (const AnimScreenElementPrototype& prototype : m_animated)
+        if (prototype.tag == nameHash)
+            return &prototype;
+    return nullptr;
+}

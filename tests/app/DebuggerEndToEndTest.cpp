@@ -1,0 +1,156 @@
+// The executable with "-sqdebug", driven by a client over loopback: the
+// session a person has with a plain TCP client.
+
+#include "EndToEndFixture.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace
+{
+// Start-up under the sanitizers and a software driver takes seconds; these
+// limits only bound a broken run.
+constexpr std::chrono::seconds kConnectLimit(60);
+constexpr std::chrono::seconds kReplyLimit(60);
+constexpr std::chrono::seconds kExitLimit(60);
+
+// A port nobody listens on now, for the engine to take; the kernel hands out
+// ephemeral ports in turn, so it is not given again at once.
+int FreeLoopbackPort()
+{
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = -1;
+    if (bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    close(probe);
+    return port;
+}
+
+class DebuggerClient
+{
+public:
+    ~DebuggerClient() { Close(); }
+
+    // Tries until the engine listens, it has ended, or the limit passes.
+    bool Connect(int port, pid_t engine)
+    {
+        const auto end = Clock::now() + kConnectLimit;
+        while (Clock::now() < end && waitpid(engine, nullptr, WNOHANG) == 0)
+        {
+            m_socket = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address = {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(uint16_t(port));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (connect(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+                return true;
+            Close();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    bool Send(const std::string& text)
+    {
+        return send(m_socket, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size());
+    }
+
+    // Reads until what came holds the text at or after `from`; false at the
+    // limit or when the engine closed the connection first.
+    bool ReadUntil(const std::string& text, size_t from = 0)
+    {
+        const auto end = Clock::now() + kReplyLimit;
+        while (m_received.find(text, from) == std::string::npos)
+        {
+            if (Clock::now() >= end)
+                return false;
+            pollfd ready = {m_socket, POLLIN, 0};
+            if (poll(&ready, 1, 100) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t got = recv(m_socket, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                return false;
+            m_received.append(buffer, size_t(got));
+        }
+        return true;
+    }
+
+    void Close()
+    {
+        if (m_socket >= 0)
+            close(m_socket);
+        m_socket = -1;
+    }
+
+    const std::string& Received() const { return m_received; }
+
+private:
+    int m_socket = -1;
+    std::string m_received;
+};
+
+class DebuggerEndToEndTest : public EndToEndTest
+{
+protected:
+    pid_t StartDebugged()
+    {
+        const int port = FreeLoopbackPort();
+        EXPECT_GT(port, 0);
+        environment.emplace_back("PENDREL_SQDEBUG_PORT", std::to_string(port));
+        // These tests read the exit code itself, so a sanitizer's finding
+        // gets a code of its own rather than the normal exit's 1. The leak
+        // checker is off: every exit of the engine under it reports 112 bytes
+        // the window system allocated (other end-to-end tests expect 1, the
+        // checker's code too, and do not see it).
+        const char* options = getenv("ASAN_OPTIONS");
+        environment.emplace_back("ASAN_OPTIONS",
+                                 std::string(options ? options : "") + ":detect_leaks=0:exitcode=86");
+        const pid_t child = Start({"-nosound", "-sqdebug"}, nullptr);
+        if (child > 0 && !m_client.Connect(port, child))
+            ADD_FAILURE() << "no debugger listened on " << port << "\n" << ReadWhole(Demo() / "tolvan.log");
+        return child;
+    }
+
+    DebuggerClient m_client;
+};
+} // namespace
+
+TEST_F(DebuggerEndToEndTest, AClientLeavingDuringABreakEndsTheProgramInOrderWithZero)
+{
+    const pid_t child = StartDebugged();
+    ASSERT_GT(child, 0);
+    if (HasFailure())
+    {
+        StopWithin(child, kQuitLimit);
+        return;
+    }
+    // Ready, then suspend: the next line the scripts run breaks.
+    ASSERT_TRUE(m_client.Send("rd\nsp\n"));
+    // The whole break reply, up to its line end.
+    const bool broke = m_client.ReadUntil("<break") && m_client.ReadUntil("\r\n", m_client.Received().find("<break"));
+    m_client.Close();
+    const int code = ExitWithin(child, kExitLimit);
+    ASSERT_TRUE(broke) << m_client.Received() << "\n" << ReadWhole(Demo() / "tolvan.log");
+    EXPECT_NE(m_client.Received().find("type=\"step\""), std::string::npos) << m_client.Received();
+    EXPECT_EQ(code, 0) << ReadWhole(Demo() / "tolvan.log");
+    const std::string log = ReadWhole(Demo() / "tolvan.log");
+    EXPECT_NE(log.find("the client left during a break"), std::string::npos) << log;
+}
+
+TEST_F(DebuggerEndToEndTest, AClientLeavingBeforeReadyLetsTheGameRunWithoutIt)
+{
+    const pid_t child = StartDebugged();
+    ASSERT_GT(child, 0);
+    m_client.Close();
+    const bool up = WaitForText(Demo() / "tolvan.log", "going on without it", kReplyLimit);
+    EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
+    EXPECT_TRUE(up) << ReadWhole(Demo() / "tolvan.log");
+}

@@ -1,0 +1,142 @@
+#pragma once
+// Runs the real executable on a copy of the demo tree and reads what it wrote.
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+using Clock = std::chrono::steady_clock;
+
+// A quit signal that comes while the renderer still compiles its shader
+// programs (seconds under a software driver) is served once start-up ends.
+constexpr std::chrono::seconds kQuitLimit(30);
+
+inline std::string ReadWhole(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class EndToEndTest : public ::testing::Test
+{
+protected:
+    fs::path root;
+    fs::path executable;
+
+    void SetUp() override
+    {
+        if (!getenv("DISPLAY"))
+            GTEST_SKIP() << "no display to open the window on";
+        const char* binary = PENDREL_BINARY_DIR;
+        executable = fs::path(binary) / "pendrel";
+        root = fs::temp_directory_path() / ("pendrel-e2e-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        fs::create_directories(root);
+        fs::copy(fs::path(binary) / "demo", root / "demo", fs::copy_options::recursive);
+    }
+
+    void TearDown() override
+    {
+        if (!root.empty())
+            fs::remove_all(root);
+    }
+
+    fs::path Demo() const { return root / "demo"; }
+
+    // Set in the engine's environment by Start, as name and value.
+    std::vector<std::pair<std::string, std::string>> environment;
+
+    // Starts the engine in demo/bin with the given arguments and extra environment.
+    pid_t Start(const std::vector<std::string>& arguments, const char* platformMode)
+    {
+        std::vector<char*> argv = {const_cast<char*>("pendrel")};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        // Every engine a test starts is the same program: one instance name.
+        const std::string instance = "pendrel-e2e-" + std::to_string(getpid());
+        const pid_t child = fork();
+        if (child == 0)
+        {
+            chdir((Demo() / "bin").c_str());
+            setenv("PENDREL_PLATFORM_DIR", (root / "platform").c_str(), 1);
+            setenv("PENDREL_INSTANCE", instance.c_str(), 1);
+            if (platformMode)
+                setenv("PENDREL_PLATFORM", platformMode, 1);
+            for (const auto& [name, value] : environment)
+                setenv(name.c_str(), value.c_str(), 1);
+            // Without a session bus address the window system's D-Bus client
+            // tries to launch a bus, fails, and leaks what it tried with: the
+            // leak checker then fails the engine at exit.
+            setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (root / "no-session-bus").string()).c_str(),
+                   0);
+            execv(executable.c_str(), argv.data());
+            _exit(127);
+        }
+        return child;
+    }
+
+    static bool WaitForText(const fs::path& path, const std::string& text, std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        while (Clock::now() < end)
+        {
+            if (ReadWhole(path).find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    static bool WaitFor(const fs::path& path, std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        while (Clock::now() < end)
+        {
+            if (fs::exists(path))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // Asks the engine to quit and returns its exit status, or -1 when it did
+    // not stop within the limit (it is killed then).
+    static int StopWithin(pid_t child, std::chrono::milliseconds limit)
+    {
+        kill(child, SIGTERM);
+        return ExitWithin(child, limit);
+    }
+
+    // The engine's exit status once it ends by itself: -2 for a signal, -1
+    // when it did not end within the limit (it is killed then).
+    static int ExitWithin(pid_t child, std::chrono::milliseconds limit)
+    {
+        const auto end = Clock::now() + limit;
+        int status = 0;
+        while (Clock::now() < end)
+        {
+            if (waitpid(child, &status, WNOHANG) == child)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        return -1;
+    }
+};

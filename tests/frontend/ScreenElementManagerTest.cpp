@@ -1,0 +1,242 @@
+#include "frontend/ScreenElementManager.h"
+
+#include "core/FileTable.h"
+#include "core/Hash.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
+#include "tools/formats/ScreenWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Loads answer distinct fake addresses, except for names with "missing";
+// every reference is counted, so that a leak or a double release shows.
+std::vector<std::string> g_loaded;
+std::map<Texture*, int> g_references;
+Texture* FakeTexture(const char* path)
+{
+    if (std::string(path).find("missing") != std::string::npos)
+        return nullptr;
+    g_loaded.push_back(path);
+    Texture* texture = reinterpret_cast<Texture*>(uintptr_t(g_loaded.size()) * 16);
+    ++g_references[texture];
+    return texture;
+}
+void ReleaseTexture(Texture** holder)
+{
+    if (*holder)
+        --g_references[*holder];
+    *holder = nullptr;
+}
+const ScreenTextureSource kFakeTextures = {FakeTexture, ReleaseTexture};
+
+Texture* Loaded(const std::string& path)
+{
+    const auto at = std::find(g_loaded.begin(), g_loaded.end(), path);
+    return at == g_loaded.end() ? nullptr : reinterpret_cast<Texture*>(uintptr_t(at - g_loaded.begin() + 1) * 16);
+}
+
+ManagedElementSpec Plain(const std::string& name, std::vector<ScreenLayoutSpec> layouts)
+{
+    ManagedElementSpec spec;
+    spec.name = name;
+    spec.layouts = std::move(layouts);
+    return spec;
+}
+
+ManagedElementSpec Animated(const std::string& name, std::vector<ScreenLayoutSpec> layouts)
+{
+    ManagedElementSpec spec = Plain(name, std::move(layouts));
+    spec.animated = true;
+    return spec;
+}
+
+class ScreenElementManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_loaded.clear();
+        g_references.clear();
+        ScreenElementDataSetTextureSource(&kFakeTextures);
+        manager = std::make_unique<ScreenElementManager>();
+        ASSERT_TRUE(manager->SetScreenProperties(1280, 720, 0, 0));
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        for (const auto& reference : g_references)
+            EXPECT_EQ(reference.second, 0) << "a texture reference left or released twice";
+        ScreenElementDataSetTextureSource(nullptr);
+    }
+
+    bool Read(const std::string& text, bool singleVariant = false)
+    {
+        return manager->Read("frontend", text.data(), int(text.size()), singleVariant);
+    }
+
+    std::unique_ptr<ScreenElementManager> manager;
+    LogCapture log;
+};
+
+TEST_F(ScreenElementManagerTest, ASingleVariantLoadKeepsTheLayoutOfTheSmallestHeight)
+{
+    const std::string text = ManagedElementText(
+        {Plain("high_first", {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 200, 100, 40, 20, {"small.tga"}}}),
+         Plain("low_first", {{1280, 720, 20, 10, 4, 2, {"a.tga"}}, {1920, 1080, 30, 15, 6, 3, {"b.tga"}},
+                             {960, 720, 8, 8, 1, 1, {"c.tga"}}})});
+    ASSERT_TRUE(Read(text, true)) << log.Text();
+    ASSERT_EQ(manager->Elements().size(), 2u);
+    for (const ManagedScreenElement& element : manager->Elements())
+        ASSERT_EQ(element.variants.size(), 1u);
+    EXPECT_FLOAT_EQ(manager->Elements()[0].variants[0].layoutHeight, 720.0f);
+    EXPECT_FLOAT_EQ(manager->Elements()[0].variants[0].width, 200.0f);
+    EXPECT_FLOAT_EQ(manager->Elements()[1].variants[0].width, 20.0f) << "the first of equal heights stays";
+    // Only the kept variants' textures are loaded.
+    EXPECT_EQ(g_loaded, (std::vector<std::string>{"frontend/small.tga", "frontend/a.tga"}));
+}
+
+TEST_F(ScreenElementManagerTest, AnOrdinaryLoadKeepsEveryVariantAndPlacesTheOneThatSuitsTheScreen)
+{
+    ASSERT_TRUE(Read(ManagedElementText(
+        {Plain("box", {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 200, 100, 40, 20, {"NONE"}}})})));
+    ASSERT_EQ(manager->Elements()[0].variants.size(), 2u);
+    ScreenElementRect rect = manager->Place(HashString("box"));
+    ASSERT_TRUE(rect.found);
+    EXPECT_EQ(rect.x, 40);
+    EXPECT_EQ(rect.width, 200);
+    EXPECT_EQ(rect.texture, nullptr);
+    ASSERT_TRUE(manager->SetScreenProperties(1920, 1080, 5, 7));
+    rect = manager->Place(HashString("box"));
+    EXPECT_EQ(rect.x, 65);
+    EXPECT_EQ(rect.y, 37);
+    EXPECT_EQ(rect.height, 150);
+    EXPECT_EQ(rect.texture, Loaded("frontend/big.tga"));
+    EXPECT_FALSE(manager->Place(HashString("nothing")).found);
+}
+
+TEST_F(ScreenElementManagerTest, AnAnimatedElementGathersTheFramesOfEveryLayoutAndKeepsTheLastNumbers)
+{
+    // Layouts of 640 x 360 on the 1280 x 720 screen: every number doubles.
+    ASSERT_TRUE(Read(ManagedElementText({Animated("spin", {{640, 480, 10, 10, 1, 1, {"a.tga", "b.tga"}},
+                                                            {640, 360, 32, 16, 8, 4, {"c.tga", "d.tga"}}})})))
+        << log.Text();
+    const AnimScreenElementPrototype* spin = manager->FindAnimated(HashString("spin"));
+    ASSERT_NE(spin, nullptr);
+    EXPECT_EQ(spin->frames.size(), 4u);
+    EXPECT_EQ(spin->frames[3], Loaded("frontend/d.tga"));
+    EXPECT_EQ(spin->width, 64);
+    EXPECT_EQ(spin->height, 32);
+    EXPECT_EQ(spin->x, 16);
+    EXPECT_EQ(spin->y, 8);
+    EXPECT_FLOAT_EQ(spin->layoutHeight, 360.0f);
+    EXPECT_EQ(manager->FindAnimated(HashString("box")), nullptr);
+}
+
+TEST_F(ScreenElementManagerTest, MissingTexturesAreReportedAndLeaveNone)
+{
+    ASSERT_TRUE(Read(ManagedElementText({Plain("box", {{1280, 720, 1, 1, 0, 0, {"missing.tga"}}}),
+                                         Animated("spin", {{1280, 720, 1, 1, 0, 0, {"a.tga", "missing2.tga"}}})})));
+    EXPECT_TRUE(log.Contains("Texture not found: frontend/missing.tga \n"));
+    EXPECT_TRUE(log.Contains("Texture not found: frontend/missing2.tga \n"));
+    EXPECT_EQ(manager->Place(HashString("box")).texture, nullptr);
+    EXPECT_EQ(manager->FindAnimated(HashString("spin"))->frames.size(), 1u);
+}
+
+// Damaged files: the reading ends with a report, what came before stays,
+// and nothing is read past the text.
+struct DamagedCase
+{
+    const char* name;
+    std::string text;
+    size_t elements;
+    size_t animated;
+};
+
+class ScreenElementManagerDamageTest : public ScreenElementManagerTest, public testing::WithParamInterface<DamagedCase>
+{
+};
+
+TEST_P(ScreenElementManagerDamageTest, EndsWithAReport)
+{
+    const DamagedCase& c = GetParam();
+    EXPECT_FALSE(Read(c.text));
+    EXPECT_FALSE(log.Empty());
+    EXPECT_EQ(manager->Elements().size(), c.elements);
+    EXPECT_EQ(manager->AnimatedElements().size(), c.animated);
+}
+
+const std::string kBox = ManagedElementText({Plain("box", {{1280, 720, 1, 1, 0, 0, {"a.tga"}}})});
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ScreenElementManagerDamageTest,
+    testing::Values(
+        DamagedCase{"StrayWord", kBox + "HELLO\n", 1, 0},
+        DamagedCase{"FrameCountPastTheText",
+                    "ANIM_SCREEN_ELEMENT_BEGIN\nNAME\tspin\nSCREEN_WIDTH\t640\tH\t480\tW\t1\tH\t1\tX\t0\tY\t0\n"
+                    "FRAMES\t2000000000\nFRAME\ta.tga\nFRAME\tb.tga\n",
+                    0, 1},
+        DamagedCase{"NegativeFrameCount",
+                    "ANIM_SCREEN_ELEMENT_BEGIN\nNAME\tspin\nSCREEN_WIDTH\t640\tH\t480\tW\t1\tH\t1\tX\t0\tY\t0\n"
+                    "FRAMES\t-3\n",
+                    0, 1},
+        DamagedCase{"LetterForANumber", "SCREEN_ELEMENT_BEGIN\nNAME\tbox\nSCREEN_WIDTH\twide\n", 0, 0},
+        DamagedCase{"NameMissing", "PLAYER\t0\nSCREEN_ELEMENT_BEGIN\nNAME\n", 0, 0}),
+    [](const testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
+
+TEST_F(ScreenElementManagerTest, AnyPrefixOfAGoodFileReadsWithoutFault)
+{
+    const std::string text =
+        ManagedElementText({Plain("box", {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 2, 1, 4, 2, {"NONE"}}}),
+                            Animated("spin", {{640, 360, 32, 16, 8, 4, {"c.tga", "d.tga"}}})});
+    for (size_t length = 0; length <= text.size(); ++length)
+    {
+        ScreenElementManager prefix;
+        prefix.SetScreenProperties(1280, 720, 0, 0);
+        prefix.Read("frontend", text.data(), int(length), length % 2 == 0);
+        prefix.Place(HashString("box"));
+        prefix.FindAnimated(HashString("spin"));
+    }
+}
+
+TEST_F(ScreenElementManagerTest, LayoutsWithoutSizeAreRefused)
+{
+    ASSERT_TRUE(Read(ManagedElementText({Plain("flat", {{1280, 0, 1, 1, 0, 0, {"a.tga"}}}),
+                                         Plain("box", {{0, 720, 1, 1, 0, 0, {"b.tga"}}, {1280, 720, 3, 3, 0, 0, {"c.tga"}}}),
+                                         Animated("spin", {{0, 0, 5, 5, 1, 1, {"d.tga"}}})})));
+    EXPECT_TRUE(log.Contains("refused"));
+    EXPECT_FALSE(manager->Place(HashString("flat")).found);
+    EXPECT_EQ(manager->Place(HashString("box")).width, 3);
+    EXPECT_EQ(manager->FindAnimated(HashString("spin"))->width, -1);
+}
+
+TEST_F(ScreenElementManagerTest, AnEmptyScreenIsRefusedAndTheAspectStaysUsable)
+{
+    ScreenElementManager fresh;
+    EXPECT_FLOAT_EQ(fresh.GetAspectRatio(), 1.0f);
+    EXPECT_FALSE(fresh.SetScreenProperties(0, 720, 0, 0));
+    EXPECT_TRUE(fresh.SetScreenProperties(1280, 1024, 3, 4));
+    EXPECT_FLOAT_EQ(fresh.GetAspectRatio(), 1.25f);
+    EXPECT_FLOAT_EQ(fresh.Screen().x, 3.0f);
+}
+
+TEST_F(ScreenElementManagerTest, AFileThatDoesNotOpenIsReported)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.MakeFolder("data/frontend"));
+    ASSERT_TRUE(dir.WriteFile("data/frontend/hud.txt", kBox));
+    FileTableMountDataTree(dir.Root().c_str());
+    EXPECT_TRUE(manager->Load("frontend", "hud.txt", false));
+    EXPECT_TRUE(manager->Place(HashString("box")).found);
+    EXPECT_FALSE(manager->Load("frontend", "none.txt", false));
+    EXPECT_TRUE(log.Contains("Open screen element data frontend/none.txt failed.\n"));
+    FileTableRebuild("no such folder");
+}
+} // namespace
