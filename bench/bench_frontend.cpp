@@ -69,7 +69,8 @@ struct ButtonBench
         FileTableMountDataTree(g_root.c_str());
         if (!CreateMainWindow(true))
             return false;
-        CommandLineSet(("-windowed -rsize " + std::to_string(kWidth) + " " + std::to_string(kHeight)).c_str());
+        CommandLineSet(
+            ("-windowed -rsize " + std::to_string(kWidth) + " " + std::to_string(kHeight)).c_str());
         if (!InitializeRenderSystem())
             return false;
         for (int i = 0; i < kButtons; ++i)

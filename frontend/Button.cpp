@@ -149,7 +149,8 @@ void Button::SetButtonDisabled(bool flag)
     State = flag ? kButtonDisabled : kButtonUp;
 }
 
-void Button::SetGoal(float goalX, float newGoalY, float newArrowGoalAlpha, float newGoalAlpha, float newGoalScale)
+void Button::SetGoal(float goalX, float newGoalY, float newArrowGoalAlpha, float newGoalAlpha,
+                     float newGoalScale)
 {
     m_GoalX = static_cast<int32_t>(goalX);
     goalY = static_cast<int32_t>(newGoalY);
@@ -237,7 +238,8 @@ void Button::StepGoal(float dt)
     if (TimePassed < TimeTrigger)
     {
         const float k = TimePassed / TimeTrigger;
-        SelectedButtonOffsetX = static_cast<int32_t>(Towards(float(SelectedButtonOffsetX), float(m_GoalX), k));
+        SelectedButtonOffsetX =
+            static_cast<int32_t>(Towards(float(SelectedButtonOffsetX), float(m_GoalX), k));
         arrowAlpha = Towards(arrowAlpha, arrowGoalAlpha, k);
         BaseAlpha = Towards(BaseAlpha, float(goalAlpha), k);
         Scale = Towards(Scale, goalScale, k);
@@ -273,8 +275,8 @@ void Button::DrawTexts(const rgba8888& colour) const
     const uint32_t packed = PackColour(colour);
     if (!buttonName.empty())
         Text->DrawString(buttonName.c_str(), packed, int(float(UpImage.x) + TextOffset.x + ExtraTextOffset.x),
-                         int(float(UpImage.y) + TextOffset.y + ExtraTextOffset.y), UpImage.width, UpImage.height,
-                         -1, AlignType, kAlignLeftTop, 1.0f, -1);
+                         int(float(UpImage.y) + TextOffset.y + ExtraTextOffset.y), UpImage.width,
+                         UpImage.height, -1, AlignType, kAlignLeftTop, 1.0f, -1);
     if (!overlayText.empty())
         Text->DrawString(overlayText.c_str(), packed, int(float(OverlayImage.x) + OverlayTextOffset.x),
                          int(float(OverlayImage.y) + OverlayTextOffset.y), OverlayImage.width,

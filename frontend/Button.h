@@ -110,7 +110,8 @@ public:
 
     void SetState(int32_t state);
     void SetButtonDisabled(bool flag);
-    void SetGoal(float goalX, float newGoalY, float newArrowGoalAlpha, float newGoalAlpha, float newGoalScale);
+    void SetGoal(float goalX, float newGoalY, float newArrowGoalAlpha, float newGoalAlpha,
+                 float newGoalScale);
     void SetConnectedButton(Button* button) { ConnectedButton = button; }
     void SetAllSpriteVariables();
     void SetPositionToSprites() { SetAllSpriteVariables(); }

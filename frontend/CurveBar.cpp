@@ -37,7 +37,8 @@ void CurveBar::AddPointPair(const Vec3& first, const Vec3& second)
     m_second.AddPoint(second);
 }
 
-int CurveBar::Render(float fill, float step, const rgba8888& fullColour, const rgba8888& startColour, bool spline)
+int CurveBar::Render(float fill, float step, const rgba8888& fullColour, const rgba8888& startColour,
+                     bool spline)
 {
     if (!(fill > 0.0f) || !(step > 0.0f) || m_first.GetPointCount() < 2 || m_second.GetPointCount() < 2)
         return 0;

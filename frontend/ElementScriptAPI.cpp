@@ -76,10 +76,12 @@ template <class Match> void DropHolds(Match match)
 void DropHoldsWithin(const void* begin, size_t size)
 {
     const char* first = static_cast<const char*>(begin);
-    DropHolds([first, size](const Hold& hold) {
-        const char* at = static_cast<const char*>(hold.holder);
-        return at >= first && at < first + size;
-    });
+    DropHolds(
+        [first, size](const Hold& hold)
+        {
+            const char* at = static_cast<const char*>(hold.holder);
+            return at >= first && at < first + size;
+        });
 }
 
 // The object of the instance when its class is the named one or derives
@@ -194,9 +196,9 @@ template <class T> SQInteger Construct(HSQUIRRELVM vm)
     return 0;
 }
 
-#define THIS_OR_FAIL(Type, name, className)                                                                            \
-    Type* name = Arg<Type>(vm, 1, className);                                                                          \
-    if (!name)                                                                                                         \
+#define THIS_OR_FAIL(Type, name, className)                                                                  \
+    Type* name = Arg<Type>(vm, 1, className);                                                                \
+    if (!name)                                                                                               \
         return SQ_ERROR;
 
 // ---- shared by the element classes
@@ -285,35 +287,28 @@ template <class T, const char* Name> void AddElementMethods(ScriptClassHandle& h
 
 // ---- Sprite and AnimSprite
 
-template <class T, const char* Name> SQInteger Sprite_SetTexture(HSQUIRRELVM vm)
+// A method of one text argument; those that make textures or fonts do
+// nothing without a GL context.
+template <class T, const char* Name, class Base, class Result, Result (Base::*Function)(const char*),
+          bool MakesTextures>
+SQInteger TextCall(HSQUIRRELVM vm)
 {
-    THIS_OR_FAIL(T, sprite, Name);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
+    THIS_OR_FAIL(T, object, Name);
+    const char* text = nullptr;
+    if (!ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
-    if (CanLoadTextures())
-        sprite->SetTexture(path);
+    if (!MakesTextures || CanLoadTextures())
+        (static_cast<Base*>(object)->*Function)(text);
     return 0;
 }
 
-SQInteger AnimSprite_AddTexture(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(AnimSprite, sprite, kAnimSpriteClass);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
-        return ScriptBadArgument(vm);
-    if (CanLoadTextures())
-        sprite->AddTexture(path);
-    return 0;
-}
-
-#define SPRITE_MEMBERS(Type)                                                                                           \
-    ScriptVarMember("x", kScriptVarInt, offsetof(Type, x)),                                                            \
-        ScriptVarMember("y", kScriptVarInt, offsetof(Type, y)),                                                        \
-        ScriptVarMember("PanDirection", kScriptVarInt, offsetof(Type, PanDirection)),                                  \
-        ScriptVarMember("width", kScriptVarInt, offsetof(Type, width)),                                                \
-        ScriptVarMember("height", kScriptVarInt, offsetof(Type, height)),                                              \
-        ScriptVarMember("Rotation", kScriptVarFloat, offsetof(Type, Rotation)),                                        \
+#define SPRITE_MEMBERS(Type)                                                                                 \
+    ScriptVarMember("x", kScriptVarInt, offsetof(Type, x)),                                                  \
+        ScriptVarMember("y", kScriptVarInt, offsetof(Type, y)),                                              \
+        ScriptVarMember("PanDirection", kScriptVarInt, offsetof(Type, PanDirection)),                        \
+        ScriptVarMember("width", kScriptVarInt, offsetof(Type, width)),                                      \
+        ScriptVarMember("height", kScriptVarInt, offsetof(Type, height)),                                    \
+        ScriptVarMember("Rotation", kScriptVarFloat, offsetof(Type, Rotation)),                              \
         ScriptVarMember("Scale", kScriptVarFloat, offsetof(Type, Scale))
 
 const ScriptVarDesc kSpriteMembers[] = {
@@ -348,27 +343,6 @@ SQInteger Button_SetState(HSQUIRRELVM vm)
     if (!ScriptArgInt(vm, 2, state))
         return ScriptBadArgument(vm);
     button->SetState(state);
-    return 0;
-}
-
-template <void (Button::*Setter)(const char*)> SQInteger Button_SetText(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(Button, button, kButtonClass);
-    const char* text = nullptr;
-    if (!ScriptArgString(vm, 2, text))
-        return ScriptBadArgument(vm);
-    (button->*Setter)(text);
-    return 0;
-}
-
-SQInteger Button_SetFontName(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(Button, button, kButtonClass);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
-        return ScriptBadArgument(vm);
-    if (CanLoadTextures())
-        button->SetFontName(path);
     return 0;
 }
 
@@ -423,15 +397,18 @@ const ScriptVarDesc* ButtonMembers()
         ScriptVarNested("OverImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, OverImage)),
         ScriptVarNested("LockedImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, LockedImage)),
         ScriptVarNested("OverlayImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, OverlayImage)),
-        ScriptVarNested("SelectedImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, SelectedImage)),
-        ScriptVarNested("DisabledImage", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, DisabledImage)),
+        ScriptVarNested("SelectedImage", kScriptVarEmbedded, kAnimSpriteClass,
+                        offsetof(Button, SelectedImage)),
+        ScriptVarNested("DisabledImage", kScriptVarEmbedded, kAnimSpriteClass,
+                        offsetof(Button, DisabledImage)),
         ScriptVarNested("LeftArrow", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, LeftArrow)),
         ScriptVarNested("RightArrow", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, RightArrow)),
         ScriptVarNested("LeftButton", kScriptVarPointer, kButtonClass, offsetof(Button, LeftButton)),
         ScriptVarNested("RightButton", kScriptVarPointer, kButtonClass, offsetof(Button, RightButton)),
         ScriptVarNested("UpButton", kScriptVarPointer, kButtonClass, offsetof(Button, UpButton)),
         ScriptVarNested("DownButton", kScriptVarPointer, kButtonClass, offsetof(Button, DownButton)),
-        ScriptVarNested("ConnectedButton", kScriptVarPointer, kButtonClass, offsetof(Button, ConnectedButton)),
+        ScriptVarNested("ConnectedButton", kScriptVarPointer, kButtonClass,
+                        offsetof(Button, ConnectedButton)),
         ScriptVarMember("ID", kScriptVarInt, offsetof(Button, ID)),
         ScriptVarMember("HasOverLay", kScriptVarInt, offsetof(Button, HasOverLay)),
         ScriptVarMember("IsLocked", kScriptVarInt, offsetof(Button, IsLocked)),
@@ -440,7 +417,8 @@ const ScriptVarDesc* ButtonMembers()
         ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(Button, StartAlpha)),
         ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(Button, EndAlpha)),
         ScriptVarMember("IsPlaying", kScriptVarInt, offsetof(Button, IsPlaying)),
-        ScriptVarNested("AnimTransition", kScriptVarEmbedded, kAnimSpriteClass, offsetof(Button, AnimTransition)),
+        ScriptVarNested("AnimTransition", kScriptVarEmbedded, kAnimSpriteClass,
+                        offsetof(Button, AnimTransition)),
         ScriptVarNested("ExtraTextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, ExtraTextOffset)),
         ScriptVarNested("TextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, TextOffset)),
         ScriptVarNested("OverlayTextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, OverlayTextOffset)),
@@ -563,10 +541,13 @@ const ScriptVarDesc kScrollableMenuMembers[] = {
     ScriptVarMember("State", kScriptVarInt, offsetof(ScrollableMenu, State)),
     ScriptVarMember("ScrollingState", kScriptVarInt, offsetof(ScrollableMenu, ScrollingState)),
     ScriptVarMember("MoveDistance", kScriptVarInt, offsetof(ScrollableMenu, MoveDistance)),
-    ScriptVarMember("NumberTillScrollingDown", kScriptVarInt, offsetof(ScrollableMenu, NumberTillScrollingDown)),
-    ScriptVarMember("NumberTillScrollingRight", kScriptVarInt, offsetof(ScrollableMenu, NumberTillScrollingRight)),
+    ScriptVarMember("NumberTillScrollingDown", kScriptVarInt,
+                    offsetof(ScrollableMenu, NumberTillScrollingDown)),
+    ScriptVarMember("NumberTillScrollingRight", kScriptVarInt,
+                    offsetof(ScrollableMenu, NumberTillScrollingRight)),
     ScriptVarMember("ID", kScriptVarInt, offsetof(ScrollableMenu, ID)),
-    ScriptVarNested("CurrentButton", kScriptVarPointer, kButtonClass, offsetof(ScrollableMenu, CurrentButton)),
+    ScriptVarNested("CurrentButton", kScriptVarPointer, kButtonClass,
+                    offsetof(ScrollableMenu, CurrentButton)),
     ScriptVarMember("Fade", kScriptVarInt, offsetof(ScrollableMenu, Fade)),
     ScriptVarMember("FadeOffset", kScriptVarInt, offsetof(ScrollableMenu, FadeOffset)),
     ScriptVarEnd(),
@@ -742,11 +723,16 @@ void RegisterSprites(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kSpriteClass, sizeof(Sprite), kSpriteMembers, Construct<Sprite>)
-        .AddMethod("SetTexture", Sprite_SetTexture<Sprite, kSpriteClass>, "xs");
+        .AddMethod("SetTexture", TextCall<Sprite, kSpriteClass, Sprite, bool, &Sprite::SetTexture, true>,
+                   "xs");
     AddElementMethods<Sprite, kSpriteClass>(handle);
-    ScriptBindClass(handle, vm, kAnimSpriteClass, sizeof(AnimSprite), kAnimSpriteMembers, Construct<AnimSprite>)
-        .AddMethod("AddTexture", AnimSprite_AddTexture, "xs")
-        .AddMethod("SetTexture", Sprite_SetTexture<AnimSprite, kAnimSpriteClass>, "xs")
+    ScriptBindClass(handle, vm, kAnimSpriteClass, sizeof(AnimSprite), kAnimSpriteMembers,
+                    Construct<AnimSprite>)
+        .AddMethod("AddTexture",
+                   TextCall<AnimSprite, kAnimSpriteClass, AnimSprite, bool, &AnimSprite::AddTexture, true>,
+                   "xs")
+        .AddMethod("SetTexture",
+                   TextCall<AnimSprite, kAnimSpriteClass, Sprite, bool, &Sprite::SetTexture, true>, "xs")
         .AddMethod("Stop", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Stop>, "x")
         .AddMethod("Step", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Step>, "x")
         .AddMethod("Reset", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Reset>, "x");
@@ -761,14 +747,18 @@ void RegisterButton(HSQUIRRELVM vm)
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kButtonClass, sizeof(Button), ButtonMembers(), Construct<Button>)
         .AddMethod("SetState", Button_SetState, "xi")
-        .AddMethod("SetName", Button_SetText<&Button::SetName>, "xs")
-        .AddMethod("SetOverlayText", Button_SetText<&Button::SetOverlayText>, "xs")
-        .AddMethod("SetFontName", Button_SetFontName, "xs")
+        .AddMethod("SetName", TextCall<Button, kButtonClass, Button, void, &Button::SetName, false>, "xs")
+        .AddMethod("SetOverlayText",
+                   TextCall<Button, kButtonClass, Button, void, &Button::SetOverlayText, false>, "xs")
+        .AddMethod("SetFontName", TextCall<Button, kButtonClass, Button, void, &Button::SetFontName, true>,
+                   "xs")
         .AddMethod("SetConnectedButton", Button_SetConnectedButton, "xx")
         .AddMethod("SetGoal", Button_SetGoal, "xnnnnn")
         .AddMethod("SetButtonDisabled", Button_SetButtonDisabled, "xb", -1)
-        .AddMethod("SetAllSpriteVariables", CallMember<Button, kButtonClass, &Button::SetAllSpriteVariables>, "x")
-        .AddMethod("SetPositionToSprites", CallMember<Button, kButtonClass, &Button::SetPositionToSprites>, "x");
+        .AddMethod("SetAllSpriteVariables", CallMember<Button, kButtonClass, &Button::SetAllSpriteVariables>,
+                   "x")
+        .AddMethod("SetPositionToSprites", CallMember<Button, kButtonClass, &Button::SetPositionToSprites>,
+                   "x");
     AddElementMethods<Button, kButtonClass>(handle);
 }
 
@@ -779,12 +769,14 @@ void RegisterMenus(HSQUIRRELVM vm)
         .AddMethod("ResetCurrentButton", Menu_IntCall<Menu, kMenuClass, &Menu::ResetCurrentButton>, "xi")
         .AddMethod("SetButtonToUp", Menu_IntCall<Menu, kMenuClass, &Menu::SetButtonToUp>, "xi")
         .AddMethod("ClearButtons", Menu_ClearButtons<Menu, kMenuClass>, "x")
-        .AddMethod("SetCurrentButtonToLast", CallMember<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>, "x");
+        .AddMethod("SetCurrentButtonToLast", CallMember<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>,
+                   "x");
     AddMenuMethods<Menu, kMenuClass>(handle);
     ScriptBindClass(handle, vm, kScrollableMenuClass, sizeof(ScrollableMenu), kScrollableMenuMembers,
                     Construct<ScrollableMenu>)
         .AddMethod("ResetCurrentButton",
-                   CallMember<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>, "x");
+                   CallMember<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>,
+                   "x");
     AddMenuMethods<ScrollableMenu, kScrollableMenuClass>(handle);
     ScriptBindClass(handle, vm, kSliderClass, sizeof(Slider), kSliderMembers, Construct<Slider>)
         .AddMethod("Input", Input_Call<Slider, kSliderClass>, "xi")

@@ -47,7 +47,8 @@ Vec2 FrontendElement::GetDimensions() const
 
 uint32_t PackColour(const rgba8888& colour)
 {
-    return uint32_t(colour.r) | (uint32_t(colour.g) << 8) | (uint32_t(colour.b) << 16) | (uint32_t(colour.a) << 24);
+    return uint32_t(colour.r) | (uint32_t(colour.g) << 8) | (uint32_t(colour.b) << 16) |
+           (uint32_t(colour.a) << 24);
 }
 
 bool TextureAddReference(Texture* texture)

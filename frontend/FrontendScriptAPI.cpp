@@ -76,8 +76,8 @@ SQInteger Sprite_DrawText(HSQUIRRELVM vm)
     if (sq_gettop(vm) >= 7 && !ScriptArgFloat(vm, 7, scale))
         return ScriptBadArgument(vm);
     if (sprite->ShouldRender && font->font)
-        font->font->DrawString(text, PackColour(*colour), sprite->x, sprite->y, sprite->width, sprite->height, -1,
-                               alignX, alignY, scale, -1);
+        font->font->DrawString(text, PackColour(*colour), sprite->x, sprite->y, sprite->width, sprite->height,
+                               -1, alignX, alignY, scale, -1);
     return 0;
 }
 

@@ -140,14 +140,15 @@ void LoadingScreen::Render()
     RenderIfAny(m_spinner);
     if (m_secondFont)
         m_secondFont->DrawString(m_secondText, PackColour(m_secondColour), m_secondRect.x, m_secondRect.y,
-                                 m_secondRect.width, m_secondRect.height, -1, kAlignCentre, kAlignLeftTop, 1.0f,
-                                 -1);
+                                 m_secondRect.width, m_secondRect.height, -1, kAlignCentre, kAlignLeftTop,
+                                 1.0f, -1);
     if (m_firstFont)
     {
         FixedString<128> line;
         line.Format("%s%s", m_loadingText.c_str(), m_dots.c_str());
-        m_firstFont->DrawString(line, PackColour(m_firstColour), m_firstRect.x, m_firstRect.y, m_firstRect.width,
-                                m_firstRect.height, -1, kAlignLeftTop, kAlignLeftTop, 1.0f, -1);
+        m_firstFont->DrawString(line, PackColour(m_firstColour), m_firstRect.x, m_firstRect.y,
+                                m_firstRect.width, m_firstRect.height, -1, kAlignLeftTop, kAlignLeftTop, 1.0f,
+                                -1);
     }
 }
 

@@ -178,7 +178,8 @@ void ScrollableMenu::StepScroll(float dt)
         const Vec2 at = track.start + (track.end - track.start) * along;
         button.x = int32_t(at.x);
         button.y = int32_t(at.y);
-        button.Color.a = uint8_t(ClampAlpha(float(button.Color.a) + float(button.EndAlpha - button.StartAlpha) * t));
+        button.Color.a =
+            uint8_t(ClampAlpha(float(button.Color.a) + float(button.EndAlpha - button.StartAlpha) * t));
         button.Scale += (track.goalScale - track.startScale) * t;
         button.SetAllSpriteVariables();
     }

@@ -5,8 +5,8 @@
 #include "frontend/Button.h"
 #include "frontend/ButtonManager.h"
 #include "frontend/CurveBar.h"
-#include "frontend/Menu.h"
 #include "frontend/LoadingScreen.h"
+#include "frontend/Menu.h"
 #include "opengl/Texture.h"
 #include "platform/Input.h"
 #include "tools/formats/TgaWriter.h"
@@ -32,8 +32,15 @@ constexpr Bgra kClear{0, 0, 0, 0};
 class ElementDrawTest : public FrontendDrawTest
 {
 protected:
+    // The button manager reads the cursor and the click key from input.
+    void SetUp() override
+    {
+        FrontendDrawTest::SetUp();
+        InputInit();
+    }
     void TearDown() override
     {
+        InputShutdown();
         ButtonManager::DropAlphaPlanes();
         FrontendDrawTest::TearDown();
     }
@@ -118,7 +125,8 @@ TEST_F(ElementDrawTest, MissingTextureIsReported)
 {
     Sprite sprite;
     EXPECT_FALSE(sprite.SetTexture("ui/none.tga"));
-    EXPECT_NE(m_reports.Text().find("Texture not found: ui/none.tga \n"), std::string::npos) << m_reports.Text();
+    EXPECT_NE(m_reports.Text().find("Texture not found: ui/none.tga \n"), std::string::npos)
+        << m_reports.Text();
     AnimSprite animated;
     EXPECT_FALSE(animated.AddTexture("ui/none.tga"));
     EXPECT_TRUE(animated.frames.empty());
@@ -143,7 +151,7 @@ TEST_F(ElementDrawTest, AnimSpriteShowsEachFrameForAQuarterSecond)
         float dt;
         int frame;
         int r, g, b;
-    } table[] = {{0.0f, 0, 255, 0, 0},  {0.25f, 1, 0, 255, 0}, {0.25f, 2, 0, 0, 255},
+    } table[] = {{0.0f, 0, 255, 0, 0},      {0.25f, 1, 0, 255, 0}, {0.25f, 2, 0, 0, 255},
                  {0.25f, 3, 255, 255, 255}, {0.25f, 0, 255, 0, 0}, {0.125f, 0, 255, 0, 0}};
     for (const auto& row : table)
     {
@@ -242,7 +250,6 @@ void InjectMouse(int x, int y, bool press)
 
 TEST_F(ElementDrawTest, ManagerReadsTheCursorAndTheClickFromInput)
 {
-    InputInit();
     auto button = HalfButton();
     InjectMouse(50, 20, false);
     GetButtonManager().Update();
@@ -255,7 +262,6 @@ TEST_F(ElementDrawTest, ManagerReadsTheCursorAndTheClickFromInput)
     EXPECT_TRUE(GetButtonManager().TakeClicked(name));
     EXPECT_FALSE(GetButtonManager().TakeClicked(name)) << "a held button clicks once";
     InjectMouse(50, 20, false);
-    InputShutdown();
 }
 
 TEST_F(ElementDrawTest, OnlyAFullyOpaqueButtonIsHovered)
@@ -429,10 +435,11 @@ TEST_F(ElementDrawTest, CurveBarDrawsOneQuadPerStep)
     {
         float fill, step;
         int quads;
-    } table[] = {{0.5f, 0.25f, 2}, {1.0f, 0.3f, 4}, {0.0f, 0.25f, 0}, {1.0f, 0.0f, 0}, {1.0f, -1.0f, 0},
-                 {1.0f, 1e-6f, CurveBar::kMaxQuads}};
+    } table[] = {{0.5f, 0.25f, 2}, {1.0f, 0.3f, 4},  {0.0f, 0.25f, 0},
+                 {1.0f, 0.0f, 0},  {1.0f, -1.0f, 0}, {1.0f, 1e-6f, CurveBar::kMaxQuads}};
     for (const auto& row : table)
-        EXPECT_EQ(bar.Render(row.fill, row.step, red, black, false), row.quads) << row.fill << " " << row.step;
+        EXPECT_EQ(bar.Render(row.fill, row.step, red, black, false), row.quads)
+            << row.fill << " " << row.step;
     Clear();
     bar.Render(0.5f, 0.25f, red, red, true);
     Capture();

@@ -1,6 +1,6 @@
+#include "frontend/ElementScriptAPI.h"
 #include "frontend/Button.h"
 #include "frontend/ButtonManager.h"
-#include "frontend/ElementScriptAPI.h"
 #include "frontend/FrontendScriptAPI.h"
 #include "frontend/LoadingScreen.h"
 #include "tests/script/ScriptTestFixture.h"
@@ -105,7 +105,8 @@ foreach (call in [
 }
 )");
     EXPECT_EQ(GlobalInt("errors"), 7) << Reports();
-    Run("local font = BasicText(\"fonts/none.fnt\"); Sprite().DrawText(\"a\", rgba8888(1, 2, 3, 4), font, 0, 0);"
+    Run("local font = BasicText(\"fonts/none.fnt\"); Sprite().DrawText(\"a\", rgba8888(1, 2, 3, 4), font, 0, "
+        "0);"
         "Sprite().DrawText(\"a\", rgba8888(1, 2, 3, 4), font, 2, 0, 1.5); drawn <- 1;");
     EXPECT_EQ(GlobalInt("drawn"), 1) << Reports();
     EXPECT_EQ(LiveButtons(), 0u);
@@ -194,7 +195,8 @@ clicked <- GetButtonClicked();
     EXPECT_EQ(GlobalInt("during"), 1);
     EXPECT_EQ(GlobalInt("after"), 0);
     EXPECT_EQ(GlobalType("clicked"), "null") << "no click pending";
-    Run("wrong <- 0; try { StartLoadingScreen(Vec2(0, 0), \"\", \"\", rgba8888(0, 0, 0, 0), Sprite(), \"\", \"\","
+    Run("wrong <- 0; try { StartLoadingScreen(Vec2(0, 0), \"\", \"\", rgba8888(0, 0, 0, 0), Sprite(), \"\", "
+        "\"\","
         " rgba8888(0, 0, 0, 0), Sprite(), Sprite(), Sprite()); } catch (e) { wrong = 1; }"
         "active <- IsLoadingScreenAcitve();");
     EXPECT_EQ(GlobalInt("wrong"), 1);

@@ -122,8 +122,8 @@ TEST(ButtonTest, SpritesTakeTheButtonsPlaceAndSize)
     button.SetAllSpriteVariables();
     EXPECT_EQ(button.width, 30) << "a button without a size takes its up image's";
     EXPECT_EQ(button.height, 12);
-    for (const AnimSprite* image : {&button.OverImage, &button.SelectedImage, &button.DisabledImage,
-                                    &button.LockedImage})
+    for (const AnimSprite* image :
+         {&button.OverImage, &button.SelectedImage, &button.DisabledImage, &button.LockedImage})
     {
         EXPECT_EQ(image->x, 7);
         EXPECT_EQ(image->width, 30);
@@ -190,18 +190,22 @@ TEST_P(MenuInputTable, MovesAlongTheLinks)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MenuInputTable,
-    ::testing::Values(InputCase{"ColumnDown", 0, 0, kMenuDown, 1, 1}, InputCase{"ColumnUp", 0, 3, kMenuUp, 1, 2},
-                      InputCase{"ColumnDownAtTheEndStays", 0, 5, kMenuDown, 0, 5},
-                      InputCase{"ColumnUpAtTheTopGoesToFirst", 0, 0, kMenuUp, 0, 0},
-                      InputCase{"ColumnLeftHasNoNeighbour", 0, 2, kMenuLeft, 0, 2},
-                      InputCase{"GridRight", 3, 0, kMenuRight, 1, 1}, InputCase{"GridLeft", 3, 2, kMenuLeft, 1, 1},
-                      InputCase{"GridDown", 3, 1, kMenuDown, 1, 4}, InputCase{"GridUp", 3, 5, kMenuUp, 1, 2},
-                      InputCase{"GridRightAtRowEnd", 3, 2, kMenuRight, 0, 2},
-                      InputCase{"GridUpFromTopRowGoesToFirst", 3, 2, kMenuUp, 0, 0},
-                      InputCase{"CodeFourDoesNothing", 3, 4, 4, 0, 4}, InputCase{"CodeFiveDoesNothing", 3, 4, 5, 0, 4}),
-    [](const ::testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, MenuInputTable,
+                         ::testing::Values(InputCase{"ColumnDown", 0, 0, kMenuDown, 1, 1},
+                                           InputCase{"ColumnUp", 0, 3, kMenuUp, 1, 2},
+                                           InputCase{"ColumnDownAtTheEndStays", 0, 5, kMenuDown, 0, 5},
+                                           InputCase{"ColumnUpAtTheTopGoesToFirst", 0, 0, kMenuUp, 0, 0},
+                                           InputCase{"ColumnLeftHasNoNeighbour", 0, 2, kMenuLeft, 0, 2},
+                                           InputCase{"GridRight", 3, 0, kMenuRight, 1, 1},
+                                           InputCase{"GridLeft", 3, 2, kMenuLeft, 1, 1},
+                                           InputCase{"GridDown", 3, 1, kMenuDown, 1, 4},
+                                           InputCase{"GridUp", 3, 5, kMenuUp, 1, 2},
+                                           InputCase{"GridRightAtRowEnd", 3, 2, kMenuRight, 0, 2},
+                                           InputCase{"GridUpFromTopRowGoesToFirst", 3, 2, kMenuUp, 0, 0},
+                                           InputCase{"CodeFourDoesNothing", 3, 4, 4, 0, 4},
+                                           InputCase{"CodeFiveDoesNothing", 3, 4, 5, 0, 4}),
+                         [](const ::testing::TestParamInfo<InputCase>& info)
+                         { return std::string(info.param.name); });
 
 TEST(MenuTest, OneButtonMenuKeepsItsButton)
 {
