@@ -1,6 +1,8 @@
 #include "game/WorldScriptAPI.h"
 
 #include "core/Vec3.h"
+#include "game/FireScriptAPI.h"
+#include "game/GridPathFinderScriptAPI.h"
 #include "game/TerrainScriptAPI.h"
 #include "script/MathScriptAPI.h"
 #include "script/ScriptArguments.h"
@@ -53,6 +55,8 @@ SQInteger XZCollisionSlice(HSQUIRRELVM vm)
 void RegisterWorldScriptAPI(HSQUIRRELVM vm)
 {
     RegisterTerrainScriptAPI(vm);
+    RegisterGridPathFinderScriptAPI(vm);
+    RegisterFireScriptAPI(vm);
     ScriptBindGlobalFunction(vm, "XZCollision", XZCollision, ".xxn");
     ScriptBindGlobalFunction(vm, "XZCollisionSlice", XZCollisionSlice, ".xxxnn");
 }

@@ -857,6 +857,151 @@ function InGameStepSync(delta)
     SendDragon(step)
 }
 
+// A house on the dragon's circle is a fire area: the breath lights its middle,
+// the fire spreads through the house, burns out and smoulders, with the
+// "fire" effect over the burning cells. A knight walks a route the grid path
+// finder found from the gate to the castle round the river and the
+// mountains; unless it arrives, never stepping on either, the demo stops with
+// a script error.
+local kFireHouse = Vec3(299.0, 0.0, 109.0) // 110 degrees round the flight circle
+local kFireCellSpacing = 4.0
+local kKnightSpeed = 240.0
+local kKnightCheckTime = 10.0
+
+if (!("fireDemo" in getroottable()))
+{
+    ::fireDemo <- { area = 0, lit = false, grid = null, route = Path(), walked = 0.0, arrived = false,
+                    knight = null, checked = false, river = 0, mountain = 0 }
+    ::FireHouse <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+    ::Knight <- class extends Prop
+    {
+        constructor(position) { base.constructor(position) }
+    }
+}
+
+function FireHouseProperties()
+{
+    local props = FireProperties()
+    props.m_initialTemperature = 20.0
+    props.m_ignitionTemperature = 300.0
+    props.m_initialfuelamount = 6.0
+    props.m_AffectRadius = 6.0
+    props.m_FuelRateVsTempInterpD.AddKey(0.0, 1.0)
+    props.m_BurnIntensityVsTempInterpD.AddKey(300.0, 0.5)
+    props.m_BurnIntensityVsTempInterpD.AddKey(800.0, 1.0)
+    props.m_BurnIntensityVsTempInterpD.AddKey(1500.0, 0.1)
+    props.m_RadianceEnergyVsIntensityInterpD.AddKey(0.0, 0.0)
+    props.m_RadianceEnergyVsIntensityInterpD.AddKey(1.0, 600.0)
+    props.m_TempDeltaVsDistanceInterpD.AddKey(0.0, 1.0)
+    props.m_TempDeltaVsDistanceInterpD.AddKey(6.0, 0.0)
+    props.m_HeatLossVsTempInterpD.AddKey(0.0, 0.0)
+    props.m_HeatLossVsTempInterpD.AddKey(1000.0, 150.0)
+    props.m_SmolderVsTempInterpD.AddKey(100.0, 0.0)
+    props.m_SmolderVsTempInterpD.AddKey(1000.0, 1.0)
+    return props
+}
+
+function StartFireHouse()
+{
+    FireAreas_Clear()
+    local house = InstanceCreate(FireHouse, kFireHouse)
+    house.SetGraphic("buildings/set01/SmallHouse01.chmodel")
+    fireDemo.area = FireAreas_AddFireArea()
+    fireDemo.lit = false
+    local proxy = FireInterfaceProxy()
+    FireAreas_GetProxyFromID(proxy, fireDemo.area)
+    proxy.SetNextFireProperties(FireHouseProperties())
+    for (local x = -2; x <= 2; x++)
+        for (local y = 0; y <= 2; y++)
+            for (local z = -2; z <= 2; z++)
+                proxy.AddCellPoint(kFireHouse + Vec3(x * kFireCellSpacing, y * kFireCellSpacing, z * kFireCellSpacing))
+    FireAreas_FinaliseAddingInFireArea(fireDemo.area)
+    Collision.RegisterSphereObject(house, "burnable", 0.0)
+    Collision.RegisterCallback("breath", "burnable", "BreathReachedHouse", false, 60.0)
+}
+
+function BreathReachedHouse(dragon, house, dt)
+{
+    if (fireDemo.lit)
+        return
+    fireDemo.lit = true
+    FireAreas_StartFires(kFireHouse + Vec3(0.0, kFireCellSpacing, 0.0), kFireCellSpacing * 0.5)
+    print("the dragon's breath lit the house\n")
+}
+
+function IsBlockedGround(type)
+{
+    return type == fireDemo.river || type == fireDemo.mountain
+}
+
+function StartKnight()
+{
+    local grid = GridPathFinder()
+    grid.UseStrings()
+    grid.LoadFile("levels/board.grid")
+    grid.AddImpassibleTypeByString("river")
+    grid.AddImpassibleTypeByString("mountain")
+    local a = Vec3(0.0, 0.0, 0.0)
+    local b = Vec3(0.0, 0.0, 0.0)
+    TileTerrain_GetRealWordCorners(a, b)
+    grid.SetGridToRealWorld(Vec3(a.x < b.x ? a.x : b.x, 0.0, a.z < b.z ? a.z : b.z),
+                            Vec3(a.x < b.x ? b.x : a.x, 0.0, a.z < b.z ? b.z : a.z))
+    fireDemo.grid = grid
+    // The names' hashes, as the grid holds them, from cells known to carry them.
+    fireDemo.river = grid.GetSquare(0, 4)
+    fireDemo.mountain = grid.GetSquare(3, 1)
+    local gate = Vec3(0.0, 0.0, 0.0)
+    local castle = Vec3(0.0, 0.0, 0.0)
+    grid.GetWorldPos(gate, 1, 1)
+    grid.GetWorldPos(castle, 5, 6)
+    if (!grid.FindPathRealWorld(gate, castle, fireDemo.route))
+        throw "no route from the gate to the castle"
+    fireDemo.walked = 0.0
+    fireDemo.arrived = false
+    fireDemo.knight = InstanceCreate(Knight, gate)
+    fireDemo.knight.SetGraphic("effects/models/crystal.chmodel")
+}
+
+function StepKnight(dt)
+{
+    local total = fireDemo.route.GetTotalDistance()
+    fireDemo.walked = fireDemo.walked + kKnightSpeed * dt
+    if (fireDemo.walked >= total)
+    {
+        fireDemo.walked = total
+        if (!fireDemo.arrived)
+            print("the knight reached the castle\n")
+        fireDemo.arrived = true
+    }
+    local at = Vec3(0.0, 0.0, 0.0)
+    fireDemo.route.GetPosAtDistance(at, fireDemo.walked, false)
+    if (IsBlockedGround(fireDemo.grid.GetTileTypeFromWorld(at)))
+        throw "the knight stepped on a river or mountain cell at " + at.x + ", " + at.z
+    fireDemo.knight.m__position = at
+    if (!fireDemo.checked && demo.time >= kKnightCheckTime)
+    {
+        fireDemo.checked = true
+        if (!fireDemo.arrived)
+            throw "the knight did not reach the castle in " + kKnightCheckTime + " s"
+    }
+}
+
+function StartFireAndKnight()
+{
+    StartFireHouse()
+    StartKnight()
+}
+
+function StepFireAndKnight(dt)
+{
+    FireAreas_Update(dt)
+    InstanceStep(FireHouse, dt)
+    StepKnight(dt)
+}
+
 function GameCreate()
 {
     StartLevelLoading()
@@ -872,6 +1017,7 @@ function GameCreate()
     StartBars()
     StartEffects()
     StartNetDemo()
+    StartFireAndKnight()
     flight.camera.SetAsCurrentCamera()
     SetInGame(true)
     StartPauseMenu()
@@ -900,6 +1046,7 @@ function GameStep(dt)
     StepSceneEffects(dt)
     StepBars(dt)
     StepEffects(dt)
+    StepFireAndKnight(dt)
     CheckBoard()
     StepHud(dt)
     StepUpgradeScreens(dt)
