@@ -27,15 +27,16 @@ SQInteger GridPathFinder_constructor(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger GridPathFinder_LoadFile(HSQUIRRELVM vm)
+// A method of one string argument; a result of the engine call is not passed on.
+template <class Result, Result (GridPathFinder::*Call)(const char*)> SQInteger StringMethod(HSQUIRRELVM vm)
 {
     GridPathFinder* finder = ThisFinder(vm);
-    const char* name = nullptr;
+    const char* text = nullptr;
     if (!finder)
         return SQ_ERROR;
-    if (!ScriptArgString(vm, 2, name))
+    if (!ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
-    finder->LoadFile(name);
+    (finder->*Call)(text);
     return 0;
 }
 
@@ -57,18 +58,6 @@ SQInteger GridPathFinder_AddImpassibleType(HSQUIRRELVM vm)
     if (!ScriptArgInt(vm, 2, type))
         return ScriptBadArgument(vm);
     finder->AddImpassibleType(static_cast<uint32_t>(type));
-    return 0;
-}
-
-SQInteger GridPathFinder_AddImpassibleTypeByString(HSQUIRRELVM vm)
-{
-    GridPathFinder* finder = ThisFinder(vm);
-    const char* name = nullptr;
-    if (!finder)
-        return SQ_ERROR;
-    if (!ScriptArgString(vm, 2, name))
-        return ScriptBadArgument(vm);
-    finder->AddImpassibleTypeByString(name);
     return 0;
 }
 
@@ -203,10 +192,10 @@ void RegisterGridPathFinderScriptAPI(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kClassName, sizeof(GridPathFinder), kNoMembers, GridPathFinder_constructor)
-        .AddMethod("LoadFile", GridPathFinder_LoadFile)
+        .AddMethod("LoadFile", StringMethod<bool, &GridPathFinder::LoadFile>)
         .AddMethod("UseStrings", GridPathFinder_UseStrings)
         .AddMethod("AddImpassibleType", GridPathFinder_AddImpassibleType)
-        .AddMethod("AddImpassibleTypeByString", GridPathFinder_AddImpassibleTypeByString)
+        .AddMethod("AddImpassibleTypeByString", StringMethod<void, &GridPathFinder::AddImpassibleTypeByString>)
         .AddMethod("SetGridToRealWorld", GridPathFinder_SetGridToRealWorld)
         .AddMethod("GetWorldPos", GridPathFinder_GetWorldPos)
         .AddMethod("GetColumnFromWorld", CellQuery<&GridPathFinder::GetColumnFromWorld>)
