@@ -135,28 +135,21 @@ SQInteger GridPathFinder_SetSquareByString(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger GridPathFinder_GetGridWidth(HSQUIRRELVM vm)
+SQInteger PushResult(HSQUIRRELVM vm, int value)
 {
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnInt(vm, finder->GetGridWidth()) : SQ_ERROR;
+    return ScriptReturnInt(vm, value);
 }
 
-SQInteger GridPathFinder_GetGridHeight(HSQUIRRELVM vm)
+SQInteger PushResult(HSQUIRRELVM vm, float value)
 {
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnInt(vm, finder->GetGridHeight()) : SQ_ERROR;
+    return ScriptReturnFloat(vm, value);
 }
 
-SQInteger GridPathFinder_GetCellSizeWidth(HSQUIRRELVM vm)
+// The grid's sizes, read without arguments.
+template <class Value, Value (GridPathFinder::*Get)() const> SQInteger SizeQuery(HSQUIRRELVM vm)
 {
     GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnFloat(vm, finder->GetCellSizeWidth()) : SQ_ERROR;
-}
-
-SQInteger GridPathFinder_GetCellSizeHeight(HSQUIRRELVM vm)
-{
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnFloat(vm, finder->GetCellSizeHeight()) : SQ_ERROR;
+    return finder ? PushResult(vm, (finder->*Get)()) : SQ_ERROR;
 }
 
 SQInteger GridPathFinder_FindPathRealWorld(HSQUIRRELVM vm)
@@ -204,10 +197,10 @@ void RegisterGridPathFinderScriptAPI(HSQUIRRELVM vm)
         .AddMethod("GetSquare", GridPathFinder_GetSquare)
         .AddMethod("SetSquare", GridPathFinder_SetSquare)
         .AddMethod("SetSquareByString", GridPathFinder_SetSquareByString)
-        .AddMethod("GetGridWidth", GridPathFinder_GetGridWidth)
-        .AddMethod("GetGridHeight", GridPathFinder_GetGridHeight)
-        .AddMethod("GetCellSizeWidth", GridPathFinder_GetCellSizeWidth)
-        .AddMethod("GetCellSizeHeight", GridPathFinder_GetCellSizeHeight)
+        .AddMethod("GetGridWidth", SizeQuery<int, &GridPathFinder::GetGridWidth>)
+        .AddMethod("GetGridHeight", SizeQuery<int, &GridPathFinder::GetGridHeight>)
+        .AddMethod("GetCellSizeWidth", SizeQuery<float, &GridPathFinder::GetCellSizeWidth>)
+        .AddMethod("GetCellSizeHeight", SizeQuery<float, &GridPathFinder::GetCellSizeHeight>)
         .AddMethod("FindPathRealWorld", GridPathFinder_FindPathRealWorld)
         .AddMethod("CollisionCheckXZ", GridPathFinder_CollisionCheckXZ, "xxxfi");
 }
