@@ -18,7 +18,7 @@ uint32_t FireGroup::AddCell(const Vec3& position)
     return cell.index;
 }
 
-void FireGroup::FinaliseCell(FireCell& cell)
+void FireGroup::FinaliseCell(FireCell& cell, const std::vector<Vec3>& positions)
 {
     const FireProperties& p = cell.properties;
     cell.T = p.m_initialTemperature;
@@ -34,22 +34,27 @@ void FireGroup::FinaliseCell(FireCell& cell)
 
     cell.neighbours.clear();
     const float radiusSquared = p.m_AffectRadius * p.m_AffectRadius;
-    for (const FireCell& other : m_cells)
+    for (uint32_t other = 0; other < positions.size(); ++other)
     {
-        if (other.index == cell.index)
+        if (other == cell.index)
             continue;
-        const float distanceSquared = Vec3LengthSquared(other.position - cell.position);
+        const float distanceSquared = Vec3LengthSquared(positions[other] - cell.position);
         if (!(distanceSquared < radiusSquared))
             continue;
         const float distance = std::sqrt(distanceSquared);
-        cell.neighbours.push_back(FireNeighbour{other.index, distance, cell.tempDeltaByDistance.GetVatT(distance)});
+        cell.neighbours.push_back(FireNeighbour{other, distance, cell.tempDeltaByDistance.GetVatT(distance)});
     }
 }
 
 void FireGroup::Finalise()
 {
+    // All pairs are compared: a packed copy of the positions keeps that scan fast.
+    std::vector<Vec3> positions;
+    positions.reserve(m_cells.size());
+    for (const FireCell& cell : m_cells)
+        positions.push_back(cell.position);
     for (FireCell& cell : m_cells)
-        FinaliseCell(cell);
+        FinaliseCell(cell, positions);
     m_finalisedCount = m_cells.size();
     m_burning.clear();
     m_smouldering.clear();

@@ -62,7 +62,7 @@ public:
     const std::vector<uint32_t>& Smouldering() const { return m_smouldering; }
 
 private:
-    void FinaliseCell(FireCell& cell);
+    void FinaliseCell(FireCell& cell, const std::vector<Vec3>& positions);
     void StepBurning(FireCell& cell, float dt);
 
     // A deque keeps every cell, and the curves its cursors read, in place as cells are added.

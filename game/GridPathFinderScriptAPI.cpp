@@ -27,15 +27,16 @@ SQInteger GridPathFinder_constructor(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger GridPathFinder_LoadFile(HSQUIRRELVM vm)
+// A method of one string argument; a result of the engine call is not passed on.
+template <class Result, Result (GridPathFinder::*Call)(const char*)> SQInteger StringMethod(HSQUIRRELVM vm)
 {
     GridPathFinder* finder = ThisFinder(vm);
-    const char* name = nullptr;
+    const char* text = nullptr;
     if (!finder)
         return SQ_ERROR;
-    if (!ScriptArgString(vm, 2, name))
+    if (!ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
-    finder->LoadFile(name);
+    (finder->*Call)(text);
     return 0;
 }
 
@@ -57,18 +58,6 @@ SQInteger GridPathFinder_AddImpassibleType(HSQUIRRELVM vm)
     if (!ScriptArgInt(vm, 2, type))
         return ScriptBadArgument(vm);
     finder->AddImpassibleType(static_cast<uint32_t>(type));
-    return 0;
-}
-
-SQInteger GridPathFinder_AddImpassibleTypeByString(HSQUIRRELVM vm)
-{
-    GridPathFinder* finder = ThisFinder(vm);
-    const char* name = nullptr;
-    if (!finder)
-        return SQ_ERROR;
-    if (!ScriptArgString(vm, 2, name))
-        return ScriptBadArgument(vm);
-    finder->AddImpassibleTypeByString(name);
     return 0;
 }
 
@@ -146,28 +135,21 @@ SQInteger GridPathFinder_SetSquareByString(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger GridPathFinder_GetGridWidth(HSQUIRRELVM vm)
+SQInteger PushResult(HSQUIRRELVM vm, int value)
 {
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnInt(vm, finder->GetGridWidth()) : SQ_ERROR;
+    return ScriptReturnInt(vm, value);
 }
 
-SQInteger GridPathFinder_GetGridHeight(HSQUIRRELVM vm)
+SQInteger PushResult(HSQUIRRELVM vm, float value)
 {
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnInt(vm, finder->GetGridHeight()) : SQ_ERROR;
+    return ScriptReturnFloat(vm, value);
 }
 
-SQInteger GridPathFinder_GetCellSizeWidth(HSQUIRRELVM vm)
+// The grid's sizes, read without arguments.
+template <class Value, Value (GridPathFinder::*Get)() const> SQInteger SizeQuery(HSQUIRRELVM vm)
 {
     GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnFloat(vm, finder->GetCellSizeWidth()) : SQ_ERROR;
-}
-
-SQInteger GridPathFinder_GetCellSizeHeight(HSQUIRRELVM vm)
-{
-    GridPathFinder* finder = ThisFinder(vm);
-    return finder ? ScriptReturnFloat(vm, finder->GetCellSizeHeight()) : SQ_ERROR;
+    return finder ? PushResult(vm, (finder->*Get)()) : SQ_ERROR;
 }
 
 SQInteger GridPathFinder_FindPathRealWorld(HSQUIRRELVM vm)
@@ -203,10 +185,10 @@ void RegisterGridPathFinderScriptAPI(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kClassName, sizeof(GridPathFinder), kNoMembers, GridPathFinder_constructor)
-        .AddMethod("LoadFile", GridPathFinder_LoadFile)
+        .AddMethod("LoadFile", StringMethod<bool, &GridPathFinder::LoadFile>)
         .AddMethod("UseStrings", GridPathFinder_UseStrings)
         .AddMethod("AddImpassibleType", GridPathFinder_AddImpassibleType)
-        .AddMethod("AddImpassibleTypeByString", GridPathFinder_AddImpassibleTypeByString)
+        .AddMethod("AddImpassibleTypeByString", StringMethod<void, &GridPathFinder::AddImpassibleTypeByString>)
         .AddMethod("SetGridToRealWorld", GridPathFinder_SetGridToRealWorld)
         .AddMethod("GetWorldPos", GridPathFinder_GetWorldPos)
         .AddMethod("GetColumnFromWorld", CellQuery<&GridPathFinder::GetColumnFromWorld>)
@@ -215,10 +197,10 @@ void RegisterGridPathFinderScriptAPI(HSQUIRRELVM vm)
         .AddMethod("GetSquare", GridPathFinder_GetSquare)
         .AddMethod("SetSquare", GridPathFinder_SetSquare)
         .AddMethod("SetSquareByString", GridPathFinder_SetSquareByString)
-        .AddMethod("GetGridWidth", GridPathFinder_GetGridWidth)
-        .AddMethod("GetGridHeight", GridPathFinder_GetGridHeight)
-        .AddMethod("GetCellSizeWidth", GridPathFinder_GetCellSizeWidth)
-        .AddMethod("GetCellSizeHeight", GridPathFinder_GetCellSizeHeight)
+        .AddMethod("GetGridWidth", SizeQuery<int, &GridPathFinder::GetGridWidth>)
+        .AddMethod("GetGridHeight", SizeQuery<int, &GridPathFinder::GetGridHeight>)
+        .AddMethod("GetCellSizeWidth", SizeQuery<float, &GridPathFinder::GetCellSizeWidth>)
+        .AddMethod("GetCellSizeHeight", SizeQuery<float, &GridPathFinder::GetCellSizeHeight>)
         .AddMethod("FindPathRealWorld", GridPathFinder_FindPathRealWorld)
         .AddMethod("CollisionCheckXZ", GridPathFinder_CollisionCheckXZ, "xxxfi");
 }

@@ -279,6 +279,7 @@ TEST_F(FireTest, LoopingCurvesAreReadAsLooping)
 
 TEST_F(FireTest, CellsAddedAfterFinalisationStayColdUntilTheNextOne)
 {
+    AddFireEffect();
     FireInterface& area = Row(2);
     GetFireAreas().StartFires(Vec3(0, 0, 0), 0.5f);
     // Enough cells to move every earlier one if the store reallocated.
@@ -289,6 +290,8 @@ TEST_F(FireTest, CellsAddedAfterFinalisationStayColdUntilTheNextOne)
     EXPECT_EQ(Burning(area), (std::vector<uint32_t>{0, 1}));
     EXPECT_FLOAT_EQ(area.Group().Cell(2).T, 0.0f);
     EXPECT_EQ(area.Group().Cell(0).neighbours.size(), 1u);
+    // The effect reads no further than the buffer made for the two cells.
+    EXPECT_EQ(Element(area.Effect(), 0)->emitCount, 2);
 
     GetFireAreas().FinaliseAddingInFireArea(area.GetID());
     EXPECT_EQ(area.Group().Cell(0).neighbours.size(), 201u);
@@ -298,6 +301,8 @@ TEST_F(FireTest, CellsAddedAfterFinalisationStayColdUntilTheNextOne)
     // array, feel the new cells' heat only after their own turn.
     EXPECT_EQ(Burning(area).size(), 200u);
     EXPECT_EQ(Burning(area).front(), 2u);
+    EXPECT_EQ(Element(area.Effect(), 1)->emitCount, 200);
+    EXPECT_FLOAT_EQ(Element(area.Effect(), 1)->emitPositions[199].x, 0.5f);
 }
 
 TEST_F(FireTest, TheEffectIsCreatedFedAndFadedAndCreatedAgain)
