@@ -98,8 +98,10 @@ bool UIInterface::ReadScreens(const char* directory, const char* text, int lengt
     m_dataDirectory = directory;
     const bool read = UIScreenReader(*this, text, length).Read();
     m_current = m_next = 0;
+    // The first screen is entered as any other, so it starts on a usable item
+    // even when a label comes first.
     if (UIScreen* screen = CurrentScreen())
-        EnterScreenElements(*screen);
+        EnterScreen(*screen);
     LinkMasters();
     return read;
 }
@@ -113,6 +115,17 @@ void UIInterface::Shutdown()
     m_current = m_next = 0;
     m_fadeRunning = false;
     m_shownFade = 1.0f;
+}
+
+void UIInterface::EnterScreen(UIScreen& screen)
+{
+    EnterScreenElements(screen);
+    for (size_t i = 0; i < screen.items.size(); ++i)
+        if (screen.items[i]->Usable())
+        {
+            screen.selected = int(i);
+            break;
+        }
 }
 
 void UIInterface::LinkMasters()
@@ -271,14 +284,7 @@ void UIInterface::Update(float)
         if (m_current != m_next && t > half)
         {
             m_current = m_next;
-            UIScreen& screen = *m_screens[size_t(m_current)];
-            EnterScreenElements(screen);
-            for (size_t i = 0; i < screen.items.size(); ++i)
-                if (screen.items[i]->Usable())
-                {
-                    screen.selected = int(i);
-                    break;
-                }
+            EnterScreen(*m_screens[size_t(m_current)]);
         }
         if (t > m_fadeDuration)
             m_fadeRunning = false;

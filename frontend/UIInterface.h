@@ -184,6 +184,8 @@ public:
     void InputBack();
     void ChangeScreenByName(uint32_t nameHash, bool instant);
     const char* GetCurrentScreenName() const;
+    // Width, height, x and y as last set.
+    const float* GetViewport() const { return m_viewport; }
 
     UIScreen* CurrentScreen() const;
     int ScreenCount() const { return int(m_screens.size()); }
@@ -204,6 +206,7 @@ private:
     friend class UIScreenReader;
     bool AcceptsInput() const;
     void EnterScreenElements(const UIScreen& screen);
+    void EnterScreen(UIScreen& screen);
     void FitViewport();
     void HoverTest();
     void LinkMasters();

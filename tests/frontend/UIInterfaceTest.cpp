@@ -49,6 +49,17 @@ UIItemSpec Button(const std::string& name, const std::string& element, const std
     return item;
 }
 
+// A label that takes no focus, as menus put above their buttons.
+UIItemSpec TitleLabel()
+{
+    UIItemSpec label;
+    label.type = "LABEL";
+    label.name = "title";
+    label.focusable = "FALSE";
+    label.element = "masterbox";
+    return label;
+}
+
 UIScreenSpec Screen(const std::string& name, std::vector<UIItemSpec> items, const std::string& back = "NONE")
 {
     UIScreenSpec screen;
@@ -159,13 +170,20 @@ TEST_F(UIInterfaceTest, AScreenChangeFadesOnTheSteppedClock)
     EXPECT_STREQ(ui.GetCurrentScreenName(), "options");
 }
 
+// A menu whose title label comes first opens on its first button, so Return
+// presses it at once.
+TEST_F(UIInterfaceTest, TheFirstScreenStartsOnItsFirstUsableItem)
+{
+    const UIItemSpec label = TitleLabel();
+    Load({Screen("menu", {label, Button("play", "playbox", "NONE", "OnPlay")})}, kElements);
+    EXPECT_EQ(ui.CurrentScreen()->selected, 1);
+    ui.ClickInput(false);
+    EXPECT_EQ(g_called, std::vector<std::string>{"OnPlay"});
+}
+
 TEST_F(UIInterfaceTest, ClicksTabsAndBackCallTheirFunctions)
 {
-    UIItemSpec label;
-    label.type = "LABEL";
-    label.name = "title";
-    label.focusable = "FALSE";
-    label.element = "masterbox";
+    const UIItemSpec label = TitleLabel();
     UIItemSpec back = Button("back", "optionsbox", "NONE", "OnBack");
     back.functionSelected = "OnBackSelected";
     Load({Screen("menu", {Button("play", "playbox", "NONE", "OnPlay"), label, back}, "back")}, kElements);
