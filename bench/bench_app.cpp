@@ -1,10 +1,18 @@
 // What the application's stream listener adds to reading the demo's files,
-// and what hot reload costs over a large file table against walking it.
+// what hot reload costs over a large file table against walking it, and a
+// texture reloaded in place against its first load (that one under a
+// software driver: run it under Xvfb).
 
+#include "BenchDataTree.h"
 #include "core/FileTable.h"
 #include "core/pd_ifstream.h"
+#include "cross/Render.h"
 #include "game/StreamListener.h"
+#include "opengl/Texture.h"
+#include "platform/CommandLine.h"
+#include "platform/Shell.h"
 #include "tools/formats/ArchiveWriter.h"
+#include "tools/formats/TgaWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -144,6 +152,68 @@ void BM_WalkTableOnly(benchmark::State& state)
     state.counters["entries"] = double(FileTableSize());
 }
 BENCHMARK(BM_WalkTableOnly)->Unit(benchmark::kMillisecond);
+constexpr uint16_t kTextureSide = 512;
+const char* const kTextureName = "textures/wall.tga";
+
+struct TextureBench
+{
+    BenchDataTree tree{"app"};
+
+    bool Start()
+    {
+        tree.CopyShippedShaders();
+        std::vector<uint8_t> pixels(size_t(kTextureSide) * kTextureSide * 4);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = uint8_t(i * 7 + i / 2048);
+        tree.Write(std::string("data/") + kTextureName, TgaWrite(pixels.data(), kTextureSide, kTextureSide, TgaWriteOptions()));
+        if (!CreateMainWindow(true))
+            return false;
+        CommandLineSet("-windowed -rsize 640 480");
+        return InitializeRenderSystem();
+    }
+};
+
+TextureBench* g_textures = nullptr;
+
+bool TexturesReady(benchmark::State& state)
+{
+    if (!g_textures)
+    {
+        g_textures = new TextureBench;
+        if (!g_textures->Start())
+        {
+            state.SkipWithError("no display");
+            return false;
+        }
+    }
+    FileTableMountDataTree(g_textures->tree.Root().c_str());
+    return true;
+}
+
+void BM_TextureFirstLoad(benchmark::State& state)
+{
+    if (!TexturesReady(state))
+        return;
+    for (auto _ : state)
+    {
+        // The last reference frees it, so each load is a first one.
+        Texture* texture = TextureLoad(kTextureName, true);
+        benchmark::DoNotOptimize(texture);
+        TextureRelease(&texture);
+    }
+}
+BENCHMARK(BM_TextureFirstLoad)->Unit(benchmark::kMillisecond);
+
+void BM_TextureReloadInPlace(benchmark::State& state)
+{
+    if (!TexturesReady(state))
+        return;
+    Texture* texture = TextureLoad(kTextureName, true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Texture::Reload(texture, kTextureName));
+    TextureRelease(&texture);
+}
+BENCHMARK(BM_TextureReloadInPlace)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();
