@@ -39,6 +39,16 @@ BasicText* UIInterface::MakeFont(const char* path)
     return g_fontMaker(path);
 }
 
+std::shared_ptr<BasicText> UIInterface::SharedFont(const char* path)
+{
+    for (const auto& [name, font] : m_fonts)
+        if (strcmp(name.c_str(), path) == 0)
+            return font;
+    std::shared_ptr<BasicText> font(MakeFont(path));
+    m_fonts.emplace_back(FixedString256(path), font);
+    return font;
+}
+
 // ---- items and screens
 
 const UIFontInfo& UIItem::FontInForce() const
@@ -109,6 +119,7 @@ bool UIInterface::ReadScreens(const char* directory, const char* text, int lengt
 void UIInterface::Shutdown()
 {
     m_screens.clear();
+    m_fonts.clear();
     ScreenElementDataClear(m_screenElements);
     ScreenElementDataClear(m_sharedElements);
     m_loadedElementFile.Clear();

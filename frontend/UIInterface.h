@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class UIItem;
@@ -45,7 +46,8 @@ constexpr int kUISoundSlots = 3;
 
 struct UIFontInfo
 {
-    std::unique_ptr<BasicText> font;
+    // Screens that name the same font file share it.
+    std::shared_ptr<BasicText> font;
     float scale = 0.0f;
     float referenceHeight = 0.0f;
     uint8_t hasAlignment = 0;
@@ -157,6 +159,8 @@ public:
     using FontMaker = BasicText* (*)(const char* path);
     static void SetFontMaker(FontMaker maker);
     static BasicText* MakeFont(const char* path);
+    // The font of the file, made once for all the screens that name it.
+    std::shared_ptr<BasicText> SharedFont(const char* path);
 
     bool LoadScreens(const char* directory, const char* file);
     // The same from a text in memory (element files are still read from the tree).
@@ -212,6 +216,7 @@ private:
     void LinkMasters();
 
     std::vector<std::unique_ptr<UIScreen>> m_screens;
+    std::vector<std::pair<FixedString256, std::shared_ptr<BasicText>>> m_fonts;
     int m_current = 0;
     int m_next = 0;
     RealTimer m_fadeTimer;

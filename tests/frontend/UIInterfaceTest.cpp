@@ -181,6 +181,20 @@ TEST_F(UIInterfaceTest, TheFirstScreenStartsOnItsFirstUsableItem)
     EXPECT_EQ(g_called, std::vector<std::string>{"OnPlay"});
 }
 
+// Screens naming the same font file draw with one font, made once, which
+// lives until the screens are shut down.
+TEST_F(UIInterfaceTest, ScreensShareTheFontTheyName)
+{
+    Load({Screen("menu", {Button("play", "playbox")}), Screen("options", {Button("back", "optionsbox")})},
+         kElements);
+    const std::shared_ptr<BasicText> font = Item("play").FontInForce().font;
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(Item("back").FontInForce().font, font);
+    EXPECT_GT(font.use_count(), 2);
+    ui.Shutdown();
+    EXPECT_EQ(font.use_count(), 1) << "the shut-down interface still holds the font";
+}
+
 TEST_F(UIInterfaceTest, ClicksTabsAndBackCallTheirFunctions)
 {
     const UIItemSpec label = TitleLabel();
