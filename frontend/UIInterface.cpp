@@ -39,6 +39,16 @@ BasicText* UIInterface::MakeFont(const char* path)
     return g_fontMaker(path);
 }
 
+std::shared_ptr<BasicText> UIInterface::SharedFont(const char* path)
+{
+    for (const auto& [name, font] : m_fonts)
+        if (strcmp(name.c_str(), path) == 0)
+            return font;
+    std::shared_ptr<BasicText> font(MakeFont(path));
+    m_fonts.emplace_back(FixedString256(path), font);
+    return font;
+}
+
 // ---- items and screens
 
 const UIFontInfo& UIItem::FontInForce() const
@@ -98,8 +108,10 @@ bool UIInterface::ReadScreens(const char* directory, const char* text, int lengt
     m_dataDirectory = directory;
     const bool read = UIScreenReader(*this, text, length).Read();
     m_current = m_next = 0;
+    // The first screen is entered as any other, so it starts on a usable item
+    // even when a label comes first.
     if (UIScreen* screen = CurrentScreen())
-        EnterScreenElements(*screen);
+        EnterScreen(*screen);
     LinkMasters();
     return read;
 }
@@ -107,12 +119,24 @@ bool UIInterface::ReadScreens(const char* directory, const char* text, int lengt
 void UIInterface::Shutdown()
 {
     m_screens.clear();
+    m_fonts.clear();
     ScreenElementDataClear(m_screenElements);
     ScreenElementDataClear(m_sharedElements);
     m_loadedElementFile.Clear();
     m_current = m_next = 0;
     m_fadeRunning = false;
     m_shownFade = 1.0f;
+}
+
+void UIInterface::EnterScreen(UIScreen& screen)
+{
+    EnterScreenElements(screen);
+    for (size_t i = 0; i < screen.items.size(); ++i)
+        if (screen.items[i]->Usable())
+        {
+            screen.selected = int(i);
+            break;
+        }
 }
 
 void UIInterface::LinkMasters()
@@ -271,14 +295,7 @@ void UIInterface::Update(float)
         if (m_current != m_next && t > half)
         {
             m_current = m_next;
-            UIScreen& screen = *m_screens[size_t(m_current)];
-            EnterScreenElements(screen);
-            for (size_t i = 0; i < screen.items.size(); ++i)
-                if (screen.items[i]->Usable())
-                {
-                    screen.selected = int(i);
-                    break;
-                }
+            EnterScreen(*m_screens[size_t(m_current)]);
         }
         if (t > m_fadeDuration)
             m_fadeRunning = false;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class UIItem;
@@ -45,7 +46,8 @@ constexpr int kUISoundSlots = 3;
 
 struct UIFontInfo
 {
-    std::unique_ptr<BasicText> font;
+    // Screens that name the same font file share it.
+    std::shared_ptr<BasicText> font;
     float scale = 0.0f;
     float referenceHeight = 0.0f;
     uint8_t hasAlignment = 0;
@@ -157,6 +159,8 @@ public:
     using FontMaker = BasicText* (*)(const char* path);
     static void SetFontMaker(FontMaker maker);
     static BasicText* MakeFont(const char* path);
+    // The font of the file, made once for all the screens that name it.
+    std::shared_ptr<BasicText> SharedFont(const char* path);
 
     bool LoadScreens(const char* directory, const char* file);
     // The same from a text in memory (element files are still read from the tree).
@@ -184,6 +188,8 @@ public:
     void InputBack();
     void ChangeScreenByName(uint32_t nameHash, bool instant);
     const char* GetCurrentScreenName() const;
+    // Width, height, x and y as last set.
+    const float* GetViewport() const { return m_viewport; }
 
     UIScreen* CurrentScreen() const;
     int ScreenCount() const { return int(m_screens.size()); }
@@ -204,11 +210,13 @@ private:
     friend class UIScreenReader;
     bool AcceptsInput() const;
     void EnterScreenElements(const UIScreen& screen);
+    void EnterScreen(UIScreen& screen);
     void FitViewport();
     void HoverTest();
     void LinkMasters();
 
     std::vector<std::unique_ptr<UIScreen>> m_screens;
+    std::vector<std::pair<FixedString256, std::shared_ptr<BasicText>>> m_fonts;
     int m_current = 0;
     int m_next = 0;
     RealTimer m_fadeTimer;

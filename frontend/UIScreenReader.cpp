@@ -102,7 +102,7 @@ bool UIScreenReader::ReadFontInfo(UIFontInfo& info)
         return false;
     FixedString256 path;
     path.Format("%s/%s", m_ui.FontDirectory().c_str(), m_tokens.Hand());
-    info.font.reset(UIInterface::MakeFont(path));
+    info.font = m_ui.SharedFont(path);
     if (!m_tokens.LabelledFloat(info.scale) || !m_tokens.Next())
         return false;
     if (m_tokens.HandIs("ALIGN_TYPE_HORIZONTAL"))

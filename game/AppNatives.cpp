@@ -1,4 +1,5 @@
 #include "game/AppNatives.h"
+#include "game/AppUI.h"
 
 #include "core/LogError.h"
 #include "core/Vec2.h"
@@ -366,5 +367,8 @@ void AppChangeScreenSize(int width, int height, bool fullScreen)
     InputShutdown();
     InputInit();
     if (DisplayAdoptWindow(width, height, fullScreen))
+    {
         RenderResize();
+        AppUIResize();
+    }
 }

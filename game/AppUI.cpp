@@ -20,10 +20,7 @@ void AppUIStart()
     ui.Shutdown();
     ui.AddAspectRatio(4.0f / 3.0f);
     ui.AddAspectRatio(16.0f / 9.0f);
-    unsigned width = 0;
-    unsigned height = 0;
-    RenderGetSize(width, height);
-    ui.SetViewport(int(width), int(height), 0, 0);
+    AppUIResize();
     ui.SetFontDirectory("fonts");
     ui.LoadScreens("frontend", "screens.scn");
     ui.Enable(false);
@@ -32,6 +29,14 @@ void AppUIStart()
     ui.SetSoundName("SOUND_UPGRADE_NAV", 2);
     ui.SetSoundName("SOUND_UPGRADE_NAV", 0);
     ui.SetHoverSelect(true);
+}
+
+void AppUIResize()
+{
+    unsigned width = 0;
+    unsigned height = 0;
+    RenderGetSize(width, height);
+    GetUIInterface().SetViewport(int(width), int(height), 0, 0);
 }
 
 void AppUIMouseToFrontEnd()

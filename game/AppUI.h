@@ -4,6 +4,8 @@
 // freed before the renderer shuts down.
 
 void AppUIStart();
+// Fits the screens to the render size again, after the window changed size.
+void AppUIResize();
 void AppUIMouseToFrontEnd();
 void AppUIStep();
 void AppUIDraw();

@@ -10,3 +10,4 @@ enum DemoState
 const DEMO_KEY_P = 25
 const DEMO_KEY_M = 50
 const DEMO_KEY_D = 32
+const DEMO_KEY_N = 49

@@ -343,8 +343,9 @@ local kLamps = [
     { position = Vec3(0.0, 30.0, 0.0), colour = Vec3(0.6, 0.7, 1.0) }
 ]
 
+// N swaps day and night: the cycle runs on from the other half.
 if (!("sky" in getroottable()))
-    ::sky <- { night = false, lamps = [] }
+    ::sky <- { night = false, lamps = [], shift = 0.0 }
 
 function StartLights()
 {
@@ -374,9 +375,15 @@ function SetDay(night)
         ActivateLight(id, night)
 }
 
+function SwapDayAndNight()
+{
+    sky.shift += kDayNightSeconds
+    SetDay(!sky.night)
+}
+
 function StepLights()
 {
-    local night = (demo.time / kDayNightSeconds).tointeger() % 2 == 1
+    local night = ((demo.time + sky.shift) / kDayNightSeconds).tointeger() % 2 == 1
     if (night != sky.night)
         SetDay(night)
 }
@@ -441,10 +448,10 @@ function StepSceneEffects(dt)
 }
 
 // Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
-// and Alt+F4): P pauses and resumes, M opens and closes the menu, Escape
-// closes an open menu or else leaves the game and quits.
+// and Alt+F4): P pauses and resumes, M opens and closes the menu, N swaps
+// day and night, Escape closes an open menu or else leaves the game and quits.
 if (!("keys" in getroottable()))
-    ::keys <- { input = InputMap(), escape = 0, pause = 0, menu = 0, menuOpen = false }
+    ::keys <- { input = InputMap(), escape = 0, pause = 0, menu = 0, night = 0, menuOpen = false }
 
 function AddNewlyPressedKey(key)
 {
@@ -460,6 +467,7 @@ function StartKeys()
     keys.escape = AddNewlyPressedKey(KEY_ESCAPE)
     keys.pause = AddNewlyPressedKey(DEMO_KEY_P)
     keys.menu = AddNewlyPressedKey(DEMO_KEY_M)
+    keys.night = AddNewlyPressedKey(DEMO_KEY_N)
 }
 
 function Pressed(command)
@@ -467,24 +475,41 @@ function Pressed(command)
     return keys.input.GetIsInputCommandConditionExecuted(command) == 1
 }
 
+// One menu at a time: P does nothing over the M menu, M nothing while paused.
 function StepKeys()
 {
     if (Pressed(keys.escape))
     {
-        if (keys.menuOpen || IsPaused())
-        {
-            keys.menuOpen = false
+        if (keys.menuOpen)
+            CloseMenu()
+        else if (IsPaused())
             SetPaused(false)
-            return
+        else
+        {
+            SetInGame(false)
+            QuitGame()
         }
-        SetInGame(false)
-        QuitGame()
         return
     }
-    if (Pressed(keys.pause))
+    if (Pressed(keys.pause) && !keys.menuOpen)
         SetPaused(!IsPaused())
-    if (Pressed(keys.menu))
-        keys.menuOpen = !keys.menuOpen
+    if (Pressed(keys.menu) && !IsPaused())
+    {
+        if (keys.menuOpen)
+            CloseMenu()
+        else
+            OpenMenu()
+    }
+    if (Pressed(keys.night))
+        SwapDayAndNight()
+    if (keys.menuOpen)
+        StepMenu()
+}
+
+// The window title tells whoever watches the window what the game is doing.
+function ShowTitle(what)
+{
+    SetAppTitle("Tolvan - " + what)
 }
 
 function InitOptionData(fileName)
@@ -1014,6 +1039,7 @@ function GameCreate()
     StartLights()
     StartSceneEffects()
     StartKeys()
+    StartMenu()
     StartBars()
     StartEffects()
     StartNetDemo()
@@ -1025,7 +1051,7 @@ function GameCreate()
     StartUpgradeScreens()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
-    SetAppTitle("Tolvan - playing")
+    ShowTitle("playing")
 }
 
 function QUARNFINALHACKMESSAGES()
@@ -1062,11 +1088,13 @@ function PausedStep(dt)
 function OnPause()
 {
     demo.state = DemoState.PAUSED
+    ShowTitle("paused")
 }
 
 function OnUnpause()
 {
     demo.state = DemoState.PLAYING
+    ShowTitle("playing")
 }
 
 function ViewUpdate(dt)
@@ -1511,4 +1539,56 @@ function DrawUpgradeScreens()
         return
     upgradeScreens.menu.Render()
     upgradeScreens.board.Render()
+}
+
+// ---- The M menu: the front end's screens ("frontend/screens.scn") over the
+// running scene. Up and down move between the buttons, Return presses one,
+// Escape or M (or the Resume button) closes it.
+
+if (!("uiMenu" in getroottable()))
+    ::uiMenu <- { input = InputMap(), keys = {} }
+
+function StartMenu()
+{
+    uiMenu.input = InputMap()
+    uiMenu.keys = {}
+    foreach (name, key in { up = KEY_UP, down = KEY_DOWN, enter = KEY_RETURN })
+    {
+        local command = InputCommand()
+        command.InputCommandType = INPUT_COMMAND_TYPE_KEY
+        command.Data = key
+        command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
+        uiMenu.keys[name] <- uiMenu.input.AddInputCommand(command)
+    }
+}
+
+function MenuKey(name)
+{
+    return uiMenu.input.GetIsInputCommandConditionExecuted(uiMenu.keys[name]) == 1
+}
+
+function OpenMenu()
+{
+    UIInterface_ChangeScreenByName("menu", true)
+    UIInterface_Enable(true)
+    keys.menuOpen = true
+    ShowTitle("menu")
+}
+
+// Also the Resume button's function.
+function CloseMenu()
+{
+    UIInterface_Enable(false)
+    keys.menuOpen = false
+    ShowTitle("playing")
+}
+
+function StepMenu()
+{
+    if (MenuKey("up"))
+        UIInterface_TabBack()
+    else if (MenuKey("down"))
+        UIInterface_TabForward()
+    else if (MenuKey("enter"))
+        UIInterface_ClickInput()
 }

@@ -22,6 +22,9 @@ using Clock = std::chrono::steady_clock;
 // A quit signal that comes while the renderer still compiles its shader
 // programs (seconds under a software driver) is served once start-up ends.
 constexpr std::chrono::seconds kQuitLimit(30);
+// Start-up under the sanitizers and a software driver on a loaded machine
+// takes seconds: this only bounds a broken run.
+constexpr std::chrono::seconds kStartLimit(60);
 
 inline std::string ReadWhole(const fs::path& path)
 {
@@ -48,6 +51,22 @@ protected:
         fs::remove_all(root);
         fs::create_directories(root);
         fs::copy(fs::path(binary) / "demo", root / "demo", fs::copy_options::recursive);
+        RemoveLeftoversOfEarlierRuns(root / "demo");
+    }
+
+    // A manual run in the built tree leaves its logs and shots there; a test
+    // that waits for the log or counts shots would see them at once.
+    static void RemoveLeftoversOfEarlierRuns(const fs::path& tree)
+    {
+        std::vector<fs::path> leftovers;
+        for (const auto& item : fs::recursive_directory_iterator(tree))
+        {
+            const std::string name = item.path().filename().string();
+            if (item.is_regular_file() && (item.path().extension() == ".log" || name.rfind("screenshot ", 0) == 0))
+                leftovers.push_back(item.path());
+        }
+        for (const fs::path& path : leftovers)
+            fs::remove(path);
     }
 
     void TearDown() override

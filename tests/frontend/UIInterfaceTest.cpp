@@ -49,6 +49,17 @@ UIItemSpec Button(const std::string& name, const std::string& element, const std
     return item;
 }
 
+// A label that takes no focus, as menus put above their buttons.
+UIItemSpec TitleLabel()
+{
+    UIItemSpec label;
+    label.type = "LABEL";
+    label.name = "title";
+    label.focusable = "FALSE";
+    label.element = "masterbox";
+    return label;
+}
+
 UIScreenSpec Screen(const std::string& name, std::vector<UIItemSpec> items, const std::string& back = "NONE")
 {
     UIScreenSpec screen;
@@ -159,13 +170,34 @@ TEST_F(UIInterfaceTest, AScreenChangeFadesOnTheSteppedClock)
     EXPECT_STREQ(ui.GetCurrentScreenName(), "options");
 }
 
+// A menu whose title label comes first opens on its first button, so Return
+// presses it at once.
+TEST_F(UIInterfaceTest, TheFirstScreenStartsOnItsFirstUsableItem)
+{
+    const UIItemSpec label = TitleLabel();
+    Load({Screen("menu", {label, Button("play", "playbox", "NONE", "OnPlay")})}, kElements);
+    EXPECT_EQ(ui.CurrentScreen()->selected, 1);
+    ui.ClickInput(false);
+    EXPECT_EQ(g_called, std::vector<std::string>{"OnPlay"});
+}
+
+// Screens naming the same font file draw with one font, made once, which
+// lives until the screens are shut down.
+TEST_F(UIInterfaceTest, ScreensShareTheFontTheyName)
+{
+    Load({Screen("menu", {Button("play", "playbox")}), Screen("options", {Button("back", "optionsbox")})},
+         kElements);
+    const std::shared_ptr<BasicText> font = Item("play").FontInForce().font;
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(Item("back").FontInForce().font, font);
+    EXPECT_GT(font.use_count(), 2);
+    ui.Shutdown();
+    EXPECT_EQ(font.use_count(), 1) << "the shut-down interface still holds the font";
+}
+
 TEST_F(UIInterfaceTest, ClicksTabsAndBackCallTheirFunctions)
 {
-    UIItemSpec label;
-    label.type = "LABEL";
-    label.name = "title";
-    label.focusable = "FALSE";
-    label.element = "masterbox";
+    const UIItemSpec label = TitleLabel();
     UIItemSpec back = Button("back", "optionsbox", "NONE", "OnBack");
     back.functionSelected = "OnBackSelected";
     Load({Screen("menu", {Button("play", "playbox", "NONE", "OnPlay"), label, back}, "back")}, kElements);

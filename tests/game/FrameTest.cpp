@@ -6,6 +6,7 @@
 #include "core/GameTimer.h"
 #include "cross/Render.h"
 #include "frontend/LoadingScreen.h"
+#include "frontend/UIInterface.h"
 #include "game/AppNatives.h"
 #include "game/Collision.h"
 #include "opengl/Texture.h"
@@ -277,6 +278,22 @@ TEST_F(FrameWithOptionsTest, ScreenSizeChangesKeepTheContextAndTheCommandLine)
     EXPECT_NE(dir.ReadFile("tolvan.log").find("ChangeScreenSize"), std::string::npos);
     RenderGetSize(renderWidth, renderHeight);
     EXPECT_EQ(renderWidth, unsigned(width));
+}
+
+// The UI screens are fitted to the window it has now, not the first one, so
+// their items sit and take clicks where they are drawn.
+TEST_F(FrameWithOptionsTest, TheUIViewportFollowsScreenSizeChanges)
+{
+    ASSERT_TRUE(CreateMainWindow(false));
+    Start("-nosound");
+    AppChangeScreenSize(400, 300, false);
+    const float* viewport = GetUIInterface().GetViewport();
+    EXPECT_EQ(viewport[0], 400.0f);
+    EXPECT_EQ(viewport[1], 300.0f);
+    // A refused size leaves the fit alone.
+    AppChangeScreenSize(-5, 300, false);
+    EXPECT_EQ(viewport[0], 400.0f);
+    EXPECT_EQ(viewport[1], 300.0f);
 }
 
 // Collisions are paired in the world phase, after GameStep; the shutdown lets

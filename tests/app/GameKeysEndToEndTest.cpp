@@ -1,0 +1,207 @@
+// The demo played through its own window: keys of the game, what the shots
+// show, and a game script rewritten while the game runs.
+
+#include "GameWindowFixture.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+
+namespace
+{
+// The renderer's clear colour: where nothing was drawn.
+constexpr uint8_t kClearGrey = 146;
+
+struct Box
+{
+    int left, top, right, bottom;
+};
+
+Box WholeOf(const Picture& picture)
+{
+    return {0, 0, picture.width, picture.height};
+}
+
+// The ground below the pause menu in the middle, away from the system
+// messages at the top left.
+Box BottomQuarterOf(const Picture& picture)
+{
+    return {0, picture.height * 3 / 4, picture.width, picture.height};
+}
+
+Box MiddleOf(const Picture& picture)
+{
+    return {picture.width * 3 / 8, picture.height * 3 / 8, picture.width * 5 / 8, picture.height * 5 / 8};
+}
+
+template <typename Test> double ShareOf(const Box& box, Test test)
+{
+    size_t hits = 0;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            hits += test(x, y) ? 1 : 0;
+    return double(hits) / double(size_t(box.right - box.left) * size_t(box.bottom - box.top));
+}
+
+double ChangedShare(const Picture& a, const Picture& b, const Box& box)
+{
+    return ShareOf(box, [&](int x, int y) {
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c])) > 24)
+                return true;
+        return false;
+    });
+}
+
+double ClearShare(const Picture& picture, const Box& box)
+{
+    return ShareOf(box, [&](int x, int y) {
+        const uint8_t* pixel = picture.At(x, y);
+        return pixel[0] == kClearGrey && pixel[1] == kClearGrey && pixel[2] == kClearGrey;
+    });
+}
+
+// The pixel at a place given in the menu's 1280 x 720 layout.
+const uint8_t* LayoutPixel(const Picture& picture, int x, int y)
+{
+    return picture.At(x * picture.width / 1280, y * picture.height / 720);
+}
+
+std::string Rgb(const uint8_t* pixel)
+{
+    return std::to_string(pixel[0]) + "," + std::to_string(pixel[1]) + "," + std::to_string(pixel[2]);
+}
+
+// The lit button's texture (96, 128, 192) drawn nearly opaque over the scene.
+bool IsLitButton(const uint8_t* pixel)
+{
+    return std::abs(pixel[0] - 96) <= 20 && std::abs(pixel[1] - 128) <= 20 && std::abs(pixel[2] - 192) <= 20;
+}
+
+// Where the menu's buttons sit (left of their text).
+constexpr int kButtonX = 450;
+constexpr int kResumeY = 290;
+constexpr int kOptionsY = 370;
+
+class GameKeysEndToEndTest : public GameWindowTest
+{
+protected:
+    std::string StartGame(const std::vector<std::string>& arguments)
+    {
+        m_engine = Start(arguments, "off");
+        if (m_engine <= 0)
+            return "";
+        return WaitForGameWindow(m_engine);
+    }
+
+    void TearDown() override
+    {
+        if (m_engine > 0 && waitpid(m_engine, nullptr, WNOHANG) == 0)
+            StopWithin(m_engine, kQuitLimit);
+        if (HasFailure() && !root.empty())
+            std::cout << ReadWhole(Demo() / "tolvan.log");
+        GameWindowTest::TearDown();
+    }
+
+    pid_t m_engine = -1;
+};
+} // namespace
+
+// With no input the dragon flies on and the camera follows; P stops the
+// scene, and N then swaps day and night on the stopped scene; Escape resumes.
+TEST_F(GameKeysEndToEndTest, TheSceneMovesByItselfPStopsItAndNSwapsDayAndNight)
+{
+    const std::string window = StartGame({"-nosound"});
+    ASSERT_FALSE(window.empty()) << "the level never came up";
+
+    Picture first, second;
+    ASSERT_TRUE(Shoot(window, first));
+    ASSERT_TRUE(Shoot(window, second));
+    // The dragon and the ground under the camera, lit, where it looks.
+    EXPECT_LT(ClearShare(first, MiddleOf(first)), 0.05);
+    EXPECT_GT(ChangedShare(first, second, WholeOf(first)), 0.01) << "the scene stood still with no input";
+
+    ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
+    Picture paused, stillPaused;
+    ASSERT_TRUE(Shoot(window, paused));
+    ASSERT_TRUE(Shoot(window, stillPaused));
+    EXPECT_LT(ChangedShare(paused, stillPaused, BottomQuarterOf(paused)), 0.001) << "the paused scene moved";
+
+    Press(window, {"n"}, "1.5");
+    Picture swapped;
+    ASSERT_TRUE(Shoot(window, swapped));
+    // The lit ground turns dark (or light again) where the stopped scene did not move at all.
+    EXPECT_GT(ChangedShare(stillPaused, swapped, BottomQuarterOf(paused)), 0.05) << "N left the light as it was";
+
+    EXPECT_TRUE(PressUntilTitle(window, "Escape", "Tolvan - playing"));
+}
+
+// M shows the UI menu over the scene with its first button lit; Down lights
+// the next; Escape closes the menu, and the next Escape leaves the game,
+// writes the step-time averages and quits.
+TEST_F(GameKeysEndToEndTest, MShowsTheMenuEscapeClosesItAndThenQuits)
+{
+    const std::string window = StartGame({"-nosound", "-logsteptime"});
+    ASSERT_FALSE(window.empty()) << "the level never came up";
+
+    // The pointer away from the buttons, so only the keys choose one (a
+    // button under the pointer is drawn lit as well).
+    XDoTool("mousemove --window " + window + " 2 2");
+    ASSERT_TRUE(PressUntilTitle(window, "m", "Tolvan - menu"));
+    Picture menu;
+    ASSERT_TRUE(Shoot(window, menu));
+    EXPECT_TRUE(IsLitButton(LayoutPixel(menu, kButtonX, kResumeY))) << Rgb(LayoutPixel(menu, kButtonX, kResumeY));
+    EXPECT_FALSE(IsLitButton(LayoutPixel(menu, kButtonX, kOptionsY))) << Rgb(LayoutPixel(menu, kButtonX, kOptionsY));
+
+    Press(window, {"Down"}, "1");
+    Picture moved;
+    ASSERT_TRUE(Shoot(window, moved));
+    EXPECT_FALSE(IsLitButton(LayoutPixel(moved, kButtonX, kResumeY))) << Rgb(LayoutPixel(moved, kButtonX, kResumeY));
+    EXPECT_TRUE(IsLitButton(LayoutPixel(moved, kButtonX, kOptionsY))) << Rgb(LayoutPixel(moved, kButtonX, kOptionsY));
+
+    ASSERT_TRUE(PressUntilTitle(window, "Escape", "Tolvan - playing"));
+    Picture closed;
+    ASSERT_TRUE(Shoot(window, closed));
+    EXPECT_FALSE(IsLitButton(LayoutPixel(closed, kButtonX, kOptionsY))) << "the menu is still drawn";
+
+    Press(window, {"Escape"}, "1");
+    EXPECT_EQ(ExitWithin(m_engine, kQuitLimit), 1);
+    const std::string log = ReadWhole(Demo() / "tolvan.log");
+    EXPECT_NE(log.find("avg: "), std::string::npos) << log;
+    EXPECT_NE(log.find("avg at end: "), std::string::npos) << log;
+    EXPECT_EQ(log.find("error"), std::string::npos) << log;
+}
+
+// game.nut rewritten on disk runs again in the running game: the function it
+// changed is the one called from then on, and the game's state survives.
+TEST_F(GameKeysEndToEndTest, ARewrittenGameScriptChangesWhatTheRunningGameDoes)
+{
+    const std::string window = StartGame({"-nosound"});
+    ASSERT_FALSE(window.empty()) << "the level never came up";
+
+    const fs::path script = Demo() / "data" / "game.nut";
+    std::string text = ReadWhole(script);
+    const std::string before = "SetAppTitle(\"Tolvan: \" + name + \" changed\")";
+    const size_t at = text.find(before);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, before.size(), "SetAppTitle(\"Tolvan, reloaded: \" + name + \" changed\")");
+    std::ofstream(script, std::ios::binary | std::ios::trunc) << text;
+
+    // A data file the engine does not reload itself goes to the script's
+    // FileChanged; touched until the new one answers.
+    const std::string expected = "Tolvan, reloaded: sound/demo.txt changed";
+    std::string title;
+    const auto end = Clock::now() + kLevelLimit;
+    while (title != expected && Clock::now() < end)
+    {
+        std::ofstream(Demo() / "data" / "sound" / "demo.txt", std::ios::app) << "\n";
+        const auto seen = Clock::now() + std::chrono::seconds(3);
+        while ((title = Title(window)) != expected && Clock::now() < seen)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_EQ(title, expected);
+    EXPECT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused")) << "the keys went with the reload";
+    EXPECT_EQ(StopWithin(m_engine, kQuitLimit), 1);
+    const std::string log = ReadWhole(Demo() / "tolvan.log");
+    EXPECT_EQ(log.find("error"), std::string::npos) << log;
+}

@@ -1,0 +1,198 @@
+#pragma once
+// The running game driven through its own window: found by the engine's
+// process id, so engines other tests run on the same display are never
+// touched; keys are sent to that window, shots are read back as pixels.
+
+#include "EndToEndFixture.h"
+
+#include <cstdint>
+#include <cstdio>
+
+constexpr std::chrono::seconds kLevelLimit(90);
+constexpr std::chrono::seconds kShotLimit(10);
+constexpr std::chrono::seconds kTitleLimit(30);
+
+inline bool HaveXDoTool()
+{
+    return system("command -v xdotool >/dev/null 2>&1") == 0;
+}
+
+// Runs xdotool with the arguments; its output lines.
+inline std::vector<std::string> XDoTool(const std::string& arguments)
+{
+    std::vector<std::string> lines;
+    FILE* pipe = popen(("xdotool " + arguments + " 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return lines;
+    char line[256];
+    while (fgets(line, sizeof line, pipe))
+    {
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        lines.push_back(text);
+    }
+    pclose(pipe);
+    return lines;
+}
+
+// The pixels of an uncompressed true-colour TGA, read from the top row down.
+struct Picture
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+
+    const uint8_t* At(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
+};
+
+inline bool ReadTga(const std::string& bytes, Picture& picture)
+{
+    if (bytes.size() < 18)
+        return false;
+    const auto at = [&](size_t k) { return static_cast<uint8_t>(bytes[k]); };
+    const int width = at(12) + at(13) * 256;
+    const int height = at(14) + at(15) * 256;
+    const size_t depth = at(16) / 8u;
+    const size_t start = 18 + at(0);
+    if (at(2) != 2 || (depth != 3 && depth != 4) || bytes.size() < start + size_t(width) * size_t(height) * depth)
+        return false;
+    const bool topDown = (at(17) & 0x20) != 0;
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y)
+    {
+        const size_t row = size_t(topDown ? y : height - 1 - y);
+        for (int x = 0; x < width; ++x)
+        {
+            const size_t from = start + (row * size_t(width) + size_t(x)) * depth;
+            uint8_t* to = &picture.rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            to[0] = at(from + 2);
+            to[1] = at(from + 1);
+            to[2] = at(from);
+        }
+    }
+    return true;
+}
+
+class GameWindowTest : public EndToEndTest
+{
+protected:
+    void SetUp() override
+    {
+        if (!HaveXDoTool())
+            GTEST_SKIP() << "xdotool is not installed";
+        EndToEndTest::SetUp();
+    }
+
+    // The engine's window once the level is up (the game names it so then);
+    // empty when it never was.
+    static std::string WaitForGameWindow(pid_t engine)
+    {
+        const auto end = Clock::now() + kLevelLimit;
+        while (Clock::now() < end && waitpid(engine, nullptr, WNOHANG) == 0)
+        {
+            const std::vector<std::string> found =
+                XDoTool("search --all --pid " + std::to_string(engine) + " --name '^Tolvan - playing$'");
+            if (!found.empty())
+                return found.front();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return "";
+    }
+
+    static std::string Title(const std::string& window)
+    {
+        const std::vector<std::string> lines = XDoTool("getwindowname " + window);
+        return lines.empty() ? "" : lines.front();
+    }
+
+    // True once the window has the title, within the limit.
+    static bool WaitForTitle(const std::string& window, const std::string& title)
+    {
+        const auto end = Clock::now() + kTitleLimit;
+        while (Clock::now() < end)
+        {
+            if (Title(window) == title)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+
+    // Down and up a while apart, so a fixed step sees the key held. Sent to
+    // the window itself, so no other window's focus matters.
+    static void Press(const std::string& window, const std::vector<std::string>& keys, const char* hold = "0.4")
+    {
+        std::string down, up;
+        for (const std::string& key : keys)
+        {
+            down += " keydown --window " + window + " " + key;
+            up = " keyup --window " + window + " " + key + up;
+        }
+        XDoTool(down + " sleep " + hold + up);
+    }
+
+    // Presses the key until the title says it was seen; the first press may
+    // come before the game's first step. Held a second, as a step can take
+    // that long on a loaded machine.
+    static bool PressUntilTitle(const std::string& window, const std::string& key, const std::string& title)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            Press(window, {key}, "1");
+            if (WaitForTitle(window, title))
+                return true;
+        }
+        return false;
+    }
+
+    std::vector<fs::path> Shots(const std::string& extension) const
+    {
+        std::vector<fs::path> shots;
+        for (const auto& item : fs::directory_iterator(Demo()))
+            if (item.path().filename().string().rfind("screenshot ", 0) == 0 && item.path().extension() == extension)
+                shots.push_back(item.path());
+        return shots;
+    }
+
+    // Presses until a shot of the kind appears; the first press may come
+    // before the game's first step.
+    bool ShootUntil(const std::string& window, const std::vector<std::string>& keys, const std::string& extension)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            Press(window, keys);
+            const auto end = Clock::now() + kShotLimit;
+            while (Clock::now() < end)
+            {
+                if (!Shots(extension).empty())
+                    return true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+        return false;
+    }
+
+    // A new TGA shot of the window as it is now, taken away from the tree so
+    // the next one is found alone. Shots are named to the second: it waits
+    // past the second of the one before.
+    bool Shoot(const std::string& window, Picture& picture)
+    {
+        if (m_shots > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        if (!ShootUntil(window, {"shift", "Print"}, ".tga"))
+            return false;
+        const fs::path shot = Shots(".tga").front();
+        // The shot may still be being written: read until every pixel is there.
+        const auto end = Clock::now() + kShotLimit;
+        bool read = false;
+        while (!(read = ReadTga(ReadWhole(shot), picture)) && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        fs::rename(shot, root / ("shot-" + std::to_string(m_shots++) + ".tga"));
+        return read;
+    }
+
+    int m_shots = 0;
+};
