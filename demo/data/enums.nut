@@ -11,3 +11,4 @@ const DEMO_KEY_P = 25
 const DEMO_KEY_M = 50
 const DEMO_KEY_D = 32
 const DEMO_KEY_N = 49
+const DEMO_KEY_U = 22

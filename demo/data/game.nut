@@ -122,7 +122,7 @@ function ReadSteering()
     local steer = 0.0
     local climb = 0.0
     // An open menu takes the arrow keys.
-    if (keys.menuOpen)
+    if (keys.menuOpen || keys.upgradesOpen)
         return { steer = steer, climb = climb }
     if (Held(flight.left)) steer -= 1.0
     if (Held(flight.right)) steer += 1.0
@@ -448,8 +448,9 @@ function StepSceneEffects(dt)
 }
 
 // Keys of the game itself (the engine keeps Tab, Print Screen, F2, F3, F9
-// and Alt+F4): P pauses and resumes, M opens and closes the menu, N swaps
-// day and night, Escape closes an open menu or else leaves the game and quits.
+// and Alt+F4): P pauses and resumes, M opens and closes the menu, U the
+// upgrade and leaderboard screens, N swaps day and night, Escape closes an
+// open menu or else leaves the game and quits.
 if (!("keys" in getroottable()))
     ::keys <- { input = InputMap(), escape = 0, pause = 0, menu = 0, night = 0, menuOpen = false }
 
@@ -468,6 +469,9 @@ function StartKeys()
     keys.pause = AddNewlyPressedKey(DEMO_KEY_P)
     keys.menu = AddNewlyPressedKey(DEMO_KEY_M)
     keys.night = AddNewlyPressedKey(DEMO_KEY_N)
+    // A table kept from before a reload may lack the later keys.
+    keys.upgrades <- AddNewlyPressedKey(DEMO_KEY_U)
+    keys.upgradesOpen <- false
 }
 
 function Pressed(command)
@@ -475,13 +479,16 @@ function Pressed(command)
     return keys.input.GetIsInputCommandConditionExecuted(command) == 1
 }
 
-// One menu at a time: P does nothing over the M menu, M nothing while paused.
+// One menu at a time: P does nothing over the M menu or the upgrade screens,
+// M and U nothing while paused or while the other is open.
 function StepKeys()
 {
     if (Pressed(keys.escape))
     {
         if (keys.menuOpen)
             CloseMenu()
+        else if (keys.upgradesOpen)
+            ShowUpgradeScreens(false)
         else if (IsPaused())
             SetPaused(false)
         else
@@ -491,9 +498,11 @@ function StepKeys()
         }
         return
     }
-    if (Pressed(keys.pause) && !keys.menuOpen)
+    if (Pressed(keys.pause) && !keys.menuOpen && !keys.upgradesOpen)
         SetPaused(!IsPaused())
-    if (Pressed(keys.menu) && !IsPaused())
+    if (Pressed(keys.upgrades) && !IsPaused() && !keys.menuOpen)
+        ShowUpgradeScreens(!keys.upgradesOpen)
+    if (Pressed(keys.menu) && !IsPaused() && !keys.upgradesOpen)
     {
         if (keys.menuOpen)
             CloseMenu()
@@ -504,6 +513,12 @@ function StepKeys()
         SwapDayAndNight()
     if (keys.menuOpen)
         StepMenu()
+}
+
+function ShowUpgradeScreens(open)
+{
+    keys.upgradesOpen = open
+    ShowTitle(open ? "upgrades" : "playing")
 }
 
 // The window title tells whoever watches the window what the game is doing.
@@ -1437,10 +1452,10 @@ function DrawHud()
     hud.tip.Render()
 }
 
-// ---- The upgrade and leaderboard screens, shown while the M menu is open:
+// ---- The upgrade and leaderboard screens, shown while U has them open:
 // up and down pick an upgrade, right buys a level, left gives it back,
 // Return confirms, Backspace cancels; the leaderboard shows this level's
-// board (its "no score" row offline). Escape closes the menu.
+// board (its "no score" row offline). U or Escape closes them.
 
 function MakeUpgradeBar(costs)
 {
@@ -1522,7 +1537,7 @@ function StartUpgradeScreens()
 
 function StepUpgradeScreens(dt)
 {
-    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+    if (!("upgradeScreens" in getroottable()) || !keys.upgradesOpen)
         return
     local s = upgradeScreens
     local codes = { left = 0, right = 1, up = 2, down = 3, confirm = 4, cancel = 5 }
@@ -1535,7 +1550,7 @@ function StepUpgradeScreens(dt)
 
 function DrawUpgradeScreens()
 {
-    if (!("upgradeScreens" in getroottable()) || !keys.menuOpen)
+    if (!("upgradeScreens" in getroottable()) || !keys.upgradesOpen)
         return
     upgradeScreens.menu.Render()
     upgradeScreens.board.Render()
