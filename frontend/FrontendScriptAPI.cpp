@@ -8,6 +8,7 @@
 #include "frontend/Draw2D.h"
 #include "frontend/ScreenElementManagerScriptAPI.h"
 #include "frontend/ScriptBasicText.h"
+#include "frontend/TextureMeterScriptAPI.h"
 #include "frontend/ElementScriptAPI.h"
 #include "frontend/FrontendElement.h"
 #include "frontend/SystemUserMessageQueue.h"
@@ -350,6 +351,7 @@ void RegisterFrontendGeneralScriptAPI(HSQUIRRELVM vm)
 void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
 {
     RegisterElementScriptAPI(vm);
+    RegisterTextureMeterScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")
