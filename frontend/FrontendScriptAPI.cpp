@@ -9,6 +9,7 @@
 #include "frontend/HudScriptAPI.h"
 #include "frontend/ScreenElementManagerScriptAPI.h"
 #include "frontend/ScriptBasicText.h"
+#include "frontend/TextureMeterScriptAPI.h"
 #include "frontend/ElementScriptAPI.h"
 #include "frontend/FrontendElement.h"
 #include "frontend/SystemUserMessageQueue.h"
@@ -352,6 +353,7 @@ void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
 {
     RegisterElementScriptAPI(vm);
     RegisterHudScriptAPI(vm);
+    RegisterTextureMeterScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")

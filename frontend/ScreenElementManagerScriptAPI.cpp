@@ -23,17 +23,9 @@ const ScriptVarDesc kManagerMembers[] = {
 
 constexpr const char* kClass = "ScreenElementManager";
 
-SQInteger ScreenElementManager_constructor(HSQUIRRELVM vm)
-{
-    if (!ScriptConstructInPlace<ScreenElementManager>(vm))
-        return sq_throwerror(vm, "the instance holds no native object");
-    return 0;
-}
-
 ScreenElementManager* This(HSQUIRRELVM vm)
 {
-    ScreenElementManager* manager = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, 1, kClass, &manager)) ? manager : nullptr;
+    return ScriptThisOfClass<ScreenElementManager>(vm, kClass);
 }
 
 // A third argument, of any value, keeps one variant per element.
@@ -158,7 +150,7 @@ void RegisterScreenElementManagerScriptAPI(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kClass, sizeof(ScreenElementManager), kManagerMembers,
-                    ScreenElementManager_constructor)
+                    ScriptConstructDefault<ScreenElementManager>)
         .AddMethod("Load", ScreenElementManager_Load, "xss.", -3)
         .AddMethod("SetScreenProperties", ScreenElementManager_SetScreenProperties, "xnnnn")
         .AddMethod("GetScreenWidthAndHeight", ScreenElementManager_GetScreenWidthAndHeight, "xx")

@@ -93,3 +93,19 @@ template <class T, class... Args> T* ScriptConstructInPlace(HSQUIRRELVM vm, Args
     sq_setreleasehook(vm, 1, DestroyInPlaceHook<T>);
     return made;
 }
+
+// A class's constructor that makes its native object in place, without arguments.
+template <class T> SQInteger ScriptConstructDefault(HSQUIRRELVM vm)
+{
+    if (!ScriptConstructInPlace<T>(vm))
+        return sq_throwerror(vm, "the instance holds no native object");
+    return 0;
+}
+
+// The native object of `this` when it is an instance of the class (or of
+// one derived from it); null after a script error otherwise.
+template <class T> T* ScriptThisOfClass(HSQUIRRELVM vm, const char* className)
+{
+    T* object = nullptr;
+    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, 1, className, &object)) ? object : nullptr;
+}
