@@ -181,19 +181,9 @@ bool ArgNumber(HSQUIRRELVM vm, SQInteger index, float& value)
     return true;
 }
 
-template <class T> SQInteger ReleaseHook(SQUserPointer area, SQInteger)
-{
-    DropHoldsWithin(area, sizeof(T));
-    static_cast<T*>(area)->~T();
-    return 0;
-}
-
 template <class T> SQInteger Construct(HSQUIRRELVM vm)
 {
-    if (!ScriptConstructInPlace<T>(vm))
-        return sq_throwerror(vm, "the instance holds no native object");
-    sq_setreleasehook(vm, 1, ReleaseHook<T>);
-    return 0;
+    return ElementScriptConstruct<T>(vm);
 }
 
 #define THIS_OR_FAIL(Type, name, className)                                                                  \

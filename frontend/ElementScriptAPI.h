@@ -2,6 +2,8 @@
 // The script classes of the front-end elements (sprites, buttons, menus,
 // sliders, drop-down menus, curve bars) and the globals of the loading
 // screen and the button manager.
+#include "script/ScriptArguments.h"
+
 #include <squirrel.h>
 
 #include <cstddef>
@@ -28,3 +30,20 @@ void ElementScriptHoldArgument(HSQUIRRELVM vm, SQInteger index, const void* hold
 void ElementScriptDropHoldsWithin(const void* begin, size_t size);
 // Textures and fonts are made in GL: without a context elements keep none.
 bool ElementScriptCanLoadTextures();
+
+// The release hook of a script class's object: its holds go, then the object.
+template <class T> SQInteger ElementScriptReleaseHook(SQUserPointer area, SQInteger)
+{
+    ElementScriptDropHoldsWithin(area, sizeof(T));
+    static_cast<T*>(area)->~T();
+    return 0;
+}
+
+// The constructor of a script class whose instance holds a T.
+template <class T> SQInteger ElementScriptConstruct(HSQUIRRELVM vm)
+{
+    if (!ScriptConstructInPlace<T>(vm))
+        return sq_throwerror(vm, "the instance holds no native object");
+    sq_setreleasehook(vm, 1, ElementScriptReleaseHook<T>);
+    return 0;
+}

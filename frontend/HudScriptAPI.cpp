@@ -33,21 +33,6 @@ template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className
     return ElementScriptArgOfClass<T>(vm, index, className);
 }
 
-template <class T> SQInteger ReleaseHook(SQUserPointer area, SQInteger)
-{
-    ElementScriptDropHoldsWithin(area, sizeof(T));
-    static_cast<T*>(area)->~T();
-    return 0;
-}
-
-template <class T> SQInteger Construct(HSQUIRRELVM vm)
-{
-    if (!ScriptConstructInPlace<T>(vm))
-        return sq_throwerror(vm, "the instance holds no native object");
-    sq_setreleasehook(vm, 1, ReleaseHook<T>);
-    return 0;
-}
-
 #define THIS_OR_FAIL(Type, name, className)                                                                            \
     Type* name = Arg<Type>(vm, 1, className);                                                                          \
     if (!name)                                                                                                         \
@@ -312,7 +297,7 @@ void RegisterLeaderBoard(HSQUIRRELVM vm)
 {
     using L = LeaderBoard;
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, Construct<L>)
+    ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, ElementScriptConstruct<L>)
         .AddMethod("SetElements", LeaderBoard_SetElements, "xx")
         .AddMethod("SetUpMenu", LeaderBoard_SetUpMenu, "xii")
         .AddMethod("Input", LeaderBoard_Input, "xi")
@@ -326,7 +311,7 @@ void RegisterPopUpWindow(HSQUIRRELVM vm)
     using W = PopUpWindow;
     constexpr const char* N = kPopUpWindowClass;
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, N, sizeof(W), kPopUpWindowMembers, Construct<W>)
+    ScriptBindClass(handle, vm, N, sizeof(W), kPopUpWindowMembers, ElementScriptConstruct<W>)
         .AddMethod("SetDecription", CallWithText<W, kPopUpWindowClass, &W::SetDecription>, "xs")
         .AddMethod("SetTitle", CallWithText<W, kPopUpWindowClass, &W::SetTitle>, "xs")
         .AddMethod("SetWorth", CallWithText<W, kPopUpWindowClass, &W::SetWorth>, "xs")
@@ -344,15 +329,15 @@ void RegisterUpgrades(HSQUIRRELVM vm)
     using B = UpgradeBar;
     using M = UpgradeMenu;
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, kUpgradePointClass, sizeof(P), kUpgradePointMembers, Construct<P>)
+    ScriptBindClass(handle, vm, kUpgradePointClass, sizeof(P), kUpgradePointMembers, ElementScriptConstruct<P>)
         .AddMethod("Update", CallWithNumber<P, kUpgradePointClass, &P::Update>, "xn")
         .AddMethod("Render", Call<P, kUpgradePointClass, &P::Render>, "x");
-    ScriptBindClass(handle, vm, kUpgradeBarClass, sizeof(B), kUpgradeBarMembers, Construct<B>)
+    ScriptBindClass(handle, vm, kUpgradeBarClass, sizeof(B), kUpgradeBarMembers, ElementScriptConstruct<B>)
         .AddMethod("AddPoint", AddHeld<B, kUpgradeBarClass, P, kUpgradePointClass, &B::AddPoint>, "xx")
         .AddMethod("AutoAlignBar", Call<B, kUpgradeBarClass, &B::AutoAlignBar>, "x")
         .AddMethod("Update", CallWithNumber<B, kUpgradeBarClass, &B::Update>, "xn")
         .AddMethod("Render", Call<B, kUpgradeBarClass, &B::Render>, "x");
-    ScriptBindClass(handle, vm, kUpgradeMenuClass, sizeof(M), kUpgradeMenuMembers, Construct<M>)
+    ScriptBindClass(handle, vm, kUpgradeMenuClass, sizeof(M), kUpgradeMenuMembers, ElementScriptConstruct<M>)
         .AddMethod("AddBar", AddHeld<M, kUpgradeMenuClass, B, kUpgradeBarClass, &M::AddBar>, "xx")
         .AddMethod("Input", CallWithInt<M, kUpgradeMenuClass, int, &M::Input>, "xi")
         .AddMethod("ReCalculateAvailablePoints",
@@ -368,7 +353,7 @@ void RegisterPlayerInfo(HSQUIRRELVM vm)
 {
     using I = PlayerInfo;
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, kPlayerInfoClass, sizeof(I), kPlayerInfoMembers, Construct<I>)
+    ScriptBindClass(handle, vm, kPlayerInfoClass, sizeof(I), kPlayerInfoMembers, ElementScriptConstruct<I>)
         .AddMethod("SetScore", CallWithText<I, kPlayerInfoClass, &I::SetScore>, "xs")
         .AddMethod("SetPlayerName", CallWithText<I, kPlayerInfoClass, &I::SetPlayerName>, "xs")
         .AddMethod("SetFont", CallWithFont<I, kPlayerInfoClass, &I::SetFont>, "xs")

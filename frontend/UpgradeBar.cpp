@@ -57,99 +57,60 @@ void UpgradeBar::PlaceIcons()
     Cross.x = int32_t(float(x) + 0.95f * float(LenthOfBar) + float(RightArrow.width));
 }
 
-void UpgradeBar::StepGrow(float dt)
+void UpgradeBar::StepAnimation(float dt, bool growing)
 {
     const int32_t s = spacing;
+    const int32_t half = s / 2;
     const int32_t m = margin;
     const float startAlpha = float(IconGlow.StartAlpha);
     const float endAlpha = float(IconGlow.EndAlpha);
     if (timer == 0.0f)
         for (UpgradePoint* point : points)
             point->rowStartY = point->rowY;
-    if (timer < duration)
+    const bool running = timer < duration;
+    const float f = running ? timer / duration : 1.0f;
+    // How far towards the selected size: growing gains it, shrinking loses it.
+    const float size = growing ? f : 1.0f - f;
+    const float rowShift = growing ? -float(half) * f : float(half) * f;
+    for (UpgradePoint* point : points)
     {
-        const float f = timer / duration;
-        for (UpgradePoint* point : points)
-        {
-            point->PointImage.height = int32_t(float(s / 2) + f * float(s - s / 2) - float(2 * m));
+        point->PointImage.height = int32_t(float(half) + size * float(s - half) - float(2 * m));
+        if (growing)
             point->Grow(f);
-            if (shiftRow)
-                point->rowY = int32_t(float(point->rowStartY) - float(s / 2) * f);
-        }
-        Icon.Scale = IconGlow.Scale = 1.0f + f;
-        IconGlow.Color.a = uint8_t(int32_t(endAlpha + f * (startAlpha - endAlpha)));
-        timer += dt;
-        return;
-    }
-    for (UpgradePoint* point : points)
-    {
-        point->PointImage.height = s - 2 * m;
-        point->Grow(1.0f);
-        if (shiftRow)
-            point->rowY = point->rowStartY - s / 2;
-    }
-    Icon.Scale = IconGlow.Scale = 2.0f;
-    IconGlow.Color.a = uint8_t(IconGlow.StartAlpha);
-    timer = 0.0f;
-    animationState = kBarIdle;
-    shiftRow = 0;
-}
-
-void UpgradeBar::StepShrink(float dt)
-{
-    const int32_t s = spacing;
-    const int32_t m = margin;
-    const float startAlpha = float(IconGlow.StartAlpha);
-    const float endAlpha = float(IconGlow.EndAlpha);
-    if (timer == 0.0f)
-        for (UpgradePoint* point : points)
-            point->rowStartY = point->rowY;
-    if (timer < duration)
-    {
-        const float f = timer / duration;
-        for (UpgradePoint* point : points)
-        {
-            point->PointImage.height = int32_t(float(s) - f * float(s - s / 2) - float(2 * m));
+        else
             point->Shrink(f);
-            if (shiftRow)
-                point->rowY = int32_t(float(s / 2) * f + float(point->rowStartY));
-        }
-        Icon.Scale = IconGlow.Scale = 2.0f - f;
-        IconGlow.Color.a = uint8_t(int32_t(startAlpha - (startAlpha - endAlpha) * f));
+        if (shiftRow)
+            point->rowY = int32_t(float(point->rowStartY) + rowShift);
+    }
+    Icon.Scale = IconGlow.Scale = 1.0f + size;
+    IconGlow.Color.a = uint8_t(int32_t(endAlpha + size * (startAlpha - endAlpha)));
+    if (running)
+    {
         timer += dt;
         return;
     }
-    for (UpgradePoint* point : points)
-    {
-        point->PointImage.height = s / 2 - 2 * m;
-        point->Shrink(1.0f);
-        if (shiftRow)
-            point->rowY = point->rowStartY + s / 2;
-    }
-    Icon.Scale = IconGlow.Scale = 1.0f;
-    IconGlow.Color.a = uint8_t(IconGlow.EndAlpha);
     timer = 0.0f;
     animationState = kBarIdle;
     shiftRow = 0;
 }
 
-void UpgradeBar::StepGlow()
+void StepUpgradeGlow(float& glow, float& direction, float divisor, float increment)
 {
-    if (glowDirection == 0.0f)
+    if (direction == 0.0f)
     {
-        glow -= glow / 200.0f + 0.01f;
+        glow -= glow / divisor + increment;
         if (glow < 0.0f)
         {
             glow = 0.0f;
-            glowDirection = 1.0f;
+            direction = 1.0f;
         }
         return;
     }
-    glow += glow / 200.0f + 0.01f;
+    glow += glow / divisor + increment;
     if (glow > 0.2f)
     {
         glow = 0.2f;
-        glowDirection = 0.0f;
+        direction = 0.0f;
     }
 }
 
@@ -163,10 +124,8 @@ void UpgradeBar::Update(float dt)
         timer = 0.0f;
         return;
     }
-    if (animationState == kBarGrowing)
-        StepGrow(dt);
-    else if (animationState == kBarShrinking)
-        StepShrink(dt);
+    if (animationState == kBarGrowing || animationState == kBarShrinking)
+        StepAnimation(dt, animationState == kBarGrowing);
     for (AnimSprite* arrow : {&LeftArrow, &RightArrow, &Cross})
     {
         arrow->Color.a = IconGlow.Color.a;
@@ -177,7 +136,7 @@ void UpgradeBar::Update(float dt)
         point->State = animationState;
         point->Update(dt);
     }
-    StepGlow();
+    StepUpgradeGlow(glow, glowDirection, 200.0f, 0.01f);
 }
 
 void UpgradeBar::Render()

@@ -18,6 +18,9 @@ enum UpgradeBarAnimation : int32_t
     kBarGrowing = 2,
 };
 
+// One step of the glow that sways between 0 and 0.2 (direction 1 rising, 0 falling).
+void StepUpgradeGlow(float& glow, float& direction, float divisor, float increment);
+
 class UpgradeBar : public FrontendElement
 {
 public:
@@ -58,9 +61,7 @@ public:
     void ReCalculateAvailablePoints(int32_t available);
 
 private:
-    void StepGrow(float dt);
-    void StepShrink(float dt);
-    void StepGlow();
+    void StepAnimation(float dt, bool growing);
     void PlaceIcons();
     int32_t SumOfChosen(int32_t purchaseAfter);
 };

@@ -124,27 +124,7 @@ void UpgradeMenu::Update(float dt)
     for (UpgradeBar* bar : bars)
         bar->Update(dt);
     AutoAlignMenu();
-    StepGlow();
-}
-
-void UpgradeMenu::StepGlow()
-{
-    if (glowDirection == 0.0f)
-    {
-        glow -= glow / 60.0f + 0.015f;
-        if (glow < 0.0f)
-        {
-            glow = 0.0f;
-            glowDirection = 1.0f;
-        }
-        return;
-    }
-    glow += glow / 60.0f + 0.015f;
-    if (glow > 0.2f)
-    {
-        glow = 0.2f;
-        glowDirection = 0.0f;
-    }
+    StepUpgradeGlow(glow, glowDirection, 60.0f, 0.015f);
 }
 
 bool UpgradeMenu::RowY(size_t i, int32_t& rowY) const

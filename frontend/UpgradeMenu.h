@@ -70,5 +70,4 @@ private:
     // The row of bar i below the first; false when the spacing cannot divide.
     bool RowY(size_t i, int32_t& rowY) const;
     void PlaceBackgrounds(int32_t left, int32_t top);
-    void StepGlow();
 };

@@ -6,27 +6,11 @@
 
 namespace
 {
-float ShrunkAlpha(const AnimSprite& image, float f)
-{
-    return float(image.StartAlpha) - float(image.StartAlpha - image.EndAlpha) * f;
-}
-
-float GrownAlpha(const AnimSprite& image, float f)
-{
-    return float(image.EndAlpha) + float(image.StartAlpha - image.EndAlpha) * f;
-}
-
 float Between(float from, float to, float f)
 {
     return from + (to - from) * f;
 }
 } // namespace
-
-void UpgradePoint::SetAlphas(float alphaOf(const AnimSprite&, float), float f)
-{
-    for (AnimSprite* image : {&MiddleImage, &TopImage, &BottomImage})
-        image->Color.a = uint8_t(int32_t(alphaOf(*image, f)));
-}
 
 void UpgradePoint::Init()
 {
@@ -64,24 +48,25 @@ void UpgradePoint::Init()
 
 void UpgradePoint::Shrink(float f)
 {
-    f = std::min(f, 1.0f);
-    topOffset = Between(topOffsetStart, topOffsetEnd, f);
-    bottomOffset = Between(bottomOffsetStart, bottomOffsetEnd, f);
-    shift = Between(shiftStart, shiftEnd, f);
-    middleOffset = Between(middleOffsetStart, middleOffsetEnd, f);
-    MiddleImage.height = int32_t(Between(middleHeightStart, middleHeightEnd, f));
-    SetAlphas(ShrunkAlpha, f);
+    Animate(std::min(f, 1.0f), false);
 }
 
 void UpgradePoint::Grow(float f)
 {
-    f = std::min(f, 1.0f);
-    topOffset = Between(topOffsetEnd, topOffsetStart, f);
-    bottomOffset = Between(bottomOffsetEnd, bottomOffsetStart, f);
-    shift = Between(shiftEnd, shiftStart, f);
-    middleOffset = Between(middleOffsetEnd, middleOffsetStart, f);
-    MiddleImage.height = int32_t(Between(middleHeightEnd, middleHeightStart, f));
-    SetAlphas(GrownAlpha, f);
+    Animate(std::min(f, 1.0f), true);
+}
+
+void UpgradePoint::Animate(float f, bool growing)
+{
+    // Growing runs each value back from its end to its start.
+    auto step = [f, growing](float start, float end) { return growing ? Between(end, start, f) : Between(start, end, f); };
+    topOffset = step(topOffsetStart, topOffsetEnd);
+    bottomOffset = step(bottomOffsetStart, bottomOffsetEnd);
+    shift = step(shiftStart, shiftEnd);
+    middleOffset = step(middleOffsetStart, middleOffsetEnd);
+    MiddleImage.height = int32_t(step(middleHeightStart, middleHeightEnd));
+    for (AnimSprite* image : {&MiddleImage, &TopImage, &BottomImage})
+        image->Color.a = uint8_t(int32_t(step(float(image->StartAlpha), float(image->EndAlpha))));
 }
 
 void UpgradePoint::Render()

@@ -57,7 +57,7 @@ public:
     void SetPurchase(int32_t purchase) { m_purchase = purchase; }
 
 private:
-    void SetAlphas(float alphaOf(const AnimSprite&, float), float f);
+    void Animate(float f, bool growing);
 
     int32_t m_purchase = kPointNotAffordable;
 };
