@@ -108,14 +108,15 @@ class NetDemoEndToEndTest : public EndToEndTest
 protected:
     fs::path SavePath(const std::string& demo) const { return root / demo / "demo.sav"; }
 
-    pid_t StartAs(const std::string& demo, const std::string& user, const char* option)
+    pid_t StartAs(const std::string& demo, const std::string& user, const char* option,
+                  const char* platformMode = nullptr)
     {
         if (!fs::exists(root / demo))
             fs::copy(root / "demo", root / demo, fs::copy_options::recursive);
         demoName = demo;
         environment = {{"PENDREL_PLATFORM_USER", user},
                        {"PENDREL_INSTANCE", "pendrel-e2e-" + std::to_string(getpid()) + "-" + user}};
-        return Start({"-nosound", option}, nullptr);
+        return Start({"-nosound", option}, platformMode);
     }
 
     // Polls the saves until the condition holds over them; false at the limit.
@@ -146,15 +147,18 @@ TEST_F(NetDemoEndToEndTest, TwoEnginesAgreeStepByStepAndTheChildLeavesAKilledPar
     ASSERT_GT(child, 0);
 
     const bool played = SavesUntil(
-        [](const DemoSave& host, const DemoSave& guest)
-        { return host.whole && guest.whole && guest.node == 1 && MatchPairs(host, guest).common >= kCommonSteps; },
+        [](const DemoSave& host, const DemoSave& guest) {
+            return host.whole && guest.whole && guest.node == 1 &&
+                   MatchPairs(host, guest).common >= kCommonSteps;
+        },
         kPlayLimit);
-    // The parent dies at an unplanned moment, likely within one of the saves
-    // it writes every step.
+    // The parent dies at some moment of its 0.2-s save cycle, which may fall
+    // within a save: any moment must leave a whole save.
     const std::string before = ReadWhole(SavePath("demo"));
     const auto changed = Clock::now() + std::chrono::seconds(10);
     while (played && ReadWhole(SavePath("demo")) == before && Clock::now() < changed)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(getpid() % 200));
     Kill(parent);
     const DemoSave host = ReadDemoSave(SavePath("demo"));
     const bool left = played && SavesUntil([](const DemoSave&, const DemoSave& guest) { return guest.left; },
@@ -184,4 +188,35 @@ TEST_F(NetDemoEndToEndTest, TwoEnginesAgreeStepByStepAndTheChildLeavesAKilledPar
     // The run count reached each user's cloud as well.
     EXPECT_EQ(ReadDemoSave(root / "platform" / "users" / "parent" / "cloud" / "demo.sav").runs, 1);
     EXPECT_EQ(ReadDemoSave(root / "platform" / "users" / "child" / "cloud" / "demo.sav").runs, 1);
+}
+
+// A run reads the count from the local save, or from the cloud when the local
+// one is gone; without a platform only the local save counts.
+TEST_F(NetDemoEndToEndTest, EachRunCountsOneMoreThanTheSaveItFinds)
+{
+    struct Run
+    {
+        const char* platform;
+        bool removeLocalSave;
+        int runs;
+    } runs[] = {
+        {nullptr, false, 1},
+        {nullptr, true, 2}, // from the cloud
+        {"off", false, 3},  // from the local save
+        {"off", true, 1},   // from nowhere
+    };
+    for (const Run& run : runs)
+    {
+        SCOPED_TRACE(std::string(run.platform ? run.platform : "on") +
+                     (run.removeLocalSave ? ", local save removed" : ""));
+        if (run.removeLocalSave)
+            fs::remove(SavePath("demo"));
+        const pid_t engine = StartAs("demo", "solo", "-netquickstartparent", run.platform);
+        ASSERT_GT(engine, 0);
+        const bool saved = SavesUntil([&](const DemoSave& save, const DemoSave&)
+                                      { return save.whole && save.runs == run.runs; },
+                                      std::chrono::seconds(90));
+        Kill(engine);
+        ASSERT_TRUE(saved) << ReadWhole(SavePath("demo"));
+    }
 }
