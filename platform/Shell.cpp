@@ -238,6 +238,21 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     return g_exitCode;
 }
 
+// A busy X server now and then turns a new connection away; it is asked a few
+// more times, a tenth of a second apart, before the start counts as failed.
+static bool StartVideoWithRetries()
+{
+    constexpr int kAttempts = 8;
+    for (int attempt = 1;; ++attempt)
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+            return true;
+        if (attempt == kAttempts)
+            return false;
+        SDL_Delay(100);
+    }
+}
+
 bool CreateMainWindow(bool popup)
 {
     // The GL entry points load through GLX: with an X display named, a
@@ -245,7 +260,7 @@ bool CreateMainWindow(bool popup)
     // window system whose context then cannot load them.
     if (getenv("DISPLAY"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && !StartVideoWithRetries())
     {
         LogError("Pendrel Shell could not start the window system: %s\n", SDL_GetError());
         return false;

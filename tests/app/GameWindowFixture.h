@@ -5,8 +5,12 @@
 
 #include "EndToEndFixture.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 constexpr std::chrono::seconds kLevelLimit(90);
 constexpr std::chrono::seconds kShotLimit(10);
@@ -83,8 +87,36 @@ protected:
     {
         if (!HaveXDoTool())
             GTEST_SKIP() << "xdotool is not installed";
+        TakeDisplayInputLock();
         EndToEndTest::SetUp();
     }
+
+    void TearDown() override
+    {
+        EndToEndTest::TearDown();
+        if (m_inputLock >= 0)
+            close(m_inputLock);
+        m_inputLock = -1;
+    }
+
+    // One display has one pointer: tests that move it, or read what it
+    // hovers, take turns on the display they share (a lock file per display;
+    // closing it, or the process ending, lets the next one in).
+    void TakeDisplayInputLock()
+    {
+        std::string name = getenv("DISPLAY") ? getenv("DISPLAY") : "none";
+        for (char& c : name)
+            if (c == '/' || c == ':')
+                c = '_';
+        const std::string path = (fs::temp_directory_path() / ("pendrel-display-input" + name + ".lock")).string();
+        m_inputLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (m_inputLock >= 0)
+            while (flock(m_inputLock, LOCK_EX) != 0 && errno == EINTR)
+            {
+            }
+    }
+
+    int m_inputLock = -1;
 
     // The engine's window once the level is up (the game names it so then);
     // empty when it never was.
