@@ -209,6 +209,8 @@ struct SQString : SQRefCounted
     char data[1];
     void Destroy() override;
     static SQString* Create(SQSharedState* ss, const char* s, SQInteger len = -1);
+    // The interned string of a followed by b; both lengths are at least 0 and their sum fits SQInteger.
+    static SQString* Concat(SQSharedState* ss, const char* a, SQInteger aLen, const char* b, SQInteger bLen);
 };
 inline Value MakeString(SQSharedState* ss, const char* s, SQInteger len = -1)
 {

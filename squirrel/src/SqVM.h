@@ -179,6 +179,9 @@ struct SQVM : SQCollectable
     bool CompareOther(const Value& a, const Value& b, SQInteger& result);
     bool Equal(const Value& a, const Value& b) const;
     bool ToString(const Value& v, Value& out);
+    // buf holds at least NUMBER_TEXT_SIZE bytes.
+    bool TextOf(const Value& v, Value& holder, char* buf, const char*& text, SQInteger& len);
+    bool Concat(const Value& a, const Value& b, Value& out);
     bool TypeOf(const Value& v, Value& out);
     bool Clone(const Value& v, Value& out);
     bool Negate(const Value& v, Value& out);
@@ -196,7 +199,8 @@ struct SQVM : SQCollectable
                     bool& entered, Value& generator);
     void LeaveFrame();
     // The frame of a script function whose arguments are in place; the caller has checked the stack room.
-    SQ_ALWAYS_INLINE void PushScriptFrame(SQClosure* c, SQFunctionProto* p, SQInteger argBase, SQInteger target, bool root)
+    SQ_ALWAYS_INLINE void PushScriptFrame(SQClosure* c, SQFunctionProto* p, SQInteger argBase,
+                                          SQInteger target, bool root)
     {
         calls.emplace_back();
         SQCallInfo& ci = calls.back();

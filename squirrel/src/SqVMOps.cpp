@@ -1,12 +1,14 @@
 // Value operations with the language's conversions, delegates and metamethods.
 #include "SqVM.h"
 
+#include "SqNumberText.h"
 #include "SqOpcodes.h"
 
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -88,9 +90,8 @@ const char* TypeName(SQObjectType t)
 
 std::string FloatToString(SQFloat f)
 {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%g", double(f));
-    return buf;
+    char buf[NUMBER_TEXT_SIZE];
+    return std::string(buf, size_t(FloatText(f, buf)));
 }
 
 bool SQVM::Raise(const char* fmt, ...)
@@ -593,16 +594,7 @@ bool SQVM::Arith(uint8_t op, const Value& a, const Value& b, Value& out)
     }
     if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING))
     {
-        Value sa, sb;
-        if (!ToString(a, sa) || !ToString(b, sb))
-            return false;
-        SQString* x = sa.Str();
-        SQString* y = sb.Str();
-        std::string& joined = ss->scratch;
-        joined.assign(x->data, size_t(x->len));
-        joined.append(y->data, size_t(y->len));
-        out = MakeString(ss, joined.data(), SQInteger(joined.size()));
-        return true;
+        return Concat(a, b, out);
     }
     if (!bitwise)
     {
@@ -734,6 +726,48 @@ std::string ValueForMessage(const Value& v)
     }
 }
 
+// The text of a string or number without making a string object for it; anything else through ToString,
+// which holder then keeps alive.
+bool SQVM::TextOf(const Value& v, Value& holder, char* buf, const char*& text, SQInteger& len)
+{
+    switch (v._type)
+    {
+    case OT_STRING:
+        text = v.Str()->data;
+        len = v.Str()->len;
+        return true;
+    case OT_INTEGER:
+        text = buf;
+        len = IntegerText(v.Int(), buf);
+        return true;
+    case OT_FLOAT:
+        text = buf;
+        len = FloatText(v.Float(), buf);
+        return true;
+    default:
+        if (!ToString(v, holder))
+            return false;
+        text = holder.Str()->data;
+        len = holder.Str()->len;
+        return true;
+    }
+}
+
+bool SQVM::Concat(const Value& a, const Value& b, Value& out)
+{
+    char bufA[NUMBER_TEXT_SIZE], bufB[NUMBER_TEXT_SIZE];
+    Value holdA, holdB;
+    const char* textA;
+    const char* textB;
+    SQInteger lenA, lenB;
+    if (!TextOf(a, holdA, bufA, textA, lenA) || !TextOf(b, holdB, bufB, textB, lenB))
+        return false;
+    if (lenA > std::numeric_limits<SQInteger>::max() - lenB)
+        return Raise("string too long");
+    out = Value(OT_STRING, SQString::Concat(ss, textA, lenA, textB, lenB));
+    return true;
+}
+
 bool SQVM::ToString(const Value& v, Value& out)
 {
     char buf[96];
@@ -743,11 +777,11 @@ bool SQVM::ToString(const Value& v, Value& out)
         out = v;
         return true;
     case OT_INTEGER:
-        snprintf(buf, sizeof buf, "%d", v.Int());
-        break;
+        out = MakeString(ss, buf, IntegerText(v.Int(), buf));
+        return true;
     case OT_FLOAT:
-        snprintf(buf, sizeof buf, "%g", double(v.Float()));
-        break;
+        out = MakeString(ss, buf, FloatText(v.Float(), buf));
+        return true;
     case OT_BOOL:
         snprintf(buf, sizeof buf, "%s", v.Int() ? "true" : "false");
         break;

@@ -1,0 +1,127 @@
+// Decimal text of script numbers. Floats in the range "%g" prints without an exponent are converted exactly
+// here; the rest (exponents, subnormals, infinities, NaN) go to snprintf.
+#include "SqNumberText.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+SQInteger IntegerText(SQInteger n, char* buf)
+{
+    char digits[16];
+    SQInteger count = 0;
+    uint32_t u = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
+    do
+    {
+        digits[count++] = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    SQInteger len = 0;
+    if (n < 0)
+        buf[len++] = '-';
+    while (count)
+        buf[len++] = digits[--count];
+    buf[len] = 0;
+    return len;
+}
+
+namespace
+{
+const uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+const int kSignificant = 6; // "%g" keeps six significant digits
+
+// mantissa * 2^exp2 * 10^decimals rounded to an integer, ties to even as printf rounds; false when the
+// exact product does not fit the arithmetic here.
+bool ScaledRound(uint64_t mantissa, int exp2, int decimals, uint64_t& out)
+{
+    if (decimals < 0 || decimals > 9)
+        return false;
+    uint64_t p = mantissa;
+    for (int i = 0; i < decimals; i++)
+        p *= 5; // mantissa < 2^24 and 5^9 < 2^21: no overflow
+    int shift = exp2 + decimals;
+    if (shift >= 0)
+    {
+        if (shift > 16)
+            return false;
+        out = p << shift;
+        return true;
+    }
+    if (shift <= -63)
+        return false;
+    const uint64_t rest = p & ((uint64_t(1) << -shift) - 1);
+    const uint64_t half = uint64_t(1) << (-shift - 1);
+    out = p >> -shift;
+    if (rest > half || (rest == half && (out & 1)))
+        out++;
+    return true;
+}
+
+// Six significant digits as digits with `decimals` of them after the point, trailing zeros dropped.
+SQInteger WriteFixed(bool negative, uint64_t digits, int decimals, char* buf)
+{
+    while (decimals > 0 && digits % 10 == 0)
+    {
+        digits /= 10;
+        decimals--;
+    }
+    char tmp[24];
+    int count = 0;
+    for (int i = 0; i < decimals; i++)
+    {
+        tmp[count++] = char('0' + digits % 10);
+        digits /= 10;
+    }
+    if (decimals > 0)
+        tmp[count++] = '.';
+    do
+    {
+        tmp[count++] = char('0' + digits % 10);
+        digits /= 10;
+    } while (digits);
+    SQInteger len = 0;
+    if (negative)
+        buf[len++] = '-';
+    while (count)
+        buf[len++] = tmp[--count];
+    buf[len] = 0;
+    return len;
+}
+
+SQInteger PrintfText(SQFloat f, char* buf)
+{
+    return SQInteger(snprintf(buf, size_t(NUMBER_TEXT_SIZE), "%g", double(f)));
+}
+} // namespace
+
+SQInteger FloatText(SQFloat f, char* buf)
+{
+    static_assert(sizeof(SQFloat) == 4, "the exact path reads a 32-bit float");
+    uint32_t bits;
+    memcpy(&bits, &f, 4);
+    const bool negative = (bits >> 31) != 0;
+    const int biased = int((bits >> 23) & 0xFF);
+    if (biased == 0 || biased == 0xFF) // zero, subnormal, infinity, NaN
+        return PrintfText(f, buf);
+    const uint64_t mantissa = (bits & 0x7FFFFF) | 0x800000;
+    const int exp2 = biased - 150;
+    // The exponent estimate can be one off either way; the digit count of the rounded value settles it.
+    int exp10 = int(std::floor(std::log10(std::fabs(double(f)))));
+    for (int attempt = 0; attempt < 3; attempt++)
+    {
+        if (exp10 < -4 || exp10 >= kSignificant)
+            return PrintfText(f, buf);
+        const int decimals = kSignificant - 1 - exp10;
+        uint64_t digits;
+        if (!ScaledRound(mantissa, exp2, decimals, digits))
+            return PrintfText(f, buf);
+        if (digits >= kPow10[kSignificant])
+            exp10++;
+        else if (digits < kPow10[kSignificant - 1])
+            exp10--;
+        else
+            return WriteFixed(negative, digits, decimals, buf);
+    }
+    return PrintfText(f, buf);
+}

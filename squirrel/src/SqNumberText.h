@@ -1,0 +1,12 @@
+// Decimal text of script numbers without printf: concatenation and tostring convert numbers often.
+#pragma once
+
+#include <squirrel.h>
+
+// Longest text either function writes, with its terminating zero.
+constexpr SQInteger NUMBER_TEXT_SIZE = 64;
+
+// Writes n in decimal to buf (at least NUMBER_TEXT_SIZE bytes) and returns the length.
+SQInteger IntegerText(SQInteger n, char* buf);
+// Writes what printf's "%g" writes for f, to buf (at least NUMBER_TEXT_SIZE bytes); returns the length.
+SQInteger FloatText(SQFloat f, char* buf);

@@ -1,0 +1,93 @@
+// Number text written without printf must read exactly as printf writes it.
+#include "squirrel/src/SqNumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace
+{
+std::string PrintfFloat(float f)
+{
+    char buf[NUMBER_TEXT_SIZE];
+    snprintf(buf, sizeof buf, "%g", double(f));
+    return buf;
+}
+
+std::string OurFloat(float f)
+{
+    char buf[NUMBER_TEXT_SIZE];
+    const SQInteger len = FloatText(f, buf);
+    EXPECT_EQ(size_t(len), strlen(buf));
+    return buf;
+}
+
+float FromBits(uint32_t bits)
+{
+    float f;
+    memcpy(&f, &bits, 4);
+    return f;
+}
+} // namespace
+
+TEST(NumberText, IntegersIncludingTheExtremes)
+{
+    const struct
+    {
+        SQInteger value;
+        const char* text;
+    } cases[] = {{0, "0"},
+                 {7, "7"},
+                 {-7, "-7"},
+                 {10, "10"},
+                 {1000000, "1000000"},
+                 {INT_MAX, "2147483647"},
+                 {INT_MIN, "-2147483648"}};
+    for (const auto& c : cases)
+    {
+        char buf[NUMBER_TEXT_SIZE];
+        const SQInteger len = IntegerText(c.value, buf);
+        EXPECT_STREQ(buf, c.text);
+        EXPECT_EQ(size_t(len), strlen(c.text));
+    }
+}
+
+// Ties, carries into a new digit, the edges of the exponent-free range and values printf hands back.
+TEST(NumberText, FloatsReadAsPrintfWritesThem)
+{
+    const float cases[] = {0.0f,       -0.0f,         0.5f,        -0.25f,    1.0f,       0.1f,
+                           1.5f,       2.5f,          999999.5f,   999999.4f, 100000.0f,  999999.0f,
+                           1000000.0f, 0.0001f,       0.00009999f, 9.999995f, 0.3333333f, 123456.5f,
+                           1234.565f,  3.4028235e38f, 1e-40f,      1e-45f,    16777216.f, 0.000123456f};
+    for (float f : cases)
+        EXPECT_EQ(OurFloat(f), PrintfFloat(f)) << "bits " << std::hex
+                                               << [&]
+        {
+            uint32_t b;
+            memcpy(&b, &f, 4);
+            return b;
+        }();
+    EXPECT_EQ(OurFloat(std::numeric_limits<float>::infinity()), PrintfFloat(INFINITY));
+    EXPECT_EQ(OurFloat(std::nanf("")), PrintfFloat(std::nanf("")));
+}
+
+// Every float pattern on a stride that visits each exponent many times, both signs.
+TEST(NumberText, FloatSweepMatchesPrintf)
+{
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFFull; bits += 16411)
+    {
+        const float f = FromBits(uint32_t(bits));
+        const std::string ours = OurFloat(f);
+        const std::string theirs = PrintfFloat(f);
+        if (ours != theirs)
+        {
+            ADD_FAILURE() << "bits " << std::hex << bits << ": " << ours << " vs " << theirs;
+            return;
+        }
+    }
+}
