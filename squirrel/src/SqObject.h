@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 struct SQSharedState;
@@ -189,6 +190,13 @@ struct Value : SQObject
 inline SQInteger CharacterCode(char c)
 {
     return SQInteger(static_cast<signed char>(c));
+}
+
+// Swaps n values between two places: each keeps its single owner, so no reference count changes.
+inline void ExchangeValues(Value* a, Value* b, SQInteger n)
+{
+    for (SQInteger i = 0; i < n; i++)
+        std::swap(static_cast<SQObject&>(a[i]), static_cast<SQObject&>(b[i]));
 }
 
 inline bool RawEqual(const SQObject& a, const SQObject& b)

@@ -134,11 +134,7 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
         generator = Value(OT_GENERATOR, g);
         g->closure = Value(OT_CLOSURE, c);
         g->stack.resize(size_t(p->maxStack));
-        for (SQInteger i = 0; i < p->maxStack; i++)
-        {
-            g->stack[size_t(i)] = std::move(stack[argBase + i]);
-            stack[argBase + i].Null();
-        }
+        ExchangeValues(g->stack.data(), stack + argBase, p->maxStack);
         g->pc = p->code.data();
         return true;
     }
@@ -377,9 +373,8 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
     SQInteger base = top;
     if (base + p->maxStack + MIN_STACK_OVERHEAD >= stackSize)
         return Raise("stack overflow");
-    for (size_t i = 0; i < g->stack.size(); i++)
-        stack[base + SQInteger(i)] = std::move(g->stack[i]);
-    g->stack.clear();
+    // The saved frame keeps its size and takes the free slots' nulls, ready for the next yield.
+    ExchangeValues(stack + base, g->stack.data(), SQInteger(g->stack.size()));
     SQCallInfo ci;
     ci.pc = g->pc;
     ci.closure = c;
@@ -863,8 +858,7 @@ bool SQVM::Execute(Value& ret)
             SQFunctionProto* p = ci->closure->Proto();
             CloseOuters(ci->base);
             g->stack.resize(size_t(p->maxStack));
-            for (SQInteger n = 0; n < p->maxStack; n++)
-                g->stack[size_t(n)] = std::move(stk[n]);
+            ExchangeValues(g->stack.data(), stk, p->maxStack);
             while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size()))
             {
                 SQExceptionTrap t = traps.back();
@@ -874,6 +868,9 @@ bool SQVM::Execute(Value& ret)
             }
             g->pc = pc;
             g->state = SQGenerator::Suspended;
+            // the exchange left the frame's slots null: leaving need not clear them again
+            if (top <= ci->base + p->maxStack)
+                top = ci->base;
             LeaveFrame();
             ret = std::move(v);
             return true;
@@ -941,37 +938,37 @@ bool SQVM::Execute(Value& ret)
             stk[i.a].SetBool(!Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]));
             DISPATCH();
 // Sets r to whether b rel c holds; the value and jump forms are separate handlers, so each branches once.
-#define COMPARE_OPERANDS(rel)                                                                               \
-    const Value& x = stk[i.b];                                                                              \
-    const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                         \
-    bool r;                                                                                                 \
-    if (IsInt2(x, y))                                                                                       \
-        r = x.Int() rel y.Int();                                                                            \
-    else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                    \
-        r = x.Float() rel y.Float();                                                                        \
-    else                                                                                                    \
-    {                                                                                                       \
-        SAVE_PC();                                                                                          \
-        SQInteger c;                                                                                        \
-        if (!CompareOther(x, y, c))                                                                         \
-            FAIL();                                                                                         \
-        REFRESH();                                                                                          \
-        r = c rel 0;                                                                                        \
+#define COMPARE_OPERANDS(rel)                                                                                \
+    const Value& x = stk[i.b];                                                                               \
+    const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                          \
+    bool r;                                                                                                  \
+    if (IsInt2(x, y))                                                                                        \
+        r = x.Int() rel y.Int();                                                                             \
+    else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                     \
+        r = x.Float() rel y.Float();                                                                         \
+    else                                                                                                     \
+    {                                                                                                        \
+        SAVE_PC();                                                                                           \
+        SQInteger c;                                                                                         \
+        if (!CompareOther(x, y, c))                                                                          \
+            FAIL();                                                                                          \
+        REFRESH();                                                                                           \
+        r = c rel 0;                                                                                         \
     }
-#define COMPARE(opcode, jopcode, rel)                                                                       \
-    L_##opcode:                                                                                             \
-    {                                                                                                       \
-        COMPARE_OPERANDS(rel)                                                                               \
-        stk[i.a].SetBool(r);                                                                                \
-        DISPATCH();                                                                                         \
-    }                                                                                                       \
-    L_##jopcode:                                                                                            \
-    {                                                                                                       \
-        COMPARE_OPERANDS(rel)                                                                               \
-        const SQInstruction& j = *pc++;                                                                     \
-        if (r == ((i.x & 2) != 0))                                                                          \
-            pc += j.sbx;                                                                                    \
-        DISPATCH();                                                                                         \
+#define COMPARE(opcode, jopcode, rel)                                                                        \
+    L_##opcode:                                                                                              \
+    {                                                                                                        \
+        COMPARE_OPERANDS(rel)                                                                                \
+        stk[i.a].SetBool(r);                                                                                 \
+        DISPATCH();                                                                                          \
+    }                                                                                                        \
+    L_##jopcode:                                                                                             \
+    {                                                                                                        \
+        COMPARE_OPERANDS(rel)                                                                                \
+        const SQInstruction& j = *pc++;                                                                      \
+        if (r == ((i.x & 2) != 0))                                                                           \
+            pc += j.sbx;                                                                                     \
+        DISPATCH();                                                                                          \
     }
             COMPARE(OP_LT, OP_JLT, <)
             COMPARE(OP_LE, OP_JLE, <=)

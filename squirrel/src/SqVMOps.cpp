@@ -412,7 +412,7 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
     case OT_TABLE:
     {
         SQTable* t = obj.Table();
-        if (!t->Find(key))
+        if (t->delegate && !t->Find(key))
         {
             Value args[2] = {key, val};
             Value r;
@@ -988,7 +988,7 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
         }
         SQInteger idx = iter.IsNull() ? 0 : iter.Int();
         regs[2].SetInteger(idx);
-        regs[3] = v;
+        regs[3] = std::move(v);
         iter.SetInteger(idx + 1);
         return true;
     }

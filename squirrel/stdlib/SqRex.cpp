@@ -488,6 +488,7 @@ private:
         }
     }
 
+public:
     static bool MatchesOneChar(const SqRex::Node& node, char c)
     {
         const unsigned char u = static_cast<unsigned char>(c);
@@ -502,6 +503,7 @@ private:
         }
     }
 
+private:
     static bool IsSingleChar(const SqRex::Node& node)
     {
         return node.kind == SqRex::Node::Kind::Char || node.kind == SqRex::Node::Kind::Any ||
@@ -607,7 +609,24 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     if (!parser.Parse(error))
         return nullptr;
     rex->m_matchesEmpty = rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
+    rex->m_leadingRun = rex->FindLeadingRun();
     return rex;
+}
+
+int SqRex::FindLeadingRun() const
+{
+    const Node* first = &m_nodes[m_root];
+    if (first->kind == Node::Kind::Group)
+    {
+        if (first->alternates.size() != 1 || first->alternates[0].empty())
+            return -1;
+        first = &m_nodes[first->alternates[0][0]];
+    }
+    if (first->kind != Node::Kind::Repeat || first->maxCount >= 0)
+        return -1;
+    const Node::Kind kind = m_nodes[first->child].kind;
+    const bool single = kind == Node::Kind::Char || kind == Node::Kind::Any || kind == Node::Kind::Class;
+    return single ? first->child : -1;
 }
 
 bool SqRex::CollectFirstBytes(int index, std::array<bool, 256>& bytes) const
@@ -687,6 +706,11 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
             *matchBegin = pos;
             m_gaveUp = false;
             return true;
+        }
+        if (m_leadingRun >= 0 && pos < end && SqRexMatcher::MatchesOneChar(m_nodes[m_leadingRun], *pos))
+        {
+            while (pos + 1 < end && SqRexMatcher::MatchesOneChar(m_nodes[m_leadingRun], pos[1]))
+                ++pos;
         }
     }
     m_gaveUp = matcher.Aborted();

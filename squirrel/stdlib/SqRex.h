@@ -57,6 +57,11 @@ private:
     // A search skips the places where no match can begin, unless the pattern can match the empty text.
     std::array<bool, 256> m_firstBytes = {};
     bool m_matchesEmpty = true;
+    // The single-character node of an unbounded run the pattern begins with, or -1. A search that fails from
+    // a place inside such a run fails from every later place in it: each of those tries a subset of the same
+    // run ends, and what follows the run does not depend on where the run began.
+    int m_leadingRun = -1;
+    int FindLeadingRun() const;
 
     friend class SqRexParser;
     friend class SqRexMatcher;

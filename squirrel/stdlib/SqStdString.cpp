@@ -134,7 +134,7 @@ SQInteger regexp_constructor(HSQUIRRELVM v)
 
 void PushMatchRange(HSQUIRRELVM v, SQInteger begin, SQInteger end)
 {
-    sq_newtable(v);
+    sq_newtableex(v, 2);
     sq_pushstring(v, "begin", -1);
     sq_pushinteger(v, begin);
     sq_newslot(v, -3, SQFalse);

@@ -108,18 +108,29 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
 TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
 {
     const SearchCase cases[] = {
-        {"a*b", "xxxb", 3, 4},
-        {"(x|)y", "zzy", 2, 3},
-        {"(?:ab|cd)e", "abxcde", 3, 6},
-        {"x?y?z", "aaz", 2, 3},
-        {"\\bfoo", "afoo foo", 5, 8},
-        {"^b", "ab", -1, 0},
-        {"$", "abc", 3, 3},
-        {"b*$", "abb", 1, 3},
-        {"[^a]", "aa\xe9", 2, 3},
-        {".c", "abc", 1, 3},
-        {"(a{0,1})+q", "zzq", 2, 3},
-        {"b", "", -1, 0},
+        {"a*b", "xxxb", 3, 4},  {"(x|)y", "zzy", 2, 3},       {"(?:ab|cd)e", "abxcde", 3, 6},
+        {"x?y?z", "aaz", 2, 3}, {"\\bfoo", "afoo foo", 5, 8}, {"^b", "ab", -1, 0},
+        {"$", "abc", 3, 3},     {"b*$", "abb", 1, 3},         {"[^a]", "aa\xe9", 2, 3},
+        {".c", "abc", 1, 3},    {"(a{0,1})+q", "zzq", 2, 3},  {"b", "", -1, 0},
+    };
+    ExpectSearches(cases);
+}
+
+// After a failed try from inside a run of the pattern's leading class, the search resumes past the run; a
+// place outside the run, a bounded run or a second alternative must still be tried.
+TEST(StdRegex, SearchResumesPastAFailedLeadingRunOnly)
+{
+    const SearchCase cases[] = {
+        {"[a-z]+[0-9]+", "beta, gamma7", 6, 12},
+        {"[a-z]+[0-9]+", "beta", -1, 0},
+        {"a*bc", "baabc", 1, 5},
+        {"a+b", "aaac aab", 5, 8},
+        {"a+\\b", "aab", -1, 0},
+        {"a+c|b", "aab", 2, 3},
+        {"a{1,2}b", "aaab", 1, 4},
+        {"(a+)c", "aaxac", 3, 5},
+        {".+x", "abcx", 0, 4},
+        {"[0-9]+\\.", "12 3.", 3, 5},
     };
     ExpectSearches(cases);
 }
