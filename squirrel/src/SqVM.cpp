@@ -938,37 +938,37 @@ bool SQVM::Execute(Value& ret)
             stk[i.a].SetBool(!Equal(stk[i.b], i.x ? K[i.c] : stk[i.c]));
             DISPATCH();
 // Sets r to whether b rel c holds; the value and jump forms are separate handlers, so each branches once.
-#define COMPARE_OPERANDS(rel)                                                                                \
-    const Value& x = stk[i.b];                                                                               \
-    const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                          \
-    bool r;                                                                                                  \
-    if (IsInt2(x, y))                                                                                        \
-        r = x.Int() rel y.Int();                                                                             \
-    else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                     \
-        r = x.Float() rel y.Float();                                                                         \
-    else                                                                                                     \
-    {                                                                                                        \
-        SAVE_PC();                                                                                           \
-        SQInteger c;                                                                                         \
-        if (!CompareOther(x, y, c))                                                                          \
-            FAIL();                                                                                          \
-        REFRESH();                                                                                           \
-        r = c rel 0;                                                                                         \
+#define COMPARE_OPERANDS(rel)                                                                               \
+    const Value& x = stk[i.b];                                                                              \
+    const Value& y = (i.x & 1) ? K[i.c] : stk[i.c];                                                         \
+    bool r;                                                                                                 \
+    if (IsInt2(x, y))                                                                                       \
+        r = x.Int() rel y.Int();                                                                            \
+    else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                    \
+        r = x.Float() rel y.Float();                                                                        \
+    else                                                                                                    \
+    {                                                                                                       \
+        SAVE_PC();                                                                                          \
+        SQInteger c;                                                                                        \
+        if (!CompareOther(x, y, c))                                                                         \
+            FAIL();                                                                                         \
+        REFRESH();                                                                                          \
+        r = c rel 0;                                                                                        \
     }
-#define COMPARE(opcode, jopcode, rel)                                                                        \
-    L_##opcode:                                                                                              \
-    {                                                                                                        \
-        COMPARE_OPERANDS(rel)                                                                                \
-        stk[i.a].SetBool(r);                                                                                 \
-        DISPATCH();                                                                                          \
-    }                                                                                                        \
-    L_##jopcode:                                                                                             \
-    {                                                                                                        \
-        COMPARE_OPERANDS(rel)                                                                                \
-        const SQInstruction& j = *pc++;                                                                      \
-        if (r == ((i.x & 2) != 0))                                                                           \
-            pc += j.sbx;                                                                                     \
-        DISPATCH();                                                                                          \
+#define COMPARE(opcode, jopcode, rel)                                                                       \
+    L_##opcode:                                                                                             \
+    {                                                                                                       \
+        COMPARE_OPERANDS(rel)                                                                               \
+        stk[i.a].SetBool(r);                                                                                \
+        DISPATCH();                                                                                         \
+    }                                                                                                       \
+    L_##jopcode:                                                                                            \
+    {                                                                                                       \
+        COMPARE_OPERANDS(rel)                                                                               \
+        const SQInstruction& j = *pc++;                                                                     \
+        if (r == ((i.x & 2) != 0))                                                                          \
+            pc += j.sbx;                                                                                    \
+        DISPATCH();                                                                                         \
     }
             COMPARE(OP_LT, OP_JLT, <)
             COMPARE(OP_LE, OP_JLE, <=)
