@@ -108,10 +108,18 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
 TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
 {
     const SearchCase cases[] = {
-        {"a*b", "xxxb", 3, 4},  {"(x|)y", "zzy", 2, 3},       {"(?:ab|cd)e", "abxcde", 3, 6},
-        {"x?y?z", "aaz", 2, 3}, {"\\bfoo", "afoo foo", 5, 8}, {"^b", "ab", -1, 0},
-        {"$", "abc", 3, 3},     {"b*$", "abb", 1, 3},         {"[^a]", "aa\xe9", 2, 3},
-        {".c", "abc", 1, 3},    {"(a{0,1})+q", "zzq", 2, 3},  {"b", "", -1, 0},
+        {"a*b", "xxxb", 3, 4},
+        {"(x|)y", "zzy", 2, 3},
+        {"(?:ab|cd)e", "abxcde", 3, 6},
+        {"x?y?z", "aaz", 2, 3},
+        {"\\bfoo", "afoo foo", 5, 8},
+        {"^b", "ab", -1, 0},
+        {"$", "abc", 3, 3},
+        {"b*$", "abb", 1, 3},
+        {"[^a]", "aa\xe9", 2, 3},
+        {".c", "abc", 1, 3},
+        {"(a{0,1})+q", "zzq", 2, 3},
+        {"b", "", -1, 0},
     };
     ExpectSearches(cases);
 }
