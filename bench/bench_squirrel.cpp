@@ -97,6 +97,8 @@ PROGRAM(tables)
 PROGRAM(objects)
 PROGRAM(strings)
 PROGRAM(text)
+PROGRAM(strwork)  // concatenation, format, slice and tostring together
+PROGRAM(strbuild) // a string grown with += in short steps
 PROGRAM(sort)
 PROGRAM(closures)
 PROGRAM(regexp) // Lua's peer uses its own patterns: a different matcher on the same search
