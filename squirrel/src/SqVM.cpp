@@ -856,7 +856,8 @@ bool SQVM::Execute(Value& ret)
             if (i.x)
                 v = stk[i.a];
             SQFunctionProto* p = ci->closure->Proto();
-            CloseOuters(ci->base);
+            if (openOuters && openOuters->index >= ci->base)
+                CloseOuters(ci->base);
             g->stack.resize(size_t(p->maxStack));
             ExchangeValues(g->stack.data(), stk, p->maxStack);
             while (!traps.empty() && traps.back().callDepth == SQInteger(calls.size()))

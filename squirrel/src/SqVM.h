@@ -189,6 +189,7 @@ struct SQVM : SQCollectable
     bool InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out);
     // One step of a foreach: regs holds container, iterator, key and value.
     bool ForeachStep(Value* regs, bool& done);
+    bool GeneratorStep(SQGenerator* g, Value* regs, bool& done);
     bool MakeClass(const Value* base, const Value* attrs, Value& out);
 
     // Runs script frames from the top frame until the root frame returns (or the thread suspends).
