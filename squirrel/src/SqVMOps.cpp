@@ -764,12 +764,14 @@ bool SQVM::ToString(const Value& v, Value& out)
         Value r;
         if (CallMetaMethod(v, MT_TOSTRING, nullptr, 0, r, found))
         {
-            if (r._type != OT_STRING)
-                return ToString(r, out);
-            out = r;
-            return true;
+            // a _tostring that gives no string leaves the object printed as any other
+            if (r._type == OT_STRING)
+            {
+                out = r;
+                return true;
+            }
         }
-        if (found)
+        else if (found)
             return false;
     }
         [[fallthrough]];

@@ -2,6 +2,7 @@
 local cases = [
     ["escapes", @() "a\tb\\c\"d\'e"],
     ["hex escape", @() "\x41\x42"],
+    ["hex escape reads up to four digits and keeps the low byte", @() "\x4142|\x41423|\x004a|\x7e!"],
     ["newline escape length", @() "a\nb".len()],
     ["verbatim keeps backslash", @() @"C:\path\n"],
     ["verbatim doubled quote", @() @"say ""hi"""],
