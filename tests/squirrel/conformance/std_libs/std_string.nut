@@ -40,3 +40,5 @@ foreach (c in regexp("a(b*)c").capture("xac")) print(c.begin + "-" + c.end + " "
 foreach (c in regexp("x*").capture("abc", 2)) print(c.begin + "-" + c.end + " ");
 local empty = regexp("x*").search("abc", 2);
 print(empty.begin + "-" + empty.end + "\n");
+// %d of a float converts as tointeger() does, also past the integer range
+print(format("%d %d %d %d", 3000000000.0, -3000000000.0, 2.9, -2.9) + " " + (3000000000.0).tointeger() + "\n");
