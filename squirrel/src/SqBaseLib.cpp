@@ -346,7 +346,8 @@ SQInteger string_find(HSQUIRRELVM v)
     SQString* s = Arg(v, 1).Str();
     SQString* sub = Arg(v, 2).Str();
     SQInteger start = NArgs(v) > 2 ? Arg(v, 3).AsInt() : 0;
-    if (start < 0 || start > s->len)
+    // the search must start on a character of the string: an empty string, or a start at its end, finds nothing
+    if (start < 0 || start >= s->len)
         return Return(v, Value());
     const char* p = strstr(s->data + start, sub->data);
     if (!p)
