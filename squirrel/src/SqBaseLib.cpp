@@ -539,7 +539,7 @@ bool SiftDown(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t root
             break;
         // node 0 is its own first child: an element less than itself would be swapped with itself forever
         if (child == root)
-            return v->Raise("inconsistent compare function");
+            break;
         std::swap(a[root], a[child]);
         root = child;
     }
