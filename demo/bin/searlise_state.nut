@@ -43,8 +43,13 @@ Write = function(name, value, depth, seen)
     else if (depth < kMaxDepth && !(value in seen))
     {
         seen[value] <- true;
-        foreach (key, item in value)
-            Write(key, item, depth + 1, seen);
+        // an instance is walked through its class's members, each read back from the instance
+        if (type(value) == "instance")
+            foreach (key, member in value.getclass())
+                Write(key, value[key], depth + 1, seen);
+        else
+            foreach (key, item in value)
+                Write(key, item, depth + 1, seen);
     }
     dbg.endelement("l");
 }

@@ -985,7 +985,9 @@ SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
         ok = true;
         break;
     case OT_CLASS:
-        ok = self.Class()->NewSlot(v->ss, key, val, false);
+        // an instantiated class ignores a new field value without an error
+        self.Class()->NewSlot(v->ss, key, val, false);
+        ok = true;
         break;
     case OT_INSTANCE:
         if (!self.Instance()->Set(key, val))

@@ -346,7 +346,8 @@ SQInteger string_find(HSQUIRRELVM v)
     SQString* s = Arg(v, 1).Str();
     SQString* sub = Arg(v, 2).Str();
     SQInteger start = NArgs(v) > 2 ? Arg(v, 3).AsInt() : 0;
-    if (start < 0 || start > s->len)
+    // the search must start on a character of the string: an empty string, or a start at its end, finds nothing
+    if (start < 0 || start >= s->len)
         return Return(v, Value());
     const char* p = strstr(s->data + start, sub->data);
     if (!p)
@@ -509,10 +510,11 @@ bool SortCompare(HSQUIRRELVM v, const Value& fn, const Value& a, const Value& b,
     Value args[2] = {a, b};
     Value r;
     if (!CallFn(v, fn, args, 2, r))
-        return false;
-    if (r._type != OT_INTEGER)
+        return v->lastError._type == OT_STRING ? false : v->Raise("compare func failed");
+    // a float answer counts by its integer part, as tointeger() gives it
+    if (!r.IsNumeric())
         return v->Raise("numeric value expected as return value of the compare function");
-    c = r.Int();
+    c = r.AsInt();
     return true;
 }
 // Heap sort, as Squirrel 3.0 sorts: elements that compare equal end in the same order as there, and an
@@ -530,12 +532,13 @@ bool SiftDown(HSQUIRRELVM v, const Value& fn, std::vector<Value>& a, size_t root
             if (c <= 0)
                 ++child;
         }
-        if (child == root) // node 0 is its own first child; a swap with itself would never end
-            break;
         SQInteger c = 0;
         if (!SortCompare(v, fn, a[root], a[child], c))
             return false;
         if (c >= 0)
+            break;
+        // node 0 is its own first child: an element less than itself would be swapped with itself forever
+        if (child == root)
             break;
         std::swap(a[root], a[child]);
         root = child;

@@ -52,6 +52,8 @@ const char* MetaMethodName(int mm);
 
 bool SQClass::NewSlot(SQSharedState* s, const Value& key, const Value& val, bool isStatic)
 {
+    if (locked && !isStatic && val._type != OT_CLOSURE && val._type != OT_NATIVECLOSURE)
+        return false;
     Value v = val;
     if (v._type == OT_CLOSURE && v.Closure()->base.IsNull())
         v.Closure()->base = Value(OT_CLASS, this);

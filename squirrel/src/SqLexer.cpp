@@ -327,12 +327,13 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
                 if (!IsHex(Peek()))
                     return Fail("hexadecimal number expected");
                 int v = 0;
-                for (int n = 0; n < 2 && IsHex(Peek()); n++) // two digits: one byte per character
+                // up to four digits are read; the character keeps the low byte of their value
+                for (int n = 0; n < 4 && IsHex(Peek()); n++)
                 {
                     v = v * 16 + HexValue(Peek());
                     Advance();
                 }
-                text += char(v);
+                text += char(v & 0xFF);
                 continue;
             }
             default:

@@ -428,11 +428,10 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
     case OT_CLASS:
     {
         SQClass* c = obj.Class();
-        // instances have their fields laid out already; methods may still be added
-        bool method = isStatic || val._type == OT_CLOSURE || val._type == OT_NATIVECLOSURE;
-        if (c->locked && !method && !c->members->Find(key))
+        // once instantiated, a class takes new methods and statics but no field, not even a new default
+        if (!c->NewSlot(ss, key, val, isStatic))
             return Raise("trying to modify a class that has already been instantiated");
-        return c->NewSlot(ss, key, val, isStatic);
+        return true;
     }
     default:
         return Raise("indexing %s with %s", TypeName(obj._type), TypeName(key._type));
@@ -465,8 +464,9 @@ bool SQVM::NewMember(const Value& cls, const Value& key, const Value& val, const
 
 bool SQVM::DeleteSlot(const Value& obj, const Value& key, Value& out)
 {
-    if (obj._type != OT_TABLE)
-        return Raise("cannot delete a slot from %s", TypeName(obj._type));
+    // only tables, instances and userdata may answer a delete, the last two only through _delslot
+    if (obj._type != OT_TABLE && obj._type != OT_INSTANCE && obj._type != OT_USERDATA)
+        return Raise("attempt to delete a slot from a %s", TypeName(obj._type));
     bool found;
     Value r;
     if (CallMetaMethod(obj, MT_DELSLOT, &key, 1, r, found))
@@ -476,6 +476,8 @@ bool SQVM::DeleteSlot(const Value& obj, const Value& key, Value& out)
     }
     if (found)
         return false;
+    if (obj._type != OT_TABLE)
+        return Raise("cannot delete a slot from %s", TypeName(obj._type));
     SQTable* t = obj.Table();
     Value* v = t->Find(key);
     if (!v)
@@ -796,12 +798,14 @@ bool SQVM::ToString(const Value& v, Value& out)
         Value r;
         if (CallMetaMethod(v, MT_TOSTRING, nullptr, 0, r, found))
         {
-            if (r._type != OT_STRING)
-                return ToString(r, out);
-            out = r;
-            return true;
+            // a _tostring that gives no string leaves the object printed as any other
+            if (r._type == OT_STRING)
+            {
+                out = r;
+                return true;
+            }
         }
-        if (found)
+        else if (found)
             return false;
     }
         [[fallthrough]];
@@ -938,26 +942,8 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
         bool found;
         if (!CallMetaMethod(container, MT_NEXTI, &iter, 1, next, found))
         {
-            if (found)
-                return false;
-            if (container._type == OT_USERDATA)
-                return Raise("_nexti failed");
-            // no _nexti: walk the class members with their values in this instance
-            SQInstance* inst = container.Instance();
-            SQInteger pos = iter.IsNull() ? 0 : iter.Int();
-            Value k, idx;
-            SQInteger n = inst->klass->members->Next(pos, k, idx);
-            if (n < 0)
-            {
-                done = true;
-                return true;
-            }
-            regs[2] = k;
-            Value v;
-            inst->Get(k, v);
-            regs[3] = v;
-            iter.SetInteger(n + 1);
-            return true;
+            // an instance or userdata is walked only through its _nexti
+            return found ? false : Raise("_nexti failed");
         }
         if (next.IsNull())
         {
@@ -965,8 +951,9 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
             return true;
         }
         Value v;
-        if (!Get(container, next, v, false))
-            return false;
+        bool failed = false;
+        if (!GetNoError(container, next, v, failed))
+            return failed ? false : Raise("_nexti returned an invalid idx");
         regs[2] = next;
         regs[3] = v;
         iter = next;

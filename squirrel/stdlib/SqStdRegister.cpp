@@ -62,14 +62,12 @@ SQUserPointer SqStdInstance(HSQUIRRELVM v, SQInteger idx, SQUserPointer tag)
 
 SQInteger SqStdFloatToInteger(SQFloat value)
 {
+    // NaN and values past either end give the lowest integer, as the x86 conversion the VM's
+    // tointeger() shows does, without relying on an undefined cast
     constexpr SQFloat kLow = SQFloat(std::numeric_limits<SQInteger>::min());
     constexpr SQFloat kHigh = SQFloat(std::numeric_limits<SQInteger>::max());
-    if (std::isnan(value))
-        return 0;
-    if (value <= kLow)
+    if (!(value > kLow - 1 && value < kHigh + 1))
         return std::numeric_limits<SQInteger>::min();
-    if (value >= kHigh)
-        return std::numeric_limits<SQInteger>::max();
     return SQInteger(value);
 }
 

@@ -16,7 +16,7 @@ void SqStdSetRegistryValue(HSQUIRRELVM v, const SQChar* key);
 // The userpointer of the instance at `idx` when its class (or a base) carries `tag`; null otherwise.
 SQUserPointer SqStdInstance(HSQUIRRELVM v, SQInteger idx, SQUserPointer tag);
 
-// Converts a float to an integer without overflow: out-of-range values saturate.
+// Converts a float to an integer without overflow: NaN and out-of-range values give the lowest integer.
 SQInteger SqStdFloatToInteger(SQFloat value);
 // The number at `idx` as either type (integers and floats convert, floats truncate); false for non-numbers.
 bool SqStdGetInteger(HSQUIRRELVM v, SQInteger idx, SQInteger* value);

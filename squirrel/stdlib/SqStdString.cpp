@@ -179,12 +179,13 @@ SearchOutcome SearchSubject(HSQUIRRELVM v, SqRex& rex, const SQChar** text)
     return SearchOutcome::NotFound;
 }
 
-// A group that took no part in the match reports an empty range at 0.
-void PushCapture(HSQUIRRELVM v, const SqRex& rex, int index, const SQChar* text)
+// capture() reports a group that matched nothing, or took no part in the match, as an empty range at 0;
+// search() keeps the position of an empty whole match.
+void PushCapture(HSQUIRRELVM v, const SqRex& rex, int index, const SQChar* text, bool emptyAtZero)
 {
     SqRex::Capture capture;
     rex.GetSubExp(index, &capture);
-    if (capture.begin)
+    if (capture.begin && (capture.end > capture.begin || !emptyAtZero))
         PushMatchRange(v, SQInteger(capture.begin - text), SQInteger(capture.end - text));
     else
         PushMatchRange(v, 0, 0);
@@ -206,13 +207,13 @@ SQInteger PushMatches(HSQUIRRELVM v, bool everyCapture)
     }
     if (!everyCapture)
     {
-        PushCapture(v, *self, 0, text);
+        PushCapture(v, *self, 0, text, false);
         return 1;
     }
     sq_newarray(v, 0);
     for (int i = 0; i < self->SubExpCount(); ++i)
     {
-        PushCapture(v, *self, i, text);
+        PushCapture(v, *self, i, text, true);
         sq_arrayappend(v, -2);
     }
     return 1;

@@ -247,8 +247,8 @@ TEST_F(ScriptDebuggerTest, ABreakpointHitSendsTheStackLocalsAndWatches)
     UseSerializer();
     Attach("ab 6:scripts/step.nut\naw 1:a + 40\naw 2:missing + 1\n");
     m_client->AnswerBreaks({"go"});
-    RunSource("function Outer() {\n local t = { k = \"<v>\" };\n local a = 2;\n t.self <- t;\n"
-              " local b = a;\n delete t.self;\n return b;\n}\nOuter();\n",
+    RunSource("function Outer() {\n local t = { k = \"<v>\" }; local p = Spot();\n local a = 2;\n t.self <- t;\n"
+              " local b = a;\n delete t.self;\n return b;\n}\nclass Spot { x = 7 }\nOuter();\n",
               "scripts/step.nut");
     ASSERT_TRUE(m_client->WaitForLines(3));
     const std::vector<std::string> breaks = Breaks();
@@ -262,6 +262,7 @@ TEST_F(ScriptDebuggerTest, ABreakpointHitSendsTheStackLocalsAndWatches)
     EXPECT_NE(line.find("<l name=\"a\" type=\"integer\" val=\"2\"/>"), std::string::npos) << line;
     EXPECT_NE(line.find("<l name=\"k\" type=\"string\" val=\"&lt;v&gt;\"/>"), std::string::npos) << line;
     EXPECT_NE(line.find("<l name=\"self\" type=\"table\"/>"), std::string::npos) << "cycle guard: " << line;
+    EXPECT_NE(line.find("<l name=\"x\" type=\"integer\" val=\"7\"/>"), std::string::npos) << "instance field: " << line;
     EXPECT_NE(line.find("<w id=\"1\" exp=\"a + 40\" type=\"integer\" val=\"42\"/>"), std::string::npos) << line;
     EXPECT_NE(line.find("<w id=\"2\" exp=\"missing + 1\" error="), std::string::npos) << line;
     EXPECT_EQ(line.find("_sqdbg_"), std::string::npos) << "the hook's frame is skipped: " << line;

@@ -58,3 +58,20 @@ print("in checks index: " + (1 in shared) + " " + (5 in shared) + "\n");
 c.clear();
 print("clear: " + c.len() + "\n");
 print("typeof: " + typeof [] + "\n");
+
+// sort: a heap sort, asking the compare function as often and in the same order as 3.0 does
+function sortAttempt(label, fn) {
+    try { print("sort " + label + ": " + fn() + "\n"); } catch (e) { print("sort " + label + ": " + e + "\n"); }
+}
+function joined(a) { local r = ""; foreach (v in a) r += v + " "; return r; }
+local sortCases = [
+    ["compare calls", function() { local n = 0; local a = [5, 3, 9, 1, 7, 2]; a.sort(function(x, y) { n++; return x <=> y; }); return n + " " + joined(a); }],
+    ["float answers", function() { local a = [0.5, 0.2, 0.9, 0.1]; a.sort(@(x, y) (x - y) * 10); return joined(a); }],
+    ["float answers cut to integers", function() { local a = [0.5, 0.2, 0.9, 0.1]; a.sort(@(x, y) x - y); return joined(a); }],
+    ["bool answer", function() { [2, 1].sort(@(x, y) x < y); return "sorted"; }],
+    ["compare throws null", function() { [2, 1].sort(function(x, y) { throw null; }); return "sorted"; }],
+    ["compare throws an integer", function() { [2, 1].sort(function(x, y) { throw 5; }); return "sorted"; }],
+    ["compare throws a text", function() { [2, 1].sort(function(x, y) { throw "mine"; }); return "sorted"; }],
+    ["ties keep the heap's order", function() { local a = [[1, "a"], [0, "b"], [1, "c"], [0, "d"], [1, "e"]]; a.sort(@(x, y) x[0] <=> y[0]); local r = ""; foreach (v in a) r += v[1]; return r; }],
+];
+foreach (c in sortCases) sortAttempt(c[0], c[1]);

@@ -88,3 +88,7 @@ class Recorded extends Recorder {
     function f() {}
 }
 print("_newmember: " + Recorder.members.len() + " " + Recorder.members[0] + "\n");
+
+// a _tostring that gives no string leaves the default text
+class Mute { function _tostring() { return 5; } }
+print("_tostring giving an integer: " + ("" + Mute()).slice(0, 12) + " " + Mute().tostring().slice(0, 12) + "\n");

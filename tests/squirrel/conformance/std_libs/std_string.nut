@@ -35,3 +35,10 @@ print(regexp(@"\bis\b").search("this is").begin + "\n");
 try { regexp("(ab"); print("compiled\n"); } catch (e) { print("bad pattern\n"); }
 print(regexp("\\d+").capture("abc") == null);
 print("\n");
+// capture() gives a group that matched nothing as 0..0; search() keeps where an empty match stands
+foreach (c in regexp("a(b*)c").capture("xac")) print(c.begin + "-" + c.end + " ");
+foreach (c in regexp("x*").capture("abc", 2)) print(c.begin + "-" + c.end + " ");
+local empty = regexp("x*").search("abc", 2);
+print(empty.begin + "-" + empty.end + "\n");
+// %d of a float converts as tointeger() does, also past the integer range
+print(format("%d %d %d %d", 3000000000.0, -3000000000.0, 2.9, -2.9) + " " + (3000000000.0).tointeger() + "\n");
