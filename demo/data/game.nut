@@ -345,7 +345,7 @@ local kLamps = [
 
 // At night the dragon carries a warm glow below it, so the camera it leads
 // always sees a pool of point light on the ground.
-local kGlowBelow = 70.0
+local kGlowBelow = 80.0
 local kGlowColour = Vec3(1.0, 0.6, 0.3)
 
 // N swaps day and night: the cycle runs on from the other half.
@@ -372,7 +372,7 @@ function StartLights()
         sky.lamps.append(id)
     }
     sky.glow = CreatePointLight()
-    SetPointLight(sky.glow, flight.position, kGlowColour, kGlowColour * 0.5, 200.0, 2.5)
+    SetPointLight(sky.glow, flight.position, kGlowColour, kGlowColour * 0.5, 260.0, 3.0)
     ActivateLight(sky.glow, false)
     SetDay(false)
 }
