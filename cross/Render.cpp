@@ -254,8 +254,10 @@ void MixPass()
 {
     RenderTargetCopy(kRenderTargetSceneColour, kRenderTargetSceneCopy);
     RenderTargetBegin(kRenderTargetSceneColour, 0, kColourMaskAll, 0, 0);
-    RenderTargetBindTextures(kRenderTargetSceneCopy, kRenderTargetPointLights, kRenderTargetOcclusion, 0, 0,
-                             0, 1, 0);
+    // The depth on unit 3 gives the mix each surface's facing for the global
+    // light, which the deferred geometry does not apply.
+    RenderTargetBindTextures(kRenderTargetSceneCopy, kRenderTargetPointLights, kRenderTargetOcclusion,
+                             kRenderTargetDepth, 0, 0, 1, 0);
     ShaderProgram* mix = Program(kRenderProgramMix);
     ShaderBind(mix);
     ShaderSetUniformFloat(mix, "aspect", g_render.aspect);

@@ -108,8 +108,9 @@ bool BuildFromFile(ShaderProgram* program, const char* path, const char* openFai
 
 void SetSamplers(const ShaderProgram& program)
 {
-    static const char* const kSamplers[] = {"Tex0", "Tex1", "Tex2"};
-    for (int unit = 0; unit < 3; ++unit)
+    // Units 0 to 3: every unit a frame pass binds its targets to.
+    static const char* const kSamplers[] = {"Tex0", "Tex1", "Tex2", "Tex3"};
+    for (int unit = 0; unit < 4; ++unit)
     {
         const GLint location = glGetUniformLocation(program.program, kSamplers[unit]);
         if (location >= 0)

@@ -343,16 +343,23 @@ local kLamps = [
     { position = Vec3(0.0, 30.0, 0.0), colour = Vec3(0.6, 0.7, 1.0) }
 ]
 
+// At night the dragon carries a warm glow below it, so the camera it leads
+// always sees a pool of point light on the ground.
+local kGlowBelow = 80.0
+local kGlowColour = Vec3(1.0, 0.6, 0.3)
+
 // N swaps day and night: the cycle runs on from the other half.
 if (!("sky" in getroottable()))
     ::sky <- { night = false, lamps = [], shift = 0.0 }
+if (!("glow" in sky))
+    sky.glow <- -1
 
 function StartLights()
 {
     SetDefaultGlobalLight(Vec3(-0.6, -0.5, -0.6), Vec3(0.75, 0.72, 0.62), Vec3(0.2, 0.2, 0.2),
                           Vec3(0.45, 0.45, 0.5), 8.0, Vec3(1.0, 1.0, 1.0))
-    SetNightGlobalLight(Vec3(-0.3, -0.8, -0.5), Vec3(0.12, 0.14, 0.25), Vec3(0.05, 0.05, 0.1),
-                        Vec3(0.12, 0.12, 0.2), 8.0, Vec3(1.0, 1.0, 1.0))
+    SetNightGlobalLight(Vec3(-0.3, -0.8, -0.5), Vec3(0.1, 0.13, 0.3), Vec3(0.05, 0.05, 0.1),
+                        Vec3(0.05, 0.06, 0.14), 8.0, Vec3(1.0, 1.0, 1.0))
     SetAmbientOcclusion(true)
     SetNearFarPlanes(10.0, 5000.0)
     DeleteAllLights()
@@ -364,6 +371,9 @@ function StartLights()
         ActivateLight(id, false)
         sky.lamps.append(id)
     }
+    sky.glow = CreatePointLight()
+    SetPointLight(sky.glow, flight.position, kGlowColour, kGlowColour * 0.5, 260.0, 3.0)
+    ActivateLight(sky.glow, false)
     SetDay(false)
 }
 
@@ -373,6 +383,7 @@ function SetDay(night)
     SetLightMode(night ? LightModeTypeEnum.LIGHT_MODE_TYPE_NIGHT : LightModeTypeEnum.LIGHT_MODE_TYPE_DAY)
     foreach (id in sky.lamps)
         ActivateLight(id, night)
+    ActivateLight(sky.glow, night)
 }
 
 function SwapDayAndNight()
@@ -386,6 +397,9 @@ function StepLights()
     local night = ((demo.time + sky.shift) / kDayNightSeconds).tointeger() % 2 == 1
     if (night != sky.night)
         SetDay(night)
+    local dragon = InstanceFind(Dragon, 0)
+    if (dragon != null)
+        SetPointLightPos(sky.glow, dragon.m__position - Vec3(0.0, kGlowBelow, 0.0))
 }
 
 // Effects made of lights, sounds, a mesh and spawned children: a crystal

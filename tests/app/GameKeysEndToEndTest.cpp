@@ -3,6 +3,7 @@
 
 #include "GameWindowFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -78,6 +79,9 @@ bool IsLitButton(const uint8_t* pixel)
     return std::abs(pixel[0] - 96) <= 20 && std::abs(pixel[1] - 128) <= 20 && std::abs(pixel[2] - 192) <= 20;
 }
 
+// Long enough for the board to have dropped into place.
+constexpr std::chrono::seconds kBoardDrop(8);
+
 // Where the menu's buttons sit (left of their text).
 constexpr int kButtonX = 450;
 constexpr int kResumeY = 290;
@@ -135,6 +139,85 @@ TEST_F(GameKeysEndToEndTest, TheSceneMovesByItselfPStopsItAndNSwapsDayAndNight)
     // is sky and how much lit ground).
     EXPECT_GT(ChangedShare(stillPaused, swapped, WholeOf(paused)), 0.05) << "N left the light as it was";
 
+    EXPECT_TRUE(PressUntilTitle(window, "Escape", "Tolvan - playing"));
+}
+
+namespace
+{
+// The ground of the paused scene, away from the HUD at the top, the pause
+// menu's column in the middle and the tip at the bottom.
+bool IsOpenGround(const Picture& picture, int x, int y)
+{
+    const int lx = x * 1280 / picture.width;
+    const int ly = y * 720 / picture.height;
+    const bool menu = lx >= 470 && lx < 810;
+    const bool tip = lx >= 350 && lx < 890 && ly >= 480;
+    return ly >= 170 && !menu && !tip;
+}
+
+float Brightness(const uint8_t* pixel)
+{
+    return float(pixel[0] + pixel[1] + pixel[2]) / 3.0f;
+}
+
+// Brightness of night against day, pixel by pixel, over the open ground.
+std::vector<float> NightShares(const Picture& day, const Picture& night)
+{
+    std::vector<float> shares;
+    for (int y = 0; y < day.height; ++y)
+        for (int x = 0; x < day.width; ++x)
+            if (IsOpenGround(day, x, y) && Brightness(day.At(x, y)) > 20.0f)
+                shares.push_back(Brightness(night.At(x, y)) / Brightness(day.At(x, y)));
+    return shares;
+}
+
+float Quantile(std::vector<float> values, double q)
+{
+    if (values.empty())
+        return 0.0f;
+    const size_t at = std::min(values.size() - 1, size_t(q * double(values.size())));
+    std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(at), values.end());
+    return values[at];
+}
+} // namespace
+
+// On the stopped scene, N turns day to night or back. By night the sunlit
+// ground and walls are far darker than by day, while the warm pool of a
+// point light (the glow the dragon carries, a lamp) keeps much of its light.
+TEST_F(GameKeysEndToEndTest, ByNightTheSunlitSceneDarkensAndAPointLightsPoolStaysLit)
+{
+    const std::string window = StartGame({"-nosound"});
+    ASSERT_FALSE(window.empty()) << "the level never came up";
+    // The board drops in from above the camera once the level is up.
+    std::this_thread::sleep_for(kBoardDrop);
+    ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
+    Picture first, second;
+    ASSERT_TRUE(Shoot(window, first));
+    Press(window, {"n"}, "1.5");
+    ASSERT_TRUE(Shoot(window, second));
+
+    // The game may have been paused in either half of its cycle.
+    const std::vector<float> firstToSecond = NightShares(first, second);
+    const bool firstIsDay = Quantile(firstToSecond, 0.5) < 1.0f;
+    const Picture& day = firstIsDay ? first : second;
+    const Picture& night = firstIsDay ? second : first;
+    const std::vector<float> shares = NightShares(day, night);
+    ASSERT_GT(shares.size(), size_t(day.width * day.height / 10)) << "too little open ground in the shot";
+
+    EXPECT_LT(Quantile(shares, 0.5), 0.5f) << "the lit ground hardly darkened at night";
+    EXPECT_GT(Quantile(shares, 0.99), 2.0f * Quantile(shares, 0.5)) << "no pool of point light at night";
+    // Where the pool is, the night is warm: red over blue.
+    double red = 0.0, blue = 0.0;
+    const float pool = Quantile(shares, 0.99);
+    for (int y = 0; y < day.height; ++y)
+        for (int x = 0; x < day.width; ++x)
+            if (IsOpenGround(day, x, y) && Brightness(day.At(x, y)) > 20.0f &&
+                Brightness(night.At(x, y)) >= pool * Brightness(day.At(x, y)))
+            {
+                red += night.At(x, y)[0];
+                blue += night.At(x, y)[2];
+            }
+    EXPECT_GT(red, blue) << "the brightest of the night is not a warm pool";
     EXPECT_TRUE(PressUntilTitle(window, "Escape", "Tolvan - playing"));
 }
 

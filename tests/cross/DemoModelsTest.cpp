@@ -1,5 +1,5 @@
 // The built demo tree: every model and animation in it loads without a
-// report, and the animated parts find their side tracks.
+// report and is drawn lit, and the animated parts find their side tracks.
 
 #include "core/FileTable.h"
 #include "core/StringUtil.h"
@@ -7,6 +7,7 @@
 #include "cross/Model.h"
 #include "cross/ModelCache.h"
 #include "cross/ObjAnim.h"
+#include "cross/RenderQueue.h"
 #include "cross/UVAnim.h"
 #include "support/LogCapture.h"
 #include "support/gl/GLDrawTest.h"
@@ -52,6 +53,11 @@ TEST_F(DemoModelsTest, EveryModelAndAnimationLoadsWithoutAReport)
         {
             // A mesh without a node is drawn nowhere.
             EXPECT_GE(model->GetMesh(i)->GetNodeCount(), 1) << name;
+            // The demo's solid meshes go to the opaque bucket, which the
+            // frame lights; the alpha bucket is drawn unlit after it.
+            EXPECT_EQ(RenderQueueTarget(RenderItem(), model->GetMesh(i)->flags, false, 1.0f),
+                      &RenderQueueBucket(kRenderSetStatic, kRenderBucketOpaque))
+                << name << " mesh " << i << " flags " << model->GetMesh(i)->flags;
             for (int j = 0; j < model->GetMesh(i)->GetMaterialCount(); ++j)
                 EXPECT_TRUE(model->GetMaterialRecord(i, j)->layers[0].texture) << name;
         }

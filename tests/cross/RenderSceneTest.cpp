@@ -46,13 +46,55 @@ TEST_F(RenderSceneTest, TheDeferredFrameMatchesItsGolden)
     EXPECT_TRUE(MatchesGolden(*frame, "scene_deferred"));
 }
 
+// The deferred geometry keeps colour only: the screen passes must still
+// give each face the global light by its facing.
 TEST_F(RenderSceneTest, TheLitFaceIsBrighterThanTheFaceAwayFromTheLight)
 {
-    ASSERT_TRUE(StartScene(false, true));
+    for (bool deferred : {false, true})
+    {
+        ASSERT_TRUE(StartScene(deferred, true));
+        BuildScene();
+        std::unique_ptr<Image> frame = RenderFrame();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_GT(Brightness(PixelOf(*frame, kHouseSide)), Brightness(PixelOf(*frame, kHouseFront)) + 20.0f)
+            << (deferred ? "deferred" : "forward");
+        ClearScene();
+        StopRenderer();
+    }
+}
+
+// A dim blue light for the night mode, from the same side as the day's.
+void SetNightLight()
+{
+    const float values[16] = {-1.0f, -0.1f, -0.3f, 0.08f, 0.1f,  0.22f, 0.0f, 0.0f,
+                              0.0f,  0.06f, 0.07f, 0.15f, 8.0f,  1.0f,  1.0f, 1.0f};
+    LightSetNightGlobal(values);
+}
+
+// By night the ground away from the lamp is dark and blue, the lamp's pool
+// on it bright and warm, and the sunlit wall darker than by day.
+TEST_F(RenderSceneTest, NightDarkensTheLitSceneAndLeavesTheLampsPool)
+{
+    const Vec3 farGround(-300.0f, 0.0f, 250.0f);
+    ASSERT_TRUE(StartScene(true, true));
     BuildScene();
-    std::unique_ptr<Image> frame = RenderFrame();
-    ASSERT_NE(frame, nullptr);
-    EXPECT_GT(Brightness(PixelOf(*frame, kHouseSide)), Brightness(PixelOf(*frame, kHouseFront)) + 20.0f);
+    SetNightLight();
+    LightManagerInstance().ActivateLight(m_light, false);
+    std::unique_ptr<Image> day = RenderFrame();
+    RenderSetLightMode(LIGHT_MODE_TYPE_NIGHT);
+    LightManagerInstance().ActivateLight(m_light, true);
+    std::unique_ptr<Image> night = RenderFrame();
+    ASSERT_TRUE(day && night);
+
+    const Pixel dayGround = PixelOf(*day, farGround);
+    const Pixel nightGround = PixelOf(*night, farGround);
+    EXPECT_LT(Brightness(nightGround) * 2.5f, Brightness(dayGround));
+    EXPECT_GT(nightGround.b, nightGround.r) << "the night light is blue";
+    EXPECT_LT(Brightness(PixelOf(*night, kHouseSide)) * 2.0f, Brightness(PixelOf(*day, kHouseSide)));
+
+    const Pixel pool = PixelOf(*night, kLightPool);
+    EXPECT_GT(Brightness(pool), Brightness(nightGround) + 40.0f);
+    EXPECT_GT(pool.r, pool.b + 20) << "the lamp is warm";
 }
 
 // The occlusion target after its blur, as 0..255 with y from the top.

@@ -14,9 +14,9 @@ namespace
 const char* const kVertex = "#version 120\nattribute vec4 va_color;\nvarying vec4 c;\n"
                             "void main() { gl_Position = gl_Vertex; c = va_color; }\n";
 const char* const kFragment = "//!!FS\n#version 120\nuniform sampler2D Tex0;\nuniform sampler2D Tex2;\n"
-                              "uniform float scale;\nvarying vec4 c;\n"
+                              "uniform sampler2D Tex3;\nuniform float scale;\nvarying vec4 c;\n"
                               "void main() { gl_FragColor = c * scale * texture2D(Tex0, vec2(0.5)) "
-                              "* texture2D(Tex2, vec2(0.5)); }\n";
+                              "* texture2D(Tex2, vec2(0.5)) * texture2D(Tex3, vec2(0.5)); }\n";
 
 // Records outside the file table are freed by their one release.
 struct ProgramDeleter
@@ -82,6 +82,7 @@ TEST_F(GLDrawTest, ProgramBindsAttributesAndSetsSamplersOnBind)
     EXPECT_EQ(UsedProgram(), GLint(program->program));
     EXPECT_EQ(SamplerUnit(*program, "Tex0"), 0);
     EXPECT_EQ(SamplerUnit(*program, "Tex2"), 2);
+    EXPECT_EQ(SamplerUnit(*program, "Tex3"), 3);
     EXPECT_FALSE(ShaderBind(program.get()));
     EXPECT_TRUE(ShaderBind(nullptr));
     EXPECT_EQ(UsedProgram(), 0);
@@ -138,7 +139,7 @@ struct ShippedProgram
     const char* name;
     bool vertexArrays; // loaded on the path with vertex array objects
     bool emulation;    // loaded on the emulated path
-    const char* uniforms[8];
+    const char* uniforms[10];
 };
 
 // Every program the renderer loads, with the uniforms the frame sets on it.
@@ -164,7 +165,7 @@ const ShippedProgram kShippedPrograms[] = {
     {"blurY", true, false, {"Tex0"}},
     {"point", true, false, {"Tex0", "Tex1"}},
     {"directional", true, false, {"Tex0", "l_direction", "l_diffuse", "l_ambient"}},
-    {"mix", true, true, {"Tex0", "Tex1", "Tex2", "aspect", "l_ambient", "l_point"}},
+    {"mix", true, true, {"Tex0", "Tex1", "Tex2", "Tex3", "aspect", "l_direction", "l_diffuse", "l_ambient", "l_point"}},
     {"copy", true, true, {"Tex0"}},
     {"sample", true, true, {"Tex0"}},
 };

@@ -19,7 +19,9 @@
 namespace
 {
 constexpr float kPi = 3.14159265f;
-constexpr uint32_t kOpaqueFlags = 0x1;
+// A flag word of 0 sends a mesh to the opaque bucket, lit by the frame's
+// light; bit 0x1 would send it to the alpha bucket, drawn unlit after it.
+constexpr uint32_t kOpaqueFlags = 0x0;
 
 struct Geometry
 {

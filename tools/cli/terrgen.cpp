@@ -92,7 +92,7 @@ ChModel DrawnModel(const TerrainMesh& mesh)
         for (float& axis : vertex.normal)
             axis = length > 0.0f ? axis / length : 0.0f;
     }
-    drawn.flags = 0x1; // opaque
+    drawn.flags = 0x0; // the opaque bucket (0x1 is the alpha one)
     ChModelSetVertices(drawn, vertices, false);
     drawn.materials.push_back(ChModelTexturedMaterial("grass.tga", 0, uint16_t(drawn.indices.size())));
     drawn.nodes.push_back({"Ground", Mat4Identity()});

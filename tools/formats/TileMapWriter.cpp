@@ -5,7 +5,9 @@
 
 namespace
 {
-constexpr uint32_t kOpaqueMeshFlags = 0x1;
+// A flag word of 0 puts the mesh in the opaque bucket, which the frame
+// lights (0x1 would be the alpha bucket, drawn unlit).
+constexpr uint32_t kOpaqueMeshFlags = 0x0;
 
 std::string Number(float value)
 {
