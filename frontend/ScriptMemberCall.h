@@ -17,55 +17,34 @@ template <class T, const char* ClassName, auto Function> SQInteger Call(HSQUIRRE
     return 0;
 }
 
-template <class T, const char* ClassName, auto Function> SQInteger CallWithNumber(HSQUIRRELVM vm)
+template <class Value> using ArgumentReader = bool (*)(HSQUIRRELVM, SQInteger, Value&);
+
+// One argument read by `Read`; what the member answers is dropped. Fonts and
+// textures are made in GL: without a context a call that makes them is
+// skipped, so scripts run the same in a headless host.
+template <class T, const char* ClassName, auto Function, class Value, ArgumentReader<Value> Read,
+          bool MakesTextures>
+SQInteger CallWithArgument(HSQUIRRELVM vm)
 {
     T* object = ScriptThisOfClass<T>(vm, ClassName);
     if (!object)
         return SQ_ERROR;
-    float value = 0.0f;
-    if (!ScriptArgFloat(vm, 2, value))
+    Value value{};
+    if (!Read(vm, 2, value))
         return ScriptBadArgument(vm);
-    (object->*Function)(value);
+    if (!MakesTextures || ElementScriptCanLoadTextures())
+        (object->*Function)(value);
     return 0;
 }
 
-template <class T, const char* ClassName, auto Function> SQInteger CallWithInt(HSQUIRRELVM vm)
-{
-    T* object = ScriptThisOfClass<T>(vm, ClassName);
-    if (!object)
-        return SQ_ERROR;
-    int value = 0;
-    if (!ScriptArgInt(vm, 2, value))
-        return ScriptBadArgument(vm);
-    (object->*Function)(value);
-    return 0;
-}
-
-// What the member answers is dropped.
-template <class T, const char* ClassName, auto Function> SQInteger CallWithText(HSQUIRRELVM vm)
-{
-    T* object = ScriptThisOfClass<T>(vm, ClassName);
-    if (!object)
-        return SQ_ERROR;
-    const char* text = nullptr;
-    if (!ScriptArgString(vm, 2, text))
-        return ScriptBadArgument(vm);
-    (object->*Function)(text);
-    return 0;
-}
-
-// Fonts and textures are made in GL: without a context the call is skipped,
-// so scripts run the same in a headless host.
-template <class T, const char* ClassName, auto Function> SQInteger CallWithFont(HSQUIRRELVM vm)
-{
-    T* object = ScriptThisOfClass<T>(vm, ClassName);
-    if (!object)
-        return SQ_ERROR;
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
-        return ScriptBadArgument(vm);
-    if (ElementScriptCanLoadTextures())
-        (object->*Function)(path);
-    return 0;
-}
+template <class T, const char* ClassName, auto Function>
+constexpr SQFUNCTION CallWithNumber = CallWithArgument<T, ClassName, Function, float, ScriptArgFloat, false>;
+template <class T, const char* ClassName, auto Function>
+constexpr SQFUNCTION CallWithInt = CallWithArgument<T, ClassName, Function, int, ScriptArgInt, false>;
+template <class T, const char* ClassName, auto Function>
+constexpr SQFUNCTION CallWithText =
+    CallWithArgument<T, ClassName, Function, const char*, ScriptArgString, false>;
+template <class T, const char* ClassName, auto Function>
+constexpr SQFUNCTION CallWithFont =
+    CallWithArgument<T, ClassName, Function, const char*, ScriptArgString, true>;
 } // namespace ScriptMemberCall
