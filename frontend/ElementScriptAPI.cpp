@@ -21,11 +21,7 @@
 
 namespace
 {
-using ScriptMemberCall::Call;
-using ScriptMemberCall::CallWithFont;
-using ScriptMemberCall::CallWithInt;
-using ScriptMemberCall::CallWithNumber;
-using ScriptMemberCall::CallWithText;
+using namespace ScriptMemberCall;
 
 constexpr char kSpriteClass[] = "Sprite";
 constexpr char kAnimSpriteClass[] = "AnimSprite";

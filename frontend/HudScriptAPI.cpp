@@ -18,11 +18,7 @@
 
 namespace
 {
-using ScriptMemberCall::Call;
-using ScriptMemberCall::CallWithFont;
-using ScriptMemberCall::CallWithInt;
-using ScriptMemberCall::CallWithNumber;
-using ScriptMemberCall::CallWithText;
+using namespace ScriptMemberCall;
 
 constexpr char kPopUpWindowClass[] = "PopUpWindow";
 constexpr char kPlayerInfoClass[] = "PlayerInfo";
