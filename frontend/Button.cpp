@@ -38,8 +38,6 @@ Button& Button::operator=(const Button& other)
     if (this == &other)
         return *this;
     ButtonOwner* keptOwner = owner;
-    BasicText* oldFont = Text;
-    const std::string oldFontName = fontName;
     // Every field, then what the copy must own on its own.
     FrontendElement::operator=(other);
     initialised = other.initialised;
@@ -104,12 +102,10 @@ Button& Button::operator=(const Button& other)
     owner = keptOwner;
     underCursor = 0;
     // The font: the copy holds its own reference.
-    Text = nullptr;
-    fontName.clear();
-    if (oldFont)
-        BasicTextRelease(oldFont, oldFontName.c_str());
-    if (other.Text)
-        SetFontName(other.fontName.c_str());
+    if (other.Text.font)
+        Text.Load(other.Text.name);
+    else
+        SetFontName("");
     return *this;
 }
 
@@ -118,14 +114,6 @@ Button::~Button()
     if (owner)
         owner->ButtonGone(*this);
     GetButtonManager().Remove(this);
-    ReleaseFont();
-}
-
-void Button::ReleaseFont()
-{
-    if (Text)
-        BasicTextRelease(Text, fontName.c_str());
-    Text = nullptr;
 }
 
 void Button::ForgetLinksTo(const Button* dying)
@@ -163,13 +151,7 @@ void Button::SetGoal(float goalX, float newGoalY, float newArrowGoalAlpha, float
 
 void Button::SetFontName(const char* path)
 {
-    const std::string wanted = path ? path : "";
-    if (Text && wanted == fontName)
-        return;
-    ReleaseFont();
-    fontName = wanted;
-    if (!wanted.empty())
-        Text = BasicTextGet(wanted.c_str());
+    Text.Load(path);
 }
 
 void Button::SetAllSpriteVariables()
@@ -270,17 +252,18 @@ void Button::ApplyAlphas()
 
 void Button::DrawTexts(const rgba8888& colour) const
 {
-    if (!Text)
+    if (!Text.font)
         return;
     const uint32_t packed = PackColour(colour);
     if (!buttonName.empty())
-        Text->DrawString(buttonName.c_str(), packed, int(float(UpImage.x) + TextOffset.x + ExtraTextOffset.x),
-                         int(float(UpImage.y) + TextOffset.y + ExtraTextOffset.y), UpImage.width,
-                         UpImage.height, -1, AlignType, kAlignLeftTop, 1.0f, -1);
+        Text.font->DrawString(buttonName.c_str(), packed,
+                              int(float(UpImage.x) + TextOffset.x + ExtraTextOffset.x),
+                              int(float(UpImage.y) + TextOffset.y + ExtraTextOffset.y), UpImage.width,
+                              UpImage.height, -1, AlignType, kAlignLeftTop, 1.0f, -1);
     if (!overlayText.empty())
-        Text->DrawString(overlayText.c_str(), packed, int(float(OverlayImage.x) + OverlayTextOffset.x),
-                         int(float(OverlayImage.y) + OverlayTextOffset.y), OverlayImage.width,
-                         OverlayImage.height, -1, AlignType, kAlignLeftTop, 1.0f, -1);
+        Text.font->DrawString(overlayText.c_str(), packed, int(float(OverlayImage.x) + OverlayTextOffset.x),
+                              int(float(OverlayImage.y) + OverlayTextOffset.y), OverlayImage.width,
+                              OverlayImage.height, -1, AlignType, kAlignLeftTop, 1.0f, -1);
 }
 
 void Button::DrawArrows()

@@ -5,10 +5,10 @@
 // too) to destruction.
 
 #include "frontend/FrontendElement.h"
+#include "frontend/ScriptBasicText.h"
 
 #include <string>
 
-class BasicText;
 class Button;
 
 // Told by the button manager when the cursor enters or leaves a button it owns.
@@ -70,8 +70,8 @@ public:
     Button* ConnectedButton = nullptr;
     int32_t spare[4] = {};
     float spareScale[2] = {1.0f, 1.0f};
-    BasicText* Text = nullptr;
-    std::string fontName;
+    // The font of the name and the overlay text; scripts view it as a "BasicText".
+    ScriptBasicText Text;
     std::string buttonName;
     Vec2 TextOffset{0.0f, 0.0f};
     Vec2 ExtraTextOffset{0.0f, 0.0f};
@@ -124,7 +124,6 @@ public:
     void ForgetLinksTo(const Button* dying);
 
 private:
-    void ReleaseFont();
     void StepGoal(float dt);
     void ApplyAlphas();
     void DrawTexts(const rgba8888& colour) const;

@@ -147,7 +147,8 @@ void ButtonManager::Update()
     int x = 0;
     int y = 0;
     InputGetMousePosition(x, y);
-    Update(float(x), float(y), InputIsKeyNewlyDown(MOUSE_BUTTON1));
+    // Pressed this frame, even when let go within it.
+    Update(float(x), float(y), InputWasKeyPressed(MOUSE_BUTTON1));
 }
 
 void ButtonManager::Update(float cursorX, float cursorY, bool clickNewlyDown)

@@ -1,8 +1,9 @@
 #pragma once
 // Tests every live button against the cursor once a step: a button is under
 // the cursor where its up image is not transparent. Hovers go to the
-// button's owner (a menu) or set the button's state; a newly pressed click
-// key over a button clicks it once.
+// button's owner (a menu) or set the button's state; a click key pressed
+// for this frame over a button clicks it once, even one let go again
+// within the frame.
 
 #include "core/FixedString.h"
 

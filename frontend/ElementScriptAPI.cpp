@@ -5,6 +5,7 @@
 #include "frontend/CurveBar.h"
 #include "frontend/DropdownMenu.h"
 #include "frontend/LoadingScreen.h"
+#include "frontend/ScriptMemberCall.h"
 #include "frontend/ScrollableMenu.h"
 #include "frontend/Slider.h"
 #include "script/ScriptArguments.h"
@@ -20,6 +21,8 @@
 
 namespace
 {
+using namespace ScriptMemberCall;
+
 constexpr char kSpriteClass[] = "Sprite";
 constexpr char kAnimSpriteClass[] = "AnimSprite";
 constexpr char kButtonClass[] = "Button";
@@ -84,28 +87,6 @@ void DropHoldsWithin(const void* begin, size_t size)
         });
 }
 
-// The object of the instance when its class is the named one or derives
-// from it; null after a script error otherwise.
-SQUserPointer InstanceOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
-{
-    SQUserPointer tag = nullptr;
-    sq_pushroottable(vm);
-    sq_pushstring(vm, className, -1);
-    if (SQ_SUCCEEDED(sq_get(vm, -2)))
-    {
-        sq_gettypetag(vm, -1, &tag);
-        sq_pop(vm, 1);
-    }
-    sq_pop(vm, 1);
-    SQUserPointer object = nullptr;
-    if (!tag || SQ_FAILED(sq_getinstanceup(vm, index, &object, tag)) || !object)
-    {
-        sq_throwerror(vm, "wrong class of argument");
-        return nullptr;
-    }
-    return object;
-}
-
 // Textures and fonts are made in GL: without a context the elements keep none.
 bool CanLoadTextures()
 {
@@ -114,38 +95,24 @@ bool CanLoadTextures()
 
 template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    return static_cast<T*>(InstanceOfClass(vm, index, className));
+    return ElementScriptArgOfClass<T>(vm, index, className);
 }
 
-// A sprite, an animated sprite or a button.
+// A sprite, an animated sprite or a button; the error names the sprite class.
 FrontendElement* ArgElement(HSQUIRRELVM vm, SQInteger index)
 {
-    const char* classes[] = {kSpriteClass, kAnimSpriteClass, kButtonClass};
-    SQUserPointer object = nullptr;
-    for (const char* name : classes)
-    {
-        object = InstanceOfClass(vm, index, name);
-        if (object)
-        {
-            sq_reseterror(vm);
-            if (name == kSpriteClass)
-                return static_cast<Sprite*>(object);
-            if (name == kAnimSpriteClass)
-                return static_cast<AnimSprite*>(object);
-            return static_cast<Button*>(object);
-        }
-    }
-    return nullptr;
+    if (ScriptIsInstanceOf(vm, index, kAnimSpriteClass))
+        return Arg<AnimSprite>(vm, index, kAnimSpriteClass);
+    if (ScriptIsInstanceOf(vm, index, kButtonClass))
+        return Arg<Button>(vm, index, kButtonClass);
+    return Arg<Sprite>(vm, index, kSpriteClass);
 }
 
 Sprite* ArgSprite(HSQUIRRELVM vm, SQInteger index)
 {
-    if (SQUserPointer sprite = InstanceOfClass(vm, index, kSpriteClass))
-        return static_cast<Sprite*>(sprite);
-    SQUserPointer animated = InstanceOfClass(vm, index, kAnimSpriteClass);
-    if (animated)
-        sq_reseterror(vm);
-    return static_cast<AnimSprite*>(animated);
+    if (ScriptIsInstanceOf(vm, index, kAnimSpriteClass))
+        return Arg<AnimSprite>(vm, index, kAnimSpriteClass);
+    return Arg<Sprite>(vm, index, kSpriteClass);
 }
 
 bool ArgColour(HSQUIRRELVM vm, SQInteger index, rgba8888& colour)
@@ -159,25 +126,17 @@ bool ArgColour(HSQUIRRELVM vm, SQInteger index, rgba8888& colour)
 // A Vec2 or a Vec3 instance; a Vec2 lies at z 0.
 bool ArgPoint(HSQUIRRELVM vm, SQInteger index, Vec3& point)
 {
-    if (const Vec3* given = Arg<Vec3>(vm, index, "Vec3"))
+    if (ScriptIsInstanceOf(vm, index, "Vec3"))
     {
-        point = *given;
-        return true;
+        const Vec3* given = Arg<Vec3>(vm, index, "Vec3");
+        if (given)
+            point = *given;
+        return given != nullptr;
     }
     const Vec2* flat = Arg<Vec2>(vm, index, "Vec2");
     if (!flat)
         return false;
-    sq_reseterror(vm);
     point = Vec3(flat->x, flat->y, 0.0f);
-    return true;
-}
-
-bool ArgNumber(HSQUIRRELVM vm, SQInteger index, float& value)
-{
-    SQFloat read = 0.0f;
-    if (SQ_FAILED(sq_getfloat(vm, index, &read)))
-        return false;
-    value = float(read);
     return true;
 }
 
@@ -187,18 +146,11 @@ template <class T> SQInteger Construct(HSQUIRRELVM vm)
 }
 
 #define THIS_OR_FAIL(Type, name, className)                                                                  \
-    Type* name = Arg<Type>(vm, 1, className);                                                                \
+    Type* name = ScriptThisOfClass<Type>(vm, className);                                                     \
     if (!name)                                                                                               \
         return SQ_ERROR;
 
 // ---- shared by the element classes
-
-template <class T, const char* Name, void (T::*Function)()> SQInteger CallMember(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    (object->*Function)();
-    return 0;
-}
 
 template <class T, const char* Name> SQInteger Element_SetVisible(HSQUIRRELVM vm)
 {
@@ -232,66 +184,20 @@ template <class T, const char* Name> SQInteger Element_GetDimensions(HSQUIRRELVM
     return ScriptPushNewValue(vm, "Vec2", element->GetDimensions());
 }
 
-template <class T, const char* Name> SQInteger Element_Update(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, element, Name);
-    float dt = 0.0f;
-    if (!ArgNumber(vm, 2, dt))
-        return ScriptBadArgument(vm);
-    element->Update(dt);
-    return 0;
-}
-
-enum ElementCall
-{
-    kElementPlay,
-    kElementRender,
-    kElementInit,
-};
-
 // Through the element's own slots, so that an override is reached.
-template <class T, const char* Name, ElementCall Call> SQInteger Element_Call(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, element, Name);
-    FrontendElement* base = element;
-    if (Call == kElementPlay)
-        base->Play();
-    else if (Call == kElementRender)
-        base->Render();
-    else
-        base->Init();
-    return 0;
-}
-
 template <class T, const char* Name> void AddElementMethods(ScriptClassHandle& handle)
 {
     handle.AddMethod("SetVisible", Element_SetVisible<T, Name>, "xb")
         .AddMethod("SetPosition", Element_SetPosition<T, Name>, "xx")
         .AddMethod("GetPosition", Element_GetPosition<T, Name>, "x")
         .AddMethod("GetDimensions", Element_GetDimensions<T, Name>, "x")
-        .AddMethod("Update", Element_Update<T, Name>, "xn")
-        .AddMethod("Play", Element_Call<T, Name, kElementPlay>, "x")
-        .AddMethod("Render", Element_Call<T, Name, kElementRender>, "x")
-        .AddMethod("Init", Element_Call<T, Name, kElementInit>, "x");
+        .AddMethod("Update", CallWithNumber<T, Name, &FrontendElement::Update>, "xn")
+        .AddMethod("Play", Call<T, Name, &FrontendElement::Play>, "x")
+        .AddMethod("Render", Call<T, Name, &FrontendElement::Render>, "x")
+        .AddMethod("Init", Call<T, Name, &FrontendElement::Init>, "x");
 }
 
 // ---- Sprite and AnimSprite
-
-// A method of one text argument; those that make textures or fonts do
-// nothing without a GL context.
-template <class T, const char* Name, class Base, class Result, Result (Base::*Function)(const char*),
-          bool MakesTextures>
-SQInteger TextCall(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    const char* text = nullptr;
-    if (!ScriptArgString(vm, 2, text))
-        return ScriptBadArgument(vm);
-    if (!MakesTextures || CanLoadTextures())
-        (static_cast<Base*>(object)->*Function)(text);
-    return 0;
-}
-
 #define SPRITE_MEMBERS(Type)                                                                                 \
     ScriptVarMember("x", kScriptVarInt, offsetof(Type, x)),                                                  \
         ScriptVarMember("y", kScriptVarInt, offsetof(Type, y)),                                              \
@@ -315,6 +221,8 @@ const ScriptVarDesc kAnimSpriteMembers[] = {
     SPRITE_MEMBERS(AnimSprite),
     ScriptVarMember("AnimationSpeed", kScriptVarFloat, offsetof(AnimSprite, AnimationSpeed)),
     ScriptVarMember("CurrentFrame", kScriptVarInt, offsetof(AnimSprite, CurrentFrame)),
+    // No script class views a texture: the member reads as null.
+    ScriptVarNested("Texture", kScriptVarPointer, nullptr, offsetof(AnimSprite, texture)),
     ScriptVarNested("Color", kScriptVarEmbedded, "rgba8888", offsetof(AnimSprite, Color)),
     ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(AnimSprite, StartAlpha)),
     ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(AnimSprite, EndAlpha)),
@@ -325,16 +233,6 @@ const ScriptVarDesc kAnimSpriteMembers[] = {
 };
 
 // ---- Button
-
-SQInteger Button_SetState(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(Button, button, kButtonClass);
-    int state = 0;
-    if (!ScriptArgInt(vm, 2, state))
-        return ScriptBadArgument(vm);
-    button->SetState(state);
-    return 0;
-}
 
 SQInteger Button_SetConnectedButton(HSQUIRRELVM vm)
 {
@@ -354,7 +252,7 @@ SQInteger Button_SetGoal(HSQUIRRELVM vm)
     THIS_OR_FAIL(Button, button, kButtonClass);
     float values[5] = {};
     for (int i = 0; i < 5; ++i)
-        if (!ArgNumber(vm, 2 + i, values[i]))
+        if (!ScriptArgFloat(vm, 2 + i, values[i]))
             return ScriptBadArgument(vm);
     button->SetGoal(values[0], values[1], values[2], values[3], values[4]);
     return 0;
@@ -413,6 +311,7 @@ const ScriptVarDesc* ButtonMembers()
         ScriptVarNested("TextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, TextOffset)),
         ScriptVarNested("OverlayTextOffset", kScriptVarEmbedded, "Vec2", offsetof(Button, OverlayTextOffset)),
         ScriptVarMember("AlignType", kScriptVarInt, offsetof(Button, AlignType)),
+        ScriptVarNested("Text", kScriptVarEmbedded, "BasicText", offsetof(Button, Text)),
         ScriptVarMember("SelectedButtonOffsetX", kScriptVarInt, offsetof(Button, SelectedButtonOffsetX)),
         ScriptVarMember("m_GoalX", kScriptVarInt, offsetof(Button, m_GoalX)),
         ScriptVarMember("TimePassed", kScriptVarFloat, offsetof(Button, TimePassed)),
@@ -455,36 +354,6 @@ template <class T, const char* Name> SQInteger Menu_Input(HSQUIRRELVM vm)
     return ScriptReturnInt(vm, menu->Input(code));
 }
 
-template <class T, const char* Name> SQInteger Menu_Update(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, menu, Name);
-    float dt = 0.0f;
-    if (!ArgNumber(vm, 2, dt))
-        return ScriptBadArgument(vm);
-    menu->Update(dt);
-    return 0;
-}
-
-template <class T, const char* Name, void (Menu::*Function)(int)> SQInteger Menu_IntCall(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, menu, Name);
-    int value = 0;
-    if (!ScriptArgInt(vm, 2, value))
-        return ScriptBadArgument(vm);
-    (static_cast<Menu*>(menu)->*Function)(value);
-    return 0;
-}
-
-template <class T, const char* Name, void (Menu::*Function)(float)> SQInteger Menu_FloatCall(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, menu, Name);
-    float value = 0.0f;
-    if (!ArgNumber(vm, 2, value))
-        return ScriptBadArgument(vm);
-    (menu->*Function)(value);
-    return 0;
-}
-
 template <class T, const char* Name> SQInteger Menu_ClearButtons(HSQUIRRELVM vm)
 {
     THIS_OR_FAIL(T, menu, Name);
@@ -498,14 +367,14 @@ template <class T, const char* Name> void AddMenuMethods(ScriptClassHandle& hand
 {
     handle.AddMethod("AddButton", Menu_AddButton<T, Name>, "xx")
         .AddMethod("Input", Menu_Input<T, Name>, "xi")
-        .AddMethod("Update", Menu_Update<T, Name>, "xn")
-        .AddMethod("AutoAlignButtons", Menu_IntCall<T, Name, &Menu::AutoAlignButtons>, "xi")
-        .AddMethod("AutoAlignButtonsInGrid", Menu_IntCall<T, Name, &Menu::AutoAlignButtonsInGrid>, "xi")
-        .AddMethod("SetAlpha", Menu_FloatCall<T, Name, &Menu::SetAlpha>, "xn")
-        .AddMethod("SetSelectedAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedAlpha>, "xn")
-        .AddMethod("SetSelectedLArrowsAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedLArrowsAlpha>, "xn")
-        .AddMethod("SetSelectedRArrowsAlpha", Menu_FloatCall<T, Name, &Menu::SetSelectedRArrowsAlpha>, "xn")
-        .AddMethod("Render", CallMember<T, Name, &T::Render>, "x");
+        .AddMethod("Update", CallWithNumber<T, Name, &Menu::Update>, "xn")
+        .AddMethod("AutoAlignButtons", CallWithInt<T, Name, &Menu::AutoAlignButtons>, "xi")
+        .AddMethod("AutoAlignButtonsInGrid", CallWithInt<T, Name, &Menu::AutoAlignButtonsInGrid>, "xi")
+        .AddMethod("SetAlpha", CallWithNumber<T, Name, &Menu::SetAlpha>, "xn")
+        .AddMethod("SetSelectedAlpha", CallWithNumber<T, Name, &Menu::SetSelectedAlpha>, "xn")
+        .AddMethod("SetSelectedLArrowsAlpha", CallWithNumber<T, Name, &Menu::SetSelectedLArrowsAlpha>, "xn")
+        .AddMethod("SetSelectedRArrowsAlpha", CallWithNumber<T, Name, &Menu::SetSelectedRArrowsAlpha>, "xn")
+        .AddMethod("Render", Call<T, Name, &T::Render>, "x");
 }
 
 const ScriptVarDesc kMenuMembers[] = {
@@ -544,36 +413,6 @@ const ScriptVarDesc kScrollableMenuMembers[] = {
 };
 
 // ---- Slider, DropdownMenu, CurveBar
-
-template <class T, const char* Name> SQInteger Input_Call(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    int code = 0;
-    if (!ScriptArgInt(vm, 2, code))
-        return ScriptBadArgument(vm);
-    object->Input(code);
-    return 0;
-}
-
-template <class T, const char* Name> SQInteger Update_Call(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    float dt = 0.0f;
-    if (!ArgNumber(vm, 2, dt))
-        return ScriptBadArgument(vm);
-    object->Update(dt);
-    return 0;
-}
-
-SQInteger Slider_AlignButtonToBar(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(Slider, slider, kSliderClass);
-    int orientation = 0;
-    if (!ScriptArgInt(vm, 2, orientation))
-        return ScriptBadArgument(vm);
-    slider->AlignButtonToBar(orientation);
-    return 0;
-}
 
 const ScriptVarDesc kSliderMembers[] = {
     ScriptVarMember("x", kScriptVarInt, offsetof(Slider, x)),
@@ -614,7 +453,7 @@ SQInteger CurveBar_Render(HSQUIRRELVM vm)
     float fill = 0.0f, step = 0.0f;
     rgba8888 full, start;
     bool spline = false;
-    if (!ArgNumber(vm, 2, fill) || !ArgNumber(vm, 3, step))
+    if (!ScriptArgFloat(vm, 2, fill) || !ScriptArgFloat(vm, 3, step))
         return ScriptBadArgument(vm);
     if (!ArgColour(vm, 4, full) || !ArgColour(vm, 5, start))
         return SQ_ERROR;
@@ -683,7 +522,7 @@ SQInteger FinishLoadingScreen(HSQUIRRELVM)
 SQInteger SetMinLoadingScreenTime(HSQUIRRELVM vm)
 {
     float seconds = 0.0f;
-    if (!ArgNumber(vm, 2, seconds))
+    if (!ScriptArgFloat(vm, 2, seconds))
         return ScriptBadArgument(vm);
     GetLoadingScreen().SetMinimumTime(seconds);
     return 0;
@@ -713,19 +552,15 @@ void RegisterSprites(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kSpriteClass, sizeof(Sprite), kSpriteMembers, Construct<Sprite>)
-        .AddMethod("SetTexture", TextCall<Sprite, kSpriteClass, Sprite, bool, &Sprite::SetTexture, true>,
-                   "xs");
+        .AddMethod("SetTexture", CallWithFont<Sprite, kSpriteClass, &Sprite::SetTexture>, "xs");
     AddElementMethods<Sprite, kSpriteClass>(handle);
     ScriptBindClass(handle, vm, kAnimSpriteClass, sizeof(AnimSprite), kAnimSpriteMembers,
                     Construct<AnimSprite>)
-        .AddMethod("AddTexture",
-                   TextCall<AnimSprite, kAnimSpriteClass, AnimSprite, bool, &AnimSprite::AddTexture, true>,
-                   "xs")
-        .AddMethod("SetTexture",
-                   TextCall<AnimSprite, kAnimSpriteClass, Sprite, bool, &Sprite::SetTexture, true>, "xs")
-        .AddMethod("Stop", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Stop>, "x")
-        .AddMethod("Step", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Step>, "x")
-        .AddMethod("Reset", CallMember<AnimSprite, kAnimSpriteClass, &AnimSprite::Reset>, "x");
+        .AddMethod("AddTexture", CallWithFont<AnimSprite, kAnimSpriteClass, &AnimSprite::AddTexture>, "xs")
+        .AddMethod("SetTexture", CallWithFont<AnimSprite, kAnimSpriteClass, &Sprite::SetTexture>, "xs")
+        .AddMethod("Stop", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Stop>, "x")
+        .AddMethod("Step", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Step>, "x")
+        .AddMethod("Reset", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Reset>, "x");
     AddElementMethods<AnimSprite, kAnimSpriteClass>(handle);
     ScriptBindClass(handle, vm, kCurveBarClass, sizeof(CurveBar), nullptr, Construct<CurveBar>)
         .AddMethod("AddPointPair", CurveBar_AddPointPair, "xxx")
@@ -736,19 +571,15 @@ void RegisterButton(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kButtonClass, sizeof(Button), ButtonMembers(), Construct<Button>)
-        .AddMethod("SetState", Button_SetState, "xi")
-        .AddMethod("SetName", TextCall<Button, kButtonClass, Button, void, &Button::SetName, false>, "xs")
-        .AddMethod("SetOverlayText",
-                   TextCall<Button, kButtonClass, Button, void, &Button::SetOverlayText, false>, "xs")
-        .AddMethod("SetFontName", TextCall<Button, kButtonClass, Button, void, &Button::SetFontName, true>,
-                   "xs")
+        .AddMethod("SetState", CallWithInt<Button, kButtonClass, &Button::SetState>, "xi")
+        .AddMethod("SetName", CallWithText<Button, kButtonClass, &Button::SetName>, "xs")
+        .AddMethod("SetOverlayText", CallWithText<Button, kButtonClass, &Button::SetOverlayText>, "xs")
+        .AddMethod("SetFontName", CallWithFont<Button, kButtonClass, &Button::SetFontName>, "xs")
         .AddMethod("SetConnectedButton", Button_SetConnectedButton, "xx")
         .AddMethod("SetGoal", Button_SetGoal, "xnnnnn")
         .AddMethod("SetButtonDisabled", Button_SetButtonDisabled, "xb", -1)
-        .AddMethod("SetAllSpriteVariables", CallMember<Button, kButtonClass, &Button::SetAllSpriteVariables>,
-                   "x")
-        .AddMethod("SetPositionToSprites", CallMember<Button, kButtonClass, &Button::SetPositionToSprites>,
-                   "x");
+        .AddMethod("SetAllSpriteVariables", Call<Button, kButtonClass, &Button::SetAllSpriteVariables>, "x")
+        .AddMethod("SetPositionToSprites", Call<Button, kButtonClass, &Button::SetPositionToSprites>, "x");
     AddElementMethods<Button, kButtonClass>(handle);
 }
 
@@ -756,30 +587,28 @@ void RegisterMenus(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kMenuClass, sizeof(Menu), kMenuMembers, Construct<Menu>)
-        .AddMethod("ResetCurrentButton", Menu_IntCall<Menu, kMenuClass, &Menu::ResetCurrentButton>, "xi")
-        .AddMethod("SetButtonToUp", Menu_IntCall<Menu, kMenuClass, &Menu::SetButtonToUp>, "xi")
+        .AddMethod("ResetCurrentButton", CallWithInt<Menu, kMenuClass, &Menu::ResetCurrentButton>, "xi")
+        .AddMethod("SetButtonToUp", CallWithInt<Menu, kMenuClass, &Menu::SetButtonToUp>, "xi")
         .AddMethod("ClearButtons", Menu_ClearButtons<Menu, kMenuClass>, "x")
-        .AddMethod("SetCurrentButtonToLast", CallMember<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>,
-                   "x");
+        .AddMethod("SetCurrentButtonToLast", Call<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>, "x");
     AddMenuMethods<Menu, kMenuClass>(handle);
     ScriptBindClass(handle, vm, kScrollableMenuClass, sizeof(ScrollableMenu), kScrollableMenuMembers,
                     Construct<ScrollableMenu>)
         .AddMethod("ResetCurrentButton",
-                   CallMember<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>,
-                   "x");
+                   Call<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>, "x");
     AddMenuMethods<ScrollableMenu, kScrollableMenuClass>(handle);
     ScriptBindClass(handle, vm, kSliderClass, sizeof(Slider), kSliderMembers, Construct<Slider>)
-        .AddMethod("Input", Input_Call<Slider, kSliderClass>, "xi")
-        .AddMethod("Update", Update_Call<Slider, kSliderClass>, "xn")
-        .AddMethod("AlignButtonToBar", Slider_AlignButtonToBar, "xi")
-        .AddMethod("Render", CallMember<Slider, kSliderClass, &Slider::Render>, "x");
+        .AddMethod("Input", CallWithInt<Slider, kSliderClass, &Slider::Input>, "xi")
+        .AddMethod("Update", CallWithNumber<Slider, kSliderClass, &Slider::Update>, "xn")
+        .AddMethod("AlignButtonToBar", CallWithInt<Slider, kSliderClass, &Slider::AlignButtonToBar>, "xi")
+        .AddMethod("Render", Call<Slider, kSliderClass, &Slider::Render>, "x");
     ScriptBindClass(handle, vm, kDropdownMenuClass, sizeof(DropdownMenu), kDropdownMenuMembers,
                     Construct<DropdownMenu>)
-        .AddMethod("Input", Input_Call<DropdownMenu, kDropdownMenuClass>, "xi")
-        .AddMethod("Update", Update_Call<DropdownMenu, kDropdownMenuClass>, "xn")
-        .AddMethod("Render", CallMember<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Render>, "x")
+        .AddMethod("Input", CallWithInt<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Input>, "xi")
+        .AddMethod("Update", CallWithNumber<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Update>, "xn")
+        .AddMethod("Render", Call<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Render>, "x")
         .AddMethod("AutoAlignComponents",
-                   CallMember<DropdownMenu, kDropdownMenuClass, &DropdownMenu::AutoAlignComponents>, "x");
+                   Call<DropdownMenu, kDropdownMenuClass, &DropdownMenu::AutoAlignComponents>, "x");
 }
 } // namespace
 
@@ -796,11 +625,6 @@ void RegisterElementScriptAPI(HSQUIRRELVM vm)
     ScriptBindGlobalFunction(vm, "UpdateButtonManager", UpdateButtonManager, ".");
     ScriptBindGlobalFunction(vm, "UpdateButtonManagerLastOver", UpdateButtonManagerLastOver, ".");
     ScriptBindGlobalFunction(vm, "GetButtonClicked", GetButtonClicked, ".");
-}
-
-void* ElementScriptInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className)
-{
-    return InstanceOfClass(vm, index, className);
 }
 
 Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index)

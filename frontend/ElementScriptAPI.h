@@ -15,12 +15,12 @@ void ElementScriptReleaseHolds();
 
 class Sprite;
 
-// For natives of other files: the object of the instance at the index when
-// its class is the named one or derives from it; null after a script error.
-void* ElementScriptInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className);
+// The object of the instance at the index when its class is the named one
+// or derives from it; null after a script error.
 template <class T> T* ElementScriptArgOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    return static_cast<T*>(ElementScriptInstanceOf(vm, index, className));
+    T* object = nullptr;
+    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, index, className, &object)) ? object : nullptr;
 }
 // A Sprite or an AnimSprite.
 Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index);

@@ -37,6 +37,28 @@ SQInteger BasicText_constructor(HSQUIRRELVM vm)
     return 0;
 }
 
+// `button.Text = BasicText(name)`: the member takes the same font, with a
+// reference of its own.
+SQInteger BasicText_assign(HSQUIRRELVM vm)
+{
+    ScriptBasicText* text = nullptr;
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &text)))
+        return SQ_ERROR;
+    const ScriptBasicText* given = ElementScriptArgOfClass<ScriptBasicText>(vm, 2, "BasicText");
+    if (!given)
+        return SQ_ERROR;
+    if (given == text)
+        return 0;
+    if (given->font)
+        text->Load(given->name);
+    else
+    {
+        text->Release();
+        text->name = given->name;
+    }
+    return 0;
+}
+
 SQInteger BasicText_GetStringLength(HSQUIRRELVM vm)
 {
     ScriptBasicText* text = nullptr;
@@ -356,6 +378,7 @@ void RegisterFrontendScriptAPI(HSQUIRRELVM vm)
     RegisterTextureMeterScriptAPI(vm);
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "BasicText", sizeof(ScriptBasicText), nullptr, BasicText_constructor)
+        .AddMethod("__assign", BasicText_assign, "xx")
         .AddMethod("GetStringLength", BasicText_GetStringLength, "xs")
         .AddMethod("GetStringHeight", BasicText_GetStringHeight, "xsi");
     ScriptBindMethod(vm, "Sprite", "DrawText", Sprite_DrawText, false, "xsxxnnn", -6);

@@ -4,6 +4,7 @@
 #include "frontend/LeaderBoard.h"
 #include "frontend/PlayerInfo.h"
 #include "frontend/PopUpWindow.h"
+#include "frontend/ScriptMemberCall.h"
 #include "frontend/UpgradeBar.h"
 #include "frontend/UpgradeMenu.h"
 #include "frontend/UpgradePoint.h"
@@ -17,6 +18,8 @@
 
 namespace
 {
+using namespace ScriptMemberCall;
+
 constexpr char kPopUpWindowClass[] = "PopUpWindow";
 constexpr char kPlayerInfoClass[] = "PlayerInfo";
 constexpr char kUpgradePointClass[] = "UpgradePoint";
@@ -37,54 +40,6 @@ template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className
     Type* name = Arg<Type>(vm, 1, className);                                                                          \
     if (!name)                                                                                                         \
         return SQ_ERROR;
-
-template <class T, const char* Name, void (T::*Function)()> SQInteger Call(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    (object->*Function)();
-    return 0;
-}
-
-template <class T, const char* Name, void (T::*Function)(float)> SQInteger CallWithNumber(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    SQFloat value = 0.0f;
-    if (SQ_FAILED(sq_getfloat(vm, 2, &value)))
-        return ScriptBadArgument(vm);
-    (object->*Function)(float(value));
-    return 0;
-}
-
-template <class T, const char* Name, class Int, void (T::*Function)(Int)> SQInteger CallWithInt(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    int value = 0;
-    if (!ScriptArgInt(vm, 2, value))
-        return ScriptBadArgument(vm);
-    (object->*Function)(Int(value));
-    return 0;
-}
-
-template <class T, const char* Name, void (T::*Function)(const char*)> SQInteger CallWithText(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    const char* text = nullptr;
-    if (!ScriptArgString(vm, 2, text))
-        return ScriptBadArgument(vm);
-    (object->*Function)(text);
-    return 0;
-}
-
-template <class T, const char* Name, void (T::*Function)(const char*)> SQInteger CallWithFont(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(T, object, Name);
-    const char* path = nullptr;
-    if (!ScriptArgString(vm, 2, path))
-        return ScriptBadArgument(vm);
-    if (ElementScriptCanLoadTextures())
-        (object->*Function)(path);
-    return 0;
-}
 
 // Adding a bar to a menu and a point to a bar: the item's class is checked,
 // and its instance lives as long as the holder that points at it.
@@ -118,16 +73,6 @@ SQInteger LeaderBoard_SetUpMenu(HSQUIRRELVM vm)
     if (!ScriptArgInt(vm, 2, id) || !ScriptArgInt(vm, 3, timeFormat))
         return ScriptBadArgument(vm);
     board->SetUpMenu(id, timeFormat);
-    return 0;
-}
-
-SQInteger LeaderBoard_Input(HSQUIRRELVM vm)
-{
-    THIS_OR_FAIL(LeaderBoard, board, kLeaderBoardClass);
-    int code = 0;
-    if (!ScriptArgInt(vm, 2, code))
-        return ScriptBadArgument(vm);
-    board->Input(code);
     return 0;
 }
 
@@ -300,7 +245,7 @@ void RegisterLeaderBoard(HSQUIRRELVM vm)
     ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, ElementScriptConstruct<L>)
         .AddMethod("SetElements", LeaderBoard_SetElements, "xx")
         .AddMethod("SetUpMenu", LeaderBoard_SetUpMenu, "xii")
-        .AddMethod("Input", LeaderBoard_Input, "xi")
+        .AddMethod("Input", CallWithInt<L, kLeaderBoardClass, &L::Input>, "xi")
         .AddMethod("Update", CallWithNumber<L, kLeaderBoardClass, &L::Update>, "xn")
         .AddMethod("Render", Call<L, kLeaderBoardClass, &L::Render>, "x")
         .AddMethod("Init", Call<L, kLeaderBoardClass, &L::Init>, "x");
@@ -339,9 +284,9 @@ void RegisterUpgrades(HSQUIRRELVM vm)
         .AddMethod("Render", Call<B, kUpgradeBarClass, &B::Render>, "x");
     ScriptBindClass(handle, vm, kUpgradeMenuClass, sizeof(M), kUpgradeMenuMembers, ElementScriptConstruct<M>)
         .AddMethod("AddBar", AddHeld<M, kUpgradeMenuClass, B, kUpgradeBarClass, &M::AddBar>, "xx")
-        .AddMethod("Input", CallWithInt<M, kUpgradeMenuClass, int, &M::Input>, "xi")
+        .AddMethod("Input", CallWithInt<M, kUpgradeMenuClass, &M::Input>, "xi")
         .AddMethod("ReCalculateAvailablePoints",
-                   CallWithInt<M, kUpgradeMenuClass, int32_t, &M::ReCalculateAvailablePoints>, "xi")
+                   CallWithInt<M, kUpgradeMenuClass, &M::ReCalculateAvailablePoints>, "xi")
         .AddMethod("CheckIfThereAreAnyPoints", UpgradeMenu_CheckIfThereAreAnyPoints, "x")
         .AddMethod("AutoAlignMenu", Call<M, kUpgradeMenuClass, &M::AutoAlignMenu>, "x")
         .AddMethod("IncreaseAllByOne", Call<M, kUpgradeMenuClass, &M::IncreaseAllByOne>, "x")
@@ -358,7 +303,7 @@ void RegisterPlayerInfo(HSQUIRRELVM vm)
         .AddMethod("SetPlayerName", CallWithText<I, kPlayerInfoClass, &I::SetPlayerName>, "xs")
         .AddMethod("SetFont", CallWithFont<I, kPlayerInfoClass, &I::SetFont>, "xs")
         .AddMethod("SetPlayerFont", CallWithFont<I, kPlayerInfoClass, &I::SetPlayerFont>, "xs")
-        .AddMethod("AutoAlignComponents", CallWithInt<I, kPlayerInfoClass, int32_t, &I::AutoAlignComponents>, "xi")
+        .AddMethod("AutoAlignComponents", CallWithInt<I, kPlayerInfoClass, &I::AutoAlignComponents>, "xi")
         .AddMethod("Update", CallWithNumber<I, kPlayerInfoClass, &I::Update>, "xn")
         .AddMethod("Render", Call<I, kPlayerInfoClass, &I::Render>, "x");
 }

@@ -11,9 +11,14 @@ namespace
 {
 constexpr float kSpinnerStepDegrees = 22.5f;
 
+// An animated sprite stays animated, with its frames.
 std::unique_ptr<Sprite> CopyOf(const Sprite* sprite)
 {
-    return sprite ? std::make_unique<Sprite>(*sprite) : nullptr;
+    if (!sprite)
+        return nullptr;
+    if (const AnimSprite* animated = dynamic_cast<const AnimSprite*>(sprite))
+        return std::make_unique<AnimSprite>(*animated);
+    return std::make_unique<Sprite>(*sprite);
 }
 
 // Without a display there is nothing to show while waiting.
@@ -26,6 +31,12 @@ void RenderIfAny(const std::unique_ptr<Sprite>& sprite)
 {
     if (sprite)
         sprite->Render();
+}
+
+void UpdateIfAny(const std::unique_ptr<Sprite>& sprite, float dt)
+{
+    if (sprite)
+        sprite->Update(dt);
 }
 } // namespace
 
@@ -101,6 +112,9 @@ void LoadingScreen::SetText(const char* text)
 
 bool LoadingScreen::Update(float dt)
 {
+    UpdateIfAny(m_background, dt);
+    UpdateIfAny(m_picture, dt);
+    UpdateIfAny(m_spinner, dt);
     m_spinnerAccumulator += 360.0f * dt;
     if (m_spinnerAccumulator > kSpinnerStepDegrees)
     {

@@ -1,7 +1,8 @@
 #pragma once
 // The screen shown while a level loads: background, picture and a turning
-// spinner, a loading text with running dots and a second text, each with
-// its own font. It stays up at least the minimum time once finished.
+// spinner (animated sprites among them step their frames), a loading text
+// with running dots and a second text, each with its own font. It stays up
+// at least the minimum time once finished.
 
 #include "core/FixedString.h"
 #include "core/rgba8888.h"

@@ -33,6 +33,9 @@ struct InputState
 {
     bool initialised = false;
     uint8_t keys[kKeyCodeCount] = {};
+    // Whether a press of the key came in for this frame, even one released
+    // again before the frame began (its state then reads newly up).
+    uint8_t pressedThisFrame[kKeyCodeCount] = {};
     // What each key typed at its last press, so that its release carries it too.
     uint8_t typedCharacter[kKeyCodeCount] = {};
 
@@ -219,6 +222,7 @@ void ReadKeyboard()
     {
         const PendingKey& key = g_input.pendingKeys[i];
         g_input.keys[key.code] = key.pressed ? 3 : 2;
+        g_input.pressedThisFrame[key.code] |= key.pressed ? 1 : 0;
         if (key.pressed)
             g_input.typedCharacter[key.code] = key.character;
         const uint8_t character = key.pressed ? key.character : g_input.typedCharacter[key.code];
@@ -236,6 +240,7 @@ void ReadMouseButtons()
     {
         const PendingButton& button = g_input.pendingButtons[i];
         g_input.keys[button.code] = button.pressed ? 3 : 2;
+        g_input.pressedThisFrame[button.code] |= button.pressed ? 1 : 0;
         const uint32_t flags = (button.pressed ? kKeyEventPress : kKeyEventRelease) | ModifierFlags();
         QueueEvent(g_input.pendingCursorX, g_input.pendingCursorY, flags, 0, 0, button.code);
         g_input.lastUsed = kInputDeviceKeyboardMouse;
@@ -314,6 +319,7 @@ void InputInit()
     if (g_input.initialised)
         InputShutdown();
     memset(g_input.keys, 0, sizeof(g_input.keys));
+    memset(g_input.pressedThisFrame, 0, sizeof(g_input.pressedThisFrame));
     memset(g_input.typedCharacter, 0, sizeof(g_input.typedCharacter));
     g_input.eventCount = 0;
     g_input.eventRead = 0;
@@ -373,6 +379,7 @@ void InputUpdate()
     ControllersUpdate();
     for (uint8_t& state : g_input.keys)
         state &= 1;
+    memset(g_input.pressedThisFrame, 0, sizeof(g_input.pressedThisFrame));
     ReadKeyboard();
     ReadMouseButtons();
     ConfineCursorToForeground();
@@ -395,6 +402,10 @@ bool InputIsKeyNewlyDown(int code)
 bool InputIsKeyNewlyUp(int code)
 {
     return InputGetKeyState(code) == 2;
+}
+bool InputWasKeyPressed(int code)
+{
+    return IsValidCode(code) && g_input.pressedThisFrame[code] != 0;
 }
 
 bool InputIsCharDown(char c)
@@ -435,7 +446,10 @@ bool InputPopKeyEvent(KeyEvent& event)
 void InputSwallowKeyEvent(const KeyEvent& event)
 {
     if (event.flags & (kKeyEventPress | kKeyEventRelease))
+    {
         g_input.keys[event.keyCode] &= 1;
+        g_input.pressedThisFrame[event.keyCode] = 0;
+    }
 }
 
 int InputGetLastUsed()

@@ -61,6 +61,9 @@ void InputUpdate();
 bool InputIsKeyDown(int code);
 bool InputIsKeyNewlyDown(int code);
 bool InputIsKeyNewlyUp(int code);
+// A press came in for this frame, even if the key was let go again within
+// it: a quick click reads newly up, never newly down.
+bool InputWasKeyPressed(int code);
 uint8_t InputGetKeyState(int code);
 // The same by the character a key types in the current layout.
 bool InputIsCharDown(char c);

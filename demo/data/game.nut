@@ -1319,7 +1319,11 @@ function DrawPauseMenu()
 }
 
 // ---- The level comes up behind the loading screen: a background, a picture,
-// a turning spinner, the loading text with its dots and the game's name.
+// a spinner that turns and steps through its frames, the loading text with
+// its dots and the game's name.
+
+local kSpinnerFrames = ["frontend/spinner.tga", "frontend/spinner1.tga", "frontend/spinner2.tga",
+    "frontend/spinner3.tga"]
 
 function StartLevelLoading()
 {
@@ -1327,7 +1331,12 @@ function StartLevelLoading()
     local picture = MakeMenuSprite("frontend/loading.tga", 256, 256)
     picture.x = demo.width / 2 - 128
     picture.y = demo.height / 2 - 160
-    local spinner = MakeMenuSprite("frontend/spinner.tga", 64, 64)
+    local spinner = AnimSprite()
+    foreach (frame in kSpinnerFrames)
+        spinner.AddTexture(frame)
+    spinner.AnimationSpeed = 6.0
+    spinner.width = 64
+    spinner.height = 64
     spinner.x = demo.width - 120
     spinner.y = demo.height - 120
     local text = Sprite()

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -230,8 +231,9 @@ TEST_F(ElementDrawTest, ClickOverATransparentPixelDoesNotClick)
     EXPECT_FALSE(manager.TakeClicked(name)) << "one click, one name";
 }
 
-// The cursor and the first mouse button as the window system reports them.
-void InjectMouse(int x, int y, bool press)
+// The cursor and the first mouse button as the window system reports them,
+// before the frame reads them.
+void PushMouse(int x, int y, bool press)
 {
     SDL_Event motion = {};
     motion.type = SDL_MOUSEMOTION;
@@ -245,6 +247,12 @@ void InjectMouse(int x, int y, bool press)
     button.button.x = x;
     button.button.y = y;
     InputHandleEvent(button);
+}
+
+// One frame with one change of the first mouse button.
+void InjectMouse(int x, int y, bool press)
+{
+    PushMouse(x, y, press);
     InputUpdate();
 }
 
@@ -262,6 +270,50 @@ TEST_F(ElementDrawTest, ManagerReadsTheCursorAndTheClickFromInput)
     EXPECT_TRUE(GetButtonManager().TakeClicked(name));
     EXPECT_FALSE(GetButtonManager().TakeClicked(name)) << "a held button clicks once";
     InjectMouse(50, 20, false);
+}
+
+// The first mouse button's changes in each frame, the manager updated once a
+// frame: whether that frame clicks the button.
+struct ClickFrame
+{
+    std::vector<bool> changes; // true a press, false a release
+    bool clicks;
+};
+
+struct ClickCase
+{
+    const char* label;
+    std::vector<ClickFrame> frames;
+};
+
+const ClickCase kClickCases[] = {
+    {"press and release between two updates", {{{true, false}, true}, {{}, false}}},
+    {"press, held, released", {{{true}, true}, {{}, false}, {{false}, false}}},
+    {"two quick clicks in two frames", {{{true, false}, true}, {{true, false}, true}}},
+    {"release, press and release in one frame", {{{true}, true}, {{false, true, false}, true}}},
+    {"a release alone", {{{false}, false}}},
+};
+
+TEST_F(ElementDrawTest, QuickClickWithinOneFrameStillClicksOnce)
+{
+    auto button = HalfButton();
+    for (const ClickCase& c : kClickCases)
+    {
+        FixedString128 name;
+        GetButtonManager().TakeClicked(name);
+        for (size_t frame = 0; frame < c.frames.size(); ++frame)
+        {
+            for (bool press : c.frames[frame].changes)
+                PushMouse(50, 20, press);
+            InputUpdate();
+            button->State = kButtonUp;
+            GetButtonManager().Update();
+            EXPECT_EQ(GetButtonManager().TakeClicked(name), c.frames[frame].clicks)
+                << c.label << ", frame " << frame;
+            EXPECT_FALSE(GetButtonManager().TakeClicked(name)) << c.label << ": one click, one name";
+        }
+        InjectMouse(50, 20, false);
+    }
 }
 
 TEST_F(ElementDrawTest, OnlyAFullyOpaqueButtonIsHovered)
@@ -423,6 +475,30 @@ TEST_F(ElementDrawTest, CopiedButtonJoinsTheManagerAndTheDeadAreForgotten)
     EXPECT_EQ(GetButtonManager().Clicked(), nullptr);
 }
 
+TEST_F(ElementDrawTest, ButtonNameIsDrawnWithItsFontAlsoByACopy)
+{
+    WriteFont("fonts/Boxes", FontSolidBoxes("Boxes", 8, 33, 126, 3, 6, 4));
+    auto button = std::make_unique<Button>();
+    button->SetFontName("fonts/Boxes.fnt");
+    ASSERT_NE(button->Text.font, nullptr) << m_reports.Text();
+    button->SetName("AB");
+    button->x = 10;
+    button->y = 10;
+    button->width = 40;
+    button->height = 20;
+    Button copy(*button);
+    button.reset();
+    ASSERT_NE(copy.Text.font, nullptr) << "the copy holds the font on its own";
+    EXPECT_STREQ(copy.Text.name.c_str(), "fonts/Boxes.fnt");
+    Clear();
+    copy.Render();
+    Capture();
+    EXPECT_TRUE(Lit(11, 12)) << "A";
+    EXPECT_TRUE(Lit(15, 12)) << "B";
+    EXPECT_FALSE(Lit(13, 12)) << "between the letters";
+    EXPECT_FALSE(Lit(11, 40));
+}
+
 TEST_F(ElementDrawTest, CurveBarDrawsOneQuadPerStep)
 {
     CurveBar bar;
@@ -468,6 +544,38 @@ TEST_F(ElementDrawTest, LoadingScreenDrawsItsSprites)
     Capture();
     EXPECT_TRUE(IsColour(32, 16, 0, 0, 255)) << "the screen's own copy draws";
     EXPECT_FALSE(Lit(32, 48));
+    screen.Clear();
+}
+
+TEST_F(ElementDrawTest, LoadingScreenAnimatesAnAnimatedSpinner)
+{
+    WriteTexture("ui/spin0.tga", 4, 4, kRed, kRed);
+    WriteTexture("ui/spin1.tga", 4, 4, kGreen, kGreen);
+    auto spinner = std::make_unique<AnimSprite>();
+    ASSERT_TRUE(spinner->AddTexture("ui/spin0.tga"));
+    ASSERT_TRUE(spinner->AddTexture("ui/spin1.tga"));
+    spinner->width = kGLTestWidth;
+    spinner->height = kGLTestHeight;
+    LoadingScreen screen;
+    LoadingScreenSetup setup;
+    setup.spinner = spinner.get();
+    screen.Init(setup);
+    spinner.reset();
+    screen.Start();
+    // Four frames a second; the probe sits at the centre the spinner turns about.
+    const struct
+    {
+        float dt;
+        int r, g, b;
+    } table[] = {{0.0f, 255, 0, 0}, {0.25f, 0, 255, 0}, {0.125f, 0, 255, 0}, {0.125f, 255, 0, 0}};
+    for (const auto& row : table)
+    {
+        screen.Update(row.dt);
+        Clear();
+        screen.Render();
+        Capture();
+        EXPECT_TRUE(IsColour(32, 32, row.r, row.g, row.b)) << "after " << screen.Elapsed() << " s";
+    }
     screen.Clear();
 }
 } // namespace

@@ -33,6 +33,21 @@ protected:
 
     size_t LiveButtons() const { return GetButtonManager().Live().size() - m_liveBefore; }
 
+    // The native object of a root-table global instance.
+    template <class T> T* GlobalObject(const char* name)
+    {
+        sq_pushroottable(vm());
+        sq_pushstring(vm(), name, -1);
+        T* object = nullptr;
+        if (SQ_SUCCEEDED(sq_get(vm(), -2)))
+        {
+            GetInstancePtr(vm(), -1, &object);
+            sq_pop(vm(), 1);
+        }
+        sq_pop(vm(), 1);
+        return object;
+    }
+
     size_t m_liveBefore = 0;
 };
 
@@ -145,6 +160,36 @@ px <- p.x; py <- p.y;
     EXPECT_FLOAT_EQ(GlobalFloat("scale"), 2.0f);
     EXPECT_FLOAT_EQ(GlobalFloat("px"), 10.0f);
     EXPECT_FLOAT_EQ(GlobalFloat("py"), -3.0f);
+}
+
+TEST_F(ElementScriptAPITest, ButtonTextIsAViewOfTheButtonsFont)
+{
+    Run(R"(
+b <- Button();
+isText <- (b.Text instanceof BasicText) ? 1 : 0;
+width <- b.Text.GetStringLength("abc");
+b.Text = BasicText("fonts/menu.fnt");
+)");
+    EXPECT_EQ(GlobalInt("isText"), 1) << Reports();
+    EXPECT_EQ(GlobalInt("width"), 0) << "no font without a display";
+    const Button* button = GlobalObject<Button>("b");
+    ASSERT_NE(button, nullptr);
+    EXPECT_STREQ(button->Text.name.c_str(), "fonts/menu.fnt") << "assigned through the view";
+    Run("try { b.Text = Vec2(1, 2); } catch (e) {}");
+    EXPECT_STREQ(button->Text.name.c_str(), "fonts/menu.fnt") << "only a font is assigned";
+    Run("local text = b.Text; b = null; afterwards <- text.GetStringLength(\"abc\");");
+    EXPECT_EQ(GlobalInt("afterwards"), 0) << "the view kept its button alive: " << Reports();
+}
+
+TEST_F(ElementScriptAPITest, AnimSpriteTextureReadsAsNull)
+{
+    Run(R"(
+local a = AnimSprite();
+own <- a.Texture;
+viewed <- Button().UpImage.Texture;
+)");
+    EXPECT_EQ(GlobalType("own"), "null") << Reports();
+    EXPECT_EQ(GlobalType("viewed"), "null");
 }
 
 TEST_F(ElementScriptAPITest, SliderAndDropdownThroughTheirViews)

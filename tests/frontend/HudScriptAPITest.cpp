@@ -65,7 +65,7 @@ TEST_F(HudScriptAPITest, AddingChecksTheClassOfWhatIsAdded)
     {
         ClearReports();
         Run(std::string(code) + " reached <- 1;");
-        EXPECT_TRUE(ReportsContain("wrong class of argument")) << code << "\n" << Reports();
+        EXPECT_TRUE(ReportsContain("is not an instance of Upgrade")) << code << "\n" << Reports();
     }
     EXPECT_FALSE(HasGlobal("reached"));
     // Nothing was added: the menu's layout and steps have no bar to touch.

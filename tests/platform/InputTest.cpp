@@ -51,6 +51,56 @@ TEST_F(InputTest, PressAndReleaseInOneFrameEndNewlyUpWithTwoEvents)
     EXPECT_EQ(events[0].keyCode, KEY_SPACE);
 }
 
+// The changes of one key in each frame and whether that frame saw a press.
+struct PressCase
+{
+    const char* label;
+    std::vector<std::vector<bool>> frames; // true a press, false a release
+    std::vector<bool> pressed;
+};
+
+const PressCase kPressCases[] = {
+    {"press and release in one frame", {{true, false}, {}}, {true, false}},
+    {"held over frames", {{true}, {}, {false}}, {true, false, false}},
+    {"released then pressed again", {{true}, {false, true}}, {true, true}},
+    {"a release alone", {{false}}, {false}},
+};
+
+TEST_F(InputTest, PressWithinAFrameIsSeenEvenWhenReleased)
+{
+    constexpr int kKeyA = 30;
+    for (const PressCase& c : kPressCases)
+    {
+        for (size_t frame = 0; frame < c.frames.size(); ++frame)
+        {
+            for (bool press : c.frames[frame])
+            {
+                PushKey(SDL_SCANCODE_A, press);
+                PushMouseButton(SDL_BUTTON_LEFT, press);
+            }
+            PumpInputFrame();
+            EXPECT_EQ(InputWasKeyPressed(kKeyA), c.pressed[frame]) << c.label << ", frame " << frame;
+            EXPECT_EQ(InputWasKeyPressed(MOUSE_BUTTON1), c.pressed[frame]) << c.label << ", frame " << frame;
+        }
+        PushKey(SDL_SCANCODE_A, false);
+        PushMouseButton(SDL_BUTTON_LEFT, false);
+        PumpInputFrame();
+    }
+    EXPECT_FALSE(InputWasKeyPressed(-1));
+    EXPECT_FALSE(InputWasKeyPressed(kKeyCodeCount));
+}
+
+TEST_F(InputTest, SwallowedQuickPressIsNotSeen)
+{
+    PushKey(SDL_SCANCODE_TAB, true);
+    PushKey(SDL_SCANCODE_TAB, false);
+    PumpInputFrame();
+    KeyEvent event;
+    ASSERT_TRUE(InputPopKeyEvent(event));
+    InputSwallowKeyEvent(event);
+    EXPECT_FALSE(InputWasKeyPressed(KEY_TAB));
+}
+
 TEST_F(InputTest, KeyRepeatIsNoNewPress)
 {
     PushKey(SDL_SCANCODE_B, true);
@@ -248,7 +298,7 @@ TEST_F(InputTest, WheelNotchesSetTheWheelCodesForOneFrame)
 TEST_F(InputTest, KeyboardAndMouseBecomeTheLastUsedDevice)
 {
     InputSetLastUsed(kInputDeviceController);
-    PushKey(SDL_SCANCODE_C, true);
+    PushKey(SDL_SCANCODE_A, true);
     PumpInputFrame();
     EXPECT_EQ(InputGetLastUsed(), kInputDeviceKeyboardMouse);
     InputSetLastUsed(kInputDeviceController);
