@@ -144,6 +144,7 @@ void GLClearColorPacked(uint32_t colour)
 
 void GLClearAll()
 {
+    BeforeStateChange();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 void GLAlphaTestOff()
