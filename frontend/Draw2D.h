@@ -1,7 +1,10 @@
 #pragma once
 // Screen-space quads and lines for the front end, in the overlay's space of
 // pixels (x right, y down). Colours are rgba8888 packed with red in the low
-// byte. Each call flushes the batch, so each is one draw.
+// byte. Quads go into the primitive batch and are drawn when it flushes:
+// consecutive quads with the same textures share one draw, and any texture,
+// blend, shader or matrix change through GLState draws what came before, so
+// the drawing order holds. Whoever reads pixels back flushes first.
 
 #include "core/Vec2.h"
 #include "core/Vec3.h"

@@ -22,8 +22,16 @@ int g_activeUnit = 0;
 
 GLFixedLight g_lights[kGLFixedLights] = {};
 
+// The batch draws its vertices under the state current when it flushes, so
+// vertices added before a state change go out first. Empty, it costs nothing.
+void BeforeStateChange()
+{
+    PrimFlush();
+}
+
 void BlendOn(GLenum equation, GLenum source, GLenum destination)
 {
+    BeforeStateChange();
     glEnable(GL_BLEND);
     glBlendEquation(equation);
     glBlendFunc(source, destination);
@@ -31,6 +39,7 @@ void BlendOn(GLenum equation, GLenum source, GLenum destination)
 
 void CullOn(GLenum face)
 {
+    BeforeStateChange();
     glEnable(GL_CULL_FACE);
     glCullFace(face);
 }
@@ -67,6 +76,7 @@ void GLBlendSubtractive()
 }
 void GLBlendOff()
 {
+    BeforeStateChange();
     glDisable(GL_BLEND);
 }
 
@@ -80,27 +90,33 @@ void GLCullBack()
 }
 void GLCullOff()
 {
+    BeforeStateChange();
     glDisable(GL_CULL_FACE);
 }
 
 void GLDepthTestOn()
 {
+    BeforeStateChange();
     glEnable(GL_DEPTH_TEST);
 }
 void GLDepthTestOff()
 {
+    BeforeStateChange();
     glDisable(GL_DEPTH_TEST);
 }
 void GLDepthWriteOn()
 {
+    BeforeStateChange();
     glDepthMask(GL_TRUE);
 }
 void GLDepthWriteOff()
 {
+    BeforeStateChange();
     glDepthMask(GL_FALSE);
 }
 void GLDepthFunc(int n)
 {
+    BeforeStateChange();
     glDepthFunc(GL_NEVER + n);
 }
 
@@ -128,10 +144,12 @@ void GLClearColorPacked(uint32_t colour)
 
 void GLClearAll()
 {
+    BeforeStateChange();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 void GLAlphaTestOff()
 {
+    BeforeStateChange();
     glDisable(GL_ALPHA_TEST);
 }
 
@@ -148,6 +166,7 @@ bool GLBindTexture(int unit, const Texture* texture)
     MakeUnitActive(unit);
     if (bound)
         return false;
+    BeforeStateChange();
     glBindTexture(GL_TEXTURE_2D, glName);
     binding.texture = texture;
     binding.glName = glName;
@@ -168,6 +187,8 @@ bool GLUseTexture(int unit, const Texture* texture)
 
 void GLBindTextureForget(const Texture* texture)
 {
+    // Pending vertices may sample the texture whose name is about to go.
+    BeforeStateChange();
     for (TextureUnitBinding& binding : g_units)
     {
         if (binding.texture == texture)
@@ -177,6 +198,7 @@ void GLBindTextureForget(const Texture* texture)
 
 void GLBindTextureCacheReset()
 {
+    BeforeStateChange();
     for (TextureUnitBinding& binding : g_units)
         binding = TextureUnitBinding{nullptr, 0, false};
     g_activeUnit = -1;

@@ -2,6 +2,9 @@
 // One-line GL state setters that the renderer, the effects and the front end
 // use instead of calling OpenGL themselves, the texture-unit bind cache, and
 // the fixed-function lights. Matrices are 16 floats in column-major order.
+// Each setter that changes drawing state (and a clear) first draws what the
+// primitive batch holds, so batched vertices draw under the state they were
+// added with.
 
 #include "core/Mat4.h"
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include "core/LogError.h"
 #include "opengl/Image.h"
 #include "opengl/ImageLoader.h"
+#include "opengl/PrimBatch.h"
 #include "platform/Display.h"
 
 #include <GL/glew.h>
@@ -23,6 +24,8 @@ bool ReadBackBuffer(Image& image, bool asTga, int width, int height)
 {
     if (!image.Allocate(asTga ? kImageFormatBGR : kImageFormatRGB, uint32_t(width), uint32_t(height)))
         return false;
+    // Quads still in the batch belong to the frame being read.
+    PrimFlush();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, asTga ? GL_BGR : GL_RGB, GL_UNSIGNED_BYTE, image.pixels);

@@ -4,6 +4,7 @@
 #include "core/LogError.h"
 #include "core/pd_ifstream.h"
 #include "opengl/GLCheckError.h"
+#include "opengl/PrimBatch.h"
 #include "opengl/ResourceCache.h"
 
 #include <GL/glew.h>
@@ -231,6 +232,8 @@ bool ShaderBind(ShaderProgram* program)
 {
     if (program == g_current)
         return false;
+    // Batched vertices belong to the program they were added under.
+    PrimFlush();
     g_current = program;
     glUseProgram(CurrentGLProgram());
     if (program)
@@ -253,6 +256,8 @@ namespace
 // Sets one uniform through `set` with the program in use for the moment.
 template <typename Set> void SetUniform(ShaderProgram* program, const char* name, Set set)
 {
+    // Batched vertices are drawn with the values current when they were added.
+    PrimFlush();
     const GLint location = UseForUniform(program, name);
     if (location < 0)
         return;

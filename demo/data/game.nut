@@ -167,6 +167,10 @@ function StepFlight(dragon, dt)
 {
     local steering = ReadSteering()
     local free = steering.steer == 0.0 && steering.climb == 0.0
+    // Kept until the screens open again: their title tells if keys reached
+    // the dragon under them.
+    if (!free && keys.upgradesOpen)
+        flight.steeredUnderScreens <- true
     local turn = 0.0
     if (free && flight.path.GetPointCount() > 1)
         turn = FollowPath(dt)
@@ -529,15 +533,17 @@ function StepKeys()
         StepMenu()
 }
 
+// U shows the upgrade and leaderboard screens together; the M menu opens
+// either alone.
 function ShowUpgradeScreens(open)
 {
-    keys.upgradesOpen = open
-    ShowTitle(open ? "upgrades" : "playing")
+    ShowHudScreens(open, open)
 }
 
 // The window title tells whoever watches the window what the game is doing.
 function ShowTitle(what)
 {
+    demo.title <- what
     SetAppTitle("Tolvan - " + what)
 }
 
@@ -1399,18 +1405,28 @@ function StartPlayerPanel()
     return panel
 }
 
+// The breath meter: full breath drains in kBreathDrain seconds of Space held
+// and refills in kBreathRefill seconds; the level starts winded.
+local kBreathDrain = 2.5
+local kBreathRefill = 10.0
+local kBreathAtStart = 0.2
+local kSpitEvery = 0.4
+
 function StartBreathMeter()
 {
-    local meter = { back = Sprite(), fill = Sprite() }
-    foreach (part in [meter.back, meter.fill])
+    local meter = TextureMeter()
+    foreach (part in [meter.Background, meter.Bar])
     {
         part.x = 40
         part.y = 130
-        part.height = 14
         part.width = 200
+        part.height = 14
     }
-    meter.back.SetTexture("frontend/panel.tga")
-    meter.fill.SetTexture("frontend/knob.tga")
+    meter.Background.SetTexture("frontend/panel.tga")
+    meter.Bar.AddTexture("frontend/breath.tga")
+    meter.Type = TEXTURE_METER_TYPE_HORIZONTAL_LEFT
+    meter.BarValue = kBreathAtStart
+    meter.Init()
     return meter
 }
 
@@ -1425,24 +1441,67 @@ function StartTip()
     tip.DisplayImage.SetTexture("characters/dragon/dragon.tga")
     tip.BackgroundDisplayImage.SetTexture("frontend/button.tga")
     MakeHudImage(tip.ButtonToPress, "frontend/knob.tga", 20, 20)
-    tip.TriggerForText = 4.0
+    // Slow enough to read as it types.
+    tip.TriggerForText = 8.0
     tip.TriggerForDisappear = 6.0
     tip.SetFont(kHudFont)
     tip.SetTitle("Tip: #1")
     tip.SetDecription("Steer the dragon with the arrow keys and fly through the glowing crystals.}" +
-                      "Press Space to breathe fire.")
+                      "Hold Space to breathe fire: it drains your breath.")
     return tip
 }
 
 function StartHud()
 {
+    local input = InputMap()
+    local breathe = InputCommand()
+    breathe.InputCommandType = INPUT_COMMAND_TYPE_KEY
+    breathe.Data = KEY_SPACE
+    breathe.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_DOWN
     ::hud <- {
         panel = StartPlayerPanel(),
         breath = StartBreathMeter(),
         tip = StartTip(),
         tipShown = false,
-        score = 0
+        tipTyping = false,
+        score = 0,
+        input = input,
+        breathe = input.AddInputCommand(breathe),
+        spitIn = 0.0
     }
+}
+
+// Held Space breathes fireballs while breath lasts.
+function StepBreath(dt)
+{
+    local held = hud.input.GetIsInputCommandConditionExecuted(hud.breathe) == 1 && !keys.upgradesOpen
+    local breathing = held && hud.breath.BarValue > 0.0
+    local rate = breathing ? -1.0 / kBreathDrain : 1.0 / kBreathRefill
+    hud.breath.BarValue = hud.breath.BarValue + rate * dt
+    hud.breath.Update(dt)
+    hud.spitIn = breathing ? hud.spitIn - dt : 0.0
+    if (breathing && hud.spitIn <= 0.0)
+    {
+        SpitFireball()
+        hud.spitIn = kSpitEvery
+    }
+}
+
+// The tip pops up once the level is up. While it types, the window title
+// says so (only over plain play, so no menu's title is overwritten).
+function StepTip(dt)
+{
+    if (!hud.tipShown && demo.time > 1.5)
+    {
+        hud.tipShown = true
+        hud.tip.Init()
+        hud.tip.AutoAlignComponents()
+    }
+    hud.tip.Update(dt)
+    local typing = hud.tip.State == 1
+    if (typing != hud.tipTyping && "title" in demo && (demo.title == "playing" || demo.title == "tip"))
+        ShowTitle(typing ? "tip" : "playing")
+    hud.tipTyping = typing
 }
 
 function StepHud(dt)
@@ -1454,15 +1513,8 @@ function StepHud(dt)
     local fire = 0.6 + 0.4 * sin(demo.time * 1.7)
     hud.panel.FireBar.width = (hud.panel.RealBarWidth * fire).tointeger()
     hud.panel.Update(dt)
-    local breath = 0.5 + 0.5 * cos(demo.time * 0.9)
-    hud.breath.fill.width = (200.0 * breath).tointeger()
-    if (!hud.tipShown && demo.time > 1.5)
-    {
-        hud.tipShown = true
-        hud.tip.Init()
-        hud.tip.AutoAlignComponents()
-    }
-    hud.tip.Update(dt)
+    StepBreath(dt)
+    StepTip(dt)
 }
 
 function DrawHud()
@@ -1470,15 +1522,16 @@ function DrawHud()
     if (!("hud" in getroottable()))
         return
     hud.panel.Render()
-    hud.breath.back.Render()
-    hud.breath.fill.Render()
+    hud.breath.Render(0.0)
     hud.tip.Render()
 }
 
-// ---- The upgrade and leaderboard screens, shown while U has them open:
-// up and down pick an upgrade, right buys a level, left gives it back,
-// Return confirms, Backspace cancels; the leaderboard shows this level's
-// board (its "no score" row offline). U or Escape closes them.
+// ---- The upgrade and leaderboard screens, shown while U has them open or
+// one of them from the M menu: up and down pick an upgrade, right buys a
+// level, left gives it back, Return confirms, Backspace cancels; the
+// leaderboard shows this level's board (its "no score" row offline). Escape
+// (or U) closes them. While the upgrade screen is open the title names the
+// chosen upgrade ("Tolvan - upgrades 2").
 
 function MakeUpgradeBar(costs)
 {
@@ -1555,7 +1608,45 @@ function StartUpgradeScreens()
         command.InputCommandCondition = INPUT_COMMAND_CONDITION_IS_NEWLY_DOWN
         commands[name] <- input.AddInputCommand(command)
     }
-    ::upgradeScreens <- { menu = menu, board = board, input = input, commands = commands }
+    ::upgradeScreens <- { menu = menu, board = board, input = input, commands = commands,
+                          upgrades = false, leaderboard = false }
+}
+
+// Either screen open takes the arrow keys from the dragon.
+function ShowHudScreens(upgrades, leaderboard)
+{
+    if ("upgradeScreens" in getroottable())
+    {
+        upgradeScreens.upgrades = upgrades
+        upgradeScreens.leaderboard = leaderboard
+    }
+    keys.upgradesOpen = upgrades || leaderboard
+    flight.steeredUnderScreens <- false
+    if (upgrades)
+        ShowTitle(UpgradeTitle())
+    else
+        ShowTitle(leaderboard ? "leaderboard" : "playing")
+}
+
+// The chosen upgrade, and whether the arrow keys steered the dragon under
+// the screen (they should not).
+function UpgradeTitle()
+{
+    local steered = "steeredUnderScreens" in flight && flight.steeredUnderScreens
+    return "upgrades " + (upgradeScreens.menu.CurrentlySelected + 1) + (steered ? ", dragon steered" : "")
+}
+
+// The M menu's buttons.
+function OpenUpgradeScreen()
+{
+    CloseMenu()
+    ShowHudScreens(true, false)
+}
+
+function OpenLeaderBoardScreen()
+{
+    CloseMenu()
+    ShowHudScreens(false, true)
 }
 
 function StepUpgradeScreens(dt)
@@ -1563,20 +1654,29 @@ function StepUpgradeScreens(dt)
     if (!("upgradeScreens" in getroottable()) || !keys.upgradesOpen)
         return
     local s = upgradeScreens
-    local codes = { left = 0, right = 1, up = 2, down = 3, confirm = 4, cancel = 5 }
-    foreach (name, code in codes)
-        if (s.input.GetIsInputCommandConditionExecuted(s.commands[name]) == 1)
-            s.menu.Input(code)
-    s.menu.Update(dt)
-    s.board.Update(dt)
+    if (s.upgrades)
+    {
+        local codes = { left = 0, right = 1, up = 2, down = 3, confirm = 4, cancel = 5 }
+        foreach (name, code in codes)
+            if (s.input.GetIsInputCommandConditionExecuted(s.commands[name]) == 1)
+                s.menu.Input(code)
+        s.menu.Update(dt)
+        local title = UpgradeTitle()
+        if (!("title" in demo) || demo.title != title)
+            ShowTitle(title)
+    }
+    if (s.leaderboard)
+        s.board.Update(dt)
 }
 
 function DrawUpgradeScreens()
 {
     if (!("upgradeScreens" in getroottable()) || !keys.upgradesOpen)
         return
-    upgradeScreens.menu.Render()
-    upgradeScreens.board.Render()
+    if (upgradeScreens.upgrades)
+        upgradeScreens.menu.Render()
+    if (upgradeScreens.leaderboard)
+        upgradeScreens.board.Render()
 }
 
 // ---- The M menu: the front end's screens ("frontend/screens.scn") over the

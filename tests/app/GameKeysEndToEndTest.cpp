@@ -87,27 +87,8 @@ constexpr int kButtonX = 450;
 constexpr int kResumeY = 290;
 constexpr int kOptionsY = 370;
 
-class GameKeysEndToEndTest : public GameWindowTest
+class GameKeysEndToEndTest : public RunningGameTest
 {
-protected:
-    std::string StartGame(const std::vector<std::string>& arguments)
-    {
-        m_engine = Start(arguments, "off");
-        if (m_engine <= 0)
-            return "";
-        return WaitForGameWindow(m_engine);
-    }
-
-    void TearDown() override
-    {
-        if (m_engine > 0 && waitpid(m_engine, nullptr, WNOHANG) == 0)
-            StopWithin(m_engine, kQuitLimit);
-        if (HasFailure() && !root.empty())
-            std::cout << ReadWhole(Demo() / "tolvan.log");
-        GameWindowTest::TearDown();
-    }
-
-    pid_t m_engine = -1;
 };
 } // namespace
 

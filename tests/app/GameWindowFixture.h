@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <iostream>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -118,15 +119,15 @@ protected:
 
     int m_inputLock = -1;
 
-    // The engine's window once the level is up (the game names it so then);
-    // empty when it never was.
+    // The engine's window once the level is up (the game names it so then,
+    // and "tip" while the first tip types itself out); empty when it never was.
     static std::string WaitForGameWindow(pid_t engine)
     {
         const auto end = Clock::now() + kLevelLimit;
         while (Clock::now() < end && waitpid(engine, nullptr, WNOHANG) == 0)
         {
             const std::vector<std::string> found =
-                XDoTool("search --all --pid " + std::to_string(engine) + " --name '^Tolvan - playing$'");
+                XDoTool("search --all --pid " + std::to_string(engine) + " --name '^Tolvan - (playing|tip)$'");
             if (!found.empty())
                 return found.front();
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -227,4 +228,30 @@ protected:
     }
 
     int m_shots = 0;
+};
+
+// A game started by the test, stopped at the end if it still runs; a failed
+// test prints the game's log.
+class RunningGameTest : public GameWindowTest
+{
+protected:
+    // The game's window once the level is up; empty when it never came up.
+    std::string StartGame(const std::vector<std::string>& arguments)
+    {
+        m_engine = Start(arguments, "off");
+        if (m_engine <= 0)
+            return "";
+        return WaitForGameWindow(m_engine);
+    }
+
+    void TearDown() override
+    {
+        if (m_engine > 0 && waitpid(m_engine, nullptr, WNOHANG) == 0)
+            StopWithin(m_engine, kQuitLimit);
+        if (HasFailure() && !root.empty())
+            std::cout << ReadWhole(Demo() / "tolvan.log");
+        GameWindowTest::TearDown();
+    }
+
+    pid_t m_engine = -1;
 };

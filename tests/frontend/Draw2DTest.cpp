@@ -2,9 +2,16 @@
 
 #include "frontend/Draw2D.h"
 #include "opengl/PrimBatch.h"
+#include "opengl/GLState.h"
+#include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
+#include "tools/formats/TgaWriter.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -81,4 +88,112 @@ TEST_F(Draw2DTest, LineDrawsBetweenItsEnds)
     EXPECT_FALSE(Lit(20, 32));
     EXPECT_FALSE(Lit(55, 30));
 }
+// Quads of one texture go out together whatever their colours, turns and
+// scales; a quad cut by an offset is drawn alone and the run goes on after it.
+TEST_F(Draw2DTest, SpritesOfOneTextureShareADraw)
+{
+    Clear();
+    PrimFlush();
+    PrimBatchClearDrawCalls();
+    for (int i = 0; i < 6; ++i)
+        Draw2D::SpriteQuad(Vec2(float(i * 10), 0), Vec2(8, 8), White(), 0xFF0000FFu + uint32_t(i), float(i * 30),
+                           1.0f + 0.1f * float(i), Vec3(0, 0, 0), false, false, nullptr);
+    Draw2D::TexturedQuad(0, 20, 8, 8, White());
+    EXPECT_EQ(PrimBatchDrawCalls(), 0u) << "nothing is drawn before the batch flushes";
+    Sprite(nullptr, Vec3(0.5f, 0, 0));
+    EXPECT_EQ(PrimBatchDrawCalls(), 2u) << "the run before the cut quad, and the cut quad";
+    Sprite(nullptr, Vec3(0, 0, 0));
+    Draw2D::TexturedQuad(0, 40, 8, 8, White());
+    Capture();
+    EXPECT_EQ(PrimBatchDrawCalls(), 3u);
+    EXPECT_TRUE(Lit(4, 44)) << "the quads after the cut one are drawn once the batch flushes";
+}
+
+// A quad followed by a change of state must already be drawn under the state
+// it was given with: each case draws a red quad over x 0-20, changes one
+// thing, then draws a quad over x 10-30 (with its own state back where
+// needed). The first quad's own pixel, and the overlap, show whether order
+// and state held.
+struct StateChangeCase
+{
+    const char* what;
+    Rgba alone;   // at (5, 30), covered by the first quad only
+    Rgba overlap; // at (15, 30), the second quad drawn over the first
+};
+
+class Draw2DStateChangeTest : public Draw2DTest, public ::testing::WithParamInterface<StateChangeCase>
+{
+protected:
+    void Red(const Texture* texture, uint8_t alpha)
+    {
+        Draw2D::SpriteQuad(Vec2(0, 20), Vec2(20, 20), texture, 0x000000FFu | (uint32_t(alpha) << 24), 0.0f, 1.0f,
+                           Vec3(0, 0, 0), false, false, nullptr);
+    }
+    void Second(const Texture* texture)
+    {
+        Draw2D::SpriteQuad(Vec2(10, 20), Vec2(20, 20), texture, kWhite, 0.0f, 1.0f, Vec3(0, 0, 0), false, false,
+                           nullptr);
+    }
+    Texture* WrittenRed()
+    {
+        std::vector<uint8_t> pixels(4 * 4 * 4, 0);
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            pixels[i + 2] = pixels[i + 3] = 255; // BGRA: red, opaque
+        const std::vector<uint8_t> tga = TgaWrite(pixels.data(), 4, 4, {});
+        WriteData("ui/red.tga", std::string(tga.begin(), tga.end()));
+        return TextureLoad("ui/red.tga", false);
+    }
+    static bool Near(const Rgba& a, const Rgba& b)
+    {
+        return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8;
+    }
+};
+
+TEST_P(Draw2DStateChangeTest, TheFirstQuadKeepsItsStateAndItsPlaceBelow)
+{
+    const StateChangeCase& c = GetParam();
+    const std::string what = c.what;
+    Clear();
+    if (what == "texture")
+    {
+        Red(White(), 255);
+        Second(TextureBuiltin(kTextureDefaultBlack));
+    }
+    else if (what == "blend")
+    {
+        Red(White(), 128);
+        GLBlendOff();
+        Second(TextureBuiltin(kTextureDefaultClear));
+        GLBlendAlpha();
+    }
+    else if (what == "released texture")
+    {
+        Texture* red = WrittenRed();
+        ASSERT_NE(red, nullptr) << m_reports.Text();
+        Draw2D::SpriteQuad(Vec2(0, 20), Vec2(20, 20), red, kWhite, 0.0f, 1.0f, Vec3(0, 0, 0), false, false,
+                           nullptr);
+        TextureRelease(&red);
+        Second(TextureBuiltin(kTextureDefaultBlack));
+    }
+    Capture();
+    const Rgba alone = Pixel(5, 30), overlap = Pixel(15, 30);
+    EXPECT_TRUE(Near(alone, c.alone)) << what << ": " << int(alone.r) << "," << int(alone.g) << "," << int(alone.b);
+    EXPECT_TRUE(Near(overlap, c.overlap))
+        << what << ": " << int(overlap.r) << "," << int(overlap.g) << "," << int(overlap.b);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Draw2DStateChangeTest,
+                         ::testing::Values(StateChangeCase{"texture", {255, 0, 0, 255}, {0, 0, 0, 255}},
+                                           // Blending off, the clear second quad writes black.
+                                           StateChangeCase{"blend", {128, 0, 0, 255}, {0, 0, 0, 0}},
+                                           StateChangeCase{"released texture", {255, 0, 0, 255}, {0, 0, 0, 255}}),
+                         [](const ::testing::TestParamInfo<StateChangeCase>& info)
+                         {
+                             std::string name = info.param.what;
+                             for (char& ch : name)
+                                 if (ch == ' ')
+                                     ch = '_';
+                             return name;
+                         });
+
 } // namespace

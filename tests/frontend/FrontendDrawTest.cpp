@@ -2,6 +2,7 @@
 
 #include "core/FileTable.h"
 #include "opengl/GLState.h"
+#include "opengl/PrimBatch.h"
 #include "opengl/ShaderProgram.h"
 #include "opengl/TextureBuiltins.h"
 #include "tests/opengl/ShippedShaders.h"
@@ -62,6 +63,7 @@ void FrontendDrawTest::WriteData(const std::string& relative, const std::string&
 
 void FrontendDrawTest::Clear()
 {
+    PrimFlush();
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT);
 }

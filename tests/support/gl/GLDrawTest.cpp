@@ -18,6 +18,8 @@ void GLTestUseVertexArrays(bool use)
 
 std::vector<uint8_t> GLTestReadPixels()
 {
+    // Batched quads are drawn when the batch flushes; what was asked for shows.
+    PrimFlush();
     std::vector<uint8_t> pixels(size_t(kGLTestWidth) * kGLTestHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
