@@ -10,6 +10,8 @@ namespace
 {
 // A flooding peer cannot hold the frame: the rest waits for the next one.
 constexpr int kMaxDatagramsPerUpdate = 4096;
+// Strangers cannot make every datagram cost a lookup.
+constexpr int kMaxUnknownSenderChecksPerUpdate = 4;
 } // namespace
 
 Connection* ConnectionManager::FindOrCreate(uint64_t peer, Receiver* receiver)
@@ -122,15 +124,29 @@ void ConnectionManager::ReadIncoming()
     uint8_t buffer[kDatagramBytes];
     int length = 0;
     uint64_t sender = 0;
+    int unknownChecks = 0;
     for (int i = 0; i < kMaxDatagramsPerUpdate && link.Read(buffer, sizeof buffer, length, sender); ++i)
     {
         if (sender == self || length > static_cast<int>(sizeof buffer))
             continue;
-        if (!GetPeerTable().Contains(sender))
+        if (!GetPeerTable().Contains(sender) && !AdmitUnknown(sender, buffer, length, unknownChecks))
             continue;
         if (Connection* connection = Find(sender))
             connection->Receive(buffer, length);
     }
+}
+
+bool ConnectionManager::AdmitUnknown(uint64_t sender, const uint8_t* bytes, int length, int& checks)
+{
+    // A lobby member's first datagram can come before this side's lobby
+    // re-read has seen the member; dropping it would cost the sender a resend
+    // cycle. The listener knows who may connect. Only the opening of a run
+    // makes a connection: the reset a closing peer sends would otherwise open
+    // one whose own reset closes the peer's, back and forth.
+    if (!m_listener || checks >= kMaxUnknownSenderChecksPerUpdate || !ReliableChannel::OpensRun(bytes, length))
+        return false;
+    ++checks;
+    return m_listener->AdmitUnknownSender(sender) && GetPeerTable().Contains(sender);
 }
 
 ConnectionManager& GetConnectionManager()

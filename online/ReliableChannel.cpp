@@ -330,6 +330,26 @@ void ReliableChannel::Receive(const uint8_t* bytes, int length)
         DrainInOrder();
 }
 
+bool ReliableChannel::OpensRun(const uint8_t* bytes, int length)
+{
+    if (!bytes || length < 4)
+        return false;
+    DataPacker stream;
+    stream.Attach(const_cast<uint8_t*>(bytes), length);
+    const int32_t count = stream.ReadInt();
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const int32_t packetBytes = stream.ReadInt();
+        if (stream.IsOverrun() || packetBytes < kPacketHeaderBytes || packetBytes > stream.BytesLeft())
+            return false;
+        const uint8_t* packet = bytes + stream.ByteSize();
+        if ((packet[0] & kFlagReliable) != 0 && ReadLittle32(packet + 8) == 1)
+            return true;
+        stream.SetBitPos((stream.ByteSize() + packetBytes) * 8);
+    }
+    return false;
+}
+
 void ReliableChannel::HandlePacket(const uint8_t* packet, int length)
 {
     const int flags = packet[0];

@@ -59,6 +59,10 @@ public:
     // Sends what the control queue still holds, so a closing connection's
     // reset leaves before the channel goes.
     void FlushControls();
+    // Whether a datagram carries the first reliable packet of a peer's run:
+    // what a new conversation starts with, unlike the resets and
+    // acknowledgements a closing one leaves behind.
+    static bool OpensRun(const uint8_t* bytes, int length);
 
     int State() const { return m_state; }
     bool IsLive() const { return m_state == kConnectionLive || m_state == kConnectionConnected; }
