@@ -129,9 +129,17 @@ void ConnectionManager::ReadIncoming()
     {
         if (sender == self || length > static_cast<int>(sizeof buffer))
             continue;
-        if (!GetPeerTable().Contains(sender) && !AdmitUnknown(sender, buffer, length, unknownChecks))
-            continue;
-        if (Connection* connection = Find(sender))
+        Connection* connection = GetPeerTable().Contains(sender) ? Find(sender) : nullptr;
+        if (connection && connection->IsClosed() && m_listener && ReliableChannel::WantsConnection(buffer, length))
+        {
+            // The peer is back before its closed connection's turn to go at
+            // the next tick pass: that one goes now, so this one is heard.
+            m_listener->OnConnectionClosed(connection);
+            connection = nullptr;
+        }
+        if (!connection && AdmitUnknown(sender, buffer, length, unknownChecks))
+            connection = Find(sender);
+        if (connection)
             connection->Receive(buffer, length);
     }
 }
@@ -140,13 +148,14 @@ bool ConnectionManager::AdmitUnknown(uint64_t sender, const uint8_t* bytes, int 
 {
     // A lobby member's first datagram can come before this side's lobby
     // re-read has seen the member; dropping it would cost the sender a resend
-    // cycle. The listener knows who may connect. Only the opening of a run
-    // makes a connection: the reset a closing peer sends would otherwise open
-    // one whose own reset closes the peer's, back and forth.
-    if (!m_listener || checks >= kMaxUnknownSenderChecksPerUpdate || !ReliableChannel::OpensRun(bytes, length))
+    // cycle. The listener knows who may connect. Only a live peer's opening
+    // or query makes a connection: the reset a closing peer sends would
+    // otherwise open one whose own reset closes the peer's, back and forth.
+    if (!m_listener || checks >= kMaxUnknownSenderChecksPerUpdate ||
+        !ReliableChannel::WantsConnection(bytes, length))
         return false;
     ++checks;
-    return m_listener->AdmitUnknownSender(sender) && GetPeerTable().Contains(sender);
+    return m_listener->AdmitUnknownSender(sender);
 }
 
 ConnectionManager& GetConnectionManager()
