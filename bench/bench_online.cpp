@@ -2,8 +2,10 @@
 // fsync, rename) of 4 KB and 1 MB against a plain write with and without its
 // fsync; 100 rows around the user of a 10,000-entry board against a raw read
 // of the board's file; a lobby search of one process against ten lobbies;
-// and between processes: a client's search for a host's lobby and its join up
-// to the host's grant, against the round trip of one peer datagram.
+// and between processes: a client's search for a host's lobby, its join up to
+// the host's grant, and a game made here up to the grant of a client that
+// joins it the moment it is listed, against the round trip of one peer
+// datagram.
 
 #include "core/AtomicFile.h"
 #include "online/ConnectionMaker.h"
@@ -261,6 +263,43 @@ bool Echo()
 
 pid_t g_host = -1;
 pid_t g_echo = -1;
+pid_t g_joiner = -1;
+int g_grants = -1; // the joiner writes a byte here at each grant
+
+// Joins every game that user "bench" makes, the moment it is listed, and
+// leaves it again once granted.
+bool JoinEachNewGame(int grants)
+{
+    NetworkCommunicator::Init();
+    MatchingService& service = GetMatchingService();
+    uint64_t previous = 0;
+    for (;;)
+    {
+        PlatformRunCallbacks();
+        NetworkFrame();
+        if (service.HasJoinedGame())
+        {
+            const char granted = 1;
+            if (write(grants, &granted, 1) != 1)
+                return false;
+            service.LeaveGame();
+            GetConnectionMaker().QuitGame();
+            continue;
+        }
+        const int state = service.JoinState();
+        if (state != kJoinIdle && state != kJoinListed && state != kJoinNoneFound)
+            continue;
+        const int last = service.GetAvailableGameCount() - 1;
+        const uint64_t lobby = last >= 0 ? service.FoundLobby(last) : 0;
+        if (lobby > previous && strcmp(SteamMatchmaking()->GetLobbyData(lobby, "name"), "bench") == 0)
+        {
+            previous = lobby;
+            service.JoinNthGame(last);
+        }
+        else
+            service.AskForGames(-1);
+    }
+}
 
 void BM_TwoProcessLobbySearch(benchmark::State& state)
 {
@@ -291,7 +330,12 @@ void BM_TwoProcessJoinToGrant(benchmark::State& state)
     {
         state.PauseTiming();
         GetMatchingService().LeaveGame();
-        GetConnectionMaker().ResetConnections();
+        // Arg 1 leaves as a quit does, telling the host; arg 0 resets
+        // silently, so the host meets the rejoin on its old connection.
+        if (state.range(0) == 1)
+            GetConnectionMaker().QuitGame();
+        else
+            GetConnectionMaker().ResetConnections();
         FramesUntil([] { return GetConnectionMaker().PendingConnectionCount() == 0; });
         GetMatchingService().AskForGames(-1);
         FramesUntil([] { return GetMatchingService().JoinState() != kJoinListing; });
@@ -305,6 +349,42 @@ void BM_TwoProcessJoinToGrant(benchmark::State& state)
     }
     GetMatchingService().LeaveGame();
     GetConnectionMaker().ResetConnections();
+}
+
+bool TakeGrant()
+{
+    char granted = 0;
+    return read(g_grants, &granted, 1) == 1;
+}
+
+void BM_TwoProcessMakeGameToGrant(benchmark::State& state)
+{
+    const char* script = "function CanAnotherNodeJoin() { return true; }";
+    if (!Platform().up || !ScriptInit(false, nullptr) ||
+        !ScriptRunString(ScriptGetVM(), script, static_cast<SQInteger>(strlen(script)), "bench"))
+    {
+        state.SkipWithError("the platform or the script did not start");
+        return;
+    }
+    NetworkCommunicator::Init();
+    for (auto _ : state)
+    {
+        GetConnectionMaker().SetMaxNodes(4);
+        GetConnectionMaker().SetAsParent(true);
+        GetMatchingService().MakeMyGame();
+        if (!FramesUntil(TakeGrant))
+        {
+            state.SkipWithError("no grant came");
+            break;
+        }
+        state.PauseTiming();
+        GetMatchingService().LeaveGame();
+        GetConnectionMaker().QuitGame();
+        state.ResumeTiming();
+    }
+    GetMatchingService().LeaveGame();
+    GetConnectionMaker().QuitGame();
+    ScriptShutdown();
 }
 
 void BM_PeerRoundTrip(benchmark::State& state)
@@ -344,14 +424,26 @@ int main(int argc, char** argv)
     setenv("PENDREL_PLATFORM_DIR", (Folder() + "/platform").c_str(), 1);
     g_host = StartChild("host", HostGame);
     g_echo = StartChild("echo", Echo);
+    int grants[2] = {-1, -1};
+    if (pipe2(grants, O_NONBLOCK | O_CLOEXEC) == 0)
+    {
+        g_joiner = StartChild("joiner", [grants] { return JoinEachNewGame(grants[1]); });
+        close(grants[1]);
+        g_grants = grants[0];
+    }
     benchmark::RegisterBenchmark("BM_TwoProcessLobbySearch", BM_TwoProcessLobbySearch)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_TwoProcessJoinToGrant", BM_TwoProcessJoinToGrant)
+        ->Arg(0)
+        ->Arg(1)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_TwoProcessMakeGameToGrant", BM_TwoProcessMakeGameToGrant)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(20);
     benchmark::RegisterBenchmark("BM_PeerRoundTrip", BM_PeerRoundTrip)->Unit(benchmark::kMicrosecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (pid_t child : {g_host, g_echo})
+    for (pid_t child : {g_host, g_echo, g_joiner})
         if (child > 0)
         {
             kill(child, SIGKILL);

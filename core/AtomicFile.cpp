@@ -4,7 +4,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -46,6 +49,48 @@ void SyncFolderOf(const char* path)
     fsync(fd);
     close(fd);
 }
+// The writer's process id when `entry` is a temporary of ours for the file
+// named `base` ("BASE.PID-SERIAL.tmp"), else 0.
+long TemporaryWriter(const char* entry, const char* base)
+{
+    const size_t baseLength = strlen(base);
+    if (strncmp(entry, base, baseLength) != 0 || entry[baseLength] != '.')
+        return 0;
+    char* end = nullptr;
+    const long pid = strtol(entry + baseLength + 1, &end, 10);
+    if (pid <= 0 || *end != '-')
+        return 0;
+    const char* serialEnd = end + 1;
+    while (*serialEnd >= '0' && *serialEnd <= '9')
+        ++serialEnd;
+    return serialEnd > end + 1 && strcmp(serialEnd, ".tmp") == 0 ? pid : 0;
+}
+
+// Temporaries whose writer died before its rename: a live writer's, this
+// process's included, are in use.
+void RemoveStaleTemporaries(const char* path)
+{
+    FixedString256 folder(path);
+    const char* slash = strrchr(path, '/');
+    const char* base = slash ? slash + 1 : path;
+    if (!slash)
+        folder.Set(".");
+    else
+        folder.data()[slash == path ? 1 : slash - path] = 0;
+    DIR* listing = opendir(folder);
+    if (!listing)
+        return;
+    while (const dirent* entry = readdir(listing))
+    {
+        const long pid = TemporaryWriter(entry->d_name, base);
+        if (pid == 0 || pid == getpid() || kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        FixedString256 stale;
+        stale.Format("%s/%s", folder.c_str(), entry->d_name);
+        unlink(stale);
+    }
+    closedir(listing);
+}
 } // namespace
 
 bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
@@ -68,6 +113,7 @@ bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
         return false;
     }
     SyncFolderOf(path);
+    RemoveStaleTemporaries(path);
     return true;
 }
 

@@ -724,6 +724,11 @@ void ConnectionMaker::DestroyRetired()
     m_retiredReceivers.clear();
 }
 
+bool ConnectionMaker::AdmitUnknownSender(uint64_t peer)
+{
+    return GetMatchingService().IsLobbyMember(peer) && AddPendingConnection(peer) != nullptr;
+}
+
 void ConnectionMaker::AfterConnectionUpdate()
 {
     if (m_busyDepth == 0)

@@ -95,6 +95,8 @@ public:
 
     void OnConnectionClosed(Connection* connection) override;
     void AfterConnectionUpdate() override;
+    // A member of this side's lobby gets its pending connection at once.
+    bool AdmitUnknownSender(uint64_t peer) override;
     void HandlePayload(NodeReceiver& receiver, const uint8_t* bytes, int length);
 
     int PendingConnectionCount() const { return static_cast<int>(m_pendingConnections.size()); }

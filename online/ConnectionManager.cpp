@@ -10,6 +10,8 @@ namespace
 {
 // A flooding peer cannot hold the frame: the rest waits for the next one.
 constexpr int kMaxDatagramsPerUpdate = 4096;
+// Strangers cannot make every datagram cost a lookup.
+constexpr int kMaxUnknownSenderChecksPerUpdate = 4;
 } // namespace
 
 Connection* ConnectionManager::FindOrCreate(uint64_t peer, Receiver* receiver)
@@ -122,15 +124,38 @@ void ConnectionManager::ReadIncoming()
     uint8_t buffer[kDatagramBytes];
     int length = 0;
     uint64_t sender = 0;
+    int unknownChecks = 0;
     for (int i = 0; i < kMaxDatagramsPerUpdate && link.Read(buffer, sizeof buffer, length, sender); ++i)
     {
         if (sender == self || length > static_cast<int>(sizeof buffer))
             continue;
-        if (!GetPeerTable().Contains(sender))
-            continue;
-        if (Connection* connection = Find(sender))
+        Connection* connection = GetPeerTable().Contains(sender) ? Find(sender) : nullptr;
+        if (connection && connection->IsClosed() && m_listener && ReliableChannel::WantsConnection(buffer, length))
+        {
+            // The peer is back before its closed connection's turn to go at
+            // the next tick pass: that one goes now, so this one is heard.
+            m_listener->OnConnectionClosed(connection);
+            connection = nullptr;
+        }
+        if (!connection && AdmitUnknown(sender, buffer, length, unknownChecks))
+            connection = Find(sender);
+        if (connection)
             connection->Receive(buffer, length);
     }
+}
+
+bool ConnectionManager::AdmitUnknown(uint64_t sender, const uint8_t* bytes, int length, int& checks)
+{
+    // A lobby member's first datagram can come before this side's lobby
+    // re-read has seen the member; dropping it would cost the sender a resend
+    // cycle. The listener knows who may connect. Only a live peer's opening
+    // or query makes a connection: the reset a closing peer sends would
+    // otherwise open one whose own reset closes the peer's, back and forth.
+    if (!m_listener || checks >= kMaxUnknownSenderChecksPerUpdate ||
+        !ReliableChannel::WantsConnection(bytes, length))
+        return false;
+    ++checks;
+    return m_listener->AdmitUnknownSender(sender);
 }
 
 ConnectionManager& GetConnectionManager()

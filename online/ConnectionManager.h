@@ -22,6 +22,9 @@ public:
     virtual void OnConnectionClosed(Connection* connection) = 0;
     // Runs once Update's walk is over, when removals are safe again.
     virtual void AfterConnectionUpdate() = 0;
+    // A datagram came from a peer without a connection: true when a
+    // connection was made for it, so the datagram is taken.
+    virtual bool AdmitUnknownSender(uint64_t peer) = 0;
 };
 
 class ConnectionManager
@@ -47,6 +50,7 @@ public:
 private:
     void TickAll();
     void ReadIncoming();
+    bool AdmitUnknown(uint64_t sender, const uint8_t* bytes, int length, int& checks);
     void DestroyRemoved();
     static void Destroy(std::unique_ptr<Connection>& connection);
 

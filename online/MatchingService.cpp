@@ -11,6 +11,7 @@
 #include "online/SteamCallBackHandler.h"
 #include "online/storefront/SteamMatchmaking.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -244,11 +245,13 @@ void MatchingService::WriteLobbyKeys()
     ISteamMatchmaking* lobbies = SteamMatchmaking();
     char text[32];
     lobbies->SetLobbyData(m_currentLobby, "name", GetMyName());
-    lobbies->SetLobbyData(m_currentLobby, "netversion", kNetVersion);
     snprintf(text, sizeof text, "%d", m_gameType);
     lobbies->SetLobbyData(m_currentLobby, "gametype", text);
     snprintf(text, sizeof text, "%d", HashOfUser(SteamUser()->GetSteamID()));
     lobbies->SetLobbyData(m_currentLobby, "parentaddress", text);
+    // Searches match on the net version, so it goes last: a client that
+    // finds the lobby finds the host's address in it too.
+    lobbies->SetLobbyData(m_currentLobby, "netversion", kNetVersion);
 }
 
 void MatchingService::OnLobbyCreated(bool success, uint64_t lobby)
@@ -304,6 +307,14 @@ void MatchingService::OfferInvitation()
         NetCallScript(m_joinCallback);
     else if (!canJoin)
         m_inviteState = kInviteNone;
+}
+
+bool MatchingService::IsLobbyMember(uint64_t user) const
+{
+    if (!m_inLobby || user == 0 || user == SteamUser()->GetSteamID())
+        return false;
+    const std::vector<uint64_t> members = LobbyMembers(m_currentLobby);
+    return std::find(members.begin(), members.end(), user) != members.end();
 }
 
 void MatchingService::ConnectMembers()

@@ -94,6 +94,9 @@ public:
     void OnJoinRequested(uint64_t lobby);
 
     bool IsInLobby() const { return m_inLobby != 0; }
+    // Whether the user is among the members of the lobby this side is in, as
+    // the lobby reads now.
+    bool IsLobbyMember(uint64_t user) const;
     int CreateState() const { return m_createState; }
     int JoinState() const { return m_joinState; }
     int GetInviteState() const { return m_inviteState; }

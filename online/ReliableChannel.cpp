@@ -330,6 +330,27 @@ void ReliableChannel::Receive(const uint8_t* bytes, int length)
         DrainInOrder();
 }
 
+bool ReliableChannel::WantsConnection(const uint8_t* bytes, int length)
+{
+    if (!bytes || length < 4)
+        return false;
+    DataPacker stream;
+    stream.Attach(const_cast<uint8_t*>(bytes), length);
+    const int32_t count = stream.ReadInt();
+    for (int32_t i = 0; i < count; ++i)
+    {
+        const int32_t packetBytes = stream.ReadInt();
+        if (stream.IsOverrun() || packetBytes < kPacketHeaderBytes || packetBytes > stream.BytesLeft())
+            return false;
+        const uint8_t* packet = bytes + stream.ByteSize();
+        const bool reliable = (packet[0] & kFlagReliable) != 0;
+        if ((reliable && ReadLittle32(packet + 8) == 1) || (!reliable && ((packet[0] >> 1) & 31) == kControlQuery))
+            return true;
+        stream.SetBitPos((stream.ByteSize() + packetBytes) * 8);
+    }
+    return false;
+}
+
 void ReliableChannel::HandlePacket(const uint8_t* packet, int length)
 {
     const int flags = packet[0];
@@ -423,7 +444,11 @@ void ReliableChannel::HandleControl(int type, const uint8_t* payload, int length
         QueueControl(kControlPong, nullptr, 0);
         break;
     case kControlReset:
-        Reset();
+        // Closed without a reset in answer: the peer is closed already, and
+        // an answer would reach its next connection to this side and close
+        // that one too.
+        if (IsLive())
+            m_state = kConnectionClosed;
         break;
     default: // restart seen, pong and unknown types need nothing
         break;

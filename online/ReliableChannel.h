@@ -59,6 +59,11 @@ public:
     // Sends what the control queue still holds, so a closing connection's
     // reset leaves before the channel goes.
     void FlushControls();
+    // Whether a datagram carries the first reliable packet of a peer's run,
+    // or a query for a packet still unacknowledged: what a live peer sends
+    // to a side that has no connection to it, unlike the resets and
+    // acknowledgements a closing connection leaves behind.
+    static bool WantsConnection(const uint8_t* bytes, int length);
 
     int State() const { return m_state; }
     bool IsLive() const { return m_state == kConnectionLive || m_state == kConnectionConnected; }

@@ -654,8 +654,8 @@ function StepBars(dt)
 // else.
 local kSaveName = "demo.sav"
 local kStepDelta = 0.2
-local kListEvery = 1.0
-local kJoinWait = 10.0
+local kListEvery = 0.25
+local kJoinWait = 3.0
 local kKeptSteps = 50
 local kKeptPairs = 400
 local kChecksumModulus = 1000003
@@ -777,7 +777,8 @@ function ListOwnGame()
 }
 
 // The child asks for the list again until it holds a game, then joins the
-// first; a join that brings no grant is given up after a while.
+// first; a join that fails or is refused is tried again at the next look,
+// and one that brings no grant is given up after a while.
 function JoinListedGame()
 {
     if (net.left || MatchingService_HasJoinedGame() || net.joining && demo.time < net.joinGiveUp)
@@ -820,6 +821,11 @@ function NetworkNewNodeJoined(id)
 }
 
 function SorryYouCanNotJoin()
+{
+    net.joining = false
+}
+
+function FailedJoiningGame()
 {
     net.joining = false
 }

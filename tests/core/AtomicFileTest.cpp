@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -96,4 +97,48 @@ TEST(AtomicFileTest, TheLockIsExclusiveAndGoesWithItsHolder)
     EXPECT_TRUE(again.IsHeld());
     FileLock unusable(dir.PathOf("missing/board").c_str());
     EXPECT_FALSE(unusable.IsHeld());
+}
+
+namespace
+{
+// The id of a process that has ended.
+int DeadProcess()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return static_cast<int>(child);
+}
+} // namespace
+
+// A writer killed between its write and its rename leaves its temporary; the
+// next save of the same file removes it, and only such leftovers.
+TEST(AtomicFileTest, ASaveRemovesTheTemporariesOfDeadWritersOfThatFile)
+{
+    TempDir dir;
+    const std::string dead = std::to_string(DeadProcess());
+    const std::string self = std::to_string(getpid());
+    const std::string parent = std::to_string(getppid());
+    struct Leftover
+    {
+        std::string name;
+        bool removed;
+    } leftovers[] = {
+        {"save.dat." + dead + "-3.tmp", true},
+        {"save.dat." + dead + "-0.tmp", true},
+        {"save.dat." + self + "-999.tmp", false},   // this process's own
+        {"save.dat." + parent + "-1.tmp", false},   // a live writer's
+        {"other.dat." + dead + "-1.tmp", false},    // another file's
+        {"save.dat2." + dead + "-1.tmp", false},    // another file's
+        {"save.dat." + dead + "-.tmp", false},      // not our naming
+        {"save.dat." + dead + "-3.tmp.old", false}, // not our naming
+        {"save.dat.tmp", false},
+    };
+    for (const Leftover& leftover : leftovers)
+        ASSERT_TRUE(dir.WriteFile(leftover.name, "partial"));
+    ASSERT_TRUE(WriteFileAtomically(dir.PathOf("save.dat").c_str(), "whole", 5));
+    for (const Leftover& leftover : leftovers)
+        EXPECT_EQ(dir.Exists(leftover.name), !leftover.removed) << leftover.name;
+    EXPECT_EQ(dir.ReadFile("save.dat"), "whole");
 }

@@ -154,6 +154,123 @@ TEST_F(ConnectionManagerTest, AClosedConnectionIsRemovedByTheNextTickPass)
     EXPECT_EQ(manager.Count(), 0);
 }
 
+namespace
+{
+// Makes a connection for the peers it is told are members, as the node
+// layer does for its lobby's members.
+class MemberListener : public ConnectionListener
+{
+public:
+    explicit MemberListener(RecordingReceiver& receiver) : m_receiver(receiver) {}
+    void OnConnectionClosed(Connection* connection) override
+    {
+        ++closed;
+        GetConnectionManager().Remove(connection->ConnectionId());
+    }
+    void AfterConnectionUpdate() override {}
+    bool AdmitUnknownSender(uint64_t peer) override
+    {
+        asked.push_back(peer);
+        return peer == kPeer && GetConnectionManager().FindOrCreate(peer, &m_receiver) != nullptr;
+    }
+    std::vector<uint64_t> asked;
+    int closed = 0;
+
+private:
+    RecordingReceiver& m_receiver;
+};
+
+struct UnknownSenderCase
+{
+    const char* name;
+    uint64_t sender;
+    std::vector<WirePacket> datagram;
+    bool asked;     // whether the listener is consulted
+    bool connected; // whether a connection is made
+    bool delivered; // whether the payload 7 reaches the receiver
+};
+
+class UnknownSenderTest : public ConnectionManagerTest, public ::testing::WithParamInterface<UnknownSenderCase>
+{
+};
+} // namespace
+
+TEST_P(UnknownSenderTest, OnlyAMembersOpeningMakesAConnection)
+{
+    MemberListener listener(receiver);
+    manager.SetListener(&listener);
+    const UnknownSenderCase& c = GetParam();
+    Arrive(c.sender, c.datagram);
+    manager.Update();
+    manager.SetListener(nullptr);
+    EXPECT_EQ(listener.asked, c.asked ? std::vector<uint64_t>{c.sender} : std::vector<uint64_t>{});
+    EXPECT_EQ(manager.Find(c.sender) != nullptr, c.connected);
+    EXPECT_EQ(receiver.payloads, c.delivered ? std::vector<std::vector<uint8_t>>{{7}}
+                                             : std::vector<std::vector<uint8_t>>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Senders, UnknownSenderTest,
+    ::testing::Values(
+        UnknownSenderCase{"MemberOpening", kPeer, {Reliable(5, 1, {7})}, true, true, true},
+        UnknownSenderCase{"MemberOpeningAfterAControl", kPeer, {Control(5, kControlPing, 1), Reliable(5, 1, {7})},
+                          true, true, true},
+        // What a closing connection leaves behind must not open a new one:
+        // its reset would close the peer's fresh connection in turn.
+        UnknownSenderCase{"MemberReset", kPeer, {Control(5, kControlReset, 1)}, false, false, false},
+        UnknownSenderCase{"MemberAcknowledgement", kPeer, {Control(5, kControlAckUpTo, 2, Number(1))}, false,
+                          false, false},
+        UnknownSenderCase{"MemberMidRun", kPeer, {Reliable(5, 2, {7})}, false, false, false},
+        // A member whose opening went to a connection closed here asks for
+        // it again; the new connection's answer brings it back.
+        UnknownSenderCase{"MemberQuery", kPeer, {Control(5, kControlQuery, 1, Number(1))}, true, true,
+                          false},
+        UnknownSenderCase{"StrangerOpening", kPeer + 9, {Reliable(5, 1, {7})}, true, false, false}),
+    [](const ::testing::TestParamInfo<UnknownSenderCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConnectionManagerTest, AMemberBackBeforeItsClosedConnectionWentIsHeard)
+{
+    MemberListener listener(receiver);
+    manager.SetListener(&listener);
+    RecordingReceiver old;
+    Connection* closed = manager.FindOrCreate(kPeer, &old);
+    closed->Reset();
+    Arrive(kPeer, {Control(5, kControlReset, 1)}); // the old run's last word
+    Arrive(kPeer, {Reliable(6, 1, {7})});          // the new run's first
+    manager.Update();
+    manager.SetListener(nullptr);
+    EXPECT_EQ(listener.closed, 1);
+    ASSERT_NE(manager.Find(kPeer), nullptr);
+    EXPECT_NE(manager.Find(kPeer), closed);
+    EXPECT_EQ(receiver.payloads, std::vector<std::vector<uint8_t>>{{7}});
+    EXPECT_TRUE(old.payloads.empty());
+}
+
+TEST_F(ConnectionManagerTest, AResetIsNotAnsweredWithOne)
+{
+    // The answer would reach the peer's next connection and close it.
+    Connection* connection = manager.FindOrCreate(kPeer, &receiver);
+    Arrive(kPeer, {Reliable(5, 1, {7})});
+    Arrive(kPeer, {Control(5, kControlReset, 2)});
+    manager.Update();
+    EXPECT_TRUE(connection->IsClosed());
+    manager.Remove(connection->ConnectionId());
+    for (const WirePacket& packet : SentTo(kPeer))
+        EXPECT_FALSE(!packet.IsReliable() && packet.ControlType() == kControlReset);
+}
+
+TEST_F(ConnectionManagerTest, AFloodOfStrangersCostsAFewLookupsAFrame)
+{
+    MemberListener listener(receiver);
+    manager.SetListener(&listener);
+    for (uint64_t stranger = 1000; stranger < 1100; ++stranger)
+        Arrive(stranger, {Reliable(5, 1, {1})});
+    manager.Update();
+    manager.SetListener(nullptr);
+    EXPECT_LT(listener.asked.size(), 10u);
+    EXPECT_EQ(manager.Count(), 0);
+}
+
 TEST(PeerTable, KeepsEachIdOnceAndSwapsOnRemoval)
 {
     PeerTable table;

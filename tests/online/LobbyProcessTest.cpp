@@ -143,19 +143,46 @@ void RegisterMark(HSQUIRRELVM vm)
     ScriptBindGlobalFunction(vm, "Mark", ScriptMark);
 }
 
-// A host as the script's game-creation native makes it.
+// A game made as the script's game-creation native makes it.
+bool MakeAGame()
+{
+    GetConnectionMaker().SetMaxNodes(4);
+    GetConnectionMaker().SetAsParent(true);
+    GetMatchingService().MakeMyGame();
+    return PumpUntilCreated();
+}
+
 bool HostAGame(int gameType)
 {
     if (!ScriptInit(false, RegisterMark))
         return false;
     ScriptRunString(ScriptGetVM(), kHostScript, static_cast<SQInteger>(strlen(kHostScript)), "host");
     NetworkCommunicator::Init();
-    GetConnectionMaker().SetMaxNodes(4);
-    GetConnectionMaker().SetAsParent(true);
-    GetMatchingService().MakeMyGame();
-    if (!PumpUntilCreated())
+    if (!MakeAGame())
         return false;
     GetMatchingService().SetGameType(gameType);
+    return true;
+}
+
+constexpr int kQuickJoinRounds = 25;
+
+// Makes a game, waits for one node to join it and then leave its lobby, and
+// starts over with a new game, for every round.
+bool HostGameAfterGame()
+{
+    if (!HostAGame(0))
+        return false;
+    for (int round = 0; round < kQuickJoinRounds; ++round)
+    {
+        const uint64_t lobby = GetMatchingService().CurrentLobby();
+        if (!FramesUntil([] { return GetConnectionMaker().GetGameNodeCount() == 2; }) ||
+            !FramesUntil([lobby] { return SteamMatchmaking()->GetNumLobbyMembers(lobby) == 1; }))
+            return false;
+        GetMatchingService().LeaveGame();
+        GetConnectionMaker().QuitGame();
+        if (round + 1 < kQuickJoinRounds && !MakeAGame())
+            return false;
+    }
     return true;
 }
 
@@ -274,6 +301,49 @@ TEST_F(LobbyProcessTest, AGuestFindsTheHostJoinsLeavesAndLosesTheKilledHost)
     // A lobby whose members have all gone is no longer listed, and its file goes.
     EXPECT_EQ(Search(-1), 0);
     EXPECT_FALSE(dir.Exists("lobbies/" + std::to_string(lobby)));
+}
+
+// Lists until a lobby newer than `newerThan` shows, without pausing, and
+// answers its index (-1 when none came).
+int ListUntilANewerLobby(uint64_t newerThan)
+{
+    MatchingService& service = GetMatchingService();
+    int found = -1;
+    FramesUntil([&service, &found, newerThan] {
+        if (service.JoinState() == kJoinListing)
+            return false;
+        const int last = service.GetAvailableGameCount() - 1;
+        if (last >= 0 && service.FoundLobby(last) > newerThan)
+        {
+            found = last;
+            return true;
+        }
+        service.AskForGames(-1);
+        return false;
+    });
+    return found;
+}
+
+TEST_F(LobbyProcessTest, AJoinTheMomentAGameIsListedIsGranted)
+{
+    Child host("host", HostGameAfterGame);
+    StartGuest();
+    uint64_t previous = 0;
+    for (int round = 0; round < kQuickJoinRounds; ++round)
+    {
+        const int index = ListUntilANewerLobby(previous);
+        ASSERT_GE(index, 0) << "round " << round;
+        previous = GetMatchingService().FoundLobby(index);
+        GetMatchingService().JoinNthGame(index);
+        ASSERT_TRUE(FramesUntil([] {
+            return GetMatchingService().HasJoinedGame() || GetMatchingService().JoinState() == kJoinIdle;
+        })) << "round " << round << ": join state " << GetMatchingService().JoinState();
+        ASSERT_TRUE(GetMatchingService().HasJoinedGame()) << "round " << round << ": the join failed";
+        EXPECT_EQ(GetConnectionMaker().GetMyNetID(), 1);
+        GetMatchingService().LeaveGame();
+        GetConnectionMaker().QuitGame();
+    }
+    EXPECT_TRUE(host.WaitReady());
 }
 
 TEST_F(LobbyProcessTest, ListingKeepsOpenMatchingLobbiesAndAtMostTen)
