@@ -46,6 +46,13 @@ const TreeDamage kDamages[] = {
          fs::create_directory(demo / "data" / "sound" / "demo.txt");
      },
      "demo.txt"},
+    {"NamesNotUtf8",
+     [](const fs::path& demo) {
+         WriteText(demo / "data" / "effects" / "\xff\xfe smoke.csv", ReadWhole(demo / "data" / "effects" / "lamp.csv"));
+         WriteText(demo / "data" / "strings" / "english" / "\xc3\x28.csv", "Start\tStart\n");
+         WriteText(demo / "data" / "\x80.nut", "local a = 1;\n");
+     },
+     ""},
 };
 
 class DamagedTreeEndToEndTest : public EndToEndTest, public ::testing::WithParamInterface<TreeDamage>

@@ -184,7 +184,9 @@ std::string StorefrontInput(const std::vector<std::pair<uint64_t, std::string>>&
 
 void StorefrontSeeds()
 {
-    const std::string stats = "int\tkills\t12\nfloat\ttime\t3.5\nachievement\ta\nint\tkills\tnot a number\n";
+    const std::string stats = "int\tkills\t12\nfloat\ttime\t3.5\nachievement\ta\nint\tkills\tnot a number\n"
+                              "type\t2\njoinable\t1\nlimit\t4\nowner\t1\nmember\t1\thost\nmember\t2\tguest\n"
+                              "key\tnetversion\t005\n";
     Seed("storefront", "accepted-and-waiting", StorefrontInput({{1, "hello"}, {777, "wait"}, {2, ""}}, stats));
     std::vector<std::pair<uint64_t, std::string>> many;
     for (uint64_t sender = 1000; sender < 1100; ++sender)

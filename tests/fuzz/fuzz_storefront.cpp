@@ -1,11 +1,12 @@
 // The local storefront's readers of outside data: datagrams as they come off the peer socket (anyone
-// on loopback can send them), and the signed-in user's statistics file with the shared schema.
-// The input: a 16-bit length, that many bytes of datagrams (each a 16-bit length and its bytes), then
-// the statistics file, whose first line also stands as the schema.
+// on loopback can send them), the signed-in user's statistics file with the shared schema, and a
+// lobby file. The input: a 16-bit length, that many bytes of datagrams (each a 16-bit length and its
+// bytes), then the text that stands as statistics file, lobby file and (its first line) schema.
 #include "FuzzTarget.h"
 
 #include "online/PlatformServices.h"
 #include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/SteamMatchmaking.h"
 #include "online/storefront/SteamUserStats.h"
 #include "online/storefront/Storefront.h"
 #include "online/storefront/StorefrontLink.h"
@@ -90,6 +91,20 @@ void ReadStats(const std::string& text)
     }
     PlatformRunCallbacks();
 }
+
+void ReadLobby(const std::string& text)
+{
+    constexpr CSteamID kLobby = 42;
+    if (!FuzzWriteFile(StorefrontFolder(), "lobbies/42", text.data(), text.size()))
+        return;
+    ISteamMatchmaking* lobbies = SteamMatchmaking();
+    lobbies->GetLobbyOwner(kLobby);
+    lobbies->GetLobbyData(kLobby, "netversion");
+    lobbies->GetLobbyMemberLimit(kLobby);
+    const int members = lobbies->GetNumLobbyMembers(kLobby);
+    for (int index = -1; index <= members; ++index)
+        lobbies->GetLobbyMemberByIndex(kLobby, index);
+}
 } // namespace
 
 FUZZ_TARGET(storefront)(const uint8_t* data, size_t size)
@@ -102,6 +117,8 @@ FUZZ_TARGET(storefront)(const uint8_t* data, size_t size)
         return 0;
     const size_t wire = std::min(Length16(input, 0), size - 2);
     TakeDatagrams(input.substr(2, wire));
-    ReadStats(input.substr(2 + wire));
+    const std::string text = input.substr(2 + wire);
+    ReadStats(text);
+    ReadLobby(text);
     return 0;
 }
