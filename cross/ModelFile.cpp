@@ -171,6 +171,9 @@ private:
             return Fail("it ends inside the vertex layout");
         if (mesh.stride < packedSize)
             return Fail("its vertex stride is smaller than its attributes");
+        // Vertices of no bytes would pass any size check, however many the count claims.
+        if (mesh.stride == 0 && mesh.vertexCount > 0)
+            return Fail("its vertices have no bytes");
         if (!m_in.Holds(mesh.vertexCount, mesh.stride))
             return Fail("its vertices pass the end");
         mesh.vertices.resize(size_t(mesh.vertexCount) * mesh.stride);

@@ -284,6 +284,14 @@ const ScreenElementVariant& ScreenElementChooseVariant(const ScreenProperties& s
     return *best;
 }
 
+int ScreenCoordinate(float value)
+{
+    constexpr float kLimit = 16777216.0f;
+    if (!(value > -kLimit))
+        return value == value ? -int(kLimit) : 0;
+    return value < kLimit ? int(value) : int(kLimit);
+}
+
 ScreenElementRect ScreenElementVariantRect(const ScreenProperties& s, const ScreenElementVariant& variant,
                                            int textureIndex)
 {
@@ -291,18 +299,18 @@ ScreenElementRect ScreenElementVariantRect(const ScreenProperties& s, const Scre
     rect.found = true;
     if (std::fabs(s.aspect - variant.aspect) == 0.0f && std::fabs(s.height - variant.layoutHeight) == 0.0f)
     {
-        rect.x = int(variant.x + s.x);
-        rect.y = int(variant.y + s.y);
-        rect.height = int(variant.height);
-        rect.width = int(variant.width);
+        rect.x = ScreenCoordinate(variant.x + s.x);
+        rect.y = ScreenCoordinate(variant.y + s.y);
+        rect.height = ScreenCoordinate(variant.height);
+        rect.width = ScreenCoordinate(variant.width);
     }
     else
     {
         const float layoutWidth = variant.aspect * variant.layoutHeight;
-        rect.x = int(variant.x / layoutWidth * s.width + s.x);
-        rect.y = int(variant.y / variant.layoutHeight * s.height + s.y);
-        rect.width = int(variant.width / layoutWidth * s.width);
-        rect.height = int(variant.height / variant.layoutHeight * s.height);
+        rect.x = ScreenCoordinate(variant.x / layoutWidth * s.width + s.x);
+        rect.y = ScreenCoordinate(variant.y / variant.layoutHeight * s.height + s.y);
+        rect.width = ScreenCoordinate(variant.width / layoutWidth * s.width);
+        rect.height = ScreenCoordinate(variant.height / variant.layoutHeight * s.height);
     }
     if (textureIndex >= 0 && textureIndex < variant.textureCount)
         rect.texture = variant.textures[textureIndex];

@@ -95,6 +95,10 @@ void GetScreenSizeFloats(const ScreenElementData& set, float& width, float& heig
 ScreenElementRect ScreenElementDataGetRect(const ScreenElementData& set, uint32_t nameHash, int player,
                                            int textureIndex);
 
+// A position or size in pixels from a file's numbers: cut toward zero, NaN as 0, and held within
+// 2^24 pixels either way, so a few of them added stay inside the int range.
+int ScreenCoordinate(float value);
+
 // The variant nearest the screen (aspect first, then layout height; the
 // earlier on a tie) of a non-empty list, and its rectangle on the screen.
 const ScreenElementVariant& ScreenElementChooseVariant(const ScreenProperties& screen,

@@ -105,10 +105,10 @@ private:
             if (!UsableLayout(layoutWidth, variant.layoutHeight))
                 continue;
             variant.aspect = layoutWidth / variant.layoutHeight;
-            variant.width = float(int(rect[0]));
-            variant.height = float(int(rect[1]));
-            variant.x = float(int(rect[2]));
-            variant.y = float(int(rect[3]));
+            variant.width = float(ScreenCoordinate(rect[0]));
+            variant.height = float(ScreenCoordinate(rect[1]));
+            variant.x = float(ScreenCoordinate(rect[2]));
+            variant.y = float(ScreenCoordinate(rect[3]));
             variant.player = m_manager.m_screen.player;
             Keep(element, texturePaths, variant, path);
         }
@@ -184,10 +184,10 @@ private:
         const ScreenProperties& screen = m_manager.m_screen;
         prototype.layoutHeight = layoutHeight;
         prototype.layoutAspect = layoutWidth / layoutHeight;
-        prototype.width = int(rect[0] * (screen.width / layoutWidth));
-        prototype.height = int(rect[1] * (screen.height / layoutHeight));
-        prototype.x = int(rect[2] * (screen.width / layoutWidth));
-        prototype.y = int(rect[3] * (screen.height / layoutHeight));
+        prototype.width = ScreenCoordinate(rect[0] * (screen.width / layoutWidth));
+        prototype.height = ScreenCoordinate(rect[1] * (screen.height / layoutHeight));
+        prototype.x = ScreenCoordinate(rect[2] * (screen.width / layoutWidth));
+        prototype.y = ScreenCoordinate(rect[3] * (screen.height / layoutHeight));
     }
 
     ScreenElementManager& m_manager;

@@ -460,7 +460,8 @@ void ScriptDebugger::ParseMsg(const char* line)
         return;
     }
     const char* arguments = strlen(line) > 3 ? line + 3 : "";
-    const int command = (line[0] << 8) | line[1];
+    // Bytes past ASCII are plain numbers here: a signed char would shift a negative value.
+    const int command = (static_cast<unsigned char>(line[0]) << 8) | static_cast<unsigned char>(line[1]);
     switch (command)
     {
     case ('a' << 8) | 'b':

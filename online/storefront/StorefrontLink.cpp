@@ -22,6 +22,9 @@ namespace
 constexpr uint64_t kLivenessCheckMicroseconds = 250000;
 constexpr size_t kMaxQueuedDatagrams = 2048;
 constexpr size_t kMaxHeldDatagrams = 256;
+// Anyone on loopback can write any sender id: unknown senders waiting for the
+// game to accept them are capped, so made-up ids cannot grow the table.
+constexpr size_t kMaxWaitingPeers = 32;
 constexpr uint8_t kWireMagic[4] = {'P', 'D', 'P', '1'};
 
 struct Datagram
@@ -51,6 +54,7 @@ struct Link
     std::deque<Datagram> incoming;
     std::deque<Datagram> held;
     uint64_t lastLivenessCheck = 0;
+    bool waitingFullReported = false;
 };
 
 Link g_link;
@@ -116,8 +120,33 @@ bool SendTo(uint16_t port, const uint8_t* bytes, size_t size)
            static_cast<ssize_t>(size);
 }
 
+size_t WaitingPeerCount()
+{
+    size_t waiting = 0;
+    for (const Peer& peer : g_link.peers)
+        waiting += peer.accepted ? 0 : 1;
+    return waiting;
+}
+
+// False, with one report until there is room again, when a new sender finds the waiting peers full.
+bool HasRoomFor(CSteamID sender)
+{
+    if (FindPeer(sender) || WaitingPeerCount() < kMaxWaitingPeers)
+    {
+        g_link.waitingFullReported = false;
+        return true;
+    }
+    if (!g_link.waitingFullReported)
+        LogError("Pendrel Platform dropped datagrams from new peers: %zu peers wait to be accepted.\n",
+                 kMaxWaitingPeers);
+    g_link.waitingFullReported = true;
+    return false;
+}
+
 void Admit(Datagram&& datagram)
 {
+    if (!HasRoomFor(datagram.sender))
+        return;
     Peer& peer = FindOrAddPeer(datagram.sender);
     if (peer.accepted)
     {
@@ -145,12 +174,7 @@ void ReadSocket()
         const ssize_t got = recv(g_link.socket, buffer, sizeof buffer, 0);
         if (got < 0)
             return;
-        if (got < kStorefrontWireHeaderBytes || memcmp(buffer, kWireMagic, 4) != 0)
-            continue;
-        Datagram datagram;
-        memcpy(&datagram.sender, buffer + 4, 8);
-        datagram.bytes.assign(buffer + kStorefrontWireHeaderBytes, buffer + got);
-        Admit(std::move(datagram));
+        StorefrontLinkTakeWire(buffer, static_cast<size_t>(got));
     }
 }
 
@@ -227,6 +251,17 @@ void StorefrontLinkPump()
 {
     ReadSocket();
     CheckLiveness();
+}
+
+void StorefrontLinkTakeWire(const uint8_t* bytes, size_t size)
+{
+    const size_t header = kStorefrontWireHeaderBytes;
+    if (size < header || size > header + ISteamNetworking::kMaxPacketBytes || memcmp(bytes, kWireMagic, 4) != 0)
+        return;
+    Datagram datagram;
+    memcpy(&datagram.sender, bytes + 4, 8);
+    datagram.bytes.assign(bytes + header, bytes + size);
+    Admit(std::move(datagram));
 }
 
 bool ISteamNetworking::SendP2PPacket(CSteamID remote, const void* data, uint32_t size, EP2PSend, int)

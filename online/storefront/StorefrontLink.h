@@ -6,8 +6,15 @@
 // sends everything through a relay on that port. The pump reads the socket
 // and checks the liveness of the peers in session.
 
+#include <cstddef>
+#include <cstdint>
+
 bool StorefrontLinkOpen();
 void StorefrontLinkClose();
 void StorefrontLinkPump();
+
+// One datagram as read from the socket: checked, then queued for the game or
+// held until the game accepts its sender.
+void StorefrontLinkTakeWire(const uint8_t* bytes, size_t size);
 
 constexpr int kStorefrontWireHeaderBytes = 14;

@@ -162,6 +162,13 @@ TEST(ModelFile, DamagedFilesAreRefusedWithOneReport)
         {"primitive kind 3", [](ChModelMesh& m) { m.materials[0].ranges[0].kind = 3; }},
         {"socket joint 128", [](ChModelMesh& m) { m.sockets[0].joint = 128; }},
         {"vertices past the end", [](ChModelMesh& m) { m.vertexCount = 0x40000000; }},
+        {"four billion vertices of no bytes",
+         [](ChModelMesh& m) {
+             m.attributes.clear();
+             m.stride = 0;
+             m.vertices.clear();
+             m.vertexCount = 0xFFFFFFF0u;
+         }},
     };
     for (const auto& fault : faults)
     {

@@ -161,6 +161,33 @@ TEST_F(ScreenElementDataTest, BadLayoutsAndBlocksAreRefused)
     EXPECT_FALSE(SetScreenProperties(set, 640, -1, 0, 0));
 }
 
+TEST_F(ScreenElementDataTest, NumbersPastAnyScreenGiveRectanglesHeldWithinTwoToThe24)
+{
+    struct Case
+    {
+        const char *layoutWidth, *width, *x;
+        int expectX, expectWidth;
+    };
+    constexpr int kLimit = 1 << 24;
+    const Case cases[] = {
+        {"1280", "1e30", "-1e30", -kLimit, kLimit}, // the layout itself: taken as they are
+        {"1280", "3e9", "-3e9", -kLimit, kLimit},   // just past the int range
+        {"1e-30", "200", "40", kLimit, kLimit},     // a sliver of a layout scales them past any screen
+        {"1280", "200.9", "-40.9", -40, 200},       // fractions are cut toward zero
+    };
+    for (const Case& c : cases)
+    {
+        ScreenElementDataClear(set);
+        const std::string variant = std::string("SCREEN_WIDTH\t") + c.layoutWidth + "\tSCREEN_HEIGHT\t720\nWIDTH\t" +
+                                    c.width + "\tHEIGHT\t100\tX\t" + c.x + "\tY\t20\n";
+        ASSERT_TRUE(Read(Element("box", variant))) << c.width;
+        ASSERT_TRUE(SetScreenProperties(set, 1280, 720, 0, 0));
+        const ScreenElementRect rect = Rect("box");
+        EXPECT_EQ(rect.x, c.expectX) << c.layoutWidth << " " << c.x;
+        EXPECT_EQ(rect.width, c.expectWidth) << c.layoutWidth << " " << c.width;
+    }
+}
+
 TEST_F(ScreenElementDataTest, EveryPrefixKeepsTheWholeElementsReadBeforeIt)
 {
     const std::string text = Element("first", Variant(640, 480, 1, 1, 0, 0, "TEXTURE\ta.tga\n")) +

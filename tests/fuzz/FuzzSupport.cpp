@@ -66,6 +66,9 @@ bool FuzzWriteFile(const std::string& folder, const std::string& relative, const
 
 FuzzSplit FuzzSplitAtZero(const uint8_t* data, size_t size)
 {
+    // The replay driver hands an empty input over as a null pointer.
+    if (size == 0)
+        return FuzzSplit();
     const char* text = reinterpret_cast<const char*>(data);
     const void* zero = memchr(data, 0, size);
     const size_t first = zero ? size_t(static_cast<const uint8_t*>(zero) - data) : size;

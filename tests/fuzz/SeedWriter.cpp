@@ -32,6 +32,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -162,6 +163,53 @@ void TextSeeds()
     screen.items = {button};
     Seed("screens", "menu.scn", UIScreenFileText("shared.txt", {screen}));
     Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
+}
+
+// The storefront target's input: a 16-bit length, the datagrams (each a 16-bit length and its
+// bytes), then the statistics file.
+std::string StorefrontInput(const std::vector<std::pair<uint64_t, std::string>>& datagrams, const std::string& stats)
+{
+    std::string wire;
+    for (const auto& [sender, payload] : datagrams)
+    {
+        std::string datagram = "PDP1" + std::string(reinterpret_cast<const char*>(&sender), 8) + "\x39\x30" + payload;
+        wire += static_cast<char>(datagram.size() & 0xFF);
+        wire += static_cast<char>(datagram.size() >> 8);
+        wire += datagram;
+    }
+    std::string input(1, static_cast<char>(wire.size() & 0xFF));
+    input += static_cast<char>(wire.size() >> 8);
+    return input + wire + stats;
+}
+
+void StorefrontSeeds()
+{
+    const std::string stats = "int\tkills\t12\nfloat\ttime\t3.5\nachievement\ta\nint\tkills\tnot a number\n"
+                              "type\t2\njoinable\t1\nlimit\t4\nowner\t1\nmember\t1\thost\nmember\t2\tguest\n"
+                              "key\tnetversion\t005\n";
+    Seed("storefront", "accepted-and-waiting", StorefrontInput({{1, "hello"}, {777, "wait"}, {2, ""}}, stats));
+    std::vector<std::pair<uint64_t, std::string>> many;
+    for (uint64_t sender = 1000; sender < 1100; ++sender)
+        many.push_back({sender, "x"});
+    Seed("storefront", "many-made-up-senders", StorefrontInput(many, ""));
+}
+
+// Console key events are three bytes: a key of the target's table (0 'a', 1 space, 2 return,
+// 3 backspace, 4 delete, 5 left, 6 right, 9 up, 10 down, 11 page up), its character, press (1) or release.
+void ConsoleSeeds()
+{
+    std::string keys;
+    const auto press = [&keys](char key, char character) { keys += {key, character, 1, key, 0, 0}; };
+    for (char c : std::string("print(1)"))
+        press(0, c);
+    press(5, 0);
+    press(3, 0);
+    press(4, 0);
+    press(2, 0);
+    press(9, 0);
+    press(10, 0);
+    press(11, 0);
+    Seed("console", "typed-and-edited", keys + '\0' + "printed line\n" + std::string(300, 'x'));
 }
 
 void AudioSeeds()
@@ -449,6 +497,8 @@ int main(int argc, char** argv)
     ModelSeeds();
     TerrainSeeds();
     AudioSeeds();
+    StorefrontSeeds();
+    ConsoleSeeds();
     LocatorSeeds();
     EffectSeeds();
     SquirrelSeeds(argv[2]);

@@ -1,6 +1,8 @@
-// The command line: set, walked option by option, appended to and walked again.
+// The command line: set, walked option by option, appended to and walked again, then read as the
+// application's start-up options.
 #include "FuzzTarget.h"
 
+#include "game/AppOptions.h"
 #include "platform/CommandLine.h"
 
 namespace
@@ -24,5 +26,7 @@ FUZZ_TARGET(cmdline)(const uint8_t* data, size_t size)
     CommandLineAppend(input.rest.c_str());
     Walk();
     CommandLineGet();
+    AppOptions options;
+    AppReadOptions(options);
     return 0;
 }

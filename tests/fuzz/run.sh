@@ -28,6 +28,9 @@ seeds="$build/seeds"
 rm -rf "$seeds"
 "$build/tests/fuzz/fuzz_seeds" "$seeds" tests/squirrel/conformance >/dev/null
 
+# The fuzz build lets undefined behaviour go on after its report; stopped there, it is a finding.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+
 status=0
 for target in "${targets[@]}"; do
     work="$build/work/$target"

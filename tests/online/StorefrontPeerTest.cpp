@@ -3,6 +3,7 @@
 #include "online/storefront/SteamCallback.h"
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/StorefrontLink.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 #include <arpa/inet.h>
@@ -161,6 +162,40 @@ TEST_F(StorefrontPeer, ANewSendersDatagramsWaitUntilTheSessionIsAccepted)
     EXPECT_EQ(sender, 777u);
     ASSERT_TRUE(SteamNetworking()->ReadP2PPacket(text, sizeof text, &got, &sender));
     EXPECT_EQ(std::string(text, got), "second");
+}
+
+TEST_F(StorefrontPeer, MadeUpSendersBeyondTheWaitingRoomAreDroppedWhileKnownOnesGetThrough)
+{
+    ASSERT_TRUE(PlatformInit());
+    SessionWatcher watcher;
+    ASSERT_TRUE(SteamNetworking()->AcceptP2PSessionWithUser(5));
+    uint32_t size = 0;
+    {
+        LogCapture log;
+        for (CSteamID sender = 1000; sender < 1200; ++sender)
+            SendRaw(sender, "x");
+        SendRaw(5, "known");
+        ASSERT_TRUE(Available(size));
+        EXPECT_EQ(log.Lines().size(), 1u) << log.Text();
+    }
+    PlatformRunCallbacks();
+    // Each admitted sender asks once; the rest never reach the table.
+    ASSERT_EQ(watcher.requests.size(), 32u);
+    EXPECT_EQ(watcher.requests.front(), 1000u);
+    EXPECT_EQ(watcher.requests.back(), 1031u);
+    char text[16] = {};
+    uint32_t got = 0;
+    CSteamID sender = 0;
+    ASSERT_TRUE(SteamNetworking()->ReadP2PPacket(text, sizeof text, &got, &sender));
+    EXPECT_EQ(std::string(text, got), "known");
+    EXPECT_EQ(sender, 5u);
+    // Once the waiting senders are accepted (the session handler does it in the pump), new ones get in.
+    for (CSteamID waiting = 1000; waiting < 1032; ++waiting)
+        SteamNetworking()->AcceptP2PSessionWithUser(waiting);
+    SendRaw(1500, "late");
+    Available(size);
+    PlatformRunCallbacks();
+    EXPECT_EQ(watcher.requests.back(), 1500u);
 }
 
 TEST_F(StorefrontPeer, TheSessionHandlerAcceptsAtOnceAndQueuesFailures)

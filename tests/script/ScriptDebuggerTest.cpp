@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstring>
 #include <condition_variable>
 #include <fstream>
 #include <memory>
@@ -397,6 +398,16 @@ TEST_F(ScriptDebuggerTest, ALineSplitAcrossUpdatesIsKeptAndAnOverlongLineDropped
     ASSERT_EQ(m_debugger->BreakPoints().size(), 2u);
     EXPECT_EQ(m_debugger->BreakPoints().rbegin()->line, 7);
     EXPECT_TRUE(ReportsContain("dropped"));
+}
+
+TEST_F(ScriptDebuggerTest, CommandsOfBytesPastAsciiAreUnknownAndTheNextLineStillReads)
+{
+    Attach("");
+    for (const char* line : {"\xe1" "b 5:scripts/a.nut\n", "a\xe2 5:scripts/a.nut\n", "\xff\xff\n"})
+        m_debugger->Receive(line, strlen(line));
+    EXPECT_TRUE(m_debugger->BreakPoints().empty());
+    m_debugger->Receive("ab 5:scripts/a.nut\n", 19);
+    EXPECT_EQ(m_debugger->BreakPoints().size(), 1u);
 }
 
 TEST_F(ScriptDebuggerTest, AClientThatLeavesBeforeReadyEndsTheWait)
