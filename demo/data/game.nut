@@ -279,7 +279,7 @@ local kBoardTiles = "terrain/board"
 function StartBoard()
 {
     TileTerrain_Load(kBoardMap, kBoardTiles)
-    TileTerrain_SetUpForDropXZ(300.0, -500.0, 1.5, 20.0, 20.0, 0.35, 0.8)
+    TileTerrain_SetUpForDropXZ(160.0, -900.0, 0.6, 20.0, 20.0, 0.35, 0.3)
     foreach (building in InstanceArray(Building))
     {
         building.HashAllMeshNames()
