@@ -1,16 +1,12 @@
 #pragma once
-// The running game driven through its own window: found by the engine's
-// process id, so engines other tests run on the same display are never
-// touched; keys are sent to that window, shots are read back as pixels.
+// The running game driven through its own window on an X server of the
+// test's own: keys are sent to that window, shots are read back as pixels.
 
 #include "EndToEndFixture.h"
+#include "PrivateXServer.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 constexpr std::chrono::seconds kLevelLimit(90);
 constexpr std::chrono::seconds kShotLimit(10);
@@ -87,36 +83,29 @@ protected:
     {
         if (!HaveXDoTool())
             GTEST_SKIP() << "xdotool is not installed";
-        TakeDisplayInputLock();
         EndToEndTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The engine and xdotool, both children of this process, find the
+        // server through DISPLAY.
+        const std::string display = m_server.Start(kServerLimit);
+        ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+        const char* shared = getenv("DISPLAY");
+        m_sharedDisplay = shared ? shared : "";
+        setenv("DISPLAY", display.c_str(), 1);
     }
 
     void TearDown() override
     {
         EndToEndTest::TearDown();
-        if (m_inputLock >= 0)
-            close(m_inputLock);
-        m_inputLock = -1;
+        if (!m_sharedDisplay.empty())
+            setenv("DISPLAY", m_sharedDisplay.c_str(), 1);
+        m_server.Stop();
     }
 
-    // One display has one pointer: tests that move it, or read what it
-    // hovers, take turns on the display they share (a lock file per display;
-    // closing it, or the process ending, lets the next one in).
-    void TakeDisplayInputLock()
-    {
-        std::string name = getenv("DISPLAY") ? getenv("DISPLAY") : "none";
-        for (char& c : name)
-            if (c == '/' || c == ':')
-                c = '_';
-        const std::string path = (fs::temp_directory_path() / ("pendrel-display-input" + name + ".lock")).string();
-        m_inputLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (m_inputLock >= 0)
-            while (flock(m_inputLock, LOCK_EX) != 0 && errno == EINTR)
-            {
-            }
-    }
-
-    int m_inputLock = -1;
+    static constexpr std::chrono::seconds kServerLimit{30};
+    PrivateXServer m_server;
+    std::string m_sharedDisplay;
 
     // The engine's window once the level is up (the game names it so then);
     // empty when it never was.
