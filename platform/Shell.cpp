@@ -43,27 +43,36 @@ MovedPosition g_movedPosition = {false, false, 0, 0};
 
 struct sigaction g_previousTerm;
 struct sigaction g_previousInt;
+struct sigaction g_previousFileSize;
 
 void OnQuitSignal(int)
 {
     g_signalledQuit = 1;
 }
 
-// SIGTERM and SIGINT ask to quit as a window close would. Installed before
-// SDL starts, so SDL leaves them to us.
-void InstallQuitSignals()
+// SIGTERM and SIGINT ask to quit as a window close would. Installed first,
+// before the logs open and before SDL starts (so SDL leaves them to us): a
+// quit asked for during start-up is served once the loop runs. A write past
+// the file size limit would end the process by SIGXFSZ; ignored, the write
+// fails with EFBIG, and a save cut that way fails and is reported.
+void InstallProcessSignals()
 {
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, &g_previousTerm);
     sigaction(SIGINT, &action, &g_previousInt);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, &g_previousFileSize);
 }
 
-void RestoreQuitSignals()
+void RestoreProcessSignals()
 {
     sigaction(SIGTERM, &g_previousTerm, nullptr);
     sigaction(SIGINT, &g_previousInt, nullptr);
+    sigaction(SIGXFSZ, &g_previousFileSize, nullptr);
 }
 
 void KeepCommandLine(int argc, char** argv)
@@ -204,19 +213,22 @@ void StopWindowSystem()
 
 int ShellMain(int argc, char** argv, const ShellApplication& application)
 {
+    ShellResetQuit();
+    InstallProcessSignals();
     SingleInstance instance;
     if (!instance.Acquire(SingleInstance::InstanceName()))
+    {
+        RestoreProcessSignals();
         return kShellExitOtherInstance;
+    }
     if (application.openLogs)
         application.openLogs();
-    ShellResetQuit();
-    InstallQuitSignals();
     KeepCommandLine(argc, argv);
     InstallDirectoryWatch();
     if (!CreateMainWindow(true))
     {
         StopWindowSystem();
-        RestoreQuitSignals();
+        RestoreProcessSignals();
         if (application.closeLogs)
             application.closeLogs();
         return kShellExitNoWindow;
@@ -232,7 +244,7 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     }
     application.shutdown();
     StopWindowSystem();
-    RestoreQuitSignals();
+    RestoreProcessSignals();
     if (application.closeLogs)
         application.closeLogs();
     return g_exitCode;

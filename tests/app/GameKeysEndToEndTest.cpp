@@ -112,7 +112,7 @@ TEST_F(GameKeysEndToEndTest, TheSceneMovesByItselfPStopsItAndNSwapsDayAndNight)
     ASSERT_TRUE(Shoot(window, stillPaused));
     EXPECT_LT(ChangedShare(paused, stillPaused, BottomQuarterOf(paused)), 0.001) << "the paused scene moved";
 
-    Press(window, {"n"}, "1.5");
+    ASSERT_TRUE(HoldAcrossAShot(window, "n"));
     Picture swapped;
     ASSERT_TRUE(Shoot(window, swapped));
     // The sky and the light change where the stopped scene did not move at
@@ -207,11 +207,6 @@ TEST_F(GameKeysEndToEndTest, ByNightTheSunlitSceneDarkensAndAPointLightsPoolStay
 // writes the step-time averages and quits.
 TEST_F(GameKeysEndToEndTest, MShowsTheMenuEscapeClosesItAndThenQuits)
 {
-    // Alone it passes; in a full parallel run the menu has twice opened with
-    // its second button lit, for a reason not yet found. Skipped, not
-    // removed, until that is understood.
-    if (!getenv("PENDREL_MENU_KEYS_TEST"))
-        GTEST_SKIP() << "set PENDREL_MENU_KEYS_TEST=1 to run: flaky in full parallel runs";
     const std::string window = StartGame({"-nosound", "-logsteptime"});
     ASSERT_FALSE(window.empty()) << "the level never came up";
 
@@ -224,7 +219,7 @@ TEST_F(GameKeysEndToEndTest, MShowsTheMenuEscapeClosesItAndThenQuits)
     EXPECT_TRUE(IsLitButton(LayoutPixel(menu, kButtonX, kResumeY))) << Rgb(LayoutPixel(menu, kButtonX, kResumeY));
     EXPECT_FALSE(IsLitButton(LayoutPixel(menu, kButtonX, kOptionsY))) << Rgb(LayoutPixel(menu, kButtonX, kOptionsY));
 
-    Press(window, {"Down"}, "1");
+    ASSERT_TRUE(HoldAcrossAShot(window, "Down"));
     Picture moved;
     ASSERT_TRUE(Shoot(window, moved));
     EXPECT_FALSE(IsLitButton(LayoutPixel(moved, kButtonX, kResumeY))) << Rgb(LayoutPixel(moved, kButtonX, kResumeY));
@@ -235,7 +230,7 @@ TEST_F(GameKeysEndToEndTest, MShowsTheMenuEscapeClosesItAndThenQuits)
     ASSERT_TRUE(Shoot(window, closed));
     EXPECT_FALSE(IsLitButton(LayoutPixel(closed, kButtonX, kOptionsY))) << "the menu is still drawn";
 
-    Press(window, {"Escape"}, "1");
+    KeysDown(window, {"Escape"});
     EXPECT_EQ(ExitWithin(m_engine, kQuitLimit), 1);
     const std::string log = ReadWhole(Demo() / "tolvan.log");
     EXPECT_NE(log.find("avg: "), std::string::npos) << log;

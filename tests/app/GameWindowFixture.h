@@ -1,11 +1,10 @@
 #pragma once
-// The running game driven through its own window: found by the engine's
-// process id, so engines other tests run on the same display are never
-// touched; keys are sent to that window, shots are read back as pixels.
+// The running game driven through its own window on an X server of the
+// test's own: keys are sent to that window, shots are read back as pixels.
 
 #include "EndToEndFixture.h"
+#include "PrivateXServer.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -88,36 +87,29 @@ protected:
     {
         if (!HaveXDoTool())
             GTEST_SKIP() << "xdotool is not installed";
-        TakeDisplayInputLock();
         EndToEndTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The engine and xdotool, both children of this process, find the
+        // server through DISPLAY.
+        const std::string display = m_server.Start(kServerLimit);
+        ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+        const char* shared = getenv("DISPLAY");
+        m_sharedDisplay = shared ? shared : "";
+        setenv("DISPLAY", display.c_str(), 1);
     }
 
     void TearDown() override
     {
         EndToEndTest::TearDown();
-        if (m_inputLock >= 0)
-            close(m_inputLock);
-        m_inputLock = -1;
+        if (!m_sharedDisplay.empty())
+            setenv("DISPLAY", m_sharedDisplay.c_str(), 1);
+        m_server.Stop();
     }
 
-    // One display has one pointer: tests that move it, or read what it
-    // hovers, take turns on the display they share (a lock file per display;
-    // closing it, or the process ending, lets the next one in).
-    void TakeDisplayInputLock()
-    {
-        std::string name = getenv("DISPLAY") ? getenv("DISPLAY") : "none";
-        for (char& c : name)
-            if (c == '/' || c == ':')
-                c = '_';
-        const std::string path = (fs::temp_directory_path() / ("pendrel-display-input" + name + ".lock")).string();
-        m_inputLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (m_inputLock >= 0)
-            while (flock(m_inputLock, LOCK_EX) != 0 && errno == EINTR)
-            {
-            }
-    }
-
-    int m_inputLock = -1;
+    static constexpr std::chrono::seconds kServerLimit{30};
+    PrivateXServer m_server;
+    std::string m_sharedDisplay;
 
     // The engine's window once the level is up (the game names it so then,
     // and "tip" while the first tip types itself out); empty when it never was.
@@ -154,31 +146,49 @@ protected:
         return false;
     }
 
-    // Down and up a while apart, so a fixed step sees the key held. Sent to
-    // the window itself, so no other window's focus matters.
-    static void Press(const std::string& window, const std::vector<std::string>& keys, const char* hold = "0.4")
+    // Sent to the window itself, so no other window's focus matters.
+    static void KeysDown(const std::string& window, const std::vector<std::string>& keys)
     {
-        std::string down, up;
+        std::string down;
         for (const std::string& key : keys)
-        {
             down += " keydown --window " + window + " " + key;
-            up = " keyup --window " + window + " " + key + up;
-        }
-        XDoTool(down + " sleep " + hold + up);
+        XDoTool(down);
     }
 
-    // Presses the key until the title says it was seen; the first press may
-    // come before the game's first step. Held a second, as a step can take
-    // that long on a loaded machine.
-    static bool PressUntilTitle(const std::string& window, const std::string& key, const std::string& title)
+    static void KeysUp(const std::string& window, const std::vector<std::string>& keys)
+    {
+        std::string up;
+        for (const std::string& key : keys)
+            up = " keyup --window " + window + " " + key + up;
+        XDoTool(up);
+    }
+
+    // Holds the keys until the game has shown it saw them. A press that goes
+    // down and up within one frame ends that frame up, not newly down, and a
+    // frame under a loaded machine's software renderer can last seconds: no
+    // fixed hold is long enough. The first press may come before the game's
+    // first step, so it is tried again.
+    template <typename Seen>
+    static bool HoldUntil(const std::string& window, const std::vector<std::string>& keys,
+                          std::chrono::milliseconds limit, Seen seen)
     {
         for (int attempt = 0; attempt < 3; ++attempt)
         {
-            Press(window, {key}, "1");
-            if (WaitForTitle(window, title))
+            KeysDown(window, keys);
+            const auto end = Clock::now() + limit;
+            bool done = false;
+            while (!(done = seen()) && Clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            KeysUp(window, keys);
+            if (done)
                 return true;
         }
         return false;
+    }
+
+    static bool PressUntilTitle(const std::string& window, const std::string& key, const std::string& title)
+    {
+        return HoldUntil(window, {key}, kTitleLimit, [&] { return Title(window) == title; });
     }
 
     std::vector<fs::path> Shots(const std::string& extension) const
@@ -190,22 +200,24 @@ protected:
         return shots;
     }
 
-    // Presses until a shot of the kind appears; the first press may come
-    // before the game's first step.
     bool ShootUntil(const std::string& window, const std::vector<std::string>& keys, const std::string& extension)
     {
-        for (int attempt = 0; attempt < 3; ++attempt)
-        {
-            Press(window, keys);
-            const auto end = Clock::now() + kShotLimit;
-            while (Clock::now() < end)
-            {
-                if (!Shots(extension).empty())
-                    return true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-        }
-        return false;
+        return HoldUntil(window, keys, kShotLimit, [&] { return !Shots(extension).empty(); });
+    }
+
+    // Holds a key the game answers only in its picture across one plain
+    // (JPEG) shot, so that a frame has seen it held; the shot is dropped.
+    // No Shift: a key pressed with a modifier is another command.
+    bool HoldAcrossAShot(const std::string& window, const std::string& key)
+    {
+        KeysDown(window, {key});
+        // As long as a plain press held, on a machine that keeps up.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const bool shot = ShootUntil(window, {"Print"}, ".jpg");
+        KeysUp(window, {key});
+        for (const fs::path& jpeg : Shots(".jpg"))
+            fs::remove(jpeg);
+        return shot;
     }
 
     // A new TGA shot of the window as it is now, taken away from the tree so

@@ -213,9 +213,16 @@ TEST_F(NetDemoEndToEndTest, EachRunCountsOneMoreThanTheSaveItFinds)
             fs::remove(SavePath("demo"));
         const pid_t engine = StartAs("demo", "solo", "-netquickstartparent", run.platform);
         ASSERT_GT(engine, 0);
-        const bool saved = SavesUntil([&](const DemoSave& save, const DemoSave&)
-                                      { return save.whole && save.runs == run.runs; },
-                                      std::chrono::seconds(90));
+        // With the platform on, the cloud copy is written after the local
+        // save: the engine is killed only once both hold the count, or the
+        // next run would find an older cloud copy.
+        const fs::path cloud = root / "platform" / "users" / "solo" / "cloud" / "demo.sav";
+        const bool saved = SavesUntil(
+            [&](const DemoSave& save, const DemoSave&) {
+                return save.whole && save.runs == run.runs &&
+                       (run.platform || ReadDemoSave(cloud).runs == run.runs);
+            },
+            std::chrono::seconds(90));
         Kill(engine);
         ASSERT_TRUE(saved) << ReadWhole(SavePath("demo"));
     }

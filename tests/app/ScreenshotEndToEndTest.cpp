@@ -1,6 +1,4 @@
-// Print Screen on the running game: keys go to the engine's own window,
-// found by its process id, so engines that other tests run on the same
-// display are never touched.
+// Print Screen on the running game: keys go to the engine's own window.
 
 #include "GameWindowFixture.h"
 

@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include "PlatformTestSupport.h"
+#include "core/AtomicFile.h"
 #include "platform/CommandLine.h"
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
@@ -12,6 +13,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <vector>
+#include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,15 +40,39 @@ struct TestApplication
     bool screenSaverHeldOff = false;
     int secondProcessResult = -1;
     SecondProcess* secondProcess = nullptr;
+    // When set, init writes a file larger than the file size limit there.
+    std::string cutWritePath;
+    bool cutWriteSucceeded = true;
 };
 
 TestApplication g_app;
+
+// A write past the file size limit, with the limit put back afterwards.
+bool WritePastTheFileSizeLimit(const std::string& path)
+{
+    rlimit previous = {};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::vector<uint8_t> save(64 * 1024, 0x5a);
+    const bool written = WriteFileAtomically(path.c_str(), save.data(), save.size());
+    setrlimit(RLIMIT_FSIZE, &previous);
+    return written;
+}
 
 int TestInit()
 {
     ++g_app.inits;
     InputInit();
+    if (!g_app.cutWritePath.empty())
+        g_app.cutWriteSucceeded = WritePastTheFileSizeLimit(g_app.cutWritePath);
     return 1;
+}
+
+void RaiseTermWhileTheLogsOpen()
+{
+    raise(SIGTERM);
 }
 
 void TestFrame()
@@ -212,6 +240,32 @@ TEST_F(ShellTest, TermSignalQuitsLikeAClose)
     EXPECT_EQ(Run(), kShellExitDone);
     EXPECT_EQ(g_app.frames, 1);
     EXPECT_EQ(g_app.shutdowns, 1);
+}
+
+// A quit signal that comes before the loop (while the logs open) is served
+// by the first pump: no frame runs, and shutdown still does.
+TEST_F(ShellTest, TermSignalDuringStartUpQuitsBeforeTheFirstFrame)
+{
+    char name[] = "pendrel";
+    char* argv[] = {name, nullptr};
+    ShellApplication application{TestInit, TestFrame, TestShutdown};
+    application.openLogs = RaiseTermWhileTheLogsOpen;
+    EXPECT_EQ(ShellMain(1, argv, application), kShellExitDone);
+    EXPECT_EQ(g_app.inits, 1);
+    EXPECT_EQ(g_app.frames, 0);
+    EXPECT_EQ(g_app.shutdowns, 1);
+}
+
+// A save cut by the file size limit fails as any failed write does, and the
+// engine lives on: the limit's signal does not end it.
+TEST_F(ShellTest, AWritePastTheFileSizeLimitFailsAndTheRunGoesOn)
+{
+    g_app.quitAtFrame = 2;
+    g_app.cutWritePath = m_folder.PathOf("save.dat");
+    EXPECT_EQ(Run(), kShellExitDone);
+    EXPECT_FALSE(g_app.cutWriteSucceeded);
+    EXPECT_FALSE(std::filesystem::exists(g_app.cutWritePath));
+    EXPECT_EQ(g_app.frames, 2);
 }
 
 TEST_F(ShellTest, AltF4FromTheKeyTableQuits)
