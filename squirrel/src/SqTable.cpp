@@ -190,7 +190,10 @@ void SQTable::Clear()
         nodes[i].key.Null();
         nodes[i].val.Null();
     }
+    // a released value's code may have added a slot meanwhile: count what is there
     count = 0;
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
+        count += nodes[i].key._type != OT_NULL;
     Rehash(true);
 }
 
@@ -234,13 +237,19 @@ void SQTable::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 
 void SQTable::Finalize()
 {
-    // values may hold the last reference to this table; empty the nodes before freeing them
-    for (SQUnsignedInteger i = 0; i < capacity; i++)
-    {
-        nodes[i].key.Null();
-        nodes[i].val.Null();
-    }
-    FreeNodes();
+    // detach the nodes first: releasing a value can run code that reaches this table again
+    Node* old = nodes;
+    SQUnsignedInteger oldCapacity = capacity;
+    nodes = nullptr;
+    capacity = 0;
     count = 0;
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+    {
+        old[i].key.Null();
+        old[i].val.Null();
+    }
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+        old[i].~Node();
+    sq_vm_free(old, sizeof(Node) * oldCapacity);
     SetDelegate(nullptr);
 }
