@@ -9,12 +9,24 @@
 // cheap for long strings: the length picks a step, and the hash takes as many leading characters as the
 // length holds steps (at most about 32). Characters count as the reference VM's signed char widened to 16
 // bits, so bytes from 0x80 up add 0xFF00.
+namespace
+{
+inline SQHash HashStep(SQHash h, char c)
+{
+    return h ^ ((h << 5) + (h >> 2) + SQHash(uint16_t(int16_t(static_cast<signed char>(c)))));
+}
+} // namespace
+
 SQHash HashString(const char* s, SQInteger len)
 {
     SQHash h = SQHash(len);
     const SQInteger step = (len >> 5) | 1;
-    for (SQInteger left = len; left >= step; left -= step)
-        h ^= (h << 5) + (h >> 2) + SQHash(uint16_t(int16_t(static_cast<signed char>(*s++))));
+    const SQInteger n = len / step; // the characters taken: one per whole step the length holds
+    SQInteger i = 0;
+    for (; i + 4 <= n; i += 4)
+        h = HashStep(HashStep(HashStep(HashStep(h, s[i]), s[i + 1]), s[i + 2]), s[i + 3]);
+    for (; i < n; i++)
+        h = HashStep(h, s[i]);
     return h;
 }
 
