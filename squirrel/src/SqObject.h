@@ -268,7 +268,7 @@ struct SQTable : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_TABLE; }
     // A key lives at its main position (hash & mask) or in a node chained from there; a colliding key takes
-    // the highest free node. Walking the nodes by index gives the same order as the reference VM.
+    // the highest free node. Walking the nodes by index gives the same order as Squirrel 3.0.
     struct Node
     {
         Value key;
@@ -309,7 +309,7 @@ private:
     bool Place(const SQObject& key, const Value& val);
     Node* Lookup(const SQObject& key, SQHash h) const;
 };
-// Keys hash as the reference VM hashes them (32-bit): strings by their string hash, integers and bools by
+// Keys hash as Squirrel 3.0 hashes them (32-bit): strings by their string hash, integers and bools by
 // value, floats by their value truncated to an integer, everything else by its address.
 inline SQHash HashValue(const SQObject& key)
 {

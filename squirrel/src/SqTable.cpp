@@ -1,12 +1,13 @@
-// Tables: a chained scatter table over a power-of-two node array, laid out exactly as the reference VM lays
+// Tables: a chained scatter table over a power-of-two node array, laid out exactly as Squirrel 3.0 lays
 // its tables out, so a foreach walks keys in the same order. A removed key leaves its node empty but keeps
 // the node's chain link, so lookups through it still work and a walk's positions stay where they were
-// (unless the removal shrinks or grows the table, as the reference VM does).
+// (unless the removal shrinks or grows the table, as Squirrel 3.0 does).
 #include "SqState.h"
 
 SQTable::SQTable(SQSharedState* s, SQInteger sizeHint) : SQCollectable(s)
 {
-    while (SQInteger(planned) < sizeHint && planned < (SQUnsignedInteger(1) << 30))
+    // a hint alone cannot ask for gigabytes
+    while (SQInteger(planned) < sizeHint && planned < (SQUnsignedInteger(1) << 24))
         planned *= 2;
 }
 
@@ -180,7 +181,7 @@ SQInteger SQTable::Next(SQInteger pos, Value& key, Value& val) const
     return -1;
 }
 
-// Empties the table; like the reference VM, the node array then halves once (down to the minimum).
+// Empties the table; like Squirrel 3.0, the node array then halves once (down to the minimum).
 void SQTable::Clear()
 {
     if (!nodes)
