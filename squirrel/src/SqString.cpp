@@ -7,7 +7,7 @@
 
 // Squirrel 3.0's string hash, so tables keyed by strings lay out (and walk) as its tables do. It is
 // cheap for long strings: the length picks a step, and the hash takes as many leading characters as the
-// length holds steps (at most about 32). Characters count as Squirrel 3.0's signed char widened to 16
+// length holds steps (at most 63, for 63-byte strings). Characters count as Squirrel 3.0's signed char widened to 16
 // bits, so bytes from 0x80 up add 0xFF00.
 namespace
 {
