@@ -4,18 +4,13 @@
 
 SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(baseClass)
 {
-    members = new SQTable(s);
+    // a derived class starts from a copy of its base's members, so its walk order follows the base's
+    members = base ? base->members->CopySlots() : new SQTable(s);
     members->refs++;
     if (base)
     {
         base->refs++;
         base->locked = true;
-        for (SQUnsignedInteger i = 0; i < base->members->capacity; i++)
-        {
-            const SQTable::Node& n = base->members->nodes[i];
-            if (n.key._type != OT_NULL)
-                members->NewSlot(n.key, n.val);
-        }
         fields = base->fields;
         methods = base->methods;
         for (int m = 0; m < MT_LAST; m++)

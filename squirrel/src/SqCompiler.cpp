@@ -976,8 +976,7 @@ private:
         {
             Lex();
             SQInteger reg = fs->AllocReg();
-            fs->Emit(OP_NEWTABLE, reg);
-            TableOrClassBody(reg, ',', '}', false);
+            TableLiteral(reg, '}');
             return RegExp(reg);
         }
         case TK_FUNCTION:
@@ -1030,10 +1029,20 @@ private:
         return RegExp(reg);
     }
     // Members of a table literal or a class body, added to the object in register obj.
-    void TableOrClassBody(SQInteger obj, int separator, int terminator, bool isClass)
+    // A table literal's table is made sized for its keys, which decides the order a foreach walks them in.
+    void TableLiteral(SQInteger reg, int terminator)
     {
+        SQInteger pc = fs->Emit(OP_NEWTABLE, reg);
+        SQInteger keys = TableOrClassBody(reg, ',', terminator, false);
+        fs->At(pc).b = uint16_t(keys < 0xFFFF ? keys : 0xFFFF);
+    }
+    // Returns how many slots the body declares.
+    SQInteger TableOrClassBody(SQInteger obj, int separator, int terminator, bool isClass)
+    {
+        SQInteger keys = 0;
         while (lex.token != terminator)
         {
+            keys++;
             bool hasAttrs = false;
             bool isStatic = false;
             SQInteger attrReg = -1;
@@ -1041,8 +1050,7 @@ private:
             {
                 Lex();
                 attrReg = fs->AllocReg();
-                fs->Emit(OP_NEWTABLE, attrReg);
-                TableOrClassBody(attrReg, ',', TK_ATTR_CLOSE, false);
+                TableLiteral(attrReg, TK_ATTR_CLOSE);
                 hasAttrs = true;
             }
             if (isClass && lex.token == TK_STATIC)
@@ -1105,6 +1113,7 @@ private:
                 Lex();
         }
         Lex();
+        return keys;
     }
     Exp ClassExp()
     {
@@ -1120,8 +1129,7 @@ private:
         {
             Lex();
             attrReg = fs->AllocReg();
-            fs->Emit(OP_NEWTABLE, attrReg);
-            TableOrClassBody(attrReg, ',', TK_ATTR_CLOSE, false);
+            TableLiteral(attrReg, TK_ATTR_CLOSE);
         }
         Expect('{');
         if (attrReg != NO_REG)

@@ -267,15 +267,18 @@ Value MakeWeakRef(const Value& target);
 struct SQTable : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_TABLE; }
+    // A key lives at its main position (hash & mask) or in a node chained from there; a colliding key takes
+    // the highest free node. Walking the nodes by index gives the same order as Squirrel 3.0.
     struct Node
     {
         Value key;
         Value val;
+        Node* next = nullptr;
     };
+    static constexpr SQUnsignedInteger MIN_NODES = 4;
     Node* nodes = nullptr;
-    SQUnsignedInteger capacity = 0; // power of two, or 0
+    SQUnsignedInteger capacity = 0; // node count, a power of two; 0 until the first key arrives
     SQUnsignedInteger count = 0;
-    SQUnsignedInteger used = 0; // live + deleted markers
     SQTable* delegate = nullptr;
 
     SQTable(SQSharedState* s, SQInteger sizeHint = 0);
@@ -286,18 +289,28 @@ struct SQTable : SQCollectable
     bool Set(const SQObject& key, const Value& val); // only if present
     void NewSlot(const SQObject& key, const Value& val);
     bool Remove(const SQObject& key);
-    // Iteration over slot positions: returns the next position holding a key at or after pos, or -1.
+    // Iteration over node positions: returns the next position holding a key at or after pos, or -1.
     SQInteger Next(SQInteger pos, Value& key, Value& val) const;
     void Clear();
     Value Clone() const;
+    // A table of the same size holding the same slots, inserted in walk order; no delegate.
+    SQTable* CopySlots() const;
     void SetDelegate(SQTable* d);
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;
 
 private:
-    void Resize(SQUnsignedInteger newCapacity);
+    SQUnsignedInteger planned = MIN_NODES; // node count allocated by the first insert
+    Node* firstFree = nullptr;              // no node above it is free; colliding keys take it
+    SQUnsignedInteger NodeCount() const { return capacity ? capacity : planned; }
+    void AllocNodes(SQUnsignedInteger n);
+    void FreeNodes();
+    void Rehash(bool force);
+    bool Place(const SQObject& key, const Value& val);
     Node* Lookup(const SQObject& key, SQHash h) const;
 };
+// Keys hash as Squirrel 3.0 hashes them (32-bit): strings by their string hash, integers and bools by
+// value, floats by their value truncated to an integer, everything else by its address.
 inline SQHash HashValue(const SQObject& key)
 {
     switch (key._type)
@@ -305,39 +318,30 @@ inline SQHash HashValue(const SQObject& key)
     case OT_STRING:
         return key._unVal.pString->hash;
     case OT_INTEGER:
-        return SQHash(uint32_t(key._unVal.nInteger) * 2654435761u);
+    case OT_BOOL:
+        return SQHash(key._unVal.nInteger);
     case OT_FLOAT:
     {
-        uint32_t bits;
-        memcpy(&bits, &key._unVal.fFloat, 4);
-        return (bits * 2654435761u) ^ 0x5bd1e995u;
+        float f = key._unVal.fFloat;
+        // out of range and NaN truncate to the integer indefinite value, as the x86 conversion gives
+        if (!(f >= -2147483648.0f && f < 2147483648.0f))
+            return 0x80000000u;
+        return SQHash(int32_t(f));
     }
-    case OT_BOOL:
-        return SQHash(key._unVal.nInteger + 1);
     default:
-    {
-        uint64_t x = key._unVal.raw >> 3;
-        x ^= x >> 29;
-        x *= 0xbf58476d1ce4e5b9ULL;
-        return SQHash(x ^ (x >> 32));
-    }
+        return SQHash(key._unVal.raw >> 3);
     }
 }
 
 inline SQTable::Node* SQTable::Lookup(const SQObject& key, SQHash h) const
 {
-    // null is never a key: free and deleted slots have a null key
+    // null is never a key: free and deleted nodes have a null key
     if (!capacity || key._type == OT_NULL)
         return nullptr;
-    SQUnsignedInteger mask = capacity - 1;
-    for (SQUnsignedInteger i = h & mask;; i = (i + 1) & mask)
-    {
-        Node& n = nodes[i];
-        if (n.key._type == key._type && n.key._unVal.raw == key._unVal.raw)
-            return &n;
-        if (n.key._type == OT_NULL && n.val._type == OT_NULL)
-            return nullptr;
-    }
+    for (Node* n = &nodes[h & (capacity - 1)]; n; n = n->next)
+        if (n->key._type == key._type && n->key._unVal.raw == key._unVal.raw)
+            return n;
+    return nullptr;
 }
 
 inline Value* SQTable::Find(const SQObject& key) const

@@ -14,7 +14,7 @@ enum SQOpcode : uint8_t
     OP_MOVE,      // a = b
     OP_GETOUTER,  // a = outer[b]
     OP_SETOUTER,  // outer[a] = b
-    OP_NEWTABLE,  // a = {}
+    OP_NEWTABLE,  // a = {} sized for b slots
     OP_NEWARRAY,  // a = [] with room for b
     OP_APPEND,    // a.append(b)
     OP_GET,       // a = b[c]

@@ -5,65 +5,29 @@
 #include <cstring>
 #include <new>
 
+// Squirrel 3.0's string hash, so tables keyed by strings lay out (and walk) as its tables do. It is
+// cheap for long strings: the length picks a step, and the hash takes as many leading characters as the
+// length holds steps (at most 63, for 63-byte strings). Characters count as Squirrel 3.0's signed char widened to 16
+// bits, so bytes from 0x80 up add 0xFF00.
 namespace
 {
-uint64_t Load64(const char* p)
+inline SQHash HashStep(SQHash h, char c)
 {
-    uint64_t w;
-    memcpy(&w, p, 8);
-    return w;
-}
-
-uint32_t Load32(const char* p)
-{
-    uint32_t w;
-    memcpy(&w, p, 4);
-    return w;
-}
-
-// One multiply per eight bytes: the hash is on the path of every concatenation and conversion.
-uint64_t MixWord(uint64_t h, uint64_t w)
-{
-    h = (h ^ w) * 0x9E3779B97F4A7C15ull;
-    return h ^ (h >> 29);
-}
-
-// Strings shorter than a word: both ends and the middle, with the length mixed in by the caller.
-uint64_t ShortWord(const char* s, SQInteger len)
-{
-    if (len >= 4)
-        return Load32(s) | uint64_t(Load32(s + len - 4)) << 32;
-    if (len == 0)
-        return 0;
-    return uint64_t((unsigned char)s[0]) | uint64_t((unsigned char)s[len / 2]) << 8 |
-           uint64_t((unsigned char)s[len - 1]) << 16;
+    return h ^ ((h << 5) + (h >> 2) + SQHash(uint16_t(int16_t(static_cast<signed char>(c)))));
 }
 } // namespace
 
-// Strings up to 128 bytes hash every byte, a word at a time (the last word overlaps the one before). Longer
-// ones hash 16 words spread over their length, so building long strings stays linear in their length.
 SQHash HashString(const char* s, SQInteger len)
 {
-    const SQInteger fullLimit = 128;
-    const SQInteger samples = 16;
-    uint64_t h = 0x243F6A8885A308D3ull ^ uint64_t(len);
-    if (len < 8)
-        h = MixWord(h, ShortWord(s, len));
-    else if (len <= fullLimit)
-    {
-        for (SQInteger i = 0; i + 8 < len; i += 8)
-            h = MixWord(h, Load64(s + i));
-        h = MixWord(h, Load64(s + len - 8));
-    }
-    else
-    {
-        const SQInteger stride = (len - 8) / (samples - 1);
-        for (SQInteger i = 0; i < samples - 1; i++)
-            h = MixWord(h, Load64(s + i * stride));
-        h = MixWord(h, Load64(s + len - 8));
-    }
-    h *= 0xBF58476D1CE4E5B9ull;
-    return SQHash(h ^ (h >> 32));
+    SQHash h = SQHash(len);
+    const SQInteger step = (len >> 5) | 1;
+    const SQInteger n = len / step; // the characters taken: one per whole step the length holds
+    SQInteger i = 0;
+    for (; i + 4 <= n; i += 4)
+        h = HashStep(HashStep(HashStep(HashStep(h, s[i]), s[i + 1]), s[i + 2]), s[i + 3]);
+    for (; i < n; i++)
+        h = HashStep(h, s[i]);
+    return h;
 }
 
 SQString* SQSharedState::FindString(const char* s, SQInteger len, SQHash h) const

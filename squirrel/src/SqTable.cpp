@@ -1,49 +1,19 @@
-// Tables: open addressing with linear probing over a power-of-two slot array. Deleted slots keep a marker so
-// iteration positions stay stable while a foreach removes entries.
+// Tables: a chained scatter table over a power-of-two node array, laid out exactly as Squirrel 3.0 lays
+// its tables out, so a foreach walks keys in the same order. A removed key leaves its node empty but keeps
+// the node's chain link, so lookups through it still work and a walk's positions stay where they were
+// (unless the removal shrinks or grows the table, as Squirrel 3.0 does).
 #include "SqState.h"
-
-namespace
-{
-inline bool IsEmpty(const SQTable::Node& n)
-{
-    return n.key._type == OT_NULL && n.val._type == OT_NULL;
-}
-} // namespace
 
 SQTable::SQTable(SQSharedState* s, SQInteger sizeHint) : SQCollectable(s)
 {
-    if (sizeHint > 0)
-    {
-        SQUnsignedInteger cap = 4;
-        while (cap * 3 < SQUnsignedInteger(sizeHint) * 4)
-            cap *= 2;
-        Resize(cap);
-    }
+    // a hint alone cannot ask for gigabytes
+    while (SQInteger(planned) < sizeHint && planned < (SQUnsignedInteger(1) << 24))
+        planned *= 2;
 }
-
-namespace
-{
-SQTable::Node* NewNodes(SQUnsignedInteger n)
-{
-    SQTable::Node* nodes = static_cast<SQTable::Node*>(sq_vm_malloc(sizeof(SQTable::Node) * n));
-    for (SQUnsignedInteger i = 0; i < n; i++)
-        new (&nodes[i]) SQTable::Node();
-    return nodes;
-}
-
-void DeleteNodes(SQTable::Node* nodes, SQUnsignedInteger n)
-{
-    if (!nodes)
-        return;
-    for (SQUnsignedInteger i = 0; i < n; i++)
-        nodes[i].~Node();
-    sq_vm_free(nodes, sizeof(SQTable::Node) * n);
-}
-} // namespace
 
 SQTable::~SQTable()
 {
-    DeleteNodes(nodes, capacity);
+    FreeNodes();
     if (delegate && --delegate->refs == 0)
         delegate->Destroy();
 }
@@ -51,6 +21,26 @@ SQTable::~SQTable()
 Value SQTable::Create(SQSharedState* s, SQInteger sizeHint)
 {
     return Value(OT_TABLE, new SQTable(s, sizeHint));
+}
+
+void SQTable::AllocNodes(SQUnsignedInteger n)
+{
+    nodes = static_cast<Node*>(sq_vm_malloc(sizeof(Node) * n));
+    for (SQUnsignedInteger i = 0; i < n; i++)
+        new (&nodes[i]) Node();
+    capacity = n;
+    firstFree = &nodes[n - 1];
+}
+
+void SQTable::FreeNodes()
+{
+    if (!nodes)
+        return;
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
+        nodes[i].~Node();
+    sq_vm_free(nodes, sizeof(Node) * capacity);
+    nodes = nullptr;
+    capacity = 0;
 }
 
 bool SQTable::Get(const SQObject& key, Value& out) const
@@ -71,60 +61,96 @@ bool SQTable::Set(const SQObject& key, const Value& val)
     return true;
 }
 
-void SQTable::Resize(SQUnsignedInteger newCapacity)
+// Grows past three quarters full, shrinks at a quarter or less (never below the minimum), and when forced
+// rebuilds at the same size; the old nodes go back in index order.
+void SQTable::Rehash(bool force)
 {
+    const SQUnsignedInteger oldSize = capacity;
+    SQUnsignedInteger newSize;
+    if (count >= oldSize - oldSize / 4)
+        newSize = oldSize * 2;
+    else if (count <= oldSize / 4 && oldSize > MIN_NODES)
+        newSize = oldSize / 2;
+    else if (force)
+        newSize = oldSize;
+    else
+        return;
     Node* old = nodes;
-    SQUnsignedInteger oldCapacity = capacity;
-    nodes = NewNodes(newCapacity);
-    capacity = newCapacity;
+    AllocNodes(newSize);
     count = 0;
-    used = 0;
-    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+    for (SQUnsignedInteger i = 0; i < oldSize; i++)
+        if (old[i].key._type != OT_NULL)
+            Place(old[i].key, old[i].val);
+    for (SQUnsignedInteger i = 0; i < oldSize; i++)
+        old[i].~Node();
+    sq_vm_free(old, sizeof(Node) * oldSize);
+}
+
+// Puts a key not yet in the table into its node. When its main position is taken by a key that belongs
+// elsewhere, that key moves to the free node and the new one takes its place; otherwise the new key goes
+// to the free node, chained after its main position. Returns false when the table had to be rebuilt first.
+bool SQTable::Place(const SQObject& key, const Value& val)
+{
+    const SQUnsignedInteger mask = capacity - 1;
+    Node* target = &nodes[HashValue(key) & mask];
+    if (target->key._type != OT_NULL)
     {
-        Node& n = old[i];
-        if (n.key._type == OT_NULL)
-            continue;
-        SQUnsignedInteger mask = capacity - 1;
-        SQUnsignedInteger j = HashValue(n.key) & mask;
-        while (!IsEmpty(nodes[j]))
-            j = (j + 1) & mask;
-        nodes[j].key = std::move(n.key);
-        nodes[j].val = std::move(n.val);
-        count++;
-        used++;
+        Node* free = firstFree;
+        Node* occupantHome = &nodes[HashValue(target->key) & mask];
+        if (target > free && occupantHome != target)
+        {
+            Node* prev = occupantHome;
+            while (prev->next != target)
+                prev = prev->next;
+            prev->next = free;
+            free->key = std::move(target->key);
+            free->val = std::move(target->val);
+            free->next = target->next;
+            target->key.Null();
+            target->val.Null();
+            target->next = nullptr;
+        }
+        else
+        {
+            free->next = target->next;
+            target->next = free;
+            target = free;
+        }
     }
-    DeleteNodes(old, oldCapacity);
+    target->key = Value(key);
+    // the free node moves down to the next node that is empty and ends no chain
+    for (;;)
+    {
+        if (firstFree->key._type == OT_NULL && !firstFree->next)
+        {
+            target->val = val;
+            count++;
+            return true;
+        }
+        if (firstFree == nodes)
+            break;
+        firstFree--;
+    }
+    // out of free nodes: rebuild (the new key goes along, its value still unset), then set the value
+    Value v = val;
+    Rehash(true);
+    if (Node* n = Lookup(key, HashValue(key)))
+        n->val = std::move(v);
+    return false;
 }
 
 void SQTable::NewSlot(const SQObject& key, const Value& val)
 {
-    if (key._type == OT_NULL) // callers refuse a null key; a null-keyed node would read as a free slot
+    if (key._type == OT_NULL) // callers refuse a null key; a null-keyed node reads as a free one
         return;
-    SQHash h = HashValue(key);
-    if (Node* n = Lookup(key, h))
+    if (!nodes)
+        AllocNodes(planned);
+    if (Node* n = Lookup(key, HashValue(key)))
     {
         n->val = val;
         return;
     }
-    if ((used + 1) * 4 > capacity * 3)
-    {
-        SQUnsignedInteger cap = capacity ? capacity : 4;
-        while ((count + 1) * 2 > cap)
-            cap *= 2;
-        if (cap == capacity && (used + 1) * 4 > capacity * 3)
-            cap = capacity * 2;
-        Resize(cap);
-    }
-    SQUnsignedInteger mask = capacity - 1;
-    SQUnsignedInteger i = h & mask;
-    while (nodes[i].key._type != OT_NULL)
-        i = (i + 1) & mask;
-    if (IsEmpty(nodes[i]))
-        used++;
-    Value v = val;
-    nodes[i].val = std::move(v);
-    nodes[i].key = Value(key);
-    count++;
+    Place(key, val);
 }
 
 bool SQTable::Remove(const SQObject& key)
@@ -135,14 +161,15 @@ bool SQTable::Remove(const SQObject& key)
     Value k = std::move(n->key);
     Value v = std::move(n->val);
     n->key.Null();
-    n->val.SetBool(true); // deleted marker
+    n->val.Null();
     count--;
+    Rehash(false);
     return true;
 }
 
 SQInteger SQTable::Next(SQInteger pos, Value& key, Value& val) const
 {
-    for (SQUnsignedInteger i = SQUnsignedInteger(pos); i < capacity; i++)
+    for (SQUnsignedInteger i = SQUnsignedInteger(pos < 0 ? 0 : pos); i < capacity; i++)
     {
         if (nodes[i].key._type != OT_NULL)
         {
@@ -154,28 +181,36 @@ SQInteger SQTable::Next(SQInteger pos, Value& key, Value& val) const
     return -1;
 }
 
+// Empties the table; like Squirrel 3.0, the node array then halves once (down to the minimum).
 void SQTable::Clear()
 {
-    Node* old = nodes;
-    SQUnsignedInteger oldCapacity = capacity;
-    nodes = nullptr;
-    capacity = count = used = 0;
-    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+    if (!nodes)
+        return;
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
     {
-        old[i].key.Null();
-        old[i].val.Null();
+        nodes[i].key.Null();
+        nodes[i].val.Null();
     }
-    DeleteNodes(old, oldCapacity);
+    // a released value's code may have added a slot meanwhile: count what is there
+    count = 0;
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
+        count += nodes[i].key._type != OT_NULL;
+    Rehash(true);
+}
+
+SQTable* SQTable::CopySlots() const
+{
+    SQTable* t = new SQTable(ss, SQInteger(NodeCount()));
+    for (SQUnsignedInteger i = 0; i < capacity; i++)
+        if (nodes[i].key._type != OT_NULL)
+            t->NewSlot(nodes[i].key, nodes[i].val);
+    return t;
 }
 
 Value SQTable::Clone() const
 {
-    Value copy = Create(ss, SQInteger(count));
-    SQTable* t = copy.Table();
-    for (SQUnsignedInteger i = 0; i < capacity; i++)
-        if (nodes[i].key._type != OT_NULL)
-            t->NewSlot(nodes[i].key, nodes[i].val);
-    t->SetDelegate(delegate);
+    Value copy(OT_TABLE, CopySlots());
+    copy.Table()->SetDelegate(delegate);
     return copy;
 }
 
@@ -203,6 +238,19 @@ void SQTable::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 
 void SQTable::Finalize()
 {
-    Clear();
+    // detach the nodes first: releasing a value can run code that reaches this table again
+    Node* old = nodes;
+    SQUnsignedInteger oldCapacity = capacity;
+    nodes = nullptr;
+    capacity = 0;
+    count = 0;
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+    {
+        old[i].key.Null();
+        old[i].val.Null();
+    }
+    for (SQUnsignedInteger i = 0; i < oldCapacity; i++)
+        old[i].~Node();
+    sq_vm_free(old, sizeof(Node) * oldCapacity);
     SetDelegate(nullptr);
 }

@@ -522,7 +522,7 @@ bool SQVM::Execute(Value& ret)
             ci->closure->outers[i.a].Outer()->Get() = stk[i.b];
             DISPATCH();
         L_OP_NEWTABLE:
-            stk[i.a] = SQTable::Create(ss);
+            stk[i.a] = SQTable::Create(ss, i.b);
             DISPATCH();
         L_OP_NEWARRAY:
         {
