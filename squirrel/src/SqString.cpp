@@ -30,9 +30,32 @@ SQHash HashString(const char* s, SQInteger len)
     return h;
 }
 
+namespace
+{
+// The intern table's slot also reads a long string's middle and end: the table hash above reads only its start,
+// and long strings that share a start (paths, formatted lines) would otherwise pile into one chain.
+SQUnsignedInteger InternSlot(SQHash h, const char* s, SQInteger len, SQUnsignedInteger slots)
+{
+    uint64_t mixed = h;
+    if (len >= 64)
+    {
+        const SQInteger samples = 8;
+        const SQInteger stride = (len - 8) / (samples - 1);
+        for (SQInteger i = 0; i < samples; i++)
+        {
+            uint64_t w;
+            memcpy(&w, s + i * stride, 8);
+            mixed = (mixed ^ w) * 0x9E3779B97F4A7C15ull;
+            mixed ^= mixed >> 29;
+        }
+    }
+    return SQUnsignedInteger(mixed) & (slots - 1);
+}
+} // namespace
+
 SQString* SQSharedState::FindString(const char* s, SQInteger len, SQHash h) const
 {
-    for (SQString* str = strings[h & (stringSlots - 1)]; str; str = str->next)
+    for (SQString* str = strings[InternSlot(h, s, len, stringSlots)]; str; str = str->next)
         if (str->hash == h && str->len == len && memcmp(str->data, s, size_t(len)) == 0)
             return str;
     return nullptr;
@@ -49,7 +72,7 @@ void SQSharedState::AddString(SQString* s)
             for (SQString* str = strings[i]; str;)
             {
                 SQString* next = str->next;
-                SQString*& head = table[str->hash & (newSlots - 1)];
+                SQString*& head = table[InternSlot(str->hash, str->data, str->len, newSlots)];
                 str->next = head;
                 head = str;
                 str = next;
@@ -59,7 +82,7 @@ void SQSharedState::AddString(SQString* s)
         strings = table;
         stringSlots = newSlots;
     }
-    SQString*& head = strings[s->hash & (stringSlots - 1)];
+    SQString*& head = strings[InternSlot(s->hash, s->data, s->len, stringSlots)];
     s->next = head;
     head = s;
     stringCount++;
@@ -67,7 +90,7 @@ void SQSharedState::AddString(SQString* s)
 
 void SQSharedState::RemoveString(SQString* s)
 {
-    SQString** link = &strings[s->hash & (stringSlots - 1)];
+    SQString** link = &strings[InternSlot(s->hash, s->data, s->len, stringSlots)];
     while (*link && *link != s)
         link = &(*link)->next;
     if (*link)

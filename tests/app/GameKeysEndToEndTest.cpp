@@ -174,7 +174,7 @@ TEST_F(GameKeysEndToEndTest, ByNightTheSunlitSceneDarkensAndAPointLightsPoolStay
     ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
     Picture first, second;
     ASSERT_TRUE(Shoot(window, first));
-    Press(window, {"n"}, "1.5");
+    ASSERT_TRUE(HoldAcrossAShot(window, "n"));
     ASSERT_TRUE(Shoot(window, second));
 
     // The game may have been paused in either half of its cycle.

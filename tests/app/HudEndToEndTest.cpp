@@ -95,8 +95,7 @@ TEST_F(HudEndToEndTest, WithTheUpgradeScreenOpenAnArrowMovesItsSelectionNotTheDr
     Picture before;
     ASSERT_TRUE(Shoot(window, before));
 
-    Press(window, {"Down"}, "1");
-    ASSERT_TRUE(WaitForTitle(window, "Tolvan - upgrades 2")) << Title(window);
+    ASSERT_TRUE(PressUntilTitle(window, "Down", "Tolvan - upgrades 2")) << Title(window);
     Picture after;
     ASSERT_TRUE(Shoot(window, after));
     // The menu's rows start at y 220; the selection is 60 high.
