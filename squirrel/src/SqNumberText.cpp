@@ -1,5 +1,6 @@
-// Decimal text of script numbers. Floats in the range "%g" prints without an exponent are converted exactly
-// here; the rest (exponents, subnormals, infinities, NaN) go to snprintf.
+// Decimal text of script numbers. Floats in the range "%g" prints without an exponent, and fixed decimals of
+// floats whose scaled value fits 64 bits, are converted exactly here; the rest (exponents, subnormals,
+// infinities, NaN) go to snprintf.
 #include "SqNumberText.h"
 
 #include <cmath>
@@ -49,7 +50,10 @@ bool ScaledRound(uint64_t mantissa, int exp2, int decimals, uint64_t& out)
         return true;
     }
     if (shift <= -63)
-        return false;
+    {
+        out = 0; // p < 2^45 stays below the half, 2^(-shift-1), so it rounds down to zero
+        return true;
+    }
     const uint64_t rest = p & ((uint64_t(1) << -shift) - 1);
     const uint64_t half = uint64_t(1) << (-shift - 1);
     out = p >> -shift;
@@ -58,14 +62,10 @@ bool ScaledRound(uint64_t mantissa, int exp2, int decimals, uint64_t& out)
     return true;
 }
 
-// Six significant digits as digits with `decimals` of them after the point, trailing zeros dropped.
-SQInteger WriteFixed(bool negative, uint64_t digits, int decimals, char* buf)
+// `digits` as text with `decimals` of them after the point (zeros pad a short value: 5 with 2 decimals is
+// "0.05").
+SQInteger WriteDecimals(bool negative, uint64_t digits, int decimals, char* buf)
 {
-    while (decimals > 0 && digits % 10 == 0)
-    {
-        digits /= 10;
-        decimals--;
-    }
     char tmp[24];
     int count = 0;
     for (int i = 0; i < decimals; i++)
@@ -87,6 +87,17 @@ SQInteger WriteFixed(bool negative, uint64_t digits, int decimals, char* buf)
         buf[len++] = tmp[--count];
     buf[len] = 0;
     return len;
+}
+
+// "%g" drops the trailing zeros of its six significant digits.
+SQInteger WriteShortest(bool negative, uint64_t digits, int decimals, char* buf)
+{
+    while (decimals > 0 && digits % 10 == 0)
+    {
+        digits /= 10;
+        decimals--;
+    }
+    return WriteDecimals(negative, digits, decimals, buf);
 }
 
 SQInteger PrintfText(SQFloat f, char* buf)
@@ -121,7 +132,25 @@ SQInteger FloatText(SQFloat f, char* buf)
         else if (digits < kPow10[kSignificant - 1])
             exp10--;
         else
-            return WriteFixed(negative, digits, decimals, buf);
+            return WriteShortest(negative, digits, decimals, buf);
     }
     return PrintfText(f, buf);
+}
+
+SQInteger FixedText(SQFloat f, int decimals, char* buf)
+{
+    uint32_t bits;
+    memcpy(&bits, &f, 4);
+    const bool negative = (bits >> 31) != 0;
+    const int biased = int((bits >> 23) & 0xFF);
+    uint64_t digits;
+    if (biased != 0xFF && decimals >= 0 && decimals <= FIXED_TEXT_MAX_DECIMALS)
+    {
+        // zero and subnormals have no implicit leading bit and the smallest exponent
+        const uint64_t mantissa = biased == 0 ? (bits & 0x7FFFFF) : ((bits & 0x7FFFFF) | 0x800000);
+        const int exp2 = biased == 0 ? -149 : biased - 150;
+        if (ScaledRound(mantissa, exp2, decimals, digits))
+            return WriteDecimals(negative, digits, decimals, buf);
+    }
+    return SQInteger(snprintf(buf, size_t(NUMBER_TEXT_SIZE), "%.*f", decimals, double(f)));
 }

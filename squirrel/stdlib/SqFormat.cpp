@@ -1,5 +1,7 @@
 #include "SqFormat.h"
 
+#include "SqNumberText.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -83,9 +85,65 @@ template <typename T> void AppendFormatted(std::string* out, const std::string& 
     out->resize(at + size_t(needed));
 }
 
+// The precision of a conversion with no flags and no width ("%d", "%.2f"): -1 when it gives none. False for
+// any other conversion; those go to snprintf.
+bool PlainConversion(const std::string& spec, int* precision)
+{
+    size_t i = 1;
+    *precision = -1;
+    if (spec[i] == '.')
+    {
+        *precision = 0;
+        for (++i; IsDigit(spec[i]); ++i)
+            *precision = *precision * 10 + (spec[i] - '0');
+    }
+    return i + 1 == spec.size();
+}
+
+// The conversions scripts use most are written here without snprintf, to the same text.
+bool AppendPlain(const std::string& spec, const SqFormatArgs& args, int index, std::string* out)
+{
+    int precision;
+    if (!PlainConversion(spec, &precision))
+        return false;
+    char text[NUMBER_TEXT_SIZE];
+    switch (spec.back())
+    {
+    case 'd':
+    case 'i':
+    {
+        int32_t value = 0;
+        if (precision >= 0 || !args.GetInteger(index, &value))
+            return false;
+        out->append(text, size_t(IntegerText(value, text)));
+        return true;
+    }
+    case 'f':
+    {
+        float value = 0;
+        if (precision > FIXED_TEXT_MAX_DECIMALS || !args.GetFloat(index, &value))
+            return false;
+        out->append(text, size_t(FixedText(value, precision < 0 ? 6 : precision, text)));
+        return true;
+    }
+    case 's':
+    {
+        const char* value = nullptr;
+        if (precision >= 0 || !args.GetString(index, &value))
+            return false;
+        out->append(value);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int index, std::string* out,
                       std::string* error)
 {
+    if (AppendPlain(spec, args, index, out))
+        return true;
     switch (spec.back())
     {
     case 's':

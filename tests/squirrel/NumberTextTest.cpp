@@ -91,3 +91,57 @@ TEST(NumberText, FloatSweepMatchesPrintf)
         }
     }
 }
+
+namespace
+{
+std::string PrintfFixed(float f, int decimals)
+{
+    char buf[NUMBER_TEXT_SIZE];
+    snprintf(buf, sizeof buf, "%.*f", decimals, double(f));
+    return buf;
+}
+
+std::string OurFixed(float f, int decimals)
+{
+    char buf[NUMBER_TEXT_SIZE];
+    const SQInteger len = FixedText(f, decimals, buf);
+    EXPECT_EQ(size_t(len), strlen(buf));
+    return buf;
+}
+} // namespace
+
+// Exact ties (0.125 to two places goes to even), carries through every digit, signs that survive rounding to
+// zero, values too small or too large for the exact arithmetic, and the non-finite ones.
+TEST(NumberText, FixedDecimalsReadAsPrintfWritesThem)
+{
+    const float cases[] = {0.0f,        -0.0f,   0.125f,     0.375f,   2.5f,         -2.5f,    0.005f,
+                           9.995f,      99.999f, -0.001f,    1e-30f,   -1e-30f,      1e-40f,   0.3333333f,
+                           123456.789f, 1e10f,   16777215.f, 1e20f,    3.4e38f,      -3.4e38f, 0.1f,
+                           1.0f / 3.0f, 5e-10f,  1.5e-9f,    49999.5f, 2147483647.f, 0.999999f};
+    for (float f : cases)
+        for (int decimals = 0; decimals <= FIXED_TEXT_MAX_DECIMALS; decimals++)
+            EXPECT_EQ(OurFixed(f, decimals), PrintfFixed(f, decimals)) << f << " to " << decimals;
+    EXPECT_EQ(OurFixed(std::numeric_limits<float>::infinity(), 2), PrintfFixed(INFINITY, 2));
+    EXPECT_EQ(OurFixed(-std::numeric_limits<float>::infinity(), 2), PrintfFixed(-INFINITY, 2));
+    EXPECT_EQ(OurFixed(std::nanf(""), 2), PrintfFixed(std::nanf(""), 2));
+}
+
+// Float patterns on a stride across every exponent and both signs, at each number of decimals.
+TEST(NumberText, FixedDecimalsSweepMatchesPrintf)
+{
+    for (int decimals = 0; decimals <= FIXED_TEXT_MAX_DECIMALS; decimals++)
+    {
+        for (uint64_t bits = decimals; bits <= 0xFFFFFFFFull; bits += 65537)
+        {
+            const float f = FromBits(uint32_t(bits));
+            const std::string ours = OurFixed(f, decimals);
+            const std::string theirs = PrintfFixed(f, decimals);
+            if (ours != theirs)
+            {
+                ADD_FAILURE() << "bits " << std::hex << bits << " to " << std::dec << decimals << ": " << ours
+                              << " vs " << theirs;
+                return;
+            }
+        }
+    }
+}

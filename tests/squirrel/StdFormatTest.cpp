@@ -107,6 +107,29 @@ TEST(StdFormat, ConversionsFollowPrintf)
     EXPECT_EQ(FormatOk("%d", {I(1), I(2)}), "1");
 }
 
+// Conversions with no flags and no width, beside what snprintf writes for the same spec and value.
+TEST(StdFormat, PlainConversionsMatchSnprintf)
+{
+    const int32_t integers[] = {0, 7, -7, 1234567, 2147483647, -2147483647 - 1};
+    for (const char* spec : {"%d", "%i"})
+        for (int32_t i : integers)
+        {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, spec, int(i));
+            EXPECT_EQ(FormatOk(spec, {I(i)}), expected) << spec << " " << i;
+        }
+    const float floats[] = {0.0f, -0.0f, 0.125f, -2.5f, 3.14159f, 0.005f, 49999.75f, 1e-30f, 1e20f, 3.4e38f};
+    for (const char* spec : {"%f", "%.f", "%.0f", "%.2f", "%.9f", "%.10f", "%.25f"})
+        for (float f : floats)
+        {
+            char expected[512];
+            std::snprintf(expected, sizeof expected, spec, double(f));
+            EXPECT_EQ(FormatOk(spec, {F(f)}), expected) << spec << " " << f;
+        }
+    EXPECT_EQ(FormatOk("%s=%d (%.2f)", {S("unit7:1.75"), I(7), F(3.5f)}), "unit7:1.75=7 (3.50)");
+    EXPECT_EQ(FormatOk("%d|%f|%s", {F(-3.7f), I(2), S("")}), "-3|2.000000|");
+}
+
 TEST(StdFormat, NumbersConvertBetweenIntegerAndFloat)
 {
     EXPECT_EQ(FormatOk("%d %f", {F(3.7f), I(2)}), "3 2.000000");
