@@ -214,6 +214,7 @@ struct SQString : SQRefCounted
     SQString* next; // intern chain
     SQHash hash;
     SQInteger len;
+    SQHash internKey; // where the intern table files it; fills what would be padding before data's end
     char data[1];
     void Destroy() override;
     static SQString* Create(SQSharedState* ss, const char* s, SQInteger len = -1);

@@ -14,11 +14,11 @@ struct SQSharedState
     SQSharedState();
     ~SQSharedState();
 
-    // Interned strings: open hash of chains keyed by the string hash.
+    // Interned strings: open hash of chains keyed by each string's intern key.
     SQString** strings = nullptr;
     SQUnsignedInteger stringSlots = 0;
     SQUnsignedInteger stringCount = 0;
-    SQString* FindString(const char* s, SQInteger len, SQHash h) const;
+    SQString* FindString(const char* s, SQInteger len, SQHash h, SQHash internKey) const;
     void AddString(SQString* s);
     void RemoveString(SQString* s);
 

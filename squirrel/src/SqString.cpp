@@ -7,8 +7,8 @@
 
 // Squirrel 3.0's string hash, so tables keyed by strings lay out (and walk) as its tables do. It is
 // cheap for long strings: the length picks a step, and the hash takes as many leading characters as the
-// length holds steps (at most 63, for 63-byte strings). Characters count as Squirrel 3.0's signed char widened to 16
-// bits, so bytes from 0x80 up add 0xFF00.
+// length holds steps (at most 63, for 63-byte strings). Characters count as Squirrel 3.0's signed char
+// widened to 16 bits, so bytes from 0x80 up add 0xFF00.
 namespace
 {
 inline SQHash HashStep(SQHash h, char c)
@@ -32,9 +32,10 @@ SQHash HashString(const char* s, SQInteger len)
 
 namespace
 {
-// The intern table's slot also reads a long string's middle and end: the table hash above reads only its start,
-// and long strings that share a start (paths, formatted lines) would otherwise pile into one chain.
-SQUnsignedInteger InternSlot(SQHash h, const char* s, SQInteger len, SQUnsignedInteger slots)
+// The intern table's key also reads a long string's middle and end: the table hash above reads only its
+// start, and long strings that share a start (paths, formatted lines) would otherwise pile into one chain.
+// Each string keeps its key, so adding and removing it do not read it again.
+SQHash InternKey(SQHash h, const char* s, SQInteger len)
 {
     uint64_t mixed = h;
     if (len >= 64)
@@ -49,14 +50,20 @@ SQUnsignedInteger InternSlot(SQHash h, const char* s, SQInteger len, SQUnsignedI
             mixed ^= mixed >> 29;
         }
     }
-    return SQUnsignedInteger(mixed) & (slots - 1);
+    return SQHash(mixed);
+}
+
+SQUnsignedInteger InternSlot(SQHash key, SQUnsignedInteger slots)
+{
+    return key & (slots - 1);
 }
 } // namespace
 
-SQString* SQSharedState::FindString(const char* s, SQInteger len, SQHash h) const
+SQString* SQSharedState::FindString(const char* s, SQInteger len, SQHash h, SQHash key) const
 {
-    for (SQString* str = strings[InternSlot(h, s, len, stringSlots)]; str; str = str->next)
-        if (str->hash == h && str->len == len && memcmp(str->data, s, size_t(len)) == 0)
+    for (SQString* str = strings[InternSlot(key, stringSlots)]; str; str = str->next)
+        if (str->internKey == key && str->hash == h && str->len == len &&
+            memcmp(str->data, s, size_t(len)) == 0)
             return str;
     return nullptr;
 }
@@ -72,7 +79,7 @@ void SQSharedState::AddString(SQString* s)
             for (SQString* str = strings[i]; str;)
             {
                 SQString* next = str->next;
-                SQString*& head = table[InternSlot(str->hash, str->data, str->len, newSlots)];
+                SQString*& head = table[InternSlot(str->internKey, newSlots)];
                 str->next = head;
                 head = str;
                 str = next;
@@ -82,7 +89,7 @@ void SQSharedState::AddString(SQString* s)
         strings = table;
         stringSlots = newSlots;
     }
-    SQString*& head = strings[InternSlot(s->hash, s->data, s->len, stringSlots)];
+    SQString*& head = strings[InternSlot(s->internKey, stringSlots)];
     s->next = head;
     head = s;
     stringCount++;
@@ -90,7 +97,7 @@ void SQSharedState::AddString(SQString* s)
 
 void SQSharedState::RemoveString(SQString* s)
 {
-    SQString** link = &strings[InternSlot(s->hash, s->data, s->len, stringSlots)];
+    SQString** link = &strings[InternSlot(s->internKey, stringSlots)];
     while (*link && *link != s)
         link = &(*link)->next;
     if (*link)
@@ -124,11 +131,13 @@ SQString* SQString::Create(SQSharedState* ss, const char* s, SQInteger len)
 {
     if (len < 0)
         len = SQInteger(strlen(s));
-    SQHash h = HashString(s, len);
-    if (SQString* found = ss->FindString(s, len, h))
+    const SQHash h = HashString(s, len);
+    const SQHash key = InternKey(h, s, len);
+    if (SQString* found = ss->FindString(s, len, h, key))
         return found;
     SQString* str = AllocateString(ss, len);
     str->hash = h;
+    str->internKey = key;
     memcpy(str->data, s, size_t(len));
     ss->AddString(str);
     return str;
@@ -142,7 +151,8 @@ SQString* SQString::Concat(SQSharedState* ss, const char* a, SQInteger aLen, con
     memcpy(str->data, a, size_t(aLen));
     memcpy(str->data + aLen, b, size_t(bLen));
     str->hash = HashString(str->data, len);
-    if (SQString* found = ss->FindString(str->data, len, str->hash))
+    str->internKey = InternKey(str->hash, str->data, len);
+    if (SQString* found = ss->FindString(str->data, len, str->hash, str->internKey))
     {
         FreeString(str);
         return found;
