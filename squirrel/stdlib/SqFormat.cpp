@@ -203,6 +203,8 @@ bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::
     const size_t end = strnlen(format, length);
     int next = 0;
     out->clear();
+    // room for the literal text and a few short conversions, so most results allocate once
+    out->reserve(end + 64);
     for (size_t i = 0; i < end; ++i)
     {
         if (format[i] != '%')

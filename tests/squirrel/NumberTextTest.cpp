@@ -145,3 +145,20 @@ TEST(NumberText, FixedDecimalsSweepMatchesPrintf)
         }
     }
 }
+
+// Around each power of ten the decimal exponent changes, and so does the number of decimals kept.
+TEST(NumberText, FloatsNearPowersOfTenMatchPrintf)
+{
+    for (int power = -6; power <= 7; power++)
+    {
+        const float center = float(std::pow(10.0, power));
+        uint32_t centerBits;
+        memcpy(&centerBits, &center, 4);
+        for (uint32_t bits = centerBits - 3000; bits <= centerBits + 3000; bits++)
+        {
+            const float f = FromBits(bits);
+            ASSERT_EQ(OurFloat(f), PrintfFloat(f)) << "bits " << std::hex << bits;
+            ASSERT_EQ(OurFloat(-f), PrintfFloat(-f)) << "bits " << std::hex << bits;
+        }
+    }
+}
