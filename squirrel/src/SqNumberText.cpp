@@ -7,23 +7,52 @@
 #include <cstdio>
 #include <cstring>
 
-SQInteger IntegerText(SQInteger n, char* buf)
+namespace
 {
-    char digits[16];
-    SQInteger count = 0;
-    uint32_t u = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
-    do
+const char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                           "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                           "8081828384858687888990919293949596979899";
+
+// Writes v in decimal so that it ends just before `end`, two digits per division; returns where it starts.
+char* WriteDigitsBackward(uint64_t v, char* end)
+{
+    char* p = end;
+    while (v >= 100)
     {
-        digits[count++] = char('0' + u % 10);
-        u /= 10;
-    } while (u);
+        const char* pair = kDigitPairs + 2 * (v % 100);
+        v /= 100;
+        *--p = pair[1];
+        *--p = pair[0];
+    }
+    if (v >= 10)
+    {
+        *--p = kDigitPairs[2 * v + 1];
+        *--p = kDigitPairs[2 * v];
+    }
+    else
+        *--p = char('0' + v);
+    return p;
+}
+
+// Copies the text from `start` to `end`, after a minus sign when negative, to buf with its terminating zero.
+SQInteger CopyOut(bool negative, const char* start, const char* end, char* buf)
+{
     SQInteger len = 0;
-    if (n < 0)
+    if (negative)
         buf[len++] = '-';
-    while (count)
-        buf[len++] = digits[--count];
+    memcpy(buf + len, start, size_t(end - start));
+    len += SQInteger(end - start);
     buf[len] = 0;
     return len;
+}
+} // namespace
+
+SQInteger IntegerText(SQInteger n, char* buf)
+{
+    char text[16];
+    char* const end = text + sizeof text;
+    const uint32_t magnitude = n < 0 ? 0u - uint32_t(n) : uint32_t(n);
+    return CopyOut(n < 0, WriteDigitsBackward(magnitude, end), end, buf);
 }
 
 namespace
@@ -65,27 +94,18 @@ bool ScaledRound(uint64_t mantissa, int exp2, int decimals, uint64_t& out)
 // "0.05").
 SQInteger WriteDecimals(bool negative, uint64_t digits, int decimals, char* buf)
 {
-    char tmp[24];
-    int count = 0;
-    for (int i = 0; i < decimals; i++)
-    {
-        tmp[count++] = char('0' + digits % 10);
-        digits /= 10;
-    }
+    char text[32];
+    char* const end = text + sizeof text;
+    char* start = end;
     if (decimals > 0)
-        tmp[count++] = '.';
-    do
     {
-        tmp[count++] = char('0' + digits % 10);
-        digits /= 10;
-    } while (digits);
-    SQInteger len = 0;
-    if (negative)
-        buf[len++] = '-';
-    while (count)
-        buf[len++] = tmp[--count];
-    buf[len] = 0;
-    return len;
+        start = WriteDigitsBackward(digits % kPow10[decimals], start);
+        while (end - start < decimals)
+            *--start = '0';
+        *--start = '.';
+        digits /= kPow10[decimals];
+    }
+    return CopyOut(negative, WriteDigitsBackward(digits, start), end, buf);
 }
 
 // "%g" drops the trailing zeros of its six significant digits.
