@@ -21,9 +21,17 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// One conversion as printf reads it, with its terminating zero.
+struct Spec
+{
+    char text[kMaxSpecLength + 1];
+    size_t length;
+    char Letter() const { return text[length - 1]; }
+};
+
 // Copies one conversion ("%-08.3f") into `spec`; `pos` is just past the '%' and ends on the conversion
 // letter.
-bool ReadSpec(const char* format, size_t length, size_t* pos, std::string* spec, std::string* error)
+bool ReadSpec(const char* format, size_t length, size_t* pos, Spec* spec, std::string* error)
 {
     const size_t start = *pos - 1;
     size_t i = *pos;
@@ -63,15 +71,17 @@ bool ReadSpec(const char* format, size_t length, size_t* pos, std::string* spec,
         *error = "format too long";
         return false;
     }
-    spec->assign(format + start, i + 1 - start);
+    spec->length = i + 1 - start;
+    memcpy(spec->text, format + start, spec->length);
+    spec->text[spec->length] = 0;
     *pos = i;
     return true;
 }
 
-template <typename T> void AppendFormatted(std::string* out, const std::string& spec, T value)
+template <typename T> void AppendFormatted(std::string* out, const Spec& spec, T value)
 {
     char small[128];
-    const int needed = std::snprintf(small, sizeof small, spec.c_str(), value);
+    const int needed = std::snprintf(small, sizeof small, spec.text, value);
     if (needed < 0)
         return;
     if (size_t(needed) < sizeof small)
@@ -81,33 +91,33 @@ template <typename T> void AppendFormatted(std::string* out, const std::string& 
     }
     const size_t at = out->size();
     out->resize(at + size_t(needed) + 1);
-    std::snprintf(&(*out)[at], size_t(needed) + 1, spec.c_str(), value);
+    std::snprintf(&(*out)[at], size_t(needed) + 1, spec.text, value);
     out->resize(at + size_t(needed));
 }
 
 // The precision of a conversion with no flags and no width ("%d", "%.2f"): -1 when it gives none. False for
 // any other conversion; those go to snprintf.
-bool PlainConversion(const std::string& spec, int* precision)
+bool PlainConversion(const Spec& spec, int* precision)
 {
     size_t i = 1;
     *precision = -1;
-    if (spec[i] == '.')
+    if (spec.text[i] == '.')
     {
         *precision = 0;
-        for (++i; IsDigit(spec[i]); ++i)
-            *precision = *precision * 10 + (spec[i] - '0');
+        for (++i; IsDigit(spec.text[i]); ++i)
+            *precision = *precision * 10 + (spec.text[i] - '0');
     }
-    return i + 1 == spec.size();
+    return i + 1 == spec.length;
 }
 
 // The conversions scripts use most are written here without snprintf, to the same text.
-bool AppendPlain(const std::string& spec, const SqFormatArgs& args, int index, std::string* out)
+bool AppendPlain(const Spec& spec, const SqFormatArgs& args, int index, std::string* out)
 {
     int precision;
     if (!PlainConversion(spec, &precision))
         return false;
     char text[NUMBER_TEXT_SIZE];
-    switch (spec.back())
+    switch (spec.Letter())
     {
     case 'd':
     case 'i':
@@ -139,12 +149,12 @@ bool AppendPlain(const std::string& spec, const SqFormatArgs& args, int index, s
     }
 }
 
-bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int index, std::string* out,
+bool AppendConversion(const Spec& spec, const SqFormatArgs& args, int index, std::string* out,
                       std::string* error)
 {
     if (AppendPlain(spec, args, index, out))
         return true;
-    switch (spec.back())
+    switch (spec.Letter())
     {
     case 's':
     {
@@ -224,7 +234,7 @@ bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::
             return false;
         }
         ++i;
-        std::string spec;
+        Spec spec;
         if (!ReadSpec(format, end, &i, &spec, error) || !AppendConversion(spec, args, next, out, error))
             return false;
         ++next;
