@@ -97,6 +97,44 @@ TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardError)
     EXPECT_TRUE(Contains(r.err, "[count] 3")) << r.err;
 }
 
+// The whole report for an error thrown in a constructor: the constructor is a frame of its own, and the
+// locals of each frame follow, the latest declared first.
+TEST_F(SqInterpreter, UncaughtErrorReportListsFramesAndLocals)
+{
+    Write("report.nut", "class Box {\n"
+                        "    constructor(size) {\n"
+                        "        local area = size * 1.5;\n"
+                        "        throw \"too big\";\n"
+                        "    }\n"
+                        "}\n"
+                        "function make(n) {\n"
+                        "    local label = \"box\", flags = [1], ok = true, none = null;\n"
+                        "    return Box(n);\n"
+                        "}\n"
+                        "make(4);\n");
+    const SqResult r = Run("report.nut");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("\nAN ERROR HAS OCCURED [too big]\n"
+              "\nCALLSTACK\n"
+              "*FUNCTION [constructor()] report.nut line [4]\n"
+              "*FUNCTION [make()] report.nut line [9]\n"
+              "*FUNCTION [main()] report.nut line [11]\n"
+              "\nLOCALS\n"
+              "[area] 6\n"
+              "[size] 4\n"
+              "[this] INSTANCE\n"
+              "[none] NULL\n"
+              "[ok] true\n"
+              "[flags] ARRAY\n"
+              "[label] \"box\"\n"
+              "[n] 4\n"
+              "[this] TABLE\n"
+              "[vargv] ARRAY\n"
+              "[this] TABLE\n",
+              r.err);
+}
+
 // A script's own error handler replaces the default report. call() reports the callee's error where it
 // leaves the callee and again where it leaves the caller; a protected call keeps the handler out of the
 // callee, so only the caller's frame reports it.
