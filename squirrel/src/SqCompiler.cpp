@@ -1131,7 +1131,7 @@ private:
             fs->FreeReg(keyReg);
             if (attrReg >= 0)
                 fs->FreeReg(attrReg);
-            if (lex.token == separator || (isClass && lex.token == ','))
+            if (lex.token == separator)
                 Lex();
         }
         Lex();

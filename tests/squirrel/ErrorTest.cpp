@@ -76,7 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
                                      "cannot brake deref/or comma needed after [exp]=exp slot declaration", 2, 2},
                     CompileErrorCase{"enum E { A }\nlocal v = E.B;", "invalid constant [E.B]", 2, 15},
                     CompileErrorCase{"enum E { A }\nlocal v = E;", "expected '.'", 2, 13},
-                    CompileErrorCase{"function f(a b) {}", "expected ')' or ','", 1, 14}));
+                    CompileErrorCase{"function f(a b) {}", "expected ')' or ','", 1, 14},
+                    // members of a class may be parted by ';' only, slots of a table by ',' only
+                    CompileErrorCase{"class K { a = 1, b = 2 }", "expected 'IDENTIFIER'", 1, 16},
+                    CompileErrorCase{"local t = {a = 1; b = 2};", "expected 'IDENTIFIER'", 1, 17}));
 
 // A frame holds at most 256 slots: 'this', parameters, locals and temporaries. The 257th is a compile
 // error, reported where it is taken: at a literal initializer itself, else after the token that ends
