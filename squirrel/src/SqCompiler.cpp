@@ -1656,8 +1656,8 @@ private:
                 // A literal initializer takes the slot as soon as it is read, so a frame that is full is
                 // reported there rather than at the token after it.
                 const int t = lex.token;
-                const bool literal = t == TK_INTEGER || t == TK_FLOAT || t == TK_STRING_LITERAL || t == TK_NULL ||
-                                     t == TK_TRUE || t == TK_FALSE;
+                const bool literal = t == TK_INTEGER || t == TK_FLOAT || t == TK_STRING_LITERAL ||
+                                     t == TK_NULL || t == TK_TRUE || t == TK_FALSE;
                 if (literal && fs->freeReg >= SQFuncState::kMaxStackSlots)
                     throw SQTooManyLocals();
                 Exp e = Expression();

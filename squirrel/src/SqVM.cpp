@@ -318,7 +318,8 @@ bool SQVM::EnterConstructorFrame(SQClass* c, SQInteger argBase, SQInteger nargs,
     stack[argBase] = std::move(inst);
     bool entered;
     Value generator;
-    // The frame's result slot is its own base, which its return clears.
+    // The frame's result goes to its own base slot, which is no register of the caller's live values: the
+    // constructor's returned value is dropped there.
     return EnterFrame(ctor.Closure(), argBase, nargs, argBase, false, entered, generator);
 }
 
