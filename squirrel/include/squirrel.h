@@ -62,10 +62,12 @@ extern "C"
 #define MAX_CHAR 0xFF
 #define _PRINT_INT_FMT _SC("%d")
 
-#define SQUIRREL_VERSION _SC("Squirrel 3.0 (Pendrel)")
-#define SQUIRREL_COPYRIGHT _SC("")
-#define SQUIRREL_AUTHOR _SC("")
-#define SQUIRREL_VERSION_NUMBER 300
+// The texts and number of the release this VM behaves as: scripts read them through _version_ and
+// _versionnumber_, and sq prints them in its banner.
+#define SQUIRREL_VERSION _SC("Squirrel 3.0.4 stable")
+#define SQUIRREL_COPYRIGHT _SC("Copyright (C) 2003-2012 Alberto Demichelis")
+#define SQUIRREL_AUTHOR _SC("Alberto Demichelis")
+#define SQUIRREL_VERSION_NUMBER 304
 
 #define SQOBJECT_REF_COUNTED 0x08000000
 #define SQOBJECT_NUMERIC 0x04000000

@@ -1,8 +1,8 @@
-// sq: the command-line interpreter.
+// sq: the command-line interpreter, behaving as the Squirrel 3.0 one does.
 //   sq [-d] [-c] [-o OUT] [-v] [-h] [FILE [ARGS...]]
 // With FILE it runs the script (source or bytecode) with every standard library registered and ARGS in
 // vargv; with -c it writes the compiled script as bytecode instead. Without FILE it reads statements
-// from standard input, one line at a time.
+// from standard input.
 #include <sqstdaux.h>
 #include <sqstdblob.h>
 #include <sqstdio.h>
@@ -13,78 +13,15 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace
 {
 
-constexpr int kFailure = 255;
 constexpr SQInteger kInitialStack = 1024;
-
-struct Options
-{
-    bool debugInfo = false;
-    bool compileOnly = false;
-    bool showVersion = false;
-    bool showHelp = false;
-    bool badOption = false;
-    std::string output = "out.cnut";
-    std::string script;            // empty: interactive
-    std::vector<std::string> args; // vargv of the script
-};
-
-Options ParseOptions(int argc, char** argv)
-{
-    Options options;
-    int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; ++i)
-    {
-        const std::string flag = argv[i];
-        if (flag == "-d")
-            options.debugInfo = true;
-        else if (flag == "-c")
-            options.compileOnly = true;
-        else if (flag == "-o" && i + 1 < argc)
-            options.output = argv[++i];
-        else if (flag == "-v")
-            options.showVersion = true;
-        else if (flag == "-h")
-            options.showHelp = true;
-        else if (flag == "--")
-        {
-            ++i;
-            break;
-        }
-        else
-            options.badOption = true;
-    }
-    if (i < argc)
-        options.script = argv[i++];
-    for (; i < argc; ++i)
-        options.args.emplace_back(argv[i]);
-    return options;
-}
-
-void PrintVersion()
-{
-    const std::string copyright = SQUIRREL_COPYRIGHT;
-    printf("%s%s%s (%d bits)\n", SQUIRREL_VERSION, copyright.empty() ? "" : " ", copyright.c_str(),
-           int(sizeof(void*) * 8));
-}
-
-void PrintUsage()
-{
-    fprintf(stderr, "usage: sq <options> <scriptpath [args]>.\n"
-                    "Available options are:\n"
-                    "   -c              compiles the file to bytecode(default output 'out.cnut')\n"
-                    "   -o              specifies output file for the -c option\n"
-                    "   -d              generates debug infos\n"
-                    "   -v              displays version infos\n"
-                    "   -h              prints help\n");
-}
+// The exit statuses main returns for a bad option and for a script that does not load.
+constexpr int kBadOptionStatus = -1;
+constexpr int kLoadFailedStatus = -2;
 
 // Standard output is flushed before anything goes to standard error so that the two keep their order
 // when both reach the same terminal or file.
@@ -105,11 +42,29 @@ void PrintErr(HSQUIRRELVM, const SQChar* format, ...)
     va_end(args);
 }
 
-HSQUIRRELVM OpenVm(const Options& options)
+void PrintVersion()
+{
+    printf("%s %s (%d bits)\n", SQUIRREL_VERSION, SQUIRREL_COPYRIGHT, int(sizeof(SQInteger) * 8));
+}
+
+// The "-c" line stands twice, as in the interpreter whose output this one matches.
+void PrintUsage()
+{
+    fflush(stdout);
+    fprintf(stderr, "usage: sq <options> <scriptpath [args]>.\n"
+                    "Available options are:\n"
+                    "   -c              compiles the file to bytecode(default output 'out.cnut')\n"
+                    "   -o              specifies output file for the -c option\n"
+                    "   -c              compiles only\n"
+                    "   -d              generates debug infos\n"
+                    "   -v              displays version infos\n"
+                    "   -h              prints help\n");
+}
+
+HSQUIRRELVM OpenVm()
 {
     HSQUIRRELVM v = sq_open(kInitialStack);
     sq_setprintfunc(v, PrintOut, PrintErr);
-    sq_enabledebuginfo(v, options.debugInfo ? SQTrue : SQFalse);
     sq_pushroottable(v);
     sq_registerbaselib(v);
     sqstd_register_bloblib(v);
@@ -122,110 +77,75 @@ HSQUIRRELVM OpenVm(const Options& options)
     return v;
 }
 
-void ReportLastError(HSQUIRRELVM v, const std::string& path)
+// A script that cannot be read, compiled or written is reported on standard output; the compiler's
+// own report has already gone to standard error.
+int ReportLoadFailure(HSQUIRRELVM v)
 {
     sq_getlasterror(v);
     const SQChar* message = nullptr;
     if (sq_gettype(v, -1) == OT_STRING && SQ_SUCCEEDED(sq_getstring(v, -1, &message)))
-        PrintErr(v, "Error [%s] %s\n", path.c_str(), message);
+        printf("Error [%s]\n", message);
     sq_pop(v, 1);
+    return kLoadFailedStatus;
 }
 
-// Whether the file opens with the tag that marks compiled bytecode.
-bool StartsAsBytecode(FILE* file)
+int CompileToFile(HSQUIRRELVM v, const char* script, const char* output)
 {
-    unsigned char tag[2];
-    return fread(tag, 1, sizeof(tag), file) == sizeof(tag) &&
-           (tag[0] | tag[1] << 8) == SQ_BYTECODE_STREAM_TAG;
-}
-
-// Compile errors are printed by the compiler's handler; a file that cannot be read, and bytecode that
-// does not load, are reported here.
-bool LoadScript(HSQUIRRELVM v, const std::string& path)
-{
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-    {
-        PrintErr(v, "Error [%s] cannot open the file\n", path.c_str());
-        return false;
-    }
-    const bool bytecode = StartsAsBytecode(file);
-    fclose(file);
-    if (SQ_SUCCEEDED(sqstd_loadfile(v, path.c_str(), SQTrue)))
-        return true;
-    if (bytecode)
-        ReportLastError(v, path);
-    return false;
-}
-
-int CompileToFile(HSQUIRRELVM v, const Options& options)
-{
-    if (!LoadScript(v, options.script))
-        return kFailure;
-    const bool written = SQ_SUCCEEDED(sqstd_writeclosuretofile(v, options.output.c_str()));
-    if (!written)
-        ReportLastError(v, options.output);
+    if (SQ_FAILED(sqstd_loadfile(v, script, SQTrue)))
+        return ReportLoadFailure(v);
+    const bool written = SQ_SUCCEEDED(sqstd_writeclosuretofile(v, output ? output : "out.cnut"));
     sq_pop(v, 1);
-    return written ? 0 : kFailure;
+    return written ? 0 : ReportLoadFailure(v);
 }
 
-// The script's integer result becomes the exit status, as a C main's would.
-int ExitStatusOf(HSQUIRRELVM v)
+// The script's integer result becomes the exit status. A script stopped by an uncaught error still
+// exits with 0: the error report is the sign of failure.
+int RunScript(HSQUIRRELVM v, const char* script, int argc, char** argv)
 {
+    if (SQ_FAILED(sqstd_loadfile(v, script, SQTrue)))
+        return ReportLoadFailure(v);
+    sq_pushroottable(v);
+    for (int i = 0; i < argc; ++i)
+        sq_pushstring(v, argv[i], -1);
     SQInteger result = 0;
-    if (sq_gettype(v, -1) == OT_INTEGER)
+    if (SQ_SUCCEEDED(sq_call(v, argc + 1, SQTrue, SQTrue)) && sq_gettype(v, -1) == OT_INTEGER)
         sq_getinteger(v, -1, &result);
     return int(result);
 }
 
-int RunScript(HSQUIRRELVM v, const Options& options)
-{
-    const SQInteger top = sq_gettop(v);
-    if (!LoadScript(v, options.script))
-        return kFailure;
-    sq_pushroottable(v);
-    for (const std::string& arg : options.args)
-        sq_pushstring(v, arg.c_str(), SQInteger(arg.size()));
-    int status = kFailure;
-    if (SQ_SUCCEEDED(sq_call(v, SQInteger(options.args.size()) + 1, SQTrue, SQTrue)))
-        status = ExitStatusOf(v);
-    sq_settop(v, top);
-    return status;
-}
-
-// Interactive mode: a statement may span lines while braces are open or a line ends with '\'.
-// A statement starting with '=' is an expression whose value is printed.
-class Repl
+// Interactive mode. A statement ends at a newline unless braces are open or the line ends with '\'.
+// A statement starting with '=' is an expression whose value is printed. quit() ends the console
+// after the statement that calls it; so does the end of the input.
+class Console
 {
 public:
-    explicit Repl(HSQUIRRELVM v) : m_v(v), m_prompt(isatty(STDIN_FILENO) != 0) { RegisterQuit(); }
+    explicit Console(HSQUIRRELVM v) : m_v(v) {}
 
-    int Run()
+    void Run()
     {
-        if (m_prompt)
-            PrintVersion();
-        std::string line;
-        while (!m_quit && (Prompt(), ReadLine(line)))
+        PrintVersion();
+        RegisterQuit();
+        while (!m_quit)
         {
-            AddLine(line);
-            if (m_depth <= 0 && !m_continued)
-                Flush();
+            printf("\nsq>");
+            std::string statement;
+            const bool more = ReadStatement(statement);
+            Execute(statement);
+            if (!more)
+                break;
         }
-        if (!m_pending.empty() && !m_quit)
-            Flush();
-        if (m_prompt)
-            printf("\n");
-        return 0;
     }
 
 private:
-    // quit() ends the console after the statement that calls it.
+    static constexpr size_t kMaxStatement = 1023;
+
     void RegisterQuit()
     {
         sq_pushroottable(m_v);
         sq_pushstring(m_v, "quit", -1);
         sq_pushuserpointer(m_v, &m_quit);
         sq_newclosure(m_v, Quit, 1);
+        sq_setparamscheck(m_v, 1, nullptr);
         sq_newslot(m_v, -3, SQFalse);
         sq_pop(m_v, 1);
     }
@@ -238,60 +158,56 @@ private:
         return 0;
     }
 
-    void Prompt() const
+    // Brace and quote counting is as rough as the original console's: a '}' counts even inside a
+    // string, a quote of either kind opens or closes a string, and both counts carry over from one
+    // statement to the next. False at the end of the input.
+    bool ReadStatement(std::string& statement)
     {
-        if (!m_prompt)
+        for (;;)
+        {
+            const int c = getchar();
+            if (c == EOF)
+                return false;
+            if (c == '\n')
+            {
+                if (!statement.empty() && statement.back() == '\\')
+                    statement.back() = '\n';
+                else if (m_openBlocks == 0)
+                    return true;
+            }
+            else if (c == '}')
+                --m_openBlocks;
+            else if (c == '{' && !m_inString)
+                ++m_openBlocks;
+            else if (c == '"' || c == '\'')
+                m_inString = !m_inString;
+            if (statement.size() >= kMaxStatement)
+            {
+                PrintErr(m_v, "sq : input line too long\n");
+                return true;
+            }
+            statement.push_back(char(c));
+        }
+    }
+
+    void Execute(std::string statement)
+    {
+        const bool printResult = !statement.empty() && statement[0] == '=';
+        if (printResult)
+            statement = "return (" + statement.substr(1) + ")";
+        if (statement.empty())
             return;
-        printf(m_pending.empty() ? "\nsq>" : "...");
-        fflush(stdout);
-    }
-
-    static bool ReadLine(std::string& line)
-    {
-        line.clear();
-        int c = 0;
-        while ((c = getchar()) != EOF && c != '\n')
-            line.push_back(char(c));
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return c != EOF || !line.empty();
-    }
-
-    void AddLine(std::string line)
-    {
-        m_continued = !line.empty() && line.back() == '\\';
-        if (m_continued)
-            line.pop_back();
-        for (const char c : line)
-            m_depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        m_pending += line;
-        m_pending += '\n';
-    }
-
-    void Flush()
-    {
-        std::string source;
-        source.swap(m_pending);
-        m_depth = 0;
-        m_continued = false;
-        const size_t start = source.find_first_not_of(" \t\r\n");
-        if (start == std::string::npos)
-            return;
-        if (source[start] == '=')
-            Evaluate("return (" + source.substr(start + 1) + ")", true);
-        else
-            Evaluate(source, false);
-    }
-
-    void Evaluate(const std::string& source, bool printResult)
-    {
         const SQInteger top = sq_gettop(m_v);
-        if (SQ_SUCCEEDED(sq_compilebuffer(m_v, source.c_str(), SQInteger(source.size()),
+        if (SQ_SUCCEEDED(sq_compilebuffer(m_v, statement.c_str(), SQInteger(statement.size()),
                                           "interactive console", SQTrue)))
         {
             sq_pushroottable(m_v);
             if (SQ_SUCCEEDED(sq_call(m_v, 1, printResult ? SQTrue : SQFalse, SQTrue)) && printResult)
+            {
+                printf("\n");
                 PrintValue();
+                printf("\n");
+            }
         }
         sq_settop(m_v, top);
     }
@@ -308,52 +224,67 @@ private:
             sq_push(m_v, value);
             sq_call(m_v, 2, SQFalse, SQTrue);
         }
-        printf("\n");
     }
 
     HSQUIRRELVM m_v;
-    bool m_prompt;
-    std::string m_pending;
-    int m_depth = 0;
-    bool m_continued = false;
+    SQInteger m_openBlocks = 0;
+    bool m_inString = false;
     bool m_quit = false;
 };
 
-int Dispatch(const Options& options)
+// Options are read up to the first argument that does not start with '-'; only an option's second
+// character counts, so "-debug" is "-d". -v and -h end the run at once.
+int Dispatch(HSQUIRRELVM v, int argc, char** argv)
 {
-    if (options.badOption || options.showHelp)
+    bool compileOnly = false;
+    const char* output = nullptr;
+    int arg = 1;
+    for (; arg < argc && argv[arg][0] == '-'; ++arg)
     {
-        PrintVersion();
-        PrintUsage();
-        return options.badOption ? kFailure : 0;
-    }
-    if (options.showVersion)
-    {
-        PrintVersion();
-        if (options.script.empty())
+        switch (argv[arg][1])
+        {
+        case 'd':
+            sq_enabledebuginfo(v, SQTrue);
+            break;
+        case 'c':
+            compileOnly = true;
+            break;
+        case 'o':
+            ++arg;
+            output = arg < argc ? argv[arg] : nullptr;
+            break;
+        case 'v':
+            PrintVersion();
             return 0;
+        case 'h':
+            PrintVersion();
+            PrintUsage();
+            return 0;
+        default:
+            PrintVersion();
+            printf("unknown prameter '-%c'\n", argv[arg][1]);
+            PrintUsage();
+            return kBadOptionStatus;
+        }
     }
-    if (options.compileOnly && options.script.empty())
+    if (arg >= argc)
     {
-        PrintUsage();
-        return kFailure;
+        Console(v).Run();
+        return 0;
     }
-    HSQUIRRELVM v = OpenVm(options);
-    int status = 0;
-    if (options.script.empty())
-        status = Repl(v).Run();
-    else if (options.compileOnly)
-        status = CompileToFile(v, options);
-    else
-        status = RunScript(v, options);
-    sq_close(v);
-    fflush(stdout);
-    return status;
+    const char* script = argv[arg];
+    if (compileOnly)
+        return CompileToFile(v, script, output);
+    return RunScript(v, script, argc - arg - 1, argv + arg + 1);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return Dispatch(ParseOptions(argc, argv));
+    HSQUIRRELVM v = OpenVm();
+    const int status = Dispatch(v, argc, argv);
+    sq_close(v);
+    fflush(stdout);
+    return status;
 }

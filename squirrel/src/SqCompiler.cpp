@@ -85,6 +85,13 @@ public:
             err = error;
             return false;
         }
+        catch (SQTooManyLocals&)
+        {
+            err.message = "internal compiler error: too many locals";
+            err.line = lex.ReportLine();
+            err.column = lex.ReportColumn();
+            return false;
+        }
     }
 
 private:
@@ -687,6 +694,8 @@ private:
         {
             Lex();
             Exp e = Postfix(Factor());
+            if (e.kind == E_LOCAL || e.kind == E_OUTER)
+                Fail("cannot delete an (outer) local");
             if (e.kind != E_FIELD && e.kind != E_FIELDK)
                 Fail("can't delete an expression");
             SQInteger key = e.b;
@@ -789,7 +798,7 @@ private:
             case '[':
             {
                 if (lex.newlineBefore)
-                    return e;
+                    Fail("cannot brake deref/or comma needed after [exp]=exp slot declaration");
                 Lex();
                 SQInteger obj = ToAnyReg(e);
                 Exp key = Expression();
@@ -871,6 +880,16 @@ private:
         e.a = index;
         return e;
     }
+    // An enum's name stands only before one of its members.
+    Exp EnumMember(const std::string& enumName, const Value& members)
+    {
+        Expect('.');
+        const std::string member = ExpectIdentifier();
+        Value v;
+        if (!members.Table()->Get(Str(member), v))
+            Fail("invalid constant [" + enumName + "." + member + "]");
+        return ConstExp(v);
+    }
     Exp Identifier(const std::string& id)
     {
         Value name = Str(id);
@@ -927,7 +946,10 @@ private:
         {
             std::string id = lex.text;
             Lex();
-            return Identifier(id);
+            Exp e = Identifier(id);
+            if (e.kind == E_CONST && e.constant._type == OT_TABLE)
+                return EnumMember(id, e.constant);
+            return e;
         }
         case TK_THIS:
             Lex();
@@ -1109,7 +1131,7 @@ private:
             fs->FreeReg(keyReg);
             if (attrReg >= 0)
                 fs->FreeReg(attrReg);
-            if (lex.token == separator || (isClass && lex.token == ','))
+            if (lex.token == separator)
                 Lex();
         }
         Lex();
@@ -1180,7 +1202,7 @@ private:
             if (lex.token == ',')
                 Lex();
             else if (lex.token != ')')
-                Expected(')');
+                Fail("expected ')' or ','");
         }
         Lex();
         child->proto->nparams = child->ActiveLocals();
@@ -1631,6 +1653,13 @@ private:
             if (lex.token == '=')
             {
                 Lex();
+                // A literal initializer takes the slot as soon as it is read, so a frame that is full is
+                // reported there rather than at the token after it.
+                const int t = lex.token;
+                const bool literal = t == TK_INTEGER || t == TK_FLOAT || t == TK_STRING_LITERAL ||
+                                     t == TK_NULL || t == TK_TRUE || t == TK_FALSE;
+                if (literal && fs->freeReg >= SQFuncState::kMaxStackSlots)
+                    throw SQTooManyLocals();
                 Exp e = Expression();
                 ToNextReg(e);
             }

@@ -60,6 +60,8 @@ SQInteger SQFuncState::StringLiteral(const std::string& s)
 
 SQInteger SQFuncState::AllocReg()
 {
+    if (freeReg >= kMaxStackSlots)
+        throw SQTooManyLocals();
     SQInteger reg = freeReg++;
     if (freeReg > proto->maxStack)
         proto->maxStack = freeReg;
@@ -75,6 +77,8 @@ void SQFuncState::FreeReg(SQInteger reg)
 SQInteger SQFuncState::DeclareLocal(const Value& name)
 {
     SQInteger reg = SQInteger(locals.size());
+    if (reg >= kMaxStackSlots)
+        throw SQTooManyLocals();
     locals.push_back({name, reg, false, proto->locals.size()});
     proto->locals.push_back({name, reg, Pc(), -1});
     if (freeReg < reg + 1)

@@ -18,8 +18,16 @@ struct SQLocalVar
     size_t debugIndex; // its entry in the prototype's local variable table
 };
 
+// Thrown when a function needs more stack slots than one frame may have; the compiler reports it.
+struct SQTooManyLocals
+{
+};
+
 struct SQFuncState
 {
+    // A frame holds 'this', the parameters, the locals and the temporaries in at most this many slots.
+    static constexpr SQInteger kMaxStackSlots = 256;
+
     SQFuncState(SQSharedState* ss, SQFuncState* parent, const Value& sourceName);
     SQSharedState* ss;
     SQFuncState* parent;

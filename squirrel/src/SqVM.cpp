@@ -310,6 +310,19 @@ bool SQVM::CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, V
     return true;
 }
 
+bool SQVM::EnterConstructorFrame(SQClass* c, SQInteger argBase, SQInteger nargs, SQInteger resultSlot)
+{
+    Value inst = c->CreateInstance();
+    Value ctor = c->constructor;
+    stack[resultSlot] = inst;
+    stack[argBase] = std::move(inst);
+    bool entered;
+    Value generator;
+    // The frame's result goes to its own base slot, which is no register of the caller's live values: the
+    // constructor's returned value is dropped there.
+    return EnterFrame(ctor.Closure(), argBase, nargs, argBase, false, entered, generator);
+}
+
 bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
 {
     // Each nested interpreter loop (metamethods, callbacks from natives, other threads) uses the C stack.
@@ -761,6 +774,14 @@ bool SQVM::Execute(Value& ret)
                     stk[i.a] = std::move(gen);
                     NEXT();
                 }
+                LOAD_FRAME();
+                NEXT();
+            }
+            // A script constructor runs in this loop, so an uncaught error in it is reported from inside it.
+            if (fn._type == OT_CLASS && fn.Class()->constructor._type == OT_CLOSURE)
+            {
+                if (!EnterConstructorFrame(fn.Class(), argBase, i.b, ci->base + i.a))
+                    FAIL();
                 LOAD_FRAME();
                 NEXT();
             }

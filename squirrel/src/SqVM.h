@@ -220,6 +220,9 @@ struct SQVM : SQCollectable
     void CloseOuters(SQInteger fromSlot);
     SQOuter* FindOuter(SQInteger slot);
     bool CreateClassInstance(SQClass* c, SQInteger argBase, SQInteger nargs, Value& ret);
+    // Puts a new instance in resultSlot and enters the class's script constructor as a frame of the
+    // running loop, as a script call would be; the constructor's own result is dropped.
+    bool EnterConstructorFrame(SQClass* c, SQInteger argBase, SQInteger nargs, SQInteger resultSlot);
     Value& Root() { return roottable; }
     std::string StackTrace();
 

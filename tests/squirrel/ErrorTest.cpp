@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -65,7 +66,72 @@ INSTANTIATE_TEST_SUITE_P(
                     CompileErrorCase{"const X = [];", "scalar expected : integer,float or string", 1, 11},
                     CompileErrorCase{"const Y = -\"s\";", "scalar expected : integer,float", 1, 14},
                     CompileErrorCase{"enum E { A = {} }", "scalar expected : integer,float or string", 1, 14},
-                    CompileErrorCase{"f(1,);", "expression expected, found ')'", 1, 5}));
+                    CompileErrorCase{"f(1,);", "expression expected, found ')'", 1, 5},
+                    CompileErrorCase{"local x = 1; delete x;", "cannot delete an (outer) local", 1, 22},
+                    CompileErrorCase{"local y = 1;\nfunction f() { delete y; }", "cannot delete an (outer) local", 2,
+                                     25},
+                    CompileErrorCase{"local a = [1];\nlocal b = a\n[0];",
+                                     "cannot brake deref/or comma needed after [exp]=exp slot declaration", 3, 2},
+                    CompileErrorCase{"local t = { [1] = 2\n[2] = 3 };",
+                                     "cannot brake deref/or comma needed after [exp]=exp slot declaration", 2, 2},
+                    CompileErrorCase{"enum E { A }\nlocal v = E.B;", "invalid constant [E.B]", 2, 15},
+                    CompileErrorCase{"enum E { A }\nlocal v = E;", "expected '.'", 2, 13},
+                    CompileErrorCase{"function f(a b) {}", "expected ')' or ','", 1, 14},
+                    // members of a class may be parted by ';' only, slots of a table by ',' only
+                    CompileErrorCase{"class K { a = 1, b = 2 }", "expected 'IDENTIFIER'", 1, 16},
+                    CompileErrorCase{"local t = {a = 1; b = 2};", "expected 'IDENTIFIER'", 1, 17}));
+
+// A frame holds at most 256 slots: 'this', parameters, locals and temporaries. The 257th is a compile
+// error, reported where it is taken: at a literal initializer itself, else after the token that ends
+// the name or parameter.
+TEST(SquirrelRun, AFunctionHoldsAtMost256StackSlots)
+{
+    struct Case
+    {
+        const char* what;
+        int locals;
+        const char* declaration; // %d stands for the local's number
+        bool compiles;
+        int line;
+        int column;
+    };
+    const Case cases[] = {
+        {"255 initialized locals fit", 255, "local v%d = %d;\n", true, 0, 0},
+        {"the 256th initialized local fails at its literal", 256, "local v%d = %d;\n", false, 257, 17},
+        {"the 256th uninitialized local fails after its ';'", 256, "local v%d;\n", false, 257, 12},
+    };
+    for (const Case& c : cases)
+    {
+        std::string source = "function f() {\n";
+        char line[64];
+        for (int i = 0; i < c.locals; ++i)
+        {
+            snprintf(line, sizeof line, c.declaration, i, i);
+            source += line;
+        }
+        source += "return v" + std::to_string(c.locals - 1) + ";\n}\nprint(f());\n";
+        SquirrelRun run = RunSquirrel(source);
+        EXPECT_EQ(c.compiles, run.compiled) << c.what;
+        if (c.compiles)
+        {
+            EXPECT_EQ(std::to_string(c.locals - 1), run.output) << c.what;
+            continue;
+        }
+        EXPECT_EQ("internal compiler error: too many locals", run.error) << c.what;
+        EXPECT_EQ(c.line, run.errorLine) << c.what;
+        EXPECT_EQ(c.column, run.errorColumn) << c.what;
+    }
+
+    std::string params = "function f(";
+    for (int i = 0; i < 255; ++i)
+        params += "p" + std::to_string(i) + ", ";
+    const SquirrelRun fits = RunSquirrel(params + "last) { return 1; }");
+    EXPECT_FALSE(fits.compiled) << "this and 256 parameters need 257 slots";
+    EXPECT_EQ("internal compiler error: too many locals", fits.error);
+    EXPECT_EQ(int(params.size() + 5), fits.errorColumn);
+    params.resize(params.size() - 2);
+    EXPECT_TRUE(RunSquirrel(params + ") { return p254; }").compiled);
+}
 
 // Number literals read as the language reads them.
 TEST(SquirrelRun, NumberLiteralsKeepTheirValues)
@@ -259,6 +325,38 @@ TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
     EXPECT_FALSE(run.ran);
     EXPECT_EQ("trying to set 'null'", run.error);
     EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);
+}
+
+// The handler runs once where an uncaught error leaves the script frames of the loop the host started:
+// a class's constructor is one of those frames, while metamethods and the functions natives call back
+// run quietly and the error is seen where they were called. call() starts a loop of its own, so an
+// error passing through it is seen twice.
+TEST(SquirrelRun, ErrorHandlerRunsWhereTheErrorLeavesTheScriptFrames)
+{
+    struct Case
+    {
+        const char* source;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"class K { constructor() { throw \"c\"; } }\nK();\n", "c in constructor line 2;"},
+        {"class K { constructor(a, b) { local n = a + b; throw n; } }\nfunction make() { local k = K(1, 2); }\n"
+         "make();\n",
+         "3 in constructor line 2;"},
+        {"class K { constructor() { throw \"c\"; } }\ntry { K(); } catch (e) { print(\"caught \" + e); }\n",
+         "caught c"},
+        {"class M { function _get(k) { throw \"g\"; } }\nlocal v = M().x;\n", "g in main line 3;"},
+        {"[2, 1].sort(function(a, b) { throw \"s\"; });\n", "s in main line 2;"},
+        {"function thrower() { throw \"t\"; }\nclass K { constructor() { thrower.call(this); } }\nK();\n",
+         "t in thrower line 2;t in constructor line 3;"},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string handler = "seterrorhandler(function(e) { local at = getstackinfos(2);"
+                                    " print(e + \" in \" + at.func + \" line \" + at.line + \";\"); });\n";
+        SquirrelRun run = RunSquirrel(handler + c.source);
+        EXPECT_EQ(c.printed, run.output) << c.source;
+    }
 }
 
 TEST(SquirrelRun, ErrorFunctionWritesToTheErrorStream)

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <squirrel.h>
 
 #include <cstdlib>
 #include <string>
@@ -78,7 +79,8 @@ TEST_F(SqInterpreter, RunsScriptsToTheirEnd)
     }
 }
 
-TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
+// The report goes to standard error; the exit status stays 0, as the reference interpreter's does.
+TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardError)
 {
     Write("fail.nut", "print(\"before\\n\");\n"
                       "function inner(count) {\n"
@@ -87,12 +89,50 @@ TEST_F(SqInterpreter, UncaughtErrorPrintsTheCallStackToStandardErrorAndFails)
                       "inner(3);\n"
                       "print(\"never\\n\");\n");
     const SqResult r = Run("fail.nut");
-    EXPECT_NE(0, r.status);
+    EXPECT_EQ(0, r.status);
     EXPECT_EQ("before\n", r.out);
     EXPECT_TRUE(Contains(r.err, "AN ERROR HAS OCCURED [boom]")) << r.err;
     EXPECT_TRUE(Contains(r.err, "*FUNCTION [inner()] fail.nut line [3]")) << r.err;
     EXPECT_TRUE(Contains(r.err, "*FUNCTION [main()] fail.nut line [5]")) << r.err;
     EXPECT_TRUE(Contains(r.err, "[count] 3")) << r.err;
+}
+
+// The whole report for an error thrown in a constructor: the constructor is a frame of its own, and the
+// locals of each frame follow, the latest declared first.
+TEST_F(SqInterpreter, UncaughtErrorReportListsFramesAndLocals)
+{
+    Write("report.nut", "class Box {\n"
+                        "    constructor(size) {\n"
+                        "        local area = size * 1.5;\n"
+                        "        throw \"too big\";\n"
+                        "    }\n"
+                        "}\n"
+                        "function make(n) {\n"
+                        "    local label = \"box\", flags = [1], ok = true, none = null;\n"
+                        "    return Box(n);\n"
+                        "}\n"
+                        "make(4);\n");
+    const SqResult r = Run("report.nut");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("\nAN ERROR HAS OCCURED [too big]\n"
+              "\nCALLSTACK\n"
+              "*FUNCTION [constructor()] report.nut line [4]\n"
+              "*FUNCTION [make()] report.nut line [9]\n"
+              "*FUNCTION [main()] report.nut line [11]\n"
+              "\nLOCALS\n"
+              "[area] 6\n"
+              "[size] 4\n"
+              "[this] INSTANCE\n"
+              "[none] NULL\n"
+              "[ok] true\n"
+              "[flags] ARRAY\n"
+              "[label] \"box\"\n"
+              "[n] 4\n"
+              "[this] TABLE\n"
+              "[vargv] ARRAY\n"
+              "[this] TABLE\n",
+              r.err);
 }
 
 // A script's own error handler replaces the default report. call() reports the callee's error where it
@@ -113,23 +153,31 @@ TEST_F(SqInterpreter, ScriptErrorHandlerSeesUncaughtErrorsWhereTheyLeaveTheScrip
             "    local at = getstackinfos(2); print(e + \" in \" + at.func + \" line \" + at.line); });\n";
         Write("handled.nut", handler + "function thrower() { throw \"oops\"; }\n" + c.first + "\n");
         const SqResult r = Run("handled.nut");
-        EXPECT_NE(0, r.status) << c.first;
+        EXPECT_EQ(0, r.status) << c.first;
         EXPECT_EQ(c.second, r.out) << c.first;
         EXPECT_EQ("", r.err) << c.first;
     }
 }
 
+// A script that does not load is named on standard output with the reason, and sq exits with -2 (254):
+// the compiler's report goes to standard error first. Past the first line the column counts one more, as
+// Squirrel 3.0's compiler counts it.
 TEST_F(SqInterpreter, CompileErrorsAndMissingFilesFail)
 {
     Write("bad.nut", "local x = 1;\nlocal y = ;\n");
     const SqResult bad = Run("bad.nut");
-    EXPECT_NE(0, bad.status);
-    EXPECT_TRUE(Contains(bad.err, "bad.nut line = (2)")) << bad.err;
-    EXPECT_EQ("", bad.out);
+    EXPECT_EQ(254, bad.status);
+    EXPECT_EQ("bad.nut line = (2) column = (12) : error expression expected\n", bad.err);
+    EXPECT_EQ("Error [expression expected]\n", bad.out);
 
     const SqResult missing = Run("missing.nut");
-    EXPECT_NE(0, missing.status);
-    EXPECT_TRUE(Contains(missing.err, "missing.nut")) << missing.err;
+    EXPECT_EQ(254, missing.status);
+    EXPECT_EQ("Error [cannot open the file]\n", missing.out);
+    EXPECT_EQ("", missing.err);
+
+    const SqResult compileOnly = Run("-c -o out.cnut missing.nut");
+    EXPECT_EQ(254, compileOnly.status);
+    EXPECT_EQ("Error [cannot open the file]\n", compileOnly.out);
 }
 
 TEST_F(SqInterpreter, ScriptIntegerResultIsTheExitStatus)
@@ -181,25 +229,66 @@ TEST_F(SqInterpreter, BytecodeThatDoesNotLoadIsReported)
     {
         Write("bad.cnut", c.bytes);
         const SqResult r = Run("bad.cnut");
-        EXPECT_NE(0, r.status) << c.what;
-        EXPECT_EQ(std::string("Error [bad.cnut] ") + c.reason + "\n", r.err) << c.what;
+        EXPECT_EQ(254, r.status) << c.what;
+        EXPECT_EQ(std::string("Error [") + c.reason + "]\n", r.out) << c.what;
     }
     Write("prog.nut", "print(\"x\");\n");
     ASSERT_EQ(0, Run("-c -o prog.cnut prog.nut").status);
     const SqResult cut = Run("-c -o prog.cnut prog.nut && head -c 40 prog.cnut > cut.cnut && '" PENDREL_BINARY_DIR
                              "/squirrel/sq' cut.cnut");
-    EXPECT_NE(0, cut.status);
-    EXPECT_EQ("Error [cut.cnut] invalid or truncated bytecode\n", cut.err);
+    EXPECT_EQ(254, cut.status);
+    EXPECT_EQ("Error [invalid or truncated bytecode]\n", cut.out);
 }
 
-TEST_F(SqInterpreter, UnknownOptionFails)
+// The banner names the release and the integer width; -v and -h end the run without running the script.
+// A bad option prints the banner and its name on standard output and the usage on standard error.
+TEST_F(SqInterpreter, OptionsPrintTheBannerAndUsage)
 {
-    EXPECT_NE(0, Run("-q").status);
-    EXPECT_EQ(0, Run("-h").status);
+    const std::string banner = std::string(SQUIRREL_VERSION) + " " + SQUIRREL_COPYRIGHT + " (32 bits)\n";
+    Write("loud.nut", "print(\"ran\");\n");
+    struct Case
+    {
+        const char* arguments;
+        int status;
+        std::string out;
+        bool usage;
+    };
+    const Case cases[] = {
+        {"-v loud.nut", 0, banner, false},
+        {"-h loud.nut", 0, banner, true},
+        {"-d -version loud.nut", 0, banner, false},
+        {"-q loud.nut", 255, banner + "unknown prameter '-q'\n", true},
+        {"-- loud.nut", 255, banner + "unknown prameter '--'\n", true},
+        {"-d loud.nut", 0, "ran", false},
+        {"-dx loud.nut", 0, "ran", false},
+    };
+    for (const Case& c : cases)
+    {
+        const SqResult r = Run(c.arguments);
+        EXPECT_EQ(c.status, r.status) << c.arguments;
+        EXPECT_EQ(c.out, r.out) << c.arguments;
+        EXPECT_EQ(c.usage, Contains(r.err, "usage: sq <options> <scriptpath [args]>.\n")) << c.arguments;
+    }
+    const SqResult help = Run("-h");
+    EXPECT_TRUE(Contains(help.err, "   -c              compiles only\n   -d              generates debug infos\n"))
+        << help.err;
 }
 
+// Compiling writes out.cnut unless -o names another file; arguments after the script are ignored then.
+TEST_F(SqInterpreter, CompileOnlyWritesTheDefaultOutput)
+{
+    Write("prog.nut", "print(\"default \" + vargv.len());\n");
+    const SqResult compiled = Run("-c prog.nut ignored");
+    EXPECT_EQ(0, compiled.status) << compiled.out << compiled.err;
+    EXPECT_EQ("", compiled.out);
+    EXPECT_EQ("default 0", Run("out.cnut").out);
+}
+
+// The console prints the banner and a prompt before each statement, whether or not its input is a
+// terminal, and stops at the end of its input or after quit().
 TEST_F(SqInterpreter, ConsoleReadsPipedLinesUntilEndOfInput)
 {
+    const std::string banner = std::string(SQUIRREL_VERSION) + " " + SQUIRREL_COPYRIGHT + " (32 bits)\n";
     const SqResult r = Run("", "print(1 + 2)\n"
                                "=4 * 5\n"
                                "function twice(x) {\n"
@@ -209,26 +298,64 @@ TEST_F(SqInterpreter, ConsoleReadsPipedLinesUntilEndOfInput)
                                "print(\"a\" + \\\n"
                                "\"b\")\n"
                                "undefined_function()\n"
+                               " =1\n"
                                "print(\"still here\")\n"
                                "print(\"last line without newline\")");
     EXPECT_EQ(0, r.status);
-    EXPECT_EQ("320\n42\nabstill herelast line without newline", r.out);
+    EXPECT_EQ(banner + "\nsq>3\nsq>\n20\n\nsq>\nsq>\n42\n\nsq>ab\nsq>\nsq>\nsq>still here"
+                       "\nsq>last line without newline",
+              r.out);
     EXPECT_TRUE(Contains(r.err, "AN ERROR HAS OCCURED [the index 'undefined_function' does not exist]"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, "interactive console line = (1) column = (2) : error expression expected\n"))
         << r.err;
 }
 
 TEST_F(SqInterpreter, ConsoleEndsAtQuit)
 {
-    const SqResult r = Run("", "print(\"a\")\nquit()\nprint(\"b\")\n");
-    EXPECT_EQ(0, r.status);
-    EXPECT_EQ("a", r.out);
+    const std::string banner = std::string(SQUIRREL_VERSION) + " " + SQUIRREL_COPYRIGHT + " (32 bits)\n";
+    struct Case
+    {
+        const char* input;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"print(\"a\")\nquit()\nprint(\"b\")\n", banner + "\nsq>a\nsq>"},
+        {"print(\"a\"); quit(); print(\"c\")\nprint(\"b\")\n", banner + "\nsq>ac"},
+        {"", banner + "\nsq>"},
+    };
+    for (const Case& c : cases)
+    {
+        const SqResult r = Run("", c.input);
+        EXPECT_EQ(0, r.status) << c.input;
+        EXPECT_EQ(c.out, r.out) << c.input;
+    }
+    // options without a script lead to the console too
+    EXPECT_EQ(banner + "\nsq>x", Run("-d -c", "print(\"x\")").out);
+    EXPECT_TRUE(Contains(Run("", "quit(1)\n").err, "[wrong number of parameters]"));
 }
 
-TEST_F(SqInterpreter, ConsoleWithEmptyInputEndsAtOnce)
+// Braces keep a statement open across lines; a quote of either kind shields '{' from the count but
+// not '}', so a '}' in a string keeps the statement open until a '{' outside quotes balances it.
+TEST_F(SqInterpreter, ConsoleCountsBracesToFindTheEndOfAStatement)
 {
-    const SqResult r = Run("", "");
+    const std::string banner = std::string(SQUIRREL_VERSION) + " " + SQUIRREL_COPYRIGHT + " (32 bits)\n";
+    const SqResult r = Run("", "local t = {\n a = 1\n}; print(t.a)\n"
+                               "print(\"{\")\n"
+                               "print(\"}\")\n"
+                               "print(1) // {\n"
+                               "print(2)\n");
     EXPECT_EQ(0, r.status);
-    EXPECT_EQ("", r.out);
+    EXPECT_EQ(banner + "\nsq>1\nsq>{\nsq>}1\nsq>2\nsq>", r.out);
+}
+
+TEST_F(SqInterpreter, ConsoleCutsOverlongStatements)
+{
+    const std::string statement = "print(\"" + std::string(1100, 'x') + "\")\n";
+    const SqResult r = Run("", statement);
+    EXPECT_TRUE(Contains(r.err, "sq : input line too long\n")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "interactive console line = (1) column = (1023) : error unfinished string\n"))
+        << r.err;
 }
 
 } // namespace
