@@ -142,7 +142,8 @@ bool AppendConversion(const std::string& spec, const SqFormatArgs& args, int ind
 bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out,
               std::string* error)
 {
-    const size_t end = strnlen(format, length);
+    // zero bytes in the format are copied like any other character
+    const size_t end = length;
     int next = 0;
     out->clear();
     for (size_t i = 0; i < end; ++i)

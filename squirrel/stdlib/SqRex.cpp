@@ -40,6 +40,10 @@ bool IsControl(int c)
 {
     return c < 32 || c == 127;
 }
+bool IsPrintable(int c)
+{
+    return c >= 32 && c < 127;
+}
 bool IsPunct(int c)
 {
     return c > 32 && c < 127 && !IsAlpha(c) && !IsDigit(c);
@@ -164,15 +168,23 @@ private:
         }
     }
 
+    // A sequence holds at least one atom, whose first character is taken as written even where it would
+    // end the sequence or repeat an atom elsewhere ("|", ")", "*", "{"); '^' anchors only at its start.
+    // A '*' or '+' right after a repeat ends the sequence, leaving the caller to report it.
     bool ParseSequence(SqRex::Sequence* sequence)
     {
-        while (*m_pos != '\0' && *m_pos != '|' && *m_pos != ')')
+        if (*m_pos == '^')
+        {
+            ++m_pos;
+            sequence->push_back(NewNode(Kind::LineBegin));
+        }
+        do
         {
             int node = -1;
             if (!ParseAtom(&node) || !ParseClosure(&node))
                 return false;
             sequence->push_back(node);
-        }
+        } while (*m_pos != '\0' && *m_pos != '|' && *m_pos != ')' && *m_pos != '*' && *m_pos != '+');
         return true;
     }
 
@@ -188,20 +200,14 @@ private:
         case '.':
             *node = NewNode(Kind::Any);
             return true;
-        case '^':
-            *node = NewNode(Kind::LineBegin);
-            return true;
         case '$':
             *node = NewNode(Kind::LineEnd);
             return true;
         case '\\':
             return ParseEscape(node);
-        case '*':
-        case '+':
-        case '?':
-        case '{':
-            return Fail("nothing to repeat");
         default:
+            if (!IsPrintable(c))
+                return Fail("letter expected");
             *node = CharNode(c);
             return true;
         }
@@ -219,8 +225,12 @@ private:
         if (m_groupDepth >= kMaxGroupNesting)
             return Fail("groups nested too deeply");
         *node = NewNode(Kind::Group);
-        if (m_pos[0] == '?' && m_pos[1] == ':')
+        if (m_pos[0] == '?')
+        {
+            if (m_pos[1] != ':')
+                return Fail("expected paren");
             m_pos += 2;
+        }
         else
         {
             m_rex.m_nodes[*node].capture = int(m_rex.m_captures.size());
@@ -271,8 +281,9 @@ private:
     bool ParseClassMember(bool* set, int* single)
     {
         char c = *m_pos;
-        if (c == '\0')
-            return Fail("expected paren"); // the closing ']' is missing
+        // a missing closing ']' shows as the end of the pattern, which is no printable character either
+        if (c != '\\' && !IsPrintable(c))
+            return Fail("letter expected");
         ++m_pos;
         if (c == '\\')
         {
@@ -310,7 +321,8 @@ private:
             int first = -1;
             if (!ParseClassMember(set, &first))
                 return false;
-            if (first < 0 || m_pos[0] != '-' || m_pos[1] == ']' || m_pos[1] == '\0')
+            // a '-' after a character always opens a range, even right before the closing ']'
+            if (first < 0 || m_pos[0] != '-')
             {
                 if (first >= 0)
                     set[first] = true;

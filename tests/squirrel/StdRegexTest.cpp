@@ -94,11 +94,15 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
         {"\\Bis", "is this", 5, 7},
         {"[^0-9]+", "12ab34", 2, 4},
         {"[\\d.]+", "v1.25x", 1, 5},
-        {"[a-]+", "x-a-y", 1, 4},
+        {"[-a]+", "x-a-y", 1, 4},
         {"\\t\\n", "a\t\nb", 1, 3},
         {"\\*\\(", "a*(b", 1, 3},
         {"(?:ab)+", "xababx", 1, 5},
-        {"", "abc", 0, 0},
+        {"x*", "abc", 0, 0},
+        {"*a", "x*a", 1, 3},
+        {"a*?", "baa?", 1, 4},
+        {"a^b", "xa^b", 1, 4},
+        {"(|b)", "a|b", 1, 3},
     };
     ExpectSearches(cases);
 }
@@ -109,7 +113,7 @@ TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
 {
     const SearchCase cases[] = {
         {"a*b", "xxxb", 3, 4},
-        {"(x|)y", "zzy", 2, 3},
+        {"(x|w?)y", "zzy", 2, 3},
         {"(?:ab|cd)e", "abxcde", 3, 6},
         {"x?y?z", "aaz", 2, 3},
         {"\\bfoo", "afoo foo", 5, 8},
@@ -217,8 +221,8 @@ TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
 
 TEST(StdRegex, BadPatternsReportAnError)
 {
-    const char* patterns[] = {"(ab",    "ab)",  "[abc", "[]",   "[z-a]",   "a{",
-                              "a{2,1}", "a{x}", "*a",   "ab\\", "a{99999}"};
+    const char* patterns[] = {"(ab", "ab)", "[abc", "[]",  "[z-a]", "a{",   "a{2,1}", "a{x}",    "a**",  "a?+",
+                              "ab\\", "a{99999}", "", "^", "a|", "(x|)y", "()", "[a-]", "(?x)", "a\tb", "[\t]"};
     for (const char* pattern : patterns)
     {
         const char* error = nullptr;
