@@ -73,8 +73,14 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
         {"a{2,3}", "aaaaa", 0, 3},
         {"cat|dog", "hotdog", 3, 6},
         {"x(ab)*y", "xababy", 0, 6},
-        {"(a|ab)c", "abc", 0, 3},
-        {"a.*b", "a1b2b3", 0, 5},
+        {"(a|ab)c", "abc", -1, 0},
+        {"(ab|a)c", "abc", 0, 3},
+        {"a.*b", "a1b2b3", 0, 3},
+        {"<.*>", "<a><b>", 0, 3},
+        {"a*ab", "aaab", 1, 4},
+        {"[a-z]+ing", "singing", 0, 4},
+        {"a{2,3}a", "aaaa", 0, 3},
+        {"a.*", "xabc", 1, 4},
         {"\\d+\\.\\d+", "pi=3.14!", 3, 7},
         {"\\w+", "  _id9 ", 2, 6},
         {"\\W", "ab-c", 2, 3},
@@ -118,7 +124,7 @@ TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
         {"x?y?z", "aaz", 2, 3},
         {"\\bfoo", "afoo foo", 5, 8},
         {"^b", "ab", -1, 0},
-        {"$", "abc", 3, 3},
+        {"$", "abc", -1, 0},
         {"b*$", "abb", 1, 3},
         {"[^a]", "aa\xe9", 2, 3},
         {".c", "abc", 1, 3},
@@ -156,7 +162,7 @@ TEST(StdRegex, MatchNeedsTheWholeText)
         bool matches;
     } cases[] = {
         {"abc", "abc", true},     {"abc", "abcd", false},     {"a.*", "abcd", true}, {"\\d+", "123", true},
-        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", true},  {"x?", "", true},
+        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", false}, {"ab|a", "ab", true},  {"x?", "", true},
         {"[a-c]{2}", "ca", true}, {"[a-c]{2}", "cad", false},
     };
     for (const auto& c : cases)
@@ -179,14 +185,19 @@ TEST(StdRegex, CapturesNumberGroupsFromTheLeftAndSkipNonCapturingOnes)
     int begin = 0;
     int end = 0;
     ASSERT_TRUE(SearchText(*rex, text, &begin, &end));
-    const int expected[4][2] = {{6, 15}, {6, 9}, {10, 14}, {14, 15}};
-    for (int i = 0; i < 4; ++i)
+    const int expected[3][2] = {{6, 15}, {6, 9}, {10, 14}};
+    for (int i = 0; i < 3; ++i)
     {
         SqRex::Capture capture;
         ASSERT_TRUE(rex->GetSubExp(i, &capture));
         EXPECT_EQ(capture.begin - text, expected[i][0]) << i;
         EXPECT_EQ(capture.end - text, expected[i][1]) << i;
     }
+    // The last group was first tried, and failed, as the stop of the letters before it: that attempt took
+    // its turn to record, so its later match records nothing.
+    SqRex::Capture last;
+    ASSERT_TRUE(rex->GetSubExp(3, &last));
+    EXPECT_EQ(last.begin, nullptr);
     SqRex::Capture unused;
     EXPECT_FALSE(rex->GetSubExp(4, &unused));
 
@@ -195,7 +206,7 @@ TEST(StdRegex, CapturesNumberGroupsFromTheLeftAndSkipNonCapturingOnes)
     EXPECT_EQ(plain->SubExpCount(), 2);
 }
 
-TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
+TEST(StdRegex, GroupsThatTookNoPartAreEmptyAndRepeatedGroupsKeepTheirFirstMatch)
 {
     std::unique_ptr<SqRex> rex = CompileOrFail("(a)|(b)");
     ASSERT_TRUE(rex);
@@ -214,9 +225,10 @@ TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
     ASSERT_TRUE(repeated);
     const char* word = "xyz";
     ASSERT_TRUE(SearchText(*repeated, word, &begin, &end));
-    SqRex::Capture last;
-    ASSERT_TRUE(repeated->GetSubExp(1, &last));
-    EXPECT_EQ(last.begin - word, 2);
+    SqRex::Capture kept;
+    ASSERT_TRUE(repeated->GetSubExp(1, &kept));
+    EXPECT_EQ(kept.begin - word, 0);
+    EXPECT_EQ(kept.end - word, 1);
 }
 
 TEST(StdRegex, BadPatternsReportAnError)
@@ -241,12 +253,16 @@ TEST(StdRegex, NestedEmptyClosuresTerminate)
     EXPECT_FALSE(SearchText(*rex, text, &begin, &end));
 }
 
-TEST(StdRegex, LongRunsOfOneClassDoNotRecursePerCharacter)
+// A repeat with no upper bound stops after 65536 matches, as the language's library does.
+TEST(StdRegex, LongRunsDoNotRecursePerMatchAndStopAtTheRepeatLimit)
 {
-    const std::string text(200000, 'a');
     std::unique_ptr<SqRex> rex = CompileOrFail("a*$");
     ASSERT_TRUE(rex);
-    EXPECT_TRUE(rex->Match(text.data(), text.data() + text.size()));
+    const std::string withinLimit(65536, 'a');
+    EXPECT_TRUE(rex->Match(withinLimit.data(), withinLimit.data() + withinLimit.size()));
+    const std::string pastLimit(65537, 'a');
+    EXPECT_FALSE(rex->Match(pastLimit.data(), pastLimit.data() + pastLimit.size()));
+    EXPECT_FALSE(rex->GaveUp());
 }
 
 TEST(StdRegex, RunawayPatternsGiveUpInsteadOfOverflowingOrHanging)

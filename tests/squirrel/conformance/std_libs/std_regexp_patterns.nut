@@ -13,3 +13,14 @@ foreach (p in ["", "^", "a|", "()", "[a", "[a-]", "[!-]", "a**", "a?*", "a{2}+",
         print(e + "\n");
     }
 }
+// A repeat stops at the first count where what follows it matches; nothing is tried again after a branch
+// of an alternation has matched; a search never starts at the end of the text.
+foreach (c in [["a.*b", "axxbyyb"], ["<.*>", "<a><b>"], ["a*ab", "aaab"], ["[a-z]+ing", "singing"],
+               ["a{2,3}a", "aaaa"], ["(a|ab)c", "abc"], ["(ab|a)c", "abc"], ["$", "abc"], ["\\d+", "ab1234c"]]) {
+    local found = regexp(c[0]).search(c[1]);
+    print(c[0] + " in " + c[1] + ": " + (found ? found.begin + "-" + found.end : "none") + "\n");
+}
+print(regexp("a|ab").match("ab") + " " + regexp("ab|a").match("ab") + "\n");
+// a repeated group keeps its first match
+foreach (r in regexp("(\\w)+").capture("xyz")) print(r.begin + "-" + r.end + " ");
+print("\n");
