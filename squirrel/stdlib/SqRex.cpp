@@ -481,7 +481,7 @@ public:
 private:
     static constexpr int kMaxDepth = 3000;
     // The step budget grows with the text, so only patterns whose look-aheads multiply run out of it.
-    static constexpr long kBaseSteps = 1000000;
+    static constexpr long kBaseSteps = 10000000;
     static constexpr long kStepsPerChar = 100;
     // A repeat with no upper bound counts up to this, as the language's library does.
     static constexpr int kUnbounded = 0xFFFF;
@@ -610,8 +610,11 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     SqRexParser parser(*rex, pattern);
     if (!parser.Parse(error))
         return nullptr;
-    rex->m_matchesEmpty = rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
     rex->LinkSuccessors();
+    // Only capture 0 to report: a place where no match can begin may be passed over, as trying it would
+    // leave nothing behind.
+    if (rex->SubExpCount() == 1)
+        rex->m_skipsDeadPlaces = !rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
     return rex;
 }
 
@@ -680,7 +683,9 @@ bool SqRex::Match(const char* begin, const char* end)
     return matchEnd == end && !m_gaveUp;
 }
 
-// Tries each place in turn, the end excluded, so an empty text has no match.
+// Tries each place in turn, the end excluded, so an empty text has no match. With groups to capture, every
+// place is tried, even one where no match can begin: a failed attempt can leave the capture of an inner
+// group behind, or clear it.
 bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd)
 {
     m_textBegin = begin;
@@ -689,7 +694,7 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
     SqRexMatcher matcher(*this);
     for (const char* pos = begin; pos < end && !matcher.Aborted(); ++pos)
     {
-        if (!m_matchesEmpty && !m_firstBytes[static_cast<unsigned char>(*pos)])
+        if (m_skipsDeadPlaces && !m_firstBytes[static_cast<unsigned char>(*pos)])
             continue;
         matcher.BeginAttempt();
         if (const char* found = matcher.MatchNode(m_root, pos, -1))

@@ -56,9 +56,9 @@ private:
     const char* m_textBegin = nullptr;
     const char* m_textEnd = nullptr;
     bool m_gaveUp = false;
-    // A search skips the places where no match can begin, unless the pattern can match the empty text.
+    // The bytes a match can begin with, and whether a search may pass over places that begin with none.
     std::array<bool, 256> m_firstBytes = {};
-    bool m_matchesEmpty = true;
+    bool m_skipsDeadPlaces = false;
     // The node after each node in its sequence, or -1 for the last one (and for a repeat's node).
     std::vector<int> m_successor;
 

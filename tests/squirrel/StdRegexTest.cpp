@@ -231,6 +231,40 @@ TEST(StdRegex, GroupsThatTookNoPartAreEmptyAndRepeatedGroupsKeepTheirFirstMatch)
     EXPECT_EQ(kept.end - word, 1);
 }
 
+// A group's capture is what the last attempt to match it left: a search tries every place, so an attempt at
+// a place where no match can begin still clears a capture that an earlier place left behind, while a
+// group that matched inside a failed attempt keeps its capture.
+TEST(StdRegex, FailedAttemptsLeaveTheirCapturesAsTheyWere)
+{
+    const struct
+    {
+        const char* pattern;
+        const char* text;
+        int begin; // -1: no capture
+        int end;
+    } cases[] = {
+        {"c|(a|b)a{2}\\d", " axc", -1, 0},
+        {"c|(a|b)a{2}\\d", " ac", 1, 2},
+    };
+    for (const auto& c : cases)
+    {
+        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
+        ASSERT_TRUE(rex);
+        int begin = 0;
+        int end = 0;
+        ASSERT_TRUE(SearchText(*rex, c.text, &begin, &end)) << c.pattern;
+        SqRex::Capture group;
+        ASSERT_TRUE(rex->GetSubExp(1, &group));
+        if (c.begin < 0)
+        {
+            EXPECT_EQ(group.begin, nullptr) << c.text;
+            continue;
+        }
+        EXPECT_EQ(group.begin - c.text, c.begin) << c.text;
+        EXPECT_EQ(group.end - c.text, c.end) << c.text;
+    }
+}
+
 TEST(StdRegex, BadPatternsReportAnError)
 {
     const char* patterns[] = {"(ab", "ab)", "[abc", "[]",  "[z-a]", "a{",   "a{2,1}", "a{x}",    "a**",  "a?+",

@@ -24,3 +24,8 @@ print(regexp("a|ab").match("ab") + " " + regexp("ab|a").match("ab") + "\n");
 // a repeated group keeps its first match
 foreach (r in regexp("(\\w)+").capture("xyz")) print(r.begin + "-" + r.end + " ");
 print("\n");
+// a failed attempt clears the capture of a group it started, and keeps that of a group that matched in it
+foreach (t in [" axc", " ac"]) {
+    foreach (r in regexp("c|(a|b)a{2}\\d").capture(t)) print(r.begin + "-" + r.end + " ");
+    print("\n");
+}
