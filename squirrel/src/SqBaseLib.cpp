@@ -128,11 +128,7 @@ SQInteger base_type(HSQUIRRELVM v)
 SQInteger base_assert(HSQUIRRELVM v)
 {
     if (IsFalse(Arg(v, 2)))
-    {
-        if (NArgs(v) > 2 && Arg(v, 3)._type == OT_STRING)
-            return Error(v, Arg(v, 3).Str()->data);
         return Error(v, "assertion failed");
-    }
     return 0;
 }
 SQInteger base_getroottable(HSQUIRRELVM v)
@@ -142,7 +138,8 @@ SQInteger base_getroottable(HSQUIRRELVM v)
 SQInteger base_setroottable(HSQUIRRELVM v)
 {
     Value old = v->roottable;
-    v->roottable = Arg(v, 2);
+    if (SQ_FAILED(sq_setroottable(v)))
+        return SQ_ERROR;
     return Return(v, old);
 }
 SQInteger base_getconsttable(HSQUIRRELVM v)
@@ -152,7 +149,8 @@ SQInteger base_getconsttable(HSQUIRRELVM v)
 SQInteger base_setconsttable(HSQUIRRELVM v)
 {
     Value old = v->ss->constTable;
-    v->ss->constTable = Arg(v, 2);
+    if (SQ_FAILED(sq_setconsttable(v)))
+        return SQ_ERROR;
     return Return(v, old);
 }
 SQInteger base_compilestring(HSQUIRRELVM v)
@@ -182,14 +180,15 @@ SQInteger base_suspend(HSQUIRRELVM v)
     v->Push(NArgs(v) > 1 ? Arg(v, 2) : Value());
     return r;
 }
+// A value that is neither a function nor null is ignored, leaving the handler as it was.
 SQInteger base_seterrorhandler(HSQUIRRELVM v)
 {
-    v->errorHandler = Arg(v, 2);
+    sq_seterrorhandler(v);
     return 0;
 }
 SQInteger base_setdebughook(HSQUIRRELVM v)
 {
-    v->debugHook = Arg(v, 2);
+    sq_setdebughook(v);
     return 0;
 }
 SQInteger base_enabledebuginfo(HSQUIRRELVM v)
@@ -242,7 +241,7 @@ SQInteger base_resurrectunreachable(HSQUIRRELVM v)
 SQInteger base_callee(HSQUIRRELVM v)
 {
     if (v->calls.size() < 2 || !v->calls[v->calls.size() - 2].closure)
-        return Error(v, "no closure in the calling stack");
+        return Error(v, "no closure in the calls stack");
     return Return(v, Value(OT_CLOSURE, v->calls[v->calls.size() - 2].closure));
 }
 SQInteger base_dummy(HSQUIRRELVM)
@@ -284,7 +283,9 @@ SQInteger number_tofloat(HSQUIRRELVM v)
 }
 SQInteger number_tochar(HSQUIRRELVM v)
 {
-    char c = char(Arg(v, 1).AsInt());
+    // a bool gives the character of its value, 0 or 1
+    const Value& o = Arg(v, 1);
+    char c = char(o._type == OT_BOOL ? o.Int() : o.AsInt());
     return Return(v, MakeString(v->ss, &c, 1));
 }
 
@@ -318,18 +319,19 @@ SQInteger string_tofloat(HSQUIRRELVM v)
         return Error(v, "cannot convert the string");
     return Return(v, Value(n.AsFloat()));
 }
-// Resolves slice(start, end) against a length; a failure has been raised with the language's text.
+// Resolves slice(start, end) against a length, a negative bound counting from the end; a failure has been
+// raised with the language's text. The start may still lie before 0 when it reaches back past the start.
 bool SliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
 {
     start = NArgs(v) > 1 ? Arg(v, 2).AsInt() : 0;
-    end = NArgs(v) > 2 && !Arg(v, 3).IsNull() ? Arg(v, 3).AsInt() : len;
+    end = NArgs(v) > 2 ? Arg(v, 3).AsInt() : len;
     if (start < 0)
         start += len;
     if (end < 0)
         end += len;
     if (start > end)
         return v->Raise("wrong indexes");
-    if (start < 0 || end > len)
+    if (end > len)
         return v->Raise("slice out of range");
     return true;
 }
@@ -339,6 +341,8 @@ SQInteger string_slice(HSQUIRRELVM v)
     SQInteger start, end;
     if (!SliceRange(v, s->len, start, end))
         return SQ_ERROR;
+    if (start < 0)
+        return Error(v, "slice out of range");
     return Return(v, MakeString(v->ss, s->data + start, end - start));
 }
 SQInteger string_find(HSQUIRRELVM v)
@@ -380,7 +384,7 @@ SQInteger table_rawget(HSQUIRRELVM v)
 SQInteger table_rawset(HSQUIRRELVM v)
 {
     if (Arg(v, 2).IsNull())
-        return Error(v, "null cannot be used as index");
+        return Error(v, "null key");
     Arg(v, 1).Table()->NewSlot(Arg(v, 2), Arg(v, 3));
     return 0;
 }
@@ -488,9 +492,10 @@ SQInteger array_slice(HSQUIRRELVM v)
     SQInteger start, end;
     if (!SliceRange(v, SQInteger(Values(v).size()), start, end))
         return SQ_ERROR;
+    // places before the first element, from a start reaching back past it, hold null
     Value out = SQArray::Create(v->ss);
     for (SQInteger i = start; i < end; i++)
-        out.Array()->values.push_back(Values(v)[size_t(i)]);
+        out.Array()->values.push_back(i < 0 ? Value() : Values(v)[size_t(i)]);
     return Return(v, out);
 }
 SQInteger array_clear(HSQUIRRELVM v)
@@ -652,8 +657,9 @@ SQInteger ArrayCallClosure(HSQUIRRELVM v)
 {
     Value fn = Arg(v, 1);
     std::vector<Value> args = Arg(v, 2).Array()->values;
+    // with no 'this' the callee meets fewer arguments than it takes
     if (args.empty())
-        return Error(v, "at least one parameter ('this') expected");
+        return Error(v, "wrong number of parameters");
     Value r;
     if (!v->CallWith(fn, args[0], args.data() + 1, SQInteger(args.size()) - 1, r))
         return SQ_ERROR;
@@ -919,8 +925,8 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
     static const Entry string[] = {{"len", obj_len, 1, "s"},
                                    {"tointeger", string_tointeger, 1, "s"},
                                    {"tofloat", string_tofloat, 1, "s"},
-                                   {"tostring", obj_tostring, 1, "s"},
-                                   {"slice", string_slice, -2, "s n n|o"},
+                                   {"tostring", obj_tostring, 1, nullptr},
+                                   {"slice", string_slice, -1, "s n n"},
                                    {"find", string_find, -2, "s s n"},
                                    {"tolower", string_tolower, 1, "s"},
                                    {"toupper", string_toupper, 1, "s"},
@@ -948,7 +954,7 @@ void SQRegisterDefaultDelegates(SQSharedState* ss)
                                   {"resize", array_resize, -2, "an"},
                                   {"sort", array_sort, -1, "ac"},
                                   {"reverse", array_reverse, 1, "a"},
-                                  {"slice", array_slice, -1, "a n n|o"},
+                                  {"slice", array_slice, -1, "a n n"},
                                   {"weakref", obj_weakref, 1, nullptr},
                                   {"tostring", obj_tostring, 1, nullptr},
                                   {"clear", array_clear, 1, "a"},
@@ -1015,21 +1021,21 @@ SQRESULT sq_registerbaselib(HSQUIRRELVM v)
                                  {"error", base_error, 2, nullptr},
                                  {"array", base_array, -2, ".n"},
                                  {"type", base_type, 2, nullptr},
-                                 {"assert", base_assert, -2, nullptr},
+                                 {"assert", base_assert, 2, nullptr},
                                  {"getroottable", base_getroottable, 1, nullptr},
                                  {"setroottable", base_setroottable, 2, nullptr},
                                  {"getconsttable", base_getconsttable, 1, nullptr},
-                                 {"setconsttable", base_setconsttable, 2, ".t"},
+                                 {"setconsttable", base_setconsttable, 2, nullptr},
                                  {"compilestring", base_compilestring, -2, ".ss"},
-                                 {"collectgarbage", base_collectgarbage, 1, nullptr},
+                                 {"collectgarbage", base_collectgarbage, 0, nullptr},
                                  {"newthread", base_newthread, 2, ".c"},
                                  {"suspend", base_suspend, -1, nullptr},
-                                 {"seterrorhandler", base_seterrorhandler, 2, ".c|o"},
+                                 {"seterrorhandler", base_seterrorhandler, 2, nullptr},
                                  {"setdebughook", base_setdebughook, 2, nullptr},
                                  {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
                                  {"getstackinfos", base_getstackinfos, 2, ".n"},
-                                 {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
-                                 {"callee", base_callee, 1, nullptr},
+                                 {"resurrectunreachable", base_resurrectunreachable, 0, nullptr},
+                                 {"callee", base_callee, 0, nullptr},
                                  {"dummy", base_dummy, 0, nullptr},
                                  {nullptr, nullptr, 0, nullptr}};
     for (const Entry* e = base; e->name; e++)

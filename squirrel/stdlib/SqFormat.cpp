@@ -210,7 +210,8 @@ bool AppendConversion(const Spec& spec, const SqFormatArgs& args, int index, std
 bool SqFormat(const char* format, size_t length, const SqFormatArgs& args, std::string* out,
               std::string* error)
 {
-    const size_t end = strnlen(format, length);
+    // zero bytes in the format are copied like any other character
+    const size_t end = length;
     int next = 0;
     out->clear();
     // room for the literal text and a few short conversions, so most results allocate once

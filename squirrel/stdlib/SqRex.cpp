@@ -40,6 +40,10 @@ bool IsControl(int c)
 {
     return c < 32 || c == 127;
 }
+bool IsPrintable(int c)
+{
+    return c >= 32 && c < 127;
+}
 bool IsPunct(int c)
 {
     return c > 32 && c < 127 && !IsAlpha(c) && !IsDigit(c);
@@ -164,15 +168,23 @@ private:
         }
     }
 
+    // A sequence holds at least one atom, whose first character is taken as written even where it would
+    // end the sequence or repeat an atom elsewhere ("|", ")", "*", "{"); '^' anchors only at its start.
+    // A '*' or '+' right after a repeat ends the sequence, leaving the caller to report it.
     bool ParseSequence(SqRex::Sequence* sequence)
     {
-        while (*m_pos != '\0' && *m_pos != '|' && *m_pos != ')')
+        if (*m_pos == '^')
+        {
+            ++m_pos;
+            sequence->push_back(NewNode(Kind::LineBegin));
+        }
+        do
         {
             int node = -1;
             if (!ParseAtom(&node) || !ParseClosure(&node))
                 return false;
             sequence->push_back(node);
-        }
+        } while (*m_pos != '\0' && *m_pos != '|' && *m_pos != ')' && *m_pos != '*' && *m_pos != '+');
         return true;
     }
 
@@ -188,20 +200,14 @@ private:
         case '.':
             *node = NewNode(Kind::Any);
             return true;
-        case '^':
-            *node = NewNode(Kind::LineBegin);
-            return true;
         case '$':
             *node = NewNode(Kind::LineEnd);
             return true;
         case '\\':
             return ParseEscape(node);
-        case '*':
-        case '+':
-        case '?':
-        case '{':
-            return Fail("nothing to repeat");
         default:
+            if (!IsPrintable(c))
+                return Fail("letter expected");
             *node = CharNode(c);
             return true;
         }
@@ -219,8 +225,12 @@ private:
         if (m_groupDepth >= kMaxGroupNesting)
             return Fail("groups nested too deeply");
         *node = NewNode(Kind::Group);
-        if (m_pos[0] == '?' && m_pos[1] == ':')
+        if (m_pos[0] == '?')
+        {
+            if (m_pos[1] != ':')
+                return Fail("expected paren");
             m_pos += 2;
+        }
         else
         {
             m_rex.m_nodes[*node].capture = int(m_rex.m_captures.size());
@@ -271,8 +281,9 @@ private:
     bool ParseClassMember(bool* set, int* single)
     {
         char c = *m_pos;
-        if (c == '\0')
-            return Fail("expected paren"); // the closing ']' is missing
+        // a missing closing ']' shows as the end of the pattern, which is no printable character either
+        if (c != '\\' && !IsPrintable(c))
+            return Fail("letter expected");
         ++m_pos;
         if (c == '\\')
         {
@@ -310,7 +321,8 @@ private:
             int first = -1;
             if (!ParseClassMember(set, &first))
                 return false;
-            if (first < 0 || m_pos[0] != '-' || m_pos[1] == ']' || m_pos[1] == '\0')
+            // a '-' after a character always opens a range, even right before the closing ']'
+            if (first < 0 || m_pos[0] != '-')
             {
                 if (first >= 0)
                     set[first] = true;
@@ -411,27 +423,16 @@ private:
     int m_groupDepth = 0;
 };
 
-namespace
-{
 
-// A non-owning callable reference, so continuations live on the stack without allocation.
-class Continuation
-{
-public:
-    template <typename F>
-    Continuation(const F& f)
-        : m_object(&f), m_call([](const void* o, const char* p) { return (*static_cast<const F*>(o))(p); })
-    {
-    }
-    bool operator()(const char* pos) const { return m_call(m_object, pos); }
-
-private:
-    const void* m_object;
-    bool (*m_call)(const void*, const char*);
-};
-
-} // namespace
-
+// Matches the way the language's library does, which differs from a backtracking engine:
+// - a repeat takes one more match of its node at a time and stops at the first count within its bounds
+//   where the node after it (the repeat's stop) matches too, so "a.*b" ends at the first 'b' after the 'a';
+//   only a repeat with nothing after it, or a stop that may match nothing, runs as far as it can;
+// - nothing is tried again once a node has matched, apart from the branches of an alternation, each of
+//   which runs with no stop after its last node;
+// - a group records its capture only when it is the next capture to be recorded, so a repeated group keeps
+//   its first match, and a stop looked at ahead records its capture there.
+// Unlike the language's library, a character node never matches past the end of the text.
 class SqRexMatcher
 {
 public:
@@ -441,54 +442,28 @@ public:
     {
     }
 
-    // A pattern that would nest too deep (a group repeated over a long text) or backtrack for too long
-    // gives up, rather than overflowing the stack or hanging the script; the caller reports it.
-    bool MatchNode(int index, const char* pos, const Continuation& next)
+    // Where a match of node `index` from `pos` ends, or null; `stop` is the node matched after it when it
+    // is the last of its sequence (-1 for none). Nesting too deep or running too long gives up: the caller
+    // reports it.
+    const char* MatchNode(int index, const char* pos, int stop)
     {
         if (m_aborted)
-            return false;
+            return nullptr;
         if (m_depth >= kMaxDepth || ++m_steps > m_maxSteps)
         {
             m_aborted = true;
-            return false;
+            return nullptr;
         }
         ++m_depth;
-        const bool matched = MatchNodeAt(index, pos, next);
+        const char* end = MatchNodeAt(index, pos, stop);
         --m_depth;
-        return matched;
+        return m_aborted ? nullptr : end;
     }
 
+    // Starts a new attempt: captures are recorded from the first one again.
+    void BeginAttempt() { m_nextCapture = 0; }
     bool Aborted() const { return m_aborted; }
 
-private:
-    static constexpr int kMaxDepth = 3000;
-    // The step budget grows with the text, so only backtracking that explodes runs out of it.
-    static constexpr long kBaseSteps = 1000000;
-    static constexpr long kStepsPerChar = 100;
-
-    bool MatchNodeAt(int index, const char* pos, const Continuation& next)
-    {
-        const SqRex::Node& node = m_rex.m_nodes[index];
-        switch (node.kind)
-        {
-        case SqRex::Node::Kind::LineBegin:
-            return pos == m_begin && next(pos);
-        case SqRex::Node::Kind::LineEnd:
-            return pos == m_end && next(pos);
-        case SqRex::Node::Kind::WordBoundary:
-            return AtWordBoundary(pos) && next(pos);
-        case SqRex::Node::Kind::NotWordBoundary:
-            return !AtWordBoundary(pos) && next(pos);
-        case SqRex::Node::Kind::Group:
-            return MatchGroup(node, pos, next);
-        case SqRex::Node::Kind::Repeat:
-            return MatchRepeat(node, pos, next);
-        default:
-            return pos < m_end && MatchesOneChar(node, *pos) && next(pos + 1);
-        }
-    }
-
-public:
     static bool MatchesOneChar(const SqRex::Node& node, char c)
     {
         const unsigned char u = static_cast<unsigned char>(c);
@@ -504,10 +479,33 @@ public:
     }
 
 private:
-    static bool IsSingleChar(const SqRex::Node& node)
+    static constexpr int kMaxDepth = 3000;
+    // The step budget grows with the text, so only patterns whose look-aheads multiply run out of it.
+    static constexpr long kBaseSteps = 10000000;
+    static constexpr long kStepsPerChar = 100;
+    // A repeat with no upper bound counts up to this, as the language's library does.
+    static constexpr int kUnbounded = 0xFFFF;
+
+    const char* MatchNodeAt(int index, const char* pos, int stop)
     {
-        return node.kind == SqRex::Node::Kind::Char || node.kind == SqRex::Node::Kind::Any ||
-               node.kind == SqRex::Node::Kind::Class;
+        const SqRex::Node& node = m_rex.m_nodes[index];
+        switch (node.kind)
+        {
+        case SqRex::Node::Kind::LineBegin:
+            return pos == m_begin ? pos : nullptr;
+        case SqRex::Node::Kind::LineEnd:
+            return pos == m_end ? pos : nullptr;
+        case SqRex::Node::Kind::WordBoundary:
+            return AtWordBoundary(pos) ? pos : nullptr;
+        case SqRex::Node::Kind::NotWordBoundary:
+            return AtWordBoundary(pos) ? nullptr : pos;
+        case SqRex::Node::Kind::Group:
+            return MatchGroup(node, pos, stop);
+        case SqRex::Node::Kind::Repeat:
+            return MatchRepeat(index, node, pos, stop);
+        default:
+            return pos < m_end && MatchesOneChar(node, *pos) ? pos + 1 : nullptr;
+        }
     }
 
     bool AtWordBoundary(const char* pos) const
@@ -517,80 +515,83 @@ private:
         return before != after;
     }
 
-    bool MatchSequence(const SqRex::Sequence& sequence, size_t i, const char* pos, const Continuation& next)
+    int Successor(int index) const { return m_rex.m_successor[size_t(index)]; }
+
+    const char* MatchGroup(const SqRex::Node& node, const char* pos, int stop)
     {
-        if (i == sequence.size())
-            return next(pos);
-        const auto rest = [&](const char* p) { return MatchSequence(sequence, i + 1, p, next); };
-        return MatchNode(sequence[i], pos, rest);
+        int capture = -1;
+        if (node.capture >= 0 && node.capture == m_nextCapture)
+        {
+            capture = m_nextCapture++;
+            m_rex.m_captures[size_t(capture)] = {pos, nullptr};
+        }
+        const char* end = node.alternates.size() == 1 ? MatchSequence(node.alternates[0], pos, stop)
+                                                      : MatchAlternates(node, pos);
+        if (capture >= 0)
+            m_rex.m_captures[size_t(capture)] = end ? SqRex::Capture{pos, end} : SqRex::Capture{};
+        return end;
     }
 
-    bool MatchGroup(const SqRex::Node& node, const char* pos, const Continuation& next)
+    // Each node of the sequence stops on the one after it; the last stops on the group's stop.
+    const char* MatchSequence(const SqRex::Sequence& sequence, const char* pos, int stop)
+    {
+        for (size_t i = 0; i < sequence.size() && pos; ++i)
+            pos = MatchNode(sequence[i], pos, i + 1 < sequence.size() ? sequence[i + 1] : stop);
+        return pos;
+    }
+
+    // The first branch that matches whole wins. Its nodes are matched with no stop given: only a repeat
+    // still stops on the node after it in the branch.
+    const char* MatchAlternates(const SqRex::Node& node, const char* pos)
     {
         for (const SqRex::Sequence& alternate : node.alternates)
         {
-            if (node.capture < 0)
-            {
-                if (MatchSequence(alternate, 0, pos, next))
-                    return true;
-                continue;
-            }
-            SqRex::Capture& capture = m_rex.m_captures[node.capture];
-            const SqRex::Capture saved = capture;
-            const auto close = [&](const char* p)
-            {
-                const SqRex::Capture inner = capture;
-                capture = {pos, p};
-                if (next(p))
-                    return true;
-                capture = inner;
-                return false;
-            };
-            if (MatchSequence(alternate, 0, pos, close))
-                return true;
-            capture = saved;
+            const char* at = pos;
+            for (size_t i = 0; i < alternate.size() && at; ++i)
+                at = MatchNode(alternate[i], at, -1);
+            if (at)
+                return at;
         }
-        return false;
+        return nullptr;
     }
 
-    bool MatchRepeat(const SqRex::Node& node, const char* pos, const Continuation& next)
+    static bool CountFits(int count, int minCount, int maxCount)
     {
-        const SqRex::Node& child = m_rex.m_nodes[node.child];
-        if (IsSingleChar(child))
-            return MatchRepeatedChar(node, child, pos, next);
-        return MatchRepeatFrom(node, 0, pos, next);
+        return count >= minCount && (maxCount == kUnbounded || count <= maxCount);
     }
 
-    // Runs of one character class need no recursion per character: take the longest run, then give back.
-    bool MatchRepeatedChar(const SqRex::Node& node, const SqRex::Node& child, const char* pos,
-                           const Continuation& next)
+    const char* MatchRepeat(int index, const SqRex::Node& node, const char* pos, int outerStop)
     {
-        const ptrdiff_t limit =
-            node.maxCount < 0 ? m_end - pos : std::min<ptrdiff_t>(node.maxCount, m_end - pos);
-        ptrdiff_t count = 0;
-        while (count < limit && MatchesOneChar(child, pos[count]))
-            ++count;
-        for (; count >= node.minCount; --count)
-            if (next(pos + count))
-                return true;
-        return false;
-    }
-
-    bool MatchRepeatFrom(const SqRex::Node& node, int count, const char* pos, const Continuation& next)
-    {
-        if (node.maxCount < 0 || count < node.maxCount)
+        const int stop = Successor(index) >= 0 ? Successor(index) : outerStop;
+        const int minCount = node.minCount;
+        const int maxCount = node.maxCount < 0 ? kUnbounded : node.maxCount;
+        // The stop's own stop, for looking ahead at it: the node after it, else the node after the outer
+        // stop.
+        int stopAfter = -1;
+        if (stop >= 0)
+            stopAfter = Successor(stop) >= 0 ? Successor(stop) : (outerStop >= 0 ? Successor(outerStop) : -1);
+        // A stop that is itself a repeat able to match nothing would always match: it is not looked at.
+        const SqRex::Node* stopNode = stop >= 0 ? &m_rex.m_nodes[size_t(stop)] : nullptr;
+        const bool lookAhead =
+            stopNode && !(stopNode->kind == SqRex::Node::Kind::Repeat && stopNode->minCount == 0);
+        int count = 0;
+        const char* good = pos;
+        const char* at = pos;
+        while (count < maxCount || count == kUnbounded)
         {
-            // An iteration that consumes nothing past the minimum would loop for ever.
-            const auto again = [&](const char* p)
-            {
-                if (p == pos && count >= node.minCount)
-                    return false;
-                return MatchRepeatFrom(node, count + 1, p, next);
-            };
-            if (MatchNode(node.child, pos, again))
-                return true;
+            at = MatchNode(node.child, at, stop);
+            if (!at)
+                break;
+            ++count;
+            good = at;
+            if (lookAhead && MatchNode(stop, at, stopAfter) && CountFits(count, minCount, maxCount))
+                break;
+            if (at >= m_end)
+                break;
         }
-        return count >= node.minCount && next(pos);
+        if (m_aborted)
+            return nullptr;
+        return CountFits(count, minCount, maxCount) ? good : nullptr;
     }
 
     SqRex& m_rex;
@@ -600,6 +601,7 @@ private:
     int m_depth = 0;
     long m_steps = 0;
     bool m_aborted = false;
+    int m_nextCapture = 0;
 };
 
 std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
@@ -608,25 +610,21 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     SqRexParser parser(*rex, pattern);
     if (!parser.Parse(error))
         return nullptr;
-    rex->m_matchesEmpty = rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
-    rex->m_leadingRun = rex->FindLeadingRun();
+    rex->LinkSuccessors();
+    // Only capture 0 to report: a place where no match can begin may be passed over, as trying it would
+    // leave nothing behind.
+    if (rex->SubExpCount() == 1)
+        rex->m_skipsDeadPlaces = !rex->CollectFirstBytes(rex->m_root, rex->m_firstBytes);
     return rex;
 }
 
-int SqRex::FindLeadingRun() const
+void SqRex::LinkSuccessors()
 {
-    const Node* first = &m_nodes[m_root];
-    if (first->kind == Node::Kind::Group)
-    {
-        if (first->alternates.size() != 1 || first->alternates[0].empty())
-            return -1;
-        first = &m_nodes[first->alternates[0][0]];
-    }
-    if (first->kind != Node::Kind::Repeat || first->maxCount >= 0)
-        return -1;
-    const Node::Kind kind = m_nodes[first->child].kind;
-    const bool single = kind == Node::Kind::Char || kind == Node::Kind::Any || kind == Node::Kind::Class;
-    return single ? first->child : -1;
+    m_successor.assign(m_nodes.size(), -1);
+    for (const Node& node : m_nodes)
+        for (const Sequence& sequence : node.alternates)
+            for (size_t i = 0; i + 1 < sequence.size(); ++i)
+                m_successor[size_t(sequence[i])] = sequence[i + 1];
 }
 
 bool SqRex::CollectFirstBytes(int index, std::array<bool, 256>& bytes) const
@@ -666,56 +664,49 @@ bool SqRex::CollectFirstBytes(const Sequence& sequence, std::array<bool, 256>& b
     return true;
 }
 
-bool SqRex::MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd)
+
+void SqRex::ClearCaptures()
 {
     for (Capture& capture : m_captures)
         capture = {};
-    const auto accept = [&](const char* p)
-    {
-        if (wholeText && p != m_textEnd)
-            return false;
-        *matchEnd = p;
-        return true;
-    };
-    return matcher.MatchNode(m_root, pos, accept);
 }
 
 bool SqRex::Match(const char* begin, const char* end)
 {
     m_textBegin = begin;
     m_textEnd = end;
-    const char* matchEnd = nullptr;
+    ClearCaptures();
     SqRexMatcher matcher(*this);
-    const bool matched = MatchAt(matcher, begin, true, &matchEnd);
+    matcher.BeginAttempt();
+    const char* matchEnd = matcher.MatchNode(m_root, begin, -1);
     m_gaveUp = matcher.Aborted();
-    return matched && !m_gaveUp;
+    return matchEnd == end && !m_gaveUp;
 }
 
+// Tries each place in turn, the end excluded, so an empty text has no match. With groups to capture, every
+// place is tried, even one where no match can begin: a failed attempt can leave the capture of an inner
+// group behind, or clear it.
 bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, const char** matchEnd)
 {
     m_textBegin = begin;
     m_textEnd = end;
+    ClearCaptures();
     SqRexMatcher matcher(*this);
-    for (const char* pos = begin; pos <= end && !matcher.Aborted(); ++pos)
+    for (const char* pos = begin; pos < end && !matcher.Aborted(); ++pos)
     {
-        if (!m_matchesEmpty && (pos == end || !m_firstBytes[static_cast<unsigned char>(*pos)]))
+        if (m_skipsDeadPlaces && !m_firstBytes[static_cast<unsigned char>(*pos)])
             continue;
-        // once given up, a branch may still reach the end through what it skipped: no answer stands
-        if (MatchAt(matcher, pos, false, matchEnd) && !matcher.Aborted())
+        matcher.BeginAttempt();
+        if (const char* found = matcher.MatchNode(m_root, pos, -1))
         {
             *matchBegin = pos;
+            *matchEnd = found;
             m_gaveUp = false;
             return true;
         }
-        if (m_leadingRun >= 0 && pos < end && SqRexMatcher::MatchesOneChar(m_nodes[m_leadingRun], *pos))
-        {
-            while (pos + 1 < end && SqRexMatcher::MatchesOneChar(m_nodes[m_leadingRun], pos[1]))
-                ++pos;
-        }
     }
     m_gaveUp = matcher.Aborted();
-    for (Capture& capture : m_captures)
-        capture = {};
+    ClearCaptures();
     return false;
 }
 
@@ -723,6 +714,6 @@ bool SqRex::GetSubExp(int index, Capture* capture) const
 {
     if (index < 0 || index >= SubExpCount())
         return false;
-    *capture = m_captures[index];
+    *capture = m_captures[size_t(index)];
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The string library's regular expressions: a pattern compiled once into a small tree and matched by
-// backtracking, leftmost match first, closures greedy. Capture 0 is the whole match; each '(' that is
+// The string library's regular expressions: a pattern compiled once into a small tree and matched by the
+// language's own rules (see SqRexMatcher), which take back nothing once matched. Capture 0 is the whole match; each '(' that is
 // not '(?:' opens the next capture.
 
 #include <array>
@@ -42,7 +42,9 @@ public:
 private:
     SqRex() = default;
 
-    bool MatchAt(SqRexMatcher& matcher, const char* pos, bool wholeText, const char** matchEnd);
+    void ClearCaptures();
+    // Fills m_successor from the sequences.
+    void LinkSuccessors();
     // Adds every byte a match of the node (or sequence) can begin with; returns whether it can match without
     // consuming a byte, in which case what follows it may begin the match as well.
     bool CollectFirstBytes(int index, std::array<bool, 256>& bytes) const;
@@ -54,14 +56,11 @@ private:
     const char* m_textBegin = nullptr;
     const char* m_textEnd = nullptr;
     bool m_gaveUp = false;
-    // A search skips the places where no match can begin, unless the pattern can match the empty text.
+    // The bytes a match can begin with, and whether a search may pass over places that begin with none.
     std::array<bool, 256> m_firstBytes = {};
-    bool m_matchesEmpty = true;
-    // The single-character node of an unbounded run the pattern begins with, or -1. A search that fails from
-    // a place inside such a run fails from every later place in it: each of those tries a subset of the same
-    // run ends, and what follows the run does not depend on where the run began.
-    int m_leadingRun = -1;
-    int FindLeadingRun() const;
+    bool m_skipsDeadPlaces = false;
+    // The node after each node in its sequence, or -1 for the last one (and for a repeat's node).
+    std::vector<int> m_successor;
 
     friend class SqRexParser;
     friend class SqRexMatcher;

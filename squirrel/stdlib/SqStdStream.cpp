@@ -112,7 +112,10 @@ SQInteger stream_writen(HSQUIRRELVM v)
     // Integer types take the value truncated, float types take it widened; saturate rather than overflow.
     if (number.isFloat && type != 'f' && type != 'd')
         number = {false, SqStdFloatToInteger(number.real), 0};
-    return ThrowOnFailure(v, SqStreamWriteNumber(*self, type, number));
+    // as in the language's library, a typed write that the stream refuses (a file opened for reading) goes
+    // unnoticed; only an unknown type letter is an error
+    const SqStreamResult result = SqStreamWriteNumber(*self, type, number);
+    return result == SqStreamResult::IoError ? 0 : ThrowOnFailure(v, result);
 }
 
 SQInteger stream_seek(HSQUIRRELVM v)

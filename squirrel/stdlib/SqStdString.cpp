@@ -60,12 +60,17 @@ SQInteger string_format(HSQUIRRELVM v)
     return 1;
 }
 
+// lstrip alone keeps the text only up to a zero byte, as the language's library reads it there as a C
+// string; strip and rstrip keep the bytes after one.
 SQInteger Strip(HSQUIRRELVM v, bool left, bool right)
 {
     const SQChar* text = nullptr;
     sq_getstring(v, 2, &text);
     const SqTextRange range = SqStripRange(text, size_t(sq_getsize(v, 2)), left, right);
-    sq_pushstring(v, text + range.begin, SQInteger(range.end - range.begin));
+    size_t length = range.end - range.begin;
+    if (!right)
+        length = strnlen(text + range.begin, length);
+    sq_pushstring(v, text + range.begin, SQInteger(length));
     return 1;
 }
 
@@ -90,8 +95,9 @@ SQInteger string_split(HSQUIRRELVM v)
     sq_getstring(v, 3, &separators);
     if (sq_getsize(v, 3) == 0)
         return sq_throwerror(v, "empty separators string");
-    const std::vector<SqTextRange> pieces =
-        SqSplitRanges(text, size_t(sq_getsize(v, 2)), separators, size_t(sq_getsize(v, 3)));
+    // both strings end at a zero byte, where the language's library stops reading them
+    const std::vector<SqTextRange> pieces = SqSplitRanges(text, strnlen(text, size_t(sq_getsize(v, 2))), separators,
+                                                          strnlen(separators, size_t(sq_getsize(v, 3))));
     sq_newarray(v, 0);
     for (const SqTextRange& piece : pieces)
     {
@@ -167,9 +173,12 @@ SearchOutcome SearchSubject(HSQUIRRELVM v, SqRex& rex, const SQChar** text)
         sq_throwerror(v, "invalid start index");
         return SearchOutcome::Failed;
     }
+    // the subject ends at its first zero byte from the start on, as the language's library reads it
+    const char* from = *text + start;
+    const char* to = from + strnlen(from, size_t(length - start));
     const char* begin = nullptr;
     const char* end = nullptr;
-    if (rex.Search(*text + start, *text + length, &begin, &end))
+    if (rex.Search(from, to, &begin, &end))
         return SearchOutcome::Found;
     if (rex.GaveUp())
     {
@@ -233,7 +242,7 @@ SQInteger regexp_match(HSQUIRRELVM v)
     SQSTD_SETUP_REX(v);
     const SQChar* text = nullptr;
     sq_getstring(v, 2, &text);
-    const bool matched = self->Match(text, text + sq_getsize(v, 2));
+    const bool matched = self->Match(text, text + strnlen(text, size_t(sq_getsize(v, 2))));
     if (self->GaveUp())
         return sq_throwerror(v, kGaveUp);
     sq_pushbool(v, matched ? SQTrue : SQFalse);

@@ -155,11 +155,13 @@ TEST(StdFormat, ErrorsUseTheLibraryTexts)
     EXPECT_EQ(FormatError("%-------------------d", {I(1)}), "format too long");
 }
 
-TEST(StdFormat, StopsAtAZeroByte)
+TEST(StdFormat, KeepsZeroBytesAndGoesOnPastThem)
 {
-    const char format[] = "ab\0%d";
+    const char format[] = "ab\0%d\0";
     std::string out;
     std::string error;
-    EXPECT_TRUE(SqFormat(format, sizeof format - 1, Args({}), &out, &error));
-    EXPECT_EQ(out, "ab");
+    EXPECT_TRUE(SqFormat(format, sizeof format - 1, Args({I(7)}), &out, &error));
+    EXPECT_EQ(out, std::string("ab\0" "7\0", 5));
+    EXPECT_FALSE(SqFormat(format, sizeof format - 1, Args({}), &out, &error));
+    EXPECT_EQ(error, "not enough paramters for the given format string");
 }

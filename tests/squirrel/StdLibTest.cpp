@@ -193,10 +193,10 @@ TEST(StdLib, RegexpsThatGiveUpRaiseAnErrorInsteadOfAnsweringNoMatch)
 {
     StdVm vm;
     const std::string script = "local s = \"" + std::string(3000, 'x') + "\";\n"
-                               "local r = regexp(\"(x)*\");\n"
+                               "local r = regexp(\"((a*)*)*\");\n"
                                "foreach (call in [@() r.match(s), @() r.search(s), @() r.capture(s)])\n"
                                "    try { print(call() + \";\"); } catch (e) { print(e + \";\"); }\n"
-                               "print(r.match(\"xxxx\") + \";\");\n"
+                               "print(regexp(\"(x)*\").match(\"xxxx\") + \";\");\n"
                                "try { regexp(\"" + std::string(30000, '(') + "\"); } catch (e) { print(e); }\n";
     EXPECT_TRUE(vm.Run(script, "giveup.nut")) << g_errors;
     EXPECT_EQ(g_printed, "the regexp is too complex for this text;the regexp is too complex for this text;"

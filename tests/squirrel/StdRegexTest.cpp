@@ -73,8 +73,14 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
         {"a{2,3}", "aaaaa", 0, 3},
         {"cat|dog", "hotdog", 3, 6},
         {"x(ab)*y", "xababy", 0, 6},
-        {"(a|ab)c", "abc", 0, 3},
-        {"a.*b", "a1b2b3", 0, 5},
+        {"(a|ab)c", "abc", -1, 0},
+        {"(ab|a)c", "abc", 0, 3},
+        {"a.*b", "a1b2b3", 0, 3},
+        {"<.*>", "<a><b>", 0, 3},
+        {"a*ab", "aaab", 1, 4},
+        {"[a-z]+ing", "singing", 0, 4},
+        {"a{2,3}a", "aaaa", 0, 3},
+        {"a.*", "xabc", 1, 4},
         {"\\d+\\.\\d+", "pi=3.14!", 3, 7},
         {"\\w+", "  _id9 ", 2, 6},
         {"\\W", "ab-c", 2, 3},
@@ -94,11 +100,15 @@ TEST(StdRegex, SearchFindsTheLeftmostGreedyMatch)
         {"\\Bis", "is this", 5, 7},
         {"[^0-9]+", "12ab34", 2, 4},
         {"[\\d.]+", "v1.25x", 1, 5},
-        {"[a-]+", "x-a-y", 1, 4},
+        {"[-a]+", "x-a-y", 1, 4},
         {"\\t\\n", "a\t\nb", 1, 3},
         {"\\*\\(", "a*(b", 1, 3},
         {"(?:ab)+", "xababx", 1, 5},
-        {"", "abc", 0, 0},
+        {"x*", "abc", 0, 0},
+        {"*a", "x*a", 1, 3},
+        {"a*?", "baa?", 1, 4},
+        {"a^b", "xa^b", 1, 4},
+        {"(|b)", "a|b", 1, 3},
     };
     ExpectSearches(cases);
 }
@@ -109,12 +119,12 @@ TEST(StdRegex, SearchFindsMatchesBehindOptionalAndZeroWidthStarts)
 {
     const SearchCase cases[] = {
         {"a*b", "xxxb", 3, 4},
-        {"(x|)y", "zzy", 2, 3},
+        {"(x|w?)y", "zzy", 2, 3},
         {"(?:ab|cd)e", "abxcde", 3, 6},
         {"x?y?z", "aaz", 2, 3},
         {"\\bfoo", "afoo foo", 5, 8},
         {"^b", "ab", -1, 0},
-        {"$", "abc", 3, 3},
+        {"$", "abc", -1, 0},
         {"b*$", "abb", 1, 3},
         {"[^a]", "aa\xe9", 2, 3},
         {".c", "abc", 1, 3},
@@ -152,7 +162,7 @@ TEST(StdRegex, MatchNeedsTheWholeText)
         bool matches;
     } cases[] = {
         {"abc", "abc", true},     {"abc", "abcd", false},     {"a.*", "abcd", true}, {"\\d+", "123", true},
-        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", true},  {"x?", "", true},
+        {"\\d+", "12a", false},   {"(a|b)*c", "ababc", true}, {"a|ab", "ab", false}, {"ab|a", "ab", true},  {"x?", "", true},
         {"[a-c]{2}", "ca", true}, {"[a-c]{2}", "cad", false},
     };
     for (const auto& c : cases)
@@ -175,14 +185,19 @@ TEST(StdRegex, CapturesNumberGroupsFromTheLeftAndSkipNonCapturingOnes)
     int begin = 0;
     int end = 0;
     ASSERT_TRUE(SearchText(*rex, text, &begin, &end));
-    const int expected[4][2] = {{6, 15}, {6, 9}, {10, 14}, {14, 15}};
-    for (int i = 0; i < 4; ++i)
+    const int expected[3][2] = {{6, 15}, {6, 9}, {10, 14}};
+    for (int i = 0; i < 3; ++i)
     {
         SqRex::Capture capture;
         ASSERT_TRUE(rex->GetSubExp(i, &capture));
         EXPECT_EQ(capture.begin - text, expected[i][0]) << i;
         EXPECT_EQ(capture.end - text, expected[i][1]) << i;
     }
+    // The last group was first tried, and failed, as the stop of the letters before it: that attempt took
+    // its turn to record, so its later match records nothing.
+    SqRex::Capture last;
+    ASSERT_TRUE(rex->GetSubExp(3, &last));
+    EXPECT_EQ(last.begin, nullptr);
     SqRex::Capture unused;
     EXPECT_FALSE(rex->GetSubExp(4, &unused));
 
@@ -191,7 +206,7 @@ TEST(StdRegex, CapturesNumberGroupsFromTheLeftAndSkipNonCapturingOnes)
     EXPECT_EQ(plain->SubExpCount(), 2);
 }
 
-TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
+TEST(StdRegex, GroupsThatTookNoPartAreEmptyAndRepeatedGroupsKeepTheirFirstMatch)
 {
     std::unique_ptr<SqRex> rex = CompileOrFail("(a)|(b)");
     ASSERT_TRUE(rex);
@@ -210,15 +225,50 @@ TEST(StdRegex, GroupsThatTookNoPartAndRepeatedGroupsReportTheirLastMatch)
     ASSERT_TRUE(repeated);
     const char* word = "xyz";
     ASSERT_TRUE(SearchText(*repeated, word, &begin, &end));
-    SqRex::Capture last;
-    ASSERT_TRUE(repeated->GetSubExp(1, &last));
-    EXPECT_EQ(last.begin - word, 2);
+    SqRex::Capture kept;
+    ASSERT_TRUE(repeated->GetSubExp(1, &kept));
+    EXPECT_EQ(kept.begin - word, 0);
+    EXPECT_EQ(kept.end - word, 1);
+}
+
+// A group's capture is what the last attempt to match it left: a search tries every place, so an attempt at
+// a place where no match can begin still clears a capture that an earlier place left behind, while a
+// group that matched inside a failed attempt keeps its capture.
+TEST(StdRegex, FailedAttemptsLeaveTheirCapturesAsTheyWere)
+{
+    const struct
+    {
+        const char* pattern;
+        const char* text;
+        int begin; // -1: no capture
+        int end;
+    } cases[] = {
+        {"c|(a|b)a{2}\\d", " axc", -1, 0},
+        {"c|(a|b)a{2}\\d", " ac", 1, 2},
+    };
+    for (const auto& c : cases)
+    {
+        std::unique_ptr<SqRex> rex = CompileOrFail(c.pattern);
+        ASSERT_TRUE(rex);
+        int begin = 0;
+        int end = 0;
+        ASSERT_TRUE(SearchText(*rex, c.text, &begin, &end)) << c.pattern;
+        SqRex::Capture group;
+        ASSERT_TRUE(rex->GetSubExp(1, &group));
+        if (c.begin < 0)
+        {
+            EXPECT_EQ(group.begin, nullptr) << c.text;
+            continue;
+        }
+        EXPECT_EQ(group.begin - c.text, c.begin) << c.text;
+        EXPECT_EQ(group.end - c.text, c.end) << c.text;
+    }
 }
 
 TEST(StdRegex, BadPatternsReportAnError)
 {
-    const char* patterns[] = {"(ab",    "ab)",  "[abc", "[]",   "[z-a]",   "a{",
-                              "a{2,1}", "a{x}", "*a",   "ab\\", "a{99999}"};
+    const char* patterns[] = {"(ab", "ab)", "[abc", "[]",  "[z-a]", "a{",   "a{2,1}", "a{x}",    "a**",  "a?+",
+                              "ab\\", "a{99999}", "", "^", "a|", "(x|)y", "()", "[a-]", "(?x)", "a\tb", "[\t]"};
     for (const char* pattern : patterns)
     {
         const char* error = nullptr;
@@ -237,12 +287,16 @@ TEST(StdRegex, NestedEmptyClosuresTerminate)
     EXPECT_FALSE(SearchText(*rex, text, &begin, &end));
 }
 
-TEST(StdRegex, LongRunsOfOneClassDoNotRecursePerCharacter)
+// A repeat with no upper bound stops after 65536 matches, as the language's library does.
+TEST(StdRegex, LongRunsDoNotRecursePerMatchAndStopAtTheRepeatLimit)
 {
-    const std::string text(200000, 'a');
     std::unique_ptr<SqRex> rex = CompileOrFail("a*$");
     ASSERT_TRUE(rex);
-    EXPECT_TRUE(rex->Match(text.data(), text.data() + text.size()));
+    const std::string withinLimit(65536, 'a');
+    EXPECT_TRUE(rex->Match(withinLimit.data(), withinLimit.data() + withinLimit.size()));
+    const std::string pastLimit(65537, 'a');
+    EXPECT_FALSE(rex->Match(pastLimit.data(), pastLimit.data() + pastLimit.size()));
+    EXPECT_FALSE(rex->GaveUp());
 }
 
 TEST(StdRegex, RunawayPatternsGiveUpInsteadOfOverflowingOrHanging)
