@@ -73,7 +73,7 @@ SQOuter* SQVM::FindOuter(SQInteger slot)
         link = &(*link)->nextOpen;
     if (*link && (*link)->index == slot)
         return *link;
-    SQOuter* o = new SQOuter(ss);
+    SQOuter* o = SQOuter::Create(ss);
     o->vm = this;
     o->index = slot;
     o->nextOpen = *link;
@@ -375,26 +375,20 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
         return Raise("stack overflow");
     // The saved frame keeps its size and takes the free slots' nulls, ready for the next yield.
     ExchangeValues(stack + base, g->stack.data(), SQInteger(g->stack.size()));
-    SQCallInfo ci;
+    PushScriptFrame(c, p, base, -1, true);
+    SQCallInfo& ci = calls.back();
     ci.pc = g->pc;
-    ci.closure = c;
-    ci.native = nullptr;
-    ci.literals = p->literals.data();
-    ci.base = base;
-    ci.target = -1;
-    ci.prevTop = top;
-    ci.prevStackBase = stackBase;
     ci.generator = g;
-    ci.root = true;
-    calls.push_back(ci);
-    for (SQExceptionTrap t : g->traps)
+    if (!g->traps.empty())
     {
-        t.stackBase += base;
-        t.callDepth = SQInteger(calls.size());
-        traps.push_back(t);
+        for (SQExceptionTrap t : g->traps)
+        {
+            t.stackBase += base;
+            t.callDepth = SQInteger(calls.size());
+            traps.push_back(t);
+        }
+        g->traps.clear();
     }
-    g->traps.clear();
-    top = base + p->maxStack;
     g->state = SQGenerator::Running;
     Value hold(OT_GENERATOR, g);
     return Execute(out);
@@ -782,20 +776,19 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_CLOSURE:
         {
-            SQFunctionProto* fp = ci->closure->Proto()->functions[i.b].Proto();
-            SQClosure* c = new SQClosure(ss);
+            const Value& proto = ci->closure->Proto()->functions[i.b];
+            SQClosure* c = SQClosure::Create(ss, proto);
             Value cv(OT_CLOSURE, c);
-            c->proto = ci->closure->Proto()->functions[i.b];
-            c->outers.reserve(fp->outers.size());
-            for (const SQOuterInfo& o : fp->outers)
+            const std::vector<SQOuterInfo>& outers = proto.Proto()->outers;
+            for (size_t n = 0; n < outers.size(); n++)
             {
-                if (o.fromStack)
-                    c->outers.push_back(Value(OT_OUTER, FindOuter(ci->base + o.index)));
+                if (outers[n].fromStack)
+                    c->outers[n] = Value(OT_OUTER, FindOuter(ci->base + outers[n].index));
                 else
-                    c->outers.push_back(ci->closure->outers[size_t(o.index)]);
+                    c->outers[n] = ci->closure->outers[size_t(outers[n].index)];
             }
-            for (SQInteger d = 0; d < fp->ndefaults; d++)
-                c->defaults.push_back(stk[i.c + d]);
+            for (size_t d = 0; d < c->defaults.size(); d++)
+                c->defaults[d] = stk[i.c + d];
             stk[i.a] = std::move(cv);
             NEXT();
         }
@@ -1108,7 +1101,10 @@ bool SQVM::Execute(Value& ret)
         {
             SAVE_PC();
             bool done;
-            if (!ForeachStep(stk + i.a, done))
+            Value* regs = stk + i.a;
+            // a generator, resumed once per step, skips the walk over the other kinds of container
+            if (!(regs[0]._type == OT_GENERATOR ? GeneratorStep(regs[0].Generator(), regs, done)
+                                                : ForeachStep(regs, done)))
             {
                 REFRESH();
                 FAIL();
