@@ -1101,10 +1101,7 @@ bool SQVM::Execute(Value& ret)
         {
             SAVE_PC();
             bool done;
-            Value* regs = stk + i.a;
-            // a generator, resumed once per step, skips the walk over the other kinds of container
-            if (!(regs[0]._type == OT_GENERATOR ? GeneratorStep(regs[0].Generator(), regs, done)
-                                                : ForeachStep(regs, done)))
+            if (!ForeachStep(stk + i.a, done))
             {
                 REFRESH();
                 FAIL();
