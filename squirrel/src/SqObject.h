@@ -416,7 +416,7 @@ struct SQFunctionProto : SQRefCounted
     SQInteger LineAt(SQInteger pc) const;
 };
 
-struct SQOuter : SQCollectable
+struct SQOuter final : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_OUTER; }
     SQVM* vm = nullptr; // while open: the thread whose stack holds the value
@@ -447,7 +447,7 @@ struct SQValueRow
     Value* end() const { return items + count; }
 };
 
-struct SQClosure : SQCollectable
+struct SQClosure final : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_CLOSURE; }
     Value proto;

@@ -862,10 +862,18 @@ bool SQVM::Execute(Value& ret)
             }
             g->pc = pc;
             g->state = SQGenerator::Suspended;
-            // the exchange left the frame's slots null: leaving need not clear them again
             if (top <= ci->base + p->maxStack)
-                top = ci->base;
-            LeaveFrame();
+            {
+                // the exchange left the frame's slots null and its outers and traps are gone: only the frame is
+                // left to drop
+                top = ci->prevTop;
+                stackBase = ci->prevStackBase;
+                calls.pop_back();
+            }
+            else
+            {
+                LeaveFrame();
+            }
             ret = std::move(v);
             return true;
         }
