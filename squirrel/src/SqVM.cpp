@@ -145,6 +145,19 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     return true;
 }
 
+void SQVM::LeaveSuspendedFrame(SQInteger frameSize)
+{
+    const SQCallInfo& ci = calls.back();
+    if (top > ci.base + frameSize)
+    {
+        LeaveFrame(); // slots above the frame still hold values
+        return;
+    }
+    top = ci.prevTop;
+    stackBase = ci.prevStackBase;
+    calls.pop_back();
+}
+
 void SQVM::LeaveFrame()
 {
     SQCallInfo& ci = calls.back();
@@ -862,18 +875,7 @@ bool SQVM::Execute(Value& ret)
             }
             g->pc = pc;
             g->state = SQGenerator::Suspended;
-            if (top <= ci->base + p->maxStack)
-            {
-                // the exchange left the frame's slots null and its outers and traps are gone: only the frame is
-                // left to drop
-                top = ci->prevTop;
-                stackBase = ci->prevStackBase;
-                calls.pop_back();
-            }
-            else
-            {
-                LeaveFrame();
-            }
+            LeaveSuspendedFrame(p->maxStack);
             ret = std::move(v);
             return true;
         }
