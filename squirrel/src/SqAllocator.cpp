@@ -66,6 +66,19 @@ SQBool sq_smallblockpoolowns(const void* pointer)
     return InPool(pointer) ? SQTrue : SQFalse;
 }
 
+SQBlockCache::~SQBlockCache()
+{
+    for (FreeBlock*& list : lists)
+    {
+        while (list)
+        {
+            FreeBlock* next = list->next;
+            sq_vm_free(list, 0);
+            list = next;
+        }
+    }
+}
+
 void* SQPoolMalloc(size_t size)
 {
     if (size <= SQ_SMALL_BLOCK_SIZE && g_freeCount > 0)

@@ -28,6 +28,58 @@ inline void sq_vm_free(void* pointer, size_t)
         free(pointer);
 }
 
+// Keeps the blocks of objects the VM makes and drops at a high rate (closures, outers) for the next object of
+// the same size rather than handing them back to the heap each time. Sizes round up to 16 bytes, and a
+// bounded number of blocks is kept per size. With the small-block pool on, blocks go to and come from the pool
+// directly, so its counts stay exact.
+class SQBlockCache
+{
+public:
+    SQBlockCache() = default;
+    SQBlockCache(const SQBlockCache&) = delete;
+    SQBlockCache& operator=(const SQBlockCache&) = delete;
+    ~SQBlockCache();
+
+    void* Take(size_t size)
+    {
+        const size_t k = SizeClass(size);
+        if (g_sqSmallBlockPoolOn || k >= CLASS_COUNT)
+            return sq_vm_malloc(size);
+        FreeBlock* block = lists[k];
+        if (!block)
+            return sq_vm_malloc((k + 1) * GRAIN); // the whole class, so any later request of it fits
+        lists[k] = block->next;
+        counts[k]--;
+        return block;
+    }
+    // size is the one the block was taken with.
+    void Give(void* block, size_t size)
+    {
+        const size_t k = SizeClass(size);
+        if (g_sqSmallBlockPoolOn || k >= CLASS_COUNT || counts[k] >= KEPT_PER_CLASS)
+        {
+            sq_vm_free(block, size);
+            return;
+        }
+        FreeBlock* b = static_cast<FreeBlock*>(block);
+        b->next = lists[k];
+        lists[k] = b;
+        counts[k]++;
+    }
+
+private:
+    static constexpr size_t GRAIN = 16;
+    static constexpr size_t CLASS_COUNT = 16; // blocks up to 256 bytes
+    static constexpr int KEPT_PER_CLASS = 64;
+    struct FreeBlock
+    {
+        FreeBlock* next;
+    };
+    static size_t SizeClass(size_t size) { return (size - 1) / GRAIN; }
+    FreeBlock* lists[CLASS_COUNT] = {};
+    int counts[CLASS_COUNT] = {};
+};
+
 // Gives the VM's objects their memory through the hooks above.
 struct SQAllocated
 {

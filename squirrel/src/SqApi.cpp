@@ -177,10 +177,7 @@ SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const 
         v->lastError = MakeString(v->ss, err.message.c_str());
         return SQ_ERROR;
     }
-    SQClosure* c = new SQClosure(v->ss);
-    Value cv(OT_CLOSURE, c);
-    c->proto = proto;
-    v->Push(cv);
+    v->Push(Value(OT_CLOSURE, SQClosure::Create(v->ss, proto)));
     return SQ_OK;
 }
 

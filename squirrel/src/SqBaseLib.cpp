@@ -721,7 +721,7 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
             params.Array()->values.push_back(MakeString(ss, "..."));
         r->NewSlot(MakeString(ss, "parameters"), params);
         Value defaults = SQArray::Create(ss);
-        defaults.Array()->values = o.Closure()->defaults;
+        defaults.Array()->values.assign(o.Closure()->defaults.begin(), o.Closure()->defaults.end());
         r->NewSlot(MakeString(ss, "defparams"), defaults);
         r->NewSlot(MakeString(ss, "varargs"), Value(p->varParams));
     }

@@ -15,14 +15,14 @@ void SQCollectable::Destroy()
         return;
     }
     s->destroyDepth++;
-    delete this;
+    Dispose();
     if (s->destroyDepth == 1)
     {
         while (!s->pendingDestroy.empty())
         {
             SQCollectable* next = s->pendingDestroy.back();
             s->pendingDestroy.pop_back();
-            delete next;
+            next->Dispose();
         }
     }
     s->destroyDepth--;

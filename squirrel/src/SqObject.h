@@ -239,6 +239,8 @@ struct SQCollectable : SQRefCounted
     // Releasing one object can release a long chain of others; past a depth they are queued, not recursed
     // into.
     void Destroy() override;
+    // Ends the object and frees its block, as its kind was allocated.
+    virtual void Dispose() { delete this; }
     // Calls fn on every reference this object holds.
     virtual void Traverse(void (*fn)(const SQObject&, void*), void* ctx) = 0;
     // Drops every reference this object holds (used to break garbage cycles).
@@ -415,33 +417,60 @@ struct SQFunctionProto : SQRefCounted
     SQInteger LineAt(SQInteger pc) const;
 };
 
-struct SQOuter : SQCollectable
+struct SQOuter final : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_OUTER; }
     SQVM* vm = nullptr; // while open: the thread whose stack holds the value
     SQInteger index = 0;
     SQOuter* nextOpen = nullptr;
     Value closed;
-    explicit SQOuter(SQSharedState* s) : SQCollectable(s) {}
+    // Outers come and go with every closure that captures a local: their blocks are recycled.
+    static SQOuter* Create(SQSharedState* s);
+    void Dispose() override;
     ~SQOuter() override;
     Value& Get();
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override { closed.Null(); }
+
+private:
+    explicit SQOuter(SQSharedState* s) : SQCollectable(s) {}
 };
 
-struct SQClosure : SQCollectable
+// A run of values whose length is fixed when its owner is made; the owner holds the storage.
+struct SQValueRow
+{
+    Value* items = nullptr;
+    size_t count = 0;
+    size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    Value& operator[](size_t i) const { return items[i]; }
+    Value* begin() const { return items; }
+    Value* end() const { return items + count; }
+};
+
+struct SQClosure final : SQCollectable
 {
     SQObjectType ObjectType() const override { return OT_CLOSURE; }
     Value proto;
-    std::vector<Value> outers;
-    std::vector<Value> defaults;
+    // One per outer and per default parameter of the prototype, null until set. Both rows live in the
+    // closure's own block, so making a closure costs one allocation.
+    SQValueRow outers;
+    SQValueRow defaults;
     Value env;  // weak reference bound by bindenv, or null
     Value base; // class the method belongs to, for 'base'
-    explicit SQClosure(SQSharedState* s) : SQCollectable(s) {}
+    // The block, from the shared state's cache, holds the closure followed by its values.
+    static SQClosure* Create(SQSharedState* s, const Value& proto);
+    ~SQClosure() override;
     SQFunctionProto* Proto() const { return proto.Proto(); }
     Value Clone() const;
     void Traverse(void (*fn)(const SQObject&, void*), void* ctx) override;
     void Finalize() override;
+    void Dispose() override;
+
+private:
+    size_t tailCount = 0; // values in the block, which Finalize does not change
+    SQClosure(SQSharedState* s, const Value& proto, size_t nouters, size_t ndefaults);
+    size_t BlockSize() const;
 };
 
 struct SQNativeClosure : SQCollectable

@@ -2,6 +2,8 @@
 #include "SqState.h"
 #include "SqVM.h"
 
+#include <algorithm>
+
 SQRefCounted::~SQRefCounted()
 {
     if (weakref)
@@ -61,6 +63,18 @@ SQInteger SQFunctionProto::LineAt(SQInteger pc) const
     return line;
 }
 
+SQOuter* SQOuter::Create(SQSharedState* s)
+{
+    return new (s->blocks.Take(sizeof(SQOuter))) SQOuter(s);
+}
+
+void SQOuter::Dispose()
+{
+    SQSharedState* s = ss;
+    this->~SQOuter();
+    s->blocks.Give(this, sizeof(SQOuter));
+}
+
 SQOuter::~SQOuter()
 {
     if (vm)
@@ -84,13 +98,60 @@ void SQOuter::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
         fn(closed, ctx);
 }
 
+SQClosure::SQClosure(SQSharedState* s, const Value& p, size_t nouters, size_t ndefaults)
+    : SQCollectable(s), proto(p)
+{
+    Value* tail = reinterpret_cast<Value*>(this + 1);
+    for (size_t k = 0; k < nouters + ndefaults; k++)
+        new (tail + k) Value();
+    outers = {tail, nouters};
+    defaults = {tail + nouters, ndefaults};
+    tailCount = nouters + ndefaults;
+}
+
+SQClosure* SQClosure::Create(SQSharedState* s, const Value& proto)
+{
+    const size_t nouters = proto.Proto()->outers.size();
+    const size_t ndefaults = size_t(proto.Proto()->ndefaults);
+    static_assert(sizeof(SQClosure) % alignof(Value) == 0, "the values start aligned after the closure");
+    void* block = s->blocks.Take(sizeof(SQClosure) + (nouters + ndefaults) * sizeof(Value));
+    return new (block) SQClosure(s, proto, nouters, ndefaults);
+}
+
+size_t SQClosure::BlockSize() const
+{
+    return sizeof(SQClosure) + tailCount * sizeof(Value);
+}
+
+void SQClosure::Dispose()
+{
+    SQSharedState* s = ss;
+    const size_t size = BlockSize();
+    this->~SQClosure();
+    s->blocks.Give(this, size);
+}
+
+// Releases in the order the members were once destroyed in: base, env, defaults, outers, then the prototype.
+SQClosure::~SQClosure()
+{
+    base.Null();
+    env.Null();
+    for (Value& d : defaults)
+        d.Null();
+    for (Value& o : outers)
+        o.Null();
+    // every value in the block is null now (Finalize may have emptied the rows first)
+    Value* tail = reinterpret_cast<Value*>(this + 1);
+    for (size_t k = 0; k < tailCount; k++)
+        tail[k].~Value();
+}
+
 Value SQClosure::Clone() const
 {
-    SQClosure* c = new SQClosure(ss);
+    SQClosure* c = Create(ss, proto);
     Value v(OT_CLOSURE, c);
-    c->proto = proto;
-    c->outers = outers;
-    c->defaults = defaults;
+    std::copy(outers.begin(), outers.end(), c->outers.begin());
+    std::copy(defaults.begin(), defaults.end(), c->defaults.begin());
     c->env = env;
     c->base = base;
     return v;
@@ -107,8 +168,12 @@ void SQClosure::Traverse(void (*fn)(const SQObject&, void*), void* ctx)
 
 void SQClosure::Finalize()
 {
-    outers.clear();
-    defaults.clear();
+    for (Value& o : outers)
+        o.Null();
+    outers.count = 0;
+    for (Value& d : defaults)
+        d.Null();
+    defaults.count = 0;
     env.Null();
     base.Null();
 }

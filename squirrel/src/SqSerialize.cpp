@@ -475,13 +475,11 @@ SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC readf, SQUserPointer up)
     uint32_t ndefaults;
     if (!r.Count(ndefaults) || SQInteger(ndefaults) != proto.Proto()->ndefaults)
         return Fail(v, "invalid or truncated bytecode");
-    SQClosure* c = new SQClosure(v->ss);
+    SQClosure* c = SQClosure::Create(v->ss, proto);
     Value cv(OT_CLOSURE, c);
-    c->proto = proto;
     for (uint32_t k = 0; k < ndefaults; k++)
     {
-        c->defaults.emplace_back();
-        if (!r.Literal(c->defaults.back()))
+        if (!r.Literal(c->defaults[k]))
             return Fail(v, "invalid or truncated bytecode");
     }
     v->Push(cv);

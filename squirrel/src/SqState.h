@@ -22,6 +22,7 @@ struct SQSharedState
     void AddString(SQString* s);
     void RemoveString(SQString* s);
 
+    SQBlockCache blocks; // declared before anything that can hold objects, so it outlives them
     SQCollectable* gcHead = nullptr;
     SQInteger destroyDepth = 0;
     SQInteger nestedCalls = 0; // interpreter loops and native calls on the C stack, across threads

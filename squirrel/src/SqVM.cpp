@@ -73,7 +73,7 @@ SQOuter* SQVM::FindOuter(SQInteger slot)
         link = &(*link)->nextOpen;
     if (*link && (*link)->index == slot)
         return *link;
-    SQOuter* o = new SQOuter(ss);
+    SQOuter* o = SQOuter::Create(ss);
     o->vm = this;
     o->index = slot;
     o->nextOpen = *link;
@@ -143,6 +143,19 @@ bool SQVM::EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQIntege
     if (debugHook._type != OT_NULL)
         CallDebugHook('c', p->LineAt(0));
     return true;
+}
+
+void SQVM::LeaveSuspendedFrame(SQInteger frameSize)
+{
+    const SQCallInfo& ci = calls.back();
+    if (top > ci.base + frameSize)
+    {
+        LeaveFrame(); // slots above the frame still hold values
+        return;
+    }
+    top = ci.prevTop;
+    stackBase = ci.prevStackBase;
+    calls.pop_back();
 }
 
 void SQVM::LeaveFrame()
@@ -388,26 +401,20 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
         return Raise("stack overflow");
     // The saved frame keeps its size and takes the free slots' nulls, ready for the next yield.
     ExchangeValues(stack + base, g->stack.data(), SQInteger(g->stack.size()));
-    SQCallInfo ci;
+    PushScriptFrame(c, p, base, -1, true);
+    SQCallInfo& ci = calls.back();
     ci.pc = g->pc;
-    ci.closure = c;
-    ci.native = nullptr;
-    ci.literals = p->literals.data();
-    ci.base = base;
-    ci.target = -1;
-    ci.prevTop = top;
-    ci.prevStackBase = stackBase;
     ci.generator = g;
-    ci.root = true;
-    calls.push_back(ci);
-    for (SQExceptionTrap t : g->traps)
+    if (!g->traps.empty())
     {
-        t.stackBase += base;
-        t.callDepth = SQInteger(calls.size());
-        traps.push_back(t);
+        for (SQExceptionTrap t : g->traps)
+        {
+            t.stackBase += base;
+            t.callDepth = SQInteger(calls.size());
+            traps.push_back(t);
+        }
+        g->traps.clear();
     }
-    g->traps.clear();
-    top = base + p->maxStack;
     g->state = SQGenerator::Running;
     Value hold(OT_GENERATOR, g);
     return Execute(out);
@@ -803,20 +810,19 @@ bool SQVM::Execute(Value& ret)
         }
         L_OP_CLOSURE:
         {
-            SQFunctionProto* fp = ci->closure->Proto()->functions[i.b].Proto();
-            SQClosure* c = new SQClosure(ss);
+            const Value& proto = ci->closure->Proto()->functions[i.b];
+            SQClosure* c = SQClosure::Create(ss, proto);
             Value cv(OT_CLOSURE, c);
-            c->proto = ci->closure->Proto()->functions[i.b];
-            c->outers.reserve(fp->outers.size());
-            for (const SQOuterInfo& o : fp->outers)
+            const std::vector<SQOuterInfo>& outers = proto.Proto()->outers;
+            for (size_t n = 0; n < outers.size(); n++)
             {
-                if (o.fromStack)
-                    c->outers.push_back(Value(OT_OUTER, FindOuter(ci->base + o.index)));
+                if (outers[n].fromStack)
+                    c->outers[n] = Value(OT_OUTER, FindOuter(ci->base + outers[n].index));
                 else
-                    c->outers.push_back(ci->closure->outers[size_t(o.index)]);
+                    c->outers[n] = ci->closure->outers[size_t(outers[n].index)];
             }
-            for (SQInteger d = 0; d < fp->ndefaults; d++)
-                c->defaults.push_back(stk[i.c + d]);
+            for (size_t d = 0; d < c->defaults.size(); d++)
+                c->defaults[d] = stk[i.c + d];
             stk[i.a] = std::move(cv);
             NEXT();
         }
@@ -890,10 +896,7 @@ bool SQVM::Execute(Value& ret)
             }
             g->pc = pc;
             g->state = SQGenerator::Suspended;
-            // the exchange left the frame's slots null: leaving need not clear them again
-            if (top <= ci->base + p->maxStack)
-                top = ci->base;
-            LeaveFrame();
+            LeaveSuspendedFrame(p->maxStack);
             ret = std::move(v);
             return true;
         }

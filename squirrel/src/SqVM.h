@@ -199,6 +199,9 @@ struct SQVM : SQCollectable
     bool EnterFrame(SQClosure* c, SQInteger argBase, SQInteger nargs, SQInteger target, bool root,
                     bool& entered, Value& generator);
     void LeaveFrame();
+    // Leaves a generator's frame that has just yielded: the exchange left its slots null, and its outers and
+    // traps went with the generator, so only the frame itself remains (unless values sit above it).
+    void LeaveSuspendedFrame(SQInteger frameSize);
     // The frame of a script function whose arguments are in place; the caller has checked the stack room.
     SQ_ALWAYS_INLINE void PushScriptFrame(SQClosure* c, SQFunctionProto* p, SQInteger argBase,
                                           SQInteger target, bool root)

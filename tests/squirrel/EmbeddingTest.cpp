@@ -501,6 +501,11 @@ TEST_F(Embedding, SmallBlockPoolServesTheVmsObjectsOnceSwitchedOn)
     sq_getstackobj(v, -1, &again);
     EXPECT_EQ(again._unVal.pTable, after._unVal.pTable);
     sq_pop(v, 2); // the table from before the switch goes back to the heap
+    // closures and the locals they capture give every block they took back to the pool
+    const SQInteger freeBeforeClosures = sq_smallblockpoolfreecount();
+    ASSERT_TRUE(Run("local box = function(x) { return function() { return x; }; };"
+                    "local sum = 0; for (local i = 0; i < 50; i++) sum += box(i)();"));
+    EXPECT_EQ(sq_smallblockpoolfreecount(), freeBeforeClosures);
     // more objects than blocks: the rest come from the heap, and scripts run on
     ASSERT_TRUE(Run("keep <- []; for (local i = 0; i < 1500; i++) keep.append({ n = i });"
                     "total <- 0; foreach (t in keep) total += t.n;"));
