@@ -176,11 +176,8 @@ SQInteger base_newthread(HSQUIRRELVM v)
 }
 SQInteger base_suspend(HSQUIRRELVM v)
 {
-    SQRESULT r = sq_suspendvm(v);
-    if (SQ_FAILED(r) && r != SQ_SUSPEND_FLAG)
-        return r;
-    v->Push(NArgs(v) > 1 ? Arg(v, 2) : Value());
-    return r;
+    // The thread yields the top of the call's stack: the last argument, or 'this' when there is none.
+    return sq_suspendvm(v);
 }
 SQInteger base_seterrorhandler(HSQUIRRELVM v)
 {

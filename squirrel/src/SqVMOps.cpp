@@ -433,6 +433,16 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
             return Raise("trying to modify a class that has already been instantiated");
         return true;
     }
+    case OT_INSTANCE:
+    {
+        // an instance takes a new slot only through its class's _newslot, whose errors reach the caller
+        Value args[2] = {key, val};
+        Value r;
+        bool found;
+        if (CallMetaMethod(obj, MT_NEWSLOT, args, 2, r, found))
+            return true;
+        return found ? false : Raise("class instances do not support the new slot operator");
+    }
     default:
         return Raise("indexing %s with %s", TypeName(obj._type), TypeName(key._type));
     }
@@ -787,9 +797,6 @@ bool SQVM::ToString(const Value& v, Value& out)
     case OT_BOOL:
         snprintf(buf, sizeof buf, "%s", v.Int() ? "true" : "false");
         break;
-    case OT_NULL:
-        snprintf(buf, sizeof buf, "null");
-        break;
     case OT_TABLE:
     case OT_INSTANCE:
     case OT_USERDATA:
@@ -810,6 +817,7 @@ bool SQVM::ToString(const Value& v, Value& out)
     }
         [[fallthrough]];
     default:
+        // null too takes this form, with its zero pointer: Squirrel 3.0 has no word of its own for it
         snprintf(buf, sizeof buf, "(%s : 0x%p)", TypeName(v._type), (void*)v.Ref());
         break;
     }
@@ -1000,16 +1008,17 @@ bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
     }
     SQClass* c = new SQClass(ss, baseClass);
     out = Value(OT_CLASS, c);
-    if (attrs)
-        c->attributes = *attrs;
+    const Value noAttributes;
+    const Value& attributes = attrs ? *attrs : noAttributes;
     if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
     {
-        // 'this' is the new class; a handler that declares a parameter receives the new class's attributes
+        // Called with the new class as 'this' and its attributes, which it gets only afterwards. Whatever
+        // goes wrong in the handler, a wrong parameter count included, leaves the class made as if it had
+        // succeeded: Squirrel 3.0 drops those errors.
         Value fn = baseClass->metamethods[MT_INHERITED];
-        SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(fn, out, &c->attributes, nargs, r))
-            return false;
+        CallWith(fn, out, &attributes, 1, r);
     }
+    c->attributes = attributes;
     return true;
 }
