@@ -79,6 +79,10 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize)
     SQVM* t = new SQVM(friendvm->ss, size);
     t->roottable = friendvm->roottable;
     t->errorHandler = friendvm->errorHandler;
+    // As in Squirrel 3.0, every new VM registers the built-in globals afresh, in the root table it shares:
+    // a script's replacements of them are undone.
+    if (t->roottable._type == OT_TABLE)
+        sq_registerbaselib(t);
     friendvm->Push(Value(OT_THREAD, t));
     return t;
 }
