@@ -531,29 +531,32 @@ private:
     }
     Exp LogicalAnd()
     {
-        Exp e = Binary(0);
-        for (;;)
+        Exp e = Membership();
+        while (lex.token == TK_AND)
         {
-            if (lex.token == TK_AND)
-            {
-                Lex();
-                e = ShortCircuit(e, OP_JZ, [this] { return Binary(0); });
-            }
-            else if (lex.token == TK_IN)
-            {
-                Lex();
-                SQInteger l = ToAnyReg(e);
-                Exp r = Binary(0);
-                SQInteger rr = ToAnyReg(r);
-                FreeExp(r);
-                FreeExp(e);
-                e = RelocExp(fs->Emit(OP_IN, 0, l, rr));
-            }
-            else
-            {
-                return e;
-            }
+            Lex();
+            // the right side of '&&' takes the 'in' and 'instanceof' tests that follow it
+            e = ShortCircuit(e, OP_JZ, [this] { return Membership(); });
         }
+        return e;
+    }
+    // 'in' and 'instanceof' bind as loosely as '&&' does, each side a whole bitwise expression, as
+    // Squirrel 3.0 parses them.
+    Exp Membership()
+    {
+        Exp e = Binary(0);
+        while (lex.token == TK_IN || lex.token == TK_INSTANCEOF)
+        {
+            const uint8_t op = lex.token == TK_IN ? OP_IN : OP_INSTANCEOF;
+            Lex();
+            SQInteger l = ToAnyReg(e);
+            Exp r = Binary(0);
+            SQInteger rr = ToAnyReg(r);
+            FreeExp(r);
+            FreeExp(e);
+            e = RelocExp(fs->Emit(op, 0, l, rr));
+        }
+        return e;
     }
     template <class F> Exp ShortCircuit(Exp& left, uint8_t jumpOp, F right)
     {
@@ -587,7 +590,6 @@ private:
             {'>', 4, OP_GT},
             {TK_LE, 4, OP_LE},
             {TK_GE, 4, OP_GE},
-            {TK_INSTANCEOF, 4, OP_INSTANCEOF},
             {TK_SHIFTL, 5, OP_SHL},
             {TK_SHIFTR, 5, OP_SHR},
             {TK_USHIFTR, 5, OP_USHR},
@@ -603,7 +605,7 @@ private:
         return nullptr;
     }
     // Arithmetic and comparisons take a number or string literal as right operand directly.
-    static bool TakesConstantOperand(uint8_t op) { return op != OP_INSTANCEOF && op < OP_JLT; }
+    static bool TakesConstantOperand(uint8_t op) { return op < OP_JLT; }
     Exp Binary(int minLevel)
     {
         Exp left = Unary();

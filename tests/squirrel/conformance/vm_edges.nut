@@ -92,3 +92,14 @@ print("concatenated: " + n + "\n");
 print(n);
 print("\n");
 print("in a table: " + {v = null}.v + "\n");
+
+// 'in' and 'instanceof' bind as loosely as '&&': each side is a whole bitwise expression
+class Shape {}
+local shape = Shape();
+local keys = {k = 1};
+local none = null;
+print("&& takes the test on its right: " + (none && "k" in keys) + " " + (keys && "k" in keys) + "\n");
+print("arithmetic and bitwise sides: " + (1 + 1 in [0, 1, 2]) + " " + (0 | 1 in [0, 1]) + "\n");
+print("a comparison on the right side: " + ("k" in keys == false) + "\n");
+try { print(shape instanceof Shape == true); } catch (e) print("instanceof of a comparison: " + e + "\n");
+print("not binds first: " + (!shape instanceof Shape) + "\n");
