@@ -519,24 +519,16 @@ private:
         return RegExp(reg);
     }
 
-    Exp LogicalOr()
+    Exp LogicalOr() { return ShortCircuitChain(TK_OR, OP_JNZ, [this] { return LogicalAnd(); }); }
+    // the right side of '&&' takes the 'in' and 'instanceof' tests that follow it
+    Exp LogicalAnd() { return ShortCircuitChain(TK_AND, OP_JZ, [this] { return Membership(); }); }
+    template <class F> Exp ShortCircuitChain(int token, uint8_t jumpOp, F operand)
     {
-        Exp e = LogicalAnd();
-        while (lex.token == TK_OR)
+        Exp e = operand();
+        while (lex.token == token)
         {
             Lex();
-            e = ShortCircuit(e, OP_JNZ, [this] { return LogicalAnd(); });
-        }
-        return e;
-    }
-    Exp LogicalAnd()
-    {
-        Exp e = Membership();
-        while (lex.token == TK_AND)
-        {
-            Lex();
-            // the right side of '&&' takes the 'in' and 'instanceof' tests that follow it
-            e = ShortCircuit(e, OP_JZ, [this] { return Membership(); });
+            e = ShortCircuit(e, jumpOp, operand);
         }
         return e;
     }
