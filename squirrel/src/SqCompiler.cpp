@@ -681,6 +681,8 @@ private:
         {
             Lex();
             Exp e = Postfix(Factor());
+            if (e.kind == E_LOCAL || e.kind == E_OUTER)
+                Fail("cannot delete an (outer) local");
             if (e.kind != E_FIELD && e.kind != E_FIELDK)
                 Fail("can't delete an expression");
             SQInteger key = e.b;
@@ -924,8 +926,9 @@ private:
             return Identifier(id);
         }
         case TK_THIS:
+            // 'this' is the function's first local, assignable like any other
             Lex();
-            return RegExp(0);
+            return VariableExp(E_LOCAL, 0);
         case TK_BASE:
         {
             Lex();
@@ -1174,7 +1177,7 @@ private:
             if (lex.token == ',')
                 Lex();
             else if (lex.token != ')')
-                Expected(')');
+                Fail("expected ')' or ','");
         }
         Lex();
         child->proto->nparams = child->ActiveLocals();

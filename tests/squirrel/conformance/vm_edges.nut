@@ -103,3 +103,13 @@ print("arithmetic and bitwise sides: " + (1 + 1 in [0, 1, 2]) + " " + (0 | 1 in 
 print("a comparison on the right side: " + ("k" in keys == false) + "\n");
 try { print(shape instanceof Shape == true); } catch (e) print("instanceof of a comparison: " + e + "\n");
 print("not binds first: " + (!shape instanceof Shape) + "\n");
+
+// compile errors as compilestring reports them
+foreach (src in ["local x = 1; delete x;", "delete this;", "delete (1 + 2);", "function f(a b) {}",
+                 "function f(a = 1, b) {}", "const c = true;"]) {
+    try { compilestring(src); print("compiled: " + src + "\n"); }
+    catch (e) print(src + " -> " + e + "\n");
+}
+// 'this' is a local like any other, and may be assigned
+function rebound() { this = {a = 5}; return a; }
+print("this reassigned: " + rebound() + "\n");
