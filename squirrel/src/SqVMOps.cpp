@@ -307,7 +307,14 @@ bool SQVM::Contains(const Value& obj, const Value& key)
     case OT_ARRAY:
         return key.IsNumeric() && key.AsInt() >= 0 && size_t(key.AsInt()) < obj.Array()->values.size();
     case OT_STRING:
-        return key.IsNumeric() && key.AsInt() >= 0 && key.AsInt() < obj.Str()->len;
+    {
+        // a string takes a negative index whose size is below its length, as 3.0 checks it; the most
+        // negative integer has no positive counterpart and passes too
+        if (!key.IsNumeric())
+            return false;
+        const SQInteger i = key.AsInt();
+        return i == std::numeric_limits<SQInteger>::min() || (i < 0 ? -i : i) < obj.Str()->len;
+    }
     default:
         return false;
     }

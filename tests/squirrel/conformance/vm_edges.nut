@@ -113,3 +113,5 @@ foreach (src in ["local x = 1; delete x;", "delete this;", "delete (1 + 2);", "f
 // 'this' is a local like any other, and may be assigned
 function rebound() { this = {a = 5}; return a; }
 print("this reassigned: " + rebound() + "\n");
+// 'in' on a string takes a negative index whose size is below the length
+print("in with negative string indices: " + (-1 in "abc") + " " + (-2 in "abc") + " " + (-3 in "abc") + " " + (3 in "abc") + "\n");
