@@ -106,7 +106,7 @@ print("not binds first: " + (!shape instanceof Shape) + "\n");
 
 // compile errors as compilestring reports them
 foreach (src in ["local x = 1; delete x;", "delete this;", "delete (1 + 2);", "function f(a b) {}",
-                 "function f(a = 1, b) {}", "const c = true;"]) {
+                 "function f(a = 1, b) {}", "const c = true;", "local s = \"", "local s = \"open"]) {
     try { compilestring(src); print("compiled: " + src + "\n"); }
     catch (e) print(src + " -> " + e + "\n");
 }
