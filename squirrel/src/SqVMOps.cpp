@@ -462,15 +462,11 @@ bool SQVM::NewMember(const Value& cls, const Value& key, const Value& val, const
     SQClass* c = cls.Class();
     if (!c->metamethods[MT_NEWMEMBER].IsNull())
     {
+        // always given the key, value, attributes and static flag; a handler declared for fewer fails
         Value fn = c->metamethods[MT_NEWMEMBER];
         Value r;
-        if (fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 5)
-        {
-            Value args[4] = {key, val, attrs, Value(isStatic)};
-            return CallWith(fn, cls, args, 4, r);
-        }
-        Value args[3] = {key, val, Value(isStatic)};
-        return CallWith(fn, cls, args, 3, r);
+        Value args[4] = {key, val, attrs, Value(isStatic)};
+        return CallWith(fn, cls, args, 4, r);
     }
     if (!NewSlot(cls, key, val, isStatic))
         return false;

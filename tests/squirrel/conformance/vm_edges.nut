@@ -115,3 +115,6 @@ function rebound() { this = {a = 5}; return a; }
 print("this reassigned: " + rebound() + "\n");
 // 'in' on a string takes a negative index whose size is below the length
 print("in with negative string indices: " + (-1 in "abc") + " " + (-2 in "abc") + " " + (-3 in "abc") + " " + (3 in "abc") + "\n");
+// _newmember is always given the key, value, attributes and static flag
+class Narrow { function _newmember(k, v) {} }
+try { class Wider extends Narrow { x = 1 } } catch (e) print("a _newmember taking two parameters: " + e + "\n");
