@@ -1538,10 +1538,12 @@ private:
         Expect(')');
         SQInteger container = ToNextReg(c);
         fs->DeclareLocal(Str("@container"));
-        SQInteger iter = fs->DeclareLocal(Str("@iterator"));
+        SQInteger iter = fs->DeclareLocal(Str("@ITERATOR@"));
         fs->Emit(OP_LOADNULL, iter, 1);
-        fs->DeclareLocal(Str(keyName.empty() ? "@key" : keyName));
+        fs->DeclareLocal(Str(keyName.empty() ? "@INDEX@" : keyName));
         fs->DeclareLocal(Str(valName));
+        // listings of the frame's locals show the iterator, the value, then the index, as 3.0 lists them
+        fs->ListLocalFirst(iter);
         SQInteger start = fs->EmitJump(OP_FOREACH, container);
         BeginLoop(false);
         ScopedStatement();

@@ -118,3 +118,17 @@ print("in with negative string indices: " + (-1 in "abc") + " " + (-2 in "abc") 
 // _newmember is always given the key, value, attributes and static flag
 class Narrow { function _newmember(k, v) {} }
 try { class Wider extends Narrow { x = 1 } } catch (e) print("a _newmember taking two parameters: " + e + "\n");
+// a frame's locals take its captured variables and the foreach iterator and index
+local captured = 7;
+local probe = function(a) {
+    local inner = captured + a;
+    foreach (v in [a]) {
+        local names = [];
+        foreach (k, x in getstackinfos(1).locals) names.append(k);
+        names.sort();
+        local line = "";
+        foreach (n in names) line += n + " ";
+        return line;
+    }
+};
+print("locals seen: " + probe(1) + "\n");
