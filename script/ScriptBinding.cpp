@@ -106,8 +106,9 @@ void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTIO
 
 SQInteger sqfunc_inherited(HSQUIRRELVM vm)
 {
+    // the new class and its attributes come first, then the native size bound as the free variable
     SQInteger size = 0;
-    sq_getinteger(vm, 2, &size);
+    sq_getinteger(vm, 3, &size);
     sq_setclassudsize(vm, 1, size);
     return 0;
 }

@@ -79,6 +79,10 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize)
     SQVM* t = new SQVM(friendvm->ss, size);
     t->roottable = friendvm->roottable;
     t->errorHandler = friendvm->errorHandler;
+    // As in Squirrel 3.0, every new VM registers the built-in globals afresh, in the root table it shares:
+    // a script's replacements of them are undone.
+    if (t->roottable._type == OT_TABLE)
+        sq_registerbaselib(t);
     friendvm->Push(Value(OT_THREAD, t));
     return t;
 }
@@ -1265,6 +1269,14 @@ SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror)
 }
 namespace
 {
+// Names like "@container" belong to registers this compiler keeps for itself; "@ITERATOR@" and "@INDEX@"
+// are the foreach locals Squirrel 3.0 shows too.
+bool IsCompilerTemporary(const Value& name)
+{
+    const SQString* s = name.Str();
+    return s->len > 0 && s->data[0] == '@' && s->data[s->len - 1] != '@';
+}
+
 // The locals alive at pc, in the order their scopes close: an inner block's locals before the enclosing
 // ones, and within one scope the last declared first, so 'this' comes last.
 std::vector<const SQLocalInfo*> LocalsByScopeEnd(const SQFunctionProto* p, SQInteger pc)
@@ -1273,7 +1285,7 @@ std::vector<const SQLocalInfo*> LocalsByScopeEnd(const SQFunctionProto* p, SQInt
     for (size_t i = p->locals.size(); i-- > 0;)
     {
         const SQLocalInfo& l = p->locals[i];
-        if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
+        if (l.startPc <= pc && pc < l.endPc && !IsCompilerTemporary(l.name))
             alive.push_back(&l);
     }
     std::stable_sort(alive.begin(), alive.end(),

@@ -174,11 +174,8 @@ SQInteger base_newthread(HSQUIRRELVM v)
 }
 SQInteger base_suspend(HSQUIRRELVM v)
 {
-    SQRESULT r = sq_suspendvm(v);
-    if (SQ_FAILED(r) && r != SQ_SUSPEND_FLAG)
-        return r;
-    v->Push(NArgs(v) > 1 ? Arg(v, 2) : Value());
-    return r;
+    // The thread yields the top of the call's stack: the last argument, or 'this' when there is none.
+    return sq_suspendvm(v);
 }
 // A value that is neither a function nor null is ignored, leaving the handler as it was.
 SQInteger base_seterrorhandler(HSQUIRRELVM v)
@@ -207,17 +204,13 @@ Value StackInfos(HSQUIRRELVM t, SQInteger level)
     info.Table()->NewSlot(MakeString(ss, "func"), MakeString(ss, si.funcname ? si.funcname : "unknown"));
     info.Table()->NewSlot(MakeString(ss, "src"), MakeString(ss, si.source ? si.source : "unknown"));
     info.Table()->NewSlot(MakeString(ss, "line"), Value(si.line));
+    // the free variables first, then the locals, each as the debug interface enumerates them
     Value locals = SQTable::Create(ss);
-    const SQCallInfo& ci = t->calls[t->calls.size() - 1 - size_t(level)];
-    if (ci.closure)
+    const SQChar* name;
+    for (SQUnsignedInteger seq = 0; (name = sq_getlocal(t, SQUnsignedInteger(level), seq)) != nullptr; seq++)
     {
-        SQFunctionProto* p = ci.closure->Proto();
-        SQInteger pc = SQInteger(ci.pc - p->code.data()) - 1;
-        for (const SQLocalInfo& l : p->locals)
-        {
-            if (l.startPc <= pc && pc < l.endPc && l.name.Str()->data[0] != '@')
-                locals.Table()->NewSlot(l.name, t->stack[ci.base + l.reg]);
-        }
+        locals.Table()->NewSlot(MakeString(ss, name), t->At(-1));
+        t->Pop();
     }
     info.Table()->NewSlot(MakeString(ss, "locals"), locals);
     return info;

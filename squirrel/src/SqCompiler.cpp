@@ -526,41 +526,36 @@ private:
         return RegExp(reg);
     }
 
-    Exp LogicalOr()
+    Exp LogicalOr() { return ShortCircuitChain(TK_OR, OP_JNZ, [this] { return LogicalAnd(); }); }
+    // the right side of '&&' takes the 'in' and 'instanceof' tests that follow it
+    Exp LogicalAnd() { return ShortCircuitChain(TK_AND, OP_JZ, [this] { return Membership(); }); }
+    template <class F> Exp ShortCircuitChain(int token, uint8_t jumpOp, F operand)
     {
-        Exp e = LogicalAnd();
-        while (lex.token == TK_OR)
+        Exp e = operand();
+        while (lex.token == token)
         {
             Lex();
-            e = ShortCircuit(e, OP_JNZ, [this] { return LogicalAnd(); });
+            e = ShortCircuit(e, jumpOp, operand);
         }
         return e;
     }
-    Exp LogicalAnd()
+    // 'in' and 'instanceof' bind as loosely as '&&' does, each side a whole bitwise expression, as
+    // Squirrel 3.0 parses them.
+    Exp Membership()
     {
         Exp e = Binary(0);
-        for (;;)
+        while (lex.token == TK_IN || lex.token == TK_INSTANCEOF)
         {
-            if (lex.token == TK_AND)
-            {
-                Lex();
-                e = ShortCircuit(e, OP_JZ, [this] { return Binary(0); });
-            }
-            else if (lex.token == TK_IN)
-            {
-                Lex();
-                SQInteger l = ToAnyReg(e);
-                Exp r = Binary(0);
-                SQInteger rr = ToAnyReg(r);
-                FreeExp(r);
-                FreeExp(e);
-                e = RelocExp(fs->Emit(OP_IN, 0, l, rr));
-            }
-            else
-            {
-                return e;
-            }
+            const uint8_t op = lex.token == TK_IN ? OP_IN : OP_INSTANCEOF;
+            Lex();
+            SQInteger l = ToAnyReg(e);
+            Exp r = Binary(0);
+            SQInteger rr = ToAnyReg(r);
+            FreeExp(r);
+            FreeExp(e);
+            e = RelocExp(fs->Emit(op, 0, l, rr));
         }
+        return e;
     }
     template <class F> Exp ShortCircuit(Exp& left, uint8_t jumpOp, F right)
     {
@@ -594,7 +589,6 @@ private:
             {'>', 4, OP_GT},
             {TK_LE, 4, OP_LE},
             {TK_GE, 4, OP_GE},
-            {TK_INSTANCEOF, 4, OP_INSTANCEOF},
             {TK_SHIFTL, 5, OP_SHL},
             {TK_SHIFTR, 5, OP_SHR},
             {TK_USHIFTR, 5, OP_USHR},
@@ -610,7 +604,7 @@ private:
         return nullptr;
     }
     // Arithmetic and comparisons take a number or string literal as right operand directly.
-    static bool TakesConstantOperand(uint8_t op) { return op != OP_INSTANCEOF && op < OP_JLT; }
+    static bool TakesConstantOperand(uint8_t op) { return op < OP_JLT; }
     Exp Binary(int minLevel)
     {
         Exp left = Unary();
@@ -952,8 +946,9 @@ private:
             return e;
         }
         case TK_THIS:
+            // 'this' is the function's first local, assignable like any other
             Lex();
-            return RegExp(0);
+            return VariableExp(E_LOCAL, 0);
         case TK_BASE:
         {
             Lex();
@@ -1563,10 +1558,12 @@ private:
         Expect(')');
         SQInteger container = ToNextReg(c);
         fs->DeclareLocal(Str("@container"));
-        SQInteger iter = fs->DeclareLocal(Str("@iterator"));
+        SQInteger iter = fs->DeclareLocal(Str("@ITERATOR@"));
         fs->Emit(OP_LOADNULL, iter, 1);
-        fs->DeclareLocal(Str(keyName.empty() ? "@key" : keyName));
+        fs->DeclareLocal(Str(keyName.empty() ? "@INDEX@" : keyName));
         fs->DeclareLocal(Str(valName));
+        // listings of the frame's locals show the iterator, the value, then the index, as 3.0 lists them
+        fs->ListLocalFirst(iter);
         SQInteger start = fs->EmitJump(OP_FOREACH, container);
         BeginLoop(false);
         ScopedStatement();

@@ -74,6 +74,18 @@ void SQFuncState::FreeReg(SQInteger reg)
         freeReg--;
 }
 
+void SQFuncState::ListLocalFirst(SQInteger reg)
+{
+    const size_t from = locals[size_t(reg)].debugIndex;
+    const SQLocalInfo record = proto->locals[from];
+    proto->locals.erase(proto->locals.begin() + std::ptrdiff_t(from));
+    proto->locals.push_back(record);
+    for (SQLocalVar& l : locals)
+        if (l.debugIndex > from)
+            l.debugIndex--;
+    locals[size_t(reg)].debugIndex = proto->locals.size() - 1;
+}
+
 SQInteger SQFuncState::DeclareLocal(const Value& name)
 {
     SQInteger reg = SQInteger(locals.size());

@@ -56,6 +56,9 @@ struct SQFuncState
     bool IsTemp(SQInteger reg) const { return reg >= ActiveLocals(); }
 
     SQInteger DeclareLocal(const Value& name); // at the next free register
+    // Moves the debug record of the local in 'reg' after the others: listings, which run from the last
+    // record back, then name it first.
+    void ListLocalFirst(SQInteger reg);
     SQInteger FindLocal(const Value& name) const;
     SQInteger FindOuter(const Value& name); // resolves through enclosing functions, -1 if none
     void RemoveLocalsAbove(SQInteger count);

@@ -263,6 +263,9 @@ bool SQLexer::ReadString(int delimiter, bool verbatim)
 {
     Advance();
     text.clear();
+    // a quote that ends the source is reported apart from a string left open
+    if (pos >= size)
+        return Fail("error parsing the string");
     for (;;)
     {
         if (pos >= size)

@@ -307,7 +307,14 @@ bool SQVM::Contains(const Value& obj, const Value& key)
     case OT_ARRAY:
         return key.IsNumeric() && key.AsInt() >= 0 && size_t(key.AsInt()) < obj.Array()->values.size();
     case OT_STRING:
-        return key.IsNumeric() && key.AsInt() >= 0 && key.AsInt() < obj.Str()->len;
+    {
+        // a string takes a negative index whose size is below its length, as 3.0 checks it; the most
+        // negative integer has no positive counterpart and passes too
+        if (!key.IsNumeric())
+            return false;
+        const SQInteger i = key.AsInt();
+        return i == std::numeric_limits<SQInteger>::min() || (i < 0 ? -i : i) < obj.Str()->len;
+    }
     default:
         return false;
     }
@@ -433,6 +440,16 @@ bool SQVM::NewSlot(const Value& obj, const Value& key, const Value& val, bool is
             return Raise("trying to modify a class that has already been instantiated");
         return true;
     }
+    case OT_INSTANCE:
+    {
+        // an instance takes a new slot only through its class's _newslot, whose errors reach the caller
+        Value args[2] = {key, val};
+        Value r;
+        bool found;
+        if (CallMetaMethod(obj, MT_NEWSLOT, args, 2, r, found))
+            return true;
+        return found ? false : Raise("class instances do not support the new slot operator");
+    }
     default:
         return Raise("indexing %s with %s", TypeName(obj._type), TypeName(key._type));
     }
@@ -445,15 +462,11 @@ bool SQVM::NewMember(const Value& cls, const Value& key, const Value& val, const
     SQClass* c = cls.Class();
     if (!c->metamethods[MT_NEWMEMBER].IsNull())
     {
+        // always given the key, value, attributes and static flag; a handler declared for fewer fails
         Value fn = c->metamethods[MT_NEWMEMBER];
         Value r;
-        if (fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 5)
-        {
-            Value args[4] = {key, val, attrs, Value(isStatic)};
-            return CallWith(fn, cls, args, 4, r);
-        }
-        Value args[3] = {key, val, Value(isStatic)};
-        return CallWith(fn, cls, args, 3, r);
+        Value args[4] = {key, val, attrs, Value(isStatic)};
+        return CallWith(fn, cls, args, 4, r);
     }
     if (!NewSlot(cls, key, val, isStatic))
         return false;
@@ -787,9 +800,6 @@ bool SQVM::ToString(const Value& v, Value& out)
     case OT_BOOL:
         snprintf(buf, sizeof buf, "%s", v.Int() ? "true" : "false");
         break;
-    case OT_NULL:
-        snprintf(buf, sizeof buf, "null");
-        break;
     case OT_TABLE:
     case OT_INSTANCE:
     case OT_USERDATA:
@@ -810,6 +820,7 @@ bool SQVM::ToString(const Value& v, Value& out)
     }
         [[fallthrough]];
     default:
+        // null too takes this form, with its zero pointer: Squirrel 3.0 has no word of its own for it
         snprintf(buf, sizeof buf, "(%s : 0x%p)", TypeName(v._type), (void*)v.Ref());
         break;
     }
@@ -1000,16 +1011,17 @@ bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)
     }
     SQClass* c = new SQClass(ss, baseClass);
     out = Value(OT_CLASS, c);
-    if (attrs)
-        c->attributes = *attrs;
+    const Value noAttributes;
+    const Value& attributes = attrs ? *attrs : noAttributes;
     if (baseClass && !baseClass->metamethods[MT_INHERITED].IsNull())
     {
-        // 'this' is the new class; a handler that declares a parameter receives the new class's attributes
+        // Called with the new class as 'this' and its attributes, which it gets only afterwards. Whatever
+        // goes wrong in the handler, a wrong parameter count included, leaves the class made as if it had
+        // succeeded: Squirrel 3.0 drops those errors.
         Value fn = baseClass->metamethods[MT_INHERITED];
-        SQInteger nargs = fn._type == OT_CLOSURE && fn.Closure()->Proto()->nparams == 2 ? 1 : 0;
         Value r;
-        if (!CallWith(fn, out, &c->attributes, nargs, r))
-            return false;
+        CallWith(fn, out, &attributes, 1, r);
     }
+    c->attributes = attributes;
     return true;
 }

@@ -14,7 +14,7 @@ protected:
         ScriptWorldTest::SetUp();
         Run(R"(
 log <- "";
-function Note(...) { local line = ""; foreach (v in vargv) line += v; ::log += line + ";"; }
+function Note(...) { local line = ""; foreach (v in vargv) line += v == null ? "null" : v; ::log += line + ";"; }
 function A() { Note("A"); }
 function B() { Note("B"); }
 function C() { Note("C"); }

@@ -109,8 +109,9 @@ SQInteger MemberSet(HSQUIRRELVM v)
 // Derived classes hold the same native object: the size is the hook's free variable.
 SQInteger Inherited(HSQUIRRELVM v)
 {
+    // the new class and its attributes come first, then the free variables
     SQInteger size = 0;
-    sq_getinteger(v, 2, &size);
+    sq_getinteger(v, 3, &size);
     return sq_setclassudsize(v, 1, size);
 }
 

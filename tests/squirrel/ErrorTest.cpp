@@ -324,7 +324,7 @@ TEST(SquirrelRun, ErrorHandlerSeesTheFramesOfAnUncaughtError)
         "fails();\n");
     EXPECT_FALSE(run.ran);
     EXPECT_EQ("trying to set 'null'", run.error);
-    EXPECT_EQ("trying to set 'null' in fails line 8 n=null", run.output);
+    EXPECT_EQ("trying to set 'null' in fails line 8 n=(null : 0x(nil))", run.output);
 }
 
 // The handler runs once where an uncaught error leaves the script frames of the loop the host started:

@@ -73,6 +73,8 @@ print("delegate method sees this: " + child.shared() + "\n");
 print("getdelegate: " + (child.getdelegate() == parent) + "\n");
 print("in ignores the delegate: " + !("inherited" in child) + " rawin does not: " + child.rawin("inherited") + "\n");
 
+// _inherited is always given the new class's attributes; one declared without a parameter fails on the
+// count, and that failure is dropped: the class is made and the handler's body never runs
 class Tracker {
     static log = [];
     function _inherited() { Tracker.log.append("inherited"); }
