@@ -8,6 +8,7 @@
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystemLoss.h"
 
 #include <SDL.h>
 
@@ -289,6 +290,7 @@ bool CreateMainWindow(bool popup)
     g_popup = popup;
     if (!g_window)
         LogError("Pendrel Shell could not create the main window: %s\n", SDL_GetError());
+    WindowSystemLossWatch(g_window);
     return g_window != nullptr;
 }
 
@@ -360,6 +362,12 @@ bool MessagePump()
     SaveEndedMove();
     if (g_signalledQuit)
         g_quit = true;
+    // Nothing can be shown any more, so no display change holds the run.
+    if (WindowSystemLost())
+    {
+        g_exitCode = kShellExitWindowSystemLost;
+        return true;
+    }
     return g_quit && g_quitAllowed;
 }
 
