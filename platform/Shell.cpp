@@ -208,7 +208,11 @@ void StopWindowSystem()
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_EnableScreenSaver();
     DestroyMainWindow();
-    SDL_Quit();
+    // SDL holds a second connection to a lost server, one no break was seen
+    // on yet: closing it would meet the break, and Xlib would end the
+    // process there. The process ends next, which closes it as well.
+    if (!WindowSystemLost())
+        SDL_Quit();
 }
 } // namespace
 
