@@ -120,11 +120,14 @@ std::string LobbyText(const LobbyFile& file)
     return text;
 }
 
+// Not flushed to the disk: a lobby lists running processes, so after a
+// stop of the machine it is stale anyway, and whoever lists it next finds no
+// live member in it (nor in an empty file) and removes it.
 bool LobbyWrite(uint64_t lobby, const std::string& text)
 {
     FixedString256 path;
     LobbyPath(lobby, path);
-    return WriteFileAtomically(path, text.data(), text.size());
+    return ReplaceFileAtomically(path, text.data(), text.size());
 }
 
 void RemoveLobbyFile(uint64_t lobby)

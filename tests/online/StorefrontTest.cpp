@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -195,4 +196,18 @@ TEST_F(StorefrontTest, LobbySettingsThatChangeNothingLeaveTheFileAlone)
     EXPECT_NE(Identity(file), before);
     EXPECT_STREQ(lobbies.GetLobbyData(lobby, "gametype"), "2");
     lobbies.LeaveLobby(lobby);
+}
+
+// Lobby files are not flushed to the disk: a machine that stopped may leave
+// one empty. It names no live member, so the next listing removes it.
+TEST_F(StorefrontTest, AnEmptyLobbyFileIsNotListedAndIsRemoved)
+{
+    ASSERT_TRUE(PlatformInit());
+    std::filesystem::create_directories(folder / "lobbies");
+    const std::filesystem::path file = folder / "lobbies" / "109775240917663800";
+    { std::ofstream empty(file); }
+    ASSERT_TRUE(std::filesystem::exists(file));
+    SteamMatchmaking()->RequestLobbyList();
+    EXPECT_EQ(SteamMatchmaking()->GetLobbyByIndex(0), CSteamID(0));
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
