@@ -644,6 +644,9 @@ function RemoveDragonBars()
 function StepBars(dt)
 {
     RemoveDragonBars()
+    // P pressed in this very step has paused the game already.
+    if (IsPaused())
+        return
     // Over the eased dragon the camera rides behind: the flight's own point
     // runs ahead of it, and in a climb far enough to leave the screen.
     local dragon = InstanceFind(Dragon, 0)
