@@ -1549,8 +1549,9 @@ function DrawHud()
         return
     hud.panel.Render()
     hud.breath.Render(0.0)
-    // A closed tip would still draw its empty panels.
-    if (hud.tip.State != kTipClosed)
+    // A closed tip would still draw its empty panels; the menu's lower
+    // buttons and the leaderboard reach down to where the tip is.
+    if (hud.tip.State != kTipClosed && !keys.menuOpen && !keys.upgradesOpen)
         hud.tip.Render()
 }
 
