@@ -91,9 +91,9 @@ void RemoveStaleTemporaries(const char* path)
     }
     closedir(listing);
 }
-} // namespace
 
-bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
+// With `durable`, the bytes and then the rename are flushed to the disk.
+bool ReplaceWhole(const char* path, const void* bytes, size_t length, bool durable)
 {
     if (!path || !*path || (length > 0 && !bytes))
         return false;
@@ -104,7 +104,7 @@ bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
     const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool written = WriteAll(fd, static_cast<const uint8_t*>(bytes), length) && fsync(fd) == 0;
+    bool written = WriteAll(fd, static_cast<const uint8_t*>(bytes), length) && (!durable || fsync(fd) == 0);
     if (close(fd) != 0)
         written = false;
     if (!written || rename(temporary, path) != 0)
@@ -112,9 +112,21 @@ bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
         unlink(temporary);
         return false;
     }
-    SyncFolderOf(path);
+    if (durable)
+        SyncFolderOf(path);
     RemoveStaleTemporaries(path);
     return true;
+}
+} // namespace
+
+bool WriteFileAtomically(const char* path, const void* bytes, size_t length)
+{
+    return ReplaceWhole(path, bytes, length, true);
+}
+
+bool ReplaceFileAtomically(const char* path, const void* bytes, size_t length)
+{
+    return ReplaceWhole(path, bytes, length, false);
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, size_t maxBytes)

@@ -12,6 +12,11 @@
 
 // False (the old file kept, nothing left behind) when any step fails.
 bool WriteFileAtomically(const char* path, const void* bytes, size_t length);
+// The same replacement without the flushes: readers still find the old
+// content or the new, but a machine that stops may lose the change or leave
+// the file empty. For files that describe running processes only, which
+// such a stop leaves stale anyway.
+bool ReplaceFileAtomically(const char* path, const void* bytes, size_t length);
 
 // The whole content of a regular file of at most maxBytes; false when it
 // does not open, is larger, or a read fails.

@@ -11,7 +11,6 @@
 #include <squirrel.h>
 
 #include <cstddef>
-#include <memory>
 #include <new>
 #include <unordered_set>
 
@@ -78,10 +77,14 @@ public:
     {
         return static_cast<size_t>(static_cast<const char*>(member) - reinterpret_cast<const char*>(&Sample()));
     }
-    // Only for measuring: nothing reads or changes it.
+    // Only for measuring: nothing reads or changes it. Never destroyed: an
+    // entity's destructor leaves the entity registry and the tile terrain,
+    // which an exit() from anywhere (a library's fatal error path among them)
+    // may already have taken down with the other static objects.
     static T& Sample()
     {
-        static const std::unique_ptr<T> sample = std::make_unique<T>();
+        alignas(T) static unsigned char storage[sizeof(T)];
+        static T* const sample = new (storage) T();
         return *sample;
     }
     // The members both classes show: the matrix, and its translation as a view.

@@ -8,6 +8,7 @@
 #include "platform/Input.h"
 #include "platform/SettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystemLoss.h"
 
 #include <SDL.h>
 
@@ -207,7 +208,11 @@ void StopWindowSystem()
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_EnableScreenSaver();
     DestroyMainWindow();
-    SDL_Quit();
+    // SDL holds a second connection to a lost server, one no break was seen
+    // on yet: closing it would meet the break, and Xlib would end the
+    // process there. The process ends next, which closes it as well.
+    if (!WindowSystemLost())
+        SDL_Quit();
 }
 } // namespace
 
@@ -289,6 +294,7 @@ bool CreateMainWindow(bool popup)
     g_popup = popup;
     if (!g_window)
         LogError("Pendrel Shell could not create the main window: %s\n", SDL_GetError());
+    WindowSystemLossWatch(g_window);
     return g_window != nullptr;
 }
 
@@ -360,6 +366,12 @@ bool MessagePump()
     SaveEndedMove();
     if (g_signalledQuit)
         g_quit = true;
+    // Nothing can be shown any more, so no display change holds the run.
+    if (WindowSystemLost())
+    {
+        g_exitCode = kShellExitWindowSystemLost;
+        return true;
+    }
     return g_quit && g_quitAllowed;
 }
 

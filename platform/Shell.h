@@ -22,6 +22,7 @@ struct ShellApplication
 constexpr int kShellExitOtherInstance = 0;
 constexpr int kShellExitDone = 1;
 constexpr int kShellExitNoWindow = 2;
+constexpr int kShellExitWindowSystemLost = 3;
 
 // The settings key that keeps the window position, and its two values.
 constexpr char kShellSettingsKey[] = "SOFTWARE\\Yrn\\Pendrel";
@@ -57,7 +58,8 @@ void QuitAllow();
 bool QuitAllowed();
 
 // One pump of the window system's events: polls the file watch, hands input
-// events to the input layer; true when the program is to stop.
+// events to the input layer; true when the program is to stop, as it is
+// (with kShellExitWindowSystemLost) once the window system went away.
 bool MessagePump();
 
 const char* PlatformNameString();

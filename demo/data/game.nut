@@ -633,11 +633,24 @@ function StartBars()
     bars.dragonLabel = -1
 }
 
-function StepBars(dt)
+function RemoveDragonBars()
 {
     BarDestroyByIndex(BAR_TYPE_REGULAR, bars.dragonBar)
     BarDestroyByIndex(BAR_TYPE_STRING, bars.dragonLabel)
-    local above = flight.position + Vec3(0.0, 6.5, 0.0)
+    bars.dragonBar = -1
+    bars.dragonLabel = -1
+}
+
+function StepBars(dt)
+{
+    RemoveDragonBars()
+    // P pressed in this very step has paused the game already.
+    if (IsPaused())
+        return
+    // Over the eased dragon the camera rides behind: the flight's own point
+    // runs ahead of it, and in a climb far enough to leave the screen.
+    local dragon = InstanceFind(Dragon, 0)
+    local above = (dragon != null ? dragon.m__position : flight.position) + Vec3(0.0, 6.5, 0.0)
     local fill = 0.5 + 0.5 * sin(demo.time)
     bars.dragonBar = BarAdd(fill, above, 5.0, 0.4, rgba8888(240, 70, 40, 255), rgba8888(30, 30, 30, 200), true)
     bars.dragonLabel = BarStringAdd("Dragon", bars.font, above + Vec3(0.0, 1.1, 0.0), 0.03,
@@ -1130,6 +1143,9 @@ function OnPause()
 {
     demo.state = DemoState.PAUSED
     ShowTitle("paused")
+    // The dragon's label would show through the menu's panel; the next
+    // step of play puts it back.
+    RemoveDragonBars()
 }
 
 function OnUnpause()
@@ -1198,7 +1214,8 @@ function MakeMenuSprite(texture, width, height)
 function StartPauseMenu()
 {
     local left = demo.width / 2 - 110
-    local top = demo.height / 2 - 170
+    // High enough that the panel ends above the tip's box.
+    local top = demo.height / 2 - 210
     local panel = MakeMenuSprite("frontend/panel.tga", 300, 360)
     panel.x = left - 40
     panel.y = top - 30
@@ -1436,6 +1453,9 @@ function StartBreathMeter()
     return meter
 }
 
+// The tip's state once it has gone (and before it first opens).
+local kTipClosed = -1
+
 function StartTip()
 {
     local tip = PopUpWindow()
@@ -1529,7 +1549,10 @@ function DrawHud()
         return
     hud.panel.Render()
     hud.breath.Render(0.0)
-    hud.tip.Render()
+    // A closed tip would still draw its empty panels; the menu's lower
+    // buttons and the leaderboard reach down to where the tip is.
+    if (hud.tip.State != kTipClosed && !keys.menuOpen && !keys.upgradesOpen)
+        hud.tip.Render()
 }
 
 // ---- The upgrade and leaderboard screens, shown while U has them open or

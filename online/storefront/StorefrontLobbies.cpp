@@ -109,7 +109,7 @@ bool LobbyRead(uint64_t lobby, LobbyFile& file)
     });
 }
 
-bool LobbyWrite(uint64_t lobby, const LobbyFile& file)
+std::string LobbyText(const LobbyFile& file)
 {
     std::string text = "type\t" + std::to_string(file.type) + "\njoinable\t" + (file.joinable ? "1" : "0") +
                        "\nlimit\t" + std::to_string(file.limit) + "\nowner\t" + std::to_string(file.owner) + "\n";
@@ -117,9 +117,17 @@ bool LobbyWrite(uint64_t lobby, const LobbyFile& file)
         text += "member\t" + std::to_string(member.id) + "\t" + member.name + "\n";
     for (const auto& [key, value] : file.keys)
         text += "key\t" + key + "\t" + value + "\n";
+    return text;
+}
+
+// Not flushed to the disk: a lobby lists running processes, so after a
+// stop of the machine it is stale anyway, and whoever lists it next finds no
+// live member in it (nor in an empty file) and removes it.
+bool LobbyWrite(uint64_t lobby, const std::string& text)
+{
     FixedString256 path;
     LobbyPath(lobby, path);
-    return WriteFileAtomically(path, text.data(), text.size());
+    return ReplaceFileAtomically(path, text.data(), text.size());
 }
 
 void RemoveLobbyFile(uint64_t lobby)
@@ -154,6 +162,7 @@ template <class Change> bool ChangeLobby(uint64_t lobby, Change change)
     LobbyFile file;
     if (!lock.IsHeld() || !LobbyRead(lobby, file))
         return false;
+    const std::string before = LobbyText(file);
     if (!change(file))
         return false;
     if (LiveMembers(file).empty())
@@ -161,7 +170,9 @@ template <class Change> bool ChangeLobby(uint64_t lobby, Change change)
         RemoveLobbyFile(lobby);
         return true;
     }
-    return LobbyWrite(lobby, file);
+    // A host sets the same data again each time it advertises its game.
+    const std::string after = LobbyText(file);
+    return after == before || LobbyWrite(lobby, after);
 }
 
 bool IsOwnedByMe(const LobbyFile& file)
@@ -321,7 +332,7 @@ SteamAPICall_t ISteamMatchmaking::CreateLobby(ELobbyType type, int maxMembers)
         file.limit = std::clamp(maxMembers, 1, kMaxMembers);
         file.owner = StorefrontUserId();
         file.members.push_back({StorefrontUserId(), StorefrontUserName()});
-        if (LobbyWrite(id, file))
+        if (LobbyWrite(id, LobbyText(file)))
         {
             created = {k_EResultOK, id};
             RememberJoined(id);

@@ -58,26 +58,43 @@ INSTANTIATE_TEST_SUITE_P(Files, ReadWholeFileTest,
                                            ReadCase{"Folder", "", true, 100, false}),
                          [](const ::testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
+namespace
+{
+// The flushed replacement and the unflushed one behave alike for readers.
+struct Writer
+{
+    const char* name;
+    bool (*write)(const char* path, const void* bytes, size_t length);
+};
+const Writer kWriters[] = {{"flushed", WriteFileAtomically}, {"unflushed", ReplaceFileAtomically}};
+} // namespace
+
 TEST(AtomicFileTest, ReplacesTheWholeFileAndLeavesNothingBehind)
 {
-    TempDir dir;
-    const std::string path = dir.PathOf("save");
-    ASSERT_TRUE(WriteFileAtomically(path.c_str(), "first version", 13));
-    ASSERT_TRUE(WriteFileAtomically(path.c_str(), "2nd", 3));
-    EXPECT_EQ(dir.ReadFile("save"), "2nd");
-    EXPECT_EQ(FilesIn(dir.Path()), 1);
+    for (const Writer& writer : kWriters)
+    {
+        TempDir dir;
+        const std::string path = dir.PathOf("save");
+        ASSERT_TRUE(writer.write(path.c_str(), "first version", 13)) << writer.name;
+        ASSERT_TRUE(writer.write(path.c_str(), "2nd", 3)) << writer.name;
+        EXPECT_EQ(dir.ReadFile("save"), "2nd") << writer.name;
+        EXPECT_EQ(FilesIn(dir.Path()), 1) << writer.name;
+    }
 }
 
 TEST(AtomicFileTest, AFailedWriteKeepsWhatWasThere)
 {
-    TempDir dir;
-    ASSERT_TRUE(dir.MakeFolder("folder"));
-    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("folder").c_str(), "x", 1));
-    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("missing/save").c_str(), "x", 1));
-    EXPECT_FALSE(WriteFileAtomically("", "x", 1));
-    EXPECT_FALSE(WriteFileAtomically(dir.PathOf("null").c_str(), nullptr, 1));
-    EXPECT_EQ(FilesIn(dir.Path()), 1);
-    EXPECT_EQ(FilesIn(dir.PathOf("folder")), 0);
+    for (const Writer& writer : kWriters)
+    {
+        TempDir dir;
+        ASSERT_TRUE(dir.MakeFolder("folder"));
+        EXPECT_FALSE(writer.write(dir.PathOf("folder").c_str(), "x", 1)) << writer.name;
+        EXPECT_FALSE(writer.write(dir.PathOf("missing/save").c_str(), "x", 1)) << writer.name;
+        EXPECT_FALSE(writer.write("", "x", 1)) << writer.name;
+        EXPECT_FALSE(writer.write(dir.PathOf("null").c_str(), nullptr, 1)) << writer.name;
+        EXPECT_EQ(FilesIn(dir.Path()), 1) << writer.name;
+        EXPECT_EQ(FilesIn(dir.PathOf("folder")), 0) << writer.name;
+    }
 }
 
 TEST(AtomicFileTest, TheLockIsExclusiveAndGoesWithItsHolder)

@@ -5,6 +5,7 @@
 #include "game/Actor.h"
 #include "game/Entity.h"
 #include "game/EntityRegistry.h"
+#include "game/EntityScriptClass.h"
 #include "game/Prop.h"
 
 #include "core/MathExpect.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <new>
 
 namespace
 {
@@ -163,4 +166,24 @@ TEST(Prop, LendsItsMatrixAndFlagsButNoFade)
     EXPECT_EQ(prop.m_propInstance.m_owner.fade, nullptr);
     EXPECT_TRUE(prop.m_meshNames.empty());
     EXPECT_TRUE(prop.m_dropList.empty());
+}
+
+// A library's fatal error path may call exit() while the scripts' entities
+// are still registered: the static objects then go in the reverse order of
+// their making, the entity registry before the script classes' measuring
+// samples made ahead of it. Run in a fresh process, so that this test alone
+// decides that order.
+TEST(EntityDeathTest, AnExitWithEntitiesStillRegisteredEndsCleanly)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            EntityScriptClass<Prop>::Sample();
+            EntityScriptClass<Actor>::Sample();
+            // As a script instance holds it: never destroyed.
+            alignas(Prop) static unsigned char instanceArea[sizeof(Prop)];
+            EntityRegistryAdd(new (instanceArea) Prop());
+            exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }

@@ -1,10 +1,15 @@
 #include "online/storefront/Storefront.h"
 #include "online/PlatformServices.h"
+#include "online/storefront/SteamMatchmaking.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fstream>
+#include <functional>
 #include <memory>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -145,4 +150,64 @@ TEST_F(StorefrontTest, AReceiverRemovedEarlierInThePumpIsNotRun)
     EXPECT_EQ(last.values, std::vector<int>{3});
     SteamAPI_UnregisterCallback(&first);
     SteamAPI_UnregisterCallback(&last);
+}
+
+namespace
+{
+// A file replaced by a rename is a new file: its inode number changes.
+ino_t Identity(const std::filesystem::path& path)
+{
+    struct stat info = {};
+    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+} // namespace
+
+// A host sets its lobby's data and settings again each time it advertises:
+// a setting that changes nothing leaves the file as it was (no rewrite and
+// no sync), and one that changes something replaces it.
+TEST_F(StorefrontTest, LobbySettingsThatChangeNothingLeaveTheFileAlone)
+{
+    ASSERT_TRUE(PlatformInit());
+    ISteamMatchmaking& lobbies = *SteamMatchmaking();
+    lobbies.CreateLobby(k_ELobbyTypePublic, 4);
+    std::filesystem::path file;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "lobbies"))
+        if (entry.path().filename().string().find_first_not_of("0123456789") == std::string::npos)
+            file = entry.path();
+    ASSERT_FALSE(file.empty());
+    const CSteamID lobby = std::stoull(file.filename().string());
+    ASSERT_TRUE(lobbies.SetLobbyData(lobby, "gametype", "1"));
+
+    const std::pair<const char*, std::function<bool()>> unchanged[] = {
+        {"the same data", [&] { return lobbies.SetLobbyData(lobby, "gametype", "1"); }},
+        {"the same limit", [&] { return lobbies.SetLobbyMemberLimit(lobby, 4); }},
+        {"the same type", [&] { return lobbies.SetLobbyType(lobby, k_ELobbyTypePublic); }},
+        {"still joinable", [&] { return lobbies.SetLobbyJoinable(lobby, true); }},
+    };
+    for (const auto& [name, set] : unchanged)
+    {
+        const ino_t before = Identity(file);
+        EXPECT_TRUE(set()) << name;
+        EXPECT_EQ(Identity(file), before) << name;
+    }
+
+    const ino_t before = Identity(file);
+    EXPECT_TRUE(lobbies.SetLobbyData(lobby, "gametype", "2"));
+    EXPECT_NE(Identity(file), before);
+    EXPECT_STREQ(lobbies.GetLobbyData(lobby, "gametype"), "2");
+    lobbies.LeaveLobby(lobby);
+}
+
+// Lobby files are not flushed to the disk: a machine that stopped may leave
+// one empty. It names no live member, so the next listing removes it.
+TEST_F(StorefrontTest, AnEmptyLobbyFileIsNotListedAndIsRemoved)
+{
+    ASSERT_TRUE(PlatformInit());
+    std::filesystem::create_directories(folder / "lobbies");
+    const std::filesystem::path file = folder / "lobbies" / "109775240917663800";
+    { std::ofstream empty(file); }
+    ASSERT_TRUE(std::filesystem::exists(file));
+    SteamMatchmaking()->RequestLobbyList();
+    EXPECT_EQ(SteamMatchmaking()->GetLobbyByIndex(0), CSteamID(0));
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
