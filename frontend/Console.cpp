@@ -7,6 +7,7 @@
 #include "platform/ScanCodes.h"
 #include "script/ConsoleListener.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -206,8 +207,9 @@ void Console::Browse(int step)
     if (line[0] == 0)
         return;
     ResetInput();
-    const int room = kConsoleLineSize - 1 - PromptLength();
-    strncat(m_input, line, size_t(room));
+    // ResetInput left the rest of the line zeroed, so the copy stays terminated.
+    const int room = std::max(0, kConsoleLineSize - 1 - PromptLength());
+    memcpy(m_input + PromptLength(), line, strnlen(line, size_t(room)));
     m_cursor = InputLength();
     m_browse = (m_browse + step) & (kConsoleHistoryLines - 1);
 }
