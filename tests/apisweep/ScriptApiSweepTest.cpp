@@ -424,7 +424,10 @@ TEST_F(ScriptApiSweepTest, EveryGlobalNativeSurvivesBadArguments)
 {
     Run("sweptGlobals <- SweepGlobals(40);");
     EXPECT_GT(GlobalInt("sweptGlobals"), 200);
+    EXPECT_GT(GlobalInt("sweepCalls"), 20000);
     EXPECT_GT(GlobalInt("sweepRefused"), 0);
+    RecordProperty("calls", GlobalInt("sweepCalls"));
+    RecordProperty("refused", GlobalInt("sweepRefused"));
     ExpectTheVMRunsOn();
 }
 
@@ -434,6 +437,12 @@ TEST_F(ScriptApiSweepTest, EveryClassSurvivesBadConstructionMethodCallsAndMember
     // constructor have instances too.
     Run("SweepGlobals(4); SweepConstructAll(12); sweptMethods <- SweepMethods(12); SweepMembers();");
     EXPECT_GT(GlobalInt("sweptMethods"), 200);
+    // Most classes had instances to call their methods on.
+    Run("keptClasses <- sweepByClass.len();");
+    EXPECT_GT(GlobalInt("keptClasses"), 30);
+    RecordProperty("classes with instances", GlobalInt("keptClasses"));
+    RecordProperty("calls", GlobalInt("sweepCalls"));
+    RecordProperty("methods", GlobalInt("sweptMethods"));
     ExpectTheVMRunsOn();
 }
 
