@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 inline float FloatSqrt(float x)
 {
@@ -19,3 +20,31 @@ inline float ScalarLerp(float t, float a, float b)
 // 64-bit range saturates at the largest value instead of wrapping into a
 // different, valid-looking number.
 uint64_t ParseUInt64(const char* text);
+
+// Integer sums and float conversions of values a script may give: beyond the
+// int range they saturate at the nearer end instead of overflowing.
+inline int SaturatingIntFrom64(int64_t value)
+{
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+inline int SaturatingAdd(int a, int b)
+{
+    return SaturatingIntFrom64(int64_t(a) + int64_t(b));
+}
+
+// NaN gives 0; the fraction is cut off toward zero as by a cast.
+inline int SaturatingIntFromFloat(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<int>::max();
+    if (value < -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}

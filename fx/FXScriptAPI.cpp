@@ -187,7 +187,7 @@ SQInteger Interp_SetDef(HSQUIRRELVM vm)
 {
     Interp* cursor = nullptr;
     InterpDef* def = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &cursor)) || SQ_FAILED(GetInstancePtr(vm, 2, &def)))
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &cursor)) || SQ_FAILED(GetInstancePtrOfClass(vm, 2, "InterpDef", &def)))
         return SQ_ERROR;
     sq_pushstring(vm, kHeldDefMember, -1);
     sq_push(vm, 2);

@@ -318,6 +318,17 @@ void LoadingPump()
     }
 }
 
+void AppReleaseScriptObjects()
+{
+    CollisionScriptShutdown();
+    // The VM frees only what nothing outside it holds.
+    MessageManagerClear();
+    ElementScriptReleaseHolds();
+    // Bars hold script fonts and pool textures: both go while VM and GL are up.
+    BillboardBarsShutdown();
+    GetInstanceTable().Release(ScriptGetVM());
+}
+
 void AppShutdown()
 {
     GetDisplayModeManager().Reset();
@@ -325,14 +336,8 @@ void AppShutdown()
     TileTerrain::Clear();
     GetLoadingScreen().Finish();
     GetLoadingScreen().Clear();
-    CollisionScriptShutdown();
     AppConsoleDestroy();
-    // The VM frees only what nothing outside it holds.
-    MessageManagerClear();
-    ElementScriptReleaseHolds();
-    // Bars hold script fonts and pool textures: both go while VM and GL are up.
-    BillboardBarsShutdown();
-    GetInstanceTable().Release(ScriptGetVM());
+    AppReleaseScriptObjects();
     ScriptShutdown();
     simFinalize();
     Console::DestroyDefaultFont();

@@ -15,6 +15,9 @@ void AppViewUpdate(float dt);
 void LoadingPump();
 void AppDisplayStart();
 void AppShutdown();
+// What the engine holds of the script VM's objects, let go before the VM
+// closes (part of AppShutdown).
+void AppReleaseScriptObjects();
 
 void LogFileErrorHandler(const char* text);
 

@@ -2,6 +2,7 @@
 #include "game/AppUI.h"
 
 #include "core/LogError.h"
+#include "core/Scalar.h"
 #include "core/Vec2.h"
 #include "core/Vec3.h"
 #include "core/pd_ofstream.h"
@@ -129,7 +130,8 @@ SQInteger SetNearFarPlanes(HSQUIRRELVM vm)
 
 SQInteger ChangeScreenSize(HSQUIRRELVM vm)
 {
-    AppChangeScreenSize(static_cast<int>(FloatOr0(vm, 2)), static_cast<int>(FloatOr0(vm, 3)), BoolOrFalse(vm, 4));
+    AppChangeScreenSize(SaturatingIntFromFloat(FloatOr0(vm, 2)), SaturatingIntFromFloat(FloatOr0(vm, 3)),
+                        BoolOrFalse(vm, 4));
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "core/Scalar.h"
 #include "online/Connection.h"
 #include "online/ConnectionMaker.h"
 #include "online/ConnectionManager.h"
@@ -154,7 +155,8 @@ void MatchingService::SetOpenSlots(int count)
     if (!GetConnectionMaker().IsParent())
         return;
     const int members = SteamMatchmaking()->GetNumLobbyMembers(m_currentLobby);
-    SteamMatchmaking()->SetLobbyMemberLimit(m_currentLobby, (members > 0 ? members : 1) + count);
+    // A script may pass any integer.
+    SteamMatchmaking()->SetLobbyMemberLimit(m_currentLobby, SaturatingAdd(members > 0 ? members : 1, count));
 }
 
 void MatchingService::OnGameStart()

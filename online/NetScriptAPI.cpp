@@ -38,6 +38,14 @@ template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index)
     return SQ_SUCCEEDED(GetInstancePtr(vm, index, &object)) ? object : nullptr;
 }
 
+// An engine object taken as an argument: of its own class only, or another
+// class's object would be read and written as this one.
+template <class T> T* ArgOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
+{
+    T* object = nullptr;
+    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, index, className, &object)) ? object : nullptr;
+}
+
 template <class T> SQInteger Construct(HSQUIRRELVM vm)
 {
     return ScriptConstructInPlace<T>(vm) ? 0 : sq_throwerror(vm, "the instance holds no native object");
@@ -256,7 +264,7 @@ template <RowGetter getter> SQInteger SteamLeaderboards_GetScores(HSQUIRRELVM vm
 {
     CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
     int index = 0;
-    SteamLeaderboardEntry* entry = Arg<SteamLeaderboardEntry>(vm, 3);
+    SteamLeaderboardEntry* entry = ArgOfClass<SteamLeaderboardEntry>(vm, 3, "SteamLeaderboardEntry");
     if (!boards || !ScriptArgInt(vm, 2, index) || !entry)
         return ScriptBadArgument(vm);
     LeaderboardRow row;
@@ -488,7 +496,7 @@ SQInteger SendToNodeWithNetID(HSQUIRRELVM vm)
 {
     int id = 0;
     bool flag = false;
-    DataPacker* packer = Arg<DataPacker>(vm, 3);
+    DataPacker* packer = ArgOfClass<DataPacker>(vm, 3, "DataPacker");
     if (!ScriptArgInt(vm, 2, id) || !packer || !ScriptArgBool(vm, 4, flag))
         return ScriptBadArgument(vm);
     if (packer->Buffer())
@@ -555,8 +563,8 @@ void KeepReferenced(HSQUIRRELVM vm, const char* key, SQInteger index)
 
 SQInteger ScriptSetSendRecvDataPackers(HSQUIRRELVM vm)
 {
-    DataPacker* send = Arg<DataPacker>(vm, 2);
-    DataPacker* receive = Arg<DataPacker>(vm, 3);
+    DataPacker* send = ArgOfClass<DataPacker>(vm, 2, "DataPacker");
+    DataPacker* receive = ArgOfClass<DataPacker>(vm, 3, "DataPacker");
     if (!send || !receive)
         return ScriptBadArgument(vm);
     KeepReferenced(vm, "pendrel.sendpacker", 2);

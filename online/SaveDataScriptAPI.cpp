@@ -57,7 +57,9 @@ SQInteger SaveLoadFunctions_WriteToFile(HSQUIRRELVM vm)
     bool toCloud = false;
     if (!saver)
         return SQ_ERROR;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &text)) || !ScriptArgString(vm, 3, name) || !ScriptArgBool(vm, 4, toCloud))
+    if (SQ_FAILED(GetInstancePtrOfClass(vm, 2, "composer", &text)))
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 3, name) || !ScriptArgBool(vm, 4, toCloud))
         return ScriptBadArgument(vm);
     saver->WriteToFile(*text, name, toCloud);
     return 0;

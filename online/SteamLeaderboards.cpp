@@ -1,5 +1,6 @@
 #include "online/SteamLeaderboards.h"
 
+#include "core/Scalar.h"
 #include "online/LeaderboardFacade.h"
 #include "online/storefront/SteamInterfaces.h"
 
@@ -36,12 +37,13 @@ bool CSteamLeaderboards::StartDownload(LeaderboardDownloadKind kind, ELeaderboar
 
 bool CSteamLeaderboards::DownloadGlobalScores(int start, int count)
 {
-    return StartDownload(kDownloadGlobal, k_ELeaderboardDataRequestGlobal, start, start + count);
+    return StartDownload(kDownloadGlobal, k_ELeaderboardDataRequestGlobal, start, SaturatingAdd(start, count));
 }
 
 bool CSteamLeaderboards::DownloadMyScores(int before, int after)
 {
-    return StartDownload(kDownloadAroundUser, k_ELeaderboardDataRequestGlobalAroundUser, -before, after);
+    return StartDownload(kDownloadAroundUser, k_ELeaderboardDataRequestGlobalAroundUser,
+                         SaturatingIntFrom64(-int64_t(before)), after);
 }
 
 bool CSteamLeaderboards::DownloadMyFriendsScores()

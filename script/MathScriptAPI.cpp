@@ -68,20 +68,6 @@ SQInteger PushFloat(HSQUIRRELVM vm, float value)
     return 1;
 }
 
-template <class T> struct ScriptClassOf;
-template <> struct ScriptClassOf<Vec3>
-{
-    static constexpr const char* name = "Vec3";
-};
-template <> struct ScriptClassOf<Vec2>
-{
-    static constexpr const char* name = "Vec2";
-};
-template <> struct ScriptClassOf<Mat4>
-{
-    static constexpr const char* name = "Mat4";
-};
-
 template <class T> SQInteger ReturnNew(HSQUIRRELVM vm, const T& value)
 {
     return ScriptPushNewValue(vm, ScriptClassOf<T>::name, value);

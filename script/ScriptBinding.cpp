@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 namespace
@@ -454,6 +455,22 @@ SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* clas
         return sq_throwerror(vm, message);
     }
     return GetInstancePtr(vm, index, object);
+}
+
+SQRESULT GetValueInstancePtr(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object,
+                             SQInteger nativeSize)
+{
+    *object = nullptr;
+    bool isValue = ScriptIsInstanceOf(vm, index, className);
+    for (const char* valueClass : {"Vec3", "Vec2", "Mat4", "rgba8888"})
+        isValue = isValue || ScriptIsInstanceOf(vm, index, valueClass);
+    if (!isValue)
+    {
+        FixedString<160> message;
+        message.Format("the object is not an instance of %s", className);
+        return sq_throwerror(vm, message);
+    }
+    return GetInstancePtr(vm, index, object, nativeSize);
 }
 
 SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* object)

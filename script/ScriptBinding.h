@@ -95,23 +95,61 @@ bool ScriptBindMethod(HSQUIRRELVM vm, const char* className, const char* method,
 void ScriptBindGlobalFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION function,
                               const char* mask = nullptr, SQInteger parameterCount = SQ_MATCHTYPEMASKSTRING);
 
-// The native object behind the instance at the index, without a class check.
-// A null object is refused with a script error; with a native size, so is an
-// instance whose class holds less than that (layout-compatible classes of at
-// least that size pass).
-SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, SQInteger nativeSize = 0);
-template <class T> SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, T** object)
+struct Vec3;
+struct Vec2;
+struct Mat4;
+struct rgba8888;
+
+// The script class of an engine value type. Natives take these as arguments
+// and often write results into them. The value classes hold nothing but
+// floats or bytes, so one may stand for another of at most its size (a Mat4
+// where a Vec3 is read); an instance of any other class, even a larger one,
+// is refused: its object would be read as numbers or overwritten.
+template <class T> struct ScriptClassOf
 {
-    SQUserPointer pointer = nullptr;
-    const SQRESULT result = GetInstancePtr(vm, index, &pointer, static_cast<SQInteger>(sizeof(T)));
-    *object = static_cast<T*>(pointer);
-    return result;
-}
+    static constexpr const char* name = nullptr;
+};
+template <> struct ScriptClassOf<Vec3>
+{
+    static constexpr const char* name = "Vec3";
+};
+template <> struct ScriptClassOf<Vec2>
+{
+    static constexpr const char* name = "Vec2";
+};
+template <> struct ScriptClassOf<Mat4>
+{
+    static constexpr const char* name = "Mat4";
+};
+template <> struct ScriptClassOf<rgba8888>
+{
+    static constexpr const char* name = "rgba8888";
+};
 
 // As GetInstancePtr, for an instance of the root-table class of that name or
 // of a class derived from it; any other value is refused with a script error
 // naming the class, however large its native object.
 SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object);
+// As GetInstancePtr with the size, for an instance of one of the value
+// classes; any other value is refused with a script error naming the class.
+SQRESULT GetValueInstancePtr(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object,
+                             SQInteger nativeSize);
+
+// The native object behind the instance at the index, without a class check.
+// A null object is refused with a script error; with a native size, so is an
+// instance whose class holds less than that (layout-compatible classes of at
+// least that size pass). Typed for an engine value type, only value classes pass.
+SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, SQInteger nativeSize = 0);
+template <class T> SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, T** object)
+{
+    SQUserPointer pointer = nullptr;
+    const SQInteger size = static_cast<SQInteger>(sizeof(T));
+    const SQRESULT result = ScriptClassOf<T>::name
+                                ? GetValueInstancePtr(vm, index, ScriptClassOf<T>::name, &pointer, size)
+                                : GetInstancePtr(vm, index, &pointer, size);
+    *object = static_cast<T*>(pointer);
+    return result;
+}
 template <class T> SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, T** object)
 {
     SQUserPointer pointer = nullptr;

@@ -97,7 +97,7 @@ SQInteger InputMap_AddInputCommand(HSQUIRRELVM vm)
 {
     InputMap* map = nullptr;
     InputCommand* command = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &map)) || SQ_FAILED(GetInstancePtr(vm, 2, &command)))
+    if (SQ_FAILED(GetInstancePtr(vm, 1, &map)) || SQ_FAILED(GetInstancePtrOfClass(vm, 2, "InputCommand", &command)))
         return SQ_ERROR;
     return ScriptReturnInt(vm, map->AddInputCommand(*command));
 }

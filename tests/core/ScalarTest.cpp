@@ -3,8 +3,39 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace
 {
+TEST(Scalar, SaturatingArithmeticStopsAtTheIntRange)
+{
+    const int most = std::numeric_limits<int>::max();
+    const int least = std::numeric_limits<int>::min();
+    const struct
+    {
+        int a, b, sum;
+    } sums[] = {{2, 3, 5}, {-7, 2, -5}, {most, 1, most}, {most, most, most}, {least, -1, least},
+                {least, most, -1}, {most - 1, 1, most}};
+    for (const auto& c : sums)
+        EXPECT_EQ(SaturatingAdd(c.a, c.b), c.sum) << c.a << " + " << c.b;
+    EXPECT_EQ(SaturatingIntFrom64(-int64_t(least)), most);
+    const struct
+    {
+        float value;
+        int result;
+    } floats[] = {{2.9f, 2},
+                  {-2.9f, -2},
+                  {1e30f, most},
+                  {-1e30f, least},
+                  {std::numeric_limits<float>::infinity(), most},
+                  {-std::numeric_limits<float>::infinity(), least},
+                  {std::numeric_limits<float>::quiet_NaN(), 0},
+                  {2147483520.0f, 2147483520},
+                  {-2147483648.0f, least}};
+    for (const auto& c : floats)
+        EXPECT_EQ(SaturatingIntFromFloat(c.value), c.result) << c.value;
+}
+
 TEST(Scalar, ParseUInt64StopsAtTheFirstNonDigit)
 {
     const struct

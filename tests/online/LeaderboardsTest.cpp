@@ -269,6 +269,18 @@ TEST_F(LeaderboardsTest, GlobalDownloadsTakeTheirRankRange)
     EXPECT_EQ(last.score, 160);
 }
 
+TEST_F(LeaderboardsTest, RankRangesBeyondTheIntRangeSaturate)
+{
+    ASSERT_TRUE(PlatformInit());
+    WriteBoard("1", 30);
+    CSteamLeaderboards& object = FoundBoard("1");
+    ASSERT_TRUE(object.DownloadGlobalScores(2147483647, 5));
+    ASSERT_TRUE(PumpUntil([&] { return object.IsDownloadScoresDone(kDownloadGlobal); }));
+    EXPECT_EQ(object.DownloadedCount(), 0);
+    ASSERT_TRUE(object.DownloadMyScores(-2147483647 - 1, 2));
+    ASSERT_TRUE(PumpUntil([&] { return object.IsDownloadScoresDone(kDownloadAroundUser); }));
+}
+
 TEST_F(LeaderboardsTest, ABlockOf101RowsFillsATableOf100)
 {
     ASSERT_TRUE(PlatformInit());

@@ -438,6 +438,14 @@ TEST_F(LobbyProcessTest, TheHostsSettingsReachItsLobby)
     EXPECT_EQ(SteamMatchmaking()->GetLobbyMemberLimit(lobby), 3);
     GetMatchingService().SetMaxSlots(6);
     EXPECT_EQ(SteamMatchmaking()->GetLobbyMemberLimit(lobby), 6);
+    // Open slots beyond the int range give the largest limit the lobby
+    // takes, not a sum wrapped round to the smallest.
+    GetMatchingService().SetMaxSlots(2147483647);
+    const int largest = SteamMatchmaking()->GetLobbyMemberLimit(lobby);
+    GetMatchingService().SetMaxSlots(6);
+    GetMatchingService().SetOpenSlots(2147483647);
+    EXPECT_EQ(SteamMatchmaking()->GetLobbyMemberLimit(lobby), largest);
+    GetMatchingService().SetMaxSlots(6);
     GetMatchingService().SetGameType(9);
     EXPECT_STREQ(SteamMatchmaking()->GetLobbyData(lobby, "gametype"), "9");
     EXPECT_EQ(GetMatchingService().GetGameType(), 9);

@@ -218,6 +218,22 @@ TEST_F(NetScriptAPITest, SavesRunFromTheScript)
     EXPECT_EQ(g_records, (std::vector<std::string>{"113", "1", "runs=3,name=Small Dragon", "[]", "3", "1inner"}));
 }
 
+TEST_F(NetScriptAPITest, ObjectsOfOtherClassesAreRefusedAsArguments)
+{
+    // Each is large enough to be taken by size alone; read as a composer or
+    // a packer, its bytes would be freed or written as pointers.
+    Run(R"(
+        local saver = SaveLoadFunctions();
+        foreach (stranger in [DataPacker(), NetDragonInfoUnCompressed(), SteamLeaderboards()]) {
+            try { saver.WriteToFile(stranger, "stranger.sav", false); Record("written"); }
+            catch (e) { Record("refused"); }
+        }
+        try { ConnectionMaker_ScriptSetSendRecvDataPackers(composer(), composer()); Record("attached"); }
+        catch (e) { Record("refused"); }
+    )");
+    EXPECT_EQ(g_records, (std::vector<std::string>{"refused", "refused", "refused", "refused"}));
+}
+
 TEST_F(NetScriptAPITest, OfflineAnswersAndBadIndexes)
 {
     setenv("PENDREL_PLATFORM", "off", 1);

@@ -277,6 +277,23 @@ TEST_F(ScriptBindingTest, InstancesThatCannotBeTheNativeObjectAreRefused)
     EXPECT_FLOAT_EQ(GlobalFloat("distance"), 3.0f);
 }
 
+TEST_F(ScriptBindingTest, ValueNativesRefuseObjectsOfOtherClasses)
+{
+    // A widget is larger than a vector, but its bytes are no vector's: a
+    // vector written into it would overwrite its count.
+    ExpectScriptError("widget <- Widget(); Vec3.set.call(widget, Vec3(9, 9, 9));");
+    Run("count <- widget.count;");
+    EXPECT_EQ(GlobalInt("count"), 7);
+    ExpectScriptError("Vec3(1, 2, 3).set(Widget());");
+    ExpectScriptError("Vec3(1, 2, 3).DistanceTo(Widget());");
+    ExpectScriptError("Vec2(1, 2).DistanceTo(Widget());");
+    // An instance of a script class derived from Vec3 is still a vector.
+    Run("class Point extends Vec3 { constructor(x, y, z) { base.constructor(x, y, z); } }"
+        "distance <- Vec3(0, 0, 0).DistanceTo(Point(0, 4, 0));");
+    EXPECT_FALSE(ScriptGetErrorFlag()) << Reports();
+    EXPECT_FLOAT_EQ(GlobalFloat("distance"), 4.0f);
+}
+
 TEST_F(ScriptBindingTest, BoundInstancesNeedAClassName)
 {
     const SQInteger top = sq_gettop(vm());
