@@ -43,6 +43,9 @@ private:
     SqRex() = default;
 
     void ClearCaptures();
+    // Whether the pattern is one sequence of bytes, anchors and repeated bytes, which the matcher walks by
+    // position.
+    bool IsFlat() const;
     // Fills m_successor from the sequences.
     void LinkSuccessors();
     // Adds every byte a match of the node (or sequence) can begin with; returns whether it can match without
@@ -59,6 +62,7 @@ private:
     // The bytes a match can begin with, and whether a search may pass over places that begin with none.
     std::array<bool, 256> m_firstBytes = {};
     bool m_skipsDeadPlaces = false;
+    bool m_isFlat = false;
     // The node after each node in its sequence, or -1 for the last one (and for a repeat's node).
     std::vector<int> m_successor;
 
@@ -82,11 +86,12 @@ struct SqRex::Node
     };
 
     Kind kind = Kind::Char;
-    unsigned char ch = 0;
-    bool classSet[256] = {};
+    bool accepts[256] = {};           // Char, Any, Class: the bytes the node matches
     int capture = -1;                 // Group: capture index or -1 for '(?:'
     std::vector<Sequence> alternates; // Group: one sequence per '|' branch
     int child = -1;                   // Repeat: the repeated node
     int minCount = 0;
     int maxCount = 0; // Repeat: -1 for no upper bound
+
+    bool IsOneByte() const { return kind == Kind::Char || kind == Kind::Any || kind == Kind::Class; }
 };
