@@ -442,8 +442,7 @@ class SqRexMatcher
 public:
     explicit SqRexMatcher(SqRex& rex)
         : m_rex(rex), m_nodes(rex.m_nodes.data()), m_successor(rex.m_successor.data()),
-          m_flat(rex.m_nodes[size_t(rex.m_root)].alternates[0].data()),
-          m_flatSize(rex.m_isFlat ? rex.m_nodes[size_t(rex.m_root)].alternates[0].size() : 0), m_begin(rex.m_textBegin),
+          m_flat(rex.m_flatSteps.data()), m_flatSize(rex.m_flatSteps.size()), m_begin(rex.m_textBegin),
           m_end(rex.m_textEnd), m_maxSteps(kBaseSteps + kStepsPerChar * long(rex.m_textEnd - rex.m_textBegin))
     {
     }
@@ -474,6 +473,8 @@ public:
         return MatchNode(m_rex.m_root, pos, -1);
     }
     bool Aborted() const { return m_aborted; }
+    // Where the first node of the last flat attempt ended (null where it failed).
+    const char* LeadEnd() const { return m_leadEnd; }
 
 private:
     static constexpr int kMaxDepth = 3000;
@@ -484,13 +485,13 @@ private:
     static constexpr int kUnbounded = 0xFFFF;
 
     // Every node matched costs a step and may go one level deeper; false once either bound is passed.
+    // Giving up spends the whole budget, so that every later step fails too.
     bool TakeStep()
     {
-        if (m_aborted)
-            return false;
         if (m_depth >= kMaxDepth || ++m_steps > m_maxSteps)
         {
             m_aborted = true;
+            m_steps = m_maxSteps;
             return false;
         }
         return true;
@@ -591,30 +592,10 @@ private:
         return node.minCount == 0 && !m_aborted ? pos : nullptr;
     }
 
-    // The byte node any match of `node` begins with, for a byte or a repeat of one that must match at
-    // least once; `missSteps` receives the steps a look at the node costs when that byte is absent: one per
-    // node tried. Null for other nodes.
-    const SqRex::Node* LeadingByte(const SqRex::Node& node, int* missSteps) const
+    // Whether `byte` is absent from `at`, so that a look at a stop led by it fails at once.
+    bool AbsentAt(const SqRex::Node& byte, const char* at) const
     {
-        if (node.IsOneByte())
-        {
-            *missSteps = 1;
-            return &node;
-        }
-        if (node.kind != SqRex::Node::Kind::Repeat || node.minCount == 0 || !m_nodes[node.child].IsOneByte())
-            return nullptr;
-        *missSteps = 2;
-        return &m_nodes[node.child];
-    }
-
-    // Whether a look from `at` at a node led by `byte` fails on its first byte within the bounds, so that it
-    // need not be made: only its steps are counted. Near a bound the full look is made, to give up where it
-    // would.
-    bool MissesAtOnce(const SqRex::Node& byte, int missSteps, const char* at) const
-    {
-        if (at < m_end && byte.accepts[static_cast<unsigned char>(*at)])
-            return false;
-        return !m_aborted && m_depth + missSteps - 1 < kMaxDepth && m_steps + missSteps <= m_maxSteps;
+        return at >= m_end || !byte.accepts[static_cast<unsigned char>(*at)];
     }
 
     // Goes on with a repeat that has matched its node `count` times, up to `at`.
@@ -626,10 +607,10 @@ private:
         int stopAfter = -1;
         if (stop >= 0)
             stopAfter = Successor(stop) >= 0 ? Successor(stop) : (outerStop >= 0 ? Successor(outerStop) : -1);
-        const SqRex::Node* stopNode = stop >= 0 ? &m_nodes[stop] : nullptr;
+        const SqRex::StopLook look = m_rex.PlanStopLook(stop >= 0 ? &m_nodes[stop] : nullptr);
         const SqRex::Node& child = m_nodes[node.child];
         return RunRepeat(
-            node, stopNode, count, at,
+            node, look, count, at,
             [&](const char* from) {
                 return child.IsOneByte() ? MatchOneByte(child, from) : MatchNode(node.child, from, stop);
             },
@@ -637,26 +618,24 @@ private:
     }
 
     // The counting of a repeat that has matched its node `count` times, up to `at`: `matchOnce` matches the
-    // node once more, `lookAtStop` looks ahead at the node after the repeat, `stopNode` (null for none).
+    // node once more, `lookAtStop` looks ahead at the node after the repeat as `look` tells.
     template <typename MatchOnce, typename LookAtStop>
-    const char* RunRepeat(const SqRex::Node& node, const SqRex::Node* stopNode, int count, const char* at,
+    const char* RunRepeat(const SqRex::Node& node, const SqRex::StopLook& look, int count, const char* at,
                           MatchOnce matchOnce, LookAtStop lookAtStop)
     {
         const int minCount = node.minCount;
         const int maxCount = node.maxCount < 0 ? kUnbounded : node.maxCount;
-        // A stop that is itself a repeat able to match nothing would always match: it is not looked at.
-        const bool lookAhead =
-            stopNode && !(stopNode->kind == SqRex::Node::Kind::Repeat && stopNode->minCount == 0);
-        int quickMissSteps = 0;
-        const SqRex::Node* stopByte = lookAhead ? LeadingByte(*stopNode, &quickMissSteps) : nullptr;
+        // A look that fails at once is only counted, never made, unless its nodes would reach the depth
+        // bound or the steps run out: the full look then gives up where it should.
+        const SqRex::Node* quickByte = m_depth + look.missSteps - 1 < kMaxDepth ? look.leadingByte : nullptr;
         const char* good = at;
         for (;;)
         {
             if (count > 0)
             {
-                if (stopByte && MissesAtOnce(*stopByte, quickMissSteps, at))
-                    m_steps += quickMissSteps;
-                else if (lookAhead && lookAtStop(at) && CountFits(count, minCount, maxCount))
+                if (quickByte && AbsentAt(*quickByte, at) && m_steps + look.missSteps <= m_maxSteps)
+                    m_steps += look.missSteps;
+                else if (look.lookAhead && lookAtStop(at) && CountFits(count, minCount, maxCount))
                     break;
                 if (at >= m_end)
                     break;
@@ -681,37 +660,36 @@ private:
     {
         if (!TakeStep())
             return nullptr;
-        const char* end = pos;
-        for (size_t i = 0; i < m_flatSize && end; ++i)
-            end = MatchFlatNode(i, end);
+        const char* end = MatchFlatStep(0, pos);
+        m_leadEnd = end;
+        for (size_t i = 1; i < m_flatSize && end; ++i)
+            end = MatchFlatStep(i, end);
         m_rex.m_captures[0] = end ? SqRex::Capture{pos, end} : SqRex::Capture{};
         return end;
     }
 
-    const char* MatchFlatNode(size_t i, const char* pos)
+    const char* MatchFlatStep(size_t i, const char* pos)
     {
-        const SqRex::Node& node = m_nodes[m_flat[i]];
-        if (node.IsOneByte())
-            return MatchOneByte(node, pos);
+        const SqRex::FlatStep& step = m_flat[i];
+        const SqRex::Node& node = *step.node;
+        if (!step.child)
+            return node.IsOneByte() ? MatchOneByte(node, pos) : (TakeStep() ? MatchCompound(node, pos, -1) : nullptr);
         if (!TakeStep())
             return nullptr;
-        if (node.kind != SqRex::Node::Kind::Repeat)
-            return MatchCompound(node, pos, -1);
         if (node.maxCount == 0)
             return pos;
-        const SqRex::Node& child = m_nodes[node.child];
+        const SqRex::Node& child = *step.child;
         if (!MatchOneByte(child, pos))
             return node.minCount == 0 && !m_aborted ? pos : nullptr;
-        const SqRex::Node* stopNode = i + 1 < m_flatSize ? &m_nodes[m_flat[i + 1]] : nullptr;
         return RunRepeat(
-            node, stopNode, 1, pos + 1, [&](const char* from) { return MatchOneByte(child, from); },
-            [&](const char* from) { return MatchFlatNode(i + 1, from); });
+            node, step.look, 1, pos + 1, [&](const char* from) { return MatchOneByte(child, from); },
+            [&](const char* from) { return MatchFlatStep(i + 1, from); });
     }
 
     SqRex& m_rex;
     const SqRex::Node* m_nodes;
     const int* m_successor;
-    const int* m_flat;
+    const SqRex::FlatStep* m_flat;
     size_t m_flatSize;
     const char* m_begin;
     const char* m_end;
@@ -720,6 +698,7 @@ private:
     long m_steps = 0;
     bool m_aborted = false;
     int m_nextCapture = 0;
+    const char* m_leadEnd = nullptr;
 };
 
 std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
@@ -729,7 +708,13 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     if (!parser.Parse(error))
         return nullptr;
     rex->LinkSuccessors();
-    rex->m_isFlat = rex->IsFlat();
+    if (rex->IsFlat())
+    {
+        rex->PlanFlatSteps();
+        // An unbounded run that may start with its first byte leads the pattern.
+        const Node& lead = *rex->m_flatSteps[0].node;
+        rex->m_skipsInsideLeadingRun = lead.kind == Node::Kind::Repeat && lead.minCount <= 1 && lead.maxCount < 0;
+    }
     // Only capture 0 to report: a place where no match can begin may be passed over, as trying it would
     // leave nothing behind.
     if (rex->SubExpCount() == 1)
@@ -760,6 +745,40 @@ bool SqRex::IsFlat() const
             return false;
     }
     return true;
+}
+
+void SqRex::PlanFlatSteps()
+{
+    const Sequence& sequence = m_nodes[size_t(m_root)].alternates[0];
+    for (size_t i = 0; i < sequence.size(); ++i)
+    {
+        FlatStep step;
+        step.node = &m_nodes[size_t(sequence[i])];
+        if (step.node->kind == Node::Kind::Repeat)
+            step.child = &m_nodes[size_t(step.node->child)];
+        step.look = PlanStopLook(i + 1 < sequence.size() ? &m_nodes[size_t(sequence[i + 1])] : nullptr);
+        m_flatSteps.push_back(step);
+    }
+}
+
+SqRex::StopLook SqRex::PlanStopLook(const Node* stop) const
+{
+    StopLook look;
+    // A stop that is itself a repeat able to match nothing would always match: it is not looked at.
+    look.lookAhead = stop && !(stop->kind == Node::Kind::Repeat && stop->minCount == 0);
+    if (!look.lookAhead)
+        return look;
+    if (stop->IsOneByte())
+    {
+        look.leadingByte = stop;
+        look.missSteps = 1;
+    }
+    else if (stop->kind == Node::Kind::Repeat && stop->maxCount != 0 && m_nodes[size_t(stop->child)].IsOneByte())
+    {
+        look.leadingByte = &m_nodes[size_t(stop->child)];
+        look.missSteps = 2;
+    }
+    return look;
 }
 
 bool SqRex::CollectFirstBytes(int index, std::array<bool, 256>& bytes) const
@@ -833,6 +852,11 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
             m_gaveUp = false;
             return true;
         }
+        // A failed leading run of a flat pattern fails the same way from each place inside it: the run
+        // stops where it did, as what follows it is looked at in the same places, and all after that is
+        // matched the same. A run long enough to reach the count limit could go further from later on.
+        if (m_skipsInsideLeadingRun && matcher.LeadEnd() > pos + 1 && matcher.LeadEnd() - pos < kMaxRepeatCount)
+            pos = matcher.LeadEnd() - 1;
     }
     m_gaveUp = matcher.Aborted();
     ClearCaptures();
