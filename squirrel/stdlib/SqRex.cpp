@@ -427,7 +427,6 @@ private:
     int m_groupDepth = 0;
 };
 
-
 // Matches the way the language's library does, which differs from a backtracking engine:
 // - a repeat takes one more match of its node at a time and stops at the first count within its bounds
 //   where the node after it (the repeat's stop) matches too, so "a.*b" ends at the first 'b' after the 'a';
@@ -611,9 +610,8 @@ private:
         const SqRex::Node& child = m_nodes[node.child];
         return RunRepeat(
             node, look, count, at,
-            [&](const char* from) {
-                return child.IsOneByte() ? MatchOneByte(child, from) : MatchNode(node.child, from, stop);
-            },
+            [&](const char* from)
+            { return child.IsOneByte() ? MatchOneByte(child, from) : MatchNode(node.child, from, stop); },
             [&](const char* from) { return MatchNode(stop, from, stopAfter); });
     }
 
@@ -658,6 +656,7 @@ private:
     // matched along the sequence by position, taking the same steps as the general way.
     const char* MatchFlatAttempt(const char* pos)
     {
+        m_leadEnd = nullptr;
         if (!TakeStep())
             return nullptr;
         const char* end = MatchFlatStep(0, pos);
@@ -672,10 +671,12 @@ private:
     {
         const SqRex::FlatStep& step = m_flat[i];
         const SqRex::Node& node = *step.node;
-        if (!step.child)
-            return node.IsOneByte() ? MatchOneByte(node, pos) : (TakeStep() ? MatchCompound(node, pos, -1) : nullptr);
+        if (node.IsOneByte())
+            return MatchOneByte(node, pos);
         if (!TakeStep())
             return nullptr;
+        if (!step.child) // an anchor
+            return MatchCompound(node, pos, -1);
         if (node.maxCount == 0)
             return pos;
         const SqRex::Node& child = *step.child;
@@ -713,7 +714,8 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
         rex->PlanFlatSteps();
         // An unbounded run that may start with its first byte leads the pattern.
         const Node& lead = *rex->m_flatSteps[0].node;
-        rex->m_skipsInsideLeadingRun = lead.kind == Node::Kind::Repeat && lead.minCount <= 1 && lead.maxCount < 0;
+        rex->m_skipsInsideLeadingRun =
+            lead.kind == Node::Kind::Repeat && lead.minCount <= 1 && lead.maxCount < 0;
     }
     // Only capture 0 to report: a place where no match can begin may be passed over, as trying it would
     // leave nothing behind.
@@ -773,7 +775,8 @@ SqRex::StopLook SqRex::PlanStopLook(const Node* stop) const
         look.leadingByte = stop;
         look.missSteps = 1;
     }
-    else if (stop->kind == Node::Kind::Repeat && stop->maxCount != 0 && m_nodes[size_t(stop->child)].IsOneByte())
+    else if (stop->kind == Node::Kind::Repeat && stop->maxCount != 0 &&
+             m_nodes[size_t(stop->child)].IsOneByte())
     {
         look.leadingByte = &m_nodes[size_t(stop->child)];
         look.missSteps = 2;
@@ -813,7 +816,6 @@ bool SqRex::CollectFirstBytes(const Sequence& sequence, std::array<bool, 256>& b
             return false;
     return true;
 }
-
 
 void SqRex::ClearCaptures()
 {
@@ -855,7 +857,8 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
         // A failed leading run of a flat pattern fails the same way from each place inside it: the run
         // stops where it did, as what follows it is looked at in the same places, and all after that is
         // matched the same. A run long enough to reach the count limit could go further from later on.
-        if (m_skipsInsideLeadingRun && matcher.LeadEnd() > pos + 1 && matcher.LeadEnd() - pos < kMaxRepeatCount)
+        if (m_skipsInsideLeadingRun && matcher.LeadEnd() > pos + 1 &&
+            matcher.LeadEnd() - pos < kMaxRepeatCount)
             pos = matcher.LeadEnd() - 1;
     }
     m_gaveUp = matcher.Aborted();

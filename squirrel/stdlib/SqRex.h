@@ -1,7 +1,7 @@
 #pragma once
 // The string library's regular expressions: a pattern compiled once into a small tree and matched by the
-// language's own rules (see SqRexMatcher), which take back nothing once matched. Capture 0 is the whole match; each '(' that is
-// not '(?:' opens the next capture.
+// language's own rules (see SqRexMatcher), which take back nothing once matched. Capture 0 is the whole
+// match; each '(' that is not '(?:' opens the next capture.
 
 #include <array>
 #include <cstdint>
