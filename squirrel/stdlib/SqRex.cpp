@@ -457,8 +457,13 @@ public:
         if (!TakeStep())
             return nullptr;
         ++m_depth;
+        // At the depth bound, whatever is tried one level deeper gives up: its step finds the budget spent.
+        const long stepLimit = m_stepLimit;
+        if (m_depth >= kMaxDepth)
+            m_stepLimit = m_steps;
         const char* end = node.kind == SqRex::Node::Kind::Repeat ? MatchRepeat(index, node, pos, stop)
                                                                  : MatchCompound(node, pos, stop);
+        m_stepLimit = stepLimit;
         --m_depth;
         return m_aborted ? nullptr : end;
     }
@@ -483,11 +488,12 @@ private:
     // A repeat with no upper bound counts up to this, as the language's library does.
     static constexpr int kUnbounded = 0xFFFF;
 
-    // Every node matched costs a step and may go one level deeper; false once either bound is passed.
-    // Giving up spends the whole budget, so that every later step fails too.
+    // Every node matched costs a step and may go one level deeper; false once either bound is passed (the
+    // depth bound lowers the step limit). Giving up spends the whole budget, so that every later step fails
+    // too.
     bool TakeStep()
     {
-        if (m_depth >= kMaxDepth || ++m_steps > m_maxSteps)
+        if (++m_steps > m_stepLimit)
         {
             m_aborted = true;
             m_steps = m_maxSteps;
@@ -631,7 +637,7 @@ private:
         {
             if (count > 0)
             {
-                if (quickByte && AbsentAt(*quickByte, at) && m_steps + look.missSteps <= m_maxSteps)
+                if (quickByte && AbsentAt(*quickByte, at) && m_steps + look.missSteps <= m_stepLimit)
                     m_steps += look.missSteps;
                 else if (look.lookAhead && lookAtStop(at) && CountFits(count, minCount, maxCount))
                     break;
@@ -695,6 +701,7 @@ private:
     const char* m_begin;
     const char* m_end;
     const long m_maxSteps;
+    long m_stepLimit = m_maxSteps;
     int m_depth = 0;
     long m_steps = 0;
     bool m_aborted = false;

@@ -418,3 +418,33 @@ TEST(StdRegex, SearchesAfterAFailedLeadingRunTryWhereTheRunMayDiffer)
     EXPECT_EQ(begin - pastLimit.data(), 4);
     EXPECT_EQ(end - pastLimit.data(), 65541);
 }
+
+// Each repeat looks ahead at the next, so a long chain of them nests as deep as it is long: past the
+// matcher's depth bound the match gives up instead of overflowing, and within it the answer stands.
+TEST(StdRegex, LongChainsOfRepeatsGiveUpOnlyPastTheDepthBound)
+{
+    const struct
+    {
+        int repeats;
+        bool grouped;
+        bool givesUp;
+    } cases[] = {{900, false, false},
+                 {900, true, false},
+                 {2000, false, false},
+                 {4000, false, true},
+                 {4000, true, true}};
+    for (const auto& c : cases)
+    {
+        std::string pattern;
+        for (int i = 0; i < c.repeats; ++i)
+            pattern += "a+";
+        if (c.grouped)
+            pattern = "(?:" + pattern + ")";
+        std::unique_ptr<SqRex> rex = CompileOrFail(pattern.c_str());
+        ASSERT_TRUE(rex);
+        const std::string text(size_t(c.repeats) + 5, 'a');
+        const bool matched = rex->Match(text.data(), text.data() + text.size());
+        EXPECT_EQ(rex->GaveUp(), c.givesUp) << c.repeats;
+        EXPECT_EQ(matched, !c.givesUp) << c.repeats;
+    }
+}
