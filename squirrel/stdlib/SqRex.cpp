@@ -632,12 +632,13 @@ private:
         // A look that fails at once is only counted, never made, unless its nodes would reach the depth
         // bound or the steps run out: the full look then gives up where it should.
         const SqRex::Node* quickByte = m_depth + look.missSteps - 1 < kMaxDepth ? look.leadingByte : nullptr;
+        const long quickStepLimit = m_stepLimit - look.missSteps; // the limit stays as it is during the loop
         const char* good = at;
         for (;;)
         {
             if (count > 0)
             {
-                if (quickByte && AbsentAt(*quickByte, at) && m_steps + look.missSteps <= m_stepLimit)
+                if (quickByte && AbsentAt(*quickByte, at) && m_steps <= quickStepLimit)
                     m_steps += look.missSteps;
                 else if (look.lookAhead && lookAtStop(at) && CountFits(count, minCount, maxCount))
                     break;
@@ -665,10 +666,21 @@ private:
         m_leadEnd = nullptr;
         if (!TakeStep())
             return nullptr;
+        m_lookedAt = {};
         const char* end = MatchFlatStep(0, pos);
         m_leadEnd = end;
         for (size_t i = 1; i < m_flatSize && end; ++i)
-            end = MatchFlatStep(i, end);
+        {
+            if (i == m_lookedAt.step && end == m_lookedAt.from && m_steps + m_lookedAt.steps <= m_stepLimit)
+            {
+                m_steps += m_lookedAt.steps;
+                end = m_lookedAt.end;
+            }
+            else
+            {
+                end = MatchFlatStep(i, end);
+            }
+        }
         m_rex.m_captures[0] = end ? SqRex::Capture{pos, end} : SqRex::Capture{};
         return end;
     }
@@ -690,7 +702,18 @@ private:
             return node.minCount == 0 && !m_aborted ? pos : nullptr;
         return RunRepeat(
             node, step.look, 1, pos + 1, [&](const char* from) { return MatchOneByte(child, from); },
-            [&](const char* from) { return MatchFlatStep(i + 1, from); });
+            [&](const char* from) { return LookAtFlatStep(i + 1, from); });
+    }
+
+    // A repeat stops where its look at the next step succeeds, and the attempt then matches that step from
+    // there, which goes the same way: the look is remembered, to be taken again with its steps.
+    const char* LookAtFlatStep(size_t i, const char* pos)
+    {
+        const long before = m_steps;
+        const char* end = MatchFlatStep(i, pos);
+        if (end)
+            m_lookedAt = {i, pos, end, m_steps - before};
+        return end;
     }
 
     SqRex& m_rex;
@@ -707,6 +730,15 @@ private:
     bool m_aborted = false;
     int m_nextCapture = 0;
     const char* m_leadEnd = nullptr;
+    // The last look at a flat step that succeeded.
+    struct LookedAt
+    {
+        size_t step = 0; // none: step 0 is never looked at
+        const char* from = nullptr;
+        const char* end = nullptr;
+        long steps = 0;
+    };
+    LookedAt m_lookedAt;
 };
 
 std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)

@@ -357,13 +357,16 @@ TEST(StdRegex, GivingUpIsToldApartFromNoMatch)
 TEST(StdRegex, PlainSequencesMatchAsTheSameSequenceInAGroup)
 {
     const char* const patterns[] = {
-        "[a-z]+[0-9]+", "a+ab",   "a*b",    "[a-z]+[a-z]y", ".+x",       "a+\\b",    "\\ba+b+",
-        "x*a+$",        "^a+b",   "a{1,3}b", "a+a+a+c",     "[^,]+,",    "a*",       "a+b*c",
-        ".*",           "\\w+\\s+\\d", "a?ab", "[ab]+b$",   "a+\\Bb",    "[a-c]+c?d", "b{0}a+",
+        "[a-z]+[0-9]+", "a+ab",    "a*b",     "[a-z]+[a-z]y", ".+x",    "a+\\b",     "\\ba+b+", "x*a+$",
+        "^a+b",         "a{1,3}b", "a+a+a+c", "[^,]+,",       "a*",     "a+b*c",     ".*",      "\\w+\\s+\\d",
+        "a?ab",         "[ab]+b$", "a+\\Bb",  "[a-c]+c?d",    "b{0}a+", "[ab]{3,}b", "a{2,}a",
     };
     const char* const texts[] = {
-        "aab", "abab abx", "beta, gamma7 alpha12", "aaaa", "aaab aab ab b", "xaxaax", "ab,cd,",
-        "abcy abby", "", "zz9", "abcd aabd ccd", "aa  7 a 7",
+        "aab",    "abab abx",      "beta, gamma7 alpha12",
+        "aaaa",   "aaab aab ab b", "xaxaax",
+        "ab,cd,", "abcy abby",     "",
+        "zz9",    "abcd aabd ccd", "aa  7 a 7",
+        "abaa",   "abab",
     };
     for (const char* pattern : patterns)
     {
