@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <utility>
 
 namespace
@@ -109,6 +110,8 @@ constexpr int kMaxRepeatCount = 0xFFFF;
 // Groups nest no deeper than this: each level recurses through the parser, and the matcher could not
 // follow much deeper anyway.
 constexpr int kMaxGroupNesting = 200;
+// A flat pattern this long at most nests its looks ahead well within the matcher's depth bound.
+constexpr size_t kMaxFlatLength = 1000;
 
 } // namespace
 
@@ -199,6 +202,7 @@ private:
             return ParseClass(node);
         case '.':
             *node = NewNode(Kind::Any);
+            std::fill(std::begin(m_rex.m_nodes[*node].accepts), std::end(m_rex.m_nodes[*node].accepts), true);
             return true;
         case '$':
             *node = NewNode(Kind::LineEnd);
@@ -216,7 +220,7 @@ private:
     int CharNode(char c)
     {
         const int node = NewNode(Kind::Char);
-        m_rex.m_nodes[node].ch = static_cast<unsigned char>(c);
+        m_rex.m_nodes[node].accepts[static_cast<unsigned char>(c)] = true;
         return node;
     }
 
@@ -262,7 +266,7 @@ private:
         if (const ClassTest test = PredefinedClass(letter, &negated))
         {
             *node = NewNode(Kind::Class);
-            AddTestToSet(test, negated, m_rex.m_nodes[*node].classSet);
+            AddTestToSet(test, negated, m_rex.m_nodes[*node].accepts);
             return true;
         }
         *node = CharNode(EscapedChar(letter));
@@ -340,7 +344,7 @@ private:
                 set[c] = true;
         }
         ++m_pos;
-        bool* out = m_rex.m_nodes[*node].classSet;
+        bool* out = m_rex.m_nodes[*node].accepts;
         for (int c = 0; c < 256; ++c)
             out[c] = set[c] != negated;
         return true;
@@ -423,7 +427,6 @@ private:
     int m_groupDepth = 0;
 };
 
-
 // Matches the way the language's library does, which differs from a backtracking engine:
 // - a repeat takes one more match of its node at a time and stops at the first count within its bounds
 //   where the node after it (the repeat's stop) matches too, so "a.*b" ends at the first 'b' after the 'a';
@@ -437,8 +440,9 @@ class SqRexMatcher
 {
 public:
     explicit SqRexMatcher(SqRex& rex)
-        : m_rex(rex), m_begin(rex.m_textBegin), m_end(rex.m_textEnd),
-          m_maxSteps(kBaseSteps + kStepsPerChar * long(rex.m_textEnd - rex.m_textBegin))
+        : m_rex(rex), m_nodes(rex.m_nodes.data()), m_successor(rex.m_successor.data()),
+          m_flat(rex.m_flatSteps.data()), m_flatSize(rex.m_flatSteps.size()), m_begin(rex.m_textBegin),
+          m_end(rex.m_textEnd), m_maxSteps(kBaseSteps + kStepsPerChar * long(rex.m_textEnd - rex.m_textBegin))
     {
     }
 
@@ -447,36 +451,34 @@ public:
     // reports it.
     const char* MatchNode(int index, const char* pos, int stop)
     {
-        if (m_aborted)
+        const SqRex::Node& node = m_nodes[index];
+        if (node.IsOneByte())
+            return MatchOneByte(node, pos);
+        if (!TakeStep())
             return nullptr;
-        if (m_depth >= kMaxDepth || ++m_steps > m_maxSteps)
-        {
-            m_aborted = true;
-            return nullptr;
-        }
         ++m_depth;
-        const char* end = MatchNodeAt(index, pos, stop);
+        // At the depth bound, whatever is tried one level deeper gives up: its step finds the budget spent.
+        const long stepLimit = m_stepLimit;
+        if (m_depth >= kMaxDepth)
+            m_stepLimit = m_steps;
+        const char* end = node.kind == SqRex::Node::Kind::Repeat ? MatchRepeat(index, node, pos, stop)
+                                                                 : MatchCompound(node, pos, stop);
+        m_stepLimit = stepLimit;
         --m_depth;
         return m_aborted ? nullptr : end;
     }
 
-    // Starts a new attempt: captures are recorded from the first one again.
-    void BeginAttempt() { m_nextCapture = 0; }
-    bool Aborted() const { return m_aborted; }
-
-    static bool MatchesOneChar(const SqRex::Node& node, char c)
+    // One attempt at a match from `pos`: captures are recorded from the first one again.
+    const char* MatchAttempt(const char* pos)
     {
-        const unsigned char u = static_cast<unsigned char>(c);
-        switch (node.kind)
-        {
-        case SqRex::Node::Kind::Char:
-            return node.ch == u;
-        case SqRex::Node::Kind::Any:
-            return true;
-        default:
-            return node.classSet[u];
-        }
+        if (m_flatSize > 0)
+            return MatchFlatAttempt(pos);
+        m_nextCapture = 0;
+        return MatchNode(m_rex.m_root, pos, -1);
     }
+    bool Aborted() const { return m_aborted; }
+    // Where the first node of the last flat attempt ended (null where it failed).
+    const char* LeadEnd() const { return m_leadEnd; }
 
 private:
     static constexpr int kMaxDepth = 3000;
@@ -486,9 +488,31 @@ private:
     // A repeat with no upper bound counts up to this, as the language's library does.
     static constexpr int kUnbounded = 0xFFFF;
 
-    const char* MatchNodeAt(int index, const char* pos, int stop)
+    // Every node matched costs a step and may go one level deeper; false once either bound is passed (the
+    // depth bound lowers the step limit). Giving up spends the whole budget, so that every later step fails
+    // too.
+    bool TakeStep()
     {
-        const SqRex::Node& node = m_rex.m_nodes[index];
+        if (++m_steps > m_stepLimit)
+        {
+            m_aborted = true;
+            m_steps = m_maxSteps;
+            return false;
+        }
+        return true;
+    }
+
+    // A character, '.' or class: the commonest node, so it skips the dispatch of the others. It costs a
+    // step and a level just as they do, so patterns give up at the same place whichever way it is reached.
+    const char* MatchOneByte(const SqRex::Node& node, const char* pos)
+    {
+        if (!TakeStep())
+            return nullptr;
+        return pos < m_end && node.accepts[static_cast<unsigned char>(*pos)] ? pos + 1 : nullptr;
+    }
+
+    const char* MatchCompound(const SqRex::Node& node, const char* pos, int stop)
+    {
         switch (node.kind)
         {
         case SqRex::Node::Kind::LineBegin:
@@ -501,10 +525,8 @@ private:
             return AtWordBoundary(pos) ? nullptr : pos;
         case SqRex::Node::Kind::Group:
             return MatchGroup(node, pos, stop);
-        case SqRex::Node::Kind::Repeat:
-            return MatchRepeat(index, node, pos, stop);
-        default:
-            return pos < m_end && MatchesOneChar(node, *pos) ? pos + 1 : nullptr;
+        default: // one-byte nodes and repeats never get here
+            return nullptr;
         }
     }
 
@@ -515,7 +537,7 @@ private:
         return before != after;
     }
 
-    int Successor(int index) const { return m_rex.m_successor[size_t(index)]; }
+    int Successor(int index) const { return m_successor[index]; }
 
     const char* MatchGroup(const SqRex::Node& node, const char* pos, int stop)
     {
@@ -535,9 +557,10 @@ private:
     // Each node of the sequence stops on the one after it; the last stops on the group's stop.
     const char* MatchSequence(const SqRex::Sequence& sequence, const char* pos, int stop)
     {
-        for (size_t i = 0; i < sequence.size() && pos; ++i)
-            pos = MatchNode(sequence[i], pos, i + 1 < sequence.size() ? sequence[i + 1] : stop);
-        return pos;
+        const size_t last = sequence.size() - 1;
+        for (size_t i = 0; i < last && pos; ++i)
+            pos = MatchNode(sequence[i], pos, sequence[i + 1]);
+        return pos ? MatchNode(sequence[last], pos, stop) : nullptr;
     }
 
     // The first branch that matches whole wins. Its nodes are matched with no stop given: only a repeat
@@ -560,48 +583,162 @@ private:
         return count >= minCount && (maxCount == kUnbounded || count <= maxCount);
     }
 
+    // The first try of a repeated byte is made here, as it commonly decides alone: a repeat is often
+    // looked at ahead where its byte is absent.
     const char* MatchRepeat(int index, const SqRex::Node& node, const char* pos, int outerStop)
     {
+        if (node.maxCount == 0)
+            return pos;
+        const SqRex::Node& child = m_nodes[node.child];
+        if (!child.IsOneByte())
+            return ContinueRepeat(index, node, outerStop, 0, pos);
+        if (MatchOneByte(child, pos))
+            return ContinueRepeat(index, node, outerStop, 1, pos + 1);
+        return node.minCount == 0 && !m_aborted ? pos : nullptr;
+    }
+
+    // Whether `byte` is absent from `at`, so that a look at a stop led by it fails at once.
+    bool AbsentAt(const SqRex::Node& byte, const char* at) const
+    {
+        return at >= m_end || !byte.accepts[static_cast<unsigned char>(*at)];
+    }
+
+    // Goes on with a repeat that has matched its node `count` times, up to `at`.
+    const char* ContinueRepeat(int index, const SqRex::Node& node, int outerStop, int count, const char* at)
+    {
         const int stop = Successor(index) >= 0 ? Successor(index) : outerStop;
-        const int minCount = node.minCount;
-        const int maxCount = node.maxCount < 0 ? kUnbounded : node.maxCount;
         // The stop's own stop, for looking ahead at it: the node after it, else the node after the outer
         // stop.
         int stopAfter = -1;
         if (stop >= 0)
             stopAfter = Successor(stop) >= 0 ? Successor(stop) : (outerStop >= 0 ? Successor(outerStop) : -1);
-        // A stop that is itself a repeat able to match nothing would always match: it is not looked at.
-        const SqRex::Node* stopNode = stop >= 0 ? &m_rex.m_nodes[size_t(stop)] : nullptr;
-        const bool lookAhead =
-            stopNode && !(stopNode->kind == SqRex::Node::Kind::Repeat && stopNode->minCount == 0);
-        int count = 0;
-        const char* good = pos;
-        const char* at = pos;
-        while (count < maxCount || count == kUnbounded)
+        const SqRex::StopLook look = m_rex.PlanStopLook(stop >= 0 ? &m_nodes[stop] : nullptr);
+        const SqRex::Node& child = m_nodes[node.child];
+        return RunRepeat(
+            node, look, count, at,
+            [&](const char* from)
+            { return child.IsOneByte() ? MatchOneByte(child, from) : MatchNode(node.child, from, stop); },
+            [&](const char* from) { return MatchNode(stop, from, stopAfter); });
+    }
+
+    // The counting of a repeat that has matched its node `count` times, up to `at`: `matchOnce` matches the
+    // node once more, `lookAtStop` looks ahead at the node after the repeat as `look` tells.
+    template <typename MatchOnce, typename LookAtStop>
+    const char* RunRepeat(const SqRex::Node& node, const SqRex::StopLook& look, int count, const char* at,
+                          MatchOnce matchOnce, LookAtStop lookAtStop)
+    {
+        const int minCount = node.minCount;
+        const int maxCount = node.maxCount < 0 ? kUnbounded : node.maxCount;
+        // A look that fails at once is only counted, never made, unless its nodes would reach the depth
+        // bound or the steps run out: the full look then gives up where it should.
+        const SqRex::Node* quickByte = m_depth + look.missSteps - 1 < kMaxDepth ? look.leadingByte : nullptr;
+        const long quickStepLimit = m_stepLimit - look.missSteps; // the limit stays as it is during the loop
+        const char* good = at;
+        for (;;)
         {
-            at = MatchNode(node.child, at, stop);
+            if (count > 0)
+            {
+                if (quickByte && AbsentAt(*quickByte, at) && m_steps <= quickStepLimit)
+                    m_steps += look.missSteps;
+                else if (look.lookAhead && lookAtStop(at) && CountFits(count, minCount, maxCount))
+                    break;
+                if (at >= m_end)
+                    break;
+            }
+            if (count >= maxCount && count != kUnbounded)
+                break;
+            at = matchOnce(at);
             if (!at)
                 break;
             ++count;
             good = at;
-            if (lookAhead && MatchNode(stop, at, stopAfter) && CountFits(count, minCount, maxCount))
-                break;
-            if (at >= m_end)
-                break;
         }
         if (m_aborted)
             return nullptr;
         return CountFits(count, minCount, maxCount) ? good : nullptr;
     }
 
+    // A flat pattern is one sequence of bytes, anchors and repeated bytes: each node stops on the one after
+    // it, looks nest no deeper than the sequence is long, and the whole match is the only capture. It is
+    // matched along the sequence by position, taking the same steps as the general way.
+    const char* MatchFlatAttempt(const char* pos)
+    {
+        m_leadEnd = nullptr;
+        if (!TakeStep())
+            return nullptr;
+        m_lookedAt = {};
+        const char* end = MatchFlatStep(0, pos);
+        m_leadEnd = end;
+        for (size_t i = 1; i < m_flatSize && end; ++i)
+        {
+            if (i == m_lookedAt.step && end == m_lookedAt.from && m_steps + m_lookedAt.steps <= m_stepLimit)
+            {
+                m_steps += m_lookedAt.steps;
+                end = m_lookedAt.end;
+            }
+            else
+            {
+                end = MatchFlatStep(i, end);
+            }
+        }
+        m_rex.m_captures[0] = end ? SqRex::Capture{pos, end} : SqRex::Capture{};
+        return end;
+    }
+
+    const char* MatchFlatStep(size_t i, const char* pos)
+    {
+        const SqRex::FlatStep& step = m_flat[i];
+        const SqRex::Node& node = *step.node;
+        if (node.IsOneByte())
+            return MatchOneByte(node, pos);
+        if (!TakeStep())
+            return nullptr;
+        if (!step.child) // an anchor
+            return MatchCompound(node, pos, -1);
+        if (node.maxCount == 0)
+            return pos;
+        const SqRex::Node& child = *step.child;
+        if (!MatchOneByte(child, pos))
+            return node.minCount == 0 && !m_aborted ? pos : nullptr;
+        return RunRepeat(
+            node, step.look, 1, pos + 1, [&](const char* from) { return MatchOneByte(child, from); },
+            [&](const char* from) { return LookAtFlatStep(i + 1, from); });
+    }
+
+    // A repeat stops where its look at the next step succeeds, and the attempt then matches that step from
+    // there, which goes the same way: the look is remembered, to be taken again with its steps.
+    const char* LookAtFlatStep(size_t i, const char* pos)
+    {
+        const long before = m_steps;
+        const char* end = MatchFlatStep(i, pos);
+        if (end)
+            m_lookedAt = {i, pos, end, m_steps - before};
+        return end;
+    }
+
     SqRex& m_rex;
+    const SqRex::Node* m_nodes;
+    const int* m_successor;
+    const SqRex::FlatStep* m_flat;
+    size_t m_flatSize;
     const char* m_begin;
     const char* m_end;
     const long m_maxSteps;
+    long m_stepLimit = m_maxSteps;
     int m_depth = 0;
     long m_steps = 0;
     bool m_aborted = false;
     int m_nextCapture = 0;
+    const char* m_leadEnd = nullptr;
+    // The last look at a flat step that succeeded.
+    struct LookedAt
+    {
+        size_t step = 0; // none: step 0 is never looked at
+        const char* from = nullptr;
+        const char* end = nullptr;
+        long steps = 0;
+    };
+    LookedAt m_lookedAt;
 };
 
 std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
@@ -611,6 +748,14 @@ std::unique_ptr<SqRex> SqRex::Compile(const char* pattern, const char** error)
     if (!parser.Parse(error))
         return nullptr;
     rex->LinkSuccessors();
+    if (rex->IsFlat())
+    {
+        rex->PlanFlatSteps();
+        // An unbounded run that may start with its first byte leads the pattern.
+        const Node& lead = *rex->m_flatSteps[0].node;
+        rex->m_skipsInsideLeadingRun =
+            lead.kind == Node::Kind::Repeat && lead.minCount <= 1 && lead.maxCount < 0;
+    }
     // Only capture 0 to report: a place where no match can begin may be passed over, as trying it would
     // leave nothing behind.
     if (rex->SubExpCount() == 1)
@@ -627,20 +772,67 @@ void SqRex::LinkSuccessors()
                 m_successor[size_t(sequence[i])] = sequence[i + 1];
 }
 
+bool SqRex::IsFlat() const
+{
+    const Node& root = m_nodes[size_t(m_root)];
+    if (root.alternates.size() != 1 || root.alternates[0].size() > kMaxFlatLength)
+        return false;
+    for (int index : root.alternates[0])
+    {
+        const Node& node = m_nodes[size_t(index)];
+        if (node.kind == Node::Kind::Group)
+            return false;
+        if (node.kind == Node::Kind::Repeat && !m_nodes[size_t(node.child)].IsOneByte())
+            return false;
+    }
+    return true;
+}
+
+void SqRex::PlanFlatSteps()
+{
+    const Sequence& sequence = m_nodes[size_t(m_root)].alternates[0];
+    for (size_t i = 0; i < sequence.size(); ++i)
+    {
+        FlatStep step;
+        step.node = &m_nodes[size_t(sequence[i])];
+        if (step.node->kind == Node::Kind::Repeat)
+            step.child = &m_nodes[size_t(step.node->child)];
+        step.look = PlanStopLook(i + 1 < sequence.size() ? &m_nodes[size_t(sequence[i + 1])] : nullptr);
+        m_flatSteps.push_back(step);
+    }
+}
+
+SqRex::StopLook SqRex::PlanStopLook(const Node* stop) const
+{
+    StopLook look;
+    // A stop that is itself a repeat able to match nothing would always match: it is not looked at.
+    look.lookAhead = stop && !(stop->kind == Node::Kind::Repeat && stop->minCount == 0);
+    if (!look.lookAhead)
+        return look;
+    if (stop->IsOneByte())
+    {
+        look.leadingByte = stop;
+        look.missSteps = 1;
+    }
+    else if (stop->kind == Node::Kind::Repeat && stop->maxCount != 0 &&
+             m_nodes[size_t(stop->child)].IsOneByte())
+    {
+        look.leadingByte = &m_nodes[size_t(stop->child)];
+        look.missSteps = 2;
+    }
+    return look;
+}
+
 bool SqRex::CollectFirstBytes(int index, std::array<bool, 256>& bytes) const
 {
     const Node& node = m_nodes[index];
     switch (node.kind)
     {
     case Node::Kind::Char:
-        bytes[node.ch] = true;
-        return false;
     case Node::Kind::Any:
-        bytes.fill(true);
-        return false;
     case Node::Kind::Class:
         for (size_t b = 0; b < bytes.size(); ++b)
-            bytes[b] = bytes[b] || node.classSet[b];
+            bytes[b] = bytes[b] || node.accepts[b];
         return false;
     case Node::Kind::Group:
     {
@@ -664,7 +856,6 @@ bool SqRex::CollectFirstBytes(const Sequence& sequence, std::array<bool, 256>& b
     return true;
 }
 
-
 void SqRex::ClearCaptures()
 {
     for (Capture& capture : m_captures)
@@ -677,8 +868,7 @@ bool SqRex::Match(const char* begin, const char* end)
     m_textEnd = end;
     ClearCaptures();
     SqRexMatcher matcher(*this);
-    matcher.BeginAttempt();
-    const char* matchEnd = matcher.MatchNode(m_root, begin, -1);
+    const char* matchEnd = matcher.MatchAttempt(begin);
     m_gaveUp = matcher.Aborted();
     return matchEnd == end && !m_gaveUp;
 }
@@ -696,14 +886,19 @@ bool SqRex::Search(const char* begin, const char* end, const char** matchBegin, 
     {
         if (m_skipsDeadPlaces && !m_firstBytes[static_cast<unsigned char>(*pos)])
             continue;
-        matcher.BeginAttempt();
-        if (const char* found = matcher.MatchNode(m_root, pos, -1))
+        if (const char* found = matcher.MatchAttempt(pos))
         {
             *matchBegin = pos;
             *matchEnd = found;
             m_gaveUp = false;
             return true;
         }
+        // A failed leading run of a flat pattern fails the same way from each place inside it: the run
+        // stops where it did, as what follows it is looked at in the same places, and all after that is
+        // matched the same. A run long enough to reach the count limit could go further from later on.
+        if (m_skipsInsideLeadingRun && matcher.LeadEnd() > pos + 1 &&
+            matcher.LeadEnd() - pos < kMaxRepeatCount)
+            pos = matcher.LeadEnd() - 1;
     }
     m_gaveUp = matcher.Aborted();
     ClearCaptures();

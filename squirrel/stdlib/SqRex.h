@@ -1,7 +1,7 @@
 #pragma once
 // The string library's regular expressions: a pattern compiled once into a small tree and matched by the
-// language's own rules (see SqRexMatcher), which take back nothing once matched. Capture 0 is the whole match; each '(' that is
-// not '(?:' opens the next capture.
+// language's own rules (see SqRexMatcher), which take back nothing once matched. Capture 0 is the whole
+// match; each '(' that is not '(?:' opens the next capture.
 
 #include <array>
 #include <cstdint>
@@ -41,8 +41,16 @@ public:
 
 private:
     SqRex() = default;
+    // The flat steps point into m_nodes.
+    SqRex(const SqRex&) = delete;
+    SqRex& operator=(const SqRex&) = delete;
 
     void ClearCaptures();
+    // Whether the pattern is one sequence of bytes, anchors and repeated bytes, which the matcher walks by
+    // position.
+    bool IsFlat() const;
+    // Fills m_flatSteps; the nodes are complete by then, so pointers into them stay valid.
+    void PlanFlatSteps();
     // Fills m_successor from the sequences.
     void LinkSuccessors();
     // Adds every byte a match of the node (or sequence) can begin with; returns whether it can match without
@@ -59,6 +67,27 @@ private:
     // The bytes a match can begin with, and whether a search may pass over places that begin with none.
     std::array<bool, 256> m_firstBytes = {};
     bool m_skipsDeadPlaces = false;
+    // How a repeat looks ahead at its stop, the node after it.
+    struct StopLook
+    {
+        bool lookAhead = false;
+        // The byte node every match of the stop begins with, for a byte or a repeated byte, so that a look
+        // where that byte is absent fails at once: it costs `missSteps`, one per node tried.
+        const Node* leadingByte = nullptr;
+        int missSteps = 0;
+    };
+    StopLook PlanStopLook(const Node* stop) const;
+
+    // For a flat pattern, its sequence node by node; empty otherwise.
+    struct FlatStep
+    {
+        const Node* node = nullptr;
+        const Node* child = nullptr; // a repeat's byte
+        StopLook look;               // a repeat's look at the node after it
+    };
+    std::vector<FlatStep> m_flatSteps;
+    // Whether a search may go on from where a failed attempt's leading run ended.
+    bool m_skipsInsideLeadingRun = false;
     // The node after each node in its sequence, or -1 for the last one (and for a repeat's node).
     std::vector<int> m_successor;
 
@@ -82,11 +111,12 @@ struct SqRex::Node
     };
 
     Kind kind = Kind::Char;
-    unsigned char ch = 0;
-    bool classSet[256] = {};
+    bool accepts[256] = {};           // Char, Any, Class: the bytes the node matches
     int capture = -1;                 // Group: capture index or -1 for '(?:'
     std::vector<Sequence> alternates; // Group: one sequence per '|' branch
     int child = -1;                   // Repeat: the repeated node
     int minCount = 0;
     int maxCount = 0; // Repeat: -1 for no upper bound
+
+    bool IsOneByte() const { return kind == Kind::Char || kind == Kind::Any || kind == Kind::Class; }
 };

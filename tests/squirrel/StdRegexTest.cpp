@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -348,4 +349,105 @@ TEST(StdRegex, GivingUpIsToldApartFromNoMatch)
     EXPECT_FALSE(rex->GaveUp());
     EXPECT_TRUE(rex->Match("xx", "xx" + 2));
     EXPECT_FALSE(rex->GaveUp());
+}
+
+// A pattern that is one plain sequence (no groups, no alternation) takes a quicker way through the matcher
+// and its searches skip places; wrapped in a non-capturing group it takes the general way. Both must give
+// the same answers everywhere.
+TEST(StdRegex, PlainSequencesMatchAsTheSameSequenceInAGroup)
+{
+    const char* const patterns[] = {
+        "[a-z]+[0-9]+", "a+ab",    "a*b",     "[a-z]+[a-z]y", ".+x",    "a+\\b",     "\\ba+b+", "x*a+$",
+        "^a+b",         "a{1,3}b", "a+a+a+c", "[^,]+,",       "a*",     "a+b*c",     ".*",      "\\w+\\s+\\d",
+        "a?ab",         "[ab]+b$", "a+\\Bb",  "[a-c]+c?d",    "b{0}a+", "[ab]{3,}b", "a{2,}a",
+    };
+    const char* const texts[] = {
+        "aab",    "abab abx",      "beta, gamma7 alpha12",
+        "aaaa",   "aaab aab ab b", "xaxaax",
+        "ab,cd,", "abcy abby",     "",
+        "zz9",    "abcd aabd ccd", "aa  7 a 7",
+        "abaa",   "abab",
+    };
+    for (const char* pattern : patterns)
+    {
+        std::unique_ptr<SqRex> plain = CompileOrFail(pattern);
+        std::unique_ptr<SqRex> grouped = CompileOrFail(("(?:" + std::string(pattern) + ")").c_str());
+        ASSERT_TRUE(plain && grouped);
+        for (const char* text : texts)
+        {
+            const char* const end = text + std::strlen(text);
+            EXPECT_EQ(plain->Match(text, end), grouped->Match(text, end)) << pattern << " on " << text;
+            for (const char* from = text; from <= end; ++from)
+            {
+                const char* plainBegin = nullptr;
+                const char* plainEnd = nullptr;
+                const char* groupedBegin = nullptr;
+                const char* groupedEnd = nullptr;
+                const bool plainFound = plain->Search(from, end, &plainBegin, &plainEnd);
+                ASSERT_EQ(plainFound, grouped->Search(from, end, &groupedBegin, &groupedEnd))
+                    << pattern << " in " << from;
+                EXPECT_FALSE(plain->GaveUp());
+                if (!plainFound)
+                    continue;
+                EXPECT_EQ(plainBegin - text, groupedBegin - text) << pattern << " in " << from;
+                EXPECT_EQ(plainEnd - text, groupedEnd - text) << pattern << " in " << from;
+                SqRex::Capture whole;
+                ASSERT_TRUE(plain->GetSubExp(0, &whole));
+                EXPECT_EQ(whole.begin, plainBegin);
+                EXPECT_EQ(whole.end, plainEnd);
+            }
+        }
+    }
+}
+
+// After a failed attempt whose leading run stopped early, the next place inside the run can still match;
+// a run cut off by the repeat limit could go further from a later place.
+TEST(StdRegex, SearchesAfterAFailedLeadingRunTryWhereTheRunMayDiffer)
+{
+    const SearchCase cases[] = {
+        {"[a-z]+[a-z]y", "abcx bcy", 5, 8},
+        {"[a-z]+[a-z]y", "abcy", 1, 4},
+        {"a*ab", "aaac aab", 5, 8},
+        {"[a-z]+\\d", "ab cd3", 3, 6},
+    };
+    ExpectSearches(cases);
+
+    const std::string pastLimit = std::string(65540, 'a') + "b";
+    std::unique_ptr<SqRex> rex = CompileOrFail("a+b");
+    ASSERT_TRUE(rex);
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    ASSERT_TRUE(rex->Search(pastLimit.data(), pastLimit.data() + pastLimit.size(), &begin, &end));
+    EXPECT_EQ(begin - pastLimit.data(), 4);
+    EXPECT_EQ(end - pastLimit.data(), 65541);
+}
+
+// Each repeat looks ahead at the next, so a long chain of them nests as deep as it is long: past the
+// matcher's depth bound the match gives up instead of overflowing, and within it the answer stands.
+TEST(StdRegex, LongChainsOfRepeatsGiveUpOnlyPastTheDepthBound)
+{
+    const struct
+    {
+        int repeats;
+        bool grouped;
+        bool givesUp;
+    } cases[] = {{900, false, false},
+                 {900, true, false},
+                 {2000, false, false},
+                 {4000, false, true},
+                 {4000, true, true}};
+    for (const auto& c : cases)
+    {
+        std::string pattern;
+        for (int i = 0; i < c.repeats; ++i)
+            pattern += "a+";
+        if (c.grouped)
+            pattern = "(?:" + pattern + ")";
+        std::unique_ptr<SqRex> rex = CompileOrFail(pattern.c_str());
+        ASSERT_TRUE(rex);
+        const std::string text(size_t(c.repeats) + 5, 'a');
+        const bool matched = rex->Match(text.data(), text.data() + text.size());
+        EXPECT_EQ(rex->GaveUp(), c.givesUp) << c.repeats;
+        EXPECT_EQ(matched, !c.givesUp) << c.repeats;
+    }
 }
