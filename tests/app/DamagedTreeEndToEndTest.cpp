@@ -18,6 +18,14 @@ void WriteText(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Keeps the first half of a generated file: a reader must find the file cut short, not run past its end.
+void CutInHalf(const fs::path& path)
+{
+    const std::string whole = ReadWhole(path);
+    ASSERT_GT(whole.size(), 1u) << path;
+    WriteText(path, whole.substr(0, whole.size() / 2));
+}
+
 const TreeDamage kDamages[] = {
     {"GameScriptSyntaxError",
      [](const fs::path& demo) { WriteText(demo / "data" / "game.nut", "function GameCreate( {\n"); },
@@ -52,6 +60,36 @@ const TreeDamage kDamages[] = {
          WriteText(demo / "data" / "strings" / "english" / "\xc3\x28.csv", "Start\tStart\n");
          WriteText(demo / "data" / "\x80.nut", "local a = 1;\n");
      },
+     ""},
+    {"ModelCut",
+     [](const fs::path& demo) {
+         CutInHalf(demo / "data" / "characters" / "dragon" / "dragon-carry000-speed000.chmodel");
+     },
+     "dragon-carry000-speed000.chmodel"},
+    {"AnimationCut",
+     [](const fs::path& demo) { CutInHalf(demo / "data" / "characters" / "dragon" / "dragon_flap.chanim"); },
+     "dragon_flap.chanim"},
+    // A side file that does not read leaves the model without it, silently.
+    {"ObjectSideFileCut",
+     [](const fs::path& demo) { CutInHalf(demo / "data" / "buildings" / "set01" / "Windmill01.chmodelobjanim"); },
+     ""},
+    {"TgaTextureCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "frontend" / "panel.tga"); },
+     "panel.tga"},
+    {"FontCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "fonts" / "QuarnVinque20.fnt"); },
+     "QuarnVinque20.fnt"},
+    {"FontPageCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "fonts" / "QuarnVinque20_0.tga"); },
+     "QuarnVinque20_0.tga"},
+    {"LocatorsCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "levels" / "flight.loc"); },
+     "flight.loc"},
+    {"TileMapCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "levels" / "board.map"); },
+     "board.map"},
+    {"TileCollisionCut",
+     [](const fs::path& demo) { CutInHalf(demo / "data" / "terrain" / "board" / "02_000_Field.chterrain"); },
+     "02_000_Field.chterrain"},
+    {"ArchiveCut", [](const fs::path& demo) { CutInHalf(demo / "data" / "demo.darnix"); }, "demo.darnix"},
+    // The cipher carries no check: the first half reads as the first half of the text.
+    {"EncipheredCut",
+     [](const fs::path& demo) { CutInHalf(demo / "encrypteddata" / "strings" / "english" / "credits.csv"); },
      ""},
 };
 

@@ -182,6 +182,14 @@ std::string StorefrontInput(const std::vector<std::pair<uint64_t, std::string>>&
     return input + wire + stats;
 }
 
+void ShaderAndTextureNameSeeds()
+{
+    Seed("shader", "both.glsl", "void main() { gl_Position = ftransform(); }\n//!!FS\nvoid main() {}\n");
+    Seed("shader", "marker-first.glsl", "//!!FS\nvoid main() {}\n");
+    Seed("modeltexture", "nested", std::string("models/trees/\0bark.tga", 22));
+    Seed("modeltexture", "specials", std::string("a.b/(c)/\0x[1]*.dds", 18));
+}
+
 void StorefrontSeeds()
 {
     const std::string stats = "int\tkills\t12\nfloat\ttime\t3.5\nachievement\ta\nint\tkills\tnot a number\n"
@@ -272,6 +280,18 @@ void EffectSeeds()
     Seed("effectdefs", "unknown_type_cut.csv", odd.substr(0, odd.size() - 30));
 }
 
+// The text as UCS-2 with its byte-order mark, each byte widened.
+std::string Ucs2(const std::string& text, bool bigEndian)
+{
+    std::string wide = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text)
+    {
+        wide += bigEndian ? '\0' : c;
+        wide += bigEndian ? c : '\0';
+    }
+    return wide;
+}
+
 void SquirrelSeeds(const fs::path& conformance)
 {
     HSQUIRRELVM v = FuzzOpenVm();
@@ -284,11 +304,17 @@ void SquirrelSeeds(const fs::path& conformance)
         const std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const std::string name = item.path().stem().string();
         Seed("sqcompile", name + ".nut", source);
+        Seed("sqscript", name + ".utf8.nut", "\xEF\xBB\xBF" + source);
+        Seed("sqscript", name + ".ucs2le.nut", Ucs2(source, false));
+        Seed("sqscript", name + ".ucs2be.nut", Ucs2(source, true));
         if (SQ_FAILED(sq_compilebuffer(v, source.c_str(), SQInteger(source.size()), name.c_str(), SQFalse)))
             continue;
         std::vector<uint8_t> image;
         if (FuzzWriteClosure(v, image))
+        {
             Seed("sqbytecode", name + ".cnut", image);
+            Seed("sqscript", name + ".cnut", image);
+        }
         sq_pop(v, 1);
     }
     sq_close(v);
@@ -498,6 +524,7 @@ int main(int argc, char** argv)
     TerrainSeeds();
     AudioSeeds();
     StorefrontSeeds();
+    ShaderAndTextureNameSeeds();
     ConsoleSeeds();
     LocatorSeeds();
     EffectSeeds();

@@ -1,6 +1,8 @@
 // The peer link's readers: the input as one datagram into a connection, as a
 // node-layer message to a host and to a client, and as a bit stream read
-// field by field.
+// field by field. After the whole input, the same connection and node layers
+// are also fed the input cut into a run of pieces (a length byte, then that
+// many bytes), so a sequence of messages can reach the state earlier ones left.
 #include "FuzzTarget.h"
 
 #include "online/Connection.h"
@@ -36,6 +38,21 @@ public:
     unsigned sum = 0;
 };
 
+// Calls deliver with each piece of the input: a length byte, then that many bytes while they last.
+template <typename Deliver>
+void ForEachPiece(const uint8_t* data, int size, Deliver deliver)
+{
+    int at = 0;
+    while (at < size)
+    {
+        const int length = data[at++];
+        if (length > size - at)
+            break;
+        deliver(data + at, length);
+        at += length;
+    }
+}
+
 void AsNodeMessage(const uint8_t* data, int size, bool host)
 {
     ConnectionMaker& maker = GetConnectionMaker();
@@ -53,6 +70,13 @@ void AsNodeMessage(const uint8_t* data, int size, bool host)
     }
     if (connection && connection->GetReceiver())
         connection->GetReceiver()->OnReceive(data, size);
+    ForEachPiece(data, size, [host, &maker](const uint8_t* piece, int length) {
+        // An earlier message may have closed the connection: look it up again for each.
+        Connection* now = host ? GetConnectionManager().Find(7) : GetConnectionManager().Find(8);
+        if (now && now->GetReceiver())
+            now->GetReceiver()->OnReceive(piece, length);
+        maker.AfterConnectionUpdate();
+    });
     maker.ResetConnections();
     GetConnectionManager().DeleteAll();
     GetPeerTable().Clear();
@@ -86,6 +110,10 @@ FUZZ_TARGET(datagram)(const uint8_t* data, size_t size)
         Connection connection(1, 0x1111, 2, &receiver);
         connection.Receive(data, length);
         connection.Channel().Tick();
+        ForEachPiece(data, length, [&connection](const uint8_t* piece, int pieceLength) {
+            connection.Receive(piece, pieceLength);
+            connection.Channel().Tick();
+        });
     }
     AsNodeMessage(data, length, true);
     AsNodeMessage(data, length, false);

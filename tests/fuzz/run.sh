@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target (or those named) for the given number of seconds each.
 #   tests/fuzz/run.sh SECONDS [target...]
-# Builds the libFuzzer executables with clang into build/fuzz (at most -j4), writes fresh seeds with
+# Builds the libFuzzer executables with clang into build/fuzz (at most -j3), writes fresh seeds with
 # our format writers, and fuzzes each target from its seeds and its committed regression corpus.
 # New inputs gather in build/fuzz/work/<target>/; crashes, leaks and timeouts land in
 # build/fuzz/findings/<target>/. The last line per target gives its executions.
@@ -14,7 +14,7 @@ build=build/fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPENDREL_FUZZ=ON \
     -DPENDREL_TESTS=OFF -DPENDREL_BENCH=OFF >/dev/null
-cmake --build "$build" -j 4 --target fuzz_all
+cmake --build "$build" -j 3 --target fuzz_all
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
