@@ -153,9 +153,11 @@ void SQVM::LeaveSuspendedFrame(SQInteger frameSize)
         LeaveFrame(); // slots above the frame still hold values
         return;
     }
+    const SQInteger holder = ci.base - 1;
     top = ci.prevTop;
     stackBase = ci.prevStackBase;
     calls.pop_back();
+    stack[holder].Null(); // last, as it may free the generator
 }
 
 void SQVM::LeaveFrame()
@@ -167,7 +169,8 @@ void SQVM::LeaveFrame()
         traps.pop_back();
     if (ci.generator && ci.generator->state == SQGenerator::Running)
         ci.generator->state = SQGenerator::Dead;
-    for (SQInteger i = ci.base; i < top; i++)
+    // a generator's frame also lets go of the slot below it that holds the generator
+    for (SQInteger i = ci.generator ? ci.base - 1 : ci.base; i < top; i++)
         stack[i].Null();
     top = ci.prevTop;
     stackBase = ci.prevStackBase;
@@ -388,7 +391,7 @@ bool SQVM::Call(const Value& fn, SQInteger argBase, SQInteger nargs, Value& ret)
     return Raise("attempt to call '%s'", TypeName(fn._type));
 }
 
-bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
+bool SQVM::EnterGenerator(SQGenerator* g, SQInteger target, bool root)
 {
     if (g->state == SQGenerator::Dead)
         return Raise("resuming dead generator");
@@ -396,12 +399,14 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
         return Raise("resuming active generator");
     SQClosure* c = g->closure.Closure();
     SQFunctionProto* p = c->Proto();
-    SQInteger base = top;
+    const SQInteger base = top + 1;
     if (base + p->maxStack + MIN_STACK_OVERHEAD >= stackSize)
         return Raise("stack overflow");
+    // A script may drop its last reference to the generator while the generator runs.
+    stack[top] = Value(OT_GENERATOR, g);
     // The saved frame keeps its size and takes the free slots' nulls, ready for the next yield.
     ExchangeValues(stack + base, g->stack.data(), SQInteger(g->stack.size()));
-    PushScriptFrame(c, p, base, -1, true);
+    PushScriptFrame(c, p, base, target, root);
     SQCallInfo& ci = calls.back();
     ci.pc = g->pc;
     ci.generator = g;
@@ -416,7 +421,14 @@ bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
         g->traps.clear();
     }
     g->state = SQGenerator::Running;
+    return true;
+}
+
+bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
+{
     Value hold(OT_GENERATOR, g);
+    if (!EnterGenerator(g, -1, true))
+        return false;
     return Execute(out);
 }
 
@@ -860,6 +872,7 @@ bool SQVM::Execute(Value& ret)
             }
             bool root = ci->root;
             SQInteger target = ci->target;
+            const bool generatorEnds = ci->generator != nullptr;
             LeaveFrame();
             if (root)
             {
@@ -868,6 +881,9 @@ bool SQVM::Execute(Value& ret)
             }
             stack[target] = std::move(v);
             LOAD_FRAME();
+            // a foreach that resumed the generator leaves its loop once the generator is over
+            if (generatorEnds && pc[-1].op == OP_FOREACH)
+                pc += pc[-1].sbx;
             NEXT();
         }
         L_OP_YIELD:
@@ -896,9 +912,17 @@ bool SQVM::Execute(Value& ret)
             }
             g->pc = pc;
             g->state = SQGenerator::Suspended;
+            const bool root = ci->root;
+            const SQInteger target = ci->target;
             LeaveSuspendedFrame(p->maxStack);
-            ret = std::move(v);
-            return true;
+            if (root)
+            {
+                ret = std::move(v);
+                return true;
+            }
+            stack[target] = std::move(v);
+            LOAD_FRAME();
+            NEXT();
         }
         L_OP_JMP:
             pc += i.sbx;
@@ -1117,20 +1141,39 @@ bool SQVM::Execute(Value& ret)
                 Raise("trying to resume a '%s',only genenerator can be resumed", TypeName(stk[i.b]._type));
                 FAIL();
             }
-            Value tmp;
-            Value g = stk[i.b];
-            if (!ResumeGenerator(g.Generator(), tmp))
-            {
-                REFRESH();
+            // the generator runs on in this loop and yields back into the caller's register
+            if (!EnterGenerator(stk[i.b].Generator(), ci->base + i.a, false))
                 FAIL();
-            }
-            REFRESH();
-            stk[i.a] = std::move(tmp);
+            LOAD_FRAME();
             NEXT();
         }
         L_OP_FOREACH:
         {
             SAVE_PC();
+            if (stk[i.a]._type == OT_GENERATOR)
+            {
+                // numbers what the generator yields from 0, the iterator keeping the same number; the value
+                // register receives what it yields
+                SQGenerator* g = stk[i.a].Generator();
+                if (g->state == SQGenerator::Dead)
+                {
+                    pc += i.sbx;
+                    DISPATCH();
+                }
+                if (g->state == SQGenerator::Running)
+                {
+                    Raise("cannot iterate %s", TypeName(OT_GENERATOR));
+                    FAIL();
+                }
+                Value& iter = stk[i.a + 1];
+                const SQInteger idx = iter._type == OT_INTEGER ? iter.Int() + 1 : 0;
+                stk[i.a + 2].SetInteger(idx);
+                iter.SetInteger(idx);
+                if (!EnterGenerator(g, ci->base + i.a + 3, false))
+                    FAIL();
+                LOAD_FRAME();
+                DISPATCH();
+            }
             bool done;
             if (!ForeachStep(stk + i.a, done))
             {

@@ -185,11 +185,14 @@ struct SQVM : SQCollectable
     bool TypeOf(const Value& v, Value& out);
     bool Clone(const Value& v, Value& out);
     bool Negate(const Value& v, Value& out);
+    // Runs a generator until it yields or returns, in a loop of its own (for the host API).
     bool ResumeGenerator(SQGenerator* gen, Value& out);
+    // Pushes a suspended generator's frame above the top, ready to run on; what it yields or returns goes to
+    // the absolute slot 'target'. The slot just below the frame holds the generator while it runs.
+    bool EnterGenerator(SQGenerator* gen, SQInteger target, bool root);
     bool InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out);
     // One step of a foreach: regs holds container, iterator, key and value.
     bool ForeachStep(Value* regs, bool& done);
-    bool GeneratorStep(SQGenerator* g, Value* regs, bool& done);
     bool MakeClass(const Value* base, const Value* attrs, Value& out);
 
     // Runs script frames from the top frame until the root frame returns (or the thread suspends).

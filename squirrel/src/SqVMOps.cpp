@@ -877,8 +877,6 @@ bool SQVM::Clone(const Value& v, Value& out)
 
 bool SQVM::ForeachStep(Value* regs, bool& done)
 {
-    if (regs[0]._type == OT_GENERATOR) // resuming holds the generator itself
-        return GeneratorStep(regs[0].Generator(), regs, done);
     Value container = regs[0];
     Value& iter = regs[1];
     done = false;
@@ -973,31 +971,6 @@ bool SQVM::ForeachStep(Value* regs, bool& done)
     default:
         return Raise("cannot iterate %s", TypeName(container._type));
     }
-}
-
-// One foreach step over a generator: resumes it and hands out what it yields, numbered from 0.
-bool SQVM::GeneratorStep(SQGenerator* g, Value* regs, bool& done)
-{
-    done = false;
-    if (g->state == SQGenerator::Dead)
-    {
-        done = true;
-        return true;
-    }
-    Value v;
-    if (!ResumeGenerator(g, v))
-        return false;
-    if (g->state == SQGenerator::Dead)
-    {
-        done = true;
-        return true;
-    }
-    Value& iter = regs[1];
-    SQInteger idx = iter.IsNull() ? 0 : iter.Int();
-    regs[2].SetInteger(idx);
-    regs[3] = std::move(v);
-    iter.SetInteger(idx + 1);
-    return true;
 }
 
 bool SQVM::MakeClass(const Value* base, const Value* attrs, Value& out)

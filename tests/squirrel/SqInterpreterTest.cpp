@@ -138,6 +138,43 @@ TEST_F(SqInterpreter, UncaughtErrorReportListsFramesAndLocals)
 // A script's own error handler replaces the default report. call() reports the callee's error where it
 // leaves the callee and again where it leaves the caller; a protected call keeps the handler out of the
 // callee, so only the caller's frame reports it.
+TEST_F(SqInterpreter, UncaughtErrorInAGeneratorListsItsFrameAboveTheResumer)
+{
+    Write("gen.nut", "function steps(a) {\n"
+                     "    local q = a * 2;\n"
+                     "    yield q;\n"
+                     "    throw \"oops\";\n"
+                     "}\n"
+                     "function walk() {\n"
+                     "    local g = steps(5);\n"
+                     "    local first = resume g;\n"
+                     "    foreach (v in g) print(v);\n"
+                     "}\n"
+                     "walk();\n");
+    const SqResult r = Run("gen.nut");
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("", r.out);
+    // the loop's hidden iterator counts like its index, from 0
+    EXPECT_EQ("\nAN ERROR HAS OCCURED [oops]\n"
+              "\nCALLSTACK\n"
+              "*FUNCTION [steps()] gen.nut line [4]\n"
+              "*FUNCTION [walk()] gen.nut line [9]\n"
+              "*FUNCTION [main()] gen.nut line [11]\n"
+              "\nLOCALS\n"
+              "[q] 10\n"
+              "[a] 5\n"
+              "[this] TABLE\n"
+              "[@ITERATOR@] 0\n"
+              "[v] NULL\n"
+              "[@INDEX@] 0\n"
+              "[first] 10\n"
+              "[g] GENERATOR\n"
+              "[this] TABLE\n"
+              "[vargv] ARRAY\n"
+              "[this] TABLE\n",
+              r.err);
+}
+
 TEST_F(SqInterpreter, ScriptErrorHandlerSeesUncaughtErrorsWhereTheyLeaveTheScript)
 {
     const std::pair<const char*, const char*> cases[] = {

@@ -99,3 +99,95 @@ local sleeping = newthread(sleeper);
 sleeping.call("zz");
 local frame = sleeping.getstackinfos(0);
 print("suspended thread frame: " + frame.func + " " + frame.locals.note + "\n");
+
+// A generator runs on the resuming thread's own frames: a suspend inside it pauses the whole thread, and
+// the thread's frame list shows the generator above the function that resumed it.
+function pausing() {
+    local got = suspend("paused in generator");
+    yield "first " + got;
+    got = suspend("paused again");
+    yield "second " + got;
+}
+function driver() {
+    local g = pausing();
+    local a = resume g;
+    local s = "";
+    foreach (i, v in g) s += i + "=" + v;
+    return a + " / " + s + " / " + g.getstatus();
+}
+local paused = newthread(driver);
+print("suspend inside a resumed generator: " + paused.call() + " status: " + paused.getstatus() + "\n");
+print("frames while paused: " + paused.getstackinfos(0).func + " over " + paused.getstackinfos(1).func + "\n");
+print("wakeup continues the generator: " + paused.wakeup("A") + "\n");
+print("frames while paused in foreach: " + paused.getstackinfos(0).func + " over " +
+      paused.getstackinfos(1).func + "\n");
+print("wakeup finishes the loop: " + paused.wakeup("B") + " status: " + paused.getstatus() + "\n");
+
+// the error handler sees the generator's frame above its resumer's, once per uncaught error
+local handled = 0;
+seterrorhandler(function(e) {
+    handled++;
+    local names = "";
+    for (local level = 2; getstackinfos(level) != null; level++)
+        names += " " + getstackinfos(level).func;
+    print("handler: " + e + " in" + names + "\n");
+});
+function faulty(n) {
+    yield n;
+    throw "bad step " + n;
+}
+function resumer() {
+    local g = faulty(1);
+    resume g;
+    resume g;
+}
+function looper() {
+    foreach (v in faulty(2)) print("looper got " + v + "\n");
+}
+try { newthread(resumer).call(); } catch (e) { print("thread failed: " + e + "\n"); }
+try { newthread(looper).call(); } catch (e) { print("thread failed: " + e + "\n"); }
+function catcher() {
+    local g = faulty(3);
+    try { resume g; resume g; } catch (e) { print("caught around resume: " + e + " " + g.getstatus() + "\n"); }
+    try {
+        foreach (v in faulty(4)) print("catcher got " + v + "\n");
+    } catch (e) {
+        print("caught around foreach: " + e + "\n");
+    }
+    return "done";
+}
+print("caught errors: " + newthread(catcher).call() + "\n");
+print("handler calls: " + handled + "\n");
+seterrorhandler(null);
+
+// the iterator of a foreach over a generator counts like its index
+function twice() { yield "a"; local x = null; x.missing; }
+try {
+    foreach (i, v in twice()) print("index " + i + " value " + v + "\n");
+} catch (e) {
+    print("foreach stopped by: " + e + "\n");
+}
+function walkSelf() {
+    foreach (v in ::selfWalker) yield v;
+    yield 0;
+}
+::selfWalker <- walkSelf();
+try { resume ::selfWalker; } catch (e) { print("foreach over its own generator: " + e + "\n"); }
+
+// generators resuming generators nest as deep as the stack allows, not as native calls do
+function nested(depth) {
+    if (depth == 0) {
+        yield "bottom";
+        return;
+    }
+    local inner = nested(depth - 1);
+    yield resume inner;
+}
+print("nested resumes: " + resume nested(300) + "\n");
+function chained(depth) {
+    if (depth > 0) foreach (v in chained(depth - 1)) yield v;
+    yield depth;
+}
+local total = 0;
+foreach (v in chained(250)) total += v;
+print("nested foreach: " + total + "\n");
