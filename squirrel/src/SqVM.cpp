@@ -424,6 +424,22 @@ bool SQVM::EnterGenerator(SQGenerator* g, SQInteger target, bool root)
     return true;
 }
 
+// Numbers what the generator yields from 0, the iterator keeping the same number as the index.
+bool SQVM::EnterForeachGenerator(Value* regs, SQInteger valueSlot, bool& over)
+{
+    SQGenerator* g = regs[0].Generator();
+    over = g->state == SQGenerator::Dead;
+    if (over)
+        return true;
+    if (g->state == SQGenerator::Running)
+        return Raise("cannot iterate %s", TypeName(OT_GENERATOR));
+    Value& iter = regs[1];
+    const SQInteger idx = iter._type == OT_INTEGER ? iter.Int() + 1 : 0;
+    regs[2].SetInteger(idx);
+    iter.SetInteger(idx);
+    return EnterGenerator(g, valueSlot, false);
+}
+
 bool SQVM::ResumeGenerator(SQGenerator* g, Value& out)
 {
     Value hold(OT_GENERATOR, g);
@@ -1152,26 +1168,13 @@ bool SQVM::Execute(Value& ret)
             SAVE_PC();
             if (stk[i.a]._type == OT_GENERATOR)
             {
-                // numbers what the generator yields from 0, the iterator keeping the same number; the value
-                // register receives what it yields
-                SQGenerator* g = stk[i.a].Generator();
-                if (g->state == SQGenerator::Dead)
-                {
+                bool over;
+                if (!EnterForeachGenerator(stk + i.a, ci->base + i.a + 3, over))
+                    FAIL();
+                if (over)
                     pc += i.sbx;
-                    DISPATCH();
-                }
-                if (g->state == SQGenerator::Running)
-                {
-                    Raise("cannot iterate %s", TypeName(OT_GENERATOR));
-                    FAIL();
-                }
-                Value& iter = stk[i.a + 1];
-                const SQInteger idx = iter._type == OT_INTEGER ? iter.Int() + 1 : 0;
-                stk[i.a + 2].SetInteger(idx);
-                iter.SetInteger(idx);
-                if (!EnterGenerator(g, ci->base + i.a + 3, false))
-                    FAIL();
-                LOAD_FRAME();
+                else
+                    LOAD_FRAME();
                 DISPATCH();
             }
             bool done;

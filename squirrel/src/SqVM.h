@@ -190,6 +190,9 @@ struct SQVM : SQCollectable
     // Pushes a suspended generator's frame above the top, ready to run on; what it yields or returns goes to
     // the absolute slot 'target'. The slot just below the frame holds the generator while it runs.
     bool EnterGenerator(SQGenerator* gen, SQInteger target, bool root);
+    // A foreach step over the generator in regs[0] (iterator, index and value follow): sets 'over' when the
+    // generator has ended, else enters its frame, which yields into valueSlot.
+    bool EnterForeachGenerator(Value* regs, SQInteger valueSlot, bool& over);
     bool InvokeDefaultDelegate(const Value& obj, const Value& key, Value& out);
     // One step of a foreach: regs holds container, iterator, key and value.
     bool ForeachStep(Value* regs, bool& done);
