@@ -160,6 +160,17 @@ float Quantile(std::vector<float> values, double q)
     std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(at), values.end());
     return values[at];
 }
+
+// The day and night shots of one stopped scene, and how the night's
+// brightness compares with the day's over the open ground.
+struct DayAndNight
+{
+    Picture day, night;
+    std::vector<float> shares;
+
+    bool Darkened() const { return Quantile(shares, 0.5) < 0.5f; }
+    bool HasAPool() const { return Quantile(shares, 0.99) > 2.0f * Quantile(shares, 0.5); }
+};
 } // namespace
 
 // On the stopped scene, N turns day to night or back. By night the sunlit
@@ -169,24 +180,35 @@ TEST_F(GameKeysEndToEndTest, ByNightTheSunlitSceneDarkensAndAPointLightsPoolStay
 {
     const std::string window = StartGame({"-nosound"});
     ASSERT_FALSE(window.empty()) << "the level never came up";
-    // The board drops in from above the camera once the level is up.
-    std::this_thread::sleep_for(kBoardDrop);
-    ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
-    Picture first, second;
-    ASSERT_TRUE(Shoot(window, first));
-    ASSERT_TRUE(HoldAcrossAShot(window, "n"));
-    ASSERT_TRUE(Shoot(window, second));
+    DayAndNight scene;
+    // The board drops in from above the camera once the level is up, in game
+    // time: on a loaded machine it may still be in the air when the game is
+    // stopped, and the shots show sky. Then the game runs on and stops again.
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        std::this_thread::sleep_for(kBoardDrop);
+        ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
+        Picture first, second;
+        ASSERT_TRUE(Shoot(window, first));
+        ASSERT_TRUE(HoldAcrossAShot(window, "n"));
+        ASSERT_TRUE(Shoot(window, second));
 
-    // The game may have been paused in either half of its cycle.
-    const std::vector<float> firstToSecond = NightShares(first, second);
-    const bool firstIsDay = Quantile(firstToSecond, 0.5) < 1.0f;
-    const Picture& day = firstIsDay ? first : second;
-    const Picture& night = firstIsDay ? second : first;
-    const std::vector<float> shares = NightShares(day, night);
+        // The game may have been paused in either half of its cycle.
+        const bool firstIsDay = Quantile(NightShares(first, second), 0.5) < 1.0f;
+        scene.day = firstIsDay ? first : second;
+        scene.night = firstIsDay ? second : first;
+        scene.shares = NightShares(scene.day, scene.night);
+        if (scene.Darkened() && scene.HasAPool())
+            break;
+        ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - playing"));
+    }
+    const Picture& day = scene.day;
+    const Picture& night = scene.night;
+    const std::vector<float>& shares = scene.shares;
     ASSERT_GT(shares.size(), size_t(day.width * day.height / 10)) << "too little open ground in the shot";
 
-    EXPECT_LT(Quantile(shares, 0.5), 0.5f) << "the lit ground hardly darkened at night";
-    EXPECT_GT(Quantile(shares, 0.99), 2.0f * Quantile(shares, 0.5)) << "no pool of point light at night";
+    EXPECT_TRUE(scene.Darkened()) << "the lit ground hardly darkened at night: " << Quantile(shares, 0.5);
+    EXPECT_TRUE(scene.HasAPool()) << "no pool of point light at night";
     // Where the pool is, the night is warm: red over blue.
     double red = 0.0, blue = 0.0;
     const float pool = Quantile(shares, 0.99);
