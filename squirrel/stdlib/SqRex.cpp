@@ -434,7 +434,8 @@ private:
 // - nothing is tried again once a node has matched, apart from the branches of an alternation, each of
 //   which runs with no stop after its last node;
 // - a group records its capture only when it is the next capture to be recorded, so a repeated group keeps
-//   its first match, and a stop looked at ahead records its capture there.
+//   its first match, and a stop looked at ahead records its capture there; a group that fails leaves the
+//   turn where its inner groups took it, one that matches takes it back to just after its own capture.
 // Unlike the language's library, a character node never matches past the end of the text.
 class SqRexMatcher
 {
@@ -547,8 +548,13 @@ private:
             capture = m_nextCapture++;
             m_rex.m_captures[size_t(capture)] = {pos, nullptr};
         }
+        // A group that matches hands the turn to record back as it was once its own capture began: the
+        // groups inside it, and any looked at ahead from within it, may record again later.
+        const int nextCapture = m_nextCapture;
         const char* end = node.alternates.size() == 1 ? MatchSequence(node.alternates[0], pos, stop)
                                                       : MatchAlternates(node, pos);
+        if (end)
+            m_nextCapture = nextCapture;
         if (capture >= 0)
             m_rex.m_captures[size_t(capture)] = end ? SqRex::Capture{pos, end} : SqRex::Capture{};
         return end;

@@ -29,3 +29,12 @@ foreach (t in [" axc", " ac"]) {
     foreach (r in regexp("c|(a|b)a{2}\\d").capture(t)) print(r.begin + "-" + r.end + " ");
     print("\n");
 }
+// A group that matched gives the turn to record back to the groups after it, even where they were looked at
+// ahead (and failed) from inside it; a group after a nested one is not recorded
+foreach (c in [["(a*)(b)", "aab"], ["(a+)(b)", "aab"], ["([a]*)(b)", "aab"], ["^(\\s*)(\\w+)", "  hi"],
+               ["([a-z]+)([0-9]+)", "abc123"], ["(a*)(b)", "ab"], ["((a)(b))(c)", "abc"], ["((a))(b)", "ab"],
+               ["(x|(a*))(b)", "aab"], ["(?:(a)*)(b)", "aab"], ["(\\d+) ([a-zA-Z]+)(\\p)", "stuff 123 Test;"]]) {
+    print(c[0] + " ~ " + c[1] + ":");
+    foreach (r in regexp(c[0]).capture(c[1])) print(" " + r.begin + "-" + r.end);
+    print("\n");
+}
