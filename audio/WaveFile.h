@@ -1,12 +1,15 @@
 #pragma once
-// The engine's sound files: 16-bit PCM RIFF/WAVE with the plain 44-byte
-// header (format fields at 20 to 35, the "data" chunk at 36, its size at 40,
-// the samples from 44). No other chunk layout is read.
+// The engine's sound files: 16-bit PCM RIFF/WAVE, mono or stereo. The chunks
+// are walked to find "fmt " (plain PCM, or WAVE_FORMAT_EXTENSIBLE with the PCM
+// sub-format) and "data", so the chunks editors add (LIST, fact, JUNK and
+// others, before or after the samples) are stepped over.
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+// The plain header our writer and the oldest tools write: "fmt " of 16 bytes
+// straight before "data", the samples from byte 44.
 constexpr size_t kWaveHeaderSize = 44;
 
 struct WaveData
@@ -17,9 +20,9 @@ struct WaveData
     uint32_t size = 0;                // whole frames only
 };
 
-// Checks the header of the bytes and finds the samples. The data size is cut
-// to the bytes present and to whole frames. A header the engine cannot play
-// gets one report naming the file, and false.
+// Finds the format and the samples of the bytes. The data size is cut to the
+// bytes present and to whole frames. A file the engine cannot play gets one
+// report naming the file, and false.
 bool WaveParse(const uint8_t* bytes, size_t count, const char* name, WaveData& wave);
 
 // Reads the whole file through the file table; false when it does not open

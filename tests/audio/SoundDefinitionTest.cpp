@@ -197,3 +197,33 @@ TEST_F(SoundDefinitionTest, DamagedWavesGiveSilentSoundsAndOneReportEach)
     EXPECT_LT(RenderRms(kStepFrames), 1e-4f);
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
+
+TEST_F(SoundDefinitionTest, WavesLaidOutAsEditorsWriteThemPlayTheirWholeToneAndNothingElse)
+{
+    struct Case
+    {
+        const char* layout;
+        uint16_t channels;
+    };
+    const Case cases[] = {{"info", 2}, {"fact,trailer", 1}, {"extensible", 2}, {"extensible,fact", 1},
+                          {"junk,odd,info,trailer", 1}};
+    for (const Case& c : cases)
+    {
+        WavLayout layout;
+        ASSERT_TRUE(WavLayoutByNames(c.layout, layout)) << c.layout;
+        const WavSignalSpec tone = ToneSpec(0.5f, 1.0f, c.channels);
+        WriteWave("edited.wav", WavWriteLaidOut(WavSynthesize(tone), c.channels, tone.rate, layout));
+        LogCapture log;
+        ASSERT_TRUE(LoadDefinitions("e\tedited.wav\tFALSE\t1\n")) << c.layout;
+        EXPECT_TRUE(log.Lines().empty()) << c.layout;
+        EXPECT_EQ(SoundBufferGet(0).channels, c.channels) << c.layout;
+        ALint size = 0;
+        alGetBufferi(SoundBufferGet(0).buffer, AL_SIZE, &size);
+        EXPECT_EQ(size, 2 * c.channels * kLoopbackRate) << c.layout;
+        PlaySoundByName("e", SST_SOUNDFX);
+        EXPECT_GT(RenderRms(kStepFrames), 0.1f) << c.layout;
+        Render(kLoopbackRate);
+        EXPECT_LT(RenderRms(kStepFrames), 1e-4f) << c.layout << ": the chunks after the samples stay silent";
+        ASSERT_TRUE(SoundDefUnload("defs.txt"));
+    }
+}

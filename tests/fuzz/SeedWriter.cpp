@@ -231,6 +231,9 @@ void AudioSeeds()
     Seed("wave", "stereo.wav", WavWriteSignal(tone));
     Seed("wave", "partial.wav", WavDamage(WavWriteSignal(tone), WavFault::kPartialFrame));
     Seed("wave", "pastend.wav", WavDamage(WavWriteSignal(tone), WavFault::kSizePastEnd));
+    WavLayout edited;
+    WavLayoutByNames("junk,extensible,fact,odd,info,trailer", edited);
+    Seed("wave", "edited.wav", WavWriteLaidOut(WavSynthesize(tone), tone.channels, tone.rate, edited));
     Seed("sounddefs", "entries",
          "# sounds\nFLAP\tflap.wav\tFALSE\t0.8\r\nDRONE\ndrone.vag\nTRUE\n0.5\nLAST\tlast.wav"s);
 }

@@ -1,8 +1,9 @@
 // wavgen <output .wav> <tone|noise|silence> <seconds> [key=value...]
 // Writes a 16-bit PCM WAV file. Keys: rate (44100), channels (1), amp (0.5
 // of full scale), freq (one frequency or several as 262,330,392, played one
-// after another), decay (per second), seed (noise), damage (a fault word of
-// WavFaultByName, for refusal tests).
+// after another), decay (per second), seed (noise), layout (words of
+// WavLayoutByNames, as editors lay files out), damage (a fault word of
+// WavFaultByName, for refusal tests; plain layout only).
 
 #include "tools/formats/WavWriter.h"
 
@@ -45,13 +46,23 @@ std::vector<float> ParseFrequencies(const char* text)
     return frequencies;
 }
 
-bool ParseOption(const char* argument, WavSignalSpec& spec, bool& damaged, WavFault& fault)
+struct Options
+{
+    WavSignalSpec spec;
+    WavLayout layout;
+    bool laidOut = false;
+    bool damaged = false;
+    WavFault fault = WavFault::kEmpty;
+};
+
+bool ParseOption(const char* argument, Options& options)
 {
     const char* equals = strchr(argument, '=');
     if (!equals)
         return false;
     const std::string key(argument, equals - argument);
     const char* value = equals + 1;
+    WavSignalSpec& spec = options.spec;
     if (key == "rate")
         spec.rate = uint32_t(strtoul(value, nullptr, 10));
     else if (key == "channels")
@@ -64,8 +75,10 @@ bool ParseOption(const char* argument, WavSignalSpec& spec, bool& damaged, WavFa
         spec.decay = strtof(value, nullptr);
     else if (key == "seed")
         spec.seed = uint32_t(strtoul(value, nullptr, 10));
+    else if (key == "layout")
+        return options.laidOut = WavLayoutByNames(value, options.layout);
     else if (key == "damage")
-        return damaged = WavFaultByName(value, fault);
+        return options.damaged = WavFaultByName(value, options.fault);
     else
         return false;
     return true;
@@ -74,17 +87,16 @@ bool ParseOption(const char* argument, WavSignalSpec& spec, bool& damaged, WavFa
 
 int main(int argc, char** argv)
 {
-    WavSignalSpec spec;
+    Options options;
+    WavSignalSpec& spec = options.spec;
     if (argc < 4 || !ParseSignal(argv[2], spec.signal))
     {
         fprintf(stderr, "usage: wavgen <output.wav> <tone|noise|silence> <seconds> [key=value...]\n");
         return 2;
     }
     spec.seconds = strtof(argv[3], nullptr);
-    bool damaged = false;
-    WavFault fault = WavFault::kEmpty;
     for (int i = 4; i < argc; ++i)
-        if (!ParseOption(argv[i], spec, damaged, fault))
+        if (!ParseOption(argv[i], options))
         {
             fprintf(stderr, "wavgen: unknown option %s\n", argv[i]);
             return 2;
@@ -94,9 +106,14 @@ int main(int argc, char** argv)
         fprintf(stderr, "wavgen: the rate and the channel count must not be 0\n");
         return 2;
     }
-    std::vector<uint8_t> file = WavWriteSignal(spec);
-    if (damaged)
-        file = WavDamage(std::move(file), fault);
+    if (options.laidOut && options.damaged)
+    {
+        fprintf(stderr, "wavgen: damage patches the plain header and takes no layout\n");
+        return 2;
+    }
+    std::vector<uint8_t> file = WavWriteLaidOut(WavSynthesize(spec), spec.channels, spec.rate, options.layout);
+    if (options.damaged)
+        file = WavDamage(std::move(file), options.fault);
     FILE* out = fopen(argv[1], "wb");
     if (!out)
     {

@@ -1,5 +1,7 @@
 #include "tools/formats/WavWriter.h"
 
+#include "tools/formats/ByteWriter.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -8,6 +10,11 @@ namespace
 {
 constexpr size_t kHeaderSize = 44;
 constexpr float kTwoPi = 6.28318531f;
+constexpr uint16_t kFormatExtensible = 0xFFFE;
+// The sub-format GUID after its leading 16-bit format code (the Microsoft
+// audio base GUID 0000xxxx-0000-0010-8000-00AA00389B71 as it lies in a file).
+constexpr uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 void PutU16(std::vector<uint8_t>& bytes, size_t at, uint16_t value)
 {
@@ -49,6 +56,39 @@ float SignalAt(const WavSignalSpec& spec, uint32_t frame, uint32_t frames, uint3
     return value * spec.amplitude * std::exp(-spec.decay * t);
 }
 
+// The pad byte of an odd-sized body is not counted in the chunk's size.
+void PutChunk(ByteWriter& file, const WavChunk& chunk)
+{
+    file.Raw(chunk.tag.data(), 4);
+    file.U32(uint32_t(chunk.body.size()));
+    file.Raw(chunk.body.data(), chunk.body.size());
+    if (chunk.body.size() % 2)
+        file.U8(0);
+}
+
+WavChunk FormatChunk(const WavLayout& layout, uint16_t channels, uint32_t rate)
+{
+    const uint16_t frameBytes = uint16_t(channels * layout.bits / 8);
+    ByteWriter format;
+    format.U16(layout.extensible ? kFormatExtensible : layout.format);
+    format.U16(channels);
+    format.U32(rate);
+    format.U32(rate * frameBytes);
+    format.U16(frameBytes);
+    format.U16(layout.bits);
+    if (layout.extensible)
+    {
+        format.U16(22); // the extension's size
+        format.U16(layout.bits); // valid bits
+        format.U32(channels == 1 ? 0x4 : 0x3); // front centre, or front left and right
+        format.U16(layout.format);
+        format.Raw(kSubFormatTail, sizeof kSubFormatTail);
+    }
+    else if (layout.formatSizeField)
+        format.U16(0);
+    return {"fmt ", format.Bytes()};
+}
+
 int16_t ToSample(float value)
 {
     const float scaled = std::round(value * 32767.0f);
@@ -73,24 +113,73 @@ std::vector<int16_t> WavSynthesize(const WavSignalSpec& spec)
 
 std::vector<uint8_t> WavWrite(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate)
 {
-    const uint32_t dataSize = uint32_t(samples.size() * 2);
-    std::vector<uint8_t> bytes(kHeaderSize + dataSize);
-    PutTag(bytes, 0, "RIFF");
-    PutU32(bytes, 4, 36 + dataSize);
-    PutTag(bytes, 8, "WAVE");
-    PutTag(bytes, 12, "fmt ");
-    PutU32(bytes, 16, 16);
-    PutU16(bytes, 20, 1);
-    PutU16(bytes, 22, channels);
-    PutU32(bytes, 24, rate);
-    PutU32(bytes, 28, rate * channels * 2);
-    PutU16(bytes, 32, uint16_t(channels * 2));
-    PutU16(bytes, 34, 16);
-    PutTag(bytes, 36, "data");
-    PutU32(bytes, 40, dataSize);
-    for (size_t i = 0; i < samples.size(); ++i)
-        PutU16(bytes, kHeaderSize + 2 * i, uint16_t(samples[i]));
+    return WavWriteLaidOut(samples, channels, rate, WavLayout());
+}
+
+std::vector<uint8_t> WavWriteLaidOut(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate,
+                                     const WavLayout& layout)
+{
+    ByteWriter file;
+    file.Raw("RIFF", 4);
+    file.U32(0); // the RIFF size, filled in below
+    file.Raw("WAVE", 4);
+    for (const WavChunk& chunk : layout.beforeFormat)
+        PutChunk(file, chunk);
+    PutChunk(file, FormatChunk(layout, channels, rate));
+    if (layout.fact)
+    {
+        ByteWriter frames;
+        frames.U32(uint32_t(channels ? samples.size() / channels : 0));
+        PutChunk(file, {"fact", frames.Bytes()});
+    }
+    for (const WavChunk& chunk : layout.beforeData)
+        PutChunk(file, chunk);
+    ByteWriter data;
+    for (int16_t sample : samples)
+        data.U16(uint16_t(sample));
+    PutChunk(file, {"data", data.Bytes()});
+    for (const WavChunk& chunk : layout.afterData)
+        PutChunk(file, chunk);
+    std::vector<uint8_t>& bytes = file.Bytes();
+    PutU32(bytes, 4, uint32_t(bytes.size() - 8));
     return bytes;
+}
+
+WavChunk WavInfoChunk(const std::string& software)
+{
+    ByteWriter list;
+    list.Raw("INFO", 4);
+    std::vector<uint8_t> text(software.begin(), software.end());
+    text.push_back(0);
+    PutChunk(list, {"ISFT", text});
+    return {"LIST", list.Bytes()};
+}
+
+bool WavLayoutByNames(const char* names, WavLayout& layout)
+{
+    std::string list(names);
+    size_t start = 0;
+    while (start <= list.size())
+    {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string word = list.substr(start, comma - start);
+        if (word == "info")
+            layout.beforeData.push_back(WavInfoChunk("Lavf58.76.100"));
+        else if (word == "fact")
+            layout.fact = true;
+        else if (word == "extensible")
+            layout.extensible = true;
+        else if (word == "trailer")
+            layout.afterData.push_back(WavInfoChunk("Pendrel wavgen"));
+        else if (word == "junk")
+            layout.beforeFormat.push_back({"JUNK", std::vector<uint8_t>(28, 0)});
+        else if (word == "odd")
+            layout.beforeData.push_back({"note", {'o', 'd', 'd'}});
+        else
+            return false;
+        start = comma + 1;
+    }
+    return true;
 }
 
 std::vector<uint8_t> WavWriteSignal(const WavSignalSpec& spec)

@@ -1,9 +1,11 @@
 #pragma once
-// Writes 16-bit PCM WAV files with the plain 44-byte header the engine reads:
-// tones, noise and silence at any rate, mono or stereo, and damaged variants
-// of the header for refusal tests.
+// Writes 16-bit PCM WAV files: tones, noise and silence at any rate, mono or
+// stereo, with the plain 44-byte header or laid out the way common editors
+// write them (extra chunks, fact, the extensible header), and damaged variants
+// of the plain header for refusal tests.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 enum class WavSignal
@@ -28,11 +30,40 @@ struct WavSignalSpec
 // Interleaved samples of the signal, the same on every channel.
 std::vector<int16_t> WavSynthesize(const WavSignalSpec& spec);
 
+// One RIFF chunk; an odd-sized body is followed by its pad byte.
+struct WavChunk
+{
+    std::string tag; // four characters
+    std::vector<uint8_t> body;
+};
+
+// Where the chunks stand and what the fmt chunk says. The default is the
+// plain 44-byte header; the samples written are always 16-bit.
+struct WavLayout
+{
+    bool extensible = false;    // fmt of 40 bytes, format 0xFFFE with a sub-format
+    bool formatSizeField = false; // plain fmt of 18 bytes ending in an extension size of 0
+    uint16_t format = 1;        // format tag, or the sub-format's leading code when extensible
+    uint16_t bits = 16;         // bits per sample as the fmt chunk states them
+    bool fact = false;          // a fact chunk holding the frame count, after fmt
+    std::vector<WavChunk> beforeFormat, beforeData, afterData;
+};
+
+// A LIST chunk of type INFO with one ISFT entry, as an encoder signs its file.
+WavChunk WavInfoChunk(const std::string& software);
+
 // A whole file: header then the samples as given (interleaved).
 std::vector<uint8_t> WavWrite(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate);
+std::vector<uint8_t> WavWriteLaidOut(const std::vector<int16_t>& samples, uint16_t channels, uint32_t rate,
+                                     const WavLayout& layout);
 std::vector<uint8_t> WavWriteSignal(const WavSignalSpec& spec);
+// The layouts by word, comma-separated: "info" (a LIST/INFO chunk before the
+// data), "fact", "extensible", "trailer" (a LIST/INFO chunk after the data),
+// "junk" (a JUNK chunk before fmt), "odd" (an odd-sized chunk before the
+// data); false when a word names none.
+bool WavLayoutByNames(const char* names, WavLayout& layout);
 
-// Ways a file can be damaged, each alone.
+// Ways a file with the plain header can be damaged, each alone.
 enum class WavFault
 {
     kRiffTag,      // "RIFX" in place of "RIFF"
