@@ -234,19 +234,27 @@ bool FXEffectParser::ParseElement()
 {
     FXDefinitionTables& tables = FXGetDefinitionTables();
     Expect(kFXKwElementType);
-    const int type = ReadWord(State().tables.elementTypes);
-    if (type < 0 || type >= kFXElementTypeCount)
+    int type = ReadWord(State().tables.elementTypes);
+    const bool known = type >= 0 && type < kFXElementTypeCount;
+    if (!known)
     {
-        LogError("Effect file %s: unknown element type %s skipped\n", m_fileName, m_token);
-        SkipElement();
-        return false;
+        // It keeps its place, so the elements after it keep their numbers;
+        // no pool takes type -1, so it makes nothing in an instance.
+        LogError("Effect file %s: unknown element type %s kept as an element that makes nothing\n", m_fileName,
+                 m_token);
+        type = -1;
     }
     const bool fits = tables.elementCount < kFXMaxElementDefs;
     FXElementDef& element = fits ? tables.elements[tables.elementCount] : State().overflow;
     element.Reset();
     element.type = type;
-    ReadBlock(element);
-    Expect(kFXKwEndElement);
+    if (known)
+    {
+        ReadBlock(element);
+        Expect(kFXKwEndElement);
+    }
+    else
+        SkipElement();
     if (m_exhausted)
     {
         LogError("Effect file %s ends inside an element; the element is left out.\n", m_fileName);

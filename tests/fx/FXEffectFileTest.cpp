@@ -8,6 +8,7 @@
 #include "support/gl/GLTestContext.h"
 #include "tools/formats/EffectDefWriter.h"
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -246,22 +247,54 @@ TEST_F(FXEffectFileTest, LoopsAreReadAndBadOnesDropped)
     }
 }
 
-TEST_F(FXEffectFileTest, UnknownTypeIsSkippedAndTheRestStaysInStep)
+TEST_F(FXEffectFileTest, AnUnknownTypeKeepsItsPlaceSoLaterElementsKeepTheirNumbers)
 {
-    EffectDefText effect;
-    EffectElementText odd;
-    odd.type = "FOUNTAIN";
     EffectElementText light;
     light.type = "LIGHT";
-    light.lifeTime = 9;
-    effect.elements = {odd, light};
-    WriteEffect("effects/odd.csv", effect);
-    Load();
-    EXPECT_TRUE(ErrorsMention("unknown element type FOUNTAIN"));
-    ASSERT_EQ(Tables().elementCount, 1);
-    EXPECT_EQ(Element(0).type, kFXLight);
-    EXPECT_EQ(Element(0).lifeTime, 9.0f);
-    EXPECT_EQ(FXFindEffectDef(HashString("effect"))->elementCount, 1);
+    struct Case
+    {
+        const char* what;
+        std::vector<const char*> types; // one effect's elements in file order
+    };
+    const Case cases[] = {
+        {"first", {"FOUNTAIN", "LIGHT", "LIGHT"}},
+        {"between", {"LIGHT", "FOUNTAIN", "LIGHT"}},
+        {"last", {"LIGHT", "LIGHT", "FOUNTAIN"}},
+        {"two of them", {"FOUNTAIN", "LIGHT", "fountain"}},
+    };
+    for (const Case& c : cases)
+    {
+        EffectDefText effect;
+        for (size_t i = 0; i < c.types.size(); ++i)
+        {
+            light.type = c.types[i];
+            light.lifeTime = float(i + 1);
+            effect.elements.push_back(light);
+        }
+        WriteEffect("effects/a.csv", effect);
+        effect.name = "after";
+        effect.elements.resize(1);
+        effect.elements[0].type = "LIGHT";
+        WriteEffect("effects/b.csv", effect);
+        Load();
+        EXPECT_TRUE(ErrorsMention("unknown element type FOUNTAIN")) << c.what;
+        ASSERT_EQ(Tables().elementCount, 4) << c.what;
+        const FXEffectDef* first = FXFindEffectDef(HashString("effect"));
+        ASSERT_NE(first, nullptr) << c.what;
+        EXPECT_EQ(first->elementCount, 3) << c.what;
+        for (int i = 0; i < 3; ++i)
+        {
+            const bool unknown = strcmp(c.types[i], "LIGHT") != 0;
+            EXPECT_EQ(Element(first->firstElement + i).type, unknown ? -1 : kFXLight) << c.what << " #" << i;
+            // The unknown element's block is skipped: it keeps its reset values.
+            EXPECT_EQ(Element(first->firstElement + i).lifeTime, unknown ? 0.0f : float(i + 1)) << c.what << " #" << i;
+        }
+        const FXEffectDef* after = FXFindEffectDef(HashString("after"));
+        ASSERT_NE(after, nullptr) << c.what;
+        EXPECT_EQ(after->firstElement, 3) << c.what;
+        EXPECT_EQ(Element(3).type, kFXLight) << c.what;
+        FXClearDefinitions();
+    }
 }
 
 TEST_F(FXEffectFileTest, TruncatedTextsDropTheUnfinishedPart)

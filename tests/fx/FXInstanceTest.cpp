@@ -191,6 +191,24 @@ TEST_F(FXInstanceTest, NthElementCallsFollowDefinitionOrder)
     EXPECT_TRUE(m_log.empty());
 }
 
+TEST_F(FXInstanceTest, AnElementOfUnknownTypeMakesNothingAndTheOthersRun)
+{
+    const uint32_t hash = AddEffect("gap", {1.0f, 2.0f, 3.0f});
+    FXGetDefinitionTables().elements[LastEffect().firstElement + 1].type = -1;
+    const FX handle = Create(hash);
+    ASSERT_TRUE(handle.IsValid());
+    EXPECT_EQ(handle.instance->CountElements(), 2);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"start 10", "start 30"}));
+    // The list is shorter than the definition, so no element answers in another's place.
+    m_log.clear();
+    for (int n = 0; n < 3; ++n)
+        handle.SetParticleRateAddNthPrimitive(1.0f, 2, n);
+    EXPECT_TRUE(m_log.empty());
+    FXStep(0.5f);
+    EXPECT_EQ(handle.instance->dead, 0);
+    EXPECT_EQ(FXLiveNodeCount(), 2);
+}
+
 TEST_F(FXInstanceTest, EmptyAndMissingPoolsGiveNoElement)
 {
     const uint32_t ribbon = AddEffect("ribbon", {1.0f}, kFXRibbon);
