@@ -4,9 +4,14 @@
 // its default separators, so an entry may stand on one line with tabs or
 // across several lines; '#' starts a comment.
 
+#include "core/StreamBytes.h"
+
 #include <functional>
 
 constexpr int kSoundDefTokenSize = 128;
+// Every definition the table holds, in tokens of the longest kept, takes a
+// thirtieth of this.
+constexpr FileSizeBound kSoundDefFileBound = {"sound definition file", 4ull << 20};
 
 struct SoundDefEntry
 {

@@ -6,12 +6,12 @@
 #include "audio/WaveFile.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "core/StreamBytes.h"
 #include "core/StringUtil.h"
 #include "core/pd_ifstream.h"
 
 #include <AL/al.h>
 
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -70,16 +70,16 @@ void FillBuffer(SoundBufferRecord& record, const char* file)
 bool ReadDefinitionFile(const char* path, const std::function<void(const SoundDefEntry&)>& visit)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    const uint32_t size = stream.IsOpen() ? stream.Size() : 0;
-    if (!stream.IsOpen() || size > INT_MAX)
+    if (!stream.IsOpen())
     {
         LogError("Open sound def %s failed.\n", path);
         return false;
     }
-    std::vector<char> text(size);
-    const size_t count = size ? stream.Read(text.data(), size) : 0;
+    std::vector<uint8_t> text;
+    if (!StreamReadAll(stream, kSoundDefFileBound, text))
+        return false;
     stream.Close();
-    SoundDefFileRead(text.data(), int(count), visit);
+    SoundDefFileRead(reinterpret_cast<const char*>(text.data()), int(text.size()), visit);
     return true;
 }
 

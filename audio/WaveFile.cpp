@@ -139,7 +139,5 @@ bool WaveReadFile(const char* path, std::vector<uint8_t>& bytes)
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
     if (!stream.IsOpen())
         return false;
-    bytes.resize(stream.Size());
-    bytes.resize(bytes.empty() ? 0 : stream.Read(bytes.data(), bytes.size()));
-    return true;
+    return StreamReadAll(stream, kWaveFileBound, bytes);
 }

@@ -4,6 +4,8 @@
 // sub-format) and "data", so the chunks editors add (LIST, fact, JUNK and
 // others, before or after the samples) are stepped over.
 
+#include "core/StreamBytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -11,6 +13,9 @@
 // The plain header our writer and the oldest tools write: "fmt " of 16 bytes
 // straight before "data", the samples from byte 44.
 constexpr size_t kWaveHeaderSize = 44;
+// Twenty-five minutes of 44.1 kHz 16-bit stereo; a sound is played from one
+// buffer, so no real one comes near.
+constexpr FileSizeBound kWaveFileBound = {"sound", 256ull << 20};
 
 struct WaveData
 {
@@ -26,5 +31,6 @@ struct WaveData
 bool WaveParse(const uint8_t* bytes, size_t count, const char* name, WaveData& wave);
 
 // Reads the whole file through the file table; false when it does not open
-// (nothing reported: the caller decides what a missing file means).
+// (nothing reported: the caller decides what a missing file means), and
+// after one report when it is larger than the bound or cannot be read whole.
 bool WaveReadFile(const char* path, std::vector<uint8_t>& bytes);

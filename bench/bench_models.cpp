@@ -12,6 +12,7 @@
 #include "cross/AnimBuffer.h"
 #include "cross/Model.h"
 #include "cross/ModelCache.h"
+#include "cross/ModelFile.h"
 #include "cross/ModelTextureSearch.h"
 #include "opengl/GLCaps.h"
 #include "platform/Display.h"
@@ -129,7 +130,7 @@ void StreamRead(benchmark::State& state, const char* path)
     for (auto _ : state)
     {
         pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-        StreamReadAll(stream, bytes);
+        StreamReadAll(stream, kModelFileBound, bytes);
         benchmark::DoNotOptimize(bytes.data());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(Tree().bytes));

@@ -3,10 +3,10 @@
 #include "core/FileTable.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "core/StreamBytes.h"
 #include "core/Tokenizer.h"
 #include "core/pd_ifstream.h"
 
-#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -45,16 +45,16 @@ bool StringKeeper::Init(int language, const char* folder)
 void StringKeeper::LoadFile(const char* name)
 {
     pd_ifstream stream(name, kOpenTable, 0, kInReadBinary);
-    const uint32_t size = stream.IsOpen() ? stream.Size() : 0;
-    if (!stream.IsOpen() || size > INT_MAX)
+    if (!stream.IsOpen())
     {
         LogError("Open game strings %s failed.\n", name);
         return;
     }
-    std::vector<char> text(size);
-    const size_t count = size ? stream.Read(text.data(), size) : 0;
+    std::vector<uint8_t> text;
+    if (!StreamReadAll(stream, kStringFileBound, text))
+        return;
     stream.Close();
-    AddFromText(text.data(), static_cast<int>(count));
+    AddFromText(reinterpret_cast<const char*>(text.data()), static_cast<int>(text.size()));
 }
 
 void StringKeeper::AddFromText(const char* text, int length)

@@ -6,9 +6,13 @@
 // same hash replaces an earlier one, in the same file or a later one.
 
 #include "core/FixedString.h"
+#include "core/StreamBytes.h"
 
 #include <cstdint>
 #include <map>
+
+// Every text of a game in one language takes a few megabytes.
+constexpr FileSizeBound kStringFileBound = {"string table", 64ull << 20};
 
 struct StringRecord
 {

@@ -287,19 +287,22 @@ bool pd_ifstream::Seek(int64_t offset, int whence)
     return position == wanted;
 }
 
-uint32_t pd_ifstream::Tell() const
+uint64_t pd_ifstream::Tell() const
 {
     if (m_archive)
         return m_archive->position;
     if (m_file)
-        return static_cast<uint32_t>(ftello(m_file));
+    {
+        const off_t position = ftello(m_file);
+        return position > 0 ? static_cast<uint64_t>(position) : 0;
+    }
     return 0;
 }
 
-uint32_t pd_ifstream::Size()
+uint64_t pd_ifstream::Size()
 {
     Seek(0, kSeekEnd);
-    const uint32_t size = Tell();
+    const uint64_t size = Tell();
     Seek(0, kSeekStart);
     return size;
 }

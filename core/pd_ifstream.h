@@ -60,9 +60,11 @@ public:
     bool Seek(int64_t offset, int whence);
     bool SeekSet(uint32_t position) { return Seek(position, kSeekStart); }
     bool Skip(int32_t count) { return Seek(count, kSeekCurrent); }
-    uint32_t Tell() const;
+    // Positions and sizes are 64-bit: a file of 4 GiB and more must not
+    // pass for a small one.
+    uint64_t Tell() const;
     // The size in bytes; leaves the position at the start, wherever it was.
-    uint32_t Size();
+    uint64_t Size();
 
     // The count of bytes read, below `count` at the end of the data.
     size_t Read(void* buffer, size_t count);

@@ -159,11 +159,8 @@ int AnimBufferAppendFile(AnimBuffer* buffer, const char* path, uint32_t identifi
     }
     std::vector<uint8_t> bytes;
     AnimFile file;
-    if (!StreamReadAll(stream, bytes))
-    {
-        LogError("Animation %s is damaged: it could not be read whole.\n", path);
+    if (!StreamReadAll(stream, kAnimFileBound, bytes))
         return 0;
-    }
     stream.Close();
     if (!AnimFileParse(bytes.data(), bytes.size(), stream.SwapBytes(), path, identifier, file))
         return 0;

@@ -3,6 +3,7 @@
 // reaches GL or a model record.
 
 #include "core/FixedString.h"
+#include "core/StreamBytes.h"
 #include "cross/Model.h"
 #include "opengl/VertexMap.h"
 
@@ -43,6 +44,10 @@ struct ModelFile
     std::vector<ModelFileMesh> meshes;
     std::vector<Vec4> spheres;
 };
+
+// A mesh holds at most 65536 vertices (its indices are 16-bit): sixty-four
+// full meshes of 64-byte vertices fill this.
+constexpr FileSizeBound kModelFileBound = {"model", 256ull << 20};
 
 // Reads and checks the bytes of a model file; false after one report naming
 // `path` (the old-version report for 6 and lower).

@@ -89,11 +89,8 @@ bool ReadModelFile(const char* path, ModelFile& file)
         return false;
     }
     std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
-    {
-        LogError("Model %s is damaged: it could not be read whole.\n", path);
+    if (!StreamReadAll(stream, kModelFileBound, bytes))
         return false;
-    }
     return ModelFileParse(bytes.data(), bytes.size(), stream.SwapBytes(), path, file);
 }
 

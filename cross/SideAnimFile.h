@@ -4,6 +4,7 @@
 // track count; and per track (version 1.0) a key count of its own.
 
 #include "core/ByteReader.h"
+#include "core/StreamBytes.h"
 
 #include <cstdint>
 
@@ -15,6 +16,9 @@ struct SideAnimHeader
     float sharedKeyCount = 0.0f;
     uint32_t trackCount = 0;
 };
+
+// A matrix a frame for twenty tracks over ten minutes takes a third of this.
+constexpr FileSizeBound kSideAnimFileBound = {"side animation", 64ull << 20};
 
 constexpr float kSideAnimSharedCountVersion = 0.0f;
 constexpr float kSideAnimOwnCountVersion = 1.0f;

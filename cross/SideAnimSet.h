@@ -65,11 +65,11 @@ std::unique_ptr<Set> SideAnimParseSet(const uint8_t* bytes, size_t size, bool sw
 }
 
 // The model's side file (its path followed by `suffix`) read whole; false
-// when there is none.
+// when there is none, or after one report when it cannot be read whole.
 inline bool SideAnimReadFile(const char* modelPath, const char* suffix, std::vector<uint8_t>& bytes)
 {
     FixedString256 path(modelPath);
     path.Append(suffix);
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    return StreamReadAll(stream, bytes);
+    return StreamReadAll(stream, kSideAnimFileBound, bytes);
 }

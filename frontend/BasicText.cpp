@@ -158,12 +158,14 @@ BasicText::~BasicText()
 bool BasicText::LoadFile(const char* path)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
+    if (!stream.IsOpen())
     {
         LogError("Open basic text font %s failed.\n", path);
         return false;
     }
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, kFontFileBound, bytes))
+        return false;
     FontFileData data;
     FixedString256 why;
     if (!FontFileParse(reinterpret_cast<const char*>(bytes.data()), bytes.size(), data, why))

@@ -5,9 +5,13 @@
 // key elsewhere does not shift the others.
 
 #include "core/FixedString.h"
+#include "core/StreamBytes.h"
 
 #include <cstdint>
 #include <vector>
+
+// 65536 glyph lines of a hundred characters take under half of this.
+constexpr FileSizeBound kFontFileBound = {"font", 16ull << 20};
 
 struct FontFileGlyph
 {

@@ -225,10 +225,12 @@ bool ScreenElementFileReadAll(const char* directory, const char* file, std::vect
     path.Format("%s/%s", directory, file);
     FileTableSetResource(path, nullptr, kResourceScreenData);
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    if (StreamReadAll(stream, bytes))
-        return true;
-    LogError("Open screen element data %s failed.\n", path.c_str());
-    return false;
+    if (!stream.IsOpen())
+    {
+        LogError("Open screen element data %s failed.\n", path.c_str());
+        return false;
+    }
+    return StreamReadAll(stream, kScreenElementFileBound, bytes);
 }
 
 bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file)

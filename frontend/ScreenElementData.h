@@ -3,10 +3,15 @@
 // layout screens; a lookup takes the layout nearest the real screen and
 // scales its rectangle to it.
 
+#include "core/StreamBytes.h"
+
 #include <cstdint>
 #include <vector>
 
 class Texture;
+
+// A thousand elements of a few layouts each take a twentieth of this.
+constexpr FileSizeBound kScreenElementFileBound = {"screen element file", 16ull << 20};
 
 constexpr int kScreenElementTextures = 64;
 // Imitations deeper than this are taken for a loop and cut.
@@ -84,7 +89,8 @@ void ScreenElementTextureRelease(Texture** holder);
 bool ScreenElementDataLoad(ScreenElementData& set, const char* directory, const char* file);
 bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const char* text, int length);
 // The bytes of directory/file, tagged as screen element data in the file
-// table; false after the report when it does not open.
+// table; false after one report when it does not open or cannot be read
+// whole.
 bool ScreenElementFileReadAll(const char* directory, const char* file, std::vector<uint8_t>& bytes);
 void ScreenElementDataClear(ScreenElementData& set);
 // An empty screen is refused (false), leaving the properties as they were.

@@ -94,12 +94,14 @@ bool UIInterface::LoadScreens(const char* directory, const char* file)
     FixedString256 path;
     path.Format("%s/%s", directory, file);
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
+    if (!stream.IsOpen())
     {
         LogError("Open screen Item data %s failed.\n", path.c_str());
         return false;
     }
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, kScreenFileBound, bytes))
+        return false;
     return ReadScreens(directory, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/FixedString.h"
 #include "core/RealTimer.h"
+#include "core/StreamBytes.h"
 #include "core/rgba8888.h"
 #include "frontend/BasicText.h"
 #include "frontend/ScreenElementData.h"
@@ -18,6 +19,10 @@
 class UIItem;
 class UIScreen;
 class UIInterface;
+
+// A game's screens, a few hundred items of a few hundred characters, take a
+// hundredth of this.
+constexpr FileSizeBound kScreenFileBound = {"screen file", 16ull << 20};
 
 enum UIWidgetType : int32_t
 {

@@ -4,6 +4,7 @@
 #include "core/FixedString.h"
 #include "core/Hash.h"
 #include "core/LogError.h"
+#include "core/StreamBytes.h"
 #include "core/StringUtil.h"
 #include "core/Tokenizer.h"
 #include "core/pd_ifstream.h"
@@ -14,7 +15,6 @@
 #include "fx/FXTextureSet.h"
 #include "opengl/ShaderProgram.h"
 
-#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -549,16 +549,16 @@ void FXParseEffectText(const char* fileName, const char* text, int length)
 bool FXParseEffectFile(const char* fileName)
 {
     pd_ifstream stream(fileName, kOpenTable, 0, kInReadBinary);
-    const uint32_t size = stream.IsOpen() ? stream.Size() : 0;
-    if (!stream.IsOpen() || size > INT_MAX)
+    if (!stream.IsOpen())
     {
         LogError("Open effect def %s failed.\n", fileName);
         return false;
     }
-    std::vector<char> text(size);
-    const size_t count = size ? stream.Read(text.data(), size) : 0;
+    std::vector<uint8_t> text;
+    if (!StreamReadAll(stream, kEffectFileBound, text))
+        return false;
     stream.Close();
-    FXParseEffectText(fileName, text.data(), static_cast<int>(count));
+    FXParseEffectText(fileName, reinterpret_cast<const char*>(text.data()), static_cast<int>(text.size()));
     return true;
 }
 

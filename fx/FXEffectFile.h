@@ -2,6 +2,7 @@
 // Reading the effect definition files into the definition tables.
 
 #include "core/KeywordTable.h"
+#include "core/StreamBytes.h"
 
 #include <cstdint>
 
@@ -87,11 +88,16 @@ struct FXResourceLoaders
 void FXSetResourceLoaders(const FXResourceLoaders& loaders);
 FXResourceLoaders FXDefaultResourceLoaders();
 
+// Every element the tables hold, each with all its curves full, takes a
+// fifth of this.
+constexpr FileSizeBound kEffectFileBound = {"effect definition", 16ull << 20};
+
 // Textures of "<folder>/textures", then every definition file of the folder.
 void FXInit(const char* folder);
 void FXLoadEffectDefs(const char* folder);
 const char* FXGetEffectFolder();
-// Opens and parses one file; false (reported) when it does not open.
+// Opens and parses one file; false (reported) when it does not open or
+// cannot be read whole.
 bool FXParseEffectFile(const char* fileName);
 // Parses one definition held in memory (the keyword tables must be built);
 // whatever it holds that is whole and fits goes into the tables.

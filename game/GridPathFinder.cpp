@@ -88,12 +88,14 @@ void GridPathFinder::UseStrings()
 bool GridPathFinder::LoadFile(const char* path)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    std::vector<uint8_t> bytes;
-    if (!stream.IsOpen() || !StreamReadAll(stream, bytes))
+    if (!stream.IsOpen())
     {
         LogError("Open fire data %s failed.\n", path);
         return false;
     }
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, kGridFileBound, bytes))
+        return false;
     return LoadText(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), path);
 }
 

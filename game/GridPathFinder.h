@@ -5,11 +5,16 @@
 // type. Positions off the grid, or over a placement of no width or depth,
 // have no cell.
 
+#include "core/StreamBytes.h"
 #include "game/PathGrid.h"
 
 #include <memory>
 
 class Path;
+
+// A full grid written in tokens of 255 characters, the longest the reader
+// keeps, takes about a quarter of this.
+constexpr FileSizeBound kGridFileBound = {"grid file", 2ull << 20};
 
 class GridPathFinder
 {

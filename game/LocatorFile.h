@@ -5,6 +5,7 @@
 
 #include "core/FixedString.h"
 #include "core/Mat4.h"
+#include "core/StreamBytes.h"
 #include "core/Vec3.h"
 
 #include <cstddef>
@@ -25,6 +26,8 @@ constexpr size_t kLocatorRecordSizeV6 =
     kLocatorRecordSizeV5 + 12 + 4 * kLocatorMaxAttributes + kLocatorStringField * kLocatorMaxAttributes;
 constexpr size_t kLocatorPathRecordSize = 8 + kLocatorNameField;
 constexpr size_t kLocatorPointSize = 12;
+// Ten thousand locators of the widest record take a ninth of this.
+constexpr FileSizeBound kLocatorFileBound = {"locator file", 64ull << 20};
 
 struct LocatorRecord
 {

@@ -18,12 +18,14 @@ namespace
 bool ReadLocatorFile(const char* path, LocatorFile& file)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    std::vector<uint8_t> bytes;
-    if (!stream.IsOpen() || !StreamReadAll(stream, bytes))
+    if (!stream.IsOpen())
     {
         LogError("Append locators %s failed.\n", path);
         return false;
     }
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, kLocatorFileBound, bytes))
+        return false;
     return LocatorFileParse(bytes.data(), bytes.size(), path, file);
 }
 

@@ -9,6 +9,7 @@
 // answers every query with no hit.
 
 #include "core/FixedString.h"
+#include "core/StreamBytes.h"
 #include "core/Vec3.h"
 #include "cross/RenderInstance.h"
 #include "game/TerrainTree.h"
@@ -74,6 +75,9 @@ public:
     bool IsSolid(uint32_t face) const;
     void FaceCorners(uint32_t face, Vec3 corners[3]) const;
 };
+
+// A million faces with their vertices, channels and tree take a sixth of this.
+constexpr FileSizeBound kTerrainFileBound = {"terrain", 256ull << 20};
 
 // Reads the file through the file table and records the terrain on its entry
 // (kind 'tcol'), so a changed file is read again into the same record. False

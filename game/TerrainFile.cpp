@@ -167,11 +167,8 @@ bool ReadTerrainFile(const char* path, TerrainData& data)
         return false;
     }
     std::vector<uint8_t> bytes;
-    if (!StreamReadAll(stream, bytes))
-    {
-        LogError("Terrain %s is damaged: it could not be read whole.\n", path);
+    if (!StreamReadAll(stream, kTerrainFileBound, bytes))
         return false;
-    }
     return TerrainParse(bytes.data(), bytes.size(), path, data);
 }
 } // namespace

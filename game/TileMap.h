@@ -3,12 +3,17 @@
 // then one "type_version[_hflip][_vflip][_rDegrees]" token per tile, columns
 // varying fastest, all split by commas alone.
 
+#include "core/StreamBytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 // The board's tile table is this many columns by this many rows.
 constexpr int kTileTerrainMaxSize = 100;
+// A full board written in tokens of 255 characters, the longest the reader
+// keeps, takes about a third of this.
+constexpr FileSizeBound kTileMapFileBound = {"tile map", 8ull << 20};
 
 struct TileMapCell
 {

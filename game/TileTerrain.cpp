@@ -27,12 +27,14 @@ TileTerrain* g_tileTerrain = nullptr;
 bool ReadMap(const char* path, TileMap& map)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
-    std::vector<uint8_t> bytes;
-    if (!stream.IsOpen() || !StreamReadAll(stream, bytes))
+    if (!stream.IsOpen())
     {
         LogError("Open fire data %s failed.\n", path);
         return false;
     }
+    std::vector<uint8_t> bytes;
+    if (!StreamReadAll(stream, kTileMapFileBound, bytes))
+        return false;
     return TileMapParse(reinterpret_cast<const char*>(bytes.data()), bytes.size(), path, map);
 }
 

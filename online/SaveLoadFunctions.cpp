@@ -53,8 +53,8 @@ bool SaveLoadFunctions::LoadLocal(const char* name)
     pd_ifstream file(name, kOpenRoot, 0, kInReadBinary);
     if (!file.IsOpen())
         return false;
-    const uint32_t size = file.Size();
-    if (size > static_cast<uint32_t>(composer::kMaxBytes))
+    const uint64_t size = file.Size();
+    if (size > static_cast<uint64_t>(composer::kMaxBytes))
     {
         LogError("Pendrel Save: \"%s\" is larger than a save can be\n", name);
         return false;

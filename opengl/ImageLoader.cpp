@@ -1,6 +1,7 @@
 #include "opengl/ImageLoader.h"
 
 #include "core/LogError.h"
+#include "core/StreamBytes.h"
 #include "core/StringUtil.h"
 #include "core/pd_ifstream.h"
 #include "core/pd_ofstream.h"
@@ -44,21 +45,12 @@ private:
     pd_ofstream& m_stream;
 };
 
-bool ReadWhole(pd_ifstream& stream, std::vector<uint8_t>& bytes)
-{
-    bytes.resize(stream.Size());
-    return stream.Read(bytes.data(), bytes.size()) == bytes.size();
-}
-
 Image* ReadWholeFile(pd_ifstream& stream, const char* path,
                      Image* (*reader)(const uint8_t*, size_t, const char*))
 {
     std::vector<uint8_t> bytes;
-    if (!ReadWhole(stream, bytes))
-    {
-        LogError("ImageLoader - could not read %s.\n", path);
+    if (!StreamReadAll(stream, kImageFileBound, bytes))
         return nullptr;
-    }
     return reader(bytes.data(), bytes.size(), path);
 }
 } // namespace
@@ -72,8 +64,10 @@ Image* ImageLoader::new_MemoryImage(const char* path, int mode)
     Image* image = nullptr;
     if (StringEquals(extension, "JPG"))
     {
+        // Read in pieces, but a file past the bound is refused all the same.
         InputStreamSource source(stream);
-        image = JPG_ImageLoadHandler(source, path);
+        if (StreamWithinBound(stream, kImageFileBound))
+            image = JPG_ImageLoadHandler(source, path);
     }
     else if (StringEquals(extension, "TGA"))
         image = ReadWholeFile(stream, path, TGA_ImageLoadHandler);

@@ -75,15 +75,19 @@ void RestoreCurrent(const ShaderProgram* program)
         glUseProgram(CurrentGLProgram());
 }
 
-// The whole file with a terminating zero; false when it does not open.
-bool ReadShaderFile(const char* path, std::vector<char>& text)
+// The whole file with a terminating zero; false after one report when it
+// does not open (in the caller's words) or cannot be read whole.
+bool ReadShaderFile(const char* path, const char* openFailure, std::vector<uint8_t>& text)
 {
     pd_ifstream stream(path, kOpenTable, 0, kInReadBinary);
     if (!stream.IsOpen())
+    {
+        LogError(openFailure, path);
         return false;
-    text.assign(size_t(stream.Size()) + 1, 0);
-    const size_t read = stream.Read(text.data(), text.size() - 1);
-    text[read] = 0;
+    }
+    if (!StreamReadAll(stream, kShaderFileBound, text))
+        return false;
+    text.push_back(0);
     return true;
 }
 
@@ -91,15 +95,12 @@ bool ReadShaderFile(const char* path, std::vector<char>& text)
 // both shaders.
 bool BuildFromFile(ShaderProgram* program, const char* path, const char* openFailure)
 {
-    std::vector<char> text;
-    if (!ReadShaderFile(path, text))
-    {
-        LogError(openFailure, path);
+    std::vector<uint8_t> text;
+    if (!ReadShaderFile(path, openFailure, text))
         return false;
-    }
     const char* vertex = nullptr;
     const char* fragment = nullptr;
-    if (!ShaderSplitSource(text.data(), &vertex, &fragment))
+    if (!ShaderSplitSource(reinterpret_cast<char*>(text.data()), &vertex, &fragment))
     {
         LogError("Shader '%s' has no \"%s\" line before its fragment shader.\n", path, kMarker);
         return false;

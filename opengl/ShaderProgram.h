@@ -6,6 +6,7 @@
 // units 0 to 2 whenever it is bound.
 
 #include "core/FixedString.h"
+#include "core/StreamBytes.h"
 
 #include <cstdint>
 
@@ -17,6 +18,9 @@ struct ShaderProgram
     // The name given at creation, then the file's full path once loaded.
     FixedString128 name;
 };
+
+// Ten thousand lines of GLSL take a tenth of this.
+constexpr FileSizeBound kShaderFileBound = {"shader", 4ull << 20};
 
 constexpr int kShaderAttributeCount = 12;
 // The attribute bound at each location; location 0 is the built-in vertex position.

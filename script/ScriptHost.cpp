@@ -265,10 +265,12 @@ bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path)
     }
     // The hot-reload listener knows scripts by this kind.
     FileTableSetResource(path, const_cast<char*>(resource ? resource : ""), kResourceScript);
-    std::vector<char> text(stream.Size() + 1u);
-    const size_t length = stream.Read(text.data(), text.size() - 1);
-    text[length] = 0;
-    return ScriptCompileAndRun(vm, resource, text.data(), static_cast<SQInteger>(length), path);
+    std::vector<uint8_t> text;
+    if (!StreamReadAll(stream, kScriptFileBound, text))
+        return false;
+    const SQInteger length = static_cast<SQInteger>(text.size());
+    text.push_back(0);
+    return ScriptCompileAndRun(vm, resource, reinterpret_cast<const char*>(text.data()), length, path);
 }
 
 bool ScriptDoFile(HSQUIRRELVM vm, const char* path)

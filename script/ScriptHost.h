@@ -3,6 +3,7 @@
 // files and console lines, the error reports, the script error flag that stops
 // the engine's calls into scripts after an error, and the engine's calls into
 // script functions by name, optionally profiled.
+#include "core/StreamBytes.h"
 #include "script/ScriptProfiler.h"
 
 #include <squirrel.h>
@@ -22,7 +23,11 @@ ScriptDebugger* ScriptGetDebugger();
 // The host's run-time error reporter, installed as the VM's error handler.
 void ScriptInstallErrorHandler(HSQUIRRELVM vm);
 
-// Loads a file through the file table and runs it; false when it can't be opened.
+// Half a million lines of thirty characters fill this.
+constexpr FileSizeBound kScriptFileBound = {"script", 16ull << 20};
+
+// Loads a file through the file table and runs it; false when it can't be
+// opened or read whole.
 bool ScriptLoadFile(HSQUIRRELVM vm, const char* resource, const char* path);
 bool ScriptDoFile(HSQUIRRELVM vm, const char* path);
 // Compiles the text under the source name and runs it; errors are reported,

@@ -200,6 +200,33 @@ TEST_F(pd_ifstreamTest, SeeksClampToTheDataAndSizeRewinds)
     }
 }
 
+// A file past 4 GiB must not pass for the few bytes past the last 4 GiB.
+TEST_F(pd_ifstreamTest, SizesAndPositionsPastFourGiBAreWhole)
+{
+    const uint64_t kFourGiB = 1ull << 32;
+    for (const uint64_t size : {kFourGiB, kFourGiB + 64, 5 * kFourGiB / 2})
+    {
+        ASSERT_TRUE(dir.WriteFile("data/numbers.bin", m_counting));
+        ASSERT_TRUE(dir.Resize("data/numbers.bin", size));
+        pd_ifstream stream("numbers.bin", kOpenTable, 0, kInReadBinary);
+        ASSERT_TRUE(stream.IsOpen());
+        EXPECT_EQ(stream.Size(), size);
+        EXPECT_EQ(stream.Tell(), 0u);
+        EXPECT_TRUE(stream.Seek(0, kSeekEnd));
+        EXPECT_EQ(stream.Tell(), size);
+        // A move from a position past 4 GiB starts from the whole position.
+        EXPECT_TRUE(stream.Seek(-1, kSeekCurrent));
+        EXPECT_EQ(stream.Tell(), size - 1);
+        uint8_t byte = 0xAA;
+        EXPECT_TRUE(stream.ReadU8(byte));
+        EXPECT_EQ(byte, 0);
+        EXPECT_FALSE(stream.ReadU8(byte));
+        EXPECT_TRUE(stream.SeekSet(5));
+        EXPECT_TRUE(stream.ReadU8(byte));
+        EXPECT_EQ(byte, 5);
+    }
+}
+
 TEST_F(pd_ifstreamTest, DeciphersInAnyOrderOfPieces)
 {
     pd_ifstream stream("sec/cipher.bin", kOpenTable, 0, kInReadBinary);

@@ -42,6 +42,11 @@ bool TempDir::WriteFile(const std::string& relative, const std::string& text) co
     return WriteFile(relative, text.data(), text.size());
 }
 
+bool TempDir::Resize(const std::string& relative, uint64_t size) const
+{
+    return truncate(PathOf(relative).c_str(), static_cast<off_t>(size)) == 0;
+}
+
 bool TempDir::MakeFolder(const std::string& relative) const
 {
     const std::string path = PathOf(relative);

@@ -3,6 +3,7 @@
 // it when the fixture goes out of scope.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class TempDir
@@ -23,6 +24,9 @@ public:
     // Writes the bytes to the relative name, creating the folders along it.
     bool WriteFile(const std::string& relative, const void* bytes, size_t count) const;
     bool WriteFile(const std::string& relative, const std::string& text) const;
+    // Grows or cuts the relative file to `size` bytes. What it gains reads as
+    // zeros and takes no disk, so a test can offer a reader gigabytes.
+    bool Resize(const std::string& relative, uint64_t size) const;
     bool MakeFolder(const std::string& relative) const;
     // The whole content of a relative name, or empty when it does not open.
     std::string ReadFile(const std::string& relative) const;
