@@ -4,13 +4,13 @@
 
 SQClass::SQClass(SQSharedState* s, SQClass* baseClass) : SQCollectable(s), base(baseClass)
 {
-    // a derived class starts from a copy of its base's members, so its walk order follows the base's
+    // a derived class starts from a copy of its base's members, so its walk order follows the base's and
+    // what the base gains later stays the base's own
     members = base ? base->members->CopySlots() : new SQTable(s);
     members->refs++;
     if (base)
     {
         base->refs++;
-        base->locked = true;
         fields = base->fields;
         methods = base->methods;
         for (int m = 0; m < MT_LAST; m++)
@@ -119,9 +119,16 @@ bool SQClass::GetAttributes(const SQObject& key, Value& out) const
     return true;
 }
 
+void SQClass::Lock()
+{
+    for (SQClass* c = this; c && !c->locked; c = c->base)
+        c->locked = true;
+}
+
 Value SQClass::CreateInstance()
 {
-    locked = true;
+    if (!locked)
+        Lock();
     SQInstance* inst = new SQInstance(ss, this);
     Value v(OT_INSTANCE, inst);
     inst->AllocateArea(udsize);
@@ -130,7 +137,8 @@ Value SQClass::CreateInstance()
 
 Value SQClass::CreateBareInstance()
 {
-    locked = true;
+    if (!locked)
+        Lock();
     SQInstance* inst = new SQInstance(ss, this);
     inst->bare = true;
     return Value(OT_INSTANCE, inst);

@@ -570,6 +570,8 @@ struct SQClass : SQCollectable
     bool NewSlot(SQSharedState* ss, const Value& key, const Value& val, bool isStatic);
     bool SetAttributes(const SQObject& key, const Value& attrs);
     bool GetAttributes(const SQObject& key, Value& out) const;
+    // An instance fixes its class's fields and those of every class it derives from.
+    void Lock();
     Value CreateInstance();
     // An instance without a native area: no constructor runs.
     Value CreateBareInstance();

@@ -12,6 +12,11 @@ class Misleading { function _nexti(prev) { return prev == null ? "nowhere" : nul
 class Erasable { function _delslot(k) { ::print("_delslot " + k + "\n"); return "gone " + k; } }
 class Field { value = 1; function method() { return "m"; } }
 Field();
+class Base {}
+class Derived extends Base {}
+class Root {}
+class Leaf extends Root {}
+Leaf();
 
 local cases = [
     ["foreach over an instance without _nexti", function() { local r = ""; foreach (k, v in Plain()) r += k; return r; }],
@@ -31,5 +36,8 @@ local cases = [
     ["new method on an instantiated class", function() { Field.other <- function() { return "o"; }; return Field().other(); }],
     ["rawset of a new field is ignored", function() { Field.rawset("quiet", 1); return Field.rawin("quiet"); }],
     ["rawset of a method is kept", function() { Field.rawset("late", @() 1); return Field.rawin("late"); }],
+    ["new field on a class that was only derived from", function() { Base.x <- 1; return Base.x; }],
+    ["the derived class keeps the members it copied", @() Derived.rawin("x")],
+    ["an instance of a derived class fixes its base", function() { Root.y <- 1; return "added"; }],
 ];
 foreach (c in cases) attempt(c[0], c[1]);
