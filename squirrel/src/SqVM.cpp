@@ -1010,7 +1010,7 @@ bool SQVM::Execute(Value& ret)
     if (IsInt2(x, y))                                                                                       \
         r = x.Int() rel y.Int();                                                                            \
     else if (x._type == OT_FLOAT && y._type == OT_FLOAT)                                                    \
-        r = x.Float() rel y.Float();                                                                        \
+        r = FloatOrder(x, y) rel 0;                                                                         \
     else                                                                                                    \
     {                                                                                                       \
         SAVE_PC();                                                                                          \

@@ -64,16 +64,17 @@ private:
     SQCallInfo* limit = nullptr; // one past the room reserved
 };
 
-// Two integers compare as their difference, as 3.0 scripts see it (1 <=> 5 is -4); a difference too large for
-// an integer keeps its sign instead of wrapping round to the other one.
+// Two integers order as -1, 0 or 1.
 inline SQInteger IntegerOrder(SQInteger a, SQInteger b)
 {
-    const int64_t d = int64_t(a) - int64_t(b);
-    if (d > INT32_MAX)
-        return INT32_MAX;
-    if (d < INT32_MIN)
-        return INT32_MIN;
-    return SQInteger(d);
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// Two floats are the same only when their bits are (so 0.0 and -0.0 differ, and a NaN equals itself);
+// otherwise the first is after the second unless it is less, which puts a NaN after everything.
+inline SQInteger FloatOrder(const Value& a, const Value& b)
+{
+    return a.Float() < b.Float() ? -1 : a._unVal.raw == b._unVal.raw ? 0 : 1;
 }
 
 constexpr SQInteger MIN_STACK_OVERHEAD = 20;

@@ -688,10 +688,16 @@ static SQInteger CStringDifference(const char* a, const char* b)
 
 bool SQVM::CompareOther(const Value& a, const Value& b, SQInteger& result)
 {
+    if (a._type == OT_FLOAT && b._type == OT_FLOAT)
+    {
+        result = FloatOrder(a, b);
+        return true;
+    }
     if (a.IsNumeric() && b.IsNumeric())
     {
+        // an integer and a float are the same when their values are; a NaN orders after either
         SQFloat x = a.AsFloat(), y = b.AsFloat();
-        result = x < y ? -1 : x > y ? 1 : 0;
+        result = x == y ? 0 : x < y ? -1 : 1;
         return true;
     }
     if (a._type == OT_STRING && b._type == OT_STRING)
