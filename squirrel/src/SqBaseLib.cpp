@@ -710,13 +710,17 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
                 if (l.reg == i)
                     params.Array()->values.push_back(l.name);
         }
+        // a vararg function lists its vargv as a parameter, then the dots
         if (p->varParams)
+        {
+            params.Array()->values.push_back(MakeString(ss, "vargv"));
             params.Array()->values.push_back(MakeString(ss, "..."));
+        }
         r->NewSlot(MakeString(ss, "parameters"), params);
         Value defaults = SQArray::Create(ss);
         defaults.Array()->values.assign(o.Closure()->defaults.begin(), o.Closure()->defaults.end());
         r->NewSlot(MakeString(ss, "defparams"), defaults);
-        r->NewSlot(MakeString(ss, "varargs"), Value(p->varParams));
+        r->NewSlot(MakeString(ss, "varargs"), Value(SQInteger(p->varParams ? 1 : 0)));
     }
     else
     {
