@@ -276,6 +276,7 @@ void FXEffectParser::ReadCurveEntries(InterpDef& curve)
 {
     bool loopBegun = false;
     bool loopCounted = false;
+    int dropped = 0;
     while (!m_exhausted)
     {
         const int keyword = ReadWord(State().tables.keywords);
@@ -286,8 +287,11 @@ void FXEffectParser::ReadCurveEntries(InterpDef& curve)
             const float time = ReadNumber();
             Check(time >= 0.0f);
             const float value = ReadNumber();
-            if (!curve.AddKey(time, value))
-                LogError("Effect file %s: a curve has more than %d keys\n", m_fileName, InterpDef::kMaxKeys);
+            // Counted, not added: a full curve would report every key refused.
+            if (curve.keyCount < InterpDef::kMaxKeys)
+                curve.AddKey(time, value);
+            else
+                ++dropped;
         }
         else if (keyword == kFXKwLoopBegin)
         {
@@ -310,6 +314,9 @@ void FXEffectParser::ReadCurveEntries(InterpDef& curve)
             Fail();
         }
     }
+    if (dropped > 0)
+        LogError("Effect file %s: a curve has more than %d keys; the last %d are left out\n", m_fileName,
+                 InterpDef::kMaxKeys, dropped);
     // A loop that failed its checks would divide by nothing or read past the keys.
     if (curve.loop && (!loopCounted || curve.loopCount < 1 || !curve.HasUsableLoop()))
     {

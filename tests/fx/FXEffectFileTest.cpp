@@ -8,6 +8,7 @@
 #include "support/gl/GLTestContext.h"
 #include "tools/formats/EffectDefWriter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -381,6 +382,48 @@ TEST_F(FXEffectFileTest, TooManyKeysAreRefused)
     EXPECT_EQ(Element(0).lightCurves[0].keyCount, InterpDef::kMaxKeys);
     EXPECT_EQ(Element(0).lightCurves[1].keys[0].value, 5.0f);
     EXPECT_TRUE(ErrorsMention("more than 32 keys"));
+}
+
+struct DroppedKeysCase
+{
+    std::vector<int> keysPerCurve; // the light's two curves
+    std::vector<std::string> reports;
+};
+
+// A curve of thousands of keys must not flood the log: one line per curve
+// over the limit, with the count of keys left out.
+TEST_F(FXEffectFileTest, KeysPastTheLimitAreReportedOncePerCurveWithTheirCount)
+{
+    const std::string kLine = "Effect file effects/keys.csv: a curve has more than 32 keys; the last ";
+    const DroppedKeysCase cases[] = {
+        {{20000, 1}, {kLine + "19968 are left out\n"}},
+        {{33, 40}, {kLine + "1 are left out\n", kLine + "8 are left out\n"}},
+        {{32, 2}, {}},
+    };
+    for (const DroppedKeysCase& c : cases)
+    {
+        SCOPED_TRACE(c.keysPerCurve[0]);
+        FXClearDefinitions();
+        EffectElementText light;
+        light.type = "LIGHT";
+        light.curves.clear();
+        for (const int count : c.keysPerCurve)
+        {
+            EffectCurveText curve;
+            for (int i = 0; i < count; ++i)
+                curve.keys.emplace_back(static_cast<float>(i), static_cast<float>(i % 7));
+            light.curves.push_back(curve);
+        }
+        EffectDefText effect;
+        effect.elements = {light};
+        WriteEffect("effects/keys.csv", effect);
+        m_log.Clear();
+        Load();
+        EXPECT_EQ(m_log.Lines(), c.reports);
+        ASSERT_EQ(Tables().elementCount, 1);
+        EXPECT_EQ(Element(0).lightCurves[0].keyCount, std::min(c.keysPerCurve[0], InterpDef::kMaxKeys));
+        EXPECT_EQ(Element(0).lightCurves[0].keys[31].value, static_cast<float>(31 % 7));
+    }
 }
 
 TEST(FXTextureSet, KeyNamesAreLowerCaseTga)
