@@ -71,7 +71,7 @@ if (!("flight" in getroottable()))
     ::flight <- {
         input = InputMap(),
         left = 0, right = 0, up = 0, down = 0, stick = 0,
-        position = Vec3(0.0, 120.0, 0.0),
+        position = Vec3(0.0, 65.0, -300.0),
         heading = 0.0,
         turned = 0.0,
         laps = 0,
@@ -220,66 +220,107 @@ function StartWorld()
     InstanceCreate(Dragon, flight.position)
     InstanceCreate(Building, kWindmill).SetGraphic("buildings/set01/Windmill01.chmodel")
     InstanceCreate(Building, Vec3(400.0, 0.0, -160.0)).SetGraphic("buildings/set01/SmallHouse01.chmodel")
+    // Moved onto the knight's goal once the grid is read.
+    fireDemo.castle = InstanceCreate(Building, Vec3(180.0, 0.0, 300.0))
+    fireDemo.castle.SetGraphic("buildings/set01/Castle01.chmodel")
 }
 
-// Pickups float on the dragon's flight path, and the dragon's breath (a
-// slice ahead of it) gathers them: the collision manager pairs the slice
-// with each pickup's sphere. Unless one is gathered within the first seconds
-// of flight, the demo stops with a script error.
-local kPickupCheckTime = 3.0
-local kPickupAngles = [20.0, 45.0, 70.0, 160.0, 250.0] // degrees round the flight circle from its start
-local kPickupCircle = 318.3
-local kPickupHeight = 120.0
+// Glowing crystals float on the dragon's flight path, where the tip says
+// they are. Only the dragon's breath gathers them: its cone (a slice ahead
+// of the dragon) is enabled while Space is held, and the collision manager
+// pairs it with each crystal's sphere.
+local kCrystalCount = 8
+local kCrystalRise = 4.0 // the crystal's middle a little over the path
+// The cone: 1 - cos of its half angle (45 degrees), its apex a little behind
+// the dragon's middle, and how far the fire reaches.
+local kBreathCone = 0.3
+local kBreathApex = -5.0
+local kBreathReach = 90.0
+local kCrystalReach = 60.0
+local kCrystalScore = 100
 
 if (!("pickups" in getroottable()))
 {
-    ::pickups <- { collected = 0, checked = false }
+    ::pickups <- { collected = 0 }
     ::Pickup <- class extends Prop
     {
         constructor(position) { base.constructor(position) }
+        glow = null
+        sparkle = null
     }
 }
 
 function StartPickups()
 {
     Collision.InitAsGrid(64, -1000.0, -1000.0, 1000.0, 1000.0, 100.0)
-    Collision.RegisterSliceObject(InstanceFind(Dragon, 0), "breath", 60.0, 20.0, 30.0)
-    foreach (angle in kPickupAngles)
+    local dragon = InstanceFind(Dragon, 0)
+    Collision.RegisterSliceObject(dragon, "breath", kBreathCone, kBreathApex, 0.0)
+    Collision.Disable(dragon, "breath")
+    Collision.RegisterCallback("breath", "pickup", "PickupCollected", false, kCrystalReach)
+}
+
+// A spot on the flight path, `along` of the way round (0 to 1).
+function FlightSpot(along)
+{
+    local spot = Vec3(0.0, 65.0, 0.0)
+    if (flight.path.GetPointCount() > 1)
+        flight.path.GetPosAtDistance(spot, flight.path.GetTotalDistance() * along)
+    return spot
+}
+
+function PlaceCrystals()
+{
+    foreach (pickup in InstanceArray(Pickup))
+        RemoveCrystal(pickup)
+    pickups.collected = 0
+    for (local i = 0; i < kCrystalCount; i++)
     {
-        local radians = angle * 0.0174532924
-        local at = Vec3(kPickupCircle * sin(radians), kPickupHeight, -kPickupCircle * cos(radians))
-        Collision.RegisterSphereObject(InstanceCreate(Pickup, at), "pickup", 0.0)
+        local at = FlightSpot((i + 0.6) / kCrystalCount) + Vec3(0.0, kCrystalRise, 0.0)
+        local pickup = InstanceCreate(Pickup, at)
+        pickup.glow = FX()
+        pickup.glow.CreateFX("crystal")
+        pickup.glow.SetPos(at)
+        pickup.sparkle = FX()
+        pickup.sparkle.CreateFX("pickup_sparkle")
+        pickup.sparkle.SetPos(at)
+        Collision.RegisterSphereObject(pickup, "pickup", 0.0)
     }
-    Collision.RegisterCallback("breath", "pickup", "PickupCollected", false, 60.0)
+}
+
+function RemoveCrystal(pickup)
+{
+    Collision.DeregisterObject(pickup, "pickup")
+    foreach (fx in [pickup.glow, pickup.sparkle])
+        if (fx != null)
+            fx.KillByFadeOut(0.3)
+    InstanceDestroy(pickup)
 }
 
 function PickupCollected(dragon, pickup, dt)
 {
-    pickups.collected++
-    Collision.DeregisterObject(pickup, "pickup")
-    InstanceDestroy(pickup)
-    print("pickup " + pickups.collected + " collected\n")
-}
-
-function CheckPickups()
-{
-    if (pickups.checked || demo.time < kPickupCheckTime)
+    if (!round.playing || !hud.breathing)
         return
-    pickups.checked = true
-    if (pickups.collected == 0)
-        throw "the dragon's breath collected no pickup in " + kPickupCheckTime + " s of flight"
+    Burst("spark_gold", pickup.m__position)
+    RemoveCrystal(pickup)
+    pickups.collected++
+    AddScore(kCrystalScore)
+    Tell("Crystal gathered: " + pickups.collected + " of " + kCrystalCount + " (+" + kCrystalScore + ")")
+    if (pickups.collected == kCrystalCount)
+        EndRound("You gathered every crystal!")
 }
 
 // The board drops into place once the level is up: tiles fall from a height
 // with random delays and tilts and bounce once, and the buildings' meshes
 // follow a little later.
 local kBoardMap = "levels/board.map"
+local kDropHeight = 40.0
 local kBoardTiles = "terrain/board"
 
 function StartBoard()
 {
     TileTerrain_Load(kBoardMap, kBoardTiles)
-    TileTerrain_SetUpForDropXZ(160.0, -900.0, 0.6, 20.0, 20.0, 0.35, 0.3)
+    // A low drop: the camera rides high above it until the board is down.
+    TileTerrain_SetUpForDropXZ(kDropHeight, -900.0, 0.6, 20.0, 20.0, 0.35, 0.3)
     foreach (building in InstanceArray(Building))
     {
         building.HashAllMeshNames()
@@ -318,6 +359,22 @@ function StartGlide()
     glide.started = true
 }
 
+// 1 while the board drops (the camera then rides well above the highest
+// falling tile), easing to 0 over two seconds once it has landed.
+local kLiftEase = 0.5
+
+function CameraLift(dt)
+{
+    if (!("lift" in glide))
+        glide.lift <- 1.0
+    if (TileTerrain_IsDropping())
+        glide.lift = 1.0
+    else
+        glide.lift = glide.lift > kLiftEase * dt ? glide.lift - kLiftEase * dt : 0.0
+    local t = glide.lift
+    return t * t * (3.0 - 2.0 * t)
+}
+
 function SmoothFlight(dt)
 {
     local dragon = InstanceFind(Dragon, 0)
@@ -334,7 +391,9 @@ function SmoothFlight(dt)
     local forward = Vec3(sin(turn), 0.0, -cos(turn))
     dragon.m__position = at
     dragon.FaceXZ(forward.x, forward.z)
-    flight.camera.SetFollow(at, Vec3(-forward.x, 0.5, -forward.z), 40.0, turn * 57.2957764)
+    local lift = CameraLift(dt)
+    flight.camera.SetFollow(at, Vec3(-forward.x, 0.5 + 1.5 * lift, -forward.z), 40.0 + 60.0 * lift,
+                            turn * 57.2957764)
 }
 
 // Day turns to night and back: the sun's preset by day, a dim blue one at
@@ -349,7 +408,9 @@ local kLamps = [
 
 // At night the dragon carries a warm glow below it, so the camera it leads
 // always sees a pool of point light on the ground.
-local kGlowBelow = 80.0
+local kGlowBelow = 40.0
+local kGlowRadius = 150.0
+local kLampRadius = 140.0
 local kGlowColour = Vec3(1.0, 0.6, 0.3)
 
 // N swaps day and night: the cycle runs on from the other half.
@@ -371,12 +432,12 @@ function StartLights()
     foreach (lamp in kLamps)
     {
         local id = CreatePointLight()
-        SetPointLight(id, lamp.position, lamp.colour, lamp.colour * 0.5, 260.0, 1.6)
+        SetPointLight(id, lamp.position, lamp.colour, lamp.colour * 0.5, kLampRadius, 1.6)
         ActivateLight(id, false)
         sky.lamps.append(id)
     }
     sky.glow = CreatePointLight()
-    SetPointLight(sky.glow, flight.position, kGlowColour, kGlowColour * 0.5, 260.0, 3.0)
+    SetPointLight(sky.glow, flight.position, kGlowColour, kGlowColour * 0.5, kGlowRadius, 3.0)
     ActivateLight(sky.glow, false)
     SetDay(false)
 }
@@ -448,11 +509,6 @@ function StepSceneEffects(dt)
     }
     else if (!sky.night && sceneFx.lamp.StillAlive())
         sceneFx.lamp.KillByFadeOut(0.0)
-    if (demo.time >= sceneFx.nextFireball)
-    {
-        SpitFireball()
-        sceneFx.nextFireball += kFireballEvery
-    }
     local flying = []
     foreach (fireball in sceneFx.fireballs)
     {
@@ -490,6 +546,7 @@ function StartKeys()
     // A table kept from before a reload may lack the later keys.
     keys.upgrades <- AddNewlyPressedKey(DEMO_KEY_U)
     keys.upgradesOpen <- false
+    keys.confirm <- AddNewlyPressedKey(KEY_RETURN)
 }
 
 function Pressed(command)
@@ -557,12 +614,11 @@ function LoadOptionData()
 }
 
 // Effects: smoke from the house's chimney, warmed at night by a colour
-// multiply; a trail behind the dragon; sparkles over the pickups' spots.
-local kChimney = Vec3(401.5, 4.5, -160.0)
-local kPickupsAlongFlight = [0.15, 0.45, 0.75]
+// multiply; a trail behind the dragon; bursts where something happened.
+local kChimney = Vec3(405.1, 19.5, -162.4)
 
 if (!("effects" in getroottable()))
-    ::effects <- { smoke = null, trail = null, sparkles = [] }
+    ::effects <- { smoke = null, trail = null, bursts = [] }
 
 function StartEffects()
 {
@@ -572,21 +628,30 @@ function StartEffects()
     effects.smoke.SetPos(kChimney)
     effects.trail = FX()
     effects.trail.CreateFX("dragon_trail")
-    effects.sparkles = []
-    foreach (along in kPickupsAlongFlight)
-    {
-        local spot = Vec3(0.0, 120.0, 0.0)
-        if (flight.path.GetPointCount() > 1)
-            flight.path.GetPosAtDistance(spot, flight.path.GetTotalDistance() * along)
-        local sparkle = FX()
-        sparkle.CreateFX("pickup_sparkle")
-        sparkle.SetPos(spot)
-        effects.sparkles.append(sparkle)
-    }
+    effects.bursts <- []
+}
+
+// A one-off effect at a place; kept until it has played out.
+function Burst(name, at)
+{
+    local fx = FX()
+    fx.CreateFX(name)
+    fx.SetPos(at)
+    if (!("bursts" in effects))
+        effects.bursts <- []
+    effects.bursts.append(fx)
 }
 
 function StepEffects(dt)
 {
+    if ("bursts" in effects)
+    {
+        local alive = []
+        foreach (fx in effects.bursts)
+            if (fx.StillAlive())
+                alive.append(fx)
+        effects.bursts = alive
+    }
     local tint = sky.night ? Vec3(1.0, 0.5, 0.3) : Vec3(1.0, 1.0, 1.0)
     effects.smoke.SetRGBMultiplyNthPrimitive(tint, 0)
     // The trail hangs behind the dragon, its width across the dragon's wings.
@@ -594,7 +659,8 @@ function StepEffects(dt)
     local forward = Vec3(sin(radians), 0.0, -cos(radians))
     local m = Mat4()
     m.orientY(forward)
-    local at = flight.position - forward * 6.0
+    local dragon = InstanceFind(Dragon, 0)
+    local at = (dragon != null ? dragon.m__position : flight.position) - forward * 5.0 + Vec3(0.0, 1.8, 0.0)
     m.x = at.x
     m.y = at.y
     m.z = at.z
@@ -620,14 +686,19 @@ function StartBars()
     if (bars.flag < 0)
         bars.flag = BarAddTextureToTexturePool("frontend/barflag.tga")
     local white = rgba8888(255, 255, 255, 255)
-    local buildings = [{ at = kWindmill, name = "Windmill", fill = 0.8 },
-                       { at = Vec3(400.0, 0.0, -160.0), name = "House", fill = 0.35 }]
-    foreach (building in buildings)
+    local labels = [{ at = kWindmill + Vec3(0.0, 44.0, 0.0), name = "Windmill", colour = white }]
+    if (fireDemo.castle != null)
+        labels.append({ at = fireDemo.castle.m__position + Vec3(0.0, 46.0, 0.0), name = "Castle", colour = white })
+    foreach (house in InstanceArray(FireHouse))
     {
-        BarStringAdd(building.name, bars.font, building.at + Vec3(0.0, 19.0, 0.0), 0.06, white)
-        BarTextureAdd(bars.flag, building.at + Vec3(0.0, 16.0, 0.0), 2.0, 2.0, white)
-        BarAdd(building.fill, building.at + Vec3(0.0, 14.0, 0.0), 9.0, 1.0, rgba8888(60, 220, 60, 255),
-               rgba8888(60, 20, 20, 220), true)
+        local lit = house.litAt >= 0.0
+        labels.append({ at = house.m__position + Vec3(0.0, 24.0, 0.0), name = lit ? "Burning!" : "House",
+                        colour = lit ? rgba8888(255, 150, 60, 255) : white })
+    }
+    foreach (label in labels)
+    {
+        BarStringAdd(label.name, bars.font, label.at, 0.25, label.colour)
+        BarTextureAdd(bars.flag, label.at - Vec3(0.0, 3.0, 0.0), 3.0, 3.0, white)
     }
     bars.dragonBar = -1
     bars.dragonLabel = -1
@@ -641,25 +712,26 @@ function RemoveDragonBars()
     bars.dragonLabel = -1
 }
 
+// The dragon's health over it, kept off the screens and menus drawn over
+// the scene.
 function StepBars(dt)
 {
     RemoveDragonBars()
     // P pressed in this very step has paused the game already.
-    if (IsPaused())
+    if (IsPaused() || keys.menuOpen || keys.upgradesOpen || !round.playing)
         return
     // Over the eased dragon the camera rides behind: the flight's own point
     // runs ahead of it, and in a climb far enough to leave the screen.
     local dragon = InstanceFind(Dragon, 0)
     local above = (dragon != null ? dragon.m__position : flight.position) + Vec3(0.0, 6.5, 0.0)
-    local fill = 0.5 + 0.5 * sin(demo.time)
-    bars.dragonBar = BarAdd(fill, above, 5.0, 0.4, rgba8888(240, 70, 40, 255), rgba8888(30, 30, 30, 200), true)
+    bars.dragonBar = BarAdd(round.health, above, 5.0, 0.4, rgba8888(240, 70, 40, 255), rgba8888(30, 30, 30, 200),
+                            true)
     bars.dragonLabel = BarStringAdd("Dragon", bars.font, above + Vec3(0.0, 1.1, 0.0), 0.03,
                                     rgba8888(255, 240, 160, 255))
 }
 
 // ---- Online play. The demo counts its runs in a local and a cloud save,
-// unlocks an achievement, sets a statistic, posts its first lap time and
-// hosts a lobby. Started with "-netquickstartchild" it joins the first
+// unlocks an achievement, sets a statistic and hosts a lobby. Started with "-netquickstartchild" it joins the first
 // listed game instead. Every released lock-step each node sends its dragon
 // to the others; once a step's records of nodes 0 and 1 are both known, the
 // step and a checksum of the two go into the local save, so that two nodes
@@ -692,7 +764,6 @@ if (!("net" in getroottable()))
         joining = false,
         joinGiveUp = 0.0,
         left = false,
-        lapPosted = false,
         peer = null,
         peerDragon = null
     }
@@ -769,14 +840,6 @@ function StartNetDemo()
     net.nextList = demo.time + kListEvery
 }
 
-function PostFirstLap()
-{
-    if (net.lapPosted || flight.laps == 0)
-        return
-    net.lapPosted = true
-    RecordScore(kBoard, (demo.time * 1000.0).tointeger())
-}
-
 // Once the lobby is made, the host lists the games and keeps their count.
 function ListOwnGame()
 {
@@ -810,7 +873,6 @@ function JoinListedGame()
 
 function StepNetDemo(dt)
 {
-    PostFirstLap()
     if (demo.time < net.nextList)
         return
     net.nextList = demo.time + kListEvery
@@ -882,8 +944,8 @@ function RememberDragon(step, info)
 function ShowPeerDragon(info)
 {
     if (net.peerDragon == null)
-        net.peerDragon = InstanceCreate(PeerDragon, Vec3(info.posX, kPickupHeight, info.posZ))
-    net.peerDragon.m__position = Vec3(info.posX, kPickupHeight, info.posZ)
+        net.peerDragon = InstanceCreate(PeerDragon, Vec3(info.posX, flight.position.y, info.posZ))
+    net.peerDragon.m__position = Vec3(info.posX, flight.position.y, info.posZ)
     net.peerDragon.FaceXZ(sin(info.angle), -cos(info.angle))
 }
 
@@ -936,26 +998,33 @@ function InGameStepSync(delta)
     SendDragon(step)
 }
 
-// A house on the dragon's circle is a fire area: the breath lights its middle,
-// the fire spreads through the house, burns out and smoulders, with the
-// "fire" effect over the burning cells. A knight walks a route the grid path
-// finder found from the gate to the castle round the river and the
-// mountains; unless it arrives, never stepping on either, the demo stops with
-// a script error.
-local kFireHouse = Vec3(299.0, 0.0, 109.0) // 110 degrees round the flight circle
-local kFireCellSpacing = 4.0
-local kKnightSpeed = 240.0
-local kKnightCheckTime = 10.0
+// Houses stand just outside the flight path, each a fire area: the breath
+// lights the one it reaches, the fire spreads through the house, burns out
+// and smoulders, with the "fire" effect over the burning cells. A knight
+// walks a route the grid path finder found from the gate to the castle round
+// the river and the hills; the breath stops him, and if he arrives the
+// castle's archers wound the dragon. Then he sets out again from the gate.
+local kHouseSpots = [0.07, 0.32, 0.57, 0.82] // of the way round the flight path
+local kHouseOutside = 40.0
+local kFireCellSpacing = 5.0
+local kHouseScore = 250
+local kHouseBurnSeconds = 25.0
+local kKnightSpeed = 28.0
+local kKnightScore = 300
+local kKnightRestSeconds = 4.0
+local kArcherWound = 0.25
 
 if (!("fireDemo" in getroottable()))
 {
-    ::fireDemo <- { area = 0, lit = false, grid = null, route = Path(), walked = 0.0, arrived = false,
-                    knight = null, checked = false, river = 0, mountain = 0 }
+    ::fireDemo <- { grid = null, route = Path(), walked = 0.0, knight = null, castle = null, river = 0,
+                    mountain = 0, resting = 0.0 }
     ::FireHouse <- class extends Prop
     {
         constructor(position) { base.constructor(position) }
+        area = -1
+        litAt = -1.0
     }
-    ::Knight <- class extends Prop
+    ::Knight <- class extends Actor
     {
         constructor(position) { base.constructor(position) }
     }
@@ -967,7 +1036,7 @@ function FireHouseProperties()
     props.m_initialTemperature = 20.0
     props.m_ignitionTemperature = 300.0
     props.m_initialfuelamount = 6.0
-    props.m_AffectRadius = 6.0
+    props.m_AffectRadius = 7.0
     props.m_FuelRateVsTempInterpD.AddKey(0.0, 1.0)
     props.m_BurnIntensityVsTempInterpD.AddKey(300.0, 0.5)
     props.m_BurnIntensityVsTempInterpD.AddKey(800.0, 1.0)
@@ -975,7 +1044,7 @@ function FireHouseProperties()
     props.m_RadianceEnergyVsIntensityInterpD.AddKey(0.0, 0.0)
     props.m_RadianceEnergyVsIntensityInterpD.AddKey(1.0, 600.0)
     props.m_TempDeltaVsDistanceInterpD.AddKey(0.0, 1.0)
-    props.m_TempDeltaVsDistanceInterpD.AddKey(6.0, 0.0)
+    props.m_TempDeltaVsDistanceInterpD.AddKey(7.0, 0.0)
     props.m_HeatLossVsTempInterpD.AddKey(0.0, 0.0)
     props.m_HeatLossVsTempInterpD.AddKey(1000.0, 150.0)
     props.m_SmolderVsTempInterpD.AddKey(100.0, 0.0)
@@ -983,32 +1052,63 @@ function FireHouseProperties()
     return props
 }
 
-function StartFireHouse()
+// Where the houses stand: just outside the path, on the ground.
+function HouseSpot(along)
+{
+    local spot = FlightSpot(along)
+    local out = Vec3(spot.x, 0.0, spot.z)
+    local length = sqrt(out.x * out.x + out.z * out.z)
+    return Vec3(spot.x * (1.0 + kHouseOutside / length), 0.0, spot.z * (1.0 + kHouseOutside / length))
+}
+
+// The houses' fire areas are made again each round, so every house stands
+// whole at its start.
+function StartFireHouses()
 {
     FireAreas_Clear()
-    local house = InstanceCreate(FireHouse, kFireHouse)
-    house.SetGraphic("buildings/set01/SmallHouse01.chmodel")
-    fireDemo.area = FireAreas_AddFireArea()
-    fireDemo.lit = false
-    local proxy = FireInterfaceProxy()
-    FireAreas_GetProxyFromID(proxy, fireDemo.area)
-    proxy.SetNextFireProperties(FireHouseProperties())
-    for (local x = -2; x <= 2; x++)
-        for (local y = 0; y <= 2; y++)
-            for (local z = -2; z <= 2; z++)
-                proxy.AddCellPoint(kFireHouse + Vec3(x * kFireCellSpacing, y * kFireCellSpacing, z * kFireCellSpacing))
-    FireAreas_FinaliseAddingInFireArea(fireDemo.area)
-    Collision.RegisterSphereObject(house, "burnable", 0.0)
-    Collision.RegisterCallback("breath", "burnable", "BreathReachedHouse", false, 60.0)
+    foreach (house in InstanceArray(FireHouse))
+    {
+        Collision.DeregisterObject(house, "burnable")
+        InstanceDestroy(house)
+    }
+    foreach (along in kHouseSpots)
+    {
+        local at = HouseSpot(along)
+        local house = InstanceCreate(FireHouse, at)
+        house.SetGraphic("buildings/set01/SmallHouse01.chmodel")
+        house.area = FireAreas_AddFireArea()
+        local proxy = FireInterfaceProxy()
+        FireAreas_GetProxyFromID(proxy, house.area)
+        proxy.SetNextFireProperties(FireHouseProperties())
+        for (local x = -1; x <= 1; x++)
+            for (local y = 0; y <= 3; y++)
+                for (local z = -1; z <= 1; z++)
+                    proxy.AddCellPoint(at + Vec3(x * kFireCellSpacing, y * kFireCellSpacing, z * kFireCellSpacing))
+        FireAreas_FinaliseAddingInFireArea(house.area)
+        Collision.RegisterSphereObject(house, "burnable", 0.0)
+    }
+    Collision.RegisterCallback("breath", "burnable", "BreathReachedHouse", false, kBreathReach)
+}
+
+function HousesBurnt()
+{
+    local burnt = 0
+    foreach (house in InstanceArray(FireHouse))
+        if (house.litAt >= 0.0)
+            burnt++
+    return burnt
 }
 
 function BreathReachedHouse(dragon, house, dt)
 {
-    if (fireDemo.lit)
+    if (house.litAt >= 0.0 || !round.playing || !hud.breathing)
         return
-    fireDemo.lit = true
-    FireAreas_StartFires(kFireHouse + Vec3(0.0, kFireCellSpacing, 0.0), kFireCellSpacing * 0.5)
-    print("the dragon's breath lit the house\n")
+    house.litAt = demo.time
+    FireAreas_StartFires(house.m__position + Vec3(0.0, kFireCellSpacing, 0.0), kFireCellSpacing * 1.2)
+    Burst("spark_red", house.m__position + Vec3(0.0, 12.0, 0.0))
+    AddScore(kHouseScore)
+    Tell("The house is burning! (+" + kHouseScore + ")")
+    StartBars()
 }
 
 function IsBlockedGround(type)
@@ -1038,39 +1138,80 @@ function StartKnight()
     grid.GetWorldPos(castle, 5, 6)
     if (!grid.FindPathRealWorld(gate, castle, fireDemo.route))
         throw "no route from the gate to the castle"
-    fireDemo.walked = 0.0
-    fireDemo.arrived = false
+    if (fireDemo.castle != null)
+        fireDemo.castle.m__position = castle
     fireDemo.knight = InstanceCreate(Knight, gate)
-    fireDemo.knight.SetGraphic("effects/models/crystal.chmodel")
+    fireDemo.knight.SetGraphic("characters/knight/knight.chmodel")
+    Collision.RegisterSphereObject(fireDemo.knight, "knight", 0.0)
+    Collision.RegisterCallback("breath", "knight", "BreathReachedKnight", false, kBreathReach)
+    SendKnightOut()
+}
+
+function SendKnightOut()
+{
+    fireDemo.walked = 0.0
+    fireDemo.resting = 0.0
+    Collision.Enable(fireDemo.knight, "knight")
+}
+
+// Stopped knights and knights home both rest a while before setting out again.
+function RestKnight()
+{
+    fireDemo.resting = kKnightRestSeconds
+    Collision.Disable(fireDemo.knight, "knight")
+}
+
+function BreathReachedKnight(dragon, knight, dt)
+{
+    if (fireDemo.resting > 0.0 || !round.playing || !hud.breathing)
+        return
+    Burst("spark_blue", knight.m__position + Vec3(0.0, 8.0, 0.0))
+    RestKnight()
+    round.knights++
+    AddScore(kKnightScore)
+    Tell("The knight is stopped! (+" + kKnightScore + ")")
+}
+
+function KnightArrived()
+{
+    RestKnight()
+    Wound(kArcherWound)
+    Tell("The knight reached the castle: its archers wound you!")
 }
 
 function StepKnight(dt)
 {
+    if (fireDemo.resting > 0.0)
+    {
+        fireDemo.resting -= dt
+        if (fireDemo.resting <= 0.0)
+            SendKnightOut()
+        return
+    }
     local total = fireDemo.route.GetTotalDistance()
     fireDemo.walked = fireDemo.walked + kKnightSpeed * dt
     if (fireDemo.walked >= total)
     {
         fireDemo.walked = total
-        if (!fireDemo.arrived)
-            print("the knight reached the castle\n")
-        fireDemo.arrived = true
+        if (round.playing)
+            KnightArrived()
     }
     local at = Vec3(0.0, 0.0, 0.0)
     fireDemo.route.GetPosAtDistance(at, fireDemo.walked, false)
     if (IsBlockedGround(fireDemo.grid.GetTileTypeFromWorld(at)))
         throw "the knight stepped on a river or mountain cell at " + at.x + ", " + at.z
+    // He strides: a little bob with each step.
+    at.y = fabs(sin(fireDemo.walked * 0.4)) * 1.2
+    local ahead = Vec3(0.0, 0.0, 0.0)
+    fireDemo.route.GetPosAtDistance(ahead, fireDemo.walked + 5.0, false)
+    if (fabs(ahead.x - at.x) + fabs(ahead.z - at.z) > 0.01)
+        fireDemo.knight.FaceXZ(ahead.x - at.x, ahead.z - at.z)
     fireDemo.knight.m__position = at
-    if (!fireDemo.checked && demo.time >= kKnightCheckTime)
-    {
-        fireDemo.checked = true
-        if (!fireDemo.arrived)
-            throw "the knight did not reach the castle in " + kKnightCheckTime + " s"
-    }
 }
 
 function StartFireAndKnight()
 {
-    StartFireHouse()
+    StartFireHouses()
     StartKnight()
 }
 
@@ -1103,6 +1244,7 @@ function GameCreate()
     StartPauseMenu()
     StartHud()
     StartUpgradeScreens()
+    StartRound()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     ShowTitle("playing")
@@ -1122,7 +1264,6 @@ function GameStep(dt)
     SmoothFlight(dt)
     InstanceStep(Building, dt)
     StepLights()
-    CheckPickups()
     StepSceneEffects(dt)
     StepBars(dt)
     StepEffects(dt)
@@ -1131,6 +1272,7 @@ function GameStep(dt)
     StepHud(dt)
     StepUpgradeScreens(dt)
     StepNetDemo(dt)
+    StepRound(dt)
 }
 
 function PausedStep(dt)
@@ -1407,7 +1549,7 @@ function StartPlayerPanel()
     local panel = PlayerInfo()
     panel.x = 40
     panel.y = 40
-    MakeHudImage(panel.DragonIcon, "characters/dragon/dragon.tga", 64, 64)
+    MakeHudImage(panel.DragonIcon, "characters/dragon/portrait.tga", 64, 64)
     panel.PulseImage.SetTexture("frontend/panel.tga")
     panel.PulseImage.width = 64
     panel.PulseImage.height = 64
@@ -1430,8 +1572,8 @@ function StartPlayerPanel()
 
 // The breath meter: full breath drains in kBreathDrain seconds of Space held
 // and refills in kBreathRefill seconds; the level starts winded.
-local kBreathDrain = 2.5
-local kBreathRefill = 10.0
+local kBreathDrain = 3.0
+local kBreathRefill = 4.0
 local kBreathAtStart = 0.2
 local kSpitEvery = 0.4
 
@@ -1455,6 +1597,21 @@ function StartBreathMeter()
 
 // The tip's state once it has gone (and before it first opens).
 local kTipClosed = -1
+// A tip comes back this long after the one before has gone.
+local kTipGap = 5.0
+// The tips, in turn: the game's goals, then the keys.
+local kTips = [
+    ["Tip: crystals",
+     "Eight glowing crystals float on your flight path. Fly to them and hold Space: only your fire gathers them."],
+    ["Tip: fire",
+     "Breathe on the houses below the path to set them alight: the fire spreads through the house.}Fire drains your breath; it refills when you rest."],
+    ["Tip: the knight",
+     "A knight walks from the gate to the castle. Burn him before he arrives, or the archers wound you."],
+    ["Keys",
+     "Arrows steer and climb, Space breathes fire, P pauses, M menu, U upgrades and scores, N day or night."],
+    ["More keys",
+     "Tab opens the console, Print Screen takes a picture, Escape closes a menu or quits."]
+]
 
 function StartTip()
 {
@@ -1464,17 +1621,35 @@ function StartTip()
     MakeHudImage(tip.TopImage, "frontend/panel.tga", 460, 26)
     MakeHudImage(tip.MiddleImage, "frontend/panel.tga", 460, 60)
     MakeHudImage(tip.BottomImage, "frontend/panel.tga", 460, 26)
-    tip.DisplayImage.SetTexture("characters/dragon/dragon.tga")
+    tip.DisplayImage.SetTexture("characters/dragon/portrait.tga")
     tip.BackgroundDisplayImage.SetTexture("frontend/button.tga")
     MakeHudImage(tip.ButtonToPress, "frontend/knob.tga", 20, 20)
     // Slow enough to read as it types.
     tip.TriggerForText = 8.0
     tip.TriggerForDisappear = 6.0
     tip.SetFont(kHudFont)
-    tip.SetTitle("Tip: #1")
-    tip.SetDecription("Steer the dragon with the arrow keys and fly through the glowing crystals.}" +
-                      "Hold Space to breathe fire: it drains your breath.")
     return tip
+}
+
+function ShowNextTip()
+{
+    local next = kTips[hud.tipIndex % kTips.len()]
+    hud.tipIndex++
+    hud.tip.SetTitle(next[0])
+    hud.tip.SetDecription(next[1])
+    hud.tip.Init()
+    hud.tip.AutoAlignComponents()
+}
+
+// A line of text in a box of the screen.
+function MakeTextBox(x, y, width, height)
+{
+    local box = Sprite()
+    box.x = x
+    box.y = y
+    box.width = width
+    box.height = height
+    return box
 }
 
 function StartHud()
@@ -1490,21 +1665,39 @@ function StartHud()
         tip = StartTip(),
         tipShown = false,
         tipTyping = false,
-        score = 0,
+        tipIndex = 0,
+        tipNext = 1.5,
         input = input,
         breathe = input.AddInputCommand(breathe),
-        spitIn = 0.0
+        spitIn = 0.0,
+        breathing = false,
+        font = BasicText(kHudFont),
+        status = MakeTextBox(demo.width - 420, 20, 400, 30),
+        statusBack = MakeMenuSprite("frontend/panel.tga", 410, 94)
     }
+    hud.statusBack.x = demo.width - 425
+    hud.statusBack.y = 16
 }
 
-// Held Space breathes fireballs while breath lasts.
+// Held Space breathes fire while breath lasts: fireballs fly ahead, and the
+// breath's cone is live for the collision manager.
 function StepBreath(dt)
 {
     local held = hud.input.GetIsInputCommandConditionExecuted(hud.breathe) == 1 && !keys.upgradesOpen
-    local breathing = held && hud.breath.BarValue > 0.0
+    local breathing = held && hud.breath.BarValue > 0.0 && round.playing
     local rate = breathing ? -1.0 / kBreathDrain : 1.0 / kBreathRefill
-    hud.breath.BarValue = hud.breath.BarValue + rate * dt
+    local value = hud.breath.BarValue + rate * dt
+    hud.breath.BarValue = value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value
     hud.breath.Update(dt)
+    if (breathing != hud.breathing)
+    {
+        local dragon = InstanceFind(Dragon, 0)
+        if (breathing)
+            Collision.Enable(dragon, "breath")
+        else
+            Collision.Disable(dragon, "breath")
+        hud.breathing = breathing
+    }
     hud.spitIn = breathing ? hud.spitIn - dt : 0.0
     if (breathing && hud.spitIn <= 0.0)
     {
@@ -1513,15 +1706,20 @@ function StepBreath(dt)
     }
 }
 
-// The tip pops up once the level is up. While it types, the window title
-// says so (only over plain play, so no menu's title is overwritten).
+// The tips pop up in turn once the level is up. While one types, the window
+// title says so (only over plain play, so no menu's title is overwritten).
 function StepTip(dt)
 {
-    if (!hud.tipShown && demo.time > 1.5)
+    local closed = hud.tip.State == kTipClosed
+    if (closed && hud.tipShown)
+    {
+        hud.tipShown = false
+        hud.tipNext = demo.time + kTipGap
+    }
+    if (closed && !hud.tipShown && demo.time > hud.tipNext)
     {
         hud.tipShown = true
-        hud.tip.Init()
-        hud.tip.AutoAlignComponents()
+        ShowNextTip()
     }
     hud.tip.Update(dt)
     local typing = hud.tip.State == 1
@@ -1534,13 +1732,34 @@ function StepHud(dt)
 {
     if (!("hud" in getroottable()))
         return
-    hud.score += 3
-    hud.panel.SetScore(hud.score.tostring())
-    local fire = 0.6 + 0.4 * sin(demo.time * 1.7)
-    hud.panel.FireBar.width = (hud.panel.RealBarWidth * fire).tointeger()
+    hud.panel.SetScore(round.score.tostring())
+    hud.panel.FireBar.width = (hud.panel.RealBarWidth * round.health).tointeger()
     hud.panel.Update(dt)
     StepBreath(dt)
     StepTip(dt)
+}
+
+function TimeText(seconds)
+{
+    local whole = seconds < 0.0 ? 0 : seconds.tointeger()
+    local rest = whole % 60
+    return (whole / 60) + ":" + (rest < 10 ? "0" : "") + rest
+}
+
+function DrawStatus()
+{
+    hud.statusBack.Render()
+    local text = "Time " + TimeText(round.left) + "   Crystals " + pickups.collected + "/" + kCrystalCount
+    hud.status.y = 20
+    hud.status.DrawText(text, rgba8888(255, 240, 160, 255), hud.font, 0, 0)
+    hud.status.y = 48
+    hud.status.DrawText("Houses burnt " + HousesBurnt() + "/" + kHouseSpots.len() + "   Knights " + round.knights,
+                        rgba8888(255, 255, 255, 255), hud.font, 0, 0)
+    if (round.newsLeft > 0.0 && round.playing)
+    {
+        hud.status.y = 76
+        hud.status.DrawText(round.news, rgba8888(255, 190, 90, 255), hud.font, 0, 0)
+    }
 }
 
 function DrawHud()
@@ -1549,10 +1768,146 @@ function DrawHud()
         return
     hud.panel.Render()
     hud.breath.Render(0.0)
+    local screens = keys.menuOpen || keys.upgradesOpen
+    if (!screens)
+        DrawStatus()
     // A closed tip would still draw its empty panels; the menu's lower
     // buttons and the leaderboard reach down to where the tip is.
-    if (hud.tip.State != kTipClosed && !keys.menuOpen && !keys.upgradesOpen)
+    if (hud.tip.State != kTipClosed && !screens && round.playing)
         hud.tip.Render()
+    DrawResult()
+}
+
+// ---- The round: gather the crystals, burn the houses and stop the knight
+// before the time runs out or the archers have worn the dragon down. Then
+// the result shows, the score goes to the leaderboard, and Return (or the
+// end of the wait) starts the next round.
+local kRoundSeconds = 150.0
+local kResultSeconds = 12.0
+local kNewsSeconds = 4.0
+
+if (!("round" in getroottable()))
+    ::round <- { playing = false, score = 0, health = 1.0, left = 0.0, knights = 0, number = 0, why = "",
+                 resultLeft = 0.0, best = 0, news = "", newsLeft = 0.0 }
+
+function AddScore(points)
+{
+    round.score += points
+}
+
+function Wound(amount)
+{
+    round.health -= amount
+    if (round.health <= 0.0)
+    {
+        round.health = 0.0
+        EndRound("The archers brought you down.")
+    }
+}
+
+// What the player must see goes to the system messages on the screen; the
+// round's state goes to a save as well ("round.sav": score, crystals,
+// houses, knights, health), so that a watcher outside can follow it.
+function Tell(text)
+{
+    SystemUserMessage(text, true)
+    round.news = text
+    round.newsLeft = kNewsSeconds
+    WriteRoundSave()
+}
+
+function WriteRoundSave()
+{
+    local text = composer()
+    text.Init(256)
+    foreach (name, value in { round = round.number, score = round.score, crystals = pickups.collected,
+                              houses = HousesBurnt(), knights = round.knights,
+                              health = (round.health * 100.0).tointeger(), playing = round.playing ? 1 : 0 })
+        text.AddToken(name, 0, value.tostring(), 0)
+    text.AddToken("end", 0, "1", 0)
+    SaveLoadFunctions().WriteToFile(text, "round.sav", false)
+}
+
+function StartRound()
+{
+    round.playing = true
+    round.score = 0
+    round.health = 1.0
+    round.left = kRoundSeconds
+    round.knights = 0
+    round.number++
+    PlaceCrystals()
+    if (round.number > 1)
+    {
+        StartFireHouses()
+        SendKnightOut()
+        StartBars()
+    }
+    Tell("Round " + round.number + ": gather the crystals with your fire!")
+    if ("title" in demo && demo.title == "round over")
+        ShowTitle("playing")
+}
+
+function EndRound(why)
+{
+    if (!round.playing)
+        return
+    round.playing = false
+    round.why = why
+    round.resultLeft = kResultSeconds
+    if (round.score > round.best)
+        round.best = round.score
+    RecordScore(kBoard, round.score)
+    ShowTitle("round over")
+    Tell("Round over: " + round.score + " points")
+}
+
+function StepRound(dt)
+{
+    round.newsLeft -= dt
+    if (round.playing)
+    {
+        round.left -= dt
+        if (round.left <= 0.0)
+            EndRound("Time is up.")
+        return
+    }
+    round.resultLeft -= dt
+    if (round.resultLeft <= 0.0 || (Pressed(keys.confirm) && !keys.menuOpen && !keys.upgradesOpen))
+        StartRound()
+}
+
+if (!("result" in getroottable()))
+    ::result <- { back = null, lines = null }
+
+function DrawResult()
+{
+    if (round.playing || keys.menuOpen || keys.upgradesOpen)
+        return
+    if (result.back == null)
+    {
+        result.back = MakeMenuSprite("frontend/panel.tga", 520, 300)
+        result.lines = MakeTextBox(0, 0, 520, 30)
+    }
+    local left = demo.width / 2 - 260
+    local top = demo.height / 2 - 190
+    result.back.x = left
+    result.back.y = top
+    result.back.Render()
+    local rows = [
+        ["Round over", rgba8888(255, 220, 90, 255)],
+        [round.why, rgba8888(255, 255, 255, 255)],
+        ["Score " + round.score + "   (best " + round.best + ")", rgba8888(255, 240, 160, 255)],
+        ["Crystals " + pickups.collected + "/" + kCrystalCount + "   Houses " + HousesBurnt() + "/" +
+         kHouseSpots.len() + "   Knights " + round.knights, rgba8888(255, 255, 255, 255)],
+        ["Return flies again (or wait " + TimeText(round.resultLeft) + ")", rgba8888(170, 200, 255, 255)]
+    ]
+    result.lines.x = left
+    foreach (i, row in rows)
+    {
+        result.lines.y = top + 30 + i * 50
+        result.lines.DrawText(row[0], row[1], hud.font, 2, 2)
+    }
 }
 
 // ---- The upgrade and leaderboard screens, shown while U has them open or

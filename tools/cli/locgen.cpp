@@ -2,8 +2,9 @@
 // Writes the demo's locator files below the data folder:
 //   levels/spawns.loc  (version 6) the spawn points of the board's units,
 //                      with their kind and count as attributes;
-//   levels/flight.loc  (version 5) the dragon's flight path, a closed circle
-//                      of 24 points at the height the dragon cruises.
+//   levels/flight.loc  (version 5) the dragon's flight path, a closed loop
+//                      of 36 points round the board that swings in and out
+//                      and rises and dips a little, low over the village.
 
 #include "tools/formats/FileBytes.h"
 #include "tools/formats/LocatorWriter.h"
@@ -16,10 +17,12 @@ namespace
 {
 constexpr uint32_t kEnemySpawner = 65776;
 constexpr uint32_t kPropSpot = 2;
-// A cruise of 200 units a second turning 36 degrees a second.
-constexpr float kFlightRadius = 318.3f;
-constexpr float kFlightHeight = 120.0f;
-constexpr int kFlightPoints = 24;
+// About ten seconds a lap at 200 units a second.
+constexpr float kFlightRadius = 300.0f;
+constexpr float kFlightSwing = 60.0f;
+constexpr float kFlightHeight = 65.0f;
+constexpr float kFlightDip = 10.0f;
+constexpr int kFlightPoints = 36;
 
 LocatorFileSpec Spawns()
 {
@@ -40,7 +43,9 @@ LocatorFileSpec Flight()
     for (int i = 0; i <= kFlightPoints; ++i)
     {
         const float angle = 6.2831853f * float(i % kFlightPoints) / kFlightPoints;
-        circle.push_back(Vec3(kFlightRadius * std::sin(angle), kFlightHeight, -kFlightRadius * std::cos(angle)));
+        const float radius = kFlightRadius + kFlightSwing * std::sin(3.0f * angle);
+        const float height = kFlightHeight + kFlightDip * std::sin(2.0f * angle);
+        circle.push_back(Vec3(radius * std::sin(angle), height, -radius * std::cos(angle)));
     }
     LocatorAddPath(spec, "dragon_flight", circle);
     return spec;

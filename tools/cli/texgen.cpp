@@ -1,10 +1,13 @@
 // texgen <output .tga or .dds> <width> <height> <pattern> [dxt1|dxt3|dxt5]
 // Writes a texture for the demo tree. Patterns: "check" (an 8 x 8 board of
 // two greys), "gradient" (red across, green down), "ring" (a soft white disc
-// on clear, for particles), or a colour as RRGGBBAA hex. TGA files are
+// on clear, for particles), a painted pattern of the texture painter
+// ("grass", "rock", "roof", "scales", "portrait"...), or a colour as
+// RRGGBBAA hex. TGA files are
 // 32-bit run-length, top row first; DDS files default to DXT5 with mips.
 
 #include "tools/formats/DdsWriter.h"
+#include "tools/formats/TexturePainter.h"
 #include "tools/formats/TgaWriter.h"
 
 #include <cmath>
@@ -18,6 +21,8 @@ namespace
 {
 bool Pattern(const char* name, uint32_t width, uint32_t height, std::vector<uint8_t>& rgba)
 {
+    if (TexturePaint(name, width, height, rgba))
+        return true;
     rgba.assign(size_t(width) * height * 4, 255);
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)

@@ -1,10 +1,13 @@
 // tilegen <data folder>
 // Writes the demo's board below the data folder:
-//   terrain/board/NN_000_Name.chmodel   three tile models 120 units square,
-//   terrain/board/NN_000_Name.chterrain each with its collision beside it;
-//   levels/board.map                    an 8 x 8 board of them, some turned
-//                                       or mirrored, so the dragon's circle
-//                                       of about 320 units lies well inside it.
+//   terrain/board/NN_000_Name.chmodel   five tile models 120 units square
+//   terrain/board/NN_000_Name.chterrain (meadow, field, hedge, river, rocky
+//                                       hill), each with its collision beside it;
+//   levels/board.map                    an 8 x 8 board of them laid out as
+//                                       levels/board.grid names its cells,
+//                                       some turned or mirrored, so the
+//                                       dragon's circle of about 320 units
+//                                       lies well inside it.
 // The models name textures that the build makes beside them with texgen.
 
 #include "tools/formats/TileMapWriter.h"
@@ -31,7 +34,32 @@ const BoardTile kBoardTiles[] = {
     {"01_000_Meadow", 1, "meadow.tga", 0.0f, 0.0f, 0.0f},
     {"02_000_Field", 2, "field.tga", 0.0f, 10.0f, 0.0f},
     {"03_000_Hedge", 3, "hedge.tga", 0.0f, 0.0f, 6.0f},
+    {"04_000_River", 4, "river.tga", 0.0f, 0.0f, 0.0f},
+    {"05_000_Hill", 5, "rock.tga", 0.0f, 22.0f, 12.0f},
 };
+
+// The cells of levels/board.grid, row by row: the knight's path finder
+// reads the same names, so it walks round the river and the hills it sees.
+const char kBoardCells[] = "MHFMHFMH"
+                           "MGFRRFMH"
+                           "MHFRRFMH"
+                           "MHFMHFMH"
+                           "WWWWWWWH"
+                           "MHFMRFMH"
+                           "MHFMRCMH"
+                           "MHFMHFMH";
+
+int TileTypeOf(char cell)
+{
+    switch (cell)
+    {
+    case 'F': return 2;
+    case 'H': return 3;
+    case 'W': return 4;
+    case 'R': return 5;
+    default: return 1; // meadow, and the gate's and the castle's ground
+    }
+}
 
 bool Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
 {
@@ -45,7 +73,7 @@ bool Write(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
     return written && closed;
 }
 
-// Meadow with fields and hedges in a pattern that shows their turns.
+// The grid's cells as tiles, turned and mirrored in a pattern.
 TileMapSpec Board()
 {
     TileMapSpec spec;
@@ -58,7 +86,7 @@ TileMapSpec Board()
         for (int column = 0; column < kBoardSize; ++column)
         {
             TileToken token;
-            token.type = 1 + (row * 3 + column * 2) % 3;
+            token.type = TileTypeOf(kBoardCells[row * kBoardSize + column]);
             token.rotation = float(((row + column) % 4) * 90);
             token.hflip = (row % 3) == 1;
             token.vflip = (column % 4) == 2;
