@@ -220,13 +220,15 @@ std::string DebuggerEscape(const char* text)
 
 std::string DebuggerNormaliseSource(const char* source, const char* workingFolder)
 {
+    // What the source shares with the working folder goes, and with it the
+    // first folder where the two part: from ".../demo/bin" both
+    // ".../demo/data/game.nut" and "scripts/game.nut" end as "game.nut", the
+    // name the game compiled the file under.
     const char* rest = source;
-    const char* folder = workingFolder;
-    while (*folder && *rest && FoldedChar(*folder) == FoldedChar(*rest))
-        ++folder, ++rest;
-    if (*workingFolder && !*folder && (*rest == '/' || *rest == '\\'))
-        return rest + 1;
-    return source;
+    for (const char* folder = workingFolder; *folder && *rest && FoldedChar(*folder) == FoldedChar(*rest); ++folder)
+        ++rest;
+    const char* slash = strchr(rest, '/');
+    return slash ? slash + 1 : source;
 }
 
 ScriptDebugger::ScriptDebugger(HSQUIRRELVM vm, bool autoUpdate) : m_vm(vm), m_autoUpdate(autoUpdate)

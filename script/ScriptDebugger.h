@@ -58,8 +58,10 @@ struct BreakPointLess
 // The reply writer's escapes for attribute values.
 std::string DebuggerEscape(const char* text);
 
-// The stored form of a breakpoint's source: a path under the working folder
-// (compared whole, without case, '\\' as '/') loses it and the separator.
+// The stored form of a breakpoint's source: the characters it shares with
+// the working folder (without case, '\\' as '/') are stripped, then what
+// remains keeps only what follows its first '/'; a source left without a
+// '/' is stored as it was sent.
 std::string DebuggerNormaliseSource(const char* source, const char* workingFolder);
 
 class ScriptDebugger

@@ -3,6 +3,7 @@
 
 #include "EndToEndFixture.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -97,6 +98,38 @@ private:
     std::string m_received;
 };
 
+// The first breakpoint command of the README's debugger example, as a person
+// would type it; empty when there is none.
+std::string ReadmeBreakpointCommand()
+{
+    std::istringstream readme(ReadWhole(fs::path(PENDREL_SOURCE_DIR) / "README.md"));
+    for (std::string line; std::getline(readme, line);)
+    {
+        const size_t at = line.find_first_not_of(' ');
+        if (at == 4 && line.compare(at, 3, "ab ") == 0)
+            return line.substr(at, line.find(' ', at + 3) - at);
+    }
+    return "";
+}
+
+// The number of the line below the opening brace of the function declared
+// by `declaration`, which starts a line.
+int FirstLineOfFunction(const std::string& source, const std::string& declaration)
+{
+    const size_t at = source.find("\n" + declaration);
+    if (at == std::string::npos)
+        return -1;
+    const int declarationLine = int(std::count(source.begin(), source.begin() + long(at) + 1, '\n')) + 1;
+    return declarationLine + 2;
+}
+
+std::string Hex(int number)
+{
+    std::ostringstream text;
+    text << std::hex << number;
+    return text.str();
+}
+
 class DebuggerEndToEndTest : public EndToEndTest
 {
 protected:
@@ -145,4 +178,39 @@ TEST_F(DebuggerEndToEndTest, AClientLeavingBeforeReadyLetsTheGameRunWithoutIt)
     const bool up = WaitForText(Demo() / "tolvan.log", "going on without it", kReplyLimit);
     EXPECT_EQ(StopWithin(child, kQuitLimit), 1);
     EXPECT_TRUE(up) << ReadWhole(Demo() / "tolvan.log");
+}
+
+// A client names the demo's script by a path, relative to the game's root
+// (the README's example) or absolute as an editor sends it; the engine
+// compiled it as "game.nut", and both breakpoints break there.
+TEST_F(DebuggerEndToEndTest, BreakpointsGivenAsPathsBreakInTheDemosScript)
+{
+    const std::string readmeCommand = ReadmeBreakpointCommand();
+    ASSERT_FALSE(readmeCommand.empty()) << "the README shows no breakpoint";
+    const int readmeLine = int(std::stol(readmeCommand.substr(3), nullptr, 16));
+    const fs::path script = Demo() / "data" / "game.nut";
+    const int stepLine = FirstLineOfFunction(ReadWhole(script), "function GameStep(");
+    ASSERT_GT(stepLine, 0);
+    const pid_t child = StartDebugged();
+    ASSERT_GT(child, 0);
+    if (HasFailure())
+    {
+        StopWithin(child, kQuitLimit);
+        return;
+    }
+    ASSERT_TRUE(m_client.Send(readmeCommand + "\nab " + Hex(stepLine) + ":" + script.string() + "\nrd\n"));
+    const std::string readmeBreak = "<break line=\"" + std::to_string(readmeLine) + "\" src=\"game.nut\"";
+    const std::string stepBreak = "<break line=\"" + std::to_string(stepLine) + "\" src=\"game.nut\"";
+    const bool first = m_client.ReadUntil(readmeBreak) && m_client.Send("go\n");
+    const bool second = first && m_client.ReadUntil(stepBreak, m_client.Received().find(readmeBreak));
+    m_client.Close();
+    const int code = ExitWithin(child, kExitLimit);
+    const std::string& received = m_client.Received();
+    EXPECT_TRUE(first) << readmeCommand << "\n" << received << "\n" << ReadWhole(Demo() / "tolvan.log");
+    EXPECT_TRUE(second) << stepLine << "\n" << received;
+    for (int line : {readmeLine, stepLine})
+        EXPECT_NE(received.find("<addbreakpoint line=\"" + std::to_string(line) + "\" src=\"game.nut\"/>"),
+                  std::string::npos)
+            << received;
+    EXPECT_EQ(code, 0) << ReadWhole(Demo() / "tolvan.log");
 }

@@ -246,7 +246,7 @@ TEST_F(ScriptDebuggerTest, TheReadyHandshakeAndABreakpointUnderTheWorkingFolder)
 TEST_F(ScriptDebuggerTest, ABreakpointHitSendsTheStackLocalsAndWatches)
 {
     UseSerializer();
-    Attach("ab 6:scripts/step.nut\naw 1:a + 40\naw 2:missing + 1\n");
+    Attach("ab 6:data/scripts/step.nut\naw 1:a + 40\naw 2:missing + 1\n");
     m_client->AnswerBreaks({"go"});
     RunSource("function Outer() {\n local t = { k = \"<v>\" }; local p = Spot();\n local a = 2;\n t.self <- t;\n"
               " local b = a;\n delete t.self;\n return b;\n}\nclass Spot { x = 7 }\nOuter();\n",
@@ -282,7 +282,7 @@ TEST_F(ScriptDebuggerTest, SteppingFromACallBreaksWhereEachCommandLeads)
     } cases[] = {{"so", "7"}, {"si", "2"}, {"sr", "11"}};
     for (const auto& c : cases)
     {
-        Attach("ab 6:scripts/step.nut\n");
+        Attach("ab 6:data/scripts/step.nut\n");
         m_client->AnswerBreaks({c.command, "go"});
         RunSource(kStepScript, "scripts/step.nut");
         EXPECT_TRUE(m_client->WaitForLines(4)) << c.command;
@@ -349,19 +349,35 @@ TEST(ScriptDebuggerText, BreakpointOrderIsStrictAndLookupTakesPrefixes)
     EXPECT_FALSE(SourceNameLess("scripts/a", "scripts/a.nut"));
     EXPECT_FALSE(SourceNameLess("scripts/a.nut", "scripts/a"));
     EXPECT_TRUE(SourceNameLess("a.nut", "b.nut"));
+}
 
+// The game compiles its scripts under their names below data/ ("game.nut",
+// "levels/a.nut") and runs in bin/ beside it: a client's path relative to
+// the game's root or absolute must come down to that name.
+TEST(ScriptDebuggerText, BreakpointSourcesLoseTheSharedFolderAndTheFirstFolderAfterIt)
+{
     const struct
     {
         const char* source;
         const char* folder;
         const char* stored;
-    } normalised[] = {{"/Work/Game/scripts/x.nut", "/work/game", "scripts/x.nut"},
-                      {"c:/work/scripts/game.nut", "c:\\work", "scripts/game.nut"},
-                      {"/work/gamer/x.nut", "/work/game", "/work/gamer/x.nut"},
-                      {"/other/x.nut", "/work/game", "/other/x.nut"},
-                      {"x.nut", "/work/game", "x.nut"}};
+    } normalised[] = {
+        {"scripts/game.nut", "/home/ann/demo/bin", "game.nut"},
+        {"/home/ann/demo/data/game.nut", "/home/ann/demo/bin", "game.nut"},
+        {"/Home/Ann/Demo/data/levels/a.nut", "/home/ann/demo/bin", "levels/a.nut"},
+        {"data/levels/a.nut", "/home/ann/demo/bin", "levels/a.nut"},
+        {"/home/ann/demo/bin/x.nut", "/home/ann/demo/bin", "x.nut"},
+        {"c:/work/scripts/game.nut", "c:\\work", "scripts/game.nut"},
+        {"/Work/Game/scripts/x.nut", "/work/game", "scripts/x.nut"},
+        {"/work/gamer/x.nut", "/work/game", "x.nut"},
+        {"/other/x.nut", "/work/game", "x.nut"},
+        {"x.nut", "/work/game", "x.nut"},
+        {"SCRIPTS\\GAME.NUT", "/work/game", "SCRIPTS\\GAME.NUT"},
+        {"game.nut", "", "game.nut"},
+        {"", "/work/game", ""},
+    };
     for (const auto& n : normalised)
-        EXPECT_EQ(DebuggerNormaliseSource(n.source, n.folder), n.stored) << n.source;
+        EXPECT_EQ(DebuggerNormaliseSource(n.source, n.folder), n.stored) << n.source << " from " << n.folder;
 }
 
 TEST_F(ScriptDebuggerTest, ElementsCloseChildlessNestAtMostTenAndCutNames)
@@ -441,7 +457,7 @@ TEST_F(ScriptDebuggerTest, ADebuggerShutDownLeavesNoHookBehind)
 
 TEST_F(ScriptDebuggerTest, ADisconnectInABreakDetachesAndAsksToQuit)
 {
-    Attach("ab 2:scripts/d.nut\n");
+    Attach("ab 2:data/scripts/d.nut\n");
     m_client->AnswerBreaks({"close"});
     ShellResetQuit();
     RunSource("local a = 1;\nlocal b = 2;\nreached <- a + b;\n", "scripts/d.nut");
@@ -490,7 +506,7 @@ TEST_F(ScriptDebuggerTest, ADisconnectWhileRunningDetachesOnce)
 
 TEST_F(ScriptDebuggerTest, WithoutASerializerABreakSendsItsAttributesOnly)
 {
-    Attach("ab 1:scripts/s.nut\n");
+    Attach("ab 1:data/scripts/s.nut\n");
     m_client->AnswerBreaks({"go"});
     RunSource("s <- 1;\n", "scripts/s.nut");
     ASSERT_TRUE(m_client->WaitForLines(3));
