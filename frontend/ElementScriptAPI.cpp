@@ -212,7 +212,7 @@ const ScriptVarDesc kSpriteMembers[] = {
     ScriptVarNested("Color", kScriptVarEmbedded, "rgba8888", offsetof(Sprite, Color)),
     ScriptVarMember("StartAlpha", kScriptVarInt, offsetof(Sprite, StartAlpha)),
     ScriptVarMember("EndAlpha", kScriptVarInt, offsetof(Sprite, EndAlpha)),
-    ScriptVarMember("ShouldRender", kScriptVarByte, offsetof(Sprite, ShouldRender)),
+    ScriptVarMember("ShouldRender", kScriptVarInt, offsetof(Sprite, ShouldRender)),
     ScriptVarMember("ExternalAlpha", kScriptVarFloat, offsetof(Sprite, ExternalAlpha)),
     ScriptVarEnd(),
 };

@@ -63,7 +63,7 @@ public:
     float Scale = 1.0f;
     rgba8888 Color{255, 255, 255, 255};
     uint8_t animated = 0;
-    uint8_t ShouldRender = 1;
+    int32_t ShouldRender = 1;
     uint8_t textureBorrowed = 0;
 
     Sprite() = default;

@@ -30,6 +30,7 @@ constexpr char kSprite[] = "Sprite";
 constexpr char kAnimSprite[] = "AnimSprite";
 constexpr char kColour[] = "rgba8888";
 constexpr char kVec2[] = "Vec2";
+constexpr char kBasicText[] = "BasicText";
 
 template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
@@ -205,6 +206,7 @@ const ScriptVarDesc kPlayerInfoMembers[] = {
     NESTED(PlayerInfo, BarAndScoreOffset, kVec2),
     NESTED(PlayerInfo, PowerUpOffset, kVec2),
     NESTED(PlayerInfo, Color, kColour),
+    NESTED(PlayerInfo, Text, kBasicText),
     MEMBER(PlayerInfo, TextAlign, kScriptVarInt),
     MEMBER(PlayerInfo, RealBarWidth, kScriptVarFloat),
     MEMBER(PlayerInfo, RealBarX, kScriptVarInt),

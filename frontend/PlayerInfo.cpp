@@ -4,23 +4,6 @@
 
 namespace
 {
-void SwapFont(BasicText*& font, std::string& current, const char* path)
-{
-    if (!path || (font && current == path))
-        return;
-    if (font)
-        BasicTextRelease(font, current.c_str());
-    current = path;
-    font = BasicTextGet(path);
-}
-
-void ReleaseFont(BasicText*& font, const std::string& path)
-{
-    if (font)
-        BasicTextRelease(font, path.c_str());
-    font = nullptr;
-}
-
 void PlaceAt(FrontendElement& image, float atX, float atY)
 {
     image.x = int32_t(atX);
@@ -32,22 +15,6 @@ uint8_t Channel(uint8_t from, uint8_t to, float f)
     return uint8_t(int32_t(float(int32_t(to) - int32_t(from)) * f + float(from)));
 }
 } // namespace
-
-PlayerInfo::~PlayerInfo()
-{
-    ReleaseFont(m_scoreFont, m_scoreFontPath);
-    ReleaseFont(m_playerFont, m_playerFontPath);
-}
-
-void PlayerInfo::SetFont(const char* path)
-{
-    SwapFont(m_scoreFont, m_scoreFontPath, path);
-}
-
-void PlayerInfo::SetPlayerFont(const char* path)
-{
-    SwapFont(m_playerFont, m_playerFontPath, path);
-}
 
 void PlayerInfo::AutoAlignComponents(int32_t newSide)
 {
@@ -224,12 +191,12 @@ void PlayerInfo::Render()
 void PlayerInfo::DrawTexts() const
 {
     const uint32_t colour = PackColour(Color);
-    if (m_scoreFont)
-        m_scoreFont->DrawString(m_score.c_str(), colour, int32_t(TextPosition.x), int32_t(TextPosition.y),
-                                int32_t(2.0f * textBoxWidth), int32_t(textBoxHeight), -1, TextAlign, kAlignLeftTop,
-                                1.0f, -1);
-    if (m_playerFont)
-        m_playerFont->DrawString(m_playerName.c_str(), colour, int32_t(PlayerTextPosition.x),
-                                 int32_t(PlayerTextPosition.y), int32_t(3.0f * textBoxWidth), int32_t(textBoxHeight),
-                                 -1, TextAlign, kAlignLeftTop, 1.0f, -1);
+    if (Text.font)
+        Text.font->DrawString(m_score.c_str(), colour, int32_t(TextPosition.x), int32_t(TextPosition.y),
+                              int32_t(2.0f * textBoxWidth), int32_t(textBoxHeight), -1, TextAlign,
+                              kAlignLeftTop, 1.0f, -1);
+    if (m_playerFont.font)
+        m_playerFont.font->DrawString(m_playerName.c_str(), colour, int32_t(PlayerTextPosition.x),
+                                      int32_t(PlayerTextPosition.y), int32_t(3.0f * textBoxWidth),
+                                      int32_t(textBoxHeight), -1, TextAlign, kAlignLeftTop, 1.0f, -1);
 }

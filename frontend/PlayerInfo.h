@@ -6,11 +6,10 @@
 
 #include "core/Vec2.h"
 #include "frontend/FrontendElement.h"
+#include "frontend/ScriptBasicText.h"
 
 #include <cstdint>
 #include <string>
-
-class BasicText;
 
 enum PlayerInfoSide : int32_t
 {
@@ -49,6 +48,8 @@ public:
     float textBoxWidth = 0.0f;
     float textBoxHeight = 0.0f;
     rgba8888 Color{255, 255, 255, 255};
+    // The score's font; scripts view it as a "BasicText".
+    ScriptBasicText Text;
     Vec2 BarAndScoreOffset{0.0f, 0.0f};
     Vec2 PowerUpOffset{0.0f, 0.0f};
     float RealBarWidth = 0.0f;
@@ -77,19 +78,18 @@ public:
     PlayerInfo() = default;
     PlayerInfo(const PlayerInfo&) = delete;
     PlayerInfo& operator=(const PlayerInfo&) = delete;
-    ~PlayerInfo();
 
     void SetScore(const char* text) { m_score = text ? text : ""; }
     void SetPlayerName(const char* text) { m_playerName = text ? text : ""; }
-    void SetFont(const char* path);
-    void SetPlayerFont(const char* path);
+    void SetFont(const char* path) { Text.Load(path); }
+    void SetPlayerFont(const char* path) { m_playerFont.Load(path); }
     void AutoAlignComponents(int32_t newSide);
     void Update(float dt);
     void Render();
 
     const std::string& Score() const { return m_score; }
     const std::string& PlayerName() const { return m_playerName; }
-    const BasicText* ScoreFont() const { return m_scoreFont; }
+    const BasicText* ScoreFont() const { return Text.font; }
 
 private:
     void AlignLeft();
@@ -98,10 +98,7 @@ private:
     void StepMultiplierPulse(float dt);
     void DrawTexts() const;
 
-    BasicText* m_scoreFont = nullptr;
-    std::string m_scoreFontPath;
-    BasicText* m_playerFont = nullptr;
-    std::string m_playerFontPath;
+    ScriptBasicText m_playerFont;
     std::string m_playerName;
     std::string m_score = "0";
 };

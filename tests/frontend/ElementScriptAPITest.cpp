@@ -3,6 +3,7 @@
 #include "frontend/ButtonManager.h"
 #include "frontend/FrontendScriptAPI.h"
 #include "frontend/LoadingScreen.h"
+#include "frontend/PlayerInfo.h"
 #include "tests/script/ScriptTestFixture.h"
 
 #include <gtest/gtest.h>
@@ -33,19 +34,30 @@ protected:
 
     size_t LiveButtons() const { return GetButtonManager().Live().size() - m_liveBefore; }
 
-    // The native object of a root-table global instance.
-    template <class T> T* GlobalObject(const char* name)
+    // A new widget `w` of the class: its `Text` views the font it draws
+    // with, and a font assigned to the view lands there.
+    template <class Widget> Widget* ExpectTextViewsTheFont(const char* widgetClass)
     {
-        sq_pushroottable(vm());
-        sq_pushstring(vm(), name, -1);
-        T* object = nullptr;
-        if (SQ_SUCCEEDED(sq_get(vm(), -2)))
-        {
-            GetInstancePtr(vm(), -1, &object);
-            sq_pop(vm(), 1);
-        }
-        sq_pop(vm(), 1);
-        return object;
+        Run(std::string("w <- ") + widgetClass + "();" + R"(
+isText <- (w.Text instanceof BasicText) ? 1 : 0;
+width <- w.Text.GetStringLength("abc");
+w.Text = BasicText("fonts/menu.fnt");
+)");
+        EXPECT_EQ(GlobalInt("isText"), 1) << widgetClass << "\n" << Reports();
+        EXPECT_EQ(GlobalInt("width"), 0) << "no font without a display";
+        Widget* widget = GlobalObject<Widget>("w");
+        if (!widget)
+            return nullptr;
+        EXPECT_STREQ(widget->Text.name.c_str(), "fonts/menu.fnt") << "assigned through the view";
+        Run("try { w.Text = Vec2(1, 2); } catch (e) {}");
+        EXPECT_STREQ(widget->Text.name.c_str(), "fonts/menu.fnt") << "only a font is assigned";
+        return widget;
+    }
+
+    void ExpectTheTextKeepsItsWidgetAlive()
+    {
+        Run("local text = w.Text; w = null; afterwards <- text.GetStringLength(\"abc\");");
+        EXPECT_EQ(GlobalInt("afterwards"), 0) << "the view kept its widget alive: " << Reports();
     }
 
     size_t m_liveBefore = 0;
@@ -164,21 +176,37 @@ px <- p.x; py <- p.y;
 
 TEST_F(ElementScriptAPITest, ButtonTextIsAViewOfTheButtonsFont)
 {
-    Run(R"(
-b <- Button();
-isText <- (b.Text instanceof BasicText) ? 1 : 0;
-width <- b.Text.GetStringLength("abc");
-b.Text = BasicText("fonts/menu.fnt");
-)");
-    EXPECT_EQ(GlobalInt("isText"), 1) << Reports();
-    EXPECT_EQ(GlobalInt("width"), 0) << "no font without a display";
-    const Button* button = GlobalObject<Button>("b");
-    ASSERT_NE(button, nullptr);
-    EXPECT_STREQ(button->Text.name.c_str(), "fonts/menu.fnt") << "assigned through the view";
-    Run("try { b.Text = Vec2(1, 2); } catch (e) {}");
-    EXPECT_STREQ(button->Text.name.c_str(), "fonts/menu.fnt") << "only a font is assigned";
-    Run("local text = b.Text; b = null; afterwards <- text.GetStringLength(\"abc\");");
-    EXPECT_EQ(GlobalInt("afterwards"), 0) << "the view kept its button alive: " << Reports();
+    ASSERT_NE(ExpectTextViewsTheFont<Button>("Button"), nullptr);
+    ExpectTheTextKeepsItsWidgetAlive();
+}
+
+TEST_F(ElementScriptAPITest, PlayerPanelTextIsAViewOfTheScoreFont)
+{
+    PlayerInfo* panel = ExpectTextViewsTheFont<PlayerInfo>("PlayerInfo");
+    ASSERT_NE(panel, nullptr);
+    Run("w.Color.r = 7; w.TextAlign = 2;");
+    EXPECT_EQ(panel->Color.r, 7) << "the members around it keep their places";
+    EXPECT_EQ(panel->TextAlign, 2);
+    panel->SetFont("fonts/score.fnt"); // a script's call is skipped without a display
+    EXPECT_STREQ(panel->Text.name.c_str(), "fonts/score.fnt") << "the score's font is the one viewed";
+    ExpectTheTextKeepsItsWidgetAlive();
+}
+
+// A flag a script sets to any integer: 256 keeps drawing, as 1 does.
+TEST_F(ElementScriptAPITest, ShouldRenderHoldsAWholeIntegerOnEveryWidget)
+{
+    for (const char* widget : {"Sprite", "AnimSprite", "Button"})
+        for (int value : {0, 1, 256, -1, 70000})
+        {
+            Run(std::string("w <- ") + widget + "(); w.ShouldRender = " + std::to_string(value) +
+                "; back <- w.ShouldRender;");
+            EXPECT_EQ(GlobalInt("back"), value) << widget << " " << Reports();
+        }
+    Run("w <- Sprite(); w.ShouldRender = 256;");
+    const Sprite* sprite = GlobalObject<Sprite>("w");
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_NE(sprite->ShouldRender, 0) << "the sprite still draws";
+    Run("w = null;");
 }
 
 TEST_F(ElementScriptAPITest, AnimSpriteTextureReadsAsNull)

@@ -3,6 +3,7 @@
 // with the error reports and the scripts' print output collected.
 #include "core/FileTable.h"
 #include "core/LogError.h"
+#include "script/ScriptBinding.h"
 #include "script/ScriptHost.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
@@ -37,6 +38,20 @@ protected:
     int GlobalInt(const char* name);
     std::string GlobalString(const char* name);
     std::string GlobalType(const char* name);
+    // The native object of a root-table global instance; null when there is none.
+    template <class T> T* GlobalObject(const char* name)
+    {
+        sq_pushroottable(vm());
+        sq_pushstring(vm(), name, -1);
+        T* object = nullptr;
+        if (SQ_SUCCEEDED(sq_get(vm(), -2)))
+        {
+            GetInstancePtr(vm(), -1, &object);
+            sq_pop(vm(), 1);
+        }
+        sq_pop(vm(), 1);
+        return object;
+    }
 
     // Every report joined, in order.
     std::string Reports() const { return m_log.Text(); }
