@@ -51,9 +51,11 @@ void AppUIStep()
 {
     UIInterface& ui = GetUIInterface();
     ui.Update(0.0f);
-    if (InputIsKeyNewlyDown(MOUSE_BUTTON1))
+    // Input is read once a step: a quick click goes down and up within one
+    // read and is never newly down, yet the player made it.
+    if (InputWasKeyPressed(MOUSE_BUTTON1))
         ui.ClickInput(true);
-    if (InputIsKeyNewlyDown(KEY_ESCAPE))
+    if (InputWasKeyPressed(KEY_ESCAPE))
         ui.InputBack();
 }
 
