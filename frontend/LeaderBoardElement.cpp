@@ -63,8 +63,8 @@ void LeaderBoardElement::Render()
         return;
     }
     Button::Render();
-    if (State != kButtonUp)
-        return;
+    // The texts show in every state, in their own colours: the highlighted
+    // row is the player's own, or the one that says there are no scores.
     for (LeaderBoardColumn* column : {&rank, &name, &score})
         DrawColumn(*column);
 }

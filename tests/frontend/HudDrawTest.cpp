@@ -1,7 +1,10 @@
 // The HUD's pieces drawn under the GL fixture: the pop-up's panels without a
-// font, the upgrade pillars in their purchase state's frame.
+// font, the upgrade pillars in their purchase state's frame, the leaderboard's
+// rows with their texts.
 #include "FrontendDrawTest.h"
 
+#include "core/StringKeeper.h"
+#include "frontend/LeaderBoard.h"
 #include "frontend/PopUpWindow.h"
 #include "frontend/UpgradeBar.h"
 #include "frontend/UpgradePoint.h"
@@ -103,5 +106,64 @@ TEST_F(HudDrawTest, PillarShowsTheFrameOfItsPurchaseState)
         Capture();
         EXPECT_TRUE(IsColour(32, 32, c.r, c.g, c.b)) << c.purchase;
     }
+}
+
+// Rows one under another across the view, their columns in the test font.
+void PlaceRows(LeaderBoard& board)
+{
+    for (int i = 0; i < LeaderBoard::kRows; ++i)
+    {
+        LeaderBoardElement& row = board.rows[size_t(i)];
+        row.x = 0;
+        row.y = 10 * i;
+        row.width = 64;
+        row.height = 10;
+        for (LeaderBoardColumn* column : {&row.rank, &row.name, &row.score})
+            column->fontPath = "fonts/Boxes.fnt";
+    }
+}
+
+// The highlighted row is the player's own, or the one notice that there are
+// no scores: a row shows its rank, name and score in every state.
+TEST_F(HudDrawTest, LeaderBoardRowsShowTheirTextsInEveryState)
+{
+    WriteFont("fonts/Boxes", FontSolidBoxes("Boxes", 8, 33, 126, 3, 6, 4));
+    for (int32_t state : {kButtonUp, kButtonOver, kButtonDown, kButtonDisabled})
+    {
+        LeaderBoard board;
+        PlaceRows(board);
+        LeaderBoardElement& row = board.rows[0];
+        row.rank.text = "1";
+        row.name.text = "AB";
+        row.score.text = "9";
+        row.State = state;
+        Clear();
+        row.Render();
+        Capture();
+        // Columns start at a tenth, three tenths and eight tenths of the row.
+        EXPECT_GT(LitIn(0, 0, 16, 10), 0) << "rank in state " << state;
+        EXPECT_GT(LitIn(16, 0, 48, 10), 0) << "name in state " << state;
+        EXPECT_GT(LitIn(48, 0, 64, 10), 0) << "score in state " << state;
+        EXPECT_EQ(LitIn(0, 10, 64, 64), 0) << "within the row in state " << state;
+    }
+}
+
+TEST_F(HudDrawTest, AnEmptyBoardShowsTheNoScoreNoticeOnItsHighlightedRow)
+{
+    WriteFont("fonts/Boxes", FontSolidBoxes("Boxes", 8, 33, 126, 3, 6, 4));
+    GetStringKeeper().Add("sid_fe_lb_screen_noscore", "NONE");
+    LeaderBoard board; // offline: the board has no entries
+    board.SetElements(Button());
+    board.SetUpMenu(1, 0);
+    board.Update(0.0f);
+    PlaceRows(board);
+    GetStringKeeper().Clear();
+    ASSERT_EQ(board.rows[0].name.text, "NONE");
+    ASSERT_EQ(board.rows[0].State, kButtonOver) << "the notice's row is the current one";
+    Clear();
+    board.Render();
+    Capture();
+    EXPECT_GT(LitIn(16, 0, 48, 10), 12) << "the notice";
+    EXPECT_EQ(LitIn(0, 10, 64, 64), 0) << "the other rows are empty";
 }
 } // namespace

@@ -24,6 +24,16 @@ TEST(DemoTree, StringsComeFromEveryMountedSource)
     GetStringKeeper().Clear();
 }
 
+// Texts the engine shows by their identifiers, not the scripts.
+TEST(DemoTree, StringsTheEngineShowsByItselfAreThere)
+{
+    FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
+    ASSERT_TRUE(StringKeeperInit(1, "strings/english"));
+    for (const char* identifier : {"sid_fe_lb_screen_noscore"})
+        EXPECT_NE(StringKeeperGetString(identifier), nullptr) << identifier;
+    GetStringKeeper().Clear();
+}
+
 TEST(DemoTree, LocatorFilesLoadWithoutAReport)
 {
     FileTableMountDataTree(PENDREL_BINARY_DIR "/demo/");
