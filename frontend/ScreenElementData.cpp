@@ -38,6 +38,14 @@ public:
 
     bool Read()
     {
+        const bool read = ReadBlocks();
+        ScreenElementReportLeftOut("Screen element data", m_droppedElements, m_droppedVariants);
+        return read;
+    }
+
+private:
+    bool ReadBlocks()
+    {
         while (m_tokens.Next())
         {
             if (m_tokens.HandIs("PLAYER"))
@@ -63,15 +71,17 @@ public:
         return true;
     }
 
-private:
     bool Fail(const char* expected)
     {
         LogError("Screen element data: expected %s at \"%s\".\n", expected, m_tokens.Hand());
         return false;
     }
 
+    // Past the bounds, elements and layouts are still read, to find the end
+    // of the block, but load no textures and are left out.
     bool ReadElement()
     {
+        const bool keep = m_keptElements < kScreenElementMaxElements;
         ScreenElementRecord record;
         if (!m_tokens.LabelledValue())
             return Fail("an element name");
@@ -89,23 +99,33 @@ private:
         }
         while (m_tokens.HandIs("SCREEN_WIDTH"))
         {
+            const bool keepVariant = keep && record.variants.size() < size_t(kScreenElementMaxVariants);
             ScreenElementVariant variant;
-            const bool read = ReadVariant(variant);
+            const bool read = ReadVariant(variant, keepVariant);
             if (!read || variant.aspect <= 0.0f)
                 ReleaseVariant(variant);
             if (!read)
                 return false;
-            if (variant.aspect > 0.0f)
+            if (variant.aspect <= 0.0f)
+                continue;
+            if (keepVariant)
                 record.variants.push_back(variant);
+            else if (keep)
+                ++m_droppedVariants;
         }
         // The token in hand closes the block. An element without a layout
         // could never give a rectangle.
-        if (!record.variants.empty())
+        if (!keep)
+            ++m_droppedElements;
+        else if (!record.variants.empty())
+        {
             m_set.records.push_back(std::move(record));
+            ++m_keptElements;
+        }
         return true;
     }
 
-    bool ReadVariant(ScreenElementVariant& variant)
+    bool ReadVariant(ScreenElementVariant& variant, bool loadTextures)
     {
         float layoutWidth = 0.0f;
         if (!m_tokens.Float(layoutWidth) || !m_tokens.LabelledFloat(variant.layoutHeight) ||
@@ -129,7 +149,8 @@ private:
                 dropReported = true;
                 continue;
             }
-            variant.textures[variant.textureCount++] = LoadTexture(m_tokens.Hand());
+            if (loadTextures)
+                variant.textures[variant.textureCount++] = LoadTexture(m_tokens.Hand());
         }
         if (layoutWidth <= 0.0f || variant.layoutHeight <= 0.0f)
         {
@@ -174,6 +195,9 @@ private:
     ScreenElementData& m_set;
     const char* m_directory;
     ScreenTokens m_tokens;
+    int m_keptElements = 0;
+    int m_droppedElements = 0;
+    int m_droppedVariants = 0;
 };
 
 const ScreenElementRecord* FindRecord(const ScreenElementData& set, uint32_t nameHash, int player)
@@ -217,6 +241,16 @@ void ScreenElementDataSetTextureSource(const ScreenTextureSource* source)
 bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const char* text, int length)
 {
     return ElementReader(set, directory, text, length).Read();
+}
+
+void ScreenElementReportLeftOut(const char* reader, int elements, int variants)
+{
+    if (elements > 0)
+        LogError("%s: more than %d elements in one file; the last %d are left out.\n", reader,
+                 kScreenElementMaxElements, elements);
+    if (variants > 0)
+        LogError("%s: elements of more than %d layouts; %d layouts are left out.\n", reader,
+                 kScreenElementMaxVariants, variants);
 }
 
 bool ScreenElementFileReadAll(const char* directory, const char* file, std::vector<uint8_t>& bytes)

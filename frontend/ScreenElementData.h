@@ -14,6 +14,10 @@ class Texture;
 constexpr FileSizeBound kScreenElementFileBound = {"screen element file", 16ull << 20};
 
 constexpr int kScreenElementTextures = 64;
+// A screen's file names tens of elements, each laid out for a few screens;
+// the readers keep the first ones of a file that holds more.
+constexpr int kScreenElementMaxElements = 4096;
+constexpr int kScreenElementMaxVariants = 32;
 // Imitations deeper than this are taken for a loop and cut.
 constexpr int kScreenElementImitationDepth = 8;
 
@@ -92,6 +96,9 @@ bool ScreenElementDataRead(ScreenElementData& set, const char* directory, const 
 // table; false after one report when it does not open or cannot be read
 // whole.
 bool ScreenElementFileReadAll(const char* directory, const char* file, std::vector<uint8_t>& bytes);
+// The one report of a file whose elements or layouts went past their bounds,
+// each line begun with the reader's name.
+void ScreenElementReportLeftOut(const char* reader, int elements, int variants);
 void ScreenElementDataClear(ScreenElementData& set);
 // An empty screen is refused (false), leaving the properties as they were.
 bool SetScreenProperties(ScreenProperties& screen, int width, int height, int x, int y);

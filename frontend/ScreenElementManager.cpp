@@ -40,6 +40,14 @@ public:
 
     bool Read()
     {
+        const bool read = ReadBlocks();
+        ScreenElementReportLeftOut("Screen element manager", m_droppedElements, m_droppedVariants);
+        return read;
+    }
+
+private:
+    bool ReadBlocks()
+    {
         if (!m_tokens.Next())
             return true;
         for (;;)
@@ -62,7 +70,6 @@ public:
         }
     }
 
-private:
     bool Fail(const char* expected)
     {
         LogError("Screen element manager: expected %s at \"%s\".\n", expected, m_tokens.Hand());
@@ -85,10 +92,13 @@ private:
                m_tokens.LabelledFloat(rect[2]) && m_tokens.LabelledFloat(rect[3]);
     }
 
+    // Past the bounds, elements and layouts are still read, to find the end
+    // of the block, but load no textures and are left out.
     bool ReadElement()
     {
         if (!m_tokens.LabelledValue())
             return Fail("an element name");
+        const bool keep = m_kept < kScreenElementMaxElements;
         ManagedScreenElement element;
         element.nameHash = HashString(m_tokens.Hand());
         std::vector<std::string> texturePaths;
@@ -110,7 +120,13 @@ private:
             variant.x = float(ScreenCoordinate(rect[2]));
             variant.y = float(ScreenCoordinate(rect[3]));
             variant.player = m_manager.m_screen.player;
-            Keep(element, texturePaths, variant, path);
+            if (keep)
+                Keep(element, texturePaths, variant, path);
+        }
+        if (!keep)
+        {
+            ++m_droppedElements;
+            return true;
         }
         element.texturePaths = std::move(texturePaths);
         for (size_t i = 0; i < element.variants.size(); ++i)
@@ -122,14 +138,17 @@ private:
             variant.textureCount = variant.textures[0] ? 1 : 0;
         }
         if (!element.variants.empty())
+        {
             m_manager.m_elements.push_back(std::move(element));
+            ++m_kept;
+        }
         return true;
     }
 
     // Single-variant mode keeps the variant of the smallest layout height,
     // the first of equals.
     void Keep(ManagedScreenElement& element, std::vector<std::string>& texturePaths,
-              const ScreenElementVariant& variant, const std::string& path) const
+              const ScreenElementVariant& variant, const std::string& path)
     {
         if (m_singleVariant && !element.variants.empty())
         {
@@ -137,6 +156,11 @@ private:
                 return;
             element.variants.back() = variant;
             texturePaths.back() = path;
+            return;
+        }
+        if (element.variants.size() == size_t(kScreenElementMaxVariants))
+        {
+            ++m_droppedVariants;
             return;
         }
         element.variants.push_back(variant);
@@ -147,8 +171,16 @@ private:
     {
         if (!m_tokens.LabelledValue())
             return Fail("an animated element name");
-        m_manager.m_animated.emplace_back();
-        AnimScreenElementPrototype& prototype = m_manager.m_animated.back();
+        const bool keep = m_kept < kScreenElementMaxElements;
+        AnimScreenElementPrototype dropped;
+        if (keep)
+        {
+            m_manager.m_animated.emplace_back();
+            ++m_kept;
+        }
+        else
+            ++m_droppedElements;
+        AnimScreenElementPrototype& prototype = keep ? m_manager.m_animated.back() : dropped;
         prototype.tag = HashString(m_tokens.Hand());
         bool ended = !m_tokens.Next();
         while (!ended && m_tokens.HandIs("SCREEN_WIDTH"))
@@ -165,6 +197,8 @@ private:
                 if (!m_tokens.LabelledValue())
                     return Fail("a frame");
                 const std::string path = PathOf(m_tokens.Hand());
+                if (!keep)
+                    continue;
                 if (Texture* frame = LoadElementTexture(path.c_str()))
                 {
                     prototype.frames.push_back(frame);
@@ -194,6 +228,9 @@ private:
     const char* m_folder;
     ScreenTokens m_tokens;
     bool m_singleVariant;
+    int m_kept = 0;
+    int m_droppedElements = 0;
+    int m_droppedVariants = 0;
 };
 
 ScreenElementManager::~ScreenElementManager()

@@ -23,6 +23,10 @@ class UIInterface;
 // A game's screens, a few hundred items of a few hundred characters, take a
 // hundredth of this.
 constexpr FileSizeBound kScreenFileBound = {"screen file", 16ull << 20};
+// A menu shows tens of items and a game has tens of screens; the reader keeps
+// the first ones of a file that holds more.
+constexpr int kUIMaxScreens = 256;
+constexpr int kUIMaxItemsPerScreen = 256;
 
 enum UIWidgetType : int32_t
 {

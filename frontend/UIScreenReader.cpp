@@ -46,13 +46,27 @@ bool UIScreenReader::Read()
         return Cut("the header");
     m_ui.m_sharedElementFile = m_tokens.Hand();
     ScreenElementDataLoad(m_ui.m_sharedElements, m_ui.m_dataDirectory, m_ui.m_sharedElementFile);
+    const bool read = ReadScreens();
+    if (m_droppedScreens > 0)
+        LogError("Screen file: more than %d screens; the last %d are left out.\n", kUIMaxScreens, m_droppedScreens);
+    if (m_droppedItems > 0)
+        LogError("Screen file: screens of more than %d items; %d items are left out.\n", kUIMaxItemsPerScreen,
+                 m_droppedItems);
+    return read;
+}
+
+bool UIScreenReader::ReadScreens()
+{
     while (m_tokens.Next() && m_tokens.HandIs("BEGIN_SCREEN"))
     {
         auto screen = std::make_unique<UIScreen>();
         screen->owner = &m_ui;
         if (!ReadScreen(*screen))
             return false;
-        m_ui.m_screens.push_back(std::move(screen));
+        if (m_ui.m_screens.size() < size_t(kUIMaxScreens))
+            m_ui.m_screens.push_back(std::move(screen));
+        else
+            ++m_droppedScreens;
     }
     return true;
 }
@@ -78,7 +92,10 @@ bool UIScreenReader::ReadScreen(UIScreen& screen)
         item->screen = &screen;
         if (!ReadItem(screen, *item))
             return false;
-        screen.items.push_back(std::move(item));
+        if (screen.items.size() < size_t(kUIMaxItemsPerScreen))
+            screen.items.push_back(std::move(item));
+        else
+            ++m_droppedItems;
     }
     return true;
 }

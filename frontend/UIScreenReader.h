@@ -2,6 +2,8 @@
 // Reads the screen file into the UI: the shared element file, then screens
 // of items. Words the reader does not know as types are reported and read as
 // labels; a file cut inside a screen keeps the whole screens before it.
+// Screens and items past their bounds are read and left out, with one report
+// for the file.
 
 #include "frontend/ScreenTokens.h"
 
@@ -25,6 +27,7 @@ public:
     bool Cut(const char* where);
 
 private:
+    bool ReadScreens();
     bool ReadScreen(UIScreen& screen);
     bool ReadFontInfo(UIFontInfo& info);
     bool ReadItem(UIScreen& screen, UIItem& item);
@@ -32,4 +35,6 @@ private:
 
     UIInterface& m_ui;
     ScreenTokens m_tokens;
+    int m_droppedScreens = 0;
+    int m_droppedItems = 0;
 };

@@ -203,3 +203,47 @@ TEST_F(ScreenElementDataTest, EveryPrefixKeepsTheWholeElementsReadBeforeIt)
     EXPECT_EQ(set.records.size(), 2u);
 }
 } // namespace
+
+struct ElementBoundCase
+{
+    int elements;
+    int variantsEach;
+    size_t keptElements;
+    size_t keptVariants; // of the first element
+    std::vector<std::string> reports;
+};
+
+// A file of very many elements or layouts keeps the first ones, loads the
+// textures of those only and reports once.
+TEST_F(ScreenElementDataTest, ElementsAndLayoutsPastTheirBoundsAreLeftOutWithOneReport)
+{
+    const size_t kElements = kScreenElementMaxElements;
+    const size_t kVariants = kScreenElementMaxVariants;
+    const ElementBoundCase cases[] = {
+        {kScreenElementMaxElements + 5, 1, kElements, 1,
+         {"Screen element data: more than 4096 elements in one file; the last 5 are left out.\n"}},
+        {2, kScreenElementMaxVariants + 8, 2, kVariants,
+         {"Screen element data: elements of more than 32 layouts; 16 layouts are left out.\n"}},
+        {kScreenElementMaxElements, 1, kElements, 1, {}},
+        {1, kScreenElementMaxVariants, 1, kVariants, {}},
+    };
+    for (const ElementBoundCase& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.elements) + " elements of " + std::to_string(c.variantsEach));
+        ScreenElementDataClear(set);
+        g_loaded.clear();
+        log.Clear();
+        std::string variants;
+        for (int v = 0; v < c.variantsEach; ++v)
+            variants += Variant(640 + v, 480, 10, 10, v, 0, "TEXTURE\tt.tga\n");
+        std::string text;
+        for (int e = 0; e < c.elements; ++e)
+            text += Element("e" + std::to_string(e), variants);
+        EXPECT_TRUE(Read(text));
+        EXPECT_EQ(log.Lines(), c.reports);
+        ASSERT_EQ(set.records.size(), c.keptElements);
+        EXPECT_EQ(set.records[0].variants.size(), c.keptVariants);
+        EXPECT_EQ(g_loaded.size(), c.keptElements * c.keptVariants) << "no texture of what is left out";
+        EXPECT_TRUE(Rect(("e" + std::to_string(c.keptElements - 1)).c_str()).found);
+    }
+}

@@ -257,4 +257,61 @@ TEST_F(ScreenElementManagerTest, AFileThatDoesNotOpenIsReported)
     EXPECT_TRUE(log.Contains("Open screen element data frontend/none.txt failed.\n"));
     FileTableRebuild("no such folder");
 }
+struct ManagerBoundCase
+{
+    std::vector<ManagedElementSpec> elements;
+    bool singleVariant;
+    size_t keptPlain;
+    size_t keptAnimated;
+    size_t keptVariants; // of the first element
+    std::vector<std::string> reports;
+};
+
+std::vector<ManagedElementSpec> Elements(int count, bool animated, int layouts)
+{
+    std::vector<ScreenLayoutSpec> spec;
+    for (int i = 0; i < layouts; ++i)
+        spec.push_back({640 + i, 480, 10, 10, i, 0, {"t.tga"}});
+    std::vector<ManagedElementSpec> elements;
+    for (int i = 0; i < count; ++i)
+        elements.push_back(animated ? Animated("a" + std::to_string(i), spec) : Plain("p" + std::to_string(i), spec));
+    return elements;
+}
+
+std::vector<ManagedElementSpec> Joined(std::vector<ManagedElementSpec> first, const std::vector<ManagedElementSpec>& then)
+{
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
+// Plain and animated elements count together; what is left out loads no
+// texture, and each file reports once.
+TEST_F(ScreenElementManagerTest, ElementsAndLayoutsPastTheirBoundsAreLeftOutWithOneReport)
+{
+    const int kElements = kScreenElementMaxElements;
+    const int kVariants = kScreenElementMaxVariants;
+    const ManagerBoundCase cases[] = {
+        {Joined(Joined(Elements(kElements - 1, false, 1), Elements(2, true, 1)), Elements(3, false, 1)), false,
+         size_t(kElements - 1), 1, 1,
+         {"Screen element manager: more than 4096 elements in one file; the last 4 are left out.\n"}},
+        {Elements(1, false, kVariants + 3), false, 1, 0, size_t(kVariants),
+         {"Screen element manager: elements of more than 32 layouts; 3 layouts are left out.\n"}},
+        {Elements(1, false, kVariants + 3), true, 1, 0, 1, {}},
+        {Elements(kElements, false, 1), false, size_t(kElements), 0, 1, {}},
+    };
+    for (const ManagerBoundCase& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.elements.size()) + " elements");
+        manager = std::make_unique<ScreenElementManager>();
+        ASSERT_TRUE(manager->SetScreenProperties(1280, 720, 0, 0));
+        g_loaded.clear();
+        log.Clear();
+        EXPECT_TRUE(Read(ManagedElementText(c.elements), c.singleVariant));
+        EXPECT_EQ(log.Lines(), c.reports);
+        ASSERT_EQ(manager->Elements().size(), c.keptPlain);
+        EXPECT_EQ(manager->AnimatedElements().size(), c.keptAnimated);
+        EXPECT_EQ(manager->Elements()[0].variants.size(), c.keptVariants);
+        EXPECT_EQ(g_loaded.size(), c.keptPlain * c.keptVariants + c.keptAnimated) << "no texture of what is left out";
+    }
+}
 } // namespace

@@ -311,4 +311,60 @@ TEST_F(UIInterfaceTest, TheViewportFitsTheNearestAspect)
     ui.SetViewport(0, 0, 0, 0);
     EXPECT_EQ(ui.ScreenElements().screen.height, 960.0f) << "an empty viewport keeps the last fit";
 }
+struct ScreenBoundCase
+{
+    std::vector<int> itemsPerScreen;
+    int keptScreens;
+    size_t keptItems; // of the first screen
+    std::vector<std::string> reports;
+};
+
+std::vector<UIScreenSpec> Screens(const std::vector<int>& itemsPerScreen)
+{
+    std::vector<UIScreenSpec> screens;
+    for (size_t s = 0; s < itemsPerScreen.size(); ++s)
+    {
+        std::vector<UIItemSpec> items;
+        for (int i = 0; i < itemsPerScreen[s]; ++i)
+            items.push_back(Button("s" + std::to_string(s) + "i" + std::to_string(i), "playbox"));
+        screens.push_back(Screen("s" + std::to_string(s), items));
+    }
+    return screens;
+}
+
+// A screen file of very many screens or items keeps the first ones, reads
+// on past what it leaves out, and reports once.
+TEST_F(UIInterfaceTest, ScreensAndItemsPastTheirBoundsAreLeftOutWithOneReport)
+{
+    WriteData("frontend/shared.txt", ScreenElementText({}));
+    WriteData("frontend/s0.txt", ScreenElementText({Box("playbox", 0, 0, 8, 8)}));
+    const ScreenBoundCase cases[] = {
+        {{kUIMaxItemsPerScreen + 44, 2}, 2, size_t(kUIMaxItemsPerScreen),
+         {"Screen file: screens of more than 256 items; 44 items are left out.\n"}},
+        {std::vector<int>(kUIMaxScreens + 3, 1), kUIMaxScreens, 1,
+         {"Screen file: more than 256 screens; the last 3 are left out.\n"}},
+        {{kUIMaxItemsPerScreen}, 1, size_t(kUIMaxItemsPerScreen), {}},
+    };
+    for (const ScreenBoundCase& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.itemsPerScreen.size()) + " screens");
+        const std::string text = UIScreenFileText("shared.txt", Screens(c.itemsPerScreen));
+        LogCapture log;
+        UIInterface screens;
+        screens.SetFontDirectory("fonts");
+        EXPECT_TRUE(screens.ReadScreens("frontend", text.data(), int(text.size())));
+        EXPECT_EQ(log.Lines(), c.reports);
+        EXPECT_EQ(screens.ScreenCount(), c.keptScreens);
+        ASSERT_NE(screens.CurrentScreen(), nullptr);
+        EXPECT_EQ(screens.CurrentScreen()->items.size(), c.keptItems);
+        const int last = int(c.keptItems) - 1;
+        EXPECT_NE(screens.FindItemByName(HashString(("s0i" + std::to_string(last)).c_str())), nullptr);
+        EXPECT_EQ(screens.FindItemByName(HashString(("s0i" + std::to_string(last + 1)).c_str())), nullptr);
+        if (c.itemsPerScreen.size() == 2)
+        {
+            EXPECT_NE(screens.FindItemByName(HashString("s1i1")), nullptr) << "the screen after is read whole";
+        }
+        screens.Shutdown();
+    }
+}
 } // namespace
