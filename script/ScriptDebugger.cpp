@@ -21,6 +21,11 @@ namespace
 {
 constexpr int kBreakPollMilliseconds = 10;
 constexpr uint64_t kHookPollMicroseconds = 1000;
+// Without a cap of our own the kernel grows its send buffer to megabytes
+// beyond the queue's bound.
+constexpr int kClientSendBuffer = 256 << 10;
+// Replies leave whole at their line end, or in pieces this large.
+constexpr size_t kFlushBytes = 16 << 10;
 constexpr char kDebugHookName[] = "_sqdbg_debug_hook_";
 constexpr char kErrorHandlerName[] = "_sqdbg_error_handler_";
 
@@ -100,6 +105,14 @@ SQInteger sqdbg_debug_hook(HSQUIRRELVM vm)
     if (debugger->SocketFailureRaised())
         return 0;
     debugger->SocketFailureRaised() = true;
+    // Our own drop is no socket failure: the script goes on undisturbed.
+    if (debugger->UnreadAtDrop() > 0)
+    {
+        LogError("Remote debugger: the client left %zu bytes of replies unread; dropped, the game goes on "
+                 "without it.\n",
+                 debugger->UnreadAtDrop());
+        return 0;
+    }
     LogError("Remote debugger: socket failed; detached.\n");
     return sq_throwerror(vm, "socket failed");
 }
@@ -253,10 +266,17 @@ void ScriptDebugger::CloseSockets()
 {
     if (m_listener >= 0)
         close(m_listener);
+    m_listener = -1;
+    CloseClient();
+}
+
+void ScriptDebugger::CloseClient()
+{
     if (m_client >= 0)
         close(m_client);
-    m_listener = -1;
     m_client = -1;
+    m_outgoing.clear();
+    m_outgoingSent = 0;
 }
 
 bool ScriptDebugger::Listen(int port)
@@ -376,7 +396,7 @@ int ScriptDebugger::WaitForConnections()
             return -1;
         }
     }
-    m_client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    m_client = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     close(m_listener);
     m_listener = -1;
     if (m_client < 0)
@@ -384,6 +404,7 @@ int ScriptDebugger::WaitForConnections()
         SetLastError(m_vm, "error accept(socket)");
         return -1;
     }
+    setsockopt(m_client, SOL_SOCKET, SO_SNDBUF, &kClientSendBuffer, sizeof kClientSendBuffer);
     while (!m_ready)
     {
         if (Update() < 0)
@@ -402,31 +423,32 @@ int ScriptDebugger::WaitForConnections()
 
 int ScriptDebugger::Update()
 {
-    if (m_client < 0)
-    {
-        SetLastError(m_vm, "disconnected");
-        return -1;
-    }
+    Flush();
     char bytes[512];
-    for (;;)
+    for (size_t read = 0; m_client >= 0 && read < kDebuggerReadPerUpdate;)
     {
         const ssize_t got = recv(m_client, bytes, sizeof bytes, MSG_DONTWAIT);
         if (got > 0)
         {
+            read += size_t(got);
             Receive(bytes, size_t(got));
-            if (m_client < 0)
-                break;
             continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             return 0;
-        close(m_client);
-        m_client = -1;
+        CloseClient();
         SetLastError(m_vm, got == 0 ? "disconnected" : "socket error");
         return -1;
     }
-    SetLastError(m_vm, "disconnected");
+    if (m_client >= 0)
+        return 0;
+    SetLastError(m_vm, LostText());
     return -1;
+}
+
+const char* ScriptDebugger::LostText() const
+{
+    return m_unreadAtDrop > 0 ? "the client left its replies unread" : "disconnected";
 }
 
 void ScriptDebugger::Receive(const char* bytes, size_t count)
@@ -738,7 +760,12 @@ void ScriptDebugger::BreakExecution()
         {
             // Ends in order: the frame finishes and the shell stops, and
             // the process ends with 0 as an ended debugging session does.
-            LogError("Remote debugger: the client left during a break; quitting.\n");
+            if (m_unreadAtDrop > 0)
+                LogError("Remote debugger: the client left %zu bytes of replies unread during a break; dropped, "
+                         "quitting.\n",
+                         m_unreadAtDrop);
+            else
+                LogError("Remote debugger: the client left during a break; quitting.\n");
             Detach();
             RequestQuitWithExitCode(0);
             return;
@@ -761,9 +788,7 @@ void ScriptDebugger::Detach()
     RemoveHooks();
     m_state = kDebuggerDisabled;
     m_pendingBreak = false;
-    if (m_client >= 0)
-        close(m_client);
-    m_client = -1;
+    CloseClient();
 }
 
 bool ScriptDebugger::BeginElement(const char* name)
@@ -814,21 +839,43 @@ void ScriptDebugger::Attribute(const char* name, const char* value)
 
 void ScriptDebugger::Send(const char* text)
 {
-    size_t left = strlen(text);
-    while (m_client >= 0 && left > 0)
+    if (m_client < 0)
+        return;
+    m_outgoing += text;
+    const size_t waiting = m_outgoing.size() - m_outgoingSent;
+    if (waiting >= kFlushBytes || (waiting > 0 && m_outgoing.back() == '\n'))
+        Flush();
+    if (m_client < 0 || m_outgoing.size() - m_outgoingSent <= kDebuggerQueueMax)
+        return;
+    // The next update reports the drop.
+    m_unreadAtDrop = m_outgoing.size() - m_outgoingSent;
+    CloseClient();
+}
+
+void ScriptDebugger::Flush()
+{
+    while (m_client >= 0 && m_outgoingSent < m_outgoing.size())
     {
-        const ssize_t sent = send(m_client, text, left, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
+        const ssize_t sent = send(m_client, m_outgoing.data() + m_outgoingSent, m_outgoing.size() - m_outgoingSent,
+                                  MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0)
+            m_outgoingSent += size_t(sent);
+        else if (sent < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
-        {
-            // The next update reports the disconnect.
-            close(m_client);
-            m_client = -1;
-            return;
-        }
-        text += sent;
-        left -= size_t(sent);
+        else if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        else
+            CloseClient(); // the next update reports the disconnect
+    }
+    if (m_outgoingSent == m_outgoing.size())
+    {
+        m_outgoing.clear();
+        m_outgoingSent = 0;
+    }
+    else if (m_outgoingSent >= kFlushBytes)
+    {
+        m_outgoing.erase(0, m_outgoingSent);
+        m_outgoingSent = 0;
     }
 }
 

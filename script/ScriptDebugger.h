@@ -17,6 +17,12 @@ constexpr int kDebuggerElementDepth = 10;
 constexpr size_t kDebuggerElementName = 256;
 constexpr size_t kDebuggerLineMax = 1023;
 constexpr size_t kDebuggerSerializerMax = 8192;
+// Replies may wait this many bytes for a client that reads slowly; one more
+// and the client is dropped, so a client that never reads cannot hold the game.
+constexpr size_t kDebuggerQueueMax = size_t(4) << 20;
+// What one update reads at most: a client that floods commands cannot keep
+// the update reading for ever.
+constexpr size_t kDebuggerReadPerUpdate = size_t(16) << 10;
 constexpr char kDebuggerSerializerFile[] = "searlise_state.nut";
 // Names another address to listen on than 127.0.0.1.
 constexpr char kDebuggerAddressVariable[] = "PENDREL_SQDEBUG_ADDRESS";
@@ -82,8 +88,9 @@ public:
     // 0, or negative (the VM's last error says why) when the client leaves,
     // the shell is asked to quit, or the socket fails.
     int WaitForConnections();
-    // Reads what the client sent without waiting and handles whole lines: 0,
-    // or negative after "socket error" or "disconnected".
+    // Sends what waits, reads what the client sent without waiting (up to
+    // kDebuggerReadPerUpdate) and handles whole lines: 0, or negative after
+    // "socket error", "disconnected" or a drop for replies left unread.
     int Update();
     // Bytes as they came from the client: whole lines are handled, the rest
     // kept; a line over kDebuggerLineMax characters is dropped whole.
@@ -103,6 +110,7 @@ public:
     bool BeginElement(const char* name);
     bool EndElement(const char* name);
     void Attribute(const char* name, const char* value);
+    // Queues the text; what the socket takes goes out at once.
     void Send(const char* text);
 
     int Port() const;
@@ -115,6 +123,9 @@ public:
     // Time of the last poll from the hook, which polls at most once per millisecond.
     uint64_t& LastPoll() { return m_lastPoll; }
     bool& SocketFailureRaised() { return m_socketFailureRaised; }
+    // Bytes of replies waiting when the client was dropped for not reading
+    // them; 0 when it was not.
+    size_t UnreadAtDrop() const { return m_unreadAtDrop; }
 
 private:
     struct Element
@@ -131,6 +142,9 @@ private:
     void StepReturn(int event);
     bool LoadSerializer();
     void CloseSockets();
+    void CloseClient();
+    void Flush();
+    const char* LostText() const;
     // The VM's debug hook off and the host's error handler back.
     void RemoveHooks();
 
@@ -152,6 +166,10 @@ private:
     std::string m_line;
     bool m_dropping = false;
     std::string m_reply;
+    // Replies not yet taken by the socket; those before m_outgoingSent went.
+    std::string m_outgoing;
+    size_t m_outgoingSent = 0;
+    size_t m_unreadAtDrop = 0;
     uint64_t m_lastPoll = 0;
 };
 

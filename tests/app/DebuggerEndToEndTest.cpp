@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -39,13 +41,17 @@ class DebuggerClient
 public:
     ~DebuggerClient() { Close(); }
 
-    // Tries until the engine listens, it has ended, or the limit passes.
-    bool Connect(int port, pid_t engine)
+    // Tries until the engine listens, it has ended, or the limit passes. A
+    // client that will not read takes the smallest receive buffer.
+    bool Connect(int port, pid_t engine, bool reads)
     {
         const auto end = Clock::now() + kConnectLimit;
         while (Clock::now() < end && waitpid(engine, nullptr, WNOHANG) == 0)
         {
             m_socket = socket(AF_INET, SOCK_STREAM, 0);
+            const int smallest = 1;
+            if (!reads)
+                setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
             sockaddr_in address = {};
             address.sin_family = AF_INET;
             address.sin_port = htons(uint16_t(port));
@@ -61,6 +67,16 @@ public:
     bool Send(const std::string& text)
     {
         return send(m_socket, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size());
+    }
+
+    // As much of the text as the socket takes within 10 ms; false once the engine closed.
+    bool SendSome(const std::string& text)
+    {
+        pollfd ready = {m_socket, POLLOUT, 0};
+        if (poll(&ready, 1, 10) <= 0)
+            return true;
+        const ssize_t sent = send(m_socket, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        return sent >= 0 || errno == EAGAIN || errno == EWOULDBLOCK;
     }
 
     // Reads until what came holds the text at or after `from`; false at the
@@ -133,13 +149,22 @@ std::string Hex(int number)
 class DebuggerEndToEndTest : public EndToEndTest
 {
 protected:
-    pid_t StartDebugged()
+    // The engine's standard output goes to a file: a flood of commands
+    // prints a line for each.
+    pid_t StartDebugged(bool clientReads = true)
     {
         const int port = FreeLoopbackPort();
         EXPECT_GT(port, 0);
         environment.emplace_back("PENDREL_SQDEBUG_PORT", std::to_string(port));
+        fflush(stdout);
+        const int saved = dup(1);
+        const int output = open((root / "engine-output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(output, 1);
+        close(output);
         const pid_t child = Start({"-nosound", "-sqdebug"}, nullptr);
-        if (child > 0 && !m_client.Connect(port, child))
+        dup2(saved, 1);
+        close(saved);
+        if (child > 0 && !m_client.Connect(port, child, clientReads))
             ADD_FAILURE() << "no debugger listened on " << port << "\n" << ReadWhole(Demo() / "tolvan.log");
         return child;
     }
@@ -213,4 +238,38 @@ TEST_F(DebuggerEndToEndTest, BreakpointsGivenAsPathsBreakInTheDemosScript)
                   std::string::npos)
             << received;
     EXPECT_EQ(code, 0) << ReadWhole(Demo() / "tolvan.log");
+}
+
+// A client that sends breakpoints and never reads what comes back, once the
+// game draws: the engine drops it with one line and the frames go on.
+TEST_F(DebuggerEndToEndTest, AClientThatNeverReadsIsDroppedAndTheFramesGoOn)
+{
+    const pid_t child = StartDebugged(false);
+    ASSERT_GT(child, 0);
+    if (HasFailure())
+    {
+        StopWithin(child, kQuitLimit);
+        return;
+    }
+    ASSERT_TRUE(m_client.Send("rd\n"));
+    const bool drawing = WaitForText(Demo() / "bin" / "tolvanGFX.log", "Using Vertex array objects", kStartLimit);
+    std::string flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += "ab 1:scripts/flood.nut\n";
+    const fs::path log = Demo() / "tolvan.log";
+    const auto end = Clock::now() + kReplyLimit;
+    bool dropped = false;
+    while (drawing && !dropped && Clock::now() < end)
+        dropped = !m_client.SendSome(flood) || ReadWhole(log).find("replies unread") != std::string::npos;
+    const bool said = WaitForText(log, "replies unread", kReplyLimit);
+    const int code = StopWithin(child, kQuitLimit);
+    ASSERT_TRUE(drawing) << ReadWhole(log);
+    EXPECT_TRUE(said) << ReadWhole(log);
+    EXPECT_EQ(code, 1) << "the quit asked after the drop was served\n" << ReadWhole(log);
+    const std::string text = ReadWhole(log);
+    size_t lines = 0;
+    for (size_t at = text.find("Remote debugger:"); at != std::string::npos; at = text.find("Remote debugger:", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 1u) << text;
+    EXPECT_NE(text.find("replies unread; dropped, the game goes on without it"), std::string::npos) << text;
 }

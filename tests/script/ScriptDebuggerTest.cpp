@@ -4,7 +4,11 @@
 #include "script/ScriptDebugger.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,17 +35,55 @@ class TestClient
 public:
     ~TestClient() { Close(); }
 
-    bool Connect(int port)
+    // A client that does not read takes the smallest receive buffer, so the
+    // replies pile up in the debugger soon.
+    bool Connect(int port, bool reads = true)
     {
         m_socket = socket(AF_INET, SOCK_STREAM, 0);
+        const int smallest = 1;
+        if (!reads)
+            setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
         sockaddr_in where = {};
         where.sin_family = AF_INET;
         where.sin_port = htons(uint16_t(port));
         where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (connect(m_socket, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0)
             return false;
-        m_reader = std::thread([this] { Read(); });
+        if (reads)
+            m_reader = std::thread([this] { Read(); });
         return true;
+    }
+
+    // As much of the text as the socket takes now; false once the debugger closed.
+    bool SendWithoutWaiting(const std::string& text)
+    {
+        std::lock_guard<std::mutex> lock(m_sendMutex);
+        const ssize_t sent = send(m_socket, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        return sent >= 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+
+    // Sends the whole text and waits until the debugger's side holds all of
+    // it: nothing is left in flight for an update to wait for.
+    bool SendAndWaitUntilTaken(const std::string& text)
+    {
+        Send(text);
+        const auto end = std::chrono::steady_clock::now() + kReplyBound;
+        int unacknowledged = 0;
+        while (ioctl(m_socket, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged > 0 &&
+               std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return unacknowledged == 0;
+    }
+
+    // Resets the connection, which frees a debugger stuck in a blocking
+    // send; for a client that does not read (no reader thread holds the socket).
+    void HangUp()
+    {
+        std::lock_guard<std::mutex> lock(m_sendMutex);
+        const linger reset = {1, 0};
+        setsockopt(m_socket, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        close(m_socket);
+        m_socket = -1;
     }
 
     void Send(const std::string& text)
@@ -135,6 +177,67 @@ bool NeverStop()
     return false;
 }
 
+// Standard output to /dev/null for the scope: a flood of commands prints a
+// line for each.
+class SilencedStdout
+{
+public:
+    SilencedStdout()
+    {
+        fflush(stdout);
+        m_saved = dup(1);
+        const int nowhere = open("/dev/null", O_WRONLY);
+        dup2(nowhere, 1);
+        close(nowhere);
+    }
+    ~SilencedStdout()
+    {
+        fflush(stdout);
+        dup2(m_saved, 1);
+        close(m_saved);
+    }
+
+private:
+    int m_saved;
+};
+
+// Hangs the client up once the limit passes unless the test ends first: a
+// debugger that blocks on a client that never reads is freed, and the test
+// fails on what it then sees instead of hanging.
+class HangUpAfter
+{
+public:
+    HangUpAfter(TestClient& client, std::chrono::seconds limit)
+        : m_thread([this, &client, limit] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (!m_changed.wait_for(lock, limit, [this] { return m_done; }))
+                  client.HangUp();
+          })
+    {
+    }
+    ~HangUpAfter()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+size_t CountOf(const std::vector<std::string>& lines, const std::string& part)
+{
+    return size_t(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
+
 std::string Attribute(const std::string& line, const std::string& name)
 {
     const std::string key = " " + name + "=\"";
@@ -194,12 +297,12 @@ protected:
 
     // Creates the debugger, connects, sends the commands and "rd", and waits
     // until the debugger has taken the client.
-    void Attach(const std::string& commands)
+    void Attach(const std::string& commands, bool clientReads = true)
     {
         m_debugger = ScriptDebugger_Init(vm(), 0, true);
         ASSERT_NE(m_debugger, nullptr);
         ASSERT_GT(m_debugger->Port(), 0);
-        ASSERT_TRUE(m_client->Connect(m_debugger->Port()));
+        ASSERT_TRUE(m_client->Connect(m_debugger->Port(), clientReads));
         m_client->Send(commands + "rd\n");
         ASSERT_EQ(m_debugger->WaitForConnections(), 0);
     }
@@ -512,5 +615,87 @@ TEST_F(ScriptDebuggerTest, WithoutASerializerABreakSendsItsAttributesOnly)
     ASSERT_TRUE(m_client->WaitForLines(3));
     EXPECT_EQ(Breaks(), std::vector<std::string>{"<break line=\"1\" src=\"scripts/s.nut\" type=\"step\"/>"});
     EXPECT_TRUE(ReportsContain("no serializer"));
+}
+} // namespace
+
+namespace
+{
+// The client sends breakpoints frame after frame and never reads a reply:
+// each frame still runs its script, the client is dropped once its replies
+// pass the bound, and that is said once.
+TEST_F(ScriptDebuggerTest, AClientThatNeverReadsIsDroppedOnceAndTheFramesGoOn)
+{
+    Attach("", false);
+    LogCapture log;
+    std::string flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += "ab 1:scripts/flood.nut\n";
+    RunSource("frames <- 0;\n", "scripts/frame.nut");
+    int frames = 0;
+    {
+        SilencedStdout quiet;
+        HangUpAfter watchdog(*m_client, kReplyBound);
+        for (; frames < 5000 && m_debugger->Attached(); ++frames)
+        {
+            m_client->SendWithoutWaiting(flood);
+            m_debugger->LastPoll() = 0;
+            RunSource("frames += 1;\n", "scripts/frame.nut");
+        }
+    }
+    EXPECT_FALSE(m_debugger->Attached());
+    EXPECT_GT(m_debugger->UnreadAtDrop(), kDebuggerQueueMax);
+    EXPECT_EQ(GlobalInt("frames"), frames) << "every frame ran its script";
+    EXPECT_EQ(CountOf(log.Lines(), "Remote debugger:"), 1u) << log.Text();
+    EXPECT_TRUE(log.Contains("bytes of replies unread; dropped, the game goes on without it")) << log.Text();
+    EXPECT_FALSE(log.Contains("Squirrel error")) << "the drop raises nothing in the script: " << log.Text();
+
+    RunSource("frames += 1;\n", "scripts/frame.nut");
+    EXPECT_EQ(GlobalInt("frames"), frames + 1);
+    EXPECT_EQ(CountOf(log.Lines(), "Remote debugger:"), 1u) << log.Text();
+}
+
+// A break whose reply alone passes the bound, to a client that never reads:
+// the client is dropped, which ends the session as a client that left
+// during the break does.
+TEST_F(ScriptDebuggerTest, AClientDroppedDuringABreakEndsTheSessionAsALeavingOneDoes)
+{
+    Attach("", false);
+    LogCapture log;
+    ShellResetQuit();
+    {
+        SilencedStdout quiet;
+        HangUpAfter watchdog(*m_client, kReplyBound);
+        // Each '<' goes out as four bytes: the error text makes a reply of 8 MiB.
+        RunSource("local s = \"<\";\nwhile (s.len() < 2000000)\n s += s;\nthrow s;\n", "scripts/big.nut");
+    }
+    EXPECT_EQ(m_debugger->State(), kDebuggerDisabled);
+    EXPECT_GT(m_debugger->UnreadAtDrop(), kDebuggerQueueMax);
+    EXPECT_EQ(CountOf(log.Lines(), "Remote debugger:"), 1u) << log.Text();
+    EXPECT_TRUE(log.Contains("bytes of replies unread during a break; dropped, quitting")) << log.Text();
+    EXPECT_TRUE(MessagePump()) << "the process is asked to end";
+    ShellResetQuit();
+}
+
+// More commands at once than one update reads: the update reads its share
+// and returns, and the next updates read the rest.
+TEST_F(ScriptDebuggerTest, OneUpdateReadsABoundedShareOfWhatWaits)
+{
+    Attach("");
+    std::string commands;
+    size_t count = 0;
+    char line[32];
+    while (commands.size() < 3 * kDebuggerReadPerUpdate)
+    {
+        snprintf(line, sizeof line, "aw %zx:x\n", ++count);
+        commands += line;
+    }
+    ASSERT_TRUE(m_client->SendAndWaitUntilTaken(commands));
+    SilencedStdout quiet;
+    EXPECT_EQ(m_debugger->Update(), 0);
+    EXPECT_GT(m_debugger->Watches().size(), 0u);
+    EXPECT_LT(m_debugger->Watches().size(), count);
+    while (m_debugger->Watches().size() < count && m_debugger->Update() == 0)
+        ;
+    EXPECT_EQ(m_debugger->Watches().size(), count);
 }
 } // namespace
