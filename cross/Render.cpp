@@ -455,7 +455,6 @@ bool InitializeRenderSystem()
     GLCapsSetClient(kGLCapDeferred, g_render.ambientOcclusion);
     GLClearStencil(0);
     GLDefaultState();
-    PrimBatchCreate();
     GLDepthTestOff();
     GLStencilMask(0xFFFFFFFFu);
     GLBlendAlpha();

@@ -93,6 +93,8 @@ void BindMaterialTexture(const RenderItem& item, const ModelMaterial* material, 
     }
     if (!(overrideBits & 1))
         RenderStatsCountTextureBind(GLBindTexture(0, item.texture));
+    // The texture matrix and the wrap modes belong to unit 0's texture.
+    GLSelectTextureUnit(0);
     LoadTextureMatrix(material->layers[0], item.instance);
     SetWrapModes(material->layers[0].wrapFlags);
 }
@@ -152,6 +154,7 @@ void DrawWalk(RenderItemList& items, RenderItemLess less, RenderItemCallback cal
         GLPopMatrix();
         ++g_queue.stats.modelViewRestores;
     }
+    GLSelectTextureUnit(0);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);

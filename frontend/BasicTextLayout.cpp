@@ -165,8 +165,8 @@ TextLineCount BasicTextLayout::CountLines(const char* text, float scale, int wid
 
 void BasicTextLayout::BindForDrawing(uint32_t colour) const
 {
-    GLUseTexture(0, m_font.PageTexture());
-    GLUseTexture(1, TextureBuiltin(kTextureDefaultWhite));
+    GLBindTexture(0, m_font.PageTexture());
+    GLBindTexture(1, TextureBuiltin(kTextureDefaultWhite));
     GLBlendAlpha();
     PrimSetType(GL_QUADS);
     PrimSetColorPacked(colour);

@@ -70,8 +70,8 @@ struct BillboardFrame
 void BindWhite()
 {
     const Texture* white = TextureBuiltin(kTextureDefaultWhite);
-    GLUseTexture(0, white);
-    GLUseTexture(1, white);
+    GLBindTexture(0, white);
+    GLBindTexture(1, white);
 }
 } // namespace
 
@@ -230,7 +230,7 @@ void BillboardBars::DrawBars(const Mat4& billboard) const
 
 void BillboardBars::DrawPictureBars(const Mat4& billboard) const
 {
-    GLUseTexture(1, TextureBuiltin(kTextureDefaultWhite));
+    GLBindTexture(1, TextureBuiltin(kTextureDefaultWhite));
     const Texture* bound = nullptr;
     for (const BillboardPictureBar& bar : m_pictureBars)
     {
@@ -241,7 +241,7 @@ void BillboardBars::DrawPictureBars(const Mat4& billboard) const
         {
             // Binding does not flush: what was added under the last texture goes first.
             PrimFlush();
-            GLUseTexture(0, texture);
+            GLBindTexture(0, texture);
             bound = texture;
         }
         const BillboardFrame frame(billboard, bar.position);

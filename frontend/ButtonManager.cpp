@@ -41,6 +41,7 @@ const AlphaPlane& PlaneOf(Texture* texture)
     if (!plane.alpha.empty() && texture->m_glName != 0)
     {
         GLBindTexture(0, texture);
+        GLSelectTextureUnit(0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, plane.alpha.data());
         glPixelStorei(GL_PACK_ALIGNMENT, 4);

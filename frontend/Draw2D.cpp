@@ -72,8 +72,8 @@ void SetSpriteUniforms(int flipHorizontal, int flipVertical, const Vec3& offset)
 
 void UseTextures(const Texture* first, const Texture* second)
 {
-    GLUseTexture(0, first);
-    GLUseTexture(1, second ? second : White());
+    GLBindTexture(0, first);
+    GLBindTexture(1, second ? second : White());
 }
 } // namespace
 

@@ -162,10 +162,9 @@ bool GLBindTexture(int unit, const Texture* texture)
     }
     TextureUnitBinding& binding = g_units[unit];
     const uint32_t glName = TextureGLName(texture);
-    const bool bound = binding.known && binding.texture == texture && binding.glName == glName;
-    MakeUnitActive(unit);
-    if (bound)
+    if (binding.known && binding.texture == texture && binding.glName == glName)
         return false;
+    MakeUnitActive(unit);
     BeforeStateChange();
     glBindTexture(GL_TEXTURE_2D, glName);
     binding.texture = texture;
@@ -174,15 +173,10 @@ bool GLBindTexture(int unit, const Texture* texture)
     return true;
 }
 
-bool GLUseTexture(int unit, const Texture* texture)
+void GLSelectTextureUnit(int unit)
 {
     if (unit >= 0 && unit < kGLTextureUnits)
-    {
-        const TextureUnitBinding& binding = g_units[unit];
-        if (binding.known && binding.texture == texture && binding.glName == TextureGLName(texture))
-            return false;
-    }
-    return GLBindTexture(unit, texture);
+        MakeUnitActive(unit);
 }
 
 void GLBindTextureForget(const Texture* texture)
@@ -329,4 +323,5 @@ void GLDefaultState()
     GLDepthTestFunc(3);
     GLFixedLightsOff();
     GLAmbientLight(255, 255, 255);
+    PrimBatchCreate();
 }

@@ -40,14 +40,15 @@ void GLAlphaTestOff();
 constexpr int kGLTextureUnits = 16;
 
 // Binds a texture (null unbinds) to a unit and makes that unit active.
-// Returns false, binding nothing, when the unit already holds that texture
-// under the same GL name; the unit is still made active, so texture calls
-// that follow reach it.
+// Returns false and makes no GL call at all, not even to the active unit,
+// when the unit already holds that texture under the same GL name: drivers
+// check their state again at the next draw after the active unit changes,
+// so draws that bind two units each would pay for it.
 bool GLBindTexture(int unit, const Texture* texture);
-// For drawing: as GLBindTexture, but a skipped bind leaves the active unit
-// as it is. Drivers check their state again at the next draw after the
-// active unit changes, so draws that bind two units each would pay for it.
-bool GLUseTexture(int unit, const Texture* texture);
+// Makes the unit active (no call when it already is), for calls that act on
+// the active unit rather than a named one: texture parameters, read-back,
+// the texture matrix. A bind that was skipped leaves another unit active.
+void GLSelectTextureUnit(int unit);
 // The cache trusts that every texture bind goes through it. Whoever deletes
 // or re-creates a texture's GL name forgets it; whoever binds past the cache
 // (uploads, glActiveTexture of its own) resets it.

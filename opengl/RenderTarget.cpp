@@ -337,6 +337,7 @@ void RenderTargetBindTexture(Texture* texture, int unit)
     GLBindTexture(unit, texture);
     if (!texture)
         return;
+    GLSelectTextureUnit(unit);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }

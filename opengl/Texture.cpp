@@ -172,6 +172,7 @@ bool Texture::Upload(const Image& image, bool generateMips)
 void Texture::SetNearestFilter()
 {
     GLBindTexture(0, this);
+    GLSelectTextureUnit(0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
@@ -179,6 +180,7 @@ void Texture::SetNearestFilter()
 void Texture::SetClampToEdge()
 {
     GLBindTexture(0, this);
+    GLSelectTextureUnit(0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
@@ -206,6 +208,7 @@ float Texture::ReadPixels(Texture* texture, float u, float v)
         return 0.0f;
     }
     GLBindTexture(0, texture);
+    GLSelectTextureUnit(0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_FLOAT, g_readBuffer);
     // u or v of exactly 1.0 would land one past the last texel.

@@ -2,6 +2,7 @@
 
 #include "support/gl/GLTestContext.h"
 #include "opengl/GLBuffer.h"
+#include "opengl/PrimBatch.h"
 #include "opengl/Texture.h"
 #include "support/DisplayTestSupport.h"
 #include "support/LogCapture.h"
@@ -103,37 +104,47 @@ TEST_F(GLStateOnDriver, ForgottenTextureIsBoundAgainOnEveryUnitThatHeldIt)
     EXPECT_FALSE(GLBindTexture(1, &second));
 }
 
-TEST_F(GLStateOnDriver, SkippedBindStillMakesItsUnitActive)
+TEST_F(GLStateOnDriver, ASkippedBindLeavesEvenTheActiveUnitAndAFreshOneBinds)
 {
     GLBindTexture(0, &first);
     GLBindTexture(1, &second);
     EXPECT_FALSE(GLBindTexture(0, &first));
+    EXPECT_EQ(Integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_TRUE(GLBindTexture(0, &second));
     EXPECT_EQ(Integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    // So a texture call after it reaches the texture asked for, not the one
-    // on the unit bound last.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    GLint filter = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_EQ(filter, GL_NEAREST);
-    glActiveTexture(GL_TEXTURE1);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_NE(filter, GL_NEAREST);
+    EXPECT_EQ(BoundTexture(0), int(TextureGLName(&second)));
+    GLBindTextureForget(&second);
+    EXPECT_TRUE(GLBindTexture(1, &second)) << "a forgotten texture is bound again";
     GLBindTextureCacheReset();
 }
 
-TEST_F(GLStateOnDriver, ASkippedDrawBindLeavesTheActiveUnitAndAFreshOneBinds)
+TEST_F(GLStateOnDriver, TextureEditsAfterASkippedBindReachTheTextureAskedFor)
 {
-    GLBindTexture(0, &first);
-    GLBindTexture(1, &second);
-    EXPECT_FALSE(GLUseTexture(0, &first));
-    EXPECT_EQ(Integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
-    EXPECT_TRUE(GLUseTexture(0, &second));
-    EXPECT_EQ(BoundTexture(0), int(TextureGLName(&second)));
-    GLBindTextureForget(&second);
-    EXPECT_TRUE(GLUseTexture(1, &second)) << "a forgotten texture is bound again";
-    LogCapture log;
-    EXPECT_FALSE(GLUseTexture(kGLTextureUnits, &first));
-    EXPECT_EQ(log.Lines().size(), 1u);
+    struct Case
+    {
+        const char* what;
+        void (*edit)(Texture& texture);
+        GLenum parameter;
+        GLint value;
+    };
+    const Case cases[] = {
+        {"nearest filter", [](Texture& t) { t.SetNearestFilter(); }, GL_TEXTURE_MIN_FILTER, GL_NEAREST},
+        {"clamp to edge", [](Texture& t) { t.SetClampToEdge(); }, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE},
+    };
+    for (const Case& c : cases)
+    {
+        GLBindTextureCacheReset();
+        GLBindTexture(0, &first);
+        GLBindTexture(1, &second); // unit 1 is active; unit 0 already holds the texture
+        c.edit(first);
+        GLint value = 0;
+        glActiveTexture(GL_TEXTURE0);
+        glGetTexParameteriv(GL_TEXTURE_2D, c.parameter, &value);
+        EXPECT_EQ(value, c.value) << c.what;
+        glActiveTexture(GL_TEXTURE1);
+        glGetTexParameteriv(GL_TEXTURE_2D, c.parameter, &value);
+        EXPECT_NE(value, c.value) << c.what << ": the texture on the unit bound last was changed";
+    }
     GLBindTextureCacheReset();
 }
 
@@ -245,6 +256,7 @@ TEST_F(GLStateOnDriver, FixedLightsFollowTheTable)
 
 TEST_F(GLStateOnDriver, DefaultState)
 {
+    PrimBatchDestroy();
     GLBlendAlpha();
     GLCullOff();
     GLBindTexture(0, &first);
@@ -262,6 +274,17 @@ TEST_F(GLStateOnDriver, DefaultState)
     glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
     EXPECT_FLOAT_EQ(ambient[0], 1.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // The primitive batch is made with it: vertices draw instead of being dropped.
+    LogCapture log;
+    PrimBatchClearDrawCalls();
+    PrimSetType(GL_TRIANGLES);
+    for (int i = 0; i < 3; ++i)
+        PrimVertex3f(float(i), 0.0f, 0.0f);
+    PrimFlush();
+    EXPECT_EQ(PrimBatchDrawCalls(), 1u);
+    EXPECT_TRUE(log.Lines().empty()) << log.Text();
+    PrimBatchDestroy();
 }
 
 TEST_F(GLStateOnDriver, BuffersAreCreatedMappedAndReadBack)
