@@ -31,7 +31,6 @@
 #include "game/AppScriptCalls.h"
 #include "game/BufferModelTable.h"
 #include "game/DebugKeys.h"
-#include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
 #include "game/InstanceTable.h"
 #include "game/MessageManager.h"

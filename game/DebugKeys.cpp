@@ -2,7 +2,6 @@
 
 #include "cross/ActorRenderInstance.h"
 #include "game/AppUI.h"
-#include "game/EngineSeams.h"
 #include "opengl/Screenshot.h"
 #include "opengl/Texture.h"
 #include "platform/Input.h"

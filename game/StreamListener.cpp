@@ -4,7 +4,6 @@
 #include "cross/ModelCache.h"
 #include "game/App.h"
 #include "game/AppScriptCalls.h"
-#include "game/EngineSeams.h"
 #include "game/LocatorStore.h"
 #include "game/World.h"
 #include "opengl/ShaderProgram.h"

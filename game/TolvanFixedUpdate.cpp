@@ -13,7 +13,6 @@
 #include "game/AppScriptCalls.h"
 #include "game/Collision.h"
 #include "game/DebugKeys.h"
-#include "game/EngineSeams.h"
 #include "game/EntityRegistry.h"
 #include "game/MessageManager.h"
 #include "game/StepTimes.h"
@@ -70,7 +69,6 @@ void RunUnpausedScriptPhase(float dt)
     g_stepParity = (g_stepParity == 1) ? 2 : 1;
     const uint64_t t1 = ClockNow();
     AppCallScriptFloat("GameStep", dt, GetStepLogRequest());
-    SeamFrontEndUpdate(dt);
     AppUIStep();
     const uint64_t t2 = ClockNow();
     MessageManager_Update();
@@ -120,7 +118,6 @@ void TolvanFixedUpdate::Step(float dt)
     }
     else
     {
-        SeamFrontEndUpdate(dt);
         AppUIStep();
         AppCallScriptFloat("PausedStep", dt);
     }

@@ -1,4 +1,0 @@
-#include "game/EngineSeams.h"
-
-
-void SeamFrontEndUpdate(float) {}
