@@ -70,6 +70,10 @@ std::unique_ptr<pd_ofstream> g_performanceLog;
 // damaged archives and names too long), written first when it does.
 std::string g_reportsBeforeLog;
 constexpr size_t kReportsBeforeLogLimit = 64 * 1024;
+// On a first run the display starts before the scripts, and the option file
+// the script then writes must not start it again: a second start would
+// replace the context that everything made so far lives in.
+bool g_displayStarted = false;
 float g_totalGameTime = 0.0f;
 uint64_t g_lastFrameTime = 0;
 uint64_t g_lastLoadingFrameTime = 0;
@@ -191,6 +195,7 @@ int AppInit()
     PlatformInit();
     GetDisplayModeManager().Init();
     g_options = AppOptions();
+    g_displayStarted = false;
     g_options.language = GetSystemLanguage();
     AppReadOptions(g_options);
     ApplyImmediateOptions();
@@ -234,7 +239,8 @@ int ScriptStartUp()
     if (FileExists(kOptionFile, kOpenRoot))
     {
         AppCallScript("LoadOptionData");
-        AppDisplayStart();
+        if (!g_displayStarted)
+            AppDisplayStart();
     }
     unsigned width = 0;
     unsigned height = 0;
@@ -249,6 +255,7 @@ int ScriptStartUp()
 
 void AppDisplayStart()
 {
+    g_displayStarted = true;
     SetWindowTitle("Tolvan");
     InstallRenderHooks();
     InitializeRenderSystem();

@@ -604,9 +604,19 @@ function ShowTitle(what)
     SetAppTitle("Tolvan - " + what)
 }
 
+// A first run writes the options file, so the next starts windowed.
 function InitOptionData(fileName)
 {
     demo.optionFile <- fileName
+    local reader = SaveLoadFunctions()
+    local present = reader.SetupFileAndInitParser(fileName, false) == 1
+    reader.CleanUpParser()
+    if (present)
+        return
+    local text = composer()
+    text.Init(64)
+    text.AddToken("fullscreen", 0, "0", 0)
+    SaveLoadFunctions().WriteToFile(text, fileName, false)
 }
 
 function LoadOptionData()

@@ -3,12 +3,14 @@
 
 #include "game/App.h"
 
+#include "core/FileTable.h"
 #include "core/GameTimer.h"
 #include "cross/Render.h"
 #include "frontend/LoadingScreen.h"
 #include "frontend/UIInterface.h"
 #include "game/AppNatives.h"
 #include "game/Collision.h"
+#include "opengl/GLInfoLog.h"
 #include "opengl/Texture.h"
 #include "opengl/TextureBuiltins.h"
 #include "game/TolvanFixedUpdate.h"
@@ -183,6 +185,40 @@ TEST_F(FrameTest, WithoutAnOptionFileTheDisplayIsAskedForFullScreenBeforeTheScri
     Start("-nosound");
     EXPECT_EQ(TakeCalls(), "InitOptionData OptionData.txt,SetScreenSize,GameCreate,");
     EXPECT_NE(std::string(CommandLineGet()).find(" -fullscreen"), std::string::npos) << CommandLineGet();
+}
+
+// A first run's script writes the option file it was told of, as a game
+// does: the display started before the scripts is the one the frames draw
+// with, not replaced by a second start once the file exists.
+TEST_F(FrameTest, AFirstRunWhoseScriptWritesTheOptionFileStartsTheDisplayOnce)
+{
+    ASSERT_TRUE(dir.WriteFile("data/game.nut", std::string(kRecordingScript) + R"(
+function InitOptionData(file) {
+    Note("InitOptionData " + file);
+    local text = composer();
+    text.Init(64);
+    text.AddToken("windowed", 0, "1", 0);
+    SaveLoadFunctions().WriteToFile(text, file, false);
+}
+)"));
+    ASSERT_TRUE(CreateMainWindow(true));
+    // Each start of the renderer writes the driver's capabilities there. The
+    // shell opens it before anything is mounted, in the working folder.
+    GetFileTable().SetRoot("");
+    GLInfoLogOpen();
+    Start("-nosound");
+    EXPECT_EQ(TakeCalls(), "InitOptionData OptionData.txt,LoadOptionData,SetScreenSize,GameCreate,");
+    EXPECT_EQ(dir.ReadFile("OptionData.txt"), "windowed\t1\n");
+    for (int frame = 0; frame < 3; ++frame)
+        FrameAfter(kStepMicroseconds + 100);
+    GLInfoLogClose();
+    const std::string capabilities = dir.ReadFile("bin/tolvanGFX.log");
+    const std::string start = "Using Vertex array objects";
+    ASSERT_NE(capabilities.find(start), std::string::npos) << capabilities;
+    EXPECT_EQ(capabilities.find(start), capabilities.rfind(start)) << "the renderer started twice";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    const std::string log = dir.ReadFile("tolvan.log");
+    EXPECT_EQ(log.find("- OpenGL:"), std::string::npos) << log;
 }
 
 TEST_F(FrameWithOptionsTest, APauseFromGameStepStopsThatStepsWorldPhase)
