@@ -854,7 +854,7 @@ private:
                 if (lex.token == ')')
                     Fail("expression expected, found ')'");
             }
-            else if (lex.token != ')')
+            else if (lex.token != ')' && lex.token != TK_EOS)
             {
                 Expected(')');
             }
@@ -1370,7 +1370,8 @@ private:
     }
     void Statements()
     {
-        while (lex.token != '}' && lex.token != TK_EOS && lex.token != TK_DEFAULT && lex.token != TK_CASE)
+        // the end of the source is not a way out: the statement there reports the missing expression
+        while (lex.token != '}' && lex.token != TK_DEFAULT && lex.token != TK_CASE)
         {
             Statement();
             if (prevToken != '}' && prevToken != ';')
@@ -1421,28 +1422,21 @@ private:
         jumpIfFalse = JumpIfFalse(c);
     }
     // An "else if" continues the chain in this loop instead of nesting a statement, so a long chain
-    // compiles flat; the code is the same as the nested form's.
+    // compiles flat; the code is the same as the nested form's. What may follow each branch on the same
+    // line is as strict as 3.0's: after the then-branch only '}', 'else' or an end of statement; after the
+    // else-branch an end of statement, checked once for every branch of the chain the nested form closes.
     void IfStatement()
     {
         std::vector<SQInteger> ends;
+        size_t elseBranches = 0;
         for (;;)
         {
             Lex();
             SQInteger jf;
             Condition(jf);
             ScopedStatement();
-            if (lex.token == ';')
-            {
-                // "if (x) a; else b;": the semicolon belongs to the inner statement
-                SQLexer saved = lex;
-                int savedPrev = prevToken;
-                Lex();
-                if (lex.token != TK_ELSE)
-                {
-                    lex = saved;
-                    prevToken = savedPrev;
-                }
-            }
+            if (lex.token != '}' && lex.token != TK_ELSE)
+                OptionalSemicolon();
             if (lex.token != TK_ELSE)
             {
                 fs->PatchToHere(jf);
@@ -1451,6 +1445,7 @@ private:
             ends.push_back(fs->EmitJump(OP_JMP));
             fs->PatchToHere(jf);
             Lex();
+            elseBranches++;
             if (lex.token != TK_IF)
             {
                 ScopedStatement();
@@ -1458,6 +1453,8 @@ private:
             }
             MarkStatementLine();
         }
+        for (size_t i = 0; i < elseBranches; i++)
+            OptionalSemicolon();
         fs->PatchListToHere(ends);
     }
     void BeginLoop(bool isSwitch)
@@ -1496,8 +1493,6 @@ private:
         SQInteger start = fs->Pc();
         BeginLoop(false);
         ScopedStatement();
-        if (lex.token == ';')
-            Lex();
         Expect(TK_WHILE);
         SQInteger cond = fs->Pc();
         SQInteger jf;

@@ -12,7 +12,7 @@ i = 0;
 do { i += 3; } while (i < 10);
 print("do/while runs at least once: " + i + "\n");
 local n = 100;
-do n++; while (false);
+do n++ while (false);
 print("do without block: " + n + "\n");
 local f = "";
 for (local k = 0; k < 5; k++) f += k;
@@ -100,3 +100,15 @@ print("newline ends statement\n")
 # a hash comment
 local afterComments = /* block comment */ "comments skipped";
 print(afterComments + "\n");
+// what may follow an if or a do body on the same line
+local branches = "";
+if (x == 5) branches += "a"; branches += "b";
+if (x == 4) branches += "c"; else branches += "d"; branches += "e";
+if (x == 5) branches += "f" else branches += "g";
+if (x == 5) { branches += "h" }; branches += "i";
+if (x == 4) { branches += "j" } else { branches += "k" }; branches += "l";
+if (x == 4) branches += "m"; else if (x == 5) branches += "n"
+local turns = 0;
+do turns++ while (turns < 3);
+do { turns++ } while (turns < 5)
+print("same-line statements: " + branches + " " + turns + "\n");

@@ -38,7 +38,7 @@ show("statements", [
     ["foreach over a string gives characters", function() { local r = 0; foreach (i, c in "AB") r += i * 100 + c; return r }],
     ["foreach over a table gives keys and values", function() { local n = 0; foreach (k, v in { a = 1, b = 2 }) n += v; return n }],
     ["while and continue", function() { local i = 0, n = 0; while (i < 5) { i++; if (i % 2) continue; n += i; } return n }],
-    ["do while runs once", function() { local n = 0; do n++; while (false); return n }],
+    ["do while runs once", function() { local n = 0; do n++ while (false); return n }],
     ["local declarations chain", function() { local a = 1, b = a + 1; return b }],
     ["try catch receives the thrown value", function() { try { throw { code = 7 } } catch (e) { return e.code } }],
 ]);
