@@ -5,6 +5,8 @@
 // engine-allocated ones still in it.
 
 #include <cstddef>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class Entity;
@@ -14,14 +16,18 @@ class EntityRegistry
 {
 public:
     void Add(Entity* entity);
-    // Erases the first element equal to the entity; nothing when absent.
+    // Takes out the first occurrence of the entity; nothing when absent.
+    // Constant time: the slot is left empty and the list is packed later.
     void Remove(Entity* entity);
     bool Contains(const Entity* entity) const;
 
-    size_t Count() const { return m_entities.size(); }
-    Entity* At(size_t index) const { return index < m_entities.size() ? m_entities[index] : nullptr; }
+    size_t Count() const { return m_live; }
+    // The index-th entity in order; packs the list first if removals left gaps.
+    Entity* At(size_t index) const;
 
-    // The cursor walk: First resets it. Null at the end.
+    // The cursor walk: First resets it. Null at the end. Removing any entity
+    // during the walk (the current one, one before or one after) skips
+    // nothing that remains; entities added during it are reached too.
     Entity* First();
     Entity* Next();
 
@@ -29,8 +35,20 @@ public:
     std::vector<Entity*> TakeAll();
 
 private:
-    std::vector<Entity*> m_entities;
-    size_t m_cursor = 0;
+    // Where an entity sits: its first slot, then any later ones in order.
+    struct Places
+    {
+        uint32_t first = 0;
+        std::vector<uint32_t> more;
+    };
+
+    void Pack() const;
+
+    // Removed entities leave null slots behind until the next packing.
+    mutable std::vector<Entity*> m_slots;
+    mutable std::unordered_map<const Entity*, Places> m_places;
+    mutable size_t m_cursor = 0; // the slot the next step of the walk starts from
+    size_t m_live = 0;
 };
 
 EntityRegistry& GetEntityRegistry();
@@ -40,7 +58,8 @@ void EntityRegistryRemove(Entity* entity);
 Entity* WorldFirstEntity();
 Entity* WorldNextEntity();
 
-// Every registered entity's per-step operation, in registry order.
+// Every registered entity's per-step operation, in registry order, through
+// the registry's cursor: an entity may remove itself or any other.
 void EntitiesStep(float dt);
 // The scene hook: every registered entity that has a render instance draws it.
 void EntitiesSubmitRender(float time, const Frustum& view);

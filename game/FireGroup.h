@@ -5,6 +5,7 @@
 
 #include "core/Interp.h"
 #include "core/Vec3.h"
+#include "game/FireNeighbourGrid.h"
 #include "game/FireProperties.h"
 
 #include <cstdint>
@@ -25,7 +26,8 @@ struct FireCell
     Vec3 position;
     float I = 0.0f; // burn intensity
     float S = 0.0f; // smoulder
-    FireProperties properties;
+    // Shared by every cell added under the same next properties.
+    const FireProperties* properties = nullptr;
     Interp fuelRate, burnIntensity, radiance, tempDeltaByDistance, heatLoss, smoulder;
     float R = 0.0f; // fuel rate
     float E = 0.0f; // radiance
@@ -35,14 +37,14 @@ struct FireCell
     float k = 0.0f; // transfer factor
     std::vector<FireNeighbour> neighbours;
 
-    bool IsBurning() const { return T >= properties.m_ignitionTemperature && F > 0.0f; }
+    bool IsBurning() const { return T >= properties->m_ignitionTemperature && F > 0.0f; }
     void Ignite();
 };
 
 class FireGroup
 {
 public:
-    // The cell's properties are a copy of the next properties.
+    // The cell takes the next properties as they are now.
     uint32_t AddCell(const Vec3& position);
     // Every cell to its start, its curves bound, its neighbours those strictly
     // within its radius, in array order.
@@ -51,7 +53,8 @@ public:
     void StartFires(const Vec3& point, float radius);
     void Update(float dt);
 
-    FireProperties& NextProperties() { return m_next; }
+    void SetNextProperties(const FireProperties& properties);
+    const FireProperties& NextProperties() const { return m_next; }
     size_t CellCount() const { return m_cells.size(); }
     // The cells the last finalisation took in, a prefix of the array: cells
     // added since stay cold and out of the step.
@@ -62,7 +65,7 @@ public:
     const std::vector<uint32_t>& Smouldering() const { return m_smouldering; }
 
 private:
-    void FinaliseCell(FireCell& cell, const std::vector<Vec3>& positions);
+    void FinaliseCell(FireCell& cell, const std::vector<Vec3>& positions, const FireNeighbourGrid* grid);
     void StepBurning(FireCell& cell, float dt);
 
     // A deque keeps every cell, and the curves its cursors read, in place as cells are added.
@@ -70,5 +73,18 @@ private:
     std::vector<uint32_t> m_burning;
     std::vector<uint32_t> m_smouldering;
     FireProperties m_next;
+    // Every properties value cells were added under, kept in place for the
+    // cells and the curves their cursors read.
+    std::deque<FireProperties> m_shared;
+    bool m_nextShared = false;
+    // The neighbour search's scratch, kept to spare allocations.
+    struct Within
+    {
+        uint32_t index;
+        float distanceSquared;
+    };
+    std::vector<Vec3> m_positions;
+    FireNeighbourGrid m_grid;
+    std::vector<Within> m_within;
     size_t m_finalisedCount = 0;
 };

@@ -20,7 +20,7 @@ FireInterface::~FireInterface()
 
 void FireInterface::SetNextFireProperties(const FireProperties& properties)
 {
-    m_group->NextProperties() = properties;
+    m_group->SetNextProperties(properties);
 }
 
 uint32_t FireInterface::AddCellPoint(const Vec3& position)

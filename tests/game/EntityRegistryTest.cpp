@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -135,4 +137,101 @@ TEST_F(RegistryTest, SceneHookDrawsEveryRegisteredEntityThatHasAnInstance)
     EXPECT_EQ(drawnInstance.times, std::vector<float>{0.5f});
     EXPECT_EQ(drawnInstance.lastPlanes, &view);
     EXPECT_TRUE(unregisteredInstance.times.empty());
+}
+
+TEST_F(RegistryTest, StepSurvivesAnEntityRemovingItselfAnEarlierOrALaterOne)
+{
+    struct Case
+    {
+        int remover, removed;
+        const char* log;
+    };
+    const Case cases[] = {
+        {1, 1, "0:10 1:10 2:10 3:10 "}, // itself
+        {2, 0, "0:10 1:10 2:10 3:10 "}, // an earlier one
+        {1, 2, "0:10 1:10 3:10 "},      // a later one
+        {3, 3, "0:10 1:10 2:10 3:10 "}, // the last, itself
+        {0, 0, "0:10 1:10 2:10 3:10 "}, // the first, itself
+    };
+    for (const Case& c : cases)
+    {
+        std::string log;
+        std::vector<std::unique_ptr<NotingEntity>> entities;
+        for (int i = 0; i < 4; ++i)
+        {
+            entities.push_back(std::make_unique<NotingEntity>(std::to_string(i), log));
+            EntityRegistryAdd(entities.back().get());
+        }
+        entities[size_t(c.remover)]->m_removeOnStep = entities[size_t(c.removed)].get();
+        EntitiesStep(0.01f);
+        EXPECT_EQ(log, c.log) << c.remover << " removes " << c.removed;
+        EXPECT_EQ(GetEntityRegistry().Count(), 3u);
+        EXPECT_FALSE(GetEntityRegistry().Contains(entities[size_t(c.removed)].get()));
+        GetEntityRegistry().TakeAll();
+    }
+}
+
+// Seeded runs of adds (repeats too), removals, indexed reads and cursor
+// walks that remove as they go, against the plain list with find and erase.
+TEST_F(RegistryTest, MatchesThePlainListOnSeededOperations)
+{
+    std::vector<Entity> pool(40);
+    for (uint32_t seed = 1; seed <= 200; ++seed)
+    {
+        std::mt19937 random(seed);
+        std::vector<Entity*> plain;
+        EntityRegistry& registry = GetEntityRegistry();
+        for (int op = 0; op < 600; ++op)
+        {
+            Entity* entity = &pool[random() % pool.size()];
+            switch (random() % 5)
+            {
+            case 0:
+            case 1:
+                registry.Add(entity);
+                plain.push_back(entity);
+                break;
+            case 2:
+            {
+                registry.Remove(entity);
+                const auto found = std::find(plain.begin(), plain.end(), entity);
+                if (found != plain.end())
+                    plain.erase(found);
+                break;
+            }
+            case 3:
+                ASSERT_EQ(registry.Count(), plain.size()) << "seed " << seed;
+                for (size_t i = 0; i < plain.size(); ++i)
+                    ASSERT_EQ(registry.At(i), plain[i]) << "seed " << seed;
+                ASSERT_EQ(registry.Contains(entity),
+                          std::find(plain.begin(), plain.end(), entity) != plain.end());
+                break;
+            default:
+            {
+                // Each entity met may take out a random one. The plain list
+                // walks by the index of the next place, moved back when a
+                // place before it goes: nothing that remains is skipped.
+                size_t next = 0;
+                for (Entity* e = registry.First(); e; e = registry.Next())
+                {
+                    ASSERT_LT(next, plain.size()) << "seed " << seed;
+                    ASSERT_EQ(e, plain[next++]) << "seed " << seed;
+                    if (random() % 3 != 0)
+                        continue;
+                    Entity* gone = &pool[random() % pool.size()];
+                    registry.Remove(gone);
+                    const auto found = std::find(plain.begin(), plain.end(), gone);
+                    if (found == plain.end())
+                        continue;
+                    if (size_t(found - plain.begin()) < next)
+                        --next;
+                    plain.erase(found);
+                }
+                ASSERT_EQ(next, plain.size()) << "seed " << seed;
+                break;
+            }
+            }
+        }
+        ASSERT_EQ(registry.TakeAll(), plain) << "seed " << seed;
+    }
 }

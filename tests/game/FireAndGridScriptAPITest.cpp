@@ -56,8 +56,8 @@ TEST_F(FireAndGridScriptAPITest, StartFiresLightsTheCellsAroundThePoint)
     ASSERT_EQ(area->Group().FinalisedCount(), 5u);
     // Cells 0, 1 and 2 lie within 12 of (10, 0, 1); 3 and 4 do not.
     EXPECT_EQ(area->Group().Burning(), (std::vector<uint32_t>{0, 1, 2}));
-    EXPECT_FLOAT_EQ(area->Group().Cell(0).properties.m_AffectRadius, 1.5f);
-    EXPECT_EQ(area->Group().Cell(0).properties.m_TempDeltaVsDistanceInterpD.keyCount, 2);
+    EXPECT_FLOAT_EQ(area->Group().Cell(0).properties->m_AffectRadius, 1.5f);
+    EXPECT_EQ(area->Group().Cell(0).properties->m_TempDeltaVsDistanceInterpD.keyCount, 2);
 }
 
 TEST_F(FireAndGridScriptAPITest, AProxyKeptAcrossClearFindsNothing)
