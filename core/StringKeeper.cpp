@@ -13,6 +13,9 @@
 namespace
 {
 constexpr int kTokenSize = 256;
+// A text is cut after 255 characters, as the tokens are.
+constexpr size_t kTextCapacity = kTokenSize - 1;
+constexpr size_t kSlotsPerBlock = 256;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr int kByteOrderMarkLength = 3;
 
@@ -28,7 +31,7 @@ int ByteOrderMarkLength(const char* text, int length)
 
 bool StringKeeper::Init(int language, const char* folder)
 {
-    m_strings.clear();
+    Clear();
     m_language = language;
     FixedString256 pattern;
     pattern.Format("%s/.*[.]csv", folder ? folder : "");
@@ -80,9 +83,33 @@ void StringKeeper::AddFromText(const char* text, int length)
 
 void StringKeeper::Add(const char* identifier, const char* text)
 {
-    StringRecord& record = m_strings[HashString(identifier)];
-    record.text = text;
-    record.identifier = identifier;
+    char*& slot = m_strings[HashString(identifier)];
+    if (!slot)
+        slot = NewSlot();
+    const size_t length = text ? strnlen(text, kTextCapacity) : 0;
+    if (length > 0)
+        memcpy(slot, text, length);
+    slot[length] = 0;
+}
+
+void StringKeeper::Clear()
+{
+    m_strings.clear();
+    m_blocks.clear();
+    m_blockUsed = 0;
+}
+
+// Every text has room for the longest, so a replaced one is written where
+// it was and pointers handed out earlier read the new text.
+char* StringKeeper::NewSlot()
+{
+    if (m_blocks.empty() || m_blockUsed == kSlotsPerBlock)
+    {
+        // Not value-initialised: a slot is written before it is read.
+        m_blocks.emplace_back(new char[kSlotsPerBlock * kTokenSize]);
+        m_blockUsed = 0;
+    }
+    return m_blocks.back().get() + kTokenSize * m_blockUsed++;
 }
 
 const char* StringKeeper::GetString(const char* identifier) const
@@ -93,7 +120,7 @@ const char* StringKeeper::GetString(const char* identifier) const
 const char* StringKeeper::GetStringByHash(uint32_t hash) const
 {
     const auto found = m_strings.find(hash);
-    return found == m_strings.end() ? nullptr : found->second.text.c_str();
+    return found == m_strings.end() ? nullptr : found->second;
 }
 
 StringKeeper& GetStringKeeper()

@@ -9,16 +9,12 @@
 #include "core/StreamBytes.h"
 
 #include <cstdint>
-#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 // Every text of a game in one language takes a few megabytes.
 constexpr FileSizeBound kStringFileBound = {"string table", 64ull << 20};
-
-struct StringRecord
-{
-    FixedString256 text;
-    FixedString256 identifier;
-};
 
 class StringKeeper
 {
@@ -30,7 +26,7 @@ public:
     // Adds the rows of one string file held in memory.
     void AddFromText(const char* text, int length);
     void Add(const char* identifier, const char* text);
-    void Clear() { m_strings.clear(); }
+    void Clear();
 
     // The text of the identifier, or null. Texts stay where they are until
     // the table is emptied.
@@ -42,9 +38,14 @@ public:
 
 private:
     void LoadFile(const char* name);
+    char* NewSlot();
 
     int32_t m_language = 0;
-    std::map<uint32_t, StringRecord> m_strings;
+    std::unordered_map<uint32_t, char*> m_strings;
+    // The texts, in slots of a token's size packed into blocks: one
+    // allocation for many rows.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_blockUsed = 0;
 };
 
 StringKeeper& GetStringKeeper();

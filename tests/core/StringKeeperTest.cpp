@@ -3,7 +3,12 @@
 #include "core/Hash.h"
 #include "core/Tokenizer.h"
 
+#include "core/FixedString.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
+#include <random>
 
 #include <string>
 #include <utility>
@@ -120,5 +125,76 @@ TEST(StringKeeper, ParsingLeavesTheGlobalTokenizerStopped)
     StringKeeper keeper;
     AddText(keeper, "A\tFirst\nB\tSecond\n");
     EXPECT_FALSE(GetTokenizer().IsActive());
+}
+// The table as it was: a sorted map from hash to a 256-byte text, filled
+// by the same tokenising loop.
+std::map<uint32_t, FixedString256> ReferenceTable(const std::string& text)
+{
+    // Only a leading byte-order mark goes.
+    const size_t mark = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::vector<char> bytes(text.begin() + long(mark), text.end());
+    std::map<uint32_t, FixedString256> table;
+    TokenReset();
+    TokenDefaultSeparators();
+    TokenSetText(bytes.data(), static_cast<int>(bytes.size()));
+    char identifier[256];
+    char value[256];
+    bool end = false;
+    while (TokenNext(&end, identifier, 256) && !end)
+    {
+        const bool hasText = TokenNext(&end, value, 256);
+        if (hasText)
+            table[HashString(identifier)] = value;
+        if (!hasText || end)
+            break;
+    }
+    TokenStop();
+    return table;
+}
+
+std::string SeededStringFile(uint32_t seed, std::vector<std::string>& identifiers)
+{
+    std::mt19937 random(seed);
+    static const char* const kPieces[] = {"word", " ", "\t", "\"quoted text\"", "# comment", "x", "long"};
+    std::string text = random() % 4 == 0 ? "\xEF\xBB\xBF" : "";
+    const int rows = int(random() % 200);
+    for (int row = 0; row < rows; ++row)
+    {
+        std::string identifier = "ID_" + std::to_string(random() % 150);
+        if (random() % 20 == 0)
+            identifier += std::string(300, 'i');
+        identifiers.push_back(identifier);
+        text += identifier + (random() % 2 ? "\t" : " ");
+        const int pieces = int(random() % 6);
+        for (int p = 0; p < pieces; ++p)
+        {
+            const char* piece = kPieces[random() % 7];
+            text += std::string(piece) == "long" ? std::string(random() % 400, 'L') : piece;
+        }
+        text += random() % 5 == 0 ? "\r\n" : "\n";
+    }
+    return text;
+}
+
+TEST(StringKeeper, MatchesTheMapOfFixedStringsOnSeededFiles)
+{
+    for (uint32_t seed = 1; seed <= 300; ++seed)
+    {
+        std::vector<std::string> identifiers{"absent"};
+        const std::string text = SeededStringFile(seed, identifiers);
+        const std::map<uint32_t, FixedString256> reference = ReferenceTable(text);
+        StringKeeper keeper;
+        AddText(keeper, text);
+        ASSERT_EQ(keeper.Count(), static_cast<int>(reference.size())) << "seed " << seed;
+        for (const std::string& identifier : identifiers)
+        {
+            const auto found = reference.find(HashString(identifier.c_str()));
+            const char* got = keeper.GetString(identifier.c_str());
+            if (found == reference.end())
+                ASSERT_EQ(got, nullptr) << "seed " << seed << " " << identifier;
+            else
+                ASSERT_STREQ(got, found->second.c_str()) << "seed " << seed << " " << identifier;
+        }
+    }
 }
 } // namespace
