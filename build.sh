@@ -38,8 +38,15 @@ build() {
     cmake --build "$dir" -j "$(jobs)"
 }
 
+# The demo waits for the display's refresh at each buffer swap (the engine's
+# "sync" option, swap interval 1) instead of drawing flat out, unless the
+# caller gives "-sync" itself ("-sync 0" draws as fast as it can).
 run_demo() {
     local root=build/release/demo
+    case " $* " in
+        *" -sync"* | *" +sync"*) ;;
+        *) set -- -sync 1 "$@" ;;
+    esac
     cd "$root/bin"
     if [ -z "${DISPLAY:-}" ]; then
         exec xvfb-run -a -s "-screen 0 1280x720x24" ../../pendrel "$@"
