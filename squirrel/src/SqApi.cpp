@@ -28,16 +28,6 @@ std::string ShownValue(HSQUIRRELVM v, const Value& o)
     return TypeName(o._type);
 }
 
-// The value at idx when it has the type asked for; otherwise null, with the error set.
-const Value* Typed(HSQUIRRELVM v, SQInteger idx, SQObjectType type)
-{
-    const Value& o = v->At(idx);
-    if (o._type == type)
-        return &o;
-    v->Raise("wrong argument type, expected '%s' got '%.50s'", TypeName(type), ShownValue(v, o).c_str());
-    return nullptr;
-}
-
 // Host code must push what a call consumes; a shorter stack is refused before anything is touched.
 bool HasParams(HSQUIRRELVM v, SQInteger count)
 {
@@ -58,6 +48,15 @@ bool IsFunction(const Value& o)
     return o._type == OT_CLOSURE || o._type == OT_NATIVECLOSURE;
 }
 } // namespace
+
+const Value* Typed(HSQUIRRELVM v, SQInteger idx, SQObjectType type)
+{
+    const Value& o = v->At(idx);
+    if (o._type == type)
+        return &o;
+    v->Raise("wrong argument type, expected '%s' got '%.50s'", TypeName(type), ShownValue(v, o).c_str());
+    return nullptr;
+}
 
 HSQUIRRELVM sq_open(SQInteger initialstacksize)
 {
@@ -864,13 +863,11 @@ SQRESULT sq_deleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
         v->Push(out);
     return SQ_OK;
 }
-// A failing set leaves the key and value on the stack.
+// A failing set leaves the key and value on the stack; a null key is a key no object has.
 SQRESULT sq_set(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
     Value key = v->At(-2), val = v->At(-1);
-    if (key.IsNull())
-        return Fail(v, "null is not a valid key");
     if (!v->Set(self, key, val))
         return SQ_ERROR;
     v->Pop(2);
@@ -1150,12 +1147,10 @@ SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx)
         v->Push(Value());
     return SQ_OK;
 }
-// Tables, instances and arrays only.
+// Tables, instances and arrays only; anything else fails as the clone operator does.
 SQRESULT sq_clone(HSQUIRRELVM v, SQInteger idx)
 {
     Value self = v->At(idx);
-    if (self._type != OT_TABLE && self._type != OT_INSTANCE && self._type != OT_ARRAY)
-        return FailType(v, self._type);
     Value out;
     if (!v->Clone(self, out))
         return SQ_ERROR;
@@ -1544,16 +1539,16 @@ SQRESULT sq_getfunctioninfo(HSQUIRRELVM v, SQInteger level, SQFunctionInfo* fi)
     return SQ_OK;
 }
 
+// The key is popped only when the member is found.
 SQRESULT sq_getmemberhandle(HSQUIRRELVM v, SQInteger idx, HSQMEMBERHANDLE* handle)
 {
-    Value cls = v->At(idx);
-    if (cls._type != OT_CLASS)
-        return Fail(v, "wrong type");
-    Value key = v->At(-1);
-    v->Pop();
-    Value* slot = cls.Class()->members->Find(key);
+    const Value* cls = Typed(v, idx, OT_CLASS);
+    if (!cls)
+        return SQ_ERROR;
+    Value* slot = cls->Class()->members->Find(v->At(-1));
     if (!slot)
         return Fail(v, "wrong index");
+    v->Pop();
     SQInteger m = slot->Int();
     handle->_static = (m & MEMBER_FIELD_FLAG) ? SQFalse : SQTrue;
     handle->_index = m & MEMBER_INDEX_MASK;
@@ -1562,10 +1557,10 @@ SQRESULT sq_getmemberhandle(HSQUIRRELVM v, SQInteger idx, HSQMEMBERHANDLE* handl
 
 namespace
 {
-Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle)
+// The member a handle names, or null when the object has no such member.
+Value* MemberSlot(const Value& o, const HSQMEMBERHANDLE* handle)
 {
-    const Value& o = v->At(idx);
-    size_t index = size_t(handle->_index);
+    const size_t index = size_t(handle->_index);
     if (o._type == OT_INSTANCE)
     {
         SQInstance* inst = o.Instance();
@@ -1573,14 +1568,25 @@ Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handl
             return index < inst->klass->methods.size() ? &inst->klass->methods[index].val : nullptr;
         return index < inst->values.size() ? &inst->values[index] : nullptr;
     }
-    if (o._type == OT_CLASS)
+    SQClass* c = o.Class();
+    if (handle->_static)
+        return index < c->methods.size() ? &c->methods[index].val : nullptr;
+    return index < c->fields.size() ? &c->fields[index].val : nullptr;
+}
+
+// Null with the error set; a handle past the members (which 3.0 would read out of bounds) is refused too.
+Value* MemberByHandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* handle)
+{
+    const Value& o = v->At(idx);
+    if (o._type != OT_INSTANCE && o._type != OT_CLASS)
     {
-        SQClass* c = o.Class();
-        if (handle->_static)
-            return index < c->methods.size() ? &c->methods[index].val : nullptr;
-        return index < c->fields.size() ? &c->fields[index].val : nullptr;
+        v->Raise("wrong type(expected class or instance)");
+        return nullptr;
     }
-    return nullptr;
+    Value* slot = MemberSlot(o, handle);
+    if (!slot)
+        v->Raise("wrong handle");
+    return slot;
 }
 } // namespace
 
@@ -1588,7 +1594,7 @@ SQRESULT sq_getbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* han
 {
     Value* slot = MemberByHandle(v, idx, handle);
     if (!slot)
-        return Fail(v, "wrong handle");
+        return SQ_ERROR;
     v->Push(*slot);
     return SQ_OK;
 }
@@ -1597,7 +1603,7 @@ SQRESULT sq_setbyhandle(HSQUIRRELVM v, SQInteger idx, const HSQMEMBERHANDLE* han
 {
     Value* slot = MemberByHandle(v, idx, handle);
     if (!slot)
-        return Fail(v, "wrong handle");
+        return SQ_ERROR;
     *slot = v->At(-1);
     v->Pop();
     return SQ_OK;

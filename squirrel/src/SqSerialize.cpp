@@ -91,9 +91,10 @@ private:
     bool m_ok = true;
 };
 
+// What follows the stream tag.
 bool WriteHeader(Writer& w)
 {
-    return w.Raw(uint16_t(SQ_BYTECODE_STREAM_TAG)) && w.Bytes(kMagic, sizeof(kMagic)) &&
+    return w.Bytes(kMagic, sizeof(kMagic)) &&
            w.Raw(kFormatVersion) && w.Raw(uint8_t(sizeof(SQInteger))) && w.Raw(uint8_t(sizeof(SQFloat))) &&
            w.Raw(uint8_t(sizeof(SQInstruction))) && w.Raw(uint8_t(OP_LINE + 1));
 }
@@ -284,8 +285,13 @@ public:
     {
         if (size == 0)
             return true;
-        return m_read(m_up, data, SQInteger(size)) == SQInteger(size);
+        if (m_read(m_up, data, SQInteger(size)) == SQInteger(size))
+            return true;
+        m_short = true;
+        return false;
     }
+    // Whether a failure came from the stream ending or failing rather than from what it held.
+    bool Short() const { return m_short; }
     template <class T> bool Raw(T& value) { return Bytes(&value, sizeof(value)); }
     bool Count(uint32_t& n) { return Raw(n) && n <= kMaxCount; }
     bool Int(SQInteger& out)
@@ -344,13 +350,13 @@ public:
             return false;
         }
     }
+    // What follows the stream tag.
     bool Header()
     {
-        uint16_t tag;
         char magic[4];
         uint32_t version;
         uint8_t intSize, floatSize, instructionSize, opcodes;
-        return Raw(tag) && tag == SQ_BYTECODE_STREAM_TAG && Bytes(magic, sizeof(magic)) &&
+        return Bytes(magic, sizeof(magic)) &&
                std::equal(magic, magic + 4, kMagic) && Raw(version) && version == kFormatVersion &&
                Raw(intSize) && intSize == sizeof(SQInteger) && Raw(floatSize) &&
                floatSize == sizeof(SQFloat) && Raw(instructionSize) &&
@@ -431,6 +437,7 @@ private:
     SQVM* m_v;
     SQREADFUNC m_read;
     SQUserPointer m_up;
+    bool m_short = false;
 };
 
 SQRESULT Fail(SQVM* v, const char* message)
@@ -440,15 +447,18 @@ SQRESULT Fail(SQVM* v, const char* message)
 }
 } // namespace
 
+// The failures report what 3.0 reports for its own image: the stream tag on its own, then the rest.
 SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up)
 {
-    const Value& o = v->At(-1);
-    if (o._type != OT_CLOSURE)
-        return Fail(v, "the object is not a closure");
-    const SQClosure* c = o.Closure();
+    const Value* o = Typed(v, -1, OT_CLOSURE);
+    if (!o)
+        return SQ_ERROR;
+    const SQClosure* c = o->Closure();
     if (!c->outers.empty())
         return Fail(v, "a closure with free variables cannot be serialized");
     Writer w(writef, up);
+    if (!w.Raw(uint16_t(SQ_BYTECODE_STREAM_TAG)))
+        return Fail(v, "io error");
     bool ok = WriteHeader(w) && w.Proto(c->Proto()) && w.Count(c->defaults.size());
     for (const Value& d : c->defaults)
     {
@@ -460,27 +470,39 @@ SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up)
         ok = w.Literal(d);
     }
     if (!ok)
-        return Fail(v, "io error");
+        return Fail(v, "io error (write function failure)");
     return SQ_OK;
 }
+
+namespace
+{
+SQRESULT FailRead(SQVM* v, const Reader& r)
+{
+    return Fail(v, r.Short() ? "io error, read function failure, the origin stream could be corrupted/trucated"
+                             : "invalid or corrupted closure stream");
+}
+} // namespace
 
 SQRESULT sq_readclosure(HSQUIRRELVM v, SQREADFUNC readf, SQUserPointer up)
 {
     Reader r(v, readf, up);
+    uint16_t tag;
+    if (!r.Raw(tag))
+        return Fail(v, "io error");
+    if (tag != SQ_BYTECODE_STREAM_TAG)
+        return Fail(v, "invalid stream");
     Value proto;
-    if (!r.Header())
-        return Fail(v, "invalid bytecode header");
-    if (!r.Tree(proto))
-        return Fail(v, "invalid or truncated bytecode");
+    if (!r.Header() || !r.Tree(proto))
+        return FailRead(v, r);
     uint32_t ndefaults;
     if (!r.Count(ndefaults) || SQInteger(ndefaults) != proto.Proto()->ndefaults)
-        return Fail(v, "invalid or truncated bytecode");
+        return FailRead(v, r);
     SQClosure* c = SQClosure::Create(v->ss, proto);
     Value cv(OT_CLOSURE, c);
     for (uint32_t k = 0; k < ndefaults; k++)
     {
         if (!r.Literal(c->defaults[k]))
-            return Fail(v, "invalid or truncated bytecode");
+            return FailRead(v, r);
     }
     v->Push(cv);
     return SQ_OK;

@@ -242,3 +242,5 @@ struct SQVM : SQCollectable
 
 std::string FloatToString(SQFloat f);
 std::string ValueForMessage(const Value& v);
+// The value at idx when it has the type asked for; otherwise null, with the API's wrong-argument error set.
+const Value* Typed(SQVM* v, SQInteger idx, SQObjectType type);

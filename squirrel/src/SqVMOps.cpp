@@ -40,6 +40,8 @@ bool IsFalse(const SQObject& o)
         return o._unVal.nInteger == 0;
     case OT_FLOAT:
         return o._unVal.fFloat == 0.0f;
+    case OT_USERPOINTER:
+        return o._unVal.pUserPointer == nullptr; // 3.0 tests the value's bits, so a null pointer is false
     default:
         return false;
     }
@@ -71,7 +73,7 @@ const char* TypeName(SQObjectType t)
     case OT_GENERATOR:
         return "generator";
     case OT_USERPOINTER:
-        return "userpointer";
+        return "userdata"; // 3.0 names both kinds of host data alike, typeof included
     case OT_THREAD:
         return "thread";
     case OT_FUNCPROTO:

@@ -283,7 +283,7 @@ TEST(CApiTables, FailuresLeaveTheStackAsHostCodeExpects)
              sq_pushinteger(v, 1);
              return sq_set(v, -3);
          },
-         SQ_ERROR, 3, "null is not a valid key"},
+         SQ_ERROR, 3, "the index 'null' does not exist"},
         {"get of a missing key pops the key", nullptr,
          [](HSQUIRRELVM v)
          {
@@ -508,14 +508,14 @@ TEST(CApiArrays, FailuresAndStackEffects)
              sq_pushinteger(v, 4);
              return sq_clone(v, -1);
          },
-         SQ_ERROR, 1, "unexpected type integer"},
+         SQ_ERROR, 1, "cloning a integer"},
         {"clone refuses userdata", nullptr,
          [](HSQUIRRELVM v)
          {
              sq_newuserdata(v, 4);
              return sq_clone(v, -1);
          },
-         SQ_ERROR, 1, "unexpected type userdata"},
+         SQ_ERROR, 1, "cloning a userdata"},
         {"clone of an array", nullptr,
          [](HSQUIRRELVM v)
          {
@@ -980,7 +980,7 @@ TEST(CApiErrors, HostCallsThatFailAndWhatTheyReport)
              SQUserPointer p = nullptr;
              return sq_getuserpointer(v, -1, &p);
          },
-         SQ_ERROR, 1, "wrong argument type, expected 'userpointer' got 'table'"},
+         SQ_ERROR, 1, "wrong argument type, expected 'userdata' got 'table'"},
         {"getuserdata of a string", nullptr,
          [](HSQUIRRELVM v)
          {
@@ -1243,6 +1243,156 @@ TEST(CApiValues, ConversionsCollectionAndVersion)
          SQ_OK, 1, "null"},
         {"the version number", nullptr, [](HSQUIRRELVM) { return sq_getversion(); }, SQUIRREL_VERSION_NUMBER,
          0, ""},
+    });
+}
+
+SQInteger TakesUserPointer(HSQUIRRELVM)
+{
+    return 0;
+}
+
+// A writer that takes the first `room` calls and fails every one after.
+SQInteger WriteInto(SQUserPointer room, SQUserPointer, SQInteger size)
+{
+    SQInteger& left = *static_cast<SQInteger*>(room);
+    return left-- > 0 ? size : -1;
+}
+
+struct Bytes
+{
+    const char* data;
+    size_t size;
+    size_t at;
+};
+
+SQInteger ReadFrom(SQUserPointer user, SQUserPointer dest, SQInteger size)
+{
+    Bytes& b = *static_cast<Bytes*>(user);
+    const size_t n = std::min(size_t(size), b.size - b.at);
+    memcpy(dest, b.data + b.at, n);
+    b.at += n;
+    return SQInteger(n);
+}
+
+SQRESULT ReadClosure(HSQUIRRELVM v, const char* data, size_t size)
+{
+    Bytes b{data, size, 0};
+    return sq_readclosure(v, ReadFrom, &b);
+}
+
+SQRESULT WriteClosure(HSQUIRRELVM v, SQInteger room)
+{
+    Compile(v, "return 1;");
+    return sq_writeclosure(v, WriteInto, &room);
+}
+
+// The texts and stack effects of host data and of failed calls, as 3.0 has them.
+TEST(CApiValues, HostDataAndFailedCallsReportAs30)
+{
+    CheckRows({
+        {"a user pointer is userdata to typeof", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushuserpointer(v, nullptr);
+             return sq_typeof(v, -1);
+         },
+         SQ_OK, 2, "userdata"},
+        {"a user pointer as text", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushuserpointer(v, reinterpret_cast<SQUserPointer>(0x1234));
+             return sq_tostring(v, -1);
+         },
+         SQ_OK, 2, "(userdata : 0x0x1234)"},
+        {"a 'p' parameter mask names userdata", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_newclosure(v, TakesUserPointer, 0);
+             sq_setparamscheck(v, 2, ".p");
+             sq_pushroottable(v);
+             sq_pushinteger(v, 3);
+             return sq_call(v, 2, SQFalse, SQFalse);
+         },
+         SQ_ERROR, 1, "parameter 1 has an invalid type 'integer' ; expected: 'userdata'"},
+        {"a null user pointer is false", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushuserpointer(v, nullptr);
+             SQBool b = SQTrue;
+             sq_tobool(v, -1, &b);
+             return SQInteger(b);
+         },
+         SQFalse, 1, "userdata"},
+        {"any other user pointer is true", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushuserpointer(v, &v);
+             SQBool b = SQFalse;
+             sq_tobool(v, -1, &b);
+             return SQInteger(b);
+         },
+         SQTrue, 1, "userdata"},
+        {"cloning a user pointer", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_pushuserpointer(v, nullptr);
+             return sq_clone(v, -1);
+         },
+         SQ_ERROR, 1, "cloning a userdata"},
+        {"a member handle of a missing member leaves the key", "class K { x = 1 }",
+         [](HSQUIRRELVM v)
+         {
+             PushGlobal(v, "K");
+             sq_pushstring(v, "y", -1);
+             HSQMEMBERHANDLE h;
+             return sq_getmemberhandle(v, -2, &h);
+         },
+         SQ_ERROR, 2, "wrong index"},
+        {"a member handle of a table", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_newtable(v);
+             sq_pushstring(v, "y", -1);
+             HSQMEMBERHANDLE h;
+             return sq_getmemberhandle(v, -2, &h);
+         },
+         SQ_ERROR, 2, "wrong argument type, expected 'class' got 'table'"},
+        {"a found member handle pops the key", "class K { x = 7 }",
+         [](HSQUIRRELVM v)
+         {
+             PushGlobal(v, "K");
+             sq_pushstring(v, "x", -1);
+             HSQMEMBERHANDLE h;
+             sq_getmemberhandle(v, -2, &h);
+             return sq_getbyhandle(v, -1, &h);
+         },
+         SQ_OK, 2, "7"},
+        {"get by handle on a table", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_newtable(v);
+             HSQMEMBERHANDLE h{SQFalse, 0};
+             return sq_getbyhandle(v, -1, &h);
+         },
+         SQ_ERROR, 1, "wrong type(expected class or instance)"},
+        {"writing something that is no closure", nullptr,
+         [](HSQUIRRELVM v)
+         {
+             sq_newtable(v);
+             SQInteger room = 100;
+             return sq_writeclosure(v, WriteInto, &room);
+         },
+         SQ_ERROR, 1, "wrong argument type, expected 'function' got 'table'"},
+        {"a writer that fails at once", nullptr, [](HSQUIRRELVM v) { return WriteClosure(v, 0); }, SQ_ERROR, 1,
+         "io error"},
+        {"a writer that fails after the stream tag", nullptr, [](HSQUIRRELVM v) { return WriteClosure(v, 1); },
+         SQ_ERROR, 1, "io error (write function failure)"},
+        {"reading from an empty stream", nullptr, [](HSQUIRRELVM v) { return ReadClosure(v, "", 0); }, SQ_ERROR,
+         0, "io error"},
+        {"reading source text as bytecode", nullptr, [](HSQUIRRELVM v) { return ReadClosure(v, "print", 5); },
+         SQ_ERROR, 0, "invalid stream"},
+        {"reading a stream tag alone", nullptr, [](HSQUIRRELVM v) { return ReadClosure(v, "\xFA\xFA", 2); },
+         SQ_ERROR, 0, "io error, read function failure, the origin stream could be corrupted/trucated"},
     });
 }
 

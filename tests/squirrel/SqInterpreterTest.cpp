@@ -259,8 +259,10 @@ TEST_F(SqInterpreter, BytecodeThatDoesNotLoadIsReported)
         const char* reason;
     };
     const Case cases[] = {
-        {"only the tag", std::string("\xFA\xFA", 2), "invalid bytecode header"},
-        {"a header of another build", std::string("\xFA\xFASQPB\x09\0\0\0", 10), "invalid bytecode header"},
+        {"only the tag", std::string("\xFA\xFA", 2),
+         "io error, read function failure, the origin stream could be corrupted/trucated"},
+        {"a header of another build", std::string("\xFA\xFASQPB\x09\0\0\0", 10),
+         "invalid or corrupted closure stream"},
     };
     for (const Case& c : cases)
     {
@@ -274,7 +276,7 @@ TEST_F(SqInterpreter, BytecodeThatDoesNotLoadIsReported)
     const SqResult cut = Run("-c -o prog.cnut prog.nut && head -c 40 prog.cnut > cut.cnut && '" PENDREL_BINARY_DIR
                              "/squirrel/sq' cut.cnut");
     EXPECT_EQ(254, cut.status);
-    EXPECT_EQ("Error [invalid or truncated bytecode]\n", cut.out);
+    EXPECT_EQ("Error [io error, read function failure, the origin stream could be corrupted/trucated]\n", cut.out);
 }
 
 // The banner names the release and the integer width; -v and -h end the run without running the script.
