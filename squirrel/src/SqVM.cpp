@@ -169,8 +169,9 @@ void SQVM::LeaveFrame()
         traps.pop_back();
     if (ci.generator && ci.generator->state == SQGenerator::Running)
         ci.generator->state = SQGenerator::Dead;
-    // a generator's frame also lets go of the slot below it that holds the generator
-    for (SQInteger i = ci.generator ? ci.base - 1 : ci.base; i < top; i++)
+    // highest slot first, as 3.0 clears a frame, so release hooks run last-declared first; a generator's
+    // frame also lets go of the slot below it that holds the generator
+    for (SQInteger i = top, low = ci.generator ? ci.base - 1 : ci.base; i-- > low;)
         stack[i].Null();
     top = ci.prevTop;
     stackBase = ci.prevStackBase;
@@ -299,8 +300,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger argBase, SQInteger nargs, V
     {
         ret.Null();
     }
-    SQInteger end = top;
-    for (SQInteger i = argBase; i < end; i++)
+    for (SQInteger i = top; i-- > argBase;)
         stack[i].Null();
     calls.back().closure = nullptr;
     top = calls.back().prevTop;
@@ -772,7 +772,7 @@ bool SQVM::Execute(Value& ret)
                         fn; // the caller's slot held this frame's closure; now it keeps the callee
                     for (SQInteger n = 0; n < i.b; n++)
                         stk[n] = std::move(stk[i.a + 1 + n]);
-                    for (Value *slot = stk + i.b, *end = stack + top; slot < end; slot++)
+                    for (Value *slot = stack + top, *low = stk + i.b; slot-- > low;)
                         slot->Null();
                     ci->pc = p->code.data();
                     ci->closure = c;
@@ -865,7 +865,7 @@ bool SQVM::Execute(Value& ret)
                     dst = std::move(stk[i.a]);
                 else
                     dst.Null();
-                for (Value *slot = stk, *end = stack + top; slot < end; slot++)
+                for (Value* slot = stack + top; slot-- > stk;) // highest first, as LeaveFrame
                     slot->Null();
                 top = ci->prevTop;
                 stackBase = ci->prevStackBase;

@@ -690,6 +690,51 @@ TEST(CApiClasses, ReleaseHooksOfClassesAndInstances)
     sq_close(v);
 }
 
+// Tracked(id): an instance whose release hook records its id.
+SQInteger TrackedConstructor(HSQUIRRELVM v)
+{
+    SQInteger id = 0;
+    sq_getinteger(v, 2, &id);
+    sq_setinstanceup(v, 1, reinterpret_cast<SQUserPointer>(uintptr_t(id)));
+    sq_setreleasehook(v, 1, RecordRelease);
+    return 0;
+}
+
+// A frame that ends lets go of its slots highest first, so the locals declared last are released first.
+TEST(CApiClasses, AnEndingFrameReleasesItsLastLocalsFirst)
+{
+    struct Case
+    {
+        const char* what;
+        const char* script;
+        std::vector<std::string> released;
+    };
+    const Case cases[] = {
+        {"a function's locals", "function F() { local a = Tracked(1), b = Tracked(2), c = Tracked(3); b = null; }\nF();",
+         {"2/0", "3/0", "1/0"}},
+        {"a generator's locals", "function G() { local a = Tracked(1), b = Tracked(2); yield 0; }\n"
+         "local g = G(); resume g; resume g;",
+         {"2/0", "1/0"}},
+        {"the main function's locals", "local a = Tracked(1), b = Tracked(2), c = Tracked(3);", {"3/0", "2/0", "1/0"}},
+    };
+    for (const Case& c : cases)
+    {
+        g_released.clear();
+        HSQUIRRELVM v = sq_open(1024);
+        sq_pushroottable(v);
+        sq_pushstring(v, "Tracked", -1);
+        sq_newclass(v, SQFalse);
+        sq_pushstring(v, "constructor", -1);
+        sq_newclosure(v, TrackedConstructor, 0);
+        sq_newslot(v, -3, SQFalse);
+        sq_newslot(v, -3, SQFalse);
+        sq_poptop(v);
+        EXPECT_TRUE(RunScript(v, c.script)) << c.what << ": " << LastError(v);
+        EXPECT_EQ(g_released, c.released) << c.what;
+        sq_close(v);
+    }
+}
+
 SQInteger FreeVariables(HSQUIRRELVM v)
 {
     // arguments first (this and one), then the free variables
