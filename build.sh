@@ -6,12 +6,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config libsdl2-dev libglew-dev libgl-dev libgl1-mesa-dri
-          libopenal-dev libminizip-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
+          libopenal-dev libminizip-dev zlib1g-dev libhiredis-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
           xvfb xauth
           liblua5.4-dev libjpeg-turbo-progs)  # the benchmarks' peers: Lua 5.4 and djpeg
-# Only the tests need these: keys sent to the running demo, and clang for the fuzz targets
-# (tests/fuzz/run.sh; CI replays their corpus with the normal build).
-TEST_PACKAGES=(xdotool clang)
+# Only the tests need these: keys sent to the running demo, clang for the fuzz targets
+# (tests/fuzz/run.sh; CI replays their corpus with the normal build), and the
+# storefront server the online tests start.
+TEST_PACKAGES=(xdotool clang redis-server)
 
 install_missing() {
     local missing=()

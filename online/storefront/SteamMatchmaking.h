@@ -1,8 +1,8 @@
 #pragma once
 // The storefront's lobbies, invitations and friends as the online layer
 // reaches them. A lobby is the file lobbies/ID shared by the processes of the
-// folder; a member whose process has gone no longer counts. Every user of the
-// folder is every other user's friend.
+// folder (on a server, a key of the same text); a member whose process has
+// gone no longer counts. Every other user is every user's friend.
 
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/Storefront.h"

@@ -7,6 +7,7 @@
 #include "online/storefront/SteamUserStats.h"
 #include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontLink.h"
+#include "online/storefront/StorefrontServer.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <cstdlib>
@@ -105,6 +106,19 @@ void Deliver(const Pending& item)
         return;
     }
 }
+bool StartOnServer()
+{
+    if (!StorefrontServerOpen())
+        return false;
+    if (!StorefrontSignIn("") || !StorefrontLinkOpen())
+    {
+        StorefrontSignOut();
+        StorefrontServerClose();
+        return false;
+    }
+    g_storefront.started = true;
+    return true;
+}
 } // namespace
 
 bool SteamAPI_Init()
@@ -114,6 +128,8 @@ bool SteamAPI_Init()
     const char* mode = getenv("PENDREL_PLATFORM");
     if (mode && StringEquals(mode, "off"))
         return false;
+    if (StorefrontWantsServer())
+        return StartOnServer();
     FixedString256 folder;
     if (!ChooseFolder(folder) || !StorefrontMakeFolders(folder))
     {
@@ -136,6 +152,7 @@ void SteamAPI_Shutdown()
     StorefrontLobbiesForget();
     StorefrontUserStatsForget();
     StorefrontSignOut();
+    StorefrontServerClose();
     g_storefront = Storefront();
 }
 
@@ -143,6 +160,7 @@ void SteamAPI_RunCallbacks()
 {
     if (!g_storefront.started)
         return;
+    StorefrontUserPump();
     StorefrontLinkPump();
     StorefrontLobbiesPump();
     // Only what was queued before this pump runs now; what the receivers

@@ -22,7 +22,8 @@ public:
 
 // Starts the service: true when its folder is usable and PENDREL_PLATFORM is
 // not "off". The folder is PENDREL_PLATFORM_DIR, else below XDG_STATE_HOME
-// (or ~/.local/state).
+// (or ~/.local/state). When PENDREL_PLATFORM is a redis:// address the
+// services live on that server instead, and start-up fails without it.
 bool SteamAPI_Init();
 void SteamAPI_Shutdown();
 // Delivers every queued callback and call result.

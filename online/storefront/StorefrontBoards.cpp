@@ -5,7 +5,10 @@
 #include "core/LogError.h"
 #include "online/storefront/SteamUserStats.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontServer.h"
+#include "online/storefront/StorefrontServerBoards.h"
 #include "online/storefront/StorefrontUser.h"
+#include "online/storefront/SteamMatchmaking.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,6 +38,7 @@ struct Boards
     std::deque<Download> downloads;
     SteamLeaderboardEntries_t nextDownload = 1;
     std::map<uint64_t, std::string> personas;
+    std::map<std::string, int32_t> serverSorts; // the sort method of each board found on a server
 };
 
 Boards g_boards;
@@ -118,11 +122,26 @@ int UserIndex(const BoardFile& file, uint64_t user)
     return -1;
 }
 
+int32_t ServerSortOf(const char* name)
+{
+    const auto found = g_boards.serverSorts.find(name);
+    return found == g_boards.serverSorts.end() ? k_ELeaderboardSortMethodAscending : found->second;
+}
+
 SteamAPICall_t CompleteFind(const char* name, bool create, ELeaderboardSortMethod sort)
 {
     const SteamAPICall_t call = StorefrontNewCall();
     LeaderboardFindResult_t result{0, 0};
-    if (StorefrontSignedIn() && IsBoardName(name))
+    int32_t serverSort = 0;
+    if (StorefrontOnServer())
+    {
+        if (StorefrontSignedIn() && IsBoardName(name) && ServerFindBoard(name, create, sort, serverSort))
+        {
+            g_boards.serverSorts[name] = serverSort;
+            result = {HandleOf(name), 1};
+        }
+    }
+    else if (StorefrontSignedIn() && IsBoardName(name))
     {
         FixedString256 path;
         BoardPath(name, path);
@@ -133,6 +152,66 @@ SteamAPICall_t CompleteFind(const char* name, bool create, ELeaderboardSortMetho
     }
     StorefrontCompleteCall(call, LeaderboardFindResult_t::k_iCallback, &result, sizeof result, false);
     return call;
+}
+void KeepServerEntries(const char* name, const std::vector<RankedEntry>& entries,
+                       std::vector<LeaderboardEntry_t>& out)
+{
+    const std::vector<std::string> personas = ServerBoardPersonas(name, entries);
+    for (size_t i = 0; i < entries.size(); ++i)
+    {
+        out.push_back({entries[i].user, entries[i].rank, entries[i].score, 0});
+        g_boards.personas[entries[i].user] = personas[i];
+    }
+}
+
+// The entries a download asks for, from the board's file; false when it cannot be read.
+bool DownloadFromFolder(SteamLeaderboard_t board, ELeaderboardDataRequest request, int first, int last,
+                        std::vector<LeaderboardEntry_t>& out)
+{
+    BoardFile file;
+    if (!ReadBoardNamed(board, file))
+        return false;
+    if (request == k_ELeaderboardDataRequestGlobal)
+        KeepRange(file, first - 1, last - 1, out);
+    else if (request == k_ELeaderboardDataRequestGlobalAroundUser)
+    {
+        const int user = UserIndex(file, StorefrontUserId());
+        if (user >= 0)
+            KeepRange(file, user + first, user + last, out);
+    }
+    else if (request == k_ELeaderboardDataRequestFriends)
+        // Every other user of the folder is a friend.
+        KeepRange(file, 0, static_cast<int>(file.entries.size()) - 1, out);
+    return true;
+}
+
+// The entries a download asks for, from the server; false when it did not answer.
+bool DownloadFromServer(const char* name, ELeaderboardDataRequest request, int first, int last,
+                        std::vector<LeaderboardEntry_t>& out)
+{
+    const int32_t sort = ServerSortOf(name);
+    std::vector<RankedEntry> entries;
+    bool answered = false;
+    if (request == k_ELeaderboardDataRequestGlobal)
+        answered = ServerBoardRange(name, sort, first, last, entries);
+    else if (request == k_ELeaderboardDataRequestGlobalAroundUser)
+    {
+        int32_t rank = 0;
+        answered = ServerBoardRank(name, sort, StorefrontUserId(), rank);
+        if (answered && rank > 0)
+            answered = ServerBoardRange(name, sort, rank + first, rank + last, entries);
+    }
+    else if (request == k_ELeaderboardDataRequestFriends)
+    {
+        // Every player is a friend, and the user is among the entries too.
+        std::vector<uint64_t> users = {StorefrontUserId()};
+        for (int i = 0; i < SteamFriends()->GetFriendCount(k_EFriendFlagAll); ++i)
+            users.push_back(SteamFriends()->GetFriendByIndex(i, k_EFriendFlagAll));
+        answered = !StorefrontServerIsDown() && ServerBoardUsers(name, sort, users, entries);
+    }
+    if (answered)
+        KeepServerEntries(name, entries, out);
+    return answered;
 }
 } // namespace
 
@@ -281,6 +360,12 @@ const char* ISteamUserStats::GetLeaderboardName(SteamLeaderboard_t board)
 
 int32_t ISteamUserStats::GetLeaderboardEntryCount(SteamLeaderboard_t board)
 {
+    if (StorefrontOnServer())
+    {
+        int32_t count = 0;
+        const char* name = BoardNameOf(board);
+        return name && ServerBoardCount(name, count) ? count : 0;
+    }
     BoardFile file;
     return ReadBoardNamed(board, file) ? static_cast<int32_t>(file.entries.size()) : 0;
 }
@@ -291,20 +376,10 @@ SteamAPICall_t ISteamUserStats::DownloadLeaderboardEntries(SteamLeaderboard_t bo
     if (!StorefrontSignedIn())
         return k_uAPICallInvalid;
     const SteamAPICall_t call = StorefrontNewCall();
-    BoardFile file;
-    const bool read = ReadBoardNamed(board, file);
     Download download{g_boards.nextDownload++, {}};
-    if (read && request == k_ELeaderboardDataRequestGlobal)
-        KeepRange(file, first - 1, last - 1, download.entries);
-    else if (read && request == k_ELeaderboardDataRequestGlobalAroundUser)
-    {
-        const int user = UserIndex(file, StorefrontUserId());
-        if (user >= 0)
-            KeepRange(file, user + first, user + last, download.entries);
-    }
-    else if (read && request == k_ELeaderboardDataRequestFriends)
-        // Every other user of the folder is a friend.
-        KeepRange(file, 0, static_cast<int>(file.entries.size()) - 1, download.entries);
+    const char* name = BoardNameOf(board);
+    const bool read = StorefrontOnServer() ? name && DownloadFromServer(name, request, first, last, download.entries)
+                                           : DownloadFromFolder(board, request, first, last, download.entries);
     const LeaderboardScoresDownloaded_t result{read ? board : 0, download.handle,
                                                static_cast<int32_t>(download.entries.size())};
     g_boards.downloads.push_back(std::move(download));
@@ -344,8 +419,12 @@ SteamAPICall_t ISteamUserStats::UploadLeaderboardScore(SteamLeaderboard_t board,
     {
         FixedString256 path;
         BoardPath(name, path);
-        if (BoardPostScore(path, StorefrontUserId(), StorefrontUserName(), score,
-                           method != k_ELeaderboardUploadScoreMethodForceUpdate, result))
+        const bool keepBest = method != k_ELeaderboardUploadScoreMethodForceUpdate;
+        const bool posted = StorefrontOnServer() ? ServerPostScore(name, ServerSortOf(name), StorefrontUserId(),
+                                                                   StorefrontUserName(), score, keepBest, result)
+                                                 : BoardPostScore(path, StorefrontUserId(), StorefrontUserName(),
+                                                                  score, keepBest, result);
+        if (posted)
             uploaded = {1, board, score, static_cast<uint8_t>(result.changed), result.rankNew,
                         result.rankPrevious};
     }

@@ -75,7 +75,13 @@ bool StorefrontReadFieldLines(const char* path, size_t maxBytes,
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(path, bytes, maxBytes))
         return false;
-    const std::string text(bytes.begin(), bytes.end());
+    StorefrontParseFieldLines(std::string(bytes.begin(), bytes.end()), reader);
+    return true;
+}
+
+void StorefrontParseFieldLines(const std::string& text,
+                               const std::function<void(const std::vector<std::string>&)>& reader)
+{
     size_t start = 0;
     while (start < text.size())
     {
@@ -85,5 +91,4 @@ bool StorefrontReadFieldLines(const char* path, size_t maxBytes,
         reader(StorefrontSplitFields(text.substr(start, end - start)));
         start = end + 1;
     }
-    return true;
 }

@@ -15,6 +15,9 @@ bool StringIsDots(const char* name);
 
 // The TAB-separated fields of one line.
 std::vector<std::string> StorefrontSplitFields(const std::string& line);
+// Hands the fields of each line of the text to the reader.
+void StorefrontParseFieldLines(const std::string& text,
+                               const std::function<void(const std::vector<std::string>&)>& reader);
 // Hands the fields of each line of a text file of at most maxBytes to the
 // reader; false when the file cannot be read whole.
 bool StorefrontReadFieldLines(const char* path, size_t maxBytes,

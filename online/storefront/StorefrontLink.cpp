@@ -6,12 +6,15 @@
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/Storefront.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontServer.h"
+#include "online/storefront/StorefrontServerUsers.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <string>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,6 +41,7 @@ struct Peer
     CSteamID id = 0;
     FixedString64 name;
     uint16_t port = 0;
+    in_addr address = {htonl(INADDR_LOOPBACK)};
     bool live = false;
     bool accepted = false;
     bool requestPosted = false;
@@ -49,6 +53,7 @@ struct Link
 {
     int socket = -1;
     uint16_t port = 0;
+    in_addr address = {htonl(INADDR_LOOPBACK)}; // the address published for peers
     uint16_t relayPort = 0;
     std::vector<Peer> peers;
     std::deque<Datagram> incoming;
@@ -86,36 +91,70 @@ void PostConnectFail(Peer& peer)
     StorefrontPostCallback(P2PSessionConnectFail_t::k_iCallback, &fail, sizeof fail);
 }
 
-// Looks the peer up again in the shared folder: its name, whether it lives,
-// and its port.
-void Resolve(Peer& peer)
+// The endpoint file: the port, then the address (loopback when missing).
+bool ReadFolderEndpoint(const char* name, in_addr& address, uint16_t& port)
 {
-    peer.checkedAt = ClockNow();
-    char name[64];
-    peer.live = false;
-    if (!StorefrontFindUserById(peer.id, name, sizeof name) || !StorefrontUserIsLive(name))
-        return;
     char path[512];
     StorefrontUserFolder(name, path, sizeof path);
     strncat(path, "/endpoint", sizeof path - strlen(path) - 1);
-    char text[32];
+    char text[64];
     if (!StorefrontReadText(path, text, sizeof text))
+        return false;
+    char* end = nullptr;
+    const long number = strtol(text, &end, 10);
+    if (number <= 0 || number > 65535)
+        return false;
+    port = static_cast<uint16_t>(number);
+    char addressText[INET_ADDRSTRLEN] = {};
+    address.s_addr = htonl(INADDR_LOOPBACK);
+    return sscanf(end, "%15s", addressText) != 1 || inet_pton(AF_INET, addressText, &address) == 1;
+}
+
+// Looks the peer up again: its name, whether it lives, and where it is
+// reached. A server that cannot answer changes nothing: a game in progress
+// goes on with the peers it knows.
+void Resolve(Peer& peer)
+{
+    peer.checkedAt = ClockNow();
+    if (StorefrontServerIsDown())
         return;
-    const long port = strtol(text, nullptr, 10);
-    if (port <= 0 || port > 65535)
+    char name[64];
+    const bool wasLive = peer.live;
+    peer.live = false;
+    if (!StorefrontFindUserById(peer.id, name, sizeof name))
+    {
+        peer.live = wasLive && StorefrontServerIsDown();
+        return;
+    }
+    in_addr address = {};
+    uint16_t port = 0;
+    if (StorefrontOnServer())
+    {
+        std::string addressText;
+        const EndpointAnswer answer = ServerReadEndpoint(name, addressText, port);
+        if (answer == EndpointAnswer::Unreachable)
+        {
+            peer.live = wasLive;
+            return;
+        }
+        if (answer != EndpointAnswer::Found || inet_pton(AF_INET, addressText.c_str(), &address) != 1)
+            return;
+    }
+    else if (!StorefrontUserIsLive(name) || !ReadFolderEndpoint(name, address, port))
         return;
     peer.name.Set(name);
-    peer.port = static_cast<uint16_t>(port);
+    peer.port = port;
+    peer.address = address;
     peer.live = true;
     peer.failPosted = false;
 }
 
-bool SendTo(uint16_t port, const uint8_t* bytes, size_t size)
+bool SendTo(const Peer& peer, const uint8_t* bytes, size_t size)
 {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(g_link.relayPort ? g_link.relayPort : port);
+    address.sin_addr = g_link.relayPort ? in_addr{htonl(INADDR_LOOPBACK)} : peer.address;
+    address.sin_port = htons(g_link.relayPort ? g_link.relayPort : peer.port);
     return sendto(g_link.socket, bytes, size, 0, reinterpret_cast<sockaddr*>(&address), sizeof address) ==
            static_cast<ssize_t>(size);
 }
@@ -202,13 +241,45 @@ uint16_t RelayPort()
     return port > 0 && port <= 65535 ? static_cast<uint16_t>(port) : 0;
 }
 
+// PENDREL_PLATFORM_ADDRESS, an address of this machine; otherwise every
+// address on a server, loopback on the folder.
+bool ChooseBindAddress(in_addr& address)
+{
+    const char* chosen = getenv("PENDREL_PLATFORM_ADDRESS");
+    if (chosen && *chosen)
+    {
+        if (inet_pton(AF_INET, chosen, &address) == 1)
+            return true;
+        LogError("Pendrel Platform: PENDREL_PLATFORM_ADDRESS \"%s\" is not an IPv4 address\n", chosen);
+        return false;
+    }
+    address.s_addr = htonl(StorefrontOnServer() ? INADDR_ANY : INADDR_LOOPBACK);
+    return true;
+}
+
+// Peers reach the bound address; bound to every address, they reach the one
+// this machine uses towards the server.
+void ChoosePublishedAddress(const in_addr& bound)
+{
+    g_link.address = bound;
+    if (bound.s_addr != htonl(INADDR_ANY))
+        return;
+    const std::string towardsServer = StorefrontServer().LocalAddress();
+    if (towardsServer.empty() || inet_pton(AF_INET, towardsServer.c_str(), &g_link.address) != 1)
+        g_link.address.s_addr = htonl(INADDR_LOOPBACK);
+}
+
 bool WriteEndpoint()
 {
+    char addressText[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &g_link.address, addressText, sizeof addressText);
+    if (StorefrontOnServer())
+        return ServerPublishEndpoint(StorefrontUserName(), addressText, g_link.port);
     char path[512];
     StorefrontUserFolder(StorefrontUserName(), path, sizeof path);
     strncat(path, "/endpoint", sizeof path - strlen(path) - 1);
-    char text[16];
-    snprintf(text, sizeof text, "%u\n", g_link.port);
+    char text[48];
+    snprintf(text, sizeof text, "%u %s\n", g_link.port, addressText);
     return StorefrontWriteTextAtomically(path, text);
 }
 } // namespace
@@ -216,10 +287,11 @@ bool WriteEndpoint()
 bool StorefrontLinkOpen()
 {
     StorefrontLinkClose();
-    g_link.socket = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (!ChooseBindAddress(address.sin_addr))
+        return false;
+    g_link.socket = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     socklen_t length = sizeof address;
     if (g_link.socket < 0 ||
         bind(g_link.socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -230,6 +302,7 @@ bool StorefrontLinkOpen()
         return false;
     }
     g_link.port = ntohs(address.sin_port);
+    ChoosePublishedAddress(address.sin_addr);
     g_link.relayPort = RelayPort();
     if (!WriteEndpoint())
     {
@@ -284,7 +357,7 @@ bool ISteamNetworking::SendP2PPacket(CSteamID remote, const void* data, uint32_t
     buffer[12] = static_cast<uint8_t>(peer.port & 0xFF);
     buffer[13] = static_cast<uint8_t>(peer.port >> 8);
     memcpy(buffer + kStorefrontWireHeaderBytes, data, size);
-    return SendTo(peer.port, buffer, kStorefrontWireHeaderBytes + size);
+    return SendTo(peer, buffer, kStorefrontWireHeaderBytes + size);
 }
 
 bool ISteamNetworking::IsP2PPacketAvailable(uint32_t* size, int)

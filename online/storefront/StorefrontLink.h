@@ -1,6 +1,9 @@
 #pragma once
-// The local storefront's peer datagrams: one non-blocking UDP socket on
-// 127.0.0.1 per signed-in user, its port in users/NAME/endpoint, no thread.
+// The storefront's peer datagrams: one non-blocking UDP socket per signed-in
+// user, no thread. It binds to PENDREL_PLATFORM_ADDRESS (by default 127.0.0.1
+// on the folder, every address on a server) and publishes the address and
+// port peers send to: in users/NAME/endpoint, or in the player's record on
+// the server. Peers send to each other directly.
 // Every datagram on the wire starts with "PDP1", the sender's 64-bit id and
 // the receiver's port (so a relay can forward it); PENDREL_PLATFORM_RELAY=port
 // sends everything through a relay on that port. The pump reads the socket

@@ -5,6 +5,8 @@
 #include "core/FixedString.h"
 #include "core/LogError.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontServer.h"
+#include "online/storefront/StorefrontServerLobbies.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +27,8 @@ namespace
 // Lobby ids look like the platform's chat-room ids.
 constexpr uint64_t kFirstLobbyId = 109775240917663744ull;
 constexpr uint64_t kPumpMicroseconds = 100000;
+// An owner renews its lobbies on a server well inside their ten seconds.
+constexpr uint64_t kRenewMicroseconds = 2000000;
 constexpr size_t kMaxLobbyFileBytes = 256 * 1024;
 constexpr size_t kMaxKeyLength = 255;
 constexpr size_t kMaxValueLength = 8192;
@@ -49,6 +54,7 @@ struct JoinedLobby
 {
     uint64_t id;
     std::vector<uint64_t> members; // the live members last seen
+    uint64_t renewedAt = 0;
 };
 
 struct Lobbies
@@ -59,6 +65,8 @@ struct Lobbies
     uint64_t lastPump = 0;
     bool pumpedOnce = false;
     std::string dataAnswer;
+    // While a listing runs on a server: who of the members seen is signed in.
+    std::map<std::string, bool> liveKnown;
 };
 
 Lobbies g_lobbies;
@@ -86,13 +94,8 @@ uint64_t ParseId(const std::string& text)
     return errno == 0 && end != text.c_str() && *end == 0 ? id : 0;
 }
 
-// A checked read; lines it does not know are skipped.
-bool LobbyRead(uint64_t lobby, LobbyFile& file)
+void ReadLobbyLine(const std::vector<std::string>& fields, LobbyFile& file)
 {
-    file = LobbyFile();
-    FixedString256 path;
-    LobbyPath(lobby, path);
-    return StorefrontReadFieldLines(path, kMaxLobbyFileBytes, [&file](const std::vector<std::string>& fields) {
         if (fields.size() == 2 && fields[0] == "type")
             file.type = atoi(fields[1].c_str());
         else if (fields.size() == 2 && fields[0] == "joinable")
@@ -106,7 +109,30 @@ bool LobbyRead(uint64_t lobby, LobbyFile& file)
             file.members.push_back({ParseId(fields[1]), fields[2]});
         else if (fields.size() == 3 && fields[0] == "key")
             file.keys.emplace_back(fields[1], fields[2]);
-    });
+}
+
+void ParseLobby(const std::string& text, LobbyFile& file)
+{
+    file = LobbyFile();
+    StorefrontParseFieldLines(text, [&file](const std::vector<std::string>& fields) { ReadLobbyLine(fields, file); });
+}
+
+// A checked read; lines it does not know are skipped.
+bool LobbyRead(uint64_t lobby, LobbyFile& file)
+{
+    file = LobbyFile();
+    if (StorefrontOnServer())
+    {
+        std::string text;
+        if (!ServerReadLobby(lobby, text, kMaxLobbyFileBytes))
+            return false;
+        ParseLobby(text, file);
+        return true;
+    }
+    FixedString256 path;
+    LobbyPath(lobby, path);
+    return StorefrontReadFieldLines(path, kMaxLobbyFileBytes,
+                                    [&file](const std::vector<std::string>& fields) { ReadLobbyLine(fields, file); });
 }
 
 std::string LobbyText(const LobbyFile& file)
@@ -139,7 +165,10 @@ void RemoveLobbyFile(uint64_t lobby)
 
 bool IsMemberLive(const LobbyMember& member)
 {
-    return member.id == StorefrontUserId() || StorefrontUserIsLive(member.name.c_str());
+    if (member.id == StorefrontUserId())
+        return true;
+    const auto known = g_lobbies.liveKnown.find(member.name);
+    return known != g_lobbies.liveKnown.end() ? known->second : StorefrontUserIsLive(member.name.c_str());
 }
 
 std::vector<LobbyMember> LiveMembers(const LobbyFile& file)
@@ -151,28 +180,50 @@ std::vector<LobbyMember> LiveMembers(const LobbyFile& file)
     return live;
 }
 
-// Changes a lobby under its lock: the change returns whether to write.
+// What a change makes of a lobby: the change returns whether to write.
+template <class Change> LobbyEdit EditLobby(LobbyFile& file, Change& change, std::string& after)
+{
+    const std::string before = LobbyText(file);
+    if (!change(file))
+        return LobbyEdit::Refuse;
+    if (LiveMembers(file).empty())
+        return LobbyEdit::Remove;
+    // A host sets the same data again each time it advertises its game.
+    after = LobbyText(file);
+    return after == before ? LobbyEdit::Keep : LobbyEdit::Write;
+}
+
+// Changes a lobby under its lock (on a server, in a transaction).
 template <class Change> bool ChangeLobby(uint64_t lobby, Change change)
 {
     if (!StorefrontSignedIn() || lobby == 0)
         return false;
+    if (StorefrontOnServer())
+        return ServerChangeLobby(lobby, kMaxLobbyFileBytes, [&change](const std::string& before, std::string& after) {
+            LobbyFile file;
+            ParseLobby(before, file);
+            return EditLobby(file, change, after);
+        });
     FixedString256 path;
     LobbyPath(lobby, path);
     FileLock lock(path);
     LobbyFile file;
     if (!lock.IsHeld() || !LobbyRead(lobby, file))
         return false;
-    const std::string before = LobbyText(file);
-    if (!change(file))
-        return false;
-    if (LiveMembers(file).empty())
+    std::string after;
+    switch (EditLobby(file, change, after))
     {
+    case LobbyEdit::Refuse:
+        return false;
+    case LobbyEdit::Keep:
+        return true;
+    case LobbyEdit::Remove:
         RemoveLobbyFile(lobby);
         return true;
+    case LobbyEdit::Write:
+        break;
     }
-    // A host sets the same data again each time it advertises its game.
-    const std::string after = LobbyText(file);
-    return after == before || LobbyWrite(lobby, after);
+    return LobbyWrite(lobby, after);
 }
 
 bool IsOwnedByMe(const LobbyFile& file)
@@ -182,6 +233,8 @@ bool IsOwnedByMe(const LobbyFile& file)
 
 bool TakeLobbyId(uint64_t& id)
 {
+    if (StorefrontOnServer())
+        return ServerTakeLobbyId(kFirstLobbyId, id);
     FixedString256 folder, path;
     LobbiesFolder(folder);
     if (!StorefrontMakeFolders(folder))
@@ -227,11 +280,8 @@ std::vector<uint64_t> AllLobbies()
 }
 
 // A lobby all of whose members have gone is removed by whoever sees it.
-bool IsListable(uint64_t lobby)
+bool IsListable(uint64_t lobby, const LobbyFile& file)
 {
-    LobbyFile file;
-    if (!LobbyRead(lobby, file))
-        return false;
     const size_t live = LiveMembers(file).size();
     if (live == 0)
     {
@@ -240,6 +290,34 @@ bool IsListable(uint64_t lobby)
     }
     return file.type == k_ELobbyTypePublic && file.joinable && live < static_cast<size_t>(file.limit) &&
            MatchesFilters(file);
+}
+
+// Every lobby with its file; on a server also who of their members is signed
+// in, asked for all of them at once.
+std::vector<std::pair<uint64_t, LobbyFile>> ReadAllLobbies()
+{
+    std::vector<std::pair<uint64_t, LobbyFile>> lobbies;
+    if (!StorefrontOnServer())
+    {
+        for (uint64_t lobby : AllLobbies())
+            if (LobbyFile file; LobbyRead(lobby, file))
+                lobbies.emplace_back(lobby, std::move(file));
+        return lobbies;
+    }
+    std::vector<std::string> names;
+    for (const auto& [lobby, text] : ServerAllLobbies(kMaxLobbyFileBytes))
+    {
+        lobbies.emplace_back(lobby, LobbyFile());
+        ParseLobby(text, lobbies.back().second);
+        for (const LobbyMember& member : lobbies.back().second.members)
+            names.push_back(member.name);
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    const std::vector<bool> live = ServerUsersLive(names);
+    for (size_t i = 0; i < names.size(); ++i)
+        g_lobbies.liveKnown[names[i]] = live[i];
+    return lobbies;
 }
 
 JoinedLobby* FindJoined(uint64_t lobby)
@@ -272,9 +350,27 @@ void PostMemberChange(uint64_t lobby, uint64_t member, uint32_t change)
     StorefrontPostCallback(LobbyChatUpdate_t::k_iCallback, &update, sizeof update);
 }
 
+// An owner on a server keeps its lobby from expiring.
+void RenewIfOwned(JoinedLobby& joined)
+{
+    const uint64_t now = ClockNow();
+    if (!StorefrontOnServer() || now - joined.renewedAt < kRenewMicroseconds)
+        return;
+    LobbyFile file;
+    if (LobbyRead(joined.id, file) && IsOwnedByMe(file))
+        ServerRenewLobby(joined.id);
+    joined.renewedAt = now;
+}
+
 void PumpJoined(JoinedLobby& joined)
 {
+    RenewIfOwned(joined);
+    // A server that cannot answer says nothing about who left.
+    if (StorefrontServerIsDown())
+        return;
     const std::vector<uint64_t> now = LiveMemberIds(joined.id);
+    if (StorefrontServerIsDown())
+        return;
     for (uint64_t member : joined.members)
         if (std::find(now.begin(), now.end(), member) == now.end())
             PostMemberChange(joined.id, member, k_EChatMemberStateChangeLeft);
@@ -291,8 +387,21 @@ void InvitesFolder(const char* user, FixedString256& path)
     path.Format("%s/invites", folder);
 }
 
+void PostInvite(uint64_t lobby, uint64_t from)
+{
+    const GameLobbyJoinRequested_t request{lobby, from};
+    LogError("Pendrel Platform overlay: the invitation to lobby %" PRIu64 " is accepted\n", lobby);
+    StorefrontPostCallback(GameLobbyJoinRequested_t::k_iCallback, &request, sizeof request);
+}
+
 void PumpInvites()
 {
+    if (StorefrontOnServer())
+    {
+        for (const auto& [lobby, from] : ServerTakeInvites(StorefrontUserName()))
+            PostInvite(lobby, from);
+        return;
+    }
     FixedString256 folder;
     InvitesFolder(StorefrontUserName(), folder);
     DIR* listing = opendir(folder);
@@ -311,9 +420,7 @@ void PumpInvites()
         char text[32] = {};
         StorefrontReadText(path, text, sizeof text);
         unlink(path);
-        const GameLobbyJoinRequested_t request{ParseId(name), strtoull(text, nullptr, 10)};
-        LogError("Pendrel Platform overlay: the invitation to lobby %s is accepted\n", name.c_str());
-        StorefrontPostCallback(GameLobbyJoinRequested_t::k_iCallback, &request, sizeof request);
+        PostInvite(ParseId(name), strtoull(text, nullptr, 10));
     }
 }
 } // namespace
@@ -332,7 +439,8 @@ SteamAPICall_t ISteamMatchmaking::CreateLobby(ELobbyType type, int maxMembers)
         file.limit = std::clamp(maxMembers, 1, kMaxMembers);
         file.owner = StorefrontUserId();
         file.members.push_back({StorefrontUserId(), StorefrontUserName()});
-        if (LobbyWrite(id, LobbyText(file)))
+        const std::string text = LobbyText(file);
+        if (StorefrontOnServer() ? ServerCreateLobby(id, text) : LobbyWrite(id, text))
         {
             created = {k_EResultOK, id};
             RememberJoined(id);
@@ -354,10 +462,11 @@ SteamAPICall_t ISteamMatchmaking::RequestLobbyList()
         return k_uAPICallInvalid;
     const SteamAPICall_t call = StorefrontNewCall();
     g_lobbies.found.clear();
-    for (uint64_t lobby : AllLobbies())
-        if (IsListable(lobby))
+    for (const auto& [lobby, file] : ReadAllLobbies())
+        if (IsListable(lobby, file))
             g_lobbies.found.push_back(lobby);
     g_lobbies.filters.clear();
+    g_lobbies.liveKnown.clear();
     const LobbyMatchList_t list{static_cast<uint32_t>(g_lobbies.found.size())};
     StorefrontCompleteCall(call, LobbyMatchList_t::k_iCallback, &list, sizeof list, false);
     return call;
@@ -421,6 +530,8 @@ bool ISteamMatchmaking::InviteUserToLobby(CSteamID lobby, CSteamID invitee)
     char name[64];
     if (!StorefrontSignedIn() || !FindJoined(lobby) || !StorefrontFindUserById(invitee, name, sizeof name))
         return false;
+    if (StorefrontOnServer())
+        return ServerInvite(name, lobby, StorefrontUserId());
     FixedString256 folder, path;
     InvitesFolder(name, folder);
     path.Format("%s/%" PRIu64, folder.c_str(), static_cast<uint64_t>(lobby));

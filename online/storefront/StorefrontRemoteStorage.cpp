@@ -3,11 +3,13 @@
 #include "core/LogError.h"
 #include "core/pd_ofstream.h"
 #include "online/storefront/SteamInterfaces.h"
+#include "online/storefront/StorefrontServer.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace
@@ -46,21 +48,62 @@ bool CloudPath(const char* name, FixedString256& path)
     return path.Length() < FixedString256::kCapacity - 32;
 }
 
+// On a server the user's cloud files are the fields of one hash.
+std::string CloudKey()
+{
+    return StorefrontUserKey(StorefrontUserName(), "cloud");
+}
+
+bool IsServerCloudName(const char* name)
+{
+    return StorefrontOnServer() && StorefrontSignedIn() && IsCloudName(name);
+}
+
+bool ReadServerCloudFile(const char* name, std::vector<uint8_t>& bytes)
+{
+    const RedisReply reply = StorefrontServer().Run({"HGET", CloudKey(), name});
+    std::string text;
+    if (!RedisText(reply.get(), ISteamRemoteStorage::kMaxFileBytes, text))
+    {
+        if (reply && reply->type != REDIS_REPLY_NIL)
+            LogError("Pendrel Platform: the cloud file \"%s\" on the server is larger than allowed\n", name);
+        return false;
+    }
+    bytes.assign(text.begin(), text.end());
+    return true;
+}
+
 bool ReadCloudFile(const char* name, std::vector<uint8_t>& bytes)
 {
+    if (StorefrontOnServer())
+        return IsServerCloudName(name) && ReadServerCloudFile(name, bytes);
     FixedString256 path;
     return CloudPath(name, path) && ReadWholeFile(path, bytes, ISteamRemoteStorage::kMaxFileBytes);
+}
+
+long long AskServerNumber(const char* command, const char* name)
+{
+    long long number = 0;
+    const RedisReply reply = StorefrontServer().Run({command, CloudKey(), name});
+    return RedisInteger(reply.get(), number) ? number : 0;
 }
 } // namespace
 
 bool ISteamRemoteStorage::FileExists(const char* name)
 {
+    if (StorefrontOnServer())
+        return IsServerCloudName(name) && AskServerNumber("HEXISTS", name) == 1;
     FixedString256 path;
     return CloudPath(name, path) && access(path, R_OK) == 0;
 }
 
 int32_t ISteamRemoteStorage::GetFileSize(const char* name)
 {
+    if (StorefrontOnServer())
+    {
+        const long long size = IsServerCloudName(name) ? AskServerNumber("HSTRLEN", name) : 0;
+        return size > 0 && size <= kMaxFileBytes ? static_cast<int32_t>(size) : 0;
+    }
     FixedString256 path;
     struct stat info;
     if (!CloudPath(name, path) || stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes)
@@ -81,10 +124,16 @@ int32_t ISteamRemoteStorage::FileRead(const char* name, void* data, int32_t size
 bool ISteamRemoteStorage::FileWrite(const char* name, const void* data, int32_t size)
 {
     FixedString256 path;
-    if (size < 0 || size > kMaxFileBytes || (size > 0 && !data) || !CloudPath(name, path))
+    const bool named = StorefrontOnServer() ? IsServerCloudName(name) : CloudPath(name, path);
+    if (size < 0 || size > kMaxFileBytes || (size > 0 && !data) || !named)
     {
         LogError("Pendrel Platform refused the cloud file \"%s\"\n", name ? name : "");
         return false;
+    }
+    if (StorefrontOnServer())
+    {
+        const std::string bytes = size > 0 ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : "";
+        return static_cast<bool>(StorefrontServer().Run({"HSET", CloudKey(), name, bytes}));
     }
     // The user's folder belongs to one process at a time (its online lock),
     // so the file needs no lock of its own.

@@ -5,6 +5,8 @@
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/StorefrontBoards.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontServer.h"
+#include "online/storefront/StorefrontServerUsers.h"
 #include "platform/UserLocale.h"
 
 #include <cerrno>
@@ -35,6 +37,7 @@ struct SignedInUser
     FixedString64 name;
     uint64_t id = 0;
     int onlineLock = -1;
+    bool onServer = false;
 };
 
 SignedInUser g_user;
@@ -118,6 +121,25 @@ bool TakeOnlineLock(const char* userFolder)
     g_user.onlineLock = fd;
     return true;
 }
+bool SignInOnServer()
+{
+    if (!IsServerUserName(g_user.name))
+    {
+        LogError("Pendrel Platform: a player on a server is named with letters, digits, '_', '-' and '.', not "
+                 "\"%s\"\n",
+                 g_user.name.c_str());
+        return false;
+    }
+    g_user.onServer = true;
+    if (!ServerSignIn(g_user.name, kFirstUserId, g_user.id))
+    {
+        LogError("Pendrel Platform could not sign %s in on its server\n", g_user.name.c_str());
+        StorefrontSignOut();
+        return false;
+    }
+    g_user.signedIn = true;
+    return true;
+}
 } // namespace
 
 bool StorefrontSignIn(const char* folder)
@@ -130,6 +152,8 @@ bool StorefrontSignIn(const char* folder)
         LogError("Pendrel Platform cannot sign in a user named \"%s\"\n", g_user.name.c_str());
         return false;
     }
+    if (StorefrontOnServer())
+        return SignInOnServer();
     char userFolder[512];
     StorefrontUserFolder(g_user.name, userFolder, sizeof userFolder);
     if (!StorefrontMakeFolders(userFolder))
@@ -154,6 +178,8 @@ bool StorefrontSignIn(const char* folder)
 
 void StorefrontSignOut()
 {
+    if (g_user.onServer)
+        ServerSignOut(g_user.name);
     if (g_user.onlineLock >= 0)
     {
         flock(g_user.onlineLock, LOCK_UN);
@@ -182,8 +208,16 @@ void StorefrontUserFolder(const char* name, char* path, int size)
     snprintf(path, static_cast<size_t>(size), "%s/users/%s", g_user.folder.c_str(), name);
 }
 
+void StorefrontUserPump()
+{
+    if (g_user.signedIn && g_user.onServer)
+        ServerUserPump(g_user.name);
+}
+
 bool StorefrontUserIsLive(const char* name)
 {
+    if (g_user.onServer)
+        return ServerUserIsLive(name);
     char path[512];
     StorefrontUserFolder(name, path, sizeof path);
     strncat(path, "/online", sizeof path - strlen(path) - 1);
@@ -199,6 +233,14 @@ bool StorefrontUserIsLive(const char* name)
 
 bool StorefrontFindUserById(uint64_t id, char* name, int size)
 {
+    if (g_user.onServer)
+    {
+        std::string found;
+        if (!ServerFindUserById(id, found))
+            return false;
+        snprintf(name, static_cast<size_t>(size), "%s", found.c_str());
+        return true;
+    }
     FixedString256 usersFolder;
     usersFolder.Format("%s/users", g_user.folder.c_str());
     DIR* folder = opendir(usersFolder);
@@ -221,6 +263,22 @@ bool StorefrontFindUserById(uint64_t id, char* name, int size)
     }
     closedir(folder);
     return found;
+}
+
+bool StorefrontFindLiveUser(const char* name, uint64_t& id)
+{
+    if (!g_user.signedIn || !IsUsableName(name) || !StorefrontUserIsLive(name))
+        return false;
+    if (g_user.onServer)
+        return ServerFindUserByName(name, id);
+    char path[512];
+    StorefrontUserFolder(name, path, sizeof path);
+    strncat(path, "/id", sizeof path - strlen(path) - 1);
+    char text[32];
+    if (!StorefrontReadText(path, text, sizeof text))
+        return false;
+    id = strtoull(text, nullptr, 10);
+    return id >= kFirstUserId;
 }
 
 bool ISteamUser::BLoggedOn()
@@ -260,6 +318,14 @@ namespace
 std::vector<std::pair<std::string, uint64_t>> OtherUsers()
 {
     std::vector<std::pair<std::string, uint64_t>> users;
+    if (g_user.signedIn && g_user.onServer)
+    {
+        users = ServerAllUsers();
+        users.erase(std::remove_if(users.begin(), users.end(),
+                                   [](const auto& user) { return user.first == g_user.name.c_str(); }),
+                    users.end());
+        return users;
+    }
     FixedString256 usersFolder;
     usersFolder.Format("%s/users", g_user.folder.c_str());
     DIR* folder = g_user.signedIn ? opendir(usersFolder) : nullptr;

@@ -1,5 +1,6 @@
 #pragma once
-// The signed-in user of the local storefront. PENDREL_PLATFORM_USER names the
+// The signed-in user of the storefront. On a server the user is a record
+// there (see StorefrontServerUsers.h); otherwise it lives in the folder. PENDREL_PLATFORM_USER names the
 // user and persona (the login name by default). The first sign-in takes a
 // 64-bit id from a counter shared by all users of the folder and keeps it in
 // users/NAME/id; while the process lives it holds a lock on users/NAME/online,
@@ -20,3 +21,7 @@ void StorefrontUserFolder(const char* name, char* path, int size);
 bool StorefrontUserIsLive(const char* name);
 // The name of the user with that id; false when no user of the folder has it.
 bool StorefrontFindUserById(uint64_t id, char* name, int size);
+// The id of the named user while it is signed in.
+bool StorefrontFindLiveUser(const char* name, uint64_t& id);
+// Renews what keeps the user signed in on a server; run by the pump.
+void StorefrontUserPump();

@@ -5,6 +5,7 @@
 #include "core/LogError.h"
 #include "online/storefront/StorefrontBoards.h"
 #include "online/storefront/StorefrontFiles.h"
+#include "online/storefront/StorefrontServer.h"
 #include "online/storefront/StorefrontUser.h"
 
 #include <cerrno>
@@ -55,27 +56,43 @@ void StatsPath(FixedString256& path)
     path.Format("%s/stats", folder);
 }
 
+void ReadSchemaLine(const std::vector<std::string>& fields)
+{
+    if (fields.size() >= 2 && IsStatName(fields[0].c_str()))
+        g_values.schema[fields[0]] = {fields[1], fields.size() >= 3 ? fields[2] : std::string()};
+}
+
 void ReadSchema()
 {
     FixedString256 path;
     path.Format("%s/schema", StorefrontFolder());
-    StorefrontReadFieldLines(path, kMaxStatsFileBytes, [](const std::vector<std::string>& fields) {
-        if (fields.size() >= 2 && IsStatName(fields[0].c_str()))
-            g_values.schema[fields[0]] = {fields[1], fields.size() >= 3 ? fields[2] : std::string()};
-    });
+    StorefrontReadFieldLines(path, kMaxStatsFileBytes, ReadSchemaLine);
 }
 
-void LoadValues()
+// The schema and the user's values as texts from the server; false when it cannot answer.
+bool ReadServerTexts(std::string& schema, std::string& values)
+{
+    const std::vector<RedisReply> replies = StorefrontServer().RunAll(
+        {{"GET", "pendrel:schema"}, {"GET", StorefrontUserKey(StorefrontUserName(), "stats")}});
+    if (replies.empty())
+        return false;
+    RedisText(replies[0].get(), kMaxStatsFileBytes, schema);
+    if (!RedisText(replies[1].get(), kMaxStatsFileBytes, values) && replies[1]->type != REDIS_REPLY_NIL)
+    {
+        LogError("Pendrel Platform: the statistics of %s on the server are not readable\n", StorefrontUserName());
+        return false;
+    }
+    return true;
+}
+
+// The values of the user; false (with nothing loaded) when they cannot be read.
+bool LoadValues()
 {
     if (g_values.loaded)
-        return;
+        return true;
     g_values = UserValues();
-    g_values.loaded = true;
-    ReadSchema();
-    FixedString256 path;
-    StatsPath(path);
     int badLines = 0;
-    StorefrontReadFieldLines(path, kMaxStatsFileBytes, [&badLines](const std::vector<std::string>& fields) {
+    const auto reader = [&badLines](const std::vector<std::string>& fields) {
         int32_t integer = 0;
         if (fields.size() == 3 && fields[0] == "int" && IsStatName(fields[1].c_str()) &&
             ParseInteger(fields[2], integer))
@@ -86,9 +103,26 @@ void LoadValues()
             g_values.achieved.insert(fields[1]);
         else if (!(fields.size() == 1 && fields[0].empty()))
             ++badLines;
-    });
+    };
+    if (StorefrontOnServer())
+    {
+        std::string schema, values;
+        if (!ReadServerTexts(schema, values))
+            return false;
+        StorefrontParseFieldLines(schema, ReadSchemaLine);
+        StorefrontParseFieldLines(values, reader);
+    }
+    else
+    {
+        ReadSchema();
+        FixedString256 path;
+        StatsPath(path);
+        StorefrontReadFieldLines(path, kMaxStatsFileBytes, reader);
+    }
     if (badLines > 0)
-        LogError("Pendrel Platform skipped %d bad lines of %s\n", badLines, path.c_str());
+        LogError("Pendrel Platform skipped %d bad lines of the statistics of %s\n", badLines, StorefrontUserName());
+    g_values.loaded = true;
+    return true;
 }
 
 bool WriteValues()
@@ -104,6 +138,10 @@ bool WriteValues()
     }
     for (const std::string& name : g_values.achieved)
         text += "achievement\t" + name + "\n";
+    // One value holds them all, so a store is whole or not at all.
+    if (StorefrontOnServer())
+        return static_cast<bool>(
+            StorefrontServer().Run({"SET", StorefrontUserKey(StorefrontUserName(), "stats"), text}));
     FixedString256 path;
     StatsPath(path);
     return WriteFileAtomically(path, text.data(), text.size());
@@ -117,10 +155,7 @@ uint64_t GameId()
 // Values are reached only while signed in, loaded on first use.
 bool Ready(const char* name)
 {
-    if (!StorefrontSignedIn() || !IsStatName(name))
-        return false;
-    LoadValues();
-    return true;
+    return StorefrontSignedIn() && IsStatName(name) && LoadValues();
 }
 } // namespace
 
@@ -129,8 +164,8 @@ bool ISteamUserStats::RequestCurrentStats()
     if (!StorefrontSignedIn())
         return false;
     g_values.loaded = false;
-    LoadValues();
-    const UserStatsReceived_t received{GameId(), k_EResultOK, StorefrontUserId()};
+    const bool loaded = LoadValues();
+    const UserStatsReceived_t received{GameId(), loaded ? k_EResultOK : k_EResultFail, StorefrontUserId()};
     StorefrontPostCallback(UserStatsReceived_t::k_iCallback, &received, sizeof received);
     return true;
 }
@@ -211,8 +246,7 @@ bool ISteamUserStats::StoreStats()
 {
     if (!StorefrontSignedIn())
         return false;
-    LoadValues();
-    const bool written = WriteValues();
+    const bool written = LoadValues() && WriteValues();
     if (!written)
         LogError("Pendrel Platform could not store the statistics of %s\n", StorefrontUserName());
     const UserStatsStored_t stored{GameId(), written ? k_EResultOK : k_EResultFail};
@@ -222,9 +256,8 @@ bool ISteamUserStats::StoreStats()
 
 bool ISteamUserStats::ResetAllStats(bool achievementsToo)
 {
-    if (!StorefrontSignedIn())
+    if (!StorefrontSignedIn() || !LoadValues())
         return false;
-    LoadValues();
     g_values.integers.clear();
     g_values.floats.clear();
     if (achievementsToo)

@@ -23,7 +23,6 @@
 #include "online/PlatformServices.h"
 #include "online/ScriptPacket.h"
 #include "online/storefront/SteamInterfaces.h"
-#include "online/storefront/StorefrontFiles.h"
 #include "online/storefront/StorefrontUser.h"
 #include "script/ScriptBinding.h"
 #include "script/ScriptHost.h"
@@ -82,14 +81,7 @@ void Log(const char* format, ...)
 
 bool UserId(const std::string& name, uint64_t& id)
 {
-    char path[512];
-    StorefrontUserFolder(name.c_str(), path, sizeof path);
-    strncat(path, "/id", sizeof path - strlen(path) - 1);
-    char text[32];
-    if (!StorefrontReadText(path, text, sizeof text) || !StorefrontUserIsLive(name.c_str()))
-        return false;
-    id = strtoull(text, nullptr, 10);
-    return id != 0;
+    return StorefrontFindLiveUser(name.c_str(), id);
 }
 
 SQInteger ScriptLog(HSQUIRRELVM vm)
