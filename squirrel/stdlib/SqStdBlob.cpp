@@ -19,6 +19,15 @@ SqBlob* BlobAt(HSQUIRRELVM v, SQInteger idx)
     return static_cast<SqBlob*>(static_cast<SqStream*>(SqStdInstance(v, idx, SqStdBlobTag())));
 }
 
+// For the host functions: a value that is no blob leaves the error the instance lookup reports, as in 3.0.
+SqBlob* HostBlobAt(HSQUIRRELVM v, SQInteger idx)
+{
+    SQUserPointer p = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(v, idx, &p, SqStdBlobTag())))
+        return nullptr;
+    return static_cast<SqBlob*>(static_cast<SqStream*>(p));
+}
+
 SqBlob* SelfBlob(HSQUIRRELVM v)
 {
     return BlobAt(v, 1);
@@ -239,7 +248,7 @@ SQUserPointer sqstd_createblob(HSQUIRRELVM v, SQInteger size)
 
 SQRESULT sqstd_getblob(HSQUIRRELVM v, SQInteger idx, SQUserPointer* ptr)
 {
-    SqBlob* blob = BlobAt(v, idx);
+    SqBlob* blob = HostBlobAt(v, idx);
     if (!blob)
         return SQ_ERROR;
     *ptr = blob->Data();
@@ -248,7 +257,7 @@ SQRESULT sqstd_getblob(HSQUIRRELVM v, SQInteger idx, SQUserPointer* ptr)
 
 SQInteger sqstd_getblobsize(HSQUIRRELVM v, SQInteger idx)
 {
-    SqBlob* blob = BlobAt(v, idx);
+    SqBlob* blob = HostBlobAt(v, idx);
     return blob ? blob->Len() : -1;
 }
 

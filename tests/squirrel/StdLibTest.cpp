@@ -314,9 +314,34 @@ TEST(StdLib, BlobsCanBeMadeAndReadFromTheEmbeddingSide)
     SQUserPointer again = nullptr;
     ASSERT_TRUE(SQ_SUCCEEDED(sqstd_getblob(v, -1, &again)));
     EXPECT_EQ(again, data);
-    sq_pushinteger(v, 5);
-    EXPECT_TRUE(SQ_FAILED(sqstd_getblob(v, -1, &again)));
-    EXPECT_EQ(sqstd_getblobsize(v, -1), -1);
+    // what is no blob fails with the error the instance lookup leaves
+    const struct
+    {
+        void (*push)(HSQUIRRELVM);
+        const char* error;
+    } notBlobs[] = {
+        {[](HSQUIRRELVM v) { sq_pushinteger(v, 5); }, "the object is not a class instance"},
+        {[](HSQUIRRELVM v)
+         {
+             sq_newclass(v, SQFalse);
+             sq_createinstance(v, -1);
+             sq_remove(v, -2);
+         },
+         "invalid type tag"},
+    };
+    for (const auto& c : notBlobs)
+    {
+        c.push(v);
+        sq_reseterror(v);
+        EXPECT_TRUE(SQ_FAILED(sqstd_getblob(v, -1, &again)));
+        sq_getlasterror(v);
+        const SQChar* error = "";
+        sq_getstring(v, -1, &error);
+        EXPECT_STREQ(error, c.error);
+        sq_poptop(v);
+        EXPECT_EQ(sqstd_getblobsize(v, -1), -1);
+        sq_poptop(v);
+    }
     sq_settop(v, top);
 }
 
