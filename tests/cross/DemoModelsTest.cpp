@@ -83,7 +83,10 @@ TEST_F(DemoModelsTest, TheAnimatedPartsFindTheirTracks)
     Model* water = ModelCache("terrain/set01/12_001_RiverStraight.chmodel");
     Model* dragon = ModelCache("characters/dragon/dragon-carry000-speed000.chmodel");
     ASSERT_TRUE(windmill && water && dragon);
-    EXPECT_TRUE(windmill->GetMesh(1)->nodes[0].objAnim);
+    // The tower and cap stand still; the hub and the sails turn at the node "Blade".
+    EXPECT_FALSE(windmill->GetMesh(0)->nodes[0].objAnim);
+    EXPECT_TRUE(windmill->GetMesh(2)->nodes[0].objAnim);
+    EXPECT_TRUE(windmill->GetMesh(3)->nodes[0].objAnim);
     EXPECT_TRUE(water->GetMaterialRecord(0, 0)->layers[0].uvAnim);
     EXPECT_EQ(dragon->GetMesh(0)->GetJointCount(), 20);
 

@@ -501,7 +501,7 @@ TEST_F(DemoBoardTest, TheDemoBoardLoadsWithoutAReportAndCoversTheFlight)
     EXPECT_EQ(columns, 8);
     EXPECT_EQ(rows, 8);
     const TileTerrain& board = *GetTileTerrain();
-    EXPECT_EQ(board.tileInfos.size(), 3u);
+    EXPECT_EQ(board.tileInfos.size(), 5u); // meadow, field, hedge, river and rocky hill
     for (const TileInfo& info : board.tileInfos)
         EXPECT_NE(info.collision, nullptr) << info.name.c_str();
     EXPECT_EQ(GetTileTerrainCollision()->InstanceCount(), 64u);
