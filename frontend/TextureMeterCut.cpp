@@ -7,9 +7,10 @@ float TextureMeterClampValue(float value)
     return value < 1.0f ? value : 1.0f;
 }
 
-// The 2D quad shows the texels whose (flipped) coordinate plus the offset
-// lies in 0..1, so an offset of 1 - value shows the fraction `value` counted
-// from the edge the flip puts first.
+// The 2D quad keeps an unflipped axis from the cut to its far edge and a
+// flipped axis from its near edge to the cut, so both show the fraction
+// `value`: the unflipped types fill towards the near edge (left, up), the
+// flipped ones towards the far edge (right, down).
 TextureMeterCut TextureMeterCutFor(int32_t type, float value)
 {
     TextureMeterCut cut;
@@ -19,14 +20,14 @@ TextureMeterCut TextureMeterCutFor(int32_t type, float value)
         cut.cutX = 1.0f - value;
         break;
     case TEXTURE_METER_TYPE_HORIZONTAL_RIGHT:
-        cut.cutX = 1.0f - value;
+        cut.cutX = value;
         cut.flipX = 1;
         break;
     case TEXTURE_METER_TYPE_VERTICAL_UP:
         cut.cutY = 1.0f - value;
         break;
     case TEXTURE_METER_TYPE_VERTICAL_DOWN:
-        cut.cutY = 1.0f - value;
+        cut.cutY = value;
         cut.flipY = 1;
         break;
     default:

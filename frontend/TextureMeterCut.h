@@ -23,7 +23,7 @@ struct TextureMeterCut
 
 // 0..1; anything else, NaN too, is brought inside.
 float TextureMeterClampValue(float value);
-// For a value already clamped. Every type shows the fraction `value` of the
-// bar: the flipped types count from the other edge. Unknown types leave the
-// bar uncut.
+// For a value already clamped: types 0 and 2 cut at 1 - value, the flipped
+// types 1 and 3 at value; every type shows the fraction `value` of the bar,
+// growing in the direction its name gives. Unknown types leave the bar uncut.
 TextureMeterCut TextureMeterCutFor(int32_t type, float value);

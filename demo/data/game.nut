@@ -1599,7 +1599,7 @@ function StartBreathMeter()
     }
     meter.Background.SetTexture("frontend/panel.tga")
     meter.Bar.AddTexture("frontend/breath.tga")
-    meter.Type = TEXTURE_METER_TYPE_HORIZONTAL_LEFT
+    meter.Type = TEXTURE_METER_TYPE_HORIZONTAL_RIGHT
     meter.BarValue = kBreathAtStart
     meter.Init()
     return meter

@@ -23,33 +23,35 @@ TEST(TextureMeterCutTest, ValuesAreClampedIntoZeroToOne)
 struct CutCase
 {
     int32_t type;
+    float value;
     float cutX;
     float cutY;
     int flipX;
     int flipY;
 };
 
-// A quarter: the offset slides three quarters out of view, counted from the
-// edge the flip puts first.
+// The unflipped types cut at 1 - value, the flipped ones at the value itself.
 TEST(TextureMeterCutTest, EachTypeCutsItsAxisAndFlipsTheOtherWay)
 {
     const CutCase cases[] = {
-        {TEXTURE_METER_TYPE_HORIZONTAL_LEFT, 0.75f, 0.0f, 0, 0},
-        {TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 0.75f, 0.0f, 1, 0},
-        {TEXTURE_METER_TYPE_VERTICAL_UP, 0.0f, 0.75f, 0, 0},
-        {TEXTURE_METER_TYPE_VERTICAL_DOWN, 0.0f, 0.75f, 0, 1},
-        {7, 0.0f, 0.0f, 0, 0},
-        {-1, 0.0f, 0.0f, 0, 0},
+        {TEXTURE_METER_TYPE_HORIZONTAL_LEFT, 0.25f, 0.75f, 0.0f, 0, 0},
+        {TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 0.25f, 0.25f, 0.0f, 1, 0},
+        {TEXTURE_METER_TYPE_VERTICAL_UP, 0.25f, 0.0f, 0.75f, 0, 0},
+        {TEXTURE_METER_TYPE_VERTICAL_DOWN, 0.25f, 0.0f, 0.25f, 0, 1},
+        {TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 1.0f, 1.0f, 0.0f, 1, 0},
+        {TEXTURE_METER_TYPE_VERTICAL_DOWN, 0.0f, 0.0f, 0.0f, 0, 1},
+        {TEXTURE_METER_TYPE_VERTICAL_UP, 1.0f, 0.0f, 0.0f, 0, 0},
+        {7, 0.25f, 0.0f, 0.0f, 0, 0},
+        {-1, 0.25f, 0.0f, 0.0f, 0, 0},
     };
     for (const CutCase& c : cases)
     {
-        const TextureMeterCut cut = TextureMeterCutFor(c.type, 0.25f);
-        EXPECT_FLOAT_EQ(cut.cutX, c.cutX) << c.type;
-        EXPECT_FLOAT_EQ(cut.cutY, c.cutY) << c.type;
-        EXPECT_EQ(cut.flipX, c.flipX) << c.type;
-        EXPECT_EQ(cut.flipY, c.flipY) << c.type;
+        const TextureMeterCut cut = TextureMeterCutFor(c.type, c.value);
+        EXPECT_FLOAT_EQ(cut.cutX, c.cutX) << c.type << " " << c.value;
+        EXPECT_FLOAT_EQ(cut.cutY, c.cutY) << c.type << " " << c.value;
+        EXPECT_EQ(cut.flipX, c.flipX) << c.type << " " << c.value;
+        EXPECT_EQ(cut.flipY, c.flipY) << c.type << " " << c.value;
     }
-    EXPECT_FLOAT_EQ(TextureMeterCutFor(TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 1.0f).cutX, 0.0f) << "full shows all";
 }
 } // namespace
 
@@ -63,14 +65,16 @@ struct FilledQuarter
     int x0, y0, x1, y1; // the quarter of the 64 x 64 quad that shows
 };
 
+// Each type grows from the edge opposite its name: a left meter from the
+// right edge, an up meter from the bottom.
 TEST_F(TextureMeterCutDrawTest, AQuarterValueShowsTheQuarterAtItsTypesEdge)
 {
     Texture* white = TextureBuiltin(kTextureDefaultWhite);
     const FilledQuarter cases[] = {
-        {TEXTURE_METER_TYPE_HORIZONTAL_LEFT, 0, 0, 16, 64},
-        {TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 48, 0, 64, 64},
-        {TEXTURE_METER_TYPE_VERTICAL_UP, 0, 0, 64, 16},
-        {TEXTURE_METER_TYPE_VERTICAL_DOWN, 0, 48, 64, 64},
+        {TEXTURE_METER_TYPE_HORIZONTAL_LEFT, 48, 0, 64, 64},
+        {TEXTURE_METER_TYPE_HORIZONTAL_RIGHT, 0, 0, 16, 64},
+        {TEXTURE_METER_TYPE_VERTICAL_UP, 0, 48, 64, 64},
+        {TEXTURE_METER_TYPE_VERTICAL_DOWN, 0, 0, 64, 16},
     };
     for (const FilledQuarter& c : cases)
     {

@@ -21,9 +21,11 @@ uniform vec3 TextureOffset;
 varying vec4 v_colour;
 varying vec2 v_uv;
 
-// The image slides by the offset while the mask on unit 1 stays: what slides
-// past the edge is cut, so a meter shows only its filled part. An unbound
-// unit 1 samples opaque, so the mask is optional.
+// TextureOffset.xy is where a meter's bar is cut. An unflipped axis keeps
+// what lies from the cut to its far edge, a flipped axis what lies from its
+// near edge to the cut, so a meter fills from either edge of its axis; a cut
+// of 0 keeps an unflipped axis whole. The image itself does not move. An
+// unbound unit 1 samples opaque, so the mask is optional.
 void main()
 {
     vec2 uv = v_uv;
@@ -31,9 +33,9 @@ void main()
         uv.x = 1.0 - uv.x;
     if (ReverseVertical != 0)
         uv.y = 1.0 - uv.y;
-    vec2 shifted = uv + TextureOffset.xy;
-    vec2 inside = step(vec2(0.0), shifted) * step(shifted, vec2(1.0));
-    vec4 colour = texture2D(Tex0, shifted) * v_colour;
-    colour.a *= texture2D(Tex1, v_uv).a * inside.x * inside.y;
+    vec2 reversed = vec2(ReverseHorizontal != 0 ? 1.0 : 0.0, ReverseVertical != 0 ? 1.0 : 0.0);
+    vec2 kept = mix(step(TextureOffset.xy, v_uv), step(v_uv, TextureOffset.xy), reversed);
+    vec4 colour = texture2D(Tex0, uv) * v_colour;
+    colour.a *= texture2D(Tex1, v_uv).a * kept.x * kept.y;
     gl_FragColor = colour;
 }
