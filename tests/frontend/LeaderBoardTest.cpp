@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,9 @@ TEST_F(LeaderBoardTest, WaitsWhileTheDownloadIsBusy)
     EXPECT_EQ(board.rows[0].rank.text, "1");
 }
 
+// Whatever a script writes into the paging fields, the board shows rows of
+// its own entries, keeps its selection on a row it has, and pages as before
+// once the fields are sane again.
 TEST_F(LeaderBoardTest, ScriptWrittenPagingFieldsStayInsideTheTables)
 {
     Open(100);
@@ -209,7 +213,24 @@ TEST_F(LeaderBoardTest, ScriptWrittenPagingFieldsStayInsideTheTables)
                 board.Input(code);
             board.Update(0.0f);
             board.Render();
+            EXPECT_GE(board.CurrentRow(), 0) << perPage << " " << page;
+            EXPECT_LT(board.CurrentRow(), LeaderBoard::kRows) << perPage << " " << page;
+            for (const LeaderBoardElement& row : board.rows)
+                if (!row.rank.text.empty())
+                {
+                    const int rank = std::atoi(row.rank.text.c_str());
+                    EXPECT_TRUE(rank >= 1 && rank <= 100) << row.rank.text << " at " << perPage << " " << page;
+                }
         }
-    SUCCEED();
+    board.ButtonsPerPage = 10;
+    board.CurrentPage = 0;
+    board.MaxPage = 10;
+    fake.starts.clear();
+    Open(100);
+    EXPECT_EQ(board.rows[0].rank.text, "1");
+    Down(15);
+    EXPECT_EQ(board.CurrentPage, 1);
+    EXPECT_EQ(board.CurrentRow(), 5);
+    EXPECT_EQ(board.rows[5].rank.text, "16");
 }
 } // namespace

@@ -209,18 +209,54 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"NameMissing", "PLAYER\t0\nSCREEN_ELEMENT_BEGIN\nNAME\n", 0, 0}),
     [](const testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
 
+// A cut file keeps no more than the whole file holds; once the cut falls
+// past an element's end, that element is read whole; and every texture a
+// cut read took goes back with its manager.
 TEST_F(ScreenElementManagerTest, AnyPrefixOfAGoodFileReadsWithoutFault)
 {
-    const std::string text =
-        ManagedElementText({Plain("box", {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 2, 1, 4, 2, {"NONE"}}}),
-                            Animated("spin", {{640, 360, 32, 16, 8, 4, {"c.tga", "d.tga"}}})});
+    const ManagedElementSpec box =
+        Plain("box", {{1920, 1080, 300, 150, 60, 30, {"big.tga"}}, {1280, 720, 2, 1, 4, 2, {"NONE"}}});
+    const std::string boxText = ManagedElementText({box});
+    const std::string text = ManagedElementText({box, Animated("spin", {{640, 360, 32, 16, 8, 4, {"c.tga", "d.tga"}}})});
+    ASSERT_EQ(text.compare(0, boxText.size(), boxText), 0);
+    ASSERT_TRUE(Read(text)) << log.Text();
+    const ScreenElementRect whole = manager->Place(HashString("box"));
+    ASSERT_TRUE(whole.found);
+    const std::map<Texture*, int> held = g_references;
     for (size_t length = 0; length <= text.size(); ++length)
     {
-        ScreenElementManager prefix;
-        prefix.SetScreenProperties(1280, 720, 0, 0);
-        prefix.Read("frontend", text.data(), int(length), length % 2 == 0);
-        prefix.Place(HashString("box"));
-        prefix.FindAnimated(HashString("spin"));
+        {
+            ScreenElementManager prefix;
+            prefix.SetScreenProperties(1280, 720, 0, 0);
+            const bool read = prefix.Read("frontend", text.data(), int(length), length % 2 == 0);
+            EXPECT_LE(prefix.Elements().size(), 1u) << length;
+            EXPECT_LE(prefix.AnimatedElements().size(), 1u) << length;
+            const ScreenElementRect placed = prefix.Place(HashString("box"));
+            if (length >= boxText.size())
+            {
+                EXPECT_TRUE(placed.found) << length;
+                EXPECT_EQ(placed.x, whole.x) << length;
+                EXPECT_EQ(placed.width, whole.width) << length;
+                EXPECT_EQ(placed.height, whole.height) << length;
+            }
+            const AnimScreenElementPrototype* spin = prefix.FindAnimated(HashString("spin"));
+            if (spin)
+            {
+                EXPECT_LE(spin->frames.size(), 2u) << length;
+            }
+            if (length == text.size())
+            {
+                EXPECT_TRUE(read);
+                ASSERT_NE(spin, nullptr);
+                EXPECT_EQ(spin->frames.size(), 2u);
+            }
+        }
+        for (const auto& [texture, count] : g_references)
+        {
+            const auto before = held.find(texture);
+            ASSERT_EQ(count, before == held.end() ? 0 : before->second)
+                << "a texture reference left or released twice at " << length;
+        }
     }
 }
 
