@@ -52,28 +52,6 @@ const InstanceNativeKind* KindOfClass(HSQUIRRELVM vm, const HSQOBJECT& classObje
     return kind;
 }
 
-// Leaves the class's closure of that name on the stack and answers its
-// index; 0, leaving nothing, when the class has no such closure.
-SQInteger PushClassMethod(HSQUIRRELVM vm, const HSQOBJECT& classObject, const char* method)
-{
-    sq_pushobject(vm, classObject);
-    sq_pushstring(vm, method, -1);
-    if (SQ_FAILED(sq_get(vm, -2)))
-    {
-        sq_pop(vm, 1);
-        sq_reseterror(vm);
-        return 0;
-    }
-    sq_remove(vm, -2);
-    const SQObjectType type = sq_gettype(vm, -1);
-    if (type != OT_CLOSURE && type != OT_NATIVECLOSURE)
-    {
-        sq_pop(vm, 1);
-        return 0;
-    }
-    return sq_gettop(vm);
-}
-
 void CallMethod(HSQUIRRELVM vm, const char* method, bool profile)
 {
     ScriptCallMethod(vm, -1, method, 0, profile);
@@ -241,7 +219,8 @@ void InstanceTable::Destroy(HSQUIRRELVM vm, SQInteger instanceIndex, bool profil
 
 // Instances made during the pass wait for the next one; each stepped instance
 // stays on the stack through its call, so one that destroys itself lives on
-// until the call returns.
+// until the call returns. A script error ends the pass: the host's flag then
+// holds every engine call into the scripts, as it holds the frame's.
 void InstanceTable::Step(HSQUIRRELVM vm, SQInteger classIndex, float dt, uint32_t parity, bool profile)
 {
     InstanceTypeRecord* record = FindRecord(vm, classIndex);
@@ -253,11 +232,7 @@ void InstanceTable::Step(HSQUIRRELVM vm, SQInteger classIndex, float dt, uint32_
     const uint32_t slotEnd = record->slotEnd;
     const InstanceNativeKind* kind = record->kind;
     InstanceSlot* row = Row(*record);
-    const SQInteger top = sq_gettop(vm);
-    // Every instance of a record is of its one class, so "Step" is looked up
-    // once; a profiled step goes through the host's call to be recorded.
-    const SQInteger stepMethod = profile ? 0 : PushClassMethod(vm, record->classObject, "Step");
-    for (uint32_t i = 0; i < slotEnd && IsCurrent(entry, generation); ++i)
+    for (uint32_t i = 0; i < slotEnd && IsCurrent(entry, generation) && !ScriptGetErrorFlag(); ++i)
     {
         const InstanceSlot& slot = row[i];
         if (!slot.used || slot.serial >= startSerial)
@@ -265,22 +240,11 @@ void InstanceTable::Step(HSQUIRRELVM vm, SQInteger classIndex, float dt, uint32_
         const uint32_t slotParity = (kind && kind->stepParity && slot.native) ? kind->stepParity(slot.native) : 0;
         if (slotParity != 0 && slotParity != parity)
             continue;
-        const float stepDt = slotParity == 0 ? dt : 2.0f * dt;
-        if (stepMethod)
-        {
-            sq_push(vm, stepMethod);
-            sq_pushobject(vm, slot.instance);
-            sq_pushfloat(vm, stepDt);
-            sq_call(vm, 2, SQFalse, SQTrue);
-            sq_pop(vm, 1);
-            continue;
-        }
         sq_pushobject(vm, slot.instance);
-        sq_pushfloat(vm, stepDt);
+        sq_pushfloat(vm, slotParity == 0 ? dt : 2.0f * dt);
         ScriptCallMethod(vm, -2, "Step", 1, profile);
         sq_pop(vm, 1);
     }
-    sq_settop(vm, top);
 }
 
 void InstanceTable::DestroyAllOfType(HSQUIRRELVM vm, SQInteger classIndex, bool profile)

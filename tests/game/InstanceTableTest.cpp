@@ -115,6 +115,35 @@ TEST_F(InstanceTableTest, PlainScriptInstancesStepEveryStep)
     EXPECT_EQ(GlobalString("log"), "Step p1 10;Step p1 10;");
 }
 
+// A Step that fails ends the pass, profiled or not: the host's error flag
+// holds the engine's calls into the scripts from then on, so the instances
+// after it are not stepped. With the flag down again, the next pass steps all.
+TEST_F(InstanceTableTest, AFailingStepEndsThePass)
+{
+    Run(R"(
+failing <- "p1";
+class Faulty extends Plain {
+    function Step(dt) { Note("Step " + tag); if (tag == ::failing) throw "step failed"; }
+}
+InstanceCreate(Faulty, Vec3(1, 0, 0));
+InstanceCreate(Faulty, Vec3(2, 0, 0));
+InstanceCreate(Faulty, Vec3(3, 0, 0));
+)");
+    for (const bool profile : {false, true})
+    {
+        Run("log = \"\";");
+        ScriptSetErrorFlag(false);
+        StepClass("Faulty", 0.1f, 1, profile);
+        EXPECT_TRUE(ScriptGetErrorFlag()) << "profile " << profile;
+        EXPECT_EQ(GlobalString("log"), "Step p1;") << "profile " << profile;
+    }
+    ScriptSetErrorFlag(false);
+    Run("log = \"\"; failing = \"\";");
+    StepClass("Faulty", 0.1f, 1);
+    EXPECT_FALSE(ScriptGetErrorFlag());
+    EXPECT_EQ(GlobalString("log"), "Step p1;Step p2;Step p3;");
+}
+
 TEST_F(InstanceTableTest, DestroyedInCreatedLeavesTheTableConsistent)
 {
     Run(R"(

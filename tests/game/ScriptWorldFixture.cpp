@@ -77,12 +77,12 @@ void ScriptWorldTest::UpdateMessages()
     MessageManager_Update();
 }
 
-void ScriptWorldTest::StepClass(const char* className, float dt, uint32_t parity)
+void ScriptWorldTest::StepClass(const char* className, float dt, uint32_t parity, bool profile)
 {
     sq_pushroottable(vm());
     sq_pushstring(vm(), className, -1);
     ASSERT_TRUE(SQ_SUCCEEDED(sq_get(vm(), -2)));
-    GetInstanceTable().Step(vm(), -1, dt, parity, false);
+    GetInstanceTable().Step(vm(), -1, dt, parity, profile);
     sq_pop(vm(), 2);
 }
 

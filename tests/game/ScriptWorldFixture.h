@@ -15,7 +15,7 @@ protected:
 
     void UpdateMessages();
     // Runs InstanceStep for the named class with the given step parity.
-    void StepClass(const char* className, float dt, uint32_t parity);
+    void StepClass(const char* className, float dt, uint32_t parity, bool profile = false);
     // Runs a script and answers whether it raised an error; the flag is reset after.
     bool RaisesError(const std::string& code);
 };
