@@ -42,13 +42,14 @@ bool ReadHeader(ByteReader& reader, const char* path, LocatorCounts& counts)
     return true;
 }
 
-// Counts are trusted only when they account for every byte of the file.
-bool CountsMatchSize(const LocatorCounts& counts, size_t size, const char* path)
+// The counted records must all be there. Bytes after them are not the
+// format's: other tools pad their files, and the records are read without them.
+bool CountsFitSize(const LocatorCounts& counts, size_t size, const char* path)
 {
     const uint64_t needed = kLocatorHeaderSize + uint64_t(counts.locators) * LocatorRecordSize(counts.version) +
                             uint64_t(counts.paths) * kLocatorPathRecordSize +
                             uint64_t(counts.points) * kLocatorPointSize;
-    if (needed == size)
+    if (needed <= size)
         return true;
     LogError("Locator file %s is damaged: %" PRIu32 " locators, %" PRIu32 " paths and %" PRIu32
              " points of version %" PRIu32 " need %" PRIu64 " bytes, the file holds %" PRIu64 ".\n",
@@ -116,7 +117,7 @@ bool LocatorFileParse(const uint8_t* bytes, size_t size, const char* path, Locat
     file = LocatorFile();
     ByteReader reader(bytes, size);
     LocatorCounts counts;
-    if (!ReadHeader(reader, path, counts) || !CountsMatchSize(counts, size, path))
+    if (!ReadHeader(reader, path, counts) || !CountsFitSize(counts, size, path))
         return false;
 
     file.locators.reserve(counts.locators);

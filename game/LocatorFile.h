@@ -59,8 +59,9 @@ struct LocatorFile
 // The record size the version's field list gives.
 size_t LocatorRecordSize(uint32_t version);
 
-// Reads a whole file from memory. A bad header, an old version, or counts
-// that do not match the bytes give a report naming `path` and false, with
-// `file` left empty. A path that runs past the file's points is reported and
+// Reads a file from memory: the counted records, and nothing of the bytes
+// after them. A bad header, an old version, or counts that need more bytes
+// than the file holds give a report naming `path` and false, with `file`
+// left empty. A path that runs past the file's points is reported and
 // left out.
 bool LocatorFileParse(const uint8_t* bytes, size_t size, const char* path, LocatorFile& file);

@@ -201,7 +201,6 @@ TEST_F(LocatorStoreTest, DamagedFilesAppendNothing)
         {"header cut", LocatorFault::kHeaderCut, "is damaged"},
         {"locator count", LocatorFault::kLocatorCount, "is damaged"},
         {"point count", LocatorFault::kPointCount, "is damaged"},
-        {"trailing byte", LocatorFault::kTrailing, "is damaged"},
         {"cut", LocatorFault::kCut, "is damaged"},
         {"336-byte records", LocatorFault::kShortRecords, "is damaged"},
     };
@@ -220,6 +219,43 @@ TEST_F(LocatorStoreTest, DamagedFilesAppendNothing)
     m_log.Clear();
     EXPECT_FALSE(LocatorsLoad("levels/missing.loc"));
     EXPECT_EQ(m_log.Text(), "Append locators levels/missing.loc failed.\n");
+}
+
+// Bytes after the counted records are another tool's padding: the records
+// load as from the bare file, whatever the padding holds or however long.
+TEST_F(LocatorStoreTest, BytesAfterTheCountedRecordsAreIgnored)
+{
+    const size_t bare = LocatorWrite(Level()).size();
+    const struct
+    {
+        const char* label;
+        std::vector<uint8_t> padding;
+    } cases[] = {
+        {"one zero byte", std::vector<uint8_t>(1, 0)},
+        {"to a 512-byte block", std::vector<uint8_t>(512 - bare % 512, 0xCD)},
+        {"a whole record's worth", std::vector<uint8_t>(720, 0x41)},
+    };
+    for (const auto& c : cases)
+    {
+        LocatorsClear();
+        m_log.Clear();
+        LocatorFileSpec spec = Level();
+        spec.padding = c.padding;
+        ASSERT_TRUE(LocatorsLoad(Put("levels/padded.loc", LocatorWrite(spec)).c_str())) << c.label << m_log.Text();
+        EXPECT_TRUE(m_log.Empty()) << c.label << ": " << m_log.Text();
+        ASSERT_EQ(LocatorCount(), 3) << c.label;
+        EXPECT_STREQ(LocatorGetName(*LocatorGet(2)), "spawn_b") << c.label;
+        EXPECT_STREQ(LocatorGetStringAttribute(*LocatorGet(2), 1), "wagon") << c.label;
+        EXPECT_EQ(LocatorPathCount(), 2) << c.label;
+        ASSERT_EQ(GetLocatorStore().points.size(), 6u) << c.label;
+        EXPECT_TRUE(Near(GetLocatorStore().points[5], Vec3(6, 5, 5))) << c.label;
+    }
+    // Padding does not make up for a record the counts claim and the file lacks.
+    m_log.Clear();
+    LocatorFileSpec spec = Level();
+    spec.padding.assign(100, 0);
+    EXPECT_FALSE(LocatorsLoad(Put("levels/bad.loc", LocatorDamage(LocatorWrite(spec), LocatorFault::kLocatorCount)).c_str()));
+    EXPECT_TRUE(m_log.Contains("is damaged")) << m_log.Text();
 }
 
 TEST_F(LocatorStoreTest, APathPastItsFilesPointsIsLeftOut)

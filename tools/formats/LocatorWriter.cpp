@@ -81,6 +81,8 @@ std::vector<uint8_t> LocatorWrite(const LocatorFileSpec& spec)
         out.F32(point.y);
         out.F32(point.z);
     }
+    if (!spec.padding.empty())
+        out.Raw(spec.padding.data(), spec.padding.size());
     return out.Bytes();
 }
 
@@ -106,9 +108,6 @@ std::vector<uint8_t> LocatorDamage(std::vector<uint8_t> file, LocatorFault fault
         break;
     case LocatorFault::kPointCount:
         PutU32(file, kPointCountOffset, 0x40000000u);
-        break;
-    case LocatorFault::kTrailing:
-        file.push_back(0);
         break;
     case LocatorFault::kCut:
         if (!file.empty())

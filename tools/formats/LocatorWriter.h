@@ -37,6 +37,8 @@ struct LocatorFileSpec
     std::vector<LocatorSpec> locators;
     std::vector<LocatorPathSpec> paths;
     std::vector<Vec3> points;
+    // Written after the counted records, as tools that pad their files do.
+    std::vector<uint8_t> padding;
 };
 
 // A locator at a position, with numeric and text attributes counted as given.
@@ -54,7 +56,6 @@ enum class LocatorFault
     kHeaderCut,    // ends after 20 bytes
     kLocatorCount, // one locator more than written
     kPointCount,   // points claimed past the end (0x40000000 of them)
-    kTrailing,     // one byte more than the counts account for
     kCut,          // the last byte missing
     kShortRecords, // version 6 records sized as the "336" summary has them
 };
