@@ -19,12 +19,14 @@ constexpr float kEdgeClearance = 0.01f;
 
 // The cell index along one axis, truncated toward zero as the mapping has it,
 // or -1 when the coordinate lies off the grid or the axis has no extent.
+// Truncation toward zero gives cell 0 to a point less than one cell below
+// the grid's start, so that strip belongs to the grid.
 int AxisCell(float offset, float extent, int count)
 {
     if (extent == 0.0f)
         return -1;
     const float scaled = offset / extent * static_cast<float>(count);
-    if (!(scaled >= 0.0f) || !(scaled < static_cast<float>(count)))
+    if (!(scaled > -1.0f) || !(scaled < static_cast<float>(count)))
         return -1;
     return static_cast<int>(scaled);
 }

@@ -164,7 +164,7 @@ TEST_F(GridPathFinderTest, RoutesRunThroughCellCentres)
         {"walled off", {"..#.", "..#.", "..#."}, inFirst, Vec3(35, 0, 5), nullptr},
         {"onto a wall", {"..#."}, inFirst, Vec3(25, 0, 5), nullptr},
         {"from a wall", {"#..."}, inFirst, Vec3(35, 0, 5), nullptr},
-        {"from off the grid", {"...."}, Vec3(-0.5f, 0, 4), Vec3(35, 0, 5), nullptr},
+        {"from off the grid", {"...."}, Vec3(-10.5f, 0, 4), Vec3(35, 0, 5), nullptr},
         {"to off the grid", {"...."}, inFirst, Vec3(35, 0, 10.5f), nullptr},
     };
     for (const RouteCase& c : cases)
@@ -187,6 +187,35 @@ TEST_F(GridPathFinderTest, ImpassableTypesAddedBeforeTheLoadDoNotApply)
     Path path;
     EXPECT_TRUE(finder.FindPathRealWorld(path, Centre(0, 1), Centre(2, 1)));
     EXPECT_EQ(Points(path), "(5,15)(15,15)(25,15)");
+}
+
+// The mapping truncates toward zero, so the strip less than one cell below
+// the grid's start belongs to cell 0; one whole cell below, and the far end
+// itself, lie off the grid.
+TEST_F(GridPathFinderTest, WorldToCellTruncatesTowardZeroAtTheGridsEnds)
+{
+    ASSERT_TRUE(Load({"..~", "...", "..."}));
+    finder.SetGridToRealWorld(Vec3(-30, 0, 100), Vec3(0, 0, 130)); // cells of 10 x 10
+    const struct
+    {
+        float offset; // from worldMin, along both axes
+        int cell;
+    } cases[] = {
+        {-10.5f, -1}, {-10.0f, -1}, {-9.99f, 0}, {-5.0f, 0}, {-0.01f, 0}, {0.0f, 0},
+        {9.99f, 0},   {10.0f, 1},   {29.99f, 2}, {30.0f, -1}, {35.0f, -1},
+    };
+    for (const auto& c : cases)
+    {
+        const Vec3 position(-30.0f + c.offset, 0, 100.0f + c.offset);
+        EXPECT_EQ(finder.GetColumnFromWorld(position), c.cell) << c.offset;
+        EXPECT_EQ(finder.GetRowFromWorld(position), c.cell) << c.offset;
+    }
+    // A point just below the start in x finds the types of column 0.
+    EXPECT_EQ(finder.GetTileTypeFromWorld(Vec3(-30.0f - 4.0f, 0, 125)), 0);
+    EXPECT_EQ(finder.GetTileTypeFromWorld(Vec3(-5.0f, 0, 100.0f - 4.0f)), 2);
+    Path path;
+    EXPECT_TRUE(finder.FindPathRealWorld(path, Vec3(-34, 0, 96), Centre(1, 0) + Vec3(-30, 0, 100)));
+    EXPECT_EQ(Points(path), "(-34,96)(-15,105)");
 }
 
 TEST_F(GridPathFinderTest, ADegeneratePlacementHasNoCells)
