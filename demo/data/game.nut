@@ -150,7 +150,8 @@ function CountLap(turn)
 // at cruise speed; steering takes it off the path until it is let go.
 function FollowPath(dt)
 {
-    flight.distance = (flight.distance + kCruiseSpeed * dt) % flight.path.GetTotalDistance()
+    local speed = kCruiseSpeed * (1.0 + UpgradeLevel(1) * 0.1)
+    flight.distance = (flight.distance + speed * dt) % flight.path.GetTotalDistance()
     local at = Vec3(0.0, 0.0, 0.0)
     local way = Vec3(0.0, 0.0, 1.0)
     flight.path.GetPosAndDirAtDistance(at, way, flight.distance)
@@ -231,9 +232,12 @@ function StartWorld()
 // pairs it with each crystal's sphere.
 local kCrystalCount = 8
 local kCrystalRise = 4.0 // the crystal's middle a little over the path
-// The cone: 1 - cos of its half angle (45 degrees), its apex a little behind
-// the dragon's middle, and how far the fire reaches.
-local kBreathCone = 0.3
+// The cone, its apex a little behind the dragon's middle, and how far the
+// fire reaches. The collision manager takes the cone's angle in degrees and
+// compares half of it, in radians, with one minus the cosine of the angle to
+// a target: 35 reaches about 45 degrees either side, wide enough for the
+// houses beside the path.
+local kBreathCone = 35.0
 local kBreathApex = -5.0
 local kBreathReach = 90.0
 local kCrystalReach = 60.0
@@ -451,15 +455,19 @@ function SetDay(night)
     ActivateLight(sky.glow, night)
 }
 
+// With a fixed sky N swaps it for this run; the options file keeps the choice.
 function SwapDayAndNight()
 {
     sky.shift += kDayNightSeconds
+    if (options.sky != 0)
+        options.sky = sky.night ? 1 : 2
     SetDay(!sky.night)
 }
 
 function StepLights()
 {
-    local night = ((demo.time + sky.shift) / kDayNightSeconds).tointeger() % 2 == 1
+    local night = options.sky == 0 ? ((demo.time + sky.shift) / kDayNightSeconds).tointeger() % 2 == 1
+                                   : options.sky == 2
     if (night != sky.night)
         SetDay(night)
     local dragon = InstanceFind(Dragon, 0)
@@ -604,23 +612,116 @@ function ShowTitle(what)
     SetAppTitle("Tolvan - " + what)
 }
 
-// A first run writes the options file, so the next starts windowed.
+// The player's options, kept in the options file as name and value pairs:
+// full screen (0 or 1), sound volume (0 to 100) and the sky (0 day and
+// night in turn, 1 always day, 2 always night). A first run writes the
+// file, so the next starts windowed; each change writes it again, and the
+// next start reads it back.
+if (!("options" in getroottable()))
+    ::options <- { fullscreen = 0, volume = 100, sky = 0, file = "OptionData.txt", applied = false }
+local kSkyNames = ["day and night", "always day", "always night"]
+local kVolumeStep = 25
+
 function InitOptionData(fileName)
 {
-    demo.optionFile <- fileName
+    options.file = fileName
     local reader = SaveLoadFunctions()
     local present = reader.SetupFileAndInitParser(fileName, false) == 1
     reader.CleanUpParser()
-    if (present)
-        return
-    local text = composer()
-    text.Init(64)
-    text.AddToken("fullscreen", 0, "0", 0)
-    SaveLoadFunctions().WriteToFile(text, fileName, false)
+    if (!present)
+        WriteOptionData()
 }
 
+function WriteOptionData()
+{
+    local text = composer()
+    text.Init(128)
+    foreach (name in ["fullscreen", "volume", "sky"])
+        text.AddToken(name, 0, options[name].tostring(), 0)
+    SaveLoadFunctions().WriteToFile(text, options.file, false)
+}
+
+// A value out of its range, or one that is not a number, keeps the default.
 function LoadOptionData()
 {
+    local limits = { fullscreen = 1, volume = 100, sky = 2 }
+    local reader = SaveLoadFunctions()
+    if (reader.SetupFileAndInitParser(options.file, false) == 1)
+    {
+        for (local name = reader.GetToken(); name != ""; name = reader.GetToken())
+        {
+            if (!(name in limits))
+                continue
+            local value = -1
+            try { value = reader.GetToken().tointeger() } catch (error) { value = -1 }
+            if (value >= 0 && value <= limits[name])
+                options[name] = value
+        }
+    }
+    reader.CleanUpParser()
+}
+
+// Volume and sky take effect at once; full screen through the engine's
+// screen change, which needs the display (so from GameCreate on).
+function ApplyOptions()
+{
+    local volume = options.volume / 100.0
+    foreach (type in [SST_SOUNDFX, SST_MUSIC, SST_FEFX])
+        Sound.SetTypeMasterVolume(type, volume)
+    if (options.sky != 0)
+        SetDay(options.sky == 2)
+    local full = options.fullscreen == 1
+    if (!("shownFull" in options) || options.shownFull != full)
+    {
+        if ("shownFull" in options || full)
+            ChangeScreenSize(demo.width, demo.height, full)
+        options.shownFull <- full
+    }
+}
+
+function OptionsText()
+{
+    return (options.fullscreen == 1 ? "full screen" : "windowed") + ", volume " + options.volume + ", " +
+           kSkyNames[options.sky]
+}
+
+// The options screen's buttons say what each option is now.
+function ShowOptionTexts()
+{
+    local item = UIItemInterfaceProxy()
+    foreach (name, text in { optfullscreen = "Full screen: " + (options.fullscreen == 1 ? "on" : "off"),
+                             optvolume = "Sound volume: " + options.volume + "%",
+                             optsky = "Sky: " + kSkyNames[options.sky] })
+    {
+        item.SetToItemByName(name)
+        item.SetUIPropertyString(text, 3)
+    }
+    ShowTitle("options: " + OptionsText())
+}
+
+function ChangeOption(name, value)
+{
+    options[name] = value
+    WriteOptionData()
+    ApplyOptions()
+    ShowOptionTexts()
+    Tell("Options: " + OptionsText())
+}
+
+// The options screen's button functions.
+function ToggleFullScreen()
+{
+    ChangeOption("fullscreen", 1 - options.fullscreen)
+}
+
+function StepVolume()
+{
+    ChangeOption("volume", options.volume >= kVolumeStep ? options.volume - kVolumeStep : 100)
+}
+
+function CycleSky()
+{
+    ChangeOption("sky", (options.sky + 1) % kSkyNames.len())
 }
 
 // Effects: smoke from the house's chimney, warmed at night by a colour
@@ -1185,7 +1286,7 @@ function BreathReachedKnight(dragon, knight, dt)
 function KnightArrived()
 {
     RestKnight()
-    Wound(kArcherWound)
+    Wound(kArcherWound * (1.0 - UpgradeLevel(2) / 8.0))
     Tell("The knight reached the castle: its archers wound you!")
 }
 
@@ -1255,6 +1356,7 @@ function GameCreate()
     StartHud()
     StartUpgradeScreens()
     StartRound()
+    ApplyOptions()
     FinishLevelLoading()
     // Tells whoever watches the window that the level is up.
     ShowTitle("playing")
@@ -1308,6 +1410,7 @@ function OnUnpause()
 
 function ViewUpdate(dt)
 {
+    StepLeaderboard(dt)
     flight.camera.CalculateTransforms()
 }
 
@@ -1437,7 +1540,7 @@ function PressPauseMenuButton(name)
     if (name == "Resume")
         SetPaused(false)
     else if (name == "Day or night")
-        SetDay(!sky.night)
+        SwapDayAndNight()
     else if (name == "Quit")
     {
         SetInGame(false)
@@ -1520,8 +1623,9 @@ function StartLevelLoading()
     spinner.height = 64
     spinner.x = demo.width - 120
     spinner.y = demo.height - 120
+    // The text starts at the box's left: "Loading..." is about 110 pixels wide.
     local text = Sprite()
-    text.x = demo.width / 2 - 150
+    text.x = demo.width / 2 - 55
     text.y = demo.height / 2 + 130
     text.width = 300
     text.height = 40
@@ -1695,7 +1799,7 @@ function StepBreath(dt)
 {
     local held = hud.input.GetIsInputCommandConditionExecuted(hud.breathe) == 1 && !keys.upgradesOpen
     local breathing = held && hud.breath.BarValue > 0.0 && round.playing
-    local rate = breathing ? -1.0 / kBreathDrain : 1.0 / kBreathRefill
+    local rate = breathing ? -1.0 / (kBreathDrain * (1.0 + UpgradeLevel(0) / 3.0)) : 1.0 / kBreathRefill
     local value = hud.breath.BarValue + rate * dt
     hud.breath.BarValue = value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value
     hud.breath.Update(dt)
@@ -1793,6 +1897,8 @@ function DrawHud()
 // the result shows, the score goes to the leaderboard, and Return (or the
 // end of the wait) starts the next round.
 local kRoundSeconds = 150.0
+// Upgrade points each round brings.
+local kPointsPerRound = 3
 local kResultSeconds = 12.0
 local kNewsSeconds = 4.0
 
@@ -1868,12 +1974,19 @@ function EndRound(why)
     if (round.score > round.best)
         round.best = round.score
     RecordScore(kBoard, round.score)
+    if ("upgradeScreens" in getroottable())
+    {
+        local menu = upgradeScreens.menu
+        menu.ReCalculateAvailablePoints(menu.UnSpentPoints + kPointsPerRound)
+    }
     ShowTitle("round over")
     Tell("Round over: " + round.score + " points")
 }
 
 function StepRound(dt)
 {
+    // Sends recorded scores to the storefront service once their board is found.
+    WaitingForAnsycToFinish(1)
     round.newsLeft -= dt
     if (round.playing)
     {
@@ -1910,12 +2023,13 @@ function DrawResult()
         ["Score " + round.score + "   (best " + round.best + ")", rgba8888(255, 240, 160, 255)],
         ["Crystals " + pickups.collected + "/" + kCrystalCount + "   Houses " + HousesBurnt() + "/" +
          kHouseSpots.len() + "   Knights " + round.knights, rgba8888(255, 255, 255, 255)],
+        ["Your score is on the leaderboard (U shows it)", rgba8888(255, 255, 255, 255)],
         ["Return flies again (or wait " + TimeText(round.resultLeft) + ")", rgba8888(170, 200, 255, 255)]
     ]
     result.lines.x = left
     foreach (i, row in rows)
     {
-        result.lines.y = top + 30 + i * 50
+        result.lines.y = top + 24 + i * 44
         result.lines.DrawText(row[0], row[1], hud.font, 2, 2)
     }
 }
@@ -1926,6 +2040,31 @@ function DrawResult()
 // leaderboard shows this level's board (its "no score" row offline). Escape
 // (or U) closes them. While the upgrade screen is open the title names the
 // chosen upgrade ("Tolvan - upgrades 2").
+
+// The upgrades, each bought level by level; the points come at the start
+// and with each round played.
+local kUpgrades = [
+    { name = "Deep lungs", costs = [1, 1, 2, 2, 3], help = "Each level makes your breath last a third longer." },
+    { name = "Swift wings", costs = [1, 2, 3, 4], help = "Each level makes you fly a tenth faster." },
+    { name = "Iron scales", costs = [2, 2, 2, 2, 2, 2], help = "Each level takes an eighth off the archers' wounds." }
+]
+local kStartPoints = 6
+// Where the texts sit: the panel, and each bar's row, as the menu lays them out.
+local kUpgradeLeft = 100
+local kUpgradeTop = 150
+local kUpgradeWidth = 560
+local kUpgradeHeight = 440
+local kUpgradeTextX = 360
+local kUpgradeRowY = [230, 300, 370]
+
+// The levels bought and confirmed of an upgrade.
+function UpgradeLevel(i)
+{
+    if (!("upgradeScreens" in getroottable()))
+        return 0
+    local level = upgradeScreens.bars[i].CurrentlySelected
+    return level < 0 ? 0 : level
+}
 
 function MakeUpgradeBar(costs)
 {
@@ -1976,9 +2115,13 @@ function StartUpgradeScreens()
         arrow.width = 16
         arrow.height = 16
     }
-    foreach (costs in [[1, 1, 2, 2, 3], [1, 2, 3, 4], [2, 2, 2, 2, 2, 2]])
-        menu.AddBar(MakeUpgradeBar(costs))
-    menu.ReCalculateAvailablePoints(6)
+    local bars = []
+    foreach (upgrade in kUpgrades)
+    {
+        bars.append(MakeUpgradeBar(upgrade.costs))
+        menu.AddBar(bars.top())
+    }
+    menu.ReCalculateAvailablePoints(kStartPoints)
     local board = LeaderBoard()
     local row = Button()
     row.UpImage.AddTexture("frontend/button.tga")
@@ -1990,7 +2133,9 @@ function StartUpgradeScreens()
     board.Menu.y = 200
     board.Menu.ButtonOffsetY = 4
     board.Menu.AutoAlignButtons(1)
-    board.SetUpMenu(0, 1)
+    SetUpLeaderBoardsSystem()
+    FinishLeaderboardsSetup()
+    board.SetUpMenu(kBoard, 0)
     local input = InputMap()
     local commands = {}
     foreach (name, key in { up = KEY_UP, down = KEY_DOWN, left = KEY_LEFT, right = KEY_RIGHT,
@@ -2003,16 +2148,20 @@ function StartUpgradeScreens()
         commands[name] <- input.AddInputCommand(command)
     }
     ::upgradeScreens <- { menu = menu, board = board, input = input, commands = commands,
-                          upgrades = false, leaderboard = false }
+                          upgrades = false, leaderboard = false, bars = bars, back = MakeMenuSprite("frontend/screen.tga", 10, 10),
+                          text = MakeTextBox(0, 0, 10, 30) }
 }
 
-// Either screen open takes the arrow keys from the dragon.
+// Either screen open takes the arrow keys from the dragon; the leaderboard
+// asks the storefront service for its rows again each time it opens.
 function ShowHudScreens(upgrades, leaderboard)
 {
     if ("upgradeScreens" in getroottable())
     {
         upgradeScreens.upgrades = upgrades
         upgradeScreens.leaderboard = leaderboard
+        if (leaderboard)
+            upgradeScreens.board.Input(0)
     }
     keys.upgradesOpen = upgrades || leaderboard
     flight.steeredUnderScreens <- false
@@ -2059,8 +2208,60 @@ function StepUpgradeScreens(dt)
         if (!("title" in demo) || demo.title != title)
             ShowTitle(title)
     }
-    if (s.leaderboard)
-        s.board.Update(dt)
+}
+
+// The leaderboard steps once a frame, between two pumps of the storefront
+// service: stepped twice between pumps, it asks for the board again while
+// its rows are on their way, and their arrival is then ignored.
+function StepLeaderboard(dt)
+{
+    if ("upgradeScreens" in getroottable() && keys.upgradesOpen && upgradeScreens.leaderboard)
+        upgradeScreens.board.Update(dt)
+}
+
+// A panel with a heading and lines of text behind a screen.
+function DrawScreenPanel(left, top, width, height, heading)
+{
+    local s = upgradeScreens
+    s.back.x = left
+    s.back.y = top
+    s.back.width = width
+    s.back.height = height
+    s.back.Render()
+    DrawLine(left + 16, top + 10, width - 32, heading, rgba8888(255, 220, 90, 255))
+}
+
+function DrawLine(x, y, width, text, colour)
+{
+    local box = upgradeScreens.text
+    box.x = x
+    box.y = y
+    box.width = width
+    box.DrawText(text, colour, hud.font, 0, 0)
+}
+
+// The upgrades' names and prices beside their bars, the chosen one's help
+// below them, and the points left to spend.
+function DrawUpgradeTexts()
+{
+    local menu = upgradeScreens.menu
+    local white = rgba8888(255, 255, 255, 255)
+    DrawScreenPanel(kUpgradeLeft, kUpgradeTop, kUpgradeWidth, kUpgradeHeight,
+                    "Upgrades: " + menu.UnSpentPoints + " points to spend")
+    foreach (i, upgrade in kUpgrades)
+    {
+        local chosen = i == menu.CurrentlySelected
+        local costs = ""
+        foreach (cost in upgrade.costs)
+            costs += (costs == "" ? "" : " ") + cost
+        DrawLine(kUpgradeTextX, kUpgradeRowY[i], 300, upgrade.name + "  (level " + UpgradeLevel(i) + ")",
+                 chosen ? rgba8888(255, 240, 160, 255) : white)
+        DrawLine(kUpgradeTextX, kUpgradeRowY[i] + 22, 300, "costs " + costs, rgba8888(170, 200, 255, 255))
+    }
+    local help = kUpgrades[menu.CurrentlySelected].help
+    DrawLine(kUpgradeLeft + 16, kUpgradeTop + kUpgradeHeight - 80, kUpgradeWidth - 32, help, white)
+    DrawLine(kUpgradeLeft + 16, kUpgradeTop + kUpgradeHeight - 44, kUpgradeWidth - 32,
+             "Up/Down choose, Right buys, Left gives back, Return confirms", rgba8888(170, 200, 255, 255))
 }
 
 function DrawUpgradeScreens()
@@ -2068,9 +2269,16 @@ function DrawUpgradeScreens()
     if (!("upgradeScreens" in getroottable()) || !keys.upgradesOpen)
         return
     if (upgradeScreens.upgrades)
+    {
+        DrawUpgradeTexts()
         upgradeScreens.menu.Render()
+    }
     if (upgradeScreens.leaderboard)
+    {
+        local left = upgradeScreens.board.Menu.x - 20
+        DrawScreenPanel(left, 150, 460, 400, "Leaderboard: rounds on this machine")
         upgradeScreens.board.Render()
+    }
 }
 
 // ---- The M menu: the front end's screens ("frontend/screens.scn") over the
@@ -2117,6 +2325,12 @@ function CloseMenu()
 
 function StepMenu()
 {
+    // The options screen opens from the menu's button by the screen file.
+    local screen = UIInterface_GetCurrentScreenName()
+    if (screen == "options" && demo.title.find("options") != 0)
+        ShowOptionTexts()
+    else if (screen == "menu" && demo.title != "menu")
+        ShowTitle("menu")
     if (MenuKey("up"))
         UIInterface_TabBack()
     else if (MenuKey("down"))
