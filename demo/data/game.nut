@@ -809,7 +809,8 @@ function StartBars()
     foreach (label in labels)
     {
         BarStringAdd(label.name, bars.font, label.at, 0.25, label.colour)
-        BarTextureAdd(bars.flag, label.at - Vec3(0.0, 3.0, 0.0), 3.0, 3.0, white)
+        // The flag between the label and the roof, clear of the text.
+        BarTextureAdd(bars.flag, label.at - Vec3(0.0, 8.0, 0.0), 3.0, 3.0, white)
     }
     bars.dragonBar = -1
     bars.dragonLabel = -1
@@ -1689,6 +1690,7 @@ function StartPlayerPanel()
 local kBreathDrain = 3.0
 local kBreathRefill = 4.0
 local kBreathAtStart = 0.2
+local kBreathRestart = 0.5
 local kSpitEvery = 0.4
 
 function StartBreathMeter()
@@ -1798,7 +1800,9 @@ function StartHud()
 function StepBreath(dt)
 {
     local held = hud.input.GetIsInputCommandConditionExecuted(hud.breathe) == 1 && !keys.upgradesOpen
-    local breathing = held && hud.breath.BarValue > 0.0 && round.playing
+    // Run dry, the fire comes back only once the breath has half refilled.
+    local enough = hud.breathing ? hud.breath.BarValue > 0.0 : hud.breath.BarValue >= kBreathRestart
+    local breathing = held && enough && round.playing
     local rate = breathing ? -1.0 / (kBreathDrain * (1.0 + UpgradeLevel(0) / 3.0)) : 1.0 / kBreathRefill
     local value = hud.breath.BarValue + rate * dt
     hud.breath.BarValue = value < 0.0 ? 0.0 : value > 1.0 ? 1.0 : value

@@ -26,7 +26,7 @@ TEST_F(FirstRunEndToEndTest, TheOptionFileWrittenByTheScriptLeavesTheFramesDrawn
     fs::remove(Demo() / "OptionData.txt");
     const std::string window = StartGame({"-nosound"});
     ASSERT_FALSE(window.empty()) << "the level never came up";
-    EXPECT_EQ(ReadWhole(Demo() / "OptionData.txt"), "fullscreen\t0\n");
+    EXPECT_EQ(ReadWhole(Demo() / "OptionData.txt"), "fullscreen\t0\nvolume\t100\nsky\t0\n");
     Picture picture;
     ASSERT_TRUE(Shoot(window, picture));
     ASSERT_GT(picture.width * picture.height, 0);
