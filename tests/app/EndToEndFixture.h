@@ -21,10 +21,10 @@ using Clock = std::chrono::steady_clock;
 
 // A quit signal that comes while the renderer still compiles its shader
 // programs (seconds under a software driver) is served once start-up ends.
-constexpr std::chrono::seconds kQuitLimit(30);
+constexpr std::chrono::seconds kQuitLimit(60);
 // Start-up under the sanitizers and a software driver on a loaded machine
 // takes seconds: this only bounds a broken run.
-constexpr std::chrono::seconds kStartLimit(60);
+constexpr std::chrono::seconds kStartLimit(120);
 // The exit status of an engine the sanitizers stopped (a leak at exit among
 // them): their own default is 1, the status of a normal quit.
 constexpr int kSanitizerExitCode = 86;
