@@ -16,6 +16,7 @@
 //   --reset-on-leave     reset the connections inside the disconnect callback
 
 #include "core/Clock.h"
+#include "core/LogError.h"
 #include "online/ConnectionMaker.h"
 #include "online/ConnectionManager.h"
 #include "online/DataPacker.h"
@@ -260,6 +261,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: pendrel_netpeer host|client LOG [options]\n");
         return 2;
     }
+    // Reports go to the error stream, for the tests to read.
+    SetLogErrorHandler([](const char* message) { fputs(message, stderr); });
     g_peer.log = fopen(g_peer.options.log.c_str(), "w");
     if (!g_peer.log || !PlatformInit() || !ScriptInit(false, Register))
         return 2;

@@ -14,6 +14,8 @@
 #include "script/ScriptHost.h"
 
 #include "PlatformFolderTest.h"
+#include "support/LogCapture.h"
+#include "support/RedisServer.h"
 
 #include <chrono>
 #include <csignal>
@@ -52,12 +54,16 @@ bool FramesUntil(const std::function<bool()>& done)
     return false;
 }
 
+// While a test runs on a server, children sign in there with their own accounts.
+RedisServer* g_server = nullptr;
+
 class Child
 {
 public:
     // The body signs in as the user, does its part, writes "ready" and then
-    // runs frames until it is ended (or 60 s pass).
-    Child(const char* user, const std::function<bool()>& body)
+    // runs frames until it is ended (or 60 s pass). On a server the child
+    // binds its datagrams to the given address.
+    Child(const char* user, const std::function<bool()>& body, const char* address = nullptr)
     {
         int pipeEnds[2];
         if (pipe(pipeEnds) != 0)
@@ -67,6 +73,10 @@ public:
         {
             close(pipeEnds[0]);
             setenv("PENDREL_PLATFORM_USER", user, 1);
+            if (g_server)
+                setenv("PENDREL_PLATFORM", g_server->Url(user).c_str(), 1);
+            if (address)
+                setenv("PENDREL_PLATFORM_ADDRESS", address, 1);
             const bool ready = PlatformInit() && body();
             const char* text = ready ? "ready\n" : "failed\n";
             if (write(pipeEnds[1], text, strlen(text)) < 0)
@@ -574,4 +584,57 @@ TEST_F(LobbyProcessTest, AnInvitationWhileInALobbyStartsTheGameOverFirst)
     EXPECT_EQ(g_scriptEvents, (std::vector<std::string>{"start over", "asked"}));
     // Declined: the next invitation is heard again.
     EXPECT_EQ(GetMatchingService().GetInviteState(), kInviteNone);
+}
+
+namespace
+{
+// The host and this guest sign in on a server of the test's own, on two
+// addresses of this machine, sharing no folder.
+class LobbyServerTest : public LobbyProcessTest
+{
+protected:
+    void SetUp() override
+    {
+        // The folder stays for the host's marks only: the platform lives on the server.
+        LobbyProcessTest::SetUp();
+        ASSERT_TRUE(dir.MakeFolder("server"));
+        ASSERT_TRUE(server.Start(PENDREL_SOURCE_DIR, dir.PathOf("server"), {"host", "guest"}));
+        g_server = &server;
+        setenv("PENDREL_PLATFORM", server.Url("guest").c_str(), 1);
+        setenv("PENDREL_PLATFORM_ADDRESS", "127.0.0.3", 1);
+    }
+    void TearDown() override
+    {
+        LobbyProcessTest::TearDown();
+        unsetenv("PENDREL_PLATFORM_ADDRESS");
+        g_server = nullptr;
+    }
+
+    RedisServer server;
+};
+} // namespace
+
+TEST_F(LobbyServerTest, AGuestOnAnotherAddressFindsJoinsAndOutlivesTheKilledHostsLobby)
+{
+    Child host("host", [] { return HostAGame(3); }, "127.0.0.2");
+    ASSERT_TRUE(host.WaitReady());
+    StartGuest();
+    EXPECT_EQ(Search(4), 0);
+    ASSERT_EQ(Search(3), 1);
+    const uint64_t lobby = GetMatchingService().FoundLobby(0);
+    EXPECT_STREQ(SteamMatchmaking()->GetLobbyData(lobby, "name"), "host");
+    LogCapture log;
+    GetMatchingService().JoinNthGame(0);
+    ASSERT_TRUE(FramesUntil([] { return GetMatchingService().HasJoinedGame(); })) << log.Text();
+    EXPECT_EQ(GetConnectionMaker().GetMyNetID(), 1);
+    EXPECT_TRUE(FramesUntil([this] { return dir.Exists("marks/joined 1"); }));
+    EXPECT_EQ(SteamMatchmaking()->GetNumLobbyMembers(lobby), 2);
+    EXPECT_STREQ(GetMatchingService().GetNameFromNetID(0), "host");
+    EXPECT_FALSE(dir.Exists("lobbies")) << "no lobby file in the folder";
+    host.Kill();
+    // Nobody renews the lobby of a vanished owner: it expires within ten seconds.
+    const auto killed = std::chrono::steady_clock::now();
+    EXPECT_TRUE(FramesUntil([] { return PlatformListCount(nullptr) == 0; }));
+    EXPECT_LE(std::chrono::steady_clock::now() - killed, std::chrono::seconds(11));
+    EXPECT_STREQ(SteamMatchmaking()->GetLobbyData(lobby, "name"), "");
 }

@@ -1,7 +1,12 @@
 // Real peers of a network game, each its own process and storefront user in
 // one shared platform folder, all talking through a lossy relay run here. The
 // relay is seeded, every wait is bounded, and children are ended by their PID.
+// On a server, the peers share no folder, each binds its own address of this
+// machine and they send to each other directly.
 
+#include "online/storefront/RedisConnection.h"
+
+#include "support/RedisServer.h"
 #include "support/TempDir.h"
 
 #include <arpa/inet.h>
@@ -109,9 +114,7 @@ protected:
         const std::string program = std::string(PENDREL_BINARY_DIR) + "/tests/netpeer/pendrel_netpeer";
         std::vector<std::string> words = {program};
         words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<std::string> environment = {"PENDREL_PLATFORM_DIR=" + dir.PathOf("platform"),
-                                                "PENDREL_PLATFORM_USER=" + name,
-                                                "PENDREL_PLATFORM_RELAY=" + std::to_string(relay.Port())};
+        std::vector<std::string> environment = PlatformEnvironment(name);
         for (char** variable = environ; *variable; ++variable)
             if (strncmp(*variable, "PENDREL_PLATFORM", 16) != 0)
                 environment.push_back(*variable);
@@ -136,6 +139,13 @@ protected:
         EXPECT_EQ(spawned, 0) << program;
         children.push_back(child);
         return children.back();
+    }
+
+    // Where the peer's storefront lives: the shared folder, datagrams through the relay.
+    virtual std::vector<std::string> PlatformEnvironment(const std::string& name) const
+    {
+        return {"PENDREL_PLATFORM_DIR=" + dir.PathOf("platform"), "PENDREL_PLATFORM_USER=" + name,
+                "PENDREL_PLATFORM_RELAY=" + std::to_string(relay.Port())};
     }
 
     std::string LogPath(const std::string& name) const { return dir.PathOf(name + ".log"); }
@@ -338,4 +348,70 @@ TEST_F(PeerProcessTest, QuittingAndResettingInsideCallbacksEndCleanly)
     EXPECT_TRUE(Logged("c1", "quitting"));
     EXPECT_TRUE(Logged("host", "resetting"));
     EXPECT_TRUE(Logged("c2", "leave 0"));
+}
+
+namespace
+{
+// Each peer signs in on the test's server with its own account and address.
+class ServerPeerProcessTest : public PeerProcessTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.MakeFolder("server"));
+        ASSERT_TRUE(server.Start(PENDREL_SOURCE_DIR, dir.PathOf("server"), {"host", "c1", "c2"}));
+    }
+    std::vector<std::string> PlatformEnvironment(const std::string& name) const override
+    {
+        const std::map<std::string, std::string> addresses = {
+            {"host", "127.0.0.2"}, {"c1", "127.0.0.3"}, {"c2", "127.0.0.4"}};
+        return {"PENDREL_PLATFORM=" + server.Url(name), "PENDREL_PLATFORM_USER=" + name,
+                "PENDREL_PLATFORM_ADDRESS=" + addresses.at(name)};
+    }
+    // What the server holds of a player's record field, read as the administrator.
+    std::string RecordField(const std::string& player, const char* field)
+    {
+        RedisConnection admin;
+        RedisAddress address;
+        std::string text;
+        if (ParseRedisAddress(server.AdminUrl().c_str(), address) && admin.Open(address))
+            RedisText(admin.Run({"HGET", "pendrel:user:" + player + ":record", field}).get(), 64, text);
+        return text;
+    }
+
+    RedisServer server;
+};
+} // namespace
+
+TEST_F(ServerPeerProcessTest, PeersOnThreeAddressesKeepStepThroughALostServer)
+{
+    const std::vector<std::string> common = {"--last-release", "240", "--seconds", "60"};
+    auto arguments = [&common](std::vector<std::string> words) {
+        words.insert(words.end(), common.begin(), common.end());
+        return words;
+    };
+    Start("host", arguments({"host", LogPath("host"), "--clients", "c1,c2", "--start-at", "3"}));
+    Start("c1", arguments({"client", LogPath("c1"), "--host", "host"}));
+    Start("c2", arguments({"client", LogPath("c2"), "--host", "host"}));
+    ASSERT_TRUE(RunUntil([&] { return Logged("host", "release 60"); }, std::chrono::seconds(30))) << Errors("host");
+    EXPECT_EQ(RecordField("c1", "address"), "127.0.0.3");
+    const std::string hostId = RecordField("host", "id");
+    server.Kill();
+    EXPECT_TRUE(RunUntil([&] { return Logged("host", "release 120"); }, std::chrono::seconds(20)))
+        << "the game goes on without the server";
+    ASSERT_TRUE(server.Restart());
+    ASSERT_TRUE(RunUntil([&] { return AllExited(); }, std::chrono::seconds(50)));
+    for (const Child& child : children)
+    {
+        EXPECT_EQ(child.status, 0) << child.name << "\n" << Errors(child.name);
+    }
+    const std::vector<int> all = Consecutive(-1, 240);
+    for (const std::string name : {"host", "c1", "c2"})
+    {
+        EXPECT_EQ(Releases(name), all) << name;
+        const std::map<int, std::vector<int>> inputs = Inputs(name);
+        EXPECT_EQ(inputs.size(), 2u) << name << " hears both other peers";
+    }
+    EXPECT_NE(Errors("host").find("lost its server"), std::string::npos) << Errors("host");
+    EXPECT_EQ(RecordField("host", "id"), hostId) << "what the server acknowledged outlives it";
 }
