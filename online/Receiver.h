@@ -12,6 +12,9 @@ enum LostReason
     kLostSilence = 3,
     kLostPeerRestart = 4,
     kLostSendFailures = 5,
+    // Reliable packets waited 10 s with none acknowledged while the peer was
+    // still heard: the channel can no longer deliver.
+    kLostUndelivered = 6,
 };
 
 class Receiver

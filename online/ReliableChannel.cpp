@@ -14,6 +14,9 @@ constexpr float kPingAfterSilenceSeconds = 2.0f;
 constexpr float kPingIntervalSeconds = 3.5f;
 constexpr float kSilenceTimeoutSeconds = 10.0f;
 constexpr float kKeepAliveSeconds = 3.0f;
+// As long as the silence rule: a peer heard all along that acknowledges
+// nothing is as lost as a silent one.
+constexpr float kUndeliveredSeconds = 10.0f;
 constexpr int kMaxSendFailures = 300;
 constexpr int kFlagReliable = 1;
 
@@ -39,6 +42,25 @@ float RandomNextFloat(uint32_t& state)
 bool TimerAbove(const RealTimer& timer, float seconds)
 {
     return timer.IsStarted() && timer.GetTime() > seconds;
+}
+
+const char* LostReasonText(int reason)
+{
+    switch (reason)
+    {
+    case kLostSendPoolFull:
+        return "its reliable send pool is full";
+    case kLostSilence:
+        return "nothing heard for 10 s";
+    case kLostPeerRestart:
+        return "the peer restarted";
+    case kLostSendFailures:
+        return "its datagram sends keep failing";
+    case kLostUndelivered:
+        return "nothing acknowledged for 10 s";
+    default:
+        return "unknown reason";
+    }
 }
 } // namespace
 
@@ -87,6 +109,8 @@ void ReliableChannel::QueueReliable(const void* bytes, int length)
         }
         return;
     }
+    if (m_reliableSend.LiveCount() == 1)
+        m_deliveryTimer.Start();
     record->sequence = ++m_reliableSequence;
     record->kind = 1;
     record->controlType = 0;
@@ -181,8 +205,21 @@ void ReliableChannel::EmptyDatagram()
 
 void ReliableChannel::ReportLost(int reason)
 {
+    // Send failures report on every further failure; the log hears each reason once.
+    if (reason != m_reportedReason)
+        LogError("Connection %d to peer %llu lost: %s\n", m_connectionId, static_cast<unsigned long long>(m_peer),
+                 LostReasonText(reason));
+    m_reportedReason = reason;
     if (m_receiver)
         m_receiver->OnConnectionLost(reason);
+}
+
+bool ReliableChannel::CannotDeliver() const
+{
+    // Only once the peer has been heard: a connection that never heard its
+    // peer keeps waiting, as it never times out for silence either.
+    return m_receiveTimer.IsStarted() && m_reliableSend.LiveCount() > 0 &&
+           TimerAbove(m_deliveryTimer, kUndeliveredSeconds);
 }
 
 void ReliableChannel::Tick()
@@ -220,6 +257,11 @@ void ReliableChannel::Tick()
         if (TimerAbove(m_receiveTimer, kSilenceTimeoutSeconds))
         {
             ReportLost(kLostSilence);
+            Reset();
+        }
+        else if (CannotDeliver())
+        {
+            ReportLost(kLostUndelivered);
             Reset();
         }
     }
@@ -448,7 +490,11 @@ void ReliableChannel::HandleControl(int type, const uint8_t* payload, int length
         // an answer would reach its next connection to this side and close
         // that one too.
         if (IsLive())
+        {
+            LogError("Connection %d to peer %llu closed by the peer\n", m_connectionId,
+                     static_cast<unsigned long long>(m_peer));
             m_state = kConnectionClosed;
+        }
         break;
     default: // restart seen, pong and unknown types need nothing
         break;
@@ -495,6 +541,7 @@ void ReliableChannel::AcknowledgeOne(int32_t sequence)
         if (record->sequence == sequence)
         {
             m_reliableSend.Free(record);
+            m_deliveryTimer.Start();
             return;
         }
     }
@@ -508,6 +555,7 @@ void ReliableChannel::AcknowledgeUpTo(int32_t sequence)
         if (record->sequence > sequence)
             break;
         m_reliableSend.Free(record);
+        m_deliveryTimer.Start();
     }
 }
 

@@ -85,6 +85,7 @@ private:
     void SendDatagram();
     void EmptyDatagram();
     void ReportLost(int reason);
+    bool CannotDeliver() const;
 
     void TickResendTimeouts();
     void TickReliable();
@@ -124,6 +125,10 @@ private:
     RealTimer m_receiveTimer;
     RealTimer m_pingTimer;
     RealTimer m_sendTimer;
+    // Runs while reliable packets wait for acknowledgement; restarted by
+    // each acknowledgement that frees one.
+    RealTimer m_deliveryTimer;
+    int32_t m_reportedReason = -1;
     bool m_appendedThisTick = false;
     uint32_t m_randomState;
 };

@@ -1,6 +1,7 @@
 #include "online/SimulatedLink.h"
 
 #include "core/Clock.h"
+#include "online/storefront/StorefrontWire.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,16 +60,44 @@ void SimulatedLink::Queue(uint64_t receiver, const void* bytes, int length, uint
     m_inFlight.insert(at, std::move(datagram));
 }
 
+bool SimulatedLink::Corrupt(const void* bytes, int length, std::vector<uint8_t>& arrived)
+{
+    ++m_corrupted;
+    std::vector<uint8_t> wire(kStorefrontWireHeaderBytes + static_cast<size_t>(length));
+    StorefrontWireFrame(m_sender, 0, bytes, static_cast<size_t>(length), wire.data());
+    m_random = m_random * 1664525u + 1013904223u;
+    wire[(m_random >> 8) % wire.size()] ^= static_cast<uint8_t>(1 + (m_random >> 24) % 255);
+    uint64_t sender = 0;
+    const uint8_t* payload = nullptr;
+    size_t size = 0;
+    if (!StorefrontWireOpen(wire.data(), wire.size(), sender, payload, size))
+        return false;
+    arrived.assign(payload, payload + size);
+    return true;
+}
+
 bool SimulatedLink::Send(uint64_t peer, const void* bytes, int length)
 {
     if (m_sendFails || length < 0)
         return false;
     ++m_sent;
     const bool blocked = std::find(m_blocked.begin(), m_blocked.end(), m_sender) != m_blocked.end();
-    if (blocked || Chance(m_conditions.lossPercent) || OverCapacity(length))
+    const bool tooLong = m_conditions.maxDatagramBytes > 0 && length > m_conditions.maxDatagramBytes;
+    if (blocked || tooLong || Chance(m_conditions.lossPercent) || OverCapacity(length))
     {
         ++m_dropped;
         return true;
+    }
+    std::vector<uint8_t> corrupted;
+    if (m_conditions.corruptPercent > 0.0f && Chance(m_conditions.corruptPercent))
+    {
+        if (!Corrupt(bytes, length, corrupted))
+        {
+            ++m_dropped;
+            return true;
+        }
+        bytes = corrupted.data();
+        length = static_cast<int>(corrupted.size());
     }
     uint64_t due = ClockNow() + m_conditions.delayMicroseconds;
     if (Chance(m_conditions.reorderPercent))

@@ -20,6 +20,12 @@ struct LinkConditions
     uint64_t delayMicroseconds = 0;
     // Bytes a second each direction carries; beyond it datagrams are dropped. 0: no cap.
     uint64_t capacityBytesPerSecond = 0;
+    // A corrupted datagram has one byte of its storefront framing or of its
+    // contents changed in flight; the storefront's check is what stands
+    // between it and the channel.
+    float corruptPercent = 0.0f;
+    // Longer datagrams are lost, shorter ones carried. 0: no limit.
+    int maxDatagramBytes = 0;
 };
 
 class SimulatedLink : public PeerLink
@@ -36,11 +42,14 @@ public:
     // Whose datagrams go out: the link drops everything a blocked sender sends.
     void SetBlocked(uint64_t sender, bool blocked);
     void SetSendFails(bool fails) { m_sendFails = fails; }
+    // Applies to what is sent from now on.
+    void SetConditions(const LinkConditions& conditions) { m_conditions = conditions; }
     // The sender seen by the next Send: tests that drive two sides set it.
     void SetSender(uint64_t sender) { m_sender = sender; }
 
     uint64_t Sent() const { return m_sent; }
     uint64_t Dropped() const { return m_dropped; }
+    uint64_t Corrupted() const { return m_corrupted; }
 
 private:
     struct InFlight
@@ -53,6 +62,8 @@ private:
 
     bool Chance(float percent);
     bool OverCapacity(int length);
+    // False when the storefront's check drops the damaged datagram.
+    bool Corrupt(const void* bytes, int length, std::vector<uint8_t>& arrived);
     void Queue(uint64_t receiver, const void* bytes, int length, uint64_t due);
 
     uint64_t m_localUser;
@@ -72,4 +83,5 @@ private:
     std::vector<Window> m_windows;
     uint64_t m_sent = 0;
     uint64_t m_dropped = 0;
+    uint64_t m_corrupted = 0;
 };

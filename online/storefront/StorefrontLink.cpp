@@ -28,7 +28,6 @@ constexpr size_t kMaxHeldDatagrams = 256;
 // Anyone on loopback can write any sender id: unknown senders waiting for the
 // game to accept them are capped, so made-up ids cannot grow the table.
 constexpr size_t kMaxWaitingPeers = 32;
-constexpr uint8_t kWireMagic[4] = {'P', 'D', 'P', '1'};
 
 struct Datagram
 {
@@ -328,12 +327,13 @@ void StorefrontLinkPump()
 
 void StorefrontLinkTakeWire(const uint8_t* bytes, size_t size)
 {
-    const size_t header = kStorefrontWireHeaderBytes;
-    if (size < header || size > header + ISteamNetworking::kMaxPacketBytes || memcmp(bytes, kWireMagic, 4) != 0)
-        return;
     Datagram datagram;
-    memcpy(&datagram.sender, bytes + 4, 8);
-    datagram.bytes.assign(bytes + header, bytes + size);
+    const uint8_t* payload = nullptr;
+    size_t payloadSize = 0;
+    if (size > kStorefrontWireHeaderBytes + ISteamNetworking::kMaxPacketBytes ||
+        !StorefrontWireOpen(bytes, size, datagram.sender, payload, payloadSize))
+        return;
+    datagram.bytes.assign(payload, payload + payloadSize);
     Admit(std::move(datagram));
 }
 
@@ -351,13 +351,8 @@ bool ISteamNetworking::SendP2PPacket(CSteamID remote, const void* data, uint32_t
         return false;
     }
     uint8_t buffer[kStorefrontWireHeaderBytes + kMaxPacketBytes];
-    const CSteamID self = StorefrontUserId();
-    memcpy(buffer, kWireMagic, 4);
-    memcpy(buffer + 4, &self, 8);
-    buffer[12] = static_cast<uint8_t>(peer.port & 0xFF);
-    buffer[13] = static_cast<uint8_t>(peer.port >> 8);
-    memcpy(buffer + kStorefrontWireHeaderBytes, data, size);
-    return SendTo(peer, buffer, kStorefrontWireHeaderBytes + size);
+    const size_t framed = StorefrontWireFrame(StorefrontUserId(), peer.port, data, size, buffer);
+    return SendTo(peer, buffer, framed);
 }
 
 bool ISteamNetworking::IsP2PPacketAvailable(uint32_t* size, int)

@@ -4,10 +4,11 @@
 // on the folder, every address on a server) and publishes the address and
 // port peers send to: in users/NAME/endpoint, or in the player's record on
 // the server. Peers send to each other directly.
-// Every datagram on the wire starts with "PDP1", the sender's 64-bit id and
-// the receiver's port (so a relay can forward it); PENDREL_PLATFORM_RELAY=port
-// sends everything through a relay on that port. The pump reads the socket
-// and checks the liveness of the peers in session.
+// Every datagram is framed and checked as StorefrontWire says;
+// PENDREL_PLATFORM_RELAY=port sends everything through a relay on that port.
+// The pump reads the socket and checks the liveness of the peers in session.
+
+#include "online/storefront/StorefrontWire.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +17,6 @@ bool StorefrontLinkOpen();
 void StorefrontLinkClose();
 void StorefrontLinkPump();
 
-// One datagram as read from the socket: checked, then queued for the game or
-// held until the game accepts its sender.
+// One datagram as read from the socket: checked (a damaged one is dropped),
+// then queued for the game or held until the game accepts its sender.
 void StorefrontLinkTakeWire(const uint8_t* bytes, size_t size);
-
-constexpr int kStorefrontWireHeaderBytes = 14;

@@ -165,14 +165,14 @@ void TextSeeds()
     Seed("filetable", "tree", "[.]csv$\nstrings/english/menu.csv\nstrings/english/old.csv.bak\nmodels/box.bin\n"s);
 }
 
-// The storefront target's input: a 16-bit length, the datagrams (each a 16-bit length and its
-// bytes), then the statistics file.
+// The storefront target's input: a 16-bit length, the datagrams (each a 16-bit length, the
+// sender's id and the game's bytes), then the statistics file.
 std::string StorefrontInput(const std::vector<std::pair<uint64_t, std::string>>& datagrams, const std::string& stats)
 {
     std::string wire;
     for (const auto& [sender, payload] : datagrams)
     {
-        std::string datagram = "PDP1" + std::string(reinterpret_cast<const char*>(&sender), 8) + "\x39\x30" + payload;
+        std::string datagram = std::string(reinterpret_cast<const char*>(&sender), 8) + payload;
         wire += static_cast<char>(datagram.size() & 0xFF);
         wire += static_cast<char>(datagram.size() >> 8);
         wire += datagram;

@@ -1,7 +1,9 @@
 // The local storefront's readers of outside data: datagrams as they come off the peer socket (anyone
 // on loopback can send them), the signed-in user's statistics file with the shared schema, and a
-// lobby file. The input: a 16-bit length, that many bytes of datagrams (each a 16-bit length and its
-// bytes), then the text that stands as statistics file, lobby file and (its first line) schema.
+// lobby file. The input: a 16-bit length, that many bytes of datagrams (each a 16-bit length, then
+// the sender's 8-byte id and the game's bytes, which the target frames as a peer would, and also
+// hands over unframed to exercise the check), then the text that stands as statistics file, lobby
+// file and (its first line) schema.
 #include "FuzzTarget.h"
 
 #include "online/PlatformServices.h"
@@ -10,9 +12,11 @@
 #include "online/storefront/SteamUserStats.h"
 #include "online/storefront/Storefront.h"
 #include "online/storefront/StorefrontLink.h"
+#include "online/storefront/StorefrontWire.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -54,7 +58,15 @@ void TakeDatagrams(const std::string& wire)
         const size_t length = Length16(wire, at);
         at += 2;
         const size_t take = length < wire.size() - at ? length : wire.size() - at;
-        StorefrontLinkTakeWire(reinterpret_cast<const uint8_t*>(wire.data() + at), take);
+        const auto* chunk = reinterpret_cast<const uint8_t*>(wire.data() + at);
+        StorefrontLinkTakeWire(chunk, take);
+        if (take >= 8 && take - 8 <= ISteamNetworking::kMaxPacketBytes)
+        {
+            uint64_t sender = 0;
+            memcpy(&sender, chunk, 8);
+            uint8_t framed[kStorefrontWireHeaderBytes + ISteamNetworking::kMaxPacketBytes];
+            StorefrontLinkTakeWire(framed, StorefrontWireFrame(sender, 12345, chunk + 8, take - 8, framed));
+        }
         at += take;
     }
     // A few fixed senders are accepted, as a game accepts the peers of its lobby.

@@ -33,7 +33,8 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-// Forwards every datagram to the port its header names, losing some.
+// Forwards every datagram to the port its header names, losing some and
+// changing one byte (not of the port it forwards by) of some others.
 class LossyRelay
 {
 public:
@@ -53,6 +54,7 @@ public:
     LossyRelay& operator=(const LossyRelay&) = delete;
 
     uint16_t Port() const { return m_port; }
+    void SetCorruptPercent(int percent) { m_corruptPercent = percent; }
 
     // Waits up to the given time for traffic and forwards what came.
     void Pump(int milliseconds)
@@ -65,9 +67,14 @@ public:
             const ssize_t got = recv(m_socket, buffer, sizeof buffer, 0);
             if (got < 14)
                 return;
-            m_random = m_random * 1103515245u + 12345u;
-            if (static_cast<int>((m_random >> 16) % 100) < m_lossPercent)
+            if (Draw() % 100 < m_lossPercent)
                 continue;
+            if (m_corruptPercent > 0 && Draw() % 100 < m_corruptPercent)
+            {
+                size_t at = Draw() % static_cast<size_t>(got - 2);
+                at += at >= 12 ? 2 : 0;
+                buffer[at] ^= static_cast<uint8_t>(1 + Draw() % 255);
+            }
             sockaddr_in to = {};
             to.sin_family = AF_INET;
             to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -78,9 +85,16 @@ public:
     }
 
 private:
+    int Draw()
+    {
+        m_random = m_random * 1103515245u + 12345u;
+        return static_cast<int>(m_random >> 16);
+    }
+
     int m_socket;
     uint16_t m_port = 0;
     int m_lossPercent;
+    int m_corruptPercent = 0;
     uint32_t m_random;
 };
 
@@ -414,4 +428,55 @@ TEST_F(ServerPeerProcessTest, PeersOnThreeAddressesKeepStepThroughALostServer)
     }
     EXPECT_NE(Errors("host").find("lost its server"), std::string::npos) << Errors("host");
     EXPECT_EQ(RecordField("host", "id"), hostId) << "what the server acknowledged outlives it";
+}
+
+// A fifth of the datagrams arrive damaged: the storefront drops them, the
+// channel sends again, and every node releases every step with the inputs
+// each other node sent for it.
+TEST_F(PeerProcessTest, AFifthOfDatagramsCorruptedInFlightAndTheGameKeepsStep)
+{
+    relay.SetCorruptPercent(20);
+    Start("host", {"host", LogPath("host"), "--clients", "c1", "--start-at", "2", "--last-release", "120",
+                   "--seconds", "150"});
+    Start("c1", {"client", LogPath("c1"), "--host", "host", "--last-release", "120", "--seconds", "150"});
+    ASSERT_TRUE(RunUntil([&] { return AllExited(); }, std::chrono::seconds(160))) << Errors("host");
+    for (const Child& child : children)
+    {
+        EXPECT_EQ(child.status, 0) << child.name << "\n" << Errors(child.name);
+    }
+    const std::vector<int> all = Consecutive(-1, 120);
+    EXPECT_EQ(Releases("host"), all);
+    EXPECT_EQ(Releases("c1"), all);
+    for (const std::string name : {"host", "c1"})
+    {
+        const std::map<int, std::vector<int>> inputs = Inputs(name);
+        const int sender = name == "host" ? 1 : 0;
+        ASSERT_TRUE(inputs.count(sender)) << name;
+        EXPECT_EQ(inputs.at(sender).front(), -1) << name;
+        EXPECT_GE(inputs.at(sender).back(), 119) << name;
+        EXPECT_FALSE(Logged(name, "leave " + std::to_string(sender))) << name;
+    }
+}
+
+// Once every datagram arrives damaged, nothing reaches either channel: both
+// sides report the connection lost and tell the game script the other left,
+// within 15 s.
+TEST_F(PeerProcessTest, ALinkThatCorruptsEverythingIsReportedAndLeftOnBothSides)
+{
+    Start("host", {"host", LogPath("host"), "--clients", "c1", "--start-at", "2", "--last-release", "100000",
+                   "--seconds", "90"});
+    Start("c1", {"client", LogPath("c1"), "--host", "host", "--last-release", "100000", "--seconds", "90"});
+    ASSERT_TRUE(RunUntil([&] { return Logged("c1", "release 30"); }, std::chrono::seconds(60))) << Errors("host");
+    relay.SetCorruptPercent(100);
+    const auto broken = Clock::now();
+    ASSERT_TRUE(RunUntil([&] { return Logged("host", "leave 1") && Logged("c1", "leave 0"); },
+                         std::chrono::seconds(30)));
+    EXPECT_LE(Clock::now() - broken, std::chrono::seconds(15));
+    for (const std::string name : {"host", "c1"})
+    {
+        const std::string errors = Errors(name);
+        const size_t first = errors.find("lost: nothing heard for 10 s");
+        EXPECT_NE(first, std::string::npos) << name << "\n" << errors;
+        EXPECT_EQ(errors.find("lost:", first + 1), std::string::npos) << name << " reports once\n" << errors;
+    }
 }

@@ -3,6 +3,8 @@
 #include "online/ConnectionManager.h"
 #include "online/DataPacker.h"
 
+#include "support/LogCapture.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -31,6 +33,13 @@ LinkConditions Conditions(float loss, float duplicate, float reorder, uint64_t d
     conditions.duplicatePercent = duplicate;
     conditions.reorderPercent = reorder;
     conditions.delayMicroseconds = delay;
+    return conditions;
+}
+
+LinkConditions Corrupting(float percent)
+{
+    LinkConditions conditions;
+    conditions.corruptPercent = percent;
     return conditions;
 }
 
@@ -75,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Links, ChannelOverLink,
                                            LinkCase{"Duplication", Conditions(0, 20, 0, 0)},
                                            LinkCase{"Reordering", Conditions(0, 0, 30, 0)},
                                            LinkCase{"Delay150ms", Conditions(0, 0, 0, 150000)},
-                                           LinkCase{"Everything", Conditions(20, 10, 30, 150000)}),
+                                           LinkCase{"Everything", Conditions(20, 10, 30, 150000)},
+                                           LinkCase{"Corruption20", Corrupting(20)}),
                          [](const ::testing::TestParamInfo<LinkCase>& info)
                          { return std::string(info.param.name); });
 
@@ -116,4 +126,108 @@ TEST(ReliableChannel, ResetReachesThePeerAndClosesBoth)
     pair.Step();
     pair.Step();
     EXPECT_TRUE(pair.b.IsClosed());
+}
+
+namespace
+{
+// Both sides send a reliable payload every tick, as lock-step peers do,
+// until both connections are closed or the limit passes; the seconds taken,
+// or -1.
+double SecondsUntilBothClosed(ChannelPair& pair, int lengthA, int lengthB, double limit)
+{
+    const std::vector<uint8_t> a(static_cast<size_t>(lengthA), 1);
+    const std::vector<uint8_t> b(static_cast<size_t>(lengthB), 2);
+    const double tick = ChannelPair::kTickMicroseconds / 1e6;
+    for (int step = 1; step * tick <= limit; ++step)
+    {
+        pair.a.Send(a.data(), lengthA, true);
+        pair.b.Send(b.data(), lengthB, true);
+        pair.Step();
+        if (pair.a.IsClosed() && pair.b.IsClosed())
+            return step * tick;
+    }
+    return -1.0;
+}
+
+size_t CountLines(const LogCapture& log, const std::string& part)
+{
+    size_t count = 0;
+    for (const std::string& line : log.Lines())
+        count += line.find(part) != std::string::npos ? 1 : 0;
+    return count;
+}
+} // namespace
+
+// Every datagram damaged in flight is dropped below the channel; with
+// nothing left to hear, both sides give up on their own within 15 s, each
+// with one report, and no damaged payload was ever delivered.
+TEST(ReliableChannel, ALinkThatCorruptsEverythingIsReportedAndClosedOnBothSides)
+{
+    ChannelPair pair;
+    EXPECT_EQ(SecondsUntilBothClosed(pair, 40, 40, 2.0), -1.0);
+    const size_t deliveredA = pair.receiverA.payloads.size();
+    const size_t deliveredB = pair.receiverB.payloads.size();
+    ASSERT_GT(deliveredA, 0u);
+    pair.link.SetConditions(Corrupting(100));
+    LogCapture log;
+    const double seconds = SecondsUntilBothClosed(pair, 40, 40, 20.0);
+    EXPECT_GT(seconds, 0.0) << log.Text();
+    EXPECT_LE(seconds, 15.0);
+    EXPECT_EQ(pair.receiverA.lost, std::vector<int>{kLostSilence});
+    EXPECT_EQ(pair.receiverB.lost, std::vector<int>{kLostSilence});
+    EXPECT_EQ(CountLines(log, "lost: nothing heard for 10 s"), 2u) << log.Text();
+    EXPECT_GT(pair.link.Corrupted(), 100u);
+    for (size_t i = deliveredA; i < pair.receiverA.payloads.size(); ++i)
+        EXPECT_EQ(pair.receiverA.payloads[i], std::vector<uint8_t>(40, 2));
+    for (size_t i = deliveredB; i < pair.receiverB.payloads.size(); ++i)
+        EXPECT_EQ(pair.receiverB.payloads[i], std::vector<uint8_t>(40, 1));
+}
+
+// The small datagrams (acknowledgements, queries, pings) still pass, so
+// neither side falls silent, but A's long packet never arrives: A reports
+// that nothing is acknowledged and closes, and its reset closes B.
+TEST(ReliableChannel, ALinkThatCarriesOnlySmallDatagramsIsReportedAndClosedOnBothSides)
+{
+    ChannelPair pair;
+    EXPECT_EQ(SecondsUntilBothClosed(pair, 4, 4, 2.0), -1.0);
+    LinkConditions small;
+    small.maxDatagramBytes = 100;
+    pair.link.SetConditions(small);
+    LogCapture log;
+    const std::vector<uint8_t> longPacket(200, 9);
+    pair.a.Send(longPacket.data(), 200, true);
+    const uint8_t shortPacket[4] = {};
+    double seconds = -1.0;
+    for (int step = 1; step <= 400 && seconds < 0.0; ++step)
+    {
+        pair.b.Send(shortPacket, 4, true);
+        pair.Step();
+        if (pair.a.IsClosed() && pair.b.IsClosed())
+            seconds = step * (ChannelPair::kTickMicroseconds / 1e6);
+    }
+    EXPECT_GT(seconds, 0.0) << log.Text();
+    EXPECT_LE(seconds, 15.0);
+    EXPECT_EQ(pair.receiverA.lost, std::vector<int>{kLostUndelivered});
+    EXPECT_TRUE(pair.receiverB.lost.empty());
+    EXPECT_EQ(CountLines(log, "lost: nothing acknowledged for 10 s"), 1u) << log.Text();
+    EXPECT_EQ(CountLines(log, "closed by the peer"), 1u) << log.Text();
+}
+
+// Only a channel with packets waiting gives up for want of acknowledgement.
+TEST(ReliableChannel, AnIdleConnectionOverThatLinkStaysOpen)
+{
+    ChannelPair pair;
+    const uint8_t bytes[200] = {};
+    pair.a.Send(bytes, sizeof bytes, true);
+    for (int i = 0; i < 10; ++i)
+        pair.Step();
+    ASSERT_EQ(pair.receiverB.payloads.size(), 1u);
+    LinkConditions small;
+    small.maxDatagramBytes = 100;
+    pair.link.SetConditions(small);
+    for (int i = 0; i < 600; ++i)
+        pair.Step();
+    EXPECT_TRUE(pair.receiverA.lost.empty());
+    EXPECT_FALSE(pair.a.IsClosed());
+    EXPECT_FALSE(pair.b.IsClosed());
 }

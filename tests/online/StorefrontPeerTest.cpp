@@ -3,6 +3,7 @@
 #include "online/storefront/SteamCallback.h"
 #include "online/storefront/SteamInterfaces.h"
 #include "online/storefront/StorefrontLink.h"
+#include "online/storefront/StorefrontWire.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
 
@@ -54,14 +55,22 @@ protected:
 
     std::string Read(const std::string& relative) const { return dir.ReadFile(relative); }
 
-    // A datagram on the wire from a made-up sender, straight to our socket.
-    void SendRaw(CSteamID sender, const std::string& payload)
+    // A datagram framed as a peer frames it, from a made-up sender.
+    std::vector<uint8_t> Framed(CSteamID sender, const std::string& payload) const
     {
-        const uint16_t port = static_cast<uint16_t>(std::stoi(Read("users/alice/endpoint")));
-        std::vector<uint8_t> bytes = {'P', 'D', 'P', '1'};
-        bytes.resize(kStorefrontWireHeaderBytes);
-        memcpy(bytes.data() + 4, &sender, 8);
-        bytes.insert(bytes.end(), payload.begin(), payload.end());
+        std::vector<uint8_t> bytes(kStorefrontWireHeaderBytes + payload.size());
+        bytes.resize(StorefrontWireFrame(sender, Port(), payload.data(), payload.size(), bytes.data()));
+        return bytes;
+    }
+
+    uint16_t Port() const { return static_cast<uint16_t>(std::stoi(Read("users/alice/endpoint"))); }
+
+    void SendRaw(CSteamID sender, const std::string& payload) { SendWire(Framed(sender, payload)); }
+
+    // Bytes on the wire, straight to our socket.
+    void SendWire(const std::vector<uint8_t>& bytes)
+    {
+        const uint16_t port = Port();
         const int fd = socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
@@ -162,6 +171,38 @@ TEST_F(StorefrontPeer, ANewSendersDatagramsWaitUntilTheSessionIsAccepted)
     EXPECT_EQ(sender, 777u);
     ASSERT_TRUE(SteamNetworking()->ReadP2PPacket(text, sizeof text, &got, &sender));
     EXPECT_EQ(std::string(text, got), "second");
+}
+
+// Damage in flight is dropped below the game's channel, which sends again
+// what it lacks: no changed byte, anywhere in the datagram, reaches the game.
+TEST_F(StorefrontPeer, ADatagramDamagedInFlightIsDroppedAndAnIntactOneDelivered)
+{
+    ASSERT_TRUE(PlatformInit());
+    ASSERT_TRUE(SteamNetworking()->AcceptP2PSessionWithUser(5));
+    const std::string payload = "\x02\x00\x00\x00lock-step input 42";
+    const std::vector<uint8_t> intact = Framed(5, payload);
+    uint32_t size = 0;
+    for (size_t at = 0; at < intact.size(); ++at)
+    {
+        for (const uint8_t change : {0x01, 0x80, 0xFF})
+        {
+            std::vector<uint8_t> damaged = intact;
+            damaged[at] ^= change;
+            StorefrontLinkTakeWire(damaged.data(), damaged.size());
+        }
+    }
+    const std::vector<uint8_t> cut(intact.begin(), intact.end() - 1);
+    StorefrontLinkTakeWire(cut.data(), cut.size());
+    EXPECT_FALSE(SteamNetworking()->IsP2PPacketAvailable(&size)) << "a damaged datagram got through";
+
+    SendWire(intact);
+    ASSERT_TRUE(Available(size));
+    char text[64] = {};
+    uint32_t got = 0;
+    CSteamID sender = 0;
+    ASSERT_TRUE(SteamNetworking()->ReadP2PPacket(text, sizeof text, &got, &sender));
+    EXPECT_EQ(std::string(text, got), payload);
+    EXPECT_EQ(sender, 5u);
 }
 
 TEST_F(StorefrontPeer, MadeUpSendersBeyondTheWaitingRoomAreDroppedWhileKnownOnesGetThrough)
