@@ -42,16 +42,12 @@ void Append(LocatorStore& store, LocatorFile& file)
     store.points.insert(store.points.end(), file.points.begin(), file.points.end());
 }
 
-// Loads without touching the list of remembered files.
-bool LoadFile(LocatorStore& store, const char* path)
+// Appends a file read whole and makes it the store's latest.
+void Keep(LocatorStore& store, LocatorFile& file, const char* path)
 {
-    LocatorFile file;
-    if (!ReadLocatorFile(path, file))
-        return false;
     Append(store, file);
     store.fileName = path;
     FileTableSetResource(path, &store, kResourceLocators);
-    return true;
 }
 
 void DropContents(LocatorStore& store)
@@ -68,8 +64,10 @@ void DropContents(LocatorStore& store)
 bool LocatorsLoad(const char* path)
 {
     LocatorStore& store = GetLocatorStore();
-    if (!LoadFile(store, path))
+    LocatorFile file;
+    if (!ReadLocatorFile(path, file))
         return false;
+    Keep(store, file, path);
     store.files.push_back(FixedString256(path));
     return true;
 }
@@ -101,12 +99,17 @@ bool LocatorsCreate(const char* const* paths, int count)
 
 bool LocatorsReload()
 {
+    // Every file is read before anything is dropped: one that cannot be read
+    // leaves what was loaded before in place, references included.
     LocatorStore& store = GetLocatorStore();
+    std::vector<LocatorFile> files(store.files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!ReadLocatorFile(store.files[i], files[i]))
+            return false;
     DropContents(store);
-    bool all = true;
-    for (const FixedString256& file : store.files)
-        all = LoadFile(store, file) && all;
-    return all;
+    for (size_t i = 0; i < files.size(); ++i)
+        Keep(store, files[i], store.files[i]);
+    return true;
 }
 
 int LocatorCount()

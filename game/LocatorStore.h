@@ -36,7 +36,8 @@ void LocatorsClear();
 // when every file loaded.
 bool LocatorsCreate(const char* const* paths, int count);
 // Reads every remembered file again in its order (after one changed on
-// disk). True when every file loaded; a file that fails stays remembered.
+// disk). True when every file loaded; when one fails (after its report) the
+// store keeps what it held, and the file stays remembered.
 bool LocatorsReload();
 
 int LocatorCount();

@@ -325,10 +325,14 @@ TEST_F(LocatorStoreTest, ReloadReadsEveryFileAgainInOrder)
     EXPECT_EQ(LocatorGetNative(ref), nullptr);
     EXPECT_STREQ(GetLocatorStore().fileName, "levels/b.loc");
 
-    // A file that fails on reload stays remembered and comes back once mended.
+    // A file that fails on reload leaves what was loaded in place, stays
+    // remembered and comes back once mended.
+    LocatorRefSet(ref, LocatorGet(2));
     Put(a, LocatorDamage(LocatorWrite(Level()), LocatorFault::kCut));
     EXPECT_FALSE(LocatorsReload());
-    EXPECT_EQ(LocatorCount(), 1);
+    ASSERT_EQ(LocatorCount(), 3);
+    EXPECT_STREQ(LocatorGetName(*LocatorGet(0)), "oak");
+    EXPECT_STREQ(LocatorGetName(*LocatorGetNative(ref)), "from_b");
     Put(a, LocatorWrite(Level()));
     ASSERT_TRUE(LocatorsReload());
     EXPECT_EQ(LocatorCount(), 4);
@@ -347,6 +351,31 @@ TEST_F(LocatorStoreTest, AChangedLocatorFileReloadsTheStore)
     ASSERT_EQ(LocatorCount(), 1);
     EXPECT_STREQ(LocatorGetName(*LocatorGet(0)), "birch");
     EXPECT_EQ(LocatorPathCount(), 0);
+}
+
+// A changed file grown past any locator file's size (past 4 GiB too, where a
+// 32-bit size would see a small file) is refused unread under hot reload,
+// with one report naming it, and the locators loaded before stay.
+TEST_F(LocatorStoreTest, AChangedFileRefusedForItsSizeLeavesTheLocatorsInPlace)
+{
+    const std::vector<uint8_t> level = LocatorWrite(Level());
+    const std::string name = Put("levels/a.loc", level);
+    ASSERT_TRUE(LocatorsLoad(name.c_str()));
+    const int count = LocatorCount();
+    LocatorRef ref;
+    LocatorRefSet(ref, LocatorGet(0));
+    StreamListener listener(nullptr);
+    for (const uint64_t size : {kLocatorFileBound.bytes + 1, uint64_t((1ull << 32) + level.size())})
+    {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(dir.Resize("data/" + name, size));
+        m_log.Clear();
+        listener.FileChanged(name.c_str(), *FileTableFindEntry(name.c_str()));
+        ASSERT_EQ(m_log.Lines().size(), 1u) << m_log.Text();
+        EXPECT_NE(m_log.Lines()[0].find(name), std::string::npos) << m_log.Text();
+        EXPECT_EQ(LocatorCount(), count);
+        EXPECT_NE(LocatorGetNative(ref), nullptr);
+    }
 }
 
 TEST_F(LocatorStoreTest, PathPointsOutOfRangeAreReported)
