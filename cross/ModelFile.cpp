@@ -176,8 +176,12 @@ private:
             return Fail("its vertices have no bytes");
         if (!m_in.Holds(mesh.vertexCount, mesh.stride))
             return Fail("its vertices pass the end");
-        mesh.vertices.resize(size_t(mesh.vertexCount) * mesh.stride);
-        m_in.Bytes(mesh.vertices.data(), mesh.vertices.size());
+        // Straight from the file's bytes: no zeroing before the copy.
+        const size_t size = size_t(mesh.vertexCount) * mesh.stride;
+        const uint8_t* bytes = m_in.Take(size);
+        if (!bytes)
+            return Fail("its vertices pass the end");
+        mesh.vertices.assign(bytes, bytes + size);
         if (m_in.Swap())
             SwapVertices(mesh);
         ComputeBounds(mesh);
@@ -199,8 +203,8 @@ private:
             memcpy(position, mesh.vertices.data() + size_t(v) * mesh.stride, sizeof(position));
             for (int k = 0; k < 3; ++k)
             {
-                low[k] = std::fmin(low[k], position[k]);
-                high[k] = std::fmax(high[k], position[k]);
+                low[k] = ModelFileMin(low[k], position[k]);
+                high[k] = ModelFileMax(high[k], position[k]);
             }
         }
         mesh.centre = Vec3((low[0] + high[0]) * 0.5f, (low[1] + high[1]) * 0.5f, (low[2] + high[2]) * 0.5f);
@@ -214,12 +218,14 @@ private:
         if (!m_in.Holds(count, 2))
             return Fail("its indices pass the end");
         mesh.indices.resize(count);
-        for (uint16_t& index : mesh.indices)
-        {
-            index = m_in.U16();
+        if (m_in.Swap())
+            for (uint16_t& index : mesh.indices)
+                index = m_in.U16();
+        else if (count > 0)
+            memcpy(mesh.indices.data(), m_in.Take(size_t(count) * 2), size_t(count) * 2);
+        for (const uint16_t index : mesh.indices)
             if (index >= mesh.vertexCount)
                 return Fail("an index is past the vertices");
-        }
         return true;
     }
 

@@ -51,6 +51,28 @@ constexpr FileSizeBound kModelFileBound = {"model", 256ull << 20};
 
 // Reads and checks the bytes of a model file; false after one report naming
 // `path` (the old-version report for 6 and lower).
+// fmin and fmax as the C library answers them (a NaN gives way to a number,
+// of two NaNs the first stays; of two equals, zeros of either sign
+// included, the second), written out so that the bounds loop does not call
+// the library per component.
+inline float ModelFileMin(float a, float b)
+{
+    if (b != b)
+        return a;
+    if (a != a)
+        return b;
+    return a < b ? a : b;
+}
+
+inline float ModelFileMax(float a, float b)
+{
+    if (b != b)
+        return a;
+    if (a != a)
+        return b;
+    return a > b ? a : b;
+}
+
 bool ModelFileParse(const uint8_t* bytes, size_t size, bool swap, const char* path, ModelFile& out);
 
 // The vertices recast for the emulated vertex map, which draws one bone per
