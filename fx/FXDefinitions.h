@@ -5,7 +5,9 @@
 
 #include "core/InterpDef.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct ShaderProgram;
 class Model;
@@ -95,11 +97,30 @@ struct FXElementDef
     void Reset();
 };
 
+// The element definitions, indexed 0 to kFXMaxElementDefs - 1 like an array
+// whose every entry starts at its reset value. An entry is made when first
+// reached, so the megabytes of curves behind the unused ones are never
+// touched; the room is reserved once, so entries never move.
+class FXElementDefTable
+{
+public:
+    FXElementDefTable() { m_made.reserve(kFXMaxElementDefs); }
+    FXElementDef& operator[](int index) const
+    {
+        if (index >= int(m_made.size()))
+            m_made.resize(size_t(index) + 1);
+        return m_made[size_t(index)];
+    }
+
+private:
+    mutable std::vector<FXElementDef> m_made;
+};
+
 struct FXDefinitionTables
 {
     FXEffectDef effects[kFXMaxEffectDefs];
     int32_t effectCount = 0;
-    FXElementDef elements[kFXMaxElementDefs];
+    FXElementDefTable elements;
     int32_t elementCount = 0;
 };
 
