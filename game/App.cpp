@@ -258,7 +258,14 @@ void AppDisplayStart()
     g_displayStarted = true;
     SetWindowTitle("Tolvan");
     InstallRenderHooks();
-    InitializeRenderSystem();
+    // A window nothing can be drawn in shows nothing: the game is not run
+    // unseen (the start-up finishes and the loop ends before a frame).
+    if (!InitializeRenderSystem())
+    {
+        const std::string reason = std::string("no OpenGL context could be made on a window of the ") +
+                                   ShellWindowSystemName() + " window system";
+        ShellRefuseStart(reason.c_str());
+    }
     FXInit("effects");
     // Fonts need the display; without one, messages still queue and expire.
     if (RenderIsInitialised())

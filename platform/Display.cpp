@@ -21,12 +21,14 @@ namespace
 // for the life of the process and never frees them (Mesa's executable-code
 // heap: two blocks of 56 bytes); the window system unloads the driver when it
 // stops, and at exit the checker then finds those heaps lost, with no module
-// left to name them by. Held loaded, they stay reachable.
+// left to name them by. Held loaded, they stay reachable. Mesa's EGL, which
+// SDL's offscreen window system loads, keeps its display list the same way.
 int PinDriverModule(dl_phdr_info* module, size_t, void*)
 {
     const char* name = module->dlpi_name;
     const size_t length = name ? strlen(name) : 0;
-    if (length > 7 && strcmp(name + length - 7, "_dri.so") == 0)
+    const bool driver = length > 7 && strcmp(name + length - 7, "_dri.so") == 0;
+    if (driver || (name && strstr(name, "/libEGL_mesa.so")))
         dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
     return 0;
 }
@@ -181,6 +183,9 @@ bool CreateContext(SDL_Window* window)
         LogError("Pendrel Display could not make the OpenGL context current: %s\n", SDL_GetError());
         return false;
     }
+    // Pinned before the entry points load: a context they cannot load from
+    // still brought its driver in.
+    KeepGLDriverLoadedForTheLeakChecker();
     // The entry points beyond OpenGL 1.1 are loaded once the context is current.
     const GLenum loaded = glewInit();
     if (loaded != GLEW_OK)
@@ -191,7 +196,6 @@ bool CreateContext(SDL_Window* window)
                  driver ? driver : "none");
         return false;
     }
-    KeepGLDriverLoadedForTheLeakChecker();
     DescribePixelFormat();
     EmptyFunction("Pendrel Display using OpenGL version %s, %s, %s\n", GLStringOrEmpty(GL_VERSION),
                   GLStringOrEmpty(GL_VENDOR), GLStringOrEmpty(GL_RENDERER));

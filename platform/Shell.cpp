@@ -13,6 +13,7 @@
 #include <SDL.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <string>
@@ -31,6 +32,8 @@ std::string g_title = "Pendrel";
 bool g_quit = false;
 bool g_quitAllowed = true;
 int g_exitCode = kShellExitDone;
+// Why the last CreateMainWindow failed, for the line a refused start prints.
+std::string g_noWindowReason;
 volatile std::sig_atomic_t g_signalledQuit = 0;
 
 struct MovedPosition
@@ -196,6 +199,14 @@ void DispatchEvent(const SDL_Event& event)
     }
 }
 
+// Standard error is read when there is no window to show a report in.
+void ReportRefusedStart(const char* reason)
+{
+    fprintf(stderr, "Pendrel cannot start: %s\n", reason);
+    fflush(stderr);
+    LogError("Pendrel cannot start: %s\n", reason);
+}
+
 bool IsAltF4Pressed()
 {
     return InputIsKeyNewlyDown(KEY_F4) && (InputIsKeyDown(KEY_LALT) || InputIsKeyDown(KEY_RALT));
@@ -232,6 +243,7 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     InstallDirectoryWatch();
     if (!CreateMainWindow(true))
     {
+        ReportRefusedStart(g_noWindowReason.c_str());
         StopWindowSystem();
         RestoreProcessSignals();
         if (application.closeLogs)
@@ -255,11 +267,24 @@ int ShellMain(int argc, char** argv, const ShellApplication& application)
     return g_exitCode;
 }
 
+void ShellRefuseStart(const char* reason)
+{
+    ReportRefusedStart(reason);
+    RequestQuitWithExitCode(kShellExitNoWindow);
+}
+
+const char* ShellWindowSystemName()
+{
+    const char* name = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    return name ? name : "none";
+}
+
 // A busy X server now and then turns a new connection away; it is asked a few
 // more times, a tenth of a second apart, before the start counts as failed.
+// Without a display named there is no server to ask again.
 static bool StartVideoWithRetries()
 {
-    constexpr int kAttempts = 8;
+    const int kAttempts = getenv("DISPLAY") ? 8 : 1;
     for (int attempt = 1;; ++attempt)
     {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
@@ -272,13 +297,15 @@ static bool StartVideoWithRetries()
 
 bool CreateMainWindow(bool popup)
 {
-    // The GL entry points load through GLX: with an X display named, a
-    // server that cannot be reached must fail here, not fall back to a
-    // window system whose context then cannot load them.
-    if (getenv("DISPLAY"))
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // The GL entry points load through GLX, so only an X window can be drawn
+    // in: without a reachable X server the start fails here, not on a window
+    // system whose context then cannot load them (SDL's offscreen one, chosen
+    // when DISPLAY is unset). A driver named in SDL_VIDEODRIVER still wins.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (!SDL_WasInit(SDL_INIT_VIDEO) && !StartVideoWithRetries())
     {
+        g_noWindowReason = std::string("the window system could not start: ") + SDL_GetError() +
+                           (getenv("DISPLAY") ? "" : " (DISPLAY is not set)");
         LogError("Pendrel Shell could not start the window system: %s\n", SDL_GetError());
         return false;
     }
@@ -293,7 +320,10 @@ bool CreateMainWindow(bool popup)
     g_focused = false;
     g_popup = popup;
     if (!g_window)
+    {
+        g_noWindowReason = std::string("the main window could not be created: ") + SDL_GetError();
         LogError("Pendrel Shell could not create the main window: %s\n", SDL_GetError());
+    }
     WindowSystemLossWatch(g_window);
     return g_window != nullptr;
 }

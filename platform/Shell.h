@@ -31,8 +31,16 @@ constexpr char kWindowPosYName[] = "windowposy";
 
 // The program's entry: refuses to run beside another instance, keeps the
 // command line, creates the window and runs the application until the pump
-// says stop, quitting also on Alt+F4. Returns the process exit code.
+// says stop, quitting also on Alt+F4. Returns the process exit code; without
+// a window it says why on standard error and returns kShellExitNoWindow.
 int ShellMain(int argc, char** argv, const ShellApplication& application);
+
+// Ends a start that has nothing to show on: the reason goes on standard
+// error as one line and to the reporter (the log, once it is open), and the
+// loop ends before its first frame with kShellExitNoWindow.
+void ShellRefuseStart(const char* reason);
+// The window system the main window lives on, or "none" before it starts.
+const char* ShellWindowSystemName();
 
 // Creates the main window, hidden and ready for OpenGL (the display shows
 // it): borderless at (0, 0) for a popup, else framed at the position the

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -43,9 +44,12 @@ protected:
     fs::path root;
     fs::path executable;
 
+    // A test of a start without a window overrides this.
+    virtual bool NeedsDisplay() const { return true; }
+
     void SetUp() override
     {
-        if (!getenv("DISPLAY"))
+        if (NeedsDisplay() && !getenv("DISPLAY"))
             GTEST_SKIP() << "no display to open the window on";
         const char* binary = PENDREL_BINARY_DIR;
         executable = fs::path(binary) / "pendrel";
@@ -85,6 +89,10 @@ protected:
 
     // Set in the engine's environment by Start, as name and value.
     std::vector<std::pair<std::string, std::string>> environment;
+    // Taken out of the engine's environment by Start, before the above is set.
+    std::vector<std::string> removedEnvironment;
+    // Where the engine's standard error goes, when not empty.
+    fs::path errorOutput;
 
     // Starts the engine in demo/bin with the given arguments and extra environment.
     pid_t Start(const std::vector<std::string>& arguments, const char* platformMode)
@@ -103,8 +111,17 @@ protected:
             setenv("PENDREL_INSTANCE", instance.c_str(), 1);
             if (platformMode)
                 setenv("PENDREL_PLATFORM", platformMode, 1);
+            for (const std::string& name : removedEnvironment)
+                unsetenv(name.c_str());
             for (const auto& [name, value] : environment)
                 setenv(name.c_str(), value.c_str(), 1);
+            if (!errorOutput.empty())
+            {
+                const int output = open(errorOutput.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                if (output < 0 || dup2(output, STDERR_FILENO) < 0)
+                    _exit(126);
+                close(output);
+            }
             // Without a session bus address the window system's D-Bus client
             // tries to launch a bus, fails, and leaks what it tried with: the
             // leak checker then fails the engine at exit.
