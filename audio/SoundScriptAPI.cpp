@@ -49,7 +49,7 @@ bool ArgString(HSQUIRRELVM vm, SQInteger index, const SQChar*& text)
 
 bool ArgVec3(HSQUIRRELVM vm, SQInteger index, Vec3*& vector)
 {
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector));
+    return ScriptCheckInstance(vm, index, vector);
 }
 
 SQInteger PushInt(HSQUIRRELVM vm, int value)

@@ -31,7 +31,7 @@ SQInteger Marker_constructor(HSQUIRRELVM vm)
 {
     Marker* marker = ScriptConstructInPlace<Marker>(vm);
     Vec3* position = nullptr;
-    if (marker && SQ_SUCCEEDED(GetInstancePtr(vm, 2, &position)))
+    if (marker && ScriptCheckInstance(vm, 2, position))
         marker->position = *position;
     return 0;
 }

@@ -8,8 +8,11 @@
 #include "platform/DisplayModeManager.h"
 #include "script/MathScriptAPI.h"
 #include "script/ScriptArguments.h"
+#include "script/ScriptMethodRow.h"
 
 #include <cstddef>
+
+PENDREL_SCRIPT_CLASS(Resolution, "Resolution");
 
 namespace
 {
@@ -50,22 +53,22 @@ const ScriptVarDesc* CameraControllerMembers()
 
 typedef void (CameraController::*CameraStep)(float);
 
-// this and one number; degrees are turned into radians first.
-template <CameraStep Step, bool Degrees> SQInteger CameraController_Number(HSQUIRRELVM vm)
+// this and one number in degrees, turned into radians.
+template <CameraStep Step> SQInteger CameraController_Degrees(HSQUIRRELVM vm)
 {
     CameraController* camera = nullptr;
     float value = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)))
+    if (!ScriptCheckInstance(vm, 1, camera))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 2, value))
         return ScriptBadArgument(vm);
-    (camera->*Step)(Degrees ? value * kDegreesToRadians : value);
+    (camera->*Step)(value * kDegreesToRadians);
     return 0;
 }
 
 bool CameraAndVector(HSQUIRRELVM vm, CameraController*& camera, Vec3*& v)
 {
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &camera)) && SQ_SUCCEEDED(GetInstancePtr(vm, 2, &v));
+    return ScriptCheckInstance(vm, 1, camera) && ScriptCheckInstance(vm, 2, v);
 }
 
 SQInteger CameraController_RotateCamera(HSQUIRRELVM vm)
@@ -89,43 +92,13 @@ SQInteger CameraController_MoveCamera(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger CameraController_SetPosition(HSQUIRRELVM vm)
-{
-    CameraController* camera = nullptr;
-    Vec3* p = nullptr;
-    if (!CameraAndVector(vm, camera, p))
-        return SQ_ERROR;
-    camera->SetPosition(*p);
-    return 0;
-}
-
-SQInteger CameraController_CalculateTransforms(HSQUIRRELVM vm)
-{
-    CameraController* camera = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)))
-        return SQ_ERROR;
-    camera->Update();
-    return 0;
-}
-
-SQInteger CameraController_SetRotation(HSQUIRRELVM vm)
-{
-    CameraController* camera = nullptr;
-    Vec3* forward = nullptr;
-    Vec3* up = nullptr;
-    if (!CameraAndVector(vm, camera, forward) || SQ_FAILED(GetInstancePtr(vm, 3, &up)))
-        return SQ_ERROR;
-    camera->SetRotation(*forward, *up);
-    return 0;
-}
-
 SQInteger CameraController_SetFollow(HSQUIRRELVM vm)
 {
     CameraController* camera = nullptr;
     Vec3* target = nullptr;
     Vec3* offset = nullptr;
     float blend = 0.0f, degrees = 0.0f;
-    if (!CameraAndVector(vm, camera, target) || SQ_FAILED(GetInstancePtr(vm, 3, &offset)))
+    if (!CameraAndVector(vm, camera, target) || !ScriptCheckInstance(vm, 3, offset))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 4, blend) || !ScriptArgFloat(vm, 5, degrees))
         return ScriptBadArgument(vm);
@@ -138,7 +111,7 @@ SQInteger CameraController_SetSkew(HSQUIRRELVM vm)
 {
     CameraController* camera = nullptr;
     float a = 0.0f, b = 1.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)))
+    if (!ScriptCheckInstance(vm, 1, camera))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 2, a) || (sq_gettop(vm) >= 3 && !ScriptArgFloat(vm, 3, b)))
         return ScriptBadArgument(vm);
@@ -149,61 +122,43 @@ SQInteger CameraController_SetSkew(HSQUIRRELVM vm)
 // The out instance takes the view position in its first two floats.
 SQInteger CameraController_WorldToView(HSQUIRRELVM vm)
 {
-    CameraControllerBase* camera = nullptr;
+    CameraController* camera = nullptr;
     Vec3* point = nullptr;
     Vec2* out = nullptr;
     float aspect = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)) || SQ_FAILED(GetInstancePtr(vm, 2, &point)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &out)))
+    if (!ScriptCheckInstance(vm, 1, camera) || !ScriptCheckInstance(vm, 2, point) ||
+        !ScriptCheckInstance(vm, 3, out))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 4, aspect))
         return ScriptBadArgument(vm);
     return ScriptReturnBool(vm, camera->WorldToView(*point, out->x, out->y, aspect));
 }
 
-SQInteger CameraController_ResetToDefault(HSQUIRRELVM vm)
-{
-    CameraController* camera = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)))
-        return SQ_ERROR;
-    camera->ResetToDefault();
-    return 0;
-}
-
 // Both camera classes: the field of view of the camera the controller drives.
-SQInteger CameraControllerBase_SetFOV(HSQUIRRELVM vm)
-{
-    CameraControllerBase* camera = nullptr;
-    float degrees = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)))
-        return SQ_ERROR;
-    if (!ScriptArgFloat(vm, 2, degrees))
-        return ScriptBadArgument(vm);
-    camera->SetFOV(degrees);
-    return 0;
-}
-
 void RegisterCameraController(HSQUIRRELVM vm)
 {
+    using C = CameraController;
+    static const ScriptMethodRow kMethods[] = {
+        {"Pan", ScriptMethod<&C::Pan>, "xn"},
+        {"Crane", ScriptMethod<&C::Crane>, "xn"},
+        {"Dolly", ScriptMethod<&C::Dolly>, "xn"},
+        {"Yaw", CameraController_Degrees<&C::Yaw>, "xn"},
+        {"Pitch", CameraController_Degrees<&C::Pitch>, "xn"},
+        {"Roll", CameraController_Degrees<&C::Roll>, "xn"},
+        {"RotateCamera", CameraController_RotateCamera, "xx"},
+        {"MoveCamera", CameraController_MoveCamera, "xx"},
+        {"CalculateTransforms", ScriptMethod<&C::Update>, "x"},
+        {"SetPosition", ScriptMethod<&C::SetPosition>, "xx"},
+        {"SetRotation", ScriptMethod<&C::SetRotation>, "xxx"},
+        {"SetFOV", ScriptMethod<&CameraControllerBase::SetFOV, C>, "xn"},
+        {"SetFollow", CameraController_SetFollow, "xxxnn"},
+        {"SetSkew", CameraController_SetSkew, "xnn", -2},
+        {"WorldToView", CameraController_WorldToView, "xxxn"},
+        {"ResetToDefault", ScriptMethod<&C::ResetToDefault>, "x"},
+    };
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, "CameraController", sizeof(CameraController), CameraControllerMembers(),
-                    CameraController_constructor)
-        .AddMethod("Pan", CameraController_Number<&CameraController::Pan, false>, "xn")
-        .AddMethod("Crane", CameraController_Number<&CameraController::Crane, false>, "xn")
-        .AddMethod("Dolly", CameraController_Number<&CameraController::Dolly, false>, "xn")
-        .AddMethod("Yaw", CameraController_Number<&CameraController::Yaw, true>, "xn")
-        .AddMethod("Pitch", CameraController_Number<&CameraController::Pitch, true>, "xn")
-        .AddMethod("Roll", CameraController_Number<&CameraController::Roll, true>, "xn")
-        .AddMethod("RotateCamera", CameraController_RotateCamera, "xx")
-        .AddMethod("MoveCamera", CameraController_MoveCamera, "xx")
-        .AddMethod("CalculateTransforms", CameraController_CalculateTransforms, "x")
-        .AddMethod("SetPosition", CameraController_SetPosition, "xx")
-        .AddMethod("SetRotation", CameraController_SetRotation, "xxx")
-        .AddMethod("SetFOV", CameraControllerBase_SetFOV, "xn")
-        .AddMethod("SetFollow", CameraController_SetFollow, "xxxnn")
-        .AddMethod("SetSkew", CameraController_SetSkew, "xnn", -2)
-        .AddMethod("WorldToView", CameraController_WorldToView, "xxxn")
-        .AddMethod("ResetToDefault", CameraController_ResetToDefault, "x");
+    ScriptBindClass(handle, vm, "CameraController", sizeof(C), CameraControllerMembers(), CameraController_constructor);
+    ScriptAddMethods(handle, kMethods);
 }
 
 // ---- CameraController2Point
@@ -211,18 +166,6 @@ void RegisterCameraController(HSQUIRRELVM vm)
 SQInteger CameraController2Point_constructor(HSQUIRRELVM vm)
 {
     return ScriptConstructInPlace<CameraController2Point>(vm) ? 0 : NoNativeObject(vm);
-}
-
-SQInteger CameraController2Point_SetPoints(HSQUIRRELVM vm)
-{
-    CameraController2Point* camera = nullptr;
-    Vec3* from = nullptr;
-    Vec3* to = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &camera)) || SQ_FAILED(GetInstancePtr(vm, 2, &from)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &to)))
-        return SQ_ERROR;
-    camera->SetPoints(*from, *to);
-    return 0;
 }
 
 // ---- Resolution and display modes
@@ -236,14 +179,6 @@ const ScriptVarDesc kResolutionMembers[] = {
 SQInteger Resolution_constructor(HSQUIRRELVM vm)
 {
     return ScriptConstructInPlace<Resolution>(vm) ? 0 : NoNativeObject(vm);
-}
-
-SQInteger Resolution_IsCompatibleWithFullScreen(HSQUIRRELVM vm)
-{
-    Resolution* resolution = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &resolution)))
-        return SQ_ERROR;
-    return ScriptReturnBool(vm, resolution->IsCompatibleWithFullScreen());
 }
 
 SQInteger DisplayModeManager_GetNumberOfUniqueResolutions(HSQUIRRELVM vm)
@@ -319,9 +254,9 @@ void RegisterCameraScriptAPI(HSQUIRRELVM vm)
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "CameraController2Point", sizeof(CameraController2Point), nullptr,
                     CameraController2Point_constructor)
-        .AddMethod("SetPoints", CameraController2Point_SetPoints, "xxx")
-        .AddMethod("SetFOV", CameraControllerBase_SetFOV, "xn");
+        .AddMethod("SetPoints", ScriptMethod<&CameraController2Point::SetPoints>, "xxx")
+        .AddMethod("SetFOV", ScriptMethod<&CameraControllerBase::SetFOV, CameraController2Point>, "xn");
     ScriptBindClass(handle, vm, "Resolution", sizeof(Resolution), kResolutionMembers, Resolution_constructor)
-        .AddMethod("IsCompatibleWithFullScreen", Resolution_IsCompatibleWithFullScreen, "x");
+        .AddMethod("IsCompatibleWithFullScreen", ScriptMethod<&Resolution::IsCompatibleWithFullScreen>, "x");
     RegisterDisplayGlobals(vm);
 }

@@ -36,7 +36,7 @@ void HoldFont(HSQUIRRELVM vm, int index, SQInteger stackIndex)
 bool ArgVec3(HSQUIRRELVM vm, SQInteger index, Vec3& value)
 {
     Vec3* vector = nullptr;
-    if (SQ_FAILED(GetInstancePtrOfClass(vm, index, "Vec3", &vector)))
+    if (!ScriptCheckInstance(vm, index, "Vec3", vector))
         return false;
     value = *vector;
     return true;
@@ -45,7 +45,7 @@ bool ArgVec3(HSQUIRRELVM vm, SQInteger index, Vec3& value)
 bool ArgColour(HSQUIRRELVM vm, SQInteger index, rgba8888& value)
 {
     rgba8888* colour = nullptr;
-    if (SQ_FAILED(GetInstancePtrOfClass(vm, index, "rgba8888", &colour)))
+    if (!ScriptCheckInstance(vm, index, "rgba8888", colour))
         return false;
     value = *colour;
     return true;
@@ -95,7 +95,7 @@ SQInteger BarStringAdd(HSQUIRRELVM vm)
     rgba8888 colour;
     if (!ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
-    if (SQ_FAILED(GetInstancePtrOfClass(vm, 3, "BasicText", &font)) || !ArgVec3(vm, 4, position) ||
+    if (!ScriptCheckInstance(vm, 3, "BasicText", font) || !ArgVec3(vm, 4, position) ||
         !ScriptArgFloat(vm, 5, scale) || !ArgColour(vm, 6, colour))
         return SQ_ERROR;
     const int index = GetBillboardBars().AddStringBar(text, font->font, position, scale, colour);

@@ -5,7 +5,6 @@
 #include "frontend/CurveBar.h"
 #include "frontend/DropdownMenu.h"
 #include "frontend/LoadingScreen.h"
-#include "frontend/ScriptMemberCall.h"
 #include "frontend/ScrollableMenu.h"
 #include "frontend/Slider.h"
 #include "script/ScriptArguments.h"
@@ -21,7 +20,6 @@
 
 namespace
 {
-using namespace ScriptMemberCall;
 
 constexpr char kSpriteClass[] = "Sprite";
 constexpr char kAnimSpriteClass[] = "AnimSprite";
@@ -95,7 +93,7 @@ bool CanLoadTextures()
 
 template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    return ElementScriptArgOfClass<T>(vm, index, className);
+    return ScriptCheckInstance<T>(vm, index, className);
 }
 
 // A sprite, an animated sprite or a button; the error names the sprite class.
@@ -146,7 +144,7 @@ template <class T> SQInteger Construct(HSQUIRRELVM vm)
 }
 
 #define THIS_OR_FAIL(Type, name, className)                                                                  \
-    Type* name = ScriptThisOfClass<Type>(vm, className);                                                     \
+    Type* name = ScriptCheckThis<Type>(vm, className);                                                     \
     if (!name)                                                                                               \
         return SQ_ERROR;
 
@@ -191,10 +189,10 @@ template <class T, const char* Name> void AddElementMethods(ScriptClassHandle& h
         .AddMethod("SetPosition", Element_SetPosition<T, Name>, "xx")
         .AddMethod("GetPosition", Element_GetPosition<T, Name>, "x")
         .AddMethod("GetDimensions", Element_GetDimensions<T, Name>, "x")
-        .AddMethod("Update", CallWithNumber<T, Name, &FrontendElement::Update>, "xn")
-        .AddMethod("Play", Call<T, Name, &FrontendElement::Play>, "x")
-        .AddMethod("Render", Call<T, Name, &FrontendElement::Render>, "x")
-        .AddMethod("Init", Call<T, Name, &FrontendElement::Init>, "x");
+        .AddMethod("Update", ScriptCommand<&FrontendElement::Update, T>, "xn")
+        .AddMethod("Play", ScriptCommand<&FrontendElement::Play, T>, "x")
+        .AddMethod("Render", ScriptCommand<&FrontendElement::Render, T>, "x")
+        .AddMethod("Init", ScriptCommand<&FrontendElement::Init, T>, "x");
 }
 
 // ---- Sprite and AnimSprite
@@ -367,14 +365,14 @@ template <class T, const char* Name> void AddMenuMethods(ScriptClassHandle& hand
 {
     handle.AddMethod("AddButton", Menu_AddButton<T, Name>, "xx")
         .AddMethod("Input", Menu_Input<T, Name>, "xi")
-        .AddMethod("Update", CallWithNumber<T, Name, &Menu::Update>, "xn")
-        .AddMethod("AutoAlignButtons", CallWithInt<T, Name, &Menu::AutoAlignButtons>, "xi")
-        .AddMethod("AutoAlignButtonsInGrid", CallWithInt<T, Name, &Menu::AutoAlignButtonsInGrid>, "xi")
-        .AddMethod("SetAlpha", CallWithNumber<T, Name, &Menu::SetAlpha>, "xn")
-        .AddMethod("SetSelectedAlpha", CallWithNumber<T, Name, &Menu::SetSelectedAlpha>, "xn")
-        .AddMethod("SetSelectedLArrowsAlpha", CallWithNumber<T, Name, &Menu::SetSelectedLArrowsAlpha>, "xn")
-        .AddMethod("SetSelectedRArrowsAlpha", CallWithNumber<T, Name, &Menu::SetSelectedRArrowsAlpha>, "xn")
-        .AddMethod("Render", Call<T, Name, &T::Render>, "x");
+        .AddMethod("Update", ScriptCommand<&Menu::Update, T>, "xn")
+        .AddMethod("AutoAlignButtons", ScriptCommand<&Menu::AutoAlignButtons, T>, "xi")
+        .AddMethod("AutoAlignButtonsInGrid", ScriptCommand<&Menu::AutoAlignButtonsInGrid, T>, "xi")
+        .AddMethod("SetAlpha", ScriptCommand<&Menu::SetAlpha, T>, "xn")
+        .AddMethod("SetSelectedAlpha", ScriptCommand<&Menu::SetSelectedAlpha, T>, "xn")
+        .AddMethod("SetSelectedLArrowsAlpha", ScriptCommand<&Menu::SetSelectedLArrowsAlpha, T>, "xn")
+        .AddMethod("SetSelectedRArrowsAlpha", ScriptCommand<&Menu::SetSelectedRArrowsAlpha, T>, "xn")
+        .AddMethod("Render", ScriptCommand<&T::Render, T>, "x");
 }
 
 const ScriptVarDesc kMenuMembers[] = {
@@ -552,15 +550,15 @@ void RegisterSprites(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kSpriteClass, sizeof(Sprite), kSpriteMembers, Construct<Sprite>)
-        .AddMethod("SetTexture", CallWithFont<Sprite, kSpriteClass, &Sprite::SetTexture>, "xs");
+        .AddMethod("SetTexture", ScriptCommandMakingTextures<&Sprite::SetTexture, Sprite>, "xs");
     AddElementMethods<Sprite, kSpriteClass>(handle);
     ScriptBindClass(handle, vm, kAnimSpriteClass, sizeof(AnimSprite), kAnimSpriteMembers,
                     Construct<AnimSprite>)
-        .AddMethod("AddTexture", CallWithFont<AnimSprite, kAnimSpriteClass, &AnimSprite::AddTexture>, "xs")
-        .AddMethod("SetTexture", CallWithFont<AnimSprite, kAnimSpriteClass, &Sprite::SetTexture>, "xs")
-        .AddMethod("Stop", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Stop>, "x")
-        .AddMethod("Step", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Step>, "x")
-        .AddMethod("Reset", Call<AnimSprite, kAnimSpriteClass, &AnimSprite::Reset>, "x");
+        .AddMethod("AddTexture", ScriptCommandMakingTextures<&AnimSprite::AddTexture, AnimSprite>, "xs")
+        .AddMethod("SetTexture", ScriptCommandMakingTextures<&Sprite::SetTexture, AnimSprite>, "xs")
+        .AddMethod("Stop", ScriptCommand<&AnimSprite::Stop, AnimSprite>, "x")
+        .AddMethod("Step", ScriptCommand<&AnimSprite::Step, AnimSprite>, "x")
+        .AddMethod("Reset", ScriptCommand<&AnimSprite::Reset, AnimSprite>, "x");
     AddElementMethods<AnimSprite, kAnimSpriteClass>(handle);
     ScriptBindClass(handle, vm, kCurveBarClass, sizeof(CurveBar), nullptr, Construct<CurveBar>)
         .AddMethod("AddPointPair", CurveBar_AddPointPair, "xxx")
@@ -571,15 +569,15 @@ void RegisterButton(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kButtonClass, sizeof(Button), ButtonMembers(), Construct<Button>)
-        .AddMethod("SetState", CallWithInt<Button, kButtonClass, &Button::SetState>, "xi")
-        .AddMethod("SetName", CallWithText<Button, kButtonClass, &Button::SetName>, "xs")
-        .AddMethod("SetOverlayText", CallWithText<Button, kButtonClass, &Button::SetOverlayText>, "xs")
-        .AddMethod("SetFontName", CallWithFont<Button, kButtonClass, &Button::SetFontName>, "xs")
+        .AddMethod("SetState", ScriptCommand<&Button::SetState, Button>, "xi")
+        .AddMethod("SetName", ScriptCommand<&Button::SetName, Button>, "xs")
+        .AddMethod("SetOverlayText", ScriptCommand<&Button::SetOverlayText, Button>, "xs")
+        .AddMethod("SetFontName", ScriptCommandMakingTextures<&Button::SetFontName, Button>, "xs")
         .AddMethod("SetConnectedButton", Button_SetConnectedButton, "xx")
         .AddMethod("SetGoal", Button_SetGoal, "xnnnnn")
         .AddMethod("SetButtonDisabled", Button_SetButtonDisabled, "xb", -1)
-        .AddMethod("SetAllSpriteVariables", Call<Button, kButtonClass, &Button::SetAllSpriteVariables>, "x")
-        .AddMethod("SetPositionToSprites", Call<Button, kButtonClass, &Button::SetPositionToSprites>, "x");
+        .AddMethod("SetAllSpriteVariables", ScriptCommand<&Button::SetAllSpriteVariables, Button>, "x")
+        .AddMethod("SetPositionToSprites", ScriptCommand<&Button::SetPositionToSprites, Button>, "x");
     AddElementMethods<Button, kButtonClass>(handle);
 }
 
@@ -587,28 +585,28 @@ void RegisterMenus(HSQUIRRELVM vm)
 {
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kMenuClass, sizeof(Menu), kMenuMembers, Construct<Menu>)
-        .AddMethod("ResetCurrentButton", CallWithInt<Menu, kMenuClass, &Menu::ResetCurrentButton>, "xi")
-        .AddMethod("SetButtonToUp", CallWithInt<Menu, kMenuClass, &Menu::SetButtonToUp>, "xi")
+        .AddMethod("ResetCurrentButton", ScriptCommand<&Menu::ResetCurrentButton, Menu>, "xi")
+        .AddMethod("SetButtonToUp", ScriptCommand<&Menu::SetButtonToUp, Menu>, "xi")
         .AddMethod("ClearButtons", Menu_ClearButtons<Menu, kMenuClass>, "x")
-        .AddMethod("SetCurrentButtonToLast", Call<Menu, kMenuClass, &Menu::SetCurrentButtonToLast>, "x");
+        .AddMethod("SetCurrentButtonToLast", ScriptCommand<&Menu::SetCurrentButtonToLast, Menu>, "x");
     AddMenuMethods<Menu, kMenuClass>(handle);
     ScriptBindClass(handle, vm, kScrollableMenuClass, sizeof(ScrollableMenu), kScrollableMenuMembers,
                     Construct<ScrollableMenu>)
         .AddMethod("ResetCurrentButton",
-                   Call<ScrollableMenu, kScrollableMenuClass, &ScrollableMenu::ResetCurrentButton>, "x");
+                   ScriptCommand<&ScrollableMenu::ResetCurrentButton, ScrollableMenu>, "x");
     AddMenuMethods<ScrollableMenu, kScrollableMenuClass>(handle);
     ScriptBindClass(handle, vm, kSliderClass, sizeof(Slider), kSliderMembers, Construct<Slider>)
-        .AddMethod("Input", CallWithInt<Slider, kSliderClass, &Slider::Input>, "xi")
-        .AddMethod("Update", CallWithNumber<Slider, kSliderClass, &Slider::Update>, "xn")
-        .AddMethod("AlignButtonToBar", CallWithInt<Slider, kSliderClass, &Slider::AlignButtonToBar>, "xi")
-        .AddMethod("Render", Call<Slider, kSliderClass, &Slider::Render>, "x");
+        .AddMethod("Input", ScriptCommand<&Slider::Input, Slider>, "xi")
+        .AddMethod("Update", ScriptCommand<&Slider::Update, Slider>, "xn")
+        .AddMethod("AlignButtonToBar", ScriptCommand<&Slider::AlignButtonToBar, Slider>, "xi")
+        .AddMethod("Render", ScriptCommand<&Slider::Render, Slider>, "x");
     ScriptBindClass(handle, vm, kDropdownMenuClass, sizeof(DropdownMenu), kDropdownMenuMembers,
                     Construct<DropdownMenu>)
-        .AddMethod("Input", CallWithInt<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Input>, "xi")
-        .AddMethod("Update", CallWithNumber<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Update>, "xn")
-        .AddMethod("Render", Call<DropdownMenu, kDropdownMenuClass, &DropdownMenu::Render>, "x")
+        .AddMethod("Input", ScriptCommand<&DropdownMenu::Input, DropdownMenu>, "xi")
+        .AddMethod("Update", ScriptCommand<&DropdownMenu::Update, DropdownMenu>, "xn")
+        .AddMethod("Render", ScriptCommand<&DropdownMenu::Render, DropdownMenu>, "x")
         .AddMethod("AutoAlignComponents",
-                   Call<DropdownMenu, kDropdownMenuClass, &DropdownMenu::AutoAlignComponents>, "x");
+                   ScriptCommand<&DropdownMenu::AutoAlignComponents, DropdownMenu>, "x");
 }
 } // namespace
 

@@ -3,6 +3,7 @@
 // sliders, drop-down menus, curve bars) and the globals of the loading
 // screen and the button manager.
 #include "script/ScriptArguments.h"
+#include "script/ScriptMethodRow.h"
 
 #include <squirrel.h>
 
@@ -14,14 +15,22 @@ void RegisterElementScriptAPI(HSQUIRRELVM vm);
 void ElementScriptReleaseHolds();
 
 class Sprite;
+class AnimSprite;
+class Button;
+class Menu;
+class ScrollableMenu;
+class Slider;
+class DropdownMenu;
+class CurveBar;
+PENDREL_SCRIPT_CLASS(Sprite, "Sprite");
+PENDREL_SCRIPT_CLASS(AnimSprite, "AnimSprite");
+PENDREL_SCRIPT_CLASS(Button, "Button");
+PENDREL_SCRIPT_CLASS(Menu, "Menu");
+PENDREL_SCRIPT_CLASS(ScrollableMenu, "ScrollableMenu");
+PENDREL_SCRIPT_CLASS(Slider, "Slider");
+PENDREL_SCRIPT_CLASS(DropdownMenu, "DropdownMenu");
+PENDREL_SCRIPT_CLASS(CurveBar, "CurveBar");
 
-// The object of the instance at the index when its class is the named one
-// or derives from it; null after a script error.
-template <class T> T* ElementScriptArgOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
-{
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, index, className, &object)) ? object : nullptr;
-}
 // A Sprite or an AnimSprite.
 Sprite* ElementScriptSprite(HSQUIRRELVM vm, SQInteger index);
 // The instance at the index stays alive while `holder` does: the release
@@ -30,6 +39,18 @@ void ElementScriptHoldArgument(HSQUIRRELVM vm, SQInteger index, const void* hold
 void ElementScriptDropHoldsWithin(const void* begin, size_t size);
 // Textures and fonts are made in GL: without a context elements keep none.
 bool ElementScriptCanLoadTextures();
+// A method row whose member loads a font or texture by the name it takes:
+// without a context the call is checked, then skipped, so that scripts run
+// the same in a headless host.
+template <auto Function, class T> SQInteger ScriptCommandMakingTextures(HSQUIRRELVM vm)
+{
+    if (ElementScriptCanLoadTextures())
+        return ScriptCommand<Function, T>(vm);
+    const char* name = nullptr;
+    if (!ScriptCheckThis<T>(vm))
+        return SQ_ERROR;
+    return ScriptArgString(vm, 2, name) ? 0 : ScriptBadArgument(vm);
+}
 
 // The release hook of a script class's object: its holds go, then the object.
 template <class T> SQInteger ElementScriptReleaseHook(SQUserPointer area, SQInteger)

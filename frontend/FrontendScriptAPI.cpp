@@ -2,6 +2,7 @@
 
 #include "core/FixedString.h"
 #include "core/Vec2.h"
+#include "core/rgba8888.h"
 #include "cross/Render.h"
 #include "frontend/BasicText.h"
 #include "frontend/BarsScriptAPI.h"
@@ -42,9 +43,9 @@ SQInteger BasicText_constructor(HSQUIRRELVM vm)
 SQInteger BasicText_assign(HSQUIRRELVM vm)
 {
     ScriptBasicText* text = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &text)))
+    if (!ScriptCheckInstance(vm, 1, text))
         return SQ_ERROR;
-    const ScriptBasicText* given = ElementScriptArgOfClass<ScriptBasicText>(vm, 2, "BasicText");
+    const ScriptBasicText* given = ScriptCheckInstance<ScriptBasicText>(vm, 2);
     if (!given)
         return SQ_ERROR;
     if (given == text)
@@ -63,7 +64,7 @@ SQInteger BasicText_GetStringLength(HSQUIRRELVM vm)
 {
     ScriptBasicText* text = nullptr;
     const char* string = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &text)))
+    if (!ScriptCheckInstance(vm, 1, text))
         return SQ_ERROR;
     if (!ScriptArgString(vm, 2, string))
         return ScriptBadArgument(vm);
@@ -75,7 +76,7 @@ SQInteger BasicText_GetStringHeight(HSQUIRRELVM vm)
     ScriptBasicText* text = nullptr;
     const char* string = nullptr;
     int width = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &text)))
+    if (!ScriptCheckInstance(vm, 1, text))
         return SQ_ERROR;
     if (!ScriptArgString(vm, 2, string) || !ScriptArgInt(vm, 3, width))
         return ScriptBadArgument(vm);
@@ -90,8 +91,8 @@ SQInteger Sprite_DrawText(HSQUIRRELVM vm)
     int alignX = 0, alignY = 0;
     float scale = 1.0f;
     const Sprite* sprite = ElementScriptSprite(vm, 1);
-    const rgba8888* colour = ElementScriptArgOfClass<rgba8888>(vm, 3, "rgba8888");
-    const ScriptBasicText* font = ElementScriptArgOfClass<ScriptBasicText>(vm, 4, "BasicText");
+    const rgba8888* colour = ScriptCheckInstance<rgba8888>(vm, 3, "rgba8888");
+    const ScriptBasicText* font = ScriptCheckInstance<ScriptBasicText>(vm, 4, "BasicText");
     if (!sprite || !colour || !font)
         return SQ_ERROR;
     if (!ScriptArgString(vm, 2, text) || !ScriptArgInt(vm, 5, alignX) || !ScriptArgInt(vm, 6, alignY))
@@ -104,22 +105,21 @@ SQInteger Sprite_DrawText(HSQUIRRELVM vm)
     return 0;
 }
 
-// Any instance whose native object begins with two floats, x and y.
+// A Vec2, or a Vec3 or Mat4 whose first two floats are x and y.
 bool ArgPoint(HSQUIRRELVM vm, SQInteger index, Vec2& point)
 {
-    SQUserPointer object = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, index, &object, SQInteger(sizeof(Vec2)))))
-        return false;
-    memcpy(&point, object, sizeof point);
-    return true;
+    const Vec2* given = ScriptCheckInstance<Vec2>(vm, index);
+    if (given)
+        point = *given;
+    return given != nullptr;
 }
 
 bool ArgColour(HSQUIRRELVM vm, SQInteger index, uint32_t& colour)
 {
-    SQUserPointer object = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, index, &object, SQInteger(sizeof colour))))
+    const rgba8888* object = ScriptCheckInstance<rgba8888>(vm, index);
+    if (!object)
         return false;
-    const uint8_t* bytes = static_cast<const uint8_t*>(object);
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(object);
     colour = uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) | (uint32_t(bytes[3]) << 24);
     return true;
 }
@@ -198,6 +198,12 @@ struct UIItemProxy
 {
     UIItem* item = nullptr;
 };
+} // namespace
+
+PENDREL_SCRIPT_CLASS(UIItemProxy, "UIItemInterfaceProxy");
+
+namespace
+{
 
 SQInteger UIItemInterfaceProxy_constructor(HSQUIRRELVM vm)
 {
@@ -216,7 +222,7 @@ void* ProxyProperty(HSQUIRRELVM vm, int key, UIPropertyKind kind, SQInteger& err
 {
     UIItemProxy* proxy = nullptr;
     error = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &proxy)))
+    if (!ScriptCheckInstance(vm, 1, proxy))
     {
         error = SQ_ERROR;
         return nullptr;
@@ -234,7 +240,7 @@ SQInteger UIItemInterfaceProxy_SetToItemByName(HSQUIRRELVM vm)
 {
     UIItemProxy* proxy = nullptr;
     const char* name = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &proxy)))
+    if (!ScriptCheckInstance(vm, 1, proxy))
         return SQ_ERROR;
     if (!ScriptArgString(vm, 2, name))
         return ScriptBadArgument(vm);
@@ -325,7 +331,7 @@ UIList* ProxyList(HSQUIRRELVM vm, SQInteger& error)
 {
     UIItemProxy* proxy = nullptr;
     error = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &proxy)))
+    if (!ScriptCheckInstance(vm, 1, proxy))
         error = SQ_ERROR;
     else if (!proxy->item)
         error = ProxyError(vm, "no item", -1);

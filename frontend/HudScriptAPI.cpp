@@ -4,7 +4,6 @@
 #include "frontend/LeaderBoard.h"
 #include "frontend/PlayerInfo.h"
 #include "frontend/PopUpWindow.h"
-#include "frontend/ScriptMemberCall.h"
 #include "frontend/UpgradeBar.h"
 #include "frontend/UpgradeMenu.h"
 #include "frontend/UpgradePoint.h"
@@ -12,13 +11,19 @@
 
 #include <cstddef>
 
+PENDREL_SCRIPT_CLASS(PopUpWindow, "PopUpWindow");
+PENDREL_SCRIPT_CLASS(PlayerInfo, "PlayerInfo");
+PENDREL_SCRIPT_CLASS(UpgradePoint, "UpgradePoint");
+PENDREL_SCRIPT_CLASS(UpgradeBar, "UpgradeBar");
+PENDREL_SCRIPT_CLASS(UpgradeMenu, "UpgradeMenu");
+PENDREL_SCRIPT_CLASS(LeaderBoard, "LeaderBoard");
+
 // The classes are not plain records, but the members bound here lie at fixed
 // places all the same (no virtual bases).
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 
 namespace
 {
-using namespace ScriptMemberCall;
 
 constexpr char kPopUpWindowClass[] = "PopUpWindow";
 constexpr char kPlayerInfoClass[] = "PlayerInfo";
@@ -34,7 +39,7 @@ constexpr char kBasicText[] = "BasicText";
 
 template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    return ElementScriptArgOfClass<T>(vm, index, className);
+    return ScriptCheckInstance<T>(vm, index, className);
 }
 
 #define THIS_OR_FAIL(Type, name, className)                                                                            \
@@ -247,10 +252,10 @@ void RegisterLeaderBoard(HSQUIRRELVM vm)
     ScriptBindClass(handle, vm, kLeaderBoardClass, sizeof(L), kLeaderBoardMembers, ElementScriptConstruct<L>)
         .AddMethod("SetElements", LeaderBoard_SetElements, "xx")
         .AddMethod("SetUpMenu", LeaderBoard_SetUpMenu, "xii")
-        .AddMethod("Input", CallWithInt<L, kLeaderBoardClass, &L::Input>, "xi")
-        .AddMethod("Update", CallWithNumber<L, kLeaderBoardClass, &L::Update>, "xn")
-        .AddMethod("Render", Call<L, kLeaderBoardClass, &L::Render>, "x")
-        .AddMethod("Init", Call<L, kLeaderBoardClass, &L::Init>, "x");
+        .AddMethod("Input", ScriptCommand<&L::Input, L>, "xi")
+        .AddMethod("Update", ScriptCommand<&L::Update, L>, "xn")
+        .AddMethod("Render", ScriptCommand<&L::Render, L>, "x")
+        .AddMethod("Init", ScriptCommand<&L::Init, L>, "x");
 }
 
 void RegisterPopUpWindow(HSQUIRRELVM vm)
@@ -259,15 +264,15 @@ void RegisterPopUpWindow(HSQUIRRELVM vm)
     constexpr const char* N = kPopUpWindowClass;
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, N, sizeof(W), kPopUpWindowMembers, ElementScriptConstruct<W>)
-        .AddMethod("SetDecription", CallWithText<W, kPopUpWindowClass, &W::SetDecription>, "xs")
-        .AddMethod("SetTitle", CallWithText<W, kPopUpWindowClass, &W::SetTitle>, "xs")
-        .AddMethod("SetWorth", CallWithText<W, kPopUpWindowClass, &W::SetWorth>, "xs")
-        .AddMethod("SetNextRank", CallWithText<W, kPopUpWindowClass, &W::SetNextRank>, "xs")
-        .AddMethod("SetFont", CallWithFont<W, kPopUpWindowClass, &W::SetFont>, "xs")
-        .AddMethod("AutoAlignComponents", Call<W, kPopUpWindowClass, &W::AutoAlignComponents>, "x")
-        .AddMethod("Update", CallWithNumber<W, kPopUpWindowClass, &W::Update>, "xn")
-        .AddMethod("Render", Call<W, kPopUpWindowClass, &W::Render>, "x")
-        .AddMethod("Init", Call<W, kPopUpWindowClass, &W::Init>, "x");
+        .AddMethod("SetDecription", ScriptCommand<&W::SetDecription, W>, "xs")
+        .AddMethod("SetTitle", ScriptCommand<&W::SetTitle, W>, "xs")
+        .AddMethod("SetWorth", ScriptCommand<&W::SetWorth, W>, "xs")
+        .AddMethod("SetNextRank", ScriptCommand<&W::SetNextRank, W>, "xs")
+        .AddMethod("SetFont", ScriptCommandMakingTextures<&W::SetFont, W>, "xs")
+        .AddMethod("AutoAlignComponents", ScriptCommand<&W::AutoAlignComponents, W>, "x")
+        .AddMethod("Update", ScriptCommand<&W::Update, W>, "xn")
+        .AddMethod("Render", ScriptCommand<&W::Render, W>, "x")
+        .AddMethod("Init", ScriptCommand<&W::Init, W>, "x");
 }
 
 void RegisterUpgrades(HSQUIRRELVM vm)
@@ -277,23 +282,23 @@ void RegisterUpgrades(HSQUIRRELVM vm)
     using M = UpgradeMenu;
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kUpgradePointClass, sizeof(P), kUpgradePointMembers, ElementScriptConstruct<P>)
-        .AddMethod("Update", CallWithNumber<P, kUpgradePointClass, &P::Update>, "xn")
-        .AddMethod("Render", Call<P, kUpgradePointClass, &P::Render>, "x");
+        .AddMethod("Update", ScriptCommand<&P::Update, P>, "xn")
+        .AddMethod("Render", ScriptCommand<&P::Render, P>, "x");
     ScriptBindClass(handle, vm, kUpgradeBarClass, sizeof(B), kUpgradeBarMembers, ElementScriptConstruct<B>)
         .AddMethod("AddPoint", AddHeld<B, kUpgradeBarClass, P, kUpgradePointClass, &B::AddPoint>, "xx")
-        .AddMethod("AutoAlignBar", Call<B, kUpgradeBarClass, &B::AutoAlignBar>, "x")
-        .AddMethod("Update", CallWithNumber<B, kUpgradeBarClass, &B::Update>, "xn")
-        .AddMethod("Render", Call<B, kUpgradeBarClass, &B::Render>, "x");
+        .AddMethod("AutoAlignBar", ScriptCommand<&B::AutoAlignBar, B>, "x")
+        .AddMethod("Update", ScriptCommand<&B::Update, B>, "xn")
+        .AddMethod("Render", ScriptCommand<&B::Render, B>, "x");
     ScriptBindClass(handle, vm, kUpgradeMenuClass, sizeof(M), kUpgradeMenuMembers, ElementScriptConstruct<M>)
         .AddMethod("AddBar", AddHeld<M, kUpgradeMenuClass, B, kUpgradeBarClass, &M::AddBar>, "xx")
-        .AddMethod("Input", CallWithInt<M, kUpgradeMenuClass, &M::Input>, "xi")
+        .AddMethod("Input", ScriptCommand<&M::Input, M>, "xi")
         .AddMethod("ReCalculateAvailablePoints",
-                   CallWithInt<M, kUpgradeMenuClass, &M::ReCalculateAvailablePoints>, "xi")
+                   ScriptCommand<&M::ReCalculateAvailablePoints, M>, "xi")
         .AddMethod("CheckIfThereAreAnyPoints", UpgradeMenu_CheckIfThereAreAnyPoints, "x")
-        .AddMethod("AutoAlignMenu", Call<M, kUpgradeMenuClass, &M::AutoAlignMenu>, "x")
-        .AddMethod("IncreaseAllByOne", Call<M, kUpgradeMenuClass, &M::IncreaseAllByOne>, "x")
-        .AddMethod("Update", CallWithNumber<M, kUpgradeMenuClass, &M::Update>, "xn")
-        .AddMethod("Render", Call<M, kUpgradeMenuClass, &M::Render>, "x");
+        .AddMethod("AutoAlignMenu", ScriptCommand<&M::AutoAlignMenu, M>, "x")
+        .AddMethod("IncreaseAllByOne", ScriptCommand<&M::IncreaseAllByOne, M>, "x")
+        .AddMethod("Update", ScriptCommand<&M::Update, M>, "xn")
+        .AddMethod("Render", ScriptCommand<&M::Render, M>, "x");
 }
 
 void RegisterPlayerInfo(HSQUIRRELVM vm)
@@ -301,13 +306,13 @@ void RegisterPlayerInfo(HSQUIRRELVM vm)
     using I = PlayerInfo;
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, kPlayerInfoClass, sizeof(I), kPlayerInfoMembers, ElementScriptConstruct<I>)
-        .AddMethod("SetScore", CallWithText<I, kPlayerInfoClass, &I::SetScore>, "xs")
-        .AddMethod("SetPlayerName", CallWithText<I, kPlayerInfoClass, &I::SetPlayerName>, "xs")
-        .AddMethod("SetFont", CallWithFont<I, kPlayerInfoClass, &I::SetFont>, "xs")
-        .AddMethod("SetPlayerFont", CallWithFont<I, kPlayerInfoClass, &I::SetPlayerFont>, "xs")
-        .AddMethod("AutoAlignComponents", CallWithInt<I, kPlayerInfoClass, &I::AutoAlignComponents>, "xi")
-        .AddMethod("Update", CallWithNumber<I, kPlayerInfoClass, &I::Update>, "xn")
-        .AddMethod("Render", Call<I, kPlayerInfoClass, &I::Render>, "x");
+        .AddMethod("SetScore", ScriptCommand<&I::SetScore, I>, "xs")
+        .AddMethod("SetPlayerName", ScriptCommand<&I::SetPlayerName, I>, "xs")
+        .AddMethod("SetFont", ScriptCommandMakingTextures<&I::SetFont, I>, "xs")
+        .AddMethod("SetPlayerFont", ScriptCommandMakingTextures<&I::SetPlayerFont, I>, "xs")
+        .AddMethod("AutoAlignComponents", ScriptCommand<&I::AutoAlignComponents, I>, "xi")
+        .AddMethod("Update", ScriptCommand<&I::Update, I>, "xn")
+        .AddMethod("Render", ScriptCommand<&I::Render, I>, "x");
 }
 } // namespace
 

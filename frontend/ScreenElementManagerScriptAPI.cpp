@@ -25,7 +25,7 @@ constexpr const char* kClass = "ScreenElementManager";
 
 ScreenElementManager* This(HSQUIRRELVM vm)
 {
-    return ScriptThisOfClass<ScreenElementManager>(vm, kClass);
+    return ScriptCheckThis<ScreenElementManager>(vm, kClass);
 }
 
 // A third argument, of any value, keeps one variant per element.
@@ -58,7 +58,7 @@ SQInteger ScreenElementManager_SetScreenProperties(HSQUIRRELVM vm)
 SQInteger WriteOut(HSQUIRRELVM vm, float x, float y)
 {
     Vec2* out = nullptr;
-    if (SQ_FAILED(GetInstancePtrOfClass(vm, 2, "Vec2", &out)))
+    if (!ScriptCheckInstance(vm, 2, "Vec2", out))
         return SQ_ERROR;
     out->x = x;
     out->y = y;
@@ -99,7 +99,7 @@ SQInteger ScreenElementManager_GetScreenElementData(HSQUIRRELVM vm)
 SQInteger ScreenElementManager_GetAnimScreenElementData(HSQUIRRELVM vm)
 {
     const ScreenElementManager* manager = This(vm);
-    AnimSprite* sprite = manager ? ElementScriptArgOfClass<AnimSprite>(vm, 2, "AnimSprite") : nullptr;
+    AnimSprite* sprite = manager ? ScriptCheckInstance<AnimSprite>(vm, 2, "AnimSprite") : nullptr;
     const char* name = nullptr;
     if (!sprite)
         return SQ_ERROR;

@@ -6,6 +6,7 @@
 
 #include "core/FixedString.h"
 #include "frontend/BasicText.h"
+#include "script/ScriptBinding.h"
 
 #include <cstring>
 
@@ -37,3 +38,4 @@ struct ScriptBasicText
         font = nullptr;
     }
 };
+PENDREL_SCRIPT_CLASS(ScriptBasicText, "BasicText");

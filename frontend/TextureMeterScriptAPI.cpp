@@ -29,7 +29,7 @@ const ScriptVarDesc kMeterMembers[] = {
 
 TextureMeter* This(HSQUIRRELVM vm)
 {
-    return ScriptThisOfClass<TextureMeter>(vm, kClass);
+    return ScriptCheckThis<TextureMeter>(vm, kClass);
 }
 
 SQInteger TextureMeter_Init(HSQUIRRELVM vm)

@@ -7,8 +7,13 @@
 #include "fx/FX.h"
 #include "fx/FXelementBase.h"
 #include "script/ScriptArguments.h"
+#include "script/ScriptMethodRow.h"
 
 #include <climits>
+
+PENDREL_SCRIPT_CLASS(FX, "FX");
+PENDREL_SCRIPT_CLASS(InterpDef, "InterpDef");
+PENDREL_SCRIPT_CLASS(Interp, "Interp");
 
 namespace
 {
@@ -32,21 +37,11 @@ SQInteger FX_CreateFX(HSQUIRRELVM vm)
 {
     FX* handle = nullptr;
     const char* name = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)))
+    if (!ScriptCheckInstance(vm, 1, handle))
         return SQ_ERROR;
     if (!ScriptArgString(vm, 2, name))
         return ScriptBadArgument(vm);
     FX::CreateFX(HashString(name), *handle);
-    return 0;
-}
-
-SQInteger FX_SetPos(HSQUIRRELVM vm)
-{
-    FX* handle = nullptr;
-    Vec3* p = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &p)))
-        return SQ_ERROR;
-    handle->SetPos(*p);
     return 0;
 }
 
@@ -65,20 +60,10 @@ SQInteger FX_SetPosWithOffset(HSQUIRRELVM vm)
     FX* handle = nullptr;
     Mat4* m = nullptr;
     Vec3* offset = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &m)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &offset)))
+    if (!ScriptCheckInstance(vm, 1, handle) || !ScriptCheckInstance(vm, 2, m) ||
+        !ScriptCheckInstance(vm, 3, offset))
         return SQ_ERROR;
     handle->SetPos(OffsetInAxes(*m, *offset));
-    return 0;
-}
-
-SQInteger FX_SetMat(HSQUIRRELVM vm)
-{
-    FX* handle = nullptr;
-    Mat4* m = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &m)))
-        return SQ_ERROR;
-    handle->SetMat(*m);
     return 0;
 }
 
@@ -88,8 +73,8 @@ SQInteger FX_SetMatWithOffsets(HSQUIRRELVM vm)
     Mat4* m = nullptr;
     Vec3* offset = nullptr;
     float y = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &m)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &offset)))
+    if (!ScriptCheckInstance(vm, 1, handle) || !ScriptCheckInstance(vm, 2, m) ||
+        !ScriptCheckInstance(vm, 3, offset))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 4, y))
         return ScriptBadArgument(vm);
@@ -101,33 +86,13 @@ SQInteger FX_SetMatWithOffsets(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger FX_KillByFadeOut(HSQUIRRELVM vm)
-{
-    FX* handle = nullptr;
-    float seconds = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)))
-        return SQ_ERROR;
-    if (!ScriptArgFloat(vm, 2, seconds))
-        return ScriptBadArgument(vm);
-    handle->KillByFadeOut(seconds);
-    return 0;
-}
-
-SQInteger FX_StillAlive(HSQUIRRELVM vm)
-{
-    FX* handle = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)))
-        return SQ_ERROR;
-    return ScriptReturnBool(vm, handle->StillAlive());
-}
-
 // The colour must really be a Vec3: another class's smaller area would be over-read.
 SQInteger FX_SetRGBMultiplyNthPrimitive(HSQUIRRELVM vm)
 {
     FX* handle = nullptr;
     Vec3* colour = nullptr;
     int n = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)) || SQ_FAILED(GetInstancePtr(vm, 2, &colour)))
+    if (!ScriptCheckInstance(vm, 1, handle) || !ScriptCheckInstance(vm, 2, colour))
         return SQ_ERROR;
     if (!ScriptArgInt(vm, 3, n))
         return ScriptBadArgument(vm);
@@ -140,7 +105,7 @@ SQInteger FX_SetParticleRateAddNthPrimitive(HSQUIRRELVM vm)
     FX* handle = nullptr;
     float value = 0.0f;
     int n = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &handle)))
+    if (!ScriptCheckInstance(vm, 1, handle))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 2, value) || !ScriptArgInt(vm, 3, n))
         return ScriptBadArgument(vm);
@@ -156,24 +121,12 @@ SQInteger FX_KillAllEffectsInstant(HSQUIRRELVM)
 
 // ---- InterpDef
 
-SQInteger InterpDef_AddKey(HSQUIRRELVM vm)
-{
-    InterpDef* def = nullptr;
-    float time = 0.0f, value = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &def)))
-        return SQ_ERROR;
-    if (!ScriptArgFloat(vm, 2, time) || !ScriptArgFloat(vm, 3, value))
-        return ScriptBadArgument(vm);
-    def->AddKey(time, value);
-    return 0;
-}
-
 // Scripts pass the begin and end keys only: the stretch repeats without end.
 SQInteger InterpDef_SetLoop(HSQUIRRELVM vm)
 {
     InterpDef* def = nullptr;
     int begin = 0, end = 0;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &def)))
+    if (!ScriptCheckInstance(vm, 1, def))
         return SQ_ERROR;
     if (!ScriptArgInt(vm, 2, begin) || !ScriptArgInt(vm, 3, end))
         return ScriptBadArgument(vm);
@@ -187,7 +140,7 @@ SQInteger Interp_SetDef(HSQUIRRELVM vm)
 {
     Interp* cursor = nullptr;
     InterpDef* def = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &cursor)) || SQ_FAILED(GetInstancePtrOfClass(vm, 2, "InterpDef", &def)))
+    if (!ScriptCheckInstance(vm, 1, cursor) || !ScriptCheckInstance(vm, 2, def))
         return SQ_ERROR;
     sq_pushstring(vm, kHeldDefMember, -1);
     sq_push(vm, 2);
@@ -195,17 +148,6 @@ SQInteger Interp_SetDef(HSQUIRRELVM vm)
         return sq_throwerror(vm, "the curve cannot be held");
     cursor->SetDef(def);
     return 0;
-}
-
-SQInteger Interp_GetVatT(HSQUIRRELVM vm)
-{
-    Interp* cursor = nullptr;
-    float t = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &cursor)))
-        return SQ_ERROR;
-    if (!ScriptArgFloat(vm, 2, t))
-        return ScriptBadArgument(vm);
-    return ScriptReturnFloat(vm, cursor->GetVatT(t));
 }
 
 void AddHeldDefMember(HSQUIRRELVM vm, const char* className)
@@ -227,23 +169,32 @@ const ScriptVarDesc kNoMembers[] = {ScriptVarEnd()};
 
 void RegisterFXScriptAPI(HSQUIRRELVM vm)
 {
+    static const ScriptMethodRow kFXMethods[] = {
+        {"CreateFX", FX_CreateFX, "xs"},
+        {"SetPos", ScriptMethod<&FX::SetPos>, "xx"},
+        {"SetPosWithOffset", FX_SetPosWithOffset, "xxx"},
+        {"SetMat", ScriptMethod<&FX::SetMat>, "xx"},
+        {"SetMatWithOffsets", FX_SetMatWithOffsets, "xxxf"},
+        {"KillByFadeOut", ScriptMethod<&FX::KillByFadeOut>, "xf"},
+        {"StillAlive", ScriptMethod<&FX::StillAlive>, "x"},
+        {"SetRGBMultiplyNthPrimitive", FX_SetRGBMultiplyNthPrimitive, "xxi"},
+        {"SetParticleRateAddNthPrimitive", FX_SetParticleRateAddNthPrimitive, "xni"},
+    };
+    static const ScriptMethodRow kInterpDefMethods[] = {
+        {"AddKey", ScriptCommand<&InterpDef::AddKey>, "xff"},
+        {"SetLoop", InterpDef_SetLoop, "xii"},
+    };
+    static const ScriptMethodRow kInterpMethods[] = {
+        {"SetDef", Interp_SetDef, "xx"},
+        {"GetVatT", ScriptMethod<&Interp::GetVatT>, "xn"},
+    };
     ScriptClassHandle handle;
     ScriptBindClass(handle, vm, "FX", sizeof(FX), kNoMembers, Construct<FX>)
-        .AddMethod("CreateFX", FX_CreateFX, "xs")
-        .AddMethod("SetPos", FX_SetPos, "xx")
-        .AddMethod("SetPosWithOffset", FX_SetPosWithOffset, "xxx")
-        .AddMethod("SetMat", FX_SetMat, "xx")
-        .AddMethod("SetMatWithOffsets", FX_SetMatWithOffsets, "xxxf")
-        .AddMethod("KillByFadeOut", FX_KillByFadeOut, "xf")
-        .AddMethod("StillAlive", FX_StillAlive, "x")
-        .AddMethod("SetRGBMultiplyNthPrimitive", FX_SetRGBMultiplyNthPrimitive, "xxi")
-        .AddMethod("SetParticleRateAddNthPrimitive", FX_SetParticleRateAddNthPrimitive, "xni")
         .AddStaticMethod("KillAllEffectsInstant", FX_KillAllEffectsInstant);
-    ScriptBindClass(handle, vm, "InterpDef", sizeof(InterpDef), kNoMembers, Construct<InterpDef>)
-        .AddMethod("AddKey", InterpDef_AddKey, "xff")
-        .AddMethod("SetLoop", InterpDef_SetLoop, "xii");
-    ScriptBindClass(handle, vm, "Interp", sizeof(Interp), kNoMembers, Construct<Interp>)
-        .AddMethod("SetDef", Interp_SetDef, "xx")
-        .AddMethod("GetVatT", Interp_GetVatT, "xn");
+    ScriptAddMethods(handle, kFXMethods);
+    ScriptBindClass(handle, vm, "InterpDef", sizeof(InterpDef), kNoMembers, Construct<InterpDef>);
+    ScriptAddMethods(handle, kInterpDefMethods);
+    ScriptBindClass(handle, vm, "Interp", sizeof(Interp), kNoMembers, Construct<Interp>);
+    ScriptAddMethods(handle, kInterpMethods);
     AddHeldDefMember(vm, "Interp");
 }

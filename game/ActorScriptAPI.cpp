@@ -17,6 +17,8 @@
 #include <cmath>
 #include <unordered_map>
 
+PENDREL_SCRIPT_CLASS(Actor, "Actor");
+
 const char kActorClassName[] = "Actor";
 
 namespace
@@ -67,13 +69,13 @@ SQInteger ActorReleaseHook(SQUserPointer area, SQInteger)
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* vector = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector)) ? vector : nullptr;
+    return ScriptCheckInstance(vm, index, vector) ? vector : nullptr;
 }
 
 SQInteger Actor_constructor(HSQUIRRELVM vm)
 {
     Actor* actor = nullptr;
-    return Actors::Construct(vm, ActorReleaseHook, "Actor: the instance holds no actor", actor);
+    return Actors::Construct(vm, ActorReleaseHook, actor);
 }
 
 // Every method takes its actor through this: never constructed is refused.
@@ -352,7 +354,7 @@ SQInteger Actor_GetSocketMatrix(HSQUIRRELVM vm)
     ACTOR_THIS(vm, actor);
     int socket = 0;
     Mat4* out = nullptr;
-    if (!ScriptArgInt(vm, 2, socket) || SQ_FAILED(GetInstancePtr(vm, 3, &out)))
+    if (!ScriptArgInt(vm, 2, socket) || !ScriptCheckInstance(vm, 3, out))
         return SQ_ERROR;
     *out = SocketMatrixOrOrigin(*actor, socket);
     return 0;
@@ -373,7 +375,7 @@ SQInteger Actor_GetSocketMatWorldSpace(HSQUIRRELVM vm)
 {
     ACTOR_THIS(vm, actor);
     Mat4* out = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 3, &out)))
+    if (!ScriptCheckInstance(vm, 3, out))
         return SQ_ERROR;
     Mat4 offset = Mat4Identity();
     Mat4SetTranslation(offset, kSocketWorldOffset);

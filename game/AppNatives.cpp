@@ -9,6 +9,7 @@
 #include "cross/CameraBase.h"
 #include "cross/CameraController.h"
 #include "cross/CameraController2Point.h"
+#include "cross/CameraScriptAPI.h"
 #include "cross/LightManager.h"
 #include "cross/Render.h"
 #include "game/App.h"
@@ -75,7 +76,7 @@ uint32_t LightIdArg(HSQUIRRELVM vm, SQInteger index)
 bool Vec3Args(HSQUIRRELVM vm, SQInteger first, Vec3* out[], int count)
 {
     for (int i = 0; i < count; ++i)
-        if (SQ_FAILED(GetInstancePtr(vm, first + i, &out[i])))
+        if (!ScriptCheckInstance(vm, first + i, out[i]))
             return false;
     return true;
 }
@@ -116,7 +117,7 @@ SQInteger SetRenderOverlayOffset(HSQUIRRELVM vm)
 {
     Vec2* topLeft = nullptr;
     Vec2* bottomRight = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &topLeft)) || SQ_FAILED(GetInstancePtr(vm, 3, &bottomRight)))
+    if (!ScriptCheckInstance(vm, 2, topLeft) || !ScriptCheckInstance(vm, 3, bottomRight))
         return SQ_ERROR;
     RenderOverlaySetOffset(*topLeft, *bottomRight);
     return 0;
@@ -198,7 +199,7 @@ SQInteger SetPointLight(HSQUIRRELVM vm)
 SQInteger SetPointLightPos(HSQUIRRELVM vm)
 {
     Vec3* position = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 3, &position)))
+    if (!ScriptCheckInstance(vm, 3, position))
         return SQ_ERROR;
     LightManagerInstance().SetPointLightPos(LightIdArg(vm, 2), *position);
     return 0;
@@ -219,7 +220,7 @@ template <void (*Store)(const float[16])> SQInteger SetGlobalLight(HSQUIRRELVM v
 {
     Vec3* v[4] = {};
     Vec3* point = nullptr;
-    if (!Vec3Args(vm, 2, v, 4) || SQ_FAILED(GetInstancePtr(vm, 7, &point)))
+    if (!Vec3Args(vm, 2, v, 4) || !ScriptCheckInstance(vm, 7, point))
         return SQ_ERROR;
     float values[16];
     for (int i = 0; i < 4; ++i)
@@ -241,7 +242,7 @@ template <void (*Store)(const float[16])> SQInteger SetGlobalLight(HSQUIRRELVM v
 template <class Controller> SQInteger SetAsCurrentCamera(HSQUIRRELVM vm)
 {
     Controller* controller = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &controller)))
+    if (!ScriptCheckInstance(vm, 1, controller))
         return SQ_ERROR;
     GetGlobalCameraController().SetCamera(nullptr);
     static_cast<CameraControllerBase*>(controller)->SetCamera(&GetGlobalCamera());

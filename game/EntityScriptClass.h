@@ -26,32 +26,31 @@ public:
     static bool Forget(const T* entity) { return s_constructed.erase(entity) != 0; }
 
     // The entity behind the instance at the index; null with a script error
-    // when it is no instance or was never constructed.
+    // when it is no instance of the class or was never constructed.
     static T* Get(HSQUIRRELVM vm, SQInteger index, const char* refusal)
     {
-        SQUserPointer native = nullptr;
-        if (SQ_FAILED(sq_getinstanceup(vm, index, &native, nullptr)))
-            return nullptr;
-        if (!native || !IsConstructed(native))
+        T* native = ScriptCheckInstance<T>(vm, index);
+        if (native && !IsConstructed(native))
         {
             sq_throwerror(vm, refusal);
             return nullptr;
         }
-        return static_cast<T*>(native);
+        return native;
     }
 
     // The constructor's work: argument 2 is the position. Builds the entity
     // in the instance the first time (a second call only moves it) and
     // gives the instance the release hook that takes it down.
-    static SQInteger Construct(HSQUIRRELVM vm, SQRELEASEHOOK release, const char* noArea, T*& out)
+    static SQInteger Construct(HSQUIRRELVM vm, SQRELEASEHOOK release, T*& out)
     {
         Vec3* position = nullptr;
-        if (SQ_FAILED(GetInstancePtr(vm, 2, &position)))
+        if (!ScriptCheckInstance(vm, 2, position))
             return SQ_ERROR;
-        void* area = ScriptInstanceArea(vm, 1);
+        // Checked like any other `this`: never an entity built over another class's object.
+        T* area = ScriptCheckInstance<T>(vm, 1);
         if (!area)
-            return sq_throwerror(vm, noArea);
-        out = static_cast<T*>(area);
+            return SQ_ERROR;
+        out = area;
         if (!IsConstructed(out))
         {
             new (area) T();

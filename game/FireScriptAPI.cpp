@@ -19,13 +19,13 @@ const char* const kProxyClass = "FireInterfaceProxy";
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* vector = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector)) ? vector : nullptr;
+    return ScriptCheckInstance(vm, index, vector) ? vector : nullptr;
 }
 
 FireInterfaceProxy* ArgProxy(HSQUIRRELVM vm, SQInteger index)
 {
     FireInterfaceProxy* proxy = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, index, kProxyClass, &proxy)) ? proxy : nullptr;
+    return ScriptCheckInstance(vm, index, kProxyClass, proxy) ? proxy : nullptr;
 }
 
 SQInteger FireProperties_constructor(HSQUIRRELVM vm)
@@ -47,7 +47,7 @@ SQInteger FireInterfaceProxy_SetNextFireProperties(HSQUIRRELVM vm)
 {
     FireInterfaceProxy* proxy = ArgProxy(vm, 1);
     FireProperties* properties = nullptr;
-    if (!proxy || SQ_FAILED(GetInstancePtrOfClass(vm, 2, kPropertiesClass, &properties)))
+    if (!proxy || !ScriptCheckInstance(vm, 2, kPropertiesClass, properties))
         return SQ_ERROR;
     if (FireInterface* area = GetFireAreas().GetProxyFromID(proxy->id))
         area->SetNextFireProperties(*properties);

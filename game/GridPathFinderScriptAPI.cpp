@@ -11,13 +11,13 @@ const char* const kClassName = "GridPathFinder";
 GridPathFinder* ThisFinder(HSQUIRRELVM vm)
 {
     GridPathFinder* finder = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, 1, kClassName, &finder)) ? finder : nullptr;
+    return ScriptCheckInstance(vm, 1, kClassName, finder) ? finder : nullptr;
 }
 
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* vector = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector)) ? vector : nullptr;
+    return ScriptCheckInstance(vm, index, vector) ? vector : nullptr;
 }
 
 SQInteger GridPathFinder_constructor(HSQUIRRELVM vm)
@@ -158,7 +158,7 @@ SQInteger GridPathFinder_FindPathRealWorld(HSQUIRRELVM vm)
     const Vec3* from = ArgVec3(vm, 2);
     const Vec3* to = ArgVec3(vm, 3);
     Path* path = nullptr;
-    if (!finder || !from || !to || SQ_FAILED(GetInstancePtrOfClass(vm, 4, "Path", &path)))
+    if (!finder || !from || !to || !ScriptCheckInstance(vm, 4, "Path", path))
         return SQ_ERROR;
     return ScriptReturnBool(vm, finder->FindPathRealWorld(*path, *from, *to));
 }

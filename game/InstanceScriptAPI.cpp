@@ -17,7 +17,7 @@ Vec3 OptionalPosition(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* position = nullptr;
     if (sq_gettop(vm) < index || sq_gettype(vm, index) != OT_INSTANCE ||
-        SQ_FAILED(GetInstancePtr(vm, index, &position)))
+        !ScriptCheckInstance(vm, index, position))
     {
         sq_reseterror(vm);
         return Vec3(0.0f, 0.0f, 0.0f);
@@ -89,7 +89,7 @@ SQInteger InstanceInRangeXZ(HSQUIRRELVM vm)
 {
     Vec3* position = nullptr;
     float range = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 3, &position)) || !ScriptArgFloat(vm, 4, range))
+    if (!ScriptCheckInstance(vm, 3, position) || !ScriptArgFloat(vm, 4, range))
         return SQ_ERROR;
     const InstanceTypeRecord* record = GetInstanceTable().FindRecord(vm, 2);
     return PushSlotOrNull(vm, record ? GetInstanceTable().NearestXZ(*record, *position, range) : nullptr);
@@ -98,7 +98,7 @@ SQInteger InstanceInRangeXZ(HSQUIRRELVM vm)
 SQInteger InstanceNearestXZ(HSQUIRRELVM vm)
 {
     Vec3* position = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 3, &position)))
+    if (!ScriptCheckInstance(vm, 3, position))
         return SQ_ERROR;
     const InstanceTypeRecord* record = GetInstanceTable().FindRecord(vm, 2);
     return PushSlotOrNull(vm, record ? GetInstanceTable().NearestXZ(*record, *position, kInstanceNearestRange)
@@ -109,7 +109,7 @@ SQInteger AllInstanceInRangeXZ(HSQUIRRELVM vm)
 {
     Vec3* position = nullptr;
     float range = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 3, &position)) || !ScriptArgFloat(vm, 4, range))
+    if (!ScriptCheckInstance(vm, 3, position) || !ScriptArgFloat(vm, 4, range))
         return SQ_ERROR;
     const Vec3 centre = *position;
     sq_newarray(vm, 0);

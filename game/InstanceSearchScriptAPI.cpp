@@ -53,7 +53,7 @@ SQInteger NearestWithin(HSQUIRRELVM vm, Distance distance)
 {
     Vec3* centre = nullptr;
     float range = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &centre)) || !ScriptArgFloat(vm, 3, range))
+    if (!ScriptCheckInstance(vm, 2, centre) || !ScriptArgFloat(vm, 3, range))
         return SQ_ERROR;
     const Vec3 from = *centre;
     float best = range * range;
@@ -81,7 +81,7 @@ SQInteger Instance_InRange(HSQUIRRELVM vm)
 SQInteger Instance_Nearest(HSQUIRRELVM vm)
 {
     Vec3* centre = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &centre)))
+    if (!ScriptCheckInstance(vm, 2, centre))
         return SQ_ERROR;
     const Vec3 from = *centre;
     bool any = false;
@@ -102,7 +102,7 @@ SQInteger Instance_GetAllInRange(HSQUIRRELVM vm)
 {
     Vec3* centre = nullptr;
     float range = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &centre)) || !ScriptArgFloat(vm, 3, range))
+    if (!ScriptCheckInstance(vm, 2, centre) || !ScriptArgFloat(vm, 3, range))
         return SQ_ERROR;
     const Vec3 from = *centre;
     const float limit = range * range;

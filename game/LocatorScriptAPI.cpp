@@ -14,13 +14,9 @@ const ScriptVarDesc kLocatorMembers[] = {
     ScriptVarEnd(),
 };
 
-// By type tag: a handle is small enough that other small classes would pass a size check.
 LocatorRef* ThisRef(HSQUIRRELVM vm, SQInteger index = 1)
 {
-    SQUserPointer ref = nullptr;
-    if (SQ_FAILED(sq_getinstanceup(vm, index, &ref, const_cast<char*>(kLocatorClassName))) || !ref)
-        return nullptr;
-    return static_cast<LocatorRef*>(ref);
+    return ScriptCheckInstance<LocatorRef>(vm, index, kLocatorClassName);
 }
 
 SQInteger Locator_constructor(HSQUIRRELVM vm)

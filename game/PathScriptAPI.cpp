@@ -5,18 +5,20 @@
 #include "game/PathSetPointsByName.h"
 #include "script/ScriptArguments.h"
 
+PENDREL_SCRIPT_CLASS(Path, "Path");
+
 namespace
 {
 Path* ThisPath(HSQUIRRELVM vm)
 {
     Path* path = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &path)) ? path : nullptr;
+    return ScriptCheckInstance(vm, 1, path) ? path : nullptr;
 }
 
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* vector = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector)) ? vector : nullptr;
+    return ScriptCheckInstance(vm, index, vector) ? vector : nullptr;
 }
 
 SQInteger Path_constructor(HSQUIRRELVM vm)

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+PENDREL_SCRIPT_CLASS(Prop, "Prop");
+
 const char kPropClassName[] = "Prop";
 
 namespace
@@ -37,7 +39,7 @@ SQInteger PropReleaseHook(SQUserPointer area, SQInteger)
 SQInteger Prop_constructor(HSQUIRRELVM vm)
 {
     Prop* prop = nullptr;
-    const SQInteger result = Props::Construct(vm, PropReleaseHook, "Prop: the instance holds no prop", prop);
+    const SQInteger result = Props::Construct(vm, PropReleaseHook, prop);
     if (SQ_FAILED(result))
         return result;
     EntityScriptRegister(prop);

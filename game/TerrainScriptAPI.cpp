@@ -13,7 +13,7 @@ constexpr float kNoGroundHeight = 2.5f;
 SQInteger Terrain_TestHeight(HSQUIRRELVM vm)
 {
     Vec3* point = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &point)))
+    if (!ScriptCheckInstance(vm, 2, point))
         return SQ_ERROR;
     WorldHeightHit hits[kTerrainHeightHits];
     const float height = WorldTestHeight(*point, hits) ? hits[0].height : kNoGroundHeight;

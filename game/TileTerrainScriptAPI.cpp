@@ -32,7 +32,7 @@ SQInteger TileTerrain_GetRealWordCorners(HSQUIRRELVM vm)
 {
     Vec3* low = nullptr;
     Vec3* high = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &low)) || SQ_FAILED(GetInstancePtr(vm, 3, &high)))
+    if (!ScriptCheckInstance(vm, 2, low) || !ScriptCheckInstance(vm, 3, high))
         return SQ_ERROR;
     TileTerrain::GetRealWordCorners(*low, *high);
     return 0;

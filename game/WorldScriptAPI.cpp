@@ -12,7 +12,7 @@ namespace
 Vec3* ArgVec3(HSQUIRRELVM vm, SQInteger index)
 {
     Vec3* vector = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &vector)) ? vector : nullptr;
+    return ScriptCheckInstance(vm, index, vector) ? vector : nullptr;
 }
 
 SQInteger XZCollision(HSQUIRRELVM vm)

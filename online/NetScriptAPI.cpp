@@ -25,27 +25,16 @@ struct SteamLeaderboardEntry
 };
 
 char g_serverAddress[256];
+} // namespace
 
-template <class T> T* This(HSQUIRRELVM vm)
+PENDREL_SCRIPT_CLASS(DataPacker, "DataPacker");
+PENDREL_SCRIPT_CLASS(NetDragonInfoUnCompressed, "NetDragonInfoUnCompressed");
+PENDREL_SCRIPT_CLASS(ParentDamageStruct, "ParentDamageStruct");
+PENDREL_SCRIPT_CLASS(CSteamLeaderboards, "SteamLeaderboards");
+PENDREL_SCRIPT_CLASS(SteamLeaderboardEntry, "SteamLeaderboardEntry");
+
+namespace
 {
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &object)) ? object : nullptr;
-}
-
-template <class T> T* Arg(HSQUIRRELVM vm, SQInteger index)
-{
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, index, &object)) ? object : nullptr;
-}
-
-// An engine object taken as an argument: of its own class only, or another
-// class's object would be read and written as this one.
-template <class T> T* ArgOfClass(HSQUIRRELVM vm, SQInteger index, const char* className)
-{
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, index, className, &object)) ? object : nullptr;
-}
-
 template <class T> SQInteger Construct(HSQUIRRELVM vm)
 {
     return ScriptConstructInPlace<T>(vm) ? 0 : sq_throwerror(vm, "the instance holds no native object");
@@ -55,7 +44,7 @@ template <class T> SQInteger Construct(HSQUIRRELVM vm)
 
 SQInteger DataPacker_SetToBegin(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     if (!packer)
         return SQ_ERROR;
     packer->SetBitPos(0);
@@ -64,7 +53,7 @@ SQInteger DataPacker_SetToBegin(HSQUIRRELVM vm)
 
 SQInteger DataPacker_PackBool(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     bool value = false;
     if (!packer || !ScriptArgBool(vm, 2, value))
         return ScriptBadArgument(vm);
@@ -74,13 +63,13 @@ SQInteger DataPacker_PackBool(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackBool(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     return packer ? ScriptReturnBool(vm, packer->ReadBit() != 0) : SQ_ERROR;
 }
 
 SQInteger DataPacker_PackInt(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     int value = 0;
     if (!packer || !ScriptArgInt(vm, 2, value))
         return ScriptBadArgument(vm);
@@ -90,13 +79,13 @@ SQInteger DataPacker_PackInt(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackInt(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     return packer ? ScriptReturnInt(vm, packer->ReadInt()) : SQ_ERROR;
 }
 
 SQInteger DataPacker_PackFloat(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     float value = 0.0f;
     if (!packer || !ScriptArgFloat(vm, 2, value))
         return ScriptBadArgument(vm);
@@ -106,14 +95,14 @@ SQInteger DataPacker_PackFloat(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackFloat(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     return packer ? ScriptReturnFloat(vm, packer->ReadFloat()) : SQ_ERROR;
 }
 
 SQInteger DataPacker_PackVec3(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
-    const Vec3* value = Arg<Vec3>(vm, 2);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
+    const Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
     if (!packer || !value)
         return ScriptBadArgument(vm);
     packer->WriteVec3(*value);
@@ -122,8 +111,8 @@ SQInteger DataPacker_PackVec3(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackVec3(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
-    Vec3* value = Arg<Vec3>(vm, 2);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
+    Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
     if (!packer || !value)
         return ScriptBadArgument(vm);
     packer->ReadVec3(*value);
@@ -132,8 +121,8 @@ SQInteger DataPacker_UnPackVec3(HSQUIRRELVM vm)
 
 SQInteger DataPacker_PackVec3Quarn(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
-    const Vec3* value = Arg<Vec3>(vm, 2);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
+    const Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
     if (!packer || !value)
         return ScriptBadArgument(vm);
     uint8_t bytes[4];
@@ -146,8 +135,8 @@ SQInteger DataPacker_PackVec3Quarn(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackVec3Quarn(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
-    Vec3* value = Arg<Vec3>(vm, 2);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
+    Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
     if (!packer || !value)
         return ScriptBadArgument(vm);
     uint8_t bytes[4] = {};
@@ -160,7 +149,7 @@ SQInteger DataPacker_UnPackVec3Quarn(HSQUIRRELVM vm)
 
 SQInteger DataPacker_PackString(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     const char* text = nullptr;
     if (!packer || !ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
@@ -170,7 +159,7 @@ SQInteger DataPacker_PackString(HSQUIRRELVM vm)
 
 SQInteger DataPacker_UnPackString(HSQUIRRELVM vm)
 {
-    DataPacker* packer = This<DataPacker>(vm);
+    DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     if (!packer)
         return SQ_ERROR;
     char text[DataPacker::kMaxStringLength + 1] = {};
@@ -182,7 +171,7 @@ SQInteger DataPacker_UnPackString(HSQUIRRELVM vm)
 
 template <class Record> SQInteger Record_PackToNetwork(HSQUIRRELVM vm)
 {
-    Record* record = This<Record>(vm);
+    Record* record = ScriptCheckThis<Record>(vm);
     if (!record)
         return SQ_ERROR;
     if (DataPacker* packer = ScriptSendPacker())
@@ -192,7 +181,7 @@ template <class Record> SQInteger Record_PackToNetwork(HSQUIRRELVM vm)
 
 template <class Record> SQInteger Record_UnPackFromNetwork(HSQUIRRELVM vm)
 {
-    Record* record = This<Record>(vm);
+    Record* record = ScriptCheckThis<Record>(vm);
     if (!record)
         return SQ_ERROR;
     if (DataPacker* packer = ScriptReceivePacker())
@@ -204,7 +193,7 @@ template <class Record> SQInteger Record_UnPackFromNetwork(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_FindLeaderboard(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     const char* name = nullptr;
     if (!boards || !ScriptArgString(vm, 2, name))
         return ScriptBadArgument(vm);
@@ -214,7 +203,7 @@ SQInteger SteamLeaderboards_FindLeaderboard(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_UpdateLeaderboard(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     if (!boards)
         return SQ_ERROR;
     boards->UpdateLeaderboard();
@@ -223,7 +212,7 @@ SQInteger SteamLeaderboards_UpdateLeaderboard(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_UploadScore(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int score = 0;
     const char* name = nullptr;
     if (!boards || !ScriptArgInt(vm, 2, score) || !ScriptArgString(vm, 3, name))
@@ -234,7 +223,7 @@ SQInteger SteamLeaderboards_UploadScore(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_DownloadGlobalScores(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int start = 0;
     int count = 0;
     if (!boards || !ScriptArgTwoInts(vm, start, count))
@@ -244,7 +233,7 @@ SQInteger SteamLeaderboards_DownloadGlobalScores(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_DownloadMyScores(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int before = 0;
     int after = 0;
     if (!boards || !ScriptArgTwoInts(vm, before, after))
@@ -254,7 +243,7 @@ SQInteger SteamLeaderboards_DownloadMyScores(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_DownloadMyFriendsScores(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     return boards ? ScriptReturnBool(vm, boards->DownloadMyFriendsScores()) : SQ_ERROR;
 }
 
@@ -262,9 +251,9 @@ using RowGetter = bool (CSteamLeaderboards::*)(int, LeaderboardRow&) const;
 
 template <RowGetter getter> SQInteger SteamLeaderboards_GetScores(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int index = 0;
-    SteamLeaderboardEntry* entry = ArgOfClass<SteamLeaderboardEntry>(vm, 3, "SteamLeaderboardEntry");
+    SteamLeaderboardEntry* entry = ScriptCheckInstance<SteamLeaderboardEntry>(vm, 3);
     if (!boards || !ScriptArgInt(vm, 2, index) || !entry)
         return ScriptBadArgument(vm);
     LeaderboardRow row;
@@ -278,7 +267,7 @@ template <RowGetter getter> SQInteger SteamLeaderboards_GetScores(HSQUIRRELVM vm
 
 SQInteger SteamLeaderboards_IsDownloadScoresDone(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int kind = 0;
     if (!boards || !ScriptArgInt(vm, 2, kind))
         return ScriptBadArgument(vm);
@@ -287,13 +276,13 @@ SQInteger SteamLeaderboards_IsDownloadScoresDone(HSQUIRRELVM vm)
 
 SQInteger SteamLeaderboards_GetTotalNumberOfScore(HSQUIRRELVM vm)
 {
-    CSteamLeaderboards* boards = This<CSteamLeaderboards>(vm);
+    CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     return boards ? ScriptReturnInt(vm, boards->GetTotalNumberOfScore()) : SQ_ERROR;
 }
 
 SQInteger SteamLeaderboardEntry_GetString(HSQUIRRELVM vm)
 {
-    SteamLeaderboardEntry* entry = This<SteamLeaderboardEntry>(vm);
+    SteamLeaderboardEntry* entry = ScriptCheckThis<SteamLeaderboardEntry>(vm);
     return entry ? ScriptReturnString(vm, entry->name) : SQ_ERROR;
 }
 
@@ -496,7 +485,7 @@ SQInteger SendToNodeWithNetID(HSQUIRRELVM vm)
 {
     int id = 0;
     bool flag = false;
-    DataPacker* packer = ArgOfClass<DataPacker>(vm, 3, "DataPacker");
+    DataPacker* packer = ScriptCheckInstance<DataPacker>(vm, 3);
     if (!ScriptArgInt(vm, 2, id) || !packer || !ScriptArgBool(vm, 4, flag))
         return ScriptBadArgument(vm);
     if (packer->Buffer())
@@ -563,8 +552,8 @@ void KeepReferenced(HSQUIRRELVM vm, const char* key, SQInteger index)
 
 SQInteger ScriptSetSendRecvDataPackers(HSQUIRRELVM vm)
 {
-    DataPacker* send = ArgOfClass<DataPacker>(vm, 2, "DataPacker");
-    DataPacker* receive = ArgOfClass<DataPacker>(vm, 3, "DataPacker");
+    DataPacker* send = ScriptCheckInstance<DataPacker>(vm, 2);
+    DataPacker* receive = ScriptCheckInstance<DataPacker>(vm, 3);
     if (!send || !receive)
         return ScriptBadArgument(vm);
     KeepReferenced(vm, "pendrel.sendpacker", 2);

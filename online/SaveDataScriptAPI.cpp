@@ -4,14 +4,11 @@
 #include "online/SaveLoadFunctions.h"
 #include "script/ScriptArguments.h"
 
+PENDREL_SCRIPT_CLASS(composer, "composer");
+PENDREL_SCRIPT_CLASS(SaveLoadFunctions, "SaveLoadFunctions");
+
 namespace
 {
-template <class T> T* This(HSQUIRRELVM vm)
-{
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &object)) ? object : nullptr;
-}
-
 SQInteger composer_constructor(HSQUIRRELVM vm)
 {
     return ScriptConstructInPlace<composer>(vm) ? 0 : sq_throwerror(vm, "composer: the instance holds no composer");
@@ -19,7 +16,7 @@ SQInteger composer_constructor(HSQUIRRELVM vm)
 
 SQInteger composer_Init(HSQUIRRELVM vm)
 {
-    composer* text = This<composer>(vm);
+    composer* text = ScriptCheckThis<composer>(vm);
     int size = 0;
     if (!text)
         return SQ_ERROR;
@@ -32,7 +29,7 @@ SQInteger composer_Init(HSQUIRRELVM vm)
 // The two integers the script passes between the texts are not used.
 SQInteger composer_AddToken(HSQUIRRELVM vm)
 {
-    composer* text = This<composer>(vm);
+    composer* text = ScriptCheckThis<composer>(vm);
     const char* key = nullptr;
     const char* value = nullptr;
     if (!text)
@@ -51,13 +48,13 @@ SQInteger SaveLoadFunctions_constructor(HSQUIRRELVM vm)
 
 SQInteger SaveLoadFunctions_WriteToFile(HSQUIRRELVM vm)
 {
-    SaveLoadFunctions* saver = This<SaveLoadFunctions>(vm);
+    SaveLoadFunctions* saver = ScriptCheckThis<SaveLoadFunctions>(vm);
     composer* text = nullptr;
     const char* name = nullptr;
     bool toCloud = false;
     if (!saver)
         return SQ_ERROR;
-    if (SQ_FAILED(GetInstancePtrOfClass(vm, 2, "composer", &text)))
+    if (!ScriptCheckInstance(vm, 2, text))
         return SQ_ERROR;
     if (!ScriptArgString(vm, 3, name) || !ScriptArgBool(vm, 4, toCloud))
         return ScriptBadArgument(vm);
@@ -72,13 +69,13 @@ SQInteger SaveLoadFunctions_AnswerOne(HSQUIRRELVM vm)
 
 SQInteger SaveLoadFunctions_IsFinishedLoading(HSQUIRRELVM vm)
 {
-    SaveLoadFunctions* loader = This<SaveLoadFunctions>(vm);
+    SaveLoadFunctions* loader = ScriptCheckThis<SaveLoadFunctions>(vm);
     return loader ? ScriptReturnInt(vm, loader->IsFinishedLoading()) : SQ_ERROR;
 }
 
 SQInteger SaveLoadFunctions_SetupFileAndInitParser(HSQUIRRELVM vm)
 {
-    SaveLoadFunctions* loader = This<SaveLoadFunctions>(vm);
+    SaveLoadFunctions* loader = ScriptCheckThis<SaveLoadFunctions>(vm);
     const char* name = nullptr;
     bool fromCloud = false;
     if (!loader)
@@ -90,13 +87,13 @@ SQInteger SaveLoadFunctions_SetupFileAndInitParser(HSQUIRRELVM vm)
 
 SQInteger SaveLoadFunctions_GetToken(HSQUIRRELVM vm)
 {
-    SaveLoadFunctions* loader = This<SaveLoadFunctions>(vm);
+    SaveLoadFunctions* loader = ScriptCheckThis<SaveLoadFunctions>(vm);
     return loader ? ScriptReturnString(vm, loader->GetToken()) : SQ_ERROR;
 }
 
 SQInteger SaveLoadFunctions_CleanUpParser(HSQUIRRELVM vm)
 {
-    SaveLoadFunctions* loader = This<SaveLoadFunctions>(vm);
+    SaveLoadFunctions* loader = ScriptCheckThis<SaveLoadFunctions>(vm);
     if (!loader)
         return SQ_ERROR;
     loader->CleanUpParser();

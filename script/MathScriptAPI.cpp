@@ -36,7 +36,7 @@ SQInteger NoNativeObject(HSQUIRRELVM vm)
 // Reads `this` and the argument at index 2 as the same type.
 template <class T> bool ThisAndArgument(HSQUIRRELVM vm, T*& self, T*& other)
 {
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &self)) && SQ_SUCCEEDED(GetInstancePtr(vm, 2, &other));
+    return ScriptCheckInstance(vm, 1, self) && ScriptCheckInstance(vm, 2, other);
 }
 
 template <class T> SQInteger AssignFromArgument(HSQUIRRELVM vm)
@@ -52,11 +52,9 @@ template <class T> SQInteger AssignFromArgument(HSQUIRRELVM vm)
 // A clone comes without a native object of its own: it gets one, then the copy.
 template <class T> SQInteger ClonedFromArgument(HSQUIRRELVM vm)
 {
-    T* self = OwnArea<T>(vm);
+    T* self = nullptr;
     T* source = nullptr;
-    if (!self)
-        return NoNativeObject(vm);
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &source)))
+    if (!ScriptCheckInstance(vm, 1, self) || !ScriptCheckInstance(vm, 2, source))
         return SQ_ERROR;
     *self = *source;
     return 0;
@@ -95,7 +93,7 @@ template <class T, float (*Measure)(const T&, const T&)> SQInteger MeasureWithAr
 template <class T, float (*Measure)(const T&)> SQInteger MeasureThis(HSQUIRRELVM vm)
 {
     T* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     return PushFloat(vm, Measure(*self));
 }
@@ -128,8 +126,8 @@ SQInteger Vec3_set_sub(HSQUIRRELVM vm)
     Vec3* self = nullptr;
     Vec3* a = nullptr;
     Vec3* b = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)) || SQ_FAILED(GetInstancePtr(vm, 2, &a)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &b)))
+    if (!ScriptCheckInstance(vm, 1, self) || !ScriptCheckInstance(vm, 2, a) ||
+        !ScriptCheckInstance(vm, 3, b))
         return SQ_ERROR;
     *self = *a - *b;
     return 0;
@@ -138,13 +136,13 @@ SQInteger Vec3_set_sub(HSQUIRRELVM vm)
 SQInteger Vec3_mul(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     const SQObjectType type = sq_gettype(vm, 2);
     if (type == OT_INTEGER || type == OT_FLOAT)
         return ReturnNew(vm, *self * ArgFloat(vm, 2));
     Vec3* other = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &other)))
+    if (!ScriptCheckInstance(vm, 2, other))
         return SQ_ERROR;
     return ReturnNew(vm, Vec3(self->x * other->x, self->y * other->y, self->z * other->z));
 }
@@ -152,7 +150,7 @@ SQInteger Vec3_mul(HSQUIRRELVM vm)
 SQInteger Vec3_unm(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     return ReturnNew(vm, -*self);
 }
@@ -160,7 +158,7 @@ SQInteger Vec3_unm(HSQUIRRELVM vm)
 SQInteger Vec3_tostring(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     char text[128];
     snprintf(text, sizeof(text), "(vec3: %g, %g, %g)", static_cast<double>(self->x),
@@ -172,7 +170,7 @@ SQInteger Vec3_tostring(HSQUIRRELVM vm)
 SQInteger Vec3_normalize(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     Vec3Normalize(*self);
     return 0;
@@ -181,7 +179,7 @@ SQInteger Vec3_normalize(HSQUIRRELVM vm)
 SQInteger Vec3_getnormal(HSQUIRRELVM vm)
 {
     Vec3* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     return ReturnNew(vm, Vec3Normalized(*self));
 }
@@ -191,8 +189,8 @@ SQInteger Vec3_cross(HSQUIRRELVM vm)
     Vec3* self = nullptr;
     Vec3* b = nullptr;
     Vec3* out = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)) || SQ_FAILED(GetInstancePtr(vm, 2, &b)) ||
-        SQ_FAILED(GetInstancePtr(vm, 3, &out)))
+    if (!ScriptCheckInstance(vm, 1, self) || !ScriptCheckInstance(vm, 2, b) ||
+        !ScriptCheckInstance(vm, 3, out))
         return SQ_ERROR;
     // out may be this or b: the product is whole before it is stored.
     const Vec3 product = Vec3Cross(*self, *b);
@@ -275,7 +273,7 @@ SQInteger Vec2_constructor(HSQUIRRELVM vm)
 SQInteger Vec2_mul(HSQUIRRELVM vm)
 {
     Vec2* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     return ReturnNew(vm, *self * ArgFloat(vm, 2));
 }
@@ -283,7 +281,7 @@ SQInteger Vec2_mul(HSQUIRRELVM vm)
 SQInteger Vec2_tostring(HSQUIRRELVM vm)
 {
     Vec2* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     char text[96];
     snprintf(text, sizeof(text), "(vec2: %g, %g)", static_cast<double>(self->x),
@@ -328,7 +326,7 @@ SQInteger Mat4_constructor(HSQUIRRELVM vm)
 SQInteger OrientTo(HSQUIRRELVM vm, Vec3& forward, const Vec3& up)
 {
     Mat4* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     Vec3Normalize(forward);
     Mat4FromForwardUp(*self, forward, up);
@@ -339,7 +337,7 @@ SQInteger Mat4_orient(HSQUIRRELVM vm)
 {
     Vec3* forward = nullptr;
     Vec3* up = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &forward)) || SQ_FAILED(GetInstancePtr(vm, 3, &up)))
+    if (!ScriptCheckInstance(vm, 2, forward) || !ScriptCheckInstance(vm, 3, up))
         return SQ_ERROR;
     Vec3Normalize(*up);
     return OrientTo(vm, *forward, *up);
@@ -348,7 +346,7 @@ SQInteger Mat4_orient(HSQUIRRELVM vm)
 SQInteger Mat4_orientY(HSQUIRRELVM vm)
 {
     Vec3* forward = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &forward)))
+    if (!ScriptCheckInstance(vm, 2, forward))
         return SQ_ERROR;
     return OrientTo(vm, *forward, Vec3(0.0f, 1.0f, 0.0f));
 }

@@ -33,7 +33,7 @@ SQInteger rgba8888_constructor(HSQUIRRELVM vm)
 SQInteger rgba8888_set(HSQUIRRELVM vm)
 {
     rgba8888* self = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)))
+    if (!ScriptCheckInstance(vm, 1, self))
         return SQ_ERROR;
     ReadChannels(vm, *self);
     return 0;

@@ -101,11 +101,3 @@ template <class T> SQInteger ScriptConstructDefault(HSQUIRRELVM vm)
         return sq_throwerror(vm, "the instance holds no native object");
     return 0;
 }
-
-// The native object of `this` when it is an instance of the class (or of
-// one derived from it); null after a script error otherwise.
-template <class T> T* ScriptThisOfClass(HSQUIRRELVM vm, const char* className)
-{
-    T* object = nullptr;
-    return SQ_SUCCEEDED(GetInstancePtrOfClass(vm, 1, className, &object)) ? object : nullptr;
-}

@@ -4,6 +4,7 @@
 #include "core/LogError.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <initializer_list>
 #include <vector>
@@ -76,6 +77,57 @@ SQInteger ClassNativeSize(HSQUIRRELVM vm, SQInteger instanceIndex)
     return size;
 }
 
+// A bound class carries its name as its type tag (nothing else sets tags),
+// so the tree is read from the instance, never from names in the root table.
+bool ClassTreeHasTag(HSQUIRRELVM vm, SQInteger instanceIndex, std::initializer_list<const char*> classNames)
+{
+    const SQInteger top = sq_gettop(vm);
+    bool found = false;
+    sq_getclass(vm, instanceIndex);
+    while (!found && sq_gettype(vm, -1) == OT_CLASS)
+    {
+        SQUserPointer tag = nullptr;
+        sq_gettypetag(vm, -1, &tag);
+        for (const char* name : classNames)
+            found = found || (tag && name && strcmp(static_cast<const char*>(tag), name) == 0);
+        sq_getbase(vm, -1);
+        sq_remove(vm, -2);
+    }
+    sq_settop(vm, top);
+    return found;
+}
+
+std::nullptr_t Refuse(HSQUIRRELVM vm, const char* message)
+{
+    sq_throwerror(vm, message);
+    return nullptr;
+}
+
+std::nullptr_t RefuseNotInstanceOf(HSQUIRRELVM vm, const char* className)
+{
+    FixedString<160> message;
+    message.Format("the object is not an instance of %s", className ? className : "a class");
+    return Refuse(vm, message);
+}
+
+// True for an instance of one of the classes; false after a script error.
+bool CheckClass(HSQUIRRELVM vm, SQInteger index, std::initializer_list<const char*> classNames)
+{
+    if (sq_gettype(vm, index) != OT_INSTANCE)
+        Refuse(vm, "the object is not a class instance");
+    else if (!ClassTreeHasTag(vm, index, classNames))
+        RefuseNotInstanceOf(vm, *classNames.begin());
+    else
+        return true;
+    return false;
+}
+
+void* NativeObject(HSQUIRRELVM vm, SQInteger instanceIndex)
+{
+    void* object = ScriptInstanceArea(vm, instanceIndex);
+    return object ? object : Refuse(vm, "the instance holds no native object");
+}
+
 // Pushes the root-table class of that name; false, with nothing pushed, when
 // there is none.
 bool PushRootClass(HSQUIRRELVM vm, const char* className)
@@ -105,6 +157,25 @@ void NewNativeSlot(HSQUIRRELVM vm, SQInteger target, const char* name, SQFUNCTIO
     sq_newslot(vm, target, isStatic ? SQTrue : SQFalse);
 }
 
+// A class's constructor runs only on an instance of the class or of one
+// derived from it, or `Widget.constructor.call(other)` would build a widget
+// over another class's object. Its free variables (the constructor, then
+// the class name) are taken off before the constructor sees the stack.
+SQInteger sqfunc_checkedconstructor(HSQUIRRELVM vm)
+{
+    const SQInteger top = sq_gettop(vm);
+    SQUserPointer stored = nullptr;
+    const SQChar* className = nullptr;
+    if (SQ_FAILED(sq_getuserdata(vm, top - 1, &stored, nullptr)) || SQ_FAILED(sq_getstring(vm, top, &className)))
+        return SQ_ERROR;
+    SQFUNCTION constructor = nullptr;
+    memcpy(&constructor, stored, sizeof(constructor));
+    sq_pop(vm, 2);
+    if (!CheckClass(vm, 1, {className}))
+        return SQ_ERROR;
+    return constructor(vm);
+}
+
 SQInteger sqfunc_inherited(HSQUIRRELVM vm)
 {
     // the new class and its attributes come first, then the native size bound as the free variable
@@ -114,7 +185,23 @@ SQInteger sqfunc_inherited(HSQUIRRELVM vm)
     return 0;
 }
 
-// Looks the member's row up in the class's __cpp_vars (the free variable).
+// `_get` and `_set` hold two free variables, after whatever arguments they
+// were called with: the class's __cpp_vars, then the class's name.
+struct MemberAccess
+{
+    SQInteger vars;
+    const char* className;
+};
+
+MemberAccess FreeVariablesOfMemberAccess(HSQUIRRELVM vm)
+{
+    const SQInteger top = sq_gettop(vm);
+    MemberAccess access{top - 1, nullptr};
+    sq_getstring(vm, top, &access.className);
+    return access;
+}
+
+// Looks the member's row up in the class's __cpp_vars.
 const ScriptVarDesc* FindRow(HSQUIRRELVM vm, SQInteger varsIndex)
 {
     sq_push(vm, 2);
@@ -126,14 +213,12 @@ const ScriptVarDesc* FindRow(HSQUIRRELVM vm, SQInteger varsIndex)
     return static_cast<const ScriptVarDesc*>(row);
 }
 
-void* MemberAddress(HSQUIRRELVM vm, const ScriptVarDesc& row)
+void* MemberAddress(HSQUIRRELVM vm, const ScriptVarDesc& row, const char* className)
 {
     if (row.flags & kScriptVarAbsolute)
         return reinterpret_cast<void*>(row.location);
-    SQUserPointer object = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &object)))
-        return nullptr;
-    return static_cast<uint8_t*>(object) + row.location;
+    uint8_t* object = ScriptCheckThis<uint8_t>(vm, className);
+    return object ? object + row.location : nullptr;
 }
 
 void* PointeeAt(const void* address)
@@ -151,10 +236,11 @@ void PushViewOrNull(HSQUIRRELVM vm, const char* className, void* object)
 
 SQInteger sqfunc_classget(HSQUIRRELVM vm)
 {
-    const ScriptVarDesc* row = FindRow(vm, 3);
+    const MemberAccess access = FreeVariablesOfMemberAccess(vm);
+    const ScriptVarDesc* row = FindRow(vm, access.vars);
     if (!row)
         return SQ_ERROR;
-    void* address = MemberAddress(vm, *row);
+    void* address = MemberAddress(vm, *row, access.className);
     if (!address)
         return SQ_ERROR;
     switch (row->flags & kScriptVarTypeMask)
@@ -224,15 +310,16 @@ void StoreText(const ScriptVarDesc& row, void* address, const char* text)
 
 SQInteger sqfunc_classset(HSQUIRRELVM vm)
 {
+    const MemberAccess access = FreeVariablesOfMemberAccess(vm);
     sq_push(vm, 2);
     // Unlike reading, an unknown member keeps the lookup's error: a script error.
-    if (SQ_FAILED(sq_rawget(vm, 4)))
+    if (SQ_FAILED(sq_rawget(vm, access.vars)))
         return SQ_ERROR;
     SQUserPointer rowPointer = nullptr;
     sq_getuserpointer(vm, -1, &rowPointer);
     sq_pop(vm, 1);
     const ScriptVarDesc& row = *static_cast<const ScriptVarDesc*>(rowPointer);
-    void* address = MemberAddress(vm, row);
+    void* address = MemberAddress(vm, row, access.className);
     if (!address)
         return SQ_ERROR;
     const char* nestedName = row.nestedClass ? row.nestedClass : "";
@@ -318,14 +405,17 @@ void AddMemberRows(HSQUIRRELVM vm, SQInteger varsIndex, const ScriptVarDesc* mem
     }
 }
 
-void AddMemberAccess(HSQUIRRELVM vm, SQInteger classIndex, const ScriptVarDesc* members)
+void AddMemberAccess(HSQUIRRELVM vm, SQInteger classIndex, const char* className, const ScriptVarDesc* members)
 {
     sq_newtable(vm);
     const SQInteger varsIndex = sq_gettop(vm);
+    // Free variables come in the reverse order of their pushing.
+    sq_pushstring(vm, className, -1);
     sq_push(vm, varsIndex);
-    NewNativeSlot(vm, classIndex, "_get", sqfunc_classget, 1, "sqfunc_classget", false);
+    NewNativeSlot(vm, classIndex, "_get", sqfunc_classget, 2, "sqfunc_classget", false);
+    sq_pushstring(vm, className, -1);
     sq_push(vm, varsIndex);
-    NewNativeSlot(vm, classIndex, "_set", sqfunc_classset, 1, "sqfunc_classset", false);
+    NewNativeSlot(vm, classIndex, "_set", sqfunc_classset, 2, "sqfunc_classset", false);
     AddMemberRows(vm, varsIndex, members);
     sq_pushstring(vm, "__cpp_vars", -1);
     sq_push(vm, varsIndex);
@@ -360,9 +450,12 @@ ScriptClassHandle& ScriptBindClass(ScriptClassHandle& handle, HSQUIRRELVM vm, co
     {
         FixedString<128> constructorName;
         constructorName.Format("%s_constructor", name);
-        NewNativeSlot(vm, classIndex, "constructor", constructor, 0, constructorName, false);
+        // Free variables come in the reverse order of their pushing.
+        sq_pushstring(vm, name, -1);
+        memcpy(sq_newuserdata(vm, sizeof(constructor)), &constructor, sizeof(constructor));
+        NewNativeSlot(vm, classIndex, "constructor", sqfunc_checkedconstructor, 2, constructorName, false);
     }
-    AddMemberAccess(vm, classIndex, members);
+    AddMemberAccess(vm, classIndex, name, members);
     sq_newslot(vm, -3, SQFalse);
     sq_pop(vm, 1);
     handle.vm = vm;
@@ -405,72 +498,28 @@ void ScriptBindGlobalFunction(HSQUIRRELVM vm, const char* name, SQFUNCTION funct
     sq_pop(vm, 1);
 }
 
-SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, SQInteger nativeSize)
+void* ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    *object = nullptr;
     index = AbsoluteIndex(vm, index);
-    SQUserPointer pointer = nullptr;
-    if (SQ_FAILED(sq_getinstanceup(vm, index, &pointer, nullptr)))
-        return SQ_ERROR;
-    if (!pointer)
-        return sq_throwerror(vm, "the instance holds no native object");
+    return CheckClass(vm, index, {className}) ? NativeObject(vm, index) : nullptr;
+}
+
+void* ScriptCheckValue(HSQUIRRELVM vm, SQInteger index, const char* className, SQInteger nativeSize)
+{
+    index = AbsoluteIndex(vm, index);
+    if (!CheckClass(vm, index, {className, "Vec3", "Vec2", "Mat4", "rgba8888"}))
+        return nullptr;
     // An owned object's area is as large as its class says, so only views
     // (which hold no area) need their class asked.
-    if (nativeSize > 0 && sq_getsize(vm, index) < nativeSize && ClassNativeSize(vm, index) < nativeSize)
-        return sq_throwerror(vm, "the instance's native object is too small");
-    *object = pointer;
-    return SQ_OK;
+    if (sq_getsize(vm, index) < nativeSize && ClassNativeSize(vm, index) < nativeSize)
+        return Refuse(vm, "the instance's native object is too small");
+    return NativeObject(vm, index);
 }
 
 bool ScriptIsInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
     index = AbsoluteIndex(vm, index);
-    if (sq_gettype(vm, index) != OT_INSTANCE || !className)
-        return false;
-    const SQInteger top = sq_gettop(vm);
-    if (!PushRootClass(vm, className))
-        return false;
-    HSQOBJECT wanted;
-    sq_getstackobj(vm, -1, &wanted);
-    bool found = false;
-    sq_getclass(vm, index);
-    while (!found && sq_gettype(vm, -1) == OT_CLASS)
-    {
-        HSQOBJECT candidate;
-        sq_getstackobj(vm, -1, &candidate);
-        found = candidate._unVal.pClass == wanted._unVal.pClass;
-        sq_getbase(vm, -1);
-    }
-    sq_settop(vm, top);
-    return found;
-}
-
-SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object)
-{
-    *object = nullptr;
-    if (!ScriptIsInstanceOf(vm, index, className))
-    {
-        FixedString<160> message;
-        message.Format("the object is not an instance of %s", className ? className : "a class");
-        return sq_throwerror(vm, message);
-    }
-    return GetInstancePtr(vm, index, object);
-}
-
-SQRESULT GetValueInstancePtr(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object,
-                             SQInteger nativeSize)
-{
-    *object = nullptr;
-    bool isValue = ScriptIsInstanceOf(vm, index, className);
-    for (const char* valueClass : {"Vec3", "Vec2", "Mat4", "rgba8888"})
-        isValue = isValue || ScriptIsInstanceOf(vm, index, valueClass);
-    if (!isValue)
-    {
-        FixedString<160> message;
-        message.Format("the object is not an instance of %s", className);
-        return sq_throwerror(vm, message);
-    }
-    return GetInstancePtr(vm, index, object, nativeSize);
+    return className && sq_gettype(vm, index) == OT_INSTANCE && ClassTreeHasTag(vm, index, {className});
 }
 
 SQInteger ScriptPushBoundInstance(HSQUIRRELVM vm, const char* className, void* object)

@@ -100,64 +100,79 @@ struct Vec2;
 struct Mat4;
 struct rgba8888;
 
-// The script class of an engine value type. Natives take these as arguments
-// and often write results into them. The value classes hold nothing but
-// floats or bytes, so one may stand for another of at most its size (a Mat4
-// where a Vec3 is read); an instance of any other class, even a larger one,
-// is refused: its object would be read as numbers or overwritten.
+// The script class a native type is bound as, for natives and method rows
+// that fetch it without naming it. A folder declares the classes it binds
+// beside their registration.
 template <class T> struct ScriptClassOf
 {
     static constexpr const char* name = nullptr;
 };
-template <> struct ScriptClassOf<Vec3>
-{
-    static constexpr const char* name = "Vec3";
-};
-template <> struct ScriptClassOf<Vec2>
-{
-    static constexpr const char* name = "Vec2";
-};
-template <> struct ScriptClassOf<Mat4>
-{
-    static constexpr const char* name = "Mat4";
-};
-template <> struct ScriptClassOf<rgba8888>
-{
-    static constexpr const char* name = "rgba8888";
-};
+#define PENDREL_SCRIPT_CLASS(Type, Name)                                                                       \
+    template <> struct ScriptClassOf<Type>                                                                     \
+    {                                                                                                          \
+        static constexpr const char* name = Name;                                                              \
+    }
 
-// As GetInstancePtr, for an instance of the root-table class of that name or
-// of a class derived from it; any other value is refused with a script error
-// naming the class, however large its native object.
-SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object);
-// As GetInstancePtr with the size, for an instance of one of the value
-// classes; any other value is refused with a script error naming the class.
-SQRESULT GetValueInstancePtr(HSQUIRRELVM vm, SQInteger index, const char* className, SQUserPointer* object,
-                             SQInteger nativeSize);
+// The engine value types. Natives take these as arguments and often write
+// results into them. The value classes hold nothing but floats or bytes, so
+// one may stand for another of at most its size (a Mat4 where a Vec3 is
+// read); an instance of any other class, even a larger one, is refused: its
+// object would be read as numbers or overwritten.
+template <class T> constexpr bool kScriptValueClass = false;
+PENDREL_SCRIPT_CLASS(Vec3, "Vec3");
+PENDREL_SCRIPT_CLASS(Vec2, "Vec2");
+PENDREL_SCRIPT_CLASS(Mat4, "Mat4");
+PENDREL_SCRIPT_CLASS(rgba8888, "rgba8888");
+template <> constexpr bool kScriptValueClass<Vec3> = true;
+template <> constexpr bool kScriptValueClass<Vec2> = true;
+template <> constexpr bool kScriptValueClass<Mat4> = true;
+template <> constexpr bool kScriptValueClass<rgba8888> = true;
 
-// The native object behind the instance at the index, without a class check.
-// A null object is refused with a script error; with a native size, so is an
-// instance whose class holds less than that (layout-compatible classes of at
-// least that size pass). Typed for an engine value type, only value classes pass.
-SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, SQUserPointer* object, SQInteger nativeSize = 0);
-template <class T> SQRESULT GetInstancePtr(HSQUIRRELVM vm, SQInteger index, T** object)
+// The one way a native reaches the object behind `this` or an argument, as
+// luaL_checkudata does: the instance's class, or one of its bases, must be
+// the one bound under that name (its type tag, which scripts cannot forge or
+// rebind as they can a root-table name). Otherwise null after a script
+// error: "the object is not a class instance" for a value that is none,
+// "the object is not an instance of <class>" for an instance of any other
+// class, "the instance holds no native object" when it holds none.
+void* ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index, const char* className);
+template <class T> T* ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index, const char* className)
 {
-    SQUserPointer pointer = nullptr;
-    const SQInteger size = static_cast<SQInteger>(sizeof(T));
-    const SQRESULT result = ScriptClassOf<T>::name
-                                ? GetValueInstancePtr(vm, index, ScriptClassOf<T>::name, &pointer, size)
-                                : GetInstancePtr(vm, index, &pointer, size);
-    *object = static_cast<T*>(pointer);
-    return result;
+    return static_cast<T*>(ScriptCheckInstance(vm, index, className));
 }
-template <class T> SQRESULT GetInstancePtrOfClass(HSQUIRRELVM vm, SQInteger index, const char* className, T** object)
+// For an engine value type: an instance of any value class whose object
+// holds at least a T passes, so a Mat4 stands where a Vec3 is read.
+void* ScriptCheckValue(HSQUIRRELVM vm, SQInteger index, const char* className, SQInteger nativeSize);
+// For a type declared with PENDREL_SCRIPT_CLASS: its own class, or a value class.
+template <class T> T* ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index)
 {
-    SQUserPointer pointer = nullptr;
-    const SQRESULT result = GetInstancePtrOfClass(vm, index, className, &pointer);
-    *object = static_cast<T*>(pointer);
-    return result;
+    static_assert(ScriptClassOf<T>::name != nullptr, "declare the type's script class with PENDREL_SCRIPT_CLASS");
+    if constexpr (kScriptValueClass<T>)
+        return static_cast<T*>(ScriptCheckValue(vm, index, ScriptClassOf<T>::name, SQInteger(sizeof(T))));
+    else
+        return ScriptCheckInstance<T>(vm, index, ScriptClassOf<T>::name);
 }
-// True when the value at the index is an instance of that class or derives from it.
+// The same into a pointer, for natives that fetch several in one condition.
+template <class T> bool ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index, T*& object)
+{
+    object = ScriptCheckInstance<T>(vm, index);
+    return object != nullptr;
+}
+template <class T> bool ScriptCheckInstance(HSQUIRRELVM vm, SQInteger index, const char* className, T*& object)
+{
+    object = ScriptCheckInstance<T>(vm, index, className);
+    return object != nullptr;
+}
+template <class T> T* ScriptCheckThis(HSQUIRRELVM vm, const char* className)
+{
+    return ScriptCheckInstance<T>(vm, 1, className);
+}
+template <class T> T* ScriptCheckThis(HSQUIRRELVM vm)
+{
+    return ScriptCheckInstance<T>(vm, 1);
+}
+// True when the value at the index is an instance of the class bound under
+// that name or of one derived from it.
 bool ScriptIsInstanceOf(HSQUIRRELVM vm, SQInteger index, const char* className);
 
 // Pushes a borrowed instance of the class over the object; -1 when the class
@@ -187,17 +202,19 @@ void ScriptReleaseViewOwners();
 // Owners held for live views: one per member address, however many views.
 size_t ScriptViewOwnerRecordCount();
 
+// Free variables: the stored member-function pointer, then the class name.
 template <class T> SQInteger DispatchMemberFunction(HSQUIRRELVM vm)
 {
-    SQUserPointer object = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &object)))
-        return SQ_ERROR;
+    const SQChar* className = nullptr;
     SQUserPointer stored = nullptr;
-    if (SQ_FAILED(sq_getuserdata(vm, 2, &stored, nullptr)))
+    if (SQ_FAILED(sq_getstring(vm, 3, &className)) || SQ_FAILED(sq_getuserdata(vm, 2, &stored, nullptr)))
+        return SQ_ERROR;
+    T* object = ScriptCheckThis<T>(vm, className);
+    if (!object)
         return SQ_ERROR;
     void (T::*function)();
     memcpy(&function, stored, sizeof(function));
-    (static_cast<T*>(object)->*function)();
+    (object->*function)();
     return 0;
 }
 
@@ -209,9 +226,11 @@ ScriptClassHandle& ScriptClassHandle::BindMemberFunction(const char* method, voi
     if (SQ_SUCCEEDED(sq_get(vm, -2)))
     {
         sq_pushstring(vm, method, -1);
+        // Free variables come in the reverse order of their pushing.
+        sq_pushstring(vm, name, -1);
         void* stored = sq_newuserdata(vm, sizeof(function));
         memcpy(stored, &function, sizeof(function));
-        sq_newclosure(vm, DispatchMemberFunction<T>, 1);
+        sq_newclosure(vm, DispatchMemberFunction<T>, 2);
         sq_setparamscheck(vm, 1, "x");
         sq_setnativeclosurename(vm, -1, method);
         sq_newslot(vm, -3, SQFalse);

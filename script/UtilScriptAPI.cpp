@@ -11,12 +11,18 @@
 #include "platform/MessageBox.h"
 #include "platform/UserLocale.h"
 #include "script/ScriptArguments.h"
+#include "script/ScriptMethodRow.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+
+PENDREL_SCRIPT_CLASS(InputMap, "InputMap");
+PENDREL_SCRIPT_CLASS(InputCommand, "InputCommand");
+PENDREL_SCRIPT_CLASS(GameTimer, "GameTimer");
+PENDREL_SCRIPT_CLASS(RealTimer, "RealTimer");
 
 namespace
 {
@@ -93,19 +99,10 @@ SQInteger InputMap_constructor(HSQUIRRELVM vm)
     return ScriptConstructInPlace<InputMap>(vm) ? 0 : sq_throwerror(vm, "the instance holds no native object");
 }
 
-SQInteger InputMap_AddInputCommand(HSQUIRRELVM vm)
-{
-    InputMap* map = nullptr;
-    InputCommand* command = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &map)) || SQ_FAILED(GetInstancePtrOfClass(vm, 2, "InputCommand", &command)))
-        return SQ_ERROR;
-    return ScriptReturnInt(vm, map->AddInputCommand(*command));
-}
-
 // this and the command id at index 2.
 bool MapAndId(HSQUIRRELVM vm, InputMap*& map, int& id)
 {
-    return SQ_SUCCEEDED(GetInstancePtr(vm, 1, &map)) && ScriptArgInt(vm, 2, id);
+    return ScriptCheckInstance(vm, 1, map) && ScriptArgInt(vm, 2, id);
 }
 
 SQInteger InputMap_GetIsInputCommandConditionExecuted(HSQUIRRELVM vm)
@@ -115,15 +112,6 @@ SQInteger InputMap_GetIsInputCommandConditionExecuted(HSQUIRRELVM vm)
     if (!MapAndId(vm, map, id))
         return SQ_ERROR;
     return ScriptReturnInt(vm, map->GetIsInputCommandConditionExecuted(id) ? 1 : 0);
-}
-
-SQInteger InputMap_GetAxis(HSQUIRRELVM vm)
-{
-    InputMap* map = nullptr;
-    int id = 0;
-    if (!MapAndId(vm, map, id))
-        return SQ_ERROR;
-    return ScriptPushNewValue(vm, "Vec3", map->GetAxis(id));
 }
 
 // ---- GameTimer and RealTimer
@@ -146,20 +134,11 @@ SQInteger RealTimer_constructor(HSQUIRRELVM vm)
     return ScriptConstructInPlace<RealTimer>(vm) ? 0 : sq_throwerror(vm, "the instance holds no native object");
 }
 
-template <class Timer> SQInteger Timer_Start(HSQUIRRELVM vm)
-{
-    Timer* timer = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
-        return SQ_ERROR;
-    timer->Start();
-    return 0;
-}
-
 // A fresh timer on the same clock is a stopped one.
 SQInteger GameTimer_Stop(HSQUIRRELVM vm)
 {
     GameTimer* timer = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
+    if (!ScriptCheckInstance(vm, 1, timer))
         return SQ_ERROR;
     *timer = GameTimer(timer->GetChannel());
     return 0;
@@ -168,49 +147,24 @@ SQInteger GameTimer_Stop(HSQUIRRELVM vm)
 SQInteger RealTimer_Stop(HSQUIRRELVM vm)
 {
     RealTimer* timer = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
+    if (!ScriptCheckInstance(vm, 1, timer))
         return SQ_ERROR;
     *timer = RealTimer();
     return 0;
 }
 
-template <class Timer> SQInteger Timer_IsStarted(HSQUIRRELVM vm)
-{
-    Timer* timer = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
-        return SQ_ERROR;
-    return ScriptReturnBool(vm, timer->IsStarted());
-}
-
-template <class Timer> SQInteger Timer_GetTime(HSQUIRRELVM vm)
-{
-    Timer* timer = nullptr;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
-        return SQ_ERROR;
-    return ScriptReturnFloat(vm, timer->GetTime());
-}
-
-template <class Timer> SQInteger Timer_AddTime(HSQUIRRELVM vm)
-{
-    Timer* timer = nullptr;
-    float seconds = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &timer)))
-        return SQ_ERROR;
-    if (!ScriptArgFloat(vm, 2, seconds))
-        return ScriptBadArgument(vm);
-    timer->AddTime(seconds);
-    return 0;
-}
-
 template <class Timer> void RegisterTimer(HSQUIRRELVM vm, const char* name, SQFUNCTION constructor, SQFUNCTION stop)
 {
+    static const ScriptMethodRow kMethods[] = {
+        {"Start", ScriptMethod<&Timer::Start>, "x"},
+        {"Stop", stop, "x"},
+        {"IsStarted", ScriptMethod<&Timer::IsStarted>, "x"},
+        {"GetTime", ScriptMethod<&Timer::GetTime>, "x"},
+        {"AddTime", ScriptMethod<&Timer::AddTime>, "xn"},
+    };
     ScriptClassHandle handle;
-    ScriptBindClass(handle, vm, name, sizeof(Timer), nullptr, constructor)
-        .AddMethod("Start", Timer_Start<Timer>, "x")
-        .AddMethod("Stop", stop, "x")
-        .AddMethod("IsStarted", Timer_IsStarted<Timer>, "x")
-        .AddMethod("GetTime", Timer_GetTime<Timer>, "x")
-        .AddMethod("AddTime", Timer_AddTime<Timer>, "xn");
+    ScriptBindClass(handle, vm, name, sizeof(Timer), nullptr, constructor);
+    ScriptAddMethods(handle, kMethods);
 }
 
 // ---- strings and numbers
@@ -300,7 +254,7 @@ SQInteger FindScreenEdgeLocation(HSQUIRRELVM vm)
     Vec2* out = nullptr;
     Vec2* point = nullptr;
     float inset = 0.0f, width = 0.0f, height = 0.0f;
-    if (SQ_FAILED(GetInstancePtr(vm, 2, &out)) || SQ_FAILED(GetInstancePtr(vm, 3, &point)))
+    if (!ScriptCheckInstance(vm, 2, out) || !ScriptCheckInstance(vm, 3, point))
         return SQ_ERROR;
     if (!ScriptArgFloat(vm, 4, inset) || !ScriptArgFloat(vm, 5, width) || !ScriptArgFloat(vm, 6, height))
         return ScriptBadArgument(vm);
@@ -396,9 +350,9 @@ void RegisterClasses(HSQUIRRELVM vm)
     ScriptBindClass(handle, vm, "InputMapEnum", 0, kInputMapEnumConstants, nullptr);
     ScriptBindClass(handle, vm, "InputCommand", sizeof(InputCommand), kInputCommandMembers, InputCommand_constructor);
     ScriptBindClass(handle, vm, "InputMap", sizeof(InputMap), nullptr, InputMap_constructor)
-        .AddMethod("AddInputCommand", InputMap_AddInputCommand, "xx")
+        .AddMethod("AddInputCommand", ScriptMethod<&InputMap::AddInputCommand>, "xx")
         .AddMethod("GetIsInputCommandConditionExecuted", InputMap_GetIsInputCommandConditionExecuted, "xi")
-        .AddMethod("GetAxis", InputMap_GetAxis, "xi");
+        .AddMethod("GetAxis", ScriptMethod<&InputMap::GetAxis>, "xi");
     RegisterTimer<GameTimer>(vm, "GameTimer", GameTimer_constructor, GameTimer_Stop);
     RegisterTimer<RealTimer>(vm, "RealTimer", RealTimer_constructor, RealTimer_Stop);
 }

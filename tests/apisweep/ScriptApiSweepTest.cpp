@@ -154,6 +154,7 @@ function SweepPlausible(mask) {
 
 sweepCalls <- 0;
 sweepRefused <- 0;
+sweepTaken <- {};  // "Class.method" -> arguments a call on its own kind of instance took
 
 function SweepDescribe(value) {
     local kind = typeof value;
@@ -180,6 +181,8 @@ function SweepCall(label, fn, self, args) {
     ::sweepCalls++;
     try {
         SweepKeep(fn.acall(all));
+        if (typeof self == "instance" && !(label in ::sweepTaken))
+            ::sweepTaken[label] <- args;
     } catch (e) {
         ::sweepRefused++;
     }
@@ -315,9 +318,8 @@ function SweepMethods(tries) {
             local label = entry[0] + "." + method;
             swept++;
             // `this` of the wrong kind: the class itself, null, a table, an
-            // instance of a script class. (Methods of one bound class run on
-            // an instance of another are not tried: most natives check `this`
-            // only for a native object of sufficient size.)
+            // instance of a script class. Instances of the other engine
+            // classes are SweepForeignThis's.
             foreach (self in [cls, null, {}, SweepStranger()])
                 SweepCall(label, value, self, []);
             foreach (self in own)
@@ -325,6 +327,67 @@ function SweepMethods(tries) {
         }
     }
     return swept;
+}
+
+// The value classes hold only numbers: one may stand for another of at most its size.
+function SweepIsValueClass(cls) {
+    return cls == Vec3 || cls == Vec2 || cls == Mat4 || cls == rgba8888;
+}
+
+// Every method of every engine class, called with `this` an instance of
+// every other class kept, with arguments a call on its own kind took. Each
+// call must be refused with the class check's text, unless the instance's
+// class derives from the method's class (or both are value classes).
+// Methods that take no `this` at all (a plain script instance passes) are
+// listed in sweepNoThis; the refusals that were missing in sweepForeignTaken.
+function SweepForeignThis() {
+    ::sweepNoThis <- [];
+    ::sweepForeignTaken <- [];
+    ::sweepForeignRefused <- 0;
+    foreach (entry in SweepClasses()) {
+        local cls = entry[1];
+        // A script class's methods are its engine base's, checked there.
+        if (cls.getbase() != null)
+            continue;
+        foreach (method, fn in cls) {
+            if (!SweepIsNative(fn) || method == "constructor")
+                continue;
+            local label = entry[0] + "." + method;
+            local args = label in ::sweepTaken ? ::sweepTaken[label] : SweepArgs(SweepShape(fn), SweepShape(fn).fewest);
+            local all = [SweepStranger()];
+            all.extend(args);
+            ::SweepTrace(label + " with a plain instance as this");
+            try {
+                fn.acall(all);
+                ::sweepNoThis.append(label);
+                continue;
+            } catch (e) {}
+            foreach (self in ::sweepInstances) {
+                local other = self.getclass();
+                if (self instanceof cls || (SweepIsValueClass(cls) && SweepIsValueClass(other)))
+                    continue;
+                all[0] = self;
+                ::SweepTrace(label + " with this " + SweepDescribe(self));
+                try {
+                    fn.acall(all);
+                    ::sweepForeignTaken.append(label + " took " + SweepDescribe(self));
+                } catch (e) {
+                    if (e.find("is not an instance of") == null)
+                        ::sweepForeignTaken.append(label + " on " + SweepDescribe(self) + ": " + e);
+                    else
+                        ::sweepForeignRefused++;
+                }
+            }
+        }
+    }
+    ::sweepNoThis.sort();
+}
+
+function SweepJoin(list) {
+    local text = "";
+    foreach (item in list)
+        text += item + "\n";
+    return text;
 }
 
 // Members read through `_get` and written through `_set` with every bad value.
@@ -443,6 +506,18 @@ TEST_F(ScriptApiSweepTest, EveryClassSurvivesBadConstructionMethodCallsAndMember
     RecordProperty("classes with instances", GlobalInt("keptClasses"));
     RecordProperty("calls", GlobalInt("sweepCalls"));
     RecordProperty("methods", GlobalInt("sweptMethods"));
+    ExpectTheVMRunsOn();
+}
+
+TEST_F(ScriptApiSweepTest, EveryMethodRefusesAnInstanceOfAnotherClassAsThis)
+{
+    Run("SweepGlobals(2); SweepConstructAll(8); SweepMethods(4); SweepForeignThis();"
+        "foreignTaken <- SweepJoin(sweepForeignTaken); noThis <- SweepJoin(sweepNoThis);");
+    EXPECT_EQ(GlobalString("foreignTaken"), "");
+    // Static methods and those of classes that keep no native object.
+    EXPECT_EQ(GlobalString("noThis"), "");
+    EXPECT_GT(GlobalInt("sweepForeignRefused"), 5000);
+    RecordProperty("refused", GlobalInt("sweepForeignRefused"));
     ExpectTheVMRunsOn();
 }
 

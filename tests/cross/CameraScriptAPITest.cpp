@@ -30,7 +30,7 @@ protected:
         SQUserPointer object = nullptr;
         if (SQ_SUCCEEDED(sq_rawget(vm(), -2)))
         {
-            GetInstancePtr(vm(), -1, &object);
+            object = ScriptInstanceArea(vm(), -1);
             sq_pop(vm(), 1);
         }
         sq_pop(vm(), 1);

@@ -28,7 +28,7 @@ SQInteger Walker_constructor(HSQUIRRELVM vm)
 {
     Walker* walker = ScriptConstructInPlace<Walker>(vm);
     Vec3* position = nullptr;
-    if (walker && sq_gettop(vm) >= 2 && SQ_SUCCEEDED(GetInstancePtr(vm, 2, &position)))
+    if (walker && sq_gettop(vm) >= 2 && ScriptCheckInstance(vm, 2, position))
         walker->position = *position;
     return 0;
 }

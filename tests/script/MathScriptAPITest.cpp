@@ -129,8 +129,8 @@ TEST_F(MathScriptAPITest, MatrixMembersAreViewsOfItsElements)
     sq_pushroottable(vm());
     sq_pushstring(vm(), "mat", -1);
     ASSERT_TRUE(SQ_SUCCEEDED(sq_get(vm(), -2)));
-    Mat4* native = nullptr;
-    ASSERT_TRUE(SQ_SUCCEEDED(GetInstancePtr(vm(), -1, &native)));
+    const Mat4* native = ScriptCheckInstance<Mat4>(vm(), -1);
+    ASSERT_NE(native, nullptr);
     EXPECT_EQ(native->m[9], 5.0f);
     EXPECT_EQ(native->m[6], 6.0f);
     EXPECT_EQ(native->m[12], 1.0f);

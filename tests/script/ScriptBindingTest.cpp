@@ -76,7 +76,7 @@ SQInteger Widget_Describe(HSQUIRRELVM vm)
 {
     Widget* self = nullptr;
     const SQChar* prefix = "";
-    if (SQ_FAILED(GetInstancePtr(vm, 1, &self)) || SQ_FAILED(sq_getstring(vm, 2, &prefix)))
+    if (!ScriptCheckInstance(vm, 1, "Widget", self) || SQ_FAILED(sq_getstring(vm, 2, &prefix)))
         return SQ_ERROR;
     sq_pushstring(vm, (std::string(prefix) + self->label).c_str(), -1);
     return 1;

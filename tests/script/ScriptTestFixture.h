@@ -46,7 +46,7 @@ protected:
         T* object = nullptr;
         if (SQ_SUCCEEDED(sq_get(vm(), -2)))
         {
-            GetInstancePtr(vm(), -1, &object);
+            object = static_cast<T*>(ScriptInstanceArea(vm(), -1));
             sq_pop(vm(), 1);
         }
         sq_pop(vm(), 1);
