@@ -307,3 +307,43 @@ TEST_F(ScriptBindingTest, BoundInstancesNeedAClassName)
     sq_pop(vm(), 1);
 }
 } // namespace
+
+namespace
+{
+struct ThisCase
+{
+    const char* script;
+    bool accepted;
+};
+
+// A method takes `this` of its own class or of one derived from it, whatever
+// the root table's names say; the value classes stand for one another.
+TEST_F(ScriptBindingTest, MethodsTakeThisOnlyWhereTheClassTreeSaysSo)
+{
+    Run("class Gadget extends Widget { constructor() { base.constructor(); } }"
+        "class Plain {}");
+    const ThisCase cases[] = {
+        {"Widget.Describe.acall([Widget(), \">\"])", true},
+        {"Widget.Describe.acall([Gadget(), \">\"])", true},
+        {"Gadget.Describe.acall([Gadget(), \">\"])", true},
+        {"Vec3.DistanceTo.acall([Mat4(), Vec3()])", true},
+        {"Widget.Describe.acall([GetPlayer(), \">\"])", false},
+        {"Widget.Describe.acall([Plain(), \">\"])", false},
+        {"Player.Play.acall([Widget()])", false},
+        {"Player.Play.acall([Gadget()])", false},
+        {"Widget.constructor.acall([GetPlayer()])", false},
+        {"Vec3.DistanceTo.acall([Widget(), Vec3()])", false},
+        {"local w = Widget; ::Widget <- Player; w.Describe.acall([GetPlayer(), \">\"])", false},
+    };
+    for (const ThisCase& c : cases)
+    {
+        ScriptSetErrorFlag(false);
+        ClearReports();
+        Run(c.script);
+        EXPECT_EQ(ScriptGetErrorFlag(), !c.accepted) << c.script << "\n" << Reports();
+        if (!c.accepted)
+            EXPECT_NE(Reports().find("is not an instance of"), std::string::npos) << c.script;
+        ScriptSetErrorFlag(false);
+    }
+}
+} // namespace
