@@ -120,16 +120,17 @@ struct EmissionShape
 };
 } // namespace
 
-float EParticleSystem::Curve(int p, float age)
+// The interval has cursor 0, the rate and the shape curves the ones after it.
+float EParticleSystem::Curve(FXEmitterCurve curve, float age)
 {
-    return cursors[p == 1 ? 0 : p - 9].GetVatT(age);
+    return cursors[curve == kFXEmitInterval ? 0 : curve - kFXEmitRate + 1].GetVatT(age);
 }
 
 void EParticleSystem::Start()
 {
-    cursors[0].SetDef(&def->particleCurves[0]);
-    for (int p = 10; p <= 21; ++p)
-        cursors[p - 9].SetDef(&def->particleCurves[p - 1]);
+    cursors[0].SetDef(&def->particleCurves[kFXEmitInterval - 1]);
+    for (int p = kFXEmitRate; p <= kFXEmitDirectionZ; ++p)
+        cursors[p - kFXEmitRate + 1].SetDef(&def->particleCurves[p - 1]);
     emitPositionCount = 0;
     emitPositions = nullptr;
     batches = nullptr;
@@ -199,8 +200,8 @@ void EParticleSystem::Update(float dt)
     {
         const float intervalFactor = Lerp(1.0f - lod, 1.0f, def->lowLodMultiply[0]);
         const float rateFactor = Lerp(lod, def->lowLodMultiply[2], 1.0f);
-        newBatch = !intervalTimer.IsStarted() || intervalTimer.GetTime() > Curve(1, age) * intervalFactor;
-        count = StochasticCount((Curve(10, age) + rate) * rateFactor);
+        newBatch = !intervalTimer.IsStarted() || intervalTimer.GetTime() > Curve(kFXEmitInterval, age) * intervalFactor;
+        count = StochasticCount((Curve(kFXEmitRate, age) + rate) * rateFactor);
     }
     ExpireAndUpdateBatches(dt);
     if (count > 0)
@@ -266,7 +267,7 @@ void EParticleSystem::OpenBatch(int count, float age)
 int EParticleSystem::Emit(FXParticleBatch& batch, int count, float age)
 {
     EmissionShape shape;
-    shape.direction = Vec3Normalized(Vec3(Curve(19, age), Curve(20, age), Curve(21, age)));
+    shape.direction = Vec3Normalized(Vec3(Curve(kFXEmitDirectionX, age), Curve(kFXEmitDirectionY, age), Curve(kFXEmitDirectionZ, age)));
     if (Vec3LengthSquared(shape.direction) < 0.1f * 0.1f)
         shape.direction = Vec3(0, 0, 1);
     shape.turned = Vec3NotEqual(shape.direction, Vec3(0, 0, 1));
@@ -276,14 +277,14 @@ int EParticleSystem::Emit(FXParticleBatch& batch, int count, float age)
         shape.toDirection = Mat4Identity();
         Mat4FromForwardUp(shape.toDirection, shape.direction, up);
     }
-    shape.distance[0] = Curve(11, age);
-    shape.distance[1] = Curve(12, age);
-    shape.speed[0] = Curve(13, age);
-    shape.speed[1] = Curve(14, age);
-    shape.offsetCone[0] = Curve(15, age);
-    shape.offsetCone[1] = Curve(16, age);
-    shape.velocityCone[0] = Curve(17, age);
-    shape.velocityCone[1] = Curve(18, age);
+    shape.distance[0] = Curve(kFXEmitDistanceLow, age);
+    shape.distance[1] = Curve(kFXEmitDistanceHigh, age);
+    shape.speed[0] = Curve(kFXEmitSpeedLow, age);
+    shape.speed[1] = Curve(kFXEmitSpeedHigh, age);
+    shape.offsetCone[0] = Curve(kFXEmitOffsetConeLow, age);
+    shape.offsetCone[1] = Curve(kFXEmitOffsetConeHigh, age);
+    shape.velocityCone[0] = Curve(kFXEmitVelocityConeLow, age);
+    shape.velocityCone[1] = Curve(kFXEmitVelocityConeHigh, age);
 
     const Mat4& matrix = owner->matrix;
     int emitted = 0;

@@ -22,6 +22,26 @@ struct FXParticle
     int32_t liveIndex = -1;
 };
 
+// Curves the emitter follows by the effect's age, by their number among the
+// definition's particle curves (curve n is particleCurves[n - 1]). The
+// pairs are the low and high ends of the range a particle's value is drawn from.
+enum FXEmitterCurve
+{
+    kFXEmitInterval = 1,
+    kFXEmitRate = 10,
+    kFXEmitDistanceLow,
+    kFXEmitDistanceHigh,
+    kFXEmitSpeedLow,
+    kFXEmitSpeedHigh,
+    kFXEmitOffsetConeLow,
+    kFXEmitOffsetConeHigh,
+    kFXEmitVelocityConeLow,
+    kFXEmitVelocityConeHigh,
+    kFXEmitDirectionX,
+    kFXEmitDirectionY,
+    kFXEmitDirectionZ,
+};
+
 // Curves a batch follows by its own age.
 enum FXBatchCurve
 {
@@ -72,7 +92,7 @@ public:
     int ParticleCount() const;
 
     // P1, then P10 to P21.
-    Interp cursors[13];
+    Interp cursors[kFXEmitDirectionZ - kFXEmitRate + 2]; // the interval's, then the rate's and on
     int32_t emitPositionCount = 0;
     const Vec3* emitPositions = nullptr;
     FXParticleBatch* batches = nullptr;
@@ -84,7 +104,7 @@ public:
     Vec3 colourMultiply{1, 1, 1};
 
 private:
-    float Curve(int p, float age);
+    float Curve(FXEmitterCurve curve, float age);
     void ExpireAndUpdateBatches(float dt);
     void UpdateBatch(FXParticleBatch& batch, float dt);
     void MoveParticles(FXParticleBatch& batch, float dt);
