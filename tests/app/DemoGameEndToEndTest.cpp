@@ -116,8 +116,8 @@ TEST_F(DemoGameEndToEndTest, CrystalsShowOnThePathAndOnlyTheBreathScores)
     const std::string window = StartGame({"-nosound"});
     ASSERT_FALSE(window.empty()) << "the level never came up";
     // The first tip has typed itself out: seconds of flight past crystals.
-    ASSERT_TRUE(WaitForTitle(window, "Tolvan - tip"));
-    ASSERT_TRUE(WaitForTitle(window, "Tolvan - playing"));
+    ASSERT_TRUE(WaitForTitle(window, "Tolvan - tip", kLevelLimit));
+    ASSERT_TRUE(WaitForTitle(window, "Tolvan - playing", kLevelLimit));
     Picture ahead;
     EXPECT_TRUE(
         ShootUntilSeen(window, ahead, [](const Picture& p) { return CountIn(p, WholeOf(p), IsCrystal) > 400; }))
@@ -192,7 +192,7 @@ TEST_F(DemoGameEndToEndTest, OptionsAreWrittenAndReadBackAtTheNextStart)
     ASSERT_TRUE(ClickUntilTitle(window, kOptionsX, kThirdY, "Tolvan - options: windowed, volume 75, always day"));
     EXPECT_EQ(ReadWhole(Demo() / "OptionData.txt"), "fullscreen\t0\nvolume\t75\nsky\t1\n");
     XDoTool("mousemove --window " + window + " 2 2");
-    ASSERT_TRUE(PressUntilTitle(window, "Escape", "Tolvan - playing"));
+    ASSERT_TRUE(PressUntilPlaying(window, "Escape"));
     KeysDown(window, {"Escape"});
     ASSERT_EQ(ExitWithin(m_engine, kQuitLimit), 1);
 

@@ -194,18 +194,29 @@ TEST_F(GameKeysEndToEndTest, ByNightTheSunlitSceneDarkensAndAPointLightsPoolStay
     // board at rest, however slowly the game runs.
     ASSERT_TRUE(WaitForTitle(window, "Tolvan - tip", kLevelLimit)) << Title(window);
     ASSERT_TRUE(WaitForTitle(window, "Tolvan - playing", kLevelLimit)) << Title(window);
-    ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
-    Picture first, second;
-    ASSERT_TRUE(Shoot(window, first));
-    ASSERT_TRUE(HoldAcrossAShot(window, "n"));
-    ASSERT_TRUE(Shoot(window, second));
-
-    // The game may have been paused in either half of its cycle.
+    // Where the camera looks decides how much lit ground and which pools a
+    // shot holds: a stop where it looks away is followed by another stop.
     DayAndNight scene;
-    const bool firstIsDay = Quantile(NightShares(first, second), 0.5) < 1.0f;
-    scene.day = firstIsDay ? first : second;
-    scene.night = firstIsDay ? second : first;
-    scene.shares = NightShares(scene.day, scene.night);
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        if (attempt > 0)
+        {
+            ASSERT_TRUE(PressUntilPlaying(window, "p"));
+        }
+        ASSERT_TRUE(PressUntilTitle(window, "p", "Tolvan - paused"));
+        Picture first, second;
+        ASSERT_TRUE(Shoot(window, first));
+        ASSERT_TRUE(HoldAcrossAShot(window, "n"));
+        ASSERT_TRUE(Shoot(window, second));
+
+        // The game may have been paused in either half of its cycle.
+        const bool firstIsDay = Quantile(NightShares(first, second), 0.5) < 1.0f;
+        scene.day = firstIsDay ? first : second;
+        scene.night = firstIsDay ? second : first;
+        scene.shares = NightShares(scene.day, scene.night);
+        if (scene.Darkened() && scene.HasAPool())
+            break;
+    }
     const Picture& day = scene.day;
     const Picture& night = scene.night;
     const std::vector<float>& shares = scene.shares;

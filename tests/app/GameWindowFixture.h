@@ -224,17 +224,22 @@ protected:
         return HoldUntil(window, keys, kShotLimit, [&] { return !Shots(extension).empty(); });
     }
 
-    // Holds a key the game answers only in its picture across one plain
-    // (JPEG) shot, so that a frame has seen it held; the shot is dropped.
-    // The key goes down before Print does, so the frame that takes the shot
-    // has seen it. No Shift: a key pressed with a modifier is another command.
+    // Holds a key the game answers only in its picture across plain (JPEG)
+    // shots, so that the game has stepped with it held; the shots are
+    // dropped. A shot shows that a frame went by, but a frame need not run a
+    // fixed step of the game: the key stays down across three frames. No
+    // Shift: a key pressed with a modifier is another command.
     bool HoldAcrossAShot(const std::string& window, const std::string& key)
     {
         KeysDown(window, {key});
-        const bool shot = ShootUntil(window, {"Print"}, ".jpg");
+        bool shot = true;
+        for (int frame = 0; frame < 3 && shot; ++frame)
+        {
+            shot = ShootUntil(window, {"Print"}, ".jpg");
+            for (const fs::path& jpeg : Shots(".jpg"))
+                fs::remove(jpeg);
+        }
         KeysUp(window, {key});
-        for (const fs::path& jpeg : Shots(".jpg"))
-            fs::remove(jpeg);
         return shot;
     }
 
