@@ -132,6 +132,10 @@ int LeaderboardsGetEntries(int level, int count, int* outCount, LeaderboardRow* 
         FindLevel(*object, level);
         g_facade.start = start;
         g_facade.count = count;
+        // The new find drops any download under way (its rows would arrive
+        // for a board no longer current and be ignored), so the next wait
+        // starts the download of the newest range instead of waiting for it.
+        g_facade.downloadRequested = false;
         return 1;
     }
     if (mode != 1 || !outCount)

@@ -26,7 +26,8 @@ int LeaderboardsTotalScores();
 int LeaderboardsDownloadState();
 int LeaderboardsEntryCount();
 // Mode 0 finds the level's board and remembers (start, count) for the next
-// download; mode 1 copies at most `count` downloaded rows. 0 offline.
+// download, which replaces one still under way; mode 1 copies at most
+// `count` downloaded rows. 0 offline.
 int LeaderboardsGetEntries(int level, int count, int* outCount, LeaderboardRow* rows, int mode, int start);
 // Drives the pending work: mode 0 the global download, mode 1 the next
 // recorded score. -1 offline, 1 while busy, 0 when done.

@@ -2214,9 +2214,7 @@ function StepUpgradeScreens(dt)
     }
 }
 
-// The leaderboard steps once a frame, between two pumps of the storefront
-// service: stepped twice between pumps, it asks for the board again while
-// its rows are on their way, and their arrival is then ignored.
+// The leaderboard steps while its screen is open.
 function StepLeaderboard(dt)
 {
     if ("upgradeScreens" in getroottable() && keys.upgradesOpen && upgradeScreens.leaderboard)
