@@ -1,13 +1,18 @@
 #pragma once
 // A fixed pool of channel records with its list of live records, oldest
 // first. Records never move: the pool hands out pointers into one array, a
-// stack keeps the free ones, and the live array is kept dense by moving the
-// last live entry into a freed one's place.
+// stack keeps the freed ones, and the live array is kept dense by moving the
+// last live entry into a freed one's place. A record is constructed when it
+// is first handed out, so a channel's pools (megabytes) cost no work until
+// used and emptying them costs what was used. The memory of a pool that
+// goes is kept for the next pool of its size, so a game that connects
+// again allocates nothing.
 
 #include "core/RealTimer.h"
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 
 constexpr int kChannelRecordBytes = 512;
 
@@ -34,11 +39,19 @@ struct ChannelRecord
     ChannelRecord* previous = nullptr;
     int32_t liveIndex = -1;
 };
+// Emptying a pool forgets its records without destroying them.
+static_assert(std::is_trivially_destructible_v<ChannelRecord>);
 
 class ChannelRecordPool
 {
 public:
+    // The records and lists of one pool, kept when the pool goes.
+    struct Storage;
+
     explicit ChannelRecordPool(int capacity);
+    ~ChannelRecordPool();
+    ChannelRecordPool(const ChannelRecordPool&) = delete;
+    ChannelRecordPool& operator=(const ChannelRecordPool&) = delete;
 
     // A free record appended at the tail of the list, or null when the pool is full.
     ChannelRecord* TakeAtTail();
@@ -52,9 +65,11 @@ public:
 
 private:
     int m_capacity;
-    std::unique_ptr<ChannelRecord[]> m_records;
-    std::unique_ptr<ChannelRecord*[]> m_free;
-    std::unique_ptr<ChannelRecord*[]> m_live;
+    std::unique_ptr<Storage> m_storage;
+    ChannelRecord** m_free;
+    ChannelRecord** m_live;
+    // Rooms below this one hold records; those above were never handed out.
+    int m_madeCount = 0;
     int m_freeCount = 0;
     int m_liveCount = 0;
     ChannelRecord* m_head = nullptr;
