@@ -55,7 +55,9 @@ SQInteger DataPacker_PackBool(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     bool value = false;
-    if (!packer || !ScriptArgBool(vm, 2, value))
+    if (!packer)
+        return SQ_ERROR;
+    if (!ScriptArgBool(vm, 2, value))
         return ScriptBadArgument(vm);
     packer->WriteBit(value ? 1 : 0);
     return 0;
@@ -71,7 +73,9 @@ SQInteger DataPacker_PackInt(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     int value = 0;
-    if (!packer || !ScriptArgInt(vm, 2, value))
+    if (!packer)
+        return SQ_ERROR;
+    if (!ScriptArgInt(vm, 2, value))
         return ScriptBadArgument(vm);
     packer->WriteInt(value);
     return 0;
@@ -87,7 +91,9 @@ SQInteger DataPacker_PackFloat(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     float value = 0.0f;
-    if (!packer || !ScriptArgFloat(vm, 2, value))
+    if (!packer)
+        return SQ_ERROR;
+    if (!ScriptArgFloat(vm, 2, value))
         return ScriptBadArgument(vm);
     packer->WriteFloat(value);
     return 0;
@@ -103,7 +109,9 @@ SQInteger DataPacker_PackVec3(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     const Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
-    if (!packer || !value)
+    if (!packer)
+        return SQ_ERROR;
+    if (!value)
         return ScriptBadArgument(vm);
     packer->WriteVec3(*value);
     return 0;
@@ -113,7 +121,9 @@ SQInteger DataPacker_UnPackVec3(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
-    if (!packer || !value)
+    if (!packer)
+        return SQ_ERROR;
+    if (!value)
         return ScriptBadArgument(vm);
     packer->ReadVec3(*value);
     return 0;
@@ -123,7 +133,9 @@ SQInteger DataPacker_PackVec3Quarn(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     const Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
-    if (!packer || !value)
+    if (!packer)
+        return SQ_ERROR;
+    if (!value)
         return ScriptBadArgument(vm);
     uint8_t bytes[4];
     const uint32_t packed = PackVec3Quarn(*value);
@@ -137,7 +149,9 @@ SQInteger DataPacker_UnPackVec3Quarn(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     Vec3* value = ScriptCheckInstance<Vec3>(vm, 2);
-    if (!packer || !value)
+    if (!packer)
+        return SQ_ERROR;
+    if (!value)
         return ScriptBadArgument(vm);
     uint8_t bytes[4] = {};
     packer->ReadBytes(bytes, 4);
@@ -151,7 +165,9 @@ SQInteger DataPacker_PackString(HSQUIRRELVM vm)
 {
     DataPacker* packer = ScriptCheckThis<DataPacker>(vm);
     const char* text = nullptr;
-    if (!packer || !ScriptArgString(vm, 2, text))
+    if (!packer)
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 2, text))
         return ScriptBadArgument(vm);
     packer->WriteString(text);
     return 0;
@@ -195,7 +211,9 @@ SQInteger SteamLeaderboards_FindLeaderboard(HSQUIRRELVM vm)
 {
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     const char* name = nullptr;
-    if (!boards || !ScriptArgString(vm, 2, name))
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgString(vm, 2, name))
         return ScriptBadArgument(vm);
     boards->FindLeaderboard(name);
     return 0;
@@ -215,7 +233,9 @@ SQInteger SteamLeaderboards_UploadScore(HSQUIRRELVM vm)
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int score = 0;
     const char* name = nullptr;
-    if (!boards || !ScriptArgInt(vm, 2, score) || !ScriptArgString(vm, 3, name))
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgInt(vm, 2, score) || !ScriptArgString(vm, 3, name))
         return ScriptBadArgument(vm);
     boards->UploadScore(name, score);
     return 0;
@@ -226,7 +246,9 @@ SQInteger SteamLeaderboards_DownloadGlobalScores(HSQUIRRELVM vm)
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int start = 0;
     int count = 0;
-    if (!boards || !ScriptArgTwoInts(vm, start, count))
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgTwoInts(vm, start, count))
         return ScriptBadArgument(vm);
     return ScriptReturnBool(vm, boards->DownloadGlobalScores(start, count));
 }
@@ -236,7 +258,9 @@ SQInteger SteamLeaderboards_DownloadMyScores(HSQUIRRELVM vm)
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int before = 0;
     int after = 0;
-    if (!boards || !ScriptArgTwoInts(vm, before, after))
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgTwoInts(vm, before, after))
         return ScriptBadArgument(vm);
     return ScriptReturnBool(vm, boards->DownloadMyScores(before, after));
 }
@@ -254,7 +278,9 @@ template <RowGetter getter> SQInteger SteamLeaderboards_GetScores(HSQUIRRELVM vm
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int index = 0;
     SteamLeaderboardEntry* entry = ScriptCheckInstance<SteamLeaderboardEntry>(vm, 3);
-    if (!boards || !ScriptArgInt(vm, 2, index) || !entry)
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgInt(vm, 2, index) || !entry)
         return ScriptBadArgument(vm);
     LeaderboardRow row;
     if (!(boards->*getter)(index, row))
@@ -269,7 +295,9 @@ SQInteger SteamLeaderboards_IsDownloadScoresDone(HSQUIRRELVM vm)
 {
     CSteamLeaderboards* boards = ScriptCheckThis<CSteamLeaderboards>(vm);
     int kind = 0;
-    if (!boards || !ScriptArgInt(vm, 2, kind))
+    if (!boards)
+        return SQ_ERROR;
+    if (!ScriptArgInt(vm, 2, kind))
         return ScriptBadArgument(vm);
     return ScriptReturnBool(vm, boards->IsDownloadScoresDone(kind));
 }
@@ -554,7 +582,9 @@ SQInteger ScriptSetSendRecvDataPackers(HSQUIRRELVM vm)
 {
     DataPacker* send = ScriptCheckInstance<DataPacker>(vm, 2);
     DataPacker* receive = ScriptCheckInstance<DataPacker>(vm, 3);
-    if (!send || !receive)
+    if (!send)
+        return SQ_ERROR;
+    if (!receive)
         return ScriptBadArgument(vm);
     KeepReferenced(vm, "pendrel.sendpacker", 2);
     KeepReferenced(vm, "pendrel.receivepacker", 3);
