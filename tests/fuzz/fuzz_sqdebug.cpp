@@ -101,7 +101,10 @@ void RunWithClient(HSQUIRRELVM vm, const std::string& commands)
     const std::string said = std::string(kBreakPoints) + "rd\n" + commands;
     if (client >= 0 && send(client, said.data(), said.size(), 0) == static_cast<ssize_t>(said.size()) &&
         shutdown(client, SHUT_WR) == 0 && debugger->WaitForConnections() == 0)
+    {
+        debugger->EnableDebugHooks();
         ScriptRunString(vm, kScript, SQInteger(sizeof kScript - 1), kSource);
+    }
     ScriptDebugger_Shutdown(debugger);
     if (client >= 0)
         close(client);
