@@ -1,6 +1,6 @@
 // The remote debugger with a client: the input is what the client sends
-// after its breakpoints and "rd", read while a fixed script runs and stops
-// at those breakpoints, so breaks, steps and the serializer's view of locals,
+// with its breakpoints, read before "rd" and while a fixed script runs and
+// stops at those breakpoints, so breaks, steps and the serializer's view of locals,
 // tables, arrays, classes and watches are all reached. Commands first reach
 // the line assembler and parser as bytes with no client at all.
 #include "FuzzSquirrel.h"
@@ -38,7 +38,7 @@ constexpr char kScript[] = "local numbers = [1, 2.5, \"three\", null, true];\n" 
                            "local total = Walk(3, numbers) + thing.Twice(2);\n"
                            "table.total <- total;\n"; // 15
 constexpr char kSource[] = "fuzz.nut";
-constexpr char kBreakPoints[] = "ab 8:fuzz.nut\nab e:fuzz.nut\naw 1:total\n";
+const std::string kBreakPoints = "ab 8:fuzz.nut\nab e:fuzz.nut\naw 1:total\n";
 // Under what one update reads, so the break loop never waits for more.
 constexpr size_t kMaxInput = 8 << 10;
 
@@ -90,17 +90,22 @@ int ConnectClient(int port)
     return client;
 }
 
-// Everything the client says is in the debugger's socket before the script runs, then the client
-// stops writing: each break reads on to the end and, at its end, ends as a client that left does.
+bool SendAll(int client, const std::string& bytes)
+{
+    return send(client, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size());
+}
+
+// The commands go once before "rd", read while the debugger waits for its client, and once more with
+// the end of the client's writing after it: the first break reads them and, at their end, ends as a
+// client that left does.
 void RunWithClient(HSQUIRRELVM vm, const std::string& commands)
 {
     ScriptDebugger* debugger = ScriptDebugger_Init(vm, 0, false);
     if (!debugger)
         return;
     const int client = ConnectClient(debugger->Port());
-    const std::string said = std::string(kBreakPoints) + "rd\n" + commands;
-    if (client >= 0 && send(client, said.data(), said.size(), 0) == static_cast<ssize_t>(said.size()) &&
-        shutdown(client, SHUT_WR) == 0 && debugger->WaitForConnections() == 0)
+    if (client >= 0 && SendAll(client, kBreakPoints + commands + "rd\n") && debugger->WaitForConnections() == 0 &&
+        SendAll(client, commands) && shutdown(client, SHUT_WR) == 0)
     {
         debugger->EnableDebugHooks();
         ScriptRunString(vm, kScript, SQInteger(sizeof kScript - 1), kSource);
