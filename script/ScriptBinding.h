@@ -118,15 +118,15 @@ template <class T> struct ScriptClassOf
 // one may stand for another of at most its size (a Mat4 where a Vec3 is
 // read); an instance of any other class, even a larger one, is refused: its
 // object would be read as numbers or overwritten.
-template <class T> constexpr bool kScriptValueClass = false;
+template <class T> inline constexpr bool kScriptValueClass = false;
 PENDREL_SCRIPT_CLASS(Vec3, "Vec3");
 PENDREL_SCRIPT_CLASS(Vec2, "Vec2");
 PENDREL_SCRIPT_CLASS(Mat4, "Mat4");
 PENDREL_SCRIPT_CLASS(rgba8888, "rgba8888");
-template <> constexpr bool kScriptValueClass<Vec3> = true;
-template <> constexpr bool kScriptValueClass<Vec2> = true;
-template <> constexpr bool kScriptValueClass<Mat4> = true;
-template <> constexpr bool kScriptValueClass<rgba8888> = true;
+template <> inline constexpr bool kScriptValueClass<Vec3> = true;
+template <> inline constexpr bool kScriptValueClass<Vec2> = true;
+template <> inline constexpr bool kScriptValueClass<Mat4> = true;
+template <> inline constexpr bool kScriptValueClass<rgba8888> = true;
 
 // The one way a native reaches the object behind `this` or an argument, as
 // luaL_checkudata does: the instance's class, or one of its bases, must be
