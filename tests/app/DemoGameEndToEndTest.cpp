@@ -11,20 +11,6 @@
 
 namespace
 {
-struct Box
-{
-    int left, top, right, bottom;
-};
-
-template <typename Test> int CountIn(const Picture& picture, const Box& box, Test test)
-{
-    int hits = 0;
-    for (int y = std::max(box.top, 0); y < std::min(box.bottom, picture.height); ++y)
-        for (int x = std::max(box.left, 0); x < std::min(box.right, picture.width); ++x)
-            hits += test(picture.At(x, y)) ? 1 : 0;
-    return hits;
-}
-
 Box WholeOf(const Picture& picture)
 {
     return {0, 0, picture.width, picture.height};

@@ -13,11 +13,6 @@ namespace
 // The renderer's clear colour: where nothing was drawn.
 constexpr uint8_t kClearGrey = 146;
 
-struct Box
-{
-    int left, top, right, bottom;
-};
-
 Box WholeOf(const Picture& picture)
 {
     return {0, 0, picture.width, picture.height};

@@ -5,6 +5,7 @@
 #include "EndToEndFixture.h"
 #include "PrivateXServer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -53,6 +54,21 @@ struct Picture
 
     const uint8_t* At(int x, int y) const { return &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3]; }
 };
+
+// A rectangle of a picture in pixels, right and bottom excluded.
+struct Box
+{
+    int left, top, right, bottom;
+};
+
+template <typename Test> inline int CountIn(const Picture& picture, const Box& box, Test test)
+{
+    int hits = 0;
+    for (int y = std::max(box.top, 0); y < std::min(box.bottom, picture.height); ++y)
+        for (int x = std::max(box.left, 0); x < std::min(box.right, picture.width); ++x)
+            hits += test(picture.At(x, y)) ? 1 : 0;
+    return hits;
+}
 
 inline bool ReadTga(const std::string& bytes, Picture& picture)
 {
